@@ -1,0 +1,136 @@
+// The accounting data: the history of counter records, the price table, the rows handed
+// to the quick-info list, and the program-wide variables. One Accounting object holds it
+// all for the whole run; the statistics window owns it and passes it by reference.
+//
+// Names are interned: a record carries a small AdapterId, and the per-adapter index keeps
+// what the once-a-second work needs (open records of the accounting day, sums), so a tick
+// costs O(adapters + interfaces), not O(records).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "core/Ports.h"
+
+namespace velkaro {
+
+class Dialogs;
+
+using AdapterId = std::uint32_t;
+
+// The last counter readings of one adapter within one counter session on one day.
+struct HistoryRecord {
+    std::uint32_t inOctets = 0;
+    std::uint32_t outOctets = 0;
+    std::uint16_t year = 0;
+    std::uint16_t month = 0;
+    std::uint16_t day = 0;
+    std::int32_t session = 0;   // 0: open; else the SessionCounter number it was closed with
+    std::int32_t blockTop = 0;  // y of the panel block this record began in the last redraw
+    AdapterId adapter = 0;
+};
+
+// One row of the price table (record type mtp).
+struct TariffEntry {
+    double priceIn = 0;
+    double priceOut = 0;
+    std::string adapter;
+    std::string displayName;
+};
+
+// One line prepared for the quick-info list (record type infos).
+struct QuickInfoRow {
+    std::string name;
+    std::string traffic;
+    std::string cost;
+};
+
+enum class Direction { Incoming, Outgoing };
+
+// What the index knows of one adapter name.
+struct AdapterInfo {
+    std::string name;
+    std::size_t firstRecord = 0;        // table index of its first record
+    std::uint64_t totalIn = 0, totalOut = 0;  // sums over all its records
+    std::uint64_t todayIn = 0, todayOut = 0;  // sums over its records of the AccountingDate
+    std::vector<std::uint32_t> openToday;     // its open records of the AccountingDate, in table order
+};
+
+inline constexpr std::size_t kTariffCapacity = 254;
+inline constexpr std::uint8_t kTariffMissSlot = 254;
+
+class Accounting {
+public:
+    // ---- HistoryTable (0-based here; table order is creation order) ----
+    const std::vector<HistoryRecord>& History() const { return history_; }
+    std::size_t HistoryCount() const { return history_.size(); }
+    const std::string& AdapterNameOf(const HistoryRecord& r) const { return adapters_[r.adapter].name; }
+
+    // Appends a record for the named adapter; returns its index.
+    std::size_t AppendHistoryRecord(const std::string& adapter, const HistoryRecord& fields);
+    std::size_t AppendHistoryRecord(AdapterId adapter, const HistoryRecord& fields);
+    // Sets the counters of a record (the sampler's advance).
+    void SetCounters(std::size_t index, std::uint32_t in, std::uint32_t out);
+    // Closes an open record with the given session number.
+    void CloseRecord(std::size_t index, std::int32_t session);
+    void SetBlockTop(std::size_t index, std::int32_t y);
+    // Empties the history (and the name index).
+    void ClearHistory();
+    // Increases whenever the history is emptied; lets a tick notice that a command
+    // run inside it replaced the table under its feet.
+    std::uint64_t HistoryGeneration() const { return historyGeneration_; }
+
+    // ---- Adapter index ----
+    // The id of a name that has records, or nullptr-like: returns false when unknown.
+    bool FindAdapter(const std::string& name, AdapterId& id) const;
+    const std::vector<AdapterInfo>& Adapters() const { return adapters_; }  // in first-record order
+
+    // ---- TariffTable ----
+    const std::vector<TariffEntry>& Tariffs() const { return tariffs_; }
+    std::vector<TariffEntry>& Tariffs() { return tariffs_; }
+
+    // ---- QuickInfoRows ----
+    std::vector<QuickInfoRow> quickInfoRows;
+    QuickInfoRow& AppendQuickInfoRow() { return quickInfoRows.emplace_back(); }
+
+    // ---- Program-wide variables ----
+    const Date& AccountingDate() const { return accountingDate_; }
+    // Changing the date rebuilds the per-day part of the index.
+    void SetAccountingDate(const Date& d);
+    std::int32_t sessionCounter = 0;
+    std::string adapterFilter;    // the "SHOW" setting
+    std::string selectedAdapter;  // picked by the last right click
+    std::string firstAdapter;     // default pick, set by the redraw
+    // True once LoadFiles has read the history (or found none); the save writes nothing
+    // before, so files never loaded are never overwritten with empty tables.
+    bool filesLoaded = false;
+
+private:
+    AdapterId Intern(const std::string& name);
+    void RebuildDayIndex();
+
+    std::vector<HistoryRecord> history_;
+    std::vector<AdapterInfo> adapters_;
+    std::unordered_map<std::string, AdapterId> adapterIds_;
+    std::vector<TariffEntry> tariffs_;
+    Date accountingDate_;
+    std::uint64_t historyGeneration_ = 0;
+};
+
+// 92 blanks, appended to some panel texts and to the padded display name.
+extern const std::string BlankTail;
+
+// Lookups by adapter name on the TariffTable; exact comparison, first match wins.
+std::string GetDisplayName(const Accounting& a, const std::string& adapter, bool padded);
+// On a miss registers the adapter with zero prices (while there is room) and gives 0.
+double GetPrice(Accounting& a, const std::string& adapter, Direction dir);
+// On a miss show their message and return false: the caller then stores nothing.
+bool GetTariffSlotForPrices(const Accounting& a, const std::string& adapter, Dialogs& dialogs,
+                            std::size_t& slot);
+bool GetTariffSlotForRename(const Accounting& a, const std::string& adapter, Dialogs& dialogs,
+                            std::size_t& slot);
+
+}  // namespace velkaro

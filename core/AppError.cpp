@@ -1,0 +1,20 @@
+#include "core/AppError.h"
+
+namespace velkaro {
+
+std::string IoErrorText(int code) {
+    switch (code) {
+        case 2: return "File not found";
+        case 3: return "Invalid filename";
+        case 4: return "Too many open files";
+        case 5: return "File access denied";
+        case 100: return "Read beyond end of file";
+        case 101: return "Disk full";
+        case 106: return "Invalid numeric input";
+        default: return "I/O error " + std::to_string(code);
+    }
+}
+
+void RaiseIoError(int code) { throw AppError(IoErrorText(code)); }
+
+}  // namespace velkaro

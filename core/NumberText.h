@@ -1,0 +1,16 @@
+// Reading the numbers people type or files hold.
+#pragma once
+
+#include <string>
+
+namespace velkaro {
+
+// Reads a price text: blanks around allowed, optional sign, digits with "," or "." as the
+// decimal separator (whichever the text uses), optional exponent (E or e, signed).
+// False when the text is not such a number.
+bool TryReadPrice(const std::string& text, double& value);
+
+// As TryReadPrice, but raises AppError "'<text>' is not a valid floating point value".
+double ReadPrice(const std::string& text);
+
+}  // namespace velkaro

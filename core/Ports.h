@@ -1,0 +1,113 @@
+// The operating system as the engine sees it: small interfaces, each with a Win32
+// implementation in win/ and a scripted one for tests and velkaro-replay.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace velkaro {
+
+struct Date {
+    std::uint16_t year = 0;
+    std::uint16_t month = 0;
+    std::uint16_t day = 0;
+    friend bool operator==(const Date&, const Date&) = default;
+};
+
+// One row of the interface table, as the platform delivers it (only the fields we use).
+struct InterfaceRow {
+    std::array<std::uint8_t, 256> bDescr{};
+    std::uint32_t dwDescrLen = 0;
+    std::uint32_t dwInOctets = 0;
+    std::uint32_t dwOutOctets = 0;
+};
+
+class InterfaceTable {
+public:
+    virtual ~InterfaceTable() = default;
+    // Finds the platform's interface-table function; false when it is not available.
+    virtual bool Load() = 0;
+    // Fills rows with the current table. False when the call failed (rows then unspecified).
+    virtual bool GetIfTable(std::vector<InterfaceRow>& rows) = 0;
+};
+
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual Date Today() = 0;
+};
+
+class RegionalSettings {
+public:
+    virtual ~RegionalSettings() = default;
+    virtual char DecimalSeparator() = 0;
+};
+
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    // Modal message box captioned with the application title, one OK button.
+    virtual void ShowMessage(const std::string& text) = 0;
+    // Modal input query; returns the text entered, or defaultText on Cancel.
+    virtual std::string InputBox(const std::string& caption, const std::string& prompt,
+                                 const std::string& defaultText) = 0;
+    // The error box for an error that ended a handler (text without the appended full stop).
+    virtual void ShowError(const std::string& text) = 0;
+};
+
+class Shell {
+public:
+    virtual ~Shell() = default;
+    // ShellExecute "open" of a file, URL or mailto text; returns the shell's result code.
+    virtual std::intptr_t Open(const std::string& target) = 0;
+    // Full path of the executable's folder, separator included.
+    virtual std::string ExeFolder() = 0;
+    virtual bool FileExists(const std::string& path) = 0;
+};
+
+// Runtime I/O error codes (the texts are in core/IoError.h).
+enum IoCode : int {
+    kIoOk = 0,
+    kIoFileNotFound = 2,
+    kIoInvalidFilename = 3,
+    kIoTooManyOpenFiles = 4,
+    kIoAccessDenied = 5,
+    kIoReadBeyondEnd = 100,
+    kIoDiskFull = 101,
+    kIoInvalidNumericInput = 106,
+};
+
+class FileStore {
+public:
+    virtual ~FileStore() = default;
+    // Reads a whole file. Returns kIoOk, or the error code (kIoFileNotFound when missing).
+    virtual int ReadAll(const std::string& name, std::string& bytes) = 0;
+    // Replaces a file with bytes in one step: temporary file in the same folder, flushed,
+    // then moved over the old one. On failure the old file is untouched; returns the code.
+    virtual int ReplaceAll(const std::string& name, const std::string& bytes) = 0;
+    // Writes a file in place (create or truncate, write, close); returns the code of the
+    // first failing step, the file keeping what was written so far.
+    virtual int WriteAll(const std::string& name, const std::string& bytes) = 0;
+    virtual bool Delete(const std::string& name) = 0;
+};
+
+// The statistics window as the panel and the files see it.
+class WindowHost {
+public:
+    virtual ~WindowHost() = default;
+    virtual int OuterWidth() = 0;
+    virtual int OuterHeight() = 0;
+    virtual void SetOuterWidth(int width) = 0;
+    virtual void SetOuterHeight(int height) = 0;
+    virtual int ClientHeight() = 0;
+    virtual int ImageWidth() = 0;
+    virtual int ImageHeight() = 0;
+    // Width in pixels of text in the panel font (size 10, not bold).
+    virtual int TextWidth(const std::string& text) = 0;
+    // Lets pending window messages run (commands may run inside).
+    virtual void ProcessMessages() = 0;
+};
+
+}  // namespace velkaro

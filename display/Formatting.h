@@ -1,0 +1,27 @@
+// The texts of byte counts, money and prices. Pure functions; every number text uses the
+// decimal separator passed in (the regional setting). Arithmetic in 80-bit long double.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace velkaro {
+
+// Fixed-point text of v with `decimals` decimals: 18 significant digits, then rounded half
+// away from zero; at least one integer digit, no grouping.
+std::string FormatFixed(long double v, int decimals, char sep);
+
+// Traffic text of a + b bytes: "0.3 Kb", "1024.0 Kb", "1 Mb 512 Kb".
+std::string FormatTraffic(std::uint64_t a, std::uint64_t b, char sep);
+// The same for x + y Kb.
+std::string FormatTrafficKb(long double x, long double y, char sep);
+// Cost text of x/1048576 + y/1048576: "13.50 руб.".
+std::string FormatCost(long double x, long double y, char sep);
+// Panel price text: "1.50 руб.".
+std::string FormatPrice(long double p, char sep);
+// Shortest text with at most 15 significant digits: "0", "1.5", "1.5E-5", "1E15".
+std::string FormatPriceGeneral(long double p, char sep);
+// Decimal digits padded with blanks to at least 10 characters.
+std::string FormatPaddedCount(std::uint32_t n);
+
+}  // namespace velkaro

@@ -1,0 +1,90 @@
+// TForm1, the statistics window's behaviour: start-up, the one-second tick, the pick, the
+// menu commands and the buttons. It works through ports, so the very same code runs in the
+// Win32 window (display/StatisticsWindowWin32.cpp) and in tests and velkaro-replay.
+#pragma once
+
+#include <string>
+
+#include "core/Accounting.h"
+#include "core/Files.h"
+#include "core/Ports.h"
+#include "display/StatisticsPanel.h"
+
+namespace velkaro {
+
+// What TForm1 needs of its window beyond the panel's WindowHost.
+class Form1Host : public WindowHost {
+public:
+    virtual int WindowLeft() = 0;   // outer position on the screen
+    virtual int WindowTop() = 0;
+    virtual void SetTimerEnabled(bool enabled) = 0;  // Timer1: next tick 1000 ms after enabling
+    virtual void SetWhite() = 0;                     // window and image colour white
+    virtual void PopupMenu(int screenX, int screenY) = 0;  // PopupMenu1; returns when closed
+    virtual void Repaint() = 0;                      // the panel's items changed
+    virtual void RefreshQuickInfo() = 0;             // TForm2's refresh (sets QuickInfoShown)
+    virtual void ShowAbout() = 0;                    // TForm3, not modal
+    virtual void EndRequest() = 0;                   // PostQuitMessage(0)
+};
+
+struct Form1Ports {
+    InterfaceTable& ifTable;
+    Clock& clock;
+    RegionalSettings& regional;
+    Dialogs& dialogs;
+    Shell& shell;
+    FileStore& files;
+    Form1Host& host;
+};
+
+enum class MouseButton { Left, Right, Middle };
+
+class TForm1 {
+public:
+    TForm1(Accounting& a, Form1Ports ports) : a_(a), p_(ports) {}
+
+    void FormCreate();
+    void Timer1Timer();
+    void Image1MouseDown(MouseButton button, int x, int y);
+    void N2Click();  // "История": the HTML report of SelectedAdapter
+    void N3Click();  // "Задать цену"
+    void N5Click();  // "Переименовать"
+    void SpeedButton1Click();  // "Выход": save, then the end request (save errors propagate)
+    void SpeedButton2Click();  // "Отчистить историю"
+    void SpeedButton3Click();  // "Написать автору"
+    void SpeedButton4Click();  // "Помощь"
+    void SpeedButton5Click();  // "Об авторе"
+    void MailToAuthor();
+    void ost();  // the save (raises AppError on failure)
+
+    // Runs a handler; an AppError that ends it goes to the error box. Returns false then.
+    template <class F> bool Guarded(F&& handler);
+
+    const StatisticsPanel& Panel() const { return panel_; }
+    Accounting& State() { return a_; }
+    bool QuickInfoShown = false;
+    bool TimerEnabled() const { return timerEnabled_; }
+    bool Sampling() const { return sampling_; }  // the interface function was found
+
+private:
+    bool StartAccounting();  // steps 2-6 of the start-up sequence
+    FilePorts Files();
+    Accounting& a_;
+    Form1Ports p_;
+    StatisticsPanel panel_;
+    bool timerEnabled_ = false;
+    bool sampling_ = false;
+};
+
+}  // namespace velkaro
+
+#include "core/AppError.h"
+
+template <class F> bool velkaro::TForm1::Guarded(F&& handler) {
+    try {
+        handler();
+        return true;
+    } catch (const AppError& e) {
+        p_.dialogs.ShowError(e.what());
+        return false;
+    }
+}

@@ -1,0 +1,14 @@
+// The HTML day-by-day history of one adapter, with monthly money subtotals.
+#pragma once
+
+#include <string>
+
+#include "core/Accounting.h"
+
+namespace velkaro {
+
+// The whole page for a.selectedAdapter, Windows-1251 bytes with CR LF line ends.
+// Registers the adapter in the price table when it has no entry (as the panel does).
+std::string HistoryReportText(Accounting& a, char sep);
+
+}  // namespace velkaro

@@ -1,0 +1,81 @@
+#include <gtest/gtest.h>
+
+#include "core/Accounting.h"
+#include "core/Texts.h"
+#include "tools/scripted/ScriptedPorts.h"
+
+namespace velkaro {
+namespace {
+
+TEST(TariffLookups, GetPriceRegistersOnceAndDisplayNamePadsOnlyKnownEntries) {
+    Accounting a;
+    EXPECT_EQ(GetDisplayName(a, "eth", true), "eth");
+    EXPECT_TRUE(a.Tariffs().empty());
+    EXPECT_EQ(GetPrice(a, "eth", Direction::Outgoing), 0.0);
+    ASSERT_EQ(a.Tariffs().size(), 1u);
+    EXPECT_EQ(a.Tariffs()[0].displayName, "eth");
+    EXPECT_EQ(GetDisplayName(a, "eth", true), "eth" + std::string(92, ' '));
+    EXPECT_EQ(GetDisplayName(a, "eth", false), "eth");
+    GetPrice(a, "eth", Direction::Incoming);
+    EXPECT_EQ(a.Tariffs().size(), 1u);
+}
+
+TEST(TariffLookups, NamesDifferingByCaseOrTrailingBlankAreDifferentAdapters) {
+    Accounting a;
+    GetPrice(a, "Eth", Direction::Incoming);
+    GetPrice(a, "eth", Direction::Incoming);
+    GetPrice(a, "eth ", Direction::Incoming);
+    EXPECT_EQ(a.Tariffs().size(), 3u);
+}
+
+TEST(TariffLookups, FullTableRegistersNothingAndGivesZero) {
+    Accounting a;
+    for (int i = 0; i < 254; ++i) GetPrice(a, "a" + std::to_string(i), Direction::Incoming);
+    ASSERT_EQ(a.Tariffs().size(), 254u);
+    a.Tariffs()[253].priceIn = 7;
+    EXPECT_EQ(GetPrice(a, "new", Direction::Incoming), 0.0);
+    EXPECT_EQ(a.Tariffs().size(), 254u);
+    EXPECT_EQ(a.Tariffs()[253].priceIn, 7);
+}
+
+TEST(TariffLookups, SlotMissesShowTheirMessagesAndGiveNoSlot) {
+    Accounting a;
+    ScriptedDialogs d;
+    std::size_t slot = 99;
+    EXPECT_FALSE(GetTariffSlotForPrices(a, "", d, slot));
+    EXPECT_FALSE(GetTariffSlotForRename(a, "eth0", d, slot));
+    ASSERT_EQ(d.messages.size(), 2u);
+    EXPECT_EQ(d.messages[0], "ER");
+    EXPECT_EQ(d.messages[1], std::string(texts::kTariffMissRename) + "eth0");
+    GetPrice(a, "x", Direction::Incoming);
+    GetPrice(a, "eth0", Direction::Incoming);
+    EXPECT_TRUE(GetTariffSlotForRename(a, "eth0", d, slot));
+    EXPECT_EQ(slot, 1u);
+}
+
+TEST(HistoryIndex, SumsAndOpenRecordsFollowChangesAndTheAccountingDate) {
+    Accounting a;
+    a.SetAccountingDate({2026, 3, 7});
+    HistoryRecord r;
+    r.year = 2026; r.month = 3; r.day = 7; r.inOctets = 10; r.outOctets = 20;
+    a.AppendHistoryRecord("eth", r);
+    r.day = 6; r.inOctets = 4000000000u; r.outOctets = 4000000000u;
+    a.AppendHistoryRecord("eth", r);
+    const AdapterInfo& info = a.Adapters()[0];
+    EXPECT_EQ(info.totalIn, 4000000010u);
+    EXPECT_EQ(info.todayIn, 10u);
+    EXPECT_EQ(info.openToday.size(), 1u);
+    a.SetCounters(0, 15, 25);
+    EXPECT_EQ(a.Adapters()[0].todayOut, 25u);
+    a.SetAccountingDate({2026, 3, 6});
+    EXPECT_EQ(a.Adapters()[0].todayIn, 4000000000u);
+    EXPECT_EQ(a.Adapters()[0].openToday, std::vector<std::uint32_t>{1});
+    a.CloseRecord(1, 1);
+    EXPECT_TRUE(a.Adapters()[0].openToday.empty());
+    a.ClearHistory();
+    EXPECT_EQ(a.HistoryCount(), 0u);
+    EXPECT_TRUE(a.Adapters().empty());
+}
+
+}  // namespace
+}  // namespace velkaro

@@ -1,0 +1,90 @@
+#include "tools/scripted/ScriptedPorts.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace velkaro {
+
+InterfaceRow MakeRow(const std::string& name, std::uint32_t in, std::uint32_t out) {
+    InterfaceRow row;
+    const std::size_t n = std::min<std::size_t>(name.size(), row.bDescr.size());
+    std::memcpy(row.bDescr.data(), name.data(), n);
+    row.dwDescrLen = static_cast<std::uint32_t>(n);
+    row.dwInOctets = in;
+    row.dwOutOctets = out;
+    return row;
+}
+
+bool ScriptedInterfaceTable::GetIfTable(std::vector<InterfaceRow>& out) {
+    ++calls;
+    if (failNext) {
+        failNext = false;
+        return false;
+    }
+    out = std::move(rows);
+    rows.clear();
+    return true;
+}
+
+void ScriptedDialogs::ShowMessage(const std::string& text) {
+    messages.push_back(text);
+    log.push_back("message: " + text);
+}
+
+std::string ScriptedDialogs::InputBox(const std::string&, const std::string& prompt,
+                                      const std::string& defaultText) {
+    prompts.push_back(prompt);
+    if (answers.empty()) return defaultText;
+    std::optional<std::string> a = std::move(answers.front());
+    answers.pop_front();
+    return a ? *a : defaultText;
+}
+
+void ScriptedDialogs::ShowError(const std::string& text) {
+    errors.push_back(text);
+    log.push_back("error: " + text);
+}
+
+std::intptr_t ScriptedShell::Open(const std::string& target) {
+    opened.push_back(target);
+    return result;
+}
+
+bool ScriptedShell::FileExists(const std::string& path) {
+    auto it = existing.find(path);
+    return it != existing.end() && it->second;
+}
+
+int MemoryFileStore::ReadAll(const std::string& name, std::string& bytes) {
+    if (auto e = readError.find(name); e != readError.end()) return e->second;
+    auto it = files.find(name);
+    if (it == files.end()) return kIoFileNotFound;
+    bytes = it->second;
+    return kIoOk;
+}
+
+int MemoryFileStore::ReplaceAll(const std::string& name, const std::string& bytes) {
+    if (auto e = writeError.find(name); e != writeError.end()) return e->second;
+    files[name] = bytes;
+    ++writes;
+    return kIoOk;
+}
+
+int MemoryFileStore::WriteAll(const std::string& name, const std::string& bytes) {
+    if (auto e = writeError.find(name); e != writeError.end()) return e->second;
+    files[name] = bytes;
+    ++writes;
+    return kIoOk;
+}
+
+bool MemoryFileStore::Delete(const std::string& name) {
+    if (undeletable[name]) return false;
+    return files.erase(name) > 0;
+}
+
+void ScriptedWindowHost::ProcessMessages() {
+    ++processMessagesCalls;
+    if (onProcessMessages) onProcessMessages();
+}
+
+}  // namespace velkaro

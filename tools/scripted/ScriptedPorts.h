@@ -1,0 +1,108 @@
+// Scripted stand-ins for the operating system: what tests and velkaro-replay run the
+// engine against. Each records what the program did and answers from a script.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/Ports.h"
+
+namespace velkaro {
+
+// Builds an interface row from a name and two counters (dwDescrLen = name length, max 256).
+InterfaceRow MakeRow(const std::string& name, std::uint32_t in, std::uint32_t out);
+
+class ScriptedInterfaceTable : public InterfaceTable {
+public:
+    bool loadable = true;       // Load() answer
+    bool failNext = false;      // the next GetIfTable fails (rows kept)
+    std::vector<InterfaceRow> rows;  // delivered by the next successful call, then used up
+    int calls = 0;
+    bool Load() override { return loadable; }
+    bool GetIfTable(std::vector<InterfaceRow>& out) override;
+};
+
+class FixedClock : public Clock {
+public:
+    Date today{2026, 1, 1};
+    Date Today() override { return today; }
+};
+
+class FixedRegional : public RegionalSettings {
+public:
+    char separator = ',';
+    char DecimalSeparator() override { return separator; }
+};
+
+class ScriptedDialogs : public Dialogs {
+public:
+    // Queued answers to input dialogs; std::nullopt is a Cancel. No answer left: Cancel.
+    std::deque<std::optional<std::string>> answers;
+    std::vector<std::string> messages;   // texts of the message boxes shown
+    std::vector<std::string> errors;     // texts of the error boxes shown
+    std::vector<std::string> prompts;    // prompts of the input dialogs shown
+    std::vector<std::string> log;        // "message: ...", "error: ...", in order
+    void ShowMessage(const std::string& text) override;
+    std::string InputBox(const std::string& caption, const std::string& prompt,
+                         const std::string& defaultText) override;
+    void ShowError(const std::string& text) override;
+};
+
+class ScriptedShell : public Shell {
+public:
+    std::intptr_t result = 42;
+    std::string exeFolder;             // "" means the current directory
+    std::vector<std::string> opened;
+    std::map<std::string, bool> existing;
+    std::intptr_t Open(const std::string& target) override;
+    std::string ExeFolder() override { return exeFolder; }
+    bool FileExists(const std::string& path) override;
+};
+
+// Files in memory, with failures to inject.
+class MemoryFileStore : public FileStore {
+public:
+    std::map<std::string, std::string> files;
+    std::map<std::string, int> readError;    // name -> code returned by ReadAll
+    std::map<std::string, int> writeError;   // name -> code returned by ReplaceAll/WriteAll
+    std::map<std::string, bool> undeletable;
+    int writes = 0;
+    int ReadAll(const std::string& name, std::string& bytes) override;
+    int ReplaceAll(const std::string& name, const std::string& bytes) override;
+    int WriteAll(const std::string& name, const std::string& bytes) override;
+    bool Delete(const std::string& name) override;
+};
+
+// Real files in the current directory through the C library and POSIX calls (native build).
+class DiskFileStore : public FileStore {
+public:
+    int ReadAll(const std::string& name, std::string& bytes) override;
+    int ReplaceAll(const std::string& name, const std::string& bytes) override;
+    int WriteAll(const std::string& name, const std::string& bytes) override;
+    bool Delete(const std::string& name) override;
+};
+
+// The statistics window without a window: client 784 x 93, button bar 21, outer = client
+// plus 6 x 25, text 7 pixels per byte.
+class ScriptedWindowHost : public WindowHost {
+public:
+    int clientWidth = 784;
+    int clientHeight = 93;
+    int processMessagesCalls = 0;
+    std::function<void()> onProcessMessages;  // a command that runs inside the tick
+    int OuterWidth() override { return clientWidth + 6; }
+    int OuterHeight() override { return clientHeight + 25; }
+    void SetOuterWidth(int w) override { clientWidth = w - 6; }
+    void SetOuterHeight(int h) override { clientHeight = h - 25; }
+    int ClientHeight() override { return clientHeight; }
+    int ImageWidth() override { return clientWidth; }
+    int ImageHeight() override { return clientHeight - 21; }
+    int TextWidth(const std::string& text) override { return 7 * static_cast<int>(text.size()); }
+    void ProcessMessages() override;
+};
+
+}  // namespace velkaro
