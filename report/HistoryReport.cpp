@@ -1,0 +1,225 @@
+#include "report/HistoryReport.h"
+
+#include <cstdint>
+#include <string>
+
+#include "core/Texts.h"
+#include "display/Formatting.h"
+
+namespace velkaro {
+
+namespace {
+
+constexpr char kCrLf[] = "\r\n";
+
+// Text written into the page as element content or attribute value.
+std::string HtmlEscaped(const std::string& s) {
+    std::string out;
+    out.reserve(s.size());
+    for (char c : s) {
+        switch (c) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            default: out += c;
+        }
+    }
+    return out;
+}
+
+constexpr char kCell10[] =
+    "      <td width=\"10%\"><div align=\"center\"><span class=\"style2\"><span class=\"style2\">";
+constexpr char kCell15[] =
+    "      <td width=\"15%\"><div align=\"center\"><span class=\"style2\"><span class=\"style2\">";
+constexpr char kCellLast[] =
+    "      <td><div align=\"center\"><span class=\"style2\"><span class=\"style2\">";
+constexpr char kCellEnd[] = "</span></span></div></td>";
+constexpr char kPriceCellEnd[] = " руб </span></div></td>";
+
+constexpr char kTotalCell[] = "      <td width=\"15%\"><strong><div align=\"center\" class=\"style1\">";
+
+class ReportWriter {
+public:
+    ReportWriter(Accounting& a, char sep) : a_(a), sep_(sep) {}
+
+    std::string Build() {
+        Head();
+        AdapterId id = 0;
+        const bool hasRecords = a_.FindAdapter(a_.selectedAdapter, id);
+        bool any = false;
+        if (hasRecords) {
+            const auto& history = a_.History();
+            for (std::size_t i = history.size(); i-- > 0;) {
+                const HistoryRecord& r = history[i];
+                if (r.adapter != id) continue;
+                any = true;
+                if (r.day != prevDay_ || r.month != prevMonth_ || r.year != prevYear_) {
+                    FinishMonthIfChanged();
+                    if (prevDay_ > 0) WriteDayRow();
+                    lastRowMonth_ = prevMonth_;
+                    dayIn_ = 0;
+                    dayOut_ = 0;
+                }
+                dayIn_ += r.inOctets;
+                dayOut_ += r.outOctets;
+                totalInKb_ += static_cast<long double>(r.inOctets) / 1024;
+                totalOutKb_ += static_cast<long double>(r.outOctets) / 1024;
+                prevDay_ = r.day;
+                prevMonth_ = r.month;
+                prevYear_ = r.year;
+            }
+        }
+        if (any) {
+            FinishMonthIfChanged();
+            WriteDayRow();
+        }
+        WriteMonthSubtotal();
+        TotalsRow();
+        Foot();
+        return std::move(out_);
+    }
+
+private:
+    void Line(const std::string& s) {
+        out_ += s;
+        out_ += kCrLf;
+    }
+
+    void Head() {
+        Line("<html>");
+        Line("<head>");
+        Line("<title>VELKARO INFO V1.4 FINAL</title>");
+        Line("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\">");
+        Line("<style type=\"text/css\"> ");
+        Line("<!-- body");
+        Line("{background-image: url(indexBG.gif);}");
+        Line(".style1 {font-size: 14px; font-weight: bold;}");
+        Line(".style2 {font-size: 14px}");
+        Line(".style3 {color: #0033FF; font-weight: bold;\tfont-size: 18px;}");
+        Line(".style4 {color: #0066FF;\tfont-weight: bold; font-size: 16px;}");
+        Line("-->");
+        Line("</style></head>");
+        Line("<body>");
+        Line("<div align=\"center\">");
+        Line("  <p class=\"style3\">Velkaro V1.4 Final</p>");
+        out_ += "  <p class=\"style4\">";
+        out_ += HtmlEscaped(GetDisplayName(a_, a_.selectedAdapter, false));
+        Line("</p>");
+        Line("  <table width=\"90%\"  border=\"1\" cellpadding=\"0\" cellspacing=\"0\">");
+        Line("    <tr bgcolor=\"#66CCFF\">");
+        Line("      <td width=\"10%\" bgcolor=\"#66CCFF\"><div align=\"center\" class=\"style1\">ДАТА</div></td>");
+        Line("      <td width=\"15%\"><div align=\"center\" class=\"style1\">ПРИНЯТО</div></td>");
+        Line("      <td width=\"15%\"><div align=\"center\" class=\"style1\">ОТПРАВЛЕНО</div></td>");
+        Line("      <td width=\"15%\"><div align=\"center\" class=\"style1\">ВСЕГО</div></td>");
+        Line("      <td width=\"10%\"><div align=\"center\" class=\"style1\">1 МБ Вход. </div></td>");
+        Line("      <td width=\"10%\"><div align=\"center\" class=\"style1\">1 МБ Исход.</div></td>");
+        Line("      <td><div align=\"center\" class=\"style1\">ИТОГО</div></td>");
+        Line("    </tr>");
+        Line("");
+    }
+
+    // A subtotal follows the last row of every month, judged by the month number alone.
+    void FinishMonthIfChanged() {
+        if (lastRowMonth_ != 0 && lastRowMonth_ != prevMonth_) {
+            WriteMonthSubtotal();
+            monthMoney_ = 0;
+        }
+    }
+
+    // The row of the date met last, from the two day sums and the adapter's prices.
+    void WriteDayRow() {
+        const long double priceIn = GetPrice(a_, a_.selectedAdapter, Direction::Incoming);
+        const long double priceOut = GetPrice(a_, a_.selectedAdapter, Direction::Outgoing);
+        const long double in = static_cast<long double>(dayIn_);
+        const long double out = static_cast<long double>(dayOut_);
+
+        out_ += "<tr bgcolor=\"#FFFFCC\">";
+        out_ += kCell10;
+        out_ += std::to_string(prevDay_) + "." + std::to_string(prevMonth_) + "." +
+                std::to_string(prevYear_);
+        out_ += kCellEnd;
+        out_ += kCell15;
+        out_ += FormatTraffic(dayIn_, 0, sep_);
+        out_ += kCellEnd;
+        out_ += kCell15;
+        out_ += FormatTraffic(dayOut_, 0, sep_);
+        out_ += kCellEnd;
+        out_ += kCell15;
+        out_ += FormatTraffic(dayIn_, dayOut_, sep_);
+        out_ += kCellEnd;
+        out_ += kCell10;
+        out_ += FormatPriceGeneral(priceIn, sep_);
+        out_ += kPriceCellEnd;
+        out_ += kCell10;
+        out_ += FormatPriceGeneral(priceOut, sep_);
+        out_ += kPriceCellEnd;
+        out_ += kCellLast;
+        out_ += FormatCost(priceIn * in, priceOut * out, sep_);
+        out_ += kCellEnd;
+        Line("    </tr>");
+        Line("");
+
+        const long double money = priceIn * (in / 1048576) + priceOut * (out / 1048576);
+        monthMoney_ += money;
+        grandMoney_ += money;
+    }
+
+    void WriteMonthSubtotal() {
+        Line("<tr><td>&nbsp;</td><td>&nbsp;</td><td> &nbsp;</td><td>&nbsp; </td><td> &nbsp;</td>"
+             "<td>&nbsp; </td><td bgcolor=\"#FFFFCC\"><div align=\"center\"><span class=\"style2\"><b>" +
+             FormatFixed(monthMoney_, 2, sep_) + " руб.</b></span></div></td></tr>");
+        Line("<tr><td>&nbsp;  </td><td>&nbsp;  </td><td> &nbsp; </td><td>&nbsp;  </td><td>&nbsp;  </td>"
+             "<td> &nbsp; </td><td>&nbsp;</td></tr>");
+    }
+
+    void TotalsRow() {
+        out_ += "<tr>";
+        Line("<tr bgcolor=\"#66CCFF\">");
+        Line("      <td width=\"10%\"><div align=\"center\"><span class=\"style1\">ИТОГО</span></div></td>");
+        Line(kTotalCell + FormatTrafficKb(totalInKb_, 0, sep_) + "</strong></td>");
+        Line(kTotalCell + FormatTrafficKb(totalOutKb_, 0, sep_) + "</strong></td>");
+        Line(kTotalCell + FormatTrafficKb(totalInKb_, totalOutKb_, sep_) + "</strong></td>");
+        Line("      <td width=\"10%\"><div align=\"center\">-</td>");
+        Line("      <td width=\"10%\"><div align=\"center\">-</td>");
+        Line("      <td><div align=\"center\" class=\"style1\"><strong>" + FormatFixed(grandMoney_, 2, sep_) +
+             "руб.</strong></td>");
+        Line("    </tr>");
+    }
+
+    void Foot() {
+        const std::string site = texts::kWebSite;
+        std::string siteShown = site;
+        if (!siteShown.empty() && siteShown.back() == '/') siteShown.pop_back();
+        const std::string email = texts::kEmail;
+        Line("  </table>");
+        Line("  <p>&nbsp;</p>");
+        Line("  <p><strong><a href=\"" + site + "\" class=\"style5\">" + siteShown + "</a></strong></p>");
+        Line("  <p class=\"style2\"><a href=\"mailto:" + email + "\"><strong>" + email +
+             "</strong></a></p>");
+        Line("</div>");
+        Line("</body>");
+        Line("</html>");
+    }
+
+    Accounting& a_;
+    const char sep_;
+    std::string out_;
+
+    std::int32_t prevDay_ = -1;
+    std::int32_t prevMonth_ = 0;
+    std::int32_t prevYear_ = 0;
+    std::int32_t lastRowMonth_ = 0;
+    std::uint64_t dayIn_ = 0;   // 64-bit: a day's sum never wraps
+    std::uint64_t dayOut_ = 0;
+    long double totalInKb_ = 0;
+    long double totalOutKb_ = 0;
+    long double monthMoney_ = 0;
+    long double grandMoney_ = 0;
+};
+
+}  // namespace
+
+std::string HistoryReportText(Accounting& a, char sep) { return ReportWriter(a, sep).Build(); }
+
+}  // namespace velkaro
