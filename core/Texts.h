@@ -48,6 +48,10 @@ inline constexpr char kPromptRename[] = "Введите имя для соеди
 inline constexpr char kDefaultRename[] = "...";
 inline constexpr char kMailSubject[] = "User Velkaro V1.4 Final";
 inline constexpr char kMailBody[] = "Здраствуйте уважаемые разработчики Velkaro V1.4 Final";
+inline constexpr char kMailTo[] = "mailto:";
+inline constexpr char kMailSubjectKey[] = "?subject=";
+inline constexpr char kMailBodyKey[] = "&body=";
+inline constexpr char kMailEnd[] = "%0d";
 inline constexpr char kMailFailed[] = "Не удалось написать письмо автору.";
 inline constexpr char kClearDone[] = "Операция выполнена успешно";
 inline constexpr char kClearFailed[] = "Не удалось удалить файл истории HISTORY.txt";
