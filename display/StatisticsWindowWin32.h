@@ -1,0 +1,153 @@
+// The statistics window on Win32: the real window of TForm1. It owns the TForm1 logic and
+// serves as its host: the image area with the panel bitmap, the button bar, Timer1 and
+// PopupMenu1. Every handler runs through TForm1::Guarded, so an AppError shows the error box
+// and the program goes on.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/Accounting.h"
+#include "core/Ports.h"
+#include "display/StatisticsWindow.h"
+#include "win/Handles.h"
+
+namespace velkaro::win {
+
+// What the window needs of the rest of the application.
+struct Form1Callbacks {
+    // TForm2's refresh: rebuilds the quick-info list from the QuickInfoRows when the quick-info
+    // window is showing; returns whether it is showing (becomes TForm1::QuickInfoShown).
+    std::function<bool()> refreshQuickInfo;
+    std::function<void()> showAbout;   // shows TForm3, not modal
+    std::function<void()> endRequest;  // empty: PostQuitMessage(0)
+};
+
+// The operating system as TForm1 uses it (the window itself is the host).
+struct Form1WindowPorts {
+    InterfaceTable& ifTable;
+    Clock& clock;
+    RegionalSettings& regional;
+    Dialogs& dialogs;
+    Shell& shell;
+    FileStore& files;
+};
+
+struct Form1Options {
+    bool runFormCreate = true;  // run TForm1::FormCreate right after the window is created
+    bool systemTimer = true;    // false: Timer1 is only a flag (tests drive Timer1Timer)
+};
+
+class Form1Window : public Form1Host {
+public:
+    // Menu command ids of PopupMenu1 (WM_COMMAND to the window runs them).
+    static constexpr UINT kCmdHistory = 102;  // N2
+    static constexpr UINT kCmdPrices = 103;   // N3
+    static constexpr UINT kCmdRename = 105;   // N5
+    static constexpr UINT_PTR kTimer1 = 1;
+    static constexpr int kButtonBarHeight = 21;
+    static constexpr int kLayoutClientWidth = 784;
+    static constexpr int kLayoutClientHeight = 93;
+
+    // Creates the window hidden (throws std::runtime_error when Windows refuses), then runs
+    // FormCreate unless the options say otherwise.
+    Form1Window(Accounting& a, Form1WindowPorts ports, Form1Callbacks callbacks,
+                Form1Options options = {});
+    ~Form1Window() override;
+    Form1Window(const Form1Window&) = delete;
+    Form1Window& operator=(const Form1Window&) = delete;
+
+    TForm1& Form() { return form_; }
+    HWND Handle() const { return hwnd_; }
+    HWND ImageHandle() const { return image_; }
+    HWND ButtonBarHandle() const { return bar_; }
+
+    void Show();  // shows and activates; centred on the desktop the first time
+    void Hide();
+    bool Visible() const;
+
+    // The panel bitmap (what WM_PAINT blits into the image area); tests read its pixels.
+    HDC BitmapDc() const { return memDc_.get(); }
+    SIZE BitmapSize() const { return bitmapSize_; }
+    // Colour of a bitmap pixel as 0xRRGGBB, or -1 outside the bitmap.
+    long BitmapPixel(int x, int y) const;
+    const char* PanelFaceName() const;
+    bool TimerRunning() const { return timerRunning_; }
+
+    // WindowHost
+    int OuterWidth() override;
+    int OuterHeight() override;
+    void SetOuterWidth(int width) override;
+    void SetOuterHeight(int height) override;
+    int ClientHeight() override;
+    int ImageWidth() override;
+    int ImageHeight() override;
+    int TextWidth(const std::string& text) override;
+    void ProcessMessages() override;
+
+    // Form1Host
+    int WindowLeft() override;
+    int WindowTop() override;
+    void SetTimerEnabled(bool enabled) override;
+    void SetWhite() override;
+    void PopupMenu(int screenX, int screenY) override;
+    void Repaint() override;
+    void RefreshQuickInfo() override;
+    void ShowAbout() override;
+    void EndRequest() override;
+
+    // Button bar geometry (client coordinates of the bar), for hit tests and tests.
+    struct Button {
+        int left;
+        int width;
+        const char* caption;
+        void (TForm1::*click)();
+    };
+    static const std::vector<Button>& Buttons();
+
+private:
+    static LRESULT CALLBACK FormProc(HWND, UINT, WPARAM, LPARAM);
+    static LRESULT CALLBACK ImageProc(HWND, UINT, WPARAM, LPARAM);
+    static LRESULT CALLBACK BarProc(HWND, UINT, WPARAM, LPARAM);
+    LRESULT OnFormMessage(UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT OnImageMessage(UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT OnBarMessage(UINT msg, WPARAM wp, LPARAM lp);
+
+    void LayoutChildren();
+    void EnsureBitmap(int width, int height);  // grows the bitmap, keeping its pixels
+    void PaintItems();                          // the latest panel items into the bitmap
+    void PaintImage(HDC dc, const RECT& clip);
+    void PaintBar(HDC dc);
+    int ButtonAt(int x, int y) const;
+    void RunCommand(UINT id);
+    template <class F> void Run(F&& handler) { form_.Guarded(std::forward<F>(handler)); }
+
+    Form1Callbacks callbacks_;
+    Form1Options options_;
+    TForm1 form_;
+    HWND hwnd_ = nullptr;
+    HWND image_ = nullptr;
+    HWND bar_ = nullptr;
+    bool white_ = false;          // SetWhite ran: white window and a panel bitmap
+    bool shownOnce_ = false;
+    bool itemsPending_ = false;   // items changed while hidden
+    bool timerRunning_ = false;
+    int pressed_ = -1;            // button under a pressed left mouse button
+    int hot_ = -1;                // button under the mouse
+    UniqueFont formFont_;
+    UniqueFont panelFont_;
+    UniqueFont panelBoldFont_;
+    UniqueFont buttonFont_;
+    UniqueBrush whiteBrush_;
+    UniqueBrush barBrush_;
+    UniqueMemoryDc memDc_;
+    UniqueBitmap bitmap_;
+    HGDIOBJ oldBitmap_ = nullptr;
+    SIZE bitmapSize_{0, 0};
+};
+
+}  // namespace velkaro::win

@@ -1,0 +1,29 @@
+// The program's dialogs on Win32: the message dialog, the input query and the error box,
+// all captioned with the application title and centred on the screen. Texts are the
+// program's Windows-1251 bytes; they reach Windows as UTF-16.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "core/Ports.h"
+
+namespace velkaro::win {
+
+class DialogsWin32 : public Dialogs {
+public:
+    static constexpr int kInputMaxLength = 255;
+    static constexpr int kPromptId = 100;
+    static constexpr int kEditId = 101;
+
+    void ShowMessage(const std::string& text) override;
+    std::string InputBox(const std::string& caption, const std::string& prompt,
+                         const std::string& defaultText) override;
+    void ShowError(const std::string& text) override;
+};
+
+// The error box's text: a full stop appended when the text does not end in one.
+std::string ErrorBoxText(const std::string& text);
+
+}  // namespace velkaro::win
