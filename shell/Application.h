@@ -1,0 +1,135 @@
+// The application object: the hidden application window that carries the program's single
+// taskbar button and owns every form (so no form gets a button of its own), the title, the
+// main form, the show-main-form switch, the end request, the error box and the message loop.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace velkaro {
+
+class Dialogs;
+
+namespace shell {
+
+class TApplication;
+
+// A top-level window of the application, owned by the application window. TForm2 and TForm3
+// derive from it; the statistics window is a window of its own kind, owned the same way.
+class TForm {
+public:
+    explicit TForm(TApplication& app);
+    virtual ~TForm();
+    TForm(const TForm&) = delete;
+    TForm& operator=(const TForm&) = delete;
+
+    HWND Handle() const { return hwnd_; }
+    bool IsVisible() const;               // IsWindowVisible
+    virtual void SetVisible(bool visible);  // shown (SW_SHOW) or hidden
+    void Show() { SetVisible(true); }
+    void Hide() { SetVisible(false); }
+    void BringToFront();                  // visible, restored, foreground
+    // A close request: the close query first; when it allows the close, the main form makes
+    // the end request, any other form only hides. Returns whether the form closed.
+    bool Close();
+
+protected:
+    // Creates the window; the owner is the application window. Call from the derived
+    // constructor. Class names are registered on first use.
+    void CreateForm(const wchar_t* className, const std::string& caption, DWORD style,
+                    DWORD exStyle, int x, int y, int outerWidth, int outerHeight);
+    // The close query; canClose comes in true.
+    virtual void FormCloseQuery(bool& canClose) { (void)canClose; }
+    // Messages of this window; the default handles WM_CLOSE with Close().
+    virtual LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);
+    TApplication& app_;
+
+private:
+    static LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    HWND hwnd_ = nullptr;
+};
+
+class TApplication {
+public:
+    static constexpr wchar_t kClassName[] = L"TApplication";
+
+    explicit TApplication(HINSTANCE instance = ::GetModuleHandleW(nullptr));
+    ~TApplication();
+    TApplication(const TApplication&) = delete;
+    TApplication& operator=(const TApplication&) = delete;
+
+    HINSTANCE Instance() const { return instance_; }
+    // The application window: hidden at start, zero-sized, the taskbar button when shown.
+    HWND Handle() const { return hwnd_; }
+
+    const std::string& Title() const { return title_; }  // Windows-1251
+    void SetTitle(const std::string& title);              // also the application window's text
+    std::wstring ExeName() const;                         // full path of the executable
+
+    // Makes the message loop show the main form when it starts.
+    bool ShowMainForm = true;
+
+    // The first form created, once its creation has finished; null before.
+    TForm* MainForm() const { return mainForm_; }
+    void SetMainForm(TForm* form);  // the first call wins
+
+    // The application icon (resource 1), shared, for the tray and the windows; a stock icon
+    // when the executable has none.
+    HICON Icon() const { return icon_; }
+
+    // The end request: posts the quit message; the message loop ends when it takes it.
+    void EndRequest();
+    bool EndRequested() const { return endRequested_; }
+
+    // The error box for an error that ended a handler.
+    void SetDialogs(Dialogs* dialogs) { dialogs_ = dialogs; }
+    void ShowError(const std::string& text);
+
+    // Runs every pending message without waiting (a WM_QUIT found is posted back).
+    void ProcessMessages();
+    // Shows the main form when the switch is on, then runs the message loop until the quit
+    // message is taken; returns its exit code.
+    int Run();
+
+    // Observers of the application window's messages, run before its own handling (the
+    // tray icon's minimise-to-tray hook). Returns an id for RemoveMessageHook.
+    using MessageHook = std::function<void(UINT msg, WPARAM wp, LPARAM lp)>;
+    int AddMessageHook(MessageHook hook);
+    void RemoveMessageHook(int id);
+
+    // Shows the application window when a form of the application became visible and hides
+    // it when none is visible any more, while its visibility is still the one set here last
+    // (the tray icon may have shown or hidden it on its own). Runs by itself whenever a window
+    // owned by the application window is shown or hidden.
+    void UpdateVisible();
+
+private:
+    friend class TForm;
+    static LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    static LRESULT CALLBACK ShowHookProc(int code, WPARAM wp, LPARAM lp);
+    LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);
+    bool AnyFormVisible() const;
+
+    HINSTANCE instance_;
+    HWND hwnd_ = nullptr;
+    HHOOK showHook_ = nullptr;
+    HICON icon_ = nullptr;
+    std::string title_;
+    TForm* mainForm_ = nullptr;
+    Dialogs* dialogs_ = nullptr;
+    bool endRequested_ = false;
+    bool setVisible_ = false;  // the application window's visibility as UpdateVisible left it
+    bool updating_ = false;
+    struct Hook {
+        int id;
+        MessageHook fn;
+    };
+    std::vector<Hook> hooks_;
+    int nextHookId_ = 1;
+};
+
+}  // namespace shell
+}  // namespace velkaro
