@@ -32,7 +32,14 @@ public:
     // history: the redraw then stops, and the items are those drawn so far.
     bool RedrawStatisticsPanel(Accounting& a, WindowHost& window, char sep);
 
+    // The texts of the last redraw only, in drawing order. The painter draws them over
+    // what the bitmap already shows: the bitmap is never cleared, so earlier pixels stay
+    // wherever nothing new lands (an empty list leaves the picture as it was).
     const std::vector<PanelItem>& Items() const { return items_; }
+    // The size the bitmap was given by the last redraw (the image area, or the window's
+    // client height after the window grew).
+    int BitmapWidth() const { return bitmapWidth_; }
+    int BitmapHeight() const { return bitmapHeight_; }
     int ColumnX = 70;
     int PanelY = 4;
 
@@ -41,6 +48,9 @@ private:
                          std::uint64_t out, std::uint64_t in, const std::string& adapter);
     std::vector<PanelItem> items_;
     std::vector<std::size_t> blockTopRecords_;  // records whose blockTop was set last time
+    std::uint64_t blockTopGeneration_ = 0;      // the history they belong to
+    int bitmapWidth_ = 0;
+    int bitmapHeight_ = 0;
 };
 
 }  // namespace velkaro

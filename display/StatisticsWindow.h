@@ -66,7 +66,10 @@ public:
     bool Sampling() const { return sampling_; }  // the interface function was found
 
 private:
-    bool StartAccounting();  // steps 2-6 of the start-up sequence
+    // Finds the interface function, whitens the window, loads the files and starts the
+    // timer; false when the function is missing.
+    bool StartAccounting();
+    void SetTimer(bool enabled);
     FilePorts Files();
     Accounting& a_;
     Form1Ports p_;
