@@ -79,4 +79,9 @@ inline constexpr char kAboutBy[] = "Реализовал:";
 inline constexpr char kAboutSite[] = "офицальный сайт";
 inline constexpr char kAboutMail[] = "e-mail:";
 
+// Units of amounts
+inline constexpr char kUnitKb[] = " Kb";
+inline constexpr char kUnitMb[] = " Mb ";
+inline constexpr char kMoneyUnit[] = " руб.";
+
 }  // namespace velkaro::texts

@@ -1,0 +1,296 @@
+// Texts of byte counts, money and prices.
+//
+// Digits are produced here, not by printf: the C libraries of the two builds differ in how
+// they print long double and in the decimal point they use. Every finite long double is a
+// finite decimal fraction, so its expansion is computed exactly (a base-10^9 big number) and
+// all rounding happens on decimal digit strings.
+#include "display/Formatting.h"
+
+#include <cfloat>
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/Texts.h"
+
+namespace velkaro {
+namespace {
+
+static_assert(LDBL_MANT_DIG == 64, "amounts are computed in 80-bit extended precision");
+
+// A non-negative decimal number: digits × 10^pow. `digits` has no leading zeros; an empty
+// `digits` is zero.
+struct Decimal {
+    std::string digits;
+    int pow = 0;
+
+    bool IsZero() const { return digits.empty(); }
+    // Position of the leading digit: the value lies in [10^Top(), 10^(Top()+1)).
+    int Top() const { return static_cast<int>(digits.size()) + pow - 1; }
+};
+
+void StripTrailingZeros(Decimal& d) {
+    std::size_t end = d.digits.find_last_not_of('0');
+    if (end == std::string::npos) {
+        d.digits.clear();
+        d.pow = 0;
+        return;
+    }
+    d.pow += static_cast<int>(d.digits.size() - 1 - end);
+    d.digits.erase(end + 1);
+}
+
+// Base-10^9 natural number, least significant limb first; only what the exact expansion needs.
+class DecimalBig {
+public:
+    explicit DecimalBig(std::uint64_t v) {
+        do {
+            limbs_.push_back(static_cast<std::uint32_t>(v % kBase));
+            v /= kBase;
+        } while (v != 0);
+    }
+
+    void Multiply(std::uint32_t factor) {
+        std::uint64_t carry = 0;
+        for (std::uint32_t& limb : limbs_) {
+            std::uint64_t t = static_cast<std::uint64_t>(limb) * factor + carry;
+            limb = static_cast<std::uint32_t>(t % kBase);
+            carry = t / kBase;
+        }
+        while (carry != 0) {
+            limbs_.push_back(static_cast<std::uint32_t>(carry % kBase));
+            carry /= kBase;
+        }
+    }
+
+    // Multiplies by base^exponent, in steps that keep the factor below 2^32.
+    void MultiplyPower(std::uint32_t base, int exponent, int stepExponent) {
+        std::uint32_t step = 1;
+        for (int i = 0; i < stepExponent; ++i) step *= base;
+        for (; exponent >= stepExponent; exponent -= stepExponent) Multiply(step);
+        std::uint32_t rest = 1;
+        for (int i = 0; i < exponent; ++i) rest *= base;
+        if (rest != 1) Multiply(rest);
+    }
+
+    std::string Digits() const {
+        std::string out = std::to_string(limbs_.back());
+        for (std::size_t i = limbs_.size() - 1; i-- > 0;) {
+            std::string part = std::to_string(limbs_[i]);
+            out.append(9 - part.size(), '0');
+            out += part;
+        }
+        return out;
+    }
+
+private:
+    static constexpr std::uint32_t kBase = 1000000000u;
+    std::vector<std::uint32_t> limbs_;
+};
+
+// The exact decimal value of |v| (v finite).
+Decimal ExactDecimal(long double v) {
+    Decimal d;
+    v = std::fabs(v);
+    if (v == 0) return d;
+    int e = 0;
+    long double fraction = std::frexp(v, &e);  // v = fraction × 2^e, fraction in [0.5, 1)
+    auto mantissa = static_cast<std::uint64_t>(std::ldexp(fraction, 64));  // exact
+    int q = e - 64;                                                        // v = mantissa × 2^q
+    while ((mantissa & 1u) == 0) {
+        mantissa >>= 1;
+        ++q;
+    }
+    DecimalBig big(mantissa);
+    if (q >= 0) {
+        big.MultiplyPower(2, q, 29);
+        d.pow = 0;
+    } else {
+        // mantissa × 2^q = mantissa × 5^-q × 10^q
+        big.MultiplyPower(5, -q, 13);
+        d.pow = q;
+    }
+    d.digits = big.Digits();
+    StripTrailingZeros(d);
+    return d;
+}
+
+// Adds one unit in the last place of `digits` (all decimal characters).
+void IncrementLast(Decimal& d) {
+    for (std::size_t i = d.digits.size(); i-- > 0;) {
+        if (d.digits[i] != '9') {
+            ++d.digits[i];
+            return;
+        }
+        d.digits[i] = '0';
+    }
+    d.digits.insert(d.digits.begin(), '1');
+}
+
+enum class Tie { kToEven, kAwayFromZero };
+
+// Keeps the first `keep` digits (keep >= 0) and rounds by the dropped ones.
+void KeepDigits(Decimal& d, int keep, Tie tie) {
+    const int length = static_cast<int>(d.digits.size());
+    if (keep >= length) return;
+    bool up = false;
+    const char first = d.digits[keep];
+    if (first > '5') {
+        up = true;
+    } else if (first == '5') {
+        // Trailing zeros are stripped, so anything after the 5 makes it more than half.
+        const bool exactlyHalf = keep + 1 == length;
+        if (!exactlyHalf || tie == Tie::kAwayFromZero) {
+            up = true;
+        } else {
+            up = keep > 0 && ((d.digits[keep - 1] - '0') % 2 == 1);
+        }
+    }
+    d.pow += length - keep;
+    d.digits.erase(keep);
+    if (up) {
+        if (d.digits.empty()) d.digits = "0";
+        IncrementLast(d);
+    }
+    StripTrailingZeros(d);
+}
+
+void RoundToSignificant(Decimal& d, int significant, Tie tie) {
+    if (d.IsZero()) return;
+    KeepDigits(d, significant, tie);
+}
+
+void RoundToDecimals(Decimal& d, int decimals, Tie tie) {
+    if (d.IsZero()) return;
+    // Digits whose place is 10^-decimals or above.
+    const int keep = d.Top() + decimals + 1;
+    if (keep < 0) {
+        // Even the first dropped digit lies below 10^-(decimals+1): less than half a unit.
+        d.digits.clear();
+        d.pow = 0;
+        return;
+    }
+    KeepDigits(d, keep, tie);
+}
+
+// The digit of place 10^place.
+char DigitAt(const Decimal& d, int place) {
+    const int index = d.Top() - place;
+    if (d.IsZero() || index < 0 || index >= static_cast<int>(d.digits.size())) return '0';
+    return d.digits[index];
+}
+
+// Whole digits, the separator and exactly `decimals` decimals (none and no separator when
+// decimals is 0).
+std::string WriteFixed(const Decimal& d, int decimals, char sep) {
+    std::string out;
+    const int top = d.IsZero() ? 0 : (d.Top() > 0 ? d.Top() : 0);
+    for (int place = top; place >= 0; --place) out += DigitAt(d, place);
+    if (decimals > 0) {
+        out += sep;
+        for (int place = -1; place >= -decimals; --place) out += DigitAt(d, place);
+    }
+    return out;
+}
+
+// The runtime's texts of values that are not numbers.
+bool WriteNonFinite(long double v, std::string& out) {
+    if (std::isnan(v)) {
+        out = "NAN";
+        return true;
+    }
+    if (std::isinf(v)) {
+        out = v < 0 ? "-INF" : "INF";
+        return true;
+    }
+    return false;
+}
+
+// Decimal digits of a whole value (already truncated), with a minus sign when negative.
+std::string WholeDigits(long double whole) {
+    std::string out;
+    if (WriteNonFinite(whole, out)) return out;
+    Decimal d = ExactDecimal(whole);
+    out = WriteFixed(d, 0, '.');
+    if (whole < 0 && !d.IsZero()) out.insert(out.begin(), '-');
+    return out;
+}
+
+std::string TrafficText(long double kb, char sep) {
+    if (kb > 1024) {
+        const long double mb = std::trunc(kb / 1024);
+        const long double restKb = std::trunc(kb - mb * 1024);
+        return WholeDigits(mb) + texts::kUnitMb + WholeDigits(restKb) + texts::kUnitKb;
+    }
+    return FormatFixed(kb, 1, sep) + texts::kUnitKb;
+}
+
+}  // namespace
+
+// The expansion is first cut to 18 significant digits by rounding to nearest, ties to even
+// (the floating-point unit's own rounding, which the classic runtime's 18-digit conversion
+// uses); that string is then rounded to the wanted decimals half away from zero. The two
+// steps differ from a single rounding only when the digits beyond the 18th decide it, as
+// 0.04999999999999999999 (one decimal), which reads 0.1.
+std::string FormatFixed(long double v, int decimals, char sep) {
+    std::string out;
+    if (WriteNonFinite(v, out)) return out;
+    if (decimals < 0) decimals = 0;
+    Decimal d = ExactDecimal(v);
+    RoundToSignificant(d, 18, Tie::kToEven);
+    RoundToDecimals(d, decimals, Tie::kAwayFromZero);
+    out = WriteFixed(d, decimals, sep);
+    // A value that rounds to zero is written without a sign.
+    if (v < 0 && !d.IsZero()) out.insert(out.begin(), '-');
+    return out;
+}
+
+std::string FormatTraffic(std::uint64_t a, std::uint64_t b, char sep) {
+    const long double kb = static_cast<long double>(a) / 1024 + static_cast<long double>(b) / 1024;
+    return TrafficText(kb, sep);
+}
+
+std::string FormatTrafficKb(long double x, long double y, char sep) { return TrafficText(x + y, sep); }
+
+std::string FormatCost(long double x, long double y, char sep) {
+    const long double v = x / 1048576 + y / 1048576;
+    return FormatFixed(v, 2, sep) + texts::kMoneyUnit;
+}
+
+std::string FormatPrice(long double p, char sep) { return FormatFixed(p, 2, sep) + texts::kMoneyUnit; }
+
+// 18 significant digits as in FormatFixed, then 15 of them, half away from zero. Whether the
+// exponent form is used is decided on that rounded value, the number the text stands for:
+// 999999999999999.9 becomes 1E15, never the sixteen-digit 1000000000000000.
+std::string FormatPriceGeneral(long double p, char sep) {
+    std::string out;
+    if (WriteNonFinite(p, out)) return out;
+    Decimal d = ExactDecimal(p);
+    if (d.IsZero()) return "0";
+    RoundToSignificant(d, 18, Tie::kToEven);
+    RoundToSignificant(d, 15, Tie::kAwayFromZero);
+    const int top = d.Top();
+    if (top < -4 || top >= 15) {
+        out = d.digits.substr(0, 1);
+        if (d.digits.size() > 1) {
+            out += sep;
+            out.append(d.digits, 1, std::string::npos);
+        }
+        out += 'E';
+        out += std::to_string(top);
+    } else {
+        const int decimals = d.pow < 0 ? -d.pow : 0;
+        out = WriteFixed(d, decimals, sep);
+    }
+    if (p < 0) out.insert(out.begin(), '-');
+    return out;
+}
+
+std::string FormatPaddedCount(std::uint32_t n) {
+    std::string out = std::to_string(n);
+    while (out.size() < 10) out += ' ';
+    return out;
+}
+
+}  // namespace velkaro
