@@ -1,0 +1,147 @@
+// Small owners for Win32 handles: each closes what it holds exactly once, when it goes out of
+// scope or is reset, and can be moved but not copied.
+#pragma once
+
+#include <windows.h>
+
+#include <utility>
+
+namespace velkaro::win {
+
+// Owner of a value released by Traits::Release when it is not Traits::Invalid().
+template <typename Traits>
+class Unique {
+public:
+    using Value = typename Traits::Value;
+
+    Unique() noexcept = default;
+    explicit Unique(Value v) noexcept : value_(v) {}
+    ~Unique() { reset(); }
+
+    Unique(const Unique&) = delete;
+    Unique& operator=(const Unique&) = delete;
+    Unique(Unique&& other) noexcept : value_(other.release()) {}
+    Unique& operator=(Unique&& other) noexcept {
+        if (this != &other) reset(other.release());
+        return *this;
+    }
+
+    Value get() const noexcept { return value_; }
+    bool valid() const noexcept { return value_ != Traits::Invalid(); }
+    explicit operator bool() const noexcept { return valid(); }
+
+    // Gives the value up without releasing it.
+    Value release() noexcept { return std::exchange(value_, Traits::Invalid()); }
+    void reset(Value v = Traits::Invalid()) noexcept {
+        Value old = std::exchange(value_, v);
+        if (old != Traits::Invalid()) Traits::Release(old);
+    }
+
+private:
+    Value value_ = Traits::Invalid();
+};
+
+struct KernelHandleTraits {  // CreateMutex, CreateEvent, OpenProcess, ... (null when failed)
+    using Value = HANDLE;
+    static Value Invalid() noexcept { return nullptr; }
+    static void Release(Value v) noexcept { ::CloseHandle(v); }
+};
+
+struct FileHandleTraits {  // CreateFile (INVALID_HANDLE_VALUE when failed)
+    using Value = HANDLE;
+    static Value Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static void Release(Value v) noexcept { ::CloseHandle(v); }
+};
+
+struct ModuleTraits {  // LoadLibrary
+    using Value = HMODULE;
+    static Value Invalid() noexcept { return nullptr; }
+    static void Release(Value v) noexcept { ::FreeLibrary(v); }
+};
+
+template <typename T>
+struct GdiObjectTraits {  // fonts, brushes, pens, bitmaps, regions
+    using Value = T;
+    static Value Invalid() noexcept { return nullptr; }
+    static void Release(Value v) noexcept { ::DeleteObject(v); }
+};
+
+struct MemoryDcTraits {  // CreateCompatibleDC, CreateDC
+    using Value = HDC;
+    static Value Invalid() noexcept { return nullptr; }
+    static void Release(Value v) noexcept { ::DeleteDC(v); }
+};
+
+struct IconTraits {  // CreateIcon, CopyIcon, LoadImage(IMAGE_ICON) without LR_SHARED
+    using Value = HICON;
+    static Value Invalid() noexcept { return nullptr; }
+    static void Release(Value v) noexcept { ::DestroyIcon(v); }
+};
+
+struct MenuTraits {  // CreatePopupMenu, CreateMenu, LoadMenu (not attached to a window)
+    using Value = HMENU;
+    static Value Invalid() noexcept { return nullptr; }
+    static void Release(Value v) noexcept { ::DestroyMenu(v); }
+};
+
+using UniqueHandle = Unique<KernelHandleTraits>;
+using UniqueFile = Unique<FileHandleTraits>;
+using UniqueModule = Unique<ModuleTraits>;
+using UniqueFont = Unique<GdiObjectTraits<HFONT>>;
+using UniqueBrush = Unique<GdiObjectTraits<HBRUSH>>;
+using UniquePen = Unique<GdiObjectTraits<HPEN>>;
+using UniqueBitmap = Unique<GdiObjectTraits<HBITMAP>>;
+using UniqueRegion = Unique<GdiObjectTraits<HRGN>>;
+using UniqueMemoryDc = Unique<MemoryDcTraits>;
+using UniqueIcon = Unique<IconTraits>;
+using UniqueMenu = Unique<MenuTraits>;
+
+// A window's DC from GetDC, given back with ReleaseDC.
+class WindowDc {
+public:
+    explicit WindowDc(HWND hwnd) noexcept : hwnd_(hwnd), dc_(::GetDC(hwnd)) {}
+    ~WindowDc() {
+        if (dc_) ::ReleaseDC(hwnd_, dc_);
+    }
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    HDC get() const noexcept { return dc_; }
+    explicit operator bool() const noexcept { return dc_ != nullptr; }
+
+private:
+    HWND hwnd_;
+    HDC dc_;
+};
+
+// BeginPaint/EndPaint for one WM_PAINT.
+class PaintDc {
+public:
+    explicit PaintDc(HWND hwnd) noexcept : hwnd_(hwnd) { dc_ = ::BeginPaint(hwnd, &ps_); }
+    ~PaintDc() { ::EndPaint(hwnd_, &ps_); }
+    PaintDc(const PaintDc&) = delete;
+    PaintDc& operator=(const PaintDc&) = delete;
+    HDC get() const noexcept { return dc_; }
+    const PAINTSTRUCT& paint() const noexcept { return ps_; }
+
+private:
+    HWND hwnd_;
+    PAINTSTRUCT ps_{};
+    HDC dc_ = nullptr;
+};
+
+// Selects a GDI object into a DC and puts the previous one back at the end of the scope.
+class SelectObjectScope {
+public:
+    SelectObjectScope(HDC dc, HGDIOBJ obj) noexcept : dc_(dc), old_(::SelectObject(dc, obj)) {}
+    ~SelectObjectScope() {
+        if (old_ && old_ != HGDI_ERROR) ::SelectObject(dc_, old_);
+    }
+    SelectObjectScope(const SelectObjectScope&) = delete;
+    SelectObjectScope& operator=(const SelectObjectScope&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ old_;
+};
+
+}  // namespace velkaro::win

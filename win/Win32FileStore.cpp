@@ -1,0 +1,128 @@
+#include "win/Win32FileStore.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+
+#include "win/Handles.h"
+#include "win/Utf16.h"
+
+namespace velkaro::win {
+
+int IoCodeOf(unsigned long err) {
+    switch (err) {
+        case ERROR_SUCCESS: return kIoOk;
+        case ERROR_HANDLE_DISK_FULL:
+        case ERROR_DISK_FULL: return kIoDiskFull;
+        default: return static_cast<int>(err);  // 2, 3, 4, 5 and the rest as they are
+    }
+}
+
+namespace {
+
+bool IsDirectory(const std::wstring& name) {
+    DWORD attrs = ::GetFileAttributesW(name.c_str());
+    return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// The code of the failure that just happened; a code of 0 would read as success.
+int LastIoCode() {
+    int code = IoCodeOf(::GetLastError());
+    return code == kIoOk ? kIoAccessDenied : code;
+}
+
+int WriteWhole(HANDLE file, const std::string& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
+        DWORD written = 0;
+        if (!::WriteFile(file, bytes.data() + done, chunk, &written, nullptr)) return LastIoCode();
+        if (written == 0) return kIoDiskFull;
+        done += written;
+    }
+    return kIoOk;
+}
+
+}  // namespace
+
+int Win32FileStore::ReadAll(const std::string& name, std::string& bytes) {
+    const std::wstring wide = Widen(name);
+    if (wide.empty()) return kIoInvalidFilename;
+    UniqueFile file(::CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        int code = LastIoCode();
+        return IsDirectory(wide) ? kIoAccessDenied : code;
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (::GetFileInformationByHandle(file.get(), &info) &&
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return kIoAccessDenied;
+
+    bytes.clear();
+    LARGE_INTEGER size{};
+    if (::GetFileSizeEx(file.get(), &size) && size.QuadPart > 0 &&
+        static_cast<unsigned long long>(size.QuadPart) < bytes.max_size())
+        bytes.reserve(static_cast<std::size_t>(size.QuadPart));
+    char buf[1 << 16];
+    for (;;) {
+        DWORD got = 0;
+        if (!::ReadFile(file.get(), buf, sizeof buf, &got, nullptr)) return LastIoCode();
+        if (got == 0) break;
+        bytes.append(buf, got);
+    }
+    return kIoOk;
+}
+
+int Win32FileStore::ReplaceAll(const std::string& name, const std::string& bytes) {
+    const std::wstring target = Widen(name);
+    if (target.empty()) return kIoInvalidFilename;
+    const std::wstring temp = target + L".tmp";
+
+    int code = kIoOk;
+    {
+        UniqueFile file(::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) {
+            code = IsDirectory(temp) ? kIoAccessDenied : LastIoCode();
+            return code;  // nothing of ours to clean up
+        }
+        code = WriteWhole(file.get(), bytes);
+        if (code == kIoOk && !::FlushFileBuffers(file.get())) code = LastIoCode();
+        HANDLE h = file.release();
+        if (!::CloseHandle(h) && code == kIoOk) code = LastIoCode();
+    }
+    // A folder or a read-only file in the way is refused, as a rewrite in place would be
+    // (MoveFileEx alone replaces a read-only file on some systems).
+    if (code == kIoOk) {
+        DWORD attrs = ::GetFileAttributesW(target.c_str());
+        if (attrs != INVALID_FILE_ATTRIBUTES &&
+            (attrs & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0)
+            code = kIoAccessDenied;
+    }
+    if (code == kIoOk &&
+        !::MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        code = LastIoCode();
+    if (code != kIoOk) ::DeleteFileW(temp.c_str());
+    return code;
+}
+
+int Win32FileStore::WriteAll(const std::string& name, const std::string& bytes) {
+    const std::wstring wide = Widen(name);
+    if (wide.empty()) return kIoInvalidFilename;
+    UniqueFile file(::CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return IsDirectory(wide) ? kIoAccessDenied : LastIoCode();
+    int code = WriteWhole(file.get(), bytes);
+    HANDLE h = file.release();
+    if (!::CloseHandle(h) && code == kIoOk) code = LastIoCode();
+    return code;
+}
+
+bool Win32FileStore::Delete(const std::string& name) {
+    const std::wstring wide = Widen(name);
+    return !wide.empty() && ::DeleteFileW(wide.c_str()) != 0;
+}
+
+}  // namespace velkaro::win
