@@ -55,6 +55,7 @@ inline constexpr char kMailEnd[] = "%0d";
 inline constexpr char kMailFailed[] = "Не удалось написать письмо автору.";
 inline constexpr char kClearDone[] = "Операция выполнена успешно";
 inline constexpr char kClearFailed[] = "Не удалось удалить файл истории HISTORY.txt";
+inline constexpr char kNoTimers[] = "Not enough timers available";
 
 // Quick-info window
 inline constexpr char kForm2Caption[] = "Fast INFO";

@@ -40,6 +40,7 @@ struct Form1WindowPorts {
 struct Form1Options {
     bool runFormCreate = true;  // run TForm1::FormCreate right after the window is created
     bool systemTimer = true;    // false: Timer1 is only a flag (tests drive Timer1Timer)
+    HWND owner = nullptr;       // e.g. the application window: no taskbar button of its own
 };
 
 class Form1Window : public Form1Host {
@@ -124,8 +125,11 @@ private:
     void PaintBar(HDC dc);
     int ButtonAt(int x, int y) const;
     void RunCommand(UINT id);
-    template <class F> void Run(F&& handler) { form_.Guarded(std::forward<F>(handler)); }
+    // Runs a handler through TForm1::Guarded; any other exception also ends in the error box
+    // instead of unwinding through Windows.
+    template <class F> void Run(F&& handler);
 
+    Dialogs& dialogs_;
     Form1Callbacks callbacks_;
     Form1Options options_;
     TForm1 form_;
