@@ -1,0 +1,289 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/Accounting.h"
+#include "report/HistoryReport.h"
+
+namespace velkaro {
+namespace {
+
+void Add(Accounting& a, const std::string& adapter, int day, int month, int year, std::uint32_t in,
+         std::uint32_t out, std::int32_t session = 0) {
+    HistoryRecord r;
+    r.day = static_cast<std::uint16_t>(day);
+    r.month = static_cast<std::uint16_t>(month);
+    r.year = static_cast<std::uint16_t>(year);
+    r.inOctets = in;
+    r.outOctets = out;
+    r.session = session;
+    a.AppendHistoryRecord(adapter, r);
+}
+
+std::string Lines(const std::vector<std::string>& lines) {
+    std::string s;
+    for (const std::string& l : lines) s += l + "\r\n";
+    return s;
+}
+
+// The page up to and including the empty line after the header row.
+std::string HeadFor(const std::string& shownName) {
+    return Lines({
+        "<html>",
+        "<head>",
+        "<title>VELKARO INFO V1.4 FINAL</title>",
+        "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\">",
+        "<style type=\"text/css\"> ",
+        "<!-- body",
+        "{background-image: url(indexBG.gif);}",
+        ".style1 {font-size: 14px; font-weight: bold;}",
+        ".style2 {font-size: 14px}",
+        ".style3 {color: #0033FF; font-weight: bold;\tfont-size: 18px;}",
+        ".style4 {color: #0066FF;\tfont-weight: bold; font-size: 16px;}",
+        "-->",
+        "</style></head>",
+        "<body>",
+        "<div align=\"center\">",
+        "  <p class=\"style3\">Velkaro V1.4 Final</p>",
+        "  <p class=\"style4\">" + shownName + "</p>",
+        "  <table width=\"90%\"  border=\"1\" cellpadding=\"0\" cellspacing=\"0\">",
+        "    <tr bgcolor=\"#66CCFF\">",
+        "      <td width=\"10%\" bgcolor=\"#66CCFF\"><div align=\"center\" class=\"style1\">ДАТА</div></td>",
+        "      <td width=\"15%\"><div align=\"center\" class=\"style1\">ПРИНЯТО</div></td>",
+        "      <td width=\"15%\"><div align=\"center\" class=\"style1\">ОТПРАВЛЕНО</div></td>",
+        "      <td width=\"15%\"><div align=\"center\" class=\"style1\">ВСЕГО</div></td>",
+        "      <td width=\"10%\"><div align=\"center\" class=\"style1\">1 МБ Вход. </div></td>",
+        "      <td width=\"10%\"><div align=\"center\" class=\"style1\">1 МБ Исход.</div></td>",
+        "      <td><div align=\"center\" class=\"style1\">ИТОГО</div></td>",
+        "    </tr>",
+        "",
+    });
+}
+
+const std::string kOpen10 =
+    "      <td width=\"10%\"><div align=\"center\"><span class=\"style2\"><span class=\"style2\">";
+const std::string kOpen15 =
+    "      <td width=\"15%\"><div align=\"center\"><span class=\"style2\"><span class=\"style2\">";
+const std::string kOpenLast = "      <td><div align=\"center\"><span class=\"style2\"><span class=\"style2\">";
+const std::string kEnd = "</span></span></div></td>";
+const std::string kPriceEnd = " руб </span></div></td>";
+
+std::string DayRow(const std::string& date, const std::string& in, const std::string& out,
+                   const std::string& sum, const std::string& priceIn, const std::string& priceOut,
+                   const std::string& cost) {
+    return "<tr bgcolor=\"#FFFFCC\">" + kOpen10 + date + kEnd + kOpen15 + in + kEnd + kOpen15 + out + kEnd +
+           kOpen15 + sum + kEnd + kOpen10 + priceIn + kPriceEnd + kOpen10 + priceOut + kPriceEnd +
+           kOpenLast + cost + kEnd + "    </tr>\r\n\r\n";
+}
+
+std::string Subtotal(const std::string& money) {
+    return Lines({
+        "<tr><td>&nbsp;</td><td>&nbsp;</td><td> &nbsp;</td><td>&nbsp; </td><td> &nbsp;</td><td>&nbsp; "
+        "</td><td bgcolor=\"#FFFFCC\"><div align=\"center\"><span class=\"style2\"><b>" +
+            money + " руб.</b></span></div></td></tr>",
+        "<tr><td>&nbsp;  </td><td>&nbsp;  </td><td> &nbsp; </td><td>&nbsp;  </td><td>&nbsp;  </td><td> &nbsp; "
+        "</td><td>&nbsp;</td></tr>",
+    });
+}
+
+std::string TotalsAndFoot(const std::string& in, const std::string& out, const std::string& sum,
+                          const std::string& money) {
+    const std::string s = "      <td width=\"15%\"><strong><div align=\"center\" class=\"style1\">";
+    return "<tr>" + Lines({
+                        "<tr bgcolor=\"#66CCFF\">",
+                        "      <td width=\"10%\"><div align=\"center\"><span class=\"style1\">ИТОГО</span></div></td>",
+                        s + in + "</strong></td>",
+                        s + out + "</strong></td>",
+                        s + sum + "</strong></td>",
+                        "      <td width=\"10%\"><div align=\"center\">-</td>",
+                        "      <td width=\"10%\"><div align=\"center\">-</td>",
+                        "      <td><div align=\"center\" class=\"style1\"><strong>" + money + "руб.</strong></td>",
+                        "    </tr>",
+                        "  </table>",
+                        "  <p>&nbsp;</p>",
+                        "  <p><strong><a href=\"https://velkaro.example/\" class=\"style5\">https://velkaro.example"
+                        "</a></strong></p>",
+                        "  <p class=\"style2\"><a href=\"mailto:author@velkaro.example\"><strong>"
+                        "author@velkaro.example</strong></a></p>",
+                        "</div>",
+                        "</body>",
+                        "</html>",
+                    });
+}
+
+std::size_t Count(const std::string& hay, const std::string& needle) {
+    std::size_t n = 0;
+    for (std::size_t p = hay.find(needle); p != std::string::npos; p = hay.find(needle, p + 1)) ++n;
+    return n;
+}
+
+// A small history over the end of February and the start of March, with another adapter's
+// record in between and two sessions on one day.
+TEST(HistoryReport, GoldenPageForTwoMonths) {
+    Accounting a;
+    a.Tariffs().push_back(TariffEntry{1.5, 0, "eth", "Home"});
+    Add(a, "eth", 28, 2, 2026, 1048576, 524288);
+    Add(a, "wlan", 1, 3, 2026, 999, 999);
+    Add(a, "eth", 1, 3, 2026, 2097152, 0, 1);
+    Add(a, "eth", 1, 3, 2026, 1048576, 1048576);
+    Add(a, "eth", 2, 3, 2026, 512, 1536);
+    a.selectedAdapter = "eth";
+
+    const std::string expected =
+        HeadFor("Home") +
+        DayRow("2.3.2026", "0,5 Kb", "1,5 Kb", "2,0 Kb", "1,5", "0", "0,00 руб.") +
+        DayRow("1.3.2026", "3 Mb 0 Kb", "1024,0 Kb", "4 Mb 0 Kb", "1,5", "0", "4,50 руб.") +
+        Subtotal("4,50") +
+        DayRow("28.2.2026", "1024,0 Kb", "512,0 Kb", "1 Mb 512 Kb", "1,5", "0", "1,50 руб.") +
+        Subtotal("1,50") +
+        TotalsAndFoot("4 Mb 0 Kb", "1 Mb 513 Kb", "5 Mb 514 Kb", "6,00");
+    EXPECT_EQ(HistoryReportText(a, ','), expected);
+    EXPECT_EQ(a.Tariffs().size(), 1u);
+
+    // Running it again gives the same page; a point separator changes only the numbers.
+    EXPECT_EQ(HistoryReportText(a, ','), expected);
+    const std::string pointed = HistoryReportText(a, '.');
+    EXPECT_NE(pointed.find(kOpen10 + "1.5" + kPriceEnd), std::string::npos);
+    EXPECT_NE(pointed.find("<b>4.50 руб.</b>"), std::string::npos);
+    EXPECT_NE(pointed.find("<strong>6.00руб.</strong>"), std::string::npos);
+}
+
+TEST(HistoryReport, AdapterWithoutRecordsGivesOneZeroSubtotalAndZeroTotals) {
+    Accounting a;
+    Add(a, "eth", 1, 1, 2026, 100, 100);
+    a.selectedAdapter = "nothing here";
+    const std::string expected = HeadFor("nothing here") + Subtotal("0,00") +
+                                 TotalsAndFoot("0,0 Kb", "0,0 Kb", "0,0 Kb", "0,00");
+    EXPECT_EQ(HistoryReportText(a, ','), expected);
+    // No day row asks for a price, so nothing is registered.
+    EXPECT_TRUE(a.Tariffs().empty());
+
+    Accounting empty;
+    EXPECT_EQ(HistoryReportText(empty, ','),
+              HeadFor("") + Subtotal("0,00") + TotalsAndFoot("0,0 Kb", "0,0 Kb", "0,0 Kb", "0,00"));
+}
+
+TEST(HistoryReport, AdapterWithoutPriceEntryIsRegisteredWithZeroPrices) {
+    Accounting a;
+    a.Tariffs().push_back(TariffEntry{2, 2, "other", "Other"});
+    Add(a, "eth", 5, 3, 2024, 1048576, 0);
+    a.selectedAdapter = "eth";
+    const std::string page = HistoryReportText(a, ',');
+    ASSERT_EQ(a.Tariffs().size(), 2u);
+    EXPECT_EQ(a.Tariffs()[1].adapter, "eth");
+    EXPECT_EQ(a.Tariffs()[1].displayName, "eth");
+    EXPECT_EQ(a.Tariffs()[1].priceIn, 0);
+    EXPECT_EQ(a.Tariffs()[1].priceOut, 0);
+    EXPECT_NE(page.find("<p class=\"style4\">eth</p>"), std::string::npos);
+    EXPECT_NE(page.find(DayRow("5.3.2024", "1024,0 Kb", "0,0 Kb", "1024,0 Kb", "0", "0", "0,00 руб.")),
+              std::string::npos);
+}
+
+TEST(HistoryReport, RecordsOfOneDaySplitByOtherAdaptersMakeOneRow) {
+    Accounting a;
+    a.Tariffs().push_back(TariffEntry{1, 2, "eth", "eth"});
+    Add(a, "eth", 7, 3, 2026, 1024, 2048, 1);
+    Add(a, "wlan", 7, 3, 2026, 5, 5);
+    Add(a, "eth", 7, 3, 2026, 1024, 0, 2);
+    Add(a, "ppp", 6, 3, 2026, 5, 5);
+    Add(a, "eth", 7, 3, 2026, 1024, 1024);
+    a.selectedAdapter = "eth";
+    const std::string page = HistoryReportText(a, ',');
+    EXPECT_EQ(Count(page, "<tr bgcolor=\"#FFFFCC\">"), 1u);
+    EXPECT_NE(page.find(DayRow("7.3.2026", "3,0 Kb", "3,0 Kb", "6,0 Kb", "1", "2", "0,01 руб.")),
+              std::string::npos);
+    EXPECT_EQ(Count(page, "<b>"), 1u);
+}
+
+TEST(HistoryReport, MarchOfTwoYearsWithNothingBetweenSharesOneSubtotal) {
+    Accounting a;
+    a.Tariffs().push_back(TariffEntry{1, 0, "eth", "eth"});
+    Add(a, "eth", 10, 3, 2025, 1048576, 0);
+    Add(a, "eth", 5, 3, 2026, 2097152, 0);
+    a.selectedAdapter = "eth";
+    const std::string expected =
+        HeadFor("eth") + DayRow("5.3.2026", "2 Mb 0 Kb", "0,0 Kb", "2 Mb 0 Kb", "1", "0", "2,00 руб.") +
+        DayRow("10.3.2025", "1024,0 Kb", "0,0 Kb", "1024,0 Kb", "1", "0", "1,00 руб.") + Subtotal("3,00") +
+        TotalsAndFoot("3 Mb 0 Kb", "0,0 Kb", "3 Mb 0 Kb", "3,00");
+    EXPECT_EQ(HistoryReportText(a, ','), expected);
+}
+
+TEST(HistoryReport, MonthBoundariesGiveOneSubtotalPerMonthInOrder) {
+    Accounting a;
+    a.Tariffs().push_back(TariffEntry{1, 0, "eth", "eth"});
+    Add(a, "eth", 31, 1, 2026, 1048576, 0);    // January, 1.00
+    Add(a, "eth", 1, 2, 2026, 2 * 1048576, 0); // February, 2.00 + 3.00
+    Add(a, "eth", 2, 2, 2026, 3 * 1048576, 0);
+    Add(a, "eth", 1, 3, 2026, 4 * 1048576, 0); // March, 4.00
+    a.selectedAdapter = "eth";
+    const std::string page = HistoryReportText(a, ',');
+    const std::size_t march = page.find("1.3.2026");
+    const std::size_t marchSum = page.find("<b>4,00 руб.</b>");
+    const std::size_t feb2 = page.find("2.2.2026");
+    const std::size_t feb1 = page.find("1.2.2026");
+    const std::size_t febSum = page.find("<b>5,00 руб.</b>");
+    const std::size_t jan = page.find("31.1.2026");
+    const std::size_t janSum = page.find("<b>1,00 руб.</b>");
+    const std::size_t totals = page.find("<tr><tr bgcolor");
+    ASSERT_NE(janSum, std::string::npos);
+    EXPECT_LT(march, marchSum);
+    EXPECT_LT(marchSum, feb2);
+    EXPECT_LT(feb2, feb1);
+    EXPECT_LT(feb1, febSum);
+    EXPECT_LT(febSum, jan);
+    EXPECT_LT(jan, janSum);
+    EXPECT_LT(janSum, totals);
+    EXPECT_EQ(Count(page, "<b>"), 3u);
+    EXPECT_NE(page.find("<strong>10,00руб.</strong>"), std::string::npos);
+}
+
+TEST(HistoryReport, DaySumAboveFourGigabytesDoesNotWrap) {
+    Accounting a;
+    a.Tariffs().push_back(TariffEntry{1, 0, "eth", "eth"});
+    Add(a, "eth", 9, 9, 2026, 4000000000u, 0, 1);
+    Add(a, "eth", 9, 9, 2026, 1000000000u, 0);
+    a.selectedAdapter = "eth";
+    const std::string page = HistoryReportText(a, ',');
+    // 5,000,000,000 bytes = 4882812.5 Kb = 4768 Mb 380 Kb; money 5e9 / 1048576 = 4768.3715...
+    EXPECT_NE(page.find(DayRow("9.9.2026", "4768 Mb 380 Kb", "0,0 Kb", "4768 Mb 380 Kb", "1", "0",
+                               "4768,37 руб.")),
+              std::string::npos);
+    EXPECT_NE(page.find("<b>4768,37 руб.</b>"), std::string::npos);
+    EXPECT_NE(page.find("class=\"style1\">4768 Mb 380 Kb</strong></td>"), std::string::npos);
+    EXPECT_NE(page.find("<strong>4768,37руб.</strong>"), std::string::npos);
+}
+
+TEST(HistoryReport, MonthMoneySumsUnroundedDayAmounts) {
+    Accounting a;
+    a.Tariffs().push_back(TariffEntry{1, 0, "eth", "eth"});
+    // 4194 bytes at 1 rouble per Mb is 0.0039997 roubles: each row reads 0,00, three make 0,01.
+    Add(a, "eth", 1, 4, 2026, 4194, 0);
+    Add(a, "eth", 2, 4, 2026, 4194, 0);
+    Add(a, "eth", 3, 4, 2026, 4194, 0);
+    a.selectedAdapter = "eth";
+    const std::string page = HistoryReportText(a, ',');
+    EXPECT_EQ(Count(page, kOpenLast + "0,00 руб." + kEnd), 3u);
+    EXPECT_NE(page.find("<b>0,01 руб.</b>"), std::string::npos);
+    EXPECT_NE(page.find("<strong>0,01руб.</strong>"), std::string::npos);
+}
+
+TEST(HistoryReport, DisplayNameIsEscaped) {
+    Accounting a;
+    a.Tariffs().push_back(TariffEntry{0, 0, "eth", "a<b&c>\"d\" Сеть"});
+    Add(a, "eth", 1, 1, 2026, 0, 0);
+    a.selectedAdapter = "eth";
+    const std::string page = HistoryReportText(a, ',');
+    EXPECT_EQ(page.find(HeadFor("a&lt;b&amp;c&gt;&quot;d&quot; Сеть")), 0u);
+    EXPECT_EQ(page.find("a<b"), std::string::npos);
+
+    // An adapter name without entry is shown (and escaped) as it is.
+    Accounting b;
+    Add(b, "x&y", 1, 1, 2026, 0, 0);
+    b.selectedAdapter = "x&y";
+    EXPECT_EQ(HistoryReportText(b, ',').find(HeadFor("x&amp;y")), 0u);
+}
+
+}  // namespace
+}  // namespace velkaro
