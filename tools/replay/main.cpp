@@ -1,10 +1,223 @@
-// velkaro-replay: runs scripts against the accounting engine with scripted system parts.
+// velkaro-replay: runs the statistics window's code (accounting, files, panel layout, report)
+// from a script, with the operating system's parts replaced by scripted ones.
 #include <cstdio>
+#include <cstring>
+#include <deque>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
 
-int main(int argc, char** argv) {
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+#include "core/Accounting.h"
+#include "display/StatisticsWindow.h"
+#include "tools/replay/Script.h"
+#include "tools/scripted/ScriptedForm1Host.h"
+#include "tools/scripted/ScriptedPorts.h"
+
+#ifdef _WIN32
+#include "win/Win32FileStore.h"
+#endif
+
+namespace velkaro::replay {
+namespace {
+
+constexpr char kUsage[] =
+    "usage: velkaro-replay SCRIPT   (or - for standard input)\n"
+    "\n"
+    "Runs the statistics window's code in the current directory (history.txt, price.txt,\n"
+    "history.htm) with scripted system parts, and prints what the program shows.\n"
+    "Exit status: 0 when the script ran to its end, 2 for a malformed line (the whole script\n"
+    "is checked before anything runs; the line number goes to standard error), 1 when the\n"
+    "script cannot be read.\n"
+    "\n"
+    "Commands, one per line (an empty line or one starting with # is skipped):\n"
+    "  today YYYY-MM-DD  the clock's date from now on (default 2026-01-01)\n"
+    "  separator C       the regional decimal separator from now on (default ,)\n"
+    "  load              start-up of the statistics window: LoadFiles, the timer on\n"
+    "  row IN OUT NAME   a row of the interface table of the next tick\n"
+    "  tick              one tick (sampling, redraw, quick-info refresh)\n"
+    "  failtick          one tick whose interface-table call fails (rows kept)\n"
+    "  answer TEXT       OK with TEXT for the next input dialog\n"
+    "  cancel            Cancel for the next input dialog (also when none is queued)\n"
+    "  pick Y            right click on the panel at x 10, y Y\n"
+    "  select NAME       SelectedAdapter := NAME\n"
+    "  setprices         the menu command that sets the prices (two input dialogs)\n"
+    "  rename            the menu command that renames (one input dialog)\n"
+    "  report            the menu command History: writes history.htm\n"
+    "  save              the save (history.txt, then price.txt)\n"
+    "  clear             the button that clears the history\n"
+    "  panel             prints X Y COLOUR STYLE TEXT per item of the last redraw\n"
+    "  quickinfo         prints NAME|TRAFFIC|COST per row of the last tick\n"
+    "  window            prints window W H (outer size)\n"
+    "  state             prints first NAME and selected NAME\n"
+    "\n"
+    "Before load the timer is off: tick and failtick then run no handler (no timer message\n"
+    "comes), and the rows given are used up all the same. The same holds after a load that\n"
+    "stopped with an error. Every other command runs whether or not load came first.\n"
+    "Output: message: TEXT for every message box, error: TEXT for every error that ends a\n"
+    "handler, at the moment they are shown.\n";
+
+void Print(const std::string& line) {
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    std::fputc('\n', stdout);
+}
+
+// Message boxes and error boxes print at once; input dialogs take the queued answers.
+class ReplayDialogs : public Dialogs {
+public:
+    std::deque<std::optional<std::string>> answers;
+
+    void ShowMessage(const std::string& text) override { Print("message: " + text); }
+    void ShowError(const std::string& text) override { Print("error: " + text); }
+    std::string InputBox(const std::string&, const std::string&, const std::string& defaultText) override {
+        if (answers.empty()) return defaultText;
+        std::optional<std::string> answer = std::move(answers.front());
+        answers.pop_front();
+        return answer ? *answer : defaultText;
+    }
+};
+
+// Keeps the rows that each refresh of the quick-info list was given.
+class ReplayHost : public ScriptedForm1Host {
+public:
+    std::vector<QuickInfoRow> lastRows;
+    bool refreshed = false;
+    void RefreshQuickInfo() override {
+        ScriptedForm1Host::RefreshQuickInfo();
+        if (form) lastRows = form->State().quickInfoRows;
+        refreshed = true;
+    }
+};
+
+std::string Hex(std::uint32_t rgb) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "#%06X", static_cast<unsigned>(rgb & 0xFFFFFF));
+    return buf;
+}
+
+class Replay {
+public:
+    Replay()
+        : form_(a_, Form1Ports{ifTable_, clock_, regional_, dialogs_, shell_, files_, host_}) {
+        host_.form = &form_;
+        host_.quickInfoShowing = true;
+    }
+
+    void Run(const Command& c) {
+        switch (c.op) {
+            case Op::Today: clock_.today = c.date; break;
+            case Op::Separator: regional_.separator = c.text[0]; break;
+            case Op::Load: form_.Guarded([&] { form_.FormCreate(); }); break;
+            case Op::Row: ifTable_.rows.push_back(MakeRow(c.text, c.in, c.out)); break;
+            case Op::Tick: Tick(false); break;
+            case Op::FailTick: Tick(true); break;
+            case Op::Answer: dialogs_.answers.emplace_back(c.text); break;
+            case Op::Cancel: dialogs_.answers.emplace_back(std::nullopt); break;
+            case Op::Pick: form_.Image1MouseDown(MouseButton::Right, 10, c.y); break;
+            case Op::Select: a_.selectedAdapter = c.text; break;
+            case Op::SetPrices: form_.Guarded([&] { form_.N3Click(); }); break;
+            case Op::Rename: form_.Guarded([&] { form_.N5Click(); }); break;
+            case Op::Report: form_.Guarded([&] { form_.N2Click(); }); break;
+            case Op::Save: form_.Guarded([&] { form_.ost(); }); break;
+            case Op::Clear: form_.Guarded([&] { form_.SpeedButton2Click(); }); break;
+            case Op::Panel: PrintPanel(); break;
+            case Op::QuickInfo:
+                for (const QuickInfoRow& r : lastRows_) Print(r.name + "|" + r.traffic + "|" + r.cost);
+                break;
+            case Op::Window:
+                Print("window " + std::to_string(host_.OuterWidth()) + " " + std::to_string(host_.OuterHeight()));
+                break;
+            case Op::State:
+                Print("first " + a_.firstAdapter);
+                Print("selected " + a_.selectedAdapter);
+                break;
+        }
+    }
+
+private:
+    // A tick comes only while Timer1 is on. The rows given for it are used up either way,
+    // except by a failing call, whose rows wait for the next tick.
+    void Tick(bool fail) {
+        if (form_.TimerEnabled()) {
+            ifTable_.failNext = fail;
+            host_.refreshed = false;
+            host_.lastRows.clear();
+            form_.Guarded([&] { form_.Timer1Timer(); });
+            ifTable_.failNext = false;
+            lastRows_ = host_.refreshed ? host_.lastRows : std::vector<QuickInfoRow>{};
+        }
+        if (!fail) ifTable_.rows.clear();
+    }
+
+    void PrintPanel() {
+        for (const PanelItem& item : form_.Panel().Items()) {
+            Print(std::to_string(item.x) + " " + std::to_string(item.y) + " " +
+                  (item.desktopColour ? std::string("desktop") : Hex(item.rgb)) + " " +
+                  (item.bold ? "bold" : "normal") + " " + item.text);
+        }
+    }
+
+    Accounting a_;
+    ScriptedInterfaceTable ifTable_;
+    FixedClock clock_;
+    FixedRegional regional_;
+    ReplayDialogs dialogs_;
+    ScriptedShell shell_;
+#ifdef _WIN32
+    win::Win32FileStore files_;
+#else
+    DiskFileStore files_;
+#endif
+    ReplayHost host_;
+    TForm1 form_;
+    std::vector<QuickInfoRow> lastRows_;
+};
+
+bool ReadInput(const char* path, std::string& bytes) {
+    FILE* f = std::strcmp(path, "-") == 0 ? stdin : std::fopen(path, "rb");
+    if (!f) return false;
+#ifdef _WIN32
+    if (f == stdin) _setmode(_fileno(stdin), _O_BINARY);
+#endif
+    char buf[1 << 14];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.append(buf, n);
+    const bool ok = !std::ferror(f);
+    if (f != stdin) std::fclose(f);
+    return ok;
+}
+
+int Main(int argc, char** argv) {
+#ifdef _WIN32
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
     if (argc != 2) {
-        std::fprintf(stderr, "usage: velkaro-replay SCRIPT\n");
+        std::fputs(kUsage, stderr);
         return 2;
     }
+    std::string bytes;
+    if (!ReadInput(argv[1], bytes)) {
+        std::fprintf(stderr, "velkaro-replay: cannot read %s\n", argv[1]);
+        return 1;
+    }
+    std::vector<Command> commands;
+    ParseError error;
+    if (!ParseScript(bytes, commands, error)) {
+        std::fprintf(stderr, "velkaro-replay: line %zu: %s\n", error.line, error.reason.c_str());
+        return 2;
+    }
+    Replay replay;
+    for (const Command& c : commands) replay.Run(c);
+    std::fflush(stdout);
     return 0;
 }
+
+}  // namespace
+}  // namespace velkaro::replay
+
+int main(int argc, char** argv) { return velkaro::replay::Main(argc, argv); }
