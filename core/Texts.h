@@ -67,6 +67,9 @@ inline constexpr char kMenuExit[] = "Выход";
 
 // Single-instance guard
 inline constexpr char kAlreadyRunning[] = "Программа Velkaro V1.4 Final уже запущена";
+// The guard's message when none is set: these around the application title.
+inline constexpr char kAlreadyRunningBefore[] = "Программа ";
+inline constexpr char kAlreadyRunningAfter[] = " уже запущена";
 
 // Tray icon
 inline constexpr char kTrayInsertFailed[] = "TrayIcon1.InsertToTray failed";
