@@ -74,6 +74,9 @@ inline constexpr char kAlreadyRunningAfter[] = " уже запущена";
 // Tray icon
 inline constexpr char kTrayInsertFailed[] = "TrayIcon1.InsertToTray failed";
 inline constexpr char kTrayDeleteFailed[] = "TrayIcon1.DeleteFromTray failed";
+inline constexpr char kTrayInsertFailedSuffix[] = ".InsertToTray failed";  // after the name
+inline constexpr char kTrayDeleteFailedSuffix[] = ".DeleteFromTray failed";
+inline constexpr char kTrayWindowFailed[] = "Cannot create the tray icon window";
 
 // About window
 inline constexpr char kForm3Caption[] = "About....";

@@ -1,0 +1,494 @@
+#include "shell/TrayIcon.h"
+
+#include <cstring>
+
+#include "core/Texts.h"
+#include "shell/Application.h"
+
+#if !defined(__i386__) && !defined(_M_IX86)
+#error "The application-window hook thunk is written for 32-bit x86; build the program for Win32."
+#endif
+
+namespace velkaro::shell {
+
+namespace {
+
+UINT RegisterTaskbarCreated() { return ::RegisterWindowMessageA("TaskbarCreated"); }
+
+bool DetectLongIconDataLayout() {
+    OSVERSIONINFOA info{};
+    info.dwOSVersionInfoSize = sizeof info;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    if (!::GetVersionExA(&info)) return true;
+#pragma GCC diagnostic pop
+    return info.dwPlatformId == VER_PLATFORM_WIN32_NT && info.dwMajorVersion >= 5;
+}
+
+// Set once when the program starts, before any form exists.
+const UINT g_taskbarCreatedMessage = RegisterTaskbarCreated();
+const bool g_longIconDataLayout = DetectLongIconDataLayout();
+
+static_assert(NOTIFYICONDATAA_V2_SIZE == kLongIconDataSize, "long icon-data layout");
+static_assert(NOTIFYICONDATAA_V1_SIZE == kShortIconDataSize, "short icon-data layout");
+static_assert(sizeof(NOTIFYICONDATAA::szTip) == kLongTipLimit + 1, "tip field");
+
+}  // namespace
+
+UINT TaskbarCreatedMessage() { return g_taskbarCreatedMessage; }
+bool LongIconDataLayout() { return g_longIconDataLayout; }
+
+// ---------------------------------------------------------------------------------------------
+// TCustomWindowTimer
+
+TCustomWindowTimer::TCustomWindowTimer(std::string name, ErrorHandler onError)
+    : TBaseComponent(std::move(name)), onError_(std::move(onError)) {
+    HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    if (!::GetClassInfoExW(instance, kWindowClass, &wc)) {
+        wc = WNDCLASSEXW{};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = &TCustomWindowTimer::StaticWindowProc;
+        wc.hInstance = instance;
+        wc.lpszClassName = kWindowClass;
+        ::RegisterClassExW(&wc);
+    }
+    // Top-level (not message-only), so that broadcasts such as "TaskbarCreated" and the
+    // session-end query reach it; never shown.
+    hwnd_ = ::CreateWindowExW(WS_EX_TOOLWINDOW, kWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr,
+                              nullptr, instance, this);
+    if (!hwnd_) throw AppError(texts::kTrayWindowFailed);
+}
+
+TCustomWindowTimer::~TCustomWindowTimer() {
+    if (timerRunning_) ::KillTimer(hwnd_, kTimerId);
+    timerRunning_ = false;
+    ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+    ::DestroyWindow(hwnd_);
+}
+
+void TCustomWindowTimer::SetInterval(unsigned milliseconds) {
+    if (milliseconds == interval_) return;
+    interval_ = milliseconds;
+    UpdateTimer();
+}
+
+void TCustomWindowTimer::SetTimerEnabled(bool enabled) {
+    if (enabled == timerEnabled_) return;
+    timerEnabled_ = enabled;
+    UpdateTimer();
+}
+
+void TCustomWindowTimer::SetOnTimer(std::function<void()> onTimer) {
+    onTimer_ = std::move(onTimer);
+    UpdateTimer();
+}
+
+void TCustomWindowTimer::UpdateTimer() {
+    ::KillTimer(hwnd_, kTimerId);
+    timerRunning_ = false;
+    if (interval_ != 0 && timerEnabled_ && onTimer_) {
+        if (::SetTimer(hwnd_, kTimerId, interval_, nullptr) == 0)
+            throw AppError(texts::kNoTimers);
+        timerRunning_ = true;
+    }
+}
+
+void TCustomWindowTimer::TimerStep() {
+    if (onTimer_) onTimer_();
+}
+
+void TCustomWindowTimer::ReportError(const std::exception& e) {
+    if (onError_) onError_(e);
+}
+
+LRESULT TCustomWindowTimer::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_TIMER) {
+        try {
+            TimerStep();
+        } catch (const std::exception& e) {
+            ReportError(e);
+        }
+        return 0;
+    }
+    return ::DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+LRESULT CALLBACK TCustomWindowTimer::StaticWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lp);
+        auto* self = static_cast<TCustomWindowTimer*>(create->lpCreateParams);
+        self->hwnd_ = hwnd;
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<TCustomWindowTimer*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!self) return ::DefWindowProcW(hwnd, msg, wp, lp);
+    try {
+        return self->WindowProc(msg, wp, lp);
+    } catch (const std::exception& e) {
+        // Nothing may leave a window procedure.
+        self->ReportError(e);
+        return 0;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// TTrayIcon
+
+// The replacement procedure of the application window: code that inserts the block's own
+// address as the first argument and jumps to AppHookEntry, followed by the data it needs.
+struct TTrayIcon::HookBlock {
+    std::uint8_t code[12];
+    TTrayIcon* self;  // null once the component is gone: the block then only hands messages on
+    WNDPROC saved;
+};
+
+TTrayIcon::TTrayIcon(TApplication& app, TForm& owner, std::string name)
+    : TCustomWindowTimer(std::move(name), [&app](const std::exception& e) { app.ShowError(e.what()); }),
+      app_(app),
+      owner_(owner),
+      longLayout_(LongIconDataLayout()) {
+    shellNotify_ = [](DWORD message, NOTIFYICONDATAA* data) {
+        return ::Shell_NotifyIconA(message, data);
+    };
+    menuPopup_ = [](HMENU menu, int x, int y, HWND ownerWindow) {
+        ::TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, x, y, 0, ownerWindow, nullptr);
+    };
+    // Icon cycling is not used: a do-nothing timer event, the timer off, 200 ms.
+    SetOnTimer([] {});
+    SetTimerEnabled(false);
+    SetInterval(200);
+    HookApplicationWindow();
+}
+
+TTrayIcon::~TTrayIcon() {
+    // The icon leaves the notification area; the restore steps of HideIcon are left out, as
+    // the windows they would show are being torn down.
+    if (visible_) {
+        try {
+            HideIconSteps(false);
+        } catch (const std::exception&) {
+        }
+    }
+    UnhookApplicationWindow();
+    if (icon_) ::DestroyIcon(icon_);
+}
+
+void TTrayIcon::SetHint(const std::string& hint) {
+    if (hint == hint_) return;
+    hint_ = hint;
+    UpdateIcon();
+}
+
+void TTrayIcon::SetShowHint(bool show) {
+    if (show == showHint_) return;
+    showHint_ = show;
+    UpdateIcon();
+}
+
+void TTrayIcon::SetIcon(HICON icon) {
+    HICON copy = icon ? ::CopyIcon(icon) : nullptr;
+    if (icon_) ::DestroyIcon(icon_);
+    icon_ = copy;
+    UpdateIcon();
+}
+
+void TTrayIcon::SetVisible(bool visible) {
+    if (visible == visible_) return;
+    if (visible)
+        ShowIcon();
+    else
+        HideIcon();
+}
+
+void TTrayIcon::SetPopupMenu(HMENU menu, bool autoPopup) {
+    popupMenu_ = menu;
+    autoPopup_ = autoPopup;
+}
+
+void TTrayIcon::Loaded() {
+    TCustomWindowTimer::Loaded();
+    if (minimizeOnStart_) {
+        app_.ShowMainForm = false;
+        HideToTray();
+    }
+    // After HideToTray this is a second add of the same icon, which the shell refuses.
+    if (visible_) ShowIcon();
+}
+
+void TTrayIcon::FillIconData() {
+    int tipLimit;
+    if (longLayout_) {
+        iconData_.cbSize = kLongIconDataSize;
+        tipLimit = kLongTipLimit;
+    } else {
+        iconData_.cbSize = kShortIconDataSize;
+        tipLimit = kShortTipLimit;
+    }
+    iconData_.hWnd = WindowHandle();
+    iconData_.uID = iconId_;
+    iconData_.uFlags = flags_;
+    iconData_.uCallbackMessage = TrayCallbackMessage;
+    iconData_.hIcon = icon_;
+    std::memset(iconData_.szTip, 0, sizeof iconData_.szTip);
+    if (showHint_) {
+        std::size_t n = hint_.size() < static_cast<std::size_t>(tipLimit) ? hint_.size()
+                                                                         : static_cast<std::size_t>(tipLimit);
+        std::memcpy(iconData_.szTip, hint_.data(), n);
+        iconData_.szTip[n] = '\0';
+    }
+}
+
+// The shell's answer is not examined: a refused add, modify or delete changes nothing here.
+void TTrayIcon::Notify(DWORD message) {
+    FillIconData();
+    if (shellNotify_) shellNotify_(message, &iconData_);
+}
+
+void TTrayIcon::InsertToTray() {
+    try {
+        Notify(NIM_ADD);
+    } catch (...) {
+        throw ETrayIcon(Name() + texts::kTrayInsertFailedSuffix);
+    }
+}
+
+void TTrayIcon::DeleteFromTray() {
+    try {
+        Notify(NIM_DELETE);
+    } catch (...) {
+        throw ETrayIcon(Name() + texts::kTrayDeleteFailedSuffix);
+    }
+}
+
+void TTrayIcon::UpdateIcon() { Notify(NIM_MODIFY); }
+
+void TTrayIcon::ShowIcon() {
+    flags_ |= NIF_ICON;
+    InsertToTray();
+    visible_ = true;
+    if (OnShow) OnShow();
+}
+
+void TTrayIcon::HideIcon() { HideIconSteps(true); }
+
+void TTrayIcon::HideIconSteps(bool restore) {
+    flags_ &= ~static_cast<UINT>(NIF_ICON);
+    DeleteFromTray();
+    visible_ = false;
+    if (OnHide) OnHide();
+    if (!restore) return;
+    if (minimizeToTray_) RestoreApplication();
+    if (!owner_.IsVisible()) owner_.Show();
+}
+
+void TTrayIcon::HideApplication() {
+    HWND appWindow = app_.Handle();
+    if (appWindow && ::IsWindow(appWindow) && ::IsWindowVisible(appWindow))
+        ::ShowWindow(appWindow, SW_HIDE);
+    if (TForm* mainForm = app_.MainForm()) mainForm->SetVisible(false);
+}
+
+void TTrayIcon::RestoreApplication() {
+    HWND appWindow = app_.Handle();
+    if (appWindow && ::IsWindow(appWindow)) ::ShowWindow(appWindow, SW_SHOWNORMAL);
+    if (TForm* mainForm = app_.MainForm()) mainForm->SetVisible(true);
+}
+
+void TTrayIcon::HideToTray() {
+    HideApplication();
+    SetVisible(true);
+    if (OnMinimize) OnMinimize();
+}
+
+void TTrayIcon::ShowPopupMenu() {
+    if (!popupMenu_ || !autoPopup_) return;
+    POINT pt{};
+    ::GetCursorPos(&pt);
+    app_.ProcessMessages();
+    HWND ownerWindow = owner_.Handle();
+    // Foreground before and a null message after, so that the menu closes on a click outside.
+    ::SetForegroundWindow(ownerWindow);
+    if (menuPopup_) menuPopup_(popupMenu_, pt.x, pt.y, ownerWindow);
+    ::PostMessageW(ownerWindow, WM_NULL, 0, 0);
+    if (OnPopup) OnPopup();
+}
+
+void TTrayIcon::DblClick() {
+    if (popupMenu_ && autoPopup_ && !popupByLeft_) {
+        UINT item = ::GetMenuDefaultItem(popupMenu_, FALSE, 0);
+        if (item != static_cast<UINT>(-1)) {
+            ::SendMessageW(owner_.Handle(), WM_COMMAND, MAKEWPARAM(item, 0), 0);
+            if (OnDblClick) OnDblClick();
+            ::SetForegroundWindow(owner_.Handle());
+            return;
+        }
+    }
+    if (minimizeToTray_) {
+        if (owner_.IsVisible())
+            HideApplication();
+        else
+            RestoreApplication();
+    }
+    if (OnDblClick) OnDblClick();
+}
+
+void TTrayIcon::MouseMove(unsigned shift, int x, int y) {
+    if (OnMouseMove) OnMouseMove(shift, x, y);
+}
+
+void TTrayIcon::MouseDown(TMouseButton button, unsigned shift, int x, int y) {
+    if (OnMouseDown) OnMouseDown(button, shift, x, y);
+}
+
+void TTrayIcon::MouseUp(TMouseButton button, unsigned shift, int x, int y) {
+    ::SetForegroundWindow(owner_.Handle());
+    if (OnMouseUp) OnMouseUp(button, shift, x, y);
+}
+
+void TTrayIcon::Click() {
+    if (OnClick) OnClick();
+}
+
+unsigned TTrayIcon::ShiftState() {
+    unsigned shift = 0;
+    if (::GetKeyState(VK_SHIFT) < 0) shift |= ssShift;
+    if (::GetKeyState(VK_CONTROL) < 0) shift |= ssCtrl;
+    if (::GetKeyState(VK_MENU) < 0) shift |= ssAlt;
+    return shift;
+}
+
+LRESULT TTrayIcon::WindowProc(UINT msg, WPARAM wp, LPARAM lp) { return TrayWindowProc(msg, wp, lp); }
+
+LRESULT TTrayIcon::TrayWindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == TrayCallbackMessage) {
+        if (!enabled_) return 0;
+        POINT pt{};
+        ::GetCursorPos(&pt);
+        const unsigned shift = ShiftState();
+        switch (static_cast<UINT>(lp)) {
+        case WM_MOUSEMOVE:
+            MouseMove(shift, pt.x, pt.y);
+            break;
+        case WM_LBUTTONDOWN:
+            MouseDown(TMouseButton::mbLeft, shift | ssLeft, pt.x, pt.y);
+            leftButtonPressed_ = true;
+            break;
+        case WM_LBUTTONUP: {
+            const bool wasPressed = leftButtonPressed_;
+            leftButtonPressed_ = false;
+            MouseUp(TMouseButton::mbLeft, shift | ssLeft, pt.x, pt.y);
+            if (wasPressed) Click();
+            if (popupByLeft_) ShowPopupMenu();
+            break;
+        }
+        case WM_LBUTTONDBLCLK:
+            DblClick();
+            break;
+        case WM_RBUTTONDOWN:
+            MouseDown(TMouseButton::mbRight, shift | ssRight, pt.x, pt.y);
+            break;
+        case WM_RBUTTONUP:
+            MouseUp(TMouseButton::mbRight, shift | ssRight, pt.x, pt.y);
+            ShowPopupMenu();
+            break;
+        case WM_MBUTTONDOWN:
+            MouseDown(TMouseButton::mbMiddle, shift | ssMiddle, pt.x, pt.y);
+            break;
+        case WM_MBUTTONUP:
+            MouseUp(TMouseButton::mbMiddle, shift | ssMiddle, pt.x, pt.y);
+            break;
+        case NIN_BALLOONSHOW:
+        case NIN_BALLOONTIMEOUT:
+        case NIN_BALLOONUSERCLICK:
+            break;  // balloon notices are never sent
+        default:
+            return ::DefWindowProcW(WindowHandle(), msg, wp, lp);
+        }
+        return 0;
+    }
+    if (msg == WM_QUERYENDSESSION) return 1;
+    if (msg == TaskbarCreatedMessage() && msg != 0) {
+        // The shell was restarted and forgot the icon: take it out and put it back.
+        if (visible_) {
+            HideIcon();
+            ShowIcon();
+        }
+        return ::DefWindowProcW(WindowHandle(), msg, wp, lp);
+    }
+    return TCustomWindowTimer::WindowProc(msg, wp, lp);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The application-window hook
+
+void TTrayIcon::HookApplicationWindow() {
+    HWND appWindow = app_.Handle();
+    if (!appWindow || !::IsWindow(appWindow)) return;
+    auto* block = static_cast<HookBlock*>(
+        ::VirtualAlloc(nullptr, sizeof(HookBlock), MEM_COMMIT | MEM_RESERVE, PAGE_EXECUTE_READWRITE));
+    if (!block) return;
+    // pop eax; push block; push eax; jmp AppHookEntry: the block becomes the first argument
+    // of a stdcall procedure that takes five, so it also removes the four of the window
+    // procedure on return.
+    auto* code = block->code;
+    const auto blockAddress = reinterpret_cast<std::uint32_t>(block);
+    code[0] = 0x58;
+    code[1] = 0x68;
+    std::memcpy(code + 2, &blockAddress, 4);
+    code[6] = 0x50;
+    code[7] = 0xE9;
+    const auto target = reinterpret_cast<std::uint32_t>(&TTrayIcon::AppHookEntry);
+    const std::uint32_t relative = target - (blockAddress + 12);
+    std::memcpy(code + 8, &relative, 4);
+    block->self = this;
+    block->saved = reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(appWindow, GWLP_WNDPROC));
+    ::FlushInstructionCache(::GetCurrentProcess(), block, sizeof(HookBlock));
+    ::SetLastError(0);
+    if (::SetWindowLongPtrW(appWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(block)) == 0 &&
+        ::GetLastError() != 0) {
+        ::VirtualFree(block, 0, MEM_RELEASE);
+        return;
+    }
+    hookedWindow_ = appWindow;
+    hook_ = block;
+}
+
+void TTrayIcon::UnhookApplicationWindow() {
+    if (!hook_) return;
+    HookBlock* block = hook_;
+    hook_ = nullptr;
+    block->self = nullptr;
+    if (!::IsWindow(hookedWindow_)) {
+        ::VirtualFree(block, 0, MEM_RELEASE);
+        return;
+    }
+    if (::GetWindowLongPtrW(hookedWindow_, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(block)) {
+        ::SetWindowLongPtrW(hookedWindow_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(block->saved));
+        ::VirtualFree(block, 0, MEM_RELEASE);
+    }
+    // Otherwise someone hooked the window after us and calls this block: it stays, and only
+    // hands messages on to the saved procedure from now on.
+}
+
+LRESULT CALLBACK TTrayIcon::AppHookEntry(void* blockPtr, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* block = static_cast<HookBlock*>(blockPtr);
+    if (block->self) return block->self->AppWindowHook(hwnd, msg, wp, lp);
+    return ::CallWindowProcW(block->saved, hwnd, msg, wp, lp);
+}
+
+LRESULT TTrayIcon::AppWindowHook(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    WNDPROC saved = hook_->saved;
+    if (msg == WM_SIZE && wp == SIZE_MINIMIZED && minimizeToTray_) {
+        try {
+            HideToTray();
+        } catch (const std::exception& e) {
+            ReportError(e);
+        }
+    }
+    // The minimise itself goes on.
+    return ::CallWindowProcW(saved, hwnd, msg, wp, lp);
+}
+
+}  // namespace velkaro::shell
