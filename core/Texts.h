@@ -80,6 +80,7 @@ inline constexpr char kTrayWindowFailed[] = "Cannot create the tray icon window"
 
 // About window
 inline constexpr char kForm3Caption[] = "About....";
+inline constexpr char kAboutProduct[] = "VELKARO V1.4 FINAL";
 inline constexpr char kAboutCredit[] = "Команда Velkaro";
 inline constexpr char kAboutCity[] = "Новосибирск, 2026";
 inline constexpr char kAboutBy[] = "Реализовал:";
