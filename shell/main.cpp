@@ -1,4 +1,32 @@
-// Program entry.
+// Program entry: common controls, the Win32 ports, the program, its message loop.
 #include <windows.h>
+#include <commctrl.h>
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return 0; }
+#include <exception>
+
+#include "shell/Program.h"
+#include "win/DialogsWin32.h"
+#include "win/IpHelperTable.h"
+#include "win/SystemPorts.h"
+#include "win/Utf16.h"
+#include "win/Win32FileStore.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+    ::InitCommonControlsEx(&icc);
+
+    velkaro::win::IpHelperTable ifTable;
+    velkaro::win::Win32Clock clock;
+    velkaro::win::Win32RegionalSettings regional;
+    velkaro::win::DialogsWin32 dialogs;
+    velkaro::win::Win32Shell shell;
+    velkaro::win::Win32FileStore files;
+    try {
+        velkaro::shell::Program program(instance, {ifTable, clock, regional, dialogs, shell, files});
+        return program.Run();
+    } catch (const std::exception& e) {
+        ::MessageBoxW(nullptr, velkaro::win::Widen(e.what()).c_str(),
+                      velkaro::win::Widen(velkaro::texts::kAppTitle).c_str(), MB_OK | MB_ICONERROR);
+        return 1;
+    }
+}

@@ -1,0 +1,49 @@
+// TForm3 "About....": the product caption, the application icon, the credit, the web site and
+// e-mail addresses, and the city line. Shown without being modal; closing only hides it.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "shell/Application.h"
+#include "win/Handles.h"
+
+namespace velkaro::shell {
+
+class TForm3 : public TForm {
+public:
+    static constexpr wchar_t kClassName[] = L"TForm3";
+    static constexpr int kClientWidth = 346;
+    static constexpr int kClientHeight = 129;
+
+    // Created hidden, centred on the desktop.
+    explicit TForm3(TApplication& app);
+    ~TForm3() override;
+
+    // "Об авторе": shows the window, or brings it to the front when it is open already.
+    void ShowAbout();
+
+    // The controls in tab order: Image1, then StaticText1 .. StaticText8.
+    struct Control {
+        const char* name;
+        HWND hwnd;
+    };
+    const std::vector<Control>& Controls() const { return controls_; }
+    HWND ControlByName(const std::string& name) const;
+
+protected:
+    LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+private:
+    HWND AddText(const char* name, const char* text, int x, int y, HFONT font);
+    std::vector<Control> controls_;
+    win::UniqueFont windowFont_;
+    win::UniqueFont captionFont_;
+    win::UniqueFont valueFont_;
+    win::UniqueBrush white_;
+    win::UniqueIcon icon_;
+};
+
+}  // namespace velkaro::shell

@@ -1,0 +1,54 @@
+// The periodic save: while the program runs with its files loaded, the statistics window's
+// save runs every few minutes (5 by default), so a crash, a kill or a power loss loses at most
+// that much of the count. The timer is a window-message timer on a message-only window; tests
+// drive Tick() themselves or give a short interval.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+namespace velkaro::shell {
+
+class Autosave {
+public:
+    static constexpr unsigned kDefaultIntervalMs = 5 * 60 * 1000;
+
+    // save: the save (raises AppError when it fails); allowed: whether a save may run now;
+    // showError: the error box.
+    Autosave(std::function<void()> save, std::function<bool()> allowed,
+             std::function<void(const std::string&)> showError);
+    ~Autosave();
+    Autosave(const Autosave&) = delete;
+    Autosave& operator=(const Autosave&) = delete;
+
+    // Starts the timer (restarts it with the new interval); 0 runs no timer.
+    void Start(unsigned intervalMs);
+    void Stop();
+    bool Running() const { return running_; }
+    unsigned Interval() const { return interval_; }
+
+    // One periodic save, when allowed and not already running. The first failure of a run of
+    // failures shows the error box; the next ones stay quiet until a save succeeds again.
+    void Tick();
+
+    int Saves() const { return saves_; }
+    int Failures() const { return failures_; }
+
+private:
+    static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+
+    std::function<void()> save_;
+    std::function<bool()> allowed_;
+    std::function<void(const std::string&)> showError_;
+    HWND hwnd_ = nullptr;
+    unsigned interval_ = 0;
+    bool running_ = false;
+    bool busy_ = false;
+    bool failing_ = false;
+    int saves_ = 0;
+    int failures_ = 0;
+};
+
+}  // namespace velkaro::shell

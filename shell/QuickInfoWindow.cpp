@@ -1,0 +1,239 @@
+#include "shell/QuickInfoWindow.h"
+
+#include <commctrl.h>
+
+#include <iterator>
+#include <stdexcept>
+
+#include "core/AppError.h"
+#include "core/Texts.h"
+#include "shell/TrayIcon.h"
+#include "win/Utf16.h"
+
+namespace velkaro::shell {
+
+namespace {
+
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;  // no system menu
+constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE | WS_EX_TOPMOST;
+constexpr UINT_PTR kListViewId = 1;
+
+struct Column {
+    const char* caption;
+    int width;
+    int format;
+};
+constexpr Column kColumns[] = {
+    {texts::kColumnName, 125, LVCFMT_LEFT},
+    {texts::kColumnTraffic, 90, LVCFMT_CENTER},
+    {texts::kColumnCost, 75, LVCFMT_CENTER},
+};
+
+void SetItemText(HWND list, int item, int column, const std::string& text) {
+    std::wstring w = win::Widen(text);
+    LVITEMW it{};
+    it.iSubItem = column;
+    it.pszText = w.data();
+    ::SendMessageW(list, LVM_SETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&it));
+}
+
+}  // namespace
+
+TForm2::TForm2(TApplication& app, const Accounting& accounting, QuickInfoOptions options)
+    : TForm(app), a_(accounting) {
+    RECT r{0, 0, kLayoutClientWidth, kLayoutClientHeight};
+    ::AdjustWindowRectEx(&r, kStyle, FALSE, kExStyle);
+    CreateForm(kClassName, texts::kForm2Caption, kStyle, kExStyle, kLayoutLeft, kLayoutTop,
+               r.right - r.left, r.bottom - r.top);
+    if (!Handle()) throw std::runtime_error("TForm2: CreateWindowEx failed");
+
+    font_.reset(::CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                              DEFAULT_PITCH | FF_DONTCARE, L"MS Sans Serif"));
+    ::SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+
+    // ListView1: report view, grid lines, headers that take no clicks, flat single border.
+    RECT client;
+    ::GetClientRect(Handle(), &client);
+    listView_ = ::CreateWindowExW(0, WC_LISTVIEWW, L"",
+                                  WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | LVS_REPORT |
+                                      LVS_NOSORTHEADER | LVS_SHOWSELALWAYS | LVS_SINGLESEL,
+                                  0, 0, client.right, client.bottom, Handle(),
+                                  reinterpret_cast<HMENU>(kListViewId), app.Instance(), nullptr);
+    if (!listView_) throw std::runtime_error("TForm2: the list view could not be created");
+    ::SendMessageW(listView_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    ::SendMessageW(listView_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT,
+                   LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+    for (int i = 0; i < 3; ++i) {
+        std::wstring caption = win::Widen(kColumns[i].caption);
+        LVCOLUMNW col{};
+        col.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+        col.fmt = kColumns[i].format;
+        col.cx = kColumns[i].width;
+        col.pszText = caption.data();
+        col.iSubItem = i;
+        ::SendMessageW(listView_, LVM_INSERTCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&col));
+    }
+
+    // PopupMenu1, the tray icon's menu.
+    popupMenu_.reset(::CreatePopupMenu());
+    ::AppendMenuW(popupMenu_.get(), MF_STRING, kN10, win::Widen(texts::kMenuMainForm).c_str());
+    ::AppendMenuW(popupMenu_.get(), MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuW(popupMenu_.get(), MF_STRING, kN2, win::Widen(texts::kMenuExit).c_str());
+
+    // The components, in the order of the stored form: the guard first, then the tray icon.
+    OneInstance1 = std::make_unique<TOneInstance>(app);
+    OneInstance1->ShowMessage = true;
+    OneInstance1->Message = texts::kAlreadyRunning;
+    OneInstance1->ActivatePrevInstance = true;
+    if (options.configureGuard) options.configureGuard(*OneInstance1);
+
+    TrayIcon1 = std::make_unique<TTrayIcon>(app, *this);
+    TrayIcon1->SetHint(texts::kAppTitle);
+    TrayIcon1->SetShowHint(true);
+    TrayIcon1->SetIcon(app.Icon());
+    TrayIcon1->SetIconID(0);
+    TrayIcon1->SetMinimizeToTray(true);
+    TrayIcon1->SetMinimizeOnStart(true);
+    TrayIcon1->SetPopupMenu(popupMenu_.get());
+    TrayIcon1->OnDblClick = [this] { TrayIcon1DblClick(); };
+    if (options.configureTray) options.configureTray(*TrayIcon1);
+
+    // Loaded, component by component.
+    if (options.trace) options.trace("guard");
+    OneInstance1->Loaded();
+    if (options.trace) options.trace("tray");
+    TrayIcon1->Loaded();
+
+    app.SetMainForm(this);
+    if (options.trace) options.trace("main form");
+}
+
+TForm2::~TForm2() {
+    // The icon leaves the notification area before its menu goes.
+    TrayIcon1.reset();
+}
+
+int TForm2::ItemCount() const {
+    return static_cast<int>(::SendMessageW(listView_, LVM_GETITEMCOUNT, 0, 0));
+}
+
+std::string TForm2::ItemText(int item, int column) const {
+    wchar_t buffer[512] = {};
+    LVITEMW it{};
+    it.iSubItem = column;
+    it.pszText = buffer;
+    it.cchTextMax = static_cast<int>(std::size(buffer));
+    ::SendMessageW(listView_, LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&it));
+    return win::Narrow(buffer);
+}
+
+bool TForm2::RefreshQuickInfo() {
+    if (!IsVisible()) return false;
+    ::SendMessageW(listView_, WM_SETREDRAW, FALSE, 0);
+    ::SendMessageW(listView_, LVM_DELETEALLITEMS, 0, 0);
+    int h = kFirstThreshold;
+    int index = 0;
+    for (const QuickInfoRow& row : a_.quickInfoRows) {
+        std::wstring name = win::Widen(row.name);
+        LVITEMW it{};
+        it.mask = LVIF_TEXT;
+        it.iItem = index;
+        it.pszText = name.data();
+        const int item = static_cast<int>(
+            ::SendMessageW(listView_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&it)));
+        if (item >= 0) {
+            SetItemText(listView_, item, 1, row.traffic);
+            SetItemText(listView_, item, 2, row.cost);
+        }
+        ++index;
+        h += kRowStep;
+        RECT r;
+        ::GetWindowRect(Handle(), &r);
+        const int outerHeight = r.bottom - r.top;
+        if (outerHeight < h)
+            ::SetWindowPos(Handle(), nullptr, 0, 0, r.right - r.left, outerHeight + kRowStep,
+                           SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    ::SendMessageW(listView_, WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(listView_, nullptr, TRUE);
+    return true;
+}
+
+void TForm2::TrayIcon1DblClick() {
+    if (link_ && link_->QuickInfoShown())
+        Hide();
+    else
+        Show();
+}
+
+void TForm2::Form1N10Click() {
+    if (link_) link_->ShowStatistics();
+    Hide();
+}
+
+bool TForm2::SaveForExit() {
+    if (OneInstance1 && OneInstance1->Terminate) return true;  // a refused instance never writes
+    if (!link_) return true;  // no statistics window: nothing was loaded, nothing to write
+    try {
+        ++saves_;
+        link_->Save();
+        return true;
+    } catch (const AppError& e) {
+        app_.ShowError(e.what());
+        return false;
+    }
+}
+
+void TForm2::N2Click() {
+    if (SaveForExit()) app_.EndRequest();
+}
+
+void TForm2::FormCloseQuery(bool& canClose) {
+    if (!SaveForExit()) canClose = false;
+}
+
+LRESULT TForm2::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_COMMAND:
+        if (HIWORD(wp) == 0 && lp == 0) {
+            switch (LOWORD(wp)) {
+            case kN10:
+                Form1N10Click();
+                return 0;
+            case kN2:
+                N2Click();
+                return 0;
+            default:
+                break;
+            }
+        }
+        break;
+    case WM_SIZE:
+        if (listView_)
+            ::MoveWindow(listView_, 0, 0, LOWORD(lp), HIWORD(lp), TRUE);
+        return 0;
+    case WM_QUERYENDSESSION: {
+        // The close query answers for the main form. One save per session end: a repeated
+        // query before the session has ended or been cancelled is answered without another.
+        if (sessionSaved_) return TRUE;
+        bool canClose = true;
+        FormCloseQuery(canClose);
+        sessionSaved_ = canClose;
+        return canClose ? TRUE : FALSE;
+    }
+    case WM_ENDSESSION:
+        if (wp) {
+            // The session ends: leave without another save.
+            app_.EndRequest();
+        } else {
+            sessionSaved_ = false;  // cancelled by some program; saves are due again
+        }
+        return 0;
+    default:
+        break;
+    }
+    return TForm::WndProc(msg, wp, lp);
+}
+
+}  // namespace velkaro::shell
