@@ -1,0 +1,530 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/Accounting.h"
+#include "core/AppError.h"
+#include "core/Files.h"
+#include "core/Sampler.h"
+#include "core/Texts.h"
+#include "tools/scripted/ScriptedPorts.h"
+
+namespace velkaro {
+namespace {
+
+using namespace std::string_literals;
+
+HistoryRecord Rec(std::uint16_t d, std::uint16_t m, std::uint16_t y, std::int32_t session,
+                  std::uint32_t in, std::uint32_t out) {
+    HistoryRecord r;
+    r.day = d;
+    r.month = m;
+    r.year = y;
+    r.session = session;
+    r.inOctets = in;
+    r.outOctets = out;
+    return r;
+}
+
+std::string NotAFloat(const std::string& text) { return "'" + text + "' is not a valid floating point value"; }
+
+struct Files : ::testing::Test {
+    Accounting a;
+    MemoryFileStore files;
+    FixedClock clock;
+    FixedRegional regional;
+    ScriptedDialogs dialogs;
+    ScriptedWindowHost window;
+    FilePorts ports{files, clock, regional, dialogs, window};
+
+    void SetUp() override { clock.today = Date{2026, 3, 7}; }
+
+    void Load() { LoadFiles(a, ports); }
+    void LoadHistory(const std::string& text) {
+        files.files["history.txt"] = text;
+        Load();
+    }
+    void LoadPrices(const std::string& text) {
+        files.files["price.txt"] = text;
+        Load();
+    }
+    std::string Name(std::size_t i) const { return a.AdapterNameOf(a.History().at(i)); }
+    const HistoryRecord& At(std::size_t i) const { return a.History().at(i); }
+    std::string History() { return files.files.at("history.txt"); }
+    std::string Prices() { return files.files.at("price.txt"); }
+};
+
+// ---- First start and the written formats ----
+
+TEST_F(Files, FirstStartWithoutFilesLoadsNothingAndTheFirstSaveCreatesBoth) {
+    Load();
+    EXPECT_TRUE(a.filesLoaded);
+    EXPECT_EQ(a.HistoryCount(), 0u);
+    EXPECT_TRUE(a.Tariffs().empty());
+    EXPECT_EQ(a.adapterFilter, "");
+    EXPECT_EQ(window.OuterWidth(), 790);
+    EXPECT_TRUE(dialogs.log.empty());
+    EXPECT_EQ(a.AccountingDate(), (Date{2026, 3, 7}));
+    ost(a, ports);
+    EXPECT_EQ(History(), "SHOW=\r\nform1.width=790\r\n");
+    EXPECT_EQ(Prices(), "");
+}
+
+TEST_F(Files, RecordAndPriceLinesAreWrittenAsDescribed) {
+    Load();
+    a.adapterFilter = "Ethernet";
+    a.AppendHistoryRecord("Ethernet", Rec(7, 3, 2026, 0, 1048576, 1024));
+    a.AppendHistoryRecord("Wi-Fi", Rec(31, 12, 2025, 4, 4294967295u, 0));
+    a.AppendHistoryRecord("x", Rec(1, 1, 1, 2147483647, 1234567890, 12345));
+    a.Tariffs().push_back({1.5, 2, "Ethernet", "LAN"});
+    a.Tariffs().push_back({0.35, 1e-5, "Wi-Fi", "Wi-Fi"});
+    a.Tariffs().push_back({0, 1e15, "x", "y"});
+    window.SetOuterWidth(1234);
+    ost(a, ports);
+    EXPECT_EQ(History(),
+              "SHOW=Ethernet\r\n"
+              "form1.width=1234\r\n"
+              "7.3.2026-0\t1048576   \t1024      \tEthernet\r\n"
+              "31.12.2025-4\t4294967295\t0         \tWi-Fi\r\n"
+              "1.1.1-2147483647\t1234567890\t12345     \tx\r\n");
+    EXPECT_EQ(Prices(), "Ethernet|LAN>1,5@2\r\nWi-Fi|Wi-Fi>0,35@1E-5\r\nx|y>0@1E15\r\n");
+    regional.separator = '.';
+    ost(a, ports);
+    EXPECT_EQ(Prices(), "Ethernet|LAN>1.5@2\r\nWi-Fi|Wi-Fi>0.35@1E-5\r\nx|y>0@1E15\r\n");
+}
+
+// ---- Record lines ----
+
+TEST_F(Files, RecordLinesReadBackTheirFields) {
+    LoadHistory("31.12.2025-4\t4294967295\t2147483648  \tWi-Fi\r\n"
+                "007.03.2026-0\t0\t0\t Name with\ttab and trailing blank \r\n");
+    ASSERT_EQ(a.HistoryCount(), 2u);
+    EXPECT_EQ(At(0).day, 31);
+    EXPECT_EQ(At(0).month, 12);
+    EXPECT_EQ(At(0).year, 2025);
+    EXPECT_EQ(At(0).session, 4);
+    EXPECT_EQ(At(0).inOctets, 4294967295u);
+    EXPECT_EQ(At(0).outOctets, 2147483648u);
+    EXPECT_EQ(Name(0), "Wi-Fi");
+    EXPECT_EQ(At(1).day, 7);
+    EXPECT_EQ(At(1).month, 3);
+    EXPECT_EQ(Name(1), " Name with\ttab and trailing blank ");
+    EXPECT_EQ(At(1).blockTop, 0);
+}
+
+TEST_F(Files, RecordLinesNeverFailMissingFieldsReadZero) {
+    LoadHistory("abc\tx\n"             // no "." at all: the first field eats the whole line
+                "1.2\n"                  // no TAB: neither record nor setting
+                "5.6.2026-1\t77\n"       // out and adapter missing
+                "\t\t\t\t\n"             // fields without digits
+                "x.y.z-w\ta\tb\tc\n");
+    ASSERT_EQ(a.HistoryCount(), 4u);
+    EXPECT_EQ(At(0).day, 0);
+    EXPECT_EQ(At(0).inOctets, 0u);
+    EXPECT_EQ(Name(0), "");
+    EXPECT_EQ(At(1).day, 5);
+    EXPECT_EQ(At(1).year, 2026);
+    EXPECT_EQ(At(1).session, 1);
+    EXPECT_EQ(At(1).inOctets, 77u);
+    EXPECT_EQ(At(1).outOctets, 0u);
+    EXPECT_EQ(Name(1), "");
+    // "\t\t\t\t": day eats the line (no "."), so everything is 0 and the name empty.
+    EXPECT_EQ(At(2).session, 0);
+    EXPECT_EQ(Name(2), "");
+    EXPECT_EQ(Name(3), "c");
+    EXPECT_EQ(At(3).day, 0);
+}
+
+TEST_F(Files, SignsAndJunkArePassedOverAndOutOfRangeNumbersReadZero) {
+    LoadHistory("-5.-3.-2026--1\t-10\t-20\tneg\n"
+                "0.99.2026-0\t1\t2\tedge\n"
+                "70000.65536.2147483648-2147483648\t4294967296\t99999999999999999999\tbig\n"
+                "1a2.3b4.2c0d2e6-9 9\t1 2 3\t4,5\tjunk\n");
+    ASSERT_EQ(a.HistoryCount(), 4u);
+    // The year field ends at the first "-", right after "-3.": it is empty.
+    EXPECT_EQ(At(0).day, 5);
+    EXPECT_EQ(At(0).month, 3);
+    EXPECT_EQ(At(0).year, 0);
+    EXPECT_EQ(At(0).session, 20261);
+    EXPECT_EQ(At(0).inOctets, 10u);
+    EXPECT_EQ(At(0).outOctets, 20u);
+    EXPECT_EQ(At(1).day, 0);
+    EXPECT_EQ(At(1).month, 99);
+    EXPECT_EQ(At(2).day, 70000 & 0xFFFF);  // low 16 bits
+    EXPECT_EQ(At(2).month, 0);
+    EXPECT_EQ(At(2).year, 0);               // above 2147483647
+    EXPECT_EQ(At(2).session, 0);
+    EXPECT_EQ(At(2).inOctets, 0u);          // above 4294967295
+    EXPECT_EQ(At(2).outOctets, 0u);
+    EXPECT_EQ(At(3).day, 12);
+    EXPECT_EQ(At(3).month, 34);
+    EXPECT_EQ(At(3).year, 2026);
+    EXPECT_EQ(At(3).session, 99);
+    EXPECT_EQ(At(3).inOctets, 123u);
+    EXPECT_EQ(At(3).outOctets, 45u);
+}
+
+TEST(ReadFieldNumber, ConsumesUpToAndIncludingTheDelimiter) {
+    std::string_view line = "12.34\tx";
+    EXPECT_EQ(ReadFieldNumber(line, '.', false), 12u);
+    EXPECT_EQ(line, "34\tx");
+    EXPECT_EQ(ReadFieldNumber(line, '-', false), 34u);  // no "-": the whole line
+    EXPECT_EQ(line, "");
+    EXPECT_EQ(ReadFieldNumber(line, '-', false), 0u);
+    line = "2147483647\t2147483648\t4294967295\t4294967296\t00000000000000000042\t";
+    EXPECT_EQ(ReadFieldNumber(line, '\t', false), 2147483647u);
+    EXPECT_EQ(ReadFieldNumber(line, '\t', false), 0u);
+    EXPECT_EQ(ReadFieldNumber(line, '\t', true), 4294967295u);
+    EXPECT_EQ(ReadFieldNumber(line, '\t', true), 0u);
+    EXPECT_EQ(ReadFieldNumber(line, '\t', true), 42u);
+    EXPECT_EQ(line, "");
+}
+
+// ---- Settings lines ----
+
+TEST_F(Files, SettingsAreTrimmedExactAndTheLastOneWins) {
+    LoadHistory("  SHOW  =  Ethernet  \r\n"
+                "show=lower\r\n"
+                "SHOW\r\n"
+                "\x01 form1.width\x02=\x03 640 \x1f\r\n"
+                "Form1.Width=100\r\n");
+    EXPECT_EQ(a.adapterFilter, "Ethernet");
+    EXPECT_EQ(window.OuterWidth(), 640);
+    LoadHistory("SHOW=a\nSHOW=b=c\nform1.width=abc\n");
+    EXPECT_EQ(a.adapterFilter, "b=c");
+    EXPECT_EQ(window.OuterWidth(), 500);
+}
+
+TEST_F(Files, AFileOfRecordsOnlyKeepsTheSettings) {
+    window.SetOuterWidth(900);
+    a.adapterFilter = "keep";
+    LoadHistory("1.1.2026-0\t1\t2\teth\r\n");
+    EXPECT_EQ(a.adapterFilter, "keep");
+    EXPECT_EQ(window.OuterWidth(), 900);
+}
+
+TEST(WidthSetting, SignedDecimalOrHexadecimalElse500) {
+    EXPECT_EQ(ReadWidthSetting("790"), 790);
+    EXPECT_EQ(ReadWidthSetting("+790"), 790);
+    EXPECT_EQ(ReadWidthSetting("-5"), -5);
+    EXPECT_EQ(ReadWidthSetting("0"), 0);
+    EXPECT_EQ(ReadWidthSetting("$320"), 800);
+    EXPECT_EQ(ReadWidthSetting("0x320"), 800);
+    EXPECT_EQ(ReadWidthSetting("0XfF"), 255);
+    EXPECT_EQ(ReadWidthSetting("-$10"), -16);
+    EXPECT_EQ(ReadWidthSetting("2147483647"), 2147483647);
+    EXPECT_EQ(ReadWidthSetting("-2147483648"), -2147483647 - 1);
+    EXPECT_EQ(ReadWidthSetting("$7FFFFFFF"), 2147483647);
+    for (const char* bad : {"", "abc", "2147483648", "-2147483649", "$80000000", "$", "0x", "12 3",
+                            "1.5", "12px", "+", "$g", "99999999999999999999"})
+        EXPECT_EQ(ReadWidthSetting(bad), 500) << bad;
+}
+
+// ---- Line ends and odd bytes ----
+
+TEST_F(Files, LfAndCrLfEndLinesButALoneCrIsPartOfTheLine) {
+    LoadHistory("SHOW=a\rform1.width=600\r\n"
+                "1.1.2026-0\t1\t2\tinner\rcr\r\r\n"
+                "2.1.2026-0\t1\t2\tlf only\n"
+                "3.1.2026-0\t1\t2\tlast\r");
+    EXPECT_EQ(a.adapterFilter, "a\rform1.width=600");
+    EXPECT_EQ(window.OuterWidth(), 790);
+    ASSERT_EQ(a.HistoryCount(), 3u);
+    EXPECT_EQ(Name(0), "inner\rcr\r");  // only the CR before the LF belongs to the line end
+    EXPECT_EQ(Name(1), "lf only");
+    EXPECT_EQ(Name(2), "last");        // a CR ending the file ends the last line
+    // Saved and read again, the names stay as they are.
+    ost(a, ports);
+    Accounting b;
+    FilePorts again = ports;
+    LoadFiles(b, again);
+    ASSERT_EQ(b.HistoryCount(), 3u);
+    EXPECT_EQ(b.AdapterNameOf(b.History()[0]), "inner\rcr\r");
+    EXPECT_EQ(b.adapterFilter, "a\rform1.width=600");
+}
+
+TEST_F(Files, NulBytesAndEmptyLinesAndVeryLongLines) {
+    const std::string longName(10 * 1024 * 1024, 'n');
+    LoadHistory("\n\r\n"
+                "1.1.2026-0\t1\t2\tna\0me\r\n"s
+                "SHOW=x\0y\n"s +
+                std::string(10 * 1024 * 1024, 'j') + "\n" +
+                "2.1.2026-0\t3\t4\t" + longName + "\r\n");
+    ASSERT_EQ(a.HistoryCount(), 2u);
+    EXPECT_EQ(Name(0), "na\0me"s);
+    EXPECT_EQ(a.adapterFilter, "x\0y"s);
+    EXPECT_EQ(Name(1), longName);
+    EXPECT_EQ(At(1).outOctets, 4u);
+}
+
+// ---- Price lines ----
+
+TEST_F(Files, PriceLinesReadWithBlanksAndEitherSeparator) {
+    LoadPrices("a|b>1,5@2\r\n"
+               " c | d > 1,5 @ 2 \r\n"
+               "e|f>1.25@3e2\n"
+               "no bar>1@2\n"
+               "g|h>1@2\tTAB\n"
+               "\n");
+    ASSERT_EQ(a.Tariffs().size(), 3u);
+    EXPECT_EQ(a.Tariffs()[0].adapter, "a");
+    EXPECT_EQ(a.Tariffs()[0].displayName, "b");
+    EXPECT_EQ(a.Tariffs()[0].priceIn, 1.5);
+    EXPECT_EQ(a.Tariffs()[0].priceOut, 2.0);
+    EXPECT_EQ(a.Tariffs()[1].adapter, "c");
+    EXPECT_EQ(a.Tariffs()[1].displayName, "d");
+    EXPECT_EQ(a.Tariffs()[1].priceIn, 1.5);
+    EXPECT_EQ(a.Tariffs()[1].priceOut, 2.0);
+    EXPECT_EQ(a.Tariffs()[2].priceIn, 1.25);
+    EXPECT_EQ(a.Tariffs()[2].priceOut, 300.0);
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(Files, DisplayNamesWithSeparatorsLoadBackUnchanged) {
+    Load();
+    a.Tariffs().push_back({1.5, 2, "eth", "a>b@c|d>e@"});
+    a.Tariffs().push_back({0.1, 0.2, "wifi", "|"});
+    a.Tariffs().push_back({3, 4, "x", ">>@@"});
+    ost(a, ports);
+    Load();
+    ASSERT_EQ(a.Tariffs().size(), 3u);
+    EXPECT_EQ(a.Tariffs()[0].displayName, "a>b@c|d>e@");
+    EXPECT_EQ(a.Tariffs()[0].priceIn, 1.5);
+    EXPECT_EQ(a.Tariffs()[0].priceOut, 2.0);
+    EXPECT_EQ(a.Tariffs()[1].displayName, "|");
+    EXPECT_EQ(a.Tariffs()[2].displayName, ">>@@");
+    EXPECT_EQ(a.Tariffs()[2].priceOut, 4.0);
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(Files, BadPriceLinesAreSkippedWithAMessageAndLoadingGoesOn) {
+    files.files["history.txt"] = "SHOW=eth\r\n1.1.2026-0\t1\t2\teth\r\n";
+    LoadPrices("a|b\r\n"           // no ">" and "@": the empty text
+               "a|b@1>2\r\n"       // ">" after the last "@"
+               ">1@2|x\r\n"        // separators before the "|"
+               "c|d> x @2\r\n"     // the in text as it stands
+               "e|f>1@ y \r\n"     // the out text trimmed
+               "g|h>1,5@2\r\n");
+    ASSERT_EQ(a.Tariffs().size(), 1u);
+    EXPECT_EQ(a.Tariffs()[0].adapter, "g");
+    EXPECT_EQ(dialogs.messages,
+              (std::vector<std::string>{NotAFloat(""), NotAFloat(""), NotAFloat(""), NotAFloat(" x "),
+                                        NotAFloat("y")}));
+    EXPECT_TRUE(a.filesLoaded);
+    EXPECT_EQ(a.HistoryCount(), 1u);
+    EXPECT_EQ(a.adapterFilter, "eth");
+}
+
+TEST_F(Files, PriceTableIsEmptiedBeforeReadingAndHoldsAt254) {
+    a.Tariffs().push_back({9, 9, "old", "old"});
+    Load();
+    EXPECT_TRUE(a.Tariffs().empty());
+    std::string text;
+    for (int i = 1; i <= 300; ++i) text += "a" + std::to_string(i) + "|n>1@2\r\n";
+    LoadPrices("junk\r\n" + text);
+    ASSERT_EQ(a.Tariffs().size(), 254u);
+    EXPECT_EQ(a.Tariffs().back().adapter, "a254");
+}
+
+TEST_F(Files, AdapterNamesWithOuterBlanksAreTrimmedInThePriceFileOnly) {
+    Load();
+    a.AppendHistoryRecord(" eth ", Rec(7, 3, 2026, 0, 1, 2));
+    GetPrice(a, " eth ", Direction::Incoming);
+    ost(a, ports);
+    EXPECT_EQ(Prices(), " eth | eth >0@0\r\n");
+    Load();
+    EXPECT_EQ(Name(0), " eth ");
+    EXPECT_EQ(a.Tariffs()[0].adapter, "eth");
+}
+
+// ---- Failures ----
+
+TEST_F(Files, AReadErrorRaisesTheRuntimeTextAndStopsLoading) {
+    files.files["history.txt"] = "1.1.2026-0\t1\t2\teth\r\n";
+    files.files["price.txt"] = "a|b>1@2\r\n";
+    files.readError["price.txt"] = kIoReadBeyondEnd;
+    try {
+        Load();
+        FAIL() << "no error";
+    } catch (const AppError& e) {
+        EXPECT_STREQ(e.what(), "Read beyond end of file");
+    }
+    EXPECT_EQ(a.HistoryCount(), 0u);
+    EXPECT_FALSE(a.filesLoaded);
+    ost(a, ports);  // never overwrites what was not read
+    EXPECT_EQ(files.writes, 0);
+    EXPECT_EQ(History(), "1.1.2026-0\t1\t2\teth\r\n");
+
+    files.readError.clear();
+    files.readError["history.txt"] = 23;
+    try {
+        Load();
+        FAIL() << "no error";
+    } catch (const AppError& e) {
+        EXPECT_STREQ(e.what(), "I/O error 23");
+    }
+    EXPECT_EQ(a.Tariffs().size(), 1u);
+    EXPECT_FALSE(a.filesLoaded);
+}
+
+TEST_F(Files, AnUnopenableFileIsNoErrorButIsNeverOverwritten) {
+    files.files["history.txt"] = "1.1.2026-0\t1\t2\teth\r\n";
+    for (int code : {int{kIoAccessDenied}, 32}) {
+        files.readError["history.txt"] = code;
+        Load();
+        EXPECT_TRUE(dialogs.log.empty());
+        EXPECT_FALSE(a.filesLoaded) << code;
+        ost(a, ports);
+        EXPECT_EQ(files.writes, 0);
+    }
+    files.readError.clear();
+    files.readError["price.txt"] = kIoAccessDenied;
+    Load();
+    EXPECT_EQ(a.HistoryCount(), 1u);
+    EXPECT_FALSE(a.filesLoaded);
+    files.readError["price.txt"] = kIoInvalidFilename;  // missing folder: same as no file
+    Load();
+    EXPECT_TRUE(a.filesLoaded);
+}
+
+TEST_F(Files, AFailedWriteRaisesAndLeavesTheFilesUntouched) {
+    files.files["history.txt"] = "old history";
+    files.files["price.txt"] = "old prices";
+    files.readError["history.txt"] = kIoFileNotFound;  // read as missing, so saving is allowed
+    files.readError["price.txt"] = kIoFileNotFound;
+    Load();
+    files.readError.clear();
+    a.AppendHistoryRecord("eth", Rec(7, 3, 2026, 0, 1, 2));
+    GetPrice(a, "eth", Direction::Incoming);
+    files.writeError["history.txt"] = kIoDiskFull;
+    try {
+        ost(a, ports);
+        FAIL() << "no error";
+    } catch (const AppError& e) {
+        EXPECT_STREQ(e.what(), "Disk full");
+    }
+    EXPECT_EQ(History(), "old history");
+    EXPECT_EQ(Prices(), "old prices");  // not written after the history failed
+    files.writeError.clear();
+    files.writeError["price.txt"] = kIoAccessDenied;
+    EXPECT_THROW(ost(a, ports), AppError);
+    EXPECT_NE(History(), "old history");
+    EXPECT_EQ(Prices(), "old prices");
+}
+
+TEST_F(Files, SaveBeforeAnyLoadWritesNothing) {
+    a.AppendHistoryRecord("eth", Rec(7, 3, 2026, 0, 1, 2));
+    ost(a, ports);
+    EXPECT_EQ(files.writes, 0);
+    EXPECT_TRUE(files.files.empty());
+}
+
+// ---- Clearing and reloading ----
+
+TEST_F(Files, ReloadAfterAFailedDeletionHoldsEveryRecordOnce) {
+    LoadHistory("1.1.2026-0\t1\t2\teth\r\n2.1.2026-3\t4\t5\twifi\r\n");
+    ScriptedInterfaceTable table;
+    table.rows = {MakeRow("eth", 10, 10)};
+    SampleInterfaces(a, table);
+    const std::size_t before = a.HistoryCount();
+    ASSERT_EQ(before, 3u);
+    ost(a, ports);
+    files.undeletable["history.txt"] = true;
+    EXPECT_FALSE(files.Delete("history.txt"));
+    clock.today = Date{2026, 3, 8};  // the clear runs after midnight
+    Load();
+    EXPECT_EQ(a.HistoryCount(), before);
+    EXPECT_EQ(a.AccountingDate(), (Date{2026, 3, 8}));
+    // The reloaded open record of the 7th no longer matches: a new one is opened.
+    table.rows = {MakeRow("eth", 11, 11)};
+    SampleInterfaces(a, table);
+    EXPECT_EQ(a.HistoryCount(), before + 1);
+}
+
+TEST_F(Files, ReloadAfterADeletionKeepsPricesAndStartsAnEmptyHistory) {
+    files.files["price.txt"] = "eth|LAN>1,5@2\r\n";
+    LoadHistory("1.1.2026-0\t1\t2\teth\r\n");
+    ost(a, ports);
+    ASSERT_TRUE(files.Delete("history.txt"));
+    a.ClearHistory();
+    Load();
+    EXPECT_EQ(a.HistoryCount(), 0u);
+    ASSERT_EQ(a.Tariffs().size(), 1u);
+    EXPECT_EQ(a.Tariffs()[0].displayName, "LAN");
+    EXPECT_TRUE(a.filesLoaded);
+}
+
+// ---- Round trips ----
+
+void ExpectSameState(const Accounting& x, const Accounting& y) {
+    ASSERT_EQ(x.HistoryCount(), y.HistoryCount());
+    for (std::size_t i = 0; i < x.HistoryCount(); ++i) {
+        const HistoryRecord& p = x.History()[i];
+        const HistoryRecord& q = y.History()[i];
+        ASSERT_EQ(x.AdapterNameOf(p), y.AdapterNameOf(q)) << i;
+        ASSERT_EQ(p.day, q.day) << i;
+        ASSERT_EQ(p.month, q.month) << i;
+        ASSERT_EQ(p.year, q.year) << i;
+        ASSERT_EQ(p.session, q.session) << i;
+        ASSERT_EQ(p.inOctets, q.inOctets) << i;
+        ASSERT_EQ(p.outOctets, q.outOctets) << i;
+    }
+    ASSERT_EQ(x.Tariffs().size(), y.Tariffs().size());
+    for (std::size_t i = 0; i < x.Tariffs().size(); ++i) {
+        EXPECT_EQ(x.Tariffs()[i].adapter, y.Tariffs()[i].adapter) << i;
+        EXPECT_EQ(x.Tariffs()[i].displayName, y.Tariffs()[i].displayName) << i;
+        EXPECT_EQ(x.Tariffs()[i].priceIn, y.Tariffs()[i].priceIn) << i;
+        EXPECT_EQ(x.Tariffs()[i].priceOut, y.Tariffs()[i].priceOut) << i;
+    }
+    EXPECT_EQ(x.adapterFilter, y.adapterFilter);
+}
+
+TEST_F(Files, RandomTablesSurviveSaveAndLoadAndSavingTwiceIsIdentical) {
+    // Names as the sampler and the rename command can make them, within what the formats carry.
+    const std::vector<std::string> adapters = {"eth", "Сетевой адаптер", "in\rner", "tab\tin name",
+                                               "na\0me"s, "a>b@c", "  blanks  ", "", std::string(300, 'x')};
+    const std::vector<std::string> tariffNames = {"eth", "Сетевой", "a>b@c", "x\0y"s, "in\rner"};
+    const std::vector<std::string> displays = {"LAN", "a|b", "x>1@2", "@", ">", "Домашняя сеть", "", "q\0r"s};
+    const std::vector<double> prices = {0, 1.5, 0.35, 2, 1e-5, 1e15, 123456.789, 0.0001, 99999999999999.9};
+    for (unsigned seed = 1; seed <= 20; ++seed) {
+        std::mt19937 rng(seed);
+        auto pick = [&](std::size_t n) { return static_cast<std::size_t>(rng() % n); };
+        regional.separator = pick(2) ? ',' : '.';
+        files.files.clear();
+        Accounting x;
+        LoadFiles(x, ports);
+        x.adapterFilter = pick(2) ? "Сетевой адаптер" : "";
+        for (int i = 0, n = static_cast<int>(pick(60)); i < n; ++i)
+            x.AppendHistoryRecord(adapters[pick(adapters.size())],
+                                  Rec(static_cast<std::uint16_t>(rng()), static_cast<std::uint16_t>(rng()),
+                                      static_cast<std::uint16_t>(rng()), static_cast<std::int32_t>(rng() % 2147483648u),
+                                      static_cast<std::uint32_t>(rng()), pick(3) ? static_cast<std::uint32_t>(rng()) : 4294967295u));
+        for (int i = 0, n = static_cast<int>(pick(8)); i < n; ++i)
+            x.Tariffs().push_back({prices[pick(prices.size())], prices[pick(prices.size())],
+                                   tariffNames[pick(tariffNames.size())], displays[pick(displays.size())]});
+        window.SetOuterWidth(static_cast<int>(pick(3000)));
+        const int width = window.OuterWidth();
+        ost(x, ports);
+        const std::string history = History(), priceText = Prices();
+        window.SetOuterWidth(1);
+        Accounting y;
+        LoadFiles(y, ports);
+        EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messages.front();
+        EXPECT_EQ(window.OuterWidth(), width);
+        ExpectSameState(x, y);
+        ost(y, ports);
+        EXPECT_EQ(History(), history) << "seed " << seed;
+        EXPECT_EQ(Prices(), priceText) << "seed " << seed;
+        ost(y, ports);
+        EXPECT_EQ(History(), history);
+        if (HasFailure()) {
+            ADD_FAILURE() << "seed " << seed;
+            return;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace velkaro
