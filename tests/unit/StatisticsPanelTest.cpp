@@ -1,0 +1,282 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/Accounting.h"
+#include "core/Texts.h"
+#include "display/StatisticsPanel.h"
+#include "tools/scripted/ScriptedPorts.h"
+
+namespace velkaro {
+namespace {
+
+const Date kToday{2026, 3, 7};
+const Date kYesterday{2026, 3, 6};
+const std::string kTail(92, ' ');
+
+std::size_t Add(Accounting& a, const std::string& adapter, Date d, std::uint32_t in, std::uint32_t out,
+                std::int32_t session = 0) {
+    HistoryRecord r;
+    r.inOctets = in;
+    r.outOctets = out;
+    r.year = d.year;
+    r.month = d.month;
+    r.day = d.day;
+    r.session = session;
+    return a.AppendHistoryRecord(adapter, r);
+}
+
+// "x,y colour [bold] text", colour as "desktop" or six hex digits.
+std::string Show(const PanelItem& item) {
+    char head[64];
+    if (item.desktopColour)
+        std::snprintf(head, sizeof head, "%d,%d desktop%s ", item.x, item.y, item.bold ? " bold" : "");
+    else
+        std::snprintf(head, sizeof head, "%d,%d %06X%s ", item.x, item.y, static_cast<unsigned>(item.rgb),
+                      item.bold ? " bold" : "");
+    return head + item.text;
+}
+
+std::vector<std::string> Shown(const StatisticsPanel& panel) {
+    std::vector<std::string> out;
+    for (const PanelItem& item : panel.Items()) out.push_back(Show(item));
+    return out;
+}
+
+// The texts drawn at x = 10 in desktop colour: the adapter names, in block order, with y.
+std::vector<std::string> Names(const StatisticsPanel& panel) {
+    std::vector<std::string> out;
+    for (const PanelItem& item : panel.Items())
+        if (item.desktopColour) out.push_back(std::to_string(item.y) + " " + item.text);
+    return out;
+}
+
+class StatisticsPanelTest : public ::testing::Test {
+protected:
+    StatisticsPanelTest() { a.SetAccountingDate(kToday); }
+    bool Redraw(char sep = ',') { return panel.RedrawStatisticsPanel(a, window, sep); }
+    Accounting a;
+    ScriptedWindowHost window;
+    StatisticsPanel panel;
+};
+
+TEST_F(StatisticsPanelTest, OneBlockDrawsNameHeadersAndBothLinesAtTheirPlaces) {
+    a.Tariffs().push_back(TariffEntry{1.5, 2, "eth0", "LAN"});
+    Add(a, "eth0", kYesterday, 1048576, 2048, 3);
+    Add(a, "eth0", kToday, 1572864, 1024);
+    ASSERT_TRUE(Redraw());
+
+    const std::vector<std::string> expected = {
+        "10,4 desktop bold LAN" + kTail,
+        "90,22 0000FF Отправлено", "190,22 0000FF Принято", "290,22 0000FF Всего",
+        "390,22 0000FF Скорость", "490,22 0000FF Итого", "590,22 0000FF Цена Вход.",
+        "690,22 0000FF Цена Исход.",
+        "10,40 0000FF Сегодня", "90,40 000000 1,0 Kb", "190,40 000000 1 Mb 512 Kb",
+        "290,40 000000 1 Mb 513 Kb" + kTail, "490,40 FF0000 2,25 руб.", "590,40 000000 1,50 руб.",
+        "690,40 000000 2,00 руб.",
+        "10,58 0000FF Всего", "90,58 000000 3,0 Kb", "190,58 000000 2 Mb 512 Kb",
+        "290,58 000000 2 Mb 515 Kb" + kTail, "490,58 FF0000 3,76 руб.", "590,58 000000 1,50 руб.",
+        "690,58 000000 2,00 руб.",
+    };
+    EXPECT_EQ(Shown(panel), expected);
+    EXPECT_EQ(panel.PanelY, 82);
+    EXPECT_EQ(panel.ColumnX, 70);
+
+    ASSERT_EQ(a.quickInfoRows.size(), 1u);
+    EXPECT_EQ(a.quickInfoRows[0].name, "LAN.   ");
+    EXPECT_EQ(a.quickInfoRows[0].traffic, "1 Mb 513 Kb");
+    EXPECT_EQ(a.quickInfoRows[0].cost, "2,25 руб.");
+    EXPECT_EQ(a.firstAdapter, "eth0");
+    EXPECT_EQ(a.History()[0].blockTop, 4);
+    EXPECT_EQ(a.History()[1].blockTop, 0);
+}
+
+TEST_F(StatisticsPanelTest, DecimalSeparatorComesFromTheCaller) {
+    a.Tariffs().push_back(TariffEntry{0.5, 0.25, "eth0", "eth0"});
+    Add(a, "eth0", kToday, 1536, 0);
+    Redraw('.');
+    EXPECT_EQ(Show(panel.Items()[10]), "190,40 000000 1.5 Kb");
+    EXPECT_EQ(Show(panel.Items()[13]), "590,40 000000 0.50 руб.");
+    EXPECT_EQ(Show(panel.Items()[14]), "690,40 000000 0.25 руб.");
+}
+
+TEST_F(StatisticsPanelTest, EmptyHistoryDrawsNothingAndClearsFirstAdapter) {
+    a.firstAdapter = "left over";
+    EXPECT_TRUE(Redraw());
+    EXPECT_TRUE(panel.Items().empty());
+    EXPECT_TRUE(a.firstAdapter.empty());
+    EXPECT_TRUE(a.quickInfoRows.empty());
+    EXPECT_TRUE(a.Tariffs().empty());
+    EXPECT_EQ(window.processMessagesCalls, 0);
+    EXPECT_EQ(window.clientHeight, 93);
+    EXPECT_EQ(panel.BitmapWidth(), 784);
+    EXPECT_EQ(panel.BitmapHeight(), 72);
+}
+
+TEST_F(StatisticsPanelTest, BlocksFollowFirstRecordsAndGatherRecordsThatAreNotAdjacent) {
+    const std::size_t a0 = Add(a, "A", kToday, 1024, 2048);
+    const std::size_t b0 = Add(a, "B", kToday, 10240, 0);
+    const std::size_t a1 = Add(a, "A", kToday, 1024, 2048, 1);
+    const std::size_t c0 = Add(a, "C", kYesterday, 0, 5120);
+    const std::size_t b1 = Add(a, "B", kYesterday, 10240, 0);
+    ASSERT_TRUE(Redraw());
+
+    EXPECT_EQ(Names(panel), (std::vector<std::string>{"4 A", "82 B", "160 C"}));
+    EXPECT_EQ(a.History()[a0].blockTop, 4);
+    EXPECT_EQ(a.History()[b0].blockTop, 82);
+    EXPECT_EQ(a.History()[c0].blockTop, 160);
+    EXPECT_EQ(a.History()[a1].blockTop, 0);
+    EXPECT_EQ(a.History()[b1].blockTop, 0);
+
+    ASSERT_EQ(a.quickInfoRows.size(), 3u);
+    EXPECT_EQ(a.quickInfoRows[0].traffic, "6,0 Kb");   // both A records are today's
+    EXPECT_EQ(a.quickInfoRows[1].traffic, "10,0 Kb");  // only B's first record is today's
+    EXPECT_EQ(a.quickInfoRows[2].traffic, "0,0 Kb");
+    EXPECT_EQ(a.quickInfoRows[2].cost, "0,00 руб.");
+    // B's all-time line sums both of its records.
+    bool found = false;
+    for (const PanelItem& item : panel.Items())
+        if (item.y == 82 + 54 && item.x == 190) {
+            EXPECT_EQ(item.text, "20,0 Kb");
+            found = true;
+        }
+    EXPECT_TRUE(found);
+    // Each drawn adapter was registered once, outgoing lookup first, with zero prices.
+    ASSERT_EQ(a.Tariffs().size(), 3u);
+    EXPECT_EQ(a.Tariffs()[2].adapter, "C");
+    EXPECT_EQ(a.Tariffs()[2].priceIn, 0);
+}
+
+TEST_F(StatisticsPanelTest, FilterDrawsOnlyItsAdapterAtTheTopButFirstAdapterStaysTheFirst) {
+    const std::size_t a0 = Add(a, "A", kToday, 1, 1);
+    const std::size_t b0 = Add(a, "B", kToday, 2, 2);
+    a.adapterFilter = "B";
+    ASSERT_TRUE(Redraw());
+    EXPECT_EQ(Names(panel), std::vector<std::string>{"4 B"});
+    EXPECT_EQ(a.firstAdapter, "A");
+    EXPECT_EQ(a.History()[a0].blockTop, 0);
+    EXPECT_EQ(a.History()[b0].blockTop, 4);
+    EXPECT_EQ(a.quickInfoRows.size(), 1u);
+    ASSERT_EQ(a.Tariffs().size(), 1u);  // A never asked for its price
+    EXPECT_EQ(a.Tariffs()[0].adapter, "B");
+
+    // The block top of the earlier redraw goes when the block does.
+    a.adapterFilter = "nobody";
+    a.quickInfoRows.clear();
+    ASSERT_TRUE(Redraw());
+    EXPECT_TRUE(panel.Items().empty());
+    EXPECT_EQ(a.History()[b0].blockTop, 0);
+    EXPECT_EQ(a.firstAdapter, "A");
+    EXPECT_TRUE(a.quickInfoRows.empty());
+}
+
+TEST_F(StatisticsPanelTest, FirstAdapterSkipsAnEmptyNameWhichIsStillDrawn) {
+    Add(a, "", kToday, 1, 1);
+    Add(a, "X", kToday, 1, 1);
+    Redraw();
+    EXPECT_EQ(a.firstAdapter, "X");
+    EXPECT_EQ(Names(panel), (std::vector<std::string>{"4 ", "82 X"}));
+}
+
+TEST_F(StatisticsPanelTest, NewAdapterIsDrawnWithoutTailUntilItsEntryExists) {
+    Add(a, "eth0", kToday, 0, 0);
+    Redraw();
+    EXPECT_EQ(Names(panel), std::vector<std::string>{"4 eth0"});
+    ASSERT_EQ(a.Tariffs().size(), 1u);
+    EXPECT_EQ(a.Tariffs()[0].displayName, "eth0");
+    EXPECT_EQ(Show(panel.Items()[12]), "490,40 FF0000 0,00 руб.");
+    EXPECT_EQ(Show(panel.Items()[14]), "690,40 000000 0,00 руб.");
+    Redraw();
+    EXPECT_EQ(Names(panel), std::vector<std::string>{"4 eth0" + kTail});
+}
+
+TEST_F(StatisticsPanelTest, QuickInfoNameKeepsSeventeenCharacters) {
+    a.Tariffs().push_back(TariffEntry{0, 0, "long", "12345678901234567890"});
+    a.Tariffs().push_back(TariffEntry{0, 0, "exact", "12345678901234567"});
+    Add(a, "long", kToday, 0, 0);
+    Add(a, "exact", kToday, 0, 0);
+    Add(a, "short", kToday, 0, 0);
+    Redraw();
+    ASSERT_EQ(a.quickInfoRows.size(), 3u);
+    EXPECT_EQ(a.quickInfoRows[0].name, "12345678901234567.   ");
+    EXPECT_EQ(a.quickInfoRows[1].name, "12345678901234567.   ");
+    EXPECT_EQ(a.quickInfoRows[2].name, "short.   ");
+}
+
+TEST_F(StatisticsPanelTest, SumsAboveFourGigabytesDoNotWrap) {
+    a.Tariffs().push_back(TariffEntry{0, 1, "big", "big"});
+    for (int i = 0; i < 3; ++i) Add(a, "big", kYesterday, 4000000000u, 4000000000u, i + 1);
+    Add(a, "big", kToday, 4294967295u, 0);
+    Redraw();
+    // out: 12,000,000,000 bytes = 11,718,750 Kb = 11444 Mb 94 Kb; in adds 16,294,967,295.
+    const auto& items = panel.Items();
+    EXPECT_EQ(Show(items[16]), "90,58 000000 11444 Mb 94 Kb");
+    EXPECT_EQ(Show(items[17]), "190,58 000000 15540 Mb 93 Kb");
+    EXPECT_EQ(Show(items[18]), "290,58 000000 26984 Mb 187 Kb" + kTail);
+    EXPECT_EQ(Show(items[19]), "490,58 FF0000 11444,09 руб.");
+    EXPECT_EQ(Show(items[10]), "190,40 000000 4095 Mb 1023 Kb");
+}
+
+TEST_F(StatisticsPanelTest, WindowGrowsToTheFirstBlockAndLetsMessagesRunOnlyThen) {
+    Add(a, "A", kToday, 0, 0);
+    Redraw();
+    EXPECT_EQ(window.OuterHeight(), 152);
+    EXPECT_EQ(panel.BitmapHeight(), 127);  // the client area, button bar included
+    EXPECT_EQ(window.processMessagesCalls, 1);
+    Redraw();  // the image is now 106 high, still short of 132: the same height again
+    EXPECT_EQ(window.OuterHeight(), 152);
+    EXPECT_EQ(window.processMessagesCalls, 2);
+
+    window.clientHeight = 21 + 132;  // image 132: room enough for the first block
+    Redraw();
+    EXPECT_EQ(window.processMessagesCalls, 2);
+    EXPECT_EQ(window.clientHeight, 153);
+    EXPECT_EQ(panel.BitmapHeight(), 132);
+
+    Add(a, "B", kToday, 0, 0);
+    Redraw();  // B's top at 82 needs an image of 210: outer height 230
+    EXPECT_EQ(window.OuterHeight(), 230);
+    EXPECT_EQ(window.processMessagesCalls, 3);
+}
+
+TEST_F(StatisticsPanelTest, WindowWidensForTheLastPriceTextAndNeverNarrows) {
+    a.Tariffs().push_back(TariffEntry{0, 123456.78, "A", "A"});
+    Add(a, "A", kToday, 0, 0);
+    Redraw();
+    // "123456,78 руб." is 14 bytes, 98 pixels: 730 + 98.
+    EXPECT_EQ(window.OuterWidth(), 828);
+    EXPECT_EQ(panel.BitmapWidth(), 784);  // the bitmap follows on the next redraw
+    Redraw();
+    EXPECT_EQ(panel.BitmapWidth(), 822);
+
+    a.Tariffs()[0].priceOut = 0;
+    Redraw();
+    EXPECT_EQ(window.OuterWidth(), 828);
+    window.clientWidth = 700;
+    Redraw();
+    EXPECT_EQ(window.OuterWidth(), 730 + 63);  // "0,00 руб." is 9 bytes
+}
+
+TEST_F(StatisticsPanelTest, RedrawStopsWhenACommandEmptiesTheHistoryMeanwhile) {
+    Add(a, "A", kToday, 0, 0);
+    Add(a, "B", kToday, 0, 0);
+    window.clientHeight = 200;  // A fits; B's block makes the window grow
+    window.onProcessMessages = [&] {
+        a.ClearHistory();
+        Add(a, "new", kToday, 0, 0);
+    };
+    EXPECT_FALSE(Redraw());
+    EXPECT_EQ(Names(panel), std::vector<std::string>{"4 A"});
+    EXPECT_EQ(a.quickInfoRows.size(), 1u);
+    EXPECT_EQ(a.History()[0].blockTop, 0);  // the new table's record began no block
+
+    window.onProcessMessages = nullptr;
+    a.quickInfoRows.clear();
+    EXPECT_TRUE(Redraw());
+    EXPECT_EQ(Names(panel), std::vector<std::string>{"4 new"});
+    EXPECT_EQ(a.History()[0].blockTop, 4);
+}
+
+}  // namespace
+}  // namespace velkaro
