@@ -79,6 +79,8 @@ Program::Program(HINSTANCE instance, ProgramPorts ports, ProgramOptions options)
         accounting_,
         win::Form1WindowPorts{ports.ifTable, ports.clock, ports.regional, ports.dialogs, ports.shell, files_},
         callbacks, form1Options);
+    // Owned by the application window like every form: no taskbar button of its own.
+    ::SetWindowLongPtrW(form1_->Handle(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(app_.Handle()));
     link_ = std::make_unique<Link>(*form1_);
     form2_->AttachStatistics(link_.get());
 
