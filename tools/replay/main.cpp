@@ -194,7 +194,9 @@ bool ReadInput(const char* path, std::string& bytes) {
 
 int Main(int argc, char** argv) {
 #ifdef _WIN32
+    // Bytes out as held: no CR added before LF.
     _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
 #endif
     if (argc != 2) {
         std::fputs(kUsage, stderr);
