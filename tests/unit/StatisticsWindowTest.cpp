@@ -88,6 +88,28 @@ TEST_F(StatisticsWindowTest, StartUpWithoutTheInterfaceFunctionLoadsNothingAndNe
     EXPECT_EQ(host.endRequests, 1);
 }
 
+TEST_F(StatisticsWindowTest, ReadErrorEndsStartUpBeforeTheTimerAndClearHistoryLeavesItRunning) {
+    files.readError["history.txt"] = 100;
+    EXPECT_FALSE(Run(&TForm1::FormCreate));
+    EXPECT_EQ(dialogs.errors, std::vector<std::string>{"Read beyond end of file"});
+    EXPECT_FALSE(form.TimerEnabled());
+
+    files.readError.clear();
+    EXPECT_TRUE(Run(&TForm1::FormCreate));
+    ASSERT_TRUE(form.TimerEnabled());
+    files.undeletable["history.txt"] = true;
+    files.readError["history.txt"] = 100;
+    EXPECT_FALSE(Run(&TForm1::SpeedButton2Click));
+    EXPECT_EQ(dialogs.errors.size(), 2u);
+    EXPECT_TRUE(form.TimerEnabled());
+    // The history that could not be read back is never overwritten by the save.
+    files.readError.clear();
+    const std::string saved = files.files["history.txt"];
+    form.Timer1Timer();
+    EXPECT_TRUE(Run(&TForm1::SpeedButton1Click));
+    EXPECT_EQ(files.files["history.txt"], saved);
+}
+
 TEST_F(StatisticsWindowTest, TickSamplesRedrawsRefreshesAndEmptiesTheRows) {
     form.FormCreate();
     table.rows = {MakeRow("C", 2048, 1024)};
