@@ -1,0 +1,93 @@
+// One tick of the sampler (50 interface rows) over histories of growing length, beside the
+// plain scan over every record; and the memory the history takes per record.
+#include <benchmark/benchmark.h>
+
+#include <malloc.h>
+
+#include "bench/BenchHistory.h"
+#include "core/Sampler.h"
+#include "tools/scripted/ScriptedPorts.h"
+
+namespace velkaro::bench {
+namespace {
+
+// Delivers the same 50 rows every tick, each counter a little higher than the last time.
+class GrowingTable : public InterfaceTable {
+public:
+    GrowingTable() {
+        for (int i = 0; i < kAdapters; ++i) rows_.push_back(MakeRow(BenchAdapterName(i), 1000000, 100000));
+    }
+    bool Load() override { return true; }
+    bool GetIfTable(std::vector<InterfaceRow>& out) override {
+        for (InterfaceRow& r : rows_) {
+            r.dwInOctets += 1500;
+            r.dwOutOctets += 100;
+        }
+        out = rows_;
+        return true;
+    }
+    const std::vector<InterfaceRow>& Rows() const { return rows_; }
+
+private:
+    std::vector<InterfaceRow> rows_;
+};
+
+void BM_SamplerTick(benchmark::State& state) {
+    Accounting a;
+    FillBenchHistory(a, static_cast<std::size_t>(state.range(0)));
+    GrowingTable table;
+    SampleInterfaces(a, table);
+    const std::size_t before = a.HistoryCount();
+    for (auto _ : state) SampleInterfaces(a, table);
+    if (a.HistoryCount() != before) state.SkipWithError("the tick appended records");
+    state.counters["records"] = static_cast<double>(before);
+}
+BENCHMARK(BM_SamplerTick)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+
+void BM_PlainScanTick(benchmark::State& state) {
+    PlainTable t;
+    t.Fill(static_cast<std::size_t>(state.range(0)));
+    GrowingTable table;
+    std::vector<InterfaceRow> rows;
+    const std::size_t before = t.records.size();
+    for (auto _ : state) {
+        table.GetIfTable(rows);
+        for (const InterfaceRow& row : rows) t.SampleRow(AdapterNameOf(row), row.dwInOctets, row.dwOutOctets);
+    }
+    if (t.records.size() != before) state.SkipWithError("the scan appended records");
+    state.counters["records"] = static_cast<double>(before);
+}
+BENCHMARK(BM_PlainScanTick)->Arg(1000)->Arg(100000)->Unit(benchmark::kMicrosecond);
+
+std::size_t HeapInUse() {
+    const struct mallinfo2 m = mallinfo2();
+    return m.uordblks + m.hblkhd;  // small blocks plus mmap'd ones (the table itself)
+}
+
+// Heap bytes held per record: measured with the allocator's own figures, and computed from the
+// containers (the table's capacity and the index).
+void BM_HistoryMemoryPerRecord(benchmark::State& state) {
+    const std::size_t n = static_cast<std::size_t>(state.range(0));
+    for (auto _ : state) {
+        malloc_trim(0);
+        const std::size_t heapBefore = HeapInUse();
+        {
+            Accounting a;
+            FillBenchHistory(a, n);
+            const std::size_t heapAfter = HeapInUse();
+            std::size_t computed = a.History().capacity() * sizeof(HistoryRecord);
+            for (const AdapterInfo& info : a.Adapters())
+                computed += sizeof(AdapterInfo) + info.name.capacity() + info.openToday.capacity() * 4 +
+                            64 /* hash node */ + info.name.capacity();
+            state.counters["heap_bytes_per_record"] =
+                static_cast<double>(heapAfter - heapBefore) / static_cast<double>(n);
+            state.counters["container_bytes_per_record"] =
+                static_cast<double>(computed) / static_cast<double>(n);
+            state.counters["sizeof_record"] = sizeof(HistoryRecord);
+        }
+    }
+}
+BENCHMARK(BM_HistoryMemoryPerRecord)->Arg(1000000)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace velkaro::bench
