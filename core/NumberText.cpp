@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -150,6 +151,20 @@ bool NearestDouble(const std::string& digits, long long exponent, double& value)
     return std::isfinite(value);
 }
 
+// Whether digits × 10^exponent (digits: no leading zeros) is at most limit × 10^limitExponent.
+bool NotAbove(const std::string& digits, long long exponent, const std::string& limit, long long limitExponent) {
+    const long long top = static_cast<long long>(digits.size()) + exponent;
+    const long long limitTop = static_cast<long long>(limit.size()) + limitExponent;
+    if (top != limitTop) return top < limitTop;
+    const std::size_t length = digits.size() > limit.size() ? digits.size() : limit.size();
+    for (std::size_t i = 0; i < length; ++i) {
+        const char a = i < digits.size() ? digits[i] : '0';
+        const char b = i < limit.size() ? limit[i] : '0';
+        if (a != b) return a < b;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool TryReadPrice(const std::string& text, double& value) {
@@ -221,7 +236,13 @@ bool TryReadPrice(const std::string& text, double& value) {
         --exponent;
     }
     double magnitude = 0;
-    if (!NearestDouble(digits, exponent, magnitude)) return false;
+    if (!NearestDouble(digits, exponent, magnitude)) {
+        // Prices are saved with 15 significant digits, and the largest double is written
+        // 1.79769313486232E308, just past the double range; such a text reads as the largest
+        // double so that every saved price loads again. Anything larger is out of range.
+        if (!NotAbove(digits, exponent, "179769313486232", 294)) return false;
+        magnitude = std::numeric_limits<double>::max();
+    }
     value = negative && magnitude != 0 ? -magnitude : magnitude;
     return true;
 }

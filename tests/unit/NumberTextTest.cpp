@@ -68,10 +68,14 @@ TEST(ReadPriceText, RejectsWhatIsNotAPlainNumber) {
 TEST(ReadPriceText, OverflowIsNotANumber) {
     EXPECT_TRUE(Rejects("1e400"));
     EXPECT_TRUE(Rejects("-1e309"));
-    EXPECT_TRUE(Rejects("1.7976931348623159e308"));  // past half an ulp above the largest
     EXPECT_TRUE(Rejects("1" + std::string(400, '0')));
     EXPECT_TRUE(Rejects("1e99999999999999999999"));
     EXPECT_EQ(Read("1.7976931348623158e308"), std::numeric_limits<double>::max());
+    // The saved text of the largest double is just past the range and still reads as it.
+    EXPECT_EQ(Read("1,79769313486232E308"), std::numeric_limits<double>::max());
+    EXPECT_EQ(Read("-179769313486232000000e288"), -std::numeric_limits<double>::max());
+    EXPECT_TRUE(Rejects("1.797693134862320000001E308"));
+    EXPECT_TRUE(Rejects("1.79769313486233E308"));
     EXPECT_EQ(Read("-1.7976931348623157E308"), -std::numeric_limits<double>::max());
     EXPECT_EQ(Read("0e99999999999999999999"), 0.0);
     EXPECT_EQ(Read("1e-99999999999999999999"), 0.0);
