@@ -119,7 +119,7 @@ private:
     LRESULT OnBarMessage(UINT msg, WPARAM wp, LPARAM lp);
 
     void LayoutChildren();
-    void EnsureBitmap(int width, int height);  // grows the bitmap, keeping its pixels
+    void ResizeBitmap(int width, int height);  // keeps the pixels that still fit; new area white
     void PaintItems();                          // the latest panel items into the bitmap
     void PaintImage(HDC dc, const RECT& clip);
     void PaintBar(HDC dc);

@@ -1,0 +1,564 @@
+// The statistics window as a real Win32 window under Wine, driven with window messages over
+// scripted interface table, dialogs and files.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/Accounting.h"
+#include "core/Texts.h"
+#include "display/StatisticsWindowWin32.h"
+#include "tools/scripted/ScriptedPorts.h"
+#include "win/Utf16.h"
+
+namespace velkaro {
+namespace {
+
+using win::Form1Window;
+
+// Records the menu's screen points instead of opening it (unless realMenu).
+class TestWindow : public Form1Window {
+public:
+    using Form1Window::Form1Window;
+    bool realMenu = false;
+    std::vector<POINT> menus;
+    void PopupMenu(int x, int y) override {
+        menus.push_back(POINT{x, y});
+        if (realMenu) Form1Window::PopupMenu(x, y);
+    }
+};
+
+enum class Hue { White, Grey, Red, Green, Blue, Other };
+
+Hue HueOf(long rgb) {
+    const int r = (rgb >> 16) & 0xFF, g = (rgb >> 8) & 0xFF, b = rgb & 0xFF;
+    if (r > 245 && g > 245 && b > 245) return Hue::White;
+    const int hi = std::max({r, g, b}), lo = std::min({r, g, b});
+    if (hi - lo < 40) return Hue::Grey;  // black text, smoothed or not
+    if (r - std::max(g, b) > 60) return Hue::Red;
+    if (g - std::max(r, b) > 60) return Hue::Green;
+    if (b - std::max(r, g) > 60) return Hue::Blue;
+    return Hue::Other;
+}
+
+// The desktop colour, set to a green no other panel text uses, for the name's pixels.
+constexpr COLORREF kTestDesktop = RGB(0, 150, 0);
+
+class Form1WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        clock.today = {2026, 3, 7};
+        shell.exeFolder = "C:\\Velkaro\\";
+        savedDesktop = ::GetSysColor(COLOR_BACKGROUND);
+        const INT element = COLOR_BACKGROUND;
+        const COLORREF colour = kTestDesktop;
+        ::SetSysColors(1, &element, &colour);
+    }
+    void TearDown() override {
+        w.reset();
+        const INT element = COLOR_BACKGROUND;
+        ::SetSysColors(1, &element, &savedDesktop);
+        Pump();
+    }
+
+    TestWindow& Create(bool runFormCreate = true, bool systemTimer = false) {
+        win::Form1Callbacks cb;
+        cb.refreshQuickInfo = [this] {
+            ++refreshes;
+            return quickInfoShowing;
+        };
+        cb.showAbout = [this] { ++abouts; };
+        cb.endRequest = [this] { ++endRequests; };
+        win::Form1Options options;
+        options.runFormCreate = runFormCreate;
+        options.systemTimer = systemTimer;
+        w = std::make_unique<TestWindow>(
+            a, win::Form1WindowPorts{table, clock, regional, dialogs, shell, files}, cb, options);
+        return *w;
+    }
+
+    // One tick through the window's own timer message.
+    void Tick(std::vector<InterfaceRow> rows) {
+        table.rows = std::move(rows);
+        ::SendMessageW(w->Handle(), WM_TIMER, Form1Window::kTimer1, 0);
+    }
+
+    static void Pump() {
+        MSG m;
+        while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&m);
+            ::DispatchMessageW(&m);
+        }
+    }
+
+    RECT Outer() const {
+        RECT r{};
+        ::GetWindowRect(w->Handle(), &r);
+        return r;
+    }
+    RECT Client(HWND h) const {
+        RECT r{};
+        ::GetClientRect(h, &r);
+        return r;
+    }
+
+    const PanelItem* Item(const std::string& text, int y) const {
+        for (const PanelItem& i : w->Form().Panel().Items())
+            if (i.text == text && i.y == y) return &i;
+        return nullptr;
+    }
+    const PanelItem* ItemAt(int x, int y) const {
+        for (const PanelItem& i : w->Form().Panel().Items())
+            if (i.x == x && i.y == y) return &i;
+        return nullptr;
+    }
+
+    // Pixels of each hue in the cell of an item (its text width, 16 rows).
+    std::map<Hue, int> Cell(const PanelItem& item) {
+        std::map<Hue, int> count;
+        const int width = w->TextWidth(item.text) * (item.bold ? 2 : 1);
+        for (int y = item.y; y < item.y + 16; ++y)
+            for (int x = item.x; x < item.x + width; ++x) {
+                const long p = w->BitmapPixel(x, y);
+                if (p >= 0) ++count[HueOf(p)];
+            }
+        return count;
+    }
+    std::map<Hue, int> Region(int x0, int y0, int x1, int y1) {
+        std::map<Hue, int> count;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x) {
+                const long p = w->BitmapPixel(x, y);
+                if (p >= 0) ++count[HueOf(p)];
+            }
+        return count;
+    }
+
+    void ClickButton(int x) {
+        ::SendMessageW(w->ButtonBarHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, 8));
+        ::SendMessageW(w->ButtonBarHandle(), WM_LBUTTONUP, 0, MAKELPARAM(x, 8));
+    }
+
+    Accounting a;
+    ScriptedInterfaceTable table;
+    FixedClock clock;
+    FixedRegional regional;
+    ScriptedDialogs dialogs;
+    ScriptedShell shell;
+    MemoryFileStore files;
+    int refreshes = 0, abouts = 0, endRequests = 0;
+    bool quickInfoShowing = false;
+    COLORREF savedDesktop = 0;
+    std::unique_ptr<TestWindow> w;
+};
+
+// ---- The window as created ----
+
+TEST_F(Form1WindowTest, CreatedHiddenWithItsCaptionBorderAndLayoutSizes) {
+    TestWindow& win = Create();
+    HWND h = win.Handle();
+    ASSERT_TRUE(::IsWindow(h));
+    EXPECT_FALSE(::IsWindowVisible(h));
+
+    wchar_t caption[64]{};
+    ::GetWindowTextW(h, caption, 64);
+    EXPECT_EQ(std::wstring(caption), win::Widen(texts::kForm1Caption));
+
+    const LONG style = ::GetWindowLongW(h, GWL_STYLE);
+    EXPECT_EQ(style & WS_CAPTION, WS_CAPTION);
+    EXPECT_TRUE(style & WS_SYSMENU);
+    EXPECT_FALSE(style & WS_MINIMIZEBOX);
+    EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+    EXPECT_FALSE(style & WS_THICKFRAME);
+
+    const RECT c = Client(h);
+    EXPECT_EQ(c.right, 784);
+    EXPECT_EQ(c.bottom, 93);
+    EXPECT_EQ(win.ImageWidth(), 784);
+    EXPECT_EQ(win.ImageHeight(), 72);
+    // The bar is docked at the bottom, 21 high, the image fills the rest.
+    RECT bar{};
+    ::GetWindowRect(win.ButtonBarHandle(), &bar);
+    ::MapWindowPoints(nullptr, h, reinterpret_cast<POINT*>(&bar), 2);
+    EXPECT_EQ(bar.top, 72);
+    EXPECT_EQ(bar.bottom - bar.top, 21);
+    EXPECT_EQ(Client(win.ImageHandle()).bottom, 72);
+
+    // The start-up ran: the timer runs, the window is white and has its bitmap.
+    EXPECT_TRUE(win.TimerRunning());
+    EXPECT_TRUE(win.Form().Sampling());
+    EXPECT_NE(win.BitmapDc(), nullptr);
+}
+
+TEST_F(Form1WindowTest, StartUpWithoutTheInterfaceFunctionLeavesTheTimerOffAndNoBitmap) {
+    table.loadable = false;
+    TestWindow& win = Create();
+    EXPECT_FALSE(win.TimerRunning());
+    EXPECT_EQ(win.BitmapDc(), nullptr);
+}
+
+TEST_F(Form1WindowTest, FirstShowCentresOnTheDesktopLaterShowsKeepThePlace) {
+    TestWindow& win = Create();
+    win.Show();
+    EXPECT_TRUE(win.Visible());
+    RECT r = Outer();
+    const int sw = ::GetSystemMetrics(SM_CXVIRTUALSCREEN), sh = ::GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    EXPECT_NEAR(r.left, (sw - (r.right - r.left)) / 2, 1);
+    EXPECT_NEAR(r.top, (sh - (r.bottom - r.top)) / 2, 1);
+
+    ::SetWindowPos(win.Handle(), nullptr, 10, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    win.Hide();
+    win.Show();
+    r = Outer();
+    EXPECT_EQ(r.left, 10);
+    EXPECT_EQ(r.top, 20);
+    EXPECT_EQ(win.WindowLeft(), 10);
+    EXPECT_EQ(win.WindowTop(), 20);
+}
+
+TEST_F(Form1WindowTest, TheCloseBoxOnlyHides) {
+    files.files["history.txt"] = "SHOW=\r\nform1.width=790\r\n";
+    TestWindow& win = Create();
+    win.Show();
+    ::SendMessageW(win.Handle(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(::IsWindow(win.Handle()));
+    EXPECT_FALSE(win.Visible());
+    EXPECT_EQ(files.writes, 0);
+    EXPECT_EQ(endRequests, 0);
+    EXPECT_TRUE(win.TimerRunning());
+}
+
+// ---- Ticks and painting ----
+
+TEST_F(Form1WindowTest, ATickPaintsEachTextInItsColourOntoWhite) {
+    files.files["price.txt"] = "Adapter A|Adapter A>0,5@0,25\r\n";
+    TestWindow& win = Create();
+    win.Show();
+    Tick({MakeRow("Adapter A", 3000000, 7000000)});
+    EXPECT_GE(table.calls, 1);
+    EXPECT_EQ(refreshes, 1);
+    EXPECT_TRUE(win.TimerRunning());
+
+    const auto& items = win.Form().Panel().Items();
+    ASSERT_FALSE(items.empty());
+    const PanelItem* name = ItemAt(10, 4);
+    const PanelItem* header = Item(texts::kHeaderSent, 22);
+    const PanelItem* today = Item(texts::kToday, 40);
+    const PanelItem* amount = ItemAt(90, 40);
+    const PanelItem* cost = ItemAt(490, 40);
+    ASSERT_TRUE(name && header && today && amount && cost);
+
+    auto nameCell = Cell(*name);
+    EXPECT_GT(nameCell[Hue::Green], 10) << "the name in the desktop colour";
+    EXPECT_EQ(nameCell[Hue::Red] + nameCell[Hue::Blue], 0);
+    auto headerCell = Cell(*header);
+    EXPECT_GT(headerCell[Hue::Blue], 10);
+    EXPECT_EQ(headerCell[Hue::Red] + headerCell[Hue::Green], 0);
+    auto todayCell = Cell(*today);
+    EXPECT_GT(todayCell[Hue::Blue], 10);
+    auto amountCell = Cell(*amount);
+    EXPECT_GT(amountCell[Hue::Grey], 10);
+    EXPECT_EQ(amountCell[Hue::Red] + amountCell[Hue::Blue] + amountCell[Hue::Green], 0);
+    auto costCell = Cell(*cost);
+    EXPECT_GT(costCell[Hue::Red], 10);
+    EXPECT_EQ(costCell[Hue::Blue] + costCell[Hue::Green], 0);
+    // The bold name is wider than the same text in the plain panel font.
+    // The "Скорость" column stays empty below its header: white between 390 and 480.
+    auto speed = Region(392, 40, 480, 72);
+    EXPECT_EQ(speed[Hue::Red] + speed[Hue::Blue] + speed[Hue::Grey] + speed[Hue::Green], 0);
+
+    // WM_PAINT blits the bitmap: the cost cell's red shows on the screen too.
+    ::RedrawWindow(win.ImageHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    HDC screen = ::GetDC(win.ImageHandle());
+    int red = 0;
+    for (int y = cost->y; y < cost->y + 14; ++y)
+        for (int x = cost->x; x < cost->x + win.TextWidth(cost->text); ++x) {
+            const COLORREF c = ::GetPixel(screen, x, y);
+            if (c != CLR_INVALID && HueOf((GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c)) == Hue::Red) ++red;
+        }
+    ::ReleaseDC(win.ImageHandle(), screen);
+    EXPECT_GT(red, 10);
+}
+
+TEST_F(Form1WindowTest, WhileHiddenTheItemsWaitAndArePaintedWhenShown) {
+    TestWindow& win = Create();
+    Tick({MakeRow("Adapter A", 3000, 7000)});
+    const PanelItem* cost = ItemAt(490, 40);
+    ASSERT_NE(cost, nullptr);
+    EXPECT_EQ(Cell(*cost)[Hue::Red], 0) << "painted although nobody could see it";
+    win.Show();
+    EXPECT_GT(Cell(*cost)[Hue::Red], 10);
+}
+
+TEST_F(Form1WindowTest, TheBitmapIsNeverClearedAnEmptyHistoryLeavesThePicture) {
+    TestWindow& win = Create();
+    win.Show();
+    Tick({MakeRow("Adapter A", 3000, 7000)});
+    const PanelItem cost = *ItemAt(490, 40);
+    EXPECT_GT(Cell(cost)[Hue::Red], 10);
+    a.ClearHistory();
+    Tick({});
+    EXPECT_TRUE(win.Form().Panel().Items().empty());
+    EXPECT_GT(Cell(cost)[Hue::Red], 10);
+}
+
+TEST_F(Form1WindowTest, TheWindowGrowsForEachBlockAndForAWidePrice) {
+    files.files["price.txt"] = "B|B>0@123456789\r\n";
+    TestWindow& win = Create();
+    win.Show();
+    const RECT before = Outer();
+    const int frameHeight = (before.bottom - before.top) - 93;
+    Tick({MakeRow("A", 1, 2)});
+    // First block at y 4: the 72-pixel image is less than 132, so the outer height is 152.
+    EXPECT_EQ(win.OuterHeight(), 152);
+    EXPECT_EQ(win.ClientHeight(), 152 - frameHeight);
+    EXPECT_EQ(win.ImageHeight(), 152 - frameHeight - 21);
+    // The bitmap takes the client height, taller than the visible image.
+    EXPECT_EQ(win.BitmapSize().cy, win.ClientHeight());
+    RECT bar{};
+    ::GetWindowRect(win.ButtonBarHandle(), &bar);
+    ::MapWindowPoints(nullptr, win.Handle(), reinterpret_cast<POINT*>(&bar), 2);
+    EXPECT_EQ(bar.bottom, win.ClientHeight());
+
+    Tick({MakeRow("A", 1, 2), MakeRow("B", 3, 4)});
+    // Second block at y 82: outer height 82 + 148.
+    EXPECT_EQ(win.OuterHeight(), 230);
+    ASSERT_NE(ItemAt(10, 82), nullptr);
+    // B's outgoing price is wide: outer width 730 + its text width.
+    const PanelItem* price = ItemAt(690, 82 + 54);
+    ASSERT_NE(price, nullptr);
+    EXPECT_EQ(win.OuterWidth(), 730 + win.TextWidth(price->text));
+    EXPECT_GT(win.OuterWidth(), before.right - before.left);
+    // Width and height applied at once, not when messages are handled.
+    EXPECT_EQ(Outer().bottom - Outer().top, 230);
+}
+
+TEST_F(Form1WindowTest, TheRedrawLetsPendingMessagesRunWhenTheWindowGrows) {
+    TestWindow& win = Create();
+    dialogs.answers.push_back(std::string("Modem"));
+    win.Form().State().selectedAdapter = "";
+    ::PostMessageW(win.Handle(), WM_COMMAND, Form1Window::kCmdRename, 0);
+    Tick({MakeRow("A", 1, 2)});
+    // The rename ran inside the tick's growth (the history then had A, no entry yet: the
+    // selected adapter is empty, so the lookup misses and says so).
+    ASSERT_EQ(dialogs.prompts.size(), 1u);
+    EXPECT_EQ(dialogs.prompts[0], texts::kPromptRename);
+    EXPECT_TRUE(win.TimerRunning());
+}
+
+// ---- The pick and the menu ----
+
+class Form1PickTest : public Form1WindowTest {
+protected:
+    void SetUp() override {
+        Form1WindowTest::SetUp();
+        Create().Show();
+        Tick({MakeRow("A", 1, 2), MakeRow("B", 3, 4)});  // blocks at 4 and 82
+    }
+    std::string RightClickAt(int x, int y) {
+        ::SendMessageW(w->ImageHandle(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(x, y));
+        return a.selectedAdapter;
+    }
+};
+
+TEST_F(Form1PickTest, ARightClickPicksTheBlockAtOrAboveAndOpensTheMenuBelowThePointer) {
+    EXPECT_EQ(RightClickAt(300, 100), "B");
+    ASSERT_EQ(w->menus.size(), 1u);
+    const RECT r = Outer();
+    EXPECT_EQ(w->menus[0].x, r.left + 300);
+    EXPECT_EQ(w->menus[0].y, r.top + 100 + 20);
+    EXPECT_EQ(RightClickAt(5, 82), "B");   // exactly on the block top
+    EXPECT_EQ(RightClickAt(5, 81), "A");   // the gap below A
+    EXPECT_EQ(RightClickAt(5, 4), "A");
+    a.selectedAdapter = "x";
+    EXPECT_EQ(RightClickAt(5, 2), "A");    // above the first block: FirstAdapter
+    EXPECT_EQ(w->menus.size(), 5u);
+}
+
+TEST_F(Form1PickTest, LeftAndMiddleClicksDoNothing) {
+    a.selectedAdapter = "x";
+    ::SendMessageW(w->ImageHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 90));
+    ::SendMessageW(w->ImageHandle(), WM_MBUTTONDOWN, MK_MBUTTON, MAKELPARAM(5, 90));
+    EXPECT_TRUE(w->menus.empty());
+    EXPECT_EQ(a.selectedAdapter, "x");
+}
+
+TEST_F(Form1PickTest, SetPricesAndRenameRunFromTheirMenuCommands) {
+    RightClickAt(5, 90);
+    dialogs.answers = {std::string("2,5"), std::string(" 0,5 ")};
+    ::SendMessageW(w->Handle(), WM_COMMAND, Form1Window::kCmdPrices, 0);
+    dialogs.answers = {std::string("Modem")};
+    ::SendMessageW(w->Handle(), WM_COMMAND, Form1Window::kCmdRename, 0);
+    ASSERT_EQ(a.Tariffs().size(), 2u);
+    EXPECT_DOUBLE_EQ(a.Tariffs()[1].priceIn, 2.5);
+    EXPECT_DOUBLE_EQ(a.Tariffs()[1].priceOut, 0.5);
+    EXPECT_EQ(a.Tariffs()[1].displayName, "Modem");
+    EXPECT_EQ(a.Tariffs()[0].displayName, "A");
+    EXPECT_TRUE(dialogs.errors.empty());
+    // The next tick draws the new name.
+    Tick({});
+    ASSERT_NE(ItemAt(10, 82), nullptr);
+    EXPECT_EQ(ItemAt(10, 82)->text.substr(0, 5), "Modem");
+}
+
+TEST_F(Form1PickTest, APriceThatIsNoNumberGoesToTheErrorBoxAndTheWindowGoesOn) {
+    RightClickAt(5, 10);
+    dialogs.answers = {std::string("abc")};
+    ::SendMessageW(w->Handle(), WM_COMMAND, Form1Window::kCmdPrices, 0);
+    ASSERT_EQ(dialogs.errors.size(), 1u);
+    EXPECT_EQ(dialogs.errors[0], "'abc' is not a valid floating point value");
+    EXPECT_DOUBLE_EQ(a.Tariffs()[0].priceIn, 0.0);
+    Tick({});
+    EXPECT_TRUE(w->TimerRunning());
+}
+
+TEST_F(Form1PickTest, HistoryWritesTheReportAndOpensIt) {
+    RightClickAt(5, 10);
+    ::SendMessageW(w->Handle(), WM_COMMAND, Form1Window::kCmdHistory, 0);
+    EXPECT_EQ(files.files.count("C:\\Velkaro\\history.htm"), 1u);
+    ASSERT_EQ(shell.opened.size(), 1u);
+    EXPECT_EQ(shell.opened[0], "C:\\Velkaro\\history.htm");
+}
+
+TEST_F(Form1PickTest, TheRealMenuDispatchesTheChosenItem) {
+    w->realMenu = true;
+    dialogs.answers = {std::string("3"), std::string("4")};
+    // Keys queued for the menu's own loop: down past the separator to "Задать цену", Enter.
+    ::PostMessageW(w->Handle(), WM_KEYDOWN, VK_DOWN, 0);
+    ::PostMessageW(w->Handle(), WM_KEYDOWN, VK_DOWN, 0);
+    ::PostMessageW(w->Handle(), WM_KEYDOWN, VK_RETURN, 0);
+    RightClickAt(5, 90);
+    Pump();  // the chosen command arrives as a posted WM_COMMAND
+    ASSERT_EQ(dialogs.prompts.size(), 2u);
+    EXPECT_EQ(dialogs.prompts[0], texts::kPromptPriceIn);
+    EXPECT_DOUBLE_EQ(a.Tariffs()[1].priceIn, 3.0);
+    EXPECT_DOUBLE_EQ(a.Tariffs()[1].priceOut, 4.0);
+}
+
+TEST_F(Form1PickTest, AMenuClosedWithEscapeRunsNothing) {
+    w->realMenu = true;
+    ::PostMessageW(w->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+    RightClickAt(5, 90);
+    Pump();
+    EXPECT_TRUE(dialogs.prompts.empty());
+    EXPECT_TRUE(files.files.count("C:\\Velkaro\\history.htm") == 0);
+}
+
+// ---- The button bar ----
+
+TEST_F(Form1WindowTest, ClearHistoryWhenTheFileCannotBeDeletedKeepsTheHistory) {
+    files.files["history.txt"] = "SHOW=\r\nform1.width=790\r\n7.3.2026-0\t1\t2\tA\r\n";
+    files.undeletable["history.txt"] = true;
+    TestWindow& win = Create();
+    win.Form().QuickInfoShown = true;
+    ClickButton(200 + 10);  // "Отчистить историю"
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0], texts::kClearFailed);
+    EXPECT_EQ(a.HistoryCount(), 1u);
+    EXPECT_FALSE(win.Form().QuickInfoShown);
+    EXPECT_TRUE(win.TimerRunning());
+    EXPECT_GE(files.writes, 2);  // the save ran first
+}
+
+TEST_F(Form1WindowTest, ClearHistoryEmptiesTheHistoryWhenTheFileIsGone) {
+    files.files["history.txt"] = "SHOW=\r\nform1.width=790\r\n7.3.2026-0\t1\t2\tA\r\n";
+    TestWindow& win = Create();
+    ClickButton(336);  // the last pixel of the button
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0], texts::kClearDone);
+    EXPECT_EQ(a.HistoryCount(), 0u);
+    EXPECT_TRUE(win.TimerRunning());
+}
+
+TEST_F(Form1WindowTest, ExitSavesThenAsksToEndAFailedSaveShowsTheErrorAndGoesOn) {
+    files.files["history.txt"] = "SHOW=\r\nform1.width=790\r\n";
+    Create();
+    files.writeError["history.txt"] = kIoDiskFull;
+    ClickButton(5);  // "Выход"
+    EXPECT_EQ(endRequests, 0);
+    ASSERT_EQ(dialogs.errors.size(), 1u);
+    files.writeError.clear();
+    ClickButton(72);
+    EXPECT_EQ(endRequests, 1);
+    EXPECT_EQ(files.files.count("price.txt"), 1u);
+}
+
+TEST_F(Form1WindowTest, MailHelpAndAboutButtons) {
+    Create();
+    shell.result = 2;
+    ClickButton(80);  // "Написать автору"
+    ASSERT_EQ(shell.opened.size(), 1u);
+    EXPECT_EQ(shell.opened[0].rfind("mailto:", 0), 0u);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0], texts::kMailFailed);
+    ClickButton(344);  // "Помощь": no help file, the online page
+    ASSERT_EQ(shell.opened.size(), 2u);
+    EXPECT_EQ(shell.opened[1], texts::kOnlineHelp);
+    ClickButton(480 + 80);  // "Об авторе"
+    EXPECT_EQ(abouts, 1);
+}
+
+TEST_F(Form1WindowTest, OnlyAPressAndReleaseOnTheSameButtonClicks) {
+    Create();
+    // In the gap between "Выход" (0..72) and "Написать автору" (80..192).
+    ClickButton(76);
+    // Pressed on "Помощь", released on "Об авторе".
+    ::SendMessageW(w->ButtonBarHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(350, 8));
+    ::SendMessageW(w->ButtonBarHandle(), WM_LBUTTONUP, 0, MAKELPARAM(500, 8));
+    // Right of the last button.
+    ClickButton(600);
+    EXPECT_TRUE(shell.opened.empty());
+    EXPECT_EQ(abouts, 0);
+    EXPECT_EQ(endRequests, 0);
+}
+
+// ---- Timer and message pump ----
+
+TEST_F(Form1WindowTest, TheSystemTimerTicksAndStopsWhenDisabled) {
+    TestWindow& win = Create(true, true);
+    EXPECT_TRUE(win.TimerRunning());
+    const DWORD start = ::GetTickCount();
+    while (table.calls < 2 && ::GetTickCount() - start < 5000) {
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+        Pump();
+    }
+    EXPECT_GE(table.calls, 2);
+    EXPECT_TRUE(win.TimerRunning());
+
+    win.SetTimerEnabled(false);
+    EXPECT_FALSE(win.TimerRunning());
+    const int calls = table.calls;
+    // A WM_TIMER that arrives anyway starts no tick while the timer is off.
+    ::SendMessageW(win.Handle(), WM_TIMER, Form1Window::kTimer1, 0);
+    const DWORD stop = ::GetTickCount();
+    while (::GetTickCount() - stop < 1300) {
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+        Pump();
+    }
+    EXPECT_EQ(table.calls, calls);
+}
+
+TEST_F(Form1WindowTest, ProcessMessagesLeavesTheQuitMessageForTheMessageLoop) {
+    TestWindow& win = Create();
+    ::PostQuitMessage(7);
+    win.ProcessMessages();
+    MSG m{};
+    ASSERT_TRUE(::PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(m.wParam, 7u);
+}
+
+TEST_F(Form1WindowTest, TextWidthMeasuresThePanelFont) {
+    TestWindow& win = Create();
+    EXPECT_EQ(win.TextWidth(""), 0);
+    const int one = win.TextWidth(texts::kToday);
+    EXPECT_GT(one, 20);
+    EXPECT_GT(win.TextWidth(std::string(texts::kToday) + texts::kToday), one + 20);
+}
+
+}  // namespace
+}  // namespace velkaro
