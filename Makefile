@@ -1,0 +1,52 @@
+# Velkaro: make run | make test | make bench     (a fresh Debian 12 machine, as root)
+SHELL := /bin/bash
+ROOT := $(abspath $(dir $(lastword $(MAKEFILE_LIST))))
+BUILD := $(ROOT)/build
+JOBS ?= $(shell nproc)
+
+.PHONY: all setup native win run test bench fuzz clean
+
+all: native win
+
+setup:
+	@bash $(ROOT)/scripts/setup.sh
+
+native: setup
+	cmake -S $(ROOT) -B $(BUILD)/native -G Ninja
+	ninja -C $(BUILD)/native -j$(JOBS)
+
+win: setup
+	cmake -S $(ROOT) -B $(BUILD)/win -G Ninja -DCMAKE_TOOLCHAIN_FILE=$(ROOT)/cmake/mingw-i686.cmake
+	ninja -C $(BUILD)/win -j$(JOBS) velkaro
+
+# Starts velkaro.exe under Wine from the build folder (history.txt and price.txt land there).
+# Without a display it runs on a new Xvfb, and tells how to look at it.
+run: win
+	@. $(ROOT)/scripts/wine-env.sh $(BUILD); \
+	if [ -z "$${DISPLAY:-}" ]; then \
+	  velkaro_xvfb_start || exit 1; trap velkaro_xvfb_stop EXIT; \
+	  echo "No display: velkaro runs on the virtual display $$DISPLAY (Xvfb)."; \
+	  echo "  Screenshot:  DISPLAY=$$DISPLAY import -window root velkaro.png"; \
+	  echo "  Live view:   x11vnc -display $$DISPLAY -localhost  (then a VNC viewer on port 5900)"; \
+	  echo "  Stop:        Ctrl+C, or use the tray menu's Выход"; \
+	fi; \
+	velkaro_wine_init || exit 1; \
+	cd $(BUILD)/win && wine velkaro.exe; rc=$$?; wineserver -w; exit $$rc
+
+test:
+	@bash $(ROOT)/scripts/test.sh
+
+# Native benchmarks (Google Benchmark); they print their figures.
+bench: setup
+	cmake -S $(ROOT) -B $(BUILD)/native -G Ninja
+	ninja -C $(BUILD)/native -j$(JOBS)
+	@if [ -x $(BUILD)/native/velkaro_bench ]; then $(BUILD)/native/velkaro_bench; \
+	else echo "no benchmarks in bench/"; fi
+
+# The fuzz targets for longer: make fuzz FUZZ_SECONDS=300
+FUZZ_SECONDS ?= 60
+fuzz: setup
+	bash $(ROOT)/scripts/fuzz.sh $(FUZZ_SECONDS)
+
+clean:
+	rm -rf $(BUILD)
