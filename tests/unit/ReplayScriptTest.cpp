@@ -1,0 +1,81 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tools/replay/Script.h"
+
+namespace velkaro::replay {
+namespace {
+
+bool Parses(const std::string& line, Command* out = nullptr) {
+    Command c;
+    bool skip = false;
+    std::string reason;
+    const bool ok = ParseLine(line, c, skip, reason);
+    if (out) *out = c;
+    return ok;
+}
+
+TEST(ReplayScript, ArgumentsRunToTheEndOfTheLineAndMayBeEmpty) {
+    Command c;
+    ASSERT_TRUE(Parses("row 0 4294967295 Intel(R) Ethernet  Connection ", &c));
+    EXPECT_EQ(c.op, Op::Row);
+    EXPECT_EQ(c.in, 0u);
+    EXPECT_EQ(c.out, 4294967295u);
+    EXPECT_EQ(c.text, "Intel(R) Ethernet  Connection ");
+    ASSERT_TRUE(Parses("row 1 2 ", &c));
+    EXPECT_EQ(c.text, "");
+    ASSERT_TRUE(Parses("row 1 2", &c));
+    EXPECT_EQ(c.text, "");
+    ASSERT_TRUE(Parses("answer  1,5 ", &c));
+    EXPECT_EQ(c.text, " 1,5 ");
+    ASSERT_TRUE(Parses("answer", &c));
+    EXPECT_EQ(c.op, Op::Answer);
+    EXPECT_EQ(c.text, "");
+    ASSERT_TRUE(Parses("select ", &c));
+    EXPECT_EQ(c.text, "");
+    ASSERT_TRUE(Parses("separator  ", &c));
+    EXPECT_EQ(c.text, " ");
+    ASSERT_TRUE(Parses("pick -5", &c));
+    EXPECT_EQ(c.y, -5);
+}
+
+TEST(ReplayScript, MalformedLinesAreRejected) {
+    for (const char* bad : {"tik", " tick", "Tick", "tick now", "load x", "row", "row 1", "row  1 2 x",
+                            "row 4294967296 0 x", "row -1 0 x", "row 1 +2 x", "row 1 2x", "pick", "pick 1.5",
+                            "pick 2147483648", "separator", "separator ab", "today 2026-1-01",
+                            "today 2026-02-29", "today 2026-13-01", "today 2026-00-10", "today 0000-01-01",
+                            "today 2026-01-32", "today 2026/01/01"}) {
+        EXPECT_FALSE(Parses(bad)) << bad;
+    }
+    Command c;
+    ASSERT_TRUE(Parses("today 2028-02-29", &c));
+    EXPECT_EQ(c.date, (Date{2028, 2, 29}));
+    EXPECT_TRUE(Parses("tick "));  // an empty argument is no argument
+}
+
+TEST(ReplayScript, LinesEndWithLfOrCrLfAndCommentsAndEmptyLinesCount) {
+    std::vector<Command> cmds;
+    ParseError err;
+    ASSERT_TRUE(ParseScript("# c\r\n\r\nrow 1 2 a b\r\n\nselect x\r\ntick", cmds, err));
+    ASSERT_EQ(cmds.size(), 3u);
+    EXPECT_EQ(cmds[0].text, "a b");
+    EXPECT_EQ(cmds[0].line, 3u);
+    EXPECT_EQ(cmds[1].text, "x");
+    EXPECT_EQ(cmds[1].line, 5u);
+    EXPECT_EQ(cmds[2].op, Op::Tick);
+    EXPECT_EQ(cmds[2].line, 6u);
+
+    // A CR not followed by LF belongs to the line.
+    cmds.clear();
+    ASSERT_TRUE(ParseScript("select x\r", cmds, err));
+    EXPECT_EQ(cmds[0].text, "x\r");
+
+    cmds.clear();
+    EXPECT_FALSE(ParseScript("load\n# fine\n\nsave\nsav\ntick\n", cmds, err));
+    EXPECT_EQ(err.line, 5u);
+}
+
+}  // namespace
+}  // namespace velkaro::replay
