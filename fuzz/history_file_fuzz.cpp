@@ -1,0 +1,35 @@
+// history.txt of any bytes: loading never fails; what was loaded is saved, and loading the
+// saved file gives the same records and settings, and saving again the same bytes.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "fuzz/FuzzPorts.h"
+
+using namespace velkaro;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    fuzz::Ports p;
+    p.files.files[texts::kHistoryFile] = std::string(reinterpret_cast<const char*>(data), size);
+
+    Accounting a;
+    LoadFiles(a, p.ports);
+    fuzz::Check(a.filesLoaded);
+    fuzz::Check(p.dialogs.log.empty());
+    for (const HistoryRecord& r : a.History()) fuzz::Check(r.session >= 0);
+    const int width = p.window.width;
+
+    ost(a, p.ports);
+    const std::string saved = p.files.files[texts::kHistoryFile];
+    fuzz::Check(saved.size() >= 2 && saved.compare(saved.size() - 2, 2, "\r\n") == 0);
+
+    p.window.width = 1;
+    Accounting b;
+    LoadFiles(b, p.ports);
+    fuzz::Check(p.window.width == width);
+    fuzz::Check(fuzz::SameHistory(a, b));
+
+    ost(b, p.ports);
+    fuzz::Check(p.files.files[texts::kHistoryFile] == saved);
+    return 0;
+}

@@ -1,0 +1,45 @@
+// price.txt of any bytes: loading never fails (bad lines are skipped with a message); what was
+// loaded is saved and loads back without a message. Prices are written with 15 significant
+// digits, so the first save may round them; from then on saving and loading are exact.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "fuzz/FuzzPorts.h"
+
+using namespace velkaro;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    fuzz::Ports p;
+    p.regional.separator = size % 2 ? '.' : ',';
+    p.files.files[texts::kPriceFile] = std::string(reinterpret_cast<const char*>(data), size);
+
+    Accounting a;
+    LoadFiles(a, p.ports);
+    fuzz::Check(a.filesLoaded);
+    fuzz::Check(a.Tariffs().size() <= kTariffCapacity);
+    for (const std::string& m : p.dialogs.messages)
+        fuzz::Check(m.size() >= 38 && m.compare(m.size() - 37, 37, "' is not a valid floating point value") == 0);
+
+    ost(a, p.ports);
+    const std::string first = p.files.files[texts::kPriceFile];
+    p.dialogs.messages.clear();
+    Accounting b;
+    LoadFiles(b, p.ports);
+    fuzz::Check(p.dialogs.messages.empty());
+    fuzz::Check(b.Tariffs().size() == a.Tariffs().size());
+    for (std::size_t i = 0; i < a.Tariffs().size(); ++i) {
+        fuzz::Check(a.Tariffs()[i].adapter == b.Tariffs()[i].adapter);
+        fuzz::Check(a.Tariffs()[i].displayName == b.Tariffs()[i].displayName);
+    }
+
+    ost(b, p.ports);
+    const std::string second = p.files.files[texts::kPriceFile];
+    Accounting c;
+    LoadFiles(c, p.ports);
+    fuzz::Check(p.dialogs.messages.empty());
+    fuzz::Check(fuzz::SameTariffs(b, c));
+    ost(c, p.ports);
+    fuzz::Check(p.files.files[texts::kPriceFile] == second);
+    return 0;
+}
