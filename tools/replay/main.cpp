@@ -82,14 +82,16 @@ public:
     }
 };
 
-// Keeps the rows that each refresh of the quick-info list was given.
+// The quick-info window counts as showing; a refresh keeps the rows it was given (the tick
+// empties them right after).
 class ReplayHost : public ScriptedForm1Host {
 public:
     std::vector<QuickInfoRow> lastRows;
     bool refreshed = false;
     void RefreshQuickInfo() override {
-        ScriptedForm1Host::RefreshQuickInfo();
-        if (form) lastRows = form->State().quickInfoRows;
+        if (!form) return;
+        form->QuickInfoShown = true;
+        lastRows = form->State().quickInfoRows;
         refreshed = true;
     }
 };
@@ -105,7 +107,6 @@ public:
     Replay()
         : form_(a_, Form1Ports{ifTable_, clock_, regional_, dialogs_, shell_, files_, host_}) {
         host_.form = &form_;
-        host_.quickInfoShowing = true;
     }
 
     void Run(const Command& c) {
