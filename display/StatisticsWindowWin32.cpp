@@ -41,6 +41,32 @@ HFONT MakeFont(int height, int weight, const wchar_t* face) {
                          DEFAULT_PITCH | FF_DONTCARE, face);
 }
 
+// The face asked for, or a metric-compatible one where the system lacks it (Wine and
+// systems without the Windows core fonts would otherwise substitute a sans-serif face).
+HFONT MakeFontOrAlike(int height, int weight, const wchar_t* face, const wchar_t* alike) {
+    HFONT font = MakeFont(height, weight, face);
+    UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
+    if (!font || !dc) return font;
+    wchar_t got[LF_FACESIZE]{};
+    {
+        SelectObjectScope sel(dc.get(), font);
+        ::GetTextFaceW(dc.get(), LF_FACESIZE, got);
+    }
+    if (::lstrcmpiW(got, face) == 0) return font;
+    HFONT other = MakeFont(height, weight, alike);
+    wchar_t gotAlike[LF_FACESIZE]{};
+    if (other) {
+        SelectObjectScope sel(dc.get(), other);
+        ::GetTextFaceW(dc.get(), LF_FACESIZE, gotAlike);
+    }
+    if (other && ::lstrcmpiW(gotAlike, alike) == 0) {
+        ::DeleteObject(font);
+        return other;
+    }
+    if (other) ::DeleteObject(other);
+    return font;
+}
+
 [[noreturn]] void Fail(const char* what) {
     throw std::runtime_error(std::string(what) + " failed, error " +
                              std::to_string(::GetLastError()));
@@ -113,7 +139,7 @@ Form1Window::Form1Window(Accounting& a, Form1WindowPorts ports, Form1Callbacks c
     formFont_.reset(MakeFont(-11, FW_NORMAL, L"Lucida Console"));
     panelFont_.reset(MakeFont(-::MulDiv(10, dpi, 72), FW_NORMAL, kPanelFace));
     panelBoldFont_.reset(MakeFont(-::MulDiv(10, dpi, 72), FW_BOLD, kPanelFace));
-    buttonFont_.reset(MakeFont(-12, FW_NORMAL, L"Times New Roman"));
+    buttonFont_.reset(MakeFontOrAlike(-12, FW_NORMAL, L"Times New Roman", L"Liberation Serif"));
     whiteBrush_.reset(::CreateSolidBrush(kWhite));
     barBrush_.reset(::CreateSolidBrush(kBarColour));
     if (!panelFont_ || !panelBoldFont_ || !buttonFont_ || !whiteBrush_ || !barBrush_)
