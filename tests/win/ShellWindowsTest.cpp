@@ -1,0 +1,350 @@
+// The shell's windows: the quick-info window's layout, list and growth, its menu, the tray
+// double click; the about window's layout and its single instance; the application window's
+// taskbar button following the forms.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "display/StatisticsWindowWin32.h"
+#include "tests/win/ShellTestSupport.h"
+#include "win/Utf16.h"
+
+namespace velkaro::shell {
+namespace {
+
+using testing::ClientSize;
+using testing::OuterHeight;
+using testing::ScriptedProgram;
+using testing::TakeQuit;
+
+std::string WindowText(HWND hwnd) {
+    wchar_t buf[256] = {};
+    ::GetWindowTextW(hwnd, buf, 256);
+    return win::Narrow(buf);
+}
+
+class ShellWindowsTest : public ::testing::Test {
+protected:
+    void SetUp() override { TakeQuit(); }
+    Program& Start() { return sp.Start(); }
+    void SetRows(Program& p, int n) {
+        p.State().quickInfoRows.clear();
+        for (int i = 1; i <= n; ++i) {
+            QuickInfoRow& row = p.State().AppendQuickInfoRow();
+            row.name = "Адаптер " + std::to_string(i) + ".   ";
+            row.traffic = std::to_string(i) + ".0 Kb";
+            row.cost = std::to_string(i) + ",00 руб.";
+        }
+    }
+    ScriptedProgram sp;
+};
+
+TEST_F(ShellWindowsTest, QuickInfoWindowHasItsLayout) {
+    Program& p = Start();
+    HWND w = p.Form2().Handle();
+    EXPECT_EQ(WindowText(w), "Fast INFO");
+    const LONG style = ::GetWindowLongW(w, GWL_STYLE);
+    const LONG ex = ::GetWindowLongW(w, GWL_EXSTYLE);
+    EXPECT_TRUE(style & WS_CAPTION);
+    EXPECT_FALSE(style & WS_SYSMENU);  // no border icons
+    EXPECT_FALSE(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME));
+    EXPECT_TRUE(ex & WS_EX_TOPMOST);
+    EXPECT_TRUE(ex & WS_EX_DLGMODALFRAME);
+    const SIZE client = ClientSize(w);
+    EXPECT_EQ(client.cx, 293);
+    EXPECT_EQ(client.cy, 38);
+    RECT r;
+    ::GetWindowRect(w, &r);
+    EXPECT_EQ(r.left, 358);
+    EXPECT_EQ(r.top, 264);
+
+    HWND list = p.Form2().ListView1();
+    const LONG ls = ::GetWindowLongW(list, GWL_STYLE);
+    EXPECT_EQ(ls & LVS_TYPEMASK, LVS_REPORT);
+    EXPECT_TRUE(ls & LVS_NOSORTHEADER);
+    EXPECT_FALSE(::GetWindowLongW(list, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);  // flat
+    EXPECT_TRUE(::SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_GRIDLINES);
+    const SIZE listSize = ClientSize(list);
+    (void)listSize;
+    RECT lr;
+    ::GetWindowRect(list, &lr);
+    EXPECT_EQ(lr.right - lr.left, 293);  // fills the client area
+    EXPECT_EQ(lr.bottom - lr.top, 38);
+
+    const struct {
+        const char* caption;
+        int width;
+        int fmt;
+    } columns[] = {{"Имя", 125, LVCFMT_LEFT}, {"Трафик", 90, LVCFMT_CENTER}, {"Сумма", 75, LVCFMT_CENTER}};
+    for (int i = 0; i < 3; ++i) {
+        wchar_t buf[64] = {};
+        LVCOLUMNW col{};
+        col.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
+        col.pszText = buf;
+        col.cchTextMax = 64;
+        ASSERT_TRUE(::SendMessageW(list, LVM_GETCOLUMNW, i, reinterpret_cast<LPARAM>(&col)));
+        EXPECT_EQ(win::Narrow(buf), columns[i].caption);
+        EXPECT_EQ(col.cx, columns[i].width);
+        EXPECT_EQ(col.fmt & LVCFMT_JUSTIFYMASK, columns[i].fmt);
+    }
+    // The header takes no clicks.
+    HWND header = reinterpret_cast<HWND>(::SendMessageW(list, LVM_GETHEADER, 0, 0));
+    ASSERT_NE(header, nullptr);
+    EXPECT_FALSE(::GetWindowLongW(header, GWL_STYLE) & HDS_BUTTONS);
+
+    // The menu: "Главная форма", a separator, "Выход".
+    HMENU menu = p.Form2().PopupMenu1();
+    ASSERT_EQ(::GetMenuItemCount(menu), 3);
+    wchar_t item[64] = {};
+    ::GetMenuStringW(menu, 0, item, 64, MF_BYPOSITION);
+    EXPECT_EQ(win::Narrow(item), "Главная форма");
+    EXPECT_EQ(::GetMenuState(menu, 1, MF_BYPOSITION) & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));
+    ::GetMenuStringW(menu, 2, item, 64, MF_BYPOSITION);
+    EXPECT_EQ(win::Narrow(item), "Выход");
+    EXPECT_EQ(p.Form2().TrayIcon1->PopupMenu(), menu);
+}
+
+TEST_F(ShellWindowsTest, TheListIsRebuiltOnlyWhileShowingAndTheWindowGrowsByRowsNeverShrinking) {
+    Program& p = Start();
+    TForm2& f = p.Form2();
+    SetRows(p, 3);
+    // Hidden: nothing happens, not shown.
+    EXPECT_FALSE(f.RefreshQuickInfo());
+    EXPECT_EQ(f.ItemCount(), 0);
+
+    f.Show();
+    RECT r;
+    ::GetWindowRect(f.Handle(), &r);
+    ::SetWindowPos(f.Handle(), nullptr, 0, 0, r.right - r.left, 63, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ASSERT_EQ(OuterHeight(f.Handle()), 63);
+
+    std::vector<int> heights;
+    for (int rows = 1; rows <= 3; ++rows) {
+        SetRows(p, rows);
+        EXPECT_TRUE(f.RefreshQuickInfo());
+        EXPECT_EQ(f.ItemCount(), rows);
+        heights.push_back(OuterHeight(f.Handle()));
+    }
+    EXPECT_EQ(heights, (std::vector<int>{63, 76, 89}));
+    EXPECT_EQ(f.ItemText(2, 0), "Адаптер 3.   ");
+    EXPECT_EQ(f.ItemText(2, 1), "3.0 Kb");
+    EXPECT_EQ(f.ItemText(2, 2), "3,00 руб.");
+    EXPECT_EQ(f.ItemText(0, 0), "Адаптер 1.   ");
+
+    // All three rows in one refresh from 63: one step per row that needs it.
+    ::SetWindowPos(f.Handle(), nullptr, 0, 0, r.right - r.left, 63, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    f.RefreshQuickInfo();
+    EXPECT_EQ(OuterHeight(f.Handle()), 89);
+
+    // Fewer rows: the list loses them, the window keeps its height; an empty list as well.
+    SetRows(p, 1);
+    f.RefreshQuickInfo();
+    EXPECT_EQ(f.ItemCount(), 1);
+    EXPECT_EQ(OuterHeight(f.Handle()), 89);
+    SetRows(p, 0);
+    f.RefreshQuickInfo();
+    EXPECT_EQ(f.ItemCount(), 0);
+    EXPECT_EQ(OuterHeight(f.Handle()), 89);
+
+    // Hidden again: the list keeps the items of the last refresh.
+    SetRows(p, 2);
+    f.RefreshQuickInfo();
+    f.Hide();
+    SetRows(p, 3);
+    EXPECT_FALSE(f.RefreshQuickInfo());
+    EXPECT_EQ(f.ItemCount(), 2);
+}
+
+TEST_F(ShellWindowsTest, TheTickRefreshesTheListAndSetsQuickInfoShown) {
+    sp.Row("eth0", 2048, 1024);
+    Program& p = Start();
+    p.Form2().Show();
+    p.Form1().Form().Timer1Timer();
+    EXPECT_TRUE(p.Form1().Form().QuickInfoShown);
+    ASSERT_EQ(p.Form2().ItemCount(), 1);
+    EXPECT_EQ(p.Form2().ItemText(0, 0), "eth0.   ");
+    EXPECT_TRUE(p.State().quickInfoRows.empty());  // emptied after the refresh
+    p.Form2().Hide();
+    p.Form1().Form().Timer1Timer();
+    EXPECT_FALSE(p.Form1().Form().QuickInfoShown);
+}
+
+TEST_F(ShellWindowsTest, TheTrayDoubleClickTogglesByQuickInfoShownAsOfTheLastTick) {
+    Program& p = Start();
+    TForm2& f = p.Form2();
+    TForm1& logic = p.Form1().Form();
+    f.TrayIcon1DblClick();  // QuickInfoShown 0: show
+    EXPECT_TRUE(f.IsVisible());
+    f.TrayIcon1DblClick();  // no tick yet: still 0, stays shown
+    EXPECT_TRUE(f.IsVisible());
+    logic.Timer1Timer();
+    ASSERT_TRUE(logic.QuickInfoShown);
+    f.TrayIcon1DblClick();  // hides
+    EXPECT_FALSE(f.IsVisible());
+    // Through the tray icon's own double click: it hides or restores first, then the handler.
+    logic.Timer1Timer();
+    p.Form2().TrayIcon1->DblClick();
+    EXPECT_TRUE(f.IsVisible());
+    logic.Timer1Timer();
+    p.Form2().TrayIcon1->DblClick();
+    EXPECT_FALSE(f.IsVisible());
+}
+
+TEST_F(ShellWindowsTest, MainFormCommandShowsTheStatisticsWindowInFrontAndHidesTheQuickInfo) {
+    Program& p = Start();
+    p.Form2().Show();
+    ::SendMessageW(p.Form2().Handle(), WM_COMMAND, TForm2::kN10, 0);
+    EXPECT_TRUE(p.Form1().Visible());
+    EXPECT_FALSE(p.Form2().IsVisible());
+    // Centred on the desktop the first time.
+    RECT r;
+    ::GetWindowRect(p.Form1().Handle(), &r);
+    const int cx = ::GetSystemMetrics(SM_CXSCREEN);
+    EXPECT_LE(std::abs((r.left + r.right) / 2 - cx / 2), 1);
+    // Already visible: it comes to the front again and the quick-info window hides.
+    p.Form2().Show();
+    ::SetWindowPos(p.Form2().Handle(), nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    p.Form1().Form().Timer1Timer();
+    ::SendMessageW(p.Form2().Handle(), WM_COMMAND, TForm2::kN10, 0);
+    EXPECT_TRUE(p.Form1().Visible());
+    EXPECT_FALSE(p.Form2().IsVisible());
+    EXPECT_EQ(::GetForegroundWindow(), p.Form1().Handle());
+    EXPECT_EQ(sp.files.writes, 0);
+}
+
+TEST_F(ShellWindowsTest, TheTaskbarButtonFollowsTheFormsUnlessShownOrHiddenOutside) {
+    Program& p = Start();
+    HWND app = p.App().Handle();
+    EXPECT_FALSE(::IsWindowVisible(app));
+    p.Form1().Show();
+    EXPECT_TRUE(::IsWindowVisible(app));
+    p.Form3().ShowAbout();
+    p.Form1().Hide();
+    EXPECT_TRUE(::IsWindowVisible(app));  // the about window is still showing
+    ::SendMessageW(p.Form3().Handle(), WM_CLOSE, 0, 0);
+    EXPECT_FALSE(::IsWindowVisible(app));
+    // The tray icon shows the application window itself: the forms then leave it alone.
+    p.Form2().TrayIcon1->RestoreApplication();
+    EXPECT_TRUE(::IsWindowVisible(app));
+    EXPECT_TRUE(p.Form2().IsVisible());
+    p.Form2().Hide();
+    EXPECT_TRUE(::IsWindowVisible(app));
+    p.Form2().TrayIcon1->HideApplication();
+    EXPECT_FALSE(::IsWindowVisible(app));
+}
+
+TEST_F(ShellWindowsTest, AboutWindowHasItsLayout) {
+    Program& p = Start();
+    TForm3& f = p.Form3();
+    HWND w = f.Handle();
+    EXPECT_EQ(WindowText(w), "About....");
+    const LONG style = ::GetWindowLongW(w, GWL_STYLE);
+    EXPECT_TRUE(style & WS_SYSMENU);
+    EXPECT_FALSE(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME));
+    const SIZE client = ClientSize(w);
+    EXPECT_EQ(client.cx, 346);
+    EXPECT_EQ(client.cy, 129);
+    RECT r;
+    ::GetWindowRect(w, &r);
+    EXPECT_LE(std::abs((r.left + r.right) / 2 - ::GetSystemMetrics(SM_CXSCREEN) / 2), 1);
+    EXPECT_LE(std::abs((r.top + r.bottom) / 2 - ::GetSystemMetrics(SM_CYSCREEN) / 2), 1);
+
+    struct Expect {
+        const char* name;
+        int x, y;
+        const char* text;
+    };
+    const Expect controls[] = {
+        {"Image1", 8, 6, nullptr},
+        {"StaticText1", 88, 40, "Реализовал:"},
+        {"StaticText2", 160, 40, texts::kAboutCredit},
+        {"StaticText3", 120, 88, "e-mail:"},
+        {"StaticText4", 0, 112, texts::kAboutCity},
+        {"StaticText5", 48, 8, "VELKARO V1.4 FINAL"},
+        {"StaticText6", 64, 64, "офицальный сайт"},
+        {"StaticText7", 160, 64, texts::kWebSite},
+        {"StaticText8", 160, 88, texts::kEmail},
+    };
+    ASSERT_EQ(f.Controls().size(), std::size(controls));
+    for (std::size_t i = 0; i < std::size(controls); ++i) {
+        SCOPED_TRACE(controls[i].name);
+        EXPECT_STREQ(f.Controls()[i].name, controls[i].name);  // tab order
+        HWND c = f.Controls()[i].hwnd;
+        RECT cr;
+        ::GetWindowRect(c, &cr);
+        ::MapWindowPoints(nullptr, w, reinterpret_cast<POINT*>(&cr), 2);
+        EXPECT_EQ(cr.left, controls[i].x);
+        EXPECT_EQ(cr.top, controls[i].y);
+        if (controls[i].text) EXPECT_EQ(WindowText(c), controls[i].text);
+    }
+    RECT ir;
+    ::GetWindowRect(f.ControlByName("Image1"), &ir);
+    EXPECT_EQ(ir.right - ir.left, 32);
+    EXPECT_EQ(ir.bottom - ir.top, 32);
+    RECT city;
+    ::GetWindowRect(f.ControlByName("StaticText4"), &city);
+    EXPECT_EQ(city.right - city.left, 346);
+    EXPECT_EQ(city.bottom - city.top, 17);
+    EXPECT_TRUE(::GetWindowLongW(f.ControlByName("StaticText4"), GWL_STYLE) & SS_CENTER);
+    // Labels end before the value column at 160.
+    for (const char* label : {"StaticText1", "StaticText6", "StaticText3"}) {
+        RECT lr;
+        ::GetWindowRect(f.ControlByName(label), &lr);
+        ::MapWindowPoints(nullptr, w, reinterpret_cast<POINT*>(&lr), 2);
+        EXPECT_LE(lr.right, 160) << label;
+    }
+    // The product caption in Times New Roman 14 pt bold, the values 10 pt bold.
+    LOGFONTW lf{};
+    HFONT caption = reinterpret_cast<HFONT>(::SendMessageW(f.ControlByName("StaticText5"), WM_GETFONT, 0, 0));
+    ASSERT_TRUE(::GetObjectW(caption, sizeof lf, &lf));
+    EXPECT_STREQ(lf.lfFaceName, L"Times New Roman");
+    EXPECT_EQ(lf.lfHeight, -19);
+    EXPECT_EQ(lf.lfWeight, FW_BOLD);
+    EXPECT_EQ(lf.lfCharSet, RUSSIAN_CHARSET);
+    HFONT value = reinterpret_cast<HFONT>(::SendMessageW(f.ControlByName("StaticText7"), WM_GETFONT, 0, 0));
+    ASSERT_TRUE(::GetObjectW(value, sizeof lf, &lf));
+    EXPECT_EQ(lf.lfHeight, -13);
+    EXPECT_EQ(lf.lfWeight, FW_BOLD);
+}
+
+TEST_F(ShellWindowsTest, TheAboutButtonShowsTheOneAboutWindowAgainAndAgain) {
+    Program& p = Start();
+    struct Count {
+        static BOOL CALLBACK Visit(HWND h, LPARAM lp) {
+            wchar_t cls[32] = {};
+            ::GetClassNameW(h, cls, 32);
+            if (std::wstring(cls) == TForm3::kClassName) ++*reinterpret_cast<int*>(lp);
+            return TRUE;
+        }
+    };
+    auto countAbout = [] {
+        int n = 0;
+        ::EnumThreadWindows(::GetCurrentThreadId(), &Count::Visit, reinterpret_cast<LPARAM>(&n));
+        return n;
+    };
+    EXPECT_EQ(countAbout(), 1);
+    p.Form1().Form().SpeedButton5Click();  // "Об авторе"
+    EXPECT_TRUE(p.Form3().IsVisible());
+    HWND first = p.Form3().Handle();
+    p.Form1().Form().SpeedButton5Click();
+    EXPECT_EQ(countAbout(), 1);
+    EXPECT_EQ(p.Form3().Handle(), first);
+    EXPECT_EQ(::GetForegroundWindow(), first);
+    ::SendMessageW(first, WM_CLOSE, 0, 0);  // closing only hides
+    EXPECT_FALSE(p.Form3().IsVisible());
+    EXPECT_TRUE(::IsWindow(first));
+    EXPECT_FALSE(p.App().EndRequested());
+    p.Form1().Form().SpeedButton5Click();
+    EXPECT_TRUE(p.Form3().IsVisible());
+    EXPECT_EQ(p.Form3().Handle(), first);
+    EXPECT_EQ(countAbout(), 1);
+}
+
+}  // namespace
+}  // namespace velkaro::shell
