@@ -22,16 +22,7 @@ win: setup
 # Starts velkaro.exe under Wine from the build folder (history.txt and price.txt land there).
 # Without a display it runs on a new Xvfb, and tells how to look at it.
 run: win
-	@. $(ROOT)/scripts/wine-env.sh $(BUILD); \
-	if [ -z "$${DISPLAY:-}" ]; then \
-	  velkaro_xvfb_start || exit 1; trap velkaro_xvfb_stop EXIT; \
-	  echo "No display: velkaro runs on the virtual display $$DISPLAY (Xvfb)."; \
-	  echo "  Screenshot:  DISPLAY=$$DISPLAY import -window root velkaro.png"; \
-	  echo "  Live view:   x11vnc -display $$DISPLAY -localhost  (then a VNC viewer on port 5900)"; \
-	  echo "  Stop:        Ctrl+C, or use the tray menu's Выход"; \
-	fi; \
-	velkaro_wine_init || exit 1; \
-	cd $(BUILD)/win && wine velkaro.exe; rc=$$?; wineserver -w; exit $$rc
+	@bash $(ROOT)/scripts/run.sh
 
 test:
 	@bash $(ROOT)/scripts/test.sh
