@@ -142,6 +142,16 @@ TEST_F(ShellWindowsTest, TheListIsRebuiltOnlyWhileShowingAndTheWindowGrowsByRows
     f.RefreshQuickInfo();
     EXPECT_EQ(OuterHeight(f.Handle()), 89);
 
+    // A height equal to a row's threshold is enough: 69 holds two rows.
+    ::SetWindowPos(f.Handle(), nullptr, 0, 0, r.right - r.left, 69, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetRows(p, 2);
+    f.RefreshQuickInfo();
+    EXPECT_EQ(OuterHeight(f.Handle()), 69);
+    SetRows(p, 3);
+    f.RefreshQuickInfo();
+    EXPECT_EQ(OuterHeight(f.Handle()), 82);
+    ::SetWindowPos(f.Handle(), nullptr, 0, 0, r.right - r.left, 89, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+
     // Fewer rows: the list loses them, the window keeps its height; an empty list as well.
     SetRows(p, 1);
     f.RefreshQuickInfo();
