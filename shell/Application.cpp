@@ -181,6 +181,7 @@ int TApplication::Run() {
         if (r == -1) return 1;
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
+        if (loopIdle_) loopIdle_();
     }
 }
 

@@ -93,6 +93,9 @@ public:
     // Shows the main form when the switch is on, then runs the message loop until the quit
     // message is taken; returns its exit code.
     int Run();
+    // Runs after each message the loop of Run() dispatched, that is outside every handler and
+    // every modal loop (menus, dialogs, message boxes).
+    void SetLoopIdle(std::function<void()> idle) { loopIdle_ = std::move(idle); }
 
     // Observers of the application window's messages, run before its own handling (the
     // tray icon's minimise-to-tray hook). Returns an id for RemoveMessageHook.
@@ -120,6 +123,7 @@ private:
     std::string title_;
     TForm* mainForm_ = nullptr;
     Dialogs* dialogs_ = nullptr;
+    std::function<void()> loopIdle_;
     bool endRequested_ = false;
     bool setVisible_ = false;  // the application window's visibility as UpdateVisible left it
     bool updating_ = false;

@@ -67,7 +67,7 @@ void Autosave::Tick() {
 
 LRESULT CALLBACK Autosave::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_TIMER && wp == kTimerId) {
-        if (auto* self = reinterpret_cast<Autosave*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA))) self->Tick();
+        if (auto* self = reinterpret_cast<Autosave*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA))) self->due_ = true;
         return 0;
     }
     return ::DefWindowProcW(hwnd, msg, wp, lp);

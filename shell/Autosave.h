@@ -1,7 +1,10 @@
 // The periodic save: while the program runs with its files loaded, the statistics window's
 // save runs every few minutes (5 by default), so a crash, a kill or a power loss loses at most
-// that much of the count. The timer is a window-message timer on a message-only window; tests
-// drive Tick() themselves or give a short interval.
+// that much of the count. The timer is a window-message timer on a message-only window; it only
+// marks the save as due, and the save runs when the application's own message loop comes back
+// (RunIfDue), never inside a command, a tick or a modal dialog: clearing the history deletes the
+// file and shows a message before it empties the table, and a save in between would bring the
+// deleted file back. Tests drive Tick() themselves or give a short interval.
 #pragma once
 
 #include <windows.h>
@@ -29,6 +32,14 @@ public:
     bool Running() const { return running_; }
     unsigned Interval() const { return interval_; }
 
+    bool Due() const { return due_; }
+    // The save the timer asked for, if any.
+    void RunIfDue() {
+        if (!due_) return;
+        due_ = false;
+        Tick();
+    }
+
     // One periodic save, when allowed and not already running. The first failure of a run of
     // failures shows the error box; the next ones stay quiet until a save succeeds again.
     void Tick();
@@ -46,6 +57,7 @@ private:
     unsigned interval_ = 0;
     bool running_ = false;
     bool busy_ = false;
+    bool due_ = false;
     bool failing_ = false;
     int saves_ = 0;
     int failures_ = 0;

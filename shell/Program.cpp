@@ -94,6 +94,7 @@ Program::Program(HINSTANCE instance, ProgramPorts ports, ProgramOptions options)
                    !form2_->SessionEndPending();
         },
         [this](const std::string& text) { app_.ShowError(text); });
+    app_.SetLoopIdle([this] { autosave_->RunIfDue(); });
     if (!refused_ && accounting_.filesLoaded) {
         autosave_->Start(options.autosaveIntervalMs);
         trace("autosave");
@@ -102,6 +103,7 @@ Program::Program(HINSTANCE instance, ProgramPorts ports, ProgramOptions options)
 
 Program::~Program() {
     // Reverse order of creation; the tray icon leaves with the quick-info window. No save.
+    app_.SetLoopIdle(nullptr);
     autosave_.reset();
     form3_.reset();
     if (form2_) form2_->AttachStatistics(nullptr);

@@ -271,16 +271,47 @@ TEST_F(ShellProgramTest, ARefusedInstanceReadsTheFilesButNoPathWritesThem) {
 
 // ---- The periodic save ----
 
-TEST_F(ShellProgramTest, ThePeriodicSaveRunsOnItsTimerAndWritesTheCurrentState) {
+void CALLBACK QuitTimer(HWND, UINT, UINT_PTR id, DWORD) {
+    ::KillTimer(nullptr, id);
+    ::PostQuitMessage(0);
+}
+
+TEST_F(ShellProgramTest, ThePeriodicSaveRunsOnItsTimerFromTheMessageLoopOnly) {
     sp.options.autosaveIntervalMs = 30;
     Program& p = StartAndTick();
     EXPECT_TRUE(p.Autosaver().Running());
     EXPECT_EQ(p.Autosaver().Interval(), 30u);
-    EXPECT_FALSE(testing::PumpFor(250));
+    // A loop inside a handler (a dialog, a menu, the tick's message pass): due, not saved.
+    EXPECT_FALSE(testing::PumpFor(120));
+    EXPECT_TRUE(p.Autosaver().Due());
+    EXPECT_EQ(sp.files.writes, 0);
+    // The program's own loop saves, and goes on saving while it runs.
+    ::SetTimer(nullptr, 0, 250, &QuitTimer);
+    EXPECT_EQ(p.Run(), 0);
     EXPECT_GE(p.Autosaver().Saves(), 2);
     EXPECT_EQ(sp.files.writes, 2 * p.Autosaver().Saves());
     EXPECT_EQ(sp.files.files[kHistory], ExpectedHistory(p));
     EXPECT_FALSE(p.App().EndRequested());  // it saves and goes on
+}
+
+TEST_F(ShellProgramTest, ClearingTheHistoryIsNotUndoneByAPeriodicSaveDuringItsMessage) {
+    sp.options.autosaveIntervalMs = 10;
+    Program& p = StartAndTick();
+    ASSERT_EQ(p.State().HistoryCount(), 1u);
+    sp.files.files[kHistory] = ExpectedHistory(p);
+    // The clear deletes the file, then its message box runs a modal loop in which the periodic
+    // timer fires, then it empties the table and reloads the files.
+    sp.dialogs.pumpMs = 80;
+    p.Form1().Form().Guarded([&] { p.Form1().Form().SpeedButton2Click(); });
+    EXPECT_TRUE(p.Autosaver().Due());
+    EXPECT_EQ(sp.dialogs.messages, (std::vector<std::string>{texts::kClearDone}));
+    EXPECT_EQ(sp.files.files.count(kHistory), 0u);
+    EXPECT_EQ(p.State().HistoryCount(), 0u);
+    // Back in the program's loop the due save writes the cleared state.
+    sp.dialogs.pumpMs = 0;
+    p.Autosaver().RunIfDue();
+    EXPECT_EQ(sp.files.files[kHistory], ExpectedHistory(p));
+    EXPECT_EQ(sp.files.files[kHistory].find("eth0"), std::string::npos);
 }
 
 TEST_F(ShellProgramTest, TheDefaultPeriodIsFiveMinutes) {

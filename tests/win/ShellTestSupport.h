@@ -53,12 +53,21 @@ inline SIZE ClientSize(HWND hwnd) {
     return {r.right, r.bottom};
 }
 
+// Scripted dialogs whose message box lets messages run for a while, as a real one does.
+struct PumpingDialogs : ScriptedDialogs {
+    DWORD pumpMs = 0;
+    void ShowMessage(const std::string& text) override {
+        ScriptedDialogs::ShowMessage(text);
+        if (pumpMs) PumpFor(pumpMs);
+    }
+};
+
 // A program over scripted ports. Title, guard and autosave interval can be set before Start().
 struct ScriptedProgram {
     ScriptedInterfaceTable ifTable;
     FixedClock clock;
     FixedRegional regional;
-    ScriptedDialogs dialogs;
+    PumpingDialogs dialogs;
     ScriptedShell shellPort;
     MemoryFileStore files;
     ProgramOptions options;
