@@ -4,7 +4,8 @@
 usage: results.py gtest LOG     GoogleTest's closing lines
        results.py plain LOG     the last line "N passed, M failed"
        results.py ctest XML     ctest's JUnit file; each test counted by what it printed
-Prints "PASSED FAILED FOUND" (FOUND is 0 when the log held no count).
+Prints "PASSED FAILED FOUND" (FOUND is 0 when the log held no count); for ctest one line
+"NAME PASSED FAILED" per ctest test follows.
 """
 import re
 import sys
@@ -37,7 +38,7 @@ def read(path):
         return f.read().replace("\r\n", "\n").replace("\r", "\n")
 
 
-def count_ctest(path):
+def count_ctest(path, each):
     passed = failed = 0
     root = ET.parse(path).getroot()
     for case in root.iter("testcase"):
@@ -54,6 +55,7 @@ def count_ctest(path):
             counts = (counts[0], 1)  # failed after its summary (crash at exit, bad exit code)
         passed += counts[0]
         failed += counts[1]
+        each.append("%s %d %d" % (case.get("name", "?").replace(" ", "_"), counts[0], counts[1]))
     return passed, failed
 
 
@@ -62,9 +64,10 @@ def main():
         print(__doc__, file=sys.stderr)
         return 2
     kind, path = sys.argv[1], sys.argv[2]
+    each = []
     try:
         if kind == "ctest":
-            counts = count_ctest(path)
+            counts = count_ctest(path, each)
         else:
             text = read(path)
             counts = count_gtest(text) if kind == "gtest" else count_plain(text)
@@ -74,6 +77,8 @@ def main():
         print("0 0 0")
     else:
         print(f"{counts[0]} {counts[1]} 1")
+        for line in each:
+            print(line)
     return 0
 
 

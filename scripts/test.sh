@@ -87,9 +87,13 @@ if [[ $native_ok -eq 1 ]]; then
     rc=$?
     tail -n 15 "$logs/ctest.log"
     if [[ -s "$logs/ctest.xml" ]]; then
-        read -r p f found < <(python3 "$root/scripts/results.py" ctest "$logs/ctest.xml")
-        [[ $rc -ne 0 && $f -eq 0 ]] && f=1
-        record "ctest" "$p" "$f"
+        { read -r p f found; per_test=$(cat); } < <(python3 "$root/scripts/results.py" ctest "$logs/ctest.xml")
+        if [[ $rc -ne 0 && $f -eq 0 ]]; then
+            broken "ctest" "ctest failed (exit code $rc) with every test passing; see $logs/ctest.log"
+        fi
+        while read -r name p f; do
+            [[ -n "$name" ]] && record "ctest $name" "$p" "$f"
+        done <<<"$per_test"
     else
         broken "ctest" "no results (log: $logs/ctest.log)"
     fi
