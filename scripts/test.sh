@@ -129,6 +129,10 @@ if [[ $win_ok -eq 1 || -f "$build/win/velkaro_unit_tests.exe" ]]; then
             (cd "$build/win" && timeout 900 wine "$exe.exe" </dev/null >"$logs/$exe-wine.log" 2>&1)
             rc=$?
             count gtest "$logs/$exe-wine.log" "$rc" "$exe (Wine)"
+            if [[ $rc -eq 124 ]]; then
+                echo "   timed out after 900 s"
+                wineserver -k
+            fi
             wineserver -w
         done
     else
