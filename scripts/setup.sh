@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ python3 zip
+    make cmake ninja-build g++ python3 zip
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     g++-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
     wine wine32:i386
