@@ -127,10 +127,13 @@ void TForm1::SpeedButton1Click() {
 
 void TForm1::SpeedButton2Click() {
     ost();
-    const bool deleted = p_.files.Delete(texts::kHistoryFile);
+    // A history this run never read (the save wrote nothing) is not ours to delete.
+    const bool deleted = a_.filesLoaded && p_.files.Delete(texts::kHistoryFile);
     if (deleted) {
-        p_.dialogs.ShowMessage(texts::kClearDone);
+        // Emptied before the message box, whose message loop may run a save (session end):
+        // that save must not write the deleted history back.
         a_.ClearHistory();
+        p_.dialogs.ShowMessage(texts::kClearDone);
     } else {
         p_.dialogs.ShowMessage(texts::kClearFailed);
     }

@@ -391,6 +391,26 @@ TEST_F(StatisticsWindowTest, ClearHistoryThatCannotDeleteTheFileHoldsEveryRecord
     EXPECT_TRUE(form.TimerEnabled());
 }
 
+TEST_F(StatisticsWindowTest, ClearHistoryNeverDeletesAHistoryThatWasNotRead) {
+    files.readError["history.txt"] = 100;
+    EXPECT_FALSE(Run(&TForm1::FormCreate));
+    files.readError.clear();
+    EXPECT_TRUE(Run(&TForm1::SpeedButton2Click));
+    EXPECT_EQ(dialogs.messages, std::vector<std::string>{texts::kClearFailed});
+    EXPECT_EQ(files.files["history.txt"], kHistoryFileText);
+    // The reload after it now reads the history it had missed.
+    EXPECT_EQ(a.HistoryCount(), 3u);
+    EXPECT_TRUE(form.TimerEnabled());
+}
+
+TEST_F(StatisticsWindowTest, SaveWhileTheClearMessageIsOpenWritesTheEmptiedHistory) {
+    StartAndTick();
+    dialogs.onMessage = [&](const std::string&) { form.ost(); };
+    EXPECT_TRUE(Run(&TForm1::SpeedButton2Click));
+    ASSERT_TRUE(files.files.count("history.txt"));
+    EXPECT_EQ(files.files["history.txt"].find('\t'), std::string::npos) << "no record line";
+}
+
 TEST_F(StatisticsWindowTest, ClearHistoryWithAFailingSaveDeletesNothing) {
     StartAndTick();
     files.writeError["history.txt"] = 5;

@@ -29,6 +29,7 @@ bool ScriptedInterfaceTable::GetIfTable(std::vector<InterfaceRow>& out) {
 void ScriptedDialogs::ShowMessage(const std::string& text) {
     messages.push_back(text);
     log.push_back("message: " + text);
+    if (onMessage) onMessage(text);
 }
 
 std::string ScriptedDialogs::InputBox(const std::string&, const std::string& prompt,

@@ -46,6 +46,7 @@ public:
     std::vector<std::string> errors;     // texts of the error boxes shown
     std::vector<std::string> prompts;    // prompts of the input dialogs shown
     std::vector<std::string> log;        // "message: ...", "error: ...", in order
+    std::function<void(const std::string&)> onMessage;  // runs while a message box is open
     void ShowMessage(const std::string& text) override;
     std::string InputBox(const std::string& caption, const std::string& prompt,
                          const std::string& defaultText) override;
