@@ -1,0 +1,298 @@
+#!/usr/bin/env python3
+"""Helpers of the end-to-end run (tests/e2e/run.sh): prepared files, a watcher of the files the
+program writes, loopback traffic, and the checks of what the program saved.
+
+  e2e.py prepare DIR LOOPBACK          writes history.txt and price.txt into DIR
+  e2e.py watch DIR LOG                 logs writes, renames and deletions in DIR until killed
+  e2e.py writes LOG FROM NAME          number of times NAME was written after line FROM of LOG
+  e2e.py lines LOG                     number of lines in LOG so far
+  e2e.py traffic MEGABYTES             sends that much to a local server on 127.0.0.1
+  e2e.py record DIR ADAPTER            "IN OUT" of ADAPTER's open record of today in history.txt
+  e2e.py check-saved DIR LOOPBACK      the prepared lines come back byte for byte, files whole
+  e2e.py check-prices DIR ADAPTER NAME IN OUT   ADAPTER's price line
+  e2e.py check-report FILE NAME OTHER  history.htm: NAME's page with money, no rows of OTHER
+  e2e.py check-cleared DIR             no prepared record left, files whole
+  e2e.py check-whole DIR               both files whole: every line complete, CR LF ends
+Every check prints what it found and exits 0 when it holds, 1 when not.
+"""
+import ctypes
+import ctypes.util
+import datetime
+import os
+import re
+import socket
+import struct
+import sys
+import threading
+
+ENC = "cp1251"
+
+# The lines the test controls. The loopback adapter's record comes first, so that its block is
+# the first one on the statistics panel.
+OLD = "Старый адаптер"
+
+
+def prepared_history(loopback):
+    return [
+        "SHOW=",
+        "form1.width=800",
+        "5.1.2020-0\t100       \t200       \t" + loopback,
+        "6.1.2020-3\t1048576   \t2097152   \t" + OLD,
+        "7.1.2020-0\t4000000000\t5         \t" + OLD,
+    ]
+
+
+PREPARED_PRICES = [OLD + "|Старый>3@4"]
+
+
+def crlf_bytes(lines):
+    return b"".join(line.encode(ENC) + b"\r\n" for line in lines)
+
+
+def read_lines(path):
+    """The file's lines (decoded) and whether every line ends with CR LF."""
+    with open(path, "rb") as f:
+        data = f.read()
+    if not data:
+        return [], False
+    whole = data.endswith(b"\r\n") and b"\n" not in data.replace(b"\r\n", b"")
+    return [l.decode(ENC) for l in data.split(b"\r\n")[:-1]], whole
+
+
+RECORD = re.compile(r"^(\d+)\.(\d+)\.(\d+)-(\d+)\t(\d+) *\t(\d+) *\t(.*)$")
+PRICE = re.compile(r"^([^|]*)\|([^>]*)>([0-9.,Ee+-]+)@([0-9.,Ee+-]+)$")
+
+
+def check_whole(d, quiet=False):
+    ok = True
+    h, hwhole = read_lines(os.path.join(d, "history.txt"))
+    p, pwhole = read_lines(os.path.join(d, "price.txt"))
+    if not hwhole or len(h) < 2 or h[0] != h[0].strip() or not h[0].startswith("SHOW=") \
+            or not re.match(r"^form1\.width=-?\d+$", h[1]):
+        print("history.txt is not whole: %d lines, CR LF ends %s, head %r" % (len(h), hwhole, h[:2]))
+        ok = False
+    bad = [l for l in h[2:] if not RECORD.match(l)]
+    if bad:
+        print("history.txt has broken record lines: %r" % bad[:3])
+        ok = False
+    if not pwhole or not p:
+        print("price.txt is not whole: %d lines, CR LF ends %s" % (len(p), pwhole))
+        ok = False
+    badp = [l for l in p if not PRICE.match(l)]
+    if badp:
+        print("price.txt has broken lines: %r" % badp[:3])
+        ok = False
+    if ok and not quiet:
+        print("whole: history.txt %d records, price.txt %d entries" % (len(h) - 2, len(p)))
+    return ok, h, p
+
+
+def cmd_prepare(d, loopback):
+    with open(os.path.join(d, "history.txt"), "wb") as f:
+        f.write(crlf_bytes(prepared_history(loopback)))
+    with open(os.path.join(d, "price.txt"), "wb") as f:
+        f.write(crlf_bytes(PREPARED_PRICES))
+    return 0
+
+
+# ---- inotify watcher ----
+IN_CLOSE_WRITE = 0x008
+IN_MOVED_TO = 0x080
+IN_DELETE = 0x200
+IN_CREATE = 0x100
+
+
+def cmd_watch(d, log):
+    libc = ctypes.CDLL(ctypes.util.find_library("c") or "libc.so.6", use_errno=True)
+    fd = libc.inotify_init()
+    if fd < 0:
+        print("inotify_init failed")
+        return 1
+    mask = IN_CLOSE_WRITE | IN_MOVED_TO | IN_DELETE | IN_CREATE
+    if libc.inotify_add_watch(fd, d.encode(), mask) < 0:
+        print("inotify_add_watch failed")
+        return 1
+    names = {IN_CLOSE_WRITE: "written", IN_MOVED_TO: "moved-in", IN_DELETE: "deleted", IN_CREATE: "created"}
+    with open(log, "a", buffering=1) as out:
+        out.write("watching\n")
+        while True:
+            buf = os.read(fd, 65536)
+            i = 0
+            while i + 16 <= len(buf):
+                _wd, m, _cookie, length = struct.unpack_from("iIII", buf, i)
+                name = buf[i + 16:i + 16 + length].rstrip(b"\0").decode("utf-8", "replace")
+                i += 16 + length
+                for bit, what in names.items():
+                    if m & bit:
+                        out.write("%s %s\n" % (what, name))
+
+
+def log_lines(log):
+    try:
+        with open(log) as f:
+            return f.read().splitlines()
+    except FileNotFoundError:
+        return []
+
+
+def cmd_writes(log, start, name):
+    """A save of NAME ends either with NAME closed after writing or with a file moved onto it."""
+    n = 0
+    for line in log_lines(log)[int(start):]:
+        what, _, fname = line.partition(" ")
+        if fname.lower() == name.lower() and what in ("written", "moved-in"):
+            n += 1
+    print(n)
+    return 0
+
+
+def cmd_lines(log):
+    print(len(log_lines(log)))
+    return 0
+
+
+# ---- loopback traffic ----
+def cmd_traffic(megabytes):
+    total = int(float(megabytes) * 1024 * 1024)
+    server = socket.socket()
+    server.bind(("127.0.0.1", 0))
+    server.listen(1)
+    server.settimeout(30)
+    got = [0]
+
+    def serve():
+        conn, _ = server.accept()
+        conn.settimeout(30)
+        while got[0] < total:
+            data = conn.recv(1 << 16)
+            if not data:
+                break
+            got[0] += len(data)
+        conn.close()
+
+    t = threading.Thread(target=serve, daemon=True)
+    t.start()
+    client = socket.create_connection(server.getsockname(), timeout=30)
+    chunk = b"v" * (1 << 16)
+    sent = 0
+    while sent < total:
+        n = min(len(chunk), total - sent)
+        client.sendall(chunk[:n])
+        sent += n
+    client.close()
+    t.join(30)
+    server.close()
+    print("sent %d received %d" % (sent, got[0]))
+    return 0 if got[0] == total else 1
+
+
+# ---- checks ----
+def today_records(h, adapter):
+    t = datetime.date.today()
+    out = []
+    for l in h[2:]:
+        m = RECORD.match(l)
+        if m and m.group(7) == adapter and (int(m.group(1)), int(m.group(2)), int(m.group(3))) == (t.day, t.month, t.year):
+            out.append((int(m.group(4)), int(m.group(5)), int(m.group(6))))
+    return out
+
+
+def cmd_record(d, adapter):
+    h, _ = read_lines(os.path.join(d, "history.txt"))
+    recs = today_records(h, adapter)
+    # The sum over today's records: the traffic the program counts for the day.
+    print("%d %d" % (sum(r[1] for r in recs), sum(r[2] for r in recs)))
+    return 0 if recs else 1
+
+
+def cmd_check_saved(d, loopback):
+    ok, _h, _p = check_whole(d)
+    if not ok:
+        return 1
+    with open(os.path.join(d, "history.txt"), "rb") as f:
+        lines = f.read().split(b"\r\n")
+    prepared = [l.encode(ENC) for l in prepared_history(loopback)]
+    if lines[0] != prepared[0]:
+        print("SHOW line changed: %r" % lines[0])
+        return 1
+    # The records as prepared, byte for byte and in order, right after the settings lines.
+    if lines[2:5] != prepared[2:5]:
+        print("prepared records not saved back byte for byte: %r" % lines[2:5])
+        return 1
+    with open(os.path.join(d, "price.txt"), "rb") as f:
+        pdata = f.read()
+    if not pdata.startswith(crlf_bytes(PREPARED_PRICES)):
+        print("prepared price line not saved back: %r" % pdata[:80])
+        return 1
+    print("prepared lines saved back byte for byte")
+    return 0
+
+
+def cmd_check_prices(d, adapter, name, pin, pout):
+    p, _ = read_lines(os.path.join(d, "price.txt"))
+    for line in p:
+        m = PRICE.match(line)
+        if m and m.group(1) == adapter:
+            got = (m.group(2), m.group(3).replace(",", "."), m.group(4).replace(",", "."))
+            print("price line: %s" % line)
+            return 0 if got == (name, pin, pout) else 1
+    print("no price line for %r in %r" % (adapter, p))
+    return 1
+
+
+def cmd_check_report(path, name, other):
+    with open(path, "rb") as f:
+        data = f.read()
+    text = data.decode(ENC)
+    problems = []
+    if "<title>VELKARO INFO V1.4 FINAL</title>" not in text:
+        problems.append("no title")
+    if name not in text:
+        problems.append("no display name %r" % name)
+    if "руб." not in text:
+        problems.append("no money")
+    if "2020" not in text or str(datetime.date.today().year) not in text:
+        problems.append("day rows of 2020 and of today missing")
+    if other in text:
+        problems.append("rows of another adapter")
+    if not data.endswith(b"\r\n"):
+        problems.append("no CR LF at the end")
+    print("history.htm: %d bytes%s" % (len(data), (": " + ", ".join(problems)) if problems else ""))
+    return 1 if problems else 0
+
+
+def cmd_check_cleared(d):
+    ok, h, p = check_whole(d)
+    if not ok:
+        return 1
+    old = [l for l in h[2:] if "2020" in l.split("\t")[0]]
+    if old:
+        print("records from before the clearing are back: %r" % old)
+        return 1
+    if not h[2:]:
+        print("no records of today after the clearing")
+        return 1
+    print("cleared: %d records, all of today" % len(h[2:]))
+    return 0
+
+
+def main(argv):
+    cmd, args = argv[1], argv[2:]
+    table = {
+        "prepare": cmd_prepare,
+        "watch": cmd_watch,
+        "writes": cmd_writes,
+        "lines": cmd_lines,
+        "traffic": cmd_traffic,
+        "record": cmd_record,
+        "check-saved": cmd_check_saved,
+        "check-prices": cmd_check_prices,
+        "check-report": cmd_check_report,
+        "check-cleared": cmd_check_cleared,
+        "check-whole": lambda d: 0 if check_whole(d)[0] else 1,
+    }
+    return table[cmd](*args)
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))

@@ -1,0 +1,427 @@
+#!/usr/bin/env bash
+# End-to-end test of velkaro.exe as a person uses it: the real program in a Wine virtual
+# desktop on an X server, driven from outside (xdotool for the mouse on the tray icon, the
+# small Windows program driver.exe for window messages, dialogs and menus), through a day:
+# start, the quick-info window, the statistics window, loopback traffic, prices, rename,
+# report, a refused second start, the session-end query, taskbar re-creation, exit through
+# the tray menu, clearing the history, and a kill in the middle of saves.
+#
+#   tests/e2e/run.sh BUILD_FOLDER_OR_EXE
+#
+# Screenshots and logs go to BUILD_FOLDER/e2e/. Prints PASS/FAIL per step and finally
+# "N passed, M failed"; exits nonzero when a step failed. Needs what scripts/setup.sh
+# installs (wine32, Xvfb, xdotool, imagemagick, python3, mingw-w64).
+set -uo pipefail
+
+here="$(cd "$(dirname "$0")" && pwd)"
+root="$(cd "$here/../.." && pwd)"
+arg="${1:-${VELKARO_BUILD:-$root/build/win}}"
+if [[ -f "$arg" ]]; then
+    exe="$(cd "$(dirname "$arg")" && pwd)/$(basename "$arg")"
+    build="$(dirname "$exe")"
+else
+    build="$(cd "$arg" && pwd)"
+    exe="$build/velkaro.exe"
+fi
+out="$build/e2e"
+rm -rf "$out"
+mkdir -p "$out"
+log="$out/run.log"
+: >"$log"
+
+passed=0
+failed=0
+stepno=0
+cleanup_cmds=()
+
+say() { echo "$*" | tee -a "$log"; }
+
+# ---- environment ----
+if [[ ! -f "$exe" ]]; then
+    say "FAIL setup: no program at $exe"
+    say "0 passed, 1 failed"
+    exit 1
+fi
+own_env=0
+if [[ -z "${WINEPREFIX:-}" || -z "${DISPLAY:-}" ]]; then
+    # shellcheck source=../../scripts/wine-env.sh
+    . "$root/scripts/wine-env.sh" "${VELKARO_BUILD_ROOT:-$root/build}"
+    velkaro_xvfb_start || { say "FAIL setup: no X server"; say "0 passed, 1 failed"; exit 1; }
+    velkaro_wine_init || { say "FAIL setup: no Wine prefix"; say "0 passed, 1 failed"; exit 1; }
+    own_env=1
+fi
+export WINEDEBUG=-all WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+export VELKARO_DESKTOP=velkaro
+
+work="$(mktemp -d /tmp/velkaro-e2e.XXXXXX)"
+cp "$exe" "$work/velkaro.exe"
+[[ -f "$build/help.mht" ]] && cp "$build/help.mht" "$work/"
+
+driver="$out/driver.exe"
+if ! i686-w64-mingw32-g++-posix -std=c++20 -O1 -municode -static -o "$driver" "$here/driver.cpp" \
+        -liphlpapi -luser32 >"$out/driver-build.log" 2>&1; then
+    say "FAIL setup: driver.exe did not build (see $out/driver-build.log)"
+    say "0 passed, 1 failed"
+    exit 1
+fi
+
+drv() { wine "$driver" "$@" 2>>"$out/driver-stderr.log" </dev/null | tr -d '\r'; return "${PIPESTATUS[0]}"; }
+py() { python3 "$here/e2e.py" "$@"; }
+
+watch_log="$out/files.log"
+python3 "$here/e2e.py" watch "$work" "$watch_log" >/dev/null 2>&1 &
+watch_pid=$!
+cleanup_cmds+=("kill $watch_pid")
+
+cleanup() {
+    local c
+    for c in "${cleanup_cmds[@]}"; do eval "$c" >/dev/null 2>&1; done
+    wait "$watch_pid" 2>/dev/null
+    if [[ $own_env -eq 1 ]]; then
+        velkaro_wine_stop
+        velkaro_xvfb_stop
+    fi
+    # No copy of the program outlives the run, whatever step failed.
+    local p
+    for p in $(pgrep -x velkaro.exe 2>/dev/null); do
+        [[ "$(readlink "/proc/$p/cwd" 2>/dev/null)" == "$work"* ]] && kill -9 "$p" 2>/dev/null
+    done
+    if [[ -n "${VELKARO_E2E_KEEP:-}" ]]; then echo "work folder kept: $work"; else rm -rf "$work"; fi
+}
+trap cleanup EXIT
+
+shot() { import -display "$DISPLAY" -window root "$out/$(printf '%02d' "$stepno")-$1.png" 2>/dev/null; }
+
+# step SLUG TITLE starts a step (SLUG names its screenshot); check WHY notes a problem of the
+# step; finish ends it with PASS when no problem was noted.
+current=""
+step() {
+    stepno=$((stepno + 1))
+    slug="$1"
+    current="$2"
+    echo "---- $current" >>"$log"
+}
+result() {
+    shot "$slug"
+    if [[ "$1" == ok ]]; then
+        passed=$((passed + 1))
+        say "PASS $current"
+    else
+        failed=$((failed + 1))
+        say "FAIL $current: $2"
+    fi
+}
+# check CONDITION_TEXT: accumulates failures of a step
+problems=()
+check() { problems+=("$1"); }
+finish() {
+    # The files as the step left them, beside its screenshot.
+    local f
+    for f in history.txt price.txt; do
+        [[ -f "$work/$f" ]] && cp "$work/$f" "$out/$(printf '%02d' "$stepno")-$slug-$f"
+    done
+    if [[ ${#problems[@]} -eq 0 ]]; then result ok; else result fail "$(IFS='; '; echo "${problems[*]}")"; fi
+    problems=()
+}
+
+# ---- geometry of the virtual desktop on the X screen ----
+desk_x=0
+desk_y=0
+desk_w=1024
+desk_h=768
+locate_desktop() {
+    local id geo
+    id="$(xdotool search --name 'velkaro - Wine desktop' 2>/dev/null | head -n1)"
+    [[ -n "$id" ]] || return 0
+    geo="$(xdotool getwindowgeometry --shell "$id" 2>/dev/null)" || return 0
+    eval "$(echo "$geo" | grep -E '^(X|Y|WIDTH|HEIGHT)=')"
+    desk_x=${X:-0} desk_y=${Y:-0} desk_w=${WIDTH:-1024} desk_h=${HEIGHT:-768}
+}
+# The icon sits at the right end of the taskbar at the bottom of the desktop.
+icon_x() { echo $((desk_x + desk_w - 11)); }
+icon_y() { echo $((desk_y + desk_h - 11)); }
+# Colours in the notification area: one colour when empty, many with an icon in it.
+tray_colours() {
+    import -display "$DISPLAY" -window root "$out/tray.png" 2>/dev/null
+    convert "$out/tray.png" -crop "24x20+$((desk_x + desk_w - 24))+$((desk_y + desk_h - 20))" -format '%k' info: 2>/dev/null
+}
+icon_shown() { local n; n="$(tray_colours)"; [[ -n "$n" && "$n" -gt 4 ]]; }
+tray_double_click() {
+    xdotool mousemove "$(icon_x)" "$(icon_y)" sleep 0.2 click --repeat 2 --delay 60 1
+}
+tray_right_click() {
+    xdotool mousemove "$(icon_x)" "$(icon_y)" sleep 0.2 click 3
+}
+
+# ---- the program ----
+start_program() {
+    (cd "$work" && wine explorer /desktop=velkaro,1024x768 velkaro.exe >>"$out/velkaro.log" 2>&1 &)
+}
+# The unix process of the program started in the work folder (its current directory).
+program_pid() {
+    local p
+    for p in $(pgrep -x velkaro.exe 2>/dev/null); do
+        if [[ "$(readlink "/proc/$p/cwd" 2>/dev/null)" == "$work" ]]; then
+            echo "$p"
+            return 0
+        fi
+    done
+    return 1
+}
+wait_ready() {
+    # The tray icon's hidden window exists once TForm2 has been created; the statistics
+    # window comes after it.
+    drv wait VelkaroTForm1 - exists 30000 >/dev/null || return 1
+    sleep 1.5  # a tick or two
+}
+hwnd_of() { drv find "$@" | awk '{print $1}'; }
+visible() { drv find "$@" | grep -q ' visible'; }
+writes_since() { py writes "$watch_log" "$1" "$2"; }
+mark() { py lines "$watch_log"; }
+wait_exit() {
+    local i
+    for i in $(seq 1 100); do
+        program_pid >/dev/null || return 0
+        sleep 0.2
+    done
+    return 1
+}
+
+# ---- shell "open" of history.htm: recorded by the driver instead of a browser ----
+driver_win="$(winepath -w "$driver" 2>/dev/null | tr -d '\r')"
+old_htm="$(wine reg query 'HKCR\.htm' /ve 2>/dev/null | tr -d '\r' | awk -F'REG_SZ' 'NF>1{gsub(/^[ \t]+/,"",$2); print $2}')"
+wine reg add 'HKCR\.htm' /ve /d VelkaroE2E.htm /f >/dev/null 2>&1
+wine reg add 'HKCR\VelkaroE2E.htm\shell\open\command' /ve /d "\"$driver_win\" record-open \"%1\"" /f >/dev/null 2>&1
+if [[ -n "$old_htm" ]]; then
+    cleanup_cmds+=("wine reg add 'HKCR\\.htm' /ve /d '$old_htm' /f")
+else
+    cleanup_cmds+=("wine reg delete 'HKCR\\.htm' /f")
+fi
+cleanup_cmds+=("wine reg delete 'HKCR\\VelkaroE2E.htm' /f")
+rm -f "$out/opened.log"
+
+# ---- the prepared files ----
+loopback="$(drv ifnames | awk -F'\t' '$4 == 24 {print $1; exit}')"
+if [[ -z "$loopback" ]]; then
+    say "FAIL setup: no loopback interface in the interface table"
+    say "0 passed, 1 failed"
+    exit 1
+fi
+adapters="$(drv ifnames | awk -F'\t' '{print $1}' | sort -u | wc -l)"
+py prepare "$work" "$loopback"
+echo "loopback adapter: $loopback; $adapters adapters" >>"$log"
+
+if [[ "$(drv count TApplication)" != 0 ]]; then
+    say "FAIL setup: a copy of Velkaro already runs on the desktop 'velkaro' of this Wine prefix"
+    say "0 passed, 1 failed"
+    exit 1
+fi
+
+# =============================== the first run ===============================
+step start "start: no window, no taskbar button, the icon in the tray"
+empty_colours="$(tray_colours)"
+start_program
+if wait_ready; then
+    locate_desktop
+    for cls in TApplication TForm2 VelkaroTForm1; do
+        visible "$cls" && check "$cls is visible"
+    done
+    drv find TCustomWindowTimer >/dev/null || check "no tray window"
+    icon_shown || check "no icon in the notification area (colours: empty $empty_colours, now $(tray_colours))"
+    [[ -n "$(program_pid)" ]] || check "no process in the work folder"
+else
+    check "the program did not start"
+fi
+finish
+form2="$(hwnd_of TForm2)"
+app="$(hwnd_of TApplication)"
+tray="$(hwnd_of TCustomWindowTimer)"
+
+step double-click "double click on the icon shows Fast INFO with one row per adapter"
+tray_double_click
+drv wait TForm2 "Fast INFO" visible 5000 >/dev/null || check "Fast INFO not shown"
+visible TApplication || check "no taskbar button"
+sleep 1.5  # the next tick fills the list
+rows="$(drv listview TForm2)"
+echo "$rows" >>"$log"
+# The adapters of the interface table, and the old adapter of the history file.
+want_rows=$((adapters + 1))
+got_rows="$(echo "$rows" | sed -n 's/^rows=//p')"
+[[ "$got_rows" == "$want_rows" ]] || check "rows: $got_rows, want $want_rows"
+echo "$rows" | grep -q "^${loopback}\.   " || check "no row of $loopback"
+echo "$rows" | grep -q "руб\." || check "no money in the rows"
+finish
+
+step main-form "menu item 'Главная форма' shows the statistics window"
+tray_right_click
+drv menu-pick 1 5000 >/dev/null || check "the tray menu did not open"
+drv wait VelkaroTForm1 - visible 5000 >/dev/null || check "statistics window not shown"
+drv wait TForm2 - hidden 5000 >/dev/null || check "Fast INFO still shown"
+finish
+form1="$(hwnd_of VelkaroTForm1)"
+image="$(drv children VelkaroTForm1 | awk '{print $1; exit}')"
+
+step query-end-session "WM_QUERYENDSESSION saves once and answers yes"
+m="$(mark)"
+answer="$(drv send "$form2" 0x11 0 0)"
+again="$(drv send "$form2" 0x11 0 0)"  # asked again before the session ended: no second save
+sleep 0.5
+[[ "$answer" == 1 && "$again" == 1 ]] || check "answers $answer, $again"
+[[ "$(writes_since "$m" history.txt)" == 1 ]] || check "history.txt written $(writes_since "$m" history.txt) times"
+[[ "$(writes_since "$m" price.txt)" == 1 ]] || check "price.txt written $(writes_since "$m" price.txt) times"
+py check-saved "$work" "$loopback" >>"$log" || check "$(py check-saved "$work" "$loopback" | tail -n1)"
+drv send "$form2" 0x16 0 0 >/dev/null  # WM_ENDSESSION: the session goes on after all
+read -r in1 out1 < <(py record "$work" "$loopback")
+echo "loopback before traffic: in $in1 out $out1" >>"$log"
+finish
+
+step traffic "50 MB over loopback"
+py traffic 50 >>"$log" 2>&1 || check "the traffic did not go through"
+sleep 2.5  # two ticks sample it
+finish
+
+step prices "right click on the loopback block, 'Задать цену' 2,5 and 0,5"
+drv click "$image" 300 40 right >/dev/null
+drv menu-pick 2 5000 >/dev/null || check "the block's menu did not open"
+drv input "2,5" 5000 >>"$log" || check "no input dialog for the incoming price"
+drv input "0,5" 5000 >>"$log" || check "no input dialog for the outgoing price"
+finish
+
+step rename "right click, 'Переименовать' to Петля"
+drv click "$image" 300 40 right >/dev/null
+drv menu-pick 3 5000 >/dev/null || check "the block's menu did not open"
+drv input "%D0%9F%D0%B5%D1%82%D0%BB%D1%8F" 5000 >>"$log" || check "no input dialog for the name"
+finish
+
+step report "right click, 'История' writes history.htm of that adapter and opens it"
+rm -f "$work/history.htm"
+drv click "$image" 300 40 right >/dev/null
+drv menu-pick 1 5000 >/dev/null || check "the block's menu did not open"
+for i in $(seq 1 50); do [[ -s "$out/opened.log" ]] && break; sleep 0.2; done
+if [[ -f "$work/history.htm" ]]; then
+    py check-report "$work/history.htm" "Петля" "Старый адаптер" >>"$log" ||
+        check "$(py check-report "$work/history.htm" "Петля" "Старый адаптер")"
+else
+    check "no history.htm in the program's folder"
+fi
+grep -qi 'history.htm' "$out/opened.log" 2>/dev/null || check "the report was not opened"
+finish
+
+step second-start "a second start is refused with its message; the first one's files untouched"
+sums_before="$(md5sum "$work/history.txt" "$work/price.txt")"
+m="$(mark)"
+start_program
+msg="$(drv message 30000)"
+echo "second start: $msg" >>"$log"
+[[ "$msg" == "Программа Velkaro V1.4 Final уже запущена" ]] || check "message: '$msg'"
+for i in $(seq 1 50); do [[ "$(drv count TApplication)" == 1 ]] && break; sleep 0.2; done
+[[ "$(drv count TApplication)" == 1 ]] || check "the second instance did not end"
+sleep 0.5
+[[ "$(writes_since "$m" history.txt)" == 0 && "$(writes_since "$m" price.txt)" == 0 ]] ||
+    check "files written during the second start"
+[[ "$(md5sum "$work/history.txt" "$work/price.txt")" == "$sums_before" ]] || check "files changed"
+[[ "$(hwnd_of TForm2)" == "$form2" ]] || check "the first instance's window changed"
+finish
+
+step minimise "minimising the application hides it into the tray"
+drv post "$form2" 0x111 10 0 >/dev/null  # "Главная форма": statistics window in front
+drv wait VelkaroTForm1 - visible 5000 >/dev/null
+visible TApplication || check "no taskbar button before minimising"
+drv post "$app" 0x112 0xF020 0 >/dev/null  # WM_SYSCOMMAND SC_MINIMIZE, as from the taskbar button
+drv wait TApplication - hidden 5000 >/dev/null || check "taskbar button still there"
+visible TForm2 && check "Fast INFO visible"
+icon_shown || check "the icon left the notification area"
+program_pid >/dev/null || check "the program ended"
+finish
+
+step taskbar-created "'TaskbarCreated' brings the icon back and shows the application"
+drv broadcast-taskbar >>"$log"
+drv wait TForm2 "Fast INFO" visible 5000 >/dev/null || check "Fast INFO not shown"
+visible TApplication || check "no taskbar button"
+sleep 0.5
+icon_shown || check "no icon after the re-creation"
+[[ "$(hwnd_of TCustomWindowTimer)" == "$tray" ]] || check "tray window changed"
+finish
+
+step tray-exit "exit through the tray menu saves both files once"
+m="$(mark)"
+tray_right_click
+drv menu-pick 2 5000 >/dev/null || check "the tray menu did not open"
+wait_exit || check "the program did not end"
+sleep 0.5
+[[ "$(writes_since "$m" history.txt)" == 1 ]] || check "history.txt written $(writes_since "$m" history.txt) times"
+[[ "$(writes_since "$m" price.txt)" == 1 ]] || check "price.txt written $(writes_since "$m" price.txt) times"
+py check-saved "$work" "$loopback" >>"$log" || check "$(py check-saved "$work" "$loopback" | tail -n1)"
+py check-prices "$work" "$loopback" "Петля" 2.5 0.5 >>"$log" || check "price line of $loopback"
+read -r in2 out2 < <(py record "$work" "$loopback")
+echo "loopback after traffic: in $in2 out $out2" >>"$log"
+mb50=$((50 * 1024 * 1024))
+if [[ -n "${in1:-}" && -n "${in2:-}" ]]; then
+    (( in2 - in1 >= mb50 )) || check "loopback in grew by $((in2 - in1)), want >= $mb50"
+    (( out2 - out1 >= mb50 )) || check "loopback out grew by $((out2 - out1)), want >= $mb50"
+else
+    check "no loopback record of today"
+fi
+icon_shown && check "the icon is still in the notification area"
+finish
+
+# =============================== the second run ===============================
+step clear-history "restart: the renamed adapter, then 'Отчистить историю'"
+start_program
+if wait_ready; then
+    form2="$(hwnd_of TForm2)"
+    drv post "$form2" 0x111 10 0 >/dev/null
+    drv wait VelkaroTForm1 - visible 5000 >/dev/null || check "statistics window not shown"
+    bar="$(drv children VelkaroTForm1 | awk 'NR==2 {print $1}')"
+    m="$(mark)"
+    drv click "$bar" 260 10 left >/dev/null
+    msg="$(drv message 10000)"
+    [[ "$msg" == "Операция выполнена успешно" ]] || check "message: '$msg'"
+    [[ "$(writes_since "$m" history.txt)" -ge 1 ]] || check "no save before the clearing"
+else
+    check "the program did not start"
+fi
+finish
+
+step exit-button "exit button of the statistics window saves the cleared history"
+sleep 1.5  # ticks record today's traffic again
+m="$(mark)"
+bar="$(drv children VelkaroTForm1 | awk 'NR==2 {print $1}')"
+drv click "$bar" 30 10 left >/dev/null
+wait_exit || check "the program did not end"
+sleep 0.5
+[[ "$(writes_since "$m" history.txt)" == 1 ]] || check "history.txt written $(writes_since "$m" history.txt) times"
+py check-cleared "$work" >>"$log" || check "$(py check-cleared "$work" | tail -n1)"
+py check-prices "$work" "$loopback" "Петля" 2.5 0.5 >>"$log" || check "prices lost"
+finish
+
+# =============================== the third run ===============================
+step kill "kill -9 in the middle of saves leaves both files whole"
+start_program
+if wait_ready; then
+    form2="$(hwnd_of TForm2)"
+    m="$(mark)"
+    drv queryend-loop "$form2" 100000 >"$out/queryend-loop.txt" &
+    loop_pid=$!
+    sleep 1.5
+    pid="$(program_pid)"
+    if [[ -n "$pid" ]]; then
+        kill -9 "$pid"
+    else
+        check "no process to kill"
+    fi
+    wait "$loop_pid" 2>/dev/null
+    answered="$(tr -d '\r' <"$out/queryend-loop.txt")"
+    echo "killed $pid after $answered saves ($(writes_since "$m" history.txt) writes of history.txt seen)" >>"$log"
+    [[ -n "$answered" && "$answered" -gt 0 && "$answered" -lt 100000 ]] ||
+        check "the kill did not land among the saves ($answered saves)"
+    sleep 0.5
+    py check-whole "$work" >>"$log" || check "$(py check-whole "$work" | tail -n1)"
+    grep -q "Петля" <(iconv -f cp1251 -t utf-8 "$work/price.txt") || check "price.txt lost the name"
+else
+    check "the program did not start"
+fi
+finish
+
+say "$passed passed, $failed failed"
+[[ $failed -eq 0 ]]
