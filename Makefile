@@ -4,7 +4,7 @@ ROOT := $(abspath $(dir $(lastword $(MAKEFILE_LIST))))
 BUILD := $(ROOT)/build
 JOBS ?= $(shell nproc)
 
-.PHONY: all setup native win run test bench fuzz clean
+.PHONY: all setup native win run test bench fuzz dist clean
 
 all: native win
 
@@ -38,6 +38,19 @@ bench: setup
 FUZZ_SECONDS ?= 60
 fuzz: setup
 	bash $(ROOT)/scripts/fuzz.sh $(FUZZ_SECONDS)
+
+# The zip for users: dist/velkaro-1.4.zip with velkaro.exe, help.mht and the short readmes
+# (Russian in Windows-1251, English in UTF-8), all in one folder velkaro-1.4.
+DIST_NAME := velkaro-1.4
+dist: win
+	rm -rf $(BUILD)/dist-stage
+	mkdir -p $(BUILD)/dist-stage/$(DIST_NAME) $(ROOT)/dist
+	cp $(BUILD)/win/velkaro.exe $(BUILD)/win/help.mht $(ROOT)/res/dist/README.ru.txt \
+	   $(ROOT)/res/dist/README.en.txt $(BUILD)/dist-stage/$(DIST_NAME)/
+	i686-w64-mingw32-strip $(BUILD)/dist-stage/$(DIST_NAME)/velkaro.exe
+	rm -f $(ROOT)/dist/$(DIST_NAME).zip
+	cd $(BUILD)/dist-stage && zip -q -X -r $(ROOT)/dist/$(DIST_NAME).zip $(DIST_NAME)
+	@unzip -l $(ROOT)/dist/$(DIST_NAME).zip
 
 clean:
 	rm -rf $(BUILD)
