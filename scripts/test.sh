@@ -119,7 +119,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-if [[ $win_ok -eq 1 || -f "$build/win/velkaro_unit_tests.exe" ]]; then
+if [[ $win_ok -eq 1 ]]; then
     step "Wine"
     if velkaro_xvfb_start && velkaro_wine_init; then
         # One at a time, from the build folder.
