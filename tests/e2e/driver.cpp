@@ -20,6 +20,7 @@
 //   driver ifnames                            the interface table: description, in, out
 //   driver record-open PATH                   appends PATH to opened.log beside the driver
 //   driver count CLASS [CAPTION]              number of top-level windows of a class
+//   driver text CLASS                         text of the first visible window of a class
 //   driver children CLASS                     windows inside the first window of a class
 //
 // Numbers are decimal or 0x-hexadecimal. CAPTION "-" matches any caption. Windows of the
@@ -167,6 +168,15 @@ int CmdFind(const std::vector<std::wstring>& a) {
     ::GetWindowThreadProcessId(w, &pid);
     Out(Hex(w) + (::IsWindowVisible(w) ? " visible" : " hidden") + " pid=" + std::to_string(pid));
     return 0;
+}
+
+// The text (WM_GETTEXT) of the first visible top-level window of a class.
+int CmdText(const std::vector<std::wstring>& a) {
+    if (a.size() < 1) return 2;
+    HWND w = FirstVisibleOrAny(TopLevel(a[0], nullptr));
+    if (!w) return 1;
+    Out(Utf8(TextOf(w)));
+    return ::IsWindowVisible(w) ? 0 : 1;
 }
 
 int CmdCount(const std::vector<std::wstring>& a) {
@@ -431,6 +441,7 @@ int wmain(int argc, wchar_t** argv) {
     std::vector<std::wstring> a(argv + 2, argv + argc);
     if (cmd == L"find") return CmdFind(a);
     if (cmd == L"count") return CmdCount(a);
+    if (cmd == L"text") return CmdText(a);
     if (cmd == L"wait") return CmdWait(a);
     if (cmd == L"send") return CmdSend(a);
     if (cmd == L"post") return CmdPost(a);

@@ -228,6 +228,11 @@ if wait_ready; then
     done
     drv find TCustomWindowTimer >/dev/null || check "no tray window"
     icon_shown || check "no icon in the notification area (colours: empty $empty_colours, now $(tray_colours))"
+    # The tip, as the shell shows it when the mouse rests on the icon.
+    xdotool mousemove $(($(icon_x) - 40)) $(($(icon_y) - 60)) sleep 0.3 mousemove "$(icon_x)" "$(icon_y)"
+    tip=""
+    for i in $(seq 1 15); do tip="$(drv text tooltips_class32)" && break; sleep 0.2; done
+    [[ "$tip" == "Velkaro V1.4 Final" ]] || check "tip '$tip'"
     [[ -n "$(program_pid)" ]] || check "no process in the work folder"
 else
     check "the program did not start"
