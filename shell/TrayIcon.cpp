@@ -188,7 +188,14 @@ void TTrayIcon::SetShowHint(bool show) {
 }
 
 void TTrayIcon::SetIcon(HICON icon) {
-    HICON copy = icon ? ::CopyIcon(icon) : nullptr;
+    // The picture of the notification area's size when the icon has one (an icon loaded from
+    // a resource keeps all its sizes), else the icon as it is.
+    HICON copy = nullptr;
+    if (icon) {
+        copy = static_cast<HICON>(::CopyImage(icon, IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+                                              ::GetSystemMetrics(SM_CYSMICON), LR_COPYFROMRESOURCE));
+        if (!copy) copy = ::CopyIcon(icon);
+    }
     if (icon_) ::DestroyIcon(icon_);
     icon_ = copy;
     UpdateIcon();

@@ -194,8 +194,10 @@ TEST_F(TrayIconTest, StartUpAddsTheIconTwiceAndLeavesEverythingHidden) {
         EXPECT_EQ(c.data.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
         EXPECT_EQ(c.data.uCallbackMessage, 0x4D3u);
         EXPECT_NE(c.data.hIcon, nullptr);
+        EXPECT_EQ(c.data.hIcon, tray->Icon());  // its own copy of the application icon
         EXPECT_EQ(c.Tip(), "Velkaro V1.4 Final");
     }
+    EXPECT_NE(tray->Icon(), app->Icon());
     EXPECT_FALSE(form->IsVisible());
     EXPECT_FALSE(::IsWindowVisible(app->Handle()));
     EXPECT_TRUE(dialogs.errors.empty());
