@@ -50,7 +50,7 @@ dist: win
 	i686-w64-mingw32-strip $(BUILD)/dist-stage/$(DIST_NAME)/velkaro.exe
 	rm -f $(ROOT)/dist/$(DIST_NAME).zip
 	cd $(BUILD)/dist-stage && zip -q -X -r $(ROOT)/dist/$(DIST_NAME).zip $(DIST_NAME)
-	@unzip -l $(ROOT)/dist/$(DIST_NAME).zip
+	@zip -sf $(ROOT)/dist/$(DIST_NAME).zip
 
 clean:
 	rm -rf $(BUILD)

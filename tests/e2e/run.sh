@@ -83,9 +83,7 @@ cleanup() {
     fi
     # No copy of the program outlives the run, whatever step failed.
     local p
-    for p in $(pgrep -x velkaro.exe 2>/dev/null); do
-        [[ "$(readlink "/proc/$p/cwd" 2>/dev/null)" == "$work"* ]] && kill -9 "$p" 2>/dev/null
-    done
+    for p in $(velkaro_pids_in "$work"); do kill -9 "$p" 2>/dev/null; done
     if [[ -n "${VELKARO_E2E_KEEP:-}" ]]; then echo "work folder kept: $work"; else rm -rf "$work"; fi
 }
 trap cleanup EXIT
@@ -157,16 +155,20 @@ tray_right_click() {
 start_program() {
     (cd "$work" && wine explorer /desktop=velkaro,1024x768 velkaro.exe >>"$out/velkaro.log" 2>&1 &)
 }
-# The unix process of the program started in the work folder (its current directory).
+# Unix processes of velkaro.exe whose current directory is DIR (or lies below it).
+velkaro_pids_in() {
+    local d p
+    for d in /proc/[0-9]*; do
+        [[ "$(cat "$d/comm" 2>/dev/null)" == velkaro.exe ]] || continue
+        p="${d#/proc/}"
+        [[ "$(readlink "$d/cwd" 2>/dev/null)" == "$1"* ]] && echo "$p"
+    done
+}
+# The unix process of the program started in the work folder.
 program_pid() {
     local p
-    for p in $(pgrep -x velkaro.exe 2>/dev/null); do
-        if [[ "$(readlink "/proc/$p/cwd" 2>/dev/null)" == "$work" ]]; then
-            echo "$p"
-            return 0
-        fi
-    done
-    return 1
+    p="$(velkaro_pids_in "$work" | head -n1)"
+    [[ -n "$p" ]] && echo "$p"
 }
 wait_ready() {
     # The tray icon's hidden window exists once TForm2 has been created; the statistics
