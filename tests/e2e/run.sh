@@ -3,8 +3,9 @@
 # desktop on an X server, driven from outside (xdotool for the mouse on the tray icon, the
 # small Windows program driver.exe for window messages, dialogs and menus), through a day:
 # start, the quick-info window, the statistics window, loopback traffic, prices, rename,
-# report, a refused second start, the session-end query, taskbar re-creation, exit through
-# the tray menu, clearing the history, and a kill in the middle of saves.
+# report, a refused second start, the session-end query, minimise-to-tray, taskbar
+# re-creation, exit through the tray menu, clearing the history, the end of the Windows
+# session, and a kill in the middle of saves.
 #
 #   tests/e2e/run.sh BUILD_FOLDER_OR_EXE
 #
@@ -244,6 +245,21 @@ form2="$(hwnd_of TForm2)"
 app="$(hwnd_of TApplication)"
 tray="$(hwnd_of TCustomWindowTimer)"
 
+step single-click "a single click and a menu closed without a command show nothing"
+m="$(mark)"
+xdotool mousemove "$(icon_x)" "$(icon_y)" sleep 0.2 click 1 sleep 1
+visible TForm2 && check "Fast INFO shown by a single click"
+visible TApplication && check "taskbar button shown by a single click"
+tray_right_click
+drv menu-pick 0 5000 >/dev/null || check "the tray menu did not open"
+sleep 0.5
+for cls in TApplication TForm2 VelkaroTForm1; do
+    visible "$cls" && check "$cls shown by the closed menu"
+done
+[[ "$(writes_since "$m" history.txt)" == 0 ]] || check "files written"
+program_pid >/dev/null || check "the program ended"
+finish
+
 step double-click "double click on the icon shows Fast INFO with one row per adapter"
 tray_double_click
 drv wait TForm2 "Fast INFO" visible 5000 >/dev/null || check "Fast INFO not shown"
@@ -271,6 +287,17 @@ drv wait TForm2 - hidden 5000 >/dev/null || check "Fast INFO still shown"
 finish
 form1="$(hwnd_of VelkaroTForm1)"
 image="$(drv children VelkaroTForm1 | awk '{print $1; exit}')"
+
+step close-box "the statistics window's close box hides it, saves nothing, ends nothing"
+m="$(mark)"
+drv post "$form1" 0x10 0 0 >/dev/null  # WM_CLOSE
+drv wait VelkaroTForm1 - hidden 5000 >/dev/null || check "statistics window still shown"
+sleep 0.5
+[[ "$(writes_since "$m" history.txt)" == 0 && "$(writes_since "$m" price.txt)" == 0 ]] || check "files written"
+program_pid >/dev/null || check "the program ended"
+drv post "$form2" 0x111 10 0 >/dev/null  # "Главная форма" again, for the next steps
+drv wait VelkaroTForm1 - visible 5000 >/dev/null || check "statistics window not shown again"
+finish
 
 step query-end-session "WM_QUERYENDSESSION saves once and answers yes"
 m="$(mark)"
@@ -414,6 +441,25 @@ py check-prices "$work" "$loopback" "Петля" 2.5 0.5 >>"$log" || check "pric
 finish
 
 # =============================== the third run ===============================
+step session-end "at the end of the Windows session the files are written once"
+start_program
+if wait_ready; then
+    form2="$(hwnd_of TForm2)"
+    m="$(mark)"
+    answer="$(drv send "$form2" 0x11 0 0)"
+    [[ "$answer" == 1 ]] || check "answer $answer"
+    drv send "$form2" 0x16 1 0 >/dev/null  # WM_ENDSESSION: the session ends
+    wait_exit || check "the program did not end"
+    sleep 0.5
+    [[ "$(writes_since "$m" history.txt)" == 1 ]] || check "history.txt written $(writes_since "$m" history.txt) times"
+    [[ "$(writes_since "$m" price.txt)" == 1 ]] || check "price.txt written $(writes_since "$m" price.txt) times"
+    py check-whole "$work" >>"$log" || check "$(py check-whole "$work" | tail -n1)"
+else
+    check "the program did not start"
+fi
+finish
+
+# =============================== the fourth run ===============================
 step kill "kill -9 in the middle of saves leaves both files whole"
 start_program
 if wait_ready; then
