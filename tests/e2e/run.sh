@@ -88,6 +88,7 @@ cleanup() {
     if [[ -n "${VELKARO_E2E_KEEP:-}" ]]; then echo "work folder kept: $work"; else rm -rf "$work"; fi
 }
 trap cleanup EXIT
+trap 'exit 130' INT TERM
 
 shot() { import -display "$DISPLAY" -window root "$out/$(printf '%02d' "$stepno")-$1.png" 2>/dev/null; }
 
