@@ -67,6 +67,11 @@ if ! bash "$root/scripts/setup.sh"; then
     exit 1
 fi
 
+# ---- the counting of this script itself ----
+step "scripts"
+python3 "$root/scripts/results_test.py" >"$logs/scripts.log" 2>&1
+count plain "$logs/scripts.log" $? "scripts"
+
 # ---- native ----
 step "native build"
 native_ok=0
