@@ -1,13 +1,11 @@
 #include "shell/TrayIcon.h"
 
+#include <commctrl.h>
+
 #include <cstring>
 
 #include "core/Texts.h"
 #include "shell/Application.h"
-
-#if !defined(__i386__) && !defined(_M_IX86)
-#error "The application-window hook thunk is written for 32-bit x86; build the program for Win32."
-#endif
 
 namespace velkaro::shell {
 
@@ -135,14 +133,6 @@ LRESULT CALLBACK TCustomWindowTimer::StaticWindowProc(HWND hwnd, UINT msg, WPARA
 
 // ---------------------------------------------------------------------------------------------
 // TTrayIcon
-
-// The replacement procedure of the application window: code that inserts the block's own
-// address as the first argument and jumps to AppHookEntry, followed by the data it needs.
-struct TTrayIcon::HookBlock {
-    std::uint8_t code[12];
-    TTrayIcon* self;  // null once the component is gone: the block then only hands messages on
-    WNDPROC saved;
-};
 
 TTrayIcon::TTrayIcon(TApplication& app, TForm& owner, std::string name)
     : TCustomWindowTimer(std::move(name), [&app](const std::exception& e) { app.ShowError(e.what()); }),
@@ -430,63 +420,29 @@ LRESULT TTrayIcon::TrayWindowProc(UINT msg, WPARAM wp, LPARAM lp) {
 // ---------------------------------------------------------------------------------------------
 // The application-window hook
 
+// The hook sits in the application window's subclass chain, keyed by the component, so
+// several hooks on one window chain and can be removed in any order.
 void TTrayIcon::HookApplicationWindow() {
     HWND appWindow = app_.Handle();
     if (!appWindow || !::IsWindow(appWindow)) return;
-    auto* block = static_cast<HookBlock*>(
-        ::VirtualAlloc(nullptr, sizeof(HookBlock), MEM_COMMIT | MEM_RESERVE, PAGE_EXECUTE_READWRITE));
-    if (!block) return;
-    // pop eax; push block; push eax; jmp AppHookEntry: the block becomes the first argument
-    // of a stdcall procedure that takes five, so it also removes the four of the window
-    // procedure on return.
-    auto* code = block->code;
-    const auto blockAddress = reinterpret_cast<std::uint32_t>(block);
-    code[0] = 0x58;
-    code[1] = 0x68;
-    std::memcpy(code + 2, &blockAddress, 4);
-    code[6] = 0x50;
-    code[7] = 0xE9;
-    const auto target = reinterpret_cast<std::uint32_t>(&TTrayIcon::AppHookEntry);
-    const std::uint32_t relative = target - (blockAddress + 12);
-    std::memcpy(code + 8, &relative, 4);
-    block->self = this;
-    block->saved = reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(appWindow, GWLP_WNDPROC));
-    ::FlushInstructionCache(::GetCurrentProcess(), block, sizeof(HookBlock));
-    ::SetLastError(0);
-    if (::SetWindowLongPtrW(appWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(block)) == 0 &&
-        ::GetLastError() != 0) {
-        ::VirtualFree(block, 0, MEM_RELEASE);
-        return;
-    }
-    hookedWindow_ = appWindow;
-    hook_ = block;
+    if (::SetWindowSubclass(appWindow, &TTrayIcon::AppHookProc, reinterpret_cast<UINT_PTR>(this),
+                            reinterpret_cast<DWORD_PTR>(this)))
+        hookedWindow_ = appWindow;
 }
 
 void TTrayIcon::UnhookApplicationWindow() {
-    if (!hook_) return;
-    HookBlock* block = hook_;
-    hook_ = nullptr;
-    block->self = nullptr;
-    if (!::IsWindow(hookedWindow_)) {
-        ::VirtualFree(block, 0, MEM_RELEASE);
-        return;
-    }
-    if (::GetWindowLongPtrW(hookedWindow_, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(block)) {
-        ::SetWindowLongPtrW(hookedWindow_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(block->saved));
-        ::VirtualFree(block, 0, MEM_RELEASE);
-    }
-    // Otherwise someone hooked the window after us and calls this block: it stays, and only
-    // hands messages on to the saved procedure from now on.
+    if (!hookedWindow_) return;
+    if (::IsWindow(hookedWindow_))
+        ::RemoveWindowSubclass(hookedWindow_, &TTrayIcon::AppHookProc, reinterpret_cast<UINT_PTR>(this));
+    hookedWindow_ = nullptr;
 }
 
-LRESULT CALLBACK TTrayIcon::AppHookEntry(void* blockPtr, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* block = static_cast<HookBlock*>(blockPtr);
-    if (block->self) return block->self->AppWindowHook(hwnd, msg, wp, lp);
-    return ::CallWindowProcW(block->saved, hwnd, msg, wp, lp);
+LRESULT CALLBACK TTrayIcon::AppHookProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
+                                        DWORD_PTR self) {
+    return reinterpret_cast<TTrayIcon*>(self)->AppWindowHook(hwnd, msg, wp, lp);
 }
 
 LRESULT TTrayIcon::AppWindowHook(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    WNDPROC saved = hook_->saved;
     if (msg == WM_SIZE && wp == SIZE_MINIMIZED && minimizeToTray_) {
         try {
             HideToTray();
@@ -495,7 +451,7 @@ LRESULT TTrayIcon::AppWindowHook(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         }
     }
     // The minimise itself goes on.
-    return ::CallWindowProcW(saved, hwnd, msg, wp, lp);
+    return ::DefSubclassProc(hwnd, msg, wp, lp);
 }
 
 }  // namespace velkaro::shell

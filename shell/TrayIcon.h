@@ -217,7 +217,8 @@ private:
     void HideIconSteps(bool restore);
     void HookApplicationWindow();
     void UnhookApplicationWindow();
-    static LRESULT CALLBACK AppHookEntry(void* block, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    static LRESULT CALLBACK AppHookProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
+                                        DWORD_PTR self);
     static unsigned ShiftState();
 
     TApplication& app_;
@@ -240,12 +241,8 @@ private:
     ShellNotify shellNotify_;
     MenuPopup menuPopup_;
 
-    // The application window's saved procedure and the replacement: a block of executable
-    // memory holding a small thunk that calls AppHookEntry with the block, the component and
-    // the saved procedure.
+    // The application window while this component's hook sits in its subclass chain.
     HWND hookedWindow_ = nullptr;
-    struct HookBlock;
-    HookBlock* hook_ = nullptr;
 };
 
 }  // namespace velkaro::shell
