@@ -2,11 +2,6 @@
 
 namespace velkaro {
 
-void ScriptedForm1Host::ProcessMessages() {
-    ++processMessagesCalls;
-    if (onProcessMessages) onProcessMessages();
-}
-
 void ScriptedForm1Host::SetTimerEnabled(bool enabled) {
     timerEnabled = enabled;
     timerChanges.push_back(enabled);

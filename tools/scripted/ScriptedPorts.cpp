@@ -83,9 +83,4 @@ bool MemoryFileStore::Delete(const std::string& name) {
     return files.erase(name) > 0;
 }
 
-void ScriptedWindowHost::ProcessMessages() {
-    ++processMessagesCalls;
-    if (onProcessMessages) onProcessMessages();
-}
-
 }  // namespace velkaro

@@ -88,8 +88,10 @@ public:
 };
 
 // The statistics window without a window: client 784 x 93, button bar 21, outer = client
-// plus 6 x 25, text 7 pixels per byte.
-class ScriptedWindowHost : public WindowHost {
+// plus 6 x 25, text 7 pixels per byte. Base is the port it serves (WindowHost, or the
+// statistics window's wider Form1Host).
+template <class Base>
+class ScriptedWindow : public Base {
 public:
     int clientWidth = 784;
     int clientHeight = 93;
@@ -103,7 +105,12 @@ public:
     int ImageWidth() override { return clientWidth; }
     int ImageHeight() override { return clientHeight - 21; }
     int TextWidth(const std::string& text) override { return 7 * static_cast<int>(text.size()); }
-    void ProcessMessages() override;
+    void ProcessMessages() override {
+        ++processMessagesCalls;
+        if (onProcessMessages) onProcessMessages();
+    }
 };
+
+using ScriptedWindowHost = ScriptedWindow<WindowHost>;
 
 }  // namespace velkaro
