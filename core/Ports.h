@@ -110,4 +110,14 @@ public:
     virtual void ProcessMessages() = 0;
 };
 
+// The operating system as the program uses it.
+struct SystemPorts {
+    InterfaceTable& ifTable;
+    Clock& clock;
+    RegionalSettings& regional;
+    Dialogs& dialogs;
+    Shell& shell;
+    FileStore& files;
+};
+
 }  // namespace velkaro

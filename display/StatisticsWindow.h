@@ -26,13 +26,8 @@ public:
     virtual void EndRequest() = 0;                   // PostQuitMessage(0)
 };
 
-struct Form1Ports {
-    InterfaceTable& ifTable;
-    Clock& clock;
-    RegionalSettings& regional;
-    Dialogs& dialogs;
-    Shell& shell;
-    FileStore& files;
+// The operating system and TForm1's own window.
+struct Form1Ports : SystemPorts {
     Form1Host& host;
 };
 

@@ -125,13 +125,12 @@ template <class F> void Form1Window::Run(F&& handler) {
     }
 }
 
-Form1Window::Form1Window(Accounting& a, Form1WindowPorts ports, Form1Callbacks callbacks,
+Form1Window::Form1Window(Accounting& a, SystemPorts ports, Form1Callbacks callbacks,
                          Form1Options options)
     : dialogs_(ports.dialogs),
       callbacks_(std::move(callbacks)),
       options_(options),
-      form_(a, Form1Ports{ports.ifTable, ports.clock, ports.regional, ports.dialogs, ports.shell,
-                          ports.files, *this}) {
+      form_(a, Form1Ports{ports, *this}) {
     HINSTANCE inst = ::GetModuleHandleW(nullptr);
     RegisterClasses(inst, &FormProc, &ImageProc, &BarProc);
 

@@ -27,16 +27,6 @@ struct Form1Callbacks {
     std::function<void()> endRequest;  // empty: PostQuitMessage(0)
 };
 
-// The operating system as TForm1 uses it (the window itself is the host).
-struct Form1WindowPorts {
-    InterfaceTable& ifTable;
-    Clock& clock;
-    RegionalSettings& regional;
-    Dialogs& dialogs;
-    Shell& shell;
-    FileStore& files;
-};
-
 struct Form1Options {
     bool runFormCreate = true;  // run TForm1::FormCreate right after the window is created
     bool systemTimer = true;    // false: Timer1 is only a flag (tests drive Timer1Timer)
@@ -56,7 +46,7 @@ public:
 
     // Creates the window hidden (throws std::runtime_error when Windows refuses), then runs
     // FormCreate unless the options say otherwise.
-    Form1Window(Accounting& a, Form1WindowPorts ports, Form1Callbacks callbacks,
+    Form1Window(Accounting& a, SystemPorts ports, Form1Callbacks callbacks,
                 Form1Options options = {});
     ~Form1Window() override;
     Form1Window(const Form1Window&) = delete;

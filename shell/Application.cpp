@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/Ports.h"
+#include "win/SystemPorts.h"
 #include "win/Utf16.h"
 
 namespace velkaro::shell {
@@ -134,18 +135,7 @@ void TApplication::SetTitle(const std::string& title) {
     if (hwnd_) ::SetWindowTextW(hwnd_, win::Widen(title).c_str());
 }
 
-std::wstring TApplication::ExeName() const {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        DWORD n = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n == 0) return {};
-        if (n < path.size()) {
-            path.resize(n);
-            return path;
-        }
-        path.resize(path.size() * 2);
-    }
-}
+std::wstring TApplication::ExeName() const { return win::ExePath(); }
 
 void TApplication::SetMainForm(TForm* form) {
     if (!mainForm_) mainForm_ = form;

@@ -49,7 +49,7 @@ private:
     win::Form1Window& w_;
 };
 
-Program::Program(HINSTANCE instance, ProgramPorts ports, ProgramOptions options)
+Program::Program(HINSTANCE instance, SystemPorts ports, ProgramOptions options)
     : app_(instance), files_(ports.files) {
     auto trace = [&options](const char* step) {
         if (options.trace) options.trace(step);
@@ -77,7 +77,7 @@ Program::Program(HINSTANCE instance, ProgramPorts ports, ProgramOptions options)
     form1Options.systemTimer = options.systemTimer;
     form1_ = std::make_unique<win::Form1Window>(
         accounting_,
-        win::Form1WindowPorts{ports.ifTable, ports.clock, ports.regional, ports.dialogs, ports.shell, files_},
+        SystemPorts{ports.ifTable, ports.clock, ports.regional, ports.dialogs, ports.shell, files_},
         callbacks, form1Options);
     // Owned by the application window like every form: no taskbar button of its own.
     ::SetWindowLongPtrW(form1_->Handle(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(app_.Handle()));

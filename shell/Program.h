@@ -24,15 +24,6 @@ class Form1Window;
 
 namespace velkaro::shell {
 
-struct ProgramPorts {
-    InterfaceTable& ifTable;
-    Clock& clock;
-    RegionalSettings& regional;
-    Dialogs& dialogs;
-    Shell& shell;
-    FileStore& files;
-};
-
 struct ProgramOptions {
     std::string title = texts::kAppTitle;
     // Start-up steps as they happen: "title", "guard", "tray", "main form", "statistics",
@@ -62,7 +53,7 @@ private:
 
 class Program {
 public:
-    Program(HINSTANCE instance, ProgramPorts ports, ProgramOptions options = {});
+    Program(HINSTANCE instance, SystemPorts ports, ProgramOptions options = {});
     ~Program();
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;

@@ -29,18 +29,22 @@ std::intptr_t Win32Shell::Open(const std::string& target) {
     return reinterpret_cast<std::intptr_t>(result);
 }
 
-std::string Win32Shell::ExeFolder() {
+std::wstring ExePath() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
         DWORD n = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (n == 0) return {};
         if (n < path.size()) {
             path.resize(n);
-            break;
+            return path;
         }
         if (path.size() >= 32768) return {};  // longer than any Windows path
         path.resize(path.size() * 2);
     }
+}
+
+std::string Win32Shell::ExeFolder() {
+    std::wstring path = ExePath();
     std::size_t slash = path.find_last_of(L"\\/");
     path.resize(slash == std::wstring::npos ? 0 : slash + 1);
     return Narrow(path);

@@ -1,9 +1,14 @@
 // The local clock, the user's regional settings and the shell, through Win32.
 #pragma once
 
+#include <string>
+
 #include "core/Ports.h"
 
 namespace velkaro::win {
+
+// The full path of the running executable; empty when it cannot be read.
+std::wstring ExePath();
 
 class Win32Clock : public Clock {
 public:

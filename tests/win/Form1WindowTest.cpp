@@ -78,7 +78,7 @@ protected:
         options.runFormCreate = runFormCreate;
         options.systemTimer = systemTimer;
         w = std::make_unique<TestWindow>(
-            a, win::Form1WindowPorts{table, clock, regional, dialogs, shell, files}, cb, options);
+            a, SystemPorts{table, clock, regional, dialogs, shell, files}, cb, options);
         return *w;
     }
 

@@ -93,7 +93,7 @@ struct ScriptedProgram {
 
     Program& Start() {
         program = std::make_unique<Program>(::GetModuleHandleW(nullptr),
-                                             ProgramPorts{ifTable, clock, regional, dialogs, shellPort, files},
+                                             SystemPorts{ifTable, clock, regional, dialogs, shellPort, files},
                                              options);
         return *program;
     }
