@@ -8,6 +8,7 @@
 #include "core/AppError.h"
 #include "core/Texts.h"
 #include "win/Utf16.h"
+#include "win/WindowObject.h"
 
 namespace velkaro::win {
 
@@ -94,14 +95,6 @@ void RegisterClasses(HINSTANCE inst, WNDPROC form, WNDPROC image, WNDPROC bar) {
     wc.lpszClassName = kBarClass;
     if (!::RegisterClassExW(&wc)) Fail("RegisterClassEx(Panel1)");
     done = true;
-}
-
-template <class T> T* Self(HWND w, UINT msg, LPARAM lp) {
-    if (msg == WM_NCCREATE) {
-        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
-        ::SetWindowLongPtrW(w, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
-    }
-    return reinterpret_cast<T*>(::GetWindowLongPtrW(w, GWLP_USERDATA));
 }
 
 }  // namespace
@@ -341,7 +334,7 @@ void Form1Window::RunCommand(UINT id) {
 }
 
 LRESULT CALLBACK Form1Window::FormProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
-    if (auto* self = Self<Form1Window>(w, msg, lp); self && self->hwnd_ == w)
+    if (auto* self = win::WindowObject<Form1Window>(w, msg, lp); self && self->hwnd_ == w)
         return self->OnFormMessage(msg, wp, lp);
     return ::DefWindowProcW(w, msg, wp, lp);
 }
@@ -501,7 +494,7 @@ void Form1Window::PaintImage(HDC dc, const RECT& clip) {
 }
 
 LRESULT CALLBACK Form1Window::ImageProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
-    if (auto* self = Self<Form1Window>(w, msg, lp); self && self->image_ == w)
+    if (auto* self = win::WindowObject<Form1Window>(w, msg, lp); self && self->image_ == w)
         return self->OnImageMessage(msg, wp, lp);
     return ::DefWindowProcW(w, msg, wp, lp);
 }
@@ -568,7 +561,7 @@ void Form1Window::PaintBar(HDC dc) {
 }
 
 LRESULT CALLBACK Form1Window::BarProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
-    if (auto* self = Self<Form1Window>(w, msg, lp); self && self->bar_ == w)
+    if (auto* self = win::WindowObject<Form1Window>(w, msg, lp); self && self->bar_ == w)
         return self->OnBarMessage(msg, wp, lp);
     return ::DefWindowProcW(w, msg, wp, lp);
 }

@@ -4,6 +4,7 @@
 
 #include "core/Ports.h"
 #include "win/SystemPorts.h"
+#include "win/WindowObject.h"
 #include "win/Utf16.h"
 
 namespace velkaro::shell {
@@ -87,16 +88,10 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 LRESULT CALLBACK TForm::StaticWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE) {
-        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
-        auto* form = static_cast<TForm*>(cs->lpCreateParams);
-        form->hwnd_ = hwnd;
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
-    }
-    auto* form = reinterpret_cast<TForm*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    auto* form = win::WindowObject<TForm>(hwnd, msg, lp);
     if (!form) return ::DefWindowProcW(hwnd, msg, wp, lp);
+    if (msg == WM_NCCREATE) form->hwnd_ = hwnd;
     if (msg == WM_NCDESTROY) {
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         form->hwnd_ = nullptr;
         return ::DefWindowProcW(hwnd, msg, wp, lp);
     }
@@ -233,16 +228,10 @@ LRESULT CALLBACK TApplication::ShowHookProc(int code, WPARAM wp, LPARAM lp) {
 }
 
 LRESULT CALLBACK TApplication::StaticWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE) {
-        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
-        auto* app = static_cast<TApplication*>(cs->lpCreateParams);
-        app->hwnd_ = hwnd;
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(app));
-    }
-    auto* app = reinterpret_cast<TApplication*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    auto* app = win::WindowObject<TApplication>(hwnd, msg, lp);
     if (!app) return ::DefWindowProcW(hwnd, msg, wp, lp);
+    if (msg == WM_NCCREATE) app->hwnd_ = hwnd;
     if (msg == WM_NCDESTROY) {
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         app->hwnd_ = nullptr;
         return ::DefWindowProcW(hwnd, msg, wp, lp);
     }

@@ -6,6 +6,7 @@
 
 #include "core/Texts.h"
 #include "shell/Application.h"
+#include "win/WindowObject.h"
 
 namespace velkaro::shell {
 
@@ -114,14 +115,9 @@ LRESULT TCustomWindowTimer::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 LRESULT CALLBACK TCustomWindowTimer::StaticWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lp);
-        auto* self = static_cast<TCustomWindowTimer*>(create->lpCreateParams);
-        self->hwnd_ = hwnd;
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<TCustomWindowTimer*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    auto* self = win::WindowObject<TCustomWindowTimer>(hwnd, msg, lp);
     if (!self) return ::DefWindowProcW(hwnd, msg, wp, lp);
+    if (msg == WM_NCCREATE) self->hwnd_ = hwnd;
     try {
         return self->WindowProc(msg, wp, lp);
     } catch (const std::exception& e) {
