@@ -291,7 +291,9 @@ TEST_F(ShellWindowsTest, AboutWindowHasItsLayout) {
         ::MapWindowPoints(nullptr, w, reinterpret_cast<POINT*>(&cr), 2);
         EXPECT_EQ(cr.left, controls[i].x);
         EXPECT_EQ(cr.top, controls[i].y);
-        if (controls[i].text) EXPECT_EQ(WindowText(c), controls[i].text);
+        if (controls[i].text) {
+            EXPECT_EQ(WindowText(c), controls[i].text);
+        }
     }
     RECT ir;
     ::GetWindowRect(f.ControlByName("Image1"), &ir);
