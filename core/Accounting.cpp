@@ -40,6 +40,7 @@ std::size_t Accounting::AppendHistoryRecord(AdapterId id, const HistoryRecord& f
     const std::size_t index = history_.size();
     HistoryRecord& r = history_.emplace_back(fields);
     r.adapter = id;
+    if (r.blockTop != 0) blockTopped_.push_back(index);
     AdapterInfo& info = adapters_[id];
     info.totalIn += r.inOctets;
     info.totalOut += r.outOctets;
@@ -73,11 +74,20 @@ void Accounting::CloseRecord(std::size_t index, std::int32_t session) {
     r.session = session;
 }
 
-void Accounting::SetBlockTop(std::size_t index, std::int32_t y) { history_[index].blockTop = y; }
+void Accounting::SetBlockTop(std::size_t index, std::int32_t y) {
+    history_[index].blockTop = y;
+    if (y != 0) blockTopped_.push_back(index);
+}
+
+void Accounting::ResetBlockTops() {
+    for (std::size_t index : blockTopped_) history_[index].blockTop = 0;
+    blockTopped_.clear();
+}
 
 void Accounting::ClearHistory() {
     history_.clear();
     history_.shrink_to_fit();
+    blockTopped_.clear();
     adapters_.clear();
     adapterIds_.clear();
     ++historyGeneration_;

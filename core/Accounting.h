@@ -77,6 +77,8 @@ public:
     // Closes an open record with the given session number.
     void CloseRecord(std::size_t index, std::int32_t session);
     void SetBlockTop(std::size_t index, std::int32_t y);
+    // Sets every block top back to 0 (only the few records that carry one are touched).
+    void ResetBlockTops();
     // Empties the history (and the name index).
     void ClearHistory();
     // Increases whenever the history is emptied; lets a tick notice that a command
@@ -113,6 +115,7 @@ private:
     void RebuildDayIndex();
 
     std::vector<HistoryRecord> history_;
+    std::vector<std::size_t> blockTopped_;  // records whose blockTop may be nonzero
     std::vector<AdapterInfo> adapters_;
     std::unordered_map<std::string, AdapterId> adapterIds_;
     std::vector<TariffEntry> tariffs_;

@@ -32,15 +32,8 @@ bool StatisticsPanel::RedrawStatisticsPanel(Accounting& a, WindowHost& window, c
     PanelY = 4;
     a.firstAdapter.clear();
 
-    // Only the records that began a block last time carry a block top; a history emptied
-    // since then took those records with it.
+    a.ResetBlockTops();
     const std::uint64_t generation = a.HistoryGeneration();
-    if (blockTopGeneration_ == generation) {
-        for (std::size_t index : blockTopRecords_)
-            if (index < a.HistoryCount()) a.SetBlockTop(index, 0);
-    }
-    blockTopRecords_.clear();
-    blockTopGeneration_ = generation;
 
     // The adapters in the order of their first records, each with its sums kept by the
     // index: the same blocks, in the same order, as visiting the table record by record.
@@ -55,7 +48,6 @@ bool StatisticsPanel::RedrawStatisticsPanel(Accounting& a, WindowHost& window, c
         if (!a.adapterFilter.empty() && a.adapterFilter != adapter) continue;
 
         a.SetBlockTop(first, PanelY);
-        blockTopRecords_.push_back(first);
 
         if (window.ImageHeight() < PanelY + kRoomBelowBlock) {
             window.SetOuterHeight(PanelY + kGrownHeightExtra);
@@ -64,8 +56,6 @@ bool StatisticsPanel::RedrawStatisticsPanel(Accounting& a, WindowHost& window, c
             if (a.HistoryGeneration() != generation) {
                 // A command emptied the history meanwhile: nothing of this redraw's table
                 // is left to draw from.
-                blockTopRecords_.clear();
-                blockTopGeneration_ = a.HistoryGeneration();
                 return false;
             }
         }

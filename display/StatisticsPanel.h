@@ -47,8 +47,6 @@ private:
     void DrawAdapterLine(Accounting& a, WindowHost& window, char sep, const std::string& label,
                          std::uint64_t out, std::uint64_t in, const std::string& adapter);
     std::vector<PanelItem> items_;
-    std::vector<std::size_t> blockTopRecords_;  // records whose blockTop was set last time
-    std::uint64_t blockTopGeneration_ = 0;      // the history they belong to
     int bitmapWidth_ = 0;
     int bitmapHeight_ = 0;
 };

@@ -62,7 +62,6 @@ void TForm1::Timer1Timer() {
     if (complete) p_.host.RefreshQuickInfo();
     SetTimer(true);
     a_.quickInfoRows.clear();
-    a_.quickInfoRows.shrink_to_fit();
 }
 
 void TForm1::Image1MouseDown(MouseButton button, int x, int y) {

@@ -92,6 +92,21 @@ TEST_F(StatisticsPanelTest, OneBlockDrawsNameHeadersAndBothLinesAtTheirPlaces) {
     EXPECT_EQ(a.History()[1].blockTop, 0);
 }
 
+TEST_F(StatisticsPanelTest, BlockTopsCopiedIntoNewRecordsAreClearedByTheNextRedraw) {
+    Add(a, "eth0", kToday, 10, 10);
+    ASSERT_TRUE(Redraw());
+    ASSERT_EQ(a.History()[0].blockTop, 4);
+    // The sampler's copy of a closed record carries its block top along.
+    HistoryRecord copy = a.History()[0];
+    a.AppendHistoryRecord("eth0", copy);
+    Add(a, "wlan0", kToday, 1, 1);
+    a.adapterFilter = "wlan0";
+    ASSERT_TRUE(Redraw());
+    EXPECT_EQ(a.History()[0].blockTop, 0);
+    EXPECT_EQ(a.History()[1].blockTop, 0);
+    EXPECT_EQ(a.History()[2].blockTop, 4);
+}
+
 TEST_F(StatisticsPanelTest, DecimalSeparatorComesFromTheCaller) {
     a.Tariffs().push_back(TariffEntry{0.5, 0.25, "eth0", "eth0"});
     Add(a, "eth0", kToday, 1536, 0);
