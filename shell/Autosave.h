@@ -2,9 +2,9 @@
 // save runs every few minutes (5 by default), so a crash, a kill or a power loss loses at most
 // that much of the count. The timer is a window-message timer on a message-only window; it only
 // marks the save as due, and the save runs when the application's own message loop comes back
-// (RunIfDue), never inside a command, a tick or a modal dialog: clearing the history deletes the
-// file and shows a message before it empties the table, and a save in between would bring the
-// deleted file back. Tests drive Tick() themselves or give a short interval.
+// (RunIfDue), never inside a command, a tick or a modal dialog: a command in the middle of its
+// work (a clear between its save, the deletion and the reload; a price entered in one dialog of
+// two) is never saved half-done. Tests drive Tick() themselves or give a short interval.
 #pragma once
 
 #include <windows.h>
