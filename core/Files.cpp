@@ -8,7 +8,7 @@
 #include "core/AppError.h"
 #include "core/NumberText.h"
 #include "core/Texts.h"
-#include "display/Formatting.h"
+#include "core/Formatting.h"
 
 namespace velkaro {
 

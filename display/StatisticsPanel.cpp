@@ -1,7 +1,7 @@
 #include "display/StatisticsPanel.h"
 
 #include "core/Texts.h"
-#include "display/Formatting.h"
+#include "core/Formatting.h"
 
 namespace velkaro {
 

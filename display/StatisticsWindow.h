@@ -1,6 +1,6 @@
 // TForm1, the statistics window's behaviour: start-up, the one-second tick, the pick, the
 // menu commands and the buttons. It works through ports, so the very same code runs in the
-// Win32 window (display/StatisticsWindowWin32.cpp) and in tests and velkaro-replay.
+// Win32 window (win/Form1Window.cpp) and in tests and velkaro-replay.
 #pragma once
 
 #include <string>

@@ -17,7 +17,7 @@
 #include <string>
 
 #include "core/NumberText.h"
-#include "display/Formatting.h"
+#include "core/Formatting.h"
 
 using namespace velkaro;
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "core/Texts.h"
-#include "display/Formatting.h"
+#include "core/Formatting.h"
 
 namespace velkaro {
 
@@ -35,7 +35,7 @@ constexpr char kCell15[] =
 constexpr char kCellLast[] =
     "      <td><div align=\"center\"><span class=\"style2\"><span class=\"style2\">";
 constexpr char kCellEnd[] = "</span></span></div></td>";
-constexpr char kPriceCellEnd[] = " руб </span></div></td>";
+constexpr const char* kPriceCellEnd = " руб </span></div></td>"_cp1251;
 
 constexpr char kTotalCell[] = "      <td width=\"15%\"><strong><div align=\"center\" class=\"style1\">";
 
@@ -108,13 +108,13 @@ private:
         Line("</p>");
         Line("  <table width=\"90%\"  border=\"1\" cellpadding=\"0\" cellspacing=\"0\">");
         Line("    <tr bgcolor=\"#66CCFF\">");
-        Line("      <td width=\"10%\" bgcolor=\"#66CCFF\"><div align=\"center\" class=\"style1\">ДАТА</div></td>");
-        Line("      <td width=\"15%\"><div align=\"center\" class=\"style1\">ПРИНЯТО</div></td>");
-        Line("      <td width=\"15%\"><div align=\"center\" class=\"style1\">ОТПРАВЛЕНО</div></td>");
-        Line("      <td width=\"15%\"><div align=\"center\" class=\"style1\">ВСЕГО</div></td>");
-        Line("      <td width=\"10%\"><div align=\"center\" class=\"style1\">1 МБ Вход. </div></td>");
-        Line("      <td width=\"10%\"><div align=\"center\" class=\"style1\">1 МБ Исход.</div></td>");
-        Line("      <td><div align=\"center\" class=\"style1\">ИТОГО</div></td>");
+        Line("      <td width=\"10%\" bgcolor=\"#66CCFF\"><div align=\"center\" class=\"style1\">ДАТА</div></td>"_cp1251);
+        Line("      <td width=\"15%\"><div align=\"center\" class=\"style1\">ПРИНЯТО</div></td>"_cp1251);
+        Line("      <td width=\"15%\"><div align=\"center\" class=\"style1\">ОТПРАВЛЕНО</div></td>"_cp1251);
+        Line("      <td width=\"15%\"><div align=\"center\" class=\"style1\">ВСЕГО</div></td>"_cp1251);
+        Line("      <td width=\"10%\"><div align=\"center\" class=\"style1\">1 МБ Вход. </div></td>"_cp1251);
+        Line("      <td width=\"10%\"><div align=\"center\" class=\"style1\">1 МБ Исход.</div></td>"_cp1251);
+        Line("      <td><div align=\"center\" class=\"style1\">ИТОГО</div></td>"_cp1251);
         Line("    </tr>");
         Line("");
     }
@@ -168,7 +168,7 @@ private:
     void WriteMonthSubtotal() {
         Line("<tr><td>&nbsp;</td><td>&nbsp;</td><td> &nbsp;</td><td>&nbsp; </td><td> &nbsp;</td>"
              "<td>&nbsp; </td><td bgcolor=\"#FFFFCC\"><div align=\"center\"><span class=\"style2\"><b>" +
-             FormatFixed(monthMoney_, 2, sep_) + " руб.</b></span></div></td></tr>");
+             FormatFixed(monthMoney_, 2, sep_) + " руб.</b></span></div></td></tr>"_cp1251);
         Line("<tr><td>&nbsp;  </td><td>&nbsp;  </td><td> &nbsp; </td><td>&nbsp;  </td><td>&nbsp;  </td>"
              "<td> &nbsp; </td><td>&nbsp;</td></tr>");
     }
@@ -176,14 +176,14 @@ private:
     void TotalsRow() {
         out_ += "<tr>";
         Line("<tr bgcolor=\"#66CCFF\">");
-        Line("      <td width=\"10%\"><div align=\"center\"><span class=\"style1\">ИТОГО</span></div></td>");
+        Line("      <td width=\"10%\"><div align=\"center\"><span class=\"style1\">ИТОГО</span></div></td>"_cp1251);
         Line(kTotalCell + FormatTrafficKb(totalInKb_, 0, sep_) + "</strong></td>");
         Line(kTotalCell + FormatTrafficKb(totalOutKb_, 0, sep_) + "</strong></td>");
         Line(kTotalCell + FormatTrafficKb(totalInKb_, totalOutKb_, sep_) + "</strong></td>");
         Line("      <td width=\"10%\"><div align=\"center\">-</td>");
         Line("      <td width=\"10%\"><div align=\"center\">-</td>");
         Line("      <td><div align=\"center\" class=\"style1\"><strong>" + FormatFixed(grandMoney_, 2, sep_) +
-             "руб.</strong></td>");
+             "руб.</strong></td>"_cp1251);
         Line("    </tr>");
     }
 

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds every fuzz/*_fuzz.cpp as a libFuzzer program (ASan + UBSan) and runs each on its
+# Builds every fuzz/*_fuzz.cpp as a libFuzzer program (ASan + UBSan; a CMake build with clang) and runs each on its
 # seed corpus fuzz/corpus/<name>/ for SECONDS (default 20). New inputs go to
 # build/fuzz/corpus/<name>/, crashes to build/fuzz/artifacts/. Ends with "N passed, M failed".
 # usage: scripts/fuzz.sh [SECONDS]    (0: build only)
@@ -9,13 +9,18 @@ out="$root/build/fuzz"
 seconds="${1:-20}"
 mkdir -p "$out"
 
-python3 "$root/scripts/fuzzbuild.py" "$out" || exit 1
-if [[ ! -s "$out/targets.txt" ]]; then
+targets=()
+for f in "$root"/fuzz/*_fuzz.cpp; do
+    [[ -f "$f" ]] && targets+=("$(basename "$f" _fuzz.cpp)")
+done
+if [[ ${#targets[@]} -eq 0 ]]; then
     echo "fuzz: no targets in fuzz/"
     echo "0 passed, 0 failed"
     exit 0
 fi
-if ! ninja -C "$out" -j"${VELKARO_JOBS:-$(nproc)}" >"$out/build.log" 2>&1; then
+if ! { cmake -S "$root" -B "$out" -G Ninja -DVELKARO_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+           -DCMAKE_CXX_COMPILER=clang++ &&
+       ninja -C "$out" -j"${VELKARO_JOBS:-$(nproc)}"; } >"$out/build.log" 2>&1; then
     tail -n 40 "$out/build.log"
     echo "fuzz: build failed (log: $out/build.log)"
     echo "0 passed, 1 failed"
@@ -43,6 +48,6 @@ while read -r name; do
         grep -E 'ERROR|SUMMARY|runtime error|Test unit written' "$log" | head -n 20
         failed=$((failed + 1))
     fi
-done <"$out/targets.txt"
+done < <(printf '%s\n' "${targets[@]}")
 echo "$passed passed, $failed failed"
 [[ $failed -eq 0 ]]

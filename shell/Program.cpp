@@ -1,6 +1,6 @@
 #include "shell/Program.h"
 
-#include "display/StatisticsWindowWin32.h"
+#include "win/Form1Window.h"
 #include "shell/TrayIcon.h"
 
 namespace velkaro::shell {

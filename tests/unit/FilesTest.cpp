@@ -483,10 +483,10 @@ void ExpectSameState(const Accounting& x, const Accounting& y) {
 
 TEST_F(Files, RandomTablesSurviveSaveAndLoadAndSavingTwiceIsIdentical) {
     // Names as the sampler and the rename command can make them, within what the formats carry.
-    const std::vector<std::string> adapters = {"eth", "Сетевой адаптер", "in\rner", "tab\tin name",
+    const std::vector<std::string> adapters = {"eth", "Сетевой адаптер"_cp1251, "in\rner", "tab\tin name",
                                                "na\0me"s, "a>b@c", "  blanks  ", "", std::string(300, 'x')};
-    const std::vector<std::string> tariffNames = {"eth", "Сетевой", "a>b@c", "x\0y"s, "in\rner"};
-    const std::vector<std::string> displays = {"LAN", "a|b", "x>1@2", "@", ">", "Домашняя сеть", "", "q\0r"s};
+    const std::vector<std::string> tariffNames = {"eth", "Сетевой"_cp1251, "a>b@c", "x\0y"s, "in\rner"};
+    const std::vector<std::string> displays = {"LAN", "a|b", "x>1@2", "@", ">", "Домашняя сеть"_cp1251, "", "q\0r"s};
     const std::vector<double> prices = {0, 1.5, 0.35, 2, 1e-5, 1e15, 123456.789, 0.0001, 99999999999999.9};
     for (unsigned seed = 1; seed <= 20; ++seed) {
         std::mt19937 rng(seed);
@@ -495,7 +495,7 @@ TEST_F(Files, RandomTablesSurviveSaveAndLoadAndSavingTwiceIsIdentical) {
         files.files.clear();
         Accounting x;
         LoadFiles(x, ports);
-        x.adapterFilter = pick(2) ? "Сетевой адаптер" : "";
+        x.adapterFilter = pick(2) ? "Сетевой адаптер"_cp1251 : "";
         for (int i = 0, n = static_cast<int>(pick(60)); i < n; ++i)
             x.AppendHistoryRecord(adapters[pick(adapters.size())],
                                   Rec(static_cast<std::uint16_t>(rng()), static_cast<std::uint16_t>(rng()),

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "core/Texts.h"
-#include "display/Formatting.h"
+#include "core/Formatting.h"
 
 namespace velkaro {
 namespace {

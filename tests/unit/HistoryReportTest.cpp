@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/Accounting.h"
+#include "core/Cp1251.h"
 #include "report/HistoryReport.h"
 
 namespace velkaro {
@@ -50,13 +51,13 @@ std::string HeadFor(const std::string& shownName) {
         "  <p class=\"style4\">" + shownName + "</p>",
         "  <table width=\"90%\"  border=\"1\" cellpadding=\"0\" cellspacing=\"0\">",
         "    <tr bgcolor=\"#66CCFF\">",
-        "      <td width=\"10%\" bgcolor=\"#66CCFF\"><div align=\"center\" class=\"style1\">ДАТА</div></td>",
-        "      <td width=\"15%\"><div align=\"center\" class=\"style1\">ПРИНЯТО</div></td>",
-        "      <td width=\"15%\"><div align=\"center\" class=\"style1\">ОТПРАВЛЕНО</div></td>",
-        "      <td width=\"15%\"><div align=\"center\" class=\"style1\">ВСЕГО</div></td>",
-        "      <td width=\"10%\"><div align=\"center\" class=\"style1\">1 МБ Вход. </div></td>",
-        "      <td width=\"10%\"><div align=\"center\" class=\"style1\">1 МБ Исход.</div></td>",
-        "      <td><div align=\"center\" class=\"style1\">ИТОГО</div></td>",
+        "      <td width=\"10%\" bgcolor=\"#66CCFF\"><div align=\"center\" class=\"style1\">ДАТА</div></td>"_cp1251,
+        "      <td width=\"15%\"><div align=\"center\" class=\"style1\">ПРИНЯТО</div></td>"_cp1251,
+        "      <td width=\"15%\"><div align=\"center\" class=\"style1\">ОТПРАВЛЕНО</div></td>"_cp1251,
+        "      <td width=\"15%\"><div align=\"center\" class=\"style1\">ВСЕГО</div></td>"_cp1251,
+        "      <td width=\"10%\"><div align=\"center\" class=\"style1\">1 МБ Вход. </div></td>"_cp1251,
+        "      <td width=\"10%\"><div align=\"center\" class=\"style1\">1 МБ Исход.</div></td>"_cp1251,
+        "      <td><div align=\"center\" class=\"style1\">ИТОГО</div></td>"_cp1251,
         "    </tr>",
         "",
     });
@@ -68,7 +69,7 @@ const std::string kOpen15 =
     "      <td width=\"15%\"><div align=\"center\"><span class=\"style2\"><span class=\"style2\">";
 const std::string kOpenLast = "      <td><div align=\"center\"><span class=\"style2\"><span class=\"style2\">";
 const std::string kEnd = "</span></span></div></td>";
-const std::string kPriceEnd = " руб </span></div></td>";
+const std::string kPriceEnd = " руб </span></div></td>"_cp1251;
 
 std::string DayRow(const std::string& date, const std::string& in, const std::string& out,
                    const std::string& sum, const std::string& priceIn, const std::string& priceOut,
@@ -82,7 +83,7 @@ std::string Subtotal(const std::string& money) {
     return Lines({
         "<tr><td>&nbsp;</td><td>&nbsp;</td><td> &nbsp;</td><td>&nbsp; </td><td> &nbsp;</td><td>&nbsp; "
         "</td><td bgcolor=\"#FFFFCC\"><div align=\"center\"><span class=\"style2\"><b>" +
-            money + " руб.</b></span></div></td></tr>",
+            money + " руб.</b></span></div></td></tr>"_cp1251,
         "<tr><td>&nbsp;  </td><td>&nbsp;  </td><td> &nbsp; </td><td>&nbsp;  </td><td>&nbsp;  </td><td> &nbsp; "
         "</td><td>&nbsp;</td></tr>",
     });
@@ -93,13 +94,13 @@ std::string TotalsAndFoot(const std::string& in, const std::string& out, const s
     const std::string s = "      <td width=\"15%\"><strong><div align=\"center\" class=\"style1\">";
     return "<tr>" + Lines({
                         "<tr bgcolor=\"#66CCFF\">",
-                        "      <td width=\"10%\"><div align=\"center\"><span class=\"style1\">ИТОГО</span></div></td>",
+                        "      <td width=\"10%\"><div align=\"center\"><span class=\"style1\">ИТОГО</span></div></td>"_cp1251,
                         s + in + "</strong></td>",
                         s + out + "</strong></td>",
                         s + sum + "</strong></td>",
                         "      <td width=\"10%\"><div align=\"center\">-</td>",
                         "      <td width=\"10%\"><div align=\"center\">-</td>",
-                        "      <td><div align=\"center\" class=\"style1\"><strong>" + money + "руб.</strong></td>",
+                        "      <td><div align=\"center\" class=\"style1\"><strong>" + money + "руб.</strong></td>"_cp1251,
                         "    </tr>",
                         "  </table>",
                         "  <p>&nbsp;</p>",
@@ -133,10 +134,10 @@ TEST(HistoryReport, GoldenPageForTwoMonths) {
 
     const std::string expected =
         HeadFor("Home") +
-        DayRow("2.3.2026", "0,5 Kb", "1,5 Kb", "2,0 Kb", "1,5", "0", "0,00 руб.") +
-        DayRow("1.3.2026", "3 Mb 0 Kb", "1024,0 Kb", "4 Mb 0 Kb", "1,5", "0", "4,50 руб.") +
+        DayRow("2.3.2026", "0,5 Kb", "1,5 Kb", "2,0 Kb", "1,5", "0", "0,00 руб."_cp1251) +
+        DayRow("1.3.2026", "3 Mb 0 Kb", "1024,0 Kb", "4 Mb 0 Kb", "1,5", "0", "4,50 руб."_cp1251) +
         Subtotal("4,50") +
-        DayRow("28.2.2026", "1024,0 Kb", "512,0 Kb", "1 Mb 512 Kb", "1,5", "0", "1,50 руб.") +
+        DayRow("28.2.2026", "1024,0 Kb", "512,0 Kb", "1 Mb 512 Kb", "1,5", "0", "1,50 руб."_cp1251) +
         Subtotal("1,50") +
         TotalsAndFoot("4 Mb 0 Kb", "1 Mb 513 Kb", "5 Mb 514 Kb", "6,00");
     EXPECT_EQ(HistoryReportText(a, ','), expected);
@@ -146,8 +147,8 @@ TEST(HistoryReport, GoldenPageForTwoMonths) {
     EXPECT_EQ(HistoryReportText(a, ','), expected);
     const std::string pointed = HistoryReportText(a, '.');
     EXPECT_NE(pointed.find(kOpen10 + "1.5" + kPriceEnd), std::string::npos);
-    EXPECT_NE(pointed.find("<b>4.50 руб.</b>"), std::string::npos);
-    EXPECT_NE(pointed.find("<strong>6.00руб.</strong>"), std::string::npos);
+    EXPECT_NE(pointed.find("<b>4.50 руб.</b>"_cp1251), std::string::npos);
+    EXPECT_NE(pointed.find("<strong>6.00руб.</strong>"_cp1251), std::string::npos);
 }
 
 TEST(HistoryReport, AdapterWithoutRecordsGivesOneZeroSubtotalAndZeroTotals) {
@@ -177,7 +178,7 @@ TEST(HistoryReport, AdapterWithoutPriceEntryIsRegisteredWithZeroPrices) {
     EXPECT_EQ(a.Tariffs()[1].priceIn, 0);
     EXPECT_EQ(a.Tariffs()[1].priceOut, 0);
     EXPECT_NE(page.find("<p class=\"style4\">eth</p>"), std::string::npos);
-    EXPECT_NE(page.find(DayRow("5.3.2024", "1024,0 Kb", "0,0 Kb", "1024,0 Kb", "0", "0", "0,00 руб.")),
+    EXPECT_NE(page.find(DayRow("5.3.2024", "1024,0 Kb", "0,0 Kb", "1024,0 Kb", "0", "0", "0,00 руб."_cp1251)),
               std::string::npos);
 }
 
@@ -192,7 +193,7 @@ TEST(HistoryReport, RecordsOfOneDaySplitByOtherAdaptersMakeOneRow) {
     a.selectedAdapter = "eth";
     const std::string page = HistoryReportText(a, ',');
     EXPECT_EQ(Count(page, "<tr bgcolor=\"#FFFFCC\">"), 1u);
-    EXPECT_NE(page.find(DayRow("7.3.2026", "3,0 Kb", "3,0 Kb", "6,0 Kb", "1", "2", "0,01 руб.")),
+    EXPECT_NE(page.find(DayRow("7.3.2026", "3,0 Kb", "3,0 Kb", "6,0 Kb", "1", "2", "0,01 руб."_cp1251)),
               std::string::npos);
     EXPECT_EQ(Count(page, "<b>"), 1u);
 }
@@ -204,8 +205,8 @@ TEST(HistoryReport, MarchOfTwoYearsWithNothingBetweenSharesOneSubtotal) {
     Add(a, "eth", 5, 3, 2026, 2097152, 0);
     a.selectedAdapter = "eth";
     const std::string expected =
-        HeadFor("eth") + DayRow("5.3.2026", "2 Mb 0 Kb", "0,0 Kb", "2 Mb 0 Kb", "1", "0", "2,00 руб.") +
-        DayRow("10.3.2025", "1024,0 Kb", "0,0 Kb", "1024,0 Kb", "1", "0", "1,00 руб.") + Subtotal("3,00") +
+        HeadFor("eth") + DayRow("5.3.2026", "2 Mb 0 Kb", "0,0 Kb", "2 Mb 0 Kb", "1", "0", "2,00 руб."_cp1251) +
+        DayRow("10.3.2025", "1024,0 Kb", "0,0 Kb", "1024,0 Kb", "1", "0", "1,00 руб."_cp1251) + Subtotal("3,00") +
         TotalsAndFoot("3 Mb 0 Kb", "0,0 Kb", "3 Mb 0 Kb", "3,00");
     EXPECT_EQ(HistoryReportText(a, ','), expected);
 }
@@ -220,12 +221,12 @@ TEST(HistoryReport, MonthBoundariesGiveOneSubtotalPerMonthInOrder) {
     a.selectedAdapter = "eth";
     const std::string page = HistoryReportText(a, ',');
     const std::size_t march = page.find("1.3.2026");
-    const std::size_t marchSum = page.find("<b>4,00 руб.</b>");
+    const std::size_t marchSum = page.find("<b>4,00 руб.</b>"_cp1251);
     const std::size_t feb2 = page.find("2.2.2026");
     const std::size_t feb1 = page.find("1.2.2026");
-    const std::size_t febSum = page.find("<b>5,00 руб.</b>");
+    const std::size_t febSum = page.find("<b>5,00 руб.</b>"_cp1251);
     const std::size_t jan = page.find("31.1.2026");
-    const std::size_t janSum = page.find("<b>1,00 руб.</b>");
+    const std::size_t janSum = page.find("<b>1,00 руб.</b>"_cp1251);
     const std::size_t totals = page.find("<tr><tr bgcolor");
     ASSERT_NE(janSum, std::string::npos);
     EXPECT_LT(march, marchSum);
@@ -236,7 +237,7 @@ TEST(HistoryReport, MonthBoundariesGiveOneSubtotalPerMonthInOrder) {
     EXPECT_LT(jan, janSum);
     EXPECT_LT(janSum, totals);
     EXPECT_EQ(Count(page, "<b>"), 3u);
-    EXPECT_NE(page.find("<strong>10,00руб.</strong>"), std::string::npos);
+    EXPECT_NE(page.find("<strong>10,00руб.</strong>"_cp1251), std::string::npos);
 }
 
 TEST(HistoryReport, DaySumAboveFourGigabytesDoesNotWrap) {
@@ -248,11 +249,11 @@ TEST(HistoryReport, DaySumAboveFourGigabytesDoesNotWrap) {
     const std::string page = HistoryReportText(a, ',');
     // 5,000,000,000 bytes = 4882812.5 Kb = 4768 Mb 380 Kb; money 5e9 / 1048576 = 4768.3715...
     EXPECT_NE(page.find(DayRow("9.9.2026", "4768 Mb 380 Kb", "0,0 Kb", "4768 Mb 380 Kb", "1", "0",
-                               "4768,37 руб.")),
+                               "4768,37 руб."_cp1251)),
               std::string::npos);
-    EXPECT_NE(page.find("<b>4768,37 руб.</b>"), std::string::npos);
+    EXPECT_NE(page.find("<b>4768,37 руб.</b>"_cp1251), std::string::npos);
     EXPECT_NE(page.find("class=\"style1\">4768 Mb 380 Kb</strong></td>"), std::string::npos);
-    EXPECT_NE(page.find("<strong>4768,37руб.</strong>"), std::string::npos);
+    EXPECT_NE(page.find("<strong>4768,37руб.</strong>"_cp1251), std::string::npos);
 }
 
 TEST(HistoryReport, MonthMoneySumsUnroundedDayAmounts) {
@@ -264,18 +265,18 @@ TEST(HistoryReport, MonthMoneySumsUnroundedDayAmounts) {
     Add(a, "eth", 3, 4, 2026, 4194, 0);
     a.selectedAdapter = "eth";
     const std::string page = HistoryReportText(a, ',');
-    EXPECT_EQ(Count(page, kOpenLast + "0,00 руб." + kEnd), 3u);
-    EXPECT_NE(page.find("<b>0,01 руб.</b>"), std::string::npos);
-    EXPECT_NE(page.find("<strong>0,01руб.</strong>"), std::string::npos);
+    EXPECT_EQ(Count(page, kOpenLast + "0,00 руб."_cp1251 + kEnd), 3u);
+    EXPECT_NE(page.find("<b>0,01 руб.</b>"_cp1251), std::string::npos);
+    EXPECT_NE(page.find("<strong>0,01руб.</strong>"_cp1251), std::string::npos);
 }
 
 TEST(HistoryReport, DisplayNameIsEscaped) {
     Accounting a;
-    a.Tariffs().push_back(TariffEntry{0, 0, "eth", "a<b&c>\"d\" Сеть"});
+    a.Tariffs().push_back(TariffEntry{0, 0, "eth", "a<b&c>\"d\" Сеть"_cp1251});
     Add(a, "eth", 1, 1, 2026, 0, 0);
     a.selectedAdapter = "eth";
     const std::string page = HistoryReportText(a, ',');
-    EXPECT_EQ(page.find(HeadFor("a&lt;b&amp;c&gt;&quot;d&quot; Сеть")), 0u);
+    EXPECT_EQ(page.find(HeadFor("a&lt;b&amp;c&gt;&quot;d&quot; Сеть"_cp1251)), 0u);
     EXPECT_EQ(page.find("a<b"), std::string::npos);
 
     // An adapter name without entry is shown (and escaped) as it is.

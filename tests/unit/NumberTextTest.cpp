@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/AppError.h"
+#include "core/Cp1251.h"
 #include "core/NumberText.h"
 
 namespace velkaro {
@@ -58,7 +59,7 @@ TEST(ReadPriceText, ZeroIsNeverNegative) {
 TEST(ReadPriceText, RejectsWhatIsNotAPlainNumber) {
     const char* const bad[] = {
         "",     "   ",   "\t",    "abc",   "1,5,5",  "1.5,5", "1,5.5", "1 000", "1 5",
-        "1,5 руб.", "inf", "-inf", "nan",  "INF",    "0x10",  "$10",   "1e",    "1e+",
+        "1,5 руб."_cp1251, "inf", "-inf", "nan",  "INF",    "0x10",  "$10",   "1e",    "1e+",
         "1E-",  "e5",    ",",     ".",     "-",      "+",     "+-1",   "--1",   "1e5.5",
         "1,5e2,1", "1ee5", "1e5e5", "1d5", "5-",     "1\xA0", "\xA0" "1", "12abc", "1_000",
     };

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/Accounting.h"
+#include "core/Cp1251.h"
 #include "core/Sampler.h"
 #include "tools/scripted/ScriptedPorts.h"
 
@@ -72,7 +73,7 @@ TEST(AdapterName, NoZeroByteGivesAtMost256BytesEvenWithALargerLength) {
 }
 
 TEST(AdapterName, KeepsHighBytesAsTheyAre) {
-    const std::string cyr = "Сетевой адаптер";  // Windows-1251 bytes above 0x7F
+    const std::string cyr = "Сетевой адаптер"_cp1251;  // Windows-1251 bytes above 0x7F
     EXPECT_EQ(AdapterNameOf(MakeRow(cyr, 0, 0)), cyr);
 }
 

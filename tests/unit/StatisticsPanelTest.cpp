@@ -69,15 +69,15 @@ TEST_F(StatisticsPanelTest, OneBlockDrawsNameHeadersAndBothLinesAtTheirPlaces) {
 
     const std::vector<std::string> expected = {
         "10,4 desktop bold LAN" + kTail,
-        "90,22 0000FF Отправлено", "190,22 0000FF Принято", "290,22 0000FF Всего",
-        "390,22 0000FF Скорость", "490,22 0000FF Итого", "590,22 0000FF Цена Вход.",
-        "690,22 0000FF Цена Исход.",
-        "10,40 0000FF Сегодня", "90,40 000000 1,0 Kb", "190,40 000000 1 Mb 512 Kb",
-        "290,40 000000 1 Mb 513 Kb" + kTail, "490,40 FF0000 2,25 руб.", "590,40 000000 1,50 руб.",
-        "690,40 000000 2,00 руб.",
-        "10,58 0000FF Всего", "90,58 000000 3,0 Kb", "190,58 000000 2 Mb 512 Kb",
-        "290,58 000000 2 Mb 515 Kb" + kTail, "490,58 FF0000 3,76 руб.", "590,58 000000 1,50 руб.",
-        "690,58 000000 2,00 руб.",
+        "90,22 0000FF Отправлено"_cp1251, "190,22 0000FF Принято"_cp1251, "290,22 0000FF Всего"_cp1251,
+        "390,22 0000FF Скорость"_cp1251, "490,22 0000FF Итого"_cp1251, "590,22 0000FF Цена Вход."_cp1251,
+        "690,22 0000FF Цена Исход."_cp1251,
+        "10,40 0000FF Сегодня"_cp1251, "90,40 000000 1,0 Kb", "190,40 000000 1 Mb 512 Kb",
+        "290,40 000000 1 Mb 513 Kb" + kTail, "490,40 FF0000 2,25 руб."_cp1251, "590,40 000000 1,50 руб."_cp1251,
+        "690,40 000000 2,00 руб."_cp1251,
+        "10,58 0000FF Всего"_cp1251, "90,58 000000 3,0 Kb", "190,58 000000 2 Mb 512 Kb",
+        "290,58 000000 2 Mb 515 Kb" + kTail, "490,58 FF0000 3,76 руб."_cp1251, "590,58 000000 1,50 руб."_cp1251,
+        "690,58 000000 2,00 руб."_cp1251,
     };
     EXPECT_EQ(Shown(panel), expected);
     EXPECT_EQ(panel.PanelY, 82);
@@ -86,7 +86,7 @@ TEST_F(StatisticsPanelTest, OneBlockDrawsNameHeadersAndBothLinesAtTheirPlaces) {
     ASSERT_EQ(a.quickInfoRows.size(), 1u);
     EXPECT_EQ(a.quickInfoRows[0].name, "LAN.   ");
     EXPECT_EQ(a.quickInfoRows[0].traffic, "1 Mb 513 Kb");
-    EXPECT_EQ(a.quickInfoRows[0].cost, "2,25 руб.");
+    EXPECT_EQ(a.quickInfoRows[0].cost, "2,25 руб."_cp1251);
     EXPECT_EQ(a.firstAdapter, "eth0");
     EXPECT_EQ(a.History()[0].blockTop, 4);
     EXPECT_EQ(a.History()[1].blockTop, 0);
@@ -112,8 +112,8 @@ TEST_F(StatisticsPanelTest, DecimalSeparatorComesFromTheCaller) {
     Add(a, "eth0", kToday, 1536, 0);
     Redraw('.');
     EXPECT_EQ(Show(panel.Items()[10]), "190,40 000000 1.5 Kb");
-    EXPECT_EQ(Show(panel.Items()[13]), "590,40 000000 0.50 руб.");
-    EXPECT_EQ(Show(panel.Items()[14]), "690,40 000000 0.25 руб.");
+    EXPECT_EQ(Show(panel.Items()[13]), "590,40 000000 0.50 руб."_cp1251);
+    EXPECT_EQ(Show(panel.Items()[14]), "690,40 000000 0.25 руб."_cp1251);
 }
 
 TEST_F(StatisticsPanelTest, EmptyHistoryDrawsNothingAndClearsFirstAdapter) {
@@ -148,7 +148,7 @@ TEST_F(StatisticsPanelTest, BlocksFollowFirstRecordsAndGatherRecordsThatAreNotAd
     EXPECT_EQ(a.quickInfoRows[0].traffic, "6,0 Kb");   // both A records are today's
     EXPECT_EQ(a.quickInfoRows[1].traffic, "10,0 Kb");  // only B's first record is today's
     EXPECT_EQ(a.quickInfoRows[2].traffic, "0,0 Kb");
-    EXPECT_EQ(a.quickInfoRows[2].cost, "0,00 руб.");
+    EXPECT_EQ(a.quickInfoRows[2].cost, "0,00 руб."_cp1251);
     // B's all-time line sums both of its records.
     bool found = false;
     for (const PanelItem& item : panel.Items())
@@ -200,8 +200,8 @@ TEST_F(StatisticsPanelTest, NewAdapterIsDrawnWithoutTailUntilItsEntryExists) {
     EXPECT_EQ(Names(panel), std::vector<std::string>{"4 eth0"});
     ASSERT_EQ(a.Tariffs().size(), 1u);
     EXPECT_EQ(a.Tariffs()[0].displayName, "eth0");
-    EXPECT_EQ(Show(panel.Items()[12]), "490,40 FF0000 0,00 руб.");
-    EXPECT_EQ(Show(panel.Items()[14]), "690,40 000000 0,00 руб.");
+    EXPECT_EQ(Show(panel.Items()[12]), "490,40 FF0000 0,00 руб."_cp1251);
+    EXPECT_EQ(Show(panel.Items()[14]), "690,40 000000 0,00 руб."_cp1251);
     Redraw();
     EXPECT_EQ(Names(panel), std::vector<std::string>{"4 eth0" + kTail});
 }
@@ -229,7 +229,7 @@ TEST_F(StatisticsPanelTest, SumsAboveFourGigabytesDoNotWrap) {
     EXPECT_EQ(Show(items[16]), "90,58 000000 11444 Mb 94 Kb");
     EXPECT_EQ(Show(items[17]), "190,58 000000 15540 Mb 93 Kb");
     EXPECT_EQ(Show(items[18]), "290,58 000000 26984 Mb 187 Kb" + kTail);
-    EXPECT_EQ(Show(items[19]), "490,58 FF0000 11444,09 руб.");
+    EXPECT_EQ(Show(items[19]), "490,58 FF0000 11444,09 руб."_cp1251);
     EXPECT_EQ(Show(items[10]), "190,40 000000 4095 Mb 1023 Kb");
 }
 

@@ -283,7 +283,7 @@ TEST_F(StatisticsWindowTest, PricesShowFromTheNextRedraw) {
     Run(&TForm1::N3Click);
     form.Timer1Timer();
     // B today: 4096 in, 0 out, at 2 roubles per Mb in.
-    EXPECT_EQ(host.quickInfoLists.back()[1].cost, "0,01 руб.");
+    EXPECT_EQ(host.quickInfoLists.back()[1].cost, "0,01 руб."_cp1251);
 }
 
 TEST_F(StatisticsWindowTest, RenameKeepsTheTextAsTypedAndIgnoresTheDefaultOrNothing) {

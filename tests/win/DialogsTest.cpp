@@ -158,7 +158,7 @@ TEST(DialogsWin32Test, CyrillicTextComesBackAsWindows1251) {
     const std::string got = d.InputBox(texts::kAppTitle, texts::kPromptRename, texts::kDefaultRename);
     ASSERT_TRUE(player.played);
     EXPECT_FALSE(player.timedOut);
-    EXPECT_EQ(got, "Модем 1");  // the literal is CP1251 bytes
+    EXPECT_EQ(got, "Модем 1"_cp1251);  // the literal is CP1251 bytes
     EXPECT_EQ(got.size(), 7u);
 }
 
@@ -307,7 +307,7 @@ TEST(DialogsWin32Test, TheErrorBoxAddsAFullStopAndShowsTheErrorIcon) {
 TEST(DialogsWin32Test, ErrorBoxTextAppendsAFullStopOnlyWhenMissing) {
     EXPECT_EQ(win::ErrorBoxText("File not found"), "File not found.");
     EXPECT_EQ(win::ErrorBoxText("Disk full."), "Disk full.");
-    EXPECT_EQ(win::ErrorBoxText("Конец!"), "Конец!.");
+    EXPECT_EQ(win::ErrorBoxText("Конец!"_cp1251), "Конец!."_cp1251);
     EXPECT_EQ(win::ErrorBoxText(""), "");
 }
 

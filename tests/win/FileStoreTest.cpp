@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "core/Cp1251.h"
 #include "win/Utf16.h"
 #include "win/Win32FileStore.h"
 
@@ -19,7 +20,7 @@ protected:
         ASSERT_NE(::GetTempPathW(MAX_PATH + 1, tmp), 0u);
         static int serial = 0;
         // A Cyrillic folder name: every path goes through the Windows-1251 widening.
-        dir_ = Narrow(tmp) + "velkaro-файлы-" + std::to_string(::GetCurrentProcessId()) + "-" +
+        dir_ = Narrow(tmp) + "velkaro-файлы-"_cp1251 + std::to_string(::GetCurrentProcessId()) + "-" +
                std::to_string(++serial) + "\\";
         ASSERT_TRUE(::CreateDirectoryW(Widen(dir_).c_str(), nullptr));
     }
@@ -65,8 +66,8 @@ TEST_F(FileStoreTest, ReadsWhatWasWrittenByteForByte) {
     std::string bytes("SHOW=\r\nform1.width=500\r\n", 25);
     bytes += std::string("\0\xFF\xC0\t\n", 5);
     bytes += std::string(200000, 'x');  // more than one read chunk
-    ASSERT_EQ(store_.ReplaceAll(Path("история.txt"), bytes), kIoOk);
-    EXPECT_EQ(Content(Path("история.txt")), bytes);
+    ASSERT_EQ(store_.ReplaceAll(Path("история.txt"_cp1251), bytes), kIoOk);
+    EXPECT_EQ(Content(Path("история.txt"_cp1251)), bytes);
 
     ASSERT_EQ(store_.ReplaceAll(Path("empty.txt"), ""), kIoOk);
     std::string got = "left over";

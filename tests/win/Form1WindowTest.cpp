@@ -12,7 +12,7 @@
 
 #include "core/Accounting.h"
 #include "core/Texts.h"
-#include "display/StatisticsWindowWin32.h"
+#include "win/Form1Window.h"
 #include "tools/scripted/ScriptedPorts.h"
 #include "win/Utf16.h"
 

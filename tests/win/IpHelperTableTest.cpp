@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/Cp1251.h"
 #include "win/IpHelperTable.h"
 
 namespace velkaro::win {
@@ -43,11 +44,11 @@ MIB_IFROW Row(const char* descr, DWORD len, DWORD in, DWORD out) {
 TEST(ParseIfTableTest, TakesTheFourFieldsOfEveryRow) {
     MIB_IFROW full = Row("", 256, 7, 8);
     std::memset(full.bDescr, 'z', sizeof full.bDescr);  // no terminating zero byte
-    auto bytes = TableBytes({Row("Сетевой адаптер", 15, 4294967295u, 0), full}, 2);
+    auto bytes = TableBytes({Row("Сетевой адаптер"_cp1251, 15, 4294967295u, 0), full}, 2);
     std::vector<InterfaceRow> rows;
     ASSERT_TRUE(ParseIfTable(bytes.data(), bytes.size(), rows));
     ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(AdapterNameOf(rows[0]), "Сетевой адаптер");
+    EXPECT_EQ(AdapterNameOf(rows[0]), "Сетевой адаптер"_cp1251);
     EXPECT_EQ(rows[0].dwInOctets, 4294967295u);
     EXPECT_EQ(rows[0].dwOutOctets, 0u);
     EXPECT_EQ(rows[1].dwDescrLen, 256u);

@@ -12,7 +12,7 @@
 #include <thread>
 
 #include "core/Texts.h"
-#include "display/StatisticsWindowWin32.h"
+#include "win/Form1Window.h"
 #include "shell/Application.h"
 #include "shell/OneInstance.h"
 #include "shell/Program.h"

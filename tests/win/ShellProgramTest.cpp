@@ -9,8 +9,9 @@
 #include <thread>
 #include <vector>
 
+#include "core/Cp1251.h"
 #include "core/Files.h"
-#include "display/StatisticsWindowWin32.h"
+#include "win/Form1Window.h"
 #include "shell/OneInstance.h"
 #include "tests/win/ShellTestSupport.h"
 #include "win/Utf16.h"
@@ -32,7 +33,7 @@ class ShellProgramTest : public ::testing::Test {
 protected:
     void SetUp() override {
         TakeQuit();
-        sp.files.files[kPrice] = "eth0|Сеть>1,5@2\r\n";
+        sp.files.files[kPrice] = "eth0|Сеть>1,5@2\r\n"_cp1251;
         sp.Row("eth0", 5000, 7000);
     }
     // Starts the program and runs one tick, so there is a record to save.
@@ -61,7 +62,7 @@ TEST_F(ShellProgramTest, StartUpRunsInItsOrderAndShowsNothing) {
     // The statistics window's creation loaded the files and started its timer.
     EXPECT_TRUE(p.State().filesLoaded);
     ASSERT_EQ(p.State().Tariffs().size(), 1u);
-    EXPECT_EQ(p.State().Tariffs()[0].displayName, "Сеть");
+    EXPECT_EQ(p.State().Tariffs()[0].displayName, "Сеть"_cp1251);
     EXPECT_TRUE(p.Form1().Form().TimerEnabled());
     // Nothing is visible: no window, no taskbar button.
     EXPECT_FALSE(::IsWindowVisible(p.App().Handle()));
@@ -91,7 +92,7 @@ TEST_F(ShellProgramTest, EachExitPathSavesOnceThenEnds) {
         void (*run)(Program&);
     };
     const Path paths[] = {
-        {"tray menu Выход", [](Program& p) { ::SendMessageW(p.Form2().Handle(), WM_COMMAND, TForm2::kN2, 0); }},
+        {"tray menu Выход"_cp1251, [](Program& p) { ::SendMessageW(p.Form2().Handle(), WM_COMMAND, TForm2::kN2, 0); }},
         {"exit button", [](Program& p) { p.Form1().Form().Guarded([&] { p.Form1().Form().SpeedButton1Click(); }); }},
         {"close of the main form", [](Program& p) { ::SendMessageW(p.Form2().Handle(), WM_CLOSE, 0, 0); }},
         {"close of the application", [](Program& p) { ::SendMessageW(p.App().Handle(), WM_CLOSE, 0, 0); }},
@@ -99,7 +100,7 @@ TEST_F(ShellProgramTest, EachExitPathSavesOnceThenEnds) {
     for (const Path& path : paths) {
         SCOPED_TRACE(path.name);
         ScriptedProgram run;
-        run.files.files[kPrice] = "eth0|Сеть>1,5@2\r\n";
+        run.files.files[kPrice] = "eth0|Сеть>1,5@2\r\n"_cp1251;
         run.Row("eth0", 5000, 7000);
         Program& p = run.Start();
         p.Form1().Form().Timer1Timer();
@@ -262,7 +263,7 @@ TEST_F(ShellProgramTest, ARefusedInstanceReadsTheFilesButNoPathWritesThem) {
     EXPECT_EQ(p.Form2().Saves(), 0);
     EXPECT_EQ(sp.files.writes, 0);
     EXPECT_EQ(sp.files.files.count(kHistory), 0u);
-    EXPECT_EQ(sp.files.files[kPrice], "eth0|Сеть>1,5@2\r\n");
+    EXPECT_EQ(sp.files.files[kPrice], "eth0|Сеть>1,5@2\r\n"_cp1251);
     EXPECT_GT(p.Files().blockedWrites, 0);
     // The message loop ends at once, the main form never shown.
     EXPECT_EQ(p.Run(), 0);

@@ -11,7 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "display/StatisticsWindowWin32.h"
+#include "core/Cp1251.h"
+#include "win/Form1Window.h"
 #include "tests/win/ShellTestSupport.h"
 #include "win/Utf16.h"
 
@@ -37,9 +38,9 @@ protected:
         p.State().quickInfoRows.clear();
         for (int i = 1; i <= n; ++i) {
             QuickInfoRow& row = p.State().AppendQuickInfoRow();
-            row.name = "Адаптер " + std::to_string(i) + ".   ";
+            row.name = "Адаптер "_cp1251 + std::to_string(i) + ".   ";
             row.traffic = std::to_string(i) + ".0 Kb";
-            row.cost = std::to_string(i) + ",00 руб.";
+            row.cost = std::to_string(i) + ",00 руб."_cp1251;
         }
     }
     ScriptedProgram sp;
@@ -81,7 +82,7 @@ TEST_F(ShellWindowsTest, QuickInfoWindowHasItsLayout) {
         const char* caption;
         int width;
         int fmt;
-    } columns[] = {{"Имя", 125, LVCFMT_LEFT}, {"Трафик", 90, LVCFMT_CENTER}, {"Сумма", 75, LVCFMT_CENTER}};
+    } columns[] = {{"Имя"_cp1251, 125, LVCFMT_LEFT}, {"Трафик"_cp1251, 90, LVCFMT_CENTER}, {"Сумма"_cp1251, 75, LVCFMT_CENTER}};
     for (int i = 0; i < 3; ++i) {
         wchar_t buf[64] = {};
         LVCOLUMNW col{};
@@ -103,10 +104,10 @@ TEST_F(ShellWindowsTest, QuickInfoWindowHasItsLayout) {
     ASSERT_EQ(::GetMenuItemCount(menu), 3);
     wchar_t item[64] = {};
     ::GetMenuStringW(menu, 0, item, 64, MF_BYPOSITION);
-    EXPECT_EQ(win::Narrow(item), "Главная форма");
+    EXPECT_EQ(win::Narrow(item), "Главная форма"_cp1251);
     EXPECT_EQ(::GetMenuState(menu, 1, MF_BYPOSITION) & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));
     ::GetMenuStringW(menu, 2, item, 64, MF_BYPOSITION);
-    EXPECT_EQ(win::Narrow(item), "Выход");
+    EXPECT_EQ(win::Narrow(item), "Выход"_cp1251);
     EXPECT_EQ(p.Form2().TrayIcon1->PopupMenu(), menu);
 }
 
@@ -132,10 +133,10 @@ TEST_F(ShellWindowsTest, TheListIsRebuiltOnlyWhileShowingAndTheWindowGrowsByRows
         heights.push_back(OuterHeight(f.Handle()));
     }
     EXPECT_EQ(heights, (std::vector<int>{63, 76, 89}));
-    EXPECT_EQ(f.ItemText(2, 0), "Адаптер 3.   ");
+    EXPECT_EQ(f.ItemText(2, 0), "Адаптер 3.   "_cp1251);
     EXPECT_EQ(f.ItemText(2, 1), "3.0 Kb");
-    EXPECT_EQ(f.ItemText(2, 2), "3,00 руб.");
-    EXPECT_EQ(f.ItemText(0, 0), "Адаптер 1.   ");
+    EXPECT_EQ(f.ItemText(2, 2), "3,00 руб."_cp1251);
+    EXPECT_EQ(f.ItemText(0, 0), "Адаптер 1.   "_cp1251);
 
     // All three rows in one refresh from 63: one step per row that needs it.
     ::SetWindowPos(f.Handle(), nullptr, 0, 0, r.right - r.left, 63, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -272,12 +273,12 @@ TEST_F(ShellWindowsTest, AboutWindowHasItsLayout) {
     };
     const Expect controls[] = {
         {"Image1", 8, 6, nullptr},
-        {"StaticText1", 88, 40, "Реализовал:"},
+        {"StaticText1", 88, 40, "Реализовал:"_cp1251},
         {"StaticText2", 160, 40, texts::kAboutCredit},
         {"StaticText3", 120, 88, "e-mail:"},
         {"StaticText4", 0, 112, texts::kAboutCity},
         {"StaticText5", 48, 8, "VELKARO V1.4 FINAL"},
-        {"StaticText6", 64, 64, "офицальный сайт"},
+        {"StaticText6", 64, 64, "офицальный сайт"_cp1251},
         {"StaticText7", 160, 64, texts::kWebSite},
         {"StaticText8", 160, 88, texts::kEmail},
     };

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "core/Cp1251.h"
 #include "win/SystemPorts.h"
 #include "win/Utf16.h"
 
@@ -24,7 +25,7 @@ TEST(Win32ShellTest, ExeFolderHoldsThisProgramAndEndsInABackslash) {
 
 TEST(Win32ShellTest, OpenReportsTheShellsFailure) {
     Win32Shell shell;
-    const std::intptr_t result = shell.Open(shell.ExeFolder() + "нет такого файла.htm");
+    const std::intptr_t result = shell.Open(shell.ExeFolder() + "нет такого файла.htm"_cp1251);
     EXPECT_LE(result, 32);  // ShellExecute's error range
 }
 

@@ -205,7 +205,7 @@ TEST_F(TrayIconTest, StartUpAddsTheIconTwiceAndLeavesEverythingHidden) {
 
 TEST_F(TrayIconTest, TipIsCutAtTheLimitOfTheLayoutAndEmptyWithoutShowHint) {
     Create();
-    const std::string cyrillic = "Трафик ";  // 7 bytes in Windows-1251
+    const std::string cyrillic = "Трафик "_cp1251;  // 7 bytes in Windows-1251
     std::string longHint;
     while (longHint.size() < 200) longHint += cyrillic;
 

@@ -1,4 +1,4 @@
-#include "display/StatisticsWindowWin32.h"
+#include "win/Form1Window.h"
 
 #include <windowsx.h>
 

@@ -4,7 +4,7 @@
 // they print long double and in the decimal point they use. Every finite long double is a
 // finite decimal fraction, so its expansion is computed exactly (a base-10^9 big number) and
 // all rounding happens on decimal digit strings.
-#include "display/Formatting.h"
+#include "core/Formatting.h"
 
 #include <cfloat>
 #include <cmath>
