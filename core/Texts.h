@@ -94,4 +94,14 @@ inline constexpr const char* kUnitKb = " Kb";
 inline constexpr const char* kUnitMb = " Mb ";
 inline constexpr const char* kMoneyUnit = " руб."_cp1251;
 
+// History report: the charts above the day table
+inline constexpr const char* kChartDaysTitle = "Трафик по дням, последние 31 день с записями: "_cp1251;
+inline constexpr const char* kChartMonthsTitle = "Стоимость по месяцам, последние 12 месяцев с записями: "_cp1251;
+inline constexpr const char* kChartReceived = "Принято"_cp1251;
+inline constexpr const char* kChartSent = "Отправлено"_cp1251;
+inline constexpr const char* kChartReceivedShort = "принято "_cp1251;
+inline constexpr const char* kChartSentShort = "отправлено "_cp1251;
+inline constexpr const char* kChartMore = "+ ещё "_cp1251;
+inline constexpr const char* kChartNoRecords = "Записей нет, графики не построены."_cp1251;
+
 }  // namespace velkaro::texts

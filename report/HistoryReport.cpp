@@ -1,32 +1,19 @@
 #include "report/HistoryReport.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
+#include <vector>
 
-#include "core/Texts.h"
 #include "core/Formatting.h"
+#include "core/Texts.h"
+#include "report/HistoryCharts.h"
 
 namespace velkaro {
 
 namespace {
 
 constexpr char kCrLf[] = "\r\n";
-
-// Text written into the page as element content or attribute value.
-std::string HtmlEscaped(const std::string& s) {
-    std::string out;
-    out.reserve(s.size());
-    for (char c : s) {
-        switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            default: out += c;
-        }
-    }
-    return out;
-}
 
 constexpr char kCell10[] =
     "      <td width=\"10%\"><div align=\"center\"><span class=\"style2\"><span class=\"style2\">";
@@ -77,6 +64,9 @@ public:
         WriteMonthSubtotal();
         TotalsRow();
         Foot();
+        // The charts stand between the name and the table, but are drawn from the rows and
+        // subtotals just written.
+        out_.insert(chartsAt_, HistoryChartsBlock(chartDays_, chartMonths_, name_, sep_));
         return std::move(out_);
     }
 
@@ -104,8 +94,10 @@ private:
         Line("<div align=\"center\">");
         Line("  <p class=\"style3\">Velkaro V1.4 Final</p>");
         out_ += "  <p class=\"style4\">";
-        out_ += HtmlEscaped(GetDisplayName(a_, a_.selectedAdapter, false));
+        name_ = GetDisplayName(a_, a_.selectedAdapter, false);
+        out_ += HtmlEscaped(name_);
         Line("</p>");
+        chartsAt_ = out_.size();
         Line("  <table width=\"90%\"  border=\"1\" cellpadding=\"0\" cellspacing=\"0\">");
         Line("    <tr bgcolor=\"#66CCFF\">");
         Line("      <td width=\"10%\" bgcolor=\"#66CCFF\"><div align=\"center\" class=\"style1\">ДАТА</div></td>"_cp1251);
@@ -163,9 +155,27 @@ private:
         const long double money = priceIn * (in / 1048576) + priceOut * (out / 1048576);
         monthMoney_ += money;
         grandMoney_ += money;
+
+        // The charts take the figures of this very row.
+        if (chartDays_.size() < kChartDays) {
+            chartDays_.push_back({prevDay_, prevMonth_, prevYear_, dayIn_, dayOut_});
+        }
+        const MonthOfYear m{prevMonth_, prevYear_};
+        if (std::find(groupMonths_.begin(), groupMonths_.end(), m) == groupMonths_.end()) {
+            groupMonths_.push_back(m);
+        }
     }
 
     void WriteMonthSubtotal() {
+        // The chart's bar of this subtotal: the same sum, so the same text. The subtotal of a
+        // report without rows has no bar.
+        if (!groupMonths_.empty() && chartMonths_.size() < kChartMonths) {
+            std::sort(groupMonths_.begin(), groupMonths_.end(), [](const MonthOfYear& x, const MonthOfYear& y) {
+                return x.year != y.year ? x.year < y.year : x.month < y.month;
+            });
+            chartMonths_.push_back({groupMonths_, monthMoney_});
+        }
+        groupMonths_.clear();
         Line("<tr><td>&nbsp;</td><td>&nbsp;</td><td> &nbsp;</td><td>&nbsp; </td><td> &nbsp;</td>"
              "<td>&nbsp; </td><td bgcolor=\"#FFFFCC\"><div align=\"center\"><span class=\"style2\"><b>" +
              FormatFixed(monthMoney_, 2, sep_) + " руб.</b></span></div></td></tr>"_cp1251);
@@ -216,6 +226,12 @@ private:
     long double totalOutKb_ = 0;
     long double monthMoney_ = 0;
     long double grandMoney_ = 0;
+
+    std::string name_;                   // the display name, as it is
+    std::size_t chartsAt_ = 0;           // where the charts go: after the name's line
+    std::vector<ChartDay> chartDays_;    // the first day rows, newest first
+    std::vector<ChartMonth> chartMonths_;  // the first subtotals, newest first
+    std::vector<MonthOfYear> groupMonths_;  // months of the rows since the last subtotal
 };
 
 }  // namespace

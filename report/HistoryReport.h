@@ -1,4 +1,5 @@
-// The HTML day-by-day history of one adapter, with monthly money subtotals.
+// The HTML day-by-day history of one adapter, with monthly money subtotals, and above the
+// table two charts of the same figures (report/HistoryCharts.h).
 #pragma once
 
 #include <string>

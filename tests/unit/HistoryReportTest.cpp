@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -120,6 +121,82 @@ std::size_t Count(const std::string& hay, const std::string& needle) {
     return n;
 }
 
+// ---- The charts block ----
+
+const std::string kChartsOpen = "<!-- charts -->\r\n";
+const std::string kChartsClose = "<!-- /charts -->\r\n";
+
+// The charts block, marker lines included. It must stand once, between the display name's
+// line and the table, and hold only CR LF line ends.
+std::string ChartsOf(const std::string& page) {
+    const std::size_t begin = page.find(kChartsOpen);
+    const std::size_t close = page.find(kChartsClose);
+    if (begin == std::string::npos || close == std::string::npos || close < begin) {
+        ADD_FAILURE() << "no charts block";
+        return "";
+    }
+    EXPECT_EQ(page.find(kChartsOpen, begin + 1), std::string::npos);
+    EXPECT_EQ(page.find(kChartsClose, close + 1), std::string::npos);
+    const std::size_t nameLine = page.rfind("\r\n  <p class=\"style4\">", begin);
+    EXPECT_NE(nameLine, std::string::npos);
+    EXPECT_EQ(page.find("\r\n", nameLine + 2), begin - 2);
+    const std::size_t end = close + kChartsClose.size();
+    EXPECT_EQ(page.compare(end, 9, "  <table "), 0);
+    const std::string block = page.substr(begin, end - begin);
+    EXPECT_EQ(Count(block, "\n"), Count(block, "\r\n"));
+    EXPECT_EQ(Count(block, "\r"), Count(block, "\r\n"));
+    return block;
+}
+
+// The page without its charts block: the page as it is without charts.
+std::string WithoutCharts(const std::string& page) {
+    const std::string block = ChartsOf(page);
+    const std::size_t at = page.find(block);
+    return block.empty() ? page : page.substr(0, at) + page.substr(at + block.size());
+}
+
+// The two pictures (days, months) of a page.
+std::vector<std::string> Svgs(const std::string& page) {
+    const std::string block = ChartsOf(page);
+    std::vector<std::string> out;
+    for (std::size_t p = block.find("<svg"); p != std::string::npos; p = block.find("<svg", p + 1)) {
+        out.push_back(block.substr(p, block.find("</svg>", p) - p));
+    }
+    return out;
+}
+
+// The contents of the <text> elements, in order.
+std::vector<std::string> SvgTexts(const std::string& svg) {
+    static const std::regex text("<text[^>]*>([^<]*)</text>");
+    std::vector<std::string> out;
+    for (auto it = std::sregex_iterator(svg.begin(), svg.end(), text); it != std::sregex_iterator(); ++it) {
+        out.push_back((*it)[1]);
+    }
+    return out;
+}
+
+struct Bar {
+    int y, height;
+    std::string fill;
+};
+
+// The bars of a picture: every rect of a colour within the per-bar groups (not the legend's),
+// in order.
+std::vector<Bar> SvgBars(const std::string& picture, const std::string& fill) {
+    const std::size_t groups = picture.find("<g>");
+    const std::string svg = groups == std::string::npos ? "" : picture.substr(groups);
+    static const std::regex rect(
+        "<rect x=\"[0-9.]+\" y=\"([0-9.]+)\" width=\"[0-9.]+\" height=\"([0-9.]+)\" fill=\"([^\"]+)\"");
+    std::vector<Bar> out;
+    for (auto it = std::sregex_iterator(svg.begin(), svg.end(), rect); it != std::sregex_iterator(); ++it) {
+        if ((*it)[3] == fill) out.push_back({std::stoi((*it)[1]), std::stoi((*it)[2]), (*it)[3]});
+    }
+    return out;
+}
+
+const std::string kIn = "#3399FF", kOut = "#FF9933", kMoney = "#33AA66";
+constexpr int kBaseline = 226, kFullBar = 170;
+
 // A small history over the end of February and the start of March, with another adapter's
 // record in between and two sessions on one day.
 TEST(HistoryReport, GoldenPageForTwoMonths) {
@@ -140,11 +217,11 @@ TEST(HistoryReport, GoldenPageForTwoMonths) {
         DayRow("28.2.2026", "1024,0 Kb", "512,0 Kb", "1 Mb 512 Kb", "1,5", "0", "1,50 руб."_cp1251) +
         Subtotal("1,50") +
         TotalsAndFoot("4 Mb 0 Kb", "1 Mb 513 Kb", "5 Mb 514 Kb", "6,00");
-    EXPECT_EQ(HistoryReportText(a, ','), expected);
+    EXPECT_EQ(WithoutCharts(HistoryReportText(a, ',')), expected);
     EXPECT_EQ(a.Tariffs().size(), 1u);
 
     // Running it again gives the same page; a point separator changes only the numbers.
-    EXPECT_EQ(HistoryReportText(a, ','), expected);
+    EXPECT_EQ(WithoutCharts(HistoryReportText(a, ',')), expected);
     const std::string pointed = HistoryReportText(a, '.');
     EXPECT_NE(pointed.find(kOpen10 + "1.5" + kPriceEnd), std::string::npos);
     EXPECT_NE(pointed.find("<b>4.50 руб.</b>"_cp1251), std::string::npos);
@@ -157,12 +234,16 @@ TEST(HistoryReport, AdapterWithoutRecordsGivesOneZeroSubtotalAndZeroTotals) {
     a.selectedAdapter = "nothing here";
     const std::string expected = HeadFor("nothing here") + Subtotal("0,00") +
                                  TotalsAndFoot("0,0 Kb", "0,0 Kb", "0,0 Kb", "0,00");
-    EXPECT_EQ(HistoryReportText(a, ','), expected);
+    const std::string page = HistoryReportText(a, ',');
+    EXPECT_EQ(WithoutCharts(page), expected);
+    // No pictures without records, only a line that says so.
+    EXPECT_EQ(ChartsOf(page), kChartsOpen + "  <p class=\"style2\">Записей нет, графики не построены.</p>\r\n"_cp1251 +
+                                  kChartsClose);
     // No day row asks for a price, so nothing is registered.
     EXPECT_TRUE(a.Tariffs().empty());
 
     Accounting empty;
-    EXPECT_EQ(HistoryReportText(empty, ','),
+    EXPECT_EQ(WithoutCharts(HistoryReportText(empty, ',')),
               HeadFor("") + Subtotal("0,00") + TotalsAndFoot("0,0 Kb", "0,0 Kb", "0,0 Kb", "0,00"));
 }
 
@@ -208,7 +289,21 @@ TEST(HistoryReport, MarchOfTwoYearsWithNothingBetweenSharesOneSubtotal) {
         HeadFor("eth") + DayRow("5.3.2026", "2 Mb 0 Kb", "0,0 Kb", "2 Mb 0 Kb", "1", "0", "2,00 руб."_cp1251) +
         DayRow("10.3.2025", "1024,0 Kb", "0,0 Kb", "1024,0 Kb", "1", "0", "1,00 руб."_cp1251) + Subtotal("3,00") +
         TotalsAndFoot("3 Mb 0 Kb", "0,0 Kb", "3 Mb 0 Kb", "3,00");
-    EXPECT_EQ(HistoryReportText(a, ','), expected);
+    const std::string page = HistoryReportText(a, ',');
+    EXPECT_EQ(WithoutCharts(page), expected);
+    // The chart keeps the table's one subtotal: one bar with its sum, named by both months.
+    const std::vector<std::string> svgs = Svgs(page);
+    ASSERT_EQ(svgs.size(), 2u);
+    EXPECT_EQ(SvgTexts(svgs[1]), (std::vector<std::string>{
+                                     "Стоимость по месяцам, последние 12 месяцев с записями: eth"_cp1251,
+                                     "3,00 руб."_cp1251, "03.2025", "+ 03.2026"}));
+    EXPECT_EQ(SvgBars(svgs[1], kMoney).size(), 1u);
+
+    // Beyond three months under one bar the rest is counted.
+    for (int year = 2022; year <= 2024; ++year) Add(a, "eth", 1, 3, year, 0, 0);
+    const std::vector<std::string> texts = SvgTexts(Svgs(HistoryReportText(a, ','))[1]);
+    EXPECT_EQ(std::vector<std::string>(texts.begin() + 2, texts.end()),
+              (std::vector<std::string>{"03.2022", "+ 03.2023", "+ ещё 3"_cp1251}));
 }
 
 TEST(HistoryReport, MonthBoundariesGiveOneSubtotalPerMonthInOrder) {
@@ -219,7 +314,7 @@ TEST(HistoryReport, MonthBoundariesGiveOneSubtotalPerMonthInOrder) {
     Add(a, "eth", 2, 2, 2026, 3 * 1048576, 0);
     Add(a, "eth", 1, 3, 2026, 4 * 1048576, 0); // March, 4.00
     a.selectedAdapter = "eth";
-    const std::string page = HistoryReportText(a, ',');
+    const std::string page = WithoutCharts(HistoryReportText(a, ','));
     const std::size_t march = page.find("1.3.2026");
     const std::size_t marchSum = page.find("<b>4,00 руб.</b>"_cp1251);
     const std::size_t feb2 = page.find("2.2.2026");
@@ -276,14 +371,149 @@ TEST(HistoryReport, DisplayNameIsEscaped) {
     Add(a, "eth", 1, 1, 2026, 0, 0);
     a.selectedAdapter = "eth";
     const std::string page = HistoryReportText(a, ',');
-    EXPECT_EQ(page.find(HeadFor("a&lt;b&amp;c&gt;&quot;d&quot; Сеть"_cp1251)), 0u);
+    EXPECT_EQ(WithoutCharts(page).find(HeadFor("a&lt;b&amp;c&gt;&quot;d&quot; Сеть"_cp1251)), 0u);
     EXPECT_EQ(page.find("a<b"), std::string::npos);
+    // Both chart titles carry the name, escaped the same way.
+    EXPECT_EQ(Count(ChartsOf(page), ": a&lt;b&amp;c&gt;&quot;d&quot; Сеть</text>"_cp1251), 2u);
 
     // An adapter name without entry is shown (and escaped) as it is.
     Accounting b;
     Add(b, "x&y", 1, 1, 2026, 0, 0);
     b.selectedAdapter = "x&y";
-    EXPECT_EQ(HistoryReportText(b, ',').find(HeadFor("x&amp;y")), 0u);
+    const std::string other = HistoryReportText(b, ',');
+    EXPECT_EQ(WithoutCharts(other).find(HeadFor("x&amp;y")), 0u);
+    EXPECT_EQ(Count(ChartsOf(other), ": x&amp;y</text>"), 2u);
+}
+
+// ---- Charts ----
+
+// Fourteen months of uneven days: the month chart shows the newest twelve subtotals of the
+// table, oldest on the left, each with the table's text to the kopeck.
+TEST(HistoryReportCharts, MonthBarsCarryTheTableSubtotalsOfTheNewestTwelveMonths) {
+    Accounting a;
+    a.Tariffs().push_back(TariffEntry{1.37, 0.91, "eth", "eth"});
+    std::uint32_t bytes = 123457;
+    for (int m = 0; m < 14; ++m) {
+        for (int day = 1; day <= 3; ++day) {
+            Add(a, "eth", day * 9, 1 + (10 + m) % 12, 2024 + (10 + m) / 12, bytes, bytes / 3 + 7);
+            bytes = bytes * 7 % 900000007u;
+        }
+    }
+    a.selectedAdapter = "eth";
+    const std::string page = HistoryReportText(a, '.');
+
+    static const std::regex subtotal("<b>([^<]*) руб\\.</b>"_cp1251);
+    std::vector<std::string> table;  // newest first
+    const std::string rest = WithoutCharts(page);
+    for (auto it = std::sregex_iterator(rest.begin(), rest.end(), subtotal); it != std::sregex_iterator(); ++it) {
+        table.push_back(std::string((*it)[1]) + " руб."_cp1251);
+    }
+    ASSERT_EQ(table.size(), 14u);
+
+    const std::vector<std::string> svgs = Svgs(page);
+    ASSERT_EQ(svgs.size(), 2u);
+    const std::vector<std::string> texts = SvgTexts(svgs[1]);
+    ASSERT_EQ(texts.size(), 1 + 2 * 12u);
+    for (std::size_t k = 0; k < 12; ++k) {
+        EXPECT_EQ(texts[1 + 2 * k], table[11 - k]) << k;
+        const int m = 2 + static_cast<int>(k);  // the oldest shown is the third month met
+        const std::string month = std::to_string(1 + (10 + m) % 12);
+        EXPECT_EQ(texts[2 + 2 * k], (month.size() < 2 ? "0" : "") + month + "." + std::to_string(2024 + (10 + m) / 12));
+    }
+
+    // The tallest bar is the largest month's and is full height; every bar stands on the base.
+    const std::vector<Bar> bars = SvgBars(svgs[1], kMoney);
+    ASSERT_EQ(bars.size(), 12u);
+    int tallest = 0;
+    for (const Bar& b : bars) {
+        EXPECT_EQ(b.y + b.height, kBaseline);
+        tallest = std::max(tallest, b.height);
+    }
+    EXPECT_EQ(tallest, kFullBar);
+}
+
+// Forty days over two months: the newest 31 are drawn, oldest left, with their day numbers.
+TEST(HistoryReportCharts, DayChartShowsTheNewestThirtyOneDaysInOrder) {
+    Accounting a;
+    a.Tariffs().push_back(TariffEntry{1, 1, "eth", "eth"});
+    std::vector<std::string> expected;
+    for (int i = 0; i < 40; ++i) {
+        const int month = i < 30 ? 4 : 5, day = i < 30 ? i + 1 : i - 29;
+        Add(a, "eth", day, month, 2026, 1024u * (i + 1), 0);
+        Add(a, "wlan", day, month, 2026, 1u << 30, 1u << 30);  // not this adapter's: no effect
+        if (i >= 9) expected.push_back(std::to_string(day));
+    }
+    a.selectedAdapter = "eth";
+    const std::vector<std::string> svgs = Svgs(HistoryReportText(a, ','));
+    ASSERT_EQ(svgs.size(), 2u);
+    std::vector<std::string> texts = SvgTexts(svgs[0]);
+    ASSERT_EQ(texts.size(), 4 + 31u);
+    EXPECT_EQ(texts[3], "40,0 Kb");  // the largest day's amount
+    EXPECT_EQ(std::vector<std::string>(texts.begin() + 4, texts.end()), expected);
+    EXPECT_EQ(Count(svgs[0], "<title>"), 31u);
+    EXPECT_NE(svgs[0].find("<title>10.5.2026: принято 40,0 Kb, отправлено 0,0 Kb</title>"_cp1251),
+              std::string::npos);
+    EXPECT_EQ(svgs[0].find("<title>9.4.2026"), std::string::npos);
+    EXPECT_NE(svgs[0].find("<title>10.4.2026"), std::string::npos);
+    // Growing bytes day by day: heights never fall from left to right; nothing was sent.
+    const std::vector<Bar> bars = SvgBars(svgs[0], kIn);
+    ASSERT_EQ(bars.size(), 31u);
+    for (std::size_t i = 1; i < bars.size(); ++i) EXPECT_LE(bars[i - 1].height, bars[i].height);
+    EXPECT_EQ(bars.back().height, kFullBar);
+    EXPECT_TRUE(SvgBars(svgs[0], kOut).empty());
+    // Two months, two bars.
+    EXPECT_EQ(SvgBars(svgs[1], kMoney).size(), 2u);
+}
+
+// Received at the bottom, sent on top, together as high as the day's bytes.
+TEST(HistoryReportCharts, DayBarsStackReceivedAndSent) {
+    Accounting a;
+    Add(a, "eth", 1, 6, 2026, 3 * 1048576, 1048576, 1);  // the largest: 4 Mb
+    Add(a, "eth", 1, 6, 2026, 0, 0);
+    Add(a, "eth", 2, 6, 2026, 1048576, 1048576);          // half of it
+    Add(a, "eth", 3, 6, 2026, 4000, 0);                   // tiny: still a pixel
+    a.selectedAdapter = "eth";
+    const std::string svg = Svgs(HistoryReportText(a, ','))[0];
+    EXPECT_EQ(SvgTexts(svg)[3], "4 Mb 0 Kb");
+    const std::vector<Bar> in = SvgBars(svg, kIn), out = SvgBars(svg, kOut);
+    ASSERT_EQ(in.size(), 3u);
+    ASSERT_EQ(out.size(), 2u);
+    const int inHeights[] = {128, 43}, totals[] = {kFullBar, 85};
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(in[i].y + in[i].height, kBaseline) << i;
+        EXPECT_EQ(out[i].y + out[i].height, in[i].y) << i;
+        EXPECT_EQ(in[i].height, inHeights[i]) << i;
+        EXPECT_EQ(in[i].height + out[i].height, totals[i]) << i;
+    }
+    EXPECT_EQ(in[2].height, 1);
+}
+
+// Nothing to scale by: no bars, but every label, and no division by zero.
+TEST(HistoryReportCharts, ZeroMaximaDrawNoBars) {
+    Accounting a;
+    a.Tariffs().push_back(TariffEntry{0, -2, "eth", "eth"});
+    Add(a, "eth", 30, 6, 2026, 0, 0);
+    Add(a, "eth", 1, 7, 2026, 0, 0);
+    Add(a, "eth", 2, 8, 2026, 0, 1048576);  // money -2.00: a month below zero gets no bar
+    a.selectedAdapter = "eth";
+    const std::vector<std::string> svgs = Svgs(HistoryReportText(a, ','));
+    ASSERT_EQ(svgs.size(), 2u);
+    EXPECT_EQ(SvgBars(svgs[1], kMoney).size(), 0u);
+    EXPECT_EQ(SvgTexts(svgs[1]),
+              (std::vector<std::string>{"Стоимость по месяцам, последние 12 месяцев с записями: eth"_cp1251,
+                                        "0,00 руб."_cp1251, "06.2026", "0,00 руб."_cp1251, "07.2026",
+                                        "-2,00 руб."_cp1251, "08.2026"}));
+    EXPECT_EQ(SvgBars(svgs[0], kIn).size(), 0u);
+    EXPECT_EQ(SvgBars(svgs[0], kOut).size(), 1u);  // the sent megabyte
+
+    Accounting zero;
+    Add(zero, "eth", 1, 1, 2026, 0, 0);
+    zero.selectedAdapter = "eth";
+    const std::vector<std::string> still = Svgs(HistoryReportText(zero, ','));
+    EXPECT_TRUE(SvgBars(still[0], kIn).empty());
+    EXPECT_TRUE(SvgBars(still[0], kOut).empty());
+    EXPECT_EQ(SvgTexts(still[0])[3], "0,0 Kb");
+    EXPECT_EQ(SvgTexts(still[0]).back(), "1");
 }
 
 }  // namespace
