@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <regex>
 #include <string>
@@ -123,73 +124,53 @@ std::size_t Count(const std::string& hay, const std::string& needle) {
 
 // ---- The charts block ----
 
-const std::string kChartsOpen = "<!-- charts -->\r\n";
-const std::string kChartsClose = "<!-- /charts -->\r\n";
+const std::string kChartsOpen = "<!-- charts -->\r\n", kChartsClose = "<!-- /charts -->\r\n";
 
-// The charts block, marker lines included. It must stand once, between the display name's
-// line and the table, and hold only CR LF line ends.
+// The charts block with its marker lines: once, right after the display name's line and
+// before the table, with CR LF line ends only.
 std::string ChartsOf(const std::string& page) {
-    const std::size_t begin = page.find(kChartsOpen);
-    const std::size_t close = page.find(kChartsClose);
-    if (begin == std::string::npos || close == std::string::npos || close < begin) {
-        ADD_FAILURE() << "no charts block";
+    const std::size_t begin = page.find(kChartsOpen), close = page.find(kChartsClose);
+    if (begin == std::string::npos || close == std::string::npos || close < begin ||
+        Count(page, "charts -->") != 2) {
+        ADD_FAILURE() << "no single charts block";
         return "";
     }
-    EXPECT_EQ(page.find(kChartsOpen, begin + 1), std::string::npos);
-    EXPECT_EQ(page.find(kChartsClose, close + 1), std::string::npos);
-    const std::size_t nameLine = page.rfind("\r\n  <p class=\"style4\">", begin);
-    EXPECT_NE(nameLine, std::string::npos);
-    EXPECT_EQ(page.find("\r\n", nameLine + 2), begin - 2);
-    const std::size_t end = close + kChartsClose.size();
-    EXPECT_EQ(page.compare(end, 9, "  <table "), 0);
-    const std::string block = page.substr(begin, end - begin);
+    const std::string block = page.substr(begin, close + kChartsClose.size() - begin);
+    EXPECT_EQ(page.compare(begin - 6, 6, "</p>\r\n"), 0);
+    EXPECT_EQ(page.compare(begin + block.size(), 9, "  <table "), 0);
     EXPECT_EQ(Count(block, "\n"), Count(block, "\r\n"));
-    EXPECT_EQ(Count(block, "\r"), Count(block, "\r\n"));
     return block;
 }
 
-// The page without its charts block: the page as it is without charts.
-std::string WithoutCharts(const std::string& page) {
+std::string WithoutCharts(std::string page) {
     const std::string block = ChartsOf(page);
-    const std::size_t at = page.find(block);
-    return block.empty() ? page : page.substr(0, at) + page.substr(at + block.size());
+    if (!block.empty()) page.erase(page.find(block), block.size());
+    return page;
 }
 
-// The two pictures (days, months) of a page.
+// The captures of `pattern` in `text`, match by match.
+std::vector<std::string> Matches(const std::string& text, const std::string& pattern) {
+    const std::regex re(pattern);
+    std::vector<std::string> out;
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), re); it != std::sregex_iterator(); ++it) {
+        for (std::size_t i = 1; i < it->size(); ++i) out.push_back((*it)[i]);
+    }
+    return out;
+}
+
+// The two pictures of a page: days, months.
 std::vector<std::string> Svgs(const std::string& page) {
-    const std::string block = ChartsOf(page);
-    std::vector<std::string> out;
-    for (std::size_t p = block.find("<svg"); p != std::string::npos; p = block.find("<svg", p + 1)) {
-        out.push_back(block.substr(p, block.find("</svg>", p) - p));
-    }
-    return out;
+    return Matches(ChartsOf(page), "(<svg[\\s\\S]*?</svg>)");
 }
+std::vector<std::string> SvgTexts(const std::string& svg) { return Matches(svg, "<text[^>]*>([^<]*)</text>"); }
 
-// The contents of the <text> elements, in order.
-std::vector<std::string> SvgTexts(const std::string& svg) {
-    static const std::regex text("<text[^>]*>([^<]*)</text>");
-    std::vector<std::string> out;
-    for (auto it = std::sregex_iterator(svg.begin(), svg.end(), text); it != std::sregex_iterator(); ++it) {
-        out.push_back((*it)[1]);
-    }
-    return out;
-}
-
-struct Bar {
-    int y, height;
-    std::string fill;
-};
-
-// The bars of a picture: every rect of a colour within the per-bar groups (not the legend's),
-// in order.
-std::vector<Bar> SvgBars(const std::string& picture, const std::string& fill) {
-    const std::size_t groups = picture.find("<g>");
-    const std::string svg = groups == std::string::npos ? "" : picture.substr(groups);
-    static const std::regex rect(
-        "<rect x=\"[0-9.]+\" y=\"([0-9.]+)\" width=\"[0-9.]+\" height=\"([0-9.]+)\" fill=\"([^\"]+)\"");
-    std::vector<Bar> out;
-    for (auto it = std::sregex_iterator(svg.begin(), svg.end(), rect); it != std::sregex_iterator(); ++it) {
-        if ((*it)[3] == fill) out.push_back({std::stoi((*it)[1]), std::stoi((*it)[2]), (*it)[3]});
+// y and height of each bar of one colour (the legend, before the first bar, left out).
+std::vector<int> SvgBars(const std::string& svg, const std::string& fill) {
+    std::vector<int> out;
+    const std::string bars = svg.substr(std::min(svg.find("<g>"), svg.size()));
+    for (const std::string& n :
+         Matches(bars, "<rect x=\"\\d+\" y=\"(\\d+)\" width=\"\\d+\" height=\"(\\d+)\" fill=\"" + fill)) {
+        out.push_back(std::stoi(n));
     }
     return out;
 }
@@ -297,7 +278,7 @@ TEST(HistoryReport, MarchOfTwoYearsWithNothingBetweenSharesOneSubtotal) {
     EXPECT_EQ(SvgTexts(svgs[1]), (std::vector<std::string>{
                                      "Стоимость по месяцам, последние 12 месяцев с записями: eth"_cp1251,
                                      "3,00 руб."_cp1251, "03.2025", "+ 03.2026"}));
-    EXPECT_EQ(SvgBars(svgs[1], kMoney).size(), 1u);
+    EXPECT_EQ(SvgBars(svgs[1], kMoney).size(), 2u);
 
     // Beyond three months under one bar the rest is counted.
     for (int year = 2022; year <= 2024; ++year) Add(a, "eth", 1, 3, year, 0, 0);
@@ -380,140 +361,75 @@ TEST(HistoryReport, DisplayNameIsEscaped) {
     Accounting b;
     Add(b, "x&y", 1, 1, 2026, 0, 0);
     b.selectedAdapter = "x&y";
-    const std::string other = HistoryReportText(b, ',');
-    EXPECT_EQ(WithoutCharts(other).find(HeadFor("x&amp;y")), 0u);
-    EXPECT_EQ(Count(ChartsOf(other), ": x&amp;y</text>"), 2u);
+    EXPECT_EQ(WithoutCharts(HistoryReportText(b, ',')).find(HeadFor("x&amp;y")), 0u);
 }
 
 // ---- Charts ----
 
-// Fourteen months of uneven days: the month chart shows the newest twelve subtotals of the
-// table, oldest on the left, each with the table's text to the kopeck.
+// Fourteen months of uneven days: the newest twelve subtotals of the table, oldest on the
+// left, each with the table's own text.
 TEST(HistoryReportCharts, MonthBarsCarryTheTableSubtotalsOfTheNewestTwelveMonths) {
     Accounting a;
     a.Tariffs().push_back(TariffEntry{1.37, 0.91, "eth", "eth"});
     std::uint32_t bytes = 123457;
-    for (int m = 0; m < 14; ++m) {
-        for (int day = 1; day <= 3; ++day) {
-            Add(a, "eth", day * 9, 1 + (10 + m) % 12, 2024 + (10 + m) / 12, bytes, bytes / 3 + 7);
-            bytes = bytes * 7 % 900000007u;
+    for (int m = 10; m < 24; ++m) {
+        for (int day = 9; day <= 27; day += 9, bytes = bytes * 7 % 900000007u) {
+            Add(a, "eth", day, 1 + m % 12, 2024 + m / 12, bytes, bytes / 3 + 7);
         }
     }
     a.selectedAdapter = "eth";
     const std::string page = HistoryReportText(a, '.');
-
-    static const std::regex subtotal("<b>([^<]*) руб\\.</b>"_cp1251);
-    std::vector<std::string> table;  // newest first
-    const std::string rest = WithoutCharts(page);
-    for (auto it = std::sregex_iterator(rest.begin(), rest.end(), subtotal); it != std::sregex_iterator(); ++it) {
-        table.push_back(std::string((*it)[1]) + " руб."_cp1251);
-    }
+    const std::vector<std::string> table = Matches(WithoutCharts(page), "<b>([^<]*)</b>");  // newest first
     ASSERT_EQ(table.size(), 14u);
-
-    const std::vector<std::string> svgs = Svgs(page);
-    ASSERT_EQ(svgs.size(), 2u);
-    const std::vector<std::string> texts = SvgTexts(svgs[1]);
+    const std::vector<std::string> texts = SvgTexts(Svgs(page).at(1));
     ASSERT_EQ(texts.size(), 1 + 2 * 12u);
     for (std::size_t k = 0; k < 12; ++k) {
         EXPECT_EQ(texts[1 + 2 * k], table[11 - k]) << k;
-        const int m = 2 + static_cast<int>(k);  // the oldest shown is the third month met
-        const std::string month = std::to_string(1 + (10 + m) % 12);
-        EXPECT_EQ(texts[2 + 2 * k], (month.size() < 2 ? "0" : "") + month + "." + std::to_string(2024 + (10 + m) / 12));
+        const int m = 12 + static_cast<int>(k);
+        EXPECT_EQ(texts[2 + 2 * k], (m % 12 < 9 ? "0" : "") + std::to_string(1 + m % 12) + "." +
+                                        std::to_string(2024 + m / 12));
     }
-
-    // The tallest bar is the largest month's and is full height; every bar stands on the base.
-    const std::vector<Bar> bars = SvgBars(svgs[1], kMoney);
-    ASSERT_EQ(bars.size(), 12u);
-    int tallest = 0;
-    for (const Bar& b : bars) {
-        EXPECT_EQ(b.y + b.height, kBaseline);
-        tallest = std::max(tallest, b.height);
-    }
-    EXPECT_EQ(tallest, kFullBar);
+    EXPECT_EQ(SvgBars(Svgs(page)[1], kMoney).size(), 2 * 12u);
 }
 
-// Forty days over two months: the newest 31 are drawn, oldest left, with their day numbers.
-TEST(HistoryReportCharts, DayChartShowsTheNewestThirtyOneDaysInOrder) {
+// Forty days over two months, three quarters received: the newest 31, oldest left, received
+// at the bottom and sent on top, together as high as the day's bytes.
+TEST(HistoryReportCharts, DayChartStacksTheNewestThirtyOneDaysInOrder) {
     Accounting a;
-    a.Tariffs().push_back(TariffEntry{1, 1, "eth", "eth"});
-    std::vector<std::string> expected;
-    for (int i = 0; i < 40; ++i) {
-        const int month = i < 30 ? 4 : 5, day = i < 30 ? i + 1 : i - 29;
-        Add(a, "eth", day, month, 2026, 1024u * (i + 1), 0);
-        Add(a, "wlan", day, month, 2026, 1u << 30, 1u << 30);  // not this adapter's: no effect
-        if (i >= 9) expected.push_back(std::to_string(day));
+    std::vector<std::string> days;
+    for (std::uint32_t i = 0; i < 40; ++i) {
+        const int day = i < 30 ? i + 1 : i - 29;
+        Add(a, "eth", day, i < 30 ? 4 : 5, 2026, 768 * (i + 1), 256 * (i + 1));
+        if (i >= 9) days.push_back(std::to_string(day));
     }
     a.selectedAdapter = "eth";
-    const std::vector<std::string> svgs = Svgs(HistoryReportText(a, ','));
-    ASSERT_EQ(svgs.size(), 2u);
-    std::vector<std::string> texts = SvgTexts(svgs[0]);
+    const std::string svg = Svgs(HistoryReportText(a, ',')).at(0);
+    const std::vector<std::string> texts = SvgTexts(svg);
     ASSERT_EQ(texts.size(), 4 + 31u);
     EXPECT_EQ(texts[3], "40,0 Kb");  // the largest day's amount
-    EXPECT_EQ(std::vector<std::string>(texts.begin() + 4, texts.end()), expected);
-    EXPECT_EQ(Count(svgs[0], "<title>"), 31u);
-    EXPECT_NE(svgs[0].find("<title>10.5.2026: принято 40,0 Kb, отправлено 0,0 Kb</title>"_cp1251),
-              std::string::npos);
-    EXPECT_EQ(svgs[0].find("<title>9.4.2026"), std::string::npos);
-    EXPECT_NE(svgs[0].find("<title>10.4.2026"), std::string::npos);
-    // Growing bytes day by day: heights never fall from left to right; nothing was sent.
-    const std::vector<Bar> bars = SvgBars(svgs[0], kIn);
-    ASSERT_EQ(bars.size(), 31u);
-    for (std::size_t i = 1; i < bars.size(); ++i) EXPECT_LE(bars[i - 1].height, bars[i].height);
-    EXPECT_EQ(bars.back().height, kFullBar);
-    EXPECT_TRUE(SvgBars(svgs[0], kOut).empty());
-    // Two months, two bars.
-    EXPECT_EQ(SvgBars(svgs[1], kMoney).size(), 2u);
+    EXPECT_EQ(std::vector<std::string>(texts.begin() + 4, texts.end()), days);
+    EXPECT_NE(svg.find("<title>10.4.2026: принято 7,5 Kb, отправлено 2,5 Kb</title>"_cp1251), std::string::npos);
+    // 10 Kb of 40 is 42.5 px, 7.5 Kb received 31.9 px; 40 Kb the full 170 px, 30 Kb 127.5 px.
+    const std::vector<int> in = SvgBars(svg, kIn), out = SvgBars(svg, kOut);
+    ASSERT_EQ(in.size(), 2 * 31u);
+    ASSERT_EQ(out.size(), 2 * 31u);
+    EXPECT_EQ((std::vector<int>{in[0], in[1], out[0], out[1]}),
+              (std::vector<int>{kBaseline - 32, 32, kBaseline - 43, 43 - 32}));
+    EXPECT_EQ((std::vector<int>{in[60], in[61], out[60], out[61]}),
+              (std::vector<int>{kBaseline - 128, 128, kBaseline - kFullBar, kFullBar - 128}));
 }
 
-// Received at the bottom, sent on top, together as high as the day's bytes.
-TEST(HistoryReportCharts, DayBarsStackReceivedAndSent) {
-    Accounting a;
-    Add(a, "eth", 1, 6, 2026, 3 * 1048576, 1048576, 1);  // the largest: 4 Mb
-    Add(a, "eth", 1, 6, 2026, 0, 0);
-    Add(a, "eth", 2, 6, 2026, 1048576, 1048576);          // half of it
-    Add(a, "eth", 3, 6, 2026, 4000, 0);                   // tiny: still a pixel
-    a.selectedAdapter = "eth";
-    const std::string svg = Svgs(HistoryReportText(a, ','))[0];
-    EXPECT_EQ(SvgTexts(svg)[3], "4 Mb 0 Kb");
-    const std::vector<Bar> in = SvgBars(svg, kIn), out = SvgBars(svg, kOut);
-    ASSERT_EQ(in.size(), 3u);
-    ASSERT_EQ(out.size(), 2u);
-    const int inHeights[] = {128, 43}, totals[] = {kFullBar, 85};
-    for (int i = 0; i < 2; ++i) {
-        EXPECT_EQ(in[i].y + in[i].height, kBaseline) << i;
-        EXPECT_EQ(out[i].y + out[i].height, in[i].y) << i;
-        EXPECT_EQ(in[i].height, inHeights[i]) << i;
-        EXPECT_EQ(in[i].height + out[i].height, totals[i]) << i;
-    }
-    EXPECT_EQ(in[2].height, 1);
-}
-
-// Nothing to scale by: no bars, but every label, and no division by zero.
+// Nothing to scale by: no bars, but the labels, and no division by zero.
 TEST(HistoryReportCharts, ZeroMaximaDrawNoBars) {
     Accounting a;
-    a.Tariffs().push_back(TariffEntry{0, -2, "eth", "eth"});
     Add(a, "eth", 30, 6, 2026, 0, 0);
     Add(a, "eth", 1, 7, 2026, 0, 0);
-    Add(a, "eth", 2, 8, 2026, 0, 1048576);  // money -2.00: a month below zero gets no bar
     a.selectedAdapter = "eth";
     const std::vector<std::string> svgs = Svgs(HistoryReportText(a, ','));
     ASSERT_EQ(svgs.size(), 2u);
-    EXPECT_EQ(SvgBars(svgs[1], kMoney).size(), 0u);
-    EXPECT_EQ(SvgTexts(svgs[1]),
-              (std::vector<std::string>{"Стоимость по месяцам, последние 12 месяцев с записями: eth"_cp1251,
-                                        "0,00 руб."_cp1251, "06.2026", "0,00 руб."_cp1251, "07.2026",
-                                        "-2,00 руб."_cp1251, "08.2026"}));
-    EXPECT_EQ(SvgBars(svgs[0], kIn).size(), 0u);
-    EXPECT_EQ(SvgBars(svgs[0], kOut).size(), 1u);  // the sent megabyte
-
-    Accounting zero;
-    Add(zero, "eth", 1, 1, 2026, 0, 0);
-    zero.selectedAdapter = "eth";
-    const std::vector<std::string> still = Svgs(HistoryReportText(zero, ','));
-    EXPECT_TRUE(SvgBars(still[0], kIn).empty());
-    EXPECT_TRUE(SvgBars(still[0], kOut).empty());
-    EXPECT_EQ(SvgTexts(still[0])[3], "0,0 Kb");
-    EXPECT_EQ(SvgTexts(still[0]).back(), "1");
+    EXPECT_EQ(SvgBars(svgs[0], kIn).size() + SvgBars(svgs[0], kOut).size() + SvgBars(svgs[1], kMoney).size(), 0u);
+    EXPECT_EQ(SvgTexts(svgs[0]).at(3), "0,0 Kb");
+    EXPECT_EQ(SvgTexts(svgs[1]).at(3), "0,00 руб."_cp1251);
 }
 
 }  // namespace
