@@ -6,6 +6,7 @@
 #include <cwchar>
 #include <iterator>
 #include <string>
+#include <utility>
 
 #include "core/Texts.h"
 #include "shell/Application.h"
@@ -16,6 +17,20 @@ namespace velkaro::shell {
 namespace {
 
 static_assert(sizeof(NOTIFYICONDATAW::szTip) / sizeof(WCHAR) == kTipLimit + 1, "tip field");
+
+// The button of a mouse message from the shell, and its flag in the shift state.
+std::pair<TMouseButton, unsigned> ButtonOf(UINT mouse) {
+    switch (mouse) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+        return {TMouseButton::mbLeft, ssLeft};
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+        return {TMouseButton::mbRight, ssRight};
+    default:
+        return {TMouseButton::mbMiddle, ssMiddle};
+    }
+}
 
 // Stores value in field; whether that changed it.
 template <class T> bool Change(T& field, const T& value) {
@@ -300,37 +315,34 @@ LRESULT TTrayIcon::TrayWindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         POINT pt{};
         ::GetCursorPos(&pt);
         const unsigned shift = ShiftState();
-        switch (static_cast<UINT>(lp)) {
+        const UINT mouse = static_cast<UINT>(lp);
+        switch (mouse) {
         case WM_MOUSEMOVE:
             MouseMove(shift, pt.x, pt.y);
             break;
         case WM_LBUTTONDOWN:
-            MouseDown(TMouseButton::mbLeft, shift | ssLeft, pt.x, pt.y);
-            leftButtonPressed_ = true;
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN: {
+            const auto [button, flag] = ButtonOf(mouse);
+            MouseDown(button, shift | flag, pt.x, pt.y);
+            if (button == TMouseButton::mbLeft) leftButtonPressed_ = true;
             break;
-        case WM_LBUTTONUP: {
-            const bool wasPressed = leftButtonPressed_;
-            leftButtonPressed_ = false;
-            MouseUp(TMouseButton::mbLeft, shift | ssLeft, pt.x, pt.y);
-            if (wasPressed) Click();
-            if (popupByLeft_) ShowPopupMenu();
+        }
+        case WM_LBUTTONUP:
+        case WM_RBUTTONUP:
+        case WM_MBUTTONUP: {
+            const auto [button, flag] = ButtonOf(mouse);
+            const bool left = button == TMouseButton::mbLeft;
+            // A click is a left release after a left press.
+            const bool click = left && leftButtonPressed_;
+            if (left) leftButtonPressed_ = false;
+            MouseUp(button, shift | flag, pt.x, pt.y);
+            if (click) Click();
+            if (button == TMouseButton::mbRight || (left && popupByLeft_)) ShowPopupMenu();
             break;
         }
         case WM_LBUTTONDBLCLK:
             DblClick();
-            break;
-        case WM_RBUTTONDOWN:
-            MouseDown(TMouseButton::mbRight, shift | ssRight, pt.x, pt.y);
-            break;
-        case WM_RBUTTONUP:
-            MouseUp(TMouseButton::mbRight, shift | ssRight, pt.x, pt.y);
-            ShowPopupMenu();
-            break;
-        case WM_MBUTTONDOWN:
-            MouseDown(TMouseButton::mbMiddle, shift | ssMiddle, pt.x, pt.y);
-            break;
-        case WM_MBUTTONUP:
-            MouseUp(TMouseButton::mbMiddle, shift | ssMiddle, pt.x, pt.y);
             break;
         case NIN_BALLOONSHOW:
         case NIN_BALLOONTIMEOUT:

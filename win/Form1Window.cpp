@@ -382,6 +382,12 @@ LRESULT Form1Window::OnImageMessage(UINT msg, WPARAM wp, LPARAM lp) {
 
 // ---- Panel1: the button bar ----
 
+void Form1Window::SetBarState(int& button, int value) {
+    if (button == value) return;
+    button = value;
+    ::InvalidateRect(panel1_.Handle(), nullptr, FALSE);
+}
+
 int Form1Window::ButtonAt(int x, int y) const {
     if (y < 0 || y >= kButtonHeight) return -1;
     const auto& buttons = Buttons();
@@ -424,20 +430,13 @@ LRESULT Form1Window::OnBarMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     }
     case WM_MOUSEMOVE: {
-        const int at = ButtonAt(GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
-        if (at != hot_) {
-            hot_ = at;
-            ::InvalidateRect(panel1_.Handle(), nullptr, FALSE);
-        }
+        SetBarState(hot_, ButtonAt(GET_X_LPARAM(lp), GET_Y_LPARAM(lp)));
         TRACKMOUSEEVENT tme{sizeof tme, TME_LEAVE, panel1_.Handle(), 0};
         ::TrackMouseEvent(&tme);
         return 0;
     }
     case WM_MOUSELEAVE:
-        if (hot_ != -1) {
-            hot_ = -1;
-            ::InvalidateRect(panel1_.Handle(), nullptr, FALSE);
-        }
+        SetBarState(hot_, -1);
         return 0;
     case WM_LBUTTONDOWN:
         pressed_ = ButtonAt(GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
@@ -459,10 +458,7 @@ LRESULT Form1Window::OnBarMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     }
     case WM_CAPTURECHANGED:
-        if (pressed_ != -1) {
-            pressed_ = -1;
-            ::InvalidateRect(panel1_.Handle(), nullptr, FALSE);
-        }
+        SetBarState(pressed_, -1);
         return 0;
     default:
         break;

@@ -119,6 +119,8 @@ private:
     void PaintImage(HDC dc, const RECT& clip);
     void PaintBar(HDC dc);
     int ButtonAt(int x, int y) const;
+    // Sets the hot or pressed button; the bar is painted again when it changed.
+    void SetBarState(int& button, int value);
     void RunCommand(UINT id);
     // Runs a handler through TForm1::Guarded; any other exception also ends in the error box
     // instead of unwinding through Windows.
