@@ -60,7 +60,6 @@ struct AdapterInfo {
 };
 
 inline constexpr std::size_t kTariffCapacity = 254;
-inline constexpr std::uint8_t kTariffMissSlot = 254;
 
 class Accounting {
 public:

@@ -67,7 +67,7 @@ public:
     virtual bool FileExists(const std::string& path) = 0;
 };
 
-// Runtime I/O error codes (the texts are in core/IoError.h).
+// Runtime I/O error codes (IoErrorText in core/AppError.h gives their texts).
 enum IoCode : int {
     kIoOk = 0,
     kIoFileNotFound = 2,

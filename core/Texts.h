@@ -78,7 +78,6 @@ inline constexpr const char* kTrayInsertFailed = "TrayIcon1.InsertToTray failed"
 inline constexpr const char* kTrayDeleteFailed = "TrayIcon1.DeleteFromTray failed";
 inline constexpr const char* kTrayInsertFailedSuffix = ".InsertToTray failed";  // after the name
 inline constexpr const char* kTrayDeleteFailedSuffix = ".DeleteFromTray failed";
-inline constexpr const char* kTrayWindowFailed = "Cannot create the tray icon window";
 
 // About window
 inline constexpr const char* kForm3Caption = "About....";

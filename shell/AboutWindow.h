@@ -4,9 +4,6 @@
 
 #include <windows.h>
 
-#include <string>
-#include <vector>
-
 #include "shell/Application.h"
 #include "win/Handles.h"
 
@@ -25,20 +22,12 @@ public:
     // "Об авторе": shows the window, or brings it to the front when it is open already.
     void ShowAbout();
 
-    // The controls in tab order: Image1, then StaticText1 .. StaticText8.
-    struct Control {
-        const char* name;
-        HWND hwnd;
-    };
-    const std::vector<Control>& Controls() const { return controls_; }
-    HWND ControlByName(const std::string& name) const;
-
 protected:
-    LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
-    HWND AddText(const char* name, const char* text, int x, int y, HFONT font);
-    std::vector<Control> controls_;
+    // The controls are created in tab order: Image1, then StaticText1 .. StaticText8.
+    void AddText(const char* text, int x, int y, HFONT font);
     win::UniqueFont windowFont_;
     win::UniqueFont captionFont_;
     win::UniqueFont valueFont_;

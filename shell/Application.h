@@ -7,7 +7,8 @@
 
 #include <functional>
 #include <string>
-#include <vector>
+
+#include "win/Window.h"
 
 namespace velkaro {
 
@@ -19,14 +20,10 @@ class TApplication;
 
 // A top-level window of the application, owned by the application window. TForm2 and TForm3
 // derive from it; the statistics window is a window of its own kind, owned the same way.
-class TForm {
+class TForm : public win::Window {
 public:
-    explicit TForm(TApplication& app);
-    virtual ~TForm();
-    TForm(const TForm&) = delete;
-    TForm& operator=(const TForm&) = delete;
+    explicit TForm(TApplication& app) : app_(app) {}
 
-    HWND Handle() const { return hwnd_; }
     bool IsVisible() const;               // IsWindowVisible
     virtual void SetVisible(bool visible);  // shown (SW_SHOW) or hidden
     void Show() { SetVisible(true); }
@@ -38,32 +35,29 @@ public:
 
 protected:
     // Creates the window; the owner is the application window. Call from the derived
-    // constructor. Class names are registered on first use.
+    // constructor. Throws std::runtime_error when Windows refuses.
     void CreateForm(const wchar_t* className, const std::string& caption, DWORD style,
                     DWORD exStyle, int x, int y, int outerWidth, int outerHeight);
     // The close query; canClose comes in true.
     virtual void FormCloseQuery(bool& canClose) { (void)canClose; }
     // Messages of this window; the default handles WM_CLOSE with Close().
-    virtual LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+    // An error that ended a handler goes to the application's error box.
+    void MessageFailed(const std::exception& e) noexcept override;
     TApplication& app_;
-
-private:
-    static LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-    HWND hwnd_ = nullptr;
 };
 
-class TApplication {
+class TApplication : private win::Window {
 public:
     static constexpr wchar_t kClassName[] = L"TApplication";
 
+    // Creates the application window; throws std::runtime_error when Windows refuses.
     explicit TApplication(HINSTANCE instance = ::GetModuleHandleW(nullptr));
-    ~TApplication();
-    TApplication(const TApplication&) = delete;
-    TApplication& operator=(const TApplication&) = delete;
+    ~TApplication() override;
 
     HINSTANCE Instance() const { return instance_; }
     // The application window: hidden at start, zero-sized, the taskbar button when shown.
-    HWND Handle() const { return hwnd_; }
+    using win::Window::Handle;
 
     const std::string& Title() const { return title_; }  // Windows-1251
     void SetTitle(const std::string& title);              // also the application window's text
@@ -88,20 +82,12 @@ public:
     void SetDialogs(Dialogs* dialogs) { dialogs_ = dialogs; }
     void ShowError(const std::string& text);
 
-    // Runs every pending message without waiting (a WM_QUIT found is posted back).
-    void ProcessMessages();
     // Shows the main form when the switch is on, then runs the message loop until the quit
     // message is taken; returns its exit code.
     int Run();
     // Runs after each message the loop of Run() dispatched, that is outside every handler and
     // every modal loop (menus, dialogs, message boxes).
     void SetLoopIdle(std::function<void()> idle) { loopIdle_ = std::move(idle); }
-
-    // Observers of the application window's messages, run before its own handling (the
-    // tray icon's minimise-to-tray hook). Returns an id for RemoveMessageHook.
-    using MessageHook = std::function<void(UINT msg, WPARAM wp, LPARAM lp)>;
-    int AddMessageHook(MessageHook hook);
-    void RemoveMessageHook(int id);
 
     // Shows the application window when a form of the application became visible and hides
     // it when none is visible any more, while its visibility is still the one set here last
@@ -110,14 +96,12 @@ public:
     void UpdateVisible();
 
 private:
-    friend class TForm;
-    static LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     static LRESULT CALLBACK ShowHookProc(int code, WPARAM wp, LPARAM lp);
-    LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+    void MessageFailed(const std::exception& e) noexcept override;
     bool AnyFormVisible() const;
 
     HINSTANCE instance_;
-    HWND hwnd_ = nullptr;
     HHOOK showHook_ = nullptr;
     HICON icon_ = nullptr;
     std::string title_;
@@ -127,12 +111,6 @@ private:
     bool endRequested_ = false;
     bool setVisible_ = false;  // the application window's visibility as UpdateVisible left it
     bool updating_ = false;
-    struct Hook {
-        int id;
-        MessageHook fn;
-    };
-    std::vector<Hook> hooks_;
-    int nextHookId_ = 1;
 };
 
 }  // namespace shell

@@ -5,45 +5,26 @@
 namespace velkaro::shell {
 
 namespace {
-constexpr wchar_t kClassName[] = L"VelkaroAutosave";
 constexpr UINT_PTR kTimerId = 1;
 }  // namespace
 
 Autosave::Autosave(std::function<void()> save, std::function<bool()> allowed,
                    std::function<void(const std::string&)> showError)
     : save_(std::move(save)), allowed_(std::move(allowed)), showError_(std::move(showError)) {
-    HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    if (!::GetClassInfoExW(instance, kClassName, &wc)) {
-        wc = WNDCLASSEXW{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = &Autosave::WndProc;
-        wc.hInstance = instance;
-        wc.lpszClassName = kClassName;
-        ::RegisterClassExW(&wc);
-    }
-    hwnd_ = ::CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
-    if (hwnd_) ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    Create({L"VelkaroAutosave"}, L"", 0, 0, 0, 0, 0, 0, HWND_MESSAGE);
 }
 
-Autosave::~Autosave() {
-    Stop();
-    if (hwnd_) {
-        ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-        ::DestroyWindow(hwnd_);
-    }
-}
+Autosave::~Autosave() { Stop(); }
 
 void Autosave::Start(unsigned intervalMs) {
     Stop();
     interval_ = intervalMs;
-    if (intervalMs == 0 || !hwnd_) return;
-    running_ = ::SetTimer(hwnd_, kTimerId, intervalMs, nullptr) != 0;
+    if (intervalMs == 0) return;
+    running_ = ::SetTimer(Handle(), kTimerId, intervalMs, nullptr) != 0;
 }
 
 void Autosave::Stop() {
-    if (running_ && hwnd_) ::KillTimer(hwnd_, kTimerId);
+    if (running_) ::KillTimer(Handle(), kTimerId);
     running_ = false;
 }
 
@@ -65,12 +46,12 @@ void Autosave::Tick() {
     busy_ = false;
 }
 
-LRESULT CALLBACK Autosave::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT Autosave::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_TIMER && wp == kTimerId) {
-        if (auto* self = reinterpret_cast<Autosave*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA))) self->due_ = true;
+        due_ = true;
         return 0;
     }
-    return ::DefWindowProcW(hwnd, msg, wp, lp);
+    return Window::WindowProc(msg, wp, lp);
 }
 
 }  // namespace velkaro::shell

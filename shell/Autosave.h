@@ -12,27 +12,24 @@
 #include <functional>
 #include <string>
 
+#include "win/Window.h"
+
 namespace velkaro::shell {
 
-class Autosave {
+class Autosave : private win::Window {
 public:
     static constexpr unsigned kDefaultIntervalMs = 5 * 60 * 1000;
 
     // save: the save (raises AppError when it fails); allowed: whether a save may run now;
-    // showError: the error box.
+    // showError: the error box. Throws std::runtime_error when its window cannot be created.
     Autosave(std::function<void()> save, std::function<bool()> allowed,
              std::function<void(const std::string&)> showError);
-    ~Autosave();
-    Autosave(const Autosave&) = delete;
-    Autosave& operator=(const Autosave&) = delete;
+    ~Autosave() override;
 
     // Starts the timer (restarts it with the new interval); 0 runs no timer.
     void Start(unsigned intervalMs);
     void Stop();
-    bool Running() const { return running_; }
-    unsigned Interval() const { return interval_; }
 
-    bool Due() const { return due_; }
     // The save the timer asked for, if any.
     void RunIfDue() {
         if (!due_) return;
@@ -44,16 +41,13 @@ public:
     // failures shows the error box; the next ones stay quiet until a save succeeds again.
     void Tick();
 
-    int Saves() const { return saves_; }
-    int Failures() const { return failures_; }
-
 private:
-    static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    friend class ShellProgramTest;
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
     std::function<void()> save_;
     std::function<bool()> allowed_;
     std::function<void(const std::string&)> showError_;
-    HWND hwnd_ = nullptr;
     unsigned interval_ = 0;
     bool running_ = false;
     bool busy_ = false;

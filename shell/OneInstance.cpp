@@ -8,34 +8,7 @@
 
 namespace velkaro::shell {
 
-namespace {
-
-// The instance mutex, held for the life of the process: released and closed when the
-// process ends (static destruction), so the next start finds it free.
-struct InstanceMutexHolder {
-    HANDLE handle = nullptr;
-    void Reset(HANDLE h) {
-        if (handle) {
-            ::ReleaseMutex(handle);  // no effect unless this thread owns it
-            ::CloseHandle(handle);
-        }
-        handle = h;
-    }
-    ~InstanceMutexHolder() { Reset(nullptr); }
-};
-
-InstanceMutexHolder& Holder() {
-    static InstanceMutexHolder holder;
-    return holder;
-}
-
-}  // namespace
-
 TOneInstance::TOneInstance(TApplication& app) : app_(app) {}
-
-HANDLE TOneInstance::InstanceMutex() { return Holder().handle; }
-
-void TOneInstance::ReleaseInstanceMutex() { Holder().Reset(nullptr); }
 
 void TOneInstance::Loaded() { CheckPreviousInstance(); }
 
@@ -57,22 +30,16 @@ std::string TOneInstance::MutexBaseName() const {
 bool TOneInstance::PreviousInstanceExists() {
     const std::string base = MutexBaseName();
     const std::wstring lockName = win::Widen(base + "CriticalSection");
-    HANDLE lock = ::CreateMutexW(nullptr, TRUE, lockName.c_str());
+    // Given back and closed when the check is over, whatever its outcome.
+    const win::UniqueMutex lock(::CreateMutexW(nullptr, TRUE, lockName.c_str()));
     const DWORD error = ::GetLastError();
-    if (error != 0 || lock == nullptr) {
-        // Another instance runs, or is in the middle of this very check. The lock handle is
-        // not ours to keep either way.
-        if (lock) ::CloseHandle(lock);
-        return true;
-    }
+    // Another instance runs, or is in the middle of this very check.
+    if (error != 0 || !lock) return true;
     const std::wstring instanceName = win::Widen(base + "Default");
-    Holder().Reset(::CreateMutexW(nullptr, FALSE, instanceName.c_str()));
+    instanceMutex_.reset(::CreateMutexW(nullptr, FALSE, instanceName.c_str()));
     // WAIT_OBJECT_0 and WAIT_ABANDONED both give this thread the mutex; a failed create makes
     // the wait fail (WAIT_FAILED): counted as the first instance as well.
-    const bool found = ::WaitForSingleObject(Holder().handle, 0) == WAIT_TIMEOUT;
-    ::ReleaseMutex(lock);
-    ::CloseHandle(lock);
-    return found;
+    return ::WaitForSingleObject(instanceMutex_.get(), 0) == WAIT_TIMEOUT;
 }
 
 bool TOneInstance::CheckPreviousInstance() {

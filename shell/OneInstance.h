@@ -4,13 +4,15 @@
 // Two mutexes named after the application title: a short-lived lock around the check
 // ("<base>CriticalSection", created owned; finding it already in existence refuses the start at
 // once) and the instance mutex ("<base>Default"), taken with a zero time-out and kept by the
-// first instance until its process ends.
+// first instance until its guard goes, with the program at its end.
 #pragma once
 
 #include <windows.h>
 
 #include <functional>
 #include <string>
+
+#include "win/Handles.h"
 
 namespace velkaro::shell {
 
@@ -52,16 +54,17 @@ public:
     // The other instance's application window: class TApplication, text the title, not ours.
     HWND FindPreviousInstanceWindow() const;
 
-    // The process-wide instance mutex handle (null before a check).
-    static HANDLE InstanceMutex();
-    // What the end of the process does: release and close the instance mutex.
-    static void ReleaseInstanceMutex();
-
 protected:
     virtual void BringPreviousInstanceForward();
     virtual void ShowAlreadyRunning();
 
     TApplication& app_;
+
+private:
+    friend class ShellGuardTest;
+    // Opened by the check (null before it, or when it could not be created); given back and
+    // closed with the guard.
+    win::UniqueMutex instanceMutex_;
 };
 
 }  // namespace velkaro::shell

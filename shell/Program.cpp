@@ -75,12 +75,12 @@ Program::Program(HINSTANCE instance, SystemPorts ports, ProgramOptions options)
     callbacks.endRequest = [this] { app_.EndRequest(); };
     win::Form1Options form1Options;
     form1Options.systemTimer = options.systemTimer;
+    // Owned by the application window like every form: no taskbar button of its own.
+    form1Options.owner = app_.Handle();
     form1_ = std::make_unique<win::Form1Window>(
         accounting_,
         SystemPorts{ports.ifTable, ports.clock, ports.regional, ports.dialogs, ports.shell, files_},
         callbacks, form1Options);
-    // Owned by the application window like every form: no taskbar button of its own.
-    ::SetWindowLongPtrW(form1_->Handle(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(app_.Handle()));
     link_ = std::make_unique<Link>(*form1_);
     form2_->AttachStatistics(link_.get());
 

@@ -2,12 +2,13 @@
 
 #include <commctrl.h>
 
-#include <iterator>
 #include <stdexcept>
 
 #include "core/AppError.h"
 #include "core/Texts.h"
 #include "shell/TrayIcon.h"
+#include "win/Fonts.h"
+#include "win/Geometry.h"
 #include "win/Utf16.h"
 
 namespace velkaro::shell {
@@ -44,17 +45,13 @@ TForm2::TForm2(TApplication& app, const Accounting& accounting, QuickInfoOptions
     RECT r{0, 0, kLayoutClientWidth, kLayoutClientHeight};
     ::AdjustWindowRectEx(&r, kStyle, FALSE, kExStyle);
     CreateForm(kClassName, texts::kForm2Caption, kStyle, kExStyle, kLayoutLeft, kLayoutTop,
-               r.right - r.left, r.bottom - r.top);
-    if (!Handle()) throw std::runtime_error("TForm2: CreateWindowEx failed");
+               win::Width(r), win::Height(r));
 
-    font_.reset(::CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                              DEFAULT_PITCH | FF_DONTCARE, L"MS Sans Serif"));
+    font_ = win::MakeFont({L"MS Sans Serif", -11});
     ::SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
 
     // ListView1: report view, grid lines, headers that take no clicks, flat single border.
-    RECT client;
-    ::GetClientRect(Handle(), &client);
+    const RECT client = win::ClientRect(Handle());
     listView_ = ::CreateWindowExW(0, WC_LISTVIEWW, L"",
                                   WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | LVS_REPORT |
                                       LVS_NOSORTHEADER | LVS_SHOWSELALWAYS | LVS_SINGLESEL,
@@ -77,6 +74,7 @@ TForm2::TForm2(TApplication& app, const Accounting& accounting, QuickInfoOptions
 
     // PopupMenu1, the tray icon's menu.
     popupMenu_.reset(::CreatePopupMenu());
+    if (!popupMenu_) throw std::runtime_error("TForm2: the menu could not be created");
     ::AppendMenuW(popupMenu_.get(), MF_STRING, kN10, win::Widen(texts::kMenuMainForm).c_str());
     ::AppendMenuW(popupMenu_.get(), MF_SEPARATOR, 0, nullptr);
     ::AppendMenuW(popupMenu_.get(), MF_STRING, kN2, win::Widen(texts::kMenuExit).c_str());
@@ -114,20 +112,6 @@ TForm2::~TForm2() {
     TrayIcon1.reset();
 }
 
-int TForm2::ItemCount() const {
-    return static_cast<int>(::SendMessageW(listView_, LVM_GETITEMCOUNT, 0, 0));
-}
-
-std::string TForm2::ItemText(int item, int column) const {
-    wchar_t buffer[512] = {};
-    LVITEMW it{};
-    it.iSubItem = column;
-    it.pszText = buffer;
-    it.cchTextMax = static_cast<int>(std::size(buffer));
-    ::SendMessageW(listView_, LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&it));
-    return win::Narrow(buffer);
-}
-
 bool TForm2::RefreshQuickInfo() {
     if (!IsVisible()) return false;
     ::SendMessageW(listView_, WM_SETREDRAW, FALSE, 0);
@@ -148,12 +132,8 @@ bool TForm2::RefreshQuickInfo() {
         }
         ++index;
         h += kRowStep;
-        RECT r;
-        ::GetWindowRect(Handle(), &r);
-        const int outerHeight = r.bottom - r.top;
-        if (outerHeight < h)
-            ::SetWindowPos(Handle(), nullptr, 0, 0, r.right - r.left, outerHeight + kRowStep,
-                           SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        const RECT r = win::WindowRect(Handle());
+        if (win::Height(r) < h) win::SetOuterSize(Handle(), win::Width(r), win::Height(r) + kRowStep);
     }
     ::SendMessageW(listView_, WM_SETREDRAW, TRUE, 0);
     ::InvalidateRect(listView_, nullptr, TRUE);
@@ -193,7 +173,7 @@ void TForm2::FormCloseQuery(bool& canClose) {
     if (!SaveForExit()) canClose = false;
 }
 
-LRESULT TForm2::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT TForm2::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_COMMAND:
         if (HIWORD(wp) == 0 && lp == 0) {
@@ -233,7 +213,7 @@ LRESULT TForm2::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     default:
         break;
     }
-    return TForm::WndProc(msg, wp, lp);
+    return TForm::WindowProc(msg, wp, lp);
 }
 
 }  // namespace velkaro::shell

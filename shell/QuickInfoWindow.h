@@ -69,28 +69,25 @@ public:
     bool SaveForExit();
     // A session-end query was answered yes and the session has not ended or been cancelled.
     bool SessionEndPending() const { return sessionSaved_; }
-    int Saves() const { return saves_; }  // saves run by this window's exit paths
 
     // Components.
     std::unique_ptr<TOneInstance> OneInstance1;
     std::unique_ptr<TTrayIcon> TrayIcon1;
-    HMENU PopupMenu1() const { return popupMenu_.get(); }
-    HWND ListView1() const { return listView_; }
-    int ItemCount() const;
-    std::string ItemText(int item, int column) const;  // Windows-1251
 
 protected:
     void FormCloseQuery(bool& canClose) override;
-    LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
+    friend class ShellProgramTest;
+
     const Accounting& a_;
     StatisticsLink* link_ = nullptr;
     HWND listView_ = nullptr;
     win::UniqueFont font_;
-    win::UniqueMenu popupMenu_;
+    win::UniqueMenu popupMenu_;  // PopupMenu1
     bool sessionSaved_ = false;
-    int saves_ = 0;
+    int saves_ = 0;  // saves run by this window's exit paths
 };
 
 }  // namespace velkaro::shell

@@ -2,81 +2,66 @@
 
 #include <commctrl.h>
 
-#include <cstring>
+#include <algorithm>
+#include <cwchar>
+#include <iterator>
+#include <string>
+#include <utility>
 
 #include "core/Texts.h"
 #include "shell/Application.h"
-#include "win/WindowObject.h"
+#include "win/Utf16.h"
 
 namespace velkaro::shell {
 
 namespace {
 
-UINT RegisterTaskbarCreated() { return ::RegisterWindowMessageA("TaskbarCreated"); }
+static_assert(sizeof(NOTIFYICONDATAW::szTip) / sizeof(WCHAR) == kTipLimit + 1, "tip field");
 
-bool DetectLongIconDataLayout() {
-    OSVERSIONINFOA info{};
-    info.dwOSVersionInfoSize = sizeof info;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    if (!::GetVersionExA(&info)) return true;
-#pragma GCC diagnostic pop
-    return info.dwPlatformId == VER_PLATFORM_WIN32_NT && info.dwMajorVersion >= 5;
+// The button of a mouse message from the shell, and its flag in the shift state.
+std::pair<TMouseButton, unsigned> ButtonOf(UINT mouse) {
+    switch (mouse) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+        return {TMouseButton::mbLeft, ssLeft};
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+        return {TMouseButton::mbRight, ssRight};
+    default:
+        return {TMouseButton::mbMiddle, ssMiddle};
+    }
 }
 
-// Set once when the program starts, before any form exists.
-const UINT g_taskbarCreatedMessage = RegisterTaskbarCreated();
-const bool g_longIconDataLayout = DetectLongIconDataLayout();
-
-static_assert(NOTIFYICONDATAA_V2_SIZE == kLongIconDataSize, "long icon-data layout");
-static_assert(NOTIFYICONDATAA_V1_SIZE == kShortIconDataSize, "short icon-data layout");
-static_assert(sizeof(NOTIFYICONDATAA::szTip) == kLongTipLimit + 1, "tip field");
+// Stores value in field; whether that changed it.
+template <class T> bool Change(T& field, const T& value) {
+    if (field == value) return false;
+    field = value;
+    return true;
+}
 
 }  // namespace
-
-UINT TaskbarCreatedMessage() { return g_taskbarCreatedMessage; }
-bool LongIconDataLayout() { return g_longIconDataLayout; }
 
 // ---------------------------------------------------------------------------------------------
 // TCustomWindowTimer
 
 TCustomWindowTimer::TCustomWindowTimer(std::string name, ErrorHandler onError)
     : TBaseComponent(std::move(name)), onError_(std::move(onError)) {
-    HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    if (!::GetClassInfoExW(instance, kWindowClass, &wc)) {
-        wc = WNDCLASSEXW{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = &TCustomWindowTimer::StaticWindowProc;
-        wc.hInstance = instance;
-        wc.lpszClassName = kWindowClass;
-        ::RegisterClassExW(&wc);
-    }
     // Top-level (not message-only), so that broadcasts such as "TaskbarCreated" and the
     // session-end query reach it; never shown.
-    hwnd_ = ::CreateWindowExW(WS_EX_TOOLWINDOW, kWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr,
-                              nullptr, instance, this);
-    if (!hwnd_) throw AppError(texts::kTrayWindowFailed);
+    Create({kWindowClass}, L"", WS_POPUP, WS_EX_TOOLWINDOW, 0, 0, 0, 0, nullptr);
 }
 
 TCustomWindowTimer::~TCustomWindowTimer() {
-    if (timerRunning_) ::KillTimer(hwnd_, kTimerId);
+    if (timerRunning_) ::KillTimer(Handle(), kTimerId);
     timerRunning_ = false;
-    ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-    ::DestroyWindow(hwnd_);
 }
 
 void TCustomWindowTimer::SetInterval(unsigned milliseconds) {
-    if (milliseconds == interval_) return;
-    interval_ = milliseconds;
-    UpdateTimer();
+    if (Change(interval_, milliseconds)) UpdateTimer();
 }
 
 void TCustomWindowTimer::SetTimerEnabled(bool enabled) {
-    if (enabled == timerEnabled_) return;
-    timerEnabled_ = enabled;
-    UpdateTimer();
+    if (Change(timerEnabled_, enabled)) UpdateTimer();
 }
 
 void TCustomWindowTimer::SetOnTimer(std::function<void()> onTimer) {
@@ -85,10 +70,10 @@ void TCustomWindowTimer::SetOnTimer(std::function<void()> onTimer) {
 }
 
 void TCustomWindowTimer::UpdateTimer() {
-    ::KillTimer(hwnd_, kTimerId);
+    ::KillTimer(Handle(), kTimerId);
     timerRunning_ = false;
     if (interval_ != 0 && timerEnabled_ && onTimer_) {
-        if (::SetTimer(hwnd_, kTimerId, interval_, nullptr) == 0)
+        if (::SetTimer(Handle(), kTimerId, interval_, nullptr) == 0)
             throw AppError(texts::kNoTimers);
         timerRunning_ = true;
     }
@@ -104,27 +89,10 @@ void TCustomWindowTimer::ReportError(const std::exception& e) {
 
 LRESULT TCustomWindowTimer::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_TIMER) {
-        try {
-            TimerStep();
-        } catch (const std::exception& e) {
-            ReportError(e);
-        }
+        TimerStep();
         return 0;
     }
-    return ::DefWindowProcW(hwnd_, msg, wp, lp);
-}
-
-LRESULT CALLBACK TCustomWindowTimer::StaticWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* self = win::WindowObject<TCustomWindowTimer>(hwnd, msg, lp);
-    if (!self) return ::DefWindowProcW(hwnd, msg, wp, lp);
-    if (msg == WM_NCCREATE) self->hwnd_ = hwnd;
-    try {
-        return self->WindowProc(msg, wp, lp);
-    } catch (const std::exception& e) {
-        // Nothing may leave a window procedure.
-        self->ReportError(e);
-        return 0;
-    }
+    return Window::WindowProc(msg, wp, lp);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -134,9 +102,9 @@ TTrayIcon::TTrayIcon(TApplication& app, TForm& owner, std::string name)
     : TCustomWindowTimer(std::move(name), [&app](const std::exception& e) { app.ShowError(e.what()); }),
       app_(app),
       owner_(owner),
-      longLayout_(LongIconDataLayout()) {
-    shellNotify_ = [](DWORD message, NOTIFYICONDATAA* data) {
-        return ::Shell_NotifyIconA(message, data);
+      taskbarCreatedMessage_(::RegisterWindowMessageW(L"TaskbarCreated")) {
+    shellNotify_ = [](DWORD message, NOTIFYICONDATAW* data) {
+        return ::Shell_NotifyIconW(message, data);
     };
     menuPopup_ = [](HMENU menu, int x, int y, HWND ownerWindow) {
         ::TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, x, y, 0, ownerWindow, nullptr);
@@ -158,32 +126,26 @@ TTrayIcon::~TTrayIcon() {
         }
     }
     UnhookApplicationWindow();
-    if (icon_) ::DestroyIcon(icon_);
 }
 
 void TTrayIcon::SetHint(const std::string& hint) {
-    if (hint == hint_) return;
-    hint_ = hint;
-    UpdateIcon();
+    if (Change(hint_, hint)) UpdateIcon();
 }
 
 void TTrayIcon::SetShowHint(bool show) {
-    if (show == showHint_) return;
-    showHint_ = show;
-    UpdateIcon();
+    if (Change(showHint_, show)) UpdateIcon();
 }
 
 void TTrayIcon::SetIcon(HICON icon) {
     // The picture of the notification area's size when the icon has one (an icon loaded from
     // a resource keeps all its sizes), else the icon as it is.
-    HICON copy = nullptr;
+    win::UniqueIcon copy;
     if (icon) {
-        copy = static_cast<HICON>(::CopyImage(icon, IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
-                                              ::GetSystemMetrics(SM_CYSMICON), LR_COPYFROMRESOURCE));
-        if (!copy) copy = ::CopyIcon(icon);
+        copy.reset(static_cast<HICON>(::CopyImage(icon, IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+                                                  ::GetSystemMetrics(SM_CYSMICON), LR_COPYFROMRESOURCE)));
+        if (!copy) copy.reset(::CopyIcon(icon));
     }
-    if (icon_) ::DestroyIcon(icon_);
-    icon_ = copy;
+    icon_ = std::move(copy);
     UpdateIcon();
 }
 
@@ -211,25 +173,18 @@ void TTrayIcon::Loaded() {
 }
 
 void TTrayIcon::FillIconData() {
-    int tipLimit;
-    if (longLayout_) {
-        iconData_.cbSize = kLongIconDataSize;
-        tipLimit = kLongTipLimit;
-    } else {
-        iconData_.cbSize = kShortIconDataSize;
-        tipLimit = kShortTipLimit;
-    }
+    iconData_.cbSize = kIconDataSize;
     iconData_.hWnd = WindowHandle();
     iconData_.uID = iconId_;
     iconData_.uFlags = flags_;
     iconData_.uCallbackMessage = TrayCallbackMessage;
-    iconData_.hIcon = icon_;
-    std::memset(iconData_.szTip, 0, sizeof iconData_.szTip);
+    iconData_.hIcon = icon_.get();
+    // The Windows-1251 tip widened: one character each, so the cut falls where it did.
+    std::wmemset(iconData_.szTip, L'\0', std::size(iconData_.szTip));
     if (showHint_) {
-        std::size_t n = hint_.size() < static_cast<std::size_t>(tipLimit) ? hint_.size()
-                                                                         : static_cast<std::size_t>(tipLimit);
-        std::memcpy(iconData_.szTip, hint_.data(), n);
-        iconData_.szTip[n] = '\0';
+        const std::wstring tip = win::Widen(hint_);
+        const std::size_t n = std::min<std::size_t>(tip.size(), kTipLimit);
+        std::wmemcpy(iconData_.szTip, tip.data(), n);
     }
 }
 
@@ -299,7 +254,7 @@ void TTrayIcon::ShowPopupMenu() {
     if (!popupMenu_ || !autoPopup_) return;
     POINT pt{};
     ::GetCursorPos(&pt);
-    app_.ProcessMessages();
+    win::ProcessMessages();
     HWND ownerWindow = owner_.Handle();
     // Foreground before and a null message after, so that the menu closes on a click outside.
     ::SetForegroundWindow(ownerWindow);
@@ -360,37 +315,34 @@ LRESULT TTrayIcon::TrayWindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         POINT pt{};
         ::GetCursorPos(&pt);
         const unsigned shift = ShiftState();
-        switch (static_cast<UINT>(lp)) {
+        const UINT mouse = static_cast<UINT>(lp);
+        switch (mouse) {
         case WM_MOUSEMOVE:
             MouseMove(shift, pt.x, pt.y);
             break;
         case WM_LBUTTONDOWN:
-            MouseDown(TMouseButton::mbLeft, shift | ssLeft, pt.x, pt.y);
-            leftButtonPressed_ = true;
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN: {
+            const auto [button, flag] = ButtonOf(mouse);
+            MouseDown(button, shift | flag, pt.x, pt.y);
+            if (button == TMouseButton::mbLeft) leftButtonPressed_ = true;
             break;
-        case WM_LBUTTONUP: {
-            const bool wasPressed = leftButtonPressed_;
-            leftButtonPressed_ = false;
-            MouseUp(TMouseButton::mbLeft, shift | ssLeft, pt.x, pt.y);
-            if (wasPressed) Click();
-            if (popupByLeft_) ShowPopupMenu();
+        }
+        case WM_LBUTTONUP:
+        case WM_RBUTTONUP:
+        case WM_MBUTTONUP: {
+            const auto [button, flag] = ButtonOf(mouse);
+            const bool left = button == TMouseButton::mbLeft;
+            // A click is a left release after a left press.
+            const bool click = left && leftButtonPressed_;
+            if (left) leftButtonPressed_ = false;
+            MouseUp(button, shift | flag, pt.x, pt.y);
+            if (click) Click();
+            if (button == TMouseButton::mbRight || (left && popupByLeft_)) ShowPopupMenu();
             break;
         }
         case WM_LBUTTONDBLCLK:
             DblClick();
-            break;
-        case WM_RBUTTONDOWN:
-            MouseDown(TMouseButton::mbRight, shift | ssRight, pt.x, pt.y);
-            break;
-        case WM_RBUTTONUP:
-            MouseUp(TMouseButton::mbRight, shift | ssRight, pt.x, pt.y);
-            ShowPopupMenu();
-            break;
-        case WM_MBUTTONDOWN:
-            MouseDown(TMouseButton::mbMiddle, shift | ssMiddle, pt.x, pt.y);
-            break;
-        case WM_MBUTTONUP:
-            MouseUp(TMouseButton::mbMiddle, shift | ssMiddle, pt.x, pt.y);
             break;
         case NIN_BALLOONSHOW:
         case NIN_BALLOONTIMEOUT:
@@ -402,7 +354,7 @@ LRESULT TTrayIcon::TrayWindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     }
     if (msg == WM_QUERYENDSESSION) return 1;
-    if (msg == TaskbarCreatedMessage() && msg != 0) {
+    if (msg == taskbarCreatedMessage_ && msg != 0) {
         // The shell was restarted and forgot the icon: take it out and put it back.
         if (visible_) {
             HideIcon();

@@ -28,6 +28,8 @@
 #include <string>
 
 #include "core/AppError.h"
+#include "win/Handles.h"
+#include "win/Window.h"
 
 namespace velkaro::shell {
 
@@ -40,19 +42,12 @@ public:
     using AppError::AppError;
 };
 
-// Process-wide values, set once when the program starts.
-// The message number that RegisterWindowMessageA gives "TaskbarCreated".
-UINT TaskbarCreatedMessage();
-// True on the NT family from major version 5 on: the 488-byte record with a 127-character tip;
-// false on older systems: the 88-byte record with a 63-character tip.
-bool LongIconDataLayout();
-
 // The message the shell sends to the hidden window for mouse actions on the icon.
 inline constexpr UINT TrayCallbackMessage = WM_USER + 211;  // 0x4D3
-inline constexpr DWORD kLongIconDataSize = 488;
-inline constexpr DWORD kShortIconDataSize = 88;
-inline constexpr int kLongTipLimit = 127;
-inline constexpr int kShortTipLimit = 63;
+// The icon-data record: the wide layout with the 128-character tip field and the balloon
+// fields, which every shell from Windows 2000 on takes. The tip is cut after 127 characters.
+inline constexpr DWORD kIconDataSize = NOTIFYICONDATAW_V2_SIZE;
+inline constexpr int kTipLimit = 127;
 
 // Base of the program's reusable components: a name and the setting About, which nothing reads.
 class TBaseComponent {
@@ -74,17 +69,18 @@ private:
 
 // A hidden top-level window, created in the constructor and destroyed in the destructor, that
 // receives messages for the component, and a periodic timer with id 1 on it.
-class TCustomWindowTimer : public TBaseComponent {
+class TCustomWindowTimer : public TBaseComponent, private win::Window {
 public:
     using ErrorHandler = std::function<void(const std::exception&)>;
 
     static constexpr wchar_t kWindowClass[] = L"TCustomWindowTimer";
     static constexpr UINT_PTR kTimerId = 1;
 
+    // Throws std::runtime_error when the hidden window cannot be created.
     TCustomWindowTimer(std::string name, ErrorHandler onError);
     ~TCustomWindowTimer() override;
 
-    HWND WindowHandle() const { return hwnd_; }
+    HWND WindowHandle() const { return Handle(); }
 
     // The timer runs when the interval is not 0, it is enabled and an event is set. Every
     // change kills it and starts it again; "Not enough timers available" when that fails.
@@ -93,21 +89,20 @@ public:
     bool TimerEnabled() const { return timerEnabled_; }
     void SetTimerEnabled(bool enabled);
     void SetOnTimer(std::function<void()> onTimer);
-    bool TimerRunning() const { return timerRunning_; }
 
 protected:
     // Messages of the hidden window. The base runs the timer step on WM_TIMER and gives
-    // everything else to DefWindowProcA.
-    virtual LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp);
+    // everything else to DefWindowProcW; an error raised inside goes to ReportError.
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
     virtual void TimerStep();
     // Shows an error raised inside a message of the hidden window.
     void ReportError(const std::exception& e);
 
 private:
-    static LRESULT CALLBACK StaticWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    friend class TrayIconTest;
+    void MessageFailed(const std::exception& e) noexcept override { ReportError(e); }
     void UpdateTimer();
 
-    HWND hwnd_ = nullptr;
     ErrorHandler onError_;
     unsigned interval_ = 1000;
     bool timerEnabled_ = true;
@@ -129,7 +124,7 @@ enum TShift : unsigned {
 
 class TTrayIcon : public TCustomWindowTimer {
 public:
-    using ShellNotify = std::function<BOOL(DWORD message, NOTIFYICONDATAA* data)>;
+    using ShellNotify = std::function<BOOL(DWORD message, NOTIFYICONDATAW* data)>;
     using MenuPopup = std::function<void(HMENU menu, int x, int y, HWND owner)>;
     using MouseEvent = std::function<void(TMouseButton button, unsigned shift, int x, int y)>;
     using MouseMoveEvent = std::function<void(unsigned shift, int x, int y)>;
@@ -146,7 +141,7 @@ public:
     void SetHint(const std::string& hint);  // Windows-1251
     bool ShowHint() const { return showHint_; }
     void SetShowHint(bool show);
-    HICON Icon() const { return icon_; }
+    HICON Icon() const { return icon_.get(); }
     void SetIcon(HICON icon);  // copies the picture
     UINT IconID() const { return iconId_; }
     void SetIconID(UINT id) { iconId_ = id; }
@@ -188,16 +183,10 @@ public:
     virtual void HideToTray();
     virtual void DblClick();
 
-    // The record as the last FillIconData left it, and the flags word.
-    const NOTIFYICONDATAA& IconData() const { return iconData_; }
-    UINT IconFlags() const { return flags_; }
-    bool LeftButtonPressed() const { return leftButtonPressed_; }
-
-    // Seams: the shell call (default Shell_NotifyIconA), the menu's popup (default
-    // TrackPopupMenu on the owner's window) and the record layout (default from the system).
+    // Seams: the shell call (default Shell_NotifyIconW) and the menu's popup (default
+    // TrackPopupMenu on the owner's window).
     void SetShellNotify(ShellNotify notify) { shellNotify_ = std::move(notify); }
     void SetMenuPopup(MenuPopup popup) { menuPopup_ = std::move(popup); }
-    void SetLongIconDataLayout(bool longLayout) { longLayout_ = longLayout; }
 
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;  // TrayWindowProc
@@ -211,6 +200,7 @@ protected:
     virtual void Click();
 
 private:
+    friend class TrayIconTest;
     void InsertToTray();
     void DeleteFromTray();
     void Notify(DWORD message);
@@ -223,9 +213,11 @@ private:
 
     TApplication& app_;
     TForm& owner_;
+    // The number RegisterWindowMessage gives "TaskbarCreated"; 0 when it could not be had.
+    const UINT taskbarCreatedMessage_;
     std::string hint_;
     bool showHint_ = true;
-    HICON icon_ = nullptr;  // owned copy
+    win::UniqueIcon icon_;  // own copy
     UINT iconId_ = 0;
     bool enabled_ = true;
     bool visible_ = false;
@@ -234,10 +226,9 @@ private:
     HMENU popupMenu_ = nullptr;
     bool autoPopup_ = true;
     bool popupByLeft_ = false;
-    bool longLayout_;
     bool leftButtonPressed_ = false;
     UINT flags_ = NIF_MESSAGE | NIF_TIP;
-    NOTIFYICONDATAA iconData_{};
+    NOTIFYICONDATAW iconData_{};
     ShellNotify shellNotify_;
     MenuPopup menuPopup_;
 

@@ -1,9 +1,11 @@
 #include "win/DialogsWin32.h"
 
-#include <cstring>
+#include <algorithm>
 #include <vector>
 
 #include "core/Texts.h"
+#include "win/Geometry.h"
+#include "win/Handles.h"
 #include "win/Utf16.h"
 
 namespace velkaro::win {
@@ -93,54 +95,36 @@ struct InputState {
     std::wstring text;  // the default on entry, the entered text after OK
 };
 
-void CentreOnScreen(HWND w) {
-    RECT r{};
-    ::GetWindowRect(w, &r);
-    const int width = r.right - r.left;
-    const int height = r.bottom - r.top;
-    const int x = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-    const int y = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-    ::SetWindowPos(w, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 void MoveBy(HWND dlg, int id, int dy) {
     HWND item = ::GetDlgItem(dlg, id);
-    RECT r{};
-    ::GetWindowRect(item, &r);
-    ::MapWindowPoints(nullptr, dlg, reinterpret_cast<POINT*>(&r), 2);
-    ::SetWindowPos(item, nullptr, r.left, r.top + dy, 0, 0,
-                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const RECT r = RectInParent(item);
+    MoveTo(item, r.left, r.top + dy);
+}
+
+// The height of prompt word-wrapped to width in the dialog's font; 0 when it cannot be measured.
+int WrappedHeight(HWND dlg, HWND label, const std::wstring& prompt, int width) {
+    WindowDc dc(label);
+    if (!dc) return 0;
+    SelectObjectScope font(dc.get(), reinterpret_cast<HFONT>(::SendMessageW(dlg, WM_GETFONT, 0, 0)));
+    RECT calc{0, 0, width, 0};
+    ::DrawTextW(dc.get(), prompt.c_str(), static_cast<int>(prompt.size()), &calc,
+                DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    return calc.bottom;
 }
 
 // Makes the prompt as tall as its word-wrapped text and moves what lies below it.
 void FitPrompt(HWND dlg, const std::wstring& prompt) {
     HWND label = ::GetDlgItem(dlg, DialogsWin32::kPromptId);
-    RECT lr{};
-    ::GetWindowRect(label, &lr);
-    ::MapWindowPoints(nullptr, dlg, reinterpret_cast<POINT*>(&lr), 2);
-    const int oldHeight = lr.bottom - lr.top;
-
-    HDC dc = ::GetDC(label);
-    if (!dc) return;
-    HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(dlg, WM_GETFONT, 0, 0)));
-    RECT calc{0, 0, lr.right - lr.left, 0};
-    ::DrawTextW(dc, prompt.c_str(), static_cast<int>(prompt.size()), &calc,
-                DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
-    ::SelectObject(dc, old);
-    ::ReleaseDC(label, dc);
-
-    const int newHeight = calc.bottom > oldHeight ? calc.bottom : oldHeight;
-    const int dy = newHeight - oldHeight;
+    const RECT lr = RectInParent(label);
+    const int oldHeight = Height(lr);
+    const int dy = std::max(WrappedHeight(dlg, label, prompt, Width(lr)), oldHeight) - oldHeight;
     if (dy == 0) return;
-    ::SetWindowPos(label, nullptr, 0, 0, lr.right - lr.left, newHeight,
-                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetOuterSize(label, Width(lr), oldHeight + dy);
     MoveBy(dlg, DialogsWin32::kEditId, dy);
     MoveBy(dlg, IDOK, dy);
     MoveBy(dlg, IDCANCEL, dy);
-    RECT dr{};
-    ::GetWindowRect(dlg, &dr);
-    ::SetWindowPos(dlg, nullptr, 0, 0, dr.right - dr.left, dr.bottom - dr.top + dy,
-                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const RECT dr = WindowRect(dlg);
+    SetOuterSize(dlg, Width(dr), Height(dr) + dy);
 }
 
 INT_PTR CALLBACK InputProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
@@ -154,7 +138,7 @@ INT_PTR CALLBACK InputProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
         ::SendMessageW(edit, EM_SETLIMITTEXT, DialogsWin32::kInputMaxLength, 0);
         ::SetWindowTextW(edit, st->text.c_str());
         FitPrompt(dlg, st->prompt);
-        CentreOnScreen(dlg);
+        CentreWindow(dlg, ScreenRect());
         ::SetForegroundWindow(dlg);
         ::SetFocus(edit);
         ::SendMessageW(edit, EM_SETSEL, 0, -1);

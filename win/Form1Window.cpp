@@ -7,16 +7,17 @@
 
 #include "core/AppError.h"
 #include "core/Texts.h"
+#include "win/Fonts.h"
+#include "win/Geometry.h"
 #include "win/Utf16.h"
-#include "win/WindowObject.h"
 
 namespace velkaro::win {
 
 namespace {
 
-constexpr wchar_t kFormClass[] = L"VelkaroTForm1";
-constexpr wchar_t kImageClass[] = L"VelkaroImage1";
-constexpr wchar_t kBarClass[] = L"VelkaroPanel1";
+const WindowClass kFormClass{L"VelkaroTForm1", reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)};
+const WindowClass kImageClass{L"VelkaroImage1"};
+const WindowClass kBarClass{L"VelkaroPanel1"};
 constexpr DWORD kFormStyle = WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kFormExStyle = 0;
 constexpr COLORREF kWhite = RGB(255, 255, 255);
@@ -25,76 +26,16 @@ constexpr int kButtonHeight = 22;
 // The panel's font face: the panel sets only size, weight and colour. Tahoma has Cyrillic on
 // every Windows since 2000 and under Wine.
 constexpr wchar_t kPanelFace[] = L"Tahoma";
-constexpr char kPanelFaceNarrow[] = "Tahoma";
 
 COLORREF ToColorRef(std::uint32_t rgb) {
     return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
 }
 
-int ScreenDpiY() {
-    WindowDc screen(nullptr);
-    return screen ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : 96;
-}
-
-HFONT MakeFont(int height, int weight, const wchar_t* face) {
-    return ::CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, RUSSIAN_CHARSET,
-                         OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                         DEFAULT_PITCH | FF_DONTCARE, face);
-}
-
-// The face asked for, or a metric-compatible one where the system lacks it (Wine and
-// systems without the Windows core fonts would otherwise substitute a sans-serif face).
-HFONT MakeFontOrAlike(int height, int weight, const wchar_t* face, const wchar_t* alike) {
-    HFONT font = MakeFont(height, weight, face);
-    UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
-    if (!font || !dc) return font;
-    wchar_t got[LF_FACESIZE]{};
-    {
-        SelectObjectScope sel(dc.get(), font);
-        ::GetTextFaceW(dc.get(), LF_FACESIZE, got);
-    }
-    if (::lstrcmpiW(got, face) == 0) return font;
-    HFONT other = MakeFont(height, weight, alike);
-    wchar_t gotAlike[LF_FACESIZE]{};
-    if (other) {
-        SelectObjectScope sel(dc.get(), other);
-        ::GetTextFaceW(dc.get(), LF_FACESIZE, gotAlike);
-    }
-    if (other && ::lstrcmpiW(gotAlike, alike) == 0) {
-        ::DeleteObject(font);
-        return other;
-    }
-    if (other) ::DeleteObject(other);
-    return font;
-}
-
-[[noreturn]] void Fail(const char* what) {
-    throw std::runtime_error(std::string(what) + " failed, error " +
-                             std::to_string(::GetLastError()));
-}
-
-void RegisterClasses(HINSTANCE inst, WNDPROC form, WNDPROC image, WNDPROC bar) {
-    static bool done = false;
-    if (done) return;
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.hInstance = inst;
-    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-
-    wc.lpfnWndProc = form;
-    wc.lpszClassName = kFormClass;
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    if (!::RegisterClassExW(&wc)) Fail("RegisterClassEx(TForm1)");
-
-    wc.lpfnWndProc = image;
-    wc.lpszClassName = kImageClass;
-    wc.hbrBackground = nullptr;
-    if (!::RegisterClassExW(&wc)) Fail("RegisterClassEx(Image1)");
-
-    wc.lpfnWndProc = bar;
-    wc.lpszClassName = kBarClass;
-    if (!::RegisterClassExW(&wc)) Fail("RegisterClassEx(Panel1)");
-    done = true;
+UniqueBrush MakeBrush(COLORREF colour) {
+    UniqueBrush brush(::CreateSolidBrush(colour));
+    if (!brush)
+        throw std::runtime_error("CreateSolidBrush failed, error " + std::to_string(::GetLastError()));
+    return brush;
 }
 
 }  // namespace
@@ -124,117 +65,69 @@ Form1Window::Form1Window(Accounting& a, SystemPorts ports, Form1Callbacks callba
       callbacks_(std::move(callbacks)),
       options_(options),
       form_(a, Form1Ports{ports, *this}) {
-    HINSTANCE inst = ::GetModuleHandleW(nullptr);
-    RegisterClasses(inst, &FormProc, &ImageProc, &BarProc);
-
-    const int dpi = ScreenDpiY();
-    formFont_.reset(MakeFont(-11, FW_NORMAL, L"Lucida Console"));
-    panelFont_.reset(MakeFont(-::MulDiv(10, dpi, 72), FW_NORMAL, kPanelFace));
-    panelBoldFont_.reset(MakeFont(-::MulDiv(10, dpi, 72), FW_BOLD, kPanelFace));
-    buttonFont_.reset(MakeFontOrAlike(-12, FW_NORMAL, L"Times New Roman", L"Liberation Serif"));
-    whiteBrush_.reset(::CreateSolidBrush(kWhite));
-    barBrush_.reset(::CreateSolidBrush(kBarColour));
-    if (!panelFont_ || !panelBoldFont_ || !buttonFont_ || !whiteBrush_ || !barBrush_)
-        Fail("CreateFont/CreateSolidBrush");
+    const int panelHeight = FontHeightForPoints(10);
+    formFont_ = MakeFont({L"Lucida Console", -11, FW_NORMAL, RUSSIAN_CHARSET});
+    panelFont_ = MakeFont({kPanelFace, panelHeight, FW_NORMAL, RUSSIAN_CHARSET});
+    panelBoldFont_ = MakeFont({kPanelFace, panelHeight, FW_BOLD, RUSSIAN_CHARSET});
+    buttonFont_ = MakeFontOrAlike({L"Times New Roman", -12, FW_NORMAL, RUSSIAN_CHARSET},
+                                  L"Liberation Serif");
+    whiteBrush_ = MakeBrush(kWhite);
+    barBrush_ = MakeBrush(kBarColour);
 
     RECT r{0, 0, kLayoutClientWidth, kLayoutClientHeight};
     ::AdjustWindowRectEx(&r, kFormStyle, FALSE, kFormExStyle);
-    hwnd_ = ::CreateWindowExW(kFormExStyle, kFormClass, Widen(texts::kForm1Caption).c_str(),
-                              kFormStyle, 0, 0, r.right - r.left, r.bottom - r.top,
-                              options_.owner, nullptr, inst, this);
-    if (!hwnd_) Fail("CreateWindowEx(TForm1)");
-    image_ = ::CreateWindowExW(0, kImageClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, hwnd_,
-                               nullptr, inst, this);
-    bar_ = ::CreateWindowExW(0, kBarClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, hwnd_,
-                             nullptr, inst, this);
-    if (!image_ || !bar_) {
-        ::DestroyWindow(hwnd_);
-        hwnd_ = nullptr;
-        Fail("CreateWindowEx(Image1/Panel1)");
-    }
+    Create(kFormClass, Widen(texts::kForm1Caption).c_str(), kFormStyle, kFormExStyle, 0, 0,
+           Width(r), Height(r), options_.owner);
+    image1_.Create(kImageClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, 0, Handle());
+    panel1_.Create(kBarClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, 0, Handle());
     LayoutChildren();
 
     // The application icon; without one the window shows the system's.
-    if (HICON icon = ::LoadIconW(inst, MAKEINTRESOURCEW(1))) {
-        ::SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-        ::SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    if (HICON icon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1))) {
+        ::SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+        ::SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     }
 
     if (options_.runFormCreate) Run([this] { form_.FormCreate(); });
 }
 
 Form1Window::~Form1Window() {
-    if (hwnd_) {
-        ::KillTimer(hwnd_, kTimer1);
-        // No message may reach this object while it is being taken apart.
-        ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-        ::SetWindowLongPtrW(image_, GWLP_USERDATA, 0);
-        ::SetWindowLongPtrW(bar_, GWLP_USERDATA, 0);
-        ::DestroyWindow(hwnd_);
-    }
+    if (Handle()) ::KillTimer(Handle(), kTimer1);
+    // No message reaches this object while it is being taken apart; the children go with it.
+    Destroy();
     if (memDc_ && oldBitmap_) ::SelectObject(memDc_.get(), oldBitmap_);
 }
 
 // ---- showing ----
 
 void Form1Window::Show() {
-    ::ShowWindow(hwnd_, SW_SHOW);
-    ::SetForegroundWindow(hwnd_);
+    ::ShowWindow(Handle(), SW_SHOW);
+    ::SetForegroundWindow(Handle());
 }
 
-void Form1Window::Hide() { ::ShowWindow(hwnd_, SW_HIDE); }
+void Form1Window::Hide() { ::ShowWindow(Handle(), SW_HIDE); }
 
-bool Form1Window::Visible() const { return ::IsWindowVisible(hwnd_) != FALSE; }
+bool Form1Window::Visible() const { return ::IsWindowVisible(Handle()) != FALSE; }
 
 // ---- sizes ----
 
-int Form1Window::OuterWidth() {
-    RECT r{};
-    ::GetWindowRect(hwnd_, &r);
-    return r.right - r.left;
-}
+int Form1Window::OuterWidth() { return Width(WindowRect(Handle())); }
 
-int Form1Window::OuterHeight() {
-    RECT r{};
-    ::GetWindowRect(hwnd_, &r);
-    return r.bottom - r.top;
-}
+int Form1Window::OuterHeight() { return Height(WindowRect(Handle())); }
 
-void Form1Window::SetOuterWidth(int width) {
-    ::SetWindowPos(hwnd_, nullptr, 0, 0, width, OuterHeight(),
-                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
+void Form1Window::SetOuterWidth(int width) { SetOuterSize(Handle(), width, OuterHeight()); }
 
-void Form1Window::SetOuterHeight(int height) {
-    ::SetWindowPos(hwnd_, nullptr, 0, 0, OuterWidth(), height,
-                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
+void Form1Window::SetOuterHeight(int height) { SetOuterSize(Handle(), OuterWidth(), height); }
 
-int Form1Window::ClientHeight() {
-    RECT r{};
-    ::GetClientRect(hwnd_, &r);
-    return r.bottom;
-}
+int Form1Window::ClientHeight() { return ClientRect(Handle()).bottom; }
 
-int Form1Window::ImageWidth() {
-    RECT r{};
-    ::GetClientRect(hwnd_, &r);
-    return r.right;
-}
+int Form1Window::ImageWidth() { return ClientRect(Handle()).right; }
 
 int Form1Window::ImageHeight() { return std::max(0, ClientHeight() - kButtonBarHeight); }
 
-int Form1Window::WindowLeft() {
-    RECT r{};
-    ::GetWindowRect(hwnd_, &r);
-    return r.left;
-}
+int Form1Window::WindowLeft() { return WindowRect(Handle()).left; }
 
-int Form1Window::WindowTop() {
-    RECT r{};
-    ::GetWindowRect(hwnd_, &r);
-    return r.top;
-}
+int Form1Window::WindowTop() { return WindowRect(Handle()).top; }
 
 int Form1Window::TextWidth(const std::string& text) {
     const std::wstring w = Widen(text);
@@ -248,27 +141,17 @@ int Form1Window::TextWidth(const std::string& text) {
 }
 
 void Form1Window::LayoutChildren() {
-    RECT r{};
-    ::GetClientRect(hwnd_, &r);
+    if (!image1_.Handle() || !panel1_.Handle()) return;  // still being created
+    const RECT r = ClientRect(Handle());
     const int imageHeight = std::max(0, static_cast<int>(r.bottom) - kButtonBarHeight);
-    ::MoveWindow(image_, 0, 0, r.right, imageHeight, TRUE);
-    ::MoveWindow(bar_, 0, imageHeight, r.right, std::min<int>(kButtonBarHeight, r.bottom), TRUE);
+    ::MoveWindow(image1_.Handle(), 0, 0, r.right, imageHeight, TRUE);
+    ::MoveWindow(panel1_.Handle(), 0, imageHeight, r.right,
+                 std::min<int>(kButtonBarHeight, r.bottom), TRUE);
 }
 
 // ---- messages ----
 
-void Form1Window::ProcessMessages() {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            // Leave the quit message for the message loop that owns it.
-            ::PostQuitMessage(static_cast<int>(msg.wParam));
-            break;
-        }
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
+void Form1Window::ProcessMessages() { win::ProcessMessages(); }
 
 void Form1Window::SetTimerEnabled(bool enabled) {
     if (!options_.systemTimer) {
@@ -276,18 +159,18 @@ void Form1Window::SetTimerEnabled(bool enabled) {
         return;
     }
     // Setting the timer anew starts its interval afresh.
-    ::KillTimer(hwnd_, kTimer1);
+    ::KillTimer(Handle(), kTimer1);
     timerRunning_ = false;
     if (!enabled) return;
-    if (!::SetTimer(hwnd_, kTimer1, 1000, nullptr)) throw AppError(texts::kNoTimers);
+    if (!::SetTimer(Handle(), kTimer1, 1000, nullptr)) throw AppError(texts::kNoTimers);
     timerRunning_ = true;
 }
 
 void Form1Window::SetWhite() {
     white_ = true;
     ResizeBitmap(bitmapSize_.cx, bitmapSize_.cy);  // the image gets a bitmap if it has none
-    ::InvalidateRect(hwnd_, nullptr, TRUE);
-    ::InvalidateRect(image_, nullptr, FALSE);
+    ::InvalidateRect(Handle(), nullptr, TRUE);
+    ::InvalidateRect(image1_.Handle(), nullptr, FALSE);
 }
 
 void Form1Window::RefreshQuickInfo() {
@@ -315,13 +198,13 @@ void Form1Window::PopupMenu(int screenX, int screenY) {
     ::AppendMenuW(menu.get(), MF_STRING, kCmdRename, Widen(texts::kMenuRename).c_str());
     // The window must be in the foreground for the menu to close when the user clicks
     // elsewhere; WM_NULL afterwards lets the menu's closing take effect at once.
-    ::SetForegroundWindow(hwnd_);
+    ::SetForegroundWindow(Handle());
     const UINT cmd = static_cast<UINT>(::TrackPopupMenu(
         menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, screenX,
-        screenY, 0, hwnd_, nullptr));
-    ::PostMessageW(hwnd_, WM_NULL, 0, 0);
+        screenY, 0, Handle(), nullptr));
+    ::PostMessageW(Handle(), WM_NULL, 0, 0);
     // The chosen command runs after the mouse handler, as a menu's WM_COMMAND does.
-    if (cmd != 0) ::PostMessageW(hwnd_, WM_COMMAND, MAKEWPARAM(cmd, 0), 0);
+    if (cmd != 0) ::PostMessageW(Handle(), WM_COMMAND, MAKEWPARAM(cmd, 0), 0);
 }
 
 void Form1Window::RunCommand(UINT id) {
@@ -333,33 +216,22 @@ void Form1Window::RunCommand(UINT id) {
     }
 }
 
-LRESULT CALLBACK Form1Window::FormProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
-    if (auto* self = win::WindowObject<Form1Window>(w, msg, lp); self && self->hwnd_ == w)
-        return self->OnFormMessage(msg, wp, lp);
-    return ::DefWindowProcW(w, msg, wp, lp);
-}
-
-LRESULT Form1Window::OnFormMessage(UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT Form1Window::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_CLOSE:
         // Not the main form: the close box only hides it.
-        ::ShowWindow(hwnd_, SW_HIDE);
+        ::ShowWindow(Handle(), SW_HIDE);
         return 0;
     case WM_SHOWWINDOW:
         if (wp) {
             if (!shownOnce_) {
                 // Centred on the desktop the first time it is shown.
                 shownOnce_ = true;
-                const int x = ::GetSystemMetrics(SM_XVIRTUALSCREEN) +
-                              (::GetSystemMetrics(SM_CXVIRTUALSCREEN) - OuterWidth()) / 2;
-                const int y = ::GetSystemMetrics(SM_YVIRTUALSCREEN) +
-                              (::GetSystemMetrics(SM_CYVIRTUALSCREEN) - OuterHeight()) / 2;
-                ::SetWindowPos(hwnd_, nullptr, x, y, 0, 0,
-                               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+                CentreWindow(Handle(), VirtualScreenRect());
             }
             if (itemsPending_) {
                 PaintItems();
-                ::InvalidateRect(image_, nullptr, FALSE);
+                ::InvalidateRect(image1_.Handle(), nullptr, FALSE);
             }
         }
         break;
@@ -367,8 +239,7 @@ LRESULT Form1Window::OnFormMessage(UINT msg, WPARAM wp, LPARAM lp) {
         LayoutChildren();
         return 0;
     case WM_ERASEBKGND: {
-        RECT r{};
-        ::GetClientRect(hwnd_, &r);
+        const RECT r = ClientRect(Handle());
         if (white_)
             ::FillRect(reinterpret_cast<HDC>(wp), &r, whiteBrush_.get());
         else
@@ -393,7 +264,7 @@ LRESULT Form1Window::OnFormMessage(UINT msg, WPARAM wp, LPARAM lp) {
     default:
         break;
     }
-    return ::DefWindowProcW(hwnd_, msg, wp, lp);
+    return ::DefWindowProcW(Handle(), msg, wp, lp);
 }
 
 // ---- Image1: the panel bitmap ----
@@ -442,7 +313,7 @@ void Form1Window::Repaint() {
         return;
     }
     PaintItems();
-    ::InvalidateRect(image_, nullptr, FALSE);
+    ::InvalidateRect(image1_.Handle(), nullptr, FALSE);
 }
 
 void Form1Window::PaintItems() {
@@ -466,18 +337,8 @@ void Form1Window::PaintItems() {
     ::GdiFlush();
 }
 
-long Form1Window::BitmapPixel(int x, int y) const {
-    if (!bitmap_ || x < 0 || y < 0 || x >= bitmapSize_.cx || y >= bitmapSize_.cy) return -1;
-    const COLORREF c = ::GetPixel(memDc_.get(), x, y);
-    if (c == CLR_INVALID) return -1;
-    return static_cast<long>((GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c));
-}
-
-const char* Form1Window::PanelFaceName() const { return kPanelFaceNarrow; }
-
 void Form1Window::PaintImage(HDC dc, const RECT& clip) {
-    RECT r{};
-    ::GetClientRect(image_, &r);
+    const RECT r = ClientRect(image1_.Handle());
     HBRUSH back = white_ ? whiteBrush_.get() : ::GetSysColorBrush(COLOR_BTNFACE);
     const int bw = bitmap_ ? static_cast<int>(bitmapSize_.cx) : 0;
     const int bh = bitmap_ ? static_cast<int>(bitmapSize_.cy) : 0;
@@ -493,18 +354,12 @@ void Form1Window::PaintImage(HDC dc, const RECT& clip) {
     if (below.top < below.bottom && below.left < below.right) ::FillRect(dc, &below, back);
 }
 
-LRESULT CALLBACK Form1Window::ImageProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
-    if (auto* self = win::WindowObject<Form1Window>(w, msg, lp); self && self->image_ == w)
-        return self->OnImageMessage(msg, wp, lp);
-    return ::DefWindowProcW(w, msg, wp, lp);
-}
-
 LRESULT Form1Window::OnImageMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_ERASEBKGND:
         return 1;  // WM_PAINT covers everything
     case WM_PAINT: {
-        PaintDc pdc(image_);
+        PaintDc pdc(image1_.Handle());
         PaintImage(pdc.get(), pdc.paint().rcPaint);
         return 0;
     }
@@ -522,10 +377,16 @@ LRESULT Form1Window::OnImageMessage(UINT msg, WPARAM wp, LPARAM lp) {
     default:
         break;
     }
-    return ::DefWindowProcW(image_, msg, wp, lp);
+    return ::DefWindowProcW(image1_.Handle(), msg, wp, lp);
 }
 
 // ---- Panel1: the button bar ----
+
+void Form1Window::SetBarState(int& button, int value) {
+    if (button == value) return;
+    button = value;
+    ::InvalidateRect(panel1_.Handle(), nullptr, FALSE);
+}
 
 int Form1Window::ButtonAt(int x, int y) const {
     if (y < 0 || y >= kButtonHeight) return -1;
@@ -537,8 +398,7 @@ int Form1Window::ButtonAt(int x, int y) const {
 }
 
 void Form1Window::PaintBar(HDC dc) {
-    RECT r{};
-    ::GetClientRect(bar_, &r);
+    const RECT r = ClientRect(panel1_.Handle());
     ::FillRect(dc, &r, barBrush_.get());
     SelectObjectScope font(dc, buttonFont_.get());
     ::SetBkMode(dc, TRANSPARENT);
@@ -560,49 +420,36 @@ void Form1Window::PaintBar(HDC dc) {
     }
 }
 
-LRESULT CALLBACK Form1Window::BarProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
-    if (auto* self = win::WindowObject<Form1Window>(w, msg, lp); self && self->bar_ == w)
-        return self->OnBarMessage(msg, wp, lp);
-    return ::DefWindowProcW(w, msg, wp, lp);
-}
-
 LRESULT Form1Window::OnBarMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_ERASEBKGND:
         return 1;
     case WM_PAINT: {
-        PaintDc pdc(bar_);
+        PaintDc pdc(panel1_.Handle());
         PaintBar(pdc.get());
         return 0;
     }
     case WM_MOUSEMOVE: {
-        const int at = ButtonAt(GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
-        if (at != hot_) {
-            hot_ = at;
-            ::InvalidateRect(bar_, nullptr, FALSE);
-        }
-        TRACKMOUSEEVENT tme{sizeof tme, TME_LEAVE, bar_, 0};
+        SetBarState(hot_, ButtonAt(GET_X_LPARAM(lp), GET_Y_LPARAM(lp)));
+        TRACKMOUSEEVENT tme{sizeof tme, TME_LEAVE, panel1_.Handle(), 0};
         ::TrackMouseEvent(&tme);
         return 0;
     }
     case WM_MOUSELEAVE:
-        if (hot_ != -1) {
-            hot_ = -1;
-            ::InvalidateRect(bar_, nullptr, FALSE);
-        }
+        SetBarState(hot_, -1);
         return 0;
     case WM_LBUTTONDOWN:
         pressed_ = ButtonAt(GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
         hot_ = pressed_;
-        if (pressed_ >= 0) ::SetCapture(bar_);
-        ::InvalidateRect(bar_, nullptr, FALSE);
+        if (pressed_ >= 0) ::SetCapture(panel1_.Handle());
+        ::InvalidateRect(panel1_.Handle(), nullptr, FALSE);
         return 0;
     case WM_LBUTTONUP: {
         const int was = pressed_;
         const int at = ButtonAt(GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
         pressed_ = -1;
-        if (::GetCapture() == bar_) ::ReleaseCapture();
-        ::InvalidateRect(bar_, nullptr, FALSE);
+        if (::GetCapture() == panel1_.Handle()) ::ReleaseCapture();
+        ::InvalidateRect(panel1_.Handle(), nullptr, FALSE);
         // A speed button clicks when the button is released over it.
         if (was >= 0 && was == at) {
             auto click = Buttons()[static_cast<std::size_t>(was)].click;
@@ -611,15 +458,12 @@ LRESULT Form1Window::OnBarMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     }
     case WM_CAPTURECHANGED:
-        if (pressed_ != -1) {
-            pressed_ = -1;
-            ::InvalidateRect(bar_, nullptr, FALSE);
-        }
+        SetBarState(pressed_, -1);
         return 0;
     default:
         break;
     }
-    return ::DefWindowProcW(bar_, msg, wp, lp);
+    return ::DefWindowProcW(panel1_.Handle(), msg, wp, lp);
 }
 
 }  // namespace velkaro::win

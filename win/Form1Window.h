@@ -15,6 +15,7 @@
 #include "core/Ports.h"
 #include "display/StatisticsWindow.h"
 #include "win/Handles.h"
+#include "win/Window.h"
 
 namespace velkaro::win {
 
@@ -33,7 +34,7 @@ struct Form1Options {
     HWND owner = nullptr;       // e.g. the application window: no taskbar button of its own
 };
 
-class Form1Window : public Form1Host {
+class Form1Window : public Form1Host, private Window {
 public:
     // Menu command ids of PopupMenu1 (WM_COMMAND to the window runs them).
     static constexpr UINT kCmdHistory = 102;  // N2
@@ -49,25 +50,13 @@ public:
     Form1Window(Accounting& a, SystemPorts ports, Form1Callbacks callbacks,
                 Form1Options options = {});
     ~Form1Window() override;
-    Form1Window(const Form1Window&) = delete;
-    Form1Window& operator=(const Form1Window&) = delete;
 
     TForm1& Form() { return form_; }
-    HWND Handle() const { return hwnd_; }
-    HWND ImageHandle() const { return image_; }
-    HWND ButtonBarHandle() const { return bar_; }
+    using Window::Handle;
 
     void Show();  // shows and activates; centred on the desktop the first time
     void Hide();
     bool Visible() const;
-
-    // The panel bitmap (what WM_PAINT blits into the image area); tests read its pixels.
-    HDC BitmapDc() const { return memDc_.get(); }
-    SIZE BitmapSize() const { return bitmapSize_; }
-    // Colour of a bitmap pixel as 0xRRGGBB, or -1 outside the bitmap.
-    long BitmapPixel(int x, int y) const;
-    const char* PanelFaceName() const;
-    bool TimerRunning() const { return timerRunning_; }
 
     // WindowHost
     int OuterWidth() override;
@@ -91,7 +80,27 @@ public:
     void ShowAbout() override;
     void EndRequest() override;
 
-    // Button bar geometry (client coordinates of the bar), for hit tests and tests.
+private:
+    friend class Form1WindowTest;
+
+    // Image1 and Panel1: child windows whose messages go to a handler of this window.
+    class Part : public Window {
+    public:
+        using Handler = LRESULT (Form1Window::*)(UINT, WPARAM, LPARAM);
+        Part(Form1Window& owner, Handler handler) : owner_(owner), handler_(handler) {}
+        using Window::Create;
+
+    protected:
+        LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override {
+            return (owner_.*handler_)(msg, wp, lp);
+        }
+
+    private:
+        Form1Window& owner_;
+        Handler handler_;
+    };
+
+    // A speed button of the bar (client coordinates of the bar).
     struct Button {
         int left;
         int width;
@@ -100,11 +109,7 @@ public:
     };
     static const std::vector<Button>& Buttons();
 
-private:
-    static LRESULT CALLBACK FormProc(HWND, UINT, WPARAM, LPARAM);
-    static LRESULT CALLBACK ImageProc(HWND, UINT, WPARAM, LPARAM);
-    static LRESULT CALLBACK BarProc(HWND, UINT, WPARAM, LPARAM);
-    LRESULT OnFormMessage(UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;  // TForm1's window
     LRESULT OnImageMessage(UINT msg, WPARAM wp, LPARAM lp);
     LRESULT OnBarMessage(UINT msg, WPARAM wp, LPARAM lp);
 
@@ -114,6 +119,8 @@ private:
     void PaintImage(HDC dc, const RECT& clip);
     void PaintBar(HDC dc);
     int ButtonAt(int x, int y) const;
+    // Sets the hot or pressed button; the bar is painted again when it changed.
+    void SetBarState(int& button, int value);
     void RunCommand(UINT id);
     // Runs a handler through TForm1::Guarded; any other exception also ends in the error box
     // instead of unwinding through Windows.
@@ -123,9 +130,8 @@ private:
     Form1Callbacks callbacks_;
     Form1Options options_;
     TForm1 form_;
-    HWND hwnd_ = nullptr;
-    HWND image_ = nullptr;
-    HWND bar_ = nullptr;
+    Part image1_{*this, &Form1Window::OnImageMessage};
+    Part panel1_{*this, &Form1Window::OnBarMessage};
     bool white_ = false;          // SetWhite ran: white window and a panel bitmap
     bool shownOnce_ = false;
     bool itemsPending_ = false;   // items changed while hidden
@@ -138,7 +144,7 @@ private:
     UniqueFont buttonFont_;
     UniqueBrush whiteBrush_;
     UniqueBrush barBrush_;
-    UniqueMemoryDc memDc_;
+    UniqueMemoryDc memDc_;        // holds bitmap_ while there is one
     UniqueBitmap bitmap_;
     HGDIOBJ oldBitmap_ = nullptr;
     SIZE bitmapSize_{0, 0};

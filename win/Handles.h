@@ -47,6 +47,15 @@ struct KernelHandleTraits {  // CreateMutex, CreateEvent, OpenProcess, ... (null
     static void Release(Value v) noexcept { ::CloseHandle(v); }
 };
 
+struct MutexTraits {  // CreateMutex: given back when this thread owns it, then closed
+    using Value = HANDLE;
+    static Value Invalid() noexcept { return nullptr; }
+    static void Release(Value v) noexcept {
+        ::ReleaseMutex(v);  // fails harmlessly when this thread does not own it
+        ::CloseHandle(v);
+    }
+};
+
 struct FileHandleTraits {  // CreateFile (INVALID_HANDLE_VALUE when failed)
     using Value = HANDLE;
     static Value Invalid() noexcept { return INVALID_HANDLE_VALUE; }
@@ -85,6 +94,7 @@ struct MenuTraits {  // CreatePopupMenu, CreateMenu, LoadMenu (not attached to a
 };
 
 using UniqueHandle = Unique<KernelHandleTraits>;
+using UniqueMutex = Unique<MutexTraits>;
 using UniqueFile = Unique<FileHandleTraits>;
 using UniqueModule = Unique<ModuleTraits>;
 using UniqueFont = Unique<GdiObjectTraits<HFONT>>;

@@ -49,6 +49,10 @@ Hue HueOf(long rgb) {
 // The desktop colour, set to a green no other panel text uses, for the name's pixels.
 constexpr COLORREF kTestDesktop = RGB(0, 150, 0);
 
+}  // namespace
+
+namespace win {
+
 class Form1WindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -124,7 +128,7 @@ protected:
         const int width = w->TextWidth(item.text) * (item.bold ? 2 : 1);
         for (int y = item.y; y < item.y + 16; ++y)
             for (int x = item.x; x < item.x + width; ++x) {
-                const long p = w->BitmapPixel(x, y);
+                const long p = BitmapPixel(*w, x, y);
                 if (p >= 0) ++count[HueOf(p)];
             }
         return count;
@@ -133,15 +137,15 @@ protected:
         std::map<Hue, int> count;
         for (int y = y0; y < y1; ++y)
             for (int x = x0; x < x1; ++x) {
-                const long p = w->BitmapPixel(x, y);
+                const long p = BitmapPixel(*w, x, y);
                 if (p >= 0) ++count[HueOf(p)];
             }
         return count;
     }
 
     void ClickButton(int x) {
-        ::SendMessageW(w->ButtonBarHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, 8));
-        ::SendMessageW(w->ButtonBarHandle(), WM_LBUTTONUP, 0, MAKELPARAM(x, 8));
+        ::SendMessageW(BarOf(*w), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, 8));
+        ::SendMessageW(BarOf(*w), WM_LBUTTONUP, 0, MAKELPARAM(x, 8));
     }
 
     Accounting a;
@@ -155,7 +159,27 @@ protected:
     bool quickInfoShowing = false;
     COLORREF savedDesktop = 0;
     std::unique_ptr<TestWindow> w;
+
+    // What the window keeps to itself: its children, Timer1's state and the panel bitmap.
+    static HWND ImageOf(const Form1Window& f) { return f.image1_.Handle(); }
+    static HWND BarOf(const Form1Window& f) { return f.panel1_.Handle(); }
+    static bool TimerRunning(const Form1Window& f) { return f.timerRunning_; }
+    static HDC BitmapDc(const Form1Window& f) { return f.memDc_.get(); }
+    static SIZE BitmapSize(const Form1Window& f) { return f.bitmapSize_; }
+    // Colour of a bitmap pixel as 0xRRGGBB, or -1 outside the bitmap.
+    static long BitmapPixel(const Form1Window& f, int x, int y) {
+        if (!f.bitmap_ || x < 0 || y < 0 || x >= f.bitmapSize_.cx || y >= f.bitmapSize_.cy) return -1;
+        const COLORREF c = ::GetPixel(f.memDc_.get(), x, y);
+        if (c == CLR_INVALID) return -1;
+        return static_cast<long>((GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c));
+    }
 };
+
+}  // namespace win
+
+namespace {
+
+using win::Form1WindowTest;
 
 // ---- The window as created ----
 
@@ -183,23 +207,23 @@ TEST_F(Form1WindowTest, CreatedHiddenWithItsCaptionBorderAndLayoutSizes) {
     EXPECT_EQ(win.ImageHeight(), 72);
     // The bar is docked at the bottom, 21 high, the image fills the rest.
     RECT bar{};
-    ::GetWindowRect(win.ButtonBarHandle(), &bar);
+    ::GetWindowRect(BarOf(win), &bar);
     ::MapWindowPoints(nullptr, h, reinterpret_cast<POINT*>(&bar), 2);
     EXPECT_EQ(bar.top, 72);
     EXPECT_EQ(bar.bottom - bar.top, 21);
-    EXPECT_EQ(Client(win.ImageHandle()).bottom, 72);
+    EXPECT_EQ(Client(ImageOf(win)).bottom, 72);
 
     // The start-up ran: the timer runs, the window is white and has its bitmap.
-    EXPECT_TRUE(win.TimerRunning());
+    EXPECT_TRUE(TimerRunning(win));
     EXPECT_TRUE(win.Form().Sampling());
-    EXPECT_NE(win.BitmapDc(), nullptr);
+    EXPECT_NE(BitmapDc(win), nullptr);
 }
 
 TEST_F(Form1WindowTest, StartUpWithoutTheInterfaceFunctionLeavesTheTimerOffAndNoBitmap) {
     table.loadable = false;
     TestWindow& win = Create();
-    EXPECT_FALSE(win.TimerRunning());
-    EXPECT_EQ(win.BitmapDc(), nullptr);
+    EXPECT_FALSE(TimerRunning(win));
+    EXPECT_EQ(BitmapDc(win), nullptr);
 }
 
 TEST_F(Form1WindowTest, FirstShowCentresOnTheDesktopLaterShowsKeepThePlace) {
@@ -230,7 +254,7 @@ TEST_F(Form1WindowTest, TheCloseBoxOnlyHides) {
     EXPECT_FALSE(win.Visible());
     EXPECT_EQ(files.writes, 0);
     EXPECT_EQ(endRequests, 0);
-    EXPECT_TRUE(win.TimerRunning());
+    EXPECT_TRUE(TimerRunning(win));
 }
 
 // ---- Ticks and painting ----
@@ -242,7 +266,7 @@ TEST_F(Form1WindowTest, ATickPaintsEachTextInItsColourOntoWhite) {
     Tick({MakeRow("Adapter A", 3000000, 7000000)});
     EXPECT_GE(table.calls, 1);
     EXPECT_EQ(refreshes, 1);
-    EXPECT_TRUE(win.TimerRunning());
+    EXPECT_TRUE(TimerRunning(win));
 
     const auto& items = win.Form().Panel().Items();
     ASSERT_FALSE(items.empty());
@@ -273,15 +297,15 @@ TEST_F(Form1WindowTest, ATickPaintsEachTextInItsColourOntoWhite) {
     EXPECT_EQ(speed[Hue::Red] + speed[Hue::Blue] + speed[Hue::Grey] + speed[Hue::Green], 0);
 
     // WM_PAINT blits the bitmap: the cost cell's red shows on the screen too.
-    ::RedrawWindow(win.ImageHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-    HDC screen = ::GetDC(win.ImageHandle());
+    ::RedrawWindow(ImageOf(win), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    HDC screen = ::GetDC(ImageOf(win));
     int red = 0;
     for (int y = cost->y; y < cost->y + 14; ++y)
         for (int x = cost->x; x < cost->x + win.TextWidth(cost->text); ++x) {
             const COLORREF c = ::GetPixel(screen, x, y);
             if (c != CLR_INVALID && HueOf((GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c)) == Hue::Red) ++red;
         }
-    ::ReleaseDC(win.ImageHandle(), screen);
+    ::ReleaseDC(ImageOf(win), screen);
     EXPECT_GT(red, 10);
 }
 
@@ -319,9 +343,9 @@ TEST_F(Form1WindowTest, TheWindowGrowsForEachBlockAndForAWidePrice) {
     EXPECT_EQ(win.ClientHeight(), 152 - frameHeight);
     EXPECT_EQ(win.ImageHeight(), 152 - frameHeight - 21);
     // The bitmap takes the client height, taller than the visible image.
-    EXPECT_EQ(win.BitmapSize().cy, win.ClientHeight());
+    EXPECT_EQ(BitmapSize(win).cy, win.ClientHeight());
     RECT bar{};
-    ::GetWindowRect(win.ButtonBarHandle(), &bar);
+    ::GetWindowRect(BarOf(win), &bar);
     ::MapWindowPoints(nullptr, win.Handle(), reinterpret_cast<POINT*>(&bar), 2);
     EXPECT_EQ(bar.bottom, win.ClientHeight());
 
@@ -348,7 +372,7 @@ TEST_F(Form1WindowTest, TheRedrawLetsPendingMessagesRunWhenTheWindowGrows) {
     // selected adapter is empty, so the lookup misses and says so).
     ASSERT_EQ(dialogs.prompts.size(), 1u);
     EXPECT_EQ(dialogs.prompts[0], texts::kPromptRename);
-    EXPECT_TRUE(win.TimerRunning());
+    EXPECT_TRUE(TimerRunning(win));
 }
 
 // ---- The pick and the menu ----
@@ -361,7 +385,7 @@ protected:
         Tick({MakeRow("A", 1, 2), MakeRow("B", 3, 4)});  // blocks at 4 and 82
     }
     std::string RightClickAt(int x, int y) {
-        ::SendMessageW(w->ImageHandle(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(x, y));
+        ::SendMessageW(ImageOf(*w), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(x, y));
         return a.selectedAdapter;
     }
 };
@@ -382,8 +406,8 @@ TEST_F(Form1PickTest, ARightClickPicksTheBlockAtOrAboveAndOpensTheMenuBelowThePo
 
 TEST_F(Form1PickTest, LeftAndMiddleClicksDoNothing) {
     a.selectedAdapter = "x";
-    ::SendMessageW(w->ImageHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 90));
-    ::SendMessageW(w->ImageHandle(), WM_MBUTTONDOWN, MK_MBUTTON, MAKELPARAM(5, 90));
+    ::SendMessageW(ImageOf(*w), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 90));
+    ::SendMessageW(ImageOf(*w), WM_MBUTTONDOWN, MK_MBUTTON, MAKELPARAM(5, 90));
     EXPECT_TRUE(w->menus.empty());
     EXPECT_EQ(a.selectedAdapter, "x");
 }
@@ -414,7 +438,7 @@ TEST_F(Form1PickTest, APriceThatIsNoNumberGoesToTheErrorBoxAndTheWindowGoesOn) {
     EXPECT_EQ(dialogs.errors[0], "'abc' is not a valid floating point value");
     EXPECT_DOUBLE_EQ(a.Tariffs()[0].priceIn, 0.0);
     Tick({});
-    EXPECT_TRUE(w->TimerRunning());
+    EXPECT_TRUE(TimerRunning(*w));
 }
 
 TEST_F(Form1PickTest, HistoryWritesTheReportAndOpensIt) {
@@ -461,7 +485,7 @@ TEST_F(Form1WindowTest, ClearHistoryWhenTheFileCannotBeDeletedKeepsTheHistory) {
     EXPECT_EQ(dialogs.messages[0], texts::kClearFailed);
     EXPECT_EQ(a.HistoryCount(), 1u);
     EXPECT_FALSE(win.Form().QuickInfoShown);
-    EXPECT_TRUE(win.TimerRunning());
+    EXPECT_TRUE(TimerRunning(win));
     EXPECT_GE(files.writes, 2);  // the save ran first
 }
 
@@ -472,7 +496,7 @@ TEST_F(Form1WindowTest, ClearHistoryEmptiesTheHistoryWhenTheFileIsGone) {
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0], texts::kClearDone);
     EXPECT_EQ(a.HistoryCount(), 0u);
-    EXPECT_TRUE(win.TimerRunning());
+    EXPECT_TRUE(TimerRunning(win));
 }
 
 TEST_F(Form1WindowTest, ExitSavesThenAsksToEndAFailedSaveShowsTheErrorAndGoesOn) {
@@ -508,8 +532,8 @@ TEST_F(Form1WindowTest, OnlyAPressAndReleaseOnTheSameButtonClicks) {
     // In the gap between "Выход" (0..72) and "Написать автору" (80..192).
     ClickButton(76);
     // Pressed on "Помощь", released on "Об авторе".
-    ::SendMessageW(w->ButtonBarHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(350, 8));
-    ::SendMessageW(w->ButtonBarHandle(), WM_LBUTTONUP, 0, MAKELPARAM(500, 8));
+    ::SendMessageW(BarOf(*w), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(350, 8));
+    ::SendMessageW(BarOf(*w), WM_LBUTTONUP, 0, MAKELPARAM(500, 8));
     // Right of the last button.
     ClickButton(600);
     EXPECT_TRUE(shell.opened.empty());
@@ -521,17 +545,17 @@ TEST_F(Form1WindowTest, OnlyAPressAndReleaseOnTheSameButtonClicks) {
 
 TEST_F(Form1WindowTest, TheSystemTimerTicksAndStopsWhenDisabled) {
     TestWindow& win = Create(true, true);
-    EXPECT_TRUE(win.TimerRunning());
+    EXPECT_TRUE(TimerRunning(win));
     const DWORD start = ::GetTickCount();
     while (table.calls < 2 && ::GetTickCount() - start < 5000) {
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
         Pump();
     }
     EXPECT_GE(table.calls, 2);
-    EXPECT_TRUE(win.TimerRunning());
+    EXPECT_TRUE(TimerRunning(win));
 
     win.SetTimerEnabled(false);
-    EXPECT_FALSE(win.TimerRunning());
+    EXPECT_FALSE(TimerRunning(win));
     const int calls = table.calls;
     // A WM_TIMER that arrives anyway starts no tick while the timer is off.
     ::SendMessageW(win.Handle(), WM_TIMER, Form1Window::kTimer1, 0);

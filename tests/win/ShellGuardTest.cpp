@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -72,14 +73,18 @@ private:
     std::thread thread_;
 };
 
+}  // namespace
+
+// Each guard gives its instance mutex back when it goes.
 class ShellGuardTest : public ::testing::Test {
 protected:
     void SetUp() override { TakeQuit(); }
-    void TearDown() override {
-        TOneInstance::ReleaseInstanceMutex();
-        TakeQuit();
-    }
+    void TearDown() override { TakeQuit(); }
+    // The instance mutex the guard holds (null before a check, or when it could not be had).
+    static HANDLE InstanceMutexOf(const TOneInstance& guard) { return guard.instanceMutex_.get(); }
 };
+
+namespace {
 
 TEST_F(ShellGuardTest, MutexNamesComeFromTheTitleWithSlashesForBackslashes) {
     TApplication app;
@@ -106,7 +111,7 @@ TEST_F(ShellGuardTest, TheFirstCheckTakesTheInstanceMutexAndStartUpGoesOn) {
     EXPECT_TRUE(app.ShowMainForm);
     EXPECT_FALSE(app.EndRequested());
     EXPECT_EQ(r.messages, 0);
-    ASSERT_NE(TOneInstance::InstanceMutex(), nullptr);
+    ASSERT_NE(InstanceMutexOf(guard), nullptr);
     // The lock is gone after the check: a new lock of the same name is created afresh.
     HANDLE lock = ::CreateMutexW(nullptr, FALSE, L"Velkaro guard test first.OneInstance.CriticalSection");
     EXPECT_EQ(::GetLastError(), 0u);
@@ -178,9 +183,8 @@ TEST_F(ShellGuardTest, ALockFoundInExistenceRefusesAtOnce) {
     TOneInstance guard(app);
     Refusals r;
     r.Attach(guard);
-    TOneInstance::ReleaseInstanceMutex();
     EXPECT_TRUE(guard.PreviousInstanceExists());
-    EXPECT_EQ(TOneInstance::InstanceMutex(), nullptr);  // nothing else was done
+    EXPECT_EQ(InstanceMutexOf(guard), nullptr);  // nothing else was done
     ::CloseHandle(lock);
     // With the lock gone, the next check is a first instance.
     EXPECT_FALSE(guard.PreviousInstanceExists());
@@ -195,7 +199,7 @@ TEST_F(ShellGuardTest, AnInstanceMutexNameTakenByAnotherKindOfObjectCountsAsFirs
     app.SetTitle(title);
     TOneInstance guard(app);
     EXPECT_FALSE(guard.PreviousInstanceExists());
-    EXPECT_EQ(TOneInstance::InstanceMutex(), nullptr);
+    EXPECT_EQ(InstanceMutexOf(guard), nullptr);
     ::CloseHandle(squatter);
 }
 
@@ -285,15 +289,15 @@ TEST_F(ShellGuardTest, ASecondProcessIsRefusedAndLeavesTheFilesAlone) {
 
     TApplication app;
     app.SetTitle(title);
-    TOneInstance guard(app);
-    ASSERT_FALSE(guard.CheckPreviousInstance());
+    auto guard = std::make_unique<TOneInstance>(app);
+    ASSERT_FALSE(guard->CheckPreviousInstance());
 
     EXPECT_EQ(RunChild("refused", title, folder), 0u);
     EXPECT_EQ(ReadFile(folder + L"\\history.txt"), history);
     EXPECT_EQ(ReadFile(folder + L"\\price.txt"), price);
 
     // After the first instance has ended, a new start runs normally.
-    TOneInstance::ReleaseInstanceMutex();
+    guard.reset();
     EXPECT_EQ(RunChild("first", title, folder), 0u);
     EXPECT_NE(ReadFile(folder + L"\\history.txt"), history);  // its exit saved
 }

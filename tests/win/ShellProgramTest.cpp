@@ -29,6 +29,8 @@ const std::string kPrice = "price.txt";
 std::string ExpectedHistory(Program& p) { return HistoryFileText(p.State(), p.Form1().OuterWidth()); }
 std::string ExpectedPrice(Program& p) { return PriceFileText(p.State(), ','); }
 
+}  // namespace
+
 class ShellProgramTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -42,8 +44,17 @@ protected:
         p.Form1().Form().Timer1Timer();
         return p;
     }
+    // The periodic save's state and counts, and the saves of TForm2's exit paths.
+    static bool AutosaveRunning(Program& p) { return p.Autosaver().running_; }
+    static unsigned AutosaveInterval(Program& p) { return p.Autosaver().interval_; }
+    static bool AutosaveDue(Program& p) { return p.Autosaver().due_; }
+    static int AutosaveSaves(Program& p) { return p.Autosaver().saves_; }
+    static int AutosaveFailures(Program& p) { return p.Autosaver().failures_; }
+    static int Form2Saves(Program& p) { return p.Form2().saves_; }
     ScriptedProgram sp;
 };
+
+namespace {
 
 TEST_F(ShellProgramTest, StartUpRunsInItsOrderAndShowsNothing) {
     Program& p = sp.Start();
@@ -193,7 +204,7 @@ TEST_F(ShellProgramTest, WithoutTheInterfaceFunctionTheFilesStayAndEveryExitStil
     sp.files.files[kHistory] = "SHOW=\r\nform1.width=790\r\n";
     Program& p = sp.Start();
     EXPECT_FALSE(p.State().filesLoaded);
-    EXPECT_FALSE(p.Autosaver().Running());
+    EXPECT_FALSE(AutosaveRunning(p));
     ::SendMessageW(p.Form2().Handle(), WM_COMMAND, TForm2::kN2, 0);
     EXPECT_EQ(sp.files.writes, 0);
     EXPECT_EQ(sp.files.files[kHistory], "SHOW=\r\nform1.width=790\r\n");
@@ -250,7 +261,7 @@ TEST_F(ShellProgramTest, ARefusedInstanceReadsTheFilesButNoPathWritesThem) {
     EXPECT_EQ(sp.trace, (std::vector<std::string>{"title", "guard", "tray", "main form", "statistics", "about"}));
     EXPECT_TRUE(p.State().filesLoaded);
     EXPECT_EQ(p.State().Tariffs().size(), 1u);
-    EXPECT_FALSE(p.Autosaver().Running());
+    EXPECT_FALSE(AutosaveRunning(p));
 
     // Whatever path is taken, nothing is written.
     p.Form1().Form().Timer1Timer();
@@ -260,7 +271,7 @@ TEST_F(ShellProgramTest, ARefusedInstanceReadsTheFilesButNoPathWritesThem) {
     p.Form1().Form().Guarded([&] { p.Form1().Form().SpeedButton1Click(); });
     p.Form1().Form().Guarded([&] { p.Form1().Form().SpeedButton2Click(); });  // clear history
     p.Autosaver().Tick();
-    EXPECT_EQ(p.Form2().Saves(), 0);
+    EXPECT_EQ(Form2Saves(p), 0);
     EXPECT_EQ(sp.files.writes, 0);
     EXPECT_EQ(sp.files.files.count(kHistory), 0u);
     EXPECT_EQ(sp.files.files[kPrice], "eth0|Сеть>1,5@2\r\n"_cp1251);
@@ -280,17 +291,17 @@ void CALLBACK QuitTimer(HWND, UINT, UINT_PTR id, DWORD) {
 TEST_F(ShellProgramTest, ThePeriodicSaveRunsOnItsTimerFromTheMessageLoopOnly) {
     sp.options.autosaveIntervalMs = 30;
     Program& p = StartAndTick();
-    EXPECT_TRUE(p.Autosaver().Running());
-    EXPECT_EQ(p.Autosaver().Interval(), 30u);
+    EXPECT_TRUE(AutosaveRunning(p));
+    EXPECT_EQ(AutosaveInterval(p), 30u);
     // A loop inside a handler (a dialog, a menu, the tick's message pass): due, not saved.
     EXPECT_FALSE(testing::PumpFor(120));
-    EXPECT_TRUE(p.Autosaver().Due());
+    EXPECT_TRUE(AutosaveDue(p));
     EXPECT_EQ(sp.files.writes, 0);
     // The program's own loop saves, and goes on saving while it runs.
     ::SetTimer(nullptr, 0, 250, &QuitTimer);
     EXPECT_EQ(p.Run(), 0);
-    EXPECT_GE(p.Autosaver().Saves(), 2);
-    EXPECT_EQ(sp.files.writes, 2 * p.Autosaver().Saves());
+    EXPECT_GE(AutosaveSaves(p), 2);
+    EXPECT_EQ(sp.files.writes, 2 * AutosaveSaves(p));
     EXPECT_EQ(sp.files.files[kHistory], ExpectedHistory(p));
     EXPECT_FALSE(p.App().EndRequested());  // it saves and goes on
 }
@@ -304,7 +315,7 @@ TEST_F(ShellProgramTest, ClearingTheHistoryIsNotUndoneByAPeriodicSaveDuringItsMe
     // timer fires, then it empties the table and reloads the files.
     sp.dialogs.pumpMs = 80;
     p.Form1().Form().Guarded([&] { p.Form1().Form().SpeedButton2Click(); });
-    EXPECT_TRUE(p.Autosaver().Due());
+    EXPECT_TRUE(AutosaveDue(p));
     EXPECT_EQ(sp.dialogs.messages, (std::vector<std::string>{texts::kClearDone}));
     EXPECT_EQ(sp.files.files.count(kHistory), 0u);
     EXPECT_EQ(p.State().HistoryCount(), 0u);
@@ -318,10 +329,10 @@ TEST_F(ShellProgramTest, ClearingTheHistoryIsNotUndoneByAPeriodicSaveDuringItsMe
 TEST_F(ShellProgramTest, TheDefaultPeriodIsFiveMinutes) {
     sp.options = ProgramOptions{};
     sp.options.systemTimer = false;
-    sp.options.configureTray = [](TTrayIcon& tray) { tray.SetShellNotify([](DWORD, NOTIFYICONDATAA*) { return TRUE; }); };
+    sp.options.configureTray = [](TTrayIcon& tray) { tray.SetShellNotify([](DWORD, NOTIFYICONDATAW*) { return TRUE; }); };
     Program& p = sp.Start();
-    EXPECT_TRUE(p.Autosaver().Running());
-    EXPECT_EQ(p.Autosaver().Interval(), 5u * 60u * 1000u);
+    EXPECT_TRUE(AutosaveRunning(p));
+    EXPECT_EQ(AutosaveInterval(p), 5u * 60u * 1000u);
 }
 
 TEST_F(ShellProgramTest, APeriodicSaveThatFailsSaysSoOnceUntilOneSucceeds) {
@@ -329,11 +340,11 @@ TEST_F(ShellProgramTest, APeriodicSaveThatFailsSaysSoOnceUntilOneSucceeds) {
     sp.files.writeError[kPrice] = kIoAccessDenied;
     p.Autosaver().Tick();
     p.Autosaver().Tick();
-    EXPECT_EQ(p.Autosaver().Failures(), 2);
+    EXPECT_EQ(AutosaveFailures(p), 2);
     EXPECT_EQ(sp.dialogs.errors, (std::vector<std::string>{IoErrorText(kIoAccessDenied)}));
     sp.files.writeError.clear();
     p.Autosaver().Tick();
-    EXPECT_EQ(p.Autosaver().Saves(), 1);
+    EXPECT_EQ(AutosaveSaves(p), 1);
     sp.files.writeError[kPrice] = kIoAccessDenied;
     p.Autosaver().Tick();
     EXPECT_EQ(sp.dialogs.errors.size(), 2u);

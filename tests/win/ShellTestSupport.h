@@ -80,7 +80,7 @@ struct ScriptedProgram {
         options.systemTimer = false;
         options.trace = [this](const std::string& step) { trace.push_back(step); };
         options.configureTray = [this](TTrayIcon& tray) {
-            tray.SetShellNotify([this](DWORD message, NOTIFYICONDATAA*) {
+            tray.SetShellNotify([this](DWORD message, NOTIFYICONDATAW*) {
                 trayCalls.push_back(message);
                 return TRUE;
             });

@@ -30,6 +30,30 @@ std::string WindowText(HWND hwnd) {
     return win::Narrow(buf);
 }
 
+// ListView1 of TForm2 and its items, as the list view reports them.
+HWND ListView(const TForm2& f) { return ::FindWindowExW(f.Handle(), nullptr, WC_LISTVIEWW, nullptr); }
+
+int ItemCount(const TForm2& f) {
+    return static_cast<int>(::SendMessageW(ListView(f), LVM_GETITEMCOUNT, 0, 0));
+}
+
+std::string ItemText(const TForm2& f, int item, int column) {
+    wchar_t buffer[512] = {};
+    LVITEMW it{};
+    it.iSubItem = column;
+    it.pszText = buffer;
+    it.cchTextMax = static_cast<int>(std::size(buffer));
+    ::SendMessageW(ListView(f), LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&it));
+    return win::Narrow(buffer);
+}
+
+// The child windows in creation order, which is their tab order.
+std::vector<HWND> Children(HWND parent) {
+    std::vector<HWND> children;
+    for (HWND c = ::GetWindow(parent, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) children.push_back(c);
+    return children;
+}
+
 class ShellWindowsTest : public ::testing::Test {
 protected:
     void SetUp() override { TakeQuit(); }
@@ -65,7 +89,7 @@ TEST_F(ShellWindowsTest, QuickInfoWindowHasItsLayout) {
     EXPECT_EQ(r.left, 358);
     EXPECT_EQ(r.top, 264);
 
-    HWND list = p.Form2().ListView1();
+    HWND list = ListView(p.Form2());
     const LONG ls = ::GetWindowLongW(list, GWL_STYLE);
     EXPECT_EQ(ls & LVS_TYPEMASK, LVS_REPORT);
     EXPECT_TRUE(ls & LVS_NOSORTHEADER);
@@ -100,7 +124,7 @@ TEST_F(ShellWindowsTest, QuickInfoWindowHasItsLayout) {
     EXPECT_FALSE(::GetWindowLongW(header, GWL_STYLE) & HDS_BUTTONS);
 
     // The menu: "Главная форма", a separator, "Выход".
-    HMENU menu = p.Form2().PopupMenu1();
+    HMENU menu = p.Form2().TrayIcon1->PopupMenu();
     ASSERT_EQ(::GetMenuItemCount(menu), 3);
     wchar_t item[64] = {};
     ::GetMenuStringW(menu, 0, item, 64, MF_BYPOSITION);
@@ -117,7 +141,7 @@ TEST_F(ShellWindowsTest, TheListIsRebuiltOnlyWhileShowingAndTheWindowGrowsByRows
     SetRows(p, 3);
     // Hidden: nothing happens, not shown.
     EXPECT_FALSE(f.RefreshQuickInfo());
-    EXPECT_EQ(f.ItemCount(), 0);
+    EXPECT_EQ(ItemCount(f), 0);
 
     f.Show();
     RECT r;
@@ -129,14 +153,14 @@ TEST_F(ShellWindowsTest, TheListIsRebuiltOnlyWhileShowingAndTheWindowGrowsByRows
     for (int rows = 1; rows <= 3; ++rows) {
         SetRows(p, rows);
         EXPECT_TRUE(f.RefreshQuickInfo());
-        EXPECT_EQ(f.ItemCount(), rows);
+        EXPECT_EQ(ItemCount(f), rows);
         heights.push_back(OuterHeight(f.Handle()));
     }
     EXPECT_EQ(heights, (std::vector<int>{63, 76, 89}));
-    EXPECT_EQ(f.ItemText(2, 0), "Адаптер 3.   "_cp1251);
-    EXPECT_EQ(f.ItemText(2, 1), "3.0 Kb");
-    EXPECT_EQ(f.ItemText(2, 2), "3,00 руб."_cp1251);
-    EXPECT_EQ(f.ItemText(0, 0), "Адаптер 1.   "_cp1251);
+    EXPECT_EQ(ItemText(f, 2, 0), "Адаптер 3.   "_cp1251);
+    EXPECT_EQ(ItemText(f, 2, 1), "3.0 Kb");
+    EXPECT_EQ(ItemText(f, 2, 2), "3,00 руб."_cp1251);
+    EXPECT_EQ(ItemText(f, 0, 0), "Адаптер 1.   "_cp1251);
 
     // All three rows in one refresh from 63: one step per row that needs it.
     ::SetWindowPos(f.Handle(), nullptr, 0, 0, r.right - r.left, 63, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -156,11 +180,11 @@ TEST_F(ShellWindowsTest, TheListIsRebuiltOnlyWhileShowingAndTheWindowGrowsByRows
     // Fewer rows: the list loses them, the window keeps its height; an empty list as well.
     SetRows(p, 1);
     f.RefreshQuickInfo();
-    EXPECT_EQ(f.ItemCount(), 1);
+    EXPECT_EQ(ItemCount(f), 1);
     EXPECT_EQ(OuterHeight(f.Handle()), 89);
     SetRows(p, 0);
     f.RefreshQuickInfo();
-    EXPECT_EQ(f.ItemCount(), 0);
+    EXPECT_EQ(ItemCount(f), 0);
     EXPECT_EQ(OuterHeight(f.Handle()), 89);
 
     // Hidden again: the list keeps the items of the last refresh.
@@ -169,7 +193,7 @@ TEST_F(ShellWindowsTest, TheListIsRebuiltOnlyWhileShowingAndTheWindowGrowsByRows
     f.Hide();
     SetRows(p, 3);
     EXPECT_FALSE(f.RefreshQuickInfo());
-    EXPECT_EQ(f.ItemCount(), 2);
+    EXPECT_EQ(ItemCount(f), 2);
 }
 
 TEST_F(ShellWindowsTest, TheTickRefreshesTheListAndSetsQuickInfoShown) {
@@ -178,8 +202,8 @@ TEST_F(ShellWindowsTest, TheTickRefreshesTheListAndSetsQuickInfoShown) {
     p.Form2().Show();
     p.Form1().Form().Timer1Timer();
     EXPECT_TRUE(p.Form1().Form().QuickInfoShown);
-    ASSERT_EQ(p.Form2().ItemCount(), 1);
-    EXPECT_EQ(p.Form2().ItemText(0, 0), "eth0.   ");
+    ASSERT_EQ(ItemCount(p.Form2()), 1);
+    EXPECT_EQ(ItemText(p.Form2(), 0, 0), "eth0.   ");
     EXPECT_TRUE(p.State().quickInfoRows.empty());  // emptied after the refresh
     p.Form2().Hide();
     p.Form1().Form().Timer1Timer();
@@ -282,11 +306,17 @@ TEST_F(ShellWindowsTest, AboutWindowHasItsLayout) {
         {"StaticText7", 160, 64, texts::kWebSite},
         {"StaticText8", 160, 88, texts::kEmail},
     };
-    ASSERT_EQ(f.Controls().size(), std::size(controls));
+    // In tab order: the i-th child is controls[i].
+    const std::vector<HWND> children = Children(w);
+    ASSERT_EQ(children.size(), std::size(controls));
+    auto control = [&](const std::string& name) {
+        for (std::size_t i = 0; i < std::size(controls); ++i)
+            if (name == controls[i].name) return children[i];
+        return HWND{};
+    };
     for (std::size_t i = 0; i < std::size(controls); ++i) {
         SCOPED_TRACE(controls[i].name);
-        EXPECT_STREQ(f.Controls()[i].name, controls[i].name);  // tab order
-        HWND c = f.Controls()[i].hwnd;
+        HWND c = children[i];
         RECT cr;
         ::GetWindowRect(c, &cr);
         ::MapWindowPoints(nullptr, w, reinterpret_cast<POINT*>(&cr), 2);
@@ -297,30 +327,30 @@ TEST_F(ShellWindowsTest, AboutWindowHasItsLayout) {
         }
     }
     RECT ir;
-    ::GetWindowRect(f.ControlByName("Image1"), &ir);
+    ::GetWindowRect(control("Image1"), &ir);
     EXPECT_EQ(ir.right - ir.left, 32);
     EXPECT_EQ(ir.bottom - ir.top, 32);
     RECT city;
-    ::GetWindowRect(f.ControlByName("StaticText4"), &city);
+    ::GetWindowRect(control("StaticText4"), &city);
     EXPECT_EQ(city.right - city.left, 346);
     EXPECT_EQ(city.bottom - city.top, 17);
-    EXPECT_TRUE(::GetWindowLongW(f.ControlByName("StaticText4"), GWL_STYLE) & SS_CENTER);
+    EXPECT_TRUE(::GetWindowLongW(control("StaticText4"), GWL_STYLE) & SS_CENTER);
     // Labels end before the value column at 160.
     for (const char* label : {"StaticText1", "StaticText6", "StaticText3"}) {
         RECT lr;
-        ::GetWindowRect(f.ControlByName(label), &lr);
+        ::GetWindowRect(control(label), &lr);
         ::MapWindowPoints(nullptr, w, reinterpret_cast<POINT*>(&lr), 2);
         EXPECT_LE(lr.right, 160) << label;
     }
     // The product caption in Times New Roman 14 pt bold, the values 10 pt bold.
     LOGFONTW lf{};
-    HFONT caption = reinterpret_cast<HFONT>(::SendMessageW(f.ControlByName("StaticText5"), WM_GETFONT, 0, 0));
+    HFONT caption = reinterpret_cast<HFONT>(::SendMessageW(control("StaticText5"), WM_GETFONT, 0, 0));
     ASSERT_TRUE(::GetObjectW(caption, sizeof lf, &lf));
     EXPECT_STREQ(lf.lfFaceName, L"Times New Roman");
     EXPECT_EQ(lf.lfHeight, -19);
     EXPECT_EQ(lf.lfWeight, FW_BOLD);
     EXPECT_EQ(lf.lfCharSet, RUSSIAN_CHARSET);
-    HFONT value = reinterpret_cast<HFONT>(::SendMessageW(f.ControlByName("StaticText7"), WM_GETFONT, 0, 0));
+    HFONT value = reinterpret_cast<HFONT>(::SendMessageW(control("StaticText7"), WM_GETFONT, 0, 0));
     ASSERT_TRUE(::GetObjectW(value, sizeof lf, &lf));
     EXPECT_EQ(lf.lfHeight, -13);
     EXPECT_EQ(lf.lfWeight, FW_BOLD);

@@ -1,0 +1,68 @@
+#include "win/Geometry.h"
+
+#include <algorithm>
+
+namespace velkaro::win {
+
+RECT WindowRect(HWND hwnd) {
+    RECT r{};
+    if (!::GetWindowRect(hwnd, &r)) return RECT{};
+    return r;
+}
+
+RECT ClientRect(HWND hwnd) {
+    RECT r{};
+    if (!::GetClientRect(hwnd, &r)) return RECT{};
+    return r;
+}
+
+RECT RectInParent(HWND child) {
+    RECT r = WindowRect(child);
+    ::MapWindowPoints(nullptr, ::GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+void SetOuterSize(HWND hwnd, int width, int height) {
+    ::SetWindowPos(hwnd, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void MoveTo(HWND hwnd, int x, int y) {
+    ::SetWindowPos(hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+RECT ScreenRect() { return RECT{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)}; }
+
+RECT VirtualScreenRect() {
+    const int x = ::GetSystemMetrics(SM_XVIRTUALSCREEN);
+    const int y = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
+    return RECT{x, y, x + ::GetSystemMetrics(SM_CXVIRTUALSCREEN), y + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
+
+RECT MonitorWorkArea(HWND hwnd) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (::GetMonitorInfoW(::MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST), &info))
+        return info.rcWork;
+    RECT work{};
+    if (::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0)) return work;
+    return ScreenRect();
+}
+
+POINT CentredIn(const RECT& area, int width, int height) {
+    return POINT{area.left + (Width(area) - width) / 2, area.top + (Height(area) - height) / 2};
+}
+
+void CentreWindow(HWND hwnd, const RECT& area) {
+    const RECT r = WindowRect(hwnd);
+    const POINT at = CentredIn(area, Width(r), Height(r));
+    MoveTo(hwnd, at.x, at.y);
+}
+
+RECT MoveInside(const RECT& r, const RECT& area) {
+    // Right and bottom first, so that left and top win where r does not fit.
+    const int dx = std::max<LONG>(std::min<LONG>(area.right - r.right, 0), area.left - r.left);
+    const int dy = std::max<LONG>(std::min<LONG>(area.bottom - r.bottom, 0), area.top - r.top);
+    return RECT{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
+}
+
+}  // namespace velkaro::win

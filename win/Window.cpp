@@ -1,0 +1,108 @@
+#include "win/Window.h"
+
+#include <stdexcept>
+#include <string>
+#include <utility>
+
+#include "win/Utf16.h"
+
+namespace velkaro::win {
+
+namespace {
+
+[[noreturn]] void Fail(const char* call, const wchar_t* className) {
+    const DWORD error = ::GetLastError();
+    throw std::runtime_error(std::string(call) + "(" + Narrow(className) + ") failed, error " +
+                             std::to_string(error));
+}
+
+}  // namespace
+
+void RegisterWindowClass(const WindowClass& cls) {
+    const HINSTANCE module = ::GetModuleHandleW(nullptr);
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    if (::GetClassInfoExW(module, cls.name, &wc)) return;
+    wc = WNDCLASSEXW{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = &Window::Procedure;
+    wc.hInstance = module;
+    wc.hIcon = cls.icon;
+    wc.hIconSm = cls.icon;
+    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = cls.background;
+    wc.lpszClassName = cls.name;
+    if (!::RegisterClassExW(&wc)) Fail("RegisterClassEx", cls.name);
+}
+
+void Window::Create(const WindowClass& cls, const wchar_t* text, DWORD style, DWORD exStyle,
+                    int x, int y, int width, int height, HWND parent) {
+    RegisterWindowClass(cls);
+    // Procedure stores the handle at WM_NCCREATE.
+    if (!::CreateWindowExW(exStyle, cls.name, text, style, x, y, width, height, parent, nullptr,
+                           ::GetModuleHandleW(nullptr), this))
+        Fail("CreateWindowEx", cls.name);
+}
+
+void Window::Destroy() noexcept {
+    if (!hwnd_) return;
+    HWND hwnd = std::exchange(hwnd_, nullptr);
+    ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    ::DestroyWindow(hwnd);
+}
+
+LRESULT Window::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    return ::DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+void Window::MessageFailed(const std::exception&) noexcept { std::terminate(); }
+
+LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    Window* self;
+    if (msg == WM_NCCREATE) {
+        self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        self->hwnd_ = hwnd;
+    } else {
+        self = reinterpret_cast<Window*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    }
+    // Before WM_NCCREATE (WM_GETMINMAXINFO) and once detached: no object.
+    if (!self) return ::DefWindowProcW(hwnd, msg, wp, lp);
+    if (msg == WM_NCDESTROY) {
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        self->hwnd_ = nullptr;
+        return ::DefWindowProcW(hwnd, msg, wp, lp);
+    }
+    try {
+        return self->WindowProc(msg, wp, lp);
+    } catch (const std::exception& e) {
+        self->MessageFailed(e);
+        return 0;
+    }
+}
+
+void ProcessMessages() {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+int RunMessageLoop(const std::function<void()>& afterEach) {
+    MSG msg{};
+    for (;;) {
+        const BOOL r = ::GetMessageW(&msg, nullptr, 0, 0);
+        if (r == 0) return static_cast<int>(msg.wParam);
+        if (r == -1) return 1;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+        if (afterEach) afterEach();
+    }
+}
+
+}  // namespace velkaro::win
