@@ -4,7 +4,9 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "core/Texts.h"
 #include "win/DialogsWin32.h"
@@ -115,10 +117,10 @@ TEST(DialogsWin32Test, InputBoxShowsCaptionPromptAndTheDefaultAllSelected) {
         ::PostMessageW(dlg, WM_COMMAND, IDOK, 0);
     });
     DialogsWin32 d;
-    const std::string got = d.InputBox(texts::kAppTitle, texts::kPromptPriceIn, texts::kDefaultPrice);
+    const std::optional<std::string> got = d.InputBox(texts::kAppTitle, texts::kPromptPriceIn, texts::kDefaultPrice);
     ASSERT_TRUE(player.played);
     EXPECT_FALSE(player.timedOut);
-    EXPECT_EQ(got, texts::kDefaultPrice);  // OK on the untouched default
+    EXPECT_EQ(got, std::optional<std::string>(texts::kDefaultPrice));  // OK on the untouched default
     EXPECT_EQ(seen.caption, Widen(texts::kAppTitle));
     EXPECT_EQ(seen.prompt, Widen(texts::kPromptPriceIn));
     EXPECT_EQ(seen.edit, L"1,5");
@@ -142,10 +144,10 @@ TEST(DialogsWin32Test, TypingReplacesTheSelectionAndStopsAt255Characters) {
         ::PostMessageW(dlg, WM_COMMAND, IDOK, 0);
     });
     DialogsWin32 d;
-    const std::string got = d.InputBox("t", "p", "1,5");
+    const std::optional<std::string> got = d.InputBox("t", "p", "1,5");
     ASSERT_TRUE(player.played);
     EXPECT_EQ(afterTyping.size(), 255u);
-    EXPECT_EQ(got, std::string(255, '7'));
+    EXPECT_EQ(got, std::optional<std::string>(std::string(255, '7')));
 }
 
 TEST(DialogsWin32Test, CyrillicTextComesBackAsWindows1251) {
@@ -155,14 +157,16 @@ TEST(DialogsWin32Test, CyrillicTextComesBackAsWindows1251) {
         ::PostMessageW(::GetDlgItem(dlg, DialogsWin32::kEditId), WM_KEYDOWN, VK_RETURN, 0);
     });
     DialogsWin32 d;
-    const std::string got = d.InputBox(texts::kAppTitle, texts::kPromptRename, texts::kDefaultRename);
+    const std::optional<std::string> got =
+        d.InputBox(texts::kAppTitle, texts::kPromptRename, texts::kDefaultRename);
     ASSERT_TRUE(player.played);
     EXPECT_FALSE(player.timedOut);
-    EXPECT_EQ(got, "Модем 1"_cp1251);  // the literal is CP1251 bytes
-    EXPECT_EQ(got.size(), 7u);
+    ASSERT_TRUE(got.has_value());
+    EXPECT_EQ(*got, "Модем 1"_cp1251);  // the literal is CP1251 bytes
+    EXPECT_EQ(got->size(), 7u);
 }
 
-TEST(DialogsWin32Test, CancelEscapeAndTheCloseBoxReturnTheDefault) {
+TEST(DialogsWin32Test, CancelEscapeAndTheCloseBoxReturnNothing) {
     DialogsWin32 d;
     const std::function<void(HWND)> ways[] = {
         [](HWND dlg) {
@@ -180,7 +184,7 @@ TEST(DialogsWin32Test, CancelEscapeAndTheCloseBoxReturnTheDefault) {
     };
     for (const auto& way : ways) {
         Player player(way);
-        EXPECT_EQ(d.InputBox("t", "p", "..."), "...");
+        EXPECT_EQ(d.InputBox("t", "p", "..."), std::nullopt);
         EXPECT_TRUE(player.played);
         EXPECT_FALSE(player.timedOut);
     }
@@ -288,6 +292,45 @@ TEST(DialogsWin32Test, TheMessageDialogIsCaptionedWithTheTitleAndCentred) {
     EXPECT_EQ(seen.text, Widen(texts::kClearDone));
     EXPECT_FALSE(seen.hasIcon);
     EXPECT_NEAR((seen.rect.left + seen.rect.right) / 2, ::GetSystemMetrics(SM_CXSCREEN) / 2, 2);
+}
+
+// The box's push buttons, by their ids.
+BOOL CALLBACK CollectButton(HWND child, LPARAM out) {
+    wchar_t cls[16]{};
+    ::GetClassNameW(child, cls, 16);
+    if (std::wstring(cls) == L"Button") reinterpret_cast<std::vector<int>*>(out)->push_back(::GetDlgCtrlID(child));
+    return TRUE;
+}
+
+TEST(DialogsWin32Test, TheQuestionOffersYesAndNoWithNoAsTheDefault) {
+    HWND other = ::CreateWindowExW(0, L"STATIC", L"other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                                   100, 100, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(other, nullptr);
+    DialogsWin32 d;
+    for (const int answer : {IDYES, IDNO}) {
+        BoxSeen seen;
+        std::vector<int> buttons;
+        LRESULT defaultId = 0;
+        bool otherEnabled = true;
+        Player player([&](HWND box) {
+            seen = LookAtBox(box);
+            ::EnumChildWindows(box, &CollectButton, reinterpret_cast<LPARAM>(&buttons));
+            defaultId = LOWORD(::SendMessageW(box, DM_GETDEFID, 0, 0));
+            otherEnabled = ::IsWindowEnabled(other) != FALSE;
+            ::PostMessageW(box, WM_COMMAND, answer, 0);
+        });
+        const bool yes = d.AskYesNo(texts::kClearQuestion);
+        ASSERT_TRUE(player.played);
+        EXPECT_FALSE(player.timedOut);
+        EXPECT_EQ(yes, answer == IDYES);
+        EXPECT_EQ(seen.caption, Widen(texts::kAppTitle));
+        EXPECT_EQ(seen.text, Widen(texts::kClearQuestion));
+        EXPECT_EQ(buttons, (std::vector<int>{IDYES, IDNO}));
+        EXPECT_EQ(defaultId, IDNO);
+        EXPECT_FALSE(otherEnabled);  // task-modal
+    }
+    EXPECT_TRUE(::IsWindowEnabled(other));
+    ::DestroyWindow(other);
 }
 
 TEST(DialogsWin32Test, TheErrorBoxAddsAFullStopAndShowsTheErrorIcon) {
