@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -219,18 +220,101 @@ TEST_F(StatisticsPanelTest, QuickInfoNameKeepsSeventeenCharacters) {
     EXPECT_EQ(a.quickInfoRows[2].name, "short.   ");
 }
 
-TEST_F(StatisticsPanelTest, SumsAboveFourGigabytesDoNotWrap) {
+TEST_F(StatisticsPanelTest, SumsAboveFourGigabytesDoNotWrapAndWidenTheirColumns) {
     a.Tariffs().push_back(TariffEntry{0, 1, "big", "big"});
     for (int i = 0; i < 3; ++i) Add(a, "big", kYesterday, 4000000000u, 4000000000u, i + 1);
     Add(a, "big", kToday, 4294967295u, 0);
+    Add(a, "small", kToday, 1, 1);
     Redraw();
     // out: 12,000,000,000 bytes = 11,718,750 Kb = 11444 Mb 94 Kb; in adds 16,294,967,295.
+    // At 7 pixels a byte the widest texts need 98 + 8, 105 + 8 and 105 + 8 pixels in the
+    // first three columns: they move the columns after them by 6, 13 and 13.
     const auto& items = panel.Items();
     EXPECT_EQ(Show(items[16]), "90,58 000000 11444 Mb 94 Kb");
-    EXPECT_EQ(Show(items[17]), "190,58 000000 15540 Mb 93 Kb");
-    EXPECT_EQ(Show(items[18]), "290,58 000000 26984 Mb 187 Kb" + kTail);
-    EXPECT_EQ(Show(items[19]), "490,58 FF0000 11444,09 руб."_cp1251);
-    EXPECT_EQ(Show(items[10]), "190,40 000000 4095 Mb 1023 Kb");
+    EXPECT_EQ(Show(items[17]), "196,58 000000 15540 Mb 93 Kb");
+    EXPECT_EQ(Show(items[18]), "309,58 000000 26984 Mb 187 Kb" + kTail);
+    EXPECT_EQ(Show(items[19]), "522,58 FF0000 11444,09 руб."_cp1251);
+    EXPECT_EQ(Show(items[10]), "196,40 000000 4095 Mb 1023 Kb");
+    EXPECT_EQ(Show(items[4]), "422,22 0000FF Скорость"_cp1251);
+    EXPECT_EQ(panel.ColumnOrigins(), (std::array<int, 7>{90, 196, 309, 422, 522, 622, 722}));
+    // The small adapter's block below takes the same columns.
+    EXPECT_EQ(Show(items[22 + 7]), "722,100 0000FF Цена Исход."_cp1251);
+    EXPECT_EQ(Show(items[22 + 11]), "309,118 000000 0,0 Kb" + kTail);
+    // The window widens for the moved last column: 722 + 63 ("1,00 руб.") + 40.
+    EXPECT_EQ(window.OuterWidth(), 825);
+    // A column never gets narrower than 100, and texts that fit keep their places again.
+    a.ClearHistory();
+    Add(a, "big", kToday, 1, 1);
+    Redraw();
+    EXPECT_EQ(panel.ColumnOrigins(), (std::array<int, 7>{90, 190, 290, 390, 490, 590, 690}));
+    EXPECT_EQ(window.OuterWidth(), 825);  // the window never narrows
+}
+
+// A host that counts how often a text is measured.
+struct CountingWindow : ScriptedWindowHost {
+    int measured = 0;
+    int TextWidth(const std::string& text) override {
+        ++measured;
+        return ScriptedWindowHost::TextWidth(text);
+    }
+};
+
+TEST_F(StatisticsPanelTest, EveryTextIsMeasuredOnceWithoutItsBlankTail) {
+    CountingWindow counting;
+    counting.clientHeight = 400;
+    a.Tariffs().push_back(TariffEntry{0, 0, "A", "A"});
+    Add(a, "A", kToday, 0, 0);
+    Add(a, "B", kToday, 0, 0);
+    panel.RedrawStatisticsPanel(a, counting, ',');
+    // The seven headers once per redraw, then six amounts on each of the four lines.
+    EXPECT_EQ(counting.measured, 7 + 4 * 6);
+    // A total of 92 blanks and more would have widened its column.
+    EXPECT_EQ(panel.ColumnOrigins()[3], 390);
+}
+
+TEST_F(StatisticsPanelTest, CellsTileEveryBlockFromTheLeftToTheRightEdge) {
+    Add(a, "A", kToday, 1, 1);
+    Add(a, "B", kToday, 1, 1);
+    window.clientHeight = 400;
+    ASSERT_TRUE(Redraw());
+    const auto& items = panel.Items();
+    ASSERT_EQ(items.size(), 44u);
+    EXPECT_EQ(items[0].cell, (PanelCell{10, 4, 784, 22}));    // the name, to the edge
+    EXPECT_EQ(items[1].cell, (PanelCell{10, 22, 190, 40}));   // the first header from 10
+    EXPECT_EQ(items[7].cell, (PanelCell{690, 22, 784, 40}));  // the last one to the edge
+    EXPECT_EQ(items[8].cell, (PanelCell{10, 40, 90, 58}));    // "Сегодня"
+    EXPECT_EQ(items[11].cell, (PanelCell{290, 40, 490, 58})); // the total, over the speed column
+    EXPECT_EQ(items[21].cell, (PanelCell{690, 58, 784, 82})); // down to the next block's top
+    EXPECT_EQ(items[22].cell, (PanelCell{10, 82, 784, 100}));
+    EXPECT_EQ(items[43].cell, (PanelCell{690, 136, 784, 160}));
+    EXPECT_EQ(panel.BlocksEnd(), 160);
+
+    // Row by row, each cell begins at its item and ends where the next one begins; the rows
+    // follow each other without gap from the first block's top to where the blocks end.
+    int rowTop = 4;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const PanelCell& c = items[i].cell;
+        const bool first = i == 0 || items[i - 1].cell.top != c.top;
+        const bool last = i + 1 == items.size() || items[i + 1].cell.top != c.top;
+        if (first) {
+            EXPECT_EQ(c.left, 10) << i;
+            EXPECT_EQ(c.top, rowTop) << i;
+            rowTop = c.bottom;
+        } else {
+            EXPECT_EQ(c.left, items[i].x) << i;
+            EXPECT_EQ(items[i - 1].cell.right, c.left) << i;
+        }
+        if (last) EXPECT_EQ(c.right, panel.BitmapWidth()) << i;
+        EXPECT_EQ(c.top, items[i].y) << i;
+        EXPECT_LT(c.left, c.right) << i;
+    }
+    EXPECT_EQ(rowTop, panel.BlocksEnd());
+
+    // With no block drawn, the blocks end where the first would begin.
+    a.adapterFilter = "nobody";
+    ASSERT_TRUE(Redraw());
+    EXPECT_TRUE(panel.Items().empty());
+    EXPECT_EQ(panel.BlocksEnd(), 4);
 }
 
 TEST_F(StatisticsPanelTest, WindowGrowsToTheFirstBlockAndLetsMessagesRunOnlyThen) {
@@ -283,6 +367,8 @@ TEST_F(StatisticsPanelTest, RedrawStopsWhenACommandEmptiesTheHistoryMeanwhile) {
     };
     EXPECT_FALSE(Redraw());
     EXPECT_EQ(Names(panel), std::vector<std::string>{"4 A"});
+    EXPECT_EQ(panel.BlocksEnd(), 82);
+    EXPECT_EQ(panel.Items().back().cell.bottom, 82);
     EXPECT_EQ(a.quickInfoRows.size(), 1u);
     EXPECT_EQ(a.History()[0].blockTop, 0);  // the new table's record began no block
 
