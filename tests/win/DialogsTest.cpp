@@ -294,7 +294,7 @@ TEST(DialogsWin32Test, TheMessageDialogIsCaptionedWithTheTitleAndCentred) {
     EXPECT_NEAR((seen.rect.left + seen.rect.right) / 2, ::GetSystemMetrics(SM_CXSCREEN) / 2, 2);
 }
 
-// The box's push buttons, by their ids.
+// The ids of a box's push buttons.
 BOOL CALLBACK CollectButton(HWND child, LPARAM out) {
     wchar_t cls[16]{};
     ::GetClassNameW(child, cls, 16);
@@ -302,31 +302,41 @@ BOOL CALLBACK CollectButton(HWND child, LPARAM out) {
     return TRUE;
 }
 
-TEST(DialogsWin32Test, TheQuestionOffersYesAndNoWithNoAsTheDefault) {
+bool IsDefaultButton(HWND box, int id) {
+    return (::GetWindowLongW(::GetDlgItem(box, id), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+}
+
+TEST(DialogsWin32Test, TheQuestionOffersYesAndNoAndEnterAloneAnswersNo) {
     HWND other = ::CreateWindowExW(0, L"STATIC", L"other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
                                    100, 100, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(other, nullptr);
     DialogsWin32 d;
-    for (const int answer : {IDYES, IDNO}) {
+    // The user clicks Yes, clicks No, or presses Enter.
+    for (const int answer : {IDYES, IDNO, 0}) {
         BoxSeen seen;
         std::vector<int> buttons;
-        LRESULT defaultId = 0;
+        bool noIsDefault = false, yesIsDefault = true;
         bool otherEnabled = true;
         Player player([&](HWND box) {
             seen = LookAtBox(box);
             ::EnumChildWindows(box, &CollectButton, reinterpret_cast<LPARAM>(&buttons));
-            defaultId = LOWORD(::SendMessageW(box, DM_GETDEFID, 0, 0));
+            noIsDefault = IsDefaultButton(box, IDNO);
+            yesIsDefault = IsDefaultButton(box, IDYES);
             otherEnabled = ::IsWindowEnabled(other) != FALSE;
-            ::PostMessageW(box, WM_COMMAND, answer, 0);
+            if (answer != 0)
+                ::PostMessageW(box, WM_COMMAND, answer, 0);
+            else
+                ::PostMessageW(::GetFocus(), WM_KEYDOWN, VK_RETURN, 0);
         });
         const bool yes = d.AskYesNo(texts::kClearQuestion);
         ASSERT_TRUE(player.played);
         EXPECT_FALSE(player.timedOut);
-        EXPECT_EQ(yes, answer == IDYES);
+        EXPECT_EQ(yes, answer == IDYES) << answer;
         EXPECT_EQ(seen.caption, Widen(texts::kAppTitle));
         EXPECT_EQ(seen.text, Widen(texts::kClearQuestion));
         EXPECT_EQ(buttons, (std::vector<int>{IDYES, IDNO}));
-        EXPECT_EQ(defaultId, IDNO);
+        EXPECT_TRUE(noIsDefault);
+        EXPECT_FALSE(yesIsDefault);
         EXPECT_FALSE(otherEnabled);  // task-modal
     }
     EXPECT_TRUE(::IsWindowEnabled(other));
