@@ -68,11 +68,15 @@ void LoadPriceLine(Accounting& a, std::string_view line, Dialogs& dialogs) {
         dialogs.ShowMessage(NotAFloatText(""));
         return;
     }
-    const std::string inText(line.substr(p2 + 1, p3 - p2 - 1));
+    // The file has always allowed control characters around its prices (a stray CR, a TAB
+    // run through an editor): both fields are trimmed here, as the out price always was, so
+    // the number reading's blanks-only rule for typed prices changes nothing in the file.
+    const std::string_view inField = line.substr(p2 + 1, p3 - p2 - 1);
+    const std::string inText(Trim(inField));
     const std::string outText(Trim(line.substr(p3 + 1)));
     TariffEntry e;
     if (!TryReadPrice(inText, e.priceIn)) {
-        dialogs.ShowMessage(NotAFloatText(inText));
+        dialogs.ShowMessage(NotAFloatText(inField));
         return;
     }
     if (!TryReadPrice(outText, e.priceOut)) {

@@ -90,7 +90,9 @@ private:
     std::vector<std::uint32_t> limbs_;
 };
 
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
+// Only the blank itself may stand around a number: a control character (a TAB, a line end
+// typed or pasted into the dialog) makes the text not a number.
+bool IsBlank(char c) { return c == ' '; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Significant digits kept from the mantissa. Deciding the rounding of a double never needs

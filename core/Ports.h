@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,9 +51,13 @@ public:
     virtual ~Dialogs() = default;
     // Modal message box captioned with the application title, one OK button.
     virtual void ShowMessage(const std::string& text) = 0;
-    // Modal input query; returns the text entered, or defaultText on Cancel.
-    virtual std::string InputBox(const std::string& caption, const std::string& prompt,
-                                 const std::string& defaultText) = 0;
+    // Modal question with the buttons Yes and No, captioned like the message box. True for
+    // Yes; No, or a box that could not be shown, gives false.
+    virtual bool AskYesNo(const std::string& text) = 0;
+    // Modal input query, its edit prefilled with defaultText; returns the text entered on
+    // OK, nothing when it was cancelled.
+    virtual std::optional<std::string> InputBox(const std::string& caption, const std::string& prompt,
+                                                const std::string& defaultText) = 0;
     // The error box for an error that ended a handler (text without the appended full stop).
     virtual void ShowError(const std::string& text) = 0;
 };

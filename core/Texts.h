@@ -46,6 +46,7 @@ inline constexpr const char* kMenuRename = "Переименовать"_cp1251;
 inline constexpr const char* kPromptPriceIn = "Введите цену за 1 мб входящего трафика в рублях "_cp1251;
 inline constexpr const char* kPromptPriceOut = "Введите цену за 1 мб исходящего трафика в рублях "_cp1251;
 inline constexpr const char* kDefaultPrice = "1,5";
+inline constexpr const char* kNegativePrice = "Цена не может быть отрицательной."_cp1251;
 inline constexpr const char* kPromptRename = "Введите имя для соединения "_cp1251;
 inline constexpr const char* kDefaultRename = "...";
 inline constexpr const char* kMailSubject = "User Velkaro V1.4 Final";
@@ -55,8 +56,12 @@ inline constexpr const char* kMailSubjectKey = "?subject=";
 inline constexpr const char* kMailBodyKey = "&body=";
 inline constexpr const char* kMailEnd = "%0d";
 inline constexpr const char* kMailFailed = "Не удалось написать письмо автору."_cp1251;
+inline constexpr const char* kClearQuestion = "Удалить всю историю трафика? Это нельзя отменить."_cp1251;
 inline constexpr const char* kClearDone = "Операция выполнена успешно"_cp1251;
 inline constexpr const char* kClearFailed = "Не удалось удалить файл истории HISTORY.txt"_cp1251;
+// The history file was not read in this run, so it was neither deleted nor emptied.
+inline constexpr const char* kClearNotRead =
+    "Файл истории HISTORY.txt не был прочитан, поэтому история не удалена."_cp1251;
 inline constexpr const char* kNoTimers = "Not enough timers available";
 
 // Quick-info window

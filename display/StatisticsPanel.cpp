@@ -1,5 +1,9 @@
 #include "display/StatisticsPanel.h"
 
+#include <algorithm>
+#include <cassert>
+#include <iterator>
+
 #include "core/Texts.h"
 #include "core/Formatting.h"
 
@@ -12,28 +16,62 @@ constexpr int kBlockGap = 24;              // after the "Всего" line to the
 constexpr int kRoomBelowBlock = 128;       // image height a block needs below its top
 constexpr int kGrownHeightExtra = 148;     // outer height given for that room
 constexpr int kQuickInfoNameLength = 17;
+constexpr int kFirstBlockTop = 4;
+constexpr int kLeftX = 10;                 // the name and the line labels
+constexpr int kFirstColumnOffset = 20;     // the first amount column, from ColumnX
+constexpr int kColumnStep = 100;           // the least distance between column origins
+constexpr int kColumnMargin = 8;           // room after a column's widest text
+constexpr int kWindowMargin = 40;          // room after the last price text in the window
 
-PanelItem Text(std::string text, int x, int y, std::uint32_t rgb) {
-    PanelItem item;
+// Every block is made of the same items in the same order: the name, the seven headers,
+// and the two lines (label, then the amounts, none in the speed column). Where each one
+// stands is known by its place in the block.
+constexpr int kLabelColumn = -1;  // drawn at kLeftX
+struct Slot {
+    int row;     // 0 name, 1 headers, 2 today, 3 all time
+    int column;  // an amount column, or kLabelColumn
+};
+constexpr Slot kBlockSlots[] = {
+    {0, kLabelColumn},
+    {1, 0}, {1, 1}, {1, 2}, {1, 3}, {1, 4}, {1, 5}, {1, 6},
+    {2, kLabelColumn}, {2, 0}, {2, 1}, {2, 2}, {2, 4}, {2, 5}, {2, 6},
+    {3, kLabelColumn}, {3, 0}, {3, 1}, {3, 2}, {3, 4}, {3, 5}, {3, 6},
+};
+constexpr std::size_t kItemsPerBlock = std::size(kBlockSlots);
+// Each row's band from the block's top; the last one reaches the next block's top.
+constexpr int kRowTop[] = {0, kPanelFontHeaderStep, 2 * kPanelFontHeaderStep, 3 * kPanelFontHeaderStep};
+constexpr int kRowBottom[] = {kPanelFontHeaderStep, 2 * kPanelFontHeaderStep, 3 * kPanelFontHeaderStep,
+                              3 * kPanelFontHeaderStep + kBlockGap};
+
+constexpr const char* kHeaders[StatisticsPanel::kColumns] = {
+    texts::kHeaderSent, texts::kHeaderReceived, texts::kHeaderTotal, texts::kHeaderSpeed,
+    texts::kHeaderCost, texts::kHeaderPriceIn,   texts::kHeaderPriceOut};
+
+// An item whose place is set once every block is made.
+void Add(std::vector<PanelItem>& items, std::string text, int y, std::uint32_t rgb) {
+    PanelItem& item = items.emplace_back();
     item.text = std::move(text);
-    item.x = x;
     item.y = y;
     item.rgb = rgb;
-    return item;
 }
 
 }  // namespace
+
+void StatisticsPanel::Widths::Note(int c, int width) { column[c] = std::max(column[c], width); }
 
 bool StatisticsPanel::RedrawStatisticsPanel(Accounting& a, WindowHost& window, char sep) {
     ColumnX = 70;
     bitmapHeight_ = window.ImageHeight();
     bitmapWidth_ = window.ImageWidth();
     items_.clear();
-    PanelY = 4;
+    PanelY = kFirstBlockTop;
     a.firstAdapter.clear();
 
     a.ResetBlockTops();
     const std::uint64_t generation = a.HistoryGeneration();
+    Widths widths;
+    bool headersMeasured = false;
+    bool complete = true;
 
     // The adapters in the order of their first records, each with its sums kept by the
     // index: the same blocks, in the same order, as visiting the table record by record.
@@ -56,30 +94,33 @@ bool StatisticsPanel::RedrawStatisticsPanel(Accounting& a, WindowHost& window, c
             if (a.HistoryGeneration() != generation) {
                 // A command emptied the history meanwhile: nothing of this redraw's table
                 // is left to draw from.
-                return false;
+                complete = false;
+                break;
             }
         }
 
-        PanelItem name = Text(GetDisplayName(a, adapter, true), 10, PanelY, 0);
-        name.desktopColour = true;
-        name.bold = true;
-        items_.push_back(std::move(name));
+        Add(items_, GetDisplayName(a, adapter, true), PanelY, 0);
+        items_.back().desktopColour = true;
+        items_.back().bold = true;
 
         PanelY += kPanelFontHeaderStep;
-        static constexpr const char* kHeaders[] = {
-            texts::kHeaderSent, texts::kHeaderReceived, texts::kHeaderTotal, texts::kHeaderSpeed,
-            texts::kHeaderCost, texts::kHeaderPriceIn,   texts::kHeaderPriceOut};
-        for (int column = 0; column < 7; ++column)
-            items_.push_back(Text(kHeaders[column], ColumnX + 20 + 100 * column, PanelY, kBlue));
+        if (!headersMeasured) {
+            for (int c = 0; c < kColumns; ++c) widths.Note(c, window.TextWidth(kHeaders[c]));
+            headersMeasured = true;
+        }
+        for (const char* header : kHeaders) Add(items_, header, PanelY, kBlue);
 
-        DrawAdapterLine(a, window, sep, texts::kToday, todayOut, todayIn, adapter);
-        DrawAdapterLine(a, window, sep, texts::kAllTime, totalOut, totalIn, adapter);
+        DrawAdapterLine(a, window, sep, widths, texts::kToday, todayOut, todayIn, adapter);
+        DrawAdapterLine(a, window, sep, widths, texts::kAllTime, totalOut, totalIn, adapter);
         PanelY += kBlockGap;
+        assert(items_.size() % kItemsPerBlock == 0);
     }
-    return true;
+    blocksEnd_ = PanelY;
+    PlaceItems(window, widths);
+    return complete;
 }
 
-void StatisticsPanel::DrawAdapterLine(Accounting& a, WindowHost& window, char sep,
+void StatisticsPanel::DrawAdapterLine(Accounting& a, WindowHost& window, char sep, Widths& widths,
                                       const std::string& label, std::uint64_t out,
                                       std::uint64_t in, const std::string& adapter) {
     const bool today = label == texts::kToday;
@@ -92,29 +133,72 @@ void StatisticsPanel::DrawAdapterLine(Accounting& a, WindowHost& window, char se
     }
 
     PanelY += kPanelFontHeaderStep;
-    items_.push_back(Text(label, 10, PanelY, kBlue));
+    Add(items_, label, PanelY, kBlue);
 
-    items_.push_back(Text(FormatTraffic(out, 0, sep), ColumnX + 20, PanelY, kBlack));
-    items_.push_back(Text(FormatTraffic(in, 0, sep), ColumnX + 120, PanelY, kBlack));
-    const std::string both = FormatTraffic(out, in, sep);
-    items_.push_back(Text(both + BlankTail, ColumnX + 220, PanelY, kBlack));
-    if (today) a.quickInfoRows[row].traffic = both;
+    // Each text is measured once, as it is made; the total without its blank tail.
+    std::string text = FormatTraffic(out, 0, sep);
+    widths.Note(0, window.TextWidth(text));
+    Add(items_, std::move(text), PanelY, kBlack);
+    text = FormatTraffic(in, 0, sep);
+    widths.Note(1, window.TextWidth(text));
+    Add(items_, std::move(text), PanelY, kBlack);
+    text = FormatTraffic(out, in, sep);
+    widths.Note(2, window.TextWidth(text));
+    if (today) a.quickInfoRows[row].traffic = text;
+    text += BlankTail;
+    Add(items_, std::move(text), PanelY, kBlack);
 
     // Outgoing first: that lookup registers an adapter without an entry.
     const double priceOut = GetPrice(a, adapter, Direction::Outgoing);
     const double priceIn = GetPrice(a, adapter, Direction::Incoming);
-    const std::string cost = FormatCost(static_cast<long double>(priceOut) * static_cast<long double>(out),
-                                        static_cast<long double>(priceIn) * static_cast<long double>(in), sep);
-    items_.push_back(Text(cost, ColumnX + 420, PanelY, kRed));
-    if (today) a.quickInfoRows[row].cost = cost;
+    text = FormatCost(static_cast<long double>(priceOut) * static_cast<long double>(out),
+                      static_cast<long double>(priceIn) * static_cast<long double>(in), sep);
+    widths.Note(4, window.TextWidth(text));
+    if (today) a.quickInfoRows[row].cost = text;
+    Add(items_, std::move(text), PanelY, kRed);
 
-    items_.push_back(Text(FormatPrice(priceIn, sep), ColumnX + 520, PanelY, kBlack));
-    std::string last = FormatPrice(priceOut, sep);
-    const int w = window.TextWidth(last);
-    items_.push_back(Text(std::move(last), ColumnX + 620, PanelY, kBlack));
+    text = FormatPrice(priceIn, sep);
+    widths.Note(5, window.TextWidth(text));
+    Add(items_, std::move(text), PanelY, kBlack);
+    text = FormatPrice(priceOut, sep);
+    const int w = window.TextWidth(text);
+    widths.Note(6, w);
+    widths.lastPrice = std::max(widths.lastPrice, w);
+    Add(items_, std::move(text), PanelY, kBlack);
+}
 
-    const int needed = ColumnX + 620 + w + 40;
-    if (window.OuterWidth() < needed) window.SetOuterWidth(needed);
+void StatisticsPanel::PlaceItems(WindowHost& window, const Widths& widths) {
+    // Column origins: 100 apart, or further where a column's widest text needs more room.
+    int x = ColumnX + kFirstColumnOffset;
+    for (int c = 0; c < kColumns; ++c) {
+        columnOrigins_[c] = x;
+        x += std::max(kColumnStep, widths.column[c] + kColumnMargin);
+    }
+
+    for (std::size_t b = 0; b < items_.size(); b += kItemsPerBlock) {
+        PanelItem* block = &items_[b];
+        const int top = block[0].y;  // the name stands at the block's top
+        for (std::size_t i = 0; i < kItemsPerBlock; ++i) {
+            const Slot slot = kBlockSlots[i];
+            block[i].x = slot.column == kLabelColumn ? kLeftX : columnOrigins_[slot.column];
+        }
+        for (std::size_t i = 0; i < kItemsPerBlock; ++i) {
+            const int row = kBlockSlots[i].row;
+            const bool firstOfRow = i == 0 || kBlockSlots[i - 1].row != row;
+            const bool lastOfRow = i + 1 == kItemsPerBlock || kBlockSlots[i + 1].row != row;
+            PanelCell& cell = block[i].cell;
+            cell.left = firstOfRow ? kLeftX : block[i].x;
+            cell.right = lastOfRow ? std::max(bitmapWidth_, cell.left) : block[i + 1].x;
+            cell.top = top + kRowTop[row];
+            cell.bottom = top + kRowBottom[row];
+        }
+    }
+
+    // The window makes room for the widest last price, at its column's place.
+    if (widths.lastPrice >= 0) {
+        const int needed = columnOrigins_[kColumns - 1] + widths.lastPrice + kWindowMargin;
+        if (window.OuterWidth() < needed) window.SetOuterWidth(needed);
+    }
 }
 
 }  // namespace velkaro

@@ -2,6 +2,7 @@
 // text items that painting draws and tests assert on.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -11,10 +12,24 @@
 
 namespace velkaro {
 
+// A rectangle of the bitmap, right and bottom exclusive.
+struct PanelCell {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+    friend bool operator==(const PanelCell&, const PanelCell&) = default;
+};
+
 struct PanelItem {
     std::string text;
     int x = 0;
     int y = 0;
+    // The area the item owns: it starts at x (at 10 for the first item of its row) and ends
+    // where the next item of the row begins, or at the bitmap's right edge; it covers its row
+    // down to the next row, the last row of a block down to the next block's top. The cells
+    // of one redraw tile each drawn block from x 10 to the right edge without overlap.
+    PanelCell cell;
     bool desktopColour = false;   // the system colour COLOR_BACKGROUND; else rgb below
     std::uint32_t rgb = 0;        // 0xRRGGBB
     bool bold = false;
@@ -26,16 +41,25 @@ inline constexpr std::uint32_t kRed = 0xFF0000;
 
 class StatisticsPanel {
 public:
+    // The amount columns: sent, received, total, speed, cost, price in, price out.
+    static constexpr int kColumns = 7;
+
     // Lays out every adapter's block from the records as the sampler left them; appends the
     // QuickInfoRows, sets FirstAdapter and the block tops, grows the window when needed.
+    // The texts of all blocks are made first; then each column is placed as wide as its
+    // widest text needs (at least the 100 pixels between column origins), the columns after
+    // a wider one moving right, and the window widened for the last column.
     // Returns false when a command run inside it (while the window grew) emptied the
-    // history: the redraw then stops, and the items are those drawn so far.
+    // history: the redraw then stops, and the items are those of the blocks made so far.
     bool RedrawStatisticsPanel(Accounting& a, WindowHost& window, char sep);
 
-    // The texts of the last redraw only, in drawing order. The painter draws them over
-    // what the bitmap already shows: the bitmap is never cleared, so earlier pixels stay
-    // wherever nothing new lands (an empty list leaves the picture as it was).
+    // The texts of the last redraw only, in drawing order, each with its cell.
     const std::vector<PanelItem>& Items() const { return items_; }
+    // Where the blocks of the last redraw end: the rows from here down belong to no drawn
+    // block (4, the first block's top, when none was drawn).
+    int BlocksEnd() const { return blocksEnd_; }
+    // The origin of each amount column in the last redraw.
+    const std::array<int, kColumns>& ColumnOrigins() const { return columnOrigins_; }
     // The size the bitmap was given by the last redraw (the image area, or the window's
     // client height after the window grew).
     int BitmapWidth() const { return bitmapWidth_; }
@@ -44,9 +68,19 @@ public:
     int PanelY = 4;
 
 private:
-    void DrawAdapterLine(Accounting& a, WindowHost& window, char sep, const std::string& label,
-                         std::uint64_t out, std::uint64_t in, const std::string& adapter);
+    // Widest texts of each column in the redraw being made, and of the last price texts.
+    struct Widths {
+        std::array<int, kColumns> column{};
+        int lastPrice = -1;  // -1: no line made
+        void Note(int column, int width);
+    };
+    void DrawAdapterLine(Accounting& a, WindowHost& window, char sep, Widths& widths,
+                         const std::string& label, std::uint64_t out, std::uint64_t in,
+                         const std::string& adapter);
+    void PlaceItems(WindowHost& window, const Widths& widths);
     std::vector<PanelItem> items_;
+    std::array<int, kColumns> columnOrigins_{};
+    int blocksEnd_ = 4;
     int bitmapWidth_ = 0;
     int bitmapHeight_ = 0;
 };

@@ -1,5 +1,7 @@
 #include "display/StatisticsWindow.h"
 
+#include <optional>
+
 #include "core/AppError.h"
 #include "core/NumberText.h"
 #include "core/Sampler.h"
@@ -23,6 +25,10 @@ TariffEntry* EntryAt(Accounting& a, std::size_t slot, const std::string& adapter
         if (e.adapter == adapter) return &e;
     return nullptr;
 }
+
+// Whether this run has read the history file (or found none): only then is the file ours
+// to delete.
+bool HistoryFileRead(const Accounting& a) { return a.filesLoaded; }
 
 }  // namespace
 
@@ -53,6 +59,14 @@ void TForm1::FormCreate() {
 }
 
 void TForm1::Timer1Timer() {
+    // A command run inside this tick (while the window grew) may start the timer again and
+    // open a message box; a tick from there would run in the middle of this one.
+    if (ticking_) return;
+    struct Ticking {
+        bool& flag;
+        explicit Ticking(bool& f) : flag(f) { flag = true; }
+        ~Ticking() { flag = false; }
+    } ticking(ticking_);
     SetTimer(false);
     if (sampling_) SampleInterfaces(a_, p_.ifTable);
     const bool complete = panel_.RedrawStatisticsPanel(a_, p_.host, p_.regional.DecimalSeparator());
@@ -88,30 +102,39 @@ void TForm1::N2Click() {
 
 void TForm1::N3Click() {
     const std::string adapter = a_.selectedAdapter;
-    struct Step {
-        const char* prompt;
-        double TariffEntry::*price;
-    };
-    static constexpr Step kSteps[] = {{texts::kPromptPriceIn, &TariffEntry::priceIn},
-                                      {texts::kPromptPriceOut, &TariffEntry::priceOut}};
-    for (const Step& step : kSteps) {
+    // Both prices are read before either is stored: a Cancel, a text that is not a number or
+    // a negative price in either dialog ends the command with nothing stored.
+    static constexpr const char* kPrompts[] = {texts::kPromptPriceIn, texts::kPromptPriceOut};
+    double prices[2] = {};
+    bool found = true;
+    std::size_t slot = 0;
+    for (int i = 0; i < 2; ++i) {
         // On a miss the lookup has shown its message; the input is then discarded.
-        std::size_t slot = 0;
-        const bool found = GetTariffSlotForPrices(a_, adapter, p_.dialogs, slot);
-        const std::string text = p_.dialogs.InputBox(texts::kAppTitle, step.prompt, texts::kDefaultPrice);
-        const double price = ReadPrice(text);  // raises for a text that is not a number
-        if (!found) continue;
-        if (TariffEntry* e = EntryAt(a_, slot, adapter)) e->*step.price = price;
+        found = GetTariffSlotForPrices(a_, adapter, p_.dialogs, slot) && found;
+        const std::optional<std::string> text =
+            p_.dialogs.InputBox(texts::kAppTitle, kPrompts[i], texts::kDefaultPrice);
+        if (!text) return;
+        prices[i] = ReadPrice(*text);  // raises for a text that is not a number
+        if (prices[i] < 0) {
+            p_.dialogs.ShowMessage(texts::kNegativePrice);
+            return;
+        }
+    }
+    if (!found) return;
+    if (TariffEntry* e = EntryAt(a_, slot, adapter)) {
+        e->priceIn = prices[0];
+        e->priceOut = prices[1];
     }
 }
 
 void TForm1::N5Click() {
     const std::string adapter = a_.selectedAdapter;
-    const std::string text = p_.dialogs.InputBox(texts::kAppTitle, texts::kPromptRename, texts::kDefaultRename);
-    if (text.empty() || text == texts::kDefaultRename) return;
+    const std::optional<std::string> text =
+        p_.dialogs.InputBox(texts::kAppTitle, texts::kPromptRename, texts::kDefaultRename);
+    if (!text || text->empty() || *text == texts::kDefaultRename) return;
     std::size_t slot = 0;
     if (!GetTariffSlotForRename(a_, adapter, p_.dialogs, slot)) return;
-    if (TariffEntry* e = EntryAt(a_, slot, adapter)) e->displayName = text;
+    if (TariffEntry* e = EntryAt(a_, slot, adapter)) e->displayName = *text;
 }
 
 void TForm1::ost() {
@@ -125,21 +148,39 @@ void TForm1::SpeedButton1Click() {
 }
 
 void TForm1::SpeedButton2Click() {
-    ost();
-    // A history this run never read (the save wrote nothing) is not ours to delete.
-    const bool deleted = a_.filesLoaded && p_.files.Delete(texts::kHistoryFile);
-    if (deleted) {
-        // Emptied before the message box, whose message loop may run a save (session end):
-        // that save must not write the deleted history back.
-        a_.ClearHistory();
-        p_.dialogs.ShowMessage(texts::kClearDone);
-    } else {
-        p_.dialogs.ShowMessage(texts::kClearFailed);
+    if (!p_.dialogs.AskYesNo(texts::kClearQuestion)) return;
+    ost();  // a failing save raises: nothing is deleted then
+
+    // From the deletion to the end of the reload no tick may run: it would stamp records with
+    // the old AccountingDate into the emptied table, and the reload would then count the same
+    // counters again under the new date. The timer stops here and the reload starts it again;
+    // the message comes after the reload, so ticks during it see the reloaded state, and a
+    // save during it cannot write the deleted history back.
+    const bool wasRunning = timerEnabled_;
+    SetTimer(false);
+    const char* outcome = texts::kClearNotRead;  // a history this run never read is not ours
+    if (HistoryFileRead(a_)) {
+        if (p_.files.Delete(texts::kHistoryFile)) {
+            a_.ClearHistory();
+            outcome = texts::kClearDone;
+        } else {
+            outcome = texts::kClearFailed;
+        }
     }
     QuickInfoShown = false;
     // When the file stayed, it holds what the save just wrote; the load replaces the table
     // with it, so every record is held once.
-    StartAccounting();
+    bool started = false;
+    try {
+        started = StartAccounting();
+    } catch (const AppError&) {
+        // The deletion happened all the same: say so before the error box.
+        SetTimer(wasRunning);
+        p_.dialogs.ShowMessage(outcome);
+        throw;
+    }
+    if (!started) SetTimer(wasRunning);
+    p_.dialogs.ShowMessage(outcome);
 }
 
 void TForm1::SpeedButton3Click() { MailToAuthor(); }

@@ -44,7 +44,7 @@ public:
     void N3Click();  // "Задать цену"
     void N5Click();  // "Переименовать"
     void SpeedButton1Click();  // "Выход": save, then the end request (save errors propagate)
-    void SpeedButton2Click();  // "Отчистить историю"
+    void SpeedButton2Click();  // "Отчистить историю": asks, saves, deletes, reloads, then tells
     void SpeedButton3Click();  // "Написать автору"
     void SpeedButton4Click();  // "Помощь"
     void SpeedButton5Click();  // "Об авторе"
@@ -71,6 +71,7 @@ private:
     StatisticsPanel panel_;
     bool timerEnabled_ = false;
     bool sampling_ = false;
+    bool ticking_ = false;
 };
 
 }  // namespace velkaro

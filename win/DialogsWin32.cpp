@@ -181,13 +181,20 @@ void DialogsWin32::ShowMessage(const std::string& text) {
                   MB_OK | MB_TASKMODAL | MB_SETFOREGROUND);
 }
 
+bool DialogsWin32::AskYesNo(const std::string& text) {
+    // No is the default button: Enter alone does not confirm what cannot be undone. A box
+    // that could not be shown (0) counts as No.
+    return ::MessageBoxW(nullptr, Widen(text).c_str(), Widen(texts::kAppTitle).c_str(),
+                         MB_YESNO | MB_DEFBUTTON2 | MB_TASKMODAL | MB_SETFOREGROUND) == IDYES;
+}
+
 void DialogsWin32::ShowError(const std::string& text) {
     ::MessageBoxW(nullptr, Widen(ErrorBoxText(text)).c_str(), Widen(texts::kAppTitle).c_str(),
                   MB_OK | MB_ICONERROR | MB_TASKMODAL | MB_SETFOREGROUND);
 }
 
-std::string DialogsWin32::InputBox(const std::string& caption, const std::string& prompt,
-                                   const std::string& defaultText) {
+std::optional<std::string> DialogsWin32::InputBox(const std::string& caption, const std::string& prompt,
+                                                  const std::string& defaultText) {
     // Sizes in dialog units: a 180 wide box, the prompt and the edit 164 wide, two 50 x 14
     // buttons; the prompt grows with its wrapped text when the dialog starts.
     DialogTemplate t(DS_MODALFRAME | DS_SETFONT | WS_POPUP | WS_CAPTION | WS_SYSMENU, 180, 63,
@@ -204,7 +211,7 @@ std::string DialogsWin32::InputBox(const std::string& caption, const std::string
         result = ::DialogBoxIndirectParamW(::GetModuleHandleW(nullptr), t.Get(), nullptr,
                                            &InputProc, reinterpret_cast<LPARAM>(&st));
     }
-    if (result != IDOK) return defaultText;  // Cancel, Esc, the close box, or no dialog
+    if (result != IDOK) return std::nullopt;  // Cancel, Esc, the close box, or no dialog
     return Narrow(st.text);
 }
 

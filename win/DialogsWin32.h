@@ -1,10 +1,11 @@
-// The program's dialogs on Win32: the message dialog, the input query and the error box,
-// all captioned with the application title and centred on the screen. Texts are the
-// program's Windows-1251 bytes; they reach Windows as UTF-16.
+// The program's dialogs on Win32: the message dialog, the Yes/No question, the input query
+// and the error box, all captioned with the application title and centred on the screen.
+// Texts are the program's Windows-1251 bytes; they reach Windows as UTF-16.
 #pragma once
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "core/Ports.h"
@@ -18,8 +19,9 @@ public:
     static constexpr int kEditId = 101;
 
     void ShowMessage(const std::string& text) override;
-    std::string InputBox(const std::string& caption, const std::string& prompt,
-                         const std::string& defaultText) override;
+    bool AskYesNo(const std::string& text) override;
+    std::optional<std::string> InputBox(const std::string& caption, const std::string& prompt,
+                                        const std::string& defaultText) override;
     void ShowError(const std::string& text) override;
 };
 

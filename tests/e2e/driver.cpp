@@ -15,6 +15,7 @@
 //   driver input TEXT MS                      types TEXT (%XX = UTF-8 byte) into the program's
 //                                             input dialog and presses OK
 //   driver message MS                         text of the program's message box; presses OK
+//   driver question yes|no MS                 text of the program's Yes/No box; presses the button
 //   driver menu-pick N MS                     the open popup menu: N times down, then Enter
 //   driver tray-icons                         number of icons in the taskbar's notification area
 //   driver ifnames                            the interface table: description, in, out
@@ -351,6 +352,28 @@ int CmdMessage(const std::vector<std::wstring>& a) {
     return Poll(5000, [&] { return !::IsWindow(dlg); }) ? 0 : 1;
 }
 
+int CmdQuestion(const std::vector<std::wstring>& a) {
+    if (a.size() < 2 || (a[0] != L"yes" && a[0] != L"no")) return 2;
+    const int button = a[0] == L"yes" ? IDYES : IDNO;
+    HWND dlg = nullptr;
+    if (!Poll(Number(a[1]), [&] {
+            dlg = ProgramDialog();
+            return dlg && ::GetDlgItem(dlg, button) != nullptr;
+        }))
+        return 1;
+    ::Sleep(200);  // let the box lay itself out
+    std::wstring text;
+    for (HWND c = ::FindWindowExW(dlg, nullptr, L"Static", nullptr); c;
+         c = ::FindWindowExW(dlg, c, L"Static", nullptr)) {
+        std::wstring t = TextOf(c);
+        if (t.size() > text.size()) text = t;
+    }
+    Out(Utf8(text));
+    ::PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(dlg, button)));
+    return Poll(5000, [&] { return !::IsWindow(dlg); }) ? 0 : 1;
+}
+
 int CmdMenuPick(const std::vector<std::wstring>& a) {
     if (a.size() < 2) return 2;
     HWND menu = nullptr;
@@ -451,6 +474,7 @@ int wmain(int argc, wchar_t** argv) {
     if (cmd == L"listview") return CmdListView(a);
     if (cmd == L"input") return CmdInput(a);
     if (cmd == L"message") return CmdMessage(a);
+    if (cmd == L"question") return CmdQuestion(a);
     if (cmd == L"menu-pick") return CmdMenuPick(a);
     if (cmd == L"tray-icons") return CmdTrayIcons();
     if (cmd == L"children") return CmdChildren(a);

@@ -414,6 +414,8 @@ if wait_ready; then
     bar="$(drv children VelkaroTForm1 | awk 'NR==2 {print $1}')"
     m="$(mark)"
     drv click "$bar" 260 10 left >/dev/null
+    question="$(drv question yes 10000)"
+    [[ "$question" == "Удалить всю историю трафика? Это нельзя отменить." ]] || check "question: '$question'"
     msg="$(drv message 10000)"
     [[ "$msg" == "Операция выполнена успешно" ]] || check "message: '$msg'"
     [[ "$(writes_since "$m" history.txt)" -ge 1 ]] || check "no save before the clearing"

@@ -267,8 +267,14 @@ TEST_F(Files, PriceLinesReadWithBlanksAndEitherSeparator) {
                "e|f>1.25@3e2\n"
                "no bar>1@2\n"
                "g|h>1@2\tTAB\n"
-               "\n");
-    ASSERT_EQ(a.Tariffs().size(), 3u);
+               "\n"
+               // Control characters around the prices read as ever, though a typed price
+               // may hold none.
+               "i|j>\x01" "1,5\r@\x0B" "2\x0C\n");
+    ASSERT_EQ(a.Tariffs().size(), 4u);
+    EXPECT_EQ(a.Tariffs()[3].adapter, "i");
+    EXPECT_EQ(a.Tariffs()[3].priceIn, 1.5);
+    EXPECT_EQ(a.Tariffs()[3].priceOut, 2.0);
     EXPECT_EQ(a.Tariffs()[0].adapter, "a");
     EXPECT_EQ(a.Tariffs()[0].displayName, "b");
     EXPECT_EQ(a.Tariffs()[0].priceIn, 1.5);

@@ -28,7 +28,6 @@ TEST(ReadPriceText, EitherSeparatorSignsBlanksAndExponents) {
         const std::string s = sep;
         EXPECT_EQ(Read("1" + s + "5"), 1.5);
         EXPECT_EQ(Read("  1" + s + "5  "), 1.5);
-        EXPECT_EQ(Read("\t1" + s + "5\r\n"), 1.5);
         EXPECT_EQ(Read("-0" + s + "35"), -0.35);
         EXPECT_EQ(Read("+2" + s + "25"), 2.25);
         EXPECT_EQ(Read(s + "5"), 0.5);
@@ -46,6 +45,15 @@ TEST(ReadPriceText, EitherSeparatorSignsBlanksAndExponents) {
     EXPECT_EQ(Read("9.999E-5"), 9.999e-5);
     EXPECT_EQ(Read("0.333333333333333"), 0.333333333333333);
     EXPECT_EQ(Read("1e-400"), 0.0);  // underflow gives zero
+}
+
+TEST(ReadPriceText, OnlyTheBlankMayStandAroundANumber) {
+    EXPECT_EQ(Read("   2,5   "), 2.5);
+    for (const char control : {'\t', '\r', '\n', '\x01', '\x1F', '\0'}) {
+        const std::string c(1, control);
+        for (const std::string& text : {c + "2,5", "2,5" + c, " " + c + " 2,5", "2,5 " + c})
+            EXPECT_TRUE(Rejects(text)) << "control " << static_cast<int>(control);
+    }
 }
 
 TEST(ReadPriceText, ZeroIsNeverNegative) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -219,18 +220,64 @@ TEST_F(StatisticsPanelTest, QuickInfoNameKeepsSeventeenCharacters) {
     EXPECT_EQ(a.quickInfoRows[2].name, "short.   ");
 }
 
-TEST_F(StatisticsPanelTest, SumsAboveFourGigabytesDoNotWrap) {
+TEST_F(StatisticsPanelTest, SumsAboveFourGigabytesDoNotWrapAndWidenTheirColumns) {
     a.Tariffs().push_back(TariffEntry{0, 1, "big", "big"});
     for (int i = 0; i < 3; ++i) Add(a, "big", kYesterday, 4000000000u, 4000000000u, i + 1);
     Add(a, "big", kToday, 4294967295u, 0);
+    Add(a, "small", kToday, 1, 1);
     Redraw();
     // out: 12,000,000,000 bytes = 11,718,750 Kb = 11444 Mb 94 Kb; in adds 16,294,967,295.
+    // At 7 pixels a byte the widest texts need 98 + 8, 105 + 8 and 105 + 8 pixels in the
+    // first three columns: they move the columns after them by 6, 13 and 13.
     const auto& items = panel.Items();
     EXPECT_EQ(Show(items[16]), "90,58 000000 11444 Mb 94 Kb");
-    EXPECT_EQ(Show(items[17]), "190,58 000000 15540 Mb 93 Kb");
-    EXPECT_EQ(Show(items[18]), "290,58 000000 26984 Mb 187 Kb" + kTail);
-    EXPECT_EQ(Show(items[19]), "490,58 FF0000 11444,09 руб."_cp1251);
-    EXPECT_EQ(Show(items[10]), "190,40 000000 4095 Mb 1023 Kb");
+    EXPECT_EQ(Show(items[17]), "196,58 000000 15540 Mb 93 Kb");
+    EXPECT_EQ(Show(items[18]), "309,58 000000 26984 Mb 187 Kb" + kTail);
+    EXPECT_EQ(Show(items[19]), "522,58 FF0000 11444,09 руб."_cp1251);
+    EXPECT_EQ(Show(items[10]), "196,40 000000 4095 Mb 1023 Kb");
+    EXPECT_EQ(panel.ColumnOrigins(), (std::array<int, 7>{90, 196, 309, 422, 522, 622, 722}));
+    EXPECT_EQ(Show(items[22 + 11]), "309,118 000000 0,0 Kb" + kTail);  // the next block too
+    // The window widens for the moved last column: 722 + 63 ("1,00 руб.") + 40.
+    EXPECT_EQ(window.OuterWidth(), 825);
+    // Texts that fit again put every column back in its place.
+    a.ClearHistory();
+    Add(a, "big", kToday, 1, 1);
+    Redraw();
+    EXPECT_EQ(panel.ColumnOrigins(), (std::array<int, 7>{90, 190, 290, 390, 490, 590, 690}));
+    EXPECT_EQ(window.OuterWidth(), 825);  // the window never narrows
+}
+
+TEST_F(StatisticsPanelTest, CellsTileEveryBlockFromTheLeftToTheRightEdge) {
+    Add(a, "A", kToday, 1, 1);
+    Add(a, "B", kToday, 1, 1);
+    window.clientHeight = 400;
+    ASSERT_TRUE(Redraw());
+    const auto& items = panel.Items();
+    ASSERT_EQ(items.size(), 44u);
+    EXPECT_EQ(items[11].cell, (PanelCell{290, 40, 490, 58}));  // the total, over the speed column
+    // Row by row, each cell begins at its item and ends where the next one begins; the rows
+    // follow each other without gap from the first block's top to where the blocks end.
+    int rowTop = 4;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const PanelCell& c = items[i].cell;
+        const bool first = i == 0 || items[i - 1].cell.top != c.top;
+        const bool last = i + 1 == items.size() || items[i + 1].cell.top != c.top;
+        if (first) {
+            EXPECT_EQ(c.left, 10) << i;
+            EXPECT_EQ(c.top, rowTop) << i;
+            rowTop = c.bottom;
+        } else {
+            EXPECT_EQ(c.left, items[i].x) << i;
+            EXPECT_EQ(items[i - 1].cell.right, c.left) << i;
+        }
+        if (last) EXPECT_EQ(c.right, panel.BitmapWidth()) << i;
+        EXPECT_EQ(c.top, items[i].y) << i;
+    }
+    EXPECT_EQ(rowTop, 160);
+    EXPECT_EQ(panel.BlocksEnd(), 160);
+    a.adapterFilter = "nobody";  // no block: they end where the first would begin
+    ASSERT_TRUE(Redraw());
+    EXPECT_EQ(panel.BlocksEnd(), 4);
 }
 
 TEST_F(StatisticsPanelTest, WindowGrowsToTheFirstBlockAndLetsMessagesRunOnlyThen) {
@@ -283,6 +330,8 @@ TEST_F(StatisticsPanelTest, RedrawStopsWhenACommandEmptiesTheHistoryMeanwhile) {
     };
     EXPECT_FALSE(Redraw());
     EXPECT_EQ(Names(panel), std::vector<std::string>{"4 A"});
+    EXPECT_EQ(panel.BlocksEnd(), 82);
+    EXPECT_EQ(panel.Items().back().cell.bottom, 82);
     EXPECT_EQ(a.quickInfoRows.size(), 1u);
     EXPECT_EQ(a.History()[0].blockTop, 0);  // the new table's record began no block
 

@@ -101,6 +101,7 @@ TEST_F(StatisticsWindowTest, ReadErrorEndsStartUpBeforeTheTimerAndClearHistoryLe
     files.readError["history.txt"] = 100;
     EXPECT_FALSE(Run(&TForm1::SpeedButton2Click));
     EXPECT_EQ(dialogs.errors.size(), 2u);
+    EXPECT_EQ(dialogs.messages, std::vector<std::string>{texts::kClearFailed});  // told all the same
     EXPECT_TRUE(form.TimerEnabled());
     // The history that could not be read back is never overwritten by the save.
     files.readError.clear();
@@ -150,6 +151,7 @@ TEST_F(StatisticsWindowTest, TickWithoutTheInterfaceFunctionStillRedraws) {
 
 TEST_F(StatisticsWindowTest, ClearingTheHistoryInsideATickEndsTheTickSafely) {
     form.FormCreate();
+    dialogs.onMessage = [&](const std::string&) { form.Timer1Timer(); };  // must not nest
     int runs = 0;
     host.onProcessMessages = [&] {
         if (runs++ == 0) {
@@ -159,6 +161,8 @@ TEST_F(StatisticsWindowTest, ClearingTheHistoryInsideATickEndsTheTickSafely) {
     table.rows = {MakeRow("A", 1024, 2048)};
     form.Timer1Timer();
     EXPECT_EQ(runs, 1);
+    EXPECT_EQ(table.calls, 1);
+    dialogs.onMessage = nullptr;
     EXPECT_EQ(a.HistoryCount(), 0u);
     EXPECT_TRUE(dialogs.errors.empty());
     EXPECT_EQ(dialogs.messages, std::vector<std::string>{texts::kClearDone});
@@ -219,21 +223,39 @@ TEST_F(StatisticsWindowTest, LeftAndMiddleClicksDoNothing) {
 
 // ---- Prices and names ----
 
-TEST_F(StatisticsWindowTest, CancelledPriceDialogsStoreTheDefaultOnePointFive) {
+TEST_F(StatisticsWindowTest, CancelInEitherPriceDialogStoresNothing) {
     StartAndTick();
-    a.selectedAdapter = "B";
+    a.selectedAdapter = "A";
+    dialogs.answers = {std::nullopt};  // the first dialog: the second is not shown
     EXPECT_TRUE(Run(&TForm1::N3Click));
-    EXPECT_EQ(Entry("B").priceIn, 1.5);
-    EXPECT_EQ(Entry("B").priceOut, 1.5);
-    EXPECT_EQ(dialogs.prompts, (std::vector<std::string>{texts::kPromptPriceIn, texts::kPromptPriceOut}));
-    EXPECT_TRUE(dialogs.messages.empty());
+    dialogs.answers = {std::string("7"), std::nullopt};  // the first price is not kept either
+    EXPECT_TRUE(Run(&TForm1::N3Click));
+    EXPECT_EQ(dialogs.prompts.size(), 3u);
+    EXPECT_EQ(Entry("A").priceIn, 0.5);
+    EXPECT_EQ(Entry("A").priceOut, 0.25);
+    EXPECT_TRUE(dialogs.log.empty());
+}
+
+TEST_F(StatisticsWindowTest, NegativePricesAreRefusedAndNothingIsStored) {
+    StartAndTick();
+    a.selectedAdapter = "A";
+    dialogs.answers = {std::string("-1,5"), std::string("2"), std::string(" -0,01 ")};
+    EXPECT_TRUE(Run(&TForm1::N3Click));  // refused at the first dialog
+    EXPECT_TRUE(Run(&TForm1::N3Click));  // and at the second
+    EXPECT_EQ(dialogs.messages, (std::vector<std::string>{texts::kNegativePrice, texts::kNegativePrice}));
+    EXPECT_EQ(Entry("A").priceIn, 0.5);
+    EXPECT_EQ(Entry("A").priceOut, 0.25);
+    dialogs.answers = {std::string("-0"), std::string("0")};  // zero is a price
+    EXPECT_TRUE(Run(&TForm1::N3Click));
+    EXPECT_EQ(Entry("A").priceIn, 0);
+    EXPECT_EQ(dialogs.messages.size(), 2u);
 }
 
 TEST_F(StatisticsWindowTest, PricesAcceptEitherSeparatorWhateverTheRegionalSetting) {
     StartAndTick();
     regional.separator = '.';
     a.selectedAdapter = "A";
-    dialogs.answers = {std::nullopt, std::string(" 2.5E1 ")};
+    dialogs.answers = {std::string("1,5"), std::string(" 2.5E1 ")};
     EXPECT_TRUE(Run(&TForm1::N3Click));
     EXPECT_EQ(Entry("A").priceIn, 1.5);
     EXPECT_EQ(Entry("A").priceOut, 25);
@@ -250,11 +272,11 @@ TEST_F(StatisticsWindowTest, PriceThatIsNotANumberEndsTheCommandAtThatDialog) {
     EXPECT_EQ(Entry("A").priceIn, 0.5);
     EXPECT_EQ(Entry("A").priceOut, 0.25);
 
-    // A bad second price keeps the first one.
+    // A bad second price stores the first one neither.
     dialogs.answers = {std::string("3"), std::string("")};
     EXPECT_FALSE(Run(&TForm1::N3Click));
     EXPECT_EQ(dialogs.errors.back(), "'' is not a valid floating point value");
-    EXPECT_EQ(Entry("A").priceIn, 3);
+    EXPECT_EQ(Entry("A").priceIn, 0.5);
     EXPECT_EQ(Entry("A").priceOut, 0.25);
 }
 
@@ -396,11 +418,42 @@ TEST_F(StatisticsWindowTest, ClearHistoryNeverDeletesAHistoryThatWasNotRead) {
     EXPECT_FALSE(Run(&TForm1::FormCreate));
     files.readError.clear();
     EXPECT_TRUE(Run(&TForm1::SpeedButton2Click));
-    EXPECT_EQ(dialogs.messages, std::vector<std::string>{texts::kClearFailed});
+    EXPECT_EQ(dialogs.messages, std::vector<std::string>{texts::kClearNotRead});
     EXPECT_EQ(files.files["history.txt"], kHistoryFileText);
     // The reload after it now reads the history it had missed.
     EXPECT_EQ(a.HistoryCount(), 3u);
     EXPECT_TRUE(form.TimerEnabled());
+}
+
+TEST_F(StatisticsWindowTest, AnsweringNoToTheClearQuestionChangesNothing) {
+    StartAndTick();
+    const int writes = files.writes;
+    dialogs.answers = {std::nullopt};
+    EXPECT_TRUE(Run(&TForm1::SpeedButton2Click));
+    EXPECT_EQ(dialogs.log, std::vector<std::string>{std::string("question: ") + texts::kClearQuestion});
+    EXPECT_EQ(files.writes, writes);
+    EXPECT_EQ(files.files["history.txt"], kHistoryFileText);
+    EXPECT_TRUE(form.TimerEnabled());
+}
+
+TEST_F(StatisticsWindowTest, ATickDuringTheClearMessageCountsIntoTheNewDayOnce) {
+    StartAndTick();  // started on 7 March
+    clock.today = {2026, 3, 8};
+    dialogs.onMessage = [&](const std::string& text) {
+        if (text != texts::kClearDone) return;
+        table.rows = {MakeRow("A", 5000, 6000)};
+        form.Timer1Timer();
+        // It sees the reloaded state: today's date, an empty table.
+        ASSERT_EQ(a.HistoryCount(), 1u);
+        EXPECT_EQ(a.History()[0].day, 8);
+    };
+    EXPECT_TRUE(Run(&TForm1::SpeedButton2Click));
+    table.rows = {MakeRow("A", 5100, 6100)};
+    form.Timer1Timer();
+    // The counters are counted once, into one record of the new day.
+    EXPECT_EQ(a.HistoryCount(), 1u);
+    EXPECT_EQ(a.Adapters()[0].totalIn, 5100u);
+    EXPECT_EQ(host.quickInfoLists.back()[0].traffic, "10,9 Kb");  // 5100 + 6100 bytes
 }
 
 TEST_F(StatisticsWindowTest, SaveWhileTheClearMessageIsOpenWritesTheEmptiedHistory) {

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "core/Texts.h"
@@ -115,10 +116,10 @@ TEST(DialogsWin32Test, InputBoxShowsCaptionPromptAndTheDefaultAllSelected) {
         ::PostMessageW(dlg, WM_COMMAND, IDOK, 0);
     });
     DialogsWin32 d;
-    const std::string got = d.InputBox(texts::kAppTitle, texts::kPromptPriceIn, texts::kDefaultPrice);
+    const std::optional<std::string> got = d.InputBox(texts::kAppTitle, texts::kPromptPriceIn, texts::kDefaultPrice);
     ASSERT_TRUE(player.played);
     EXPECT_FALSE(player.timedOut);
-    EXPECT_EQ(got, texts::kDefaultPrice);  // OK on the untouched default
+    EXPECT_EQ(got, std::optional<std::string>(texts::kDefaultPrice));  // OK on the untouched default
     EXPECT_EQ(seen.caption, Widen(texts::kAppTitle));
     EXPECT_EQ(seen.prompt, Widen(texts::kPromptPriceIn));
     EXPECT_EQ(seen.edit, L"1,5");
@@ -142,10 +143,10 @@ TEST(DialogsWin32Test, TypingReplacesTheSelectionAndStopsAt255Characters) {
         ::PostMessageW(dlg, WM_COMMAND, IDOK, 0);
     });
     DialogsWin32 d;
-    const std::string got = d.InputBox("t", "p", "1,5");
+    const std::optional<std::string> got = d.InputBox("t", "p", "1,5");
     ASSERT_TRUE(player.played);
     EXPECT_EQ(afterTyping.size(), 255u);
-    EXPECT_EQ(got, std::string(255, '7'));
+    EXPECT_EQ(got, std::optional<std::string>(std::string(255, '7')));
 }
 
 TEST(DialogsWin32Test, CyrillicTextComesBackAsWindows1251) {
@@ -155,14 +156,16 @@ TEST(DialogsWin32Test, CyrillicTextComesBackAsWindows1251) {
         ::PostMessageW(::GetDlgItem(dlg, DialogsWin32::kEditId), WM_KEYDOWN, VK_RETURN, 0);
     });
     DialogsWin32 d;
-    const std::string got = d.InputBox(texts::kAppTitle, texts::kPromptRename, texts::kDefaultRename);
+    const std::optional<std::string> got =
+        d.InputBox(texts::kAppTitle, texts::kPromptRename, texts::kDefaultRename);
     ASSERT_TRUE(player.played);
     EXPECT_FALSE(player.timedOut);
-    EXPECT_EQ(got, "Модем 1"_cp1251);  // the literal is CP1251 bytes
-    EXPECT_EQ(got.size(), 7u);
+    ASSERT_TRUE(got.has_value());
+    EXPECT_EQ(*got, "Модем 1"_cp1251);  // the literal is CP1251 bytes
+    EXPECT_EQ(got->size(), 7u);
 }
 
-TEST(DialogsWin32Test, CancelEscapeAndTheCloseBoxReturnTheDefault) {
+TEST(DialogsWin32Test, CancelEscapeAndTheCloseBoxReturnNothing) {
     DialogsWin32 d;
     const std::function<void(HWND)> ways[] = {
         [](HWND dlg) {
@@ -180,7 +183,7 @@ TEST(DialogsWin32Test, CancelEscapeAndTheCloseBoxReturnTheDefault) {
     };
     for (const auto& way : ways) {
         Player player(way);
-        EXPECT_EQ(d.InputBox("t", "p", "..."), "...");
+        EXPECT_EQ(d.InputBox("t", "p", "..."), std::nullopt);
         EXPECT_TRUE(player.played);
         EXPECT_FALSE(player.timedOut);
     }
@@ -288,6 +291,35 @@ TEST(DialogsWin32Test, TheMessageDialogIsCaptionedWithTheTitleAndCentred) {
     EXPECT_EQ(seen.text, Widen(texts::kClearDone));
     EXPECT_FALSE(seen.hasIcon);
     EXPECT_NEAR((seen.rect.left + seen.rect.right) / 2, ::GetSystemMetrics(SM_CXSCREEN) / 2, 2);
+}
+
+bool IsDefaultButton(HWND box, int id) {
+    HWND button = ::GetDlgItem(box, id);
+    return button && (::GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+}
+
+TEST(DialogsWin32Test, TheQuestionOffersYesAndNoAndEnterAloneAnswersNo) {
+    DialogsWin32 d;
+    for (const int answer : {IDYES, IDNO, 0}) {  // a click on Yes, on No, or Enter
+        BoxSeen seen;
+        bool noIsDefault = false, yesIsDefault = true;
+        Player player([&](HWND box) {
+            seen = LookAtBox(box);
+            noIsDefault = IsDefaultButton(box, IDNO);
+            yesIsDefault = IsDefaultButton(box, IDYES);
+            if (answer != 0)
+                ::PostMessageW(box, WM_COMMAND, answer, 0);
+            else
+                ::PostMessageW(::GetFocus(), WM_KEYDOWN, VK_RETURN, 0);
+        });
+        EXPECT_EQ(d.AskYesNo(texts::kClearQuestion), answer == IDYES) << answer;
+        ASSERT_TRUE(player.played);
+        EXPECT_FALSE(player.timedOut);
+        EXPECT_EQ(seen.caption, Widen(texts::kAppTitle));
+        EXPECT_EQ(seen.text, Widen(texts::kClearQuestion));
+        EXPECT_TRUE(noIsDefault);
+        EXPECT_FALSE(yesIsDefault);
+    }
 }
 
 TEST(DialogsWin32Test, TheErrorBoxAddsAFullStopAndShowsTheErrorIcon) {

@@ -311,8 +311,8 @@ TEST_F(ShellProgramTest, ClearingTheHistoryIsNotUndoneByAPeriodicSaveDuringItsMe
     Program& p = StartAndTick();
     ASSERT_EQ(p.State().HistoryCount(), 1u);
     sp.files.files[kHistory] = ExpectedHistory(p);
-    // The clear deletes the file, then its message box runs a modal loop in which the periodic
-    // timer fires, then it empties the table and reloads the files.
+    // The clear asks, saves, deletes the file, empties the table and reloads the files; then
+    // its message box runs a modal loop in which the periodic timer fires.
     sp.dialogs.pumpMs = 80;
     p.Form1().Form().Guarded([&] { p.Form1().Form().SpeedButton2Click(); });
     EXPECT_TRUE(AutosaveDue(p));

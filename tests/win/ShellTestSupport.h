@@ -60,6 +60,10 @@ struct PumpingDialogs : ScriptedDialogs {
         ScriptedDialogs::ShowMessage(text);
         if (pumpMs) PumpFor(pumpMs);
     }
+    bool AskYesNo(const std::string& text) override {
+        if (pumpMs) PumpFor(pumpMs);
+        return ScriptedDialogs::AskYesNo(text);
+    }
 };
 
 // A program over scripted ports. Title, guard and autosave interval can be set before Start().

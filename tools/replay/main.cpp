@@ -42,15 +42,16 @@ constexpr char kUsage[] =
     "  row IN OUT NAME   a row of the interface table of the next tick\n"
     "  tick              one tick (sampling, redraw, quick-info refresh)\n"
     "  failtick          one tick whose interface-table call fails (rows kept)\n"
-    "  answer TEXT       OK with TEXT for the next input dialog\n"
-    "  cancel            Cancel for the next input dialog (also when none is queued)\n"
+    "  answer TEXT       OK with TEXT for the next input dialog, Yes to the next question\n"
+    "  cancel            Cancel for the next input dialog (also when none is queued), No to\n"
+    "                    the next question (Yes when none is queued)\n"
     "  pick Y            right click on the panel at x 10, y Y\n"
     "  select NAME       SelectedAdapter := NAME\n"
     "  setprices         the menu command that sets the prices (two input dialogs)\n"
     "  rename            the menu command that renames (one input dialog)\n"
     "  report            the menu command History: writes history.htm\n"
     "  save              the save (history.txt, then price.txt)\n"
-    "  clear             the button that clears the history\n"
+    "  clear             the button that clears the history (asks a question first)\n"
     "  panel             prints X Y COLOUR STYLE TEXT per item of the last redraw\n"
     "  quickinfo         prints NAME|TRAFFIC|COST per row of the last tick\n"
     "  window            prints window W H (outer size)\n"
@@ -59,26 +60,36 @@ constexpr char kUsage[] =
     "Before load the timer is off: tick and failtick then run no handler (no timer message\n"
     "comes), and the rows given are used up all the same. The same holds after a load that\n"
     "stopped with an error. Every other command runs whether or not load came first.\n"
-    "Output: message: TEXT for every message box, error: TEXT for every error that ends a\n"
-    "handler, at the moment they are shown.\n";
+    "Output: message: TEXT for every message box, question: TEXT for every Yes/No question,\n"
+    "error: TEXT for every error that ends a handler, at the moment they are shown.\n";
 
 void Print(const std::string& line) {
     std::fwrite(line.data(), 1, line.size(), stdout);
     std::fputc('\n', stdout);
 }
 
-// Message boxes and error boxes print at once; input dialogs take the queued answers.
+// Message boxes, questions and error boxes print at once; input dialogs and questions take
+// the queued answers in order.
 class ReplayDialogs : public Dialogs {
 public:
     std::deque<std::optional<std::string>> answers;
 
     void ShowMessage(const std::string& text) override { Print("message: " + text); }
     void ShowError(const std::string& text) override { Print("error: " + text); }
-    std::string InputBox(const std::string&, const std::string&, const std::string& defaultText) override {
-        if (answers.empty()) return defaultText;
+    // `cancel` is No; any other answer, or none queued, is Yes.
+    bool AskYesNo(const std::string& text) override {
+        Print("question: " + text);
+        if (answers.empty()) return true;
+        const bool yes = answers.front().has_value();
+        answers.pop_front();
+        return yes;
+    }
+    // `cancel`, or no answer queued, is Cancel.
+    std::optional<std::string> InputBox(const std::string&, const std::string&, const std::string&) override {
+        if (answers.empty()) return std::nullopt;
         std::optional<std::string> answer = std::move(answers.front());
         answers.pop_front();
-        return answer ? *answer : defaultText;
+        return answer;
     }
 };
 

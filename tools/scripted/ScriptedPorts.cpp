@@ -32,13 +32,23 @@ void ScriptedDialogs::ShowMessage(const std::string& text) {
     if (onMessage) onMessage(text);
 }
 
-std::string ScriptedDialogs::InputBox(const std::string&, const std::string& prompt,
-                                      const std::string& defaultText) {
+bool ScriptedDialogs::AskYesNo(const std::string& text) {
+    questions.push_back(text);
+    log.push_back("question: " + text);
+    if (onMessage) onMessage(text);
+    if (answers.empty()) return true;
+    const bool yes = answers.front().has_value();
+    answers.pop_front();
+    return yes;
+}
+
+std::optional<std::string> ScriptedDialogs::InputBox(const std::string&, const std::string& prompt,
+                                                     const std::string&) {
     prompts.push_back(prompt);
-    if (answers.empty()) return defaultText;
+    if (answers.empty()) return std::nullopt;
     std::optional<std::string> a = std::move(answers.front());
     answers.pop_front();
-    return a ? *a : defaultText;
+    return a;
 }
 
 void ScriptedDialogs::ShowError(const std::string& text) {

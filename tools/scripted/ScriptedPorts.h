@@ -40,16 +40,21 @@ public:
 
 class ScriptedDialogs : public Dialogs {
 public:
-    // Queued answers to input dialogs; std::nullopt is a Cancel. No answer left: Cancel.
+    // Queued answers to input dialogs and questions, taken in order; std::nullopt is a
+    // Cancel, and No to a question. No answer left: Cancel for an input dialog, Yes for a
+    // question.
     std::deque<std::optional<std::string>> answers;
     std::vector<std::string> messages;   // texts of the message boxes shown
+    std::vector<std::string> questions;  // texts of the Yes/No questions asked
     std::vector<std::string> errors;     // texts of the error boxes shown
     std::vector<std::string> prompts;    // prompts of the input dialogs shown
-    std::vector<std::string> log;        // "message: ...", "error: ...", in order
-    std::function<void(const std::string&)> onMessage;  // runs while a message box is open
+    std::vector<std::string> log;        // "message: ...", "question: ...", "error: ...", in order
+    // Runs while a message box or a question is open (before it is answered).
+    std::function<void(const std::string&)> onMessage;
     void ShowMessage(const std::string& text) override;
-    std::string InputBox(const std::string& caption, const std::string& prompt,
-                         const std::string& defaultText) override;
+    bool AskYesNo(const std::string& text) override;
+    std::optional<std::string> InputBox(const std::string& caption, const std::string& prompt,
+                                        const std::string& defaultText) override;
     void ShowError(const std::string& text) override;
 };
 
