@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/Ports.h"
+#include "core/Speed.h"
 
 namespace velkaro {
 
@@ -103,6 +104,7 @@ public:
     void SetAccountingDate(const Date& d);
     std::int32_t sessionCounter = 0;
     std::string adapterFilter;    // the "SHOW" setting
+    SpeedMeter speed;             // the adapters' current speed, fed by the tick
     std::string selectedAdapter;  // picked by the last right click
     std::string firstAdapter;     // default pick, set by the redraw
     // True once LoadFiles has read the history (or found none); the save writes nothing

@@ -258,6 +258,11 @@ std::string FormatCost(long double x, long double y, char sep) {
     return FormatFixed(v, 2, sep) + texts::kMoneyUnit;
 }
 
+std::string FormatSpeed(long double bytesPerSecond, char sep) {
+    if (bytesPerSecond < 1048576.0L) return FormatFixed(bytesPerSecond / 1024.0L, 1, sep) + texts::kSpeedKb;
+    return FormatFixed(bytesPerSecond / 1048576.0L, 2, sep) + texts::kSpeedMb;
+}
+
 std::string FormatPrice(long double p, char sep) { return FormatFixed(p, 2, sep) + texts::kMoneyUnit; }
 
 // 18 significant digits as in FormatFixed, then 15 of them, half away from zero. Whether the

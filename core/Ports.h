@@ -38,6 +38,9 @@ class Clock {
 public:
     virtual ~Clock() = default;
     virtual Date Today() = 0;
+    // Milliseconds of a clock that only goes forward, whatever is done to the time of day;
+    // what the adapters' speed is measured with. Its origin means nothing.
+    virtual std::uint64_t MonotonicMs() = 0;
 };
 
 class RegionalSettings {

@@ -5,14 +5,16 @@
 
 namespace velkaro {
 
-std::string AdapterNameOf(const InterfaceRow& row) {
+std::string_view AdapterNameView(const InterfaceRow& row) {
     const auto* begin = row.bDescr.data();
     const void* zero = std::memchr(begin, 0, row.bDescr.size());
     std::size_t len = zero ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(zero) - begin)
                            : row.bDescr.size();
     len = std::min<std::size_t>(len, row.dwDescrLen);
-    return std::string(reinterpret_cast<const char*>(begin), len);
+    return std::string_view(reinterpret_cast<const char*>(begin), len);
 }
+
+std::string AdapterNameOf(const InterfaceRow& row) { return std::string(AdapterNameView(row)); }
 
 namespace {
 
@@ -68,9 +70,14 @@ void SampleRow(Accounting& a, const std::string& name, std::uint32_t in, std::ui
 
 void SampleInterfaces(Accounting& a, InterfaceTable& table) {
     std::vector<InterfaceRow> rows;
-    if (!table.GetIfTable(rows)) return;
+    SampleInterfaces(a, table, rows);
+}
+
+bool SampleInterfaces(Accounting& a, InterfaceTable& table, std::vector<InterfaceRow>& rows) {
+    if (!table.GetIfTable(rows)) return false;
     for (const InterfaceRow& row : rows)
         SampleRow(a, AdapterNameOf(row), row.dwInOctets, row.dwOutOctets);
+    return true;
 }
 
 }  // namespace velkaro

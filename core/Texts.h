@@ -72,6 +72,10 @@ inline constexpr const char* kColumnCost = "Сумма"_cp1251;
 inline constexpr const char* kMenuMainForm = "Главная форма"_cp1251;
 inline constexpr const char* kMenuExit = "Выход"_cp1251;
 
+// Tray tip: the title, then these two lines
+inline constexpr const char* kTipToday = "Сегодня: "_cp1251;
+inline constexpr const char* kTipSpeed = "Скорость: "_cp1251;
+
 // Single-instance guard
 inline constexpr const char* kAlreadyRunning = "Программа Velkaro V1.4 Final уже запущена"_cp1251;
 // The guard's message when none is set: these around the application title.
@@ -97,6 +101,8 @@ inline constexpr const char* kAboutMail = "e-mail:";
 inline constexpr const char* kUnitKb = " Kb";
 inline constexpr const char* kUnitMb = " Mb ";
 inline constexpr const char* kMoneyUnit = " руб."_cp1251;
+inline constexpr const char* kSpeedKb = " Kb/s";
+inline constexpr const char* kSpeedMb = " Mb/s";
 
 // History report: the charts above the day table
 inline constexpr const char* kChartDaysTitle = "Трафик по дням, последние 31 день с записями: "_cp1251;

@@ -24,8 +24,8 @@ constexpr int kColumnMargin = 8;           // room after a column's widest text
 constexpr int kWindowMargin = 40;          // room after the last price text in the window
 
 // Every block is made of the same items in the same order: the name, the seven headers,
-// and the two lines (label, then the amounts, none in the speed column). Where each one
-// stands is known by its place in the block.
+// and the two lines (label, then the amounts; the speed only on today's line). Where each
+// one stands is known by its place in the block.
 constexpr int kLabelColumn = -1;  // drawn at kLeftX
 struct Slot {
     int row;     // 0 name, 1 headers, 2 today, 3 all time
@@ -34,7 +34,7 @@ struct Slot {
 constexpr Slot kBlockSlots[] = {
     {0, kLabelColumn},
     {1, 0}, {1, 1}, {1, 2}, {1, 3}, {1, 4}, {1, 5}, {1, 6},
-    {2, kLabelColumn}, {2, 0}, {2, 1}, {2, 2}, {2, 4}, {2, 5}, {2, 6},
+    {2, kLabelColumn}, {2, 0}, {2, 1}, {2, 2}, {2, 3}, {2, 4}, {2, 5}, {2, 6},
     {3, kLabelColumn}, {3, 0}, {3, 1}, {3, 2}, {3, 4}, {3, 5}, {3, 6},
 };
 constexpr std::size_t kItemsPerBlock = std::size(kBlockSlots);
@@ -64,6 +64,7 @@ bool StatisticsPanel::RedrawStatisticsPanel(Accounting& a, WindowHost& window, c
     bitmapHeight_ = window.ImageHeight();
     bitmapWidth_ = window.ImageWidth();
     items_.clear();
+    totals_ = PanelTotals{};
     PanelY = kFirstBlockTop;
     a.firstAdapter.clear();
 
@@ -148,11 +149,26 @@ void StatisticsPanel::DrawAdapterLine(Accounting& a, WindowHost& window, char se
     text += BlankTail;
     Add(items_, std::move(text), PanelY, kBlack);
 
+    if (today) {
+        const long double speed = a.speed.Rate(adapter);
+        text = FormatSpeed(speed, sep);
+        widths.Note(3, window.TextWidth(text));
+        Add(items_, std::move(text), PanelY, kBlack);
+        totals_.out += out;
+        totals_.in += in;
+        totals_.speed += speed;
+    }
+
     // Outgoing first: that lookup registers an adapter without an entry.
     const double priceOut = GetPrice(a, adapter, Direction::Outgoing);
     const double priceIn = GetPrice(a, adapter, Direction::Incoming);
-    text = FormatCost(static_cast<long double>(priceOut) * static_cast<long double>(out),
-                      static_cast<long double>(priceIn) * static_cast<long double>(in), sep);
+    const long double costOut = static_cast<long double>(priceOut) * static_cast<long double>(out);
+    const long double costIn = static_cast<long double>(priceIn) * static_cast<long double>(in);
+    text = FormatCost(costOut, costIn, sep);
+    if (today) {
+        totals_.costOut += costOut;
+        totals_.costIn += costIn;
+    }
     widths.Note(4, window.TextWidth(text));
     if (today) a.quickInfoRows[row].cost = text;
     Add(items_, std::move(text), PanelY, kRed);

@@ -35,6 +35,15 @@ struct PanelItem {
     bool bold = false;
 };
 
+// Today's figures summed over the blocks of one redraw.
+struct PanelTotals {
+    std::uint64_t out = 0;      // bytes sent today
+    std::uint64_t in = 0;       // bytes received today
+    long double costOut = 0;    // sum of price out x bytes sent, as FormatCost takes it
+    long double costIn = 0;
+    long double speed = 0;      // bytes per second
+};
+
 inline constexpr std::uint32_t kBlue = 0x0000FF;
 inline constexpr std::uint32_t kBlack = 0x000000;
 inline constexpr std::uint32_t kRed = 0xFF0000;
@@ -46,6 +55,7 @@ public:
 
     // Lays out every adapter's block from the records as the sampler left them; appends the
     // QuickInfoRows, sets FirstAdapter and the block tops, grows the window when needed.
+    // The "Сегодня" line shows the adapter's speed (a.speed) in the speed column.
     // The texts of all blocks are made first; then each column is placed as wide as its
     // widest text needs (at least the 100 pixels between column origins), the columns after
     // a wider one moving right, and the window widened for the last column.
@@ -53,6 +63,8 @@ public:
     // history: the redraw then stops, and the items are those of the blocks made so far.
     bool RedrawStatisticsPanel(Accounting& a, WindowHost& window, char sep);
 
+    // Today's figures of the blocks of the last redraw, summed.
+    const PanelTotals& Totals() const { return totals_; }
     // The texts of the last redraw only, in drawing order, each with its cell.
     const std::vector<PanelItem>& Items() const { return items_; }
     // Where the blocks of the last redraw end: the rows from here down belong to no drawn
@@ -79,6 +91,7 @@ private:
                          const std::string& adapter);
     void PlaceItems(WindowHost& window, const Widths& widths);
     std::vector<PanelItem> items_;
+    PanelTotals totals_;
     std::array<int, kColumns> columnOrigins_{};
     int blocksEnd_ = 4;
     int bitmapWidth_ = 0;

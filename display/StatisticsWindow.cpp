@@ -6,6 +6,7 @@
 #include "core/NumberText.h"
 #include "core/Sampler.h"
 #include "core/Texts.h"
+#include "display/TrayTip.h"
 #include "report/HistoryReport.h"
 
 namespace velkaro {
@@ -31,6 +32,8 @@ TariffEntry* EntryAt(Accounting& a, std::size_t slot, const std::string& adapter
 bool HistoryFileRead(const Accounting& a) { return a.filesLoaded; }
 
 }  // namespace
+
+TForm1::TForm1(Accounting& a, Form1Ports ports) : a_(a), p_(ports), trayTip_(texts::kAppTitle) {}
 
 FilePorts TForm1::Files() {
     return FilePorts{p_.files, p_.clock, p_.regional, p_.dialogs, p_.host};
@@ -68,12 +71,21 @@ void TForm1::Timer1Timer() {
         ~Ticking() { flag = false; }
     } ticking(ticking_);
     SetTimer(false);
-    if (sampling_) SampleInterfaces(a_, p_.ifTable);
-    const bool complete = panel_.RedrawStatisticsPanel(a_, p_.host, p_.regional.DecimalSeparator());
+    if (sampling_) {
+        // The clock is read once per tick, also when the table call then fails.
+        const std::uint64_t now = p_.clock.MonotonicMs();
+        if (SampleInterfaces(a_, p_.ifTable, rows_)) a_.speed.Update(rows_, now);
+    }
+    const char sep = p_.regional.DecimalSeparator();
+    const bool complete = panel_.RedrawStatisticsPanel(a_, p_.host, sep);
     p_.host.Repaint();
     // When a command emptied the history inside the redraw, its rows describe a table
     // that is gone: the tick goes straight to its end.
-    if (complete) p_.host.RefreshQuickInfo();
+    if (complete) {
+        p_.host.RefreshQuickInfo();
+        trayTip_ = TrayTipText(panel_.Totals(), sep);
+        p_.host.SetTrayTip(trayTip_);
+    }
     SetTimer(true);
     a_.quickInfoRows.clear();
 }

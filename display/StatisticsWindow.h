@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "core/Accounting.h"
 #include "core/Files.h"
@@ -22,6 +23,7 @@ public:
     virtual void PopupMenu(int screenX, int screenY) = 0;  // PopupMenu1; returns when closed
     virtual void Repaint() = 0;                      // the panel's items changed
     virtual void RefreshQuickInfo() = 0;             // TForm2's refresh (sets QuickInfoShown)
+    virtual void SetTrayTip(const std::string& tip) = 0;  // the tray icon's tip (Windows-1251)
     virtual void ShowAbout() = 0;                    // TForm3, not modal
     virtual void EndRequest() = 0;                   // PostQuitMessage(0)
 };
@@ -35,7 +37,7 @@ enum class MouseButton { Left, Right, Middle };
 
 class TForm1 {
 public:
-    TForm1(Accounting& a, Form1Ports ports) : a_(a), p_(ports) {}
+    TForm1(Accounting& a, Form1Ports ports);
 
     void FormCreate();
     void Timer1Timer();
@@ -55,6 +57,8 @@ public:
     template <class F> bool Guarded(F&& handler);
 
     const StatisticsPanel& Panel() const { return panel_; }
+    // The tray tip the last complete tick made (the title before the first one).
+    const std::string& TrayTip() const { return trayTip_; }
     Accounting& State() { return a_; }
     bool QuickInfoShown = false;
     bool TimerEnabled() const { return timerEnabled_; }
@@ -69,6 +73,8 @@ private:
     Accounting& a_;
     Form1Ports p_;
     StatisticsPanel panel_;
+    std::vector<InterfaceRow> rows_;  // the last reading of the interface table
+    std::string trayTip_;
     bool timerEnabled_ = false;
     bool sampling_ = false;
     bool ticking_ = false;

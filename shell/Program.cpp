@@ -73,6 +73,8 @@ Program::Program(HINSTANCE instance, SystemPorts ports, ProgramOptions options)
         if (form3_) form3_->ShowAbout();
     };
     callbacks.endRequest = [this] { app_.EndRequest(); };
+    // The tick's tip; the tray icon tells the shell only when it changed.
+    callbacks.setTrayTip = [this](const std::string& tip) { form2_->TrayIcon1->SetHint(tip); };
     win::Form1Options form1Options;
     form1Options.systemTimer = options.systemTimer;
     // Owned by the application window like every form: no taskbar button of its own.

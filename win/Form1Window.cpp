@@ -177,6 +177,10 @@ void Form1Window::RefreshQuickInfo() {
     form_.QuickInfoShown = callbacks_.refreshQuickInfo ? callbacks_.refreshQuickInfo() : false;
 }
 
+void Form1Window::SetTrayTip(const std::string& tip) {
+    if (callbacks_.setTrayTip) callbacks_.setTrayTip(tip);
+}
+
 void Form1Window::ShowAbout() {
     if (callbacks_.showAbout) callbacks_.showAbout();
 }

@@ -26,6 +26,7 @@ struct Form1Callbacks {
     std::function<bool()> refreshQuickInfo;
     std::function<void()> showAbout;   // shows TForm3, not modal
     std::function<void()> endRequest;  // empty: PostQuitMessage(0)
+    std::function<void(const std::string&)> setTrayTip;  // the tray icon's tip, each tick
 };
 
 struct Form1Options {
@@ -77,6 +78,7 @@ public:
     void PopupMenu(int screenX, int screenY) override;
     void Repaint() override;
     void RefreshQuickInfo() override;
+    void SetTrayTip(const std::string& tip) override;
     void ShowAbout() override;
     void EndRequest() override;
 

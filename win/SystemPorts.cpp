@@ -15,6 +15,8 @@ Date Win32Clock::Today() {
     return Date{st.wYear, st.wMonth, st.wDay};
 }
 
+std::uint64_t Win32Clock::MonotonicMs() { return ::GetTickCount64(); }
+
 char Win32RegionalSettings::DecimalSeparator() {
     wchar_t buf[8] = {};  // the setting holds at most 4 characters with its terminator
     int n = ::GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, buf, 8);

@@ -13,6 +13,7 @@ std::wstring ExePath();
 class Win32Clock : public Clock {
 public:
     Date Today() override;  // GetLocalTime
+    std::uint64_t MonotonicMs() override;  // GetTickCount64
 };
 
 class Win32RegionalSettings : public RegionalSettings {

@@ -149,6 +149,22 @@ TEST(FormatCostAndPrice, MoneyTexts) {
     EXPECT_EQ(FormatCost(0.35 * 4294967295.0L, 0.35 * 4294967295.0L, '.'), "2867.20" + kRub);
 }
 
+TEST(FormatSpeed, KbPerSecondWithOneDecimalBelowAMegabyteThenMbWithTwo) {
+    struct Row {
+        long double rate;
+        const char* text;
+    };
+    const Row rows[] = {
+        {0, "0.0 Kb/s"},          {51, "0.0 Kb/s"},          {52, "0.1 Kb/s"},
+        {1536, "1.5 Kb/s"},       {1048575, "1024.0 Kb/s"},  {1048576, "1.00 Mb/s"},
+        {1053818, "1.00 Mb/s"},   {1053819, "1.01 Mb/s"},    {1572864, "1.50 Mb/s"},
+        {8589934590.0L, "8192.00 Mb/s"},
+    };
+    for (char sep : {'.', ','})
+        for (const Row& row : rows)
+            EXPECT_EQ(FormatSpeed(row.rate, sep), WithSeparator(row.text, sep)) << static_cast<double>(row.rate);
+}
+
 TEST(FormatPriceGeneral, ShortestTextOfFifteenDigits) {
     struct Row {
         double value;

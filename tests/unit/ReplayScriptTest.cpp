@@ -46,7 +46,7 @@ TEST(ReplayScript, MalformedLinesAreRejected) {
                             "row 4294967296 0 x", "row -1 0 x", "row 1 +2 x", "row 1 2x", "pick", "pick 1.5",
                             "pick 2147483648", "separator", "separator ab", "today 2026-1-01",
                             "today 2026-02-29", "today 2026-13-01", "today 2026-00-10", "today 0000-01-01",
-                            "today 2026-01-32", "today 2026/01/01"}) {
+                            "today 2026-01-32", "today 2026/01/01", "tip x"}) {
         EXPECT_FALSE(Parses(bad)) << bad;
     }
     Command c;

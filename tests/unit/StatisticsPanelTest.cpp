@@ -74,7 +74,7 @@ TEST_F(StatisticsPanelTest, OneBlockDrawsNameHeadersAndBothLinesAtTheirPlaces) {
         "390,22 0000FF Скорость"_cp1251, "490,22 0000FF Итого"_cp1251, "590,22 0000FF Цена Вход."_cp1251,
         "690,22 0000FF Цена Исход."_cp1251,
         "10,40 0000FF Сегодня"_cp1251, "90,40 000000 1,0 Kb", "190,40 000000 1 Mb 512 Kb",
-        "290,40 000000 1 Mb 513 Kb" + kTail, "490,40 FF0000 2,25 руб."_cp1251, "590,40 000000 1,50 руб."_cp1251,
+        "290,40 000000 1 Mb 513 Kb" + kTail, "390,40 000000 0,0 Kb/s", "490,40 FF0000 2,25 руб."_cp1251, "590,40 000000 1,50 руб."_cp1251,
         "690,40 000000 2,00 руб."_cp1251,
         "10,58 0000FF Всего"_cp1251, "90,58 000000 3,0 Kb", "190,58 000000 2 Mb 512 Kb",
         "290,58 000000 2 Mb 515 Kb" + kTail, "490,58 FF0000 3,76 руб."_cp1251, "590,58 000000 1,50 руб."_cp1251,
@@ -113,8 +113,9 @@ TEST_F(StatisticsPanelTest, DecimalSeparatorComesFromTheCaller) {
     Add(a, "eth0", kToday, 1536, 0);
     Redraw('.');
     EXPECT_EQ(Show(panel.Items()[10]), "190,40 000000 1.5 Kb");
-    EXPECT_EQ(Show(panel.Items()[13]), "590,40 000000 0.50 руб."_cp1251);
-    EXPECT_EQ(Show(panel.Items()[14]), "690,40 000000 0.25 руб."_cp1251);
+    EXPECT_EQ(Show(panel.Items()[12]), "390,40 000000 0.0 Kb/s");
+    EXPECT_EQ(Show(panel.Items()[14]), "590,40 000000 0.50 руб."_cp1251);
+    EXPECT_EQ(Show(panel.Items()[15]), "690,40 000000 0.25 руб."_cp1251);
 }
 
 TEST_F(StatisticsPanelTest, EmptyHistoryDrawsNothingAndClearsFirstAdapter) {
@@ -201,8 +202,8 @@ TEST_F(StatisticsPanelTest, NewAdapterIsDrawnWithoutTailUntilItsEntryExists) {
     EXPECT_EQ(Names(panel), std::vector<std::string>{"4 eth0"});
     ASSERT_EQ(a.Tariffs().size(), 1u);
     EXPECT_EQ(a.Tariffs()[0].displayName, "eth0");
-    EXPECT_EQ(Show(panel.Items()[12]), "490,40 FF0000 0,00 руб."_cp1251);
-    EXPECT_EQ(Show(panel.Items()[14]), "690,40 000000 0,00 руб."_cp1251);
+    EXPECT_EQ(Show(panel.Items()[13]), "490,40 FF0000 0,00 руб."_cp1251);
+    EXPECT_EQ(Show(panel.Items()[15]), "690,40 000000 0,00 руб."_cp1251);
     Redraw();
     EXPECT_EQ(Names(panel), std::vector<std::string>{"4 eth0" + kTail});
 }
@@ -230,13 +231,13 @@ TEST_F(StatisticsPanelTest, SumsAboveFourGigabytesDoNotWrapAndWidenTheirColumns)
     // At 7 pixels a byte the widest texts need 98 + 8, 105 + 8 and 105 + 8 pixels in the
     // first three columns: they move the columns after them by 6, 13 and 13.
     const auto& items = panel.Items();
-    EXPECT_EQ(Show(items[16]), "90,58 000000 11444 Mb 94 Kb");
-    EXPECT_EQ(Show(items[17]), "196,58 000000 15540 Mb 93 Kb");
-    EXPECT_EQ(Show(items[18]), "309,58 000000 26984 Mb 187 Kb" + kTail);
-    EXPECT_EQ(Show(items[19]), "522,58 FF0000 11444,09 руб."_cp1251);
+    EXPECT_EQ(Show(items[17]), "90,58 000000 11444 Mb 94 Kb");
+    EXPECT_EQ(Show(items[18]), "196,58 000000 15540 Mb 93 Kb");
+    EXPECT_EQ(Show(items[19]), "309,58 000000 26984 Mb 187 Kb" + kTail);
+    EXPECT_EQ(Show(items[20]), "522,58 FF0000 11444,09 руб."_cp1251);
     EXPECT_EQ(Show(items[10]), "196,40 000000 4095 Mb 1023 Kb");
     EXPECT_EQ(panel.ColumnOrigins(), (std::array<int, 7>{90, 196, 309, 422, 522, 622, 722}));
-    EXPECT_EQ(Show(items[22 + 11]), "309,118 000000 0,0 Kb" + kTail);  // the next block too
+    EXPECT_EQ(Show(items[23 + 11]), "309,118 000000 0,0 Kb" + kTail);  // the next block too
     // The window widens for the moved last column: 722 + 63 ("1,00 руб.") + 40.
     EXPECT_EQ(window.OuterWidth(), 825);
     // Texts that fit again put every column back in its place.
@@ -253,8 +254,9 @@ TEST_F(StatisticsPanelTest, CellsTileEveryBlockFromTheLeftToTheRightEdge) {
     window.clientHeight = 400;
     ASSERT_TRUE(Redraw());
     const auto& items = panel.Items();
-    ASSERT_EQ(items.size(), 44u);
-    EXPECT_EQ(items[11].cell, (PanelCell{290, 40, 490, 58}));  // the total, over the speed column
+    ASSERT_EQ(items.size(), 46u);
+    EXPECT_EQ(items[11].cell, (PanelCell{290, 40, 390, 58}));  // today's total, up to the speed
+    EXPECT_EQ(items[19].cell, (PanelCell{290, 58, 490, 82}));  // the all-time total, over it
     // Row by row, each cell begins at its item and ends where the next one begins; the rows
     // follow each other without gap from the first block's top to where the blocks end.
     int rowTop = 4;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/Accounting.h"
+#include "core/Cp1251.h"
 #include "core/Texts.h"
 #include "display/StatisticsWindow.h"
 #include "tools/scripted/ScriptedForm1Host.h"
@@ -138,6 +139,41 @@ TEST_F(StatisticsWindowTest, TickSamplesRedrawsRefreshesAndEmptiesTheRows) {
     EXPECT_TRUE(a.quickInfoRows.empty());
 }
 
+// The speed item of the block whose "Сегодня" line stands at y.
+std::string SpeedAt(const StatisticsPanel& panel, int y) {
+    for (const PanelItem& item : panel.Items())
+        if (item.y == y && item.x == panel.ColumnOrigins()[3]) return item.text;
+    return "(none)";
+}
+
+TEST_F(StatisticsWindowTest, TheTickMeasuresTheSpeedByTheClockAndGivesTheTrayItsTip) {
+    form.FormCreate();
+    EXPECT_EQ(form.TrayTip(), "Velkaro V1.4 Final");
+    table.rows = {MakeRow("A", 1024, 2048), MakeRow("B", 4096, 0)};
+    form.Timer1Timer();
+    EXPECT_EQ(SpeedAt(form.Panel(), 40), "0,0 Kb/s");  // the first reading
+    ASSERT_EQ(host.trayTips.size(), 1u);
+    EXPECT_EQ(host.trayTips[0], "Velkaro V1.4 Final\nСегодня: 10,0 Kb, 0,00 руб.\nСкорость: 0,0 Kb/s"_cp1251);
+
+    table.rows = {MakeRow("A", 1024 + 1048576, 2048), MakeRow("B", 4096 + 512, 0)};
+    form.Timer1Timer();
+    EXPECT_EQ(SpeedAt(form.Panel(), 40), "1,00 Mb/s");
+    EXPECT_EQ(SpeedAt(form.Panel(), 118), "0,5 Kb/s");
+    // Today over both: 1,059,328 bytes; A costs 0.25 x 4096 + 0.5 x 1,050,624 roubles per Mb.
+    EXPECT_EQ(form.TrayTip(), "Velkaro V1.4 Final\nСегодня: 1 Mb 10 Kb, 0,50 руб.\nСкорость: 1,00 Mb/s"_cp1251);
+    EXPECT_EQ(host.trayTips.back(), form.TrayTip());
+
+    // A failing table call is a second on the clock: the next reading covers two.
+    table.failNext = true;
+    form.Timer1Timer();
+    EXPECT_EQ(SpeedAt(form.Panel(), 40), "1,00 Mb/s");  // nothing new is known
+    table.rows = {MakeRow("A", 1024 + 1048576 + 2048, 2048), MakeRow("B", 4096 + 512, 0)};
+    form.Timer1Timer();
+    EXPECT_EQ(SpeedAt(form.Panel(), 40), "1,0 Kb/s");
+    EXPECT_EQ(SpeedAt(form.Panel(), 118), "0,0 Kb/s");
+    EXPECT_EQ(host.trayTips.size(), 4u);  // one per tick; the tray compares
+}
+
 TEST_F(StatisticsWindowTest, TickWithoutTheInterfaceFunctionStillRedraws) {
     table.loadable = false;
     form.FormCreate();
@@ -167,6 +203,7 @@ TEST_F(StatisticsWindowTest, ClearingTheHistoryInsideATickEndsTheTickSafely) {
     EXPECT_TRUE(dialogs.errors.empty());
     EXPECT_EQ(dialogs.messages, std::vector<std::string>{texts::kClearDone});
     EXPECT_TRUE(host.quickInfoLists.empty());  // the rows of the emptied table are dropped
+    EXPECT_TRUE(host.trayTips.empty());        // and so are its sums
     EXPECT_FALSE(form.QuickInfoShown);
     EXPECT_TRUE(a.quickInfoRows.empty());
     EXPECT_TRUE(form.TimerEnabled());

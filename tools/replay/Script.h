@@ -14,7 +14,7 @@ namespace velkaro::replay {
 
 enum class Op {
     Today, Separator, Load, Row, Tick, FailTick, Answer, Cancel, Pick, Select,
-    SetPrices, Rename, Report, Save, Clear, Panel, QuickInfo, Window, State,
+    SetPrices, Rename, Report, Save, Clear, Panel, QuickInfo, Window, State, Tip,
 };
 
 struct Command {
@@ -105,7 +105,7 @@ inline constexpr Word kWords[] = {
     {"report", Op::Report, false},       {"save", Op::Save, false},
     {"clear", Op::Clear, false},         {"panel", Op::Panel, false},
     {"quickinfo", Op::QuickInfo, false}, {"window", Op::Window, false},
-    {"state", Op::State, false},
+    {"state", Op::State, false},         {"tip", Op::Tip, false},
 };
 
 }  // namespace detail

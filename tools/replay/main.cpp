@@ -40,8 +40,10 @@ constexpr char kUsage[] =
     "  separator C       the regional decimal separator from now on (default ,)\n"
     "  load              start-up of the statistics window: LoadFiles, the timer on\n"
     "  row IN OUT NAME   a row of the interface table of the next tick\n"
-    "  tick              one tick (sampling, redraw, quick-info refresh)\n"
-    "  failtick          one tick whose interface-table call fails (rows kept)\n"
+    "  tick              one tick (sampling, speed, redraw, quick-info refresh, tray tip);\n"
+    "                    the clock goes one second on\n"
+    "  failtick          one tick whose interface-table call fails (rows kept); the clock\n"
+    "                    goes one second on all the same\n"
     "  answer TEXT       OK with TEXT for the next input dialog, Yes to the next question\n"
     "  cancel            Cancel for the next input dialog (also when none is queued), No to\n"
     "                    the next question (Yes when none is queued)\n"
@@ -56,6 +58,7 @@ constexpr char kUsage[] =
     "  quickinfo         prints NAME|TRAFFIC|COST per row of the last tick\n"
     "  window            prints window W H (outer size)\n"
     "  state             prints first NAME and selected NAME\n"
+    "  tip               prints the tray icon's tip of the last tick, one line per line\n"
     "\n"
     "Before load the timer is off: tick and failtick then run no handler (no timer message\n"
     "comes), and the rows given are used up all the same. The same holds after a load that\n"
@@ -148,6 +151,7 @@ public:
                 Print("first " + a_.firstAdapter);
                 Print("selected " + a_.selectedAdapter);
                 break;
+            case Op::Tip: Print(form_.TrayTip()); break;
         }
     }
 

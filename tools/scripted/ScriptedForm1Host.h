@@ -30,6 +30,7 @@ public:
     std::vector<std::vector<QuickInfoRow>> quickInfoLists;  // rows given to each refresh
     int aboutShown = 0;
     int endRequests = 0;
+    std::vector<std::string> trayTips;            // every tip given, in order
     std::function<void()> onPopupMenu;            // a menu command chosen in the popup
 
     int WindowLeft() override { return left; }
@@ -41,6 +42,7 @@ public:
     void RefreshQuickInfo() override;
     void ShowAbout() override { ++aboutShown; }
     void EndRequest() override { ++endRequests; }
+    void SetTrayTip(const std::string& tip) override { trayTips.push_back(tip); }
 };
 
 }  // namespace velkaro

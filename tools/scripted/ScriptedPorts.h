@@ -26,10 +26,14 @@ public:
     bool GetIfTable(std::vector<InterfaceRow>& out) override;
 };
 
+// Today's date as set; the monotonic clock goes one second forward at every reading (a tick
+// reads it once, so it advances a second per tick, as the timer does).
 class FixedClock : public Clock {
 public:
     Date today{2026, 1, 1};
+    std::uint64_t nowMs = 0;
     Date Today() override { return today; }
+    std::uint64_t MonotonicMs() override { return nowMs += 1000; }
 };
 
 class FixedRegional : public RegionalSettings {
