@@ -104,6 +104,7 @@ public:
     void SetAccountingDate(const Date& d);
     std::int32_t sessionCounter = 0;
     std::string adapterFilter;    // the "SHOW" setting
+    bool hideIdle = false;        // the "hide.idle" setting: adapters without traffic are not shown
     SpeedMeter speed;             // the adapters' current speed, fed by the tick
     std::string selectedAdapter;  // picked by the last right click
     std::string firstAdapter;     // default pick, set by the redraw

@@ -16,6 +16,8 @@ namespace {
 
 constexpr std::string_view kShowKey = "SHOW";
 constexpr std::string_view kWidthKey = "form1.width";
+// Written only while on, so that with it off the file is as it always was.
+constexpr std::string_view kHideIdleKey = "hide.idle";
 constexpr int kDefaultWidth = 500;
 
 // Blanks and control characters, as trimming sees them.
@@ -124,6 +126,8 @@ void LoadHistoryText(Accounting& a, std::string_view bytes, WindowHost& window) 
             a.adapterFilter = std::string(value);
         else if (key == kWidthKey)
             window.SetOuterWidth(ReadWidthSetting(value));
+        else if (key == kHideIdleKey)
+            a.hideIdle = value == "1";  // 0, or anything else: off
     });
 }
 
@@ -202,6 +206,10 @@ std::string HistoryFileText(const Accounting& a, int form1Width) {
     out += '=';
     AppendNumber(out, form1Width);
     out += "\r\n";
+    if (a.hideIdle) {
+        out += kHideIdleKey;
+        out += "=1\r\n";
+    }
     for (const HistoryRecord& r : records) {
         AppendNumber(out, r.day);
         out += '.';

@@ -29,7 +29,8 @@ struct FilePorts {
 //     message "'<text>' is not a valid floating point value" is shown and loading goes on.
 //  3. history.txt: when it is read, the HistoryTable is REPLACED by the file's records (so a
 //     reload after a clear whose deletion failed holds every saved record once); the settings
-//     lines set a.adapterFilter and the window's outer width. When history.txt is missing or
+//     lines set a.adapterFilter, the window's outer width and a.hideIdle ("hide.idle": 1 is
+//     on, 0 or any other value off). When history.txt is missing or
 //     cannot be opened, the HistoryTable and the settings keep their values.
 // A file that is missing or cannot be opened (codes 2, 3, 5 and 32) is not an error. Any other
 // read failure raises AppError with the runtime's text for the code, and loading stops there.

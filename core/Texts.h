@@ -43,6 +43,7 @@ inline constexpr const char* kButtonAbout = "Об авторе"_cp1251;
 inline constexpr const char* kMenuHistory = "История"_cp1251;
 inline constexpr const char* kMenuPrices = "Задать цену"_cp1251;
 inline constexpr const char* kMenuRename = "Переименовать"_cp1251;
+inline constexpr const char* kMenuHideIdle = "Скрывать адаптеры без трафика"_cp1251;
 inline constexpr const char* kPromptPriceIn = "Введите цену за 1 мб входящего трафика в рублях "_cp1251;
 inline constexpr const char* kPromptPriceOut = "Введите цену за 1 мб исходящего трафика в рублях "_cp1251;
 inline constexpr const char* kDefaultPrice = "1,5";

@@ -85,6 +85,7 @@ bool StatisticsPanel::RedrawStatisticsPanel(Accounting& a, WindowHost& window, c
 
         if (a.firstAdapter.empty()) a.firstAdapter = adapter;
         if (!a.adapterFilter.empty() && a.adapterFilter != adapter) continue;
+        if (a.hideIdle && totalIn == 0 && totalOut == 0) continue;
 
         a.SetBlockTop(first, PanelY);
 

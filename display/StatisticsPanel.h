@@ -55,7 +55,9 @@ public:
 
     // Lays out every adapter's block from the records as the sampler left them; appends the
     // QuickInfoRows, sets FirstAdapter and the block tops, grows the window when needed.
-    // The "Сегодня" line shows the adapter's speed (a.speed) in the speed column.
+    // With a.hideIdle, an adapter whose all-time sums are both 0 gets no block (and no row,
+    // and no price entry), as one the "SHOW" filter leaves out. The "Сегодня" line shows the
+    // adapter's speed (a.speed) in the speed column.
     // The texts of all blocks are made first; then each column is placed as wide as its
     // widest text needs (at least the 100 pixels between column origins), the columns after
     // a wider one moving right, and the window widened for the last column.

@@ -149,6 +149,8 @@ void TForm1::N5Click() {
     if (TariffEntry* e = EntryAt(a_, slot, adapter)) e->displayName = *text;
 }
 
+void TForm1::N7Click() { a_.hideIdle = !a_.hideIdle; }
+
 void TForm1::ost() {
     FilePorts files = Files();
     ::velkaro::ost(a_, files);

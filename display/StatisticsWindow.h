@@ -45,6 +45,7 @@ public:
     void N2Click();  // "История": the HTML report of SelectedAdapter
     void N3Click();  // "Задать цену"
     void N5Click();  // "Переименовать"
+    void N7Click();  // "Скрывать адаптеры без трафика": the setting on or off
     void SpeedButton1Click();  // "Выход": save, then the end request (save errors propagate)
     void SpeedButton2Click();  // "Отчистить историю": asks, saves, deletes, reloads, then tells
     void SpeedButton3Click();  // "Написать автору"

@@ -200,6 +200,9 @@ void Form1Window::PopupMenu(int screenX, int screenY) {
     ::AppendMenuW(menu.get(), MF_STRING, kCmdPrices, Widen(texts::kMenuPrices).c_str());
     ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
     ::AppendMenuW(menu.get(), MF_STRING, kCmdRename, Widen(texts::kMenuRename).c_str());
+    ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuW(menu.get(), MF_STRING | (form_.State().hideIdle ? MF_CHECKED : MF_UNCHECKED),
+                  kCmdHideIdle, Widen(texts::kMenuHideIdle).c_str());
     // The window must be in the foreground for the menu to close when the user clicks
     // elsewhere; WM_NULL afterwards lets the menu's closing take effect at once.
     ::SetForegroundWindow(Handle());
@@ -216,6 +219,7 @@ void Form1Window::RunCommand(UINT id) {
     case kCmdHistory: Run([this] { form_.N2Click(); }); break;
     case kCmdPrices: Run([this] { form_.N3Click(); }); break;
     case kCmdRename: Run([this] { form_.N5Click(); }); break;
+    case kCmdHideIdle: Run([this] { form_.N7Click(); }); break;
     default: break;
     }
 }

@@ -41,6 +41,7 @@ public:
     static constexpr UINT kCmdHistory = 102;  // N2
     static constexpr UINT kCmdPrices = 103;   // N3
     static constexpr UINT kCmdRename = 105;   // N5
+    static constexpr UINT kCmdHideIdle = 107; // N7, after the separator N6
     static constexpr UINT_PTR kTimer1 = 1;
     static constexpr int kButtonBarHeight = 21;
     static constexpr int kLayoutClientWidth = 784;

@@ -205,6 +205,33 @@ TEST_F(Files, AFileOfRecordsOnlyKeepsTheSettings) {
     EXPECT_EQ(window.OuterWidth(), 900);
 }
 
+TEST_F(Files, TheHideSettingIsWrittenOnlyWhileOnAndReadAsOneOrElseOff) {
+    Load();
+    a.AppendHistoryRecord("eth", Rec(7, 3, 2026, 0, 1, 2));
+    ost(a, ports);
+    const std::string off = History();
+    EXPECT_EQ(off, "SHOW=\r\nform1.width=790\r\n7.3.2026-0\t1         \t2         \teth\r\n");
+    a.hideIdle = true;
+    ost(a, ports);
+    EXPECT_EQ(History(), "SHOW=\r\nform1.width=790\r\nhide.idle=1\r\n7.3.2026-0\t1         \t2         \teth\r\n");
+    // Read back: on; a file without the line keeps the setting, as for the other settings.
+    a.hideIdle = false;
+    Load();
+    EXPECT_TRUE(a.hideIdle);
+    EXPECT_EQ(a.HistoryCount(), 1u);
+    LoadHistory(off);
+    EXPECT_TRUE(a.hideIdle);
+    for (const char* value : {"0", "yes", "", "11", "on"}) {
+        a.hideIdle = true;
+        LoadHistory(std::string("hide.idle = ") + value + "\r\n");
+        EXPECT_FALSE(a.hideIdle) << value;
+    }
+    LoadHistory(" hide.idle \x02= 1 \n");
+    EXPECT_TRUE(a.hideIdle);
+    ost(a, ports);
+    EXPECT_EQ(History(), "SHOW=\r\nform1.width=790\r\nhide.idle=1\r\n");
+}
+
 TEST(WidthSetting, SignedDecimalOrHexadecimalElse500) {
     EXPECT_EQ(ReadWidthSetting("790"), 790);
     EXPECT_EQ(ReadWidthSetting("+790"), 790);

@@ -174,6 +174,34 @@ TEST_F(StatisticsWindowTest, TheTickMeasuresTheSpeedByTheClockAndGivesTheTrayIts
     EXPECT_EQ(host.trayTips.size(), 4u);  // one per tick; the tray compares
 }
 
+TEST_F(StatisticsWindowTest, HidingIdleAdaptersLeavesThemOutOfBlocksRowsPricesAndTip) {
+    form.FormCreate();
+    table.rows = {MakeRow("idle", 0, 0), MakeRow("B", 4096, 0)};
+    form.Timer1Timer();
+    ASSERT_EQ(host.quickInfoLists.back().size(), 3u);
+    const std::string tip = form.TrayTip();
+
+    form.N7Click();
+    EXPECT_TRUE(a.hideIdle);
+    a.Tariffs().pop_back();  // as if "idle" had never been drawn
+    table.rows = {MakeRow("idle", 0, 0), MakeRow("B", 4096, 0)};
+    form.Timer1Timer();
+    ASSERT_EQ(host.quickInfoLists.back().size(), 2u);
+    EXPECT_EQ(host.quickInfoLists.back()[1].name, "B.   ");
+    EXPECT_EQ(a.Tariffs().size(), 2u);  // no entry registered for it
+    EXPECT_EQ(form.TrayTip(), tip);     // it added nothing to the sums anyway
+    EXPECT_EQ(a.firstAdapter, "A");
+
+    // It shows as soon as it carries traffic: its all-time sums are no longer 0.
+    table.rows = {MakeRow("idle", 0, 1), MakeRow("B", 4096, 0)};
+    form.Timer1Timer();
+    ASSERT_EQ(host.quickInfoLists.back().size(), 3u);
+    EXPECT_EQ(host.quickInfoLists.back()[2].name, "idle.   ");
+
+    form.N7Click();
+    EXPECT_FALSE(a.hideIdle);
+}
+
 TEST_F(StatisticsWindowTest, TickWithoutTheInterfaceFunctionStillRedraws) {
     table.loadable = false;
     form.FormCreate();

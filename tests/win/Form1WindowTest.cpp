@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <algorithm>
 #include <map>
@@ -292,8 +293,13 @@ TEST_F(Form1WindowTest, ATickPaintsEachTextInItsColourOntoWhite) {
     EXPECT_GT(costCell[Hue::Red], 10);
     EXPECT_EQ(costCell[Hue::Blue] + costCell[Hue::Green], 0);
     // The bold name is wider than the same text in the plain panel font.
-    // The "Скорость" column stays empty below its header: white between 390 and 480.
-    auto speed = Region(392, 40, 480, 72);
+    // The "Скорость" column holds today's speed in black and nothing on the "Всего" line.
+    const PanelItem* speedItem = ItemAt(390, 40);
+    ASSERT_NE(speedItem, nullptr);
+    auto speedCell = Cell(*speedItem);
+    EXPECT_GT(speedCell[Hue::Grey], 10);
+    EXPECT_EQ(speedCell[Hue::Red] + speedCell[Hue::Blue] + speedCell[Hue::Green], 0);
+    auto speed = Region(392, 58, 480, 72);
     EXPECT_EQ(speed[Hue::Red] + speed[Hue::Blue] + speed[Hue::Grey] + speed[Hue::Green], 0);
 
     // WM_PAINT blits the bitmap: the cost cell's red shows on the screen too.
@@ -471,6 +477,58 @@ TEST_F(Form1PickTest, AMenuClosedWithEscapeRunsNothing) {
     Pump();
     EXPECT_TRUE(dialogs.prompts.empty());
     EXPECT_TRUE(files.files.count("C:\\Velkaro\\history.htm") == 0);
+}
+
+// What the window's menu held when it opened.
+struct OpenedMenu {
+    int items = 0;
+    std::string last;
+    bool lastChecked = false;
+    bool separatorBeforeLast = false;
+};
+
+LRESULT CALLBACK RecordMenu(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
+    if (msg == WM_INITMENUPOPUP) {
+        auto* seen = reinterpret_cast<OpenedMenu*>(ref);
+        HMENU menu = reinterpret_cast<HMENU>(wp);
+        seen->items = ::GetMenuItemCount(menu);
+        wchar_t text[64] = {};
+        ::GetMenuStringW(menu, seen->items - 1, text, 64, MF_BYPOSITION);
+        seen->last = win::Narrow(text);
+        seen->lastChecked = (::GetMenuState(menu, seen->items - 1, MF_BYPOSITION) & MF_CHECKED) != 0;
+        seen->separatorBeforeLast = (::GetMenuState(menu, seen->items - 2, MF_BYPOSITION) & MF_SEPARATOR) != 0;
+    }
+    return ::DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+TEST_F(Form1PickTest, TheLastMenuItemHidesIdleAdaptersAndIsCheckedWhileItDoes) {
+    w->realMenu = true;
+    OpenedMenu seen;
+    ASSERT_TRUE(::SetWindowSubclass(w->Handle(), &RecordMenu, 1, reinterpret_cast<DWORD_PTR>(&seen)));
+    // Down past the separators to the fourth item, Enter.
+    for (int i = 0; i < 4; ++i) ::PostMessageW(w->Handle(), WM_KEYDOWN, VK_DOWN, 0);
+    ::PostMessageW(w->Handle(), WM_KEYDOWN, VK_RETURN, 0);
+    RightClickAt(5, 90);
+    Pump();
+    EXPECT_EQ(seen.items, 7);
+    EXPECT_EQ(seen.last, texts::kMenuHideIdle);
+    EXPECT_TRUE(seen.separatorBeforeLast);
+    EXPECT_FALSE(seen.lastChecked);
+    EXPECT_TRUE(a.hideIdle);
+
+    // The next tick leaves out an adapter without traffic.
+    Tick({MakeRow("A", 1, 2), MakeRow("idle", 0, 0), MakeRow("B", 3, 4)});
+    EXPECT_NE(ItemAt(10, 82), nullptr);
+    EXPECT_EQ(ItemAt(10, 160), nullptr);
+
+    ::PostMessageW(w->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+    RightClickAt(5, 90);
+    Pump();
+    EXPECT_TRUE(seen.lastChecked);
+    EXPECT_TRUE(a.hideIdle);
+    ::SendMessageW(w->Handle(), WM_COMMAND, Form1Window::kCmdHideIdle, 0);
+    EXPECT_FALSE(a.hideIdle);
+    ::RemoveWindowSubclass(w->Handle(), &RecordMenu, 1);
 }
 
 // ---- The button bar ----

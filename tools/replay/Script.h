@@ -14,7 +14,7 @@ namespace velkaro::replay {
 
 enum class Op {
     Today, Separator, Load, Row, Tick, FailTick, Answer, Cancel, Pick, Select,
-    SetPrices, Rename, Report, Save, Clear, Panel, QuickInfo, Window, State, Tip,
+    SetPrices, Rename, Report, Save, Clear, Panel, QuickInfo, Window, State, HideIdle, Tip,
 };
 
 struct Command {
@@ -24,6 +24,7 @@ struct Command {
     std::uint32_t in = 0;   // row
     std::uint32_t out = 0;  // row
     int y = 0;              // pick
+    bool on = false;        // hideidle
     Date date;              // today
 };
 
@@ -105,7 +106,8 @@ inline constexpr Word kWords[] = {
     {"report", Op::Report, false},       {"save", Op::Save, false},
     {"clear", Op::Clear, false},         {"panel", Op::Panel, false},
     {"quickinfo", Op::QuickInfo, false}, {"window", Op::Window, false},
-    {"state", Op::State, false},         {"tip", Op::Tip, false},
+    {"state", Op::State, false},         {"hideidle", Op::HideIdle, true},
+    {"tip", Op::Tip, false},
 };
 
 }  // namespace detail
@@ -164,6 +166,13 @@ inline bool ParseLine(std::string_view line, Command& cmd, bool& skip, std::stri
             cmd.text = std::string(name);
             return true;
         }
+        case Op::HideIdle:
+            if (arg != "on" && arg != "off") {
+                reason = "hideidle needs on or off";
+                return false;
+            }
+            cmd.on = arg == "on";
+            return true;
         case Op::Pick:
             if (!detail::ReadInt(arg, cmd.y)) {
                 reason = "pick needs a whole number";

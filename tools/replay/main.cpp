@@ -54,6 +54,7 @@ constexpr char kUsage[] =
     "  report            the menu command History: writes history.htm\n"
     "  save              the save (history.txt, then price.txt)\n"
     "  clear             the button that clears the history (asks a question first)\n"
+    "  hideidle on|off   the setting that hides adapters without traffic (from the next tick)\n"
     "  panel             prints X Y COLOUR STYLE TEXT per item of the last redraw\n"
     "  quickinfo         prints NAME|TRAFFIC|COST per row of the last tick\n"
     "  window            prints window W H (outer size)\n"
@@ -151,6 +152,7 @@ public:
                 Print("first " + a_.firstAdapter);
                 Print("selected " + a_.selectedAdapter);
                 break;
+            case Op::HideIdle: a_.hideIdle = c.on; break;
             case Op::Tip: Print(form_.TrayTip()); break;
         }
     }
