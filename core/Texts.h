@@ -72,6 +72,16 @@ inline constexpr const char* kColumnTraffic = "Трафик"_cp1251;
 inline constexpr const char* kColumnCost = "Сумма"_cp1251;
 inline constexpr const char* kMenuMainForm = "Главная форма"_cp1251;
 inline constexpr const char* kMenuExit = "Выход"_cp1251;
+inline constexpr const char* kMenuAutostart = "Запускать вместе с Windows"_cp1251;
+// Followed by the system's error code and kAutostartFailedEnd.
+inline constexpr const char* kAutostartWriteFailed =
+    "Не удалось записать автозапуск Velkaro в реестр Windows (код ошибки "_cp1251;
+inline constexpr const char* kAutostartDeleteFailed =
+    "Не удалось удалить автозапуск Velkaro из реестра Windows (код ошибки "_cp1251;
+inline constexpr const char* kAutostartFailedEnd = ").";
+// Started with /autostart, the program could not make its own folder the current one.
+inline constexpr const char* kAutostartNoFolder =
+    "Не удалось перейти в папку программы. Velkaro закрывается, чтобы не вести историю в другой папке."_cp1251;
 
 // Tray tip: the title, then these two lines
 inline constexpr const char* kTipToday = "Сегодня: "_cp1251;

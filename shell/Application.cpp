@@ -102,6 +102,10 @@ void TApplication::EndRequest() {
     ::PostQuitMessage(0);
 }
 
+void TApplication::ShowMessage(const std::string& text) {
+    if (dialogs_) dialogs_->ShowMessage(text);
+}
+
 void TApplication::ShowError(const std::string& text) {
     if (dialogs_) dialogs_->ShowError(text);
 }

@@ -81,6 +81,8 @@ public:
     // The error box for an error that ended a handler.
     void SetDialogs(Dialogs* dialogs) { dialogs_ = dialogs; }
     void ShowError(const std::string& text);
+    // A message box of the program's own, with an OK button.
+    void ShowMessage(const std::string& text);
 
     // Shows the main form when the switch is on, then runs the message loop until the quit
     // message is taken; returns its exit code.

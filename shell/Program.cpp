@@ -62,6 +62,7 @@ Program::Program(HINSTANCE instance, SystemPorts ports, ProgramOptions options)
     quick.trace = options.trace;
     quick.configureGuard = options.configureGuard;
     quick.configureTray = options.configureTray;
+    quick.autostart = options.autostart;
     form2_ = std::make_unique<TForm2>(app_, accounting_, quick);
     refused_ = form2_->OneInstance1->Terminate;
     files_.writesBlocked = refused_;

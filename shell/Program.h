@@ -15,6 +15,7 @@
 #include "core/Texts.h"
 #include "shell/AboutWindow.h"
 #include "shell/Application.h"
+#include "shell/Autostart.h"
 #include "shell/Autosave.h"
 #include "shell/QuickInfoWindow.h"
 
@@ -33,6 +34,9 @@ struct ProgramOptions {
     std::function<void(TTrayIcon&)> configureTray;
     unsigned autosaveIntervalMs = Autosave::kDefaultIntervalMs;  // 0: no timer (tests tick)
     bool systemTimer = true;  // false: Timer1 is only a flag, tests run the ticks
+    // Start with Windows, for the tray menu (the Run key in the real program); none: the menu
+    // item is there but does nothing.
+    AutostartSetting* autostart = nullptr;
 };
 
 // A file store that stops writing once the instance has been refused: a second instance reads

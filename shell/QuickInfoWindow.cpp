@@ -6,6 +6,7 @@
 
 #include "core/AppError.h"
 #include "core/Texts.h"
+#include "shell/Autostart.h"
 #include "shell/TrayIcon.h"
 #include "win/Fonts.h"
 #include "win/Geometry.h"
@@ -41,7 +42,7 @@ void SetItemText(HWND list, int item, int column, const std::string& text) {
 }  // namespace
 
 TForm2::TForm2(TApplication& app, const Accounting& accounting, QuickInfoOptions options)
-    : TForm(app), a_(accounting) {
+    : TForm(app), a_(accounting), autostart_(options.autostart) {
     RECT r{0, 0, kLayoutClientWidth, kLayoutClientHeight};
     ::AdjustWindowRectEx(&r, kStyle, FALSE, kExStyle);
     CreateForm(kClassName, texts::kForm2Caption, kStyle, kExStyle, kLayoutLeft, kLayoutTop,
@@ -76,6 +77,7 @@ TForm2::TForm2(TApplication& app, const Accounting& accounting, QuickInfoOptions
     popupMenu_.reset(::CreatePopupMenu());
     if (!popupMenu_) throw std::runtime_error("TForm2: the menu could not be created");
     ::AppendMenuW(popupMenu_.get(), MF_STRING, kN10, win::Widen(texts::kMenuMainForm).c_str());
+    ::AppendMenuW(popupMenu_.get(), MF_STRING, kN3, win::Widen(texts::kMenuAutostart).c_str());
     ::AppendMenuW(popupMenu_.get(), MF_SEPARATOR, 0, nullptr);
     ::AppendMenuW(popupMenu_.get(), MF_STRING, kN2, win::Widen(texts::kMenuExit).c_str());
 
@@ -169,6 +171,19 @@ void TForm2::N2Click() {
     if (SaveForExit()) app_.EndRequest();
 }
 
+void TForm2::N3Click() {
+    if (!autostart_) return;
+    const bool on = !autostart_->IsOn();
+    if (const LONG rc = autostart_->SetOn(on); rc != ERROR_SUCCESS)
+        app_.ShowMessage((on ? texts::kAutostartWriteFailed : texts::kAutostartDeleteFailed) +
+                         std::to_string(rc) + texts::kAutostartFailedEnd);
+}
+
+void TForm2::PopupMenu1Popup() {
+    const bool on = autostart_ && autostart_->IsOn();
+    ::CheckMenuItem(popupMenu_.get(), kN3, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+}
+
 void TForm2::FormCloseQuery(bool& canClose) {
     if (!SaveForExit()) canClose = false;
 }
@@ -184,10 +199,16 @@ LRESULT TForm2::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
             case kN2:
                 N2Click();
                 return 0;
+            case kN3:
+                N3Click();
+                return 0;
             default:
                 break;
             }
         }
+        break;
+    case WM_INITMENUPOPUP:
+        if (reinterpret_cast<HMENU>(wp) == popupMenu_.get()) PopupMenu1Popup();
         break;
     case WM_SIZE:
         if (listView_)

@@ -1,6 +1,7 @@
 // TForm2 "Fast INFO": the small always-on-top list of today's traffic and cost per adapter,
 // and the application's main form. It owns the single-instance guard (OneInstance1) and the
-// tray icon (TrayIcon1), whose menu is PopupMenu1 ("Главная форма", "Выход"); its close query
+// tray icon (TrayIcon1), whose menu is PopupMenu1 ("Главная форма", "Запускать вместе с
+// Windows", "Выход"); its close query
 // and the end of the Windows session are save paths.
 #pragma once
 
@@ -17,6 +18,7 @@
 
 namespace velkaro::shell {
 
+class AutostartSetting;
 class TTrayIcon;
 
 // What TForm2 needs of the statistics window.
@@ -35,6 +37,9 @@ struct QuickInfoOptions {
     std::function<void(TOneInstance&)> configureGuard;
     // Runs on TrayIcon1 before its Loaded (tests replace the shell calls).
     std::function<void(TTrayIcon&)> configureTray;
+    // What "Запускать вместе с Windows" reads and sets; without one the item stays unchecked
+    // and does nothing.
+    AutostartSetting* autostart = nullptr;
 };
 
 class TForm2 : public TForm {
@@ -42,6 +47,7 @@ public:
     static constexpr wchar_t kClassName[] = L"TForm2";
     static constexpr UINT kN10 = 10;  // "Главная форма"
     static constexpr UINT kN2 = 2;    // "Выход"
+    static constexpr UINT kN3 = 3;    // "Запускать вместе с Windows"
     static constexpr int kLayoutClientWidth = 293;
     static constexpr int kLayoutClientHeight = 38;
     static constexpr int kLayoutLeft = 358;
@@ -63,6 +69,10 @@ public:
     void TrayIcon1DblClick();
     void Form1N10Click();
     void N2Click();
+    // Start with Windows turned the other way; a failure says so in a message.
+    void N3Click();
+    // Before PopupMenu1 opens: its check mark shows whether the program starts with Windows.
+    void PopupMenu1Popup();
 
     // The save of an exit path: TForm1's ost, except in a refused second instance, which
     // never writes. A failure shows the error box; returns false then.
@@ -83,6 +93,7 @@ private:
 
     const Accounting& a_;
     StatisticsLink* link_ = nullptr;
+    AutostartSetting* autostart_ = nullptr;
     HWND listView_ = nullptr;
     win::UniqueFont font_;
     win::UniqueMenu popupMenu_;  // PopupMenu1

@@ -1,4 +1,5 @@
-// Program entry: common controls, the Win32 ports, the program, its message loop.
+// Program entry: common controls, the folder when started at logon, the Win32 ports, the
+// program, its message loop.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -15,14 +16,27 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     ::InitCommonControlsEx(&icc);
 
+    // Started by Windows at logon: the files are in the executable's folder, whatever folder
+    // Windows started it in. Counting elsewhere would begin a second history there.
+    const std::wstring exePath = velkaro::win::ExePath();
+    if (velkaro::shell::EnterExeFolderIfAutostart(::GetCommandLineW(), exePath) ==
+        velkaro::shell::AutostartStart::Failed) {
+        ::MessageBoxW(nullptr, velkaro::win::Widen(velkaro::texts::kAutostartNoFolder).c_str(),
+                      velkaro::win::Widen(velkaro::texts::kAppTitle).c_str(), MB_OK | MB_ICONERROR);
+        return 1;
+    }
+
     velkaro::win::IpHelperTable ifTable;
     velkaro::win::Win32Clock clock;
     velkaro::win::Win32RegionalSettings regional;
     velkaro::win::DialogsWin32 dialogs;
     velkaro::win::Win32Shell shell;
     velkaro::win::Win32FileStore files;
+    velkaro::shell::RunKeyAutostart autostart(exePath);
+    velkaro::shell::ProgramOptions options;
+    options.autostart = &autostart;
     try {
-        velkaro::shell::Program program(instance, {ifTable, clock, regional, dialogs, shell, files});
+        velkaro::shell::Program program(instance, {ifTable, clock, regional, dialogs, shell, files}, options);
         return program.Run();
     } catch (const std::exception& e) {
         ::MessageBoxW(nullptr, velkaro::win::Widen(e.what()).c_str(),

@@ -77,6 +77,7 @@ struct ScriptedProgram {
     ProgramOptions options;
     std::vector<std::string> trace;
     std::vector<DWORD> trayCalls;  // NIM_ADD, NIM_MODIFY, NIM_DELETE as sent
+    std::vector<std::wstring> trayTips;  // the tip of each of those calls
     std::unique_ptr<Program> program;
 
     ScriptedProgram() {
@@ -84,8 +85,9 @@ struct ScriptedProgram {
         options.systemTimer = false;
         options.trace = [this](const std::string& step) { trace.push_back(step); };
         options.configureTray = [this](TTrayIcon& tray) {
-            tray.SetShellNotify([this](DWORD message, NOTIFYICONDATAW*) {
+            tray.SetShellNotify([this](DWORD message, NOTIFYICONDATAW* data) {
                 trayCalls.push_back(message);
+                trayTips.push_back(data->szTip);
                 return TRUE;
             });
         };

@@ -123,14 +123,17 @@ TEST_F(ShellWindowsTest, QuickInfoWindowHasItsLayout) {
     ASSERT_NE(header, nullptr);
     EXPECT_FALSE(::GetWindowLongW(header, GWL_STYLE) & HDS_BUTTONS);
 
-    // The menu: "Главная форма", a separator, "Выход".
+    // The menu: "Главная форма", "Запускать вместе с Windows", a separator, "Выход".
     HMENU menu = p.Form2().TrayIcon1->PopupMenu();
-    ASSERT_EQ(::GetMenuItemCount(menu), 3);
+    ASSERT_EQ(::GetMenuItemCount(menu), 4);
     wchar_t item[64] = {};
     ::GetMenuStringW(menu, 0, item, 64, MF_BYPOSITION);
     EXPECT_EQ(win::Narrow(item), "Главная форма"_cp1251);
-    EXPECT_EQ(::GetMenuState(menu, 1, MF_BYPOSITION) & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));
-    ::GetMenuStringW(menu, 2, item, 64, MF_BYPOSITION);
+    ::GetMenuStringW(menu, 1, item, 64, MF_BYPOSITION);
+    EXPECT_EQ(win::Narrow(item), "Запускать вместе с Windows"_cp1251);
+    EXPECT_EQ(::GetMenuItemID(menu, 1), TForm2::kN3);
+    EXPECT_EQ(::GetMenuState(menu, 2, MF_BYPOSITION) & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));
+    ::GetMenuStringW(menu, 3, item, 64, MF_BYPOSITION);
     EXPECT_EQ(win::Narrow(item), "Выход"_cp1251);
     EXPECT_EQ(p.Form2().TrayIcon1->PopupMenu(), menu);
 }
@@ -229,6 +232,64 @@ TEST_F(ShellWindowsTest, TheTrayDoubleClickTogglesByQuickInfoShownAsOfTheLastTic
     logic.Timer1Timer();
     p.Form2().TrayIcon1->DblClick();
     EXPECT_FALSE(f.IsVisible());
+}
+
+// Start with Windows as the menu sees it, with failures to inject.
+struct FakeAutostart : AutostartSetting {
+    bool on = false;
+    LONG failure = ERROR_SUCCESS;
+    int reads = 0;
+    bool IsOn() override {
+        ++reads;
+        return on;
+    }
+    LONG SetOn(bool value) override {
+        if (failure != ERROR_SUCCESS) return failure;
+        on = value;
+        return ERROR_SUCCESS;
+    }
+};
+
+TEST_F(ShellWindowsTest, TheAutostartItemShowsTheSettingWhenTheMenuOpensAndTurnsItOverOrSaysWhyNot) {
+    FakeAutostart autostart;
+    sp.options.autostart = &autostart;
+    Program& p = Start();
+    HWND w = p.Form2().Handle();
+    HMENU menu = p.Form2().TrayIcon1->PopupMenu();
+    auto opened = [&] {  // the menu opens: TrackPopupMenu sends this to the owner first
+        ::SendMessageW(w, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), 0);
+        return (::GetMenuState(menu, TForm2::kN3, MF_BYCOMMAND) & MF_CHECKED) != 0;
+    };
+    EXPECT_FALSE(opened());
+    autostart.on = true;  // changed outside the program: the next opening shows it
+    EXPECT_TRUE(opened());
+    EXPECT_EQ(autostart.reads, 2);
+
+    ::SendMessageW(w, WM_COMMAND, TForm2::kN3, 0);
+    EXPECT_FALSE(autostart.on);
+    EXPECT_FALSE(opened());
+    ::SendMessageW(w, WM_COMMAND, TForm2::kN3, 0);
+    EXPECT_TRUE(autostart.on);
+    EXPECT_TRUE(sp.dialogs.messages.empty());
+
+    autostart.failure = ERROR_ACCESS_DENIED;
+    ::SendMessageW(w, WM_COMMAND, TForm2::kN3, 0);
+    autostart.on = false;
+    ::SendMessageW(w, WM_COMMAND, TForm2::kN3, 0);
+    EXPECT_EQ(sp.dialogs.messages,
+              (std::vector<std::string>{
+                  "Не удалось удалить автозапуск Velkaro из реестра Windows (код ошибки 5)."_cp1251,
+                  "Не удалось записать автозапуск Velkaro в реестр Windows (код ошибки 5)."_cp1251}));
+    EXPECT_EQ(sp.files.writes, 0);
+}
+
+TEST_F(ShellWindowsTest, WithoutAnAutostartSettingTheItemStaysUncheckedAndDoesNothing) {
+    Program& p = Start();
+    HMENU menu = p.Form2().TrayIcon1->PopupMenu();
+    ::SendMessageW(p.Form2().Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), 0);
+    ::SendMessageW(p.Form2().Handle(), WM_COMMAND, TForm2::kN3, 0);
+    EXPECT_FALSE(::GetMenuState(menu, TForm2::kN3, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_TRUE(sp.dialogs.messages.empty());
 }
 
 TEST_F(ShellWindowsTest, MainFormCommandShowsTheStatisticsWindowInFrontAndHidesTheQuickInfo) {
