@@ -80,10 +80,10 @@ void TForm1::Image1MouseDown(MouseButton button, int x, int y) {
 }
 
 void TForm1::N2Click() {
-    const std::string path = p_.shell.ExeFolder() + texts::kReportFile;
     const std::string page = HistoryReportText(a_, p_.regional.DecimalSeparator());
-    if (const int code = p_.files.WriteAll(path, page); code != kIoOk) throw AppError(IoErrorText(code));
-    p_.shell.Open(path);
+    if (const int code = p_.shell.ProgramFolder().WriteAll(texts::kReportFile, page); code != kIoOk)
+        throw AppError(IoErrorText(code));
+    p_.shell.OpenProgramFile(texts::kReportFile);
 }
 
 void TForm1::N3Click() {
@@ -116,7 +116,13 @@ void TForm1::N5Click() {
 
 void TForm1::ost() {
     FilePorts files = Files();
-    ::velkaro::ost(a_, files);
+    const std::vector<UnreadFile> unwritten = ::velkaro::ost(a_, files);
+    if (!unwritten.empty()) p_.dialogs.ShowMessage(UnwrittenText(unwritten));
+}
+
+void TForm1::PeriodicSave() {
+    FilePorts files = Files();
+    ::velkaro::ost(a_, files);  // a file still unread is simply tried again next time
 }
 
 void TForm1::SpeedButton1Click() {
@@ -127,7 +133,7 @@ void TForm1::SpeedButton1Click() {
 void TForm1::SpeedButton2Click() {
     ost();
     // A history this run never read (the save wrote nothing) is not ours to delete.
-    const bool deleted = a_.filesLoaded && p_.files.Delete(texts::kHistoryFile);
+    const bool deleted = a_.historyFile.read && p_.files.Delete(texts::kHistoryFile);
     if (deleted) {
         // Emptied before the message box, whose message loop may run a save (session end):
         // that save must not write the deleted history back.
@@ -151,8 +157,10 @@ void TForm1::MailToAuthor() {
 }
 
 void TForm1::SpeedButton4Click() {
-    const std::string path = p_.shell.ExeFolder() + texts::kHelpFile;
-    p_.shell.Open(p_.shell.FileExists(path) ? path : std::string(texts::kOnlineHelp));
+    if (p_.shell.ProgramFileExists(texts::kHelpFile))
+        p_.shell.OpenProgramFile(texts::kHelpFile);
+    else
+        p_.shell.Open(texts::kOnlineHelp);
 }
 
 void TForm1::SpeedButton5Click() { p_.host.ShowAbout(); }
