@@ -114,20 +114,6 @@ TEST_F(StatisticsWindowTest, AnExitWhoseSaveSkipsAnUnreadFileSaysSoAndStillEnds)
     EXPECT_EQ(files.files["price.txt"], "A|Adapter A>0,5@0,25\r\nB|B>2@4\r\n");
 }
 
-TEST_F(StatisticsWindowTest, ThePeriodicSaveTriesTheUnreadFileSilentlyAndSavesOnceItReads) {
-    files.readError["history.txt"] = 32;
-    StartAndTick();
-    dialogs.messages.clear();
-    EXPECT_TRUE(Run(&TForm1::PeriodicSave));
-    EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_EQ(files.files["history.txt"], kHistoryFileText);
-    files.readError.clear();
-    EXPECT_TRUE(Run(&TForm1::PeriodicSave));
-    EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_EQ(a.HistoryCount(), 3u);  // the file's records in place of the run's
-    EXPECT_EQ(files.files["history.txt"].rfind("SHOW=\r\nform1.width=790\r\n7.3.2026-1\t1024      \t", 0), 0u);
-}
-
 TEST_F(StatisticsWindowTest, TickSamplesRedrawsRefreshesAndEmptiesTheRows) {
     form.FormCreate();
     table.rows = {MakeRow("C", 2048, 1024)};

@@ -115,16 +115,6 @@ TEST_F(FileStoreTest, ReadFailuresGiveTheRuntimeCodes) {
     EXPECT_EQ(store_.ReadAll("", got), kIoInvalidFilename);
 }
 
-TEST_F(FileStoreTest, AStoreWhoseFolderIsUnknownFailsEveryOperation) {
-    Win32FileStore nowhere{std::wstring()};
-    std::string got;
-    EXPECT_EQ(nowhere.ReadAll("history.txt", got), kIoInvalidFilename);
-    EXPECT_EQ(nowhere.ReplaceAll("history.txt", "x"), kIoInvalidFilename);
-    EXPECT_EQ(nowhere.WriteAll("history.htm", "x"), kIoInvalidFilename);
-    EXPECT_FALSE(nowhere.Delete("history.txt"));
-    EXPECT_TRUE(nowhere.PathOf("history.txt").empty());
-}
-
 TEST_F(FileStoreTest, ReplaceSwapsTheWholeFileAndLeavesNoTemporary) {
     ASSERT_EQ(store_.ReplaceAll("price.txt", "a long first version of the file\r\n"), kIoOk);
     ASSERT_EQ(store_.ReplaceAll("price.txt", "short\r\n"), kIoOk);
@@ -212,7 +202,6 @@ TEST_F(FileStoreTest, StartUpRemovesTheTemporaryFilesACrashedSaveLeftAndNothingE
     MakeFile("history.txt.tmp", "half a save");
     MakeFolder("price.txt.tmp");  // not a file of ours
     MakeFile("notes.tmp", "the user's");
-    MakeFile("price.txt", "eth|LAN>1@2\r\n");
     Accounting a;
     FixedClock clock;
     FixedRegional regional;
@@ -223,13 +212,6 @@ TEST_F(FileStoreTest, StartUpRemovesTheTemporaryFilesACrashedSaveLeftAndNothingE
     EXPECT_FALSE(Exists("history.txt.tmp"));
     EXPECT_TRUE(Exists("price.txt.tmp"));
     EXPECT_TRUE(Exists("notes.tmp"));
-    ASSERT_EQ(a.Tariffs().size(), 1u);
-    EXPECT_TRUE(dialogs.messages.empty());
-    // The save through the same folder: both files land in it.
-    ASSERT_TRUE(::RemoveDirectoryW(Path("price.txt.tmp").c_str()));
-    ost(a, ports);
-    EXPECT_TRUE(Exists("history.txt"));
-    EXPECT_EQ(Content("price.txt"), "eth|LAN>1@2\r\n");
 }
 
 TEST(IoCodeTest, MapsWin32ErrorsToTheRuntimeCodes) {
