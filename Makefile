@@ -34,10 +34,14 @@ bench: setup
 	@if [ -x $(BUILD)/native/velkaro_bench ]; then $(BUILD)/native/velkaro_bench; \
 	else echo "no benchmarks in bench/"; fi
 
-# The fuzz targets for longer: make fuzz FUZZ_SECONDS=300
+# The fuzz targets for longer: make fuzz FUZZ_SECONDS=300 (each a ctest test of build/fuzz;
+# new inputs go to build/fuzz/corpus/, crashing ones to build/fuzz/artifacts/)
 FUZZ_SECONDS ?= 60
 fuzz: setup
-	bash $(ROOT)/scripts/fuzz.sh $(FUZZ_SECONDS)
+	cmake -S $(ROOT) -B $(BUILD)/fuzz -G Ninja -DVELKARO_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	      -DCMAKE_CXX_COMPILER=clang++ -DVELKARO_FUZZ_SECONDS=$(FUZZ_SECONDS)
+	ninja -C $(BUILD)/fuzz -j$(JOBS)
+	ctest --test-dir $(BUILD)/fuzz --output-on-failure --parallel $(JOBS)
 
 # The zip for users: dist/velkaro-1.4.zip with velkaro.exe, help.mht and the short readmes
 # (Russian in Windows-1251, English in UTF-8), all in one folder velkaro-1.4.
