@@ -3,13 +3,18 @@
 checks of what the program saved.
 
   e2e.py prepare DIR LOOPBACK          writes history.txt and price.txt into DIR
-  e2e.py traffic MEGABYTES             sends that much to a local server on 127.0.0.1
+  e2e.py traffic MEGABYTES [SECONDS]   sends that much to a local server on 127.0.0.1, spread
+                                       evenly over SECONDS when given
   e2e.py record DIR ADAPTER            "IN OUT" of ADAPTER's open record of today in history.txt
   e2e.py check-saved DIR LOOPBACK      the prepared lines come back byte for byte, files whole
   e2e.py check-prices DIR ADAPTER NAME IN OUT   ADAPTER's price line
   e2e.py check-report FILE NAME OTHER  history.htm: NAME's page with money, no rows of OTHER
   e2e.py check-cleared DIR             no prepared record left, files whole
   e2e.py check-whole DIR               both files whole: every line complete, CR LF ends
+  e2e.py check-hidden DIR LOOPBACK     history.txt: "hide.idle=1" after the width, then the
+                                       prepared records byte for byte
+  e2e.py check-tip TEXT [MOVING]       the tray tip's three lines; with MOVING, a speed of at
+                                       least 1 Mb/s
 Every check prints what it found and exits 0 when it holds, 1 when not.
 """
 import datetime
@@ -18,12 +23,16 @@ import re
 import socket
 import sys
 import threading
+import time
 
 ENC = "cp1251"
 
 # The lines the test controls. The loopback adapter's record comes first, so that its block is
 # the first one on the statistics panel.
 OLD = "Старый адаптер"
+# An adapter of the history whose counters never moved: what the option to hide adapters
+# without traffic leaves out.
+IDLE = "Пустой адаптер"
 
 
 def prepared_history(loopback):
@@ -33,6 +42,7 @@ def prepared_history(loopback):
         "5.1.2020-0\t100       \t200       \t" + loopback,
         "6.1.2020-3\t1048576   \t2097152   \t" + OLD,
         "7.1.2020-0\t4000000000\t5         \t" + OLD,
+        "8.1.2020-0\t0         \t0         \t" + IDLE,
     ]
 
 
@@ -90,8 +100,9 @@ def cmd_prepare(d, loopback):
 
 
 # ---- loopback traffic ----
-def cmd_traffic(megabytes):
+def cmd_traffic(megabytes, seconds="0"):
     total = int(float(megabytes) * 1024 * 1024)
+    seconds = float(seconds)
     server = socket.socket()
     server.bind(("127.0.0.1", 0))
     server.listen(1)
@@ -113,10 +124,14 @@ def cmd_traffic(megabytes):
     client = socket.create_connection(server.getsockname(), timeout=30)
     chunk = b"v" * (1 << 16)
     sent = 0
+    start = time.monotonic()
     while sent < total:
         n = min(len(chunk), total - sent)
         client.sendall(chunk[:n])
         sent += n
+        ahead = start + seconds * sent / total - time.monotonic()
+        if ahead > 0:
+            time.sleep(ahead)
     client.close()
     t.join(30)
     server.close()
@@ -154,8 +169,8 @@ def cmd_check_saved(d, loopback):
         print("SHOW line changed: %r" % lines[0])
         return 1
     # The records as prepared, byte for byte and in order, right after the settings lines.
-    if lines[2:5] != prepared[2:5]:
-        print("prepared records not saved back byte for byte: %r" % lines[2:5])
+    if lines[2:6] != prepared[2:6]:
+        print("prepared records not saved back byte for byte: %r" % lines[2:6])
         return 1
     with open(os.path.join(d, "price.txt"), "rb") as f:
         pdata = f.read()
@@ -214,6 +229,37 @@ def cmd_check_cleared(d):
     return 0
 
 
+def cmd_check_hidden(d, loopback):
+    with open(os.path.join(d, "history.txt"), "rb") as f:
+        lines = f.read().split(b"\r\n")
+    prepared = [l.encode(ENC) for l in prepared_history(loopback)]
+    if lines[2] != b"hide.idle=1":
+        print("no hide.idle=1 after the width: %r" % lines[:3])
+        return 1
+    if lines[3:7] != prepared[2:6]:
+        print("prepared records not saved back after the setting: %r" % lines[3:7])
+        return 1
+    print("hide.idle=1 saved after the width, the records as prepared")
+    return 0
+
+
+TIP = re.compile(r"^Velkaro V1\.4 Final\n"
+                 r"Сегодня: (\d+[.,]\d Kb|\d+ Mb \d+ Kb), \d+[.,]\d\d руб\.\n"
+                 r"Скорость: (\d+[.,]\d Kb/s|(\d+)[.,]\d\d Mb/s)$")
+
+
+def cmd_check_tip(text, moving=None):
+    m = TIP.match(text)
+    if not m:
+        print("tip %r" % text)
+        return 1
+    if moving and not m.group(3):
+        print("no speed of a megabyte a second in the tip: %r" % text)
+        return 1
+    print("tip %r" % text)
+    return 0
+
+
 def main(argv):
     cmd, args = argv[1], argv[2:]
     table = {
@@ -225,6 +271,8 @@ def main(argv):
         "check-report": cmd_check_report,
         "check-cleared": cmd_check_cleared,
         "check-whole": lambda d: 0 if check_whole(d)[0] else 1,
+        "check-hidden": cmd_check_hidden,
+        "check-tip": cmd_check_tip,
     }
     return table[cmd](*args)
 

@@ -2,10 +2,12 @@
 # End-to-end test of velkaro.exe as a person uses it: the real program in a Wine virtual
 # desktop on an X server, driven from outside (xdotool for the mouse on the tray icon, the
 # small Windows program e2e_driver.exe for window messages, dialogs and menus), through a day:
-# start, the quick-info window, the statistics window, loopback traffic, prices, rename,
-# report, a refused second start, the session-end query, minimise-to-tray, taskbar
-# re-creation, exit through the tray menu, clearing the history, the end of the Windows
-# session, and a kill in the middle of saves.
+# start with the tray tip, the quick-info window, the statistics window, start with Windows
+# from the tray menu, loopback traffic and its speed, prices, rename, report, hiding the
+# adapters without traffic, a refused second start, the session-end query, minimise-to-tray,
+# taskbar re-creation, exit through the tray menu, clearing the history, a start at logon
+# (/autostart, from another folder) ended by the end of the Windows session, and a kill in
+# the middle of saves.
 #
 #   tests/e2e/run.sh [BUILD_FOLDER_OR_EXE [DRIVER_EXE]]
 #
@@ -59,6 +61,8 @@ velkaro_wine_stop
 export VELKARO_DESKTOP=velkaro
 
 work="$(mktemp -d /tmp/velkaro-e2e.XXXXXX)"
+# The folder Windows starts a program of the Run key in: not the program's own.
+elsewhere="$(mktemp -d /tmp/velkaro-e2e-logon.XXXXXX)"
 cp "$exe" "$work/velkaro.exe"
 [[ -f "$build/help.mht" ]] && cp "$build/help.mht" "$work/"
 
@@ -85,8 +89,12 @@ cleanup() {
     velkaro_wine_stop
     # No copy of the program outlives the run, whatever step failed.
     local p
-    for p in $(velkaro_pids_in "$work"); do kill -9 "$p" 2>/dev/null; done
-    if [[ -n "${VELKARO_E2E_KEEP:-}" ]]; then echo "work folder kept: $work"; else rm -rf "$work"; fi
+    for p in $(velkaro_pids_in "$work") $(velkaro_pids_in "$elsewhere"); do kill -9 "$p" 2>/dev/null; done
+    if [[ -n "${VELKARO_E2E_KEEP:-}" ]]; then
+        echo "work folder kept: $work"
+    else
+        rm -rf "$work" "$elsewhere"
+    fi
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
@@ -102,6 +110,12 @@ if ! grep -q 'Watches established' "$out/inotifywait.log"; then
 fi
 
 shot() { import -display "$DISPLAY" -window root "$out/$(printf '%02d' "$stepno")-$1.png" 2>/dev/null; }
+# shot_menu NAME: a screenshot of the pop-up menu that is opening, once it is drawn.
+shot_menu() {
+    drv wait '#32768' - visible 5000 >/dev/null || return 1
+    sleep 0.5
+    shot "$1"
+}
 
 # step SLUG TITLE starts a step (SLUG names its screenshot); check WHY notes a problem of the
 # step; finish ends it with PASS when no problem was noted.
@@ -163,10 +177,22 @@ tray_double_click() {
 tray_right_click() {
     xdotool mousemove "$(icon_x)" "$(icon_y)" sleep 0.2 click 3
 }
+# The tip the shell shows when the mouse comes to rest on the icon.
+read_tip() {
+    local i tip=""
+    xdotool mousemove $(($(icon_x) - 40)) $(($(icon_y) - 60)) sleep 0.3 mousemove "$(icon_x)" "$(icon_y)"
+    for i in $(seq 1 15); do tip="$(drv text tooltips_class32)" && break; sleep 0.2; done
+    echo "$tip"
+}
 
 # ---- the program ----
 start_program() {
     (cd "$work" && wine explorer /desktop=velkaro,1024x768 velkaro.exe >>"$out/velkaro.log" 2>&1 &)
+}
+# As Windows starts it at logon: the command of the Run key, in a folder that is not its own.
+# Its Unix process keeps that folder whatever the program makes current.
+start_program_at_logon() {
+    (cd "$elsewhere" && wine explorer /desktop=velkaro,1024x768 "$exe_win" /autostart >>"$out/velkaro.log" 2>&1 &)
 }
 # Unix processes of velkaro.exe whose current directory is DIR (or lies below it).
 velkaro_pids_in() {
@@ -177,10 +203,11 @@ velkaro_pids_in() {
         [[ "$(readlink "$d/cwd" 2>/dev/null)" == "$1"* ]] && echo "$p"
     done
 }
-# The unix process of the program started in the work folder.
+# The unix process of the program started in the work folder (or at logon).
 program_pid() {
     local p
     p="$(velkaro_pids_in "$work" | head -n1)"
+    [[ -n "$p" ]] || p="$(velkaro_pids_in "$elsewhere" | head -n1)"
     [[ -n "$p" ]] && echo "$p"
 }
 wait_ready() {
@@ -220,6 +247,22 @@ fi
 cleanup_cmds+=("wine reg delete 'HKCR\\VelkaroE2E.htm' /f")
 rm -f "$out/opened.log"
 
+# ---- start with Windows: the Run key's value, put back as it was at the end ----
+run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+exe_win="$(winepath -w "$work/velkaro.exe" 2>/dev/null | tr -d '\r')"
+# The data of the value "Velkaro", or nothing when there is none.
+run_value() {
+    wine reg query "$run_key" /v Velkaro 2>/dev/null | tr -d '\r' |
+        awk -F'REG_SZ' 'NF>1 {sub(/^[ \t]+/, "", $2); print $2}'
+}
+old_run="$(run_value)"
+if [[ -n "$old_run" ]]; then
+    cleanup_cmds+=("wine reg add '$run_key' /v Velkaro /d '$old_run' /f")
+else
+    cleanup_cmds+=("wine reg delete '$run_key' /v Velkaro /f")
+fi
+wine reg delete "$run_key" /v Velkaro /f >/dev/null 2>&1
+
 # ---- the prepared files ----
 loopback="$(drv ifnames | awk -F'\t' '$4 == 24 {print $1; exit}')"
 if [[ -z "$loopback" ]]; then
@@ -248,11 +291,10 @@ if wait_ready; then
     done
     drv find TCustomWindowTimer >/dev/null || check "no tray window"
     icon_shown || check "no icon in the notification area (colours: empty $empty_colours, now $(tray_colours))"
-    # The tip, as the shell shows it when the mouse rests on the icon.
-    xdotool mousemove $(($(icon_x) - 40)) $(($(icon_y) - 60)) sleep 0.3 mousemove "$(icon_x)" "$(icon_y)"
-    tip=""
-    for i in $(seq 1 15); do tip="$(drv text tooltips_class32)" && break; sleep 0.2; done
-    [[ "$tip" == "Velkaro V1.4 Final" ]] || check "tip '$tip'"
+    # The tip, as the shell shows it when the mouse rests on the icon: the title, today's
+    # traffic and cost, the speed.
+    tip="$(read_tip)"
+    py check-tip "$tip" >>"$log" || check "tip '$tip'"
     [[ -n "$(program_pid)" ]] || check "no process in the work folder"
 else
     check "the program did not start"
@@ -281,9 +323,9 @@ step double-click "double click on the icon shows Fast INFO with one row per ada
 tray_double_click
 drv wait TForm2 "Fast INFO" visible 5000 >/dev/null || check "Fast INFO not shown"
 visible TApplication || check "no taskbar button"
-# The adapters of the interface table, and the old adapter of the history file; the next
-# tick fills the list.
-want_rows=$((adapters + 1))
+# The adapters of the interface table, and the old and the idle adapter of the history file;
+# the next tick fills the list.
+want_rows=$((adapters + 2))
 for i in $(seq 1 50); do
     rows="$(drv listview TForm2)"
     got_rows="$(echo "$rows" | sed -n 's/^rows=//p')"
@@ -304,6 +346,28 @@ drv wait TForm2 - hidden 5000 >/dev/null || check "Fast INFO still shown"
 finish
 form1="$(hwnd_of VelkaroTForm1)"
 image="$(drv children VelkaroTForm1 | awk '{print $1; exit}')"
+
+step autostart "tray menu 'Запускать вместе с Windows': the Run key's value and the check mark"
+tray_right_click
+drv menu-pick 2 5000 >/dev/null || check "the tray menu did not open"
+sleep 0.5
+want_run="\"$exe_win\" /autostart"
+[[ "$(run_value)" == "$want_run" ]] || check "Run value '$(run_value)', want '$want_run'"
+# Opened again, the menu shows the item checked (see the screenshot).
+tray_right_click
+shot_menu autostart-menu || check "the tray menu did not open again"
+drv menu-pick 0 5000 >/dev/null
+# Chosen again it deletes the value; and once more, for the start at logon further on.
+tray_right_click
+drv menu-pick 2 5000 >/dev/null || check "the tray menu did not open a third time"
+sleep 0.5
+[[ -z "$(run_value)" ]] || check "Run value '$(run_value)' left after turning it off"
+tray_right_click
+drv menu-pick 2 5000 >/dev/null || check "the tray menu did not open a fourth time"
+sleep 0.5
+[[ "$(run_value)" == "$want_run" ]] || check "Run value '$(run_value)' after turning it on again"
+visible VelkaroTForm1 || check "statistics window hidden"
+finish
 
 step close-box "the statistics window's close box hides it, saves nothing, ends nothing"
 m="$(mark)"
@@ -330,9 +394,15 @@ read -r in1 out1 < <(py record "$work" "$loopback")
 echo "loopback before traffic: in $in1 out $out1" >>"$log"
 finish
 
-step traffic "50 MB over loopback"
-py traffic 50 >>"$log" 2>&1 || check "the traffic did not go through"
-sleep 2.5  # two ticks sample it
+step traffic "50 MB over loopback in 4 seconds: the speed column and the tip show it"
+py traffic 50 4 >>"$log" 2>&1 &
+traffic_pid=$!
+sleep 2.5  # two ticks while it flows
+tip="$(read_tip)"
+py check-tip "$tip" moving >>"$log" || check "tip while the traffic flows: '$tip'"
+shot traffic-speed
+wait "$traffic_pid" || check "the traffic did not go through"
+sleep 2.5  # two ticks sample the end of it
 finish
 
 step prices "right click on the loopback block, 'Задать цену' 2,5 and 0,5"
@@ -360,6 +430,40 @@ else
     check "no history.htm in the program's folder"
 fi
 grep -qi 'history.htm' "$out/opened.log" 2>/dev/null || check "the report was not opened"
+finish
+
+step hide-idle "menu item 'Скрывать адаптеры без трафика' hides the idle adapter and is saved"
+drv click "$image" 300 40 right >/dev/null
+shot_menu hide-idle-menu || check "the block's menu did not open"
+drv menu-pick 4 5000 >/dev/null || check "the block's menu did not take the pick"
+sleep 1.5  # a tick draws without it
+tray_double_click
+drv wait TForm2 "Fast INFO" visible 5000 >/dev/null || check "Fast INFO not shown"
+for i in $(seq 1 50); do
+    rows="$(drv listview TForm2)"
+    got_rows="$(echo "$rows" | sed -n 's/^rows=//p')"
+    [[ -n "$got_rows" && "$got_rows" -lt "$want_rows" ]] && break
+    sleep 0.2
+done
+echo "$rows" >>"$log"
+[[ -n "$got_rows" && "$got_rows" -lt "$want_rows" ]] || check "rows: $got_rows, want fewer than $want_rows"
+echo "$rows" | grep -q "^Пустой адаптер" && check "the idle adapter has a row"
+echo "$rows" | grep -q "^Петля\.   " || check "no row of the loopback adapter"
+shot hide-idle-rows
+m="$(mark)"
+drv send "$form2" 0x11 0 0 >/dev/null  # a save through the session-end query
+drv send "$form2" 0x16 0 0 >/dev/null
+py check-hidden "$work" "$loopback" >>"$log" || check "$(py check-hidden "$work" "$loopback" | tail -n1)"
+# Off again, from the menu that shows the item checked: the next save is as it always was.
+drv click "$image" 300 40 right >/dev/null
+shot_menu hide-idle-menu-checked || check "the block's menu did not open again"
+drv menu-pick 4 5000 >/dev/null || check "the block's menu did not take the pick again"
+drv send "$form2" 0x11 0 0 >/dev/null
+drv send "$form2" 0x16 0 0 >/dev/null
+py check-saved "$work" "$loopback" >>"$log" || check "$(py check-saved "$work" "$loopback" | tail -n1)"
+sleep 1.5
+tray_double_click  # Fast INFO goes again
+drv wait TForm2 "Fast INFO" hidden 5000 >/dev/null || check "Fast INFO still shown"
 finish
 
 step second-start "a second start is refused with its message; the first one's files untouched"
@@ -401,7 +505,7 @@ finish
 step tray-exit "exit through the tray menu saves both files once"
 m="$(mark)"
 tray_right_click
-drv menu-pick 2 5000 >/dev/null || check "the tray menu did not open"
+drv menu-pick 3 5000 >/dev/null || check "the tray menu did not open"
 wait_exit || check "the program did not end"
 sleep 0.5
 [[ "$(writes_since "$m" history.txt)" == 1 ]] || check "history.txt written $(writes_since "$m" history.txt) times"
@@ -460,8 +564,8 @@ py check-prices "$work" "$loopback" "Петля" 2.5 0.5 >>"$log" || check "pric
 finish
 
 # =============================== the third run ===============================
-step session-end "at the end of the Windows session the files are written once"
-start_program
+step session-end "started at logon (/autostart, elsewhere): its own files, written once at the session's end"
+start_program_at_logon
 if wait_ready; then
     form2="$(hwnd_of TForm2)"
     m="$(mark)"
@@ -473,6 +577,9 @@ if wait_ready; then
     [[ "$(writes_since "$m" history.txt)" == 1 ]] || check "history.txt written $(writes_since "$m" history.txt) times"
     [[ "$(writes_since "$m" price.txt)" == 1 ]] || check "price.txt written $(writes_since "$m" price.txt) times"
     py check-whole "$work" >>"$log" || check "$(py check-whole "$work" | tail -n1)"
+    py check-prices "$work" "$loopback" "Петля" 2.5 0.5 >>"$log" || check "prices of the work folder lost"
+    left="$(ls -A "$elsewhere")"
+    [[ -z "$left" ]] || check "files in the folder it was started in: $left"
 else
     check "the program did not start"
 fi
