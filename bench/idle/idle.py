@@ -1,0 +1,412 @@
+#!/usr/bin/env python3
+"""Helpers of the idle-cost run (bench/idle/run.sh): the prepared files, the CPU and memory
+measurement of Wine processes through /proc, and the printed report.
+
+  idle.py history DIR RECORDS NAMES_FILE   history.txt and price.txt for the adapters named in
+                                           NAMES_FILE (one a line, UTF-8), filled up to 50
+  idle.py pids COMM DIR                    Unix processes named COMM whose current directory
+                                           is DIR or below it
+  idle.py measure OUT LABEL SECONDS MAX_SECONDS PID PREFIX XVFB_PID
+                                           CPU time of PID, of the Wine prefix's processes and
+                                           of Xvfb over SECONDS (longer, up to MAX_SECONDS,
+                                           while PID has under 50 grains); appends a JSON line
+  idle.py startup OUT RECORDS WATCH_LINE   one start-up, from startwatch.exe's line; appends
+  idle.py report OUT ROWS RECORDS EXE STRIPPED
+                                           prints the tables
+
+CPU time is read twice: utime + stime of /proc/PID/stat (the whole process, in clock ticks of
+10 ms, the "grains") and the run time of every thread in /proc/PID/task/*/schedstat (in ns).
+The tick figure is the one the targets use once it has 50 grains; below that its rounding
+error exceeds 2 %, and the ns figure is taken instead (said in the report).
+"""
+import datetime
+import json
+import os
+import statistics
+import sys
+import time
+
+ENC = "cp1251"
+ADAPTERS = 50
+HZ = os.sysconf("SC_CLK_TCK")
+MIN_GRAINS = 50
+
+# Targets: the program's CPU time as a multiple of the floor's.
+TARGETS = {"hidden": 2.0, "statistics": 5.0, "fastinfo": 3.0}
+TITLES = {
+    "floor": "floor (GetIfTable once a second)",
+    "hidden": "velkaro.exe, windows hidden",
+    "statistics": "velkaro.exe, statistics window",
+    "fastinfo": "velkaro.exe, Fast INFO",
+}
+WORKING_SET_EXTRA_KB = 4 * 1024
+SIZE_LIMIT = 700 * 1024
+STARTUP_LIMIT = 0.5
+
+
+# ---- the prepared files ----
+
+def adapter_names(names_file):
+    names = []
+    with open(names_file, encoding="utf-8") as f:
+        for line in f:
+            name = line.rstrip("\r\n")
+            if name and name not in names:
+                names.append(name)
+    names = names[:ADAPTERS]
+    k = 1
+    while len(names) < ADAPTERS:
+        extra = "Старый адаптер %d" % k
+        k += 1
+        if extra not in names:
+            names.append(extra)
+    return names
+
+
+def padded(n):
+    return str(n).ljust(10)
+
+
+def history_lines(names, records, today):
+    """RECORDS records: one open record of today per adapter (counters 0, so the tick only
+    advances them), and before them one record per adapter and day going back from yesterday,
+    every seventh a closed session."""
+    older = max(records - len(names), 0)
+    days = (older + len(names) - 1) // len(names)
+    lines = ["SHOW=", "form1.width=800"]
+    made = 0
+    session = 0
+    for back in range(days, 0, -1):
+        d = today - datetime.timedelta(days=back)
+        for i, name in enumerate(names):
+            if made >= older:
+                break
+            s = 0
+            if made % 7 == 3:
+                session += 1
+                s = session
+            n_in = (made * 1000003 + 17 * i) % 400000000
+            n_out = (made * 7919 + 3 * i) % 40000000
+            lines.append("%d.%d.%d-%d\t%s\t%s\t%s" % (d.day, d.month, d.year, s, padded(n_in), padded(n_out), name))
+            made += 1
+    for name in names[:records]:
+        lines.append("%d.%d.%d-0\t%s\t%s\t%s" % (today.day, today.month, today.year, padded(0), padded(0), name))
+    return lines
+
+
+def cmd_history(d, records, names_file):
+    names = adapter_names(names_file)
+    today = datetime.date.today()
+    with open(os.path.join(d, "history.txt"), "wb") as f:
+        for line in history_lines(names, int(records), today):
+            f.write(line.encode(ENC) + b"\r\n")
+    with open(os.path.join(d, "price.txt"), "wb") as f:
+        for i, name in enumerate(names):
+            f.write(("%s|Адаптер %d>1,5@0,35\r\n" % (name, i + 1)).encode(ENC))
+    return 0
+
+
+# ---- processes ----
+
+def read(path, mode="r"):
+    try:
+        with open(path, mode) as f:
+            return f.read()
+    except OSError:
+        return None
+
+
+def comm_of(pid):
+    c = read("/proc/%d/comm" % pid)
+    return c.strip() if c else ""
+
+
+def all_pids():
+    return [int(p) for p in os.listdir("/proc") if p.isdigit()]
+
+
+def cmd_pids(comm, d):
+    d = os.path.realpath(d)
+    for pid in all_pids():
+        if comm_of(pid) != comm:
+            continue
+        try:
+            cwd = os.readlink("/proc/%d/cwd" % pid)
+        except OSError:
+            continue
+        if cwd == d or cwd.startswith(d + "/"):
+            print(pid)
+    return 0
+
+
+def prefix_pids(prefix):
+    """Wine's processes of the prefix: the wineserver, explorer.exe (the virtual desktop),
+    winedevice.exe, services and the programs started in it (their environment names it)."""
+    want = ("WINEPREFIX=" + os.path.realpath(prefix)).encode()
+    found = []
+    for pid in all_pids():
+        comm = comm_of(pid)
+        if not (comm.endswith(".exe") or comm.startswith("wineserver")) or pid == os.getpid():
+            continue
+        env = read("/proc/%d/environ" % pid, "rb")
+        if env and want in env.split(b"\0"):
+            found.append(pid)
+    return found
+
+
+def sample(pid):
+    """utime + stime in clock ticks, thread run time in ns, VmRSS and RssAnon in kB; None
+    when the process is gone."""
+    stat = read("/proc/%d/stat" % pid)
+    if stat is None:
+        return None
+    fields = stat[stat.rindex(")") + 2:].split()
+    ticks = int(fields[11]) + int(fields[12])
+    ns = 0
+    try:
+        tasks = os.listdir("/proc/%d/task" % pid)
+    except OSError:
+        tasks = []
+    for t in tasks:
+        s = read("/proc/%d/task/%s/schedstat" % (pid, t))
+        if s:
+            ns += int(s.split()[0])
+    rss = anon = 0
+    status = read("/proc/%d/status" % pid) or ""
+    for line in status.splitlines():
+        if line.startswith("VmRSS:"):
+            rss = int(line.split()[1])
+        elif line.startswith("RssAnon:"):
+            anon = int(line.split()[1])
+    return {"ticks": ticks, "ns": ns, "rss_kb": rss, "anon_kb": anon}
+
+
+def delta(a, b):
+    if a is None or b is None:
+        return None
+    return {"ticks": b["ticks"] - a["ticks"], "ns": b["ns"] - a["ns"], "rss_kb": b["rss_kb"],
+            "anon_kb": b["anon_kb"]}
+
+
+def helper_name(comm):
+    return "wineserver" if comm.startswith("wineserver") else comm
+
+
+def cmd_measure(out, label, seconds, max_seconds, pid, prefix, xvfb):
+    """Over SECONDS, and on in steps of 10 s up to MAX_SECONDS while the process's own CPU
+    time is under 50 grains."""
+    pid, xvfb = int(pid), int(xvfb)
+    seconds, max_seconds = float(seconds), float(max_seconds)
+    others = [p for p in prefix_pids(prefix) if p not in (pid, xvfb)]
+    t0 = time.monotonic()
+    before = {p: sample(p) for p in [pid, xvfb] + others}
+    if before[pid] is None:
+        print("measure: no process %d" % pid, file=sys.stderr)
+        return 1
+    time.sleep(seconds)
+    while True:
+        now = sample(pid)
+        if now is None or now["ticks"] - before[pid]["ticks"] >= MIN_GRAINS or \
+                time.monotonic() - t0 + 10 > max_seconds:
+            break
+        time.sleep(10)
+    after = {p: sample(p) for p in before}
+    wall = time.monotonic() - t0
+    main = delta(before[pid], after[pid])
+    if main is None:
+        print("measure: process %d ended during the measurement" % pid, file=sys.stderr)
+        return 1
+    helpers = {}
+    for p in others:
+        d = delta(before[p], after[p])
+        if d is None:
+            continue
+        h = helpers.setdefault(helper_name(comm_of(p)), {"ticks": 0, "ns": 0, "count": 0})
+        h["ticks"] += d["ticks"]
+        h["ns"] += d["ns"]
+        h["count"] += 1
+    x = delta(before[xvfb], after[xvfb])
+    if x is not None:
+        helpers["Xvfb"] = {"ticks": x["ticks"], "ns": x["ns"], "count": 1}
+    record = {"label": label, "seconds": wall, "pid": pid, "comm": comm_of(pid), "main": main,
+              "helpers": helpers}
+    with open(out, "a") as f:
+        f.write(json.dumps(record) + "\n")
+    return 0
+
+
+def cmd_startup(out, records, line):
+    fields = dict(kv.split("=", 1) for kv in line.split())
+    record = {"records": int(records)}
+    for k in ("created", "exists", "first", "last"):
+        record[k] = float(fields.get(k, 0))
+    record["size0"] = fields.get("size0", "")
+    record["size1"] = fields.get("size1", "")
+    with open(out, "a") as f:
+        f.write(json.dumps(record) + "\n")
+    return 0
+
+
+# ---- the report ----
+
+def figure(m):
+    """CPU seconds of one process: its ticks once they are 50 grains or more; below that the
+    threads' run time in ns, the exact figure the kernel rounds into those ticks. A thread
+    that ended within the window takes its run time out of the ns sum (the ticks keep it):
+    when the two disagree by more than two grains, the ticks stand."""
+    ticks_s = m["ticks"] / HZ
+    ns_s = m["ns"] / 1e9
+    if m["ticks"] >= MIN_GRAINS or m["ns"] < 0 or abs(ns_s - ticks_s) > 2.0 / HZ:
+        return ticks_s, False
+    return ns_s, True
+
+
+def load(out):
+    measures, startups = {}, []
+    if not os.path.exists(out):
+        return measures, startups
+    with open(out) as f:
+        for line in f:
+            r = json.loads(line)
+            if "records" in r:
+                startups.append(r)
+            else:
+                measures[r["label"]] = r
+    return measures, startups
+
+
+def helper_rate(r, name):
+    h = r["helpers"].get(name)
+    return figure(h)[0] / r["seconds"] if h else 0.0
+
+
+# The processes that work on the program's behalf: the wineserver carries its window, message,
+# timer and GDI object requests, Xvfb draws and answers its X requests. Their time beyond what
+# they spend during the floor's window is the program's. winedevice.exe is left out: its
+# network proxy answers the same GetIfTable call for both, and it polls on its own besides.
+COUNTED_HELPERS = ("wineserver", "Xvfb")
+
+
+def counted(r, floor):
+    own, fine = figure(r["main"])
+    extra = 0.0
+    if floor is not None and r is not floor:
+        for name in COUNTED_HELPERS:
+            extra += max(0.0, helper_rate(r, name) - helper_rate(floor, name)) * r["seconds"]
+    return own, extra, fine
+
+
+def mb(kb):
+    return kb / 1024.0
+
+
+def cmd_report(out, rows, records, exe, stripped):
+    measures, startups = load(out)
+    floor = measures.get("floor")
+    labels = [l for l in ("floor", "hidden", "statistics", "fastinfo") if l in measures]
+    print()
+    print("==== velkaro.exe under Wine at rest, against the floor ====")
+    print("%s interface rows, a %s-record history; each window %s after a warm-up." % (
+        rows, records, ", ".join("%s %.0f s" % (l, measures[l]["seconds"]) for l in labels) or "none"))
+    print("CPU: the process's utime + stime (/proc/PID/stat, grains of 10 ms), plus the wineserver's and")
+    print("Xvfb's time beyond theirs during the floor's window (their work for the program's calls).")
+    print()
+    print("%-33s %8s %9s %8s %7s %7s %7s %7s  %-6s %9s" % (
+        "", "own s", "server,X", "total s", "% core", "grains", "ratio", "target", "", "own ratio"))
+    floor_rate = floor_own_rate = None
+    if floor:
+        own, extra, _ = counted(floor, floor)
+        floor_rate = floor_own_rate = own / floor["seconds"]
+    starred = False
+    for label in ("floor", "hidden", "statistics", "fastinfo"):
+        r = measures.get(label)
+        if r is None:
+            print("%-33s not measured" % TITLES[label])
+            continue
+        own, extra, fine = counted(r, floor)
+        rate = (own + extra) / r["seconds"]
+        ratio = rate / floor_rate if floor_rate else float("nan")
+        own_ratio = own / r["seconds"] / floor_own_rate if floor_own_rate else float("nan")
+        target = TARGETS.get(label)
+        verdict = ("PASS" if ratio <= target else "OVER") if target else ""
+        starred = starred or fine
+        print("%-33s %8.3f %9.3f %8.3f %6.2f%% %6d%s %7.1f %7s  %-6s %9.1f" % (
+            TITLES[label], own, extra, own + extra, 100 * rate, r["main"]["ticks"], "*" if fine else " ",
+            ratio, ("<= %gx" % target) if target else "", verdict, own_ratio))
+    if starred:
+        print("* under %d grains: the figure is the threads' run time (/proc/PID/task/*/schedstat, ns)," % MIN_GRAINS)
+        print("  the exact time that utime + stime round to grains.")
+
+    print()
+    print("Every process's CPU time in each window, as % of a core (the other Wine processes are")
+    print("not counted above: winedevice.exe answers GetIfTable for both and polls on its own):")
+    names = ["wineserver", "Xvfb", "winedevice.exe", "explorer.exe"]
+    print("  %-31s %8s %11s %8s %15s %13s %8s" % ("", "program", "wineserver", "Xvfb", "winedevice.exe",
+                                                 "explorer.exe", "others"))
+    for label in labels:
+        r = measures[label]
+        cells = [100 * figure(r["main"])[0] / r["seconds"]] + [100 * helper_rate(r, n) for n in names]
+        others = sum(figure(h)[0] for n, h in r["helpers"].items() if n not in names) / r["seconds"]
+        print("  %-31s %7.2f%% %10.2f%% %7.2f%% %14.2f%% %12.2f%% %7.2f%%" % (
+            (TITLES[label],) + tuple(cells) + (100 * others,)))
+
+    print()
+    print("Working set (VmRSS at the end of each window; target: the floor's + 4 MB):")
+    floor_rss = floor["main"]["rss_kb"] if floor else None
+    for label in labels:
+        r = measures[label]
+        rss = r["main"]["rss_kb"]
+        line = "  %-31s %7.1f MB (anonymous %5.1f MB)" % (TITLES[label], mb(rss), mb(r["main"]["anon_kb"]))
+        if label != "floor" and floor_rss:
+            extra = rss - floor_rss
+            line += "  floor %+6.1f MB  %s" % (mb(extra), "PASS" if extra <= WORKING_SET_EXTRA_KB else "OVER")
+        print(line)
+
+    print()
+    size = os.path.getsize(exe) if os.path.exists(exe) else 0
+    ssize = os.path.getsize(stripped) if os.path.exists(stripped) else 0
+    print("velkaro.exe: %d bytes (%.0f KB); stripped %d bytes (%.0f KB), limit 700 KB: %s" % (
+        size, size / 1024, ssize, ssize / 1024, "PASS" if 0 < ssize <= SIZE_LIMIT else "OVER"))
+
+    print()
+    print("Start-up, from the process's creation (median of the runs): the statistics window exists")
+    print("before the load; the first tick comes 1 s after it, and its layout grows the window.")
+    by = {}
+    for s in startups:
+        by.setdefault(s["records"], []).append(s)
+    done = {}
+    for n in sorted(by):
+        runs = [s for s in by[n] if s["created"] > 0 and s["last"] > 0]
+        if not runs:
+            print("  %9d records: no first tick seen" % n)
+            continue
+        exists = statistics.median(s["exists"] - s["created"] for s in runs)
+        tick = statistics.median(s["last"] - s["created"] for s in runs)
+        done[n] = tick
+        print("  %9d records (%d runs): window %.3f s, first tick done %.3f s; load + first tick %.3f s" % (
+            n, len(runs), exists, tick, tick - exists - 1.0))
+    if len(done) >= 2:
+        small, large = min(done), max(done)
+        diff = done[large] - done[small]
+        print("  %d records: %.3f s later than %d; limit %.1f s: %s" % (
+            large, diff, small, STARTUP_LIMIT, "PASS" if diff <= STARTUP_LIMIT else "OVER"))
+    elif not startups:
+        print("  not measured")
+    return 0
+
+
+def main(argv):
+    if len(argv) < 2:
+        print(__doc__)
+        return 2
+    cmd, args = argv[1], argv[2:]
+    handlers = {"history": cmd_history, "pids": cmd_pids, "measure": cmd_measure,
+                "startup": cmd_startup, "report": cmd_report}
+    if cmd not in handlers:
+        print(__doc__)
+        return 2
+    return handlers[cmd](*args)
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
