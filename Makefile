@@ -27,12 +27,15 @@ run: win
 test:
 	@bash $(ROOT)/scripts/test.sh
 
-# Native benchmarks (Google Benchmark); they print their figures.
+# Native benchmarks (Google Benchmark), then the idle cost of velkaro.exe under Wine
+# (bench/idle/run.sh); they print their figures.
 bench: setup
 	cmake -S $(ROOT) -B $(BUILD)/native -G Ninja
 	ninja -C $(BUILD)/native -j$(JOBS)
 	@if [ -x $(BUILD)/native/velkaro_bench ]; then $(BUILD)/native/velkaro_bench; \
 	else echo "no benchmarks in bench/"; fi
+	$(MAKE) --no-print-directory win
+	@bash $(ROOT)/bench/idle/run.sh $(BUILD)/win/velkaro.exe
 
 # The fuzz targets for longer: make fuzz FUZZ_SECONDS=300
 FUZZ_SECONDS ?= 60

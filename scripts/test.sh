@@ -104,6 +104,11 @@ if [[ $native_ok -eq 1 ]]; then
     fi
 fi
 
+# ---- the idle-cost run's helpers (their history file checked with the native velkaro-replay) ----
+step "bench scripts"
+python3 "$root/bench/idle/idle_test.py" >"$logs/bench-scripts.log" 2>&1
+count plain "$logs/bench-scripts.log" $? "bench scripts"
+
 # ---- Windows ----
 step "Windows build"
 win_ok=0

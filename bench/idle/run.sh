@@ -37,6 +37,7 @@ rm -rf "$out"
 mkdir -p "$out"
 log="$out/run.log"
 : >"$log"
+load_start="$(cut -d' ' -f1-3 /proc/loadavg)"
 results="$out/results.jsonl"
 
 say() { echo "idle bench: $*" | tee -a "$log"; }
@@ -261,4 +262,7 @@ stripped="$out/velkaro-stripped.exe"
 cp "$exe" "$stripped" && i686-w64-mingw32-strip "$stripped"
 
 py report "$results" "$rows" "$records" "$exe" "$stripped"
+echo
+echo "Load average (1, 5, 15 min): $load_start at the start, $(cut -d' ' -f1-3 /proc/loadavg) at the end."
+echo "Other work on the machine lengthens the start-up figures and can raise the CPU times."
 exit 0
