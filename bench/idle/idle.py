@@ -13,16 +13,22 @@ measurement of Wine processes through /proc, and the printed report.
   idle.py startup OUT RECORDS WATCH_LINE   one start-up, from startwatch.exe's line; appends
   idle.py report OUT ROWS RECORDS EXE STRIPPED
                                            prints the tables
+  idle.py prefix-pids PREFIX               the Wine processes of the prefix
+  idle.py profile DIR EXE                  the tables of profile.sh from its logs in DIR
 
 CPU time is read twice: utime + stime of /proc/PID/stat (the whole process, in clock ticks of
 10 ms, the "grains") and the run time of every thread in /proc/PID/task/*/schedstat (in ns).
 The tick figure is the one the targets use once it has 50 grains; below that its rounding
 error exceeds 2 %, and the ns figure is taken instead (said in the report).
 """
+import bisect
+import collections
 import datetime
 import json
 import os
+import re
 import statistics
+import subprocess
 import sys
 import time
 
@@ -152,6 +158,12 @@ def prefix_pids(prefix):
         if env and want in env.split(b"\0"):
             found.append(pid)
     return found
+
+
+def cmd_prefix_pids(prefix):
+    for pid in prefix_pids(prefix):
+        print(pid)
+    return 0
 
 
 def sample(pid):
@@ -395,13 +407,238 @@ def cmd_report(out, rows, records, exe, stripped):
     return 0
 
 
+# ---- the profile (profile.sh) ----
+
+def exe_symbols(exe):
+    """The program's functions: (address, name) sorted, from the unstripped exe's symbols."""
+    run = subprocess.run(["i686-w64-mingw32-nm", "-C", "--defined-only", exe], capture_output=True, text=True)
+    syms = []
+    for line in run.stdout.splitlines():
+        parts = line.split(" ", 2)
+        if len(parts) == 3 and parts[1] in "tT":
+            syms.append((int(parts[0], 16), parts[2]))
+    return sorted(syms)
+
+
+def function_at(symbols, addr):
+    i = bisect.bisect_right(symbols, (addr, "\uffff")) - 1
+    if i < 0:
+        return "?"
+    name = symbols[i][1].replace("std::__cxx11::basic_string<char, std::char_traits<char>, std::allocator<char> >",
+                                 "std::string")
+    return name.replace("(anonymous namespace)::", "").split("(")[0]
+
+
+def in_text(symbols, addr):
+    return bool(symbols) and symbols[0][0] <= addr < symbols[-1][0] + 0x1000
+
+
+RELAY_CALL = re.compile(r"^(?:[\d.]+:)?([0-9a-f]{4}):Call ([\w.]+)\(.*\) ret=([0-9a-f]{8})$")
+
+
+def relay_per_tick(lines, symbols):
+    """Win32 calls per tick made by velkaro.exe's own code, from relay lines: the thread that
+    calls GetIfTable, whole ticks from one such call to the last. Calls made from inside a
+    DLL (malloc -> HeapAlloc) are counted apart as nested. Returns (ticks, calls by function,
+    calls by (calling function, function), nested)."""
+    parsed = []
+    for line in lines:
+        m = RELAY_CALL.match(line)
+        if m:
+            parsed.append((m.group(1), m.group(2), int(m.group(3), 16)))
+    tids = collections.Counter(t for t, fn, _ in parsed if fn == "iphlpapi.GetIfTable")
+    if not tids:
+        return 0, collections.Counter(), collections.Counter(), 0
+    main = tids.most_common(1)[0][0]
+    idx = [i for i, (t, fn, _) in enumerate(parsed) if t == main and fn == "iphlpapi.GetIfTable"]
+    calls, by, nested = collections.Counter(), collections.Counter(), 0
+    for t, fn, ret in parsed[idx[0]:idx[-1]]:
+        if t != main:
+            continue
+        if not in_text(symbols, ret):
+            nested += 1
+            continue
+        calls[fn] += 1
+        by[(function_at(symbols, ret), fn)] += 1
+    return len(idx) - 1, calls, by, nested
+
+
+SERVER_REQ = re.compile(r"^([0-9a-f]{4}): (\w+)\( ")  # a request; its reply reads "name() = ..."
+
+
+def server_per_tick(lines):
+    """The wineserver's requests per tick of the thread that sets the tick's timer again at the
+    end of every tick (set_win_timer). Returns (thread, ticks, requests by name)."""
+    reqs = []
+    for line in lines:
+        m = SERVER_REQ.match(line)
+        if m:
+            reqs.append((m.group(1), m.group(2)))
+    timers = collections.Counter(t for t, r in reqs if r == "set_win_timer")
+    if not timers:
+        return None, 0, collections.Counter()
+    main = timers.most_common(1)[0][0]
+    seq = [r for t, r in reqs if t == main]
+    ends = [i for i, r in enumerate(seq) if r == "set_win_timer"]
+    return main, len(ends) - 1, collections.Counter(seq[ends[0] + 1:ends[-1] + 1])
+
+
+STRACE_LINE = re.compile(r"^(\d+)\s+[\d:.]+\s+(\w+)\((\d+)?")
+STRACE_RELAY = re.compile(r'write\(2, "[\d.]+:[0-9a-f]{4}:(Call|Ret) +(window proc|hook proc|[\w.]+)')
+
+
+def syscalls_by_call(lines, symbols):
+    """System calls of the traced program's main thread, each counted under the innermost
+    Win32 call of velkaro.exe's own code that was running (strace of a relay-traced run: the
+    relay lines are the thread's own writes to standard error). Whole ticks only. Returns
+    (ticks, calls by function, {function: Counter of system-call kinds})."""
+    tids = collections.Counter(l.split()[0] for l in lines if "Call iphlpapi.GetIfTable(" in l)
+    if not tids:
+        return 0, collections.Counter(), {}
+    main = tids.most_common(1)[0][0]
+    idx = [i for i, l in enumerate(lines) if l.startswith(main + " ") and "Call iphlpapi.GetIfTable(" in l]
+    lines = [l for l in lines[idx[0]:idx[-1]] if l.startswith(main + " ")]
+    # The wineserver's pipes: requests are written (64 bytes, more with writev) to one fd,
+    # replies read from another.
+    fd_of = lambda call: collections.Counter(m.group(1) for m in (re.search(call + r"\(([013-9]\d*), .*, 64\) = 64$", l)
+                                                                   for l in lines) if m).most_common(1)
+    request_fd = (fd_of("write") or [(None, 0)])[0][0]
+    reply_fd = (fd_of("read") or [(None, 0)])[0][0]
+    stack, calls, per = [], collections.Counter(), collections.defaultdict(collections.Counter)
+    for line in lines:
+        m = STRACE_RELAY.search(line)
+        if m:
+            kind, fn = m.groups()
+            if kind == "Ret":
+                if stack:
+                    stack.pop()
+                continue
+            ret = re.search(r"ret=([0-9a-f]{8})", line)
+            # A line cut short by strace has no ret=; velkaro.exe's own calls are the long ones.
+            ours = fn not in ("window proc", "hook proc") and (not ret or in_text(symbols, int(ret.group(1), 16)))
+            stack.append(fn if ours else None)
+            if ours:
+                calls[fn] += 1
+            continue
+        s = STRACE_LINE.match(line)
+        if not s or "resumed>" in line:
+            continue
+        sc, fd = s.group(2), s.group(3)
+        if fd == "2" or (sc == "read" and fd == reply_fd):
+            continue  # the relay lines themselves; the replies of counted requests
+        if sc in ("write", "writev") and fd == request_fd:
+            kind = "server request"
+        elif sc == "openat":
+            kind = "open %s" % (re.search(r'"([^"]*)"', line).group(1) if '"' in line else "?")
+        else:
+            kind = sc
+        where = next((f for f in reversed(stack) if f), "(no Win32 call)")
+        per[where][kind] += 1
+    return len(idx) - 1, calls, per
+
+
+def strace_summary(path):
+    """(syscall, calls, errors) rows of an `strace -c` file."""
+    rows = []
+    for line in (read(path) or "").splitlines():
+        f = line.split()
+        if len(f) >= 5 and re.match(r"^\d+\.\d+$", f[0]) and f[-1] != "total":
+            errors = int(f[4]) if len(f) == 6 else 0
+            rows.append((f[-1], int(f[3]), errors))
+    return rows
+
+
+def marks(log):
+    out = {}
+    for line in (read(log + ".marks") or "").splitlines():
+        name, offset = line.split()
+        out[name] = int(offset)
+    return out
+
+
+def log_lines(log, start, end):
+    with open(log, "rb") as f:
+        f.seek(start)
+        return f.read(end - start).decode("latin-1").splitlines()[1:]
+
+
+STATES = (("hidden", "windows hidden"), ("statistics", "statistics window shown"), ("fastinfo", "Fast INFO shown"))
+
+
+def cmd_profile(out, exe):
+    symbols = exe_symbols(exe)
+    print()
+    print("==== velkaro.exe at rest under Wine: where the time goes (50 rows, 100,000 records) ====")
+    print()
+    print("System calls per second (strace -c -f over 20 s; strace slows the program, so fewer ticks run):")
+    for state, title in STATES:
+        for who, name in (("", "velkaro.exe"), ("ws-", "wineserver")):
+            rows = strace_summary(os.path.join(out, "strace-c-%s%s.txt" % (who, state)))
+            if rows:
+                print("  %-24s %-12s %6.0f/s: %s" % (title, name, sum(r[1] for r in rows) / 20.0, ", ".join(
+                    "%s %.0f%s" % (sc, n / 20.0, " (%.0f failed)" % (e / 20.0) if e else "") for sc, n, e in rows[:7])))
+
+    server_log = os.path.join(out, "server.log")
+    m = marks(server_log)
+    print()
+    print("Wineserver requests of the program's thread per tick (WINEDEBUG=+server):")
+    for state, title in STATES:
+        if state + "-end" not in m:
+            continue
+        thread, ticks, reqs = server_per_tick(log_lines(server_log, m[state + "-start"], m[state + "-end"]))
+        if ticks < 1:
+            print("  %-24s no whole tick" % title)
+            continue
+        print("  %-24s %.0f per tick (%d ticks): %s" % (title, sum(reqs.values()) / ticks, ticks, ", ".join(
+            "%s %.1f" % (r, n / ticks) for r, n in reqs.most_common(12))))
+
+    relay_log = os.path.join(out, "relay.log")
+    m = marks(relay_log)
+    for state, title in STATES:
+        if state + "-end" not in m:
+            continue
+        ticks, calls, by, nested = relay_per_tick(log_lines(relay_log, m[state + "-start"], m[state + "-end"]), symbols)
+        print()
+        if ticks < 1:
+            print("Win32 calls per tick, %s: no whole tick traced" % title)
+            continue
+        crt = lambda fn: fn.split(".")[0].lower() in ("msvcrt", "ucrtbase")
+        crt_calls = sum(n for fn, n in calls.items() if crt(fn))
+        print("Win32 calls per tick, %s (%d ticks; %.0f calls from velkaro.exe's code, %.0f of them into the" % (
+            title, ticks, sum(calls.values()) / ticks, crt_calls / ticks))
+        print("C runtime; %.0f more made inside the DLLs it called):" % (nested / ticks))
+        for (caller, fn), n in [kv for kv in by.most_common() if not crt(kv[0][1])][:24]:
+            print("  %8.1f %-34s from %s" % (n / ticks, fn, caller[:80]))
+        print("  C runtime, per tick: %s" % ", ".join(
+            "%s %.0f" % (fn.split(".")[1], n / ticks) for fn, n in calls.most_common() if crt(fn)))
+        print("  most from: %s" % ", ".join(
+            "%s (%s) %.0f" % (caller[:60], fn.split(".")[1], n / ticks)
+            for (caller, fn), n in [kv for kv in by.most_common() if crt(kv[0][1])][:6]))
+        traced = (read(os.path.join(out, "strace-%s.txt" % state)) or "").splitlines()
+        sticks, scalls, per = syscalls_by_call(traced, symbols)
+        if sticks < 1:
+            continue
+        total = sum(sum(c.values()) for c in per.values())
+        print("  System calls under each Win32 call, per tick (%d ticks; %.0f in all; each under the innermost" % (
+            sticks, total / sticks))
+        print("  call of the program's code: what DefWindowProcW does for a message that SetWindowPos sent")
+        print("  counts under DefWindowProcW):")
+        for fn in sorted(per, key=lambda f: -sum(per[f].values()))[:14]:
+            c = per[fn]
+            print("    %-30s %6.1f calls %7.1f: %s" % (fn, scalls[fn] / sticks, sum(c.values()) / sticks, ", ".join(
+                "%s %.1f" % (k, v / sticks) for k, v in c.most_common(5))))
+    return 0
+
+
+
 def main(argv):
     if len(argv) < 2:
         print(__doc__)
         return 2
     cmd, args = argv[1], argv[2:]
-    handlers = {"history": cmd_history, "pids": cmd_pids, "measure": cmd_measure,
-                "startup": cmd_startup, "report": cmd_report}
+    handlers = {"history": cmd_history, "pids": cmd_pids, "prefix-pids": cmd_prefix_pids,
+                "measure": cmd_measure, "startup": cmd_startup, "report": cmd_report,
+                "profile": cmd_profile}
     if cmd not in handlers:
         print(__doc__)
         return 2

@@ -129,6 +129,81 @@ class ReportTest(unittest.TestCase):
         self.assertIn("1000000 records: 0.600 s later than 10; limit 0.5 s: OVER", text)
 
 
+SYMBOLS = [(0x404000, "velkaro::win::IpHelperTable::GetIfTable(std::vector<int>&)"),
+           (0x410000, "velkaro::win::Form1Window::TextWidth(std::__cxx11::basic_string<char, std::char_traits<char>, std::allocator<char> > const&)"),
+           (0x410018, "velkaro::(anonymous namespace)::Other(int)")]
+
+
+class ProfileTest(unittest.TestCase):
+    def test_relay_calls_per_whole_tick_of_the_sampling_thread(self):
+        lines = [
+            "1.000:0024:Call user32.GetDC(00000000) ret=00410010",           # before the first tick
+            "1.001:0024:Call iphlpapi.GetIfTable(00dea620,006df7ac,00000000) ret=00404a83",
+            "1.002:0024:Call user32.GetDC(00000000) ret=00410010",
+            "1.002:0024:Call ntdll.RtlAllocateHeap(00140000,00000008,00000010) ret=7b036b38",
+            "1.002:0030:Call user32.GetDC(00000000) ret=00410010",           # another thread
+            "1.003:0024:Ret  user32.GetDC() retval=00010020 ret=00410010",
+            "1.004:0024:Call iphlpapi.GetIfTable(00dea620,006df7ac,00000000) ret=00404a83",
+            "1.005:0024:Call user32.GetDC(00000000) ret=0041001c",
+            "1.005:0024:Call user32.GetDC(00000000) ret=0041001c",
+            "1.006:0024:Call iphlpapi.GetIfTable(00dea620,006df7ac,00000000) ret=00404a83",
+            "1.007:0024:Call user32.GetDC(00000000) ret=00410010",           # an unfinished tick
+        ]
+        ticks, calls, by, nested = idle.relay_per_tick(lines, SYMBOLS)
+        self.assertEqual((ticks, nested), (2, 1))
+        self.assertEqual(calls, {"user32.GetDC": 3, "iphlpapi.GetIfTable": 2})
+        self.assertEqual(by[("velkaro::win::Form1Window::TextWidth", "user32.GetDC")], 1)
+        self.assertEqual(by[("velkaro::Other", "user32.GetDC")], 2)
+
+    def test_server_requests_between_the_ticks_timer_settings_replies_apart(self):
+        lines = ["0118: get_message( flags=0 )",
+                 "0118: set_win_timer( win=0001009e, msg=00000113, rate=000003e8 )",
+                 "0118: set_win_timer() = 0 { id=00000001 }",
+                 "0118: set_window_pos( handle=0001009e )", "0118: set_window_pos() = 0",
+                 "0060: set_window_pos( handle=00010042 )",
+                 "0118: get_message( flags=0 )", "0118: get_message( flags=0 )",
+                 "0118: set_win_timer( win=0001009e, msg=00000113, rate=000003e8 )"]
+        self.assertEqual(idle.server_per_tick(lines),
+                         ("0118", 1, {"set_window_pos": 1, "get_message": 2, "set_win_timer": 1}))
+
+    def test_system_calls_counted_under_the_innermost_call_of_the_program(self):
+        relay = lambda what: '7 10:00:00.0 write(2, "1.0:0024:%s\\n", 60) = 60' % what
+        lines = [
+            relay("Call iphlpapi.GetIfTable(00dea620,006df7ac,00000000) ret=00404a83"),
+            relay("Call user32.SetWindowPos(0004009e,00000000,00000000,00000000,0000031a,00000310,00000016) ret=0041"),
+            '7 10:00:00.1 write(3, "\\276\\0\\0"..., 64) = 64',
+            '7 10:00:00.1 read(4, "\\0\\0"..., 64) = 64',
+            relay("Call window proc 0040F670 (hwnd=0004009E,msg=WM_WINDOWPOSCHANGING,wp=00000000,lp=006df)"),
+            relay("Call user32.DefWindowProcW(0004009e,00000046,00000000,006df69c) ret=0040f3f4"),
+            '7 10:00:00.2 uname({sysname="Linux", ...}) = 0',
+            '7 10:00:00.2 openat(AT_FDCWD, "/root/.Xdefaults", O_RDONLY|O_LARGEFILE) = -1 ENOENT',
+            '8 10:00:00.2 openat(AT_FDCWD, "/other/thread", O_RDONLY) = 3',
+            relay("Ret  user32.DefWindowProcW() retval=00000000 ret=0040f3f4"),
+            relay("Ret  window proc 0040F670 (hwnd=0004009E,msg=WM_WINDOWPOSCHANGING,wp=00000000,lp=006df)"),
+            '7 10:00:00.3 writev(14, [{iov_base="\\f\\0"..., iov_len=20}], 1) = 20',
+            relay("Ret  user32.SetWindowPos() retval=00000001 ret=0041"),
+            '7 10:00:00.3 write(3, "\\244\\0"..., 64) = 64',
+            relay("Call iphlpapi.GetIfTable(00dea620,006df7ac,00000000) ret=00404a83"),
+        ]
+        ticks, calls, per = idle.syscalls_by_call(lines, SYMBOLS)
+        self.assertEqual(ticks, 1)
+        self.assertEqual(calls, {"iphlpapi.GetIfTable": 1, "user32.SetWindowPos": 1, "user32.DefWindowProcW": 1})
+        self.assertEqual(per["user32.SetWindowPos"], {"server request": 1, "writev": 1})
+        self.assertEqual(per["user32.DefWindowProcW"], {"uname": 1, "open /root/.Xdefaults": 1})
+        self.assertEqual(per["iphlpapi.GetIfTable"], {"server request": 1})
+
+    def test_strace_summary_rows(self):
+        with tempfile.NamedTemporaryFile("w", delete=False) as f:
+            f.write("26712 [ Process PID=26712 runs in 32 bit mode. ]\n"
+                    "% time     seconds  usecs/call     calls    errors syscall\n"
+                    "------ ----------- ----------- --------- --------- ----------------\n"
+                    " 25.24    0.146813           5     25667           rt_sigprocmask\n"
+                    " 22.95    0.133493           8     16406     16406 openat\n"
+                    "100.00    0.581758           7     79717     17966 total\n")
+        self.addCleanup(os.unlink, f.name)
+        self.assertEqual(idle.strace_summary(f.name), [("rt_sigprocmask", 25667, 0), ("openat", 16406, 16406)])
+
+
 class ProcessesTest(unittest.TestCase):
     def test_the_prefixs_wine_processes_are_found_by_name_and_environment(self):
         d = tempfile.mkdtemp()
