@@ -112,8 +112,8 @@ class ReportTest(unittest.TestCase):
             {"label": "floor", "seconds": 120.0, "main": stat(6, 60e6, 20 * mib), "helpers": {}},
             {"label": "hidden", "seconds": 60.0, "main": stat(6, 59e6, 24 * mib), "helpers": {}},
             {"label": "fastinfo", "seconds": 60.0, "main": stat(60, 0.6e9, 25 * mib), "helpers": {}},
-            {"records": 10, "created": 100.0, "exists": 100.2, "first": 101.2, "last": 101.3},
-            {"records": 1000000, "created": 200.0, "exists": 200.2, "first": 201.8, "last": 201.9},
+            {"records": 10, "created": 100.0, "exists": 100.2, "first": 101.2, "last": 101.3, "cpu": 0.3},
+            {"records": 1000000, "created": 200.0, "exists": 200.2, "first": 201.8, "last": 201.9, "cpu": 0.8},
         ])
         lines = text.splitlines()
         hidden = next(l for l in lines if l.startswith(idle.TITLES["hidden"]))
@@ -126,7 +126,7 @@ class ReportTest(unittest.TestCase):
         ws = [l for l in lines if "anonymous" in l and "velkaro.exe" in l]
         self.assertIn("PASS", ws[0])     # +4.0 MB
         self.assertIn("OVER", ws[1])     # +5.0 MB
-        self.assertIn("1000000 records: 0.600 s later than 10; limit 0.5 s: OVER", text)
+        self.assertIn("1000000 records: 0.600 s later than 10 (CPU time 0.500 s more); limit 0.5 s: OVER", text)
 
 
 SYMBOLS = [(0x404000, "velkaro::win::IpHelperTable::GetIfTable(std::vector<int>&)"),
@@ -205,6 +205,44 @@ class ProfileTest(unittest.TestCase):
 
 
 class ProcessesTest(unittest.TestCase):
+    def test_programs_are_found_by_their_folder_and_not_a_folder_with_a_longer_name(self):
+        d = tempfile.mkdtemp()
+        self.addCleanup(shutil.rmtree, d)
+        for sub in ("work", "work/below", "work2"):
+            os.makedirs(os.path.join(d, sub), exist_ok=True)
+        fake = os.path.join(d, "velkaro.exe")
+        shutil.copy(shutil.which("sleep"), fake)
+        procs = {sub: subprocess.Popen([fake, "30"], cwd=os.path.join(d, sub)) for sub in ("work", "work/below", "work2")}
+        for p in procs.values():
+            self.addCleanup(p.wait)
+            self.addCleanup(p.kill)
+        time.sleep(0.2)
+        out = io.StringIO()
+        with contextlib.redirect_stdout(out):
+            idle.cmd_pids("velkaro.exe", os.path.join(d, "work"))
+        self.assertEqual(sorted(int(p) for p in out.getvalue().split()),
+                         sorted([procs["work"].pid, procs["work/below"].pid]))
+
+    def test_a_window_goes_on_while_under_50_grains_up_to_its_limit(self):
+        child = subprocess.Popen(["sleep", "30"])
+        self.addCleanup(child.wait)
+        self.addCleanup(child.kill)
+        with tempfile.NamedTemporaryFile("w", suffix=".jsonl", delete=False) as f:
+            pass
+        self.addCleanup(os.unlink, f.name)
+        idle.MEASURE_STEP, old = 0.2, idle.MEASURE_STEP
+        self.addCleanup(setattr, idle, "MEASURE_STEP", old)
+        self.assertEqual(idle.cmd_measure(f.name, "quiet", 0.2, 1.0, child.pid, "/nonexistent", child.pid), 0)
+        with open(f.name) as j:
+            r = json.loads(j.read())
+        self.assertGreaterEqual(r["seconds"], 0.7)   # idle: it went on in steps
+        self.assertLess(r["seconds"], 1.3)           # but not past the limit
+        self.assertEqual(r["main"]["ticks"], 0)
+        child.kill()
+        child.wait()
+        self.assertEqual(idle.cmd_measure(f.name, "gone", 0.1, 0.1, child.pid, "/nonexistent", child.pid), 1)
+
+
     def test_the_prefixs_wine_processes_are_found_by_name_and_environment(self):
         d = tempfile.mkdtemp()
         self.addCleanup(shutil.rmtree, d)
