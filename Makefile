@@ -27,12 +27,16 @@ run: win
 test:
 	@bash $(ROOT)/scripts/test.sh
 
-# Native benchmarks (Google Benchmark); they print their figures.
+# Native benchmarks (Google Benchmark), then the idle cost of velkaro.exe under Wine
+# (bench/idle/run.sh); they print their figures.
 bench: setup
 	cmake -S $(ROOT) -B $(BUILD)/native -G Ninja
 	ninja -C $(BUILD)/native -j$(JOBS)
 	@if [ -x $(BUILD)/native/velkaro_bench ]; then $(BUILD)/native/velkaro_bench; \
 	else echo "no benchmarks in bench/"; fi
+	cmake -S $(ROOT) -B $(BUILD)/win -G Ninja -DCMAKE_TOOLCHAIN_FILE=$(ROOT)/cmake/mingw-i686.cmake
+	ninja -C $(BUILD)/win -j$(JOBS) velkaro e2e_driver idle_floor idle_startwatch
+	@bash $(ROOT)/bench/idle/run.sh $(BUILD)/win/velkaro.exe
 
 # The fuzz targets for longer: make fuzz FUZZ_SECONDS=300 (each a ctest test of build/fuzz;
 # new inputs go to build/fuzz/corpus/, crashing ones to build/fuzz/artifacts/)
