@@ -50,10 +50,4 @@ long double SpeedMeter::Rate(std::string_view adapter) const {
     return it == adapters_.end() ? 0 : it->second.rate;
 }
 
-void SpeedMeter::Clear() {
-    adapters_.clear();
-    readings_ = 0;
-    lastMs_ = 0;
-}
-
 }  // namespace velkaro

@@ -27,9 +27,6 @@ public:
     // Bytes per second of the named adapter as of the last reading; 0 when unknown.
     long double Rate(std::string_view adapter) const;
 
-    // Forgets everything: the next reading is everyone's first.
-    void Clear();
-
 private:
     struct Counters {
         std::uint32_t in = 0;
