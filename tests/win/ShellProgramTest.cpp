@@ -214,25 +214,6 @@ TEST_F(ShellProgramTest, AnUnreadableHistoryIsRetriedSilentlyByThePeriodicSaveAn
     EXPECT_TRUE(TakeQuit());  // and the program ends
 }
 
-TEST_F(ShellProgramTest, ALimitReachedShowsItsBalloonFromTheTrayIconAndTheExitKeepsIt) {
-    sp.files.files["limits.txt"] = "eth0|0,02||0\r\n";
-    std::vector<std::pair<UINT, std::wstring>> modifies;
-    sp.options.configureTray = [&](TTrayIcon& tray) {
-        tray.SetShellNotify([&](DWORD message, NOTIFYICONDATAW* d) {
-            if (message == NIM_MODIFY) modifies.emplace_back(d->uFlags, d->szInfo);
-            return TRUE;
-        });
-    };
-    Program& p = StartAndTick();
-    p.Form1().Form().Timer1Timer();
-    ASSERT_EQ(modifies.size(), 1u);
-    EXPECT_TRUE(modifies[0].first & NIF_INFO);
-    EXPECT_EQ(win::Narrow(modifies[0].second), "Сеть: израсходовано 102% месячного лимита (0,02 руб. из 0,02 руб.)"_cp1251);
-    ::SendMessageW(p.Form2().Handle(), WM_COMMAND, TForm2::kN2, 0);
-    EXPECT_EQ(sp.files.files["limits.txt"], "eth0|0,02|2026-01|100\r\n");
-    EXPECT_TRUE(TakeQuit());
-}
-
 TEST_F(ShellProgramTest, WithoutTheInterfaceFunctionTheFilesStayAndEveryExitStillEnds) {
     sp.ifTable.loadable = false;
     sp.files.files[kHistory] = "SHOW=\r\nform1.width=790\r\n";
