@@ -32,9 +32,11 @@ void BM_CheckLimits(benchmark::State& state) {
 }
 BENCHMARK(BM_CheckLimits)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 
+// The same panel with (1) and without (0) the 50 limit lines.
 void BM_RedrawWithLimitLines(benchmark::State& state) {
     Accounting a;
     FillLimited(a, static_cast<std::size_t>(state.range(0)));
+    if (state.range(1) == 0) a.Limits().clear();
     ScriptedWindowHost window;
     window.clientHeight = 5000;  // no growth while measuring
     StatisticsPanel panel;
@@ -45,7 +47,9 @@ void BM_RedrawWithLimitLines(benchmark::State& state) {
     }
     state.counters["items"] = static_cast<double>(panel.Items().size());
 }
-BENCHMARK(BM_RedrawWithLimitLines)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RedrawWithLimitLines)
+    ->ArgsProduct({{1000, 100000, 1000000}, {0, 1}})
+    ->Unit(benchmark::kMicrosecond);
 
 // What the first tick of a new month costs on top of an ordinary one.
 void BM_NewMonthRebuild(benchmark::State& state) {

@@ -477,7 +477,11 @@ std::string UnwrittenText(const std::vector<UnreadFile>& files) {
 }
 
 void LoadFiles(Accounting& a, FilePorts& ports) {
-    a.SetAccountingDate(ports.clock.Today());
+    const Date today = ports.clock.Today();
+    a.SetAccountingDate(today);
+    // The limits' month from the start, so that the records loaded sum into it as they come
+    // and the first tick has nothing to rebuild.
+    a.SetCostMonth(MonthOf(today));
     // What a save that was ended half-way left behind; never anything else of that name.
     for (const char* file : {texts::kPriceFile, texts::kHistoryFile, texts::kLimitFile, texts::kPriceBackup,
                              texts::kHistoryBackup, texts::kLimitBackup})

@@ -29,9 +29,10 @@ struct UnreadFile {
     int code;          // the code its last reading failed with
 };
 
-// Loads both files:
-//  1. The AccountingDate := the clock's today. A temporary file a crashed save left behind
-//     (history.txt.tmp, price.txt.tmp, limits.txt.tmp and those of the .bak copies) is deleted.
+// Loads the three files:
+//  1. The AccountingDate := the clock's today, and the limits' CostMonth its month. A
+//     temporary file a crashed save left behind (history.txt.tmp, price.txt.tmp,
+//     limits.txt.tmp and those of the .bak copies) is deleted.
 //  2. price.txt: when read, the TariffTable is REPLACED by its entries, any number of them;
 //     when missing, the table is emptied. Lines that give no entry (a TAB, no "|", separators
 //     out of order, a price that is not a number) are skipped.
