@@ -4,8 +4,9 @@
 #include <cassert>
 #include <iterator>
 
-#include "core/Texts.h"
 #include "core/Formatting.h"
+#include "core/Limits.h"
+#include "core/Texts.h"
 
 namespace velkaro {
 
@@ -25,8 +26,11 @@ constexpr int kWindowMargin = 40;          // room after the last price text in 
 
 // Every block is made of the same items in the same order: the name, the seven headers,
 // and the two lines (label, then the amounts; the speed only on today's line). Where each
-// one stands is known by its place in the block.
+// one stands is known by its place in the block. An adapter with a monthly limit has one item
+// more, its limit line, right after the name: on the name row, at the cost column.
 constexpr int kLabelColumn = -1;  // drawn at kLeftX
+constexpr int kLimitColumn = -2;  // the limit line: at the cost column, or after a long name
+constexpr int kCostColumn = 4;
 struct Slot {
     int row;     // 0 name, 1 headers, 2 today, 3 all time
     int column;  // an amount column, or kLabelColumn
@@ -38,6 +42,17 @@ constexpr Slot kBlockSlots[] = {
     {3, kLabelColumn}, {3, 0}, {3, 1}, {3, 2}, {3, 4}, {3, 5}, {3, 6},
 };
 constexpr std::size_t kItemsPerBlock = std::size(kBlockSlots);
+
+// The slot of item i of a block, with or without the limit line.
+Slot SlotOf(std::size_t i, bool limit) {
+    if (!limit) return kBlockSlots[i];
+    if (i == 0) return kBlockSlots[0];
+    if (i == 1) return Slot{0, kLimitColumn};
+    return kBlockSlots[i - 1];
+}
+
+// The panel's text widths are of the regular weight; the bold name runs about an eighth wider.
+constexpr int BoldWidth(int regular) { return regular + regular / 8; }
 // Each row's band from the block's top; the last one reaches the next block's top.
 constexpr int kRowTop[] = {0, kPanelFontHeaderStep, 2 * kPanelFontHeaderStep, 3 * kPanelFontHeaderStep};
 constexpr int kRowBottom[] = {kPanelFontHeaderStep, 2 * kPanelFontHeaderStep, 3 * kPanelFontHeaderStep,
@@ -69,6 +84,7 @@ bool StatisticsPanel::RedrawStatisticsPanel(Accounting& a, WindowHost& window, c
     a.firstAdapter.clear();
 
     a.ResetBlockTops();
+    blocks_.clear();
     const std::uint64_t generation = a.HistoryGeneration();
     Widths widths;
     bool headersMeasured = false;
@@ -101,9 +117,20 @@ bool StatisticsPanel::RedrawStatisticsPanel(Accounting& a, WindowHost& window, c
             }
         }
 
+        Block block;
+        block.first = items_.size();
         Add(items_, GetDisplayName(a, adapter, true), PanelY, 0);
         items_.back().desktopColour = true;
         items_.back().bold = true;
+        if (const LimitEntry* limit = FindLimit(a, adapter)) {
+            const LimitStatus status = GetLimitStatus(a, *limit);
+            std::string text = LimitLineText(status, sep);
+            block.limit = true;
+            block.limitWidth = window.TextWidth(text);
+            block.nameEnd = kLeftX + BoldWidth(window.TextWidth(GetDisplayName(a, adapter, false))) + kColumnMargin;
+            Add(items_, std::move(text), PanelY, status.level >= kLimitNearLevel ? kRed : kBlack);
+        }
+        blocks_.push_back(block);
 
         PanelY += kPanelFontHeaderStep;
         if (!headersMeasured) {
@@ -115,7 +142,7 @@ bool StatisticsPanel::RedrawStatisticsPanel(Accounting& a, WindowHost& window, c
         DrawAdapterLine(a, window, sep, widths, texts::kToday, todayOut, todayIn, adapter);
         DrawAdapterLine(a, window, sep, widths, texts::kAllTime, totalOut, totalIn, adapter);
         PanelY += kBlockGap;
-        assert(items_.size() % kItemsPerBlock == 0);
+        assert(items_.size() == block.first + kItemsPerBlock + (block.limit ? 1 : 0));
     }
     blocksEnd_ = PanelY;
     PlaceItems(window, widths);
@@ -192,17 +219,27 @@ void StatisticsPanel::PlaceItems(WindowHost& window, const Widths& widths) {
         x += std::max(kColumnStep, widths.column[c] + kColumnMargin);
     }
 
-    for (std::size_t b = 0; b < items_.size(); b += kItemsPerBlock) {
-        PanelItem* block = &items_[b];
+    // The window makes room for the widest last price, at its column's place, and for every
+    // limit line.
+    int needed = widths.lastPrice >= 0 ? columnOrigins_[kColumns - 1] + widths.lastPrice + kWindowMargin : -1;
+    for (const Block& b : blocks_) {
+        PanelItem* block = &items_[b.first];
+        const std::size_t count = kItemsPerBlock + (b.limit ? 1 : 0);
         const int top = block[0].y;  // the name stands at the block's top
-        for (std::size_t i = 0; i < kItemsPerBlock; ++i) {
-            const Slot slot = kBlockSlots[i];
-            block[i].x = slot.column == kLabelColumn ? kLeftX : columnOrigins_[slot.column];
+        for (std::size_t i = 0; i < count; ++i) {
+            const Slot slot = SlotOf(i, b.limit);
+            if (slot.column == kLabelColumn)
+                block[i].x = kLeftX;
+            else if (slot.column == kLimitColumn)
+                block[i].x = std::max(columnOrigins_[kCostColumn], b.nameEnd);
+            else
+                block[i].x = columnOrigins_[slot.column];
         }
-        for (std::size_t i = 0; i < kItemsPerBlock; ++i) {
-            const int row = kBlockSlots[i].row;
-            const bool firstOfRow = i == 0 || kBlockSlots[i - 1].row != row;
-            const bool lastOfRow = i + 1 == kItemsPerBlock || kBlockSlots[i + 1].row != row;
+        if (b.limit) needed = std::max(needed, block[1].x + b.limitWidth + kWindowMargin);
+        for (std::size_t i = 0; i < count; ++i) {
+            const int row = SlotOf(i, b.limit).row;
+            const bool firstOfRow = i == 0 || SlotOf(i - 1, b.limit).row != row;
+            const bool lastOfRow = i + 1 == count || SlotOf(i + 1, b.limit).row != row;
             PanelCell& cell = block[i].cell;
             cell.left = firstOfRow ? kLeftX : block[i].x;
             cell.right = lastOfRow ? std::max(bitmapWidth_, cell.left) : block[i + 1].x;
@@ -211,11 +248,7 @@ void StatisticsPanel::PlaceItems(WindowHost& window, const Widths& widths) {
         }
     }
 
-    // The window makes room for the widest last price, at its column's place.
-    if (widths.lastPrice >= 0) {
-        const int needed = columnOrigins_[kColumns - 1] + widths.lastPrice + kWindowMargin;
-        if (window.OuterWidth() < needed) window.SetOuterWidth(needed);
-    }
+    if (needed >= 0 && window.OuterWidth() < needed) window.SetOuterWidth(needed);
 }
 
 }  // namespace velkaro

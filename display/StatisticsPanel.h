@@ -58,6 +58,8 @@ public:
     // With a.hideIdle, an adapter whose all-time sums are both 0 gets no block (and no row,
     // and no price entry), as one the "SHOW" filter leaves out. The "Сегодня" line shows the
     // adapter's speed (a.speed) in the speed column.
+    // An adapter with a monthly limit gets its limit line on the name row, at the cost column
+    // (further right when the name reaches past it), from the month sums of a.CostMonth().
     // The texts of all blocks are made first; then each column is placed as wide as its
     // widest text needs (at least the 100 pixels between column origins), the columns after
     // a wider one moving right, and the window widened for the last column.
@@ -92,8 +94,16 @@ private:
                          const std::string& label, std::uint64_t out, std::uint64_t in,
                          const std::string& adapter);
     void PlaceItems(WindowHost& window, const Widths& widths);
+    // Where a drawn block's items begin, and its limit line if it has one.
+    struct Block {
+        std::size_t first = 0;
+        bool limit = false;
+        int limitWidth = 0;
+        int nameEnd = 0;  // the limit line stands no further left than this
+    };
     std::vector<PanelItem> items_;
     PanelTotals totals_;
+    std::vector<Block> blocks_;
     std::array<int, kColumns> columnOrigins_{};
     int blocksEnd_ = 4;
     int bitmapWidth_ = 0;

@@ -28,9 +28,11 @@ public:
     virtual void EndRequest() = 0;                   // PostQuitMessage(0)
 };
 
-// The operating system and TForm1's own window.
+// The operating system and TForm1's own window; the notifier shows the limits' warnings
+// (none: no warning is shown, and none counts as given).
 struct Form1Ports : SystemPorts {
     Form1Host& host;
+    Notifier* notifier = nullptr;
 };
 
 enum class MouseButton { Left, Right, Middle };
@@ -45,7 +47,8 @@ public:
     void N2Click();  // "История": the HTML report of SelectedAdapter
     void N3Click();  // "Задать цену"
     void N5Click();  // "Переименовать"
-    void N7Click();  // "Скрывать адаптеры без трафика": the setting on or off
+    void N7Click();  // "Лимит расходов в месяц...": the monthly money limit of SelectedAdapter
+    void N9Click();  // "Скрывать адаптеры без трафика": the setting on or off
     void SpeedButton1Click();  // "Выход": save, then the end request (save errors propagate)
     void SpeedButton2Click();  // "Отчистить историю": asks, saves, deletes, reloads, then tells
     void SpeedButton3Click();  // "Написать автору"

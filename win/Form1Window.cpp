@@ -64,7 +64,7 @@ Form1Window::Form1Window(Accounting& a, SystemPorts ports, Form1Callbacks callba
     : dialogs_(ports.dialogs),
       callbacks_(std::move(callbacks)),
       options_(options),
-      form_(a, Form1Ports{ports, *this}) {
+      form_(a, Form1Ports{ports, *this, options.notifier}) {
     const int panelHeight = FontHeightForPoints(10);
     formFont_ = MakeFont({L"Lucida Console", -11, FW_NORMAL, RUSSIAN_CHARSET});
     panelFont_ = MakeFont({kPanelFace, panelHeight, FW_NORMAL, RUSSIAN_CHARSET});
@@ -201,6 +201,8 @@ void Form1Window::PopupMenu(int screenX, int screenY) {
     ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
     ::AppendMenuW(menu.get(), MF_STRING, kCmdRename, Widen(texts::kMenuRename).c_str());
     ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuW(menu.get(), MF_STRING, kCmdLimit, Widen(texts::kMenuLimit).c_str());
+    ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
     ::AppendMenuW(menu.get(), MF_STRING | (form_.State().hideIdle ? MF_CHECKED : MF_UNCHECKED),
                   kCmdHideIdle, Widen(texts::kMenuHideIdle).c_str());
     // The window must be in the foreground for the menu to close when the user clicks
@@ -219,7 +221,8 @@ void Form1Window::RunCommand(UINT id) {
     case kCmdHistory: Run([this] { form_.N2Click(); }); break;
     case kCmdPrices: Run([this] { form_.N3Click(); }); break;
     case kCmdRename: Run([this] { form_.N5Click(); }); break;
-    case kCmdHideIdle: Run([this] { form_.N7Click(); }); break;
+    case kCmdLimit: Run([this] { form_.N7Click(); }); break;
+    case kCmdHideIdle: Run([this] { form_.N9Click(); }); break;
     default: break;
     }
 }
