@@ -358,6 +358,7 @@ want_run="\"$exe_win\" /autostart"
 tray_right_click
 shot_menu autostart-menu || check "the tray menu did not open again"
 drv menu-pick 0 5000 >/dev/null
+sleep 0.5  # the closed menu's last messages, before the icon is clicked again
 # Chosen again it deletes the value; and once more, for the start at logon further on.
 tray_right_click
 drv menu-pick 2 5000 >/dev/null || check "the tray menu did not open a third time"
