@@ -63,7 +63,7 @@ bool StatisticsPanel::RedrawStatisticsPanel(Accounting& a, WindowHost& window, c
     ColumnX = 70;
     bitmapHeight_ = window.ImageHeight();
     bitmapWidth_ = window.ImageWidth();
-    items_.clear();
+    making_.clear();
     PanelY = kFirstBlockTop;
     a.firstAdapter.clear();
 
@@ -99,24 +99,25 @@ bool StatisticsPanel::RedrawStatisticsPanel(Accounting& a, WindowHost& window, c
             }
         }
 
-        Add(items_, GetDisplayName(a, adapter, true), PanelY, 0);
-        items_.back().desktopColour = true;
-        items_.back().bold = true;
+        Add(making_, GetDisplayName(a, adapter, true), PanelY, 0);
+        making_.back().desktopColour = true;
+        making_.back().bold = true;
 
         PanelY += kPanelFontHeaderStep;
         if (!headersMeasured) {
             for (int c = 0; c < kColumns; ++c) widths.Note(c, window.TextWidth(kHeaders[c]));
             headersMeasured = true;
         }
-        for (const char* header : kHeaders) Add(items_, header, PanelY, kBlue);
+        for (const char* header : kHeaders) Add(making_, header, PanelY, kBlue);
 
         DrawAdapterLine(a, window, sep, widths, texts::kToday, todayOut, todayIn, adapter);
         DrawAdapterLine(a, window, sep, widths, texts::kAllTime, totalOut, totalIn, adapter);
         PanelY += kBlockGap;
-        assert(items_.size() % kItemsPerBlock == 0);
+        assert(making_.size() % kItemsPerBlock == 0);
     }
-    blocksEnd_ = PanelY;
     PlaceItems(window, widths);
+    items_.swap(making_);
+    blocksEnd_ = PanelY;
     return complete;
 }
 
@@ -133,20 +134,20 @@ void StatisticsPanel::DrawAdapterLine(Accounting& a, WindowHost& window, char se
     }
 
     PanelY += kPanelFontHeaderStep;
-    Add(items_, label, PanelY, kBlue);
+    Add(making_, label, PanelY, kBlue);
 
     // Each text is measured once, as it is made; the total without its blank tail.
     std::string text = FormatTraffic(out, 0, sep);
     widths.Note(0, window.TextWidth(text));
-    Add(items_, std::move(text), PanelY, kBlack);
+    Add(making_, std::move(text), PanelY, kBlack);
     text = FormatTraffic(in, 0, sep);
     widths.Note(1, window.TextWidth(text));
-    Add(items_, std::move(text), PanelY, kBlack);
+    Add(making_, std::move(text), PanelY, kBlack);
     text = FormatTraffic(out, in, sep);
     widths.Note(2, window.TextWidth(text));
     if (today) a.quickInfoRows[row].traffic = text;
     text += BlankTail;
-    Add(items_, std::move(text), PanelY, kBlack);
+    Add(making_, std::move(text), PanelY, kBlack);
 
     // Outgoing first: that lookup registers an adapter without an entry.
     const double priceOut = GetPrice(a, adapter, Direction::Outgoing);
@@ -155,16 +156,16 @@ void StatisticsPanel::DrawAdapterLine(Accounting& a, WindowHost& window, char se
                       static_cast<long double>(priceIn) * static_cast<long double>(in), sep);
     widths.Note(4, window.TextWidth(text));
     if (today) a.quickInfoRows[row].cost = text;
-    Add(items_, std::move(text), PanelY, kRed);
+    Add(making_, std::move(text), PanelY, kRed);
 
     text = FormatPrice(priceIn, sep);
     widths.Note(5, window.TextWidth(text));
-    Add(items_, std::move(text), PanelY, kBlack);
+    Add(making_, std::move(text), PanelY, kBlack);
     text = FormatPrice(priceOut, sep);
     const int w = window.TextWidth(text);
     widths.Note(6, w);
     widths.lastPrice = std::max(widths.lastPrice, w);
-    Add(items_, std::move(text), PanelY, kBlack);
+    Add(making_, std::move(text), PanelY, kBlack);
 }
 
 void StatisticsPanel::PlaceItems(WindowHost& window, const Widths& widths) {
@@ -175,8 +176,8 @@ void StatisticsPanel::PlaceItems(WindowHost& window, const Widths& widths) {
         x += std::max(kColumnStep, widths.column[c] + kColumnMargin);
     }
 
-    for (std::size_t b = 0; b < items_.size(); b += kItemsPerBlock) {
-        PanelItem* block = &items_[b];
+    for (std::size_t b = 0; b < making_.size(); b += kItemsPerBlock) {
+        PanelItem* block = &making_[b];
         const int top = block[0].y;  // the name stands at the block's top
         for (std::size_t i = 0; i < kItemsPerBlock; ++i) {
             const Slot slot = kBlockSlots[i];

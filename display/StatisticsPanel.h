@@ -53,7 +53,9 @@ public:
     // history: the redraw then stops, and the items are those of the blocks made so far.
     bool RedrawStatisticsPanel(Accounting& a, WindowHost& window, char sep);
 
-    // The texts of the last redraw only, in drawing order, each with its cell.
+    // The texts of the last finished redraw only, in drawing order, each with its cell. A
+    // redraw makes its items aside and puts them here when they are placed, so what runs
+    // inside it (while the window grows) never sees items without their places.
     const std::vector<PanelItem>& Items() const { return items_; }
     // Where the blocks of the last redraw end: the rows from here down belong to no drawn
     // block (4, the first block's top, when none was drawn).
@@ -79,6 +81,7 @@ private:
                          const std::string& adapter);
     void PlaceItems(WindowHost& window, const Widths& widths);
     std::vector<PanelItem> items_;
+    std::vector<PanelItem> making_;  // the items of the redraw being made
     std::array<int, kColumns> columnOrigins_{};
     int blocksEnd_ = 4;
     int bitmapWidth_ = 0;

@@ -90,7 +90,9 @@ void TForm1::Image1MouseDown(MouseButton button, int x, int y) {
         }
     }
     a_.selectedAdapter = std::move(selected);
-    p_.host.PopupMenu(p_.host.WindowLeft() + x, p_.host.WindowTop() + y + kPopupBelowPointer);
+    // Where the click was in the window: the menu opens there, however far it is scrolled.
+    const int windowY = y - p_.host.ScrollTop();
+    p_.host.PopupMenu(p_.host.WindowLeft() + x, p_.host.WindowTop() + windowY + kPopupBelowPointer);
 }
 
 void TForm1::N2Click() {

@@ -17,6 +17,9 @@ class Form1Host : public WindowHost {
 public:
     virtual int WindowLeft() = 0;   // outer position on the screen
     virtual int WindowTop() = 0;
+    // The panel's row at the top of the image area: 0, or how far the image area is scrolled
+    // down when the panel is taller than the window can be.
+    virtual int ScrollTop() = 0;
     virtual void SetTimerEnabled(bool enabled) = 0;  // Timer1: next tick 1000 ms after enabling
     virtual void SetWhite() = 0;                     // window and image colour white
     virtual void PopupMenu(int screenX, int screenY) = 0;  // PopupMenu1; returns when closed
@@ -39,6 +42,7 @@ public:
 
     void FormCreate();
     void Timer1Timer();
+    // x and y in the panel's coordinates (y includes the scroll offset).
     void Image1MouseDown(MouseButton button, int x, int y);
     void N2Click();  // "История": the HTML report of SelectedAdapter
     void N3Click();  // "Задать цену"

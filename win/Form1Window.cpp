@@ -78,9 +78,12 @@ Form1Window::Form1Window(Accounting& a, SystemPorts ports, Form1Callbacks callba
     ::AdjustWindowRectEx(&r, kFormStyle, FALSE, kFormExStyle);
     Create(kFormClass, Widen(texts::kForm1Caption).c_str(), kFormStyle, kFormExStyle, 0, 0,
            Width(r), Height(r), options_.owner);
-    image1_.Create(kImageClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, 0, Handle());
+    panelOuterHeight_ = Height(r);
+    // Image1 scrolls when the panel is taller than the screen; its scroll bar shows only then.
+    image1_.Create(kImageClass, L"", WS_CHILD | WS_VISIBLE | WS_VSCROLL, 0, 0, 0, 0, 0, Handle());
     panel1_.Create(kBarClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, 0, Handle());
     LayoutChildren();
+    UpdateScrollBar();
 
     // The application icon; without one the window shows the system's.
     if (HICON icon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1))) {
@@ -113,17 +116,99 @@ bool Form1Window::Visible() const { return ::IsWindowVisible(Handle()) != FALSE;
 
 int Form1Window::OuterWidth() { return Width(WindowRect(Handle())); }
 
-int Form1Window::OuterHeight() { return Height(WindowRect(Handle())); }
+int Form1Window::OuterHeight() { return panelOuterHeight_; }
 
-void Form1Window::SetOuterWidth(int width) { SetOuterSize(Handle(), width, OuterHeight()); }
+void Form1Window::SetOuterWidth(int width) {
+    SetOuterSize(Handle(), width, Height(WindowRect(Handle())));
+    FitToWorkArea();
+}
 
-void Form1Window::SetOuterHeight(int height) { SetOuterSize(Handle(), OuterWidth(), height); }
+void Form1Window::SetOuterHeight(int height) {
+    panelOuterHeight_ = height;
+    FitToWorkArea();
+}
 
-int Form1Window::ClientHeight() { return ClientRect(Handle()).bottom; }
+int Form1Window::FrameHeight() const {
+    return Height(WindowRect(Handle())) - static_cast<int>(ClientRect(Handle()).bottom);
+}
+
+int Form1Window::ClientHeight() { return std::max(0, panelOuterHeight_ - FrameHeight()); }
 
 int Form1Window::ImageWidth() { return ClientRect(Handle()).right; }
 
 int Form1Window::ImageHeight() { return std::max(0, ClientHeight() - kButtonBarHeight); }
+
+int Form1Window::VisibleImageHeight() const {
+    return std::max(0, static_cast<int>(ClientRect(Handle()).bottom) - kButtonBarHeight);
+}
+
+void Form1Window::FitToWorkArea() {
+    const RECT area = MonitorWorkArea(Handle());
+    const RECT now = WindowRect(Handle());
+    RECT fit = now;
+    fit.bottom = fit.top + std::min(panelOuterHeight_, Height(area));
+    fit = MoveInside(fit, area);
+    if (!::EqualRect(&fit, &now))
+        ::SetWindowPos(Handle(), nullptr, fit.left, fit.top, Width(fit), Height(fit),
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+    UpdateScrollBar();
+}
+
+// ---- scrolling ----
+
+int Form1Window::ScrollHeight() { return ImageHeight(); }
+
+void Form1Window::UpdateScrollBar() {
+    if (!image1_.Handle()) return;
+    const int page = VisibleImageHeight();
+    const int height = ScrollHeight();
+    scrollTop_ = std::clamp(scrollTop_, 0, std::max(0, height - page));
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    si.nMin = 0;
+    si.nMax = std::max(0, height - 1);
+    si.nPage = static_cast<UINT>(page);
+    si.nPos = scrollTop_;
+    // A page that holds the whole range hides the bar.
+    ::SetScrollInfo(image1_.Handle(), SB_VERT, &si, TRUE);
+}
+
+void Form1Window::ScrollTo(int top) {
+    top = std::clamp(top, 0, std::max(0, ScrollHeight() - VisibleImageHeight()));
+    if (top == scrollTop_) return;
+    scrollTop_ = top;
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_POS;
+    si.nPos = top;
+    ::SetScrollInfo(image1_.Handle(), SB_VERT, &si, TRUE);
+    ::InvalidateRect(image1_.Handle(), nullptr, FALSE);
+}
+
+bool Form1Window::OnScrollKey(WPARAM key) {
+    const int page = std::max(kScrollLine, VisibleImageHeight());
+    switch (key) {
+    case VK_UP: ScrollTo(scrollTop_ - kScrollLine); return true;
+    case VK_DOWN: ScrollTo(scrollTop_ + kScrollLine); return true;
+    case VK_PRIOR: ScrollTo(scrollTop_ - page); return true;
+    case VK_NEXT: ScrollTo(scrollTop_ + page); return true;
+    case VK_HOME: ScrollTo(0); return true;
+    case VK_END: ScrollTo(ScrollHeight()); return true;
+    default: return false;
+    }
+}
+
+void Form1Window::OnWheel(int delta) {
+    UINT lines = 3;
+    ::SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+    if (lines == WHEEL_PAGESCROLL) lines = static_cast<UINT>(std::max(1, VisibleImageHeight() / kScrollLine));
+    // Movement short of a notch (fine wheels) adds up until it makes a line.
+    wheelRest_ += delta * static_cast<int>(lines);
+    const int steps = wheelRest_ / WHEEL_DELTA;
+    wheelRest_ -= steps * WHEEL_DELTA;
+    if (steps != 0) ScrollTo(scrollTop_ - steps * kScrollLine);
+}
 
 int Form1Window::WindowLeft() { return WindowRect(Handle()).left; }
 
@@ -225,9 +310,10 @@ LRESULT Form1Window::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SHOWWINDOW:
         if (wp) {
             if (!shownOnce_) {
-                // Centred on the desktop the first time it is shown.
+                // Centred in the work area the first time it is shown.
                 shownOnce_ = true;
-                CentreWindow(Handle(), VirtualScreenRect());
+                FitToWorkArea();
+                CentreWindow(Handle(), MonitorWorkArea(Handle()));
             }
             if (itemsPending_) {
                 PaintItems();
@@ -237,6 +323,19 @@ LRESULT Form1Window::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         break;
     case WM_SIZE:
         LayoutChildren();
+        UpdateScrollBar();
+        return 0;
+    case WM_SETTINGCHANGE:
+        if (wp == SPI_SETWORKAREA) FitToWorkArea();
+        break;
+    case WM_DISPLAYCHANGE:
+        FitToWorkArea();
+        break;
+    case WM_KEYDOWN:
+        if (OnScrollKey(wp)) return 0;
+        break;
+    case WM_MOUSEWHEEL:
+        OnWheel(GET_WHEEL_DELTA_WPARAM(wp));
         return 0;
     case WM_ERASEBKGND: {
         const RECT r = ClientRect(Handle());
@@ -318,9 +417,10 @@ void Form1Window::Repaint() {
 
 void Form1Window::PaintItems() {
     itemsPending_ = false;
+    const StatisticsPanel& panel = form_.Panel();
     // The size the redraw gave the bitmap: the image area, or the client height after the
-    // window grew (then it is taller than the visible image). It is never cleared.
-    ResizeBitmap(form_.Panel().BitmapWidth(), form_.Panel().BitmapHeight());
+    // window grew (then it is taller than the visible image), and never less than the blocks.
+    ResizeBitmap(panel.BitmapWidth(), std::max(panel.BitmapHeight(), panel.BlocksEnd()));
     if (!bitmap_) return;
     HDC dc = memDc_.get();
     SelectObjectScope font(dc, panelFont_.get());
@@ -328,28 +428,35 @@ void Form1Window::PaintItems() {
     ::SetBkColor(dc, kWhite);
     ::SetTextAlign(dc, TA_LEFT | TA_TOP | TA_NOUPDATECP);
     const COLORREF desktop = ::GetSysColor(COLOR_BACKGROUND);
-    for (const PanelItem& item : form_.Panel().Items()) {
+    for (const PanelItem& item : panel.Items()) {
         ::SelectObject(dc, item.bold ? panelBoldFont_.get() : panelFont_.get());
         ::SetTextColor(dc, item.desktopColour ? desktop : ToColorRef(item.rgb));
         const std::wstring w = Widen(item.text);
-        ::TextOutW(dc, item.x, item.y, w.c_str(), static_cast<int>(w.size()));
+        // The whole cell white first, so nothing of a longer text that stood there stays.
+        const RECT cell{item.cell.left, item.cell.top, item.cell.right, item.cell.bottom};
+        ::ExtTextOutW(dc, item.x, item.y, ETO_OPAQUE | ETO_CLIPPED, &cell, w.c_str(),
+                      static_cast<UINT>(w.size()), nullptr);
     }
+    // Below the drawn blocks: the rows of blocks drawn before and no longer.
+    const RECT below{0, panel.BlocksEnd(), bitmapSize_.cx, bitmapSize_.cy};
+    if (below.top < below.bottom) ::FillRect(dc, &below, whiteBrush_.get());
     ::GdiFlush();
 }
 
 void Form1Window::PaintImage(HDC dc, const RECT& clip) {
     const RECT r = ClientRect(image1_.Handle());
     HBRUSH back = white_ ? whiteBrush_.get() : ::GetSysColorBrush(COLOR_BTNFACE);
+    // The bitmap's rows from the scroll offset on show at the top of the image.
     const int bw = bitmap_ ? static_cast<int>(bitmapSize_.cx) : 0;
-    const int bh = bitmap_ ? static_cast<int>(bitmapSize_.cy) : 0;
+    const int bh = bitmap_ ? static_cast<int>(bitmapSize_.cy) - scrollTop_ : 0;
     const int blitWidth = std::min<int>(clip.right, bw) - clip.left;
     const int blitHeight = std::min<int>(clip.bottom, bh) - clip.top;
     if (blitWidth > 0 && blitHeight > 0)
         ::BitBlt(dc, clip.left, clip.top, blitWidth, blitHeight, memDc_.get(), clip.left,
-                 clip.top, SRCCOPY);
+                 clip.top + scrollTop_, SRCCOPY);
     // Where the bitmap does not reach, the window's colour shows.
     RECT right{bw, 0, r.right, r.bottom};
-    RECT below{0, bh, std::min<int>(bw, r.right), r.bottom};
+    RECT below{0, std::max(bh, 0), std::min<int>(bw, r.right), r.bottom};
     if (right.left < right.right) ::FillRect(dc, &right, back);
     if (below.top < below.bottom && below.left < below.right) ::FillRect(dc, &below, back);
 }
@@ -369,11 +476,37 @@ LRESULT Form1Window::OnImageMessage(UINT msg, WPARAM wp, LPARAM lp) {
         const MouseButton button = msg == WM_RBUTTONDOWN   ? MouseButton::Right
                                    : msg == WM_LBUTTONDOWN ? MouseButton::Left
                                                            : MouseButton::Middle;
+        // The pick works in the panel's coordinates.
         const int x = GET_X_LPARAM(lp);
-        const int y = GET_Y_LPARAM(lp);
+        const int y = GET_Y_LPARAM(lp) + scrollTop_;
         Run([this, button, x, y] { form_.Image1MouseDown(button, x, y); });
         return 0;
     }
+    case WM_VSCROLL: {
+        const int page = std::max(kScrollLine, VisibleImageHeight());
+        switch (LOWORD(wp)) {
+        case SB_LINEUP: ScrollTo(scrollTop_ - kScrollLine); break;
+        case SB_LINEDOWN: ScrollTo(scrollTop_ + kScrollLine); break;
+        case SB_PAGEUP: ScrollTo(scrollTop_ - page); break;
+        case SB_PAGEDOWN: ScrollTo(scrollTop_ + page); break;
+        case SB_TOP: ScrollTo(0); break;
+        case SB_BOTTOM: ScrollTo(ScrollHeight()); break;
+        case SB_THUMBTRACK:
+        case SB_THUMBPOSITION: {
+            // The 32-bit position: the message's own is 16 bits.
+            SCROLLINFO si{};
+            si.cbSize = sizeof si;
+            si.fMask = SIF_TRACKPOS;
+            if (::GetScrollInfo(image1_.Handle(), SB_VERT, &si)) ScrollTo(si.nTrackPos);
+            break;
+        }
+        default: break;
+        }
+        return 0;
+    }
+    case WM_KEYDOWN:
+        if (OnScrollKey(wp)) return 0;
+        break;
     default:
         break;
     }

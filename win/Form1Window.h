@@ -2,6 +2,11 @@
 // serves as its host: the image area with the panel bitmap, the button bar, Timer1 and
 // PopupMenu1. Every handler runs through TForm1::Guarded, so an AppError shows the error box
 // and the program goes on.
+//
+// The panel sizes the window as if the screen had no end: the outer height it sets and reads
+// is its own. On the screen the window is never taller than the work area of its monitor and
+// stays inside it; past that the image area scrolls over the panel bitmap, which always holds
+// every block.
 #pragma once
 
 #include <windows.h>
@@ -44,6 +49,7 @@ public:
     static constexpr int kButtonBarHeight = 21;
     static constexpr int kLayoutClientWidth = 784;
     static constexpr int kLayoutClientHeight = 93;
+    static constexpr int kScrollLine = 18;  // one row of the panel: arrow keys, wheel notches
 
     // Creates the window hidden (throws std::runtime_error when Windows refuses), then runs
     // FormCreate unless the options say otherwise.
@@ -54,11 +60,17 @@ public:
     TForm1& Form() { return form_; }
     using Window::Handle;
 
-    void Show();  // shows and activates; centred on the desktop the first time
+    void Show();  // shows and activates; centred in the work area the first time
     void Hide();
     bool Visible() const;
 
-    // WindowHost
+    // The panel's row shown at the top of the image area, and the rows it can be scrolled
+    // through (the image area the panel sized the window for).
+    int ScrollTop() override { return scrollTop_; }
+    int ScrollHeight();
+    void ScrollTo(int top);  // kept within the panel
+
+    // WindowHost: the outer and client heights are those the panel gave the window.
     int OuterWidth() override;
     int OuterHeight() override;
     void SetOuterWidth(int width) override;
@@ -114,6 +126,14 @@ private:
     LRESULT OnBarMessage(UINT msg, WPARAM wp, LPARAM lp);
 
     void LayoutChildren();
+    // The window's height on the screen: the panel's, at most the work area's; the window
+    // moved into the work area; the scroll bar set for what the image area shows.
+    void FitToWorkArea();
+    void UpdateScrollBar();
+    int VisibleImageHeight() const;  // the image area on the screen
+    int FrameHeight() const;         // title bar and borders
+    bool OnScrollKey(WPARAM key);
+    void OnWheel(int delta);
     void ResizeBitmap(int width, int height);  // keeps the pixels that still fit; new area white
     void PaintItems();                          // the latest panel items into the bitmap
     void PaintImage(HDC dc, const RECT& clip);
@@ -136,6 +156,9 @@ private:
     bool shownOnce_ = false;
     bool itemsPending_ = false;   // items changed while hidden
     bool timerRunning_ = false;
+    int panelOuterHeight_ = 0;    // the outer height the panel gave the window
+    int scrollTop_ = 0;
+    int wheelRest_ = 0;           // wheel movement short of a line
     int pressed_ = -1;            // button under a pressed left mouse button
     int hot_ = -1;                // button under the mouse
     UniqueFont formFont_;

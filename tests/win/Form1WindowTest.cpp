@@ -14,6 +14,7 @@
 #include "core/Texts.h"
 #include "win/Form1Window.h"
 #include "tools/scripted/ScriptedPorts.h"
+#include "win/Geometry.h"
 #include "win/Utf16.h"
 
 namespace velkaro {
@@ -226,14 +227,14 @@ TEST_F(Form1WindowTest, StartUpWithoutTheInterfaceFunctionLeavesTheTimerOffAndNo
     EXPECT_EQ(BitmapDc(win), nullptr);
 }
 
-TEST_F(Form1WindowTest, FirstShowCentresOnTheDesktopLaterShowsKeepThePlace) {
+TEST_F(Form1WindowTest, FirstShowCentresInTheWorkAreaLaterShowsKeepThePlace) {
     TestWindow& win = Create();
     win.Show();
     EXPECT_TRUE(win.Visible());
     RECT r = Outer();
-    const int sw = ::GetSystemMetrics(SM_CXVIRTUALSCREEN), sh = ::GetSystemMetrics(SM_CYVIRTUALSCREEN);
-    EXPECT_NEAR(r.left, (sw - (r.right - r.left)) / 2, 1);
-    EXPECT_NEAR(r.top, (sh - (r.bottom - r.top)) / 2, 1);
+    const RECT area = win::MonitorWorkArea(win.Handle());
+    EXPECT_NEAR(r.left, area.left + (win::Width(area) - win::Width(r)) / 2, 1);
+    EXPECT_NEAR(r.top, area.top + (win::Height(area) - win::Height(r)) / 2, 1);
 
     ::SetWindowPos(win.Handle(), nullptr, 10, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     win.Hide();
@@ -319,16 +320,35 @@ TEST_F(Form1WindowTest, WhileHiddenTheItemsWaitAndArePaintedWhenShown) {
     EXPECT_GT(Cell(*cost)[Hue::Red], 10);
 }
 
-TEST_F(Form1WindowTest, TheBitmapIsNeverClearedAnEmptyHistoryLeavesThePicture) {
+TEST_F(Form1WindowTest, AShorterTextLeavesNothingOfALongerOneAndBlocksNoLongerDrawnGoWhite) {
     TestWindow& win = Create();
     win.Show();
-    Tick({MakeRow("Adapter A", 3000, 7000)});
-    const PanelItem cost = *ItemAt(490, 40);
-    EXPECT_GT(Cell(cost)[Hue::Red], 10);
+    Tick({MakeRow("A", 4000000000u, 4000000000u), MakeRow("B", 3000, 7000)});
+    const PanelItem longSent = *ItemAt(90, 40);
+    ASSERT_GT(longSent.text.size(), 10u);  // "3814 Mb 711 Kb"
+    const int longEnd = longSent.x + win.TextWidth(longSent.text);
+    a.ClearHistory();
+    Tick({MakeRow("A", 1000, 1000)});
+    const PanelItem* shortSent = ItemAt(90, 40);
+    ASSERT_NE(shortSent, nullptr);
+    const int shortEnd = shortSent->x + win.TextWidth(shortSent->text);
+    ASSERT_LT(shortEnd + 10, longEnd);
+    // Where the long text's end stood, the cell is white, to its right edge.
+    auto tail = Region(shortEnd + 2, shortSent->cell.top, shortSent->cell.right, shortSent->cell.bottom);
+    EXPECT_EQ(tail.size(), 1u);
+    EXPECT_GT(tail[Hue::White], 0);
+    EXPECT_GT(Cell(*shortSent)[Hue::Grey], 10);
+    // B's block is gone, and so are its pixels.
+    EXPECT_EQ(win.Form().Panel().BlocksEnd(), 82);
+    auto gone = Region(0, 82, BitmapSize(win).cx, 160);
+    EXPECT_EQ(gone.size(), 1u);
+    EXPECT_GT(gone[Hue::White], 0);
+    // An empty history leaves an empty panel.
     a.ClearHistory();
     Tick({});
     EXPECT_TRUE(win.Form().Panel().Items().empty());
-    EXPECT_GT(Cell(cost)[Hue::Red], 10);
+    auto empty = Region(0, 0, BitmapSize(win).cx, BitmapSize(win).cy);
+    EXPECT_EQ(empty.size(), 1u);
 }
 
 TEST_F(Form1WindowTest, TheWindowGrowsForEachBlockAndForAWidePrice) {
@@ -344,6 +364,9 @@ TEST_F(Form1WindowTest, TheWindowGrowsForEachBlockAndForAWidePrice) {
     EXPECT_EQ(win.ImageHeight(), 152 - frameHeight - 21);
     // The bitmap takes the client height, taller than the visible image.
     EXPECT_EQ(BitmapSize(win).cy, win.ClientHeight());
+    // It fits: no scroll bar, nothing scrolled.
+    EXPECT_FALSE(::GetWindowLongW(ImageOf(win), GWL_STYLE) & WS_VSCROLL);
+    EXPECT_EQ(win.ScrollTop(), 0);
     RECT bar{};
     ::GetWindowRect(BarOf(win), &bar);
     ::MapWindowPoints(nullptr, win.Handle(), reinterpret_cast<POINT*>(&bar), 2);
@@ -471,6 +494,128 @@ TEST_F(Form1PickTest, AMenuClosedWithEscapeRunsNothing) {
     Pump();
     EXPECT_TRUE(dialogs.prompts.empty());
     EXPECT_TRUE(files.files.count("C:\\Velkaro\\history.htm") == 0);
+}
+
+// ---- More adapters than the screen holds ----
+
+class Form1ScrollTest : public Form1WindowTest {
+protected:
+    static constexpr int kAdapters = 50;
+    static int BlockTop(int i) { return 4 + 78 * i; }
+    void SetUp() override {
+        Form1WindowTest::SetUp();
+        Create().Show();
+        std::vector<InterfaceRow> rows;
+        for (int i = 0; i < kAdapters; ++i) rows.push_back(MakeRow("Adapter " + std::to_string(i), 1000u * (i + 1), 2000));
+        Tick(rows);
+    }
+    int Page() const { return Client(ImageOf(*w)).bottom; }
+    int Bottom() const { return w->ScrollHeight() - Page(); }  // the last scroll position
+    // Pixels of the name's colour on the screen in the image area's rows y0 to y1.
+    int GreenOnScreen(int y0, int y1) {
+        ::RedrawWindow(ImageOf(*w), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        HDC screen = ::GetDC(ImageOf(*w));
+        int green = 0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = 10; x < 120; ++x) {
+                const COLORREF c = ::GetPixel(screen, x, y);
+                if (c != CLR_INVALID && HueOf((GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c)) == Hue::Green) ++green;
+            }
+        ::ReleaseDC(ImageOf(*w), screen);
+        return green;
+    }
+};
+
+TEST_F(Form1ScrollTest, TheWindowStaysInsideTheWorkAreaAndScrollsOverEveryBlock) {
+    const RECT area = win::MonitorWorkArea(w->Handle());
+    const RECT r = Outer();
+    EXPECT_GE(r.left, area.left);
+    EXPECT_GE(r.top, area.top);
+    EXPECT_LE(r.right, area.right);
+    EXPECT_LE(r.bottom, area.bottom);
+    EXPECT_EQ(r.bottom - r.top, win::Height(area));
+    RECT bar{};
+    ::GetWindowRect(BarOf(*w), &bar);
+    EXPECT_EQ(bar.bottom - bar.top, 21);
+    EXPECT_LE(bar.bottom, area.bottom);
+    // The panel grew the window as it always does; the screen shows a part of it.
+    EXPECT_EQ(w->OuterHeight(), BlockTop(kAdapters - 1) + 148);
+    const int blocksEnd = w->Form().Panel().BlocksEnd();
+    EXPECT_EQ(blocksEnd, BlockTop(kAdapters));
+    EXPECT_GE(BitmapSize(*w).cy, blocksEnd);
+    EXPECT_TRUE(::GetWindowLongW(ImageOf(*w), GWL_STYLE) & WS_VSCROLL);
+    SCROLLINFO si{sizeof si, SIF_ALL};
+    ASSERT_TRUE(::GetScrollInfo(ImageOf(*w), SB_VERT, &si));
+    EXPECT_EQ(si.nMin, 0);
+    EXPECT_GE(si.nMax + 1, blocksEnd);
+    EXPECT_EQ(static_cast<int>(si.nPage), Page());
+    // Every block is on the bitmap, the last one too, and shows when scrolled to the end.
+    const PanelItem* last = ItemAt(10, BlockTop(kAdapters - 1));
+    ASSERT_NE(last, nullptr);
+    EXPECT_GT(Cell(*last)[Hue::Green], 10);
+    w->ScrollTo(1000000);
+    EXPECT_EQ(w->ScrollTop(), Bottom());
+    const int lastOnScreen = BlockTop(kAdapters - 1) - w->ScrollTop();
+    EXPECT_GT(GreenOnScreen(lastOnScreen, lastOnScreen + 16), 10);
+    EXPECT_EQ(GreenOnScreen(lastOnScreen + 18, lastOnScreen + 78), 0);
+}
+
+TEST_F(Form1ScrollTest, ARightClickAfterScrollingPicksTheBlockUnderTheCursorAndOpensTheMenuThere) {
+    w->ScrollTo(BlockTop(30));
+    ASSERT_EQ(w->ScrollTop(), BlockTop(30));
+    ::SendMessageW(ImageOf(*w), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(300, 100));
+    EXPECT_EQ(a.selectedAdapter, "Adapter 31");  // 100 pixels down: the next block's top is 78 down
+    ::SendMessageW(ImageOf(*w), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(300, 77));
+    EXPECT_EQ(a.selectedAdapter, "Adapter 30");
+    ASSERT_EQ(w->menus.size(), 2u);
+    const RECT r = Outer();
+    EXPECT_EQ(w->menus[0].x, r.left + 300);
+    EXPECT_EQ(w->menus[0].y, r.top + 100 + 20);
+    EXPECT_EQ(w->menus[1].y, r.top + 77 + 20);
+}
+
+TEST_F(Form1ScrollTest, KeysTheWheelAndTheScrollBarScroll) {
+    auto key = [&](WPARAM k) {
+        ::SendMessageW(w->Handle(), WM_KEYDOWN, k, 0);
+        return w->ScrollTop();
+    };
+    const int page = Page();
+    EXPECT_EQ(key(VK_DOWN), 18);
+    EXPECT_EQ(key(VK_NEXT), 18 + page);
+    EXPECT_EQ(key(VK_UP), page);
+    EXPECT_EQ(key(VK_PRIOR), 0);
+    EXPECT_EQ(key(VK_UP), 0);
+    EXPECT_EQ(key(VK_END), Bottom());
+    EXPECT_EQ(key(VK_DOWN), Bottom());
+    EXPECT_EQ(key(VK_PRIOR), Bottom() - page);
+    EXPECT_EQ(key(VK_HOME), 0);
+    // The image area takes the keys too, when it has the focus.
+    ::SendMessageW(ImageOf(*w), WM_KEYDOWN, VK_NEXT, 0);
+    EXPECT_EQ(w->ScrollTop(), page);
+    key(VK_HOME);
+
+    UINT lines = 3;
+    ::SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+    ASSERT_NE(lines, static_cast<UINT>(WHEEL_PAGESCROLL));
+    ::SendMessageW(w->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), 0);
+    EXPECT_EQ(w->ScrollTop(), static_cast<int>(lines) * 18);
+    ::SendMessageW(w->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA / 2), 0);
+    ::SendMessageW(w->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA / 2), 0);
+    EXPECT_EQ(w->ScrollTop(), 2 * static_cast<int>(lines) * 18);  // two halves make a notch
+    ::SendMessageW(ImageOf(*w), WM_MOUSEWHEEL, MAKEWPARAM(0, 2 * WHEEL_DELTA), 0);
+    EXPECT_EQ(w->ScrollTop(), 0);
+
+    ::SendMessageW(ImageOf(*w), WM_VSCROLL, SB_LINEDOWN, 0);
+    EXPECT_EQ(w->ScrollTop(), 18);
+    ::SendMessageW(ImageOf(*w), WM_VSCROLL, SB_PAGEDOWN, 0);
+    EXPECT_EQ(w->ScrollTop(), 18 + page);
+    ::SendMessageW(ImageOf(*w), WM_VSCROLL, SB_BOTTOM, 0);
+    EXPECT_EQ(w->ScrollTop(), Bottom());
+    SCROLLINFO si{sizeof si, SIF_POS};
+    ::GetScrollInfo(ImageOf(*w), SB_VERT, &si);
+    EXPECT_EQ(si.nPos, Bottom());
+    ::SendMessageW(ImageOf(*w), WM_VSCROLL, SB_TOP, 0);
+    EXPECT_EQ(w->ScrollTop(), 0);
 }
 
 // ---- The button bar ----

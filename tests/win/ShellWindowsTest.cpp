@@ -14,6 +14,7 @@
 #include "core/Cp1251.h"
 #include "win/Form1Window.h"
 #include "tests/win/ShellTestSupport.h"
+#include "win/Geometry.h"
 #include "win/Utf16.h"
 
 namespace velkaro::shell {
@@ -237,11 +238,11 @@ TEST_F(ShellWindowsTest, MainFormCommandShowsTheStatisticsWindowInFrontAndHidesT
     ::SendMessageW(p.Form2().Handle(), WM_COMMAND, TForm2::kN10, 0);
     EXPECT_TRUE(p.Form1().Visible());
     EXPECT_FALSE(p.Form2().IsVisible());
-    // Centred on the desktop the first time.
+    // Centred in the work area the first time.
     RECT r;
     ::GetWindowRect(p.Form1().Handle(), &r);
-    const int cx = ::GetSystemMetrics(SM_CXSCREEN);
-    EXPECT_LE(std::abs((r.left + r.right) / 2 - cx / 2), 1);
+    const RECT area = win::MonitorWorkArea(p.Form1().Handle());
+    EXPECT_LE(std::abs((r.left + r.right) / 2 - (area.left + area.right) / 2), 1);
     // Already visible: it comes to the front again and the quick-info window hides.
     p.Form2().Show();
     ::SetWindowPos(p.Form2().Handle(), nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
