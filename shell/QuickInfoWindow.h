@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/Accounting.h"
 #include "shell/Application.h"
@@ -57,8 +58,8 @@ public:
 
     void AttachStatistics(StatisticsLink* link) { link_ = link; }
 
-    // Rebuilds the list from the QuickInfoRows when showing; returns whether it is showing
-    // (the new QuickInfoShown).
+    // Brings the list to the QuickInfoRows when showing, and grows the window by their rows
+    // as far as the work area allows; returns whether it is showing (the new QuickInfoShown).
     bool RefreshQuickInfo();
     void TrayIcon1DblClick();
     void Form1N10Click();
@@ -84,6 +85,7 @@ private:
     const Accounting& a_;
     StatisticsLink* link_ = nullptr;
     HWND listView_ = nullptr;
+    std::vector<QuickInfoRow> listed_;  // the rows as ListView1 holds them
     win::UniqueFont font_;
     win::UniqueMenu popupMenu_;  // PopupMenu1
     bool sessionSaved_ = false;

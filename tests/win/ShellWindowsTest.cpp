@@ -197,6 +197,106 @@ TEST_F(ShellWindowsTest, TheListIsRebuiltOnlyWhileShowingAndTheWindowGrowsByRows
     EXPECT_EQ(ItemCount(f), 2);
 }
 
+TEST_F(ShellWindowsTest, QuickInfoGrowsNoFurtherThanTheWorkAreaMovingUpToStayInside) {
+    Program& p = Start();
+    TForm2& f = p.Form2();
+    f.Show();
+    const RECT area = win::MonitorWorkArea(f.Handle());
+    auto place = [&](int top, int height) {
+        ::SetWindowPos(f.Handle(), nullptr, 358, top, win::Width(win::WindowRect(f.Handle())), height,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+    };
+    // Near the bottom: it grows by its rows as always (63 to 115 for five) and moves up so that
+    // its bottom stays on the work area's.
+    place(area.bottom - 70, 63);
+    SetRows(p, 5);
+    f.RefreshQuickInfo();
+    RECT r = win::WindowRect(f.Handle());
+    EXPECT_EQ(win::Height(r), 115);
+    EXPECT_EQ(r.bottom, area.bottom);
+    EXPECT_EQ(r.left, 358);
+    // With more rows than the screen holds: as tall as the work area, inside it, and the list
+    // scrolls through every row.
+    SetRows(p, 80);
+    f.RefreshQuickInfo();
+    r = win::WindowRect(f.Handle());
+    EXPECT_EQ(win::Height(r), win::Height(area));
+    EXPECT_EQ(r.top, area.top);
+    EXPECT_EQ(r.bottom, area.bottom);
+    EXPECT_EQ(ItemCount(f), 80);
+    EXPECT_TRUE(::GetWindowLongW(ListView(f), GWL_STYLE) & WS_VSCROLL);
+    // Refreshed again, it stays.
+    f.RefreshQuickInfo();
+    EXPECT_EQ(win::WindowRect(f.Handle()).top, area.top);
+    EXPECT_EQ(win::Height(win::WindowRect(f.Handle())), win::Height(area));
+}
+
+// Messages to ListView1 that write its items, counted on their way in.
+struct ListWrites {
+    static inline WNDPROC original = nullptr;
+    static inline int setText = 0, insert = 0, remove = 0, removeAll = 0;
+    static inline std::vector<std::pair<int, int>> cells;  // item, column of each LVM_SETITEMTEXT
+    static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+        if (msg == LVM_SETITEMTEXTW) {
+            ++setText;
+            cells.emplace_back(static_cast<int>(wp), reinterpret_cast<const LVITEMW*>(lp)->iSubItem);
+        }
+        if (msg == LVM_INSERTITEMW) ++insert;
+        if (msg == LVM_DELETEITEM) ++remove;
+        if (msg == LVM_DELETEALLITEMS) ++removeAll;
+        return ::CallWindowProcW(original, h, msg, wp, lp);
+    }
+    static void Reset() {
+        setText = insert = remove = removeAll = 0;
+        cells.clear();
+    }
+};
+
+TEST_F(ShellWindowsTest, TheListGetsOnlyTheCellsWhoseTextChanged) {
+    Program& p = Start();
+    TForm2& f = p.Form2();
+    f.Show();
+    HWND list = ListView(f);
+    ListWrites::original = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ListWrites::Proc)));
+    ListWrites::Reset();
+    SetRows(p, 3);
+    f.RefreshQuickInfo();
+    EXPECT_EQ(ListWrites::insert, 3);
+    EXPECT_EQ(ListWrites::setText, 6);
+
+    // The same rows again: nothing is written.
+    ListWrites::Reset();
+    f.RefreshQuickInfo();
+    EXPECT_EQ(ListWrites::insert + ListWrites::setText + ListWrites::remove + ListWrites::removeAll, 0);
+
+    // One traffic text changed: that cell alone.
+    ListWrites::Reset();
+    p.State().quickInfoRows[1].traffic = "9.9 Kb";
+    f.RefreshQuickInfo();
+    EXPECT_EQ(ListWrites::cells, (std::vector<std::pair<int, int>>{{1, 1}}));
+    EXPECT_EQ(ItemText(f, 1, 1), "9.9 Kb");
+
+    // A row fewer: the last one goes; rows coming back are added at the end.
+    ListWrites::Reset();
+    SetRows(p, 2);
+    f.RefreshQuickInfo();
+    EXPECT_EQ(ListWrites::remove, 1);
+    EXPECT_EQ(ListWrites::cells, (std::vector<std::pair<int, int>>{{1, 1}}));  // "2.0 Kb" again
+    ListWrites::Reset();
+    SetRows(p, 4);
+    f.RefreshQuickInfo();
+    EXPECT_EQ(ListWrites::insert, 2);
+    EXPECT_EQ(ListWrites::cells, (std::vector<std::pair<int, int>>{{2, 1}, {2, 2}, {3, 1}, {3, 2}}));
+    EXPECT_EQ(ListWrites::removeAll, 0);
+    ASSERT_EQ(ItemCount(f), 4);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(ItemText(f, i, 0), "Адаптер "_cp1251 + std::to_string(i + 1) + ".   ");
+        EXPECT_EQ(ItemText(f, i, 1), std::to_string(i + 1) + ".0 Kb");
+    }
+    ::SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListWrites::original));
+}
+
 TEST_F(ShellWindowsTest, TheTickRefreshesTheListAndSetsQuickInfoShown) {
     sp.Row("eth0", 2048, 1024);
     Program& p = Start();
