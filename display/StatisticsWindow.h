@@ -62,6 +62,9 @@ public:
     Accounting& State() { return a_; }
     bool QuickInfoShown = false;
     bool TimerEnabled() const { return timerEnabled_; }
+    // A tick, a save, or the clear command between its deletion and the end of its reload is
+    // under way: the state is half-way there, and a save now would write it so.
+    bool Busy() const { return ticking_ || saving_ || reloading_; }
     bool Sampling() const { return sampling_; }  // the interface function was found
 
 private:
@@ -76,6 +79,8 @@ private:
     bool timerEnabled_ = false;
     bool sampling_ = false;
     bool ticking_ = false;
+    bool saving_ = false;
+    bool reloading_ = false;
 };
 
 }  // namespace velkaro

@@ -67,6 +67,7 @@ bool ScriptedShell::FileExists(const std::string& path) {
 }
 
 int MemoryFileStore::ReadAll(const std::string& name, std::string& bytes) {
+    if (onCall) onCall("read", name);
     if (auto e = readError.find(name); e != readError.end()) return e->second;
     auto it = files.find(name);
     if (it == files.end()) return kIoFileNotFound;
@@ -75,6 +76,7 @@ int MemoryFileStore::ReadAll(const std::string& name, std::string& bytes) {
 }
 
 int MemoryFileStore::ReplaceAll(const std::string& name, const std::string& bytes) {
+    if (onCall) onCall("write", name);
     if (auto e = writeError.find(name); e != writeError.end()) return e->second;
     files[name] = bytes;
     ++writes;
@@ -82,6 +84,7 @@ int MemoryFileStore::ReplaceAll(const std::string& name, const std::string& byte
 }
 
 int MemoryFileStore::WriteAll(const std::string& name, const std::string& bytes) {
+    if (onCall) onCall("write", name);
     if (auto e = writeError.find(name); e != writeError.end()) return e->second;
     files[name] = bytes;
     ++writes;
@@ -89,6 +92,7 @@ int MemoryFileStore::WriteAll(const std::string& name, const std::string& bytes)
 }
 
 bool MemoryFileStore::Delete(const std::string& name) {
+    if (onCall) onCall("delete", name);
     if (undeletable[name]) return false;
     return files.erase(name) > 0;
 }
