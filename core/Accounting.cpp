@@ -138,8 +138,7 @@ std::string GetDisplayName(const Accounting& a, const std::string& adapter, bool
 double GetPrice(Accounting& a, const std::string& adapter, Direction dir) {
     if (const TariffEntry* e = FindTariff(a, adapter))
         return dir == Direction::Incoming ? e->priceIn : e->priceOut;
-    if (a.Tariffs().size() < kTariffCapacity)
-        a.Tariffs().push_back(TariffEntry{0, 0, adapter, adapter});
+    a.Tariffs().push_back(TariffEntry{0, 0, adapter, adapter});
     return 0;
 }
 

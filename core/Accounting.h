@@ -59,7 +59,17 @@ struct AdapterInfo {
     std::vector<std::uint32_t> openToday;     // its open records of the AccountingDate, in table order
 };
 
-inline constexpr std::size_t kTariffCapacity = 254;
+// How the run stands with one of its two files (history.txt, price.txt).
+struct FileState {
+    // Read by this run, or found missing: the save may replace it. A file that exists but
+    // could not be read is never overwritten; the save tries to read it first.
+    bool read = false;
+    int failure = 0;           // the code of the last reading that failed, while not read
+    // The file as it was loaded, when the load skipped lines: the next save keeps it beside
+    // the file (history.bak, price.bak) before replacing the file.
+    bool backupDue = false;
+    std::string original;
+};
 
 class Accounting {
 public:
@@ -105,9 +115,11 @@ public:
     std::string adapterFilter;    // the "SHOW" setting
     std::string selectedAdapter;  // picked by the last right click
     std::string firstAdapter;     // default pick, set by the redraw
-    // True once LoadFiles has read the history (or found none); the save writes nothing
-    // before, so files never loaded are never overwritten with empty tables.
+    // True once LoadFiles has run; the save writes nothing before, so files never loaded are
+    // never overwritten with empty tables.
     bool filesLoaded = false;
+    FileState historyFile;
+    FileState priceFile;
 
 private:
     AdapterId Intern(const std::string& name);
@@ -127,7 +139,7 @@ extern const std::string BlankTail;
 
 // Lookups by adapter name on the TariffTable; exact comparison, first match wins.
 std::string GetDisplayName(const Accounting& a, const std::string& adapter, bool padded);
-// On a miss registers the adapter with zero prices (while there is room) and gives 0.
+// On a miss registers the adapter with zero prices and gives 0.
 double GetPrice(Accounting& a, const std::string& adapter, Direction dir);
 // On a miss show their message and return false: the caller then stores nothing.
 bool GetTariffSlotForPrices(const Accounting& a, const std::string& adapter, Dialogs& dialogs,

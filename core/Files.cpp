@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstring>
+#include <initializer_list>
 #include <limits>
 #include <unordered_map>
 
@@ -41,61 +42,86 @@ template <class F> void ForEachLine(std::string_view bytes, F&& f) {
     }
 }
 
-// Codes with which a file cannot be opened at all: it is then left alone, not an error.
+// "File not found" and "path not found": the file is not there, which is no failure.
 bool IsMissing(int code) { return code == kIoFileNotFound || code == kIoInvalidFilename; }
-bool IsUnopenable(int code) { return code == kIoAccessDenied || code == 32 /* sharing violation */; }
 
-std::string NotAFloatText(std::string_view text) {
-    std::string message = texts::kNotAFloat;
-    const std::size_t at = message.find("%s");
-    message.replace(at, 2, text.data(), text.size());
-    return message;
+// Fills the "%s" and "%d" marks of a text, in order, with the pieces.
+std::string Fill(std::string_view text, std::initializer_list<std::string_view> pieces) {
+    std::string out;
+    auto piece = pieces.begin();
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 1 < text.size() && (text[i + 1] == 's' || text[i + 1] == 'd') &&
+            piece != pieces.end()) {
+            out += *piece++;
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
 }
 
-// One line of price.txt. The separators are searched from the right, so a display name may
-// hold ">" and "@": the out price follows the last "@", the in price the last ">" before it.
-void LoadPriceLine(Accounting& a, std::string_view line, Dialogs& dialogs) {
-    if (line.find('\t') != std::string_view::npos) return;
+// Lines a load skipped: how many, and the first few as the message shows them.
+class SkippedLines {
+public:
+    static constexpr std::size_t kShown = 3;
+    static constexpr std::size_t kShownLength = 40;
+
+    void Add(std::string_view line) {
+        ++count_;
+        if (shown_.size() == kShown) return;
+        std::string text;
+        for (char c : line.substr(0, kShownLength)) text += IsTrimmed(c) ? ' ' : c;
+        if (line.size() > kShownLength) text += texts::kSkippedLineCut;
+        shown_.push_back(std::move(text));
+    }
+    bool Any() const { return count_ > 0; }
+
+    std::string Message(const char* file, const char* backup) const {
+        std::string list;
+        for (const std::string& line : shown_) {
+            if (!list.empty()) list += texts::kSkippedLineJoin;
+            list += '\'';
+            list += line;
+            list += '\'';
+        }
+        return Fill(texts::kSkippedLines, {file, std::to_string(count_), list, backup});
+    }
+
+private:
+    std::size_t count_ = 0;
+    std::vector<std::string> shown_;
+};
+
+// A line that holds nothing but blanks and control characters is no loss when skipped.
+bool IsBlank(std::string_view line) { return Trim(line).empty(); }
+
+// One line of price.txt; false when it gives no entry. The separators are searched from the
+// right, so a display name may hold ">" and "@": the out price follows the last "@", the in
+// price the last ">" before it.
+bool ReadPriceLine(std::string_view line, TariffEntry& e) {
+    if (line.find('\t') != std::string_view::npos) return false;
     const std::size_t p1 = line.find('|');
-    if (p1 == std::string_view::npos) return;
+    if (p1 == std::string_view::npos) return false;
     const std::size_t p3 = line.rfind('@');
     std::size_t p2 = std::string_view::npos;
     if (p3 != std::string_view::npos && p3 > p1) {
         p2 = line.rfind('>', p3);
         if (p2 != std::string_view::npos && p2 <= p1) p2 = std::string_view::npos;
     }
-    if (p2 == std::string_view::npos) {
-        dialogs.ShowMessage(NotAFloatText(""));
-        return;
-    }
+    if (p2 == std::string_view::npos) return false;
     // The file has always allowed control characters around its prices (a stray CR, a TAB
     // run through an editor): both fields are trimmed here, as the out price always was, so
     // the number reading's blanks-only rule for typed prices changes nothing in the file.
-    const std::string_view inField = line.substr(p2 + 1, p3 - p2 - 1);
-    const std::string inText(Trim(inField));
+    const std::string inText(Trim(line.substr(p2 + 1, p3 - p2 - 1)));
     const std::string outText(Trim(line.substr(p3 + 1)));
-    TariffEntry e;
-    if (!TryReadPrice(inText, e.priceIn)) {
-        dialogs.ShowMessage(NotAFloatText(inField));
-        return;
-    }
-    if (!TryReadPrice(outText, e.priceOut)) {
-        dialogs.ShowMessage(NotAFloatText(outText));
-        return;
-    }
+    if (!TryReadPrice(inText, e.priceIn) || !TryReadPrice(outText, e.priceOut)) return false;
     e.adapter = std::string(Trim(line.substr(0, p1)));
     e.displayName = std::string(Trim(line.substr(p1 + 1, p2 - p1 - 1)));
-    a.Tariffs().push_back(std::move(e));
+    return true;
 }
 
-void LoadPriceText(Accounting& a, std::string_view bytes, Dialogs& dialogs) {
-    ForEachLine(bytes, [&](std::string_view line) {
-        if (a.Tariffs().size() >= kTariffCapacity) return;
-        LoadPriceLine(a, line, dialogs);
-    });
-}
-
-void LoadHistoryText(Accounting& a, std::string_view bytes, WindowHost& window) {
+void LoadHistoryText(Accounting& a, std::string_view bytes, WindowHost& window, SkippedLines& skipped) {
     // Names seen in this file, as views into its bytes: no allocation for known names.
     std::unordered_map<std::string_view, AdapterId> ids;
     ForEachLine(bytes, [&](std::string_view line) {
@@ -117,7 +143,10 @@ void LoadHistoryText(Accounting& a, std::string_view bytes, WindowHost& window) 
             return;
         }
         const std::size_t eq = line.find('=');
-        if (eq == std::string_view::npos) return;
+        if (eq == std::string_view::npos) {
+            if (!IsBlank(line)) skipped.Add(line);
+            return;
+        }
         const std::string_view key = Trim(line.substr(0, eq));
         const std::string_view value = Trim(line.substr(eq + 1));
         if (key == kShowKey)
@@ -125,6 +154,103 @@ void LoadHistoryText(Accounting& a, std::string_view bytes, WindowHost& window) 
         else if (key == kWidthKey)
             window.SetOuterWidth(ReadWidthSetting(value));
     });
+}
+
+// A file that was read: the save may replace it, keeping it first as it was when lines were
+// skipped.
+void MarkRead(FileState& state, std::string&& bytes, const SkippedLines& skipped, const char* file,
+              const char* backup, std::vector<std::string>& notices) {
+    state.read = true;
+    state.failure = kIoOk;
+    state.backupDue = skipped.Any();
+    state.original = state.backupDue ? std::move(bytes) : std::string();
+    if (state.backupDue) notices.push_back(skipped.Message(file, backup));
+}
+
+void MarkMissing(FileState& state) {
+    state = FileState{};
+    state.read = true;
+}
+
+void MarkUnread(FileState& state, int code) {
+    state.read = false;
+    state.failure = code;
+}
+
+// Reads price.txt into the table. A load empties the table when the file is missing; a save
+// that tries a file it could not read before then keeps the run's table, to be written.
+enum class PriceRead { Load, Retry };
+void LoadPriceFile(Accounting& a, FilePorts& ports, PriceRead how, std::vector<std::string>& notices) {
+    std::string bytes;
+    const int code = ports.files.ReadAll(texts::kPriceFile, bytes);
+    if (IsMissing(code)) {
+        if (how == PriceRead::Load) a.Tariffs().clear();
+        MarkMissing(a.priceFile);
+        return;
+    }
+    if (code != kIoOk) {
+        MarkUnread(a.priceFile, code);  // the table stays as it is
+        return;
+    }
+    std::vector<TariffEntry> table;
+    SkippedLines skipped;
+    ForEachLine(bytes, [&](std::string_view line) {
+        TariffEntry e;
+        if (ReadPriceLine(line, e))
+            table.push_back(std::move(e));
+        else if (!IsBlank(line))
+            skipped.Add(line);
+    });
+    a.Tariffs() = std::move(table);
+    MarkRead(a.priceFile, std::move(bytes), skipped, texts::kPriceFile, texts::kPriceBackup, notices);
+}
+
+void LoadHistoryFile(Accounting& a, FilePorts& ports, std::vector<std::string>& notices) {
+    std::string bytes;
+    const int code = ports.files.ReadAll(texts::kHistoryFile, bytes);
+    if (IsMissing(code)) {
+        MarkMissing(a.historyFile);  // the table and the settings stay as they are
+        return;
+    }
+    if (code != kIoOk) {
+        MarkUnread(a.historyFile, code);
+        return;
+    }
+    a.ClearHistory();
+    SkippedLines skipped;
+    LoadHistoryText(a, bytes, ports.window, skipped);
+    MarkRead(a.historyFile, std::move(bytes), skipped, texts::kHistoryFile, texts::kHistoryBackup, notices);
+}
+
+std::vector<UnreadFile> UnreadFiles(const Accounting& a) {
+    std::vector<UnreadFile> unread;
+    if (!a.historyFile.read) unread.push_back({texts::kHistoryFile, a.historyFile.failure});
+    if (!a.priceFile.read) unread.push_back({texts::kPriceFile, a.priceFile.failure});
+    return unread;
+}
+
+// "history.txt (доступ запрещён)", or two such joined.
+std::string FileList(const std::vector<UnreadFile>& files) {
+    std::string list;
+    for (const UnreadFile& f : files) {
+        if (!list.empty()) list += texts::kAndFile;
+        list += f.name;
+        list += " (";
+        list += ReadFailureReason(f.code);
+        list += ')';
+    }
+    return list;
+}
+
+// Replaces a file the run has read, keeping it first as it was loaded when that is due.
+void Replace(FileState& state, const char* file, const char* backup, const std::string& bytes,
+             FileStore& files) {
+    if (state.backupDue) {
+        if (const int code = files.ReplaceAll(backup, state.original); code != kIoOk) RaiseIoError(code);
+        state.backupDue = false;
+        std::string().swap(state.original);
+    }
+    if (const int code = files.ReplaceAll(file, bytes); code != kIoOk) RaiseIoError(code);
 }
 
 template <class T> void AppendNumber(std::string& out, T value) {
@@ -236,41 +362,59 @@ std::string PriceFileText(const Accounting& a, char sep) {
     return out;
 }
 
-void LoadFiles(Accounting& a, FilePorts& ports) {
-    a.filesLoaded = false;
-    a.SetAccountingDate(ports.clock.Today());
-
-    a.Tariffs().clear();
-    std::string bytes;
-    bool priceSeen = true;
-    int code = ports.files.ReadAll(texts::kPriceFile, bytes);
-    if (code == kIoOk)
-        LoadPriceText(a, bytes, ports.dialogs);
-    else if (IsUnopenable(code))
-        priceSeen = false;
-    else if (!IsMissing(code))
-        RaiseIoError(code);
-
-    bytes.clear();
-    bool historySeen = true;
-    code = ports.files.ReadAll(texts::kHistoryFile, bytes);
-    if (code == kIoOk) {
-        a.ClearHistory();
-        LoadHistoryText(a, bytes, ports.window);
-    } else if (IsUnopenable(code)) {
-        historySeen = false;
-    } else if (!IsMissing(code)) {
-        RaiseIoError(code);
+std::string ReadFailureReason(int code) {
+    switch (code) {
+        case kIoAccessDenied: return texts::kReasonAccessDenied;
+        case 32: return texts::kReasonSharingViolation;
+        case 33: return texts::kReasonLockViolation;
+        case kIoTooManyOpenFiles: return texts::kReasonTooManyOpenFiles;
+        case 21: return texts::kReasonNotReady;
+        case 53: return texts::kReasonBadNetPath;
+        default: return Fill(texts::kReasonOther, {std::to_string(code)});
     }
-    a.filesLoaded = priceSeen && historySeen;
 }
 
-void ost(const Accounting& a, FilePorts& ports) {
-    if (!a.filesLoaded) return;
-    int code = ports.files.ReplaceAll(texts::kHistoryFile, HistoryFileText(a, ports.window.OuterWidth()));
-    if (code != kIoOk) RaiseIoError(code);
-    code = ports.files.ReplaceAll(texts::kPriceFile, PriceFileText(a, ports.regional.DecimalSeparator()));
-    if (code != kIoOk) RaiseIoError(code);
+std::string UnwrittenText(const std::vector<UnreadFile>& files) {
+    return Fill(files.size() == 1 ? texts::kUnwrittenOne : texts::kUnwrittenTwo, {FileList(files)});
+}
+
+void LoadFiles(Accounting& a, FilePorts& ports) {
+    a.SetAccountingDate(ports.clock.Today());
+    // What a save that was ended half-way left behind; never anything else of that name.
+    for (const char* file : {texts::kPriceFile, texts::kHistoryFile, texts::kPriceBackup, texts::kHistoryBackup})
+        ports.files.Delete(std::string(file) + kTemporarySuffix);
+
+    // A file already known unread (a reload after a clear) has been named before.
+    const bool wasUnread[] = {a.filesLoaded && !a.historyFile.read, a.filesLoaded && !a.priceFile.read};
+    std::vector<std::string> notices;
+    LoadPriceFile(a, ports, PriceRead::Load, notices);
+    LoadHistoryFile(a, ports, notices);
+    a.filesLoaded = true;
+
+    std::vector<UnreadFile> unread = UnreadFiles(a);
+    std::erase_if(unread, [&](const UnreadFile& f) {
+        return f.name == texts::kHistoryFile ? wasUnread[0] : wasUnread[1];
+    });
+    if (!unread.empty())
+        ports.dialogs.ShowMessage(
+            Fill(unread.size() == 1 ? texts::kUnreadAtStartOne : texts::kUnreadAtStartTwo, {FileList(unread)}));
+    for (const std::string& notice : notices) ports.dialogs.ShowMessage(notice);
+}
+
+std::vector<UnreadFile> ost(Accounting& a, FilePorts& ports) {
+    if (!a.filesLoaded) return {};
+    std::vector<std::string> notices;
+    if (!a.priceFile.read) LoadPriceFile(a, ports, PriceRead::Retry, notices);
+    if (!a.historyFile.read) LoadHistoryFile(a, ports, notices);
+    for (const std::string& notice : notices) ports.dialogs.ShowMessage(notice);
+
+    if (a.historyFile.read)
+        Replace(a.historyFile, texts::kHistoryFile, texts::kHistoryBackup,
+                HistoryFileText(a, ports.window.OuterWidth()), ports.files);
+    if (a.priceFile.read)
+        Replace(a.priceFile, texts::kPriceFile, texts::kPriceBackup,
+                PriceFileText(a, ports.regional.DecimalSeparator()), ports.files);
+    return UnreadFiles(a);
 }
 
 }  // namespace velkaro

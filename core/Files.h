@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/Accounting.h"
 #include "core/Ports.h"
@@ -22,27 +23,48 @@ struct FilePorts {
     WindowHost& window;
 };
 
+// A file the save left as it was because this run could not read it.
+struct UnreadFile {
+    const char* name;  // texts::kHistoryFile or texts::kPriceFile
+    int code;          // the code its last reading failed with
+};
+
 // Loads both files:
-//  1. The AccountingDate := the clock's today.
-//  2. The TariffTable is emptied and refilled from price.txt (at most 254 entries). A price
-//     line whose separators are missing or whose price is not a number adds no entry: the
-//     message "'<text>' is not a valid floating point value" is shown and loading goes on.
-//  3. history.txt: when it is read, the HistoryTable is REPLACED by the file's records (so a
+//  1. The AccountingDate := the clock's today. A temporary file a crashed save left behind
+//     (history.txt.tmp, price.txt.tmp, history.bak.tmp, price.bak.tmp) is deleted.
+//  2. price.txt: when read, the TariffTable is REPLACED by its entries, any number of them;
+//     when missing, the table is emptied. Lines that give no entry (a TAB, no "|", separators
+//     out of order, a price that is not a number) are skipped.
+//  3. history.txt: when read, the HistoryTable is REPLACED by the file's records (so a
 //     reload after a clear whose deletion failed holds every saved record once); the settings
-//     lines set a.adapterFilter and the window's outer width. When history.txt is missing or
-//     cannot be opened, the HistoryTable and the settings keep their values.
-// A file that is missing or cannot be opened (codes 2, 3, 5 and 32) is not an error. Any other
-// read failure raises AppError with the runtime's text for the code, and loading stops there.
-// a.filesLoaded ends up true only when each file was read or does not exist; otherwise the
-// save writes nothing, so a file this run has not seen is never overwritten.
+//     lines set a.adapterFilter and the window's outer width; lines that are neither a record
+//     nor a setting are skipped. When missing, the HistoryTable and the settings stay.
+// Missing means "file not found" or "path not found" (codes 2 and 3). Any other failure leaves
+// the file unread (a.historyFile / a.priceFile), its table as it was, and loading goes on;
+// one message names every unread file with its reason (a reload does not name a file again
+// that was already unread). A file with skipped lines (empty lines
+// do not count) gets one message with the count and the first few lines, and is kept as
+// history.bak / price.bak by the next save. Nothing is raised.
 // The caller of a clear: save, delete history.txt, ClearHistory() when the deletion succeeded,
 // then LoadFiles.
 void LoadFiles(Accounting& a, FilePorts& ports);
 
-// The save: history.txt then price.txt, each replaced in one step (FileStore::ReplaceAll).
-// Writes nothing unless a.filesLoaded. Raises AppError with the runtime's text for the code
-// when a file cannot be written; price.txt is not written after history.txt failed.
-void ost(const Accounting& a, FilePorts& ports);
+// The save. First every file this run has not read is read again: when it reads, its table
+// replaces this run's (as LoadFiles does), with its message about skipped lines; a price.txt
+// that has gone missing meanwhile leaves the run's table to be written. Then history.txt, then
+// price.txt, each when read by this run: its backup first when one is due (history.bak,
+// price.bak), then the file, each replaced in one step (FileStore::ReplaceAll). The two files
+// share nothing that must agree, so one is written while the other stays unread: the table
+// of a file that was read holds all the file held and the run's changes.
+// Raises AppError with the runtime's text for the code when a write fails; nothing after it is
+// written. Returns the files left as they were because they still cannot be read. Before
+// LoadFiles has run it reads and writes nothing.
+std::vector<UnreadFile> ost(Accounting& a, FilePorts& ports);
+
+// The message of an exit path whose save left files unwritten (one or two files).
+std::string UnwrittenText(const std::vector<UnreadFile>& files);
+// The reason shown for a read error code, in Russian.
+std::string ReadFailureReason(int code);
 
 // Reads the next number field of a record line: the digits met up to the delimiter (or to the
 // end when there is none) make the value, everything else is passed over; the scanned text and

@@ -62,17 +62,7 @@ public:
     virtual void ShowError(const std::string& text) = 0;
 };
 
-class Shell {
-public:
-    virtual ~Shell() = default;
-    // ShellExecute "open" of a file, URL or mailto text; returns the shell's result code.
-    virtual std::intptr_t Open(const std::string& target) = 0;
-    // Full path of the executable's folder, separator included.
-    virtual std::string ExeFolder() = 0;
-    virtual bool FileExists(const std::string& path) = 0;
-};
-
-// Runtime I/O error codes (IoErrorText in core/AppError.h gives their texts).
+// Runtime I/O error codes (their texts: IoErrorText in core/AppError.h).
 enum IoCode : int {
     kIoOk = 0,
     kIoFileNotFound = 2,
@@ -84,18 +74,38 @@ enum IoCode : int {
     kIoInvalidNumericInput = 106,
 };
 
+// The name ReplaceAll gives its temporary file: the file's own name with this appended.
+inline constexpr const char* kTemporarySuffix = ".tmp";
+
+// The files of one folder, named by their bare names; the store composes the path.
 class FileStore {
 public:
     virtual ~FileStore() = default;
     // Reads a whole file. Returns kIoOk, or the error code (kIoFileNotFound when missing).
     virtual int ReadAll(const std::string& name, std::string& bytes) = 0;
-    // Replaces a file with bytes in one step: temporary file in the same folder, flushed,
-    // then moved over the old one. On failure the old file is untouched; returns the code.
+    // Replaces a file with bytes in one step: name + kTemporarySuffix in the same folder,
+    // flushed, then moved over the old one. On failure the old file is untouched; returns the
+    // code of the step that failed.
     virtual int ReplaceAll(const std::string& name, const std::string& bytes) = 0;
     // Writes a file in place (create or truncate, write, close); returns the code of the
     // first failing step, the file keeping what was written so far.
     virtual int WriteAll(const std::string& name, const std::string& bytes) = 0;
+    // Deletes a file (never a folder); true when it went away.
     virtual bool Delete(const std::string& name) = 0;
+};
+
+// The shell's "open", and the program's own folder.
+class Shell {
+public:
+    virtual ~Shell() = default;
+    // ShellExecute "open" of a URL or mailto text; returns the shell's result code.
+    virtual std::intptr_t Open(const std::string& target) = 0;
+    // The same for a file of the program's folder, named by its bare name.
+    virtual std::intptr_t OpenProgramFile(const std::string& name) = 0;
+    // True when the program's folder holds a file (not a folder) of that name.
+    virtual bool ProgramFileExists(const std::string& name) = 0;
+    // The files of the program's folder (the report is written there).
+    virtual FileStore& ProgramFolder() = 0;
 };
 
 // The statistics window as the panel and the files see it.

@@ -22,7 +22,37 @@ inline constexpr const char* kHistoryFile = "history.txt";
 inline constexpr const char* kPriceFile = "price.txt";
 inline constexpr const char* kReportFile = "history.htm";
 inline constexpr const char* kHelpFile = "help.mht";
+inline constexpr const char* kHistoryBackup = "history.bak";
+inline constexpr const char* kPriceBackup = "price.bak";
 inline constexpr const char* kNotAFloat = "'%s' is not a valid floating point value";
+
+// Files that exist but could not be read. %s: the file with the reason in brackets, or two
+// such joined by kAndFile.
+inline constexpr const char* kUnreadAtStartOne =
+    "Не удалось прочитать файл %s. Учёт идёт, но файл не будет перезаписан, пока его не удастся прочитать."_cp1251;
+inline constexpr const char* kUnreadAtStartTwo =
+    "Не удалось прочитать файлы %s. Учёт идёт, но файлы не будут перезаписаны, пока их не удастся прочитать."_cp1251;
+inline constexpr const char* kUnwrittenOne =
+    "Файл %s не перезаписан: его не удалось прочитать. Данные этого запуска в нём не сохранены."_cp1251;
+inline constexpr const char* kUnwrittenTwo =
+    "Файлы %s не перезаписаны: их не удалось прочитать. Данные этого запуска в них не сохранены."_cp1251;
+inline constexpr const char* kAndFile = " и "_cp1251;
+// Reasons, by error code; %d: the code.
+inline constexpr const char* kReasonAccessDenied = "доступ запрещён"_cp1251;            // 5
+inline constexpr const char* kReasonSharingViolation = "файл занят другой программой"_cp1251;  // 32
+inline constexpr const char* kReasonLockViolation = "файл заблокирован другой программой"_cp1251;  // 33
+inline constexpr const char* kReasonTooManyOpenFiles = "открыто слишком много файлов"_cp1251;  // 4
+inline constexpr const char* kReasonNotReady = "устройство не готово"_cp1251;            // 21
+inline constexpr const char* kReasonBadNetPath = "сетевой путь не найден"_cp1251;        // 53
+inline constexpr const char* kReasonOther = "ошибка ввода-вывода %d"_cp1251;
+
+// Lines a load skipped: the file, how many, the first few of them (each in apostrophes,
+// joined by kSkippedLineJoin), the name of the copy kept.
+inline constexpr const char* kSkippedLines =
+    "В файле %s пропущено строк, которые не удалось прочитать: %d, среди них: %s. "_cp1251
+    "Перед первой записью файл в прежнем виде сохраняется рядом под именем %s."_cp1251;
+inline constexpr const char* kSkippedLineJoin = ", ";
+inline constexpr const char* kSkippedLineCut = "...";
 
 // Statistics window
 inline constexpr const char* kForm1Caption = "VELKARO V1.4 FINAL";

@@ -41,7 +41,7 @@ TariffEntry* EntryAt(Accounting& a, std::size_t slot, const std::string& adapter
 
 // Whether this run has read the history file (or found none): only then is the file ours
 // to delete.
-bool HistoryFileRead(const Accounting& a) { return a.filesLoaded; }
+bool HistoryFileRead(const Accounting& a) { return a.historyFile.read; }
 
 }  // namespace
 
@@ -105,10 +105,10 @@ void TForm1::Image1MouseDown(MouseButton button, int x, int y) {
 }
 
 void TForm1::N2Click() {
-    const std::string path = p_.shell.ExeFolder() + texts::kReportFile;
     const std::string page = HistoryReportText(a_, p_.regional.DecimalSeparator());
-    if (const int code = p_.files.WriteAll(path, page); code != kIoOk) throw AppError(IoErrorText(code));
-    p_.shell.Open(path);
+    if (const int code = p_.shell.ProgramFolder().WriteAll(texts::kReportFile, page); code != kIoOk)
+        throw AppError(IoErrorText(code));
+    p_.shell.OpenProgramFile(texts::kReportFile);
 }
 
 void TForm1::N3Click() {
@@ -151,7 +151,13 @@ void TForm1::N5Click() {
 void TForm1::ost() {
     const FlagScope saving(saving_);
     FilePorts files = Files();
-    ::velkaro::ost(a_, files);
+    const std::vector<UnreadFile> unwritten = ::velkaro::ost(a_, files);
+    if (!unwritten.empty()) p_.dialogs.ShowMessage(UnwrittenText(unwritten));
+}
+
+void TForm1::PeriodicSave() {
+    FilePorts files = Files();
+    ::velkaro::ost(a_, files);  // a file still unread is simply tried again next time
 }
 
 void TForm1::SpeedButton1Click() {
@@ -210,8 +216,10 @@ void TForm1::MailToAuthor() {
 }
 
 void TForm1::SpeedButton4Click() {
-    const std::string path = p_.shell.ExeFolder() + texts::kHelpFile;
-    p_.shell.Open(p_.shell.FileExists(path) ? path : std::string(texts::kOnlineHelp));
+    if (p_.shell.ProgramFileExists(texts::kHelpFile))
+        p_.shell.OpenProgramFile(texts::kHelpFile);
+    else
+        p_.shell.Open(texts::kOnlineHelp);
 }
 
 void TForm1::SpeedButton5Click() { p_.host.ShowAbout(); }

@@ -53,7 +53,11 @@ public:
     void SpeedButton4Click();  // "Помощь"
     void SpeedButton5Click();  // "Об авторе"
     void MailToAuthor();
-    void ost();  // the save (raises AppError on failure)
+    // The save of the exit paths and of the clear: a file that still cannot be read is left
+    // as it is, and a message names it. Raises AppError when a write fails.
+    void ost();
+    // The periodic save: the same, without a word about files still unread.
+    void PeriodicSave();
 
     // Runs a handler; an AppError that ends it goes to the error box. Returns false then.
     template <class F> bool Guarded(F&& handler);

@@ -88,7 +88,7 @@ Program::Program(HINSTANCE instance, SystemPorts ports, ProgramOptions options)
     form3_ = std::make_unique<TForm3>(app_);
 
     autosave_ = std::make_unique<Autosave>(
-        [this] { form1_->Form().ost(); },
+        [this] { form1_->Form().PeriodicSave(); },
         [this] {
             return !refused_ && accounting_.filesLoaded && !app_.EndRequested() &&
                    !form2_->SessionEndPending();

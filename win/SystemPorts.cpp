@@ -23,10 +23,26 @@ char Win32RegionalSettings::DecimalSeparator() {
     return narrow.empty() ? '.' : narrow[0];
 }
 
-std::intptr_t Win32Shell::Open(const std::string& target) {
-    std::wstring wide = Widen(target);
-    HINSTANCE result = ::ShellExecuteW(nullptr, L"open", wide.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+namespace {
+std::intptr_t ShellOpen(const std::wstring& target) {
+    HINSTANCE result = ::ShellExecuteW(nullptr, L"open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     return reinterpret_cast<std::intptr_t>(result);
+}
+}  // namespace
+
+std::intptr_t Win32Shell::Open(const std::string& target) { return ShellOpen(Widen(target)); }
+
+std::intptr_t Win32Shell::OpenProgramFile(const std::string& name) {
+    const std::wstring path = folderFiles_.PathOf(name);
+    if (path.empty()) return ERROR_FILE_NOT_FOUND;  // as ShellExecute reports a missing file
+    return ShellOpen(path);
+}
+
+bool Win32Shell::ProgramFileExists(const std::string& name) {
+    const std::wstring path = folderFiles_.PathOf(name);
+    if (path.empty()) return false;
+    const DWORD attrs = ::GetFileAttributesW(path.c_str());
+    return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 std::wstring ExePath() {
@@ -43,17 +59,12 @@ std::wstring ExePath() {
     }
 }
 
-std::string Win32Shell::ExeFolder() {
+std::wstring ExeFolder() {
     std::wstring path = ExePath();
-    std::size_t slash = path.find_last_of(L"\\/");
-    path.resize(slash == std::wstring::npos ? 0 : slash + 1);
-    return Narrow(path);
-}
-
-bool Win32Shell::FileExists(const std::string& path) {
-    if (path.empty()) return false;
-    DWORD attrs = ::GetFileAttributesW(Widen(path).c_str());
-    return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    const std::size_t slash = path.find_last_of(L"\\/");
+    if (slash == std::wstring::npos) return {};
+    path.resize(slash + 1);
+    return path;
 }
 
 }  // namespace velkaro::win

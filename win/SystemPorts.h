@@ -4,11 +4,14 @@
 #include <string>
 
 #include "core/Ports.h"
+#include "win/Win32FileStore.h"
 
 namespace velkaro::win {
 
 // The full path of the running executable; empty when it cannot be read.
 std::wstring ExePath();
+// The folder of the running executable with its trailing backslash; empty when unknown.
+std::wstring ExeFolder();
 
 class Win32Clock : public Clock {
 public:
@@ -22,14 +25,23 @@ public:
     char DecimalSeparator() override;
 };
 
+// The shell, and the program's folder as a UTF-16 path from GetModuleFileNameW to the file
+// calls: never narrowed.
 class Win32Shell : public Shell {
 public:
+    Win32Shell() : Win32Shell(ExeFolder()) {}
+    // Another folder (with its trailing separator) as the program's.
+    explicit Win32Shell(std::wstring folder) : folderFiles_(std::move(folder)) {}
+
     // ShellExecuteW "open", shown normally; the shell's result (above 32 on success).
     std::intptr_t Open(const std::string& target) override;
-    // The folder of the running executable, with the trailing backslash.
-    std::string ExeFolder() override;
+    std::intptr_t OpenProgramFile(const std::string& name) override;
     // True for an existing file (not a folder).
-    bool FileExists(const std::string& path) override;
+    bool ProgramFileExists(const std::string& name) override;
+    FileStore& ProgramFolder() override { return folderFiles_; }
+
+private:
+    Win32FileStore folderFiles_;
 };
 
 }  // namespace velkaro::win

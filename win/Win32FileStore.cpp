@@ -26,10 +26,17 @@ bool IsDirectory(const std::wstring& name) {
     return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-// The code of the failure that just happened; a code of 0 would read as success.
+// The code of the failure that just happened; a code of 0 would read as success. Taken right
+// after the call that failed, before any other call can overwrite the thread's last error.
 int LastIoCode() {
     int code = IoCodeOf(::GetLastError());
     return code == kIoOk ? kIoAccessDenied : code;
+}
+
+// A create or open that failed: its own code, or "access denied" when a folder is in the way.
+int OpenFailure(const std::wstring& path) {
+    const int code = LastIoCode();
+    return IsDirectory(path) ? kIoAccessDenied : code;
 }
 
 int WriteWhole(HANDLE file, const std::string& bytes) {
@@ -46,15 +53,19 @@ int WriteWhole(HANDLE file, const std::string& bytes) {
 
 }  // namespace
 
-int Win32FileStore::ReadAll(const std::string& name, std::string& bytes) {
+std::wstring Win32FileStore::PathOf(const std::string& name) const {
+    if (name.empty() || (rooted_ && folder_.empty())) return {};
     const std::wstring wide = Widen(name);
+    if (wide.empty()) return {};
+    return folder_ + wide;
+}
+
+int Win32FileStore::ReadAll(const std::string& name, std::string& bytes) {
+    const std::wstring wide = PathOf(name);
     if (wide.empty()) return kIoInvalidFilename;
     UniqueFile file(::CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-        int code = LastIoCode();
-        return IsDirectory(wide) ? kIoAccessDenied : code;
-    }
+    if (!file) return OpenFailure(wide);
     BY_HANDLE_FILE_INFORMATION info{};
     if (::GetFileInformationByHandle(file.get(), &info) &&
         (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
@@ -76,18 +87,15 @@ int Win32FileStore::ReadAll(const std::string& name, std::string& bytes) {
 }
 
 int Win32FileStore::ReplaceAll(const std::string& name, const std::string& bytes) {
-    const std::wstring target = Widen(name);
+    const std::wstring target = PathOf(name);
     if (target.empty()) return kIoInvalidFilename;
-    const std::wstring temp = target + L".tmp";
+    const std::wstring temp = target + Widen(kTemporarySuffix);
 
     int code = kIoOk;
     {
         UniqueFile file(::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file) {
-            code = IsDirectory(temp) ? kIoAccessDenied : LastIoCode();
-            return code;  // nothing of ours to clean up
-        }
+        if (!file) return OpenFailure(temp);  // nothing of ours to clean up
         code = WriteWhole(file.get(), bytes);
         if (code == kIoOk && !::FlushFileBuffers(file.get())) code = LastIoCode();
         HANDLE h = file.release();
@@ -109,11 +117,11 @@ int Win32FileStore::ReplaceAll(const std::string& name, const std::string& bytes
 }
 
 int Win32FileStore::WriteAll(const std::string& name, const std::string& bytes) {
-    const std::wstring wide = Widen(name);
+    const std::wstring wide = PathOf(name);
     if (wide.empty()) return kIoInvalidFilename;
     UniqueFile file(::CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return IsDirectory(wide) ? kIoAccessDenied : LastIoCode();
+    if (!file) return OpenFailure(wide);
     int code = WriteWhole(file.get(), bytes);
     HANDLE h = file.release();
     if (!::CloseHandle(h) && code == kIoOk) code = LastIoCode();
@@ -121,7 +129,7 @@ int Win32FileStore::WriteAll(const std::string& name, const std::string& bytes) 
 }
 
 bool Win32FileStore::Delete(const std::string& name) {
-    const std::wstring wide = Widen(name);
+    const std::wstring wide = PathOf(name);
     return !wide.empty() && ::DeleteFileW(wide.c_str()) != 0;
 }
 

@@ -5,13 +5,14 @@
 #   WINE=wine tests/replay/run.sh build-win/velkaro-replay.exe   (the Windows build under Wine)
 #
 # For every NAME.script in this folder, in a fresh temporary folder:
-#   - NAME.in.history.txt, NAME.in.price.txt, NAME.in.history.htm are copied in as history.txt,
-#     price.txt, history.htm; NAME.setup, when present, is run there by bash (for what cannot
-#     be seeded as a file, such as a folder in the place of a file);
+#   - NAME.in.history.txt, NAME.in.price.txt, NAME.in.history.htm, NAME.in.history.bak and
+#     NAME.in.price.bak are copied in without their NAME.in. prefix; NAME.setup, when present,
+#     is run there by bash (for what cannot be seeded as a file, such as a folder in the place
+#     of a file);
 #   - the script runs there; its standard output must equal NAME.expected byte for byte, its
 #     exit status NAME.exit (0 when that file is missing) and, when NAME.stderr exists, its
 #     standard error must equal it;
-#   - afterwards, for each of history.txt, price.txt and history.htm: NAME.<file> gives the
+#   - afterwards, for each of those five files: NAME.<file> gives the
 #     expected bytes; without it, a seeded file must be unchanged and an unseeded one must
 #     not exist. No other regular file may be left behind.
 # Prints PASS/FAIL per scenario and "N passed, M failed"; exits nonzero when any failed.
@@ -25,6 +26,7 @@ REPLAY=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 HERE=$(cd "$(dirname "$0")" && pwd)
 WINE=${WINE:-}
 
+files="history.txt price.txt history.htm history.bak price.bak"
 passed=0
 failed=0
 scratch=$(mktemp -d)
@@ -36,7 +38,7 @@ for script in "$HERE"/*.script; do
     mkdir -p "$work"
     reasons=()
 
-    for f in history.txt price.txt history.htm; do
+    for f in $files; do
         if [ -f "$HERE/$name.in.$f" ]; then cp "$HERE/$name.in.$f" "$work/$f"; fi
     done
     if [ -f "$HERE/$name.setup" ]; then (cd "$work" && bash "$HERE/$name.setup"); fi
@@ -61,7 +63,7 @@ for script in "$HERE"/*.script; do
         cmp -s "$scratch/$name.err" "$HERE/$name.stderr" || reasons+=("standard error differs")
     fi
 
-    for f in history.txt price.txt history.htm; do
+    for f in $files; do
         if [ -f "$HERE/$name.$f" ]; then
             if [ ! -f "$work/$f" ]; then
                 reasons+=("$f missing")
@@ -77,7 +79,7 @@ for script in "$HERE"/*.script; do
     while IFS= read -r -d '' left; do
         base=$(basename "$left")
         case "$base" in
-            history.txt|price.txt|history.htm) ;;
+            history.txt|price.txt|history.htm|history.bak|price.bak) ;;
             *) reasons+=("stray file $base") ;;
         esac
     done < <(find "$work" -maxdepth 1 -type f -print0)

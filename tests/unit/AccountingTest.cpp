@@ -28,13 +28,14 @@ TEST(TariffLookups, NamesDifferingByCaseOrTrailingBlankAreDifferentAdapters) {
     EXPECT_EQ(a.Tariffs().size(), 3u);
 }
 
-TEST(TariffLookups, FullTableRegistersNothingAndGivesZero) {
+TEST(TariffLookups, ThereIsNoLimitToTheEntriesGetPriceRegisters) {
     Accounting a;
-    for (int i = 0; i < 254; ++i) GetPrice(a, "a" + std::to_string(i), Direction::Incoming);
-    ASSERT_EQ(a.Tariffs().size(), 254u);
+    for (int i = 0; i < 300; ++i) GetPrice(a, "a" + std::to_string(i), Direction::Incoming);
+    ASSERT_EQ(a.Tariffs().size(), 300u);
     a.Tariffs()[253].priceIn = 7;
     EXPECT_EQ(GetPrice(a, "new", Direction::Incoming), 0.0);
-    EXPECT_EQ(a.Tariffs().size(), 254u);
+    ASSERT_EQ(a.Tariffs().size(), 301u);
+    EXPECT_EQ(a.Tariffs().back().adapter, "new");
     EXPECT_EQ(a.Tariffs()[253].priceIn, 7);
 }
 

@@ -28,8 +28,6 @@ HistoryRecord Rec(std::uint16_t d, std::uint16_t m, std::uint16_t y, std::int32_
     return r;
 }
 
-std::string NotAFloat(const std::string& text) { return "'" + text + "' is not a valid floating point value"; }
-
 struct Files : ::testing::Test {
     Accounting a;
     MemoryFileStore files;
@@ -285,7 +283,9 @@ TEST_F(Files, PriceLinesReadWithBlanksAndEitherSeparator) {
     EXPECT_EQ(a.Tariffs()[1].priceOut, 2.0);
     EXPECT_EQ(a.Tariffs()[2].priceIn, 1.25);
     EXPECT_EQ(a.Tariffs()[2].priceOut, 300.0);
-    EXPECT_TRUE(dialogs.messages.empty());
+    // The line without "|" and the one with a TAB are skipped, and now said so.
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_NE(dialogs.messages[0].find(": 2, "), std::string::npos);
 }
 
 TEST_F(Files, DisplayNamesWithSeparatorsLoadBackUnchanged) {
@@ -305,33 +305,53 @@ TEST_F(Files, DisplayNamesWithSeparatorsLoadBackUnchanged) {
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
-TEST_F(Files, BadPriceLinesAreSkippedWithAMessageAndLoadingGoesOn) {
+TEST_F(Files, BadPriceLinesAreSkippedWithOneMessageAndLoadingGoesOn) {
     files.files["history.txt"] = "SHOW=eth\r\n1.1.2026-0\t1\t2\teth\r\n";
-    LoadPrices("a|b\r\n"           // no ">" and "@": the empty text
+    LoadPrices("a|b\r\n"           // no ">" and "@"
                "a|b@1>2\r\n"       // ">" after the last "@"
+               "\r\n \t \r\n"       // blank lines are no loss
                ">1@2|x\r\n"        // separators before the "|"
-               "c|d> x @2\r\n"     // the in text as it stands
-               "e|f>1@ y \r\n"     // the out text trimmed
+               "c|d> x @2\r\n"     // not a number
+               "e|f>1@ y \r\n"
+               "wlan\tx|y>1@2\r\n"  // a TAB
+               "no bar\r\n"
                "g|h>1,5@2\r\n");
     ASSERT_EQ(a.Tariffs().size(), 1u);
     EXPECT_EQ(a.Tariffs()[0].adapter, "g");
     EXPECT_EQ(dialogs.messages,
-              (std::vector<std::string>{NotAFloat(""), NotAFloat(""), NotAFloat(""), NotAFloat(" x "),
-                                        NotAFloat("y")}));
-    EXPECT_TRUE(a.filesLoaded);
+              std::vector<std::string>{"В файле price.txt пропущено строк, которые не удалось прочитать: 7, "_cp1251
+                                       "среди них: 'a|b', 'a|b@1>2', '>1@2|x'. Перед первой записью файл в "_cp1251
+                                       "прежнем виде сохраняется рядом под именем price.bak."_cp1251});
+    EXPECT_TRUE(a.priceFile.read);
     EXPECT_EQ(a.HistoryCount(), 1u);
     EXPECT_EQ(a.adapterFilter, "eth");
 }
 
-TEST_F(Files, PriceTableIsEmptiedBeforeReadingAndHoldsAt254) {
+TEST_F(Files, AThousandBadPriceLinesGiveOneMessageWithTheCountAndShortenedLines) {
+    std::string text = "x|" + std::string(60, 'n') + "\tTAB\r\n";
+    for (int i = 1; i < 1000; ++i) text += "bad " + std::to_string(i) + "\r\n";
+    LoadPrices(text);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_NE(dialogs.messages[0].find(": 1000, "), std::string::npos);
+    // A long line is cut after 40 bytes.
+    EXPECT_NE(dialogs.messages[0].find("'x|" + std::string(38, 'n') + "...', 'bad 1', 'bad 2'. "),
+              std::string::npos)
+        << dialogs.messages[0];
+}
+
+TEST_F(Files, ThePriceTableHoldsAnyNumberOfEntriesAllLoadedAndSaved) {
     a.Tariffs().push_back({9, 9, "old", "old"});
     Load();
     EXPECT_TRUE(a.Tariffs().empty());
     std::string text;
-    for (int i = 1; i <= 300; ++i) text += "a" + std::to_string(i) + "|n>1@2\r\n";
-    LoadPrices("junk\r\n" + text);
-    ASSERT_EQ(a.Tariffs().size(), 254u);
-    EXPECT_EQ(a.Tariffs().back().adapter, "a254");
+    for (int i = 1; i <= 1000; ++i) text += "a" + std::to_string(i) + "|n>1@2\r\n";
+    LoadPrices(text);
+    ASSERT_EQ(a.Tariffs().size(), 1000u);
+    EXPECT_EQ(a.Tariffs().back().adapter, "a1000");
+    GetPrice(a, "new", Direction::Incoming);
+    ost(a, ports);
+    EXPECT_EQ(Prices(), text + "new|new>0@0\r\n");
+    EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(Files, AdapterNamesWithOuterBlanksAreTrimmedInThePriceFileOnly) {
@@ -347,52 +367,155 @@ TEST_F(Files, AdapterNamesWithOuterBlanksAreTrimmedInThePriceFileOnly) {
 
 // ---- Failures ----
 
-TEST_F(Files, AReadErrorRaisesTheRuntimeTextAndStopsLoading) {
-    files.files["history.txt"] = "1.1.2026-0\t1\t2\teth\r\n";
-    files.files["price.txt"] = "a|b>1@2\r\n";
-    files.readError["price.txt"] = kIoReadBeyondEnd;
-    try {
-        Load();
-        FAIL() << "no error";
-    } catch (const AppError& e) {
-        EXPECT_STREQ(e.what(), "Read beyond end of file");
+TEST_F(Files, AnyReadFailureLeavesTheFileUnreadLoadingGoesOnAndOneMessageNamesIt) {
+    for (int code : {int{kIoAccessDenied}, 32, int{kIoTooManyOpenFiles}, 21, 53, int{kIoReadBeyondEnd}, 1234}) {
+        Accounting fresh;
+        files.files["history.txt"] = "1.1.2026-0\t1\t2\teth\r\n";
+        files.files["price.txt"] = "a|b>1@2\r\n";
+        files.readError = {{"history.txt", code}};
+        dialogs.messages.clear();
+        LoadFiles(fresh, ports);
+        EXPECT_FALSE(fresh.historyFile.read) << code;
+        EXPECT_EQ(fresh.Tariffs().size(), 1u) << code;  // the rest of the load ran
+        EXPECT_EQ(dialogs.messages, std::vector<std::string>{"Не удалось прочитать файл history.txt ("_cp1251 +
+                                                             ReadFailureReason(code) +
+                                                             "). Учёт идёт, но файл не будет перезаписан, пока "_cp1251
+                                                             "его не удастся прочитать."_cp1251});
     }
-    EXPECT_EQ(a.HistoryCount(), 0u);
-    EXPECT_FALSE(a.filesLoaded);
-    ost(a, ports);  // never overwrites what was not read
-    EXPECT_EQ(files.writes, 0);
-    EXPECT_EQ(History(), "1.1.2026-0\t1\t2\teth\r\n");
-
-    files.readError.clear();
-    files.readError["history.txt"] = 23;
-    try {
-        Load();
-        FAIL() << "no error";
-    } catch (const AppError& e) {
-        EXPECT_STREQ(e.what(), "I/O error 23");
-    }
-    EXPECT_EQ(a.Tariffs().size(), 1u);
-    EXPECT_FALSE(a.filesLoaded);
+    EXPECT_EQ(ReadFailureReason(kIoAccessDenied), "доступ запрещён"_cp1251);
+    EXPECT_EQ(ReadFailureReason(32), "файл занят другой программой"_cp1251);
+    EXPECT_EQ(ReadFailureReason(4), "открыто слишком много файлов"_cp1251);
+    EXPECT_EQ(ReadFailureReason(21), "устройство не готово"_cp1251);
+    EXPECT_EQ(ReadFailureReason(53), "сетевой путь не найден"_cp1251);
+    EXPECT_EQ(ReadFailureReason(1234), "ошибка ввода-вывода 1234"_cp1251);
+    files.readError = {{"history.txt", kIoAccessDenied}, {"price.txt", 32}};
+    dialogs.messages.clear();
+    Load();
+    EXPECT_EQ(dialogs.messages,
+              std::vector<std::string>{"Не удалось прочитать файлы history.txt (доступ запрещён) и price.txt (файл "_cp1251
+                                       "занят другой программой). Учёт идёт, но файлы не будут перезаписаны, пока "_cp1251
+                                       "их не удастся прочитать."_cp1251});
+    // "Not found" and "path not found" are a missing file: no message, the save may write it.
+    files.readError = {{"history.txt", kIoFileNotFound}, {"price.txt", kIoInvalidFilename}};
+    dialogs.messages.clear();
+    Load();
+    EXPECT_TRUE(a.historyFile.read);
+    EXPECT_TRUE(a.priceFile.read);
+    EXPECT_TRUE(dialogs.messages.empty());
 }
 
-TEST_F(Files, AnUnopenableFileIsNoErrorButIsNeverOverwritten) {
+TEST_F(Files, AnUnreadFileIsNeverOverwrittenWhileTheOtherIsSaved) {
     files.files["history.txt"] = "1.1.2026-0\t1\t2\teth\r\n";
-    for (int code : {int{kIoAccessDenied}, 32}) {
-        files.readError["history.txt"] = code;
-        Load();
-        EXPECT_TRUE(dialogs.log.empty());
-        EXPECT_FALSE(a.filesLoaded) << code;
-        ost(a, ports);
-        EXPECT_EQ(files.writes, 0);
-    }
+    files.files["price.txt"] = "eth|LAN>1@2\r\n";
+    files.readError["history.txt"] = kIoAccessDenied;
+    Load();
+    a.AppendHistoryRecord("wifi", Rec(7, 3, 2026, 0, 5, 6));
+    a.Tariffs()[0].priceIn = 3;
+    const std::vector<UnreadFile> left = ost(a, ports);
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_STREQ(left[0].name, "history.txt");
+    EXPECT_EQ(left[0].code, kIoAccessDenied);
+    EXPECT_EQ(History(), "1.1.2026-0\t1\t2\teth\r\n");
+    EXPECT_EQ(Prices(), "eth|LAN>3@2\r\n");
+    EXPECT_EQ(UnwrittenText(left), "Файл history.txt (доступ запрещён) не перезаписан: его не удалось прочитать. "_cp1251
+                                   "Данные этого запуска в нём не сохранены."_cp1251);
+
+    files.readError["price.txt"] = 32;
+    Accounting both;
+    LoadFiles(both, ports);
+    const std::vector<UnreadFile> none = ost(both, ports);
+    EXPECT_EQ(files.writes, 1);  // only the price file of the first run
+    EXPECT_EQ(UnwrittenText(none),
+              "Файлы history.txt (доступ запрещён) и price.txt (файл занят другой программой) не "_cp1251
+              "перезаписаны: их не удалось прочитать. Данные этого запуска в них не сохранены."_cp1251);
+}
+
+TEST_F(Files, OnceAnUnreadHistoryReadsItReplacesTheRunsAndTheDayGoesOnFromTheNextTick) {
+    files.files["history.txt"] = "SHOW=\r\nform1.width=900\r\n"
+                                 "6.3.2026-0\t100\t100\teth\r\n"
+                                 "7.3.2026-0\t1000\t2000\teth\r\n";
+    files.readError["history.txt"] = 32;
+    Load();
+    ScriptedInterfaceTable table;
+    table.rows = {MakeRow("eth", 1500, 2500), MakeRow("wifi", 7, 7)};
+    SampleInterfaces(a, table);
+    ASSERT_EQ(a.HistoryCount(), 2u);  // the run's own records
+    EXPECT_EQ(ost(a, ports).size(), 1u);
+    EXPECT_EQ(ost(a, ports).size(), 1u);  // tried again each time
+    EXPECT_EQ(files.writes, 2);         // price.txt only
+
     files.readError.clear();
+    dialogs.messages.clear();
+    EXPECT_TRUE(ost(a, ports).empty());
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_TRUE(a.historyFile.read);
+    EXPECT_EQ(window.OuterWidth(), 900);
+    ASSERT_EQ(a.HistoryCount(), 2u);  // the file's records replaced the run's
+    EXPECT_EQ(Name(1), "eth");
+    EXPECT_EQ(History(), "SHOW=\r\nform1.width=900\r\n"
+                         "6.3.2026-0\t100       \t100       \teth\r\n"
+                         "7.3.2026-0\t1000      \t2000      \teth\r\n");
+    // The counters are cumulative: the open record of the day takes them up at the next tick.
+    table.rows = {MakeRow("eth", 1600, 2600)};
+    SampleInterfaces(a, table);
+    ASSERT_EQ(a.HistoryCount(), 2u);
+    EXPECT_EQ(At(1).inOctets, 1600u);
+    EXPECT_EQ(At(1).outOctets, 2600u);
+}
+
+TEST_F(Files, AnUnreadPriceFileGoneByTheSaveLeavesTheRunsTableToBeWritten) {
+    files.files["price.txt"] = "eth|LAN>1,5@2\r\n";
     files.readError["price.txt"] = kIoAccessDenied;
     Load();
-    EXPECT_EQ(a.HistoryCount(), 1u);
-    EXPECT_FALSE(a.filesLoaded);
-    files.readError["price.txt"] = kIoInvalidFilename;  // missing folder: same as no file
+    GetPrice(a, "wifi", Direction::Incoming);
+    files.readError.clear();
+    files.files.erase("price.txt");
+    EXPECT_TRUE(ost(a, ports).empty());
+    EXPECT_EQ(Prices(), "wifi|wifi>0@0\r\n");
+}
+
+TEST_F(Files, StartUpRemovesOnlyTheTemporaryFilesOfItsOwnSaves) {
+    for (const char* name : {"history.txt.tmp", "price.txt.tmp", "history.bak.tmp", "other.tmp", "history.tmp"})
+        files.files[name] = "x";
     Load();
-    EXPECT_TRUE(a.filesLoaded);
+    EXPECT_EQ(files.files.size(), 2u);
+    EXPECT_EQ(files.files.count("other.tmp") + files.files.count("history.tmp"), 2u);
+}
+
+// ---- Skipped lines kept as .bak ----
+
+TEST_F(Files, SkippedHistoryLinesAreNamedAndTheFirstSaveKeepsTheFileAsItWas) {
+    const std::string original = "SHOW=\r\nform1.width=790\r\n"
+                                 "1.1.2026-0\t1\t2\teth\r\n"
+                                 "junk\r\n"
+                                 "\r\n   \r\n"           // blank lines are no loss
+                                 "key=value\r\n"         // a setting of another version
+                                 "SHOW\r\n";
+    LoadHistory(original);
+    EXPECT_EQ(dialogs.messages,
+              std::vector<std::string>{"В файле history.txt пропущено строк, которые не удалось прочитать: 2, "_cp1251
+                                       "среди них: 'junk', 'SHOW'. Перед первой записью файл в прежнем виде "_cp1251
+                                       "сохраняется рядом под именем history.bak."_cp1251});
+    EXPECT_EQ(files.files.count("history.bak"), 0u);  // nothing written before a save
+    ost(a, ports);
+    EXPECT_EQ(files.files.at("history.bak"), original);
+    EXPECT_EQ(History(), "SHOW=\r\nform1.width=790\r\n1.1.2026-0\t1         \t2         \teth\r\n");
+    EXPECT_EQ(files.files.count("price.bak"), 0u);
+    files.files["history.bak"] = "the user's";
+    ost(a, ports);
+    EXPECT_EQ(files.files.at("history.bak"), "the user's");  // only the first save keeps it
+}
+
+TEST_F(Files, SkippedPriceLinesAreKeptAsPriceBakBeforePriceTxtIsReplaced) {
+    const std::string original = "eth|LAN>abc@1\r\nwifi|W>1@2\r\n";
+    LoadPrices(original);
+    files.writeError["price.bak"] = kIoDiskFull;
+    EXPECT_THROW(ost(a, ports), AppError);
+    EXPECT_EQ(Prices(), original);  // not replaced without its copy
+    files.writeError.clear();
+    ost(a, ports);
+    EXPECT_EQ(files.files.at("price.bak"), original);
+    EXPECT_EQ(Prices(), "wifi|W>1@2\r\n");
 }
 
 TEST_F(Files, AFailedWriteRaisesAndLeavesTheFilesUntouched) {

@@ -46,13 +46,19 @@ TEST(ReplayScript, MalformedLinesAreRejected) {
                             "row 4294967296 0 x", "row -1 0 x", "row 1 +2 x", "row 1 2x", "pick", "pick 1.5",
                             "pick 2147483648", "separator", "separator ab", "today 2026-1-01",
                             "today 2026-02-29", "today 2026-13-01", "today 2026-00-10", "today 0000-01-01",
-                            "today 2026-01-32", "today 2026/01/01"}) {
+                            "today 2026-01-32", "today 2026/01/01", "readerror", "readerror 5",
+                            "readerror history.txt", "readerror history.txt -5", "readerror history.txt 1234567890",
+                            "autosave now"}) {
         EXPECT_FALSE(Parses(bad)) << bad;
     }
     Command c;
     ASSERT_TRUE(Parses("today 2028-02-29", &c));
     EXPECT_EQ(c.date, (Date{2028, 2, 29}));
     EXPECT_TRUE(Parses("tick "));  // an empty argument is no argument
+    ASSERT_TRUE(Parses("readerror my file.txt 32", &c));
+    EXPECT_EQ(c.op, Op::ReadError);
+    EXPECT_EQ(c.text, "my file.txt");
+    EXPECT_EQ(c.y, 32);
 }
 
 TEST(ReplayScript, LinesEndWithLfOrCrLfAndCommentsAndEmptyLinesCount) {

@@ -26,7 +26,6 @@ protected:
     StatisticsWindowTest() {
         clock.today = {2026, 3, 7};
         host.form = &form;
-        shell.exeFolder = "C:\\Velkaro\\";
         files.files["price.txt"] = kPriceFileText;
         files.files["history.txt"] = kHistoryFileText;
     }
@@ -88,27 +87,31 @@ TEST_F(StatisticsWindowTest, StartUpWithoutTheInterfaceFunctionLoadsNothingAndNe
     EXPECT_EQ(host.endRequests, 1);
 }
 
-TEST_F(StatisticsWindowTest, ReadErrorEndsStartUpBeforeTheTimerAndClearHistoryLeavesItRunning) {
-    files.readError["history.txt"] = 100;
-    EXPECT_FALSE(Run(&TForm1::FormCreate));
-    EXPECT_EQ(dialogs.errors, std::vector<std::string>{"Read beyond end of file"});
-    EXPECT_FALSE(form.TimerEnabled());
-
-    files.readError.clear();
+TEST_F(StatisticsWindowTest, AnUnreadableFileNeitherStopsStartUpNorTheTick) {
+    files.readError["history.txt"] = kIoReadBeyondEnd;
     EXPECT_TRUE(Run(&TForm1::FormCreate));
-    ASSERT_TRUE(form.TimerEnabled());
-    files.undeletable["history.txt"] = true;
-    files.readError["history.txt"] = 100;
-    EXPECT_FALSE(Run(&TForm1::SpeedButton2Click));
-    EXPECT_EQ(dialogs.errors.size(), 2u);
-    EXPECT_EQ(dialogs.messages, std::vector<std::string>{texts::kClearFailed});  // told all the same
+    EXPECT_TRUE(dialogs.errors.empty());
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_NE(dialogs.messages[0].find("history.txt"), std::string::npos);
     EXPECT_TRUE(form.TimerEnabled());
-    // The history that could not be read back is never overwritten by the save.
-    files.readError.clear();
-    const std::string saved = files.files["history.txt"];
+    EXPECT_EQ(a.Tariffs().size(), 2u);  // price.txt was read all the same
+    table.rows = {MakeRow("A", 1, 1)};
     form.Timer1Timer();
+    EXPECT_EQ(a.HistoryCount(), 1u);
+}
+
+TEST_F(StatisticsWindowTest, AnExitWhoseSaveSkipsAnUnreadFileSaysSoAndStillEnds) {
+    files.readError["history.txt"] = kIoAccessDenied;
+    StartAndTick();
+    a.selectedAdapter = "B";
+    dialogs.answers = {std::string("2"), std::string("4")};
+    Run(&TForm1::N3Click);
+    dialogs.messages.clear();
     EXPECT_TRUE(Run(&TForm1::SpeedButton1Click));
-    EXPECT_EQ(files.files["history.txt"], saved);
+    EXPECT_EQ(dialogs.messages, std::vector<std::string>{UnwrittenText({{"history.txt", kIoAccessDenied}})});
+    EXPECT_EQ(host.endRequests, 1);
+    EXPECT_EQ(files.files["history.txt"], kHistoryFileText);
+    EXPECT_EQ(files.files["price.txt"], "A|Adapter A>0,5@0,25\r\nB|B>2@4\r\n");
 }
 
 TEST_F(StatisticsWindowTest, TickSamplesRedrawsRefreshesAndEmptiesTheRows) {
@@ -282,9 +285,6 @@ TEST_F(StatisticsWindowTest, PriceThatIsNotANumberEndsTheCommandAtThatDialog) {
 
 TEST_F(StatisticsWindowTest, PricesForAnAdapterWithoutEntryShowErTwiceAndStoreNothing) {
     StartAndTick();
-    // Fill the table: on a miss its last entry must not take the input.
-    for (int i = static_cast<int>(a.Tariffs().size()); i < 254; ++i)
-        a.Tariffs().push_back(TariffEntry{0, 0, "x" + std::to_string(i), "x"});
     const std::vector<TariffEntry> before = a.Tariffs();
     a.selectedAdapter = "nobody";
     dialogs.answers = {std::string("7"), std::string("8")};
@@ -345,12 +345,12 @@ TEST_F(StatisticsWindowTest, HistoryReportIsWrittenNextToTheProgramAndOpened) {
     StartAndTick();
     a.selectedAdapter = "A";
     EXPECT_TRUE(Run(&TForm1::N2Click));
-    const std::string path = "C:\\Velkaro\\history.htm";
-    ASSERT_TRUE(files.files.count(path));
-    EXPECT_NE(files.files[path].find("Adapter A"), std::string::npos);
-    EXPECT_EQ(shell.opened, std::vector<std::string>{path});
+    ASSERT_TRUE(shell.programFiles.files.count("history.htm"));
+    EXPECT_NE(shell.programFiles.files["history.htm"].find("Adapter A"), std::string::npos);
+    EXPECT_EQ(files.files.count("history.htm"), 0u);  // not in the working folder
+    EXPECT_EQ(shell.opened, std::vector<std::string>{"C:\\Velkaro\\history.htm"});
 
-    files.writeError[path] = 5;
+    shell.programFiles.writeError["history.htm"] = 5;
     EXPECT_FALSE(Run(&TForm1::N2Click));
     EXPECT_EQ(dialogs.errors, std::vector<std::string>{"File access denied"});
     EXPECT_EQ(shell.opened.size(), 1u);
@@ -414,14 +414,17 @@ TEST_F(StatisticsWindowTest, ClearHistoryThatCannotDeleteTheFileHoldsEveryRecord
 }
 
 TEST_F(StatisticsWindowTest, ClearHistoryNeverDeletesAHistoryThatWasNotRead) {
-    files.readError["history.txt"] = 100;
-    EXPECT_FALSE(Run(&TForm1::FormCreate));
+    files.readError["history.txt"] = kIoAccessDenied;
+    EXPECT_TRUE(Run(&TForm1::FormCreate));
+    EXPECT_TRUE(Run(&TForm1::SpeedButton2Click));
+    EXPECT_EQ(files.files["history.txt"], kHistoryFileText);
+    EXPECT_EQ(dialogs.messages.back(), texts::kClearNotRead);
+    // Once it reads, the clear's save reads it first, then deletes it.
     files.readError.clear();
     EXPECT_TRUE(Run(&TForm1::SpeedButton2Click));
-    EXPECT_EQ(dialogs.messages, std::vector<std::string>{texts::kClearNotRead});
-    EXPECT_EQ(files.files["history.txt"], kHistoryFileText);
-    // The reload after it now reads the history it had missed.
-    EXPECT_EQ(a.HistoryCount(), 3u);
+    EXPECT_EQ(dialogs.messages.back(), texts::kClearDone);
+    EXPECT_EQ(files.files.count("history.txt"), 0u);
+    EXPECT_EQ(a.HistoryCount(), 0u);
     EXPECT_TRUE(form.TimerEnabled());
 }
 
@@ -517,7 +520,7 @@ TEST_F(StatisticsWindowTest, MailToAuthorOpensTheMailTextAndReportsAFailure) {
 TEST_F(StatisticsWindowTest, HelpOpensTheFileNextToTheProgramOrElseTheOnlinePage) {
     shell.result = 2;  // the shell's failure is never reported
     form.SpeedButton4Click();
-    shell.existing["C:\\Velkaro\\help.mht"] = true;
+    shell.existing["help.mht"] = true;
     form.SpeedButton4Click();
     EXPECT_EQ(shell.opened, (std::vector<std::string>{texts::kOnlineHelp, "C:\\Velkaro\\help.mht"}));
     EXPECT_TRUE(dialogs.messages.empty());

@@ -58,7 +58,6 @@ class Form1WindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         clock.today = {2026, 3, 7};
-        shell.exeFolder = "C:\\Velkaro\\";
         savedDesktop = ::GetSysColor(COLOR_BACKGROUND);
         const INT element = COLOR_BACKGROUND;
         const COLORREF colour = kTestDesktop;
@@ -467,7 +466,7 @@ TEST_F(Form1PickTest, APriceThatIsNoNumberGoesToTheErrorBoxAndTheWindowGoesOn) {
 TEST_F(Form1PickTest, HistoryWritesTheReportAndOpensIt) {
     RightClickAt(5, 10);
     ::SendMessageW(w->Handle(), WM_COMMAND, Form1Window::kCmdHistory, 0);
-    EXPECT_EQ(files.files.count("C:\\Velkaro\\history.htm"), 1u);
+    EXPECT_EQ(shell.programFiles.files.count("history.htm"), 1u);
     ASSERT_EQ(shell.opened.size(), 1u);
     EXPECT_EQ(shell.opened[0], "C:\\Velkaro\\history.htm");
 }
@@ -493,7 +492,7 @@ TEST_F(Form1PickTest, AMenuClosedWithEscapeRunsNothing) {
     RightClickAt(5, 90);
     Pump();
     EXPECT_TRUE(dialogs.prompts.empty());
-    EXPECT_TRUE(files.files.count("C:\\Velkaro\\history.htm") == 0);
+    EXPECT_TRUE(shell.programFiles.files.count("history.htm") == 0);
 }
 
 // ---- More adapters than the screen holds ----

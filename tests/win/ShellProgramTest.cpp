@@ -201,6 +201,21 @@ TEST_F(ShellProgramTest, AFailedSaveShowsTheErrorAndStopsEveryPath) {
     EXPECT_TRUE(TakeQuit());
 }
 
+TEST_F(ShellProgramTest, AnUnreadableHistoryIsRetriedSilentlyByThePeriodicSaveAndNamedOnTheWayOut) {
+    sp.files.files[kHistory] = "SHOW=\r\n";
+    sp.files.readError[kHistory] = kIoAccessDenied;
+    Program& p = StartAndTick();
+    ASSERT_EQ(sp.dialogs.messages.size(), 1u);  // named at start
+    p.Autosaver().Tick();
+    EXPECT_EQ(sp.dialogs.messages.size(), 1u);  // the periodic save says nothing
+    EXPECT_EQ(sp.files.writes, 1);              // price.txt only
+    ::SendMessageW(p.Form2().Handle(), WM_COMMAND, TForm2::kN2, 0);
+    ASSERT_EQ(sp.dialogs.messages.size(), 2u);
+    EXPECT_EQ(sp.dialogs.messages[1], UnwrittenText({{kHistory.c_str(), kIoAccessDenied}}));
+    EXPECT_EQ(sp.files.files[kHistory], "SHOW=\r\n");
+    EXPECT_TRUE(TakeQuit());  // and the program ends
+}
+
 TEST_F(ShellProgramTest, WithoutTheInterfaceFunctionTheFilesStayAndEveryExitStillEnds) {
     sp.ifTable.loadable = false;
     sp.files.files[kHistory] = "SHOW=\r\nform1.width=790\r\n";

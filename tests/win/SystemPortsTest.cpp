@@ -12,21 +12,48 @@
 namespace velkaro::win {
 namespace {
 
-TEST(Win32ShellTest, ExeFolderHoldsThisProgramAndEndsInABackslash) {
-    Win32Shell shell;
-    const std::string folder = shell.ExeFolder();
+TEST(Win32ShellTest, TheProgramsFolderIsTheExecutablesAndEndsInABackslash) {
+    const std::wstring folder = ExeFolder();
     ASSERT_FALSE(folder.empty());
-    EXPECT_EQ(folder.back(), '\\');
-    EXPECT_TRUE(shell.FileExists(folder + "velkaro_win_tests.exe"));
-    EXPECT_FALSE(shell.FileExists(folder + "no-such-file.mht"));
-    EXPECT_FALSE(shell.FileExists(folder));  // a folder is not a file
-    EXPECT_FALSE(shell.FileExists(""));
+    EXPECT_EQ(folder.back(), L'\\');
+    Win32Shell shell;
+    EXPECT_TRUE(shell.ProgramFileExists("velkaro_win_tests.exe"));
+    EXPECT_FALSE(shell.ProgramFileExists("no-such-file.mht"));
+    EXPECT_FALSE(shell.ProgramFileExists(""));
+}
+
+// The program started from a folder whose name Windows-1251 cannot hold ("C:\Users\Jürgen"):
+// the report is written there and the help file found there.
+TEST(Win32ShellTest, AProgramFolderOutsideWindows1251HoldsTheReportAndTheHelpFile) {
+    wchar_t tmp[MAX_PATH + 1] = {};
+    ASSERT_NE(::GetTempPathW(MAX_PATH + 1, tmp), 0u);
+    const std::wstring folder =
+        std::wstring(tmp) + L"velkaro-J\u00FCrgen-\u5E2E\u52A9-" + std::to_wstring(::GetCurrentProcessId()) + L"\\";
+    ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
+    Win32Shell shell(folder);
+
+    EXPECT_FALSE(shell.ProgramFileExists("help.mht"));
+    HANDLE h = ::CreateFileW((folder + L"help.mht").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    ::CloseHandle(h);
+    EXPECT_TRUE(shell.ProgramFileExists("help.mht"));
+    ASSERT_TRUE(::CreateDirectoryW((folder + L"folder.mht").c_str(), nullptr));
+    EXPECT_FALSE(shell.ProgramFileExists("folder.mht"));  // a folder is not a file
+
+    EXPECT_EQ(shell.ProgramFolder().WriteAll("history.htm", "<html></html>"), kIoOk);
+    EXPECT_NE(::GetFileAttributesW((folder + L"history.htm").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_LE(shell.OpenProgramFile("нет такого файла.htm"_cp1251), 32);  // ShellExecute's error range
+
+    ::DeleteFileW((folder + L"help.mht").c_str());
+    ::DeleteFileW((folder + L"history.htm").c_str());
+    ::RemoveDirectoryW((folder + L"folder.mht").c_str());
+    ::RemoveDirectoryW(folder.c_str());
 }
 
 TEST(Win32ShellTest, OpenReportsTheShellsFailure) {
     Win32Shell shell;
-    const std::intptr_t result = shell.Open(shell.ExeFolder() + "нет такого файла.htm"_cp1251);
-    EXPECT_LE(result, 32);  // ShellExecute's error range
+    EXPECT_LE(shell.Open("C:\\velkaro-no-such-folder\\x.htm"), 32);
 }
 
 // Sets the user's decimal separator for the scope of a test and puts the old one back.

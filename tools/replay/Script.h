@@ -14,16 +14,17 @@ namespace velkaro::replay {
 
 enum class Op {
     Today, Separator, Load, Row, Tick, FailTick, Answer, Cancel, Pick, Select,
-    SetPrices, Rename, Report, Save, Clear, Panel, QuickInfo, Window, State,
+    SetPrices, Rename, Report, Save, Autosave, Clear, Panel, QuickInfo, Window, State, ReadError,
 };
 
 struct Command {
     Op op = Op::Tick;
     std::size_t line = 0;   // 1-based line number in the script
-    std::string text;       // row: the name; answer and select: the text; separator: the character
+    std::string text;       // row: the name; answer and select: the text; separator: the
+                            // character; readerror: the file
     std::uint32_t in = 0;   // row
     std::uint32_t out = 0;  // row
-    int y = 0;              // pick
+    int y = 0;              // pick; readerror: the code
     Date date;              // today
 };
 
@@ -103,9 +104,10 @@ inline constexpr Word kWords[] = {
     {"pick", Op::Pick, true},            {"select", Op::Select, true},
     {"setprices", Op::SetPrices, false}, {"rename", Op::Rename, false},
     {"report", Op::Report, false},       {"save", Op::Save, false},
-    {"clear", Op::Clear, false},         {"panel", Op::Panel, false},
-    {"quickinfo", Op::QuickInfo, false}, {"window", Op::Window, false},
-    {"state", Op::State, false},
+    {"autosave", Op::Autosave, false},   {"clear", Op::Clear, false},
+    {"panel", Op::Panel, false},         {"quickinfo", Op::QuickInfo, false},
+    {"window", Op::Window, false},       {"state", Op::State, false},
+    {"readerror", Op::ReadError, true},
 };
 
 }  // namespace detail
@@ -170,6 +172,16 @@ inline bool ParseLine(std::string_view line, Command& cmd, bool& skip, std::stri
                 return false;
             }
             return true;
+        case Op::ReadError: {
+            const std::size_t b = arg.rfind(' ');
+            if (b == std::string_view::npos || b == 0 || arg.size() - b - 1 > 9 ||
+                !detail::ReadDigits(arg.substr(b + 1), cmd.y)) {
+                reason = "readerror needs FILE CODE with a code of 0 to 999999999";
+                return false;
+            }
+            cmd.text = std::string(arg.substr(0, b));
+            return true;
+        }
         default:  // answer, select: any text, also empty
             cmd.text = std::string(arg);
             return true;

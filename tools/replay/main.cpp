@@ -4,6 +4,7 @@
 #include <cstring>
 #include <deque>
 #include <iostream>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -50,12 +51,15 @@ constexpr char kUsage[] =
     "  setprices         the menu command that sets the prices (two input dialogs)\n"
     "  rename            the menu command that renames (one input dialog)\n"
     "  report            the menu command History: writes history.htm\n"
-    "  save              the save (history.txt, then price.txt)\n"
+    "  save              the save of the exit paths (history.txt, then price.txt)\n"
+    "  autosave          the periodic save (the same, silent about files it cannot read)\n"
     "  clear             the button that clears the history (asks a question first)\n"
     "  panel             prints X Y COLOUR STYLE TEXT per item of the last redraw\n"
     "  quickinfo         prints NAME|TRAFFIC|COST per row of the last tick\n"
     "  window            prints window W H (outer size)\n"
     "  state             prints first NAME and selected NAME\n"
+    "  readerror FILE N  reading FILE (history.txt, price.txt) fails with the I/O code N from\n"
+    "                    now on; 0 makes it readable again\n"
     "\n"
     "Before load the timer is off: tick and failtick then run no handler (no timer message\n"
     "comes), and the rows given are used up all the same. The same holds after a load that\n"
@@ -113,11 +117,32 @@ std::string Hex(std::uint32_t rgb) {
     return buf;
 }
 
+// The files of the current directory, with read errors to inject.
+class ReplayFiles : public FileStore {
+public:
+    std::map<std::string, int> readError;
+    int ReadAll(const std::string& name, std::string& bytes) override {
+        if (auto e = readError.find(name); e != readError.end()) return e->second;
+        return disk_.ReadAll(name, bytes);
+    }
+    int ReplaceAll(const std::string& name, const std::string& bytes) override { return disk_.ReplaceAll(name, bytes); }
+    int WriteAll(const std::string& name, const std::string& bytes) override { return disk_.WriteAll(name, bytes); }
+    bool Delete(const std::string& name) override { return disk_.Delete(name); }
+
+private:
+#ifdef _WIN32
+    win::Win32FileStore disk_;
+#else
+    DiskFileStore disk_;
+#endif
+};
+
 class Replay {
 public:
     Replay()
         : form_(a_, Form1Ports{ifTable_, clock_, regional_, dialogs_, shell_, files_, host_}) {
         host_.form = &form_;
+        shell_.programFolder = &files_;  // history.htm lands in the current directory
     }
 
     void Run(const Command& c) {
@@ -136,6 +161,13 @@ public:
             case Op::Rename: form_.Guarded([&] { form_.N5Click(); }); break;
             case Op::Report: form_.Guarded([&] { form_.N2Click(); }); break;
             case Op::Save: form_.Guarded([&] { form_.ost(); }); break;
+            case Op::Autosave: form_.Guarded([&] { form_.PeriodicSave(); }); break;
+            case Op::ReadError:
+                if (c.y == 0)
+                    files_.readError.erase(c.text);
+                else
+                    files_.readError[c.text] = c.y;
+                break;
             case Op::Clear: form_.Guarded([&] { form_.SpeedButton2Click(); }); break;
             case Op::Panel: PrintPanel(); break;
             case Op::QuickInfo:
@@ -180,11 +212,7 @@ private:
     FixedRegional regional_;
     ReplayDialogs dialogs_;
     ScriptedShell shell_;
-#ifdef _WIN32
-    win::Win32FileStore files_;
-#else
-    DiskFileStore files_;
-#endif
+    ReplayFiles files_;
     ReplayHost host_;
     TForm1 form_;
     std::vector<QuickInfoRow> lastRows_;

@@ -64,7 +64,7 @@ int DiskFileStore::ReadAll(const std::string& name, std::string& bytes) {
 }
 
 int DiskFileStore::ReplaceAll(const std::string& name, const std::string& bytes) {
-    const std::string temp = name + ".tmp";
+    const std::string temp = name + kTemporarySuffix;
     int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (fd < 0) return CodeOf(errno);
     int code = WriteFd(fd, bytes);

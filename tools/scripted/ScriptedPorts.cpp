@@ -61,8 +61,13 @@ std::intptr_t ScriptedShell::Open(const std::string& target) {
     return result;
 }
 
-bool ScriptedShell::FileExists(const std::string& path) {
-    auto it = existing.find(path);
+std::intptr_t ScriptedShell::OpenProgramFile(const std::string& name) {
+    opened.push_back(folderName + name);
+    return result;
+}
+
+bool ScriptedShell::ProgramFileExists(const std::string& name) {
+    auto it = existing.find(name);
     return it != existing.end() && it->second;
 }
 

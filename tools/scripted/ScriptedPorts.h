@@ -58,17 +58,6 @@ public:
     void ShowError(const std::string& text) override;
 };
 
-class ScriptedShell : public Shell {
-public:
-    std::intptr_t result = 42;
-    std::string exeFolder;             // "" means the current directory
-    std::vector<std::string> opened;
-    std::map<std::string, bool> existing;
-    std::intptr_t Open(const std::string& target) override;
-    std::string ExeFolder() override { return exeFolder; }
-    bool FileExists(const std::string& path) override;
-};
-
 // Files in memory, with failures to inject.
 class MemoryFileStore : public FileStore {
 public:
@@ -93,6 +82,22 @@ public:
     int ReplaceAll(const std::string& name, const std::string& bytes) override;
     int WriteAll(const std::string& name, const std::string& bytes) override;
     bool Delete(const std::string& name) override;
+};
+
+// The shell and the program's folder. Files of the program's folder live in programFiles
+// unless programFolder is pointed elsewhere (velkaro-replay: the current directory).
+class ScriptedShell : public Shell {
+public:
+    std::intptr_t result = 42;
+    std::string folderName = "C:\\Velkaro\\";  // how opened lists the program's folder
+    std::vector<std::string> opened;            // targets, program files as folderName + name
+    std::map<std::string, bool> existing;       // names of the program's folder that exist
+    MemoryFileStore programFiles;
+    FileStore* programFolder = &programFiles;
+    std::intptr_t Open(const std::string& target) override;
+    std::intptr_t OpenProgramFile(const std::string& name) override;
+    bool ProgramFileExists(const std::string& name) override;
+    FileStore& ProgramFolder() override { return *programFolder; }
 };
 
 // The statistics window without a window: client 784 x 93, button bar 21, outer = client
