@@ -149,13 +149,18 @@ void TForm1::N5Click() {
 }
 
 void TForm1::ost() {
-    const FlagScope saving(saving_);
-    FilePorts files = Files();
-    const std::vector<UnreadFile> unwritten = ::velkaro::ost(a_, files);
+    std::vector<UnreadFile> unwritten;
+    {
+        // Its messages about files read again run a message loop in the middle of the save.
+        const FlagScope saving(saving_);
+        FilePorts files = Files();
+        unwritten = ::velkaro::ost(a_, files);
+    }
     if (!unwritten.empty()) p_.dialogs.ShowMessage(UnwrittenText(unwritten));
 }
 
 void TForm1::PeriodicSave() {
+    const FlagScope saving(saving_);
     FilePorts files = Files();
     ::velkaro::ost(a_, files);  // a file still unread is simply tried again next time
 }
