@@ -116,13 +116,17 @@ bool TForm2::RefreshQuickInfo() {
     if (!IsVisible()) return false;
     const std::vector<QuickInfoRow>& rows = a_.quickInfoRows;
     // The list gets only what changed: rows no longer there go from the end, a row's cells
-    // are set where their texts differ from what the list holds, new rows are added.
+    // are set where their texts differ from what the list holds, new rows are added. When rows
+    // come or go, the list is drawn once at the end, its scroll bars set for its final size.
+    const bool rowsChange = listed_.size() != rows.size();
+    if (rowsChange) ::SendMessageW(listView_, WM_SETREDRAW, FALSE, 0);
     while (listed_.size() > rows.size()) {
         ::SendMessageW(listView_, LVM_DELETEITEM, listed_.size() - 1, 0);
         listed_.pop_back();
     }
     bool adding = true;  // false once an item could not be added: the rest waits for the next refresh
     int h = kFirstThreshold;
+    RECT r = win::WindowRect(Handle());
     RECT area{};
     bool haveArea = false;
     for (std::size_t k = 0; k < rows.size(); ++k) {
@@ -150,7 +154,6 @@ bool TForm2::RefreshQuickInfo() {
         // One step of growth per row that needs it, never beyond the work area; a window
         // that would reach below it moves up.
         h += kRowStep;
-        const RECT r = win::WindowRect(Handle());
         if (win::Height(r) < h) {
             if (!haveArea) {
                 area = win::MonitorWorkArea(Handle());
@@ -162,8 +165,13 @@ bool TForm2::RefreshQuickInfo() {
                 grown = win::MoveInside(grown, area);
                 ::SetWindowPos(Handle(), nullptr, grown.left, grown.top, win::Width(grown),
                                win::Height(grown), SWP_NOZORDER | SWP_NOACTIVATE);
+                r = win::WindowRect(Handle());
             }
         }
+    }
+    if (rowsChange) {
+        ::SendMessageW(listView_, WM_SETREDRAW, TRUE, 0);
+        ::InvalidateRect(listView_, nullptr, TRUE);
     }
     return true;
 }

@@ -71,6 +71,7 @@ Form1Window::Form1Window(Accounting& a, SystemPorts ports, Form1Callbacks callba
     panelBoldFont_ = MakeFont({kPanelFace, panelHeight, FW_BOLD, RUSSIAN_CHARSET});
     buttonFont_ = MakeFontOrAlike({L"Times New Roman", -12, FW_NORMAL, RUSSIAN_CHARSET},
                                   L"Liberation Serif");
+    MeasureCharacters();
     whiteBrush_ = MakeBrush(kWhite);
     barBrush_ = MakeBrush(kBarColour);
 
@@ -99,6 +100,7 @@ Form1Window::~Form1Window() {
     // No message reaches this object while it is being taken apart; the children go with it.
     Destroy();
     if (memDc_ && oldBitmap_) ::SelectObject(memDc_.get(), oldBitmap_);
+    if (memDc_ && oldFont_) ::SelectObject(memDc_.get(), oldFont_);
 }
 
 // ---- showing ----
@@ -215,14 +217,25 @@ int Form1Window::WindowLeft() { return WindowRect(Handle()).left; }
 int Form1Window::WindowTop() { return WindowRect(Handle()).top; }
 
 int Form1Window::TextWidth(const std::string& text) {
-    const std::wstring w = Widen(text);
-    WindowDc screen(nullptr);
-    HDC dc = memDc_ ? memDc_.get() : screen.get();
-    if (!dc) return 0;
-    SelectObjectScope font(dc, panelFont_.get());
-    SIZE size{};
-    if (!::GetTextExtentPoint32W(dc, w.c_str(), static_cast<int>(w.size()), &size)) return 0;
-    return size.cx;
+    int width = 0;
+    for (unsigned char c : text) width += charWidths_[c];
+    return width;
+}
+
+void Form1Window::MeasureCharacters() {
+    // GDI advances a text by the sum of its characters' widths (no kerning in TextOut or
+    // GetTextExtentPoint32), so the widths of the font's 256 characters, measured once, give
+    // every text's width without asking GDI again.
+    UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
+    if (!dc) throw std::runtime_error("CreateCompatibleDC failed, error " + std::to_string(::GetLastError()));
+    SelectObjectScope font(dc.get(), panelFont_.get());
+    for (int c = 0; c < 256; ++c) {
+        const std::wstring w = Widen(std::string(1, static_cast<char>(c)));
+        SIZE size{};
+        if (!::GetTextExtentPoint32W(dc.get(), w.c_str(), static_cast<int>(w.size()), &size))
+            throw std::runtime_error("GetTextExtentPoint32 failed, error " + std::to_string(::GetLastError()));
+        charWidths_[static_cast<std::size_t>(c)] = size.cx;
+    }
 }
 
 void Form1Window::LayoutChildren() {
@@ -415,31 +428,67 @@ void Form1Window::Repaint() {
     ::InvalidateRect(image1_.Handle(), nullptr, FALSE);
 }
 
+bool Form1Window::PaintedItem::Shows(const PanelItem& other, COLORREF otherColour) const {
+    return colour == otherColour && item.bold == other.bold && item.x == other.x &&
+           item.y == other.y && item.cell == other.cell && item.text == other.text;
+}
+
+void Form1Window::SelectPanelFont(bool bold) {
+    HFONT font = bold ? panelBoldFont_.get() : panelFont_.get();
+    if (font == selectedFont_) return;
+    HGDIOBJ previous = ::SelectObject(memDc_.get(), font);
+    if (!oldFont_) oldFont_ = previous;
+    selectedFont_ = font;
+}
+
 void Form1Window::PaintItems() {
     itemsPending_ = false;
     const StatisticsPanel& panel = form_.Panel();
     // The size the redraw gave the bitmap: the image area, or the client height after the
     // window grew (then it is taller than the visible image), and never less than the blocks.
-    ResizeBitmap(panel.BitmapWidth(), std::max(panel.BitmapHeight(), panel.BlocksEnd()));
-    if (!bitmap_) return;
+    // The redraws without growth give the image area again, 21 rows less: those rows lie
+    // under the button bar, so the bitmap keeps them rather than being made anew each time.
+    const int width = panel.BitmapWidth();
+    const int height = std::max(panel.BitmapHeight(), panel.BlocksEnd());
+    if (!bitmap_ || width != bitmapSize_.cx || height > bitmapSize_.cy) {
+        ResizeBitmap(width, std::max<int>(height, bitmap_ ? bitmapSize_.cy : 0));
+        if (!bitmap_) return;
+        // What stays of the old pixels is not worth keeping track of: all is painted again.
+        painted_.clear();
+        paintedEnd_ = bitmapSize_.cy;
+    }
     HDC dc = memDc_.get();
-    SelectObjectScope font(dc, panelFont_.get());
     ::SetBkMode(dc, OPAQUE);
     ::SetBkColor(dc, kWhite);
     ::SetTextAlign(dc, TA_LEFT | TA_TOP | TA_NOUPDATECP);
     const COLORREF desktop = ::GetSysColor(COLOR_BACKGROUND);
-    for (const PanelItem& item : panel.Items()) {
-        ::SelectObject(dc, item.bold ? panelBoldFont_.get() : panelFont_.get());
-        ::SetTextColor(dc, item.desktopColour ? desktop : ToColorRef(item.rgb));
+    const std::vector<PanelItem>& items = panel.Items();
+    painted_.resize(std::min(painted_.size(), items.size()));
+    COLORREF textColour = CLR_INVALID;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const PanelItem& item = items[i];
+        const COLORREF colour = item.desktopColour ? desktop : ToColorRef(item.rgb);
+        // A cell that shows this very item already is left alone.
+        if (i < painted_.size() && painted_[i].Shows(item, colour)) continue;
+        SelectPanelFont(item.bold);
+        if (colour != textColour) ::SetTextColor(dc, textColour = colour);
         const std::wstring w = Widen(item.text);
         // The whole cell white first, so nothing of a longer text that stood there stays.
         const RECT cell{item.cell.left, item.cell.top, item.cell.right, item.cell.bottom};
         ::ExtTextOutW(dc, item.x, item.y, ETO_OPAQUE | ETO_CLIPPED, &cell, w.c_str(),
                       static_cast<UINT>(w.size()), nullptr);
+        if (i < painted_.size())
+            painted_[i] = PaintedItem{item, colour};
+        else
+            painted_.push_back(PaintedItem{item, colour});
     }
     // Below the drawn blocks: the rows of blocks drawn before and no longer.
-    const RECT below{0, panel.BlocksEnd(), bitmapSize_.cx, bitmapSize_.cy};
-    if (below.top < below.bottom) ::FillRect(dc, &below, whiteBrush_.get());
+    const int blocksEnd = panel.BlocksEnd();
+    if (paintedEnd_ > blocksEnd) {
+        const RECT below{0, blocksEnd, bitmapSize_.cx, std::min<int>(paintedEnd_, bitmapSize_.cy)};
+        ::FillRect(dc, &below, whiteBrush_.get());
+    }
+    paintedEnd_ = blocksEnd;
     ::GdiFlush();
 }
 

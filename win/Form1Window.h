@@ -11,6 +11,7 @@
 
 #include <windows.h>
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <string>
@@ -126,6 +127,7 @@ private:
     LRESULT OnBarMessage(UINT msg, WPARAM wp, LPARAM lp);
 
     void LayoutChildren();
+    void MeasureCharacters();  // charWidths_
     // The window's height on the screen: the panel's, at most the work area's; the window
     // moved into the work area; the scroll bar set for what the image area shows.
     void FitToWorkArea();
@@ -135,7 +137,8 @@ private:
     bool OnScrollKey(WPARAM key);
     void OnWheel(int delta);
     void ResizeBitmap(int width, int height);  // keeps the pixels that still fit; new area white
-    void PaintItems();                          // the latest panel items into the bitmap
+    void PaintItems();  // the latest panel items into the bitmap, where they differ from it
+    void SelectPanelFont(bool bold);  // into the memory DC, where it stays
     void PaintImage(HDC dc, const RECT& clip);
     void PaintBar(HDC dc);
     int ButtonAt(int x, int y) const;
@@ -165,11 +168,23 @@ private:
     UniqueFont panelFont_;
     UniqueFont panelBoldFont_;
     UniqueFont buttonFont_;
+    std::array<int, 256> charWidths_{};  // of each byte's character in the panel font
     UniqueBrush whiteBrush_;
     UniqueBrush barBrush_;
     UniqueMemoryDc memDc_;        // holds bitmap_ while there is one
     UniqueBitmap bitmap_;
     HGDIOBJ oldBitmap_ = nullptr;
+    HGDIOBJ oldFont_ = nullptr;
+    HFONT selectedFont_ = nullptr;
+    // What the bitmap shows, item by item as last painted, and the row from which down
+    // nothing is painted: a paint draws only the cells that changed.
+    struct PaintedItem {
+        PanelItem item;
+        COLORREF colour;
+        bool Shows(const PanelItem& other, COLORREF otherColour) const;
+    };
+    std::vector<PaintedItem> painted_;
+    int paintedEnd_ = 0;
     SIZE bitmapSize_{0, 0};
 };
 

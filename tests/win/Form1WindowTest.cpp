@@ -14,6 +14,8 @@
 #include "core/Texts.h"
 #include "win/Form1Window.h"
 #include "tools/scripted/ScriptedPorts.h"
+#include "core/Cp1251.h"
+#include "win/Fonts.h"
 #include "win/Geometry.h"
 #include "win/Utf16.h"
 
@@ -348,6 +350,33 @@ TEST_F(Form1WindowTest, AShorterTextLeavesNothingOfALongerOneAndBlocksNoLongerDr
     EXPECT_TRUE(win.Form().Panel().Items().empty());
     auto empty = Region(0, 0, BitmapSize(win).cx, BitmapSize(win).cy);
     EXPECT_EQ(empty.size(), 1u);
+}
+
+TEST_F(Form1WindowTest, ATickPaintsOnlyTheCellsThatChanged) {
+    TestWindow& win = Create();
+    win.Show();
+    Tick({MakeRow("A", 3000, 7000), MakeRow("B", 1000, 1000)});
+    Tick({MakeRow("A", 3000, 7000), MakeRow("B", 1000, 1000)});  // the names with their tails now
+    const PanelItem* aSent = ItemAt(90, 40);
+    const PanelItem* bSent = ItemAt(90, 82 + 36);
+    const PanelItem* aName = ItemAt(10, 4);
+    ASSERT_TRUE(aSent && bSent && aName);
+    // A mark in the corner of three cells, where no text reaches.
+    const long kMark = 0x00FF00;
+    for (const PanelItem* item : {aSent, bSent, aName})
+        ::SetPixel(BitmapDc(win), item->cell.right - 2, item->cell.bottom - 2, RGB(0, 255, 0));
+    const PanelCell aCell = aSent->cell, bCell = bSent->cell, nameCell = aName->cell;
+    Tick({MakeRow("A", 3000, 9000), MakeRow("B", 1000, 1000)});  // A has sent more
+    EXPECT_EQ(BitmapPixel(win, aCell.right - 2, aCell.bottom - 2), 0xFFFFFF) << "the changed cell is painted";
+    EXPECT_EQ(BitmapPixel(win, bCell.right - 2, bCell.bottom - 2), kMark) << "an unchanged cell is left alone";
+    EXPECT_EQ(BitmapPixel(win, nameCell.right - 2, nameCell.bottom - 2), kMark);
+    // A new colour for the name (the desktop's) paints it again.
+    const INT element = COLOR_BACKGROUND;
+    const COLORREF colour = RGB(0, 120, 0);
+    ::SetSysColors(1, &element, &colour);
+    Tick({MakeRow("A", 3000, 9000), MakeRow("B", 1000, 1000)});
+    EXPECT_EQ(BitmapPixel(win, nameCell.right - 2, nameCell.bottom - 2), 0xFFFFFF);
+    EXPECT_EQ(BitmapPixel(win, bCell.right - 2, bCell.bottom - 2), kMark);
 }
 
 TEST_F(Form1WindowTest, TheWindowGrowsForEachBlockAndForAWidePrice) {
@@ -720,12 +749,31 @@ TEST_F(Form1WindowTest, ProcessMessagesLeavesTheQuitMessageForTheMessageLoop) {
     EXPECT_EQ(m.wParam, 7u);
 }
 
-TEST_F(Form1WindowTest, TextWidthMeasuresThePanelFont) {
+TEST_F(Form1WindowTest, TextWidthIsWhatGdiMeasuresInThePanelFont) {
     TestWindow& win = Create();
-    EXPECT_EQ(win.TextWidth(""), 0);
-    const int one = win.TextWidth(texts::kToday);
-    EXPECT_GT(one, 20);
-    EXPECT_GT(win.TextWidth(std::string(texts::kToday) + texts::kToday), one + 20);
+    std::vector<InterfaceRow> rows;
+    for (std::uint32_t i = 0; i < 12; ++i) rows.push_back(MakeRow("Адаптер №"_cp1251 + std::to_string(i), 997u * i * i * i, 4000000000u - i));
+    Tick(rows);
+    std::vector<std::string> texts;
+    for (const PanelItem& item : win.Form().Panel().Items()) texts.push_back(item.text);
+    std::string every;
+    for (int c = 1; c < 256; ++c) every += static_cast<char>(c);
+    texts.push_back(every);
+    texts.push_back("");
+    HDC dc = ::CreateCompatibleDC(nullptr);
+    HFONT font = ::CreateFontW(win::FontHeightForPoints(10), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, RUSSIAN_CHARSET,
+                               OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Tahoma");
+    HGDIOBJ old = ::SelectObject(dc, font);
+    for (const std::string& text : texts) {
+        const std::wstring w = win::Widen(text);
+        SIZE size{};
+        ASSERT_TRUE(::GetTextExtentPoint32W(dc, w.c_str(), static_cast<int>(w.size()), &size));
+        EXPECT_EQ(win.TextWidth(text), size.cx) << text;
+    }
+    ::SelectObject(dc, old);
+    ::DeleteObject(font);
+    ::DeleteDC(dc);
+    EXPECT_GT(win.TextWidth(texts::kToday), 20);
 }
 
 }  // namespace
