@@ -27,17 +27,25 @@ run: win
 test:
 	@bash $(ROOT)/scripts/test.sh
 
-# Native benchmarks (Google Benchmark); they print their figures.
+# Native benchmarks (Google Benchmark), then the idle cost of velkaro.exe under Wine
+# (bench/idle/run.sh); they print their figures.
 bench: setup
 	cmake -S $(ROOT) -B $(BUILD)/native -G Ninja
 	ninja -C $(BUILD)/native -j$(JOBS)
 	@if [ -x $(BUILD)/native/velkaro_bench ]; then $(BUILD)/native/velkaro_bench; \
 	else echo "no benchmarks in bench/"; fi
+	cmake -S $(ROOT) -B $(BUILD)/win -G Ninja -DCMAKE_TOOLCHAIN_FILE=$(ROOT)/cmake/mingw-i686.cmake
+	ninja -C $(BUILD)/win -j$(JOBS) velkaro e2e_driver idle_floor idle_startwatch
+	@bash $(ROOT)/bench/idle/run.sh $(BUILD)/win/velkaro.exe
 
-# The fuzz targets for longer: make fuzz FUZZ_SECONDS=300
+# The fuzz targets for longer: make fuzz FUZZ_SECONDS=300 (each a ctest test of build/fuzz;
+# new inputs go to build/fuzz/corpus/, crashing ones to build/fuzz/artifacts/)
 FUZZ_SECONDS ?= 60
 fuzz: setup
-	bash $(ROOT)/scripts/fuzz.sh $(FUZZ_SECONDS)
+	cmake -S $(ROOT) -B $(BUILD)/fuzz -G Ninja -DVELKARO_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	      -DCMAKE_CXX_COMPILER=clang++ -DVELKARO_FUZZ_SECONDS=$(FUZZ_SECONDS)
+	ninja -C $(BUILD)/fuzz -j$(JOBS)
+	ctest --test-dir $(BUILD)/fuzz --output-on-failure --parallel $(JOBS)
 
 # The zip for users: dist/velkaro-1.4.zip with velkaro.exe, help.mht and the short readmes
 # (Russian in Windows-1251, English in UTF-8), all in one folder velkaro-1.4.

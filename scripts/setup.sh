@@ -8,7 +8,7 @@ packages=(
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     g++-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
     wine wine32:i386
-    xvfb xauth x11-utils xdotool imagemagick
+    xvfb xauth x11-utils xdotool imagemagick inotify-tools strace
     clang libclang-rt-14-dev
     fonts-dejavu-core fonts-liberation
 )

@@ -1,9 +1,18 @@
 #!/usr/bin/env bash
-# Everything that checks Velkaro, in order: set-up, native build and ctest (unit tests and
-# replays), the Windows build, the unit tests and window tests under Wine, the fuzz targets,
-# and the end-to-end tests of the real program under Wine. Each suite reports its counts; the
-# last line is "N passed, M failed" over all tests, and the exit code is nonzero when anything
-# failed. Logs are in build/logs/.
+# Everything that checks Velkaro: the set-up, then three builds, each followed by its ctest.
+#
+#   native (g++)        unit tests, replays of tests/replay/, the texts check, the checks of
+#                       the Python helpers (*_test.py)
+#   win (mingw-w64)     the end-to-end run (e2e), the unit tests and the window tests under
+#                       Wine, one program at a time, on one Xvfb (xvfb-run)
+#   fuzz (clang)        every libFuzzer target of fuzz/ for VELKARO_FUZZ_SECONDS on its seeds
+#
+# Every GoogleTest test, replay script and fuzz target is a ctest test of its own; the e2e run
+# is one test whose log counts its steps. The counts come from ctest's JUnit files
+# (build/logs/BUILD.xml): per suite (a test's name up to its first dot), then the last line
+# "N passed, M failed" over all ctest tests. A build that breaks, or a ctest that fails without
+# a failed test, counts as one failed test; the exit code is nonzero when anything failed.
+# Logs go to build/logs/.
 #
 # Environment: VELKARO_JOBS (build jobs, default nproc), VELKARO_FUZZ_SECONDS (default 20).
 set -uo pipefail
@@ -21,44 +30,101 @@ passed=0
 failed=0
 summary=()
 
-# record SUITE PASSED FAILED
+# record SUITE PASSED FAILED [SKIPPED [NOTE]]
 record() {
+    local skipped=${4:-0} note=${5:-}
     passed=$((passed + $2))
     failed=$((failed + $3))
-    summary+=("$(printf '%-28s %4d passed, %d failed' "$1:" "$2" "$3")")
-    echo "== $1: $2 passed, $3 failed"
+    [[ $skipped -gt 0 ]] && note="$skipped skipped${note:+; $note}"
+    summary+=("$(printf '%-12s %4d passed, %d failed%s' "$1:" "$2" "$3" "${note:+ ($note)}")")
+    echo "== $1: $2 passed, $3 failed${note:+ ($note)}"
 }
 
-# A suite that could not run at all counts as one failed test.
+# A build or a run that broke counts as one failed test.
 broken() {
     record "$1" 0 1
     echo "   $2"
 }
 
-# count KIND LOG RC SUITE: adds what the log tells; a crash or bad exit code is a failure.
-count() {
-    local kind=$1 log=$2 rc=$3 suite=$4 p f found
-    read -r p f found < <(python3 "$root/scripts/results.py" "$kind" "$log")
-    if [[ $found -eq 0 ]]; then
-        if [[ $rc -eq 0 ]]; then
-            broken "$suite" "no test count in $log"
-        else
-            broken "$suite" "exit code $rc, no test count (log: $log)"
-        fi
-        tail -n 30 "$log"
-        return
+step() { echo; echo "---- $* ($(( $(date +%s) - start ))s)"; }
+
+# configure_and_build NAME CMAKE_ARG...: build/NAME; fails (and counts) when it does not build.
+configure_and_build() {
+    local name=$1
+    shift
+    step "$name build"
+    if cmake -S "$root" -B "$build/$name" -G Ninja "$@" >"$logs/$name-configure.log" 2>&1 &&
+        ninja -C "$build/$name" -j"$jobs" >"$logs/$name-build.log" 2>&1; then
+        return 0
     fi
-    if [[ $rc -ne 0 && $f -eq 0 ]]; then
-        f=1
-        echo "   exit code $rc after the summary (log: $log)"
-    fi
-    record "$suite" "$p" "$f"
-    if [[ $f -ne 0 ]]; then
-        grep -E '^\[  FAILED  \]|Failure|FAILED|error' "$log" | head -n 40
-    fi
+    cat "$logs/$name-configure.log" "$logs/$name-build.log" 2>/dev/null | grep -E 'error|Error' | head -n 40
+    broken "$name build" "see $logs/$name-configure.log and $logs/$name-build.log"
+    return 1
 }
 
-step() { echo; echo "---- $* ($(( $(date +%s) - start ))s)"; }
+# Per suite of a JUnit file: "SUITE PASSED FAILED SKIPPED [NOTE]", and "failed NAME" for each
+# failed test. ctest marks a test skipped by its own choice with a message "SKIP_..."; a test
+# that could not start or whose fixture failed is "notrun" too, and counts as failed here, as
+# ctest counts it. A test that printed "N passed, M failed" of its own (the e2e steps) gets
+# that as its note.
+junit_counts() {
+    python3 - "$1" <<'EOF'
+import re, sys, xml.etree.ElementTree as ET
+suites = {}
+for case in ET.parse(sys.argv[1]).getroot().iter("testcase"):
+    name = case.get("name", "?")
+    counts = suites.setdefault(name.split(".")[0], [0, 0, 0, ""])
+    status, skipped = case.get("status"), case.find("skipped")
+    if status == "run":
+        counts[0] += 1
+    elif status == "disabled" or (skipped is not None and skipped.get("message", "").startswith("SKIP_")):
+        counts[2] += 1
+    else:
+        counts[1] += 1
+        print("failed", name)
+    own = re.findall(r"^(\d+) passed, (\d+) failed\s*$", case.findtext("system-out") or "", re.M)
+    if "." not in name and own:
+        counts[3] = "its steps: %s passed, %s failed" % own[-1]
+for suite, (p, f, s, note) in suites.items():
+    print(suite, p, f, s, note)
+EOF
+}
+
+# run_ctest NAME [LAUNCHER...] -- [CTEST_ARG...]: ctest of build/NAME, counted from its JUnit file.
+run_ctest() {
+    local name=$1 launcher=() args=()
+    shift
+    while [[ $# -gt 0 && $1 != -- ]]; do launcher+=("$1"); shift; done
+    [[ $# -gt 0 ]] && shift
+    args=("$@")
+    step "$name ctest"
+    local xml="$logs/$name.xml" log="$logs/$name-ctest.log" rc counts
+    rm -f "$xml"
+    # Whole outputs: the JUnit file carries them, and the e2e's count is at its end.
+    "${launcher[@]}" ctest --test-dir "$build/$name" --output-on-failure --output-junit "$xml" \
+        --test-output-size-passed 4000000 --test-output-size-failed 4000000 \
+        "${args[@]}" </dev/null >"$log" 2>&1
+    rc=$?
+    if ! counts="$(junit_counts "$xml" 2>/dev/null)" || [[ -z "$counts" ]]; then
+        tail -n 30 "$log"
+        broken "$name ctest" "ctest ran no test or wrote no results (exit code $rc, log: $log)"
+        return
+    fi
+    local suite p f s note failures=0
+    while read -r suite p f s note; do
+        if [[ $suite == failed ]]; then
+            echo "   FAILED: $p"
+        else
+            record "$suite" "$p" "$f" "$s" "$note"
+            failures=$((failures + f))
+        fi
+    done <<<"$counts"
+    if [[ $rc -ne 0 && $failures -eq 0 ]]; then
+        broken "$name ctest" "ctest failed (exit code $rc) with no failed test; see $log"
+    elif [[ $failures -ne 0 ]]; then
+        echo "   output of the failed tests: $log"
+    fi
+}
 
 step "set-up"
 if ! bash "$root/scripts/setup.sh"; then
@@ -66,117 +132,26 @@ if ! bash "$root/scripts/setup.sh"; then
     echo "0 passed, 1 failed"
     exit 1
 fi
-
-# ---- the counting of this script itself ----
-step "scripts"
-python3 "$root/scripts/results_test.py" >"$logs/scripts.log" 2>&1
-count plain "$logs/scripts.log" $? "scripts"
-
-# ---- native ----
-step "native build"
-native_ok=0
-if cmake -S "$root" -B "$build/native" -G Ninja >"$logs/native-configure.log" 2>&1 &&
-    ninja -C "$build/native" -j"$jobs" >"$logs/native-build.log" 2>&1; then
-    native_ok=1
-else
-    cat "$logs/native-configure.log" "$logs/native-build.log" 2>/dev/null | grep -E 'error|Error' | head -n 40
-    broken "native build" "see $logs/native-build.log"
-fi
-
-if [[ $native_ok -eq 1 ]]; then
-    step "ctest (unit, replay)"
-    rm -f "$logs/ctest.xml"
-    ctest --test-dir "$build/native" --output-on-failure --timeout 900 \
-        --test-output-size-passed 20000000 --test-output-size-failed 20000000 \
-        --output-junit "$logs/ctest.xml" >"$logs/ctest.log" 2>&1
-    rc=$?
-    tail -n 15 "$logs/ctest.log"
-    if [[ -s "$logs/ctest.xml" ]]; then
-        { read -r p f found; per_test=$(cat); } < <(python3 "$root/scripts/results.py" ctest "$logs/ctest.xml")
-        if [[ $rc -ne 0 && $f -eq 0 ]]; then
-            broken "ctest" "ctest failed (exit code $rc) with every test passing; see $logs/ctest.log"
-        fi
-        while read -r name p f; do
-            [[ -n "$name" ]] && record "ctest $name" "$p" "$f"
-        done <<<"$per_test"
-    else
-        broken "ctest" "no results (log: $logs/ctest.log)"
-    fi
-fi
-
-# ---- Windows ----
-step "Windows build"
-win_ok=0
-if cmake -S "$root" -B "$build/win" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
-        >"$logs/win-configure.log" 2>&1 &&
-    ninja -C "$build/win" -j"$jobs" >"$logs/win-build.log" 2>&1; then
-    win_ok=1
-else
-    cat "$logs/win-configure.log" "$logs/win-build.log" 2>/dev/null | grep -E 'error|Error' | head -n 40
-    broken "Windows build" "see $logs/win-build.log"
-fi
-
 # shellcheck source=wine-env.sh
 . "$root/scripts/wine-env.sh" "$build"
-cleanup() {
+
+# ---- native ----
+if configure_and_build native; then
+    run_ctest native
+fi
+
+# ---- Windows, under Wine on one Xvfb of its own (also when a display is there: the e2e run
+# moves the mouse) ----
+if configure_and_build win -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake"; then
+    run_ctest win xvfb-run -a -n $((100 + RANDOM % 800)) -s "$VELKARO_XVFB_ARGS"
     velkaro_wine_stop
-    velkaro_xvfb_stop
-}
-trap cleanup EXIT
-
-if [[ $win_ok -eq 1 ]]; then
-    step "Wine"
-    if velkaro_xvfb_start && velkaro_wine_init; then
-        # One at a time, from the build folder.
-        for exe in velkaro_unit_tests velkaro_win_tests; do
-            [[ -f "$build/win/$exe.exe" ]] || continue
-            step "$exe.exe under Wine"
-            # Window tests run in a Wine virtual desktop: without a window manager Wine waits
-            # up to two seconds for every window it hides. The desktop does not pass the exit
-            # code on, so that suite is judged by GoogleTest's summary alone.
-            launch=(wine)
-            [[ $exe == velkaro_win_tests ]] && launch=(wine explorer /desktop=velkaro-tests,1024x768)
-            (cd "$build/win" && timeout 900 "${launch[@]}" "$exe.exe" </dev/null >"$logs/$exe-wine.log" 2>&1)
-            rc=$?
-            count gtest "$logs/$exe-wine.log" "$rc" "$exe (Wine)"
-            if [[ $rc -eq 124 ]]; then
-                echo "   timed out after 900 s"
-                wineserver -k
-            fi
-            wineserver -w
-        done
-    else
-        broken "Wine" "the Wine prefix or Xvfb could not be set up (see $build/wineboot.log)"
-    fi
 fi
 
-# ---- fuzzing ----
+# ---- fuzzing: the targets run side by side, each on a core ----
 if compgen -G "$root/fuzz/*_fuzz.cpp" >/dev/null; then
-    step "fuzz (${fuzz_seconds}s per target)"
-    VELKARO_JOBS="$jobs" bash "$root/scripts/fuzz.sh" "$fuzz_seconds" 2>&1 | tee "$logs/fuzz.log"
-    rc=${PIPESTATUS[0]}
-    count plain "$logs/fuzz.log" "$rc" "fuzz"
-fi
-
-# ---- end to end ----
-# tests/e2e/run.sh gets the path of velkaro.exe as its argument, with the Wine environment of
-# scripts/wine-env.sh exported (prefix ready, DISPLAY on Xvfb); its last count line
-# ("N passed, M failed", or GoogleTest's summary) and its exit code make the result.
-if [[ -f "$root/tests/e2e/run.sh" ]]; then
-    step "end-to-end (tests/e2e/run.sh)"
-    if [[ $win_ok -eq 1 ]]; then
-        VELKARO_BUILD="$build/win" bash "$root/tests/e2e/run.sh" "$build/win/velkaro.exe" \
-            </dev/null >"$logs/e2e.log" 2>&1
-        rc=$?
-        tail -n 20 "$logs/e2e.log"
-        read -r p f found < <(python3 "$root/scripts/results.py" gtest "$logs/e2e.log")
-        if [[ $found -eq 1 ]]; then
-            count gtest "$logs/e2e.log" "$rc" "e2e"
-        else
-            count plain "$logs/e2e.log" "$rc" "e2e"
-        fi
-    else
-        broken "e2e" "no Windows build"
+    if configure_and_build fuzz -DVELKARO_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+            -DCMAKE_CXX_COMPILER=clang++ -DVELKARO_FUZZ_SECONDS="$fuzz_seconds"; then
+        run_ctest fuzz -- --parallel "$jobs"
     fi
 fi
 

@@ -383,13 +383,21 @@ int CmdMenuPick(const std::vector<std::wstring>& a) {
             return menu != nullptr;
         }))
         return 1;
+    // A menu shown is not yet a menu that takes keys: its owner's thread enters the menu's
+    // own loop a moment later, and keys that come before it are lost (seen on a busy machine).
+    ::Sleep(300);
     const unsigned downs = Number(a[0]);
     for (unsigned i = 0; i < downs; ++i) {
         ::PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
         ::PostMessageW(menu, WM_KEYUP, VK_DOWN, 0xC0000001);
     }
     ::PostMessageW(menu, WM_KEYDOWN, downs ? VK_RETURN : VK_ESCAPE, 0);
-    return Poll(5000, [&] { return !::IsWindowVisible(menu); }) ? 0 : 1;
+    if (Poll(5000, [&] { return !::IsWindowVisible(menu); })) return 0;
+    // It stayed open: close it, so that the next step does not find it, and say so.
+    std::fputs("menu-pick: the menu stayed open\n", stderr);
+    ::PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+    Poll(2000, [&] { return !::IsWindowVisible(menu); });
+    return 1;
 }
 
 BOOL CALLBACK CountTrayIcons(HWND w, LPARAM lp) {

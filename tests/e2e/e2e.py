@@ -1,11 +1,8 @@
 #!/usr/bin/env python3
-"""Helpers of the end-to-end run (tests/e2e/run.sh): prepared files, a watcher of the files the
-program writes, loopback traffic, and the checks of what the program saved.
+"""Helpers of the end-to-end run (tests/e2e/run.sh): prepared files, loopback traffic, and the
+checks of what the program saved.
 
   e2e.py prepare DIR LOOPBACK          writes history.txt and price.txt into DIR
-  e2e.py watch DIR LOG                 logs writes, renames and deletions in DIR until killed
-  e2e.py writes LOG FROM NAME          number of times NAME was written after line FROM of LOG
-  e2e.py lines LOG                     number of lines in LOG so far
   e2e.py traffic MEGABYTES             sends that much to a local server on 127.0.0.1
   e2e.py record DIR ADAPTER            "IN OUT" of ADAPTER's open record of today in history.txt
   e2e.py check-saved DIR LOOPBACK      the prepared lines come back byte for byte, files whole
@@ -15,13 +12,10 @@ program writes, loopback traffic, and the checks of what the program saved.
   e2e.py check-whole DIR               both files whole: every line complete, CR LF ends
 Every check prints what it found and exits 0 when it holds, 1 when not.
 """
-import ctypes
-import ctypes.util
 import datetime
 import os
 import re
 import socket
-import struct
 import sys
 import threading
 
@@ -92,62 +86,6 @@ def cmd_prepare(d, loopback):
         f.write(crlf_bytes(prepared_history(loopback)))
     with open(os.path.join(d, "price.txt"), "wb") as f:
         f.write(crlf_bytes(PREPARED_PRICES))
-    return 0
-
-
-# ---- inotify watcher ----
-IN_CLOSE_WRITE = 0x008
-IN_MOVED_TO = 0x080
-IN_DELETE = 0x200
-IN_CREATE = 0x100
-
-
-def cmd_watch(d, log):
-    libc = ctypes.CDLL(ctypes.util.find_library("c") or "libc.so.6", use_errno=True)
-    fd = libc.inotify_init()
-    if fd < 0:
-        print("inotify_init failed")
-        return 1
-    mask = IN_CLOSE_WRITE | IN_MOVED_TO | IN_DELETE | IN_CREATE
-    if libc.inotify_add_watch(fd, d.encode(), mask) < 0:
-        print("inotify_add_watch failed")
-        return 1
-    names = {IN_CLOSE_WRITE: "written", IN_MOVED_TO: "moved-in", IN_DELETE: "deleted", IN_CREATE: "created"}
-    with open(log, "a", buffering=1) as out:
-        out.write("watching\n")
-        while True:
-            buf = os.read(fd, 65536)
-            i = 0
-            while i + 16 <= len(buf):
-                _wd, m, _cookie, length = struct.unpack_from("iIII", buf, i)
-                name = buf[i + 16:i + 16 + length].rstrip(b"\0").decode("utf-8", "replace")
-                i += 16 + length
-                for bit, what in names.items():
-                    if m & bit:
-                        out.write("%s %s\n" % (what, name))
-
-
-def log_lines(log):
-    try:
-        with open(log) as f:
-            return f.read().splitlines()
-    except FileNotFoundError:
-        return []
-
-
-def cmd_writes(log, start, name):
-    """A save of NAME ends either with NAME closed after writing or with a file moved onto it."""
-    n = 0
-    for line in log_lines(log)[int(start):]:
-        what, _, fname = line.partition(" ")
-        if fname.lower() == name.lower() and what in ("written", "moved-in"):
-            n += 1
-    print(n)
-    return 0
-
-
-def cmd_lines(log):
-    print(len(log_lines(log)))
     return 0
 
 
@@ -280,9 +218,6 @@ def main(argv):
     cmd, args = argv[1], argv[2:]
     table = {
         "prepare": cmd_prepare,
-        "watch": cmd_watch,
-        "writes": cmd_writes,
-        "lines": cmd_lines,
         "traffic": cmd_traffic,
         "record": cmd_record,
         "check-saved": cmd_check_saved,

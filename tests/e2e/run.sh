@@ -1,21 +1,27 @@
 #!/usr/bin/env bash
 # End-to-end test of velkaro.exe as a person uses it: the real program in a Wine virtual
 # desktop on an X server, driven from outside (xdotool for the mouse on the tray icon, the
-# small Windows program driver.exe for window messages, dialogs and menus), through a day:
+# small Windows program e2e_driver.exe for window messages, dialogs and menus), through a day:
 # start, the quick-info window, the statistics window, loopback traffic, prices, rename,
 # report, a refused second start, the session-end query, minimise-to-tray, taskbar
 # re-creation, exit through the tray menu, clearing the history, the end of the Windows
 # session, and a kill in the middle of saves.
 #
-#   tests/e2e/run.sh BUILD_FOLDER_OR_EXE
+#   tests/e2e/run.sh [BUILD_FOLDER_OR_EXE [DRIVER_EXE]]
 #
-# Screenshots and logs go to BUILD_FOLDER/e2e/. Prints PASS/FAIL per step and finally
-# "N passed, M failed"; exits nonzero when a step failed. Needs what scripts/setup.sh
-# installs (wine32, Xvfb, xdotool, imagemagick, python3, mingw-w64).
+# The Windows build's ctest runs it as the test e2e; the driver is the build's e2e_driver.exe.
+# It runs in the Wine prefix of scripts/wine-env.sh, on the X display it is given or on an
+# Xvfb of its own. Screenshots and logs go to BUILD_FOLDER/e2e/. Prints PASS/FAIL per step and
+# finally "N passed, M failed"; exits nonzero when a step failed. Needs what scripts/setup.sh
+# installs (wine32, xvfb-run, xdotool, imagemagick, inotifywait, python3).
 set -uo pipefail
 
 here="$(cd "$(dirname "$0")" && pwd)"
 root="$(cd "$here/../.." && pwd)"
+# shellcheck source=../../scripts/wine-env.sh
+. "$root/scripts/wine-env.sh" "${VELKARO_BUILD_ROOT:-$root/build}"
+velkaro_display "$0" "$@"
+
 arg="${1:-${VELKARO_BUILD:-$root/build/win}}"
 if [[ -f "$arg" ]]; then
     exe="$(cd "$(dirname "$arg")" && pwd)/$(basename "$arg")"
@@ -24,6 +30,7 @@ else
     build="$(cd "$arg" && pwd)"
     exe="$build/velkaro.exe"
 fi
+built_driver="${2:-$build/e2e_driver.exe}"
 out="$build/e2e"
 rm -rf "$out"
 mkdir -p "$out"
@@ -38,39 +45,36 @@ cleanup_cmds=()
 say() { echo "$*" | tee -a "$log"; }
 
 # ---- environment ----
-if [[ ! -f "$exe" ]]; then
-    say "FAIL setup: no program at $exe"
-    say "0 passed, 1 failed"
-    exit 1
-fi
-own_env=0
-if [[ -z "${WINEPREFIX:-}" || -z "${DISPLAY:-}" ]]; then
-    # shellcheck source=../../scripts/wine-env.sh
-    . "$root/scripts/wine-env.sh" "${VELKARO_BUILD_ROOT:-$root/build}"
-    velkaro_xvfb_start || { say "FAIL setup: no X server"; say "0 passed, 1 failed"; exit 1; }
-    velkaro_wine_init || { say "FAIL setup: no Wine prefix"; say "0 passed, 1 failed"; exit 1; }
-    own_env=1
-fi
-export WINEDEBUG=-all WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+for f in "$exe" "$built_driver"; do
+    if [[ ! -f "$f" ]]; then
+        say "FAIL setup: no program at $f"
+        say "0 passed, 1 failed"
+        exit 1
+    fi
+done
+velkaro_wine_init || { say "FAIL setup: no Wine prefix"; say "0 passed, 1 failed"; exit 1; }
+# A Wine session of its own: nothing left of earlier programs of the prefix, such as the desktop
+# window of the window tests lying over the program's desktop on the same X screen.
+velkaro_wine_stop
 export VELKARO_DESKTOP=velkaro
 
 work="$(mktemp -d /tmp/velkaro-e2e.XXXXXX)"
 cp "$exe" "$work/velkaro.exe"
 [[ -f "$build/help.mht" ]] && cp "$build/help.mht" "$work/"
 
+# A copy beside the logs: the driver records the report's opening in opened.log beside itself.
 driver="$out/driver.exe"
-if ! i686-w64-mingw32-g++-posix -std=c++20 -O1 -municode -static -o "$driver" "$here/driver.cpp" \
-        -liphlpapi -luser32 >"$out/driver-build.log" 2>&1; then
-    say "FAIL setup: driver.exe did not build (see $out/driver-build.log)"
-    say "0 passed, 1 failed"
-    exit 1
-fi
+cp "$built_driver" "$driver"
 
 drv() { wine "$driver" "$@" 2>>"$out/driver-stderr.log" </dev/null | tr -d '\r'; return "${PIPESTATUS[0]}"; }
 py() { python3 "$here/e2e.py" "$@"; }
 
+# The program's writes, renames onto a name and deletions in the work folder, one line each:
+# "CLOSE_WRITE,CLOSE history.txt", "MOVED_TO price.txt", "DELETE ...", "CREATE ...".
 watch_log="$out/files.log"
-python3 "$here/e2e.py" watch "$work" "$watch_log" >/dev/null 2>&1 &
+: >"$watch_log"
+inotifywait -m -e close_write,moved_to,delete,create --format '%e %f' -o "$watch_log" "$work" \
+    2>"$out/inotifywait.log" &
 watch_pid=$!
 cleanup_cmds+=("kill $watch_pid")
 
@@ -78,10 +82,7 @@ cleanup() {
     local c
     for c in "${cleanup_cmds[@]}"; do eval "$c" >/dev/null 2>&1; done
     wait "$watch_pid" 2>/dev/null
-    if [[ $own_env -eq 1 ]]; then
-        velkaro_wine_stop
-        velkaro_xvfb_stop
-    fi
+    velkaro_wine_stop
     # No copy of the program outlives the run, whatever step failed.
     local p
     for p in $(velkaro_pids_in "$work"); do kill -9 "$p" 2>/dev/null; done
@@ -89,6 +90,16 @@ cleanup() {
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
+
+for i in $(seq 1 50); do
+    grep -q 'Watches established' "$out/inotifywait.log" && break
+    sleep 0.1
+done
+if ! grep -q 'Watches established' "$out/inotifywait.log"; then
+    say "FAIL setup: no watch on the work folder (see $out/inotifywait.log)"
+    say "0 passed, 1 failed"
+    exit 1
+fi
 
 shot() { import -display "$DISPLAY" -window root "$out/$(printf '%02d' "$stepno")-$1.png" 2>/dev/null; }
 
@@ -180,8 +191,13 @@ wait_ready() {
 }
 hwnd_of() { drv find "$@" | awk '{print $1}'; }
 visible() { drv find "$@" | grep -q ' visible'; }
-writes_since() { py writes "$watch_log" "$1" "$2"; }
-mark() { py lines "$watch_log"; }
+# writes_since LINE NAME: saves of NAME logged after line LINE of the watch log; a save ends
+# with the file closed after writing or with a file renamed onto it.
+writes_since() {
+    tail -n +$(($1 + 1)) "$watch_log" |
+        awk -v name="$2" 'tolower($2) == tolower(name) && $1 ~ /CLOSE_WRITE|MOVED_TO/ {n++} END {print n + 0}'
+}
+mark() { wc -l <"$watch_log"; }
 wait_exit() {
     local i
     for i in $(seq 1 100); do

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Golden scenarios for velkaro-replay.
 #
-#   tests/replay/run.sh REPLAY_BINARY
+#   tests/replay/run.sh REPLAY_BINARY [NAME...]
 #   WINE=wine tests/replay/run.sh build-win/velkaro-replay.exe   (the Windows build under Wine)
 #
-# For every NAME.script in this folder, in a fresh temporary folder:
+# For every NAME.script in this folder (or the NAMEs given), in a fresh temporary folder:
 #   - NAME.in.history.txt, NAME.in.price.txt, NAME.in.history.htm, NAME.in.history.bak and
 #     NAME.in.price.bak are copied in without their NAME.in. prefix; NAME.setup, when present,
 #     is run there by bash (for what cannot be seeded as a file, such as a folder in the place
@@ -18,13 +18,20 @@
 # Prints PASS/FAIL per scenario and "N passed, M failed"; exits nonzero when any failed.
 set -u
 
-if [ $# -ne 1 ]; then
-    echo "usage: $0 REPLAY_BINARY" >&2
+if [ $# -lt 1 ]; then
+    echo "usage: $0 REPLAY_BINARY [NAME...]" >&2
     exit 2
 fi
 REPLAY=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
+shift
 HERE=$(cd "$(dirname "$0")" && pwd)
 WINE=${WINE:-}
+scripts=()
+for name in "$@"; do
+    [ -f "$HERE/$name.script" ] || { echo "no scenario $HERE/$name.script" >&2; exit 2; }
+    scripts+=("$HERE/$name.script")
+done
+[ $# -gt 0 ] || scripts=("$HERE"/*.script)
 
 files="history.txt price.txt history.htm history.bak price.bak"
 passed=0
@@ -32,7 +39,7 @@ failed=0
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
-for script in "$HERE"/*.script; do
+for script in "${scripts[@]}"; do
     name=$(basename "$script" .script)
     work="$scratch/$name"
     mkdir -p "$work"
