@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "bench/BenchHistory.h"
+#include "core/Cp1251.h"
 #include "core/Files.h"
 #include "display/StatisticsWindow.h"
 #include "tools/scripted/ScriptedForm1Host.h"
@@ -50,7 +51,7 @@ void BM_StartupLoadAndFirstTick(benchmark::State& state) {
         LoadFiles(a, ports);  // nothing there yet: marks the files as loaded
         FillBenchHistory(a, records);
         for (int i = 0; i < kAdapters; ++i)
-            a.Tariffs().push_back({1.5, 0.35, BenchAdapterName(i), "Адаптер " + std::to_string(i)});
+            a.Tariffs().push_back({1.5, 0.35, BenchAdapterName(i), "Адаптер "_cp1251 + std::to_string(i)});
         ost(a, ports);
     }
     std::vector<InterfaceRow> rows;

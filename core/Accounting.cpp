@@ -129,6 +129,10 @@ const TariffEntry* FindTariff(const Accounting& a, const std::string& adapter, s
 }
 }  // namespace
 
+const TariffEntry* FindTariffEntry(const Accounting& a, const std::string& adapter) {
+    return FindTariff(a, adapter);
+}
+
 std::string GetDisplayName(const Accounting& a, const std::string& adapter, bool padded) {
     const TariffEntry* e = FindTariff(a, adapter);
     if (!e) return adapter;

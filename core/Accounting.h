@@ -138,6 +138,8 @@ private:
 extern const std::string BlankTail;
 
 // Lookups by adapter name on the TariffTable; exact comparison, first match wins.
+// The entry the lookups find, or null; valid until the table changes.
+const TariffEntry* FindTariffEntry(const Accounting& a, const std::string& adapter);
 std::string GetDisplayName(const Accounting& a, const std::string& adapter, bool padded);
 // On a miss registers the adapter with zero prices and gives 0.
 double GetPrice(Accounting& a, const std::string& adapter, Direction dir);

@@ -76,12 +76,27 @@ private:
         int lastPrice = -1;  // -1: no line made
         void Note(int column, int width);
     };
-    void DrawAdapterLine(Accounting& a, WindowHost& window, char sep, Widths& widths,
-                         const std::string& label, std::uint64_t out, std::uint64_t in,
-                         const std::string& adapter);
+    // The texts of one line of a block and what they were made from: a line whose amounts
+    // and prices are those of the last redraw takes them from here, unmade and unmeasured.
+    struct LineTexts {
+        static constexpr int kTexts = 6;  // sent, received, total (with its tail), cost, prices
+        const WindowHost* window = nullptr;  // that measured them
+        char sep = 0;
+        std::uint64_t out = 0, in = 0;
+        std::uint64_t priceOut = 0, priceIn = 0;  // the bits of the prices
+        std::string texts[kTexts];
+        int widths[kTexts] = {};  // the total's without its tail
+        std::size_t totalLength = 0;  // the total's without its tail
+    };
+    void DrawAdapterLine(WindowHost& window, char sep, Widths& widths, const char* label,
+                         std::uint64_t out, std::uint64_t in, double priceOut, double priceIn,
+                         LineTexts& line);
+    PanelItem& NextItem(int y, std::uint32_t rgb);  // the next item of the redraw being made
     void PlaceItems(WindowHost& window, const Widths& widths);
     std::vector<PanelItem> items_;
     std::vector<PanelItem> making_;  // the items of the redraw being made
+    std::size_t made_ = 0;           // how many of them
+    std::vector<std::array<LineTexts, 2>> lines_;  // by adapter: today, all time
     std::array<int, kColumns> columnOrigins_{};
     int blocksEnd_ = 4;
     int bitmapWidth_ = 0;

@@ -80,6 +80,7 @@ Form1Window::Form1Window(Accounting& a, SystemPorts ports, Form1Callbacks callba
     Create(kFormClass, Widen(texts::kForm1Caption).c_str(), kFormStyle, kFormExStyle, 0, 0,
            Width(r), Height(r), options_.owner);
     panelOuterHeight_ = Height(r);
+    MeasureFrame();
     // Image1 scrolls when the panel is taller than the screen; its scroll bar shows only then.
     image1_.Create(kImageClass, L"", WS_CHILD | WS_VISIBLE | WS_VSCROLL, 0, 0, 0, 0, 0, Handle());
     panel1_.Create(kBarClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, 0, Handle());
@@ -126,12 +127,16 @@ void Form1Window::SetOuterWidth(int width) {
 }
 
 void Form1Window::SetOuterHeight(int height) {
+    // The last block asks for its room at every redraw, mostly for the height it has.
+    if (height == panelOuterHeight_) return;
     panelOuterHeight_ = height;
     FitToWorkArea();
 }
 
-int Form1Window::FrameHeight() const {
-    return Height(WindowRect(Handle())) - static_cast<int>(ClientRect(Handle()).bottom);
+int Form1Window::FrameHeight() const { return frameHeight_; }
+
+void Form1Window::MeasureFrame() {
+    frameHeight_ = Height(WindowRect(Handle())) - static_cast<int>(ClientRect(Handle()).bottom);
 }
 
 int Form1Window::ClientHeight() { return std::max(0, panelOuterHeight_ - FrameHeight()); }
@@ -256,8 +261,9 @@ void Form1Window::SetTimerEnabled(bool enabled) {
         timerRunning_ = enabled;
         return;
     }
-    // Setting the timer anew starts its interval afresh.
-    ::KillTimer(Handle(), kTimer1);
+    // Setting the timer anew starts its interval afresh. A disabled timer is only marked: the
+    // tick disables and enables it every second, and its WM_TIMER, should one come while it
+    // is off, kills it then.
     timerRunning_ = false;
     if (!enabled) return;
     if (!::SetTimer(Handle(), kTimer1, 1000, nullptr)) throw AppError(texts::kNoTimers);
@@ -335,6 +341,8 @@ LRESULT Form1Window::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         }
         break;
     case WM_SIZE:
+        // A new frame (another caption height) changes the client area, and comes here too.
+        MeasureFrame();
         LayoutChildren();
         UpdateScrollBar();
         return 0;
@@ -363,7 +371,10 @@ LRESULT Form1Window::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_TIMER:
         if (wp == kTimer1) {
             // A WM_TIMER taken after the timer was stopped starts no tick.
-            if (timerRunning_) Run([this] { form_.Timer1Timer(); });
+            if (timerRunning_)
+                Run([this] { form_.Timer1Timer(); });
+            else if (options_.systemTimer)
+                ::KillTimer(Handle(), kTimer1);
             return 0;
         }
         break;

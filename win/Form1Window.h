@@ -134,6 +134,7 @@ private:
     void UpdateScrollBar();
     int VisibleImageHeight() const;  // the image area on the screen
     int FrameHeight() const;         // title bar and borders
+    void MeasureFrame();
     bool OnScrollKey(WPARAM key);
     void OnWheel(int delta);
     void ResizeBitmap(int width, int height);  // keeps the pixels that still fit; new area white
@@ -160,6 +161,7 @@ private:
     bool itemsPending_ = false;   // items changed while hidden
     bool timerRunning_ = false;
     int panelOuterHeight_ = 0;    // the outer height the panel gave the window
+    int frameHeight_ = 0;
     int scrollTop_ = 0;
     int wheelRest_ = 0;           // wheel movement short of a line
     int pressed_ = -1;            // button under a pressed left mouse button
