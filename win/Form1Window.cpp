@@ -169,7 +169,12 @@ void Form1Window::UpdateScrollBar() {
     if (!image1_.Handle()) return;
     const int page = VisibleImageHeight();
     const int height = ScrollHeight();
-    scrollTop_ = std::clamp(scrollTop_, 0, std::max(0, height - page));
+    const int top = std::clamp(scrollTop_, 0, std::max(0, height - page));
+    if (top != scrollTop_) {
+        scrollTop_ = top;
+        if (bitmap_) WhitenBitmap();  // other rows: painted again at the next paint
+        ::InvalidateRect(image1_.Handle(), nullptr, FALSE);
+    }
     SCROLLINFO si{};
     si.cbSize = sizeof si;
     si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
@@ -190,6 +195,11 @@ void Form1Window::ScrollTo(int top) {
     si.fMask = SIF_POS;
     si.nPos = top;
     ::SetScrollInfo(image1_.Handle(), SB_VERT, &si, TRUE);
+    // The bitmap shows other rows now: painted again from white.
+    if (bitmap_) {
+        WhitenBitmap();
+        PaintItems();
+    }
     ::InvalidateRect(image1_.Handle(), nullptr, FALSE);
 }
 
@@ -272,7 +282,9 @@ void Form1Window::SetTimerEnabled(bool enabled) {
 
 void Form1Window::SetWhite() {
     white_ = true;
-    ResizeBitmap(bitmapSize_.cx, bitmapSize_.cy);  // the image gets a bitmap if it has none
+    // The image's bitmap lives in this DC while the window is shown.
+    if (!memDc_) memDc_.reset(::CreateCompatibleDC(nullptr));
+    if (!memDc_) throw std::runtime_error("CreateCompatibleDC failed, error " + std::to_string(::GetLastError()));
     ::InvalidateRect(Handle(), nullptr, TRUE);
     ::InvalidateRect(image1_.Handle(), nullptr, FALSE);
 }
@@ -334,10 +346,14 @@ LRESULT Form1Window::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
                 FitToWorkArea();
                 CentreWindow(Handle(), MonitorWorkArea(Handle()));
             }
-            if (itemsPending_) {
+            if (itemsPending_ || !bitmap_) {
                 PaintItems();
                 ::InvalidateRect(image1_.Handle(), nullptr, FALSE);
             }
+        } else {
+            // Nobody sees it: the bitmap goes, and comes back painted when it is shown.
+            ReleaseBitmap();
+            itemsPending_ = true;
         }
         break;
     case WM_SIZE:
@@ -392,41 +408,43 @@ LRESULT Form1Window::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
 
 // ---- Image1: the panel bitmap ----
 
-void Form1Window::ResizeBitmap(int width, int height) {
-    if (!memDc_) {
-        memDc_.reset(::CreateCompatibleDC(nullptr));
-        if (!memDc_) return;
-    }
-    width = std::max(width, 0);
-    height = std::max(height, 0);
-    if (bitmap_ && width == bitmapSize_.cx && height == bitmapSize_.cy) return;
-
+bool Form1Window::MakeBitmap(int width, int height) {
+    if (!memDc_) return false;
+    width = std::max(width, 1);
+    height = std::max(height, 1);
+    if (bitmap_ && width == bitmapSize_.cx && height == bitmapSize_.cy) return true;
+    ReleaseBitmap();
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = std::max(width, 1);
-    bi.bmiHeader.biHeight = -std::max(height, 1);  // top-down
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = -height;  // top-down
     bi.bmiHeader.biPlanes = 1;
     bi.bmiHeader.biBitCount = 32;
     bi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    UniqueBitmap resized(::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!resized) return;  // no memory: the old bitmap stays as it is
-
-    // New area white; the old pixels stay where they were (cut off where it shrank).
-    UniqueMemoryDc copy(::CreateCompatibleDC(nullptr));
-    if (!copy) return;
-    {
-        SelectObjectScope sel(copy.get(), resized.get());
-        RECT all{0, 0, std::max(width, 1), std::max(height, 1)};
-        ::FillRect(copy.get(), &all, whiteBrush_.get());
-        if (bitmap_)
-            ::BitBlt(copy.get(), 0, 0, std::min<int>(width, bitmapSize_.cx),
-                     std::min<int>(height, bitmapSize_.cy), memDc_.get(), 0, 0, SRCCOPY);
-    }
-    HGDIOBJ previous = ::SelectObject(memDc_.get(), resized.get());
-    if (!oldBitmap_) oldBitmap_ = previous;
-    bitmap_ = std::move(resized);
+    UniqueBitmap made(::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!made) return false;  // no memory: the image shows the window's colour
+    oldBitmap_ = ::SelectObject(memDc_.get(), made.get());
+    bitmap_ = std::move(made);
     bitmapSize_ = SIZE{width, height};
+    WhitenBitmap();
+    return true;
+}
+
+void Form1Window::ReleaseBitmap() {
+    painted_.clear();
+    painted_.shrink_to_fit();
+    if (!bitmap_) return;
+    ::SelectObject(memDc_.get(), oldBitmap_);
+    bitmap_.reset();
+    bitmapSize_ = SIZE{0, 0};
+}
+
+void Form1Window::WhitenBitmap() {
+    const RECT all{0, 0, bitmapSize_.cx, bitmapSize_.cy};
+    ::FillRect(memDc_.get(), &all, whiteBrush_.get());
+    painted_.clear();
+    paintedEnd_ = 0;
 }
 
 void Form1Window::Repaint() {
@@ -440,7 +458,7 @@ void Form1Window::Repaint() {
 }
 
 bool Form1Window::PaintedItem::Shows(const PanelItem& other, COLORREF otherColour) const {
-    return colour == otherColour && item.bold == other.bold && item.x == other.x &&
+    return painted && colour == otherColour && item.bold == other.bold && item.x == other.x &&
            item.y == other.y && item.cell == other.cell && item.text == other.text;
 }
 
@@ -455,29 +473,27 @@ void Form1Window::SelectPanelFont(bool bold) {
 void Form1Window::PaintItems() {
     itemsPending_ = false;
     const StatisticsPanel& panel = form_.Panel();
-    // The size the redraw gave the bitmap: the image area, or the client height after the
-    // window grew (then it is taller than the visible image), and never less than the blocks.
-    // The redraws without growth give the image area again, 21 rows less: those rows lie
-    // under the button bar, so the bitmap keeps them rather than being made anew each time.
-    const int width = panel.BitmapWidth();
-    const int height = std::max(panel.BitmapHeight(), panel.BlocksEnd());
-    if (!bitmap_ || width != bitmapSize_.cx || height > bitmapSize_.cy) {
-        ResizeBitmap(width, std::max<int>(height, bitmap_ ? bitmapSize_.cy : 0));
-        if (!bitmap_) return;
-        // What stays of the old pixels is not worth keeping track of: all is painted again.
-        painted_.clear();
-        paintedEnd_ = bitmapSize_.cy;
-    }
+    // The bitmap is the image area on the screen: the panel's rows from the scroll offset
+    // down, as wide as the redraw made the panel.
+    if (!MakeBitmap(panel.BitmapWidth(), VisibleImageHeight())) return;
     HDC dc = memDc_.get();
     ::SetBkMode(dc, OPAQUE);
     ::SetBkColor(dc, kWhite);
     ::SetTextAlign(dc, TA_LEFT | TA_TOP | TA_NOUPDATECP);
     const COLORREF desktop = ::GetSysColor(COLOR_BACKGROUND);
+    const int top = scrollTop_;
+    const int bottom = scrollTop_ + bitmapSize_.cy;
     const std::vector<PanelItem>& items = panel.Items();
     painted_.resize(std::min(painted_.size(), items.size()));
     COLORREF textColour = CLR_INVALID;
     for (std::size_t i = 0; i < items.size(); ++i) {
         const PanelItem& item = items[i];
+        if (item.cell.bottom <= top || item.cell.top >= bottom) {
+            // Out of sight: not on the bitmap.
+            if (i < painted_.size()) painted_[i].painted = false;
+            else painted_.push_back(PaintedItem{item, 0, false});
+            continue;
+        }
         const COLORREF colour = item.desktopColour ? desktop : ToColorRef(item.rgb);
         // A cell that shows this very item already is left alone.
         if (i < painted_.size() && painted_[i].Shows(item, colour)) continue;
@@ -485,19 +501,19 @@ void Form1Window::PaintItems() {
         if (colour != textColour) ::SetTextColor(dc, textColour = colour);
         const std::wstring w = Widen(item.text);
         // The whole cell white first, so nothing of a longer text that stood there stays.
-        const RECT cell{item.cell.left, item.cell.top, item.cell.right, item.cell.bottom};
-        ::ExtTextOutW(dc, item.x, item.y, ETO_OPAQUE | ETO_CLIPPED, &cell, w.c_str(),
+        const RECT cell{item.cell.left, item.cell.top - top, item.cell.right, item.cell.bottom - top};
+        ::ExtTextOutW(dc, item.x, item.y - top, ETO_OPAQUE | ETO_CLIPPED, &cell, w.c_str(),
                       static_cast<UINT>(w.size()), nullptr);
         if (i < painted_.size())
-            painted_[i] = PaintedItem{item, colour};
+            painted_[i] = PaintedItem{item, colour, true};
         else
-            painted_.push_back(PaintedItem{item, colour});
+            painted_.push_back(PaintedItem{item, colour, true});
     }
     // Below the drawn blocks: the rows of blocks drawn before and no longer.
     const int blocksEnd = panel.BlocksEnd();
     if (paintedEnd_ > blocksEnd) {
-        const RECT below{0, blocksEnd, bitmapSize_.cx, std::min<int>(paintedEnd_, bitmapSize_.cy)};
-        ::FillRect(dc, &below, whiteBrush_.get());
+        const RECT below{0, std::max(blocksEnd, top) - top, bitmapSize_.cx, std::min(paintedEnd_, bottom) - top};
+        if (below.top < below.bottom) ::FillRect(dc, &below, whiteBrush_.get());
     }
     paintedEnd_ = blocksEnd;
     ::GdiFlush();
@@ -506,17 +522,16 @@ void Form1Window::PaintItems() {
 void Form1Window::PaintImage(HDC dc, const RECT& clip) {
     const RECT r = ClientRect(image1_.Handle());
     HBRUSH back = white_ ? whiteBrush_.get() : ::GetSysColorBrush(COLOR_BTNFACE);
-    // The bitmap's rows from the scroll offset on show at the top of the image.
     const int bw = bitmap_ ? static_cast<int>(bitmapSize_.cx) : 0;
-    const int bh = bitmap_ ? static_cast<int>(bitmapSize_.cy) - scrollTop_ : 0;
+    const int bh = bitmap_ ? static_cast<int>(bitmapSize_.cy) : 0;
     const int blitWidth = std::min<int>(clip.right, bw) - clip.left;
     const int blitHeight = std::min<int>(clip.bottom, bh) - clip.top;
     if (blitWidth > 0 && blitHeight > 0)
         ::BitBlt(dc, clip.left, clip.top, blitWidth, blitHeight, memDc_.get(), clip.left,
-                 clip.top + scrollTop_, SRCCOPY);
+                 clip.top, SRCCOPY);
     // Where the bitmap does not reach, the window's colour shows.
     RECT right{bw, 0, r.right, r.bottom};
-    RECT below{0, std::max(bh, 0), std::min<int>(bw, r.right), r.bottom};
+    RECT below{0, bh, std::min<int>(bw, r.right), r.bottom};
     if (right.left < right.right) ::FillRect(dc, &right, back);
     if (below.top < below.bottom && below.left < below.right) ::FillRect(dc, &below, back);
 }

@@ -137,7 +137,10 @@ private:
     void MeasureFrame();
     bool OnScrollKey(WPARAM key);
     void OnWheel(int delta);
-    void ResizeBitmap(int width, int height);  // keeps the pixels that still fit; new area white
+    // The bitmap of the image area, white, unless it has that size already; false without one.
+    bool MakeBitmap(int width, int height);
+    void ReleaseBitmap();
+    void WhitenBitmap();  // all white, nothing painted
     void PaintItems();  // the latest panel items into the bitmap, where they differ from it
     void SelectPanelFont(bool bold);  // into the memory DC, where it stays
     void PaintImage(HDC dc, const RECT& clip);
@@ -173,6 +176,8 @@ private:
     std::array<int, 256> charWidths_{};  // of each byte's character in the panel font
     UniqueBrush whiteBrush_;
     UniqueBrush barBrush_;
+    // The image area's bitmap: the panel's rows from scrollTop_ down, as many as the image
+    // shows. It exists while the window is shown.
     UniqueMemoryDc memDc_;        // holds bitmap_ while there is one
     UniqueBitmap bitmap_;
     HGDIOBJ oldBitmap_ = nullptr;
@@ -183,6 +188,7 @@ private:
     struct PaintedItem {
         PanelItem item;
         COLORREF colour;
+        bool painted;  // false: out of sight, not on the bitmap
         bool Shows(const PanelItem& other, COLORREF otherColour) const;
     };
     std::vector<PaintedItem> painted_;

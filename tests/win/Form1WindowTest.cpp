@@ -168,8 +168,10 @@ protected:
     static bool TimerRunning(const Form1Window& f) { return f.timerRunning_; }
     static HDC BitmapDc(const Form1Window& f) { return f.memDc_.get(); }
     static SIZE BitmapSize(const Form1Window& f) { return f.bitmapSize_; }
-    // Colour of a bitmap pixel as 0xRRGGBB, or -1 outside the bitmap.
+    // Colour of the bitmap pixel of a panel point as 0xRRGGBB, or -1 where the bitmap (the
+    // image area, scrolled) does not reach.
     static long BitmapPixel(const Form1Window& f, int x, int y) {
+        y -= f.scrollTop_;
         if (!f.bitmap_ || x < 0 || y < 0 || x >= f.bitmapSize_.cx || y >= f.bitmapSize_.cy) return -1;
         const COLORREF c = ::GetPixel(f.memDc_.get(), x, y);
         if (c == CLR_INVALID) return -1;
@@ -319,6 +321,16 @@ TEST_F(Form1WindowTest, WhileHiddenTheItemsWaitAndArePaintedWhenShown) {
     EXPECT_EQ(Cell(*cost)[Hue::Red], 0) << "painted although nobody could see it";
     win.Show();
     EXPECT_GT(Cell(*cost)[Hue::Red], 10);
+    // Hidden again, it keeps no bitmap; shown, it paints the latest items.
+    win.Hide();
+    EXPECT_EQ(BitmapSize(win).cx, 0);
+    Tick({MakeRow("Adapter A", 3000, 9000)});
+    win.Show();
+    const PanelItem* sent = ItemAt(90, 40);
+    ASSERT_NE(sent, nullptr);
+    EXPECT_EQ(sent->text.substr(0, 3), "8,8");
+    EXPECT_GT(Cell(*sent)[Hue::Grey], 10);
+    EXPECT_GT(Cell(*cost)[Hue::Red], 10);
 }
 
 TEST_F(Form1WindowTest, AShorterTextLeavesNothingOfALongerOneAndBlocksNoLongerDrawnGoWhite) {
@@ -390,8 +402,10 @@ TEST_F(Form1WindowTest, TheWindowGrowsForEachBlockAndForAWidePrice) {
     EXPECT_EQ(win.OuterHeight(), 152);
     EXPECT_EQ(win.ClientHeight(), 152 - frameHeight);
     EXPECT_EQ(win.ImageHeight(), 152 - frameHeight - 21);
-    // The bitmap takes the client height, taller than the visible image.
-    EXPECT_EQ(BitmapSize(win).cy, win.ClientHeight());
+    // The panel's bitmap takes the client height, taller than the visible image; the window
+    // keeps the part the image shows.
+    EXPECT_EQ(win.Form().Panel().BitmapHeight(), win.ClientHeight());
+    EXPECT_EQ(BitmapSize(win).cy, Client(ImageOf(win)).bottom);
     // It fits: no scroll bar, nothing scrolled.
     EXPECT_FALSE(::GetWindowLongW(ImageOf(win), GWL_STYLE) & WS_VSCROLL);
     EXPECT_EQ(win.ScrollTop(), 0);
@@ -570,19 +584,22 @@ TEST_F(Form1ScrollTest, TheWindowStaysInsideTheWorkAreaAndScrollsOverEveryBlock)
     EXPECT_EQ(w->OuterHeight(), BlockTop(kAdapters - 1) + 148);
     const int blocksEnd = w->Form().Panel().BlocksEnd();
     EXPECT_EQ(blocksEnd, BlockTop(kAdapters));
-    EXPECT_GE(BitmapSize(*w).cy, blocksEnd);
+    EXPECT_GE(w->Form().Panel().BitmapHeight(), blocksEnd);
+    EXPECT_EQ(BitmapSize(*w).cy, Page());  // the bitmap is what the image area shows
     EXPECT_TRUE(::GetWindowLongW(ImageOf(*w), GWL_STYLE) & WS_VSCROLL);
     SCROLLINFO si{sizeof si, SIF_ALL};
     ASSERT_TRUE(::GetScrollInfo(ImageOf(*w), SB_VERT, &si));
     EXPECT_EQ(si.nMin, 0);
     EXPECT_GE(si.nMax + 1, blocksEnd);
     EXPECT_EQ(static_cast<int>(si.nPage), Page());
-    // Every block is on the bitmap, the last one too, and shows when scrolled to the end.
+    // The last block shows when scrolled to the end.
     const PanelItem* last = ItemAt(10, BlockTop(kAdapters - 1));
     ASSERT_NE(last, nullptr);
-    EXPECT_GT(Cell(*last)[Hue::Green], 10);
+    EXPECT_EQ(Cell(*last)[Hue::Green], 0);
     w->ScrollTo(1000000);
     EXPECT_EQ(w->ScrollTop(), Bottom());
+    EXPECT_GT(Cell(*last)[Hue::Green], 10);
+    EXPECT_EQ(Cell(*ItemAt(10, BlockTop(0)))[Hue::Green], 0);
     const int lastOnScreen = BlockTop(kAdapters - 1) - w->ScrollTop();
     EXPECT_GT(GreenOnScreen(lastOnScreen, lastOnScreen + 16), 10);
     EXPECT_EQ(GreenOnScreen(lastOnScreen + 18, lastOnScreen + 78), 0);
