@@ -491,7 +491,7 @@ void Form1Window::PaintItems() {
         if (item.cell.bottom <= top || item.cell.top >= bottom) {
             // Out of sight: not on the bitmap.
             if (i < painted_.size()) painted_[i].painted = false;
-            else painted_.push_back(PaintedItem{item, 0, false});
+            else painted_.push_back(PaintedItem{PanelItem{}, 0, false});
             continue;
         }
         const COLORREF colour = item.desktopColour ? desktop : ToColorRef(item.rgb);

@@ -5,8 +5,9 @@
 //
 // The panel sizes the window as if the screen had no end: the outer height it sets and reads
 // is its own. On the screen the window is never taller than the work area of its monitor and
-// stays inside it; past that the image area scrolls over the panel bitmap, which always holds
-// every block.
+// stays inside it; past that the image area scrolls over the panel. The bitmap behind the
+// image area holds the rows it shows, while the window is shown, and is painted only where a
+// cell changed.
 #pragma once
 
 #include <windows.h>
