@@ -12,6 +12,7 @@ namespace {
 bool IsOn(const HistoryRecord& r, const Date& d) {
     return r.year == d.year && r.month == d.month && r.day == d.day;
 }
+bool IsIn(const HistoryRecord& r, const YearMonth& m) { return r.year == m.year && r.month == m.month; }
 }  // namespace
 
 AdapterId Accounting::Intern(const std::string& name) {
@@ -49,6 +50,10 @@ std::size_t Accounting::AppendHistoryRecord(AdapterId id, const HistoryRecord& f
         info.todayOut += r.outOctets;
         if (r.session == 0) info.openToday.push_back(static_cast<std::uint32_t>(index));
     }
+    if (IsIn(r, costMonth_)) {
+        info.monthIn += r.inOctets;
+        info.monthOut += r.outOctets;
+    }
     return index;
 }
 
@@ -60,6 +65,10 @@ void Accounting::SetCounters(std::size_t index, std::uint32_t in, std::uint32_t 
     if (IsOn(r, accountingDate_)) {
         info.todayIn = info.todayIn - r.inOctets + in;
         info.todayOut = info.todayOut - r.outOctets + out;
+    }
+    if (IsIn(r, costMonth_)) {
+        info.monthIn = info.monthIn - r.inOctets + in;
+        info.monthOut = info.monthOut - r.outOctets + out;
     }
     r.inOctets = in;
     r.outOctets = out;
@@ -97,6 +106,22 @@ void Accounting::SetAccountingDate(const Date& d) {
     if (d == accountingDate_) return;
     accountingDate_ = d;
     RebuildDayIndex();
+}
+
+void Accounting::SetCostMonth(const YearMonth& m) {
+    if (m == costMonth_) return;
+    costMonth_ = m;
+    RebuildMonthIndex();
+}
+
+void Accounting::RebuildMonthIndex() {
+    for (AdapterInfo& info : adapters_) info.monthIn = info.monthOut = 0;
+    for (const HistoryRecord& r : history_) {
+        if (!IsIn(r, costMonth_)) continue;
+        AdapterInfo& info = adapters_[r.adapter];
+        info.monthIn += r.inOctets;
+        info.monthOut += r.outOctets;
+    }
 }
 
 void Accounting::RebuildDayIndex() {

@@ -50,23 +50,40 @@ struct QuickInfoRow {
 
 enum class Direction { Incoming, Outgoing };
 
+// A calendar month; year 0 stands for none.
+struct YearMonth {
+    std::uint16_t year = 0;
+    std::uint16_t month = 0;
+    friend bool operator==(const YearMonth&, const YearMonth&) = default;
+};
+inline YearMonth MonthOf(const Date& d) { return YearMonth{d.year, d.month}; }
+
+// A monthly money limit of one adapter (a line of limits.txt), with the last warning it gave.
+struct LimitEntry {
+    std::string adapter;
+    double limit = 0;        // roubles per calendar month, above 0
+    YearMonth warnedMonth;   // the month of the last warning (year 0: none yet)
+    int warnedLevel = 0;     // the percent level warned of in that month: 0, 80 or 100
+};
+
 // What the index knows of one adapter name.
 struct AdapterInfo {
     std::string name;
     std::size_t firstRecord = 0;        // table index of its first record
     std::uint64_t totalIn = 0, totalOut = 0;  // sums over all its records
     std::uint64_t todayIn = 0, todayOut = 0;  // sums over its records of the AccountingDate
+    std::uint64_t monthIn = 0, monthOut = 0;  // sums over its records of the CostMonth
     std::vector<std::uint32_t> openToday;     // its open records of the AccountingDate, in table order
 };
 
-// How the run stands with one of its two files (history.txt, price.txt).
+// How the run stands with one of its files (history.txt, price.txt, limits.txt).
 struct FileState {
     // Read by this run, or found missing: the save may replace it. A file that exists but
     // could not be read is never overwritten; the save tries to read it first.
     bool read = false;
     int failure = 0;           // the code of the last reading that failed, while not read
     // The file as it was loaded, when the load skipped lines: the next save keeps it beside
-    // the file (history.bak, price.bak) before replacing the file.
+    // the file (history.bak, price.bak, limits.bak) before replacing the file.
     bool backupDue = false;
     std::string original;
 };
@@ -103,6 +120,10 @@ public:
     const std::vector<TariffEntry>& Tariffs() const { return tariffs_; }
     std::vector<TariffEntry>& Tariffs() { return tariffs_; }
 
+    // ---- Monthly limits, in the order of limits.txt; one entry per adapter ----
+    const std::vector<LimitEntry>& Limits() const { return limits_; }
+    std::vector<LimitEntry>& Limits() { return limits_; }
+
     // ---- QuickInfoRows ----
     std::vector<QuickInfoRow> quickInfoRows;
     QuickInfoRow& AppendQuickInfoRow() { return quickInfoRows.emplace_back(); }
@@ -111,6 +132,10 @@ public:
     const Date& AccountingDate() const { return accountingDate_; }
     // Changing the date rebuilds the per-day part of the index.
     void SetAccountingDate(const Date& d);
+    // The calendar month whose sums the index keeps for the limits (the clock's, not the
+    // AccountingDate's); a change rebuilds them, the only scan of the whole history it costs.
+    const YearMonth& CostMonth() const { return costMonth_; }
+    void SetCostMonth(const YearMonth& m);
     std::int32_t sessionCounter = 0;
     std::string adapterFilter;    // the "SHOW" setting
     std::string selectedAdapter;  // picked by the last right click
@@ -120,17 +145,24 @@ public:
     bool filesLoaded = false;
     FileState historyFile;
     FileState priceFile;
+    FileState limitFile;
+    // limits.txt exists as far as this run knows (it was read, or written): the save rewrites
+    // it even when no limit is left. While there is no file and no limit, none is written.
+    bool limitFileOnDisk = false;
 
 private:
     AdapterId Intern(const std::string& name);
     void RebuildDayIndex();
+    void RebuildMonthIndex();
 
     std::vector<HistoryRecord> history_;
     std::vector<std::size_t> blockTopped_;  // records whose blockTop may be nonzero
     std::vector<AdapterInfo> adapters_;
     std::unordered_map<std::string, AdapterId> adapterIds_;
     std::vector<TariffEntry> tariffs_;
+    std::vector<LimitEntry> limits_;
     Date accountingDate_;
+    YearMonth costMonth_;
     std::uint64_t historyGeneration_ = 0;
 };
 
@@ -138,7 +170,7 @@ private:
 extern const std::string BlankTail;
 
 // Lookups by adapter name on the TariffTable; exact comparison, first match wins.
-// The entry the lookups find, or null; valid until the table changes.
+// The entry of an adapter, or nullptr; registers nothing.
 const TariffEntry* FindTariffEntry(const Accounting& a, const std::string& adapter);
 std::string GetDisplayName(const Accounting& a, const std::string& adapter, bool padded);
 // On a miss registers the adapter with zero prices and gives 0.

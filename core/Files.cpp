@@ -1,6 +1,8 @@
 #include "core/Files.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <cstring>
 #include <initializer_list>
 #include <limits>
@@ -121,6 +123,48 @@ bool ReadPriceLine(std::string_view line, TariffEntry& e) {
     return true;
 }
 
+// "YYYY-MM", a month of the years 1 to 9999.
+bool ReadYearMonth(std::string_view text, YearMonth& m) {
+    if (text.size() != 7 || text[4] != '-') return false;
+    unsigned year = 0, month = 0;
+    for (std::size_t i = 0; i < 7; ++i) {
+        if (i == 4) continue;
+        const unsigned digit = static_cast<unsigned char>(text[i]) - unsigned{'0'};
+        if (digit > 9) return false;
+        (i < 4 ? year : month) = (i < 4 ? year : month) * 10 + digit;
+    }
+    if (year == 0 || month == 0 || month > 12) return false;
+    m = YearMonth{static_cast<std::uint16_t>(year), static_cast<std::uint16_t>(month)};
+    return true;
+}
+
+// One line of limits.txt: the adapter, "|", the limit, "|", the month of the last warning
+// (YYYY-MM, or nothing), "|", its level (0, 80 or 100). The three separators are the last
+// three "|" of the line, so the name before them may hold "|" itself; it is taken as it is,
+// the other fields trimmed. False when the line gives no limit: a field that does not read,
+// a limit that is not above 0, a level without a month.
+bool ReadLimitLine(std::string_view line, LimitEntry& e) {
+    const std::size_t p3 = line.rfind('|');
+    if (p3 == std::string_view::npos || p3 == 0) return false;
+    const std::size_t p2 = line.rfind('|', p3 - 1);
+    if (p2 == std::string_view::npos || p2 == 0) return false;
+    const std::size_t p1 = line.rfind('|', p2 - 1);
+    if (p1 == std::string_view::npos) return false;
+    const std::string limitText(Trim(line.substr(p1 + 1, p2 - p1 - 1)));
+    const std::string_view monthText = Trim(line.substr(p2 + 1, p3 - p2 - 1));
+    const std::string_view levelText = Trim(line.substr(p3 + 1));
+    if (!TryReadPrice(limitText, e.limit) || !(e.limit > 0)) return false;
+    e.warnedMonth = YearMonth{};
+    if (!monthText.empty() && !ReadYearMonth(monthText, e.warnedMonth)) return false;
+    if (levelText == "0") e.warnedLevel = 0;
+    else if (levelText == "80") e.warnedLevel = 80;
+    else if (levelText == "100") e.warnedLevel = 100;
+    else return false;
+    if (e.warnedMonth.year == 0 && e.warnedLevel != 0) return false;
+    e.adapter = std::string(line.substr(0, p1));
+    return true;
+}
+
 void LoadHistoryText(Accounting& a, std::string_view bytes, WindowHost& window, SkippedLines& skipped) {
     // Names seen in this file, as views into its bytes: no allocation for known names.
     std::unordered_map<std::string_view, AdapterId> ids;
@@ -179,12 +223,12 @@ void MarkUnread(FileState& state, int code) {
 
 // Reads price.txt into the table. A load empties the table when the file is missing; a save
 // that tries a file it could not read before then keeps the run's table, to be written.
-enum class PriceRead { Load, Retry };
-void LoadPriceFile(Accounting& a, FilePorts& ports, PriceRead how, std::vector<std::string>& notices) {
+enum class TableRead { Load, Retry };
+void LoadPriceFile(Accounting& a, FilePorts& ports, TableRead how, std::vector<std::string>& notices) {
     std::string bytes;
     const int code = ports.files.ReadAll(texts::kPriceFile, bytes);
     if (IsMissing(code)) {
-        if (how == PriceRead::Load) a.Tariffs().clear();
+        if (how == TableRead::Load) a.Tariffs().clear();
         MarkMissing(a.priceFile);
         return;
     }
@@ -203,6 +247,38 @@ void LoadPriceFile(Accounting& a, FilePorts& ports, PriceRead how, std::vector<s
     });
     a.Tariffs() = std::move(table);
     MarkRead(a.priceFile, std::move(bytes), skipped, texts::kPriceFile, texts::kPriceBackup, notices);
+}
+
+// Reads limits.txt into the limits, as price.txt is read: a load empties them when the file is
+// missing, a save's retry keeps the run's. A second line of the same adapter is skipped.
+void LoadLimitFile(Accounting& a, FilePorts& ports, TableRead how, std::vector<std::string>& notices) {
+    std::string bytes;
+    const int code = ports.files.ReadAll(texts::kLimitFile, bytes);
+    if (IsMissing(code)) {
+        if (how == TableRead::Load) a.Limits().clear();
+        MarkMissing(a.limitFile);
+        a.limitFileOnDisk = false;
+        return;
+    }
+    if (code != kIoOk) {
+        MarkUnread(a.limitFile, code);
+        return;
+    }
+    std::vector<LimitEntry> limits;
+    SkippedLines skipped;
+    ForEachLine(bytes, [&](std::string_view line) {
+        LimitEntry e;
+        const bool read = ReadLimitLine(line, e) &&
+                          std::none_of(limits.begin(), limits.end(),
+                                       [&](const LimitEntry& other) { return other.adapter == e.adapter; });
+        if (read)
+            limits.push_back(std::move(e));
+        else if (!IsBlank(line))
+            skipped.Add(line);
+    });
+    a.Limits() = std::move(limits);
+    a.limitFileOnDisk = true;
+    MarkRead(a.limitFile, std::move(bytes), skipped, texts::kLimitFile, texts::kLimitBackup, notices);
 }
 
 void LoadHistoryFile(Accounting& a, FilePorts& ports, std::vector<std::string>& notices) {
@@ -226,14 +302,16 @@ std::vector<UnreadFile> UnreadFiles(const Accounting& a) {
     std::vector<UnreadFile> unread;
     if (!a.historyFile.read) unread.push_back({texts::kHistoryFile, a.historyFile.failure});
     if (!a.priceFile.read) unread.push_back({texts::kPriceFile, a.priceFile.failure});
+    if (!a.limitFile.read) unread.push_back({texts::kLimitFile, a.limitFile.failure});
     return unread;
 }
 
-// "history.txt (доступ запрещён)", or two such joined.
+// "history.txt (доступ запрещён)", or two such joined by "и", or three as "a, b и c".
 std::string FileList(const std::vector<UnreadFile>& files) {
     std::string list;
-    for (const UnreadFile& f : files) {
-        if (!list.empty()) list += texts::kAndFile;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const UnreadFile& f = files[i];
+        if (i > 0) list += i + 1 == files.size() ? texts::kAndFile : texts::kListJoin;
         list += f.name;
         list += " (";
         list += ReadFailureReason(f.code);
@@ -347,6 +425,26 @@ std::string HistoryFileText(const Accounting& a, int form1Width) {
     return out;
 }
 
+std::string LimitFileText(const Accounting& a, char sep) {
+    std::string out;
+    for (const LimitEntry& e : a.Limits()) {
+        out += e.adapter;
+        out += '|';
+        out += FormatPriceGeneral(e.limit, sep);
+        out += '|';
+        if (e.warnedMonth.year != 0) {
+            char month[8];
+            std::snprintf(month, sizeof month, "%04u-%02u", unsigned{e.warnedMonth.year} % 10000u,
+                          unsigned{e.warnedMonth.month} % 100u);
+            out += month;
+        }
+        out += '|';
+        AppendNumber(out, e.warnedLevel);
+        out += "\r\n";
+    }
+    return out;
+}
+
 std::string PriceFileText(const Accounting& a, char sep) {
     std::string out;
     for (const TariffEntry& e : a.Tariffs()) {
@@ -379,21 +477,31 @@ std::string UnwrittenText(const std::vector<UnreadFile>& files) {
 }
 
 void LoadFiles(Accounting& a, FilePorts& ports) {
-    a.SetAccountingDate(ports.clock.Today());
+    const Date today = ports.clock.Today();
+    a.SetAccountingDate(today);
+    // The limits' month from the start, so that the records loaded sum into it as they come
+    // and the first tick has nothing to rebuild.
+    a.SetCostMonth(MonthOf(today));
     // What a save that was ended half-way left behind; never anything else of that name.
-    for (const char* file : {texts::kPriceFile, texts::kHistoryFile, texts::kPriceBackup, texts::kHistoryBackup})
+    for (const char* file : {texts::kPriceFile, texts::kHistoryFile, texts::kLimitFile, texts::kPriceBackup,
+                             texts::kHistoryBackup, texts::kLimitBackup})
         ports.files.Delete(std::string(file) + kTemporarySuffix);
 
     // A file already known unread (a reload after a clear) has been named before.
-    const bool wasUnread[] = {a.filesLoaded && !a.historyFile.read, a.filesLoaded && !a.priceFile.read};
+    const bool historyWasUnread = a.filesLoaded && !a.historyFile.read;
+    const bool priceWasUnread = a.filesLoaded && !a.priceFile.read;
+    const bool limitWasUnread = a.filesLoaded && !a.limitFile.read;
     std::vector<std::string> notices;
-    LoadPriceFile(a, ports, PriceRead::Load, notices);
+    LoadPriceFile(a, ports, TableRead::Load, notices);
+    LoadLimitFile(a, ports, TableRead::Load, notices);
     LoadHistoryFile(a, ports, notices);
     a.filesLoaded = true;
 
     std::vector<UnreadFile> unread = UnreadFiles(a);
     std::erase_if(unread, [&](const UnreadFile& f) {
-        return f.name == texts::kHistoryFile ? wasUnread[0] : wasUnread[1];
+        return f.name == texts::kHistoryFile ? historyWasUnread
+               : f.name == texts::kPriceFile ? priceWasUnread
+                                             : limitWasUnread;
     });
     if (!unread.empty())
         ports.dialogs.ShowMessage(
@@ -404,7 +512,8 @@ void LoadFiles(Accounting& a, FilePorts& ports) {
 std::vector<UnreadFile> ost(Accounting& a, FilePorts& ports) {
     if (!a.filesLoaded) return {};
     std::vector<std::string> notices;
-    if (!a.priceFile.read) LoadPriceFile(a, ports, PriceRead::Retry, notices);
+    if (!a.priceFile.read) LoadPriceFile(a, ports, TableRead::Retry, notices);
+    if (!a.limitFile.read) LoadLimitFile(a, ports, TableRead::Retry, notices);
     if (!a.historyFile.read) LoadHistoryFile(a, ports, notices);
     for (const std::string& notice : notices) ports.dialogs.ShowMessage(notice);
 
@@ -414,6 +523,13 @@ std::vector<UnreadFile> ost(Accounting& a, FilePorts& ports) {
     if (a.priceFile.read)
         Replace(a.priceFile, texts::kPriceFile, texts::kPriceBackup,
                 PriceFileText(a, ports.regional.DecimalSeparator()), ports.files);
+    // No file while there is no limit and never was one; once there is a file, it follows
+    // the limits, down to empty.
+    if (a.limitFile.read && (a.limitFileOnDisk || !a.Limits().empty())) {
+        Replace(a.limitFile, texts::kLimitFile, texts::kLimitBackup,
+                LimitFileText(a, ports.regional.DecimalSeparator()), ports.files);
+        a.limitFileOnDisk = true;
+    }
     return UnreadFiles(a);
 }
 

@@ -1,4 +1,4 @@
-// history.txt and price.txt: loading at start-up and after clearing, and the save.
+// history.txt, price.txt and limits.txt: loading at start-up and after clearing, and the save.
 //
 // Lines end with CR LF when written; on reading a line ends at LF, and one CR right before
 // that LF (or at the very end of the file) is dropped with it. A CR anywhere else is an
@@ -25,43 +25,49 @@ struct FilePorts {
 
 // A file the save left as it was because this run could not read it.
 struct UnreadFile {
-    const char* name;  // texts::kHistoryFile or texts::kPriceFile
+    const char* name;  // texts::kHistoryFile, texts::kPriceFile or texts::kLimitFile
     int code;          // the code its last reading failed with
 };
 
-// Loads both files:
-//  1. The AccountingDate := the clock's today. A temporary file a crashed save left behind
-//     (history.txt.tmp, price.txt.tmp, history.bak.tmp, price.bak.tmp) is deleted.
+// Loads the three files:
+//  1. The AccountingDate := the clock's today, and the limits' CostMonth its month. A
+//     temporary file a crashed save left behind (history.txt.tmp, price.txt.tmp,
+//     limits.txt.tmp and those of the .bak copies) is deleted.
 //  2. price.txt: when read, the TariffTable is REPLACED by its entries, any number of them;
 //     when missing, the table is emptied. Lines that give no entry (a TAB, no "|", separators
 //     out of order, a price that is not a number) are skipped.
-//  3. history.txt: when read, the HistoryTable is REPLACED by the file's records (so a
+//  3. limits.txt: the same for the limits (a missing file: no limits). Skipped are lines that
+//     give no limit and a second line of the same adapter.
+//  4. history.txt: when read, the HistoryTable is REPLACED by the file's records (so a
 //     reload after a clear whose deletion failed holds every saved record once); the settings
 //     lines set a.adapterFilter and the window's outer width; lines that are neither a record
 //     nor a setting are skipped. When missing, the HistoryTable and the settings stay.
 // Missing means "file not found" or "path not found" (codes 2 and 3). Any other failure leaves
-// the file unread (a.historyFile / a.priceFile), its table as it was, and loading goes on;
+// the file unread (a.historyFile / a.priceFile / a.limitFile), its table as it was, and loading goes on;
 // one message names every unread file with its reason (a reload does not name a file again
 // that was already unread). A file with skipped lines (empty lines
 // do not count) gets one message with the count and the first few lines, and is kept as
-// history.bak / price.bak by the next save. Nothing is raised.
+// history.bak / price.bak / limits.bak by the next save. Nothing is raised.
 // The caller of a clear: save, delete history.txt, ClearHistory() when the deletion succeeded,
 // then LoadFiles.
 void LoadFiles(Accounting& a, FilePorts& ports);
 
 // The save. First every file this run has not read is read again: when it reads, its table
 // replaces this run's (as LoadFiles does), with its message about skipped lines; a price.txt
-// that has gone missing meanwhile leaves the run's table to be written. Then history.txt, then
-// price.txt, each when read by this run: its backup first when one is due (history.bak,
-// price.bak), then the file, each replaced in one step (FileStore::ReplaceAll). The two files
-// share nothing that must agree, so one is written while the other stays unread: the table
-// of a file that was read holds all the file held and the run's changes.
+// that has gone missing meanwhile leaves the run's table to be written (limits.txt likewise).
+// Then history.txt, then price.txt, then limits.txt, each when read by this run: its backup
+// first when one is due (history.bak, price.bak, limits.bak), then the file, each replaced in
+// one step (FileStore::ReplaceAll). limits.txt is written only while there is a limit or the
+// file exists: a run that never had a limit leaves no file, and removing the last limit
+// leaves an empty file. The files share nothing that must agree, so one is written while
+// another stays unread: the table of a file that was read holds all the file held and the
+// run's changes.
 // Raises AppError with the runtime's text for the code when a write fails; nothing after it is
 // written. Returns the files left as they were because they still cannot be read. Before
 // LoadFiles has run it reads and writes nothing.
 std::vector<UnreadFile> ost(Accounting& a, FilePorts& ports);
 
-// The message of an exit path whose save left files unwritten (one or two files).
+// The message of an exit path whose save left files unwritten (one file or more).
 std::string UnwrittenText(const std::vector<UnreadFile>& files);
 // The reason shown for a read error code, in Russian.
 std::string ReadFailureReason(int code);
@@ -75,6 +81,7 @@ std::uint32_t ReadFieldNumber(std::string_view& line, char delimiter, bool isUns
 // The bytes of the two files, as the save writes them.
 std::string HistoryFileText(const Accounting& a, int form1Width);
 std::string PriceFileText(const Accounting& a, char sep);
+std::string LimitFileText(const Accounting& a, char sep);
 
 // The value of the "form1.width" setting: a signed 32-bit integer in decimal (optional sign)
 // or hexadecimal after "$" or "0x"; 500 when the text is not one.

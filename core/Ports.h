@@ -62,6 +62,15 @@ public:
     virtual void ShowError(const std::string& text) = 0;
 };
 
+// The notification area's info balloon, shown from the program's tray icon.
+class Notifier {
+public:
+    virtual ~Notifier() = default;
+    // Shows a balloon with a title and a text (Windows-1251); false when the shell would not
+    // show it (no icon in the notification area, no shell).
+    virtual bool ShowBalloon(const std::string& title, const std::string& text) = 0;
+};
+
 // Runtime I/O error codes (their texts: IoErrorText in core/AppError.h).
 enum IoCode : int {
     kIoOk = 0,

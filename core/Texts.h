@@ -24,10 +24,12 @@ inline constexpr const char* kReportFile = "history.htm";
 inline constexpr const char* kHelpFile = "help.mht";
 inline constexpr const char* kHistoryBackup = "history.bak";
 inline constexpr const char* kPriceBackup = "price.bak";
+inline constexpr const char* kLimitFile = "limits.txt";
+inline constexpr const char* kLimitBackup = "limits.bak";
 inline constexpr const char* kNotAFloat = "'%s' is not a valid floating point value";
 
-// Files that exist but could not be read. %s: the file with the reason in brackets, or two
-// such joined by kAndFile.
+// Files that exist but could not be read. %s: the file with the reason in brackets, or two or
+// three such joined by kListJoin and, before the last, kAndFile.
 inline constexpr const char* kUnreadAtStartOne =
     "Не удалось прочитать файл %s. Учёт идёт, но файл не будет перезаписан, пока его не удастся прочитать."_cp1251;
 inline constexpr const char* kUnreadAtStartTwo =
@@ -37,6 +39,7 @@ inline constexpr const char* kUnwrittenOne =
 inline constexpr const char* kUnwrittenTwo =
     "Файлы %s не перезаписаны: их не удалось прочитать. Данные этого запуска в них не сохранены."_cp1251;
 inline constexpr const char* kAndFile = " и "_cp1251;
+inline constexpr const char* kListJoin = ", ";
 // Reasons, by error code; %d: the code.
 inline constexpr const char* kReasonAccessDenied = "доступ запрещён"_cp1251;            // 5
 inline constexpr const char* kReasonSharingViolation = "файл занят другой программой"_cp1251;  // 32
@@ -79,6 +82,22 @@ inline constexpr const char* kDefaultPrice = "1,5";
 inline constexpr const char* kNegativePrice = "Цена не может быть отрицательной."_cp1251;
 inline constexpr const char* kPromptRename = "Введите имя для соединения "_cp1251;
 inline constexpr const char* kDefaultRename = "...";
+inline constexpr const char* kMenuLimit = "Лимит расходов в месяц..."_cp1251;
+inline constexpr const char* kPromptLimit = "Лимит расходов в месяц, руб. (0 - без лимита):"_cp1251;
+inline constexpr const char* kDefaultLimit = "0";
+inline constexpr const char* kNegativeLimit = "Лимит не может быть отрицательным."_cp1251;
+// The limit command with no adapter picked (the panel shows no block).
+inline constexpr const char* kLimitNoAdapter =
+    "Лимит задаётся для соединения из статистики: выберите его блок правой кнопкой мыши."_cp1251;
+// The limit line of a block: kLimitLineLimit, the limit, kLimitLineMonth, the month's cost,
+// the percent in brackets.
+inline constexpr const char* kLimitLineLimit = "Лимит: "_cp1251;
+inline constexpr const char* kLimitLineMonth = ", за месяц: "_cp1251;
+// The warning balloon: the display name, kBalloonSpent, the percent, kBalloonOfLimit, the
+// month's cost, kBalloonFrom, the limit, ")".
+inline constexpr const char* kBalloonSpent = ": израсходовано "_cp1251;
+inline constexpr const char* kBalloonOfLimit = "% месячного лимита ("_cp1251;
+inline constexpr const char* kBalloonFrom = " из "_cp1251;
 inline constexpr const char* kMailSubject = "User Velkaro V1.4 Final";
 inline constexpr const char* kMailBody = "Здраствуйте уважаемые разработчики Velkaro V1.4 Final"_cp1251;
 inline constexpr const char* kMailTo = "mailto:";

@@ -5,8 +5,9 @@
 #include <cassert>
 #include <iterator>
 
-#include "core/Texts.h"
 #include "core/Formatting.h"
+#include "core/Limits.h"
+#include "core/Texts.h"
 
 namespace velkaro {
 
@@ -26,8 +27,11 @@ constexpr int kWindowMargin = 40;          // room after the last price text in 
 
 // Every block is made of the same items in the same order: the name, the seven headers,
 // and the two lines (label, then the amounts, none in the speed column). Where each one
-// stands is known by its place in the block.
+// stands is known by its place in the block. An adapter with a monthly limit has one item
+// more, its limit line, right after the name: on the name row, at the cost column.
 constexpr int kLabelColumn = -1;  // drawn at kLeftX
+constexpr int kLimitColumn = -2;  // the limit line: at the cost column, or after a long name
+constexpr int kCostColumn = 4;
 struct Slot {
     int row;     // 0 name, 1 headers, 2 today, 3 all time
     int column;  // an amount column, or kLabelColumn
@@ -39,6 +43,17 @@ constexpr Slot kBlockSlots[] = {
     {3, kLabelColumn}, {3, 0}, {3, 1}, {3, 2}, {3, 4}, {3, 5}, {3, 6},
 };
 constexpr std::size_t kItemsPerBlock = std::size(kBlockSlots);
+
+// The slot of item i of a block, with or without the limit line.
+Slot SlotOf(std::size_t i, bool limit) {
+    if (!limit) return kBlockSlots[i];
+    if (i == 0) return kBlockSlots[0];
+    if (i == 1) return Slot{0, kLimitColumn};
+    return kBlockSlots[i - 1];
+}
+
+// The panel's text widths are of the regular weight; the bold name runs about an eighth wider.
+constexpr int BoldWidth(int regular) { return regular + regular / 8; }
 // Each row's band from the block's top; the last one reaches the next block's top.
 constexpr int kRowTop[] = {0, kPanelFontHeaderStep, 2 * kPanelFontHeaderStep, 3 * kPanelFontHeaderStep};
 constexpr int kRowBottom[] = {kPanelFontHeaderStep, 2 * kPanelFontHeaderStep, 3 * kPanelFontHeaderStep,
@@ -56,7 +71,8 @@ std::uint64_t Bits(double d) { return std::bit_cast<std::uint64_t>(d); }
 void StatisticsPanel::Widths::Note(int c, int width) { column[c] = std::max(column[c], width); }
 
 PanelItem& StatisticsPanel::NextItem(int y, std::uint32_t rgb) {
-    // The items of an earlier redraw are written over: their texts keep their storage.
+    // An item whose place is set once every block is made. The items of an earlier redraw
+    // are written over: their texts keep their storage.
     if (made_ == making_.size()) making_.emplace_back();
     PanelItem& item = making_[made_++];
     item.x = 0;
@@ -77,6 +93,7 @@ bool StatisticsPanel::RedrawStatisticsPanel(Accounting& a, WindowHost& window, c
     a.firstAdapter.clear();
 
     a.ResetBlockTops();
+    blocks_.clear();
     const std::uint64_t generation = a.HistoryGeneration();
     Widths widths;
     bool headersMeasured = false;
@@ -103,6 +120,7 @@ bool StatisticsPanel::RedrawStatisticsPanel(Accounting& a, WindowHost& window, c
                 break;
             }
         }
+
         // The same history: the adapter and its sums are as they were before the messages.
         const AdapterInfo& info = a.Adapters()[id];
         const std::string& adapter = info.name;
@@ -110,11 +128,23 @@ bool StatisticsPanel::RedrawStatisticsPanel(Accounting& a, WindowHost& window, c
         // Its entry, once: an adapter without one is drawn under its own name, without the
         // tail, and registered with zero prices before its first prices are taken.
         const TariffEntry* entry = FindTariffEntry(a, adapter);
+        const std::string& plain = entry ? entry->displayName : adapter;
+        Block block;
+        block.first = made_;
         PanelItem& name = NextItem(PanelY, 0);
         name.desktopColour = true;
         name.bold = true;
-        name.text.assign(entry ? entry->displayName : adapter);
+        name.text.assign(plain);
         if (entry) name.text += BlankTail;
+        if (const LimitEntry* limit = FindLimit(a, adapter)) {
+            const LimitStatus status = GetLimitStatus(a, *limit);
+            PanelItem& line = NextItem(PanelY, status.level >= kLimitNearLevel ? kRed : kBlack);
+            line.text = LimitLineText(status, sep);
+            block.limit = true;
+            block.limitWidth = window.TextWidth(line.text);
+            block.nameEnd = kLeftX + BoldWidth(window.TextWidth(plain)) + kColumnMargin;
+        }
+        blocks_.push_back(block);
 
         PanelY += kPanelFontHeaderStep;
         if (!headersMeasured) {
@@ -125,7 +155,6 @@ bool StatisticsPanel::RedrawStatisticsPanel(Accounting& a, WindowHost& window, c
 
         // The quick-info row of the "Сегодня" line: its name before the registration.
         QuickInfoRow& row = a.AppendQuickInfoRow();
-        const std::string& plain = entry ? entry->displayName : adapter;
         row.name.assign(plain, 0, kQuickInfoNameLength);
         row.name += ".   ";
         double priceOut = 0, priceIn = 0;
@@ -145,7 +174,7 @@ bool StatisticsPanel::RedrawStatisticsPanel(Accounting& a, WindowHost& window, c
         DrawAdapterLine(window, sep, widths, texts::kAllTime, info.totalOut, info.totalIn, priceOut,
                         priceIn, lines_[id][1]);
         PanelY += kBlockGap;
-        assert(made_ % kItemsPerBlock == 0);
+        assert(made_ == block.first + kItemsPerBlock + (block.limit ? 1 : 0));
     }
     making_.resize(made_);
     PlaceItems(window, widths);
@@ -199,17 +228,27 @@ void StatisticsPanel::PlaceItems(WindowHost& window, const Widths& widths) {
         x += std::max(kColumnStep, widths.column[c] + kColumnMargin);
     }
 
-    for (std::size_t b = 0; b < making_.size(); b += kItemsPerBlock) {
-        PanelItem* block = &making_[b];
+    // The window makes room for the widest last price, at its column's place, and for every
+    // limit line.
+    int needed = widths.lastPrice >= 0 ? columnOrigins_[kColumns - 1] + widths.lastPrice + kWindowMargin : -1;
+    for (const Block& b : blocks_) {
+        PanelItem* block = &making_[b.first];
+        const std::size_t count = kItemsPerBlock + (b.limit ? 1 : 0);
         const int top = block[0].y;  // the name stands at the block's top
-        for (std::size_t i = 0; i < kItemsPerBlock; ++i) {
-            const Slot slot = kBlockSlots[i];
-            block[i].x = slot.column == kLabelColumn ? kLeftX : columnOrigins_[slot.column];
+        for (std::size_t i = 0; i < count; ++i) {
+            const Slot slot = SlotOf(i, b.limit);
+            if (slot.column == kLabelColumn)
+                block[i].x = kLeftX;
+            else if (slot.column == kLimitColumn)
+                block[i].x = std::max(columnOrigins_[kCostColumn], b.nameEnd);
+            else
+                block[i].x = columnOrigins_[slot.column];
         }
-        for (std::size_t i = 0; i < kItemsPerBlock; ++i) {
-            const int row = kBlockSlots[i].row;
-            const bool firstOfRow = i == 0 || kBlockSlots[i - 1].row != row;
-            const bool lastOfRow = i + 1 == kItemsPerBlock || kBlockSlots[i + 1].row != row;
+        if (b.limit) needed = std::max(needed, block[1].x + b.limitWidth + kWindowMargin);
+        for (std::size_t i = 0; i < count; ++i) {
+            const int row = SlotOf(i, b.limit).row;
+            const bool firstOfRow = i == 0 || SlotOf(i - 1, b.limit).row != row;
+            const bool lastOfRow = i + 1 == count || SlotOf(i + 1, b.limit).row != row;
             PanelCell& cell = block[i].cell;
             cell.left = firstOfRow ? kLeftX : block[i].x;
             cell.right = lastOfRow ? std::max(bitmapWidth_, cell.left) : block[i + 1].x;
@@ -218,11 +257,7 @@ void StatisticsPanel::PlaceItems(WindowHost& window, const Widths& widths) {
         }
     }
 
-    // The window makes room for the widest last price, at its column's place.
-    if (widths.lastPrice >= 0) {
-        const int needed = columnOrigins_[kColumns - 1] + widths.lastPrice + kWindowMargin;
-        if (window.OuterWidth() < needed) window.SetOuterWidth(needed);
-    }
+    if (needed >= 0 && window.OuterWidth() < needed) window.SetOuterWidth(needed);
 }
 
 }  // namespace velkaro

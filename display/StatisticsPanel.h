@@ -46,6 +46,8 @@ public:
 
     // Lays out every adapter's block from the records as the sampler left them; appends the
     // QuickInfoRows, sets FirstAdapter and the block tops, grows the window when needed.
+    // An adapter with a monthly limit gets its limit line on the name row, at the cost column
+    // (further right when the name reaches past it), from the month sums of a.CostMonth().
     // The texts of all blocks are made first; then each column is placed as wide as its
     // widest text needs (at least the 100 pixels between column origins), the columns after
     // a wider one moving right, and the window widened for the last column.
@@ -93,9 +95,17 @@ private:
                          LineTexts& line);
     PanelItem& NextItem(int y, std::uint32_t rgb);  // the next item of the redraw being made
     void PlaceItems(WindowHost& window, const Widths& widths);
+    // Where a drawn block's items begin, and its limit line if it has one.
+    struct Block {
+        std::size_t first = 0;
+        bool limit = false;
+        int limitWidth = 0;
+        int nameEnd = 0;  // the limit line stands no further left than this
+    };
     std::vector<PanelItem> items_;
     std::vector<PanelItem> making_;  // the items of the redraw being made
     std::size_t made_ = 0;           // how many of them
+    std::vector<Block> blocks_;      // of the redraw being made
     std::vector<std::array<LineTexts, 2>> lines_;  // by adapter: today, all time
     std::array<int, kColumns> columnOrigins_{};
     int blocksEnd_ = 4;

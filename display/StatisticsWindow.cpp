@@ -3,6 +3,8 @@
 #include <optional>
 
 #include "core/AppError.h"
+#include "core/Formatting.h"
+#include "core/Limits.h"
 #include "core/NumberText.h"
 #include "core/Sampler.h"
 #include "core/Texts.h"
@@ -78,6 +80,10 @@ void TForm1::Timer1Timer() {
     const FlagScope ticking(ticking_);
     SetTimer(false);
     if (sampling_) SampleInterfaces(a_, p_.ifTable);
+    // The limits look at the clock's month, read afresh every tick.
+    const Date today = p_.clock.Today();
+    a_.SetCostMonth(MonthOf(today));
+    if (p_.notifier) CheckLimits(a_, today, p_.regional.DecimalSeparator(), *p_.notifier);
     const bool complete = panel_.RedrawStatisticsPanel(a_, p_.host, p_.regional.DecimalSeparator());
     p_.host.Repaint();
     // When a command emptied the history inside the redraw, its rows describe a table
@@ -146,6 +152,27 @@ void TForm1::N5Click() {
     std::size_t slot = 0;
     if (!GetTariffSlotForRename(a_, adapter, p_.dialogs, slot)) return;
     if (TariffEntry* e = EntryAt(a_, slot, adapter)) e->displayName = *text;
+}
+
+void TForm1::N7Click() {
+    const std::string adapter = a_.selectedAdapter;
+    AdapterId id = 0;
+    if (!a_.FindAdapter(adapter, id) && !FindTariffEntry(a_, adapter)) {
+        // Nothing is picked: the panel shows no block of that name.
+        p_.dialogs.ShowMessage(texts::kLimitNoAdapter);
+        return;
+    }
+    const LimitEntry* current = FindLimit(a_, adapter);
+    const std::string defaultText =
+        current ? FormatFixed(current->limit, 2, p_.regional.DecimalSeparator()) : texts::kDefaultLimit;
+    const std::optional<std::string> text = p_.dialogs.InputBox(texts::kAppTitle, texts::kPromptLimit, defaultText);
+    if (!text) return;
+    const double limit = ReadPrice(*text);  // raises for a text that is not a number
+    if (limit < 0) {
+        p_.dialogs.ShowMessage(texts::kNegativeLimit);
+        return;
+    }
+    SetLimit(a_, adapter, limit, p_.clock.Today());
 }
 
 void TForm1::ost() {

@@ -29,9 +29,11 @@ public:
     virtual void EndRequest() = 0;                   // PostQuitMessage(0)
 };
 
-// The operating system and TForm1's own window.
+// The operating system and TForm1's own window; the notifier shows the limits' warnings
+// (none: no warning is shown, and none counts as given).
 struct Form1Ports : SystemPorts {
     Form1Host& host;
+    Notifier* notifier = nullptr;
 };
 
 enum class MouseButton { Left, Right, Middle };
@@ -47,6 +49,7 @@ public:
     void N2Click();  // "История": the HTML report of SelectedAdapter
     void N3Click();  // "Задать цену"
     void N5Click();  // "Переименовать"
+    void N7Click();  // "Лимит расходов в месяц...": the monthly money limit of SelectedAdapter
     void SpeedButton1Click();  // "Выход": save, then the end request (save errors propagate)
     void SpeedButton2Click();  // "Отчистить историю": asks, saves, deletes, reloads, then tells
     void SpeedButton3Click();  // "Написать автору"

@@ -77,6 +77,8 @@ Program::Program(HINSTANCE instance, SystemPorts ports, ProgramOptions options)
     form1Options.systemTimer = options.systemTimer;
     // Owned by the application window like every form: no taskbar button of its own.
     form1Options.owner = app_.Handle();
+    // The limits' warnings come as balloons from the tray icon.
+    form1Options.notifier = form2_->TrayIcon1.get();
     form1_ = std::make_unique<win::Form1Window>(
         accounting_,
         SystemPorts{ports.ifTable, ports.clock, ports.regional, ports.dialogs, ports.shell, files_},

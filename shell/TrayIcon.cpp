@@ -17,6 +17,8 @@ namespace velkaro::shell {
 namespace {
 
 static_assert(sizeof(NOTIFYICONDATAW::szTip) / sizeof(WCHAR) == kTipLimit + 1, "tip field");
+static_assert(sizeof(NOTIFYICONDATAW::szInfoTitle) / sizeof(WCHAR) == kBalloonTitleLimit + 1, "title field");
+static_assert(sizeof(NOTIFYICONDATAW::szInfo) / sizeof(WCHAR) == kBalloonTextLimit + 1, "info field");
 
 // The button of a mouse message from the shell, and its flag in the shift state.
 std::pair<TMouseButton, unsigned> ButtonOf(UINT mouse) {
@@ -221,6 +223,28 @@ void TTrayIcon::ShowIcon() {
 
 void TTrayIcon::HideIcon() { HideIconSteps(true); }
 
+bool TTrayIcon::ShowBalloon(const std::string& title, const std::string& text) {
+    if (!visible_ || !shellNotify_) return false;
+    FillIconData();
+    const std::wstring wideTitle = win::Widen(title);
+    const std::wstring wideText = win::Widen(text);
+    std::wmemset(iconData_.szInfoTitle, L'\0', std::size(iconData_.szInfoTitle));
+    std::wmemset(iconData_.szInfo, L'\0', std::size(iconData_.szInfo));
+    std::wmemcpy(iconData_.szInfoTitle, wideTitle.data(),
+                 std::min<std::size_t>(wideTitle.size(), kBalloonTitleLimit));
+    std::wmemcpy(iconData_.szInfo, wideText.data(), std::min<std::size_t>(wideText.size(), kBalloonTextLimit));
+    iconData_.uFlags |= NIF_INFO;
+    iconData_.dwInfoFlags = NIIF_INFO;
+    iconData_.uTimeout = kBalloonTimeoutMs;
+    const BOOL shown = shellNotify_(NIM_MODIFY, &iconData_);
+    // The record is filled afresh for every call, but its balloon fields are not: empty them,
+    // so that no later call shows this balloon again.
+    iconData_.szInfoTitle[0] = L'\0';
+    iconData_.szInfo[0] = L'\0';
+    iconData_.dwInfoFlags = 0;
+    return shown != FALSE;
+}
+
 void TTrayIcon::HideIconSteps(bool restore) {
     flags_ &= ~static_cast<UINT>(NIF_ICON);
     DeleteFromTray();
@@ -347,7 +371,7 @@ LRESULT TTrayIcon::TrayWindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         case NIN_BALLOONSHOW:
         case NIN_BALLOONTIMEOUT:
         case NIN_BALLOONUSERCLICK:
-            break;  // balloon notices are never sent
+            break;  // the limits' balloons need nothing when shown, timed out or clicked
         default:
             return ::DefWindowProcW(WindowHandle(), msg, wp, lp);
         }

@@ -28,6 +28,7 @@
 #include <string>
 
 #include "core/AppError.h"
+#include "core/Ports.h"
 #include "win/Handles.h"
 #include "win/Window.h"
 
@@ -48,6 +49,11 @@ inline constexpr UINT TrayCallbackMessage = WM_USER + 211;  // 0x4D3
 // fields, which every shell from Windows 2000 on takes. The tip is cut after 127 characters.
 inline constexpr DWORD kIconDataSize = NOTIFYICONDATAW_V2_SIZE;
 inline constexpr int kTipLimit = 127;
+// The balloon's fields hold 63 characters of title and 255 of text.
+inline constexpr int kBalloonTitleLimit = 63;
+inline constexpr int kBalloonTextLimit = 255;
+// How long the balloon stays (shells from Vista on use their own setting).
+inline constexpr UINT kBalloonTimeoutMs = 10000;
 
 // Base of the program's reusable components: a name and the setting About, which nothing reads.
 class TBaseComponent {
@@ -122,7 +128,8 @@ enum TShift : unsigned {
     ssMiddle = 1u << 5,
 };
 
-class TTrayIcon : public TCustomWindowTimer {
+// The tray icon is also the program's Notifier: the limits' warnings are its info balloons.
+class TTrayIcon : public TCustomWindowTimer, public Notifier {
 public:
     using ShellNotify = std::function<BOOL(DWORD message, NOTIFYICONDATAW* data)>;
     using MenuPopup = std::function<void(HMENU menu, int x, int y, HWND owner)>;
@@ -182,6 +189,10 @@ public:
     virtual void HideApplication();
     virtual void HideToTray();
     virtual void DblClick();
+    // An info balloon from the icon: NIM_MODIFY with NIF_INFO, the info icon, the title and
+    // text cut to their fields. False when the icon is not in the notification area or the
+    // shell refused it. Later updates of the icon carry no balloon.
+    bool ShowBalloon(const std::string& title, const std::string& text) override;  // Windows-1251
 
     // Seams: the shell call (default Shell_NotifyIconW) and the menu's popup (default
     // TrackPopupMenu on the owner's window).

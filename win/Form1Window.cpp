@@ -64,7 +64,7 @@ Form1Window::Form1Window(Accounting& a, SystemPorts ports, Form1Callbacks callba
     : dialogs_(ports.dialogs),
       callbacks_(std::move(callbacks)),
       options_(options),
-      form_(a, Form1Ports{ports, *this}) {
+      form_(a, Form1Ports{ports, *this, options.notifier}) {
     const int panelHeight = FontHeightForPoints(10);
     formFont_ = MakeFont({L"Lucida Console", -11, FW_NORMAL, RUSSIAN_CHARSET});
     panelFont_ = MakeFont({kPanelFace, panelHeight, FW_NORMAL, RUSSIAN_CHARSET});
@@ -312,6 +312,8 @@ void Form1Window::PopupMenu(int screenX, int screenY) {
     ::AppendMenuW(menu.get(), MF_STRING, kCmdPrices, Widen(texts::kMenuPrices).c_str());
     ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
     ::AppendMenuW(menu.get(), MF_STRING, kCmdRename, Widen(texts::kMenuRename).c_str());
+    ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuW(menu.get(), MF_STRING, kCmdLimit, Widen(texts::kMenuLimit).c_str());
     // The window must be in the foreground for the menu to close when the user clicks
     // elsewhere; WM_NULL afterwards lets the menu's closing take effect at once.
     ::SetForegroundWindow(Handle());
@@ -328,6 +330,7 @@ void Form1Window::RunCommand(UINT id) {
     case kCmdHistory: Run([this] { form_.N2Click(); }); break;
     case kCmdPrices: Run([this] { form_.N3Click(); }); break;
     case kCmdRename: Run([this] { form_.N5Click(); }); break;
+    case kCmdLimit: Run([this] { form_.N7Click(); }); break;
     default: break;
     }
 }

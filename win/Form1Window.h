@@ -39,6 +39,7 @@ struct Form1Options {
     bool runFormCreate = true;  // run TForm1::FormCreate right after the window is created
     bool systemTimer = true;    // false: Timer1 is only a flag (tests drive Timer1Timer)
     HWND owner = nullptr;       // e.g. the application window: no taskbar button of its own
+    Notifier* notifier = nullptr;  // shows the limits' warnings (the tray icon)
 };
 
 class Form1Window : public Form1Host, private Window {
@@ -47,6 +48,7 @@ public:
     static constexpr UINT kCmdHistory = 102;  // N2
     static constexpr UINT kCmdPrices = 103;   // N3
     static constexpr UINT kCmdRename = 105;   // N5
+    static constexpr UINT kCmdLimit = 107;    // N7
     static constexpr UINT_PTR kTimer1 = 1;
     static constexpr int kButtonBarHeight = 21;
     static constexpr int kLayoutClientWidth = 784;

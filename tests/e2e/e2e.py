@@ -9,6 +9,8 @@ checks of what the program saved.
   e2e.py check-prices DIR ADAPTER NAME IN OUT   ADAPTER's price line
   e2e.py check-report FILE NAME OTHER  history.htm: NAME's page with money, no rows of OTHER
   e2e.py check-cleared DIR             no prepared record left, files whole
+  e2e.py check-limit DIR ADAPTER LIMIT LEVEL   ADAPTER's line of limits.txt: LIMIT (either
+                                       separator), warned of at LEVEL in this month
   e2e.py check-whole DIR               both files whole: every line complete, CR LF ends
 Every check prints what it found and exits 0 when it holds, 1 when not.
 """
@@ -214,6 +216,15 @@ def cmd_check_cleared(d):
     return 0
 
 
+def cmd_check_limit(d, adapter, limit, level):
+    lines, whole = read_lines(os.path.join(d, "limits.txt"))
+    mine = [l for l in lines if l.rsplit("|", 3)[0] == adapter]
+    want = "%s|%s|%s|%s" % (adapter, limit, datetime.date.today().strftime("%Y-%m"), level)
+    found = [l for l in mine if l.replace(".", ",") == want.replace(".", ",")]
+    print("limits.txt: %r (CR LF ends %s), want %r" % (lines, whole, want))
+    return 0 if whole and len(mine) == 1 and found else 1
+
+
 def main(argv):
     cmd, args = argv[1], argv[2:]
     table = {
@@ -224,6 +235,7 @@ def main(argv):
         "check-prices": cmd_check_prices,
         "check-report": cmd_check_report,
         "check-cleared": cmd_check_cleared,
+        "check-limit": cmd_check_limit,
         "check-whole": lambda d: 0 if check_whole(d)[0] else 1,
     }
     return table[cmd](*args)

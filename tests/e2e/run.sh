@@ -3,10 +3,11 @@
 # desktop on an X server, driven from outside (xdotool for the mouse on the tray icon, the
 # small Windows program e2e_driver.exe for window messages, dialogs and menus), through a day:
 # start, the quick-info window, the statistics window, loopback traffic, prices, rename,
-# report, a refused second start, the session-end query, minimise-to-tray, taskbar
-# re-creation, exit through the tray menu, clearing the history, the end of the Windows
-# session, a kill in the middle of saves, and the windows with 50 interfaces (as root it adds
-# veth pairs for them, holding /tmp/velkaro-netif.lock, and removes exactly those).
+# a monthly limit and its warning balloon (not repeated after a restart), report, a refused
+# second start, the session-end query, minimise-to-tray, taskbar re-creation, exit through
+# the tray menu, clearing the history, the end of the Windows session, a kill in the middle of
+# saves, and the windows with 50 interfaces (as root it adds veth pairs for them, holding
+# /tmp/velkaro-netif.lock, and removes exactly those).
 #
 #   tests/e2e/run.sh [BUILD_FOLDER_OR_EXE [DRIVER_EXE]]
 #
@@ -129,7 +130,7 @@ check() { problems+=("$1"); }
 finish() {
     # The files as the step left them, beside its screenshot.
     local f
-    for f in history.txt price.txt; do
+    for f in history.txt price.txt limits.txt; do
         [[ -f "$work/$f" ]] && cp "$work/$f" "$out/$(printf '%02d' "$stepno")-$slug-$f"
     done
     if [[ ${#problems[@]} -eq 0 ]]; then result ok; else result fail "$(IFS='; '; echo "${problems[*]}")"; fi
@@ -349,6 +350,22 @@ drv menu-pick 3 5000 >/dev/null || check "the block's menu did not open"
 drv input "%D0%9F%D0%B5%D1%82%D0%BB%D1%8F" 5000 >>"$log" || check "no input dialog for the name"
 finish
 
+# The balloon is a tooltip window of Wine's shell; its text as the driver reads it.
+balloon_text() { drv text tooltips_class32 2>/dev/null | grep 'израсходовано'; }
+
+step limit "right click, 'Лимит расходов в месяц...' 0,01: the next tick warns in a balloon"
+[[ -f "$work/limits.txt" ]] && check "limits.txt before any limit"
+drv click "$image" 300 40 right >/dev/null
+drv menu-pick 4 5000 >/dev/null || check "the block's menu did not open"
+drv input "0,01" 5000 >>"$log" || check "no input dialog for the limit"
+balloon=""
+for i in $(seq 1 30); do balloon="$(balloon_text)" && break; sleep 0.2; done
+echo "balloon: $balloon" >>"$log"
+# Both levels crossed in one tick: one balloon, of 100 percent or more.
+[[ "$balloon" =~ ^Петля:\ израсходовано\ [0-9]{3,}%\ месячного\ лимита\ \(.*\ из\ 0[.,]01\ руб\.\)$ ]] ||
+    check "balloon '$balloon'"
+finish
+
 step report "right click, 'История' writes history.htm of that adapter and opens it"
 rm -f "$work/history.htm"
 drv click "$image" 300 40 right >/dev/null
@@ -409,6 +426,7 @@ sleep 0.5
 [[ "$(writes_since "$m" price.txt)" == 1 ]] || check "price.txt written $(writes_since "$m" price.txt) times"
 py check-saved "$work" "$loopback" >>"$log" || check "$(py check-saved "$work" "$loopback" | tail -n1)"
 py check-prices "$work" "$loopback" "Петля" 2.5 0.5 >>"$log" || check "price line of $loopback"
+py check-limit "$work" "$loopback" 0.01 100 >>"$log" || check "limit line of $loopback"
 read -r in2 out2 < <(py record "$work" "$loopback")
 echo "loopback after traffic: in $in2 out $out2" >>"$log"
 mb50=$((50 * 1024 * 1024))
@@ -422,9 +440,11 @@ icon_shown && check "the icon is still in the notification area"
 finish
 
 # =============================== the second run ===============================
-step clear-history "restart: the renamed adapter, then 'Отчистить историю'"
+step clear-history "restart: no second warning of the month, the renamed adapter, then 'Отчистить историю'"
 start_program
 if wait_ready; then
+    sleep 1
+    b="$(balloon_text)" && check "the warning came again after the restart: '$b'"
     form2="$(hwnd_of TForm2)"
     drv post "$form2" 0x111 10 0 >/dev/null
     drv wait VelkaroTForm1 - visible 5000 >/dev/null || check "statistics window not shown"
@@ -502,6 +522,7 @@ if wait_ready; then
     sleep 0.5
     py check-whole "$work" >>"$log" || check "$(py check-whole "$work" | tail -n1)"
     grep -q "Петля" <(iconv -f cp1251 -t utf-8 "$work/price.txt") || check "price.txt lost the name"
+    py check-limit "$work" "$loopback" 0.01 100 >>"$log" || check "limits.txt lost the limit"
 else
     check "the program did not start"
 fi

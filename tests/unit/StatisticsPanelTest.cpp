@@ -284,10 +284,11 @@ TEST_F(StatisticsPanelTest, SumsAboveFourGigabytesDoNotWrapAndWidenTheirColumns)
 TEST_F(StatisticsPanelTest, CellsTileEveryBlockFromTheLeftToTheRightEdge) {
     Add(a, "A", kToday, 1, 1);
     Add(a, "B", kToday, 1, 1);
+    a.Limits() = {{"B", 1, {}, 0}};  // one item more on B's name row
     window.clientHeight = 400;
     ASSERT_TRUE(Redraw());
     const auto& items = panel.Items();
-    ASSERT_EQ(items.size(), 44u);
+    ASSERT_EQ(items.size(), 45u);
     EXPECT_EQ(items[11].cell, (PanelCell{290, 40, 490, 58}));  // the total, over the speed column
     // Row by row, each cell begins at its item and ends where the next one begins; the rows
     // follow each other without gap from the first block's top to where the blocks end.
@@ -312,6 +313,28 @@ TEST_F(StatisticsPanelTest, CellsTileEveryBlockFromTheLeftToTheRightEdge) {
     a.adapterFilter = "nobody";  // no block: they end where the first would begin
     ASSERT_TRUE(Redraw());
     EXPECT_EQ(panel.BlocksEnd(), 4);
+}
+
+TEST_F(StatisticsPanelTest, ALimitLineStandsOnTheNameRowAtTheCostColumnRedFromEightyPercent) {
+    const std::string longName(80, 'n');
+    a.Tariffs() = {TariffEntry{1, 0, "A", "A"}, TariffEntry{1, 0, longName, longName}};
+    Add(a, "A", kToday, 8 * 1048576 - 1, 0);
+    Add(a, longName, kToday, 8 * 1048576, 0);
+    Add(a, "C", kToday, 0, 0);
+    a.Limits() = {{"A", 10, {}, 0}, {longName, 10, {}, 0}};
+    a.SetCostMonth({2026, 3});
+    window.clientHeight = 400;
+    ASSERT_TRUE(Redraw());
+    const auto& items = panel.Items();
+    ASSERT_EQ(items.size(), 23u + 23u + 22u);
+    EXPECT_EQ(Show(items[1]), "490,4 000000 Лимит: 10,00 руб., за месяц: 8,00 руб. (79%)"_cp1251);
+    // A name reaching past the cost column pushes the line after it: 80 letters of 7 pixels,
+    // an eighth more for bold, and the margin.
+    EXPECT_EQ(Show(items[24]), "648,82 FF0000 Лимит: 10,00 руб., за месяц: 8,00 руб. (80%)"_cp1251);
+    EXPECT_EQ(items[23].cell.right, 648);
+    EXPECT_EQ(window.OuterWidth(), 648 + 7 * 44 + 40);  // room for the line
+    EXPECT_EQ(Names(panel).back(), "160 C");             // no limit, no line
+    EXPECT_EQ(items[47].y, 178);                         // C's headers follow its name
 }
 
 TEST_F(StatisticsPanelTest, WindowGrowsToTheFirstBlockAndLetsMessagesRunOnlyThen) {

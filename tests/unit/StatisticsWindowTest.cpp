@@ -283,6 +283,28 @@ TEST_F(StatisticsWindowTest, PriceThatIsNotANumberEndsTheCommandAtThatDialog) {
     EXPECT_EQ(Entry("A").priceOut, 0.25);
 }
 
+TEST_F(StatisticsWindowTest, TheLimitDialogStoresAPositiveNumberRemovesOnZeroAndElseNothing) {
+    StartAndTick();
+    a.selectedAdapter = "A";
+    dialogs.answers = {std::nullopt, std::string("abc"), std::string("-0,01"), std::string(" 12.5 "),
+                       std::nullopt, std::string("0")};
+    for (int i = 0; i < 4; ++i) Run(&TForm1::N7Click);  // Cancel, not a number, refused, stored
+    ASSERT_EQ(a.Limits().size(), 1u);
+    EXPECT_EQ(a.Limits()[0].limit, 12.5);
+    regional.separator = '.';
+    Run(&TForm1::N7Click);  // Cancel keeps it
+    EXPECT_EQ(a.Limits().size(), 1u);
+    Run(&TForm1::N7Click);  // 0 removes it
+    EXPECT_TRUE(a.Limits().empty());
+    EXPECT_EQ(dialogs.prompts, std::vector<std::string>(6, texts::kPromptLimit));
+    EXPECT_EQ(dialogs.defaults, (std::vector<std::string>{"0", "0", "0", "0", "12.50", "12.50"}));
+    EXPECT_EQ(dialogs.errors, std::vector<std::string>{"'abc' is not a valid floating point value"});
+    a.selectedAdapter = "nobody";  // no block picked: no dialog
+    Run(&TForm1::N7Click);
+    EXPECT_EQ(dialogs.messages, (std::vector<std::string>{texts::kNegativeLimit, texts::kLimitNoAdapter}));
+    EXPECT_EQ(dialogs.prompts.size(), 6u);
+}
+
 TEST_F(StatisticsWindowTest, PricesForAnAdapterWithoutEntryShowErTwiceAndStoreNothing) {
     StartAndTick();
     const std::vector<TariffEntry> before = a.Tariffs();
@@ -490,7 +512,8 @@ TEST_F(StatisticsWindowTest, BusyDuringATickASaveAndTheClearFromItsDeletionToThe
                         "question",
                         "write history.txt busy", "write price.txt busy",  // the clear's save
                         "delete history.txt busy",
-                        "read price.txt busy", "read history.txt busy",      // the reload
+                        "read price.txt busy", "read limits.txt busy",       // the reload
+                        "read history.txt busy",
                         "done"}));
 }
 

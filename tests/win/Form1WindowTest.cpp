@@ -529,6 +529,19 @@ TEST_F(Form1PickTest, TheRealMenuDispatchesTheChosenItem) {
     EXPECT_DOUBLE_EQ(a.Tariffs()[1].priceOut, 4.0);
 }
 
+TEST_F(Form1PickTest, TheLimitItemComesAfterRenameAndSetsTheLimitOfThePickedBlock) {
+    w->realMenu = true;
+    dialogs.answers = {std::string("7,5")};
+    for (int i = 0; i < 4; ++i) ::PostMessageW(w->Handle(), WM_KEYDOWN, VK_DOWN, 0);
+    ::PostMessageW(w->Handle(), WM_KEYDOWN, VK_RETURN, 0);
+    RightClickAt(5, 90);
+    Pump();
+    EXPECT_EQ(dialogs.prompts, std::vector<std::string>{texts::kPromptLimit});
+    ASSERT_EQ(a.Limits().size(), 1u);
+    EXPECT_EQ(a.Limits()[0].adapter, "B");
+    EXPECT_EQ(a.Limits()[0].limit, 7.5);
+}
+
 TEST_F(Form1PickTest, AMenuClosedWithEscapeRunsNothing) {
     w->realMenu = true;
     ::PostMessageW(w->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);

@@ -14,7 +14,7 @@ namespace velkaro::replay {
 
 enum class Op {
     Today, Separator, Load, Row, Tick, FailTick, Answer, Cancel, Pick, Select,
-    SetPrices, Rename, Report, Save, Autosave, Clear, Panel, QuickInfo, Window, State, ReadError,
+    SetPrices, Rename, SetLimit, Report, Save, Autosave, Clear, Panel, QuickInfo, Window, State, ReadError,
 };
 
 struct Command {
@@ -103,6 +103,7 @@ inline constexpr Word kWords[] = {
     {"answer", Op::Answer, true},        {"cancel", Op::Cancel, false},
     {"pick", Op::Pick, true},            {"select", Op::Select, true},
     {"setprices", Op::SetPrices, false}, {"rename", Op::Rename, false},
+    {"setlimit", Op::SetLimit, false},
     {"report", Op::Report, false},       {"save", Op::Save, false},
     {"autosave", Op::Autosave, false},   {"clear", Op::Clear, false},
     {"panel", Op::Panel, false},         {"quickinfo", Op::QuickInfo, false},

@@ -31,7 +31,7 @@ constexpr char kUsage[] =
     "usage: velkaro-replay SCRIPT   (or - for standard input)\n"
     "\n"
     "Runs the statistics window's code in the current directory (history.txt, price.txt,\n"
-    "history.htm) with scripted system parts, and prints what the program shows.\n"
+    "limits.txt, history.htm) with scripted system parts, and prints what the program shows.\n"
     "Exit status: 0 when the script ran to its end, 2 for a malformed line (the whole script\n"
     "is checked before anything runs; the line number goes to standard error), 1 when the\n"
     "script cannot be read.\n"
@@ -50,22 +50,26 @@ constexpr char kUsage[] =
     "  select NAME       SelectedAdapter := NAME\n"
     "  setprices         the menu command that sets the prices (two input dialogs)\n"
     "  rename            the menu command that renames (one input dialog)\n"
+    "  setlimit          the menu command that sets the monthly money limit (one input dialog)\n"
     "  report            the menu command History: writes history.htm\n"
-    "  save              the save of the exit paths (history.txt, then price.txt)\n"
+    "  save              the save of the exit paths (history.txt, price.txt, limits.txt)\n"
     "  autosave          the periodic save (the same, silent about files it cannot read)\n"
     "  clear             the button that clears the history (asks a question first)\n"
-    "  panel             prints X Y COLOUR STYLE TEXT per item of the last redraw\n"
+    "  panel             prints X Y COLOUR STYLE TEXT per item of the last redraw (the limit\n"
+    "                    line of a block with a monthly limit among them)\n"
     "  quickinfo         prints NAME|TRAFFIC|COST per row of the last tick\n"
     "  window            prints window W H (outer size)\n"
     "  state             prints first NAME and selected NAME\n"
-    "  readerror FILE N  reading FILE (history.txt, price.txt) fails with the I/O code N from\n"
-    "                    now on; 0 makes it readable again\n"
+    "  readerror FILE N  reading FILE (history.txt, price.txt, limits.txt) fails with the I/O\n"
+    "                    code N from now on; 0 makes it readable again\n"
     "\n"
     "Before load the timer is off: tick and failtick then run no handler (no timer message\n"
     "comes), and the rows given are used up all the same. The same holds after a load that\n"
     "stopped with an error. Every other command runs whether or not load came first.\n"
     "Output: message: TEXT for every message box, question: TEXT for every Yes/No question,\n"
-    "error: TEXT for every error that ends a handler, at the moment they are shown.\n";
+    "error: TEXT for every error that ends a handler, balloon: TEXT for every warning balloon\n"
+    "of a monthly limit, at the moment they are shown. The clock's date is read at every tick\n"
+    "(the month of the limits) and at load (the AccountingDate).\n";
 
 void Print(const std::string& line) {
     std::fwrite(line.data(), 1, line.size(), stdout);
@@ -94,6 +98,15 @@ public:
         std::optional<std::string> answer = std::move(answers.front());
         answers.pop_front();
         return answer;
+    }
+};
+
+// The tray icon's balloons print at once; the shell always takes them.
+class ReplayNotifier : public Notifier {
+public:
+    bool ShowBalloon(const std::string&, const std::string& text) override {
+        Print("balloon: " + text);
+        return true;
     }
 };
 
@@ -140,7 +153,7 @@ private:
 class Replay {
 public:
     Replay()
-        : form_(a_, Form1Ports{ifTable_, clock_, regional_, dialogs_, shell_, files_, host_}) {
+        : form_(a_, Form1Ports{{ifTable_, clock_, regional_, dialogs_, shell_, files_}, host_, &notifier_}) {
         host_.form = &form_;
         shell_.programFolder = &files_;  // history.htm lands in the current directory
     }
@@ -159,6 +172,7 @@ public:
             case Op::Select: a_.selectedAdapter = c.text; break;
             case Op::SetPrices: form_.Guarded([&] { form_.N3Click(); }); break;
             case Op::Rename: form_.Guarded([&] { form_.N5Click(); }); break;
+            case Op::SetLimit: form_.Guarded([&] { form_.N7Click(); }); break;
             case Op::Report: form_.Guarded([&] { form_.N2Click(); }); break;
             case Op::Save: form_.Guarded([&] { form_.ost(); }); break;
             case Op::Autosave: form_.Guarded([&] { form_.PeriodicSave(); }); break;
@@ -214,6 +228,7 @@ private:
     ScriptedShell shell_;
     ReplayFiles files_;
     ReplayHost host_;
+    ReplayNotifier notifier_;
     TForm1 form_;
     std::vector<QuickInfoRow> lastRows_;
 };

@@ -43,8 +43,9 @@ bool ScriptedDialogs::AskYesNo(const std::string& text) {
 }
 
 std::optional<std::string> ScriptedDialogs::InputBox(const std::string&, const std::string& prompt,
-                                                     const std::string&) {
+                                                     const std::string& defaultText) {
     prompts.push_back(prompt);
+    defaults.push_back(defaultText);
     if (answers.empty()) return std::nullopt;
     std::optional<std::string> a = std::move(answers.front());
     answers.pop_front();

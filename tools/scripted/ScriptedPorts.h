@@ -48,6 +48,7 @@ public:
     std::vector<std::string> questions;  // texts of the Yes/No questions asked
     std::vector<std::string> errors;     // texts of the error boxes shown
     std::vector<std::string> prompts;    // prompts of the input dialogs shown
+    std::vector<std::string> defaults;   // their default texts
     std::vector<std::string> log;        // "message: ...", "question: ...", "error: ...", in order
     // Runs while a message box or a question is open (before it is answered).
     std::function<void(const std::string&)> onMessage;
@@ -56,6 +57,24 @@ public:
     std::optional<std::string> InputBox(const std::string& caption, const std::string& prompt,
                                         const std::string& defaultText) override;
     void ShowError(const std::string& text) override;
+};
+
+// Balloons recorded; `shows` says whether the shell takes them.
+class ScriptedNotifier : public Notifier {
+public:
+    bool shows = true;
+    std::vector<std::string> titles;
+    std::vector<std::string> balloons;  // texts of the balloons shown
+    int refused = 0;
+    bool ShowBalloon(const std::string& title, const std::string& text) override {
+        if (!shows) {
+            ++refused;
+            return false;
+        }
+        titles.push_back(title);
+        balloons.push_back(text);
+        return true;
+    }
 };
 
 // Files in memory, with failures to inject.

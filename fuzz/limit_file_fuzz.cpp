@@ -1,0 +1,73 @@
+// limits.txt of any bytes: loading never fails (bad lines are skipped, with one message, and the
+// first save keeps the file as it was as limits.bak); every limit loaded is above 0, once per
+// adapter, with a level of 0, 80 or 100 that has its month; what was loaded is saved and loads
+// back without a message, exactly from the second save on (the first may round the limit to 15
+// digits); a look at the limits with no records shows no balloon.
+#include <cstddef>
+#include <cstdint>
+#include <set>
+#include <string>
+
+#include "core/Limits.h"
+#include "fuzz/FuzzPorts.h"
+
+using namespace velkaro;
+
+namespace {
+
+bool SameLimits(const Accounting& x, const Accounting& y, bool exact) {
+    if (x.Limits().size() != y.Limits().size()) return false;
+    for (std::size_t i = 0; i < x.Limits().size(); ++i) {
+        const LimitEntry& p = x.Limits()[i];
+        const LimitEntry& q = y.Limits()[i];
+        if (p.adapter != q.adapter || p.warnedMonth != q.warnedMonth || p.warnedLevel != q.warnedLevel ||
+            (exact && p.limit != q.limit))
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    fuzz::Ports p;
+    p.regional.separator = size % 2 ? '.' : ',';
+    const std::string input(reinterpret_cast<const char*>(data), size);
+    p.files.files[texts::kLimitFile] = input;
+
+    Accounting a;
+    LoadFiles(a, p.ports);
+    fuzz::Check(a.filesLoaded && a.limitFile.read && a.limitFileOnDisk);
+    fuzz::Check(p.dialogs.messages.size() <= 1);
+    const bool skipped = !p.dialogs.messages.empty();
+    fuzz::Check(skipped == a.limitFile.backupDue);
+    std::set<std::string> names;
+    for (const LimitEntry& e : a.Limits()) {
+        fuzz::Check(e.limit > 0);
+        fuzz::Check(e.warnedLevel == 0 || e.warnedLevel == 80 || e.warnedLevel == 100);
+        fuzz::Check(e.warnedLevel == 0 || e.warnedMonth.year != 0);
+        fuzz::Check(names.insert(e.adapter).second);
+    }
+    ScriptedNotifier notifier;
+    CheckLimits(a, p.clock.today, p.regional.separator, notifier);
+    fuzz::Check(notifier.balloons.empty() && notifier.refused == 0);
+
+    fuzz::Check(ost(a, p.ports).empty());
+    fuzz::Check(p.files.files.count(texts::kLimitBackup) == (skipped ? 1u : 0u));
+    if (skipped) fuzz::Check(p.files.files[texts::kLimitBackup] == input);
+    p.dialogs.messages.clear();
+    Accounting b;
+    LoadFiles(b, p.ports);
+    fuzz::Check(p.dialogs.messages.empty());
+    fuzz::Check(SameLimits(a, b, false));
+
+    ost(b, p.ports);
+    const std::string second = p.files.files[texts::kLimitFile];
+    Accounting c;
+    LoadFiles(c, p.ports);
+    fuzz::Check(p.dialogs.messages.empty());
+    fuzz::Check(SameLimits(b, c, true));
+    ost(c, p.ports);
+    fuzz::Check(p.files.files[texts::kLimitFile] == second);
+    return 0;
+}
