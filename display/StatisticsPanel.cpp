@@ -1,6 +1,7 @@
 #include "display/StatisticsPanel.h"
 
 #include <algorithm>
+#include <bit>
 #include <cassert>
 #include <iterator>
 
@@ -62,23 +63,32 @@ constexpr const char* kHeaders[StatisticsPanel::kColumns] = {
     texts::kHeaderSent, texts::kHeaderReceived, texts::kHeaderTotal, texts::kHeaderSpeed,
     texts::kHeaderCost, texts::kHeaderPriceIn,   texts::kHeaderPriceOut};
 
-// An item whose place is set once every block is made.
-void Add(std::vector<PanelItem>& items, std::string text, int y, std::uint32_t rgb) {
-    PanelItem& item = items.emplace_back();
-    item.text = std::move(text);
-    item.y = y;
-    item.rgb = rgb;
-}
+// The bits of a price: equal bits make equal texts (and -0 is not 0).
+std::uint64_t Bits(double d) { return std::bit_cast<std::uint64_t>(d); }
 
 }  // namespace
 
 void StatisticsPanel::Widths::Note(int c, int width) { column[c] = std::max(column[c], width); }
 
+PanelItem& StatisticsPanel::NextItem(int y, std::uint32_t rgb) {
+    // An item whose place is set once every block is made. The items of an earlier redraw
+    // are written over: their texts keep their storage.
+    if (made_ == making_.size()) making_.emplace_back();
+    PanelItem& item = making_[made_++];
+    item.x = 0;
+    item.y = y;
+    item.cell = PanelCell{};
+    item.desktopColour = false;
+    item.rgb = rgb;
+    item.bold = false;
+    return item;
+}
+
 bool StatisticsPanel::RedrawStatisticsPanel(Accounting& a, WindowHost& window, char sep) {
     ColumnX = 70;
     bitmapHeight_ = window.ImageHeight();
     bitmapWidth_ = window.ImageWidth();
-    items_.clear();
+    made_ = 0;
     totals_ = PanelTotals{};
     PanelY = kFirstBlockTop;
     a.firstAdapter.clear();
@@ -93,17 +103,13 @@ bool StatisticsPanel::RedrawStatisticsPanel(Accounting& a, WindowHost& window, c
     // The adapters in the order of their first records, each with its sums kept by the
     // index: the same blocks, in the same order, as visiting the table record by record.
     for (std::size_t id = 0; id < a.Adapters().size(); ++id) {
-        const AdapterInfo& info = a.Adapters()[id];
-        const std::string adapter = info.name;
-        const std::size_t first = info.firstRecord;
-        const std::uint64_t totalIn = info.totalIn, totalOut = info.totalOut;
-        const std::uint64_t todayIn = info.todayIn, todayOut = info.todayOut;
-
-        if (a.firstAdapter.empty()) a.firstAdapter = adapter;
-        if (!a.adapterFilter.empty() && a.adapterFilter != adapter) continue;
-        if (a.hideIdle && totalIn == 0 && totalOut == 0) continue;
-
-        a.SetBlockTop(first, PanelY);
+        {
+            const AdapterInfo& info = a.Adapters()[id];
+            if (a.firstAdapter.empty()) a.firstAdapter = info.name;
+            if (!a.adapterFilter.empty() && a.adapterFilter != info.name) continue;
+            if (a.hideIdle && info.totalIn == 0 && info.totalOut == 0) continue;
+            a.SetBlockTop(info.firstRecord, PanelY);
+        }
 
         if (window.ImageHeight() < PanelY + kRoomBelowBlock) {
             window.SetOuterHeight(PanelY + kGrownHeightExtra);
@@ -117,18 +123,28 @@ bool StatisticsPanel::RedrawStatisticsPanel(Accounting& a, WindowHost& window, c
             }
         }
 
+        // The same history: the adapter and its sums are as they were before the messages.
+        const AdapterInfo& info = a.Adapters()[id];
+        const std::string& adapter = info.name;
+
+        // Its entry, once: an adapter without one is drawn under its own name, without the
+        // tail, and registered with zero prices before its first prices are taken.
+        const TariffEntry* entry = FindTariffEntry(a, adapter);
+        const std::string& plain = entry ? entry->displayName : adapter;
         Block block;
-        block.first = items_.size();
-        Add(items_, GetDisplayName(a, adapter, true), PanelY, 0);
-        items_.back().desktopColour = true;
-        items_.back().bold = true;
+        block.first = made_;
+        PanelItem& name = NextItem(PanelY, 0);
+        name.desktopColour = true;
+        name.bold = true;
+        name.text.assign(plain);
+        if (entry) name.text += BlankTail;
         if (const LimitEntry* limit = FindLimit(a, adapter)) {
             const LimitStatus status = GetLimitStatus(a, *limit);
-            std::string text = LimitLineText(status, sep);
+            PanelItem& line = NextItem(PanelY, status.level >= kLimitNearLevel ? kRed : kBlack);
+            line.text = LimitLineText(status, sep);
             block.limit = true;
-            block.limitWidth = window.TextWidth(text);
-            block.nameEnd = kLeftX + BoldWidth(window.TextWidth(GetDisplayName(a, adapter, false))) + kColumnMargin;
-            Add(items_, std::move(text), PanelY, status.level >= kLimitNearLevel ? kRed : kBlack);
+            block.limitWidth = window.TextWidth(line.text);
+            block.nameEnd = kLeftX + BoldWidth(window.TextWidth(plain)) + kColumnMargin;
         }
         blocks_.push_back(block);
 
@@ -137,78 +153,92 @@ bool StatisticsPanel::RedrawStatisticsPanel(Accounting& a, WindowHost& window, c
             for (int c = 0; c < kColumns; ++c) widths.Note(c, window.TextWidth(kHeaders[c]));
             headersMeasured = true;
         }
-        for (const char* header : kHeaders) Add(items_, header, PanelY, kBlue);
+        for (const char* header : kHeaders) NextItem(PanelY, kBlue).text.assign(header);
 
-        DrawAdapterLine(a, window, sep, widths, texts::kToday, todayOut, todayIn, adapter);
-        DrawAdapterLine(a, window, sep, widths, texts::kAllTime, totalOut, totalIn, adapter);
+        // The quick-info row of the "Сегодня" line: its name before the registration.
+        QuickInfoRow& row = a.AppendQuickInfoRow();
+        row.name.assign(plain, 0, kQuickInfoNameLength);
+        row.name += ".   ";
+        double priceOut = 0, priceIn = 0;
+        if (entry) {
+            priceOut = entry->priceOut;
+            priceIn = entry->priceIn;
+        } else {
+            a.Tariffs().push_back(TariffEntry{0, 0, adapter, adapter});
+        }
+
+        if (id >= lines_.size()) lines_.resize(id + 1);
+        AdapterTexts& lines = lines_[id];
+        const long double rate = a.speed.Rate(adapter);
+        SpeedText& speed = lines.speed;
+        if (speed.window != &window || speed.sep != sep || speed.rate != rate) {
+            speed.window = &window;
+            speed.sep = sep;
+            speed.rate = rate;
+            speed.text = FormatSpeed(rate, sep);
+            speed.width = window.TextWidth(speed.text);
+        }
+        DrawAdapterLine(window, sep, widths, texts::kToday, info.todayOut, info.todayIn, priceOut,
+                        priceIn, lines.today, &speed);
+        row.traffic.assign(lines.today.texts[2], 0, lines.today.totalLength);  // without the tail
+        row.cost = lines.today.texts[3];
+        totals_.out += info.todayOut;
+        totals_.in += info.todayIn;
+        totals_.costOut += static_cast<long double>(priceOut) * static_cast<long double>(info.todayOut);
+        totals_.costIn += static_cast<long double>(priceIn) * static_cast<long double>(info.todayIn);
+        totals_.speed += rate;
+        DrawAdapterLine(window, sep, widths, texts::kAllTime, info.totalOut, info.totalIn, priceOut,
+                        priceIn, lines.allTime, nullptr);
         PanelY += kBlockGap;
-        assert(items_.size() == block.first + kItemsPerBlock + (block.limit ? 1 : 0));
+        assert(made_ == block.first + kItemsPerBlock + (block.limit ? 1 : 0));
     }
-    blocksEnd_ = PanelY;
+    making_.resize(made_);
     PlaceItems(window, widths);
+    items_.swap(making_);
+    blocksEnd_ = PanelY;
     return complete;
 }
 
-void StatisticsPanel::DrawAdapterLine(Accounting& a, WindowHost& window, char sep, Widths& widths,
-                                      const std::string& label, std::uint64_t out,
-                                      std::uint64_t in, const std::string& adapter) {
-    const bool today = label == texts::kToday;
-    std::size_t row = 0;
-    if (today) {
-        a.AppendQuickInfoRow();
-        row = a.quickInfoRows.size() - 1;
-        const std::string plain = GetDisplayName(a, adapter, false);
-        a.quickInfoRows[row].name = plain.substr(0, kQuickInfoNameLength) + ".   ";
+void StatisticsPanel::DrawAdapterLine(WindowHost& window, char sep, Widths& widths,
+                                      const char* label, std::uint64_t out, std::uint64_t in,
+                                      double priceOut, double priceIn, LineTexts& line,
+                                      const SpeedText* speed) {
+    // The texts are made and measured only when what they show changed since the last redraw.
+    const bool same = line.window == &window && line.sep == sep && line.out == out &&
+                      line.in == in && line.priceOut == Bits(priceOut) && line.priceIn == Bits(priceIn);
+    if (!same) {
+        line.window = &window;
+        line.sep = sep;
+        line.out = out;
+        line.in = in;
+        line.priceOut = Bits(priceOut);
+        line.priceIn = Bits(priceIn);
+        line.texts[0] = FormatTraffic(out, 0, sep);
+        line.texts[1] = FormatTraffic(in, 0, sep);
+        line.texts[2] = FormatTraffic(out, in, sep);
+        line.totalLength = line.texts[2].size();
+        line.texts[3] = FormatCost(static_cast<long double>(priceOut) * static_cast<long double>(out),
+                                   static_cast<long double>(priceIn) * static_cast<long double>(in), sep);
+        line.texts[4] = FormatPrice(priceIn, sep);
+        line.texts[5] = FormatPrice(priceOut, sep);
+        // Each measured without a tail; the total gets its tail after.
+        for (int t = 0; t < LineTexts::kTexts; ++t) line.widths[t] = window.TextWidth(line.texts[t]);
+        line.texts[2] += BlankTail;
     }
 
     PanelY += kPanelFontHeaderStep;
-    Add(items_, label, PanelY, kBlue);
-
-    // Each text is measured once, as it is made; the total without its blank tail.
-    std::string text = FormatTraffic(out, 0, sep);
-    widths.Note(0, window.TextWidth(text));
-    Add(items_, std::move(text), PanelY, kBlack);
-    text = FormatTraffic(in, 0, sep);
-    widths.Note(1, window.TextWidth(text));
-    Add(items_, std::move(text), PanelY, kBlack);
-    text = FormatTraffic(out, in, sep);
-    widths.Note(2, window.TextWidth(text));
-    if (today) a.quickInfoRows[row].traffic = text;
-    text += BlankTail;
-    Add(items_, std::move(text), PanelY, kBlack);
-
-    if (today) {
-        const long double speed = a.speed.Rate(adapter);
-        text = FormatSpeed(speed, sep);
-        widths.Note(3, window.TextWidth(text));
-        Add(items_, std::move(text), PanelY, kBlack);
-        totals_.out += out;
-        totals_.in += in;
-        totals_.speed += speed;
+    NextItem(PanelY, kBlue).text.assign(label);
+    static constexpr int kColumnOf[LineTexts::kTexts] = {0, 1, 2, 4, 5, 6};
+    static constexpr std::uint32_t kColourOf[LineTexts::kTexts] = {kBlack, kBlack, kBlack, kRed, kBlack, kBlack};
+    for (int t = 0; t < LineTexts::kTexts; ++t) {
+        if (t == 3 && speed) {  // before the cost
+            NextItem(PanelY, kBlack).text.assign(speed->text);
+            widths.Note(3, speed->width);
+        }
+        NextItem(PanelY, kColourOf[t]).text.assign(line.texts[t]);
+        widths.Note(kColumnOf[t], line.widths[t]);
     }
-
-    // Outgoing first: that lookup registers an adapter without an entry.
-    const double priceOut = GetPrice(a, adapter, Direction::Outgoing);
-    const double priceIn = GetPrice(a, adapter, Direction::Incoming);
-    const long double costOut = static_cast<long double>(priceOut) * static_cast<long double>(out);
-    const long double costIn = static_cast<long double>(priceIn) * static_cast<long double>(in);
-    text = FormatCost(costOut, costIn, sep);
-    if (today) {
-        totals_.costOut += costOut;
-        totals_.costIn += costIn;
-    }
-    widths.Note(4, window.TextWidth(text));
-    if (today) a.quickInfoRows[row].cost = text;
-    Add(items_, std::move(text), PanelY, kRed);
-
-    text = FormatPrice(priceIn, sep);
-    widths.Note(5, window.TextWidth(text));
-    Add(items_, std::move(text), PanelY, kBlack);
-    text = FormatPrice(priceOut, sep);
-    const int w = window.TextWidth(text);
-    widths.Note(6, w);
-    widths.lastPrice = std::max(widths.lastPrice, w);
-    Add(items_, std::move(text), PanelY, kBlack);
+    widths.lastPrice = std::max(widths.lastPrice, line.widths[5]);
 }
 
 void StatisticsPanel::PlaceItems(WindowHost& window, const Widths& widths) {
@@ -223,7 +253,7 @@ void StatisticsPanel::PlaceItems(WindowHost& window, const Widths& widths) {
     // limit line.
     int needed = widths.lastPrice >= 0 ? columnOrigins_[kColumns - 1] + widths.lastPrice + kWindowMargin : -1;
     for (const Block& b : blocks_) {
-        PanelItem* block = &items_[b.first];
+        PanelItem* block = &making_[b.first];
         const std::size_t count = kItemsPerBlock + (b.limit ? 1 : 0);
         const int top = block[0].y;  // the name stands at the block's top
         for (std::size_t i = 0; i < count; ++i) {

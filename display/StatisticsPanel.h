@@ -69,7 +69,9 @@ public:
 
     // Today's figures of the blocks of the last redraw, summed.
     const PanelTotals& Totals() const { return totals_; }
-    // The texts of the last redraw only, in drawing order, each with its cell.
+    // The texts of the last finished redraw only, in drawing order, each with its cell. A
+    // redraw makes its items aside and puts them here when they are placed, so what runs
+    // inside it (while the window grows) never sees items without their places.
     const std::vector<PanelItem>& Items() const { return items_; }
     // Where the blocks of the last redraw end: the rows from here down belong to no drawn
     // block (4, the first block's top, when none was drawn).
@@ -90,9 +92,35 @@ private:
         int lastPrice = -1;  // -1: no line made
         void Note(int column, int width);
     };
-    void DrawAdapterLine(Accounting& a, WindowHost& window, char sep, Widths& widths,
-                         const std::string& label, std::uint64_t out, std::uint64_t in,
-                         const std::string& adapter);
+    // The texts of one line of a block and what they were made from: a line whose amounts
+    // and prices are those of the last redraw takes them from here, unmade and unmeasured.
+    struct LineTexts {
+        static constexpr int kTexts = 6;  // sent, received, total (with its tail), cost, prices
+        const WindowHost* window = nullptr;  // that measured them
+        char sep = 0;
+        std::uint64_t out = 0, in = 0;
+        std::uint64_t priceOut = 0, priceIn = 0;  // the bits of the prices
+        std::string texts[kTexts];
+        int widths[kTexts] = {};  // the total's without its tail
+        std::size_t totalLength = 0;  // the total's without its tail
+    };
+    // The speed text of a "Сегодня" line, made again only when the rate changed.
+    struct SpeedText {
+        const WindowHost* window = nullptr;  // that measured it
+        char sep = 0;
+        long double rate = -1;
+        std::string text;
+        int width = 0;
+    };
+    struct AdapterTexts {
+        LineTexts today, allTime;
+        SpeedText speed;
+    };
+    // Appends a line's items; speed is null on the "Всего" line, whose speed cell stays empty.
+    void DrawAdapterLine(WindowHost& window, char sep, Widths& widths, const char* label,
+                         std::uint64_t out, std::uint64_t in, double priceOut, double priceIn,
+                         LineTexts& line, const SpeedText* speed);
+    PanelItem& NextItem(int y, std::uint32_t rgb);  // the next item of the redraw being made
     void PlaceItems(WindowHost& window, const Widths& widths);
     // Where a drawn block's items begin, and its limit line if it has one.
     struct Block {
@@ -102,8 +130,11 @@ private:
         int nameEnd = 0;  // the limit line stands no further left than this
     };
     std::vector<PanelItem> items_;
+    std::vector<PanelItem> making_;  // the items of the redraw being made
+    std::size_t made_ = 0;           // how many of them
+    std::vector<Block> blocks_;      // of the redraw being made
+    std::vector<AdapterTexts> lines_;  // by adapter
     PanelTotals totals_;
-    std::vector<Block> blocks_;
     std::array<int, kColumns> columnOrigins_{};
     int blocksEnd_ = 4;
     int bitmapWidth_ = 0;

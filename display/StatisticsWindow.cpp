@@ -19,6 +19,19 @@ constexpr int kNoBlockDistance = 16777215;
 constexpr int kPopupBelowPointer = 20;
 constexpr std::intptr_t kShellOpenFailedUpTo = 32;
 
+// Sets a flag for the length of a scope, and gives it back as it was.
+class FlagScope {
+public:
+    explicit FlagScope(bool& flag) : flag_(flag), was_(flag) { flag_ = true; }
+    ~FlagScope() { flag_ = was_; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+
+private:
+    bool& flag_;
+    bool was_;
+};
+
 // The entry a slot lookup gave, if it still belongs to the adapter: a dialog runs the
 // message loop, and what runs there may have reloaded the table.
 TariffEntry* EntryAt(Accounting& a, std::size_t slot, const std::string& adapter) {
@@ -67,11 +80,7 @@ void TForm1::Timer1Timer() {
     // A command run inside this tick (while the window grew) may start the timer again and
     // open a message box; a tick from there would run in the middle of this one.
     if (ticking_) return;
-    struct Ticking {
-        bool& flag;
-        explicit Ticking(bool& f) : flag(f) { flag = true; }
-        ~Ticking() { flag = false; }
-    } ticking(ticking_);
+    const FlagScope ticking(ticking_);
     SetTimer(false);
     if (sampling_) {
         // The clock is read once per tick, also when the table call then fails.
@@ -108,7 +117,9 @@ void TForm1::Image1MouseDown(MouseButton button, int x, int y) {
         }
     }
     a_.selectedAdapter = std::move(selected);
-    p_.host.PopupMenu(p_.host.WindowLeft() + x, p_.host.WindowTop() + y + kPopupBelowPointer);
+    // Where the click was in the window: the menu opens there, however far it is scrolled.
+    const int windowY = y - p_.host.ScrollTop();
+    p_.host.PopupMenu(p_.host.WindowLeft() + x, p_.host.WindowTop() + windowY + kPopupBelowPointer);
 }
 
 void TForm1::N2Click() {
@@ -179,12 +190,18 @@ void TForm1::N7Click() {
 void TForm1::N9Click() { a_.hideIdle = !a_.hideIdle; }
 
 void TForm1::ost() {
-    FilePorts files = Files();
-    const std::vector<UnreadFile> unwritten = ::velkaro::ost(a_, files);
+    std::vector<UnreadFile> unwritten;
+    {
+        // Its messages about files read again run a message loop in the middle of the save.
+        const FlagScope saving(saving_);
+        FilePorts files = Files();
+        unwritten = ::velkaro::ost(a_, files);
+    }
     if (!unwritten.empty()) p_.dialogs.ShowMessage(UnwrittenText(unwritten));
 }
 
 void TForm1::PeriodicSave() {
+    const FlagScope saving(saving_);
     FilePorts files = Files();
     ::velkaro::ost(a_, files);  // a file still unread is simply tried again next time
 }
@@ -198,13 +215,17 @@ void TForm1::SpeedButton2Click() {
     if (!p_.dialogs.AskYesNo(texts::kClearQuestion)) return;
     ost();  // a failing save raises: nothing is deleted then
 
-    // From the deletion to the end of the reload no tick may run: it would stamp records with
-    // the old AccountingDate into the emptied table, and the reload would then count the same
-    // counters again under the new date. The timer stops here and the reload starts it again;
-    // the message comes after the reload, so ticks during it see the reloaded state, and a
-    // save during it cannot write the deleted history back.
+    // From the deletion to the end of the reload neither a tick nor a save may run. A tick
+    // would stamp records with the old AccountingDate into the emptied table, and the reload
+    // would then count the same counters again under the new date; a save would write a
+    // half-loaded table (the reload's messages, such as a price line that is no number, run a
+    // message loop, where the periodic save's timer comes). The timer stops here and the
+    // reload starts it again; Busy() holds the periodic save back. The message comes after
+    // the reload, so ticks and saves during it see the reloaded state, and a save during it
+    // cannot write the deleted history back.
     const bool wasRunning = timerEnabled_;
     SetTimer(false);
+    std::optional<FlagScope> reloading(std::in_place, reloading_);
     const char* outcome = texts::kClearNotRead;  // a history this run never read is not ours
     if (HistoryFileRead(a_)) {
         if (p_.files.Delete(texts::kHistoryFile)) {
@@ -222,10 +243,12 @@ void TForm1::SpeedButton2Click() {
         started = StartAccounting();
     } catch (const AppError&) {
         // The deletion happened all the same: say so before the error box.
+        reloading.reset();
         SetTimer(wasRunning);
         p_.dialogs.ShowMessage(outcome);
         throw;
     }
+    reloading.reset();
     if (!started) SetTimer(wasRunning);
     p_.dialogs.ShowMessage(outcome);
 }

@@ -18,6 +18,9 @@ class Form1Host : public WindowHost {
 public:
     virtual int WindowLeft() = 0;   // outer position on the screen
     virtual int WindowTop() = 0;
+    // The panel's row at the top of the image area: 0, or how far the image area is scrolled
+    // down when the panel is taller than the window can be.
+    virtual int ScrollTop() = 0;
     virtual void SetTimerEnabled(bool enabled) = 0;  // Timer1: next tick 1000 ms after enabling
     virtual void SetWhite() = 0;                     // window and image colour white
     virtual void PopupMenu(int screenX, int screenY) = 0;  // PopupMenu1; returns when closed
@@ -43,6 +46,7 @@ public:
 
     void FormCreate();
     void Timer1Timer();
+    // x and y in the panel's coordinates (y includes the scroll offset).
     void Image1MouseDown(MouseButton button, int x, int y);
     void N2Click();  // "История": the HTML report of SelectedAdapter
     void N3Click();  // "Задать цену"
@@ -70,6 +74,9 @@ public:
     Accounting& State() { return a_; }
     bool QuickInfoShown = false;
     bool TimerEnabled() const { return timerEnabled_; }
+    // A tick, a save, or the clear command between its deletion and the end of its reload is
+    // under way: the state is half-way there, and a save now would write it so.
+    bool Busy() const { return ticking_ || saving_ || reloading_; }
     bool Sampling() const { return sampling_; }  // the interface function was found
 
 private:
@@ -86,6 +93,8 @@ private:
     bool timerEnabled_ = false;
     bool sampling_ = false;
     bool ticking_ = false;
+    bool saving_ = false;
+    bool reloading_ = false;
 };
 
 }  // namespace velkaro

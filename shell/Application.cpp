@@ -112,7 +112,7 @@ void TApplication::ShowError(const std::string& text) {
 
 int TApplication::Run() {
     if (ShowMainForm && mainForm_) mainForm_->Show();
-    return win::RunMessageLoop(loopIdle_);
+    return win::RunMessageLoop();
 }
 
 bool TApplication::AnyFormVisible() const {

@@ -5,7 +5,6 @@
 
 #include <windows.h>
 
-#include <functional>
 #include <string>
 
 #include "win/Window.h"
@@ -87,9 +86,6 @@ public:
     // Shows the main form when the switch is on, then runs the message loop until the quit
     // message is taken; returns its exit code.
     int Run();
-    // Runs after each message the loop of Run() dispatched, that is outside every handler and
-    // every modal loop (menus, dialogs, message boxes).
-    void SetLoopIdle(std::function<void()> idle) { loopIdle_ = std::move(idle); }
 
     // Shows the application window when a form of the application became visible and hides
     // it when none is visible any more, while its visibility is still the one set here last
@@ -109,7 +105,6 @@ private:
     std::string title_;
     TForm* mainForm_ = nullptr;
     Dialogs* dialogs_ = nullptr;
-    std::function<void()> loopIdle_;
     bool endRequested_ = false;
     bool setVisible_ = false;  // the application window's visibility as UpdateVisible left it
     bool updating_ = false;

@@ -1,5 +1,7 @@
 #include "shell/Autosave.h"
 
+#include <algorithm>
+
 #include "core/AppError.h"
 
 namespace velkaro::shell {
@@ -9,8 +11,11 @@ constexpr UINT_PTR kTimerId = 1;
 }  // namespace
 
 Autosave::Autosave(std::function<void()> save, std::function<bool()> allowed,
-                   std::function<void(const std::string&)> showError)
-    : save_(std::move(save)), allowed_(std::move(allowed)), showError_(std::move(showError)) {
+                   std::function<bool()> busy, std::function<void(const std::string&)> showError)
+    : save_(std::move(save)),
+      allowed_(std::move(allowed)),
+      busy_(std::move(busy)),
+      showError_(std::move(showError)) {
     Create({L"VelkaroAutosave"}, L"", 0, 0, 0, 0, 0, 0, HWND_MESSAGE);
 }
 
@@ -21,17 +26,32 @@ void Autosave::Start(unsigned intervalMs) {
     interval_ = intervalMs;
     if (intervalMs == 0) return;
     running_ = ::SetTimer(Handle(), kTimerId, intervalMs, nullptr) != 0;
+    period_ = running_ ? intervalMs : 0;
 }
 
 void Autosave::Stop() {
     if (running_) ::KillTimer(Handle(), kTimerId);
     running_ = false;
+    period_ = 0;
+}
+
+void Autosave::SetPeriod(unsigned ms) {
+    if (!running_ || period_ == ms) return;
+    // The same timer with a new period; should Windows refuse, the old one goes on.
+    if (::SetTimer(Handle(), kTimerId, ms, nullptr)) period_ = ms;
 }
 
 void Autosave::Tick() {
-    if (busy_) return;  // the error box of the last one is still open
+    if (saving_) return;  // the error box of the last one is still open
+    // Busy first: in the middle of a reload the files count as not loaded, but only for now.
+    if (busy_ && busy_()) {
+        ++heldBack_;
+        SetPeriod(std::min(kRetryMs, interval_));
+        return;
+    }
+    SetPeriod(interval_);
     if (allowed_ && !allowed_()) return;
-    busy_ = true;
+    saving_ = true;
     try {
         save_();
         ++saves_;
@@ -43,12 +63,12 @@ void Autosave::Tick() {
             if (showError_) showError_(e.what());
         }
     }
-    busy_ = false;
+    saving_ = false;
 }
 
 LRESULT Autosave::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_TIMER && wp == kTimerId) {
-        due_ = true;
+        Tick();
         return 0;
     }
     return Window::WindowProc(msg, wp, lp);

@@ -98,8 +98,8 @@ Program::Program(HINSTANCE instance, SystemPorts ports, ProgramOptions options)
             return !refused_ && accounting_.filesLoaded && !app_.EndRequested() &&
                    !form2_->SessionEndPending();
         },
+        [this] { return form1_->Form().Busy(); },
         [this](const std::string& text) { app_.ShowError(text); });
-    app_.SetLoopIdle([this] { autosave_->RunIfDue(); });
     if (!refused_ && accounting_.filesLoaded) {
         autosave_->Start(options.autosaveIntervalMs);
         trace("autosave");
@@ -108,7 +108,6 @@ Program::Program(HINSTANCE instance, SystemPorts ports, ProgramOptions options)
 
 Program::~Program() {
     // Reverse order of creation; the tray icon leaves with the quick-info window. No save.
-    app_.SetLoopIdle(nullptr);
     autosave_.reset();
     form3_.reset();
     if (form2_) form2_->AttachStatistics(nullptr);

@@ -116,29 +116,65 @@ TForm2::~TForm2() {
 
 bool TForm2::RefreshQuickInfo() {
     if (!IsVisible()) return false;
-    ::SendMessageW(listView_, WM_SETREDRAW, FALSE, 0);
-    ::SendMessageW(listView_, LVM_DELETEALLITEMS, 0, 0);
-    int h = kFirstThreshold;
-    int index = 0;
-    for (const QuickInfoRow& row : a_.quickInfoRows) {
-        std::wstring name = win::Widen(row.name);
-        LVITEMW it{};
-        it.mask = LVIF_TEXT;
-        it.iItem = index;
-        it.pszText = name.data();
-        const int item = static_cast<int>(
-            ::SendMessageW(listView_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&it)));
-        if (item >= 0) {
-            SetItemText(listView_, item, 1, row.traffic);
-            SetItemText(listView_, item, 2, row.cost);
-        }
-        ++index;
-        h += kRowStep;
-        const RECT r = win::WindowRect(Handle());
-        if (win::Height(r) < h) win::SetOuterSize(Handle(), win::Width(r), win::Height(r) + kRowStep);
+    const std::vector<QuickInfoRow>& rows = a_.quickInfoRows;
+    // The list gets only what changed: rows no longer there go from the end, a row's cells
+    // are set where their texts differ from what the list holds, new rows are added. When rows
+    // come or go, the list is drawn once at the end, its scroll bars set for its final size.
+    const bool rowsChange = listed_.size() != rows.size();
+    if (rowsChange) ::SendMessageW(listView_, WM_SETREDRAW, FALSE, 0);
+    while (listed_.size() > rows.size()) {
+        ::SendMessageW(listView_, LVM_DELETEITEM, listed_.size() - 1, 0);
+        listed_.pop_back();
     }
-    ::SendMessageW(listView_, WM_SETREDRAW, TRUE, 0);
-    ::InvalidateRect(listView_, nullptr, TRUE);
+    bool adding = true;  // false once an item could not be added: the rest waits for the next refresh
+    int h = kFirstThreshold;
+    RECT r = win::WindowRect(Handle());
+    RECT area{};
+    bool haveArea = false;
+    for (std::size_t k = 0; k < rows.size(); ++k) {
+        const QuickInfoRow& row = rows[k];
+        const int item = static_cast<int>(k);
+        if (k < listed_.size()) {
+            QuickInfoRow& listed = listed_[k];
+            if (listed.name != row.name) SetItemText(listView_, item, 0, listed.name = row.name);
+            if (listed.traffic != row.traffic) SetItemText(listView_, item, 1, listed.traffic = row.traffic);
+            if (listed.cost != row.cost) SetItemText(listView_, item, 2, listed.cost = row.cost);
+        } else if (adding) {
+            std::wstring name = win::Widen(row.name);
+            LVITEMW it{};
+            it.mask = LVIF_TEXT;
+            it.iItem = item;
+            it.pszText = name.data();
+            if (::SendMessageW(listView_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&it)) == item) {
+                SetItemText(listView_, item, 1, row.traffic);
+                SetItemText(listView_, item, 2, row.cost);
+                listed_.push_back(row);
+            } else {
+                adding = false;
+            }
+        }
+        // One step of growth per row that needs it, never beyond the work area; a window
+        // that would reach below it moves up.
+        h += kRowStep;
+        if (win::Height(r) < h) {
+            if (!haveArea) {
+                area = win::MonitorWorkArea(Handle());
+                haveArea = true;
+            }
+            RECT grown = r;
+            grown.bottom = r.top + std::min(win::Height(r) + kRowStep, win::Height(area));
+            if (grown.bottom > r.bottom) {
+                grown = win::MoveInside(grown, area);
+                ::SetWindowPos(Handle(), nullptr, grown.left, grown.top, win::Width(grown),
+                               win::Height(grown), SWP_NOZORDER | SWP_NOACTIVATE);
+                r = win::WindowRect(Handle());
+            }
+        }
+    }
+    if (rowsChange) {
+        ::SendMessageW(listView_, WM_SETREDRAW, TRUE, 0);
+        ::InvalidateRect(listView_, nullptr, TRUE);
+    }
     return true;
 }
 

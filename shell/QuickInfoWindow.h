@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/Accounting.h"
 #include "shell/Application.h"
@@ -63,8 +64,8 @@ public:
 
     void AttachStatistics(StatisticsLink* link) { link_ = link; }
 
-    // Rebuilds the list from the QuickInfoRows when showing; returns whether it is showing
-    // (the new QuickInfoShown).
+    // Brings the list to the QuickInfoRows when showing, and grows the window by their rows
+    // as far as the work area allows; returns whether it is showing (the new QuickInfoShown).
     bool RefreshQuickInfo();
     void TrayIcon1DblClick();
     void Form1N10Click();
@@ -95,6 +96,7 @@ private:
     StatisticsLink* link_ = nullptr;
     AutostartSetting* autostart_ = nullptr;
     HWND listView_ = nullptr;
+    std::vector<QuickInfoRow> listed_;  // the rows as ListView1 holds them
     win::UniqueFont font_;
     win::UniqueMenu popupMenu_;  // PopupMenu1
     bool sessionSaved_ = false;

@@ -71,6 +71,7 @@ Form1Window::Form1Window(Accounting& a, SystemPorts ports, Form1Callbacks callba
     panelBoldFont_ = MakeFont({kPanelFace, panelHeight, FW_BOLD, RUSSIAN_CHARSET});
     buttonFont_ = MakeFontOrAlike({L"Times New Roman", -12, FW_NORMAL, RUSSIAN_CHARSET},
                                   L"Liberation Serif");
+    MeasureCharacters();
     whiteBrush_ = MakeBrush(kWhite);
     barBrush_ = MakeBrush(kBarColour);
 
@@ -78,9 +79,13 @@ Form1Window::Form1Window(Accounting& a, SystemPorts ports, Form1Callbacks callba
     ::AdjustWindowRectEx(&r, kFormStyle, FALSE, kFormExStyle);
     Create(kFormClass, Widen(texts::kForm1Caption).c_str(), kFormStyle, kFormExStyle, 0, 0,
            Width(r), Height(r), options_.owner);
-    image1_.Create(kImageClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, 0, Handle());
+    panelOuterHeight_ = Height(r);
+    MeasureFrame();
+    // Image1 scrolls when the panel is taller than the screen; its scroll bar shows only then.
+    image1_.Create(kImageClass, L"", WS_CHILD | WS_VISIBLE | WS_VSCROLL, 0, 0, 0, 0, 0, Handle());
     panel1_.Create(kBarClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, 0, Handle());
     LayoutChildren();
+    UpdateScrollBar();
 
     // The application icon; without one the window shows the system's.
     if (HICON icon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1))) {
@@ -96,6 +101,7 @@ Form1Window::~Form1Window() {
     // No message reaches this object while it is being taken apart; the children go with it.
     Destroy();
     if (memDc_ && oldBitmap_) ::SelectObject(memDc_.get(), oldBitmap_);
+    if (memDc_ && oldFont_) ::SelectObject(memDc_.get(), oldFont_);
 }
 
 // ---- showing ----
@@ -113,31 +119,138 @@ bool Form1Window::Visible() const { return ::IsWindowVisible(Handle()) != FALSE;
 
 int Form1Window::OuterWidth() { return Width(WindowRect(Handle())); }
 
-int Form1Window::OuterHeight() { return Height(WindowRect(Handle())); }
+int Form1Window::OuterHeight() { return panelOuterHeight_; }
 
-void Form1Window::SetOuterWidth(int width) { SetOuterSize(Handle(), width, OuterHeight()); }
+void Form1Window::SetOuterWidth(int width) {
+    SetOuterSize(Handle(), width, Height(WindowRect(Handle())));
+    FitToWorkArea();
+}
 
-void Form1Window::SetOuterHeight(int height) { SetOuterSize(Handle(), OuterWidth(), height); }
+void Form1Window::SetOuterHeight(int height) {
+    // The last block asks for its room at every redraw, mostly for the height it has.
+    if (height == panelOuterHeight_) return;
+    panelOuterHeight_ = height;
+    FitToWorkArea();
+}
 
-int Form1Window::ClientHeight() { return ClientRect(Handle()).bottom; }
+int Form1Window::FrameHeight() const { return frameHeight_; }
+
+void Form1Window::MeasureFrame() {
+    frameHeight_ = Height(WindowRect(Handle())) - static_cast<int>(ClientRect(Handle()).bottom);
+}
+
+int Form1Window::ClientHeight() { return std::max(0, panelOuterHeight_ - FrameHeight()); }
 
 int Form1Window::ImageWidth() { return ClientRect(Handle()).right; }
 
 int Form1Window::ImageHeight() { return std::max(0, ClientHeight() - kButtonBarHeight); }
+
+int Form1Window::VisibleImageHeight() const {
+    return std::max(0, static_cast<int>(ClientRect(Handle()).bottom) - kButtonBarHeight);
+}
+
+void Form1Window::FitToWorkArea() {
+    const RECT area = MonitorWorkArea(Handle());
+    const RECT now = WindowRect(Handle());
+    RECT fit = now;
+    fit.bottom = fit.top + std::min(panelOuterHeight_, Height(area));
+    fit = MoveInside(fit, area);
+    if (!::EqualRect(&fit, &now))
+        ::SetWindowPos(Handle(), nullptr, fit.left, fit.top, Width(fit), Height(fit),
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+    UpdateScrollBar();
+}
+
+// ---- scrolling ----
+
+int Form1Window::ScrollHeight() { return ImageHeight(); }
+
+void Form1Window::UpdateScrollBar() {
+    if (!image1_.Handle()) return;
+    const int page = VisibleImageHeight();
+    const int height = ScrollHeight();
+    const int top = std::clamp(scrollTop_, 0, std::max(0, height - page));
+    if (top != scrollTop_) {
+        scrollTop_ = top;
+        if (bitmap_) WhitenBitmap();  // other rows: painted again at the next paint
+        ::InvalidateRect(image1_.Handle(), nullptr, FALSE);
+    }
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    si.nMin = 0;
+    si.nMax = std::max(0, height - 1);
+    si.nPage = static_cast<UINT>(page);
+    si.nPos = scrollTop_;
+    // A page that holds the whole range hides the bar.
+    ::SetScrollInfo(image1_.Handle(), SB_VERT, &si, TRUE);
+}
+
+void Form1Window::ScrollTo(int top) {
+    top = std::clamp(top, 0, std::max(0, ScrollHeight() - VisibleImageHeight()));
+    if (top == scrollTop_) return;
+    scrollTop_ = top;
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_POS;
+    si.nPos = top;
+    ::SetScrollInfo(image1_.Handle(), SB_VERT, &si, TRUE);
+    // The bitmap shows other rows now: painted again from white.
+    if (bitmap_) {
+        WhitenBitmap();
+        PaintItems();
+    }
+    ::InvalidateRect(image1_.Handle(), nullptr, FALSE);
+}
+
+bool Form1Window::OnScrollKey(WPARAM key) {
+    const int page = std::max(kScrollLine, VisibleImageHeight());
+    switch (key) {
+    case VK_UP: ScrollTo(scrollTop_ - kScrollLine); return true;
+    case VK_DOWN: ScrollTo(scrollTop_ + kScrollLine); return true;
+    case VK_PRIOR: ScrollTo(scrollTop_ - page); return true;
+    case VK_NEXT: ScrollTo(scrollTop_ + page); return true;
+    case VK_HOME: ScrollTo(0); return true;
+    case VK_END: ScrollTo(ScrollHeight()); return true;
+    default: return false;
+    }
+}
+
+void Form1Window::OnWheel(int delta) {
+    UINT lines = 3;
+    ::SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+    if (lines == WHEEL_PAGESCROLL) lines = static_cast<UINT>(std::max(1, VisibleImageHeight() / kScrollLine));
+    // Movement short of a notch (fine wheels) adds up until it makes a line.
+    wheelRest_ += delta * static_cast<int>(lines);
+    const int steps = wheelRest_ / WHEEL_DELTA;
+    wheelRest_ -= steps * WHEEL_DELTA;
+    if (steps != 0) ScrollTo(scrollTop_ - steps * kScrollLine);
+}
 
 int Form1Window::WindowLeft() { return WindowRect(Handle()).left; }
 
 int Form1Window::WindowTop() { return WindowRect(Handle()).top; }
 
 int Form1Window::TextWidth(const std::string& text) {
-    const std::wstring w = Widen(text);
-    WindowDc screen(nullptr);
-    HDC dc = memDc_ ? memDc_.get() : screen.get();
-    if (!dc) return 0;
-    SelectObjectScope font(dc, panelFont_.get());
-    SIZE size{};
-    if (!::GetTextExtentPoint32W(dc, w.c_str(), static_cast<int>(w.size()), &size)) return 0;
-    return size.cx;
+    int width = 0;
+    for (unsigned char c : text) width += charWidths_[c];
+    return width;
+}
+
+void Form1Window::MeasureCharacters() {
+    // GDI advances a text by the sum of its characters' widths (no kerning in TextOut or
+    // GetTextExtentPoint32), so the widths of the font's 256 characters, measured once, give
+    // every text's width without asking GDI again.
+    UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
+    if (!dc) throw std::runtime_error("CreateCompatibleDC failed, error " + std::to_string(::GetLastError()));
+    SelectObjectScope font(dc.get(), panelFont_.get());
+    for (int c = 0; c < 256; ++c) {
+        const std::wstring w = Widen(std::string(1, static_cast<char>(c)));
+        SIZE size{};
+        if (!::GetTextExtentPoint32W(dc.get(), w.c_str(), static_cast<int>(w.size()), &size))
+            throw std::runtime_error("GetTextExtentPoint32 failed, error " + std::to_string(::GetLastError()));
+        charWidths_[static_cast<std::size_t>(c)] = size.cx;
+    }
 }
 
 void Form1Window::LayoutChildren() {
@@ -158,8 +271,9 @@ void Form1Window::SetTimerEnabled(bool enabled) {
         timerRunning_ = enabled;
         return;
     }
-    // Setting the timer anew starts its interval afresh.
-    ::KillTimer(Handle(), kTimer1);
+    // Setting the timer anew starts its interval afresh. A disabled timer is only marked: the
+    // tick disables and enables it every second, and its WM_TIMER, should one come while it
+    // is off, kills it then.
     timerRunning_ = false;
     if (!enabled) return;
     if (!::SetTimer(Handle(), kTimer1, 1000, nullptr)) throw AppError(texts::kNoTimers);
@@ -168,7 +282,9 @@ void Form1Window::SetTimerEnabled(bool enabled) {
 
 void Form1Window::SetWhite() {
     white_ = true;
-    ResizeBitmap(bitmapSize_.cx, bitmapSize_.cy);  // the image gets a bitmap if it has none
+    // The image's bitmap lives in this DC while the window is shown.
+    if (!memDc_) memDc_.reset(::CreateCompatibleDC(nullptr));
+    if (!memDc_) throw std::runtime_error("CreateCompatibleDC failed, error " + std::to_string(::GetLastError()));
     ::InvalidateRect(Handle(), nullptr, TRUE);
     ::InvalidateRect(image1_.Handle(), nullptr, FALSE);
 }
@@ -236,18 +352,38 @@ LRESULT Form1Window::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SHOWWINDOW:
         if (wp) {
             if (!shownOnce_) {
-                // Centred on the desktop the first time it is shown.
+                // Centred in the work area the first time it is shown.
                 shownOnce_ = true;
-                CentreWindow(Handle(), VirtualScreenRect());
+                FitToWorkArea();
+                CentreWindow(Handle(), MonitorWorkArea(Handle()));
             }
-            if (itemsPending_) {
+            if (itemsPending_ || !bitmap_) {
                 PaintItems();
                 ::InvalidateRect(image1_.Handle(), nullptr, FALSE);
             }
+        } else {
+            // Nobody sees it: the bitmap goes, and comes back painted when it is shown.
+            ReleaseBitmap();
+            itemsPending_ = true;
         }
         break;
     case WM_SIZE:
+        // A new frame (another caption height) changes the client area, and comes here too.
+        MeasureFrame();
         LayoutChildren();
+        UpdateScrollBar();
+        return 0;
+    case WM_SETTINGCHANGE:
+        if (wp == SPI_SETWORKAREA) FitToWorkArea();
+        break;
+    case WM_DISPLAYCHANGE:
+        FitToWorkArea();
+        break;
+    case WM_KEYDOWN:
+        if (OnScrollKey(wp)) return 0;
+        break;
+    case WM_MOUSEWHEEL:
+        OnWheel(GET_WHEEL_DELTA_WPARAM(wp));
         return 0;
     case WM_ERASEBKGND: {
         const RECT r = ClientRect(Handle());
@@ -262,7 +398,10 @@ LRESULT Form1Window::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_TIMER:
         if (wp == kTimer1) {
             // A WM_TIMER taken after the timer was stopped starts no tick.
-            if (timerRunning_) Run([this] { form_.Timer1Timer(); });
+            if (timerRunning_)
+                Run([this] { form_.Timer1Timer(); });
+            else if (options_.systemTimer)
+                ::KillTimer(Handle(), kTimer1);
             return 0;
         }
         break;
@@ -280,41 +419,43 @@ LRESULT Form1Window::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
 
 // ---- Image1: the panel bitmap ----
 
-void Form1Window::ResizeBitmap(int width, int height) {
-    if (!memDc_) {
-        memDc_.reset(::CreateCompatibleDC(nullptr));
-        if (!memDc_) return;
-    }
-    width = std::max(width, 0);
-    height = std::max(height, 0);
-    if (bitmap_ && width == bitmapSize_.cx && height == bitmapSize_.cy) return;
-
+bool Form1Window::MakeBitmap(int width, int height) {
+    if (!memDc_) return false;
+    width = std::max(width, 1);
+    height = std::max(height, 1);
+    if (bitmap_ && width == bitmapSize_.cx && height == bitmapSize_.cy) return true;
+    ReleaseBitmap();
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = std::max(width, 1);
-    bi.bmiHeader.biHeight = -std::max(height, 1);  // top-down
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = -height;  // top-down
     bi.bmiHeader.biPlanes = 1;
     bi.bmiHeader.biBitCount = 32;
     bi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    UniqueBitmap resized(::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!resized) return;  // no memory: the old bitmap stays as it is
-
-    // New area white; the old pixels stay where they were (cut off where it shrank).
-    UniqueMemoryDc copy(::CreateCompatibleDC(nullptr));
-    if (!copy) return;
-    {
-        SelectObjectScope sel(copy.get(), resized.get());
-        RECT all{0, 0, std::max(width, 1), std::max(height, 1)};
-        ::FillRect(copy.get(), &all, whiteBrush_.get());
-        if (bitmap_)
-            ::BitBlt(copy.get(), 0, 0, std::min<int>(width, bitmapSize_.cx),
-                     std::min<int>(height, bitmapSize_.cy), memDc_.get(), 0, 0, SRCCOPY);
-    }
-    HGDIOBJ previous = ::SelectObject(memDc_.get(), resized.get());
-    if (!oldBitmap_) oldBitmap_ = previous;
-    bitmap_ = std::move(resized);
+    UniqueBitmap made(::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!made) return false;  // no memory: the image shows the window's colour
+    oldBitmap_ = ::SelectObject(memDc_.get(), made.get());
+    bitmap_ = std::move(made);
     bitmapSize_ = SIZE{width, height};
+    WhitenBitmap();
+    return true;
+}
+
+void Form1Window::ReleaseBitmap() {
+    painted_.clear();
+    painted_.shrink_to_fit();
+    if (!bitmap_) return;
+    ::SelectObject(memDc_.get(), oldBitmap_);
+    bitmap_.reset();
+    bitmapSize_ = SIZE{0, 0};
+}
+
+void Form1Window::WhitenBitmap() {
+    const RECT all{0, 0, bitmapSize_.cx, bitmapSize_.cy};
+    ::FillRect(memDc_.get(), &all, whiteBrush_.get());
+    painted_.clear();
+    paintedEnd_ = 0;
 }
 
 void Form1Window::Repaint() {
@@ -327,24 +468,65 @@ void Form1Window::Repaint() {
     ::InvalidateRect(image1_.Handle(), nullptr, FALSE);
 }
 
+bool Form1Window::PaintedItem::Shows(const PanelItem& other, COLORREF otherColour) const {
+    return painted && colour == otherColour && item.bold == other.bold && item.x == other.x &&
+           item.y == other.y && item.cell == other.cell && item.text == other.text;
+}
+
+void Form1Window::SelectPanelFont(bool bold) {
+    HFONT font = bold ? panelBoldFont_.get() : panelFont_.get();
+    if (font == selectedFont_) return;
+    HGDIOBJ previous = ::SelectObject(memDc_.get(), font);
+    if (!oldFont_) oldFont_ = previous;
+    selectedFont_ = font;
+}
+
 void Form1Window::PaintItems() {
     itemsPending_ = false;
-    // The size the redraw gave the bitmap: the image area, or the client height after the
-    // window grew (then it is taller than the visible image). It is never cleared.
-    ResizeBitmap(form_.Panel().BitmapWidth(), form_.Panel().BitmapHeight());
-    if (!bitmap_) return;
+    const StatisticsPanel& panel = form_.Panel();
+    // The bitmap is the image area on the screen: the panel's rows from the scroll offset
+    // down, as wide as the redraw made the panel.
+    if (!MakeBitmap(panel.BitmapWidth(), VisibleImageHeight())) return;
     HDC dc = memDc_.get();
-    SelectObjectScope font(dc, panelFont_.get());
     ::SetBkMode(dc, OPAQUE);
     ::SetBkColor(dc, kWhite);
     ::SetTextAlign(dc, TA_LEFT | TA_TOP | TA_NOUPDATECP);
     const COLORREF desktop = ::GetSysColor(COLOR_BACKGROUND);
-    for (const PanelItem& item : form_.Panel().Items()) {
-        ::SelectObject(dc, item.bold ? panelBoldFont_.get() : panelFont_.get());
-        ::SetTextColor(dc, item.desktopColour ? desktop : ToColorRef(item.rgb));
+    const int top = scrollTop_;
+    const int bottom = scrollTop_ + bitmapSize_.cy;
+    const std::vector<PanelItem>& items = panel.Items();
+    painted_.resize(std::min(painted_.size(), items.size()));
+    COLORREF textColour = CLR_INVALID;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const PanelItem& item = items[i];
+        if (item.cell.bottom <= top || item.cell.top >= bottom) {
+            // Out of sight: not on the bitmap.
+            if (i < painted_.size()) painted_[i].painted = false;
+            else painted_.push_back(PaintedItem{PanelItem{}, 0, false});
+            continue;
+        }
+        const COLORREF colour = item.desktopColour ? desktop : ToColorRef(item.rgb);
+        // A cell that shows this very item already is left alone.
+        if (i < painted_.size() && painted_[i].Shows(item, colour)) continue;
+        SelectPanelFont(item.bold);
+        if (colour != textColour) ::SetTextColor(dc, textColour = colour);
         const std::wstring w = Widen(item.text);
-        ::TextOutW(dc, item.x, item.y, w.c_str(), static_cast<int>(w.size()));
+        // The whole cell white first, so nothing of a longer text that stood there stays.
+        const RECT cell{item.cell.left, item.cell.top - top, item.cell.right, item.cell.bottom - top};
+        ::ExtTextOutW(dc, item.x, item.y - top, ETO_OPAQUE | ETO_CLIPPED, &cell, w.c_str(),
+                      static_cast<UINT>(w.size()), nullptr);
+        if (i < painted_.size())
+            painted_[i] = PaintedItem{item, colour, true};
+        else
+            painted_.push_back(PaintedItem{item, colour, true});
     }
+    // Below the drawn blocks: the rows of blocks drawn before and no longer.
+    const int blocksEnd = panel.BlocksEnd();
+    if (paintedEnd_ > blocksEnd) {
+        const RECT below{0, std::max(blocksEnd, top) - top, bitmapSize_.cx, std::min(paintedEnd_, bottom) - top};
+        if (below.top < below.bottom) ::FillRect(dc, &below, whiteBrush_.get());
+    }
+    paintedEnd_ = blocksEnd;
     ::GdiFlush();
 }
 
@@ -380,11 +562,37 @@ LRESULT Form1Window::OnImageMessage(UINT msg, WPARAM wp, LPARAM lp) {
         const MouseButton button = msg == WM_RBUTTONDOWN   ? MouseButton::Right
                                    : msg == WM_LBUTTONDOWN ? MouseButton::Left
                                                            : MouseButton::Middle;
+        // The pick works in the panel's coordinates.
         const int x = GET_X_LPARAM(lp);
-        const int y = GET_Y_LPARAM(lp);
+        const int y = GET_Y_LPARAM(lp) + scrollTop_;
         Run([this, button, x, y] { form_.Image1MouseDown(button, x, y); });
         return 0;
     }
+    case WM_VSCROLL: {
+        const int page = std::max(kScrollLine, VisibleImageHeight());
+        switch (LOWORD(wp)) {
+        case SB_LINEUP: ScrollTo(scrollTop_ - kScrollLine); break;
+        case SB_LINEDOWN: ScrollTo(scrollTop_ + kScrollLine); break;
+        case SB_PAGEUP: ScrollTo(scrollTop_ - page); break;
+        case SB_PAGEDOWN: ScrollTo(scrollTop_ + page); break;
+        case SB_TOP: ScrollTo(0); break;
+        case SB_BOTTOM: ScrollTo(ScrollHeight()); break;
+        case SB_THUMBTRACK:
+        case SB_THUMBPOSITION: {
+            // The 32-bit position: the message's own is 16 bits.
+            SCROLLINFO si{};
+            si.cbSize = sizeof si;
+            si.fMask = SIF_TRACKPOS;
+            if (::GetScrollInfo(image1_.Handle(), SB_VERT, &si)) ScrollTo(si.nTrackPos);
+            break;
+        }
+        default: break;
+        }
+        return 0;
+    }
+    case WM_KEYDOWN:
+        if (OnScrollKey(wp)) return 0;
+        break;
     default:
         break;
     }

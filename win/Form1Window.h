@@ -2,10 +2,17 @@
 // serves as its host: the image area with the panel bitmap, the button bar, Timer1 and
 // PopupMenu1. Every handler runs through TForm1::Guarded, so an AppError shows the error box
 // and the program goes on.
+//
+// The panel sizes the window as if the screen had no end: the outer height it sets and reads
+// is its own. On the screen the window is never taller than the work area of its monitor and
+// stays inside it; past that the image area scrolls over the panel. The bitmap behind the
+// image area holds the rows it shows, while the window is shown, and is painted only where a
+// cell changed.
 #pragma once
 
 #include <windows.h>
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <string>
@@ -48,6 +55,7 @@ public:
     static constexpr int kButtonBarHeight = 21;
     static constexpr int kLayoutClientWidth = 784;
     static constexpr int kLayoutClientHeight = 93;
+    static constexpr int kScrollLine = 18;  // one row of the panel: arrow keys, wheel notches
 
     // Creates the window hidden (throws std::runtime_error when Windows refuses), then runs
     // FormCreate unless the options say otherwise.
@@ -58,11 +66,17 @@ public:
     TForm1& Form() { return form_; }
     using Window::Handle;
 
-    void Show();  // shows and activates; centred on the desktop the first time
+    void Show();  // shows and activates; centred in the work area the first time
     void Hide();
     bool Visible() const;
 
-    // WindowHost
+    // The panel's row shown at the top of the image area, and the rows it can be scrolled
+    // through (the image area the panel sized the window for).
+    int ScrollTop() override { return scrollTop_; }
+    int ScrollHeight();
+    void ScrollTo(int top);  // kept within the panel
+
+    // WindowHost: the outer and client heights are those the panel gave the window.
     int OuterWidth() override;
     int OuterHeight() override;
     void SetOuterWidth(int width) override;
@@ -119,8 +133,22 @@ private:
     LRESULT OnBarMessage(UINT msg, WPARAM wp, LPARAM lp);
 
     void LayoutChildren();
-    void ResizeBitmap(int width, int height);  // keeps the pixels that still fit; new area white
-    void PaintItems();                          // the latest panel items into the bitmap
+    void MeasureCharacters();  // charWidths_
+    // The window's height on the screen: the panel's, at most the work area's; the window
+    // moved into the work area; the scroll bar set for what the image area shows.
+    void FitToWorkArea();
+    void UpdateScrollBar();
+    int VisibleImageHeight() const;  // the image area on the screen
+    int FrameHeight() const;         // title bar and borders
+    void MeasureFrame();
+    bool OnScrollKey(WPARAM key);
+    void OnWheel(int delta);
+    // The bitmap of the image area, white, unless it has that size already; false without one.
+    bool MakeBitmap(int width, int height);
+    void ReleaseBitmap();
+    void WhitenBitmap();  // all white, nothing painted
+    void PaintItems();  // the latest panel items into the bitmap, where they differ from it
+    void SelectPanelFont(bool bold);  // into the memory DC, where it stays
     void PaintImage(HDC dc, const RECT& clip);
     void PaintBar(HDC dc);
     int ButtonAt(int x, int y) const;
@@ -141,17 +169,36 @@ private:
     bool shownOnce_ = false;
     bool itemsPending_ = false;   // items changed while hidden
     bool timerRunning_ = false;
+    int panelOuterHeight_ = 0;    // the outer height the panel gave the window
+    int frameHeight_ = 0;
+    int scrollTop_ = 0;
+    int wheelRest_ = 0;           // wheel movement short of a line
     int pressed_ = -1;            // button under a pressed left mouse button
     int hot_ = -1;                // button under the mouse
     UniqueFont formFont_;
     UniqueFont panelFont_;
     UniqueFont panelBoldFont_;
     UniqueFont buttonFont_;
+    std::array<int, 256> charWidths_{};  // of each byte's character in the panel font
     UniqueBrush whiteBrush_;
     UniqueBrush barBrush_;
+    // The image area's bitmap: the panel's rows from scrollTop_ down, as many as the image
+    // shows. It exists while the window is shown.
     UniqueMemoryDc memDc_;        // holds bitmap_ while there is one
     UniqueBitmap bitmap_;
     HGDIOBJ oldBitmap_ = nullptr;
+    HGDIOBJ oldFont_ = nullptr;
+    HFONT selectedFont_ = nullptr;
+    // What the bitmap shows, item by item as last painted, and the row from which down
+    // nothing is painted: a paint draws only the cells that changed.
+    struct PaintedItem {
+        PanelItem item;
+        COLORREF colour;
+        bool painted;  // false: out of sight, not on the bitmap
+        bool Shows(const PanelItem& other, COLORREF otherColour) const;
+    };
+    std::vector<PaintedItem> painted_;
+    int paintedEnd_ = 0;
     SIZE bitmapSize_{0, 0};
 };
 

@@ -23,6 +23,10 @@
 //   driver count CLASS [CAPTION]              number of top-level windows of a class
 //   driver text CLASS                         text of the first visible window of a class
 //   driver children CLASS                     windows inside the first window of a class
+//   driver rect CLASS|HWND                    "LEFT TOP RIGHT BOTTOM work=LEFT TOP RIGHT BOTTOM
+//                                             vscroll=0|1": the window's rectangle on the
+//                                             screen, the work area of its monitor, and
+//                                             whether it shows a vertical scroll bar
 //
 // Numbers are decimal or 0x-hexadecimal. CAPTION "-" matches any caption. Windows of the
 // desktop named by VELKARO_DESKTOP (default "velkaro") are searched.
@@ -425,6 +429,23 @@ int CmdChildren(const std::vector<std::wstring>& a) {
     return 0;
 }
 
+int CmdRect(const std::vector<std::wstring>& a) {
+    if (a.size() < 1) return 2;
+    HWND w = a[0].rfind(L"0x", 0) == 0 ? HwndArg(a[0]) : FirstVisibleOrAny(TopLevel(a[0], nullptr));
+    RECT r{};
+    if (!w || !::GetWindowRect(w, &r)) return 1;
+    MONITORINFO mi{};
+    mi.cbSize = sizeof mi;
+    if (!::GetMonitorInfoW(::MonitorFromWindow(w, MONITOR_DEFAULTTONEAREST), &mi)) return 1;
+    auto four = [](const RECT& q) {
+        return std::to_string(q.left) + " " + std::to_string(q.top) + " " + std::to_string(q.right) + " " +
+               std::to_string(q.bottom);
+    };
+    const bool vscroll = (::GetWindowLongW(w, GWL_STYLE) & WS_VSCROLL) != 0;
+    Out(four(r) + " work=" + four(mi.rcWork) + " vscroll=" + (vscroll ? "1" : "0"));
+    return 0;
+}
+
 int CmdTrayIcons() {
     int n = 0;
     ::EnumWindows(&CountTrayIconsTop, reinterpret_cast<LPARAM>(&n));
@@ -486,6 +507,7 @@ int wmain(int argc, wchar_t** argv) {
     if (cmd == L"menu-pick") return CmdMenuPick(a);
     if (cmd == L"tray-icons") return CmdTrayIcons();
     if (cmd == L"children") return CmdChildren(a);
+    if (cmd == L"rect") return CmdRect(a);
     if (cmd == L"ifnames") return CmdIfNames();
     if (cmd == L"record-open") return CmdRecordOpen(a);
     return 2;

@@ -7,8 +7,9 @@
 # warning balloon (not repeated after a restart), report, hiding the adapters without
 # traffic, a refused second start, the session-end query, minimise-to-tray, taskbar
 # re-creation, exit through the tray menu, clearing the history, a start at logon
-# (/autostart, from another folder) ended by the end of the Windows session, and a kill in
-# the middle of saves.
+# (/autostart, from another folder) ended by the end of the Windows session, a kill in the
+# middle of saves, and the windows with 50 interfaces (as root it adds veth pairs for them,
+# holding /tmp/velkaro-netif.lock, and removes exactly those).
 #
 #   tests/e2e/run.sh [BUILD_FOLDER_OR_EXE [DRIVER_EXE]]
 #
@@ -633,6 +634,100 @@ if wait_ready; then
 else
     check "the program did not start"
 fi
+finish
+
+# =============================== the fifth run ===============================
+# 50 rows in the interface table: as root, veth pairs are added for them, under the lock that
+# every run making interfaces holds, and exactly those are removed again.
+made_links=()
+remove_links() {
+    local l
+    for l in "${made_links[@]}"; do ip link del "$l" 2>>"$log"; done
+    made_links=()
+}
+cleanup_cmds+=("remove_links")
+add_interfaces() {
+    local rows i=0 attempt need
+    rows="$(drv ifnames | wc -l)"
+    if [[ $(id -u) -ne 0 ]]; then
+        echo "not root: no interfaces added, $rows rows" >>"$log"
+        return 0
+    fi
+    exec {netif_lock}>/tmp/velkaro-netif.lock
+    flock -w 600 "$netif_lock" || { check "/tmp/velkaro-netif.lock stayed taken"; return 1; }
+    for attempt in 1 2 3; do
+        (( rows >= 50 )) && break
+        need=$(( (50 - rows + 1) / 2 ))
+        while (( need > 0 )); do
+            while ip link show "vke${i}a" >/dev/null 2>&1 || ip link show "vke${i}b" >/dev/null 2>&1; do
+                i=$((i + 1))
+            done
+            ip link add "vke${i}a" type veth peer name "vke${i}b" 2>>"$log" || break
+            made_links+=("vke${i}a")
+            need=$((need - 1))
+        done
+        rows="$(drv ifnames | wc -l)"
+    done
+    echo "added ${#made_links[@]} veth pairs: $rows rows" >>"$log"
+    (( rows >= 50 )) || check "only $rows rows in the interface table"
+}
+# inside RECT_LINE: the rectangle of "drv rect" lies within its work area
+inside() {
+    local l t r b wl wt wr wb
+    read -r l t r b wl wt wr wb < <(echo "$1" | sed 's/work=//; s/ vscroll=.*//')
+    [[ -n "$wb" ]] && (( l >= wl && t >= wt && r <= wr && b <= wb ))
+}
+
+step fifty-statistics "50 interfaces: the statistics window inside the work area, the panel scrolls"
+add_interfaces
+start_program
+if wait_ready; then
+    form2="$(hwnd_of TForm2)"
+    drv post "$form2" 0x111 10 0 >/dev/null  # "Главная форма"
+    drv wait VelkaroTForm1 - visible 5000 >/dev/null || check "statistics window not shown"
+    sleep 2.5
+    form1="$(hwnd_of VelkaroTForm1)"
+    image="$(drv children VelkaroTForm1 | awk 'NR==1 {print $1}')"
+    bar="$(drv children VelkaroTForm1 | awk 'NR==2 {print $1}')"
+    win_rect="$(drv rect VelkaroTForm1)"
+    bar_rect="$(drv rect "$bar")"
+    image_rect="$(drv rect "$image")"
+    echo "statistics window: $win_rect; button bar: $bar_rect; image: $image_rect" >>"$log"
+    inside "$win_rect" || check "the window is not inside the work area: $win_rect"
+    inside "$bar_rect" || check "the button bar is not inside the work area: $bar_rect"
+    [[ "$image_rect" == *vscroll=1 ]] || check "no scroll bar over the panel: $image_rect"
+else
+    check "the program did not start"
+fi
+finish
+
+step fifty-end "the End key scrolls the panel to its last block"
+drv post "$form1" 0x100 0x23 0 >/dev/null  # WM_KEYDOWN VK_END
+sleep 1
+inside "$(drv rect VelkaroTForm1)" || check "the window left the work area"
+finish
+
+step fifty-fastinfo "50 interfaces: Fast INFO as tall as the work area allows, inside it"
+drv post "$form1" 0x10 0 0 >/dev/null  # WM_CLOSE: hides the statistics window
+drv wait VelkaroTForm1 - hidden 5000 >/dev/null || check "statistics window still shown"
+tray_double_click
+drv wait TForm2 "Fast INFO" visible 5000 >/dev/null || check "Fast INFO not shown"
+sleep 2.5
+rows="$(drv listview TForm2 | sed -n 's/^rows=//p')"
+fast_rect="$(drv rect TForm2)"
+echo "Fast INFO: $rows rows, $fast_rect" >>"$log"
+(( ${rows:-0} >= 50 )) || check "Fast INFO lists ${rows:-no} rows"
+inside "$fast_rect" || check "Fast INFO is not inside the work area: $fast_rect"
+finish
+
+step fifty-exit "exit through the tray menu; the interfaces made for the run are removed"
+drv post "$form2" 0x111 2 0 >/dev/null  # "Выход"
+wait_exit || check "the program did not end"
+remove_links
+for l in $(ip -o link show 2>/dev/null | awk -F': ' '{print $2}' | grep '^vke'); do
+    check "interface $l left behind"
+done
+[[ -n "${netif_lock:-}" ]] && exec {netif_lock}>&-
 finish
 
 say "$passed passed, $failed failed"

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/Accounting.h"
+#include "core/Cp1251.h"
 #include "core/Texts.h"
 #include "display/StatisticsPanel.h"
 #include "tools/scripted/ScriptedPorts.h"
@@ -116,6 +117,39 @@ TEST_F(StatisticsPanelTest, DecimalSeparatorComesFromTheCaller) {
     EXPECT_EQ(Show(panel.Items()[12]), "390,40 000000 0.0 Kb/s");
     EXPECT_EQ(Show(panel.Items()[14]), "590,40 000000 0.50 руб."_cp1251);
     EXPECT_EQ(Show(panel.Items()[15]), "690,40 000000 0.25 руб."_cp1251);
+}
+
+// A panel that has drawn before reuses the texts of lines that did not change: whatever
+// changed between two redraws, it shows what a panel drawing for the first time shows.
+TEST_F(StatisticsPanelTest, ARedrawShowsWhatAFirstRedrawWouldWhateverChangedInBetween) {
+    a.Tariffs().push_back(TariffEntry{0.5, 0.25, "eth0", "eth0"});
+    const std::size_t open = Add(a, "eth0", kToday, 1536, 70000);
+    Add(a, "wlan0", kYesterday, 4000000000u, 5);
+    Redraw();  // wlan0 gets its entry
+    a.quickInfoRows.clear();
+    auto same = [&](char sep, ScriptedWindowHost& host) {
+        panel.RedrawStatisticsPanel(a, host, sep);
+        StatisticsPanel fresh;
+        fresh.RedrawStatisticsPanel(a, host, sep);
+        a.quickInfoRows.clear();
+        EXPECT_EQ(Shown(panel), Shown(fresh));
+        EXPECT_EQ(panel.ColumnOrigins(), fresh.ColumnOrigins());
+    };
+    same(',', window);
+    same(',', window);
+    same('.', window);                        // the separator
+    a.SetCounters(open, 1536, 900000000u);    // an amount
+    same('.', window);
+    a.Tariffs()[0].priceIn = -0.0;            // a price, even to the other zero
+    same('.', window);
+    a.Tariffs()[0].displayName = "Сеть"_cp1251;  // a name
+    same('.', window);
+    struct WideHost : ScriptedWindowHost {
+        int TextWidth(const std::string& text) override { return 30 * static_cast<int>(text.size()); }
+    } wide;
+    wide.clientHeight = window.clientHeight;
+    same('.', wide);                          // another window measures otherwise
+    EXPECT_GT(panel.ColumnOrigins()[1] - panel.ColumnOrigins()[0], 100);
 }
 
 TEST_F(StatisticsPanelTest, EmptyHistoryDrawsNothingAndClearsFirstAdapter) {

@@ -554,6 +554,34 @@ TEST_F(StatisticsWindowTest, SaveWhileTheClearMessageIsOpenWritesTheEmptiedHisto
     EXPECT_EQ(files.files["history.txt"].find('\t'), std::string::npos) << "no record line";
 }
 
+// Busy() is what holds the periodic save back: a save must not run in the middle of a tick,
+// of another save, or of the clear from its deletion to the end of its reload.
+TEST_F(StatisticsWindowTest, BusyDuringATickASaveAndTheClearFromItsDeletionToTheEndOfItsReload) {
+    std::vector<std::string> seen;  // what happened, and whether the form was busy then
+    auto note = [&](const std::string& what) { seen.push_back(what + (form.Busy() ? " busy" : "")); };
+    form.FormCreate();
+    EXPECT_FALSE(form.Busy());
+    host.onProcessMessages = [&] { note("tick grows the window"); };
+    form.Timer1Timer();
+    files.onCall = [&](const std::string& call, const std::string& name) {
+        if (!name.ends_with(".tmp")) note(call + " " + name);  // not the load's tidying up
+    };
+    dialogs.onMessage = [&](const std::string& text) {
+        note(text == texts::kClearDone ? "done" : text == texts::kClearQuestion ? "question" : text);
+    };
+    host.onProcessMessages = nullptr;
+    EXPECT_TRUE(Run(&TForm1::SpeedButton2Click));
+    EXPECT_FALSE(form.Busy());
+    EXPECT_EQ(seen, (std::vector<std::string>{
+                        "tick grows the window busy", "tick grows the window busy",  // two blocks
+                        "question",
+                        "write history.txt busy", "write price.txt busy",  // the clear's save
+                        "delete history.txt busy",
+                        "read price.txt busy", "read limits.txt busy",       // the reload
+                        "read history.txt busy",
+                        "done"}));
+}
+
 TEST_F(StatisticsWindowTest, ClearHistoryWithAFailingSaveDeletesNothing) {
     StartAndTick();
     files.writeError["history.txt"] = 5;

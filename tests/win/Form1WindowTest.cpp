@@ -15,6 +15,8 @@
 #include "core/Texts.h"
 #include "win/Form1Window.h"
 #include "tools/scripted/ScriptedPorts.h"
+#include "core/Cp1251.h"
+#include "win/Geometry.h"
 #include "win/Utf16.h"
 
 namespace velkaro {
@@ -166,8 +168,11 @@ protected:
     static bool TimerRunning(const Form1Window& f) { return f.timerRunning_; }
     static HDC BitmapDc(const Form1Window& f) { return f.memDc_.get(); }
     static SIZE BitmapSize(const Form1Window& f) { return f.bitmapSize_; }
-    // Colour of a bitmap pixel as 0xRRGGBB, or -1 outside the bitmap.
+    static HFONT PanelFont(const Form1Window& f) { return f.panelFont_.get(); }
+    // Colour of the bitmap pixel of a panel point as 0xRRGGBB, or -1 where the bitmap (the
+    // image area, scrolled) does not reach.
     static long BitmapPixel(const Form1Window& f, int x, int y) {
+        y -= f.scrollTop_;
         if (!f.bitmap_ || x < 0 || y < 0 || x >= f.bitmapSize_.cx || y >= f.bitmapSize_.cy) return -1;
         const COLORREF c = ::GetPixel(f.memDc_.get(), x, y);
         if (c == CLR_INVALID) return -1;
@@ -226,14 +231,14 @@ TEST_F(Form1WindowTest, StartUpWithoutTheInterfaceFunctionLeavesTheTimerOffAndNo
     EXPECT_EQ(BitmapDc(win), nullptr);
 }
 
-TEST_F(Form1WindowTest, FirstShowCentresOnTheDesktopLaterShowsKeepThePlace) {
+TEST_F(Form1WindowTest, FirstShowCentresInTheWorkAreaLaterShowsKeepThePlace) {
     TestWindow& win = Create();
     win.Show();
     EXPECT_TRUE(win.Visible());
     RECT r = Outer();
-    const int sw = ::GetSystemMetrics(SM_CXVIRTUALSCREEN), sh = ::GetSystemMetrics(SM_CYVIRTUALSCREEN);
-    EXPECT_NEAR(r.left, (sw - (r.right - r.left)) / 2, 1);
-    EXPECT_NEAR(r.top, (sh - (r.bottom - r.top)) / 2, 1);
+    const RECT area = win::MonitorWorkArea(win.Handle());
+    EXPECT_NEAR(r.left, area.left + (win::Width(area) - win::Width(r)) / 2, 1);
+    EXPECT_NEAR(r.top, area.top + (win::Height(area) - win::Height(r)) / 2, 1);
 
     ::SetWindowPos(win.Handle(), nullptr, 10, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     win.Hide();
@@ -322,18 +327,67 @@ TEST_F(Form1WindowTest, WhileHiddenTheItemsWaitAndArePaintedWhenShown) {
     EXPECT_EQ(Cell(*cost)[Hue::Red], 0) << "painted although nobody could see it";
     win.Show();
     EXPECT_GT(Cell(*cost)[Hue::Red], 10);
+    // Hidden again, it keeps no bitmap; shown, it paints the latest items.
+    win.Hide();
+    EXPECT_EQ(BitmapSize(win).cx, 0);
+    Tick({MakeRow("Adapter A", 3000, 9000)});
+    win.Show();
+    const PanelItem* sent = ItemAt(90, 40);
+    ASSERT_NE(sent, nullptr);
+    EXPECT_EQ(sent->text.substr(0, 3), "8,8");
+    EXPECT_GT(Cell(*sent)[Hue::Grey], 10);
+    EXPECT_GT(Cell(*cost)[Hue::Red], 10);
 }
 
-TEST_F(Form1WindowTest, TheBitmapIsNeverClearedAnEmptyHistoryLeavesThePicture) {
+TEST_F(Form1WindowTest, AShorterTextLeavesNothingOfALongerOneAndBlocksNoLongerDrawnGoWhite) {
     TestWindow& win = Create();
     win.Show();
-    Tick({MakeRow("Adapter A", 3000, 7000)});
-    const PanelItem cost = *ItemAt(490, 40);
-    EXPECT_GT(Cell(cost)[Hue::Red], 10);
+    Tick({MakeRow("A", 4000000000u, 4000000000u), MakeRow("B", 3000, 7000)});
+    const PanelItem longSent = *ItemAt(90, 40);
+    ASSERT_GT(longSent.text.size(), 10u);  // "3814 Mb 711 Kb"
+    const int longEnd = longSent.x + win.TextWidth(longSent.text);
+    a.ClearHistory();
+    Tick({MakeRow("A", 1000, 1000)});
+    const PanelItem* shortSent = ItemAt(90, 40);
+    ASSERT_NE(shortSent, nullptr);
+    const int shortEnd = shortSent->x + win.TextWidth(shortSent->text);
+    ASSERT_LT(shortEnd + 10, longEnd);
+    // Where the long text's end stood, the cell is white, to its right edge.
+    auto tail = Region(shortEnd + 2, shortSent->cell.top, shortSent->cell.right, shortSent->cell.bottom);
+    EXPECT_EQ(tail.size(), 1u);
+    EXPECT_GT(tail[Hue::White], 0);
+    EXPECT_GT(Cell(*shortSent)[Hue::Grey], 10);
+    // B's block is gone, and so are its pixels.
+    EXPECT_EQ(win.Form().Panel().BlocksEnd(), 82);
+    auto gone = Region(0, 82, BitmapSize(win).cx, 160);
+    EXPECT_EQ(gone.size(), 1u);
+    EXPECT_GT(gone[Hue::White], 0);
+    // An empty history leaves an empty panel.
     a.ClearHistory();
     Tick({});
     EXPECT_TRUE(win.Form().Panel().Items().empty());
-    EXPECT_GT(Cell(cost)[Hue::Red], 10);
+    auto empty = Region(0, 0, BitmapSize(win).cx, BitmapSize(win).cy);
+    EXPECT_EQ(empty.size(), 1u);
+}
+
+TEST_F(Form1WindowTest, ATickPaintsOnlyTheCellsThatChanged) {
+    TestWindow& win = Create();
+    win.Show();
+    Tick({MakeRow("A", 3000, 7000), MakeRow("B", 1000, 1000)});
+    Tick({MakeRow("A", 3000, 7000), MakeRow("B", 1000, 1000)});  // the names with their tails now
+    const PanelItem* aSent = ItemAt(90, 40);
+    const PanelItem* bSent = ItemAt(90, 82 + 36);
+    const PanelItem* aName = ItemAt(10, 4);
+    ASSERT_TRUE(aSent && bSent && aName);
+    // A mark in the corner of three cells, where no text reaches.
+    const long kMark = 0x00FF00;
+    for (const PanelItem* item : {aSent, bSent, aName})
+        ::SetPixel(BitmapDc(win), item->cell.right - 2, item->cell.bottom - 2, RGB(0, 255, 0));
+    const PanelCell aCell = aSent->cell, bCell = bSent->cell, nameCell = aName->cell;
+    Tick({MakeRow("A", 3000, 9000), MakeRow("B", 1000, 1000)});  // A has sent more
+    EXPECT_EQ(BitmapPixel(win, aCell.right - 2, aCell.bottom - 2), 0xFFFFFF) << "the changed cell is painted";
+    EXPECT_EQ(BitmapPixel(win, bCell.right - 2, bCell.bottom - 2), kMark) << "an unchanged cell is left alone";
+    EXPECT_EQ(BitmapPixel(win, nameCell.right - 2, nameCell.bottom - 2), kMark);
 }
 
 TEST_F(Form1WindowTest, TheWindowGrowsForEachBlockAndForAWidePrice) {
@@ -347,8 +401,13 @@ TEST_F(Form1WindowTest, TheWindowGrowsForEachBlockAndForAWidePrice) {
     EXPECT_EQ(win.OuterHeight(), 152);
     EXPECT_EQ(win.ClientHeight(), 152 - frameHeight);
     EXPECT_EQ(win.ImageHeight(), 152 - frameHeight - 21);
-    // The bitmap takes the client height, taller than the visible image.
-    EXPECT_EQ(BitmapSize(win).cy, win.ClientHeight());
+    // The panel's bitmap takes the client height, taller than the visible image; the window
+    // keeps the part the image shows.
+    EXPECT_EQ(win.Form().Panel().BitmapHeight(), win.ClientHeight());
+    EXPECT_EQ(BitmapSize(win).cy, Client(ImageOf(win)).bottom);
+    // It fits: no scroll bar, nothing scrolled.
+    EXPECT_FALSE(::GetWindowLongW(ImageOf(win), GWL_STYLE) & WS_VSCROLL);
+    EXPECT_EQ(win.ScrollTop(), 0);
     RECT bar{};
     ::GetWindowRect(BarOf(win), &bar);
     ::MapWindowPoints(nullptr, win.Handle(), reinterpret_cast<POINT*>(&bar), 2);
@@ -543,6 +602,126 @@ TEST_F(Form1PickTest, TheLastMenuItemHidesIdleAdaptersAndIsCheckedWhileItDoes) {
     ::RemoveWindowSubclass(w->Handle(), &RecordMenu, 1);
 }
 
+// ---- More adapters than the screen holds ----
+
+class Form1ScrollTest : public Form1WindowTest {
+protected:
+    static constexpr int kAdapters = 50;
+    static int BlockTop(int i) { return 4 + 78 * i; }
+    void SetUp() override {
+        Form1WindowTest::SetUp();
+        Create().Show();
+        std::vector<InterfaceRow> rows;
+        for (int i = 0; i < kAdapters; ++i) rows.push_back(MakeRow("Adapter " + std::to_string(i), 1000u * (i + 1), 2000));
+        Tick(rows);
+    }
+    int Page() const { return Client(ImageOf(*w)).bottom; }
+    static bool Inside(const RECT& r, const RECT& area) {
+        return r.left >= area.left && r.top >= area.top && r.right <= area.right && r.bottom <= area.bottom;
+    }
+    static SCROLLINFO Scroll(HWND image) {
+        SCROLLINFO si{};
+        si.cbSize = sizeof si;
+        si.fMask = SIF_ALL;
+        ::GetScrollInfo(image, SB_VERT, &si);
+        return si;
+    }
+    int Bottom() const { return w->ScrollHeight() - Page(); }  // the last scroll position
+    // Pixels of the name's colour on the screen in the image area's rows y0 to y1.
+    int GreenOnScreen(int y0, int y1) {
+        ::RedrawWindow(ImageOf(*w), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        HDC screen = ::GetDC(ImageOf(*w));
+        int green = 0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = 10; x < 120; ++x) {
+                const COLORREF c = ::GetPixel(screen, x, y);
+                if (c != CLR_INVALID && HueOf((GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c)) == Hue::Green) ++green;
+            }
+        ::ReleaseDC(ImageOf(*w), screen);
+        return green;
+    }
+};
+
+TEST_F(Form1ScrollTest, TheWindowStaysInsideTheWorkAreaAndScrollsOverEveryBlock) {
+    const RECT area = win::MonitorWorkArea(w->Handle());
+    const RECT r = Outer();
+    EXPECT_TRUE(Inside(r, area));
+    EXPECT_EQ(r.bottom - r.top, win::Height(area));
+    RECT bar{};
+    ::GetWindowRect(BarOf(*w), &bar);
+    EXPECT_TRUE(Inside(bar, area)) << "the button bar";
+    // The panel grew the window as it always does; the screen shows a part of it.
+    EXPECT_EQ(w->OuterHeight(), BlockTop(kAdapters - 1) + 148);
+    const int blocksEnd = w->Form().Panel().BlocksEnd();
+    EXPECT_EQ(blocksEnd, BlockTop(kAdapters));
+    EXPECT_GE(w->Form().Panel().BitmapHeight(), blocksEnd);
+    EXPECT_EQ(BitmapSize(*w).cy, Page());  // the bitmap is what the image area shows
+    EXPECT_TRUE(::GetWindowLongW(ImageOf(*w), GWL_STYLE) & WS_VSCROLL);
+    const SCROLLINFO si = Scroll(ImageOf(*w));
+    EXPECT_GE(si.nMax + 1, blocksEnd);
+    EXPECT_EQ(static_cast<int>(si.nPage), Page());
+    // The last block shows when scrolled to the end.
+    const PanelItem* last = ItemAt(10, BlockTop(kAdapters - 1));
+    ASSERT_NE(last, nullptr);
+    EXPECT_EQ(Cell(*last)[Hue::Green], 0);
+    w->ScrollTo(1000000);
+    EXPECT_EQ(w->ScrollTop(), Bottom());
+    EXPECT_GT(Cell(*last)[Hue::Green], 10);
+    EXPECT_EQ(Cell(*ItemAt(10, BlockTop(0)))[Hue::Green], 0);
+    const int lastOnScreen = BlockTop(kAdapters - 1) - w->ScrollTop();
+    EXPECT_GT(GreenOnScreen(lastOnScreen, lastOnScreen + 16), 10);
+    EXPECT_EQ(GreenOnScreen(lastOnScreen + 18, lastOnScreen + 78), 0);
+}
+
+TEST_F(Form1ScrollTest, ARightClickAfterScrollingPicksTheBlockUnderTheCursorAndOpensTheMenuThere) {
+    w->ScrollTo(BlockTop(30));
+    ASSERT_EQ(w->ScrollTop(), BlockTop(30));
+    ::SendMessageW(ImageOf(*w), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(300, 100));
+    EXPECT_EQ(a.selectedAdapter, "Adapter 31");  // 100 pixels down: the next block's top is 78 down
+    ::SendMessageW(ImageOf(*w), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(300, 77));
+    EXPECT_EQ(a.selectedAdapter, "Adapter 30");
+    ASSERT_EQ(w->menus.size(), 2u);
+    const RECT r = Outer();
+    EXPECT_EQ(w->menus[0].x, r.left + 300);
+    EXPECT_EQ(w->menus[0].y, r.top + 100 + 20);
+    EXPECT_EQ(w->menus[1].y, r.top + 77 + 20);
+}
+
+TEST_F(Form1ScrollTest, KeysTheWheelAndTheScrollBarScroll) {
+    auto key = [&](WPARAM k) {
+        ::SendMessageW(w->Handle(), WM_KEYDOWN, k, 0);
+        return w->ScrollTop();
+    };
+    const int page = Page();
+    EXPECT_EQ(key(VK_DOWN), 18);
+    EXPECT_EQ(key(VK_NEXT), 18 + page);
+    EXPECT_EQ(key(VK_UP), page);
+    EXPECT_EQ(key(VK_PRIOR), 0);  // and no further
+    EXPECT_EQ(key(VK_END), Bottom());
+    EXPECT_EQ(key(VK_DOWN), Bottom());
+    EXPECT_EQ(key(VK_HOME), 0);
+    // The image area takes the keys too, when it has the focus.
+    ::SendMessageW(ImageOf(*w), WM_KEYDOWN, VK_NEXT, 0);
+    EXPECT_EQ(w->ScrollTop(), page);
+    key(VK_HOME);
+
+    UINT lines = 3;
+    ::SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+    ASSERT_NE(lines, static_cast<UINT>(WHEEL_PAGESCROLL));
+    ::SendMessageW(w->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), 0);
+    EXPECT_EQ(w->ScrollTop(), static_cast<int>(lines) * 18);
+    ::SendMessageW(w->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA / 2), 0);
+    ::SendMessageW(w->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA / 2), 0);
+    EXPECT_EQ(w->ScrollTop(), 2 * static_cast<int>(lines) * 18);  // two halves make a notch
+    ::SendMessageW(ImageOf(*w), WM_MOUSEWHEEL, MAKEWPARAM(0, 2 * WHEEL_DELTA), 0);
+    EXPECT_EQ(w->ScrollTop(), 0);
+
+    ::SendMessageW(ImageOf(*w), WM_VSCROLL, SB_LINEDOWN, 0);
+    EXPECT_EQ(w->ScrollTop(), 18);
+    ::SendMessageW(ImageOf(*w), WM_VSCROLL, SB_BOTTOM, 0);
+    EXPECT_EQ(Scroll(ImageOf(*w)).nPos, Bottom());
+}
+
 // ---- The button bar ----
 
 TEST_F(Form1WindowTest, ClearHistoryWhenTheFileCannotBeDeletedKeepsTheHistory) {
@@ -646,12 +825,28 @@ TEST_F(Form1WindowTest, ProcessMessagesLeavesTheQuitMessageForTheMessageLoop) {
     EXPECT_EQ(m.wParam, 7u);
 }
 
-TEST_F(Form1WindowTest, TextWidthMeasuresThePanelFont) {
+TEST_F(Form1WindowTest, TextWidthIsWhatGdiMeasuresInThePanelFont) {
     TestWindow& win = Create();
-    EXPECT_EQ(win.TextWidth(""), 0);
-    const int one = win.TextWidth(texts::kToday);
-    EXPECT_GT(one, 20);
-    EXPECT_GT(win.TextWidth(std::string(texts::kToday) + texts::kToday), one + 20);
+    std::vector<InterfaceRow> rows;
+    for (std::uint32_t i = 0; i < 12; ++i) rows.push_back(MakeRow("Адаптер №"_cp1251 + std::to_string(i), 997u * i * i * i, 4000000000u - i));
+    Tick(rows);
+    std::vector<std::string> texts;
+    for (const PanelItem& item : win.Form().Panel().Items()) texts.push_back(item.text);
+    std::string every;
+    for (int c = 1; c < 256; ++c) every += static_cast<char>(c);
+    texts.push_back(every);
+    texts.push_back("");
+    HDC dc = ::CreateCompatibleDC(nullptr);
+    HGDIOBJ old = ::SelectObject(dc, PanelFont(win));
+    for (const std::string& text : texts) {
+        const std::wstring w = win::Widen(text);
+        SIZE size{};
+        ASSERT_TRUE(::GetTextExtentPoint32W(dc, w.c_str(), static_cast<int>(w.size()), &size));
+        EXPECT_EQ(win.TextWidth(text), size.cx) << text;
+    }
+    ::SelectObject(dc, old);
+    ::DeleteDC(dc);
+    EXPECT_GT(win.TextWidth(texts::kToday), 20);
 }
 
 }  // namespace

@@ -9,11 +9,13 @@
 #include <cstdlib>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/Cp1251.h"
 #include "win/Form1Window.h"
 #include "tests/win/ShellTestSupport.h"
+#include "win/Geometry.h"
 #include "win/Utf16.h"
 
 namespace velkaro::shell {
@@ -199,6 +201,84 @@ TEST_F(ShellWindowsTest, TheListIsRebuiltOnlyWhileShowingAndTheWindowGrowsByRows
     EXPECT_EQ(ItemCount(f), 2);
 }
 
+TEST_F(ShellWindowsTest, QuickInfoGrowsNoFurtherThanTheWorkAreaMovingUpToStayInside) {
+    Program& p = Start();
+    TForm2& f = p.Form2();
+    f.Show();
+    const RECT area = win::MonitorWorkArea(f.Handle());
+    auto place = [&](int top, int height) {
+        ::SetWindowPos(f.Handle(), nullptr, 358, top, win::Width(win::WindowRect(f.Handle())), height,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+    };
+    // Near the bottom: it grows by its rows as always (63 to 115 for five) and moves up so that
+    // its bottom stays on the work area's.
+    place(area.bottom - 70, 63);
+    SetRows(p, 5);
+    f.RefreshQuickInfo();
+    RECT r = win::WindowRect(f.Handle());
+    EXPECT_EQ(win::Height(r), 115);
+    EXPECT_EQ(r.bottom, area.bottom);
+    EXPECT_EQ(r.left, 358);
+    // With more rows than the screen holds: as tall as the work area, inside it, and the list
+    // scrolls through every row.
+    SetRows(p, 80);
+    f.RefreshQuickInfo();
+    r = win::WindowRect(f.Handle());
+    EXPECT_EQ(win::Height(r), win::Height(area));
+    EXPECT_EQ(r.top, area.top);
+    EXPECT_EQ(r.bottom, area.bottom);
+    EXPECT_EQ(ItemCount(f), 80);
+    EXPECT_TRUE(::GetWindowLongW(ListView(f), GWL_STYLE) & WS_VSCROLL);
+    // Refreshed again, it stays.
+    f.RefreshQuickInfo();
+    EXPECT_EQ(win::WindowRect(f.Handle()).top, area.top);
+    EXPECT_EQ(win::Height(win::WindowRect(f.Handle())), win::Height(area));
+}
+
+// The messages that write ListView1's items, on their way in: LVM_SETITEMTEXT as "item,column",
+// the others by name.
+struct ListWrites {
+    static inline WNDPROC original = nullptr;
+    static inline std::vector<std::string> seen;
+    static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+        if (msg == LVM_SETITEMTEXTW)
+            seen.push_back(std::to_string(wp) + "," + std::to_string(reinterpret_cast<const LVITEMW*>(lp)->iSubItem));
+        if (msg == LVM_INSERTITEMW) seen.push_back("insert");
+        if (msg == LVM_DELETEITEM) seen.push_back("delete");
+        if (msg == LVM_DELETEALLITEMS) seen.push_back("delete all");
+        return ::CallWindowProcW(original, h, msg, wp, lp);
+    }
+    static std::vector<std::string> Take() { return std::exchange(seen, {}); }
+};
+
+TEST_F(ShellWindowsTest, TheListGetsOnlyTheCellsWhoseTextChanged) {
+    using V = std::vector<std::string>;
+    Program& p = Start();
+    TForm2& f = p.Form2();
+    f.Show();
+    HWND list = ListView(f);
+    ListWrites::original = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ListWrites::Proc)));
+    SetRows(p, 2);
+    f.RefreshQuickInfo();
+    EXPECT_EQ(ListWrites::Take(), (V{"insert", "0,1", "0,2", "insert", "1,1", "1,2"}));
+    f.RefreshQuickInfo();  // the same rows: nothing written
+    EXPECT_EQ(ListWrites::Take(), V{});
+    p.State().quickInfoRows[1].traffic = "9.9 Kb";
+    f.RefreshQuickInfo();  // that cell alone
+    EXPECT_EQ(ListWrites::Take(), V{"1,1"});
+    EXPECT_EQ(ItemText(f, 1, 1), "9.9 Kb");
+    SetRows(p, 1);  // a row fewer: the last one goes
+    f.RefreshQuickInfo();
+    EXPECT_EQ(ListWrites::Take(), V{"delete"});
+    SetRows(p, 3);  // rows coming back are added at the end
+    f.RefreshQuickInfo();
+    EXPECT_EQ(ListWrites::Take(), (V{"insert", "1,1", "1,2", "insert", "2,1", "2,2"}));
+    ASSERT_EQ(ItemCount(f), 3);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(ItemText(f, i, 1), std::to_string(i + 1) + ".0 Kb");
+    ::SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListWrites::original));
+}
+
 TEST_F(ShellWindowsTest, TheTickRefreshesTheListAndSetsQuickInfoShown) {
     sp.Row("eth0", 2048, 1024);
     Program& p = Start();
@@ -298,11 +378,11 @@ TEST_F(ShellWindowsTest, MainFormCommandShowsTheStatisticsWindowInFrontAndHidesT
     ::SendMessageW(p.Form2().Handle(), WM_COMMAND, TForm2::kN10, 0);
     EXPECT_TRUE(p.Form1().Visible());
     EXPECT_FALSE(p.Form2().IsVisible());
-    // Centred on the desktop the first time.
+    // Centred in the work area the first time.
     RECT r;
     ::GetWindowRect(p.Form1().Handle(), &r);
-    const int cx = ::GetSystemMetrics(SM_CXSCREEN);
-    EXPECT_LE(std::abs((r.left + r.right) / 2 - cx / 2), 1);
+    const RECT area = win::MonitorWorkArea(p.Form1().Handle());
+    EXPECT_LE(std::abs((r.left + r.right) / 2 - (area.left + area.right) / 2), 1);
     // Already visible: it comes to the front again and the quick-info window hides.
     p.Form2().Show();
     ::SetWindowPos(p.Form2().Handle(), nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);

@@ -20,6 +20,7 @@ public:
 
     int left = 120;
     int top = 340;
+    int scrollTop = 0;  // how far the image area is scrolled down
     bool quickInfoShowing = true;  // the quick-info window counts as showing
 
     bool timerEnabled = false;
@@ -35,6 +36,7 @@ public:
 
     int WindowLeft() override { return left; }
     int WindowTop() override { return top; }
+    int ScrollTop() override { return scrollTop; }
     void SetTimerEnabled(bool enabled) override;
     void SetWhite() override { ++whiteSet; }
     void PopupMenu(int screenX, int screenY) override;

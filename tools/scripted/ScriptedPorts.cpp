@@ -73,6 +73,7 @@ bool ScriptedShell::ProgramFileExists(const std::string& name) {
 }
 
 int MemoryFileStore::ReadAll(const std::string& name, std::string& bytes) {
+    if (onCall) onCall("read", name);
     if (auto e = readError.find(name); e != readError.end()) return e->second;
     auto it = files.find(name);
     if (it == files.end()) return kIoFileNotFound;
@@ -81,6 +82,7 @@ int MemoryFileStore::ReadAll(const std::string& name, std::string& bytes) {
 }
 
 int MemoryFileStore::ReplaceAll(const std::string& name, const std::string& bytes) {
+    if (onCall) onCall("write", name);
     if (auto e = writeError.find(name); e != writeError.end()) return e->second;
     files[name] = bytes;
     ++writes;
@@ -88,6 +90,7 @@ int MemoryFileStore::ReplaceAll(const std::string& name, const std::string& byte
 }
 
 int MemoryFileStore::WriteAll(const std::string& name, const std::string& bytes) {
+    if (onCall) onCall("write", name);
     if (auto e = writeError.find(name); e != writeError.end()) return e->second;
     files[name] = bytes;
     ++writes;
@@ -95,6 +98,7 @@ int MemoryFileStore::WriteAll(const std::string& name, const std::string& bytes)
 }
 
 bool MemoryFileStore::Delete(const std::string& name) {
+    if (onCall) onCall("delete", name);
     if (undeletable[name]) return false;
     return files.erase(name) > 0;
 }

@@ -89,6 +89,9 @@ public:
     std::map<std::string, int> writeError;   // name -> code returned by ReplaceAll/WriteAll
     std::map<std::string, bool> undeletable;
     int writes = 0;
+    // Runs at the start of every call on the store, with the call ("read", "write",
+    // "delete") and the file's name: tests look at what goes on while files are used.
+    std::function<void(const std::string& call, const std::string& name)> onCall;
     int ReadAll(const std::string& name, std::string& bytes) override;
     int ReplaceAll(const std::string& name, const std::string& bytes) override;
     int WriteAll(const std::string& name, const std::string& bytes) override;
