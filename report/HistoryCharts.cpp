@@ -28,7 +28,7 @@ namespace {
 
 constexpr char kCrLf[] = "\r\n";
 
-// Both pictures share the width; the day bars stand on the right of a column that holds
+// Both pictures share the width (a narrower browser window scales them down); the day bars stand on the right of a column that holds
 // the scale's text, the month bars carry their amounts above them.
 constexpr int kWidth = 980;
 constexpr int kPlotTop = 56;
@@ -78,7 +78,7 @@ public:
     void Open(int height, const std::string& title) {
         const std::string w = std::to_string(kWidth), h = std::to_string(height);
         Line("  <p><svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + w + "\" height=\"" + h +
-             "\" viewBox=\"0 0 " + w + " " + h + "\" font-family=\"Tahoma, Verdana, sans-serif\" font-size=\"11\">");
+             "\" viewBox=\"0 0 " + w + " " + h + "\" style=\"max-width:100%;height:auto\" font-family=\"Tahoma, Verdana, sans-serif\" font-size=\"11\">");
         Line("    <rect x=\"0.5\" y=\"0.5\" width=\"" + std::to_string(kWidth - 1) + "\" height=\"" +
              std::to_string(height - 1) + "\" fill=\"#FFFFFF\" stroke=\"" + kColourFrame + "\"/>");
         Text(10, 18, "", title, " font-size=\"14\" font-weight=\"bold\"");
