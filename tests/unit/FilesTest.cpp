@@ -366,19 +366,11 @@ TEST_F(Files, AThousandBadPriceLinesGiveOneMessageWithTheCountAndShortenedLines)
         << dialogs.messages[0];
 }
 
-TEST_F(Files, ThePriceTableHoldsAnyNumberOfEntriesAllLoadedAndSaved) {
+// Any number of entries, loaded and saved: the replay price_table_large.
+TEST_F(Files, PriceTableIsEmptiedBeforeReading) {
     a.Tariffs().push_back({9, 9, "old", "old"});
     Load();
     EXPECT_TRUE(a.Tariffs().empty());
-    std::string text;
-    for (int i = 1; i <= 1000; ++i) text += "a" + std::to_string(i) + "|n>1@2\r\n";
-    LoadPrices(text);
-    ASSERT_EQ(a.Tariffs().size(), 1000u);
-    EXPECT_EQ(a.Tariffs().back().adapter, "a1000");
-    GetPrice(a, "new", Direction::Incoming);
-    ost(a, ports);
-    EXPECT_EQ(Prices(), text + "new|new>0@0\r\n");
-    EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(Files, AdapterNamesWithOuterBlanksAreTrimmedInThePriceFileOnly) {
@@ -457,39 +449,6 @@ TEST_F(Files, AnUnreadFileIsNeverOverwrittenWhileTheOtherIsSaved) {
               "перезаписаны: их не удалось прочитать. Данные этого запуска в них не сохранены."_cp1251);
 }
 
-TEST_F(Files, OnceAnUnreadHistoryReadsItReplacesTheRunsAndTheDayGoesOnFromTheNextTick) {
-    files.files["history.txt"] = "SHOW=\r\nform1.width=900\r\n"
-                                 "6.3.2026-0\t100\t100\teth\r\n"
-                                 "7.3.2026-0\t1000\t2000\teth\r\n";
-    files.readError["history.txt"] = 32;
-    Load();
-    ScriptedInterfaceTable table;
-    table.rows = {MakeRow("eth", 1500, 2500), MakeRow("wifi", 7, 7)};
-    SampleInterfaces(a, table);
-    ASSERT_EQ(a.HistoryCount(), 2u);  // the run's own records
-    EXPECT_EQ(ost(a, ports).size(), 1u);
-    EXPECT_EQ(ost(a, ports).size(), 1u);  // tried again each time
-    EXPECT_EQ(files.writes, 2);         // price.txt only
-
-    files.readError.clear();
-    dialogs.messages.clear();
-    EXPECT_TRUE(ost(a, ports).empty());
-    EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_TRUE(a.historyFile.read);
-    EXPECT_EQ(window.OuterWidth(), 900);
-    ASSERT_EQ(a.HistoryCount(), 2u);  // the file's records replaced the run's
-    EXPECT_EQ(Name(1), "eth");
-    EXPECT_EQ(History(), "SHOW=\r\nform1.width=900\r\n"
-                         "6.3.2026-0\t100       \t100       \teth\r\n"
-                         "7.3.2026-0\t1000      \t2000      \teth\r\n");
-    // The counters are cumulative: the open record of the day takes them up at the next tick.
-    table.rows = {MakeRow("eth", 1600, 2600)};
-    SampleInterfaces(a, table);
-    ASSERT_EQ(a.HistoryCount(), 2u);
-    EXPECT_EQ(At(1).inOctets, 1600u);
-    EXPECT_EQ(At(1).outOctets, 2600u);
-}
-
 TEST_F(Files, AnUnreadPriceFileGoneByTheSaveLeavesTheRunsTableToBeWritten) {
     files.files["price.txt"] = "eth|LAN>1,5@2\r\n";
     files.readError["price.txt"] = kIoAccessDenied;
@@ -511,28 +470,7 @@ TEST_F(Files, StartUpRemovesOnlyTheTemporaryFilesOfItsOwnSaves) {
 
 // ---- Skipped lines kept as .bak ----
 
-TEST_F(Files, SkippedHistoryLinesAreNamedAndTheFirstSaveKeepsTheFileAsItWas) {
-    const std::string original = "SHOW=\r\nform1.width=790\r\n"
-                                 "1.1.2026-0\t1\t2\teth\r\n"
-                                 "junk\r\n"
-                                 "\r\n   \r\n"           // blank lines are no loss
-                                 "key=value\r\n"         // a setting of another version
-                                 "SHOW\r\n";
-    LoadHistory(original);
-    EXPECT_EQ(dialogs.messages,
-              std::vector<std::string>{"В файле history.txt пропущено строк, которые не удалось прочитать: 2, "_cp1251
-                                       "среди них: 'junk', 'SHOW'. Перед первой записью файл в прежнем виде "_cp1251
-                                       "сохраняется рядом под именем history.bak."_cp1251});
-    EXPECT_EQ(files.files.count("history.bak"), 0u);  // nothing written before a save
-    ost(a, ports);
-    EXPECT_EQ(files.files.at("history.bak"), original);
-    EXPECT_EQ(History(), "SHOW=\r\nform1.width=790\r\n1.1.2026-0\t1         \t2         \teth\r\n");
-    EXPECT_EQ(files.files.count("price.bak"), 0u);
-    files.files["history.bak"] = "the user's";
-    ost(a, ports);
-    EXPECT_EQ(files.files.at("history.bak"), "the user's");  // only the first save keeps it
-}
-
+// What a load skipped and its .bak copy: the replays history_bad_lines, price_file_junk.
 TEST_F(Files, SkippedPriceLinesAreKeptAsPriceBakBeforePriceTxtIsReplaced) {
     const std::string original = "eth|LAN>abc@1\r\nwifi|W>1@2\r\n";
     LoadPrices(original);

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -95,21 +94,6 @@ TEST(GeometryTest, CentringAndMovingInsideAnArea) {
     EXPECT_TRUE(same(inside({850, 620, 950, 720}), {801, 550, 901, 650}));  // past right and bottom
     EXPECT_TRUE(same(inside({0, 0, 100, 100}), {100, 50, 200, 150}));       // before left and top
     EXPECT_TRUE(same(inside({500, 0, 1500, 1000}), {100, 50, 1100, 1050})); // larger: left, top
-}
-
-TEST(GeometryTest, WorkAreaAndCentringOfARealWindow) {
-    Probe probe;
-    probe.Create(kProbeClass, L"", WS_POPUP, 0, 5, 5, 120, 80, nullptr);
-    const RECT work = MonitorWorkArea(probe.Handle());
-    const RECT screen = VirtualScreenRect();
-    RECT both{};
-    EXPECT_TRUE(::IntersectRect(&both, &work, &screen));
-    EXPECT_TRUE(::EqualRect(&both, &work));  // the work area lies on the screen
-    CentreWindow(probe.Handle(), work);
-    const RECT r = WindowRect(probe.Handle());
-    EXPECT_EQ(Width(r), 120);
-    EXPECT_LE(std::abs((r.left + r.right) / 2 - (work.left + work.right) / 2), 1);
-    EXPECT_LE(std::abs((r.top + r.bottom) / 2 - (work.top + work.bottom) / 2), 1);
 }
 
 std::wstring FaceOf(HFONT font) {
