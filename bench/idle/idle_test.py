@@ -70,18 +70,6 @@ class FiguresTest(unittest.TestCase):
         self.assertIn("OVER", ws[1])     # +5.0 MB
         self.assertIn("1000000 records: 0.600 s later than 10 (CPU time 0.500 s more); limit 0.5 s: OVER", text)
 
-    def test_strace_summary_rows(self):
-        with tempfile.NamedTemporaryFile("w", delete=False) as f:
-            f.write("26712 [ Process PID=26712 runs in 32 bit mode. ]\n"
-                    "% time     seconds  usecs/call     calls    errors syscall\n"
-                    "------ ----------- ----------- --------- --------- ----------------\n"
-                    " 25.24    0.146813           5     25667           rt_sigprocmask\n"
-                    " 22.95    0.133493           8     16406     16406 openat\n"
-                    "100.00    0.581758           7     79717     17966 total\n")
-        self.addCleanup(os.unlink, f.name)
-        self.assertEqual(idle.strace_summary(f.name), [("rt_sigprocmask", 25667, 0), ("openat", 16406, 16406)])
-
-
 class ProcessesTest(unittest.TestCase):
     def test_programs_are_found_by_their_folder_and_not_a_folder_with_a_longer_name(self):
         d = tempfile.mkdtemp()

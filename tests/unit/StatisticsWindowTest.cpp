@@ -88,19 +88,6 @@ TEST_F(StatisticsWindowTest, StartUpWithoutTheInterfaceFunctionLoadsNothingAndNe
     EXPECT_EQ(host.endRequests, 1);
 }
 
-TEST_F(StatisticsWindowTest, AnUnreadableFileNeitherStopsStartUpNorTheTick) {
-    files.readError["history.txt"] = kIoReadBeyondEnd;
-    EXPECT_TRUE(Run(&TForm1::FormCreate));
-    EXPECT_TRUE(dialogs.errors.empty());
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_NE(dialogs.messages[0].find("history.txt"), std::string::npos);
-    EXPECT_TRUE(form.TimerEnabled());
-    EXPECT_EQ(a.Tariffs().size(), 2u);  // price.txt was read all the same
-    table.rows = {MakeRow("A", 1, 1)};
-    form.Timer1Timer();
-    EXPECT_EQ(a.HistoryCount(), 1u);
-}
-
 TEST_F(StatisticsWindowTest, AnExitWhoseSaveSkipsAnUnreadFileSaysSoAndStillEnds) {
     files.readError["history.txt"] = kIoAccessDenied;
     StartAndTick();

@@ -146,10 +146,8 @@ TEST_F(ShellProgramTest, EachTickGivesTheTrayItsTipWhichGoesToTheShellOnlyWhenIt
     // Nothing new: nothing goes to the shell.
     p.Form1().Form().Timer1Timer();
     EXPECT_EQ(sp.trayCalls.size(), calls + 1);
-    // 1024 more bytes two seconds after eth0 was last read: 512 bytes a second.
     sp.Row("eth0", 6024, 7000);
     p.Form1().Form().Timer1Timer();
-    EXPECT_EQ(tray.Hint(), "Velkaro V1.4 Final\nСегодня: 12,7 Kb, 0,02 руб.\nСкорость: 0,5 Kb/s"_cp1251);
     EXPECT_EQ(sp.trayCalls.size(), calls + 2);
 }
 
@@ -223,21 +221,6 @@ TEST_F(ShellProgramTest, AFailedSaveShowsTheErrorAndStopsEveryPath) {
     ::SendMessageW(p.Form2().Handle(), WM_COMMAND, TForm2::kN2, 0);
     EXPECT_EQ(sp.files.writes, 2);
     EXPECT_TRUE(TakeQuit());
-}
-
-TEST_F(ShellProgramTest, AnUnreadableHistoryIsRetriedSilentlyByThePeriodicSaveAndNamedOnTheWayOut) {
-    sp.files.files[kHistory] = "SHOW=\r\n";
-    sp.files.readError[kHistory] = kIoAccessDenied;
-    Program& p = StartAndTick();
-    ASSERT_EQ(sp.dialogs.messages.size(), 1u);  // named at start
-    p.Autosaver().Tick();
-    EXPECT_EQ(sp.dialogs.messages.size(), 1u);  // the periodic save says nothing
-    EXPECT_EQ(sp.files.writes, 1);              // price.txt only
-    ::SendMessageW(p.Form2().Handle(), WM_COMMAND, TForm2::kN2, 0);
-    ASSERT_EQ(sp.dialogs.messages.size(), 2u);
-    EXPECT_EQ(sp.dialogs.messages[1], UnwrittenText({{kHistory.c_str(), kIoAccessDenied}}));
-    EXPECT_EQ(sp.files.files[kHistory], "SHOW=\r\n");
-    EXPECT_TRUE(TakeQuit());  // and the program ends
 }
 
 TEST_F(ShellProgramTest, WithoutTheInterfaceFunctionTheFilesStayAndEveryExitStillEnds) {

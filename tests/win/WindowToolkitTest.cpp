@@ -59,29 +59,6 @@ TEST(WindowTest, MessagesReachTheObjectFromCreationToDestruction) {
     EXPECT_EQ(other.Handle(), nullptr);
 }
 
-TEST(WindowTest, ACreationFailureIsAnErrorThatNamesTheClass) {
-    Probe child;  // a child window without a parent
-    try {
-        child.Create(kProbeClass, L"", WS_CHILD, 0, 0, 0, 10, 10, nullptr);
-        FAIL() << "no error";
-    } catch (const std::runtime_error& e) {
-        EXPECT_NE(std::string(e.what()).find("CreateWindowEx(VelkaroToolkitProbe) failed"), std::string::npos)
-            << e.what();
-    }
-    EXPECT_EQ(child.Handle(), nullptr);
-}
-
-TEST(WindowTest, TheMessageLoopRunsAfterEachMessageAndReturnsTheExitCode) {
-    Probe probe;
-    probe.Create(kProbeClass, L"", WS_POPUP, 0, 0, 0, 10, 10, nullptr);
-    ::PostMessageW(probe.Handle(), WM_USER + 3, 0, 0);
-    ::PostMessageW(probe.Handle(), WM_USER + 3, 0, 0);
-    ::PostQuitMessage(7);
-    int after = 0;
-    EXPECT_EQ(RunMessageLoop([&] { ++after; }), 7);
-    EXPECT_EQ(after, 2);
-}
-
 TEST(GeometryTest, CentringAndMovingInsideAnArea) {
     const RECT area{100, 50, 901, 650};  // 801 x 600
     EXPECT_EQ(CentredIn(area, 200, 100).x, 100 + 300);
