@@ -376,7 +376,12 @@ TEST_F(Files, AdapterNamesWithOuterBlanksAreTrimmedInThePriceFileOnly) {
 // ---- Failures ----
 
 TEST_F(Files, AnyReadFailureLeavesTheFileUnreadLoadingGoesOnAndOneMessageNamesIt) {
-    for (int code : {int{kIoAccessDenied}, 32, int{kIoTooManyOpenFiles}, 21, 53, int{kIoReadBeyondEnd}, 1234}) {
+    const std::pair<int, std::string> reasons[] = {
+        {kIoAccessDenied, "доступ запрещён"_cp1251}, {32, "файл занят другой программой"_cp1251},
+        {kIoTooManyOpenFiles, "открыто слишком много файлов"_cp1251}, {21, "устройство не готово"_cp1251},
+        {53, "сетевой путь не найден"_cp1251}, {kIoReadBeyondEnd, "ошибка ввода-вывода 100"_cp1251},
+        {1234, "ошибка ввода-вывода 1234"_cp1251}};
+    for (const auto& [code, reason] : reasons) {
         Accounting fresh;
         files.files["history.txt"] = "1.1.2026-0\t1\t2\teth\r\n";
         files.files["price.txt"] = "a|b>1@2\r\n";
@@ -385,17 +390,10 @@ TEST_F(Files, AnyReadFailureLeavesTheFileUnreadLoadingGoesOnAndOneMessageNamesIt
         LoadFiles(fresh, ports);
         EXPECT_FALSE(fresh.historyFile.read) << code;
         EXPECT_EQ(fresh.Tariffs().size(), 1u) << code;  // the rest of the load ran
-        EXPECT_EQ(dialogs.messages, std::vector<std::string>{"Не удалось прочитать файл history.txt ("_cp1251 +
-                                                             ReadFailureReason(code) +
+        EXPECT_EQ(dialogs.messages, std::vector<std::string>{"Не удалось прочитать файл history.txt ("_cp1251 + reason +
                                                              "). Учёт идёт, но файл не будет перезаписан, пока "_cp1251
                                                              "его не удастся прочитать."_cp1251});
     }
-    EXPECT_EQ(ReadFailureReason(kIoAccessDenied), "доступ запрещён"_cp1251);
-    EXPECT_EQ(ReadFailureReason(32), "файл занят другой программой"_cp1251);
-    EXPECT_EQ(ReadFailureReason(4), "открыто слишком много файлов"_cp1251);
-    EXPECT_EQ(ReadFailureReason(21), "устройство не готово"_cp1251);
-    EXPECT_EQ(ReadFailureReason(53), "сетевой путь не найден"_cp1251);
-    EXPECT_EQ(ReadFailureReason(1234), "ошибка ввода-вывода 1234"_cp1251);
     files.readError = {{"history.txt", kIoAccessDenied}, {"price.txt", 32}};
     dialogs.messages.clear();
     Load();

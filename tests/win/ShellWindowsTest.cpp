@@ -234,8 +234,8 @@ TEST_F(ShellWindowsTest, QuickInfoGrowsNoFurtherThanTheWorkAreaMovingUpToStayIns
     EXPECT_EQ(win::Height(win::WindowRect(f.Handle())), win::Height(area));
 }
 
-// The list keeps its items between refreshes and writes only what changed: whatever changed,
-// it shows the rows of the last refresh.
+// The list keeps its items between refreshes and writes only what changed (rows coming and
+// going: the test above); a changed cell shows.
 TEST_F(ShellWindowsTest, TheListShowsTheLastRowsWhateverChangedBetweenRefreshes) {
     Program& p = Start();
     TForm2& f = p.Form2();
@@ -243,14 +243,11 @@ TEST_F(ShellWindowsTest, TheListShowsTheLastRowsWhateverChangedBetweenRefreshes)
     SetRows(p, 2);
     f.RefreshQuickInfo();
     p.State().quickInfoRows[1].traffic = "9.9 Kb";
+    p.State().quickInfoRows[1].cost = "";
     f.RefreshQuickInfo();
+    EXPECT_EQ(ItemText(f, 1, 0), "Адаптер 2.   "_cp1251);
     EXPECT_EQ(ItemText(f, 1, 1), "9.9 Kb");
-    SetRows(p, 1);
-    f.RefreshQuickInfo();
-    SetRows(p, 3);
-    f.RefreshQuickInfo();
-    ASSERT_EQ(ItemCount(f), 3);
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(ItemText(f, i, 1), std::to_string(i + 1) + ".0 Kb");
+    EXPECT_EQ(ItemText(f, 1, 2), "");
 }
 
 TEST_F(ShellWindowsTest, TheTickRefreshesTheListAndSetsQuickInfoShown) {
@@ -319,14 +316,12 @@ TEST_F(ShellWindowsTest, TheAutostartItemShowsTheSettingWhenTheMenuOpensAndTurns
     EXPECT_TRUE(opened());
     EXPECT_EQ(autostart.reads, 2);
 
-    ::SendMessageW(w, WM_COMMAND, TForm2::kN3, 0);
+    ::SendMessageW(w, WM_COMMAND, TForm2::kN3, 0);  // turning it over, the Run key: the e2e run
     EXPECT_FALSE(autostart.on);
-    EXPECT_FALSE(opened());
-    ::SendMessageW(w, WM_COMMAND, TForm2::kN3, 0);
-    EXPECT_TRUE(autostart.on);
     EXPECT_TRUE(sp.dialogs.messages.empty());
 
     autostart.failure = ERROR_ACCESS_DENIED;
+    autostart.on = true;
     ::SendMessageW(w, WM_COMMAND, TForm2::kN3, 0);
     autostart.on = false;
     ::SendMessageW(w, WM_COMMAND, TForm2::kN3, 0);
@@ -335,15 +330,6 @@ TEST_F(ShellWindowsTest, TheAutostartItemShowsTheSettingWhenTheMenuOpensAndTurns
                   "Не удалось удалить автозапуск Velkaro из реестра Windows (код ошибки 5)."_cp1251,
                   "Не удалось записать автозапуск Velkaro в реестр Windows (код ошибки 5)."_cp1251}));
     EXPECT_EQ(sp.files.writes, 0);
-}
-
-TEST_F(ShellWindowsTest, WithoutAnAutostartSettingTheItemStaysUncheckedAndDoesNothing) {
-    Program& p = Start();
-    HMENU menu = p.Form2().TrayIcon1->PopupMenu();
-    ::SendMessageW(p.Form2().Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), 0);
-    ::SendMessageW(p.Form2().Handle(), WM_COMMAND, TForm2::kN3, 0);
-    EXPECT_FALSE(::GetMenuState(menu, TForm2::kN3, MF_BYCOMMAND) & MF_CHECKED);
-    EXPECT_TRUE(sp.dialogs.messages.empty());
 }
 
 TEST_F(ShellWindowsTest, MainFormCommandShowsTheStatisticsWindowInFrontAndHidesTheQuickInfo) {
