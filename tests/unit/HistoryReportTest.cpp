@@ -126,8 +126,8 @@ std::size_t Count(const std::string& hay, const std::string& needle) {
 
 const std::string kChartsOpen = "<!-- charts -->\r\n", kChartsClose = "<!-- /charts -->\r\n";
 
-// The charts block with its marker lines: once, right after the display name's line and
-// before the table, with CR LF line ends only.
+// The charts block with its marker lines, found once (its place and line ends: the replay's
+// golden page).
 std::string ChartsOf(const std::string& page) {
     const std::size_t begin = page.find(kChartsOpen), close = page.find(kChartsClose);
     if (begin == std::string::npos || close == std::string::npos || close < begin ||
@@ -136,9 +136,6 @@ std::string ChartsOf(const std::string& page) {
         return "";
     }
     const std::string block = page.substr(begin, close + kChartsClose.size() - begin);
-    EXPECT_EQ(page.compare(begin - 6, 6, "</p>\r\n"), 0);
-    EXPECT_EQ(page.compare(begin + block.size(), 9, "  <table "), 0);
-    EXPECT_EQ(Count(block, "\n"), Count(block, "\r\n"));
     return block;
 }
 
