@@ -236,7 +236,7 @@ TEST_F(ShellWindowsTest, QuickInfoGrowsNoFurtherThanTheWorkAreaMovingUpToStayIns
 
 // The list keeps its items between refreshes and writes only what changed (rows coming and
 // going: the test above); a changed cell shows.
-TEST_F(ShellWindowsTest, TheListShowsTheLastRowsWhateverChangedBetweenRefreshes) {
+TEST_F(ShellWindowsTest, ACellWhoseTextChangedShowsAtTheNextRefresh) {
     Program& p = Start();
     TForm2& f = p.Form2();
     f.Show();
