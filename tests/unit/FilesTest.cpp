@@ -203,21 +203,10 @@ TEST_F(Files, AFileOfRecordsOnlyKeepsTheSettings) {
     EXPECT_EQ(window.OuterWidth(), 900);
 }
 
-TEST_F(Files, TheHideSettingIsWrittenOnlyWhileOnAndReadAsOneOrElseOff) {
-    Load();
-    a.AppendHistoryRecord("eth", Rec(7, 3, 2026, 0, 1, 2));
-    ost(a, ports);
-    const std::string off = History();
-    EXPECT_EQ(off, "SHOW=\r\nform1.width=790\r\n7.3.2026-0\t1         \t2         \teth\r\n");
+// Written only while on, after the width: the replay hideidle.
+TEST_F(Files, TheHideSettingReadsAsOneOrElseOffAndAFileWithoutItKeepsIt) {
     a.hideIdle = true;
-    ost(a, ports);
-    EXPECT_EQ(History(), "SHOW=\r\nform1.width=790\r\nhide.idle=1\r\n7.3.2026-0\t1         \t2         \teth\r\n");
-    // Read back: on; a file without the line keeps the setting, as for the other settings.
-    a.hideIdle = false;
-    Load();
-    EXPECT_TRUE(a.hideIdle);
-    EXPECT_EQ(a.HistoryCount(), 1u);
-    LoadHistory(off);
+    LoadHistory("SHOW=\r\nform1.width=790\r\n");
     EXPECT_TRUE(a.hideIdle);
     for (const char* value : {"0", "yes", "", "11", "on"}) {
         a.hideIdle = true;
@@ -366,19 +355,11 @@ TEST_F(Files, AThousandBadPriceLinesGiveOneMessageWithTheCountAndShortenedLines)
         << dialogs.messages[0];
 }
 
-TEST_F(Files, ThePriceTableHoldsAnyNumberOfEntriesAllLoadedAndSaved) {
+// Any number of entries, loaded and saved: the replay price_table_large.
+TEST_F(Files, PriceTableIsEmptiedBeforeReading) {
     a.Tariffs().push_back({9, 9, "old", "old"});
     Load();
     EXPECT_TRUE(a.Tariffs().empty());
-    std::string text;
-    for (int i = 1; i <= 1000; ++i) text += "a" + std::to_string(i) + "|n>1@2\r\n";
-    LoadPrices(text);
-    ASSERT_EQ(a.Tariffs().size(), 1000u);
-    EXPECT_EQ(a.Tariffs().back().adapter, "a1000");
-    GetPrice(a, "new", Direction::Incoming);
-    ost(a, ports);
-    EXPECT_EQ(Prices(), text + "new|new>0@0\r\n");
-    EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(Files, AdapterNamesWithOuterBlanksAreTrimmedInThePriceFileOnly) {
@@ -395,7 +376,12 @@ TEST_F(Files, AdapterNamesWithOuterBlanksAreTrimmedInThePriceFileOnly) {
 // ---- Failures ----
 
 TEST_F(Files, AnyReadFailureLeavesTheFileUnreadLoadingGoesOnAndOneMessageNamesIt) {
-    for (int code : {int{kIoAccessDenied}, 32, int{kIoTooManyOpenFiles}, 21, 53, int{kIoReadBeyondEnd}, 1234}) {
+    const std::pair<int, std::string> reasons[] = {
+        {kIoAccessDenied, "доступ запрещён"_cp1251}, {32, "файл занят другой программой"_cp1251},
+        {kIoTooManyOpenFiles, "открыто слишком много файлов"_cp1251}, {21, "устройство не готово"_cp1251},
+        {53, "сетевой путь не найден"_cp1251}, {kIoReadBeyondEnd, "ошибка ввода-вывода 100"_cp1251},
+        {1234, "ошибка ввода-вывода 1234"_cp1251}};
+    for (const auto& [code, reason] : reasons) {
         Accounting fresh;
         files.files["history.txt"] = "1.1.2026-0\t1\t2\teth\r\n";
         files.files["price.txt"] = "a|b>1@2\r\n";
@@ -404,17 +390,10 @@ TEST_F(Files, AnyReadFailureLeavesTheFileUnreadLoadingGoesOnAndOneMessageNamesIt
         LoadFiles(fresh, ports);
         EXPECT_FALSE(fresh.historyFile.read) << code;
         EXPECT_EQ(fresh.Tariffs().size(), 1u) << code;  // the rest of the load ran
-        EXPECT_EQ(dialogs.messages, std::vector<std::string>{"Не удалось прочитать файл history.txt ("_cp1251 +
-                                                             ReadFailureReason(code) +
+        EXPECT_EQ(dialogs.messages, std::vector<std::string>{"Не удалось прочитать файл history.txt ("_cp1251 + reason +
                                                              "). Учёт идёт, но файл не будет перезаписан, пока "_cp1251
                                                              "его не удастся прочитать."_cp1251});
     }
-    EXPECT_EQ(ReadFailureReason(kIoAccessDenied), "доступ запрещён"_cp1251);
-    EXPECT_EQ(ReadFailureReason(32), "файл занят другой программой"_cp1251);
-    EXPECT_EQ(ReadFailureReason(4), "открыто слишком много файлов"_cp1251);
-    EXPECT_EQ(ReadFailureReason(21), "устройство не готово"_cp1251);
-    EXPECT_EQ(ReadFailureReason(53), "сетевой путь не найден"_cp1251);
-    EXPECT_EQ(ReadFailureReason(1234), "ошибка ввода-вывода 1234"_cp1251);
     files.readError = {{"history.txt", kIoAccessDenied}, {"price.txt", 32}};
     dialogs.messages.clear();
     Load();
@@ -431,63 +410,18 @@ TEST_F(Files, AnyReadFailureLeavesTheFileUnreadLoadingGoesOnAndOneMessageNamesIt
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
-TEST_F(Files, AnUnreadFileIsNeverOverwrittenWhileTheOtherIsSaved) {
+// One unread file left as it was while the other is saved: the replay unreadable.
+TEST_F(Files, TwoUnreadFilesAreBothLeftAndNamedTogether) {
     files.files["history.txt"] = "1.1.2026-0\t1\t2\teth\r\n";
     files.files["price.txt"] = "eth|LAN>1@2\r\n";
-    files.readError["history.txt"] = kIoAccessDenied;
+    files.readError = {{"history.txt", kIoAccessDenied}, {"price.txt", 32}};
     Load();
     a.AppendHistoryRecord("wifi", Rec(7, 3, 2026, 0, 5, 6));
-    a.Tariffs()[0].priceIn = 3;
     const std::vector<UnreadFile> left = ost(a, ports);
-    ASSERT_EQ(left.size(), 1u);
-    EXPECT_STREQ(left[0].name, "history.txt");
-    EXPECT_EQ(left[0].code, kIoAccessDenied);
-    EXPECT_EQ(History(), "1.1.2026-0\t1\t2\teth\r\n");
-    EXPECT_EQ(Prices(), "eth|LAN>3@2\r\n");
-    EXPECT_EQ(UnwrittenText(left), "Файл history.txt (доступ запрещён) не перезаписан: его не удалось прочитать. "_cp1251
-                                   "Данные этого запуска в нём не сохранены."_cp1251);
-
-    files.readError["price.txt"] = 32;
-    Accounting both;
-    LoadFiles(both, ports);
-    const std::vector<UnreadFile> none = ost(both, ports);
-    EXPECT_EQ(files.writes, 1);  // only the price file of the first run
-    EXPECT_EQ(UnwrittenText(none),
+    EXPECT_EQ(files.writes, 0);
+    EXPECT_EQ(UnwrittenText(left),
               "Файлы history.txt (доступ запрещён) и price.txt (файл занят другой программой) не "_cp1251
               "перезаписаны: их не удалось прочитать. Данные этого запуска в них не сохранены."_cp1251);
-}
-
-TEST_F(Files, OnceAnUnreadHistoryReadsItReplacesTheRunsAndTheDayGoesOnFromTheNextTick) {
-    files.files["history.txt"] = "SHOW=\r\nform1.width=900\r\n"
-                                 "6.3.2026-0\t100\t100\teth\r\n"
-                                 "7.3.2026-0\t1000\t2000\teth\r\n";
-    files.readError["history.txt"] = 32;
-    Load();
-    ScriptedInterfaceTable table;
-    table.rows = {MakeRow("eth", 1500, 2500), MakeRow("wifi", 7, 7)};
-    SampleInterfaces(a, table);
-    ASSERT_EQ(a.HistoryCount(), 2u);  // the run's own records
-    EXPECT_EQ(ost(a, ports).size(), 1u);
-    EXPECT_EQ(ost(a, ports).size(), 1u);  // tried again each time
-    EXPECT_EQ(files.writes, 2);         // price.txt only
-
-    files.readError.clear();
-    dialogs.messages.clear();
-    EXPECT_TRUE(ost(a, ports).empty());
-    EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_TRUE(a.historyFile.read);
-    EXPECT_EQ(window.OuterWidth(), 900);
-    ASSERT_EQ(a.HistoryCount(), 2u);  // the file's records replaced the run's
-    EXPECT_EQ(Name(1), "eth");
-    EXPECT_EQ(History(), "SHOW=\r\nform1.width=900\r\n"
-                         "6.3.2026-0\t100       \t100       \teth\r\n"
-                         "7.3.2026-0\t1000      \t2000      \teth\r\n");
-    // The counters are cumulative: the open record of the day takes them up at the next tick.
-    table.rows = {MakeRow("eth", 1600, 2600)};
-    SampleInterfaces(a, table);
-    ASSERT_EQ(a.HistoryCount(), 2u);
-    EXPECT_EQ(At(1).inOctets, 1600u);
-    EXPECT_EQ(At(1).outOctets, 2600u);
 }
 
 TEST_F(Files, AnUnreadPriceFileGoneByTheSaveLeavesTheRunsTableToBeWritten) {
@@ -511,28 +445,7 @@ TEST_F(Files, StartUpRemovesOnlyTheTemporaryFilesOfItsOwnSaves) {
 
 // ---- Skipped lines kept as .bak ----
 
-TEST_F(Files, SkippedHistoryLinesAreNamedAndTheFirstSaveKeepsTheFileAsItWas) {
-    const std::string original = "SHOW=\r\nform1.width=790\r\n"
-                                 "1.1.2026-0\t1\t2\teth\r\n"
-                                 "junk\r\n"
-                                 "\r\n   \r\n"           // blank lines are no loss
-                                 "key=value\r\n"         // a setting of another version
-                                 "SHOW\r\n";
-    LoadHistory(original);
-    EXPECT_EQ(dialogs.messages,
-              std::vector<std::string>{"В файле history.txt пропущено строк, которые не удалось прочитать: 2, "_cp1251
-                                       "среди них: 'junk', 'SHOW'. Перед первой записью файл в прежнем виде "_cp1251
-                                       "сохраняется рядом под именем history.bak."_cp1251});
-    EXPECT_EQ(files.files.count("history.bak"), 0u);  // nothing written before a save
-    ost(a, ports);
-    EXPECT_EQ(files.files.at("history.bak"), original);
-    EXPECT_EQ(History(), "SHOW=\r\nform1.width=790\r\n1.1.2026-0\t1         \t2         \teth\r\n");
-    EXPECT_EQ(files.files.count("price.bak"), 0u);
-    files.files["history.bak"] = "the user's";
-    ost(a, ports);
-    EXPECT_EQ(files.files.at("history.bak"), "the user's");  // only the first save keeps it
-}
-
+// What a load skipped and its .bak copy: the replays history_bad_lines, price_file_junk.
 TEST_F(Files, SkippedPriceLinesAreKeptAsPriceBakBeforePriceTxtIsReplaced) {
     const std::string original = "eth|LAN>abc@1\r\nwifi|W>1@2\r\n";
     LoadPrices(original);

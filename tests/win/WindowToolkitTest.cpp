@@ -1,16 +1,14 @@
-// The window toolkit: class registration, the object behind a window, the message loop,
-// rectangles and places on the screen, fonts with a stand-in face.
+// The window toolkit: the object behind a window, fonts with a stand-in face. (Places on the
+// screen and the message loop: the window tests of the forms.)
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "win/Fonts.h"
-#include "win/Geometry.h"
 #include "win/Window.h"
 
 namespace velkaro::win {
@@ -27,7 +25,6 @@ protected:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override {
         seen.push_back(msg);
         if (msg == WM_USER + 1) throw std::runtime_error("handler failed");
-        if (msg == WM_USER + 2) return 42;
         return Window::WindowProc(msg, wp, lp);
     }
     void MessageFailed(const std::exception& e) noexcept override { failure = e.what(); }
@@ -42,7 +39,6 @@ TEST(WindowTest, MessagesReachTheObjectFromCreationToDestruction) {
     ASSERT_TRUE(::IsWindow(hwnd));
     ASSERT_FALSE(probe.seen.empty());
     EXPECT_EQ(probe.seen.front(), static_cast<UINT>(WM_NCCREATE));
-    EXPECT_EQ(::SendMessageW(hwnd, WM_USER + 2, 0, 0), 42);
     // An exception ends the message, not the program, and goes to MessageFailed.
     EXPECT_EQ(::SendMessageW(hwnd, WM_USER + 1, 0, 0), 0);
     EXPECT_EQ(probe.failure, "handler failed");
@@ -58,58 +54,6 @@ TEST(WindowTest, MessagesReachTheObjectFromCreationToDestruction) {
     // Destroyed from outside: the object lets go of the handle.
     ::DestroyWindow(other.Handle());
     EXPECT_EQ(other.Handle(), nullptr);
-}
-
-TEST(WindowTest, ACreationFailureIsAnErrorThatNamesTheClass) {
-    Probe child;  // a child window without a parent
-    try {
-        child.Create(kProbeClass, L"", WS_CHILD, 0, 0, 0, 10, 10, nullptr);
-        FAIL() << "no error";
-    } catch (const std::runtime_error& e) {
-        EXPECT_NE(std::string(e.what()).find("CreateWindowEx(VelkaroToolkitProbe) failed"), std::string::npos)
-            << e.what();
-    }
-    EXPECT_EQ(child.Handle(), nullptr);
-}
-
-TEST(WindowTest, TheMessageLoopRunsAfterEachMessageAndReturnsTheExitCode) {
-    Probe probe;
-    probe.Create(kProbeClass, L"", WS_POPUP, 0, 0, 0, 10, 10, nullptr);
-    ::PostMessageW(probe.Handle(), WM_USER + 3, 0, 0);
-    ::PostMessageW(probe.Handle(), WM_USER + 3, 0, 0);
-    ::PostQuitMessage(7);
-    int after = 0;
-    EXPECT_EQ(RunMessageLoop([&] { ++after; }), 7);
-    EXPECT_EQ(after, 2);
-}
-
-TEST(GeometryTest, CentringAndMovingInsideAnArea) {
-    const RECT area{100, 50, 901, 650};  // 801 x 600
-    EXPECT_EQ(CentredIn(area, 200, 100).x, 100 + 300);
-    EXPECT_EQ(CentredIn(area, 200, 100).y, 50 + 250);
-    EXPECT_EQ(CentredIn(area, 1001, 600).x, 100 - 100);  // wider: sticks out on both sides
-
-    auto inside = [&](RECT r) { return MoveInside(r, area); };
-    auto same = [](RECT a, RECT b) { return ::EqualRect(&a, &b) != FALSE; };
-    EXPECT_TRUE(same(inside({200, 100, 300, 200}), {200, 100, 300, 200}));
-    EXPECT_TRUE(same(inside({850, 620, 950, 720}), {801, 550, 901, 650}));  // past right and bottom
-    EXPECT_TRUE(same(inside({0, 0, 100, 100}), {100, 50, 200, 150}));       // before left and top
-    EXPECT_TRUE(same(inside({500, 0, 1500, 1000}), {100, 50, 1100, 1050})); // larger: left, top
-}
-
-TEST(GeometryTest, WorkAreaAndCentringOfARealWindow) {
-    Probe probe;
-    probe.Create(kProbeClass, L"", WS_POPUP, 0, 5, 5, 120, 80, nullptr);
-    const RECT work = MonitorWorkArea(probe.Handle());
-    const RECT screen = VirtualScreenRect();
-    RECT both{};
-    EXPECT_TRUE(::IntersectRect(&both, &work, &screen));
-    EXPECT_TRUE(::EqualRect(&both, &work));  // the work area lies on the screen
-    CentreWindow(probe.Handle(), work);
-    const RECT r = WindowRect(probe.Handle());
-    EXPECT_EQ(Width(r), 120);
-    EXPECT_LE(std::abs((r.left + r.right) / 2 - (work.left + work.right) / 2), 1);
-    EXPECT_LE(std::abs((r.top + r.bottom) / 2 - (work.top + work.bottom) / 2), 1);
 }
 
 std::wstring FaceOf(HFONT font) {
