@@ -41,7 +41,6 @@ std::size_t Accounting::AppendHistoryRecord(AdapterId id, const HistoryRecord& f
     const std::size_t index = history_.size();
     HistoryRecord& r = history_.emplace_back(fields);
     r.adapter = id;
-    if (r.blockTop != 0) blockTopped_.push_back(index);
     AdapterInfo& info = adapters_[id];
     info.totalIn += r.inOctets;
     info.totalOut += r.outOctets;
@@ -84,19 +83,28 @@ void Accounting::CloseRecord(std::size_t index, std::int32_t session) {
 }
 
 void Accounting::SetBlockTop(std::size_t index, std::int32_t y) {
-    history_[index].blockTop = y;
-    if (y != 0) blockTopped_.push_back(index);
+    auto at = std::find_if(blockTops_.begin(), blockTops_.end(),
+                           [index](const BlockTop& b) { return b.record == index; });
+    if (at != blockTops_.end()) {
+        if (y != 0)
+            at->y = y;
+        else
+            blockTops_.erase(at);
+    } else if (y != 0) {
+        blockTops_.push_back(BlockTop{index, y});
+    }
 }
 
-void Accounting::ResetBlockTops() {
-    for (std::size_t index : blockTopped_) history_[index].blockTop = 0;
-    blockTopped_.clear();
+std::int32_t Accounting::BlockTopOf(std::size_t index) const {
+    for (const BlockTop& b : blockTops_)
+        if (b.record == index) return b.y;
+    return 0;
 }
 
 void Accounting::ClearHistory() {
     history_.clear();
     history_.shrink_to_fit();
-    blockTopped_.clear();
+    blockTops_.clear();
     adapters_.clear();
     adapterIds_.clear();
     ++historyGeneration_;

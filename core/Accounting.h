@@ -30,8 +30,14 @@ struct HistoryRecord {
     std::uint16_t month = 0;
     std::uint16_t day = 0;
     std::int32_t session = 0;   // 0: open; else the SessionCounter number it was closed with
-    std::int32_t blockTop = 0;  // y of the panel block this record began in the last redraw
     AdapterId adapter = 0;
+};
+
+// A record that began a panel block in the last redraw, with the block's y. Only these few
+// records have one, so they are kept beside the table rather than in every record.
+struct BlockTop {
+    std::size_t record = 0;
+    std::int32_t y = 0;
 };
 
 // One row of the price table (record type mtp).
@@ -103,9 +109,13 @@ public:
     void SetCounters(std::size_t index, std::uint32_t in, std::uint32_t out);
     // Closes an open record with the given session number.
     void CloseRecord(std::size_t index, std::int32_t session);
+    // The y of the panel block a record began (0: none); setting 0 takes it off.
     void SetBlockTop(std::size_t index, std::int32_t y);
-    // Sets every block top back to 0 (only the few records that carry one are touched).
-    void ResetBlockTops();
+    std::int32_t BlockTopOf(std::size_t index) const;
+    // The records with a block top, in the order they got it.
+    const std::vector<BlockTop>& BlockTops() const { return blockTops_; }
+    // Sets every block top back to 0.
+    void ResetBlockTops() { blockTops_.clear(); }
     // Empties the history (and the name index).
     void ClearHistory();
     // Increases whenever the history is emptied; lets a tick notice that a command
@@ -159,7 +169,7 @@ private:
     void RebuildMonthIndex();
 
     std::vector<HistoryRecord> history_;
-    std::vector<std::size_t> blockTopped_;  // records whose blockTop may be nonzero
+    std::vector<BlockTop> blockTops_;  // the records whose block top is not 0
     std::vector<AdapterInfo> adapters_;
     std::unordered_map<std::string, AdapterId> adapterIds_;
     std::vector<TariffEntry> tariffs_;

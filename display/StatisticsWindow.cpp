@@ -107,16 +107,19 @@ void TForm1::Timer1Timer() {
 
 void TForm1::Image1MouseDown(MouseButton button, int x, int y) {
     if (button != MouseButton::Right) return;
-    std::string selected = a_.firstAdapter;
+    // The nearest block top at or above the click; of equal ones, the earliest record's.
     int d = kNoBlockDistance;
-    for (const HistoryRecord& r : a_.History()) {
-        const int t = r.blockTop;
-        if (t > 0 && t <= y && y - t < d) {
-            selected = a_.AdapterNameOf(r);
-            d = y - t;
+    std::size_t nearest = 0;
+    bool found = false;
+    for (const BlockTop& b : a_.BlockTops()) {
+        if (b.y <= 0 || b.y > y) continue;
+        if (y - b.y < d || (found && y - b.y == d && b.record < nearest)) {
+            d = y - b.y;
+            nearest = b.record;
+            found = true;
         }
     }
-    a_.selectedAdapter = std::move(selected);
+    a_.selectedAdapter = found ? a_.AdapterNameOf(a_.History()[nearest]) : a_.firstAdapter;
     // Where the click was in the window: the menu opens there, however far it is scrolled.
     const int windowY = y - p_.host.ScrollTop();
     p_.host.PopupMenu(p_.host.WindowLeft() + x, p_.host.WindowTop() + windowY + kPopupBelowPointer);

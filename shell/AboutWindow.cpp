@@ -38,16 +38,25 @@ TForm3::TForm3(TApplication& app) : TForm(app) {
     if (!white_) throw std::runtime_error("TForm3: CreateSolidBrush failed");
     CreateForm(kClassName, texts::kForm3Caption, kStyle, kExStyle, at.x, at.y, win::Width(r),
                win::Height(r));
+}
 
+TForm3::~TForm3() = default;
+
+// The controls, in tab order, with their fonts and the icon: made when the window is first
+// shown. Static controls are common controls under the program's manifest, and creating one
+// loads comctl32, which a program that stays in the tray never needs.
+void TForm3::MakeControls() {
+    if (controlsMade_) return;
+    controlsMade_ = true;
     windowFont_ = win::MakeFont({L"MS Sans Serif", -11});
     captionFont_ = win::MakeFont({L"Times New Roman", -19, FW_BOLD, RUSSIAN_CHARSET});
     valueFont_ = win::MakeFont({L"Times New Roman", -13, FW_BOLD, RUSSIAN_CHARSET});
 
     // Image1: the application icon at 32 x 32.
-    icon_.reset(static_cast<HICON>(::LoadImageW(app.Instance(), MAKEINTRESOURCEW(1), IMAGE_ICON, 32, 32, 0)));
-    HICON picture = icon_ ? icon_.get() : app.Icon();
+    icon_.reset(static_cast<HICON>(::LoadImageW(app_.Instance(), MAKEINTRESOURCEW(1), IMAGE_ICON, 32, 32, 0)));
+    HICON picture = icon_ ? icon_.get() : app_.Icon();
     HWND image = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_ICON | SS_REALSIZEIMAGE,
-                                   8, 6, 32, 32, Handle(), nullptr, app.Instance(), nullptr);
+                                   8, 6, 32, 32, Handle(), nullptr, app_.Instance(), nullptr);
     ::SendMessageW(image, STM_SETICON, reinterpret_cast<WPARAM>(picture), 0);
     ::SetWindowPos(image, nullptr, 8, 6, 32, 32, SWP_NOZORDER | SWP_NOACTIVATE);
 
@@ -57,15 +66,13 @@ TForm3::TForm3(TApplication& app) : TForm(app) {
     HWND city = ::CreateWindowExW(0, L"STATIC", win::Widen(texts::kAboutCity).c_str(),
                                   WS_CHILD | WS_VISIBLE | SS_CENTER | SS_NOPREFIX, 0,
                                   kClientHeight - 17, kClientWidth, 17, Handle(), nullptr,
-                                  app.Instance(), nullptr);
+                                  app_.Instance(), nullptr);
     ::SendMessageW(city, WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_.get()), FALSE);
     AddText(texts::kAboutProduct, 48, 8, captionFont_.get());     // StaticText5
     AddText(texts::kAboutSite, 64, 64, windowFont_.get());         // StaticText6
     AddText(texts::kWebSite, 160, 64, valueFont_.get());           // StaticText7
     AddText(texts::kEmail, 160, 88, valueFont_.get());             // StaticText8
 }
-
-TForm3::~TForm3() = default;
 
 void TForm3::AddText(const char* text, int x, int y, HFONT font) {
     const std::wstring w = win::Widen(text);
@@ -76,10 +83,16 @@ void TForm3::AddText(const char* text, int x, int y, HFONT font) {
     ::SetWindowPos(hwnd, nullptr, x, y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void TForm3::ShowAbout() { BringToFront(); }
+void TForm3::ShowAbout() {
+    MakeControls();
+    BringToFront();
+}
 
 LRESULT TForm3::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
+    case WM_SHOWWINDOW:
+        if (wp) MakeControls();
+        break;
     case WM_ERASEBKGND: {
         const RECT r = win::ClientRect(Handle());
         ::FillRect(reinterpret_cast<HDC>(wp), &r, white_.get());

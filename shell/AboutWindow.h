@@ -15,7 +15,7 @@ public:
     static constexpr int kClientWidth = 346;
     static constexpr int kClientHeight = 129;
 
-    // Created hidden, centred on the desktop.
+    // Created hidden, centred on the desktop; its controls come with the first show.
     explicit TForm3(TApplication& app);
     ~TForm3() override;
 
@@ -27,7 +27,9 @@ protected:
 
 private:
     // The controls are created in tab order: Image1, then StaticText1 .. StaticText8.
+    void MakeControls();
     void AddText(const char* text, int x, int y, HFONT font);
+    bool controlsMade_ = false;
     win::UniqueFont windowFont_;
     win::UniqueFont captionFont_;
     win::UniqueFont valueFont_;

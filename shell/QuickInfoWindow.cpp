@@ -51,28 +51,6 @@ TForm2::TForm2(TApplication& app, const Accounting& accounting, QuickInfoOptions
     font_ = win::MakeFont({L"MS Sans Serif", -11});
     ::SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
 
-    // ListView1: report view, grid lines, headers that take no clicks, flat single border.
-    const RECT client = win::ClientRect(Handle());
-    listView_ = ::CreateWindowExW(0, WC_LISTVIEWW, L"",
-                                  WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | LVS_REPORT |
-                                      LVS_NOSORTHEADER | LVS_SHOWSELALWAYS | LVS_SINGLESEL,
-                                  0, 0, client.right, client.bottom, Handle(),
-                                  reinterpret_cast<HMENU>(kListViewId), app.Instance(), nullptr);
-    if (!listView_) throw std::runtime_error("TForm2: the list view could not be created");
-    ::SendMessageW(listView_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-    ::SendMessageW(listView_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT,
-                   LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
-    for (int i = 0; i < 3; ++i) {
-        std::wstring caption = win::Widen(kColumns[i].caption);
-        LVCOLUMNW col{};
-        col.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-        col.fmt = kColumns[i].format;
-        col.cx = kColumns[i].width;
-        col.pszText = caption.data();
-        col.iSubItem = i;
-        ::SendMessageW(listView_, LVM_INSERTCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&col));
-    }
-
     // PopupMenu1, the tray icon's menu.
     popupMenu_.reset(::CreatePopupMenu());
     if (!popupMenu_) throw std::runtime_error("TForm2: the menu could not be created");
@@ -109,6 +87,41 @@ TForm2::TForm2(TApplication& app, const Accounting& accounting, QuickInfoOptions
     if (options.trace) options.trace("main form");
 }
 
+// ListView1: report view, grid lines, headers that take no clicks, flat single border. Made
+// when the window is first to be shown: its library, comctl32, is loaded only then (loading it
+// registers every common control and loads their images, megabytes a program that stays in
+// the tray never needs), and stays for the rest of the run.
+void TForm2::MakeListView() {
+    if (listView_) return;
+    static const HMODULE library = ::LoadLibraryW(L"comctl32.dll");
+    using InitFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    const auto init = library ? reinterpret_cast<InitFunction>(
+                                    reinterpret_cast<void*>(::GetProcAddress(library, "InitCommonControlsEx")))
+                              : nullptr;
+    const INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+    if (!init || !init(&icc)) throw std::runtime_error("TForm2: the list view could not be created");
+    const RECT client = win::ClientRect(Handle());
+    listView_ = ::CreateWindowExW(0, WC_LISTVIEWW, L"",
+                                  WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | LVS_REPORT |
+                                      LVS_NOSORTHEADER | LVS_SHOWSELALWAYS | LVS_SINGLESEL,
+                                  0, 0, client.right, client.bottom, Handle(),
+                                  reinterpret_cast<HMENU>(kListViewId), app_.Instance(), nullptr);
+    if (!listView_) throw std::runtime_error("TForm2: the list view could not be created");
+    ::SendMessageW(listView_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    ::SendMessageW(listView_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT,
+                   LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+    for (int i = 0; i < 3; ++i) {
+        std::wstring caption = win::Widen(kColumns[i].caption);
+        LVCOLUMNW col{};
+        col.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+        col.fmt = kColumns[i].format;
+        col.cx = kColumns[i].width;
+        col.pszText = caption.data();
+        col.iSubItem = i;
+        ::SendMessageW(listView_, LVM_INSERTCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&col));
+    }
+}
+
 TForm2::~TForm2() {
     // The icon leaves the notification area before its menu goes.
     TrayIcon1.reset();
@@ -116,6 +129,7 @@ TForm2::~TForm2() {
 
 bool TForm2::RefreshQuickInfo() {
     if (!IsVisible()) return false;
+    MakeListView();
     const std::vector<QuickInfoRow>& rows = a_.quickInfoRows;
     // The list gets only what changed: rows no longer there go from the end, a row's cells
     // are set where their texts differ from what the list holds, new rows are added. When rows
@@ -245,6 +259,9 @@ LRESULT TForm2::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         break;
     case WM_INITMENUPOPUP:
         if (reinterpret_cast<HMENU>(wp) == popupMenu_.get()) PopupMenu1Popup();
+        break;
+    case WM_SHOWWINDOW:
+        if (wp) MakeListView();
         break;
     case WM_SIZE:
         if (listView_)

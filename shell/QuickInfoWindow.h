@@ -92,10 +92,12 @@ protected:
 private:
     friend class ShellProgramTest;
 
+    void MakeListView();  // ListView1, once
+
     const Accounting& a_;
     StatisticsLink* link_ = nullptr;
     AutostartSetting* autostart_ = nullptr;
-    HWND listView_ = nullptr;
+    HWND listView_ = nullptr;  // ListView1, from the first show on
     std::vector<QuickInfoRow> listed_;  // the rows as ListView1 holds them
     win::UniqueFont font_;
     win::UniqueMenu popupMenu_;  // PopupMenu1

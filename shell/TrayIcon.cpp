@@ -1,7 +1,5 @@
 #include "shell/TrayIcon.h"
 
-#include <commctrl.h>
-
 #include <algorithm>
 #include <cwchar>
 #include <iterator>
@@ -10,6 +8,7 @@
 
 #include "core/Texts.h"
 #include "shell/Application.h"
+#include "win/Subclass.h"
 #include "win/Utf16.h"
 
 namespace velkaro::shell {
@@ -397,15 +396,15 @@ LRESULT TTrayIcon::TrayWindowProc(UINT msg, WPARAM wp, LPARAM lp) {
 void TTrayIcon::HookApplicationWindow() {
     HWND appWindow = app_.Handle();
     if (!appWindow || !::IsWindow(appWindow)) return;
-    if (::SetWindowSubclass(appWindow, &TTrayIcon::AppHookProc, reinterpret_cast<UINT_PTR>(this),
-                            reinterpret_cast<DWORD_PTR>(this)))
+    if (win::SetSubclass(appWindow, &TTrayIcon::AppHookProc, reinterpret_cast<UINT_PTR>(this),
+                           reinterpret_cast<DWORD_PTR>(this)))
         hookedWindow_ = appWindow;
 }
 
 void TTrayIcon::UnhookApplicationWindow() {
     if (!hookedWindow_) return;
     if (::IsWindow(hookedWindow_))
-        ::RemoveWindowSubclass(hookedWindow_, &TTrayIcon::AppHookProc, reinterpret_cast<UINT_PTR>(this));
+        win::RemoveSubclass(hookedWindow_, &TTrayIcon::AppHookProc, reinterpret_cast<UINT_PTR>(this));
     hookedWindow_ = nullptr;
 }
 
@@ -423,7 +422,7 @@ LRESULT TTrayIcon::AppWindowHook(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         }
     }
     // The minimise itself goes on.
-    return ::DefSubclassProc(hwnd, msg, wp, lp);
+    return win::CallNextSubclass(hwnd, msg, wp, lp);
 }
 
 }  // namespace velkaro::shell

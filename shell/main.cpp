@@ -1,7 +1,6 @@
-// Program entry: common controls, the folder when started at logon, the Win32 ports, the
-// program, its message loop.
+// Program entry: the folder when started at logon, the Win32 ports, the program, its message
+// loop. The common controls are loaded by the quick-info window when it is first shown.
 #include <windows.h>
-#include <commctrl.h>
 
 #include <exception>
 
@@ -13,9 +12,6 @@
 #include "win/Win32FileStore.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
-    ::InitCommonControlsEx(&icc);
-
     // Started by Windows at logon: the files are in the executable's folder, whatever folder
     // Windows started it in. Counting elsewhere would begin a second history there.
     const std::wstring exePath = velkaro::win::ExePath();

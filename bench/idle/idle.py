@@ -49,6 +49,12 @@ TITLES = {
     "fastinfo": "velkaro.exe, Fast INFO",
 }
 WORKING_SET_EXTRA_KB = 4 * 1024
+# The working set and its parts, as /proc/PID/status names them: anonymous memory (heaps, and
+# Wine's copies of DLL images it could not map from their files), file pages (DLLs and
+# programs mapped from their files, font files), shared memory (X shared-memory surfaces of
+# shown windows).
+MEMORY_FIELDS = {"VmRSS": "rss_kb", "RssAnon": "anon_kb", "RssFile": "file_kb", "RssShmem": "shmem_kb"}
+MEMORY_PARTS = (("anon_kb", "anonymous"), ("file_kb", "file"), ("shmem_kb", "shared"))
 SIZE_LIMIT = 700 * 1024
 STARTUP_LIMIT = 0.5
 
@@ -170,8 +176,8 @@ def cmd_prefix_pids(prefix):
 
 
 def sample(pid):
-    """utime + stime in clock ticks, thread run time in ns, VmRSS and RssAnon in kB; None
-    when the process is gone."""
+    """utime + stime in clock ticks, thread run time in ns, VmRSS and its parts (RssAnon,
+    RssFile, RssShmem) in kB; None when the process is gone."""
     stat = read("/proc/%d/stat" % pid)
     if stat is None:
         return None
@@ -186,21 +192,25 @@ def sample(pid):
         s = read("/proc/%d/task/%s/schedstat" % (pid, t))
         if s:
             ns += int(s.split()[0])
-    rss = anon = 0
+    kb = {}
     status = read("/proc/%d/status" % pid) or ""
     for line in status.splitlines():
-        if line.startswith("VmRSS:"):
-            rss = int(line.split()[1])
-        elif line.startswith("RssAnon:"):
-            anon = int(line.split()[1])
-    return {"ticks": ticks, "ns": ns, "rss_kb": rss, "anon_kb": anon}
+        key, _, value = line.partition(":")
+        if key in MEMORY_FIELDS:
+            kb[MEMORY_FIELDS[key]] = int(value.split()[0])
+    result = {"ticks": ticks, "ns": ns}
+    for name in MEMORY_FIELDS.values():
+        result[name] = kb.get(name, 0)
+    return result
 
 
 def delta(a, b):
     if a is None or b is None:
         return None
-    return {"ticks": b["ticks"] - a["ticks"], "ns": b["ns"] - a["ns"], "rss_kb": b["rss_kb"],
-            "anon_kb": b["anon_kb"]}
+    result = {"ticks": b["ticks"] - a["ticks"], "ns": b["ns"] - a["ns"]}
+    for name in MEMORY_FIELDS.values():
+        result[name] = b[name]
+    return result
 
 
 def helper_name(comm):
@@ -376,15 +386,20 @@ def cmd_report(out, rows, records, exe, stripped):
             (TITLES[label],) + tuple(cells) + (100 * others,)))
 
     print()
-    print("Working set (VmRSS at the end of each window; target: the floor's + 4 MB):")
-    floor_rss = floor["main"]["rss_kb"] if floor else None
+    print("Working set (VmRSS at the end of each window; target: the floor's + 4 MB), with its")
+    print("parts (anonymous: heaps and copied DLL images; file: mapped DLLs, programs and fonts;")
+    print("shared: X shared-memory surfaces of shown windows):")
+    floor_main = floor["main"] if floor else None
     for label in labels:
-        r = measures[label]
-        rss = r["main"]["rss_kb"]
-        line = "  %-31s %7.1f MB (anonymous %5.1f MB)" % (TITLES[label], mb(rss), mb(r["main"]["anon_kb"]))
-        if label != "floor" and floor_rss:
-            extra = rss - floor_rss
-            line += "  floor %+6.1f MB  %s" % (mb(extra), "PASS" if extra <= WORKING_SET_EXTRA_KB else "OVER")
+        m = measures[label]["main"]
+        parts = ", ".join("%s %5.1f" % (title, mb(m.get(key, 0))) for key, title in MEMORY_PARTS)
+        line = "  %-31s %7.1f MB (%s MB)" % (TITLES[label], mb(m["rss_kb"]), parts)
+        if label != "floor" and floor_main and floor_main["rss_kb"]:
+            extra = m["rss_kb"] - floor_main["rss_kb"]
+            part_extras = ", ".join("%+.1f" % mb(m.get(key, 0) - floor_main.get(key, 0))
+                                    for key, _ in MEMORY_PARTS)
+            line += "  floor %+6.1f MB (%s)  %s" % (
+                mb(extra), part_extras, "PASS" if extra <= WORKING_SET_EXTRA_KB else "OVER")
         print(line)
 
     print()

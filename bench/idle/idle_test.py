@@ -17,8 +17,8 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import idle  # noqa: E402
 
 
-def stat(ticks, ns, rss=0):
-    return {"ticks": ticks, "ns": ns, "rss_kb": rss, "anon_kb": 0}
+def stat(ticks, ns, rss=0, anon=0, file=0, shmem=0):
+    return {"ticks": ticks, "ns": ns, "rss_kb": rss, "anon_kb": anon, "file_kb": file, "shmem_kb": shmem}
 
 
 class FiguresTest(unittest.TestCase):
@@ -69,6 +69,24 @@ class FiguresTest(unittest.TestCase):
         self.assertIn("PASS", ws[0])     # +4.0 MB
         self.assertIn("OVER", ws[1])     # +5.0 MB
         self.assertIn("1000000 records: 0.600 s later than 10 (CPU time 0.500 s more); limit 0.5 s: OVER", text)
+
+    def test_working_set_parts_against_the_floors(self):
+        mib = 1024
+        text = self.report([
+            {"label": "floor", "seconds": 60.0, "main": stat(60, 0, 17 * mib, 4 * mib, 13 * mib), "helpers": {}},
+            {"label": "statistics", "seconds": 60.0,
+             "main": stat(60, 0, 32 * mib, 12 * mib, 17 * mib, 3 * mib), "helpers": {}},
+        ])
+        line = next(l for l in text.splitlines() if "anonymous" in l and idle.TITLES["statistics"] in l)
+        self.assertIn("(anonymous  12.0, file  17.0, shared   3.0 MB)", line)
+        self.assertIn("floor  +15.0 MB (+8.0, +4.0, +3.0)  OVER", line)
+
+    def test_a_live_process_working_set_is_the_sum_of_its_parts(self):
+        s = idle.sample(os.getpid())
+        self.assertGreater(s["anon_kb"], 0)
+        self.assertGreater(s["file_kb"], 0)
+        self.assertEqual(s["rss_kb"], s["anon_kb"] + s["file_kb"] + s["shmem_kb"])
+
 
 class ProcessesTest(unittest.TestCase):
     def test_programs_are_found_by_their_folder_and_not_a_folder_with_a_longer_name(self):

@@ -89,23 +89,23 @@ TEST_F(StatisticsPanelTest, OneBlockDrawsNameHeadersAndBothLinesAtTheirPlaces) {
     EXPECT_EQ(a.quickInfoRows[0].traffic, "1 Mb 513 Kb");
     EXPECT_EQ(a.quickInfoRows[0].cost, "2,25 руб."_cp1251);
     EXPECT_EQ(a.firstAdapter, "eth0");
-    EXPECT_EQ(a.History()[0].blockTop, 4);
-    EXPECT_EQ(a.History()[1].blockTop, 0);
+    EXPECT_EQ(a.BlockTopOf(0), 4);
+    EXPECT_EQ(a.BlockTopOf(1), 0);
 }
 
 TEST_F(StatisticsPanelTest, BlockTopsCopiedIntoNewRecordsAreClearedByTheNextRedraw) {
     Add(a, "eth0", kToday, 10, 10);
     ASSERT_TRUE(Redraw());
-    ASSERT_EQ(a.History()[0].blockTop, 4);
+    ASSERT_EQ(a.BlockTopOf(0), 4);
     // The sampler's copy of a closed record carries its block top along.
     HistoryRecord copy = a.History()[0];
     a.AppendHistoryRecord("eth0", copy);
     Add(a, "wlan0", kToday, 1, 1);
     a.adapterFilter = "wlan0";
     ASSERT_TRUE(Redraw());
-    EXPECT_EQ(a.History()[0].blockTop, 0);
-    EXPECT_EQ(a.History()[1].blockTop, 0);
-    EXPECT_EQ(a.History()[2].blockTop, 4);
+    EXPECT_EQ(a.BlockTopOf(0), 0);
+    EXPECT_EQ(a.BlockTopOf(1), 0);
+    EXPECT_EQ(a.BlockTopOf(2), 4);
 }
 
 TEST_F(StatisticsPanelTest, DecimalSeparatorComesFromTheCaller) {
@@ -173,11 +173,11 @@ TEST_F(StatisticsPanelTest, BlocksFollowFirstRecordsAndGatherRecordsThatAreNotAd
     ASSERT_TRUE(Redraw());
 
     EXPECT_EQ(Names(panel), (std::vector<std::string>{"4 A", "82 B", "160 C"}));
-    EXPECT_EQ(a.History()[a0].blockTop, 4);
-    EXPECT_EQ(a.History()[b0].blockTop, 82);
-    EXPECT_EQ(a.History()[c0].blockTop, 160);
-    EXPECT_EQ(a.History()[a1].blockTop, 0);
-    EXPECT_EQ(a.History()[b1].blockTop, 0);
+    EXPECT_EQ(a.BlockTopOf(a0), 4);
+    EXPECT_EQ(a.BlockTopOf(b0), 82);
+    EXPECT_EQ(a.BlockTopOf(c0), 160);
+    EXPECT_EQ(a.BlockTopOf(a1), 0);
+    EXPECT_EQ(a.BlockTopOf(b1), 0);
 
     ASSERT_EQ(a.quickInfoRows.size(), 3u);
     EXPECT_EQ(a.quickInfoRows[0].traffic, "6,0 Kb");   // both A records are today's
@@ -205,8 +205,8 @@ TEST_F(StatisticsPanelTest, FilterDrawsOnlyItsAdapterAtTheTopButFirstAdapterStay
     ASSERT_TRUE(Redraw());
     EXPECT_EQ(Names(panel), std::vector<std::string>{"4 B"});
     EXPECT_EQ(a.firstAdapter, "A");
-    EXPECT_EQ(a.History()[a0].blockTop, 0);
-    EXPECT_EQ(a.History()[b0].blockTop, 4);
+    EXPECT_EQ(a.BlockTopOf(a0), 0);
+    EXPECT_EQ(a.BlockTopOf(b0), 4);
     EXPECT_EQ(a.quickInfoRows.size(), 1u);
     ASSERT_EQ(a.Tariffs().size(), 1u);  // A never asked for its price
     EXPECT_EQ(a.Tariffs()[0].adapter, "B");
@@ -216,7 +216,7 @@ TEST_F(StatisticsPanelTest, FilterDrawsOnlyItsAdapterAtTheTopButFirstAdapterStay
     a.quickInfoRows.clear();
     ASSERT_TRUE(Redraw());
     EXPECT_TRUE(panel.Items().empty());
-    EXPECT_EQ(a.History()[b0].blockTop, 0);
+    EXPECT_EQ(a.BlockTopOf(b0), 0);
     EXPECT_EQ(a.firstAdapter, "A");
     EXPECT_TRUE(a.quickInfoRows.empty());
 }
@@ -380,13 +380,13 @@ TEST_F(StatisticsPanelTest, RedrawStopsWhenACommandEmptiesTheHistoryMeanwhile) {
     EXPECT_EQ(panel.BlocksEnd(), 82);
     EXPECT_EQ(panel.Items().back().cell.bottom, 82);
     EXPECT_EQ(a.quickInfoRows.size(), 1u);
-    EXPECT_EQ(a.History()[0].blockTop, 0);  // the new table's record began no block
+    EXPECT_EQ(a.BlockTopOf(0), 0);  // the new table's record began no block
 
     window.onProcessMessages = nullptr;
     a.quickInfoRows.clear();
     EXPECT_TRUE(Redraw());
     EXPECT_EQ(Names(panel), std::vector<std::string>{"4 new"});
-    EXPECT_EQ(a.History()[0].blockTop, 4);
+    EXPECT_EQ(a.BlockTopOf(0), 4);
 }
 
 }  // namespace

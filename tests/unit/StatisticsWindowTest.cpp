@@ -162,13 +162,13 @@ TEST_F(StatisticsWindowTest, ClearingTheHistoryInsideATickEndsTheTickSafely) {
     EXPECT_FALSE(form.QuickInfoShown);
     EXPECT_TRUE(a.quickInfoRows.empty());
     EXPECT_TRUE(form.TimerEnabled());
-    for (const HistoryRecord& r : a.History()) EXPECT_EQ(r.blockTop, 0);
+    EXPECT_TRUE(a.BlockTops().empty());
 
     // The next tick starts new records and draws them.
     table.rows = {MakeRow("A", 1024, 2048)};
     form.Timer1Timer();
     ASSERT_EQ(a.HistoryCount(), 1u);
-    EXPECT_EQ(a.History()[0].blockTop, 4);
+    EXPECT_EQ(a.BlockTopOf(0), 4);
     ASSERT_EQ(host.quickInfoLists.size(), 1u);
     EXPECT_EQ(host.quickInfoLists[0].size(), 1u);
 }
@@ -186,6 +186,21 @@ TEST_F(StatisticsWindowTest, RightClickPicksTheNearestBlockAtOrAboveThePointer) 
     }
     ASSERT_EQ(host.popups.size(), 6u);
     EXPECT_EQ(host.popups[1], std::make_pair(120 + 30, 340 + 60 + 20));
+}
+
+TEST_F(StatisticsWindowTest, RightClickBetweenEqualBlockTopsPicksTheEarliestRecordsAdapter) {
+    StartAndTick();
+    AdapterId idA = 0, idB = 0;
+    ASSERT_TRUE(a.FindAdapter("A", idA));
+    ASSERT_TRUE(a.FindAdapter("B", idB));
+    a.ResetBlockTops();
+    a.SetBlockTop(a.Adapters()[idB].firstRecord, 40);  // set first, but the later record
+    a.SetBlockTop(a.Adapters()[idA].firstRecord, 40);
+    form.Image1MouseDown(MouseButton::Right, 0, 50);
+    EXPECT_EQ(a.selectedAdapter, "A");
+    a.SetBlockTop(a.Adapters()[idA].firstRecord, 0);  // taken off
+    form.Image1MouseDown(MouseButton::Right, 0, 50);
+    EXPECT_EQ(a.selectedAdapter, "B");
 }
 
 TEST_F(StatisticsWindowTest, RightClickAboveEveryBlockPicksTheFirstAdapter) {

@@ -90,7 +90,11 @@ TEST_F(ShellWindowsTest, QuickInfoWindowHasItsLayout) {
     EXPECT_EQ(r.left, 358);
     EXPECT_EQ(r.top, 264);
 
+    // ListView1 comes with the first show.
+    EXPECT_EQ(ListView(p.Form2()), nullptr);
+    p.Form2().Show();
     HWND list = ListView(p.Form2());
+    ASSERT_NE(list, nullptr);
     const LONG ls = ::GetWindowLongW(list, GWL_STYLE);
     EXPECT_EQ(ls & LVS_TYPEMASK, LVS_REPORT);
     EXPECT_TRUE(ls & LVS_NOSORTHEADER);
@@ -374,6 +378,9 @@ TEST_F(ShellWindowsTest, AboutWindowHasItsLayout) {
     Program& p = Start();
     TForm3& f = p.Form3();
     HWND w = f.Handle();
+    // The controls come with the first show.
+    EXPECT_TRUE(Children(w).empty());
+    f.ShowAbout();
     EXPECT_EQ(WindowText(w), "About....");
     const LONG style = ::GetWindowLongW(w, GWL_STYLE);
     EXPECT_TRUE(style & WS_SYSMENU);
