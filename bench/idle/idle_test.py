@@ -41,6 +41,15 @@ class FiguresTest(unittest.TestCase):
         self.assertEqual(idle.counted(quiet, floor)[1], 0.0)  # below the floor's: nothing
         self.assertEqual(idle.counted(floor, floor)[1], 0.0)
 
+    def report(self, rows):
+        with tempfile.NamedTemporaryFile("w", suffix=".jsonl", delete=False) as f:
+            f.write("".join(json.dumps(r) + "\n" for r in rows))
+        self.addCleanup(os.unlink, f.name)
+        out = io.StringIO()
+        with contextlib.redirect_stdout(out):
+            idle.cmd_report(f.name, 50, 100000, "/nonexistent", "/nonexistent")
+        return out.getvalue()
+
     def test_ratios_per_second_of_window_and_verdicts(self):
         mib = 1024
         rows = [
@@ -50,13 +59,7 @@ class FiguresTest(unittest.TestCase):
             {"records": 10, "created": 100.0, "exists": 100.2, "first": 101.2, "last": 101.3, "cpu": 0.3},
             {"records": 1000000, "created": 200.0, "exists": 200.2, "first": 201.8, "last": 201.9, "cpu": 0.8},
         ]
-        with tempfile.NamedTemporaryFile("w", suffix=".jsonl", delete=False) as f:
-            f.write("".join(json.dumps(r) + "\n" for r in rows))
-        self.addCleanup(os.unlink, f.name)
-        out = io.StringIO()
-        with contextlib.redirect_stdout(out):
-            idle.cmd_report(f.name, 50, 100000, "/nonexistent", "/nonexistent")
-        text = out.getvalue()
+        text = self.report(rows)
         lines = text.splitlines()
         hidden = next(l for l in lines if l.startswith(idle.TITLES["hidden"]))
         fast = next(l for l in lines if l.startswith(idle.TITLES["fastinfo"]))
