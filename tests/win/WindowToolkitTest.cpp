@@ -26,6 +26,7 @@ protected:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override {
         seen.push_back(msg);
         if (msg == WM_USER + 1) throw std::runtime_error("handler failed");
+        if (msg == WM_USER + 2) return 42;
         return Window::WindowProc(msg, wp, lp);
     }
     void MessageFailed(const std::exception& e) noexcept override { failure = e.what(); }
@@ -67,7 +68,6 @@ std::wstring FaceOf(HFONT font) {
     return face;
 }
 
-// Liberation Serif and Sans come with the set-up of the test machine.
 // A hook of the subclass chain that notes its id per message; WM_USER + 3 sends WM_USER + 4
 // from inside the hook, WM_USER + 5 removes the hook with the id in wp from inside it.
 LRESULT CALLBACK NoteHook(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR data) {
@@ -108,6 +108,7 @@ TEST(SubclassTest, HooksChainLatestFirstReenterAndGoInAnyOrderGivingTheProcedure
     EXPECT_EQ(::SendMessageW(hwnd, WM_USER + 2, 0, 0), 42);
 }
 
+// Liberation Serif and Sans come with the set-up of the test machine.
 TEST(FontsTest, AFaceTheSystemLacksIsReplacedByTheOneAlike) {
     const UniqueFont sans = MakeFontOrAlike({L"Liberation Sans", -12}, L"Liberation Serif");
     EXPECT_EQ(FaceOf(sans.get()), L"Liberation Sans");
