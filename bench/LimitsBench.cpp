@@ -4,9 +4,9 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/BenchHistory.h"
+#include "bench/BenchPanel.h"
 #include "core/Accounting.h"
 #include "core/Limits.h"
-#include "display/StatisticsPanel.h"
 #include "tools/scripted/ScriptedPorts.h"
 
 namespace velkaro {
@@ -37,15 +37,7 @@ void BM_RedrawWithLimitLines(benchmark::State& state) {
     Accounting a;
     FillLimited(a, static_cast<std::size_t>(state.range(0)));
     if (state.range(1) == 0) a.Limits().clear();
-    ScriptedWindowHost window;
-    window.clientHeight = 5000;  // no growth while measuring
-    StatisticsPanel panel;
-    for (auto _ : state) {
-        panel.RedrawStatisticsPanel(a, window, ',');
-        benchmark::DoNotOptimize(panel.Items().data());
-        a.quickInfoRows.clear();
-    }
-    state.counters["items"] = static_cast<double>(panel.Items().size());
+    bench::MeasureRedraws(state, a, 5000);
 }
 BENCHMARK(BM_RedrawWithLimitLines)
     ->ArgsProduct({{1000, 100000, 1000000}, {0, 1}})
