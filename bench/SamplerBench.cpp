@@ -20,8 +20,8 @@ public:
     bool Load() override { return true; }
     bool GetIfTable(std::vector<InterfaceRow>& out) override {
         for (InterfaceRow& r : rows_) {
-            r.dwInOctets += 1500;
-            r.dwOutOctets += 100;
+            r.inOctets += 1500;
+            r.outOctets += 100;
         }
         out = rows_;
         return true;
@@ -52,7 +52,7 @@ void BM_PlainScanTick(benchmark::State& state) {
     const std::size_t before = t.records.size();
     for (auto _ : state) {
         table.GetIfTable(rows);
-        for (const InterfaceRow& row : rows) t.SampleRow(AdapterNameOf(row), row.dwInOctets, row.dwOutOctets);
+        for (const InterfaceRow& row : rows) t.SampleRow(AdapterNameOf(row), static_cast<std::uint32_t>(row.inOctets), static_cast<std::uint32_t>(row.outOctets));
     }
     if (t.records.size() != before) state.SkipWithError("the scan appended records");
     state.counters["records"] = static_cast<double>(before);

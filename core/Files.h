@@ -80,7 +80,7 @@ std::string ReadFailureReason(int code);
 std::uint32_t ReadFieldNumber(std::string_view& line, char delimiter, bool isUnsigned);
 
 // The bytes of the two files, as the save writes them.
-std::string HistoryFileText(const Accounting& a, int form1Width);
+std::string HistoryFileText(const Accounting& a, int form1Width, std::int64_t systemStart);
 std::string PriceFileText(const Accounting& a, char sep);
 std::string LimitFileText(const Accounting& a, char sep);
 

@@ -40,7 +40,18 @@ constexpr char kUsage[] =
     "  today YYYY-MM-DD  the clock's date from now on (default 2026-01-01)\n"
     "  separator C       the regional decimal separator from now on (default ,)\n"
     "  load              start-up of the statistics window: LoadFiles, the timer on\n"
-    "  row IN OUT NAME   a row of the interface table of the next tick\n"
+    "  row IN OUT NAME   a row of the interface table of the next tick (64-bit counters); its\n"
+    "                    key is its place in the table (0 for the first row of the tick)\n"
+    "  keyrow KEY IN OUT NAME  the same with its key given (the interface's LUID or index)\n"
+    "  filterrow IN OUT NAME   a filter's row (not accounted, but with counting boot)\n"
+    "  counters 32|64    the table's counters from now on: 32 is the older table's (GetIfTable,\n"
+    "                    rows wrap at 2^32, their counters cut to 32 bits); 64 the default\n"
+    "  counting boot|increments  the counting=boot setting: records take the counters as they\n"
+    "                    stand and the day stays the start's (saved in history.txt while on)\n"
+    "  boot YYYY-MM-DD HH:MM:SS  when the system started, UTC (default 2026-01-01 00:00:00)\n"
+    "  time HH:MM:SS     the clock's time of day: from now on every tick and failtick moves it a\n"
+    "                    second on, and the date turns at midnight (default: no time of day: the\n"
+    "                    date changes only by today)\n"
     "  tick              one tick (sampling, speed, redraw, quick-info refresh, tray tip);\n"
     "                    the clock goes one second on\n"
     "  failtick          one tick whose interface-table call fails (rows kept); the clock\n"
@@ -167,7 +178,13 @@ public:
             case Op::Today: clock_.today = c.date; break;
             case Op::Separator: regional_.separator = c.text[0]; break;
             case Op::Load: form_.Guarded([&] { form_.FormCreate(); }); break;
-            case Op::Row: ifTable_.rows.push_back(MakeRow(c.text, c.in, c.out)); break;
+            case Op::Row:
+            case Op::KeyRow:
+            case Op::FilterRow: AddRow(c); break;
+            case Op::Counters: counters32_ = c.y == 32; break;
+            case Op::Counting: a_.countingBoot = c.on; break;
+            case Op::Boot: clock_.systemStart = c.seconds; break;
+            case Op::Time: clock_.secondOfDay = c.y; break;
             case Op::Tick: Tick(false); break;
             case Op::FailTick: Tick(true); break;
             case Op::Answer: dialogs_.answers.emplace_back(c.text); break;
@@ -204,6 +221,18 @@ public:
     }
 
 private:
+    void AddRow(const Command& c) {
+        InterfaceRow row = MakeRow(c.text, c.in, c.out, c.op == Op::KeyRow ? c.key : kKeyByPlace);
+        row.filter = c.op == Op::FilterRow;
+        if (counters32_) {
+            // The older table: 32-bit counters, as its fields keep them.
+            row.counters32 = true;
+            row.inOctets &= 0xFFFFFFFFu;
+            row.outOctets &= 0xFFFFFFFFu;
+        }
+        ifTable_.rows.push_back(row);
+    }
+
     // A tick comes only while Timer1 is on. The rows given for it are used up either way,
     // except by a failing call, whose rows wait for the next tick.
     void Tick(bool fail) {
@@ -237,6 +266,7 @@ private:
     ReplayNotifier notifier_;
     TForm1 form_;
     std::vector<QuickInfoRow> lastRows_;
+    bool counters32_ = false;
 };
 
 bool ReadInput(const char* path, std::string& bytes) {
