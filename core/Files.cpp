@@ -433,9 +433,12 @@ void AddTrafficOfRun(Accounting& a, const std::vector<RunTraffic>& run) {
 void LoadHistoryFile(Accounting& a, FilePorts& ports, TableRead how, std::vector<std::string>& notices) {
     std::string bytes;
     const int code = ports.files.ReadAll(texts::kHistoryFile, bytes);
+    // The file's word on the readings counts until this run reads the table, but a reload
+    // after a clear finds only what this run wrote or nothing: the run's readings stay.
+    const bool takeReadings = !a.filesLoaded || how == TableRead::Retry;
     if (IsMissing(code)) {
         MarkMissing(a.historyFile);  // the table and the settings stay as they are
-        a.readings.TakeKept(false, 0, 0, {});
+        if (takeReadings) a.readings.TakeKept(false, 0, 0, {});
         return;
     }
     if (code != kIoOk) {
@@ -448,7 +451,8 @@ void LoadHistoryFile(Accounting& a, FilePorts& ports, TableRead how, std::vector
     SkippedLines skipped;
     KeptReadings kept;
     LoadHistoryText(a, bytes, ports.window, skipped, kept);
-    a.readings.TakeKept(kept.hasStart, kept.systemStart, ports.clock.SystemStartTime(), std::move(kept.readings));
+    if (takeReadings)
+        a.readings.TakeKept(kept.hasStart, kept.systemStart, ports.clock.SystemStartTime(), std::move(kept.readings));
     AddTrafficOfRun(a, run);
     MarkRead(a.historyFile, std::move(bytes), skipped, texts::kHistoryFile, texts::kHistoryBackup, notices);
 }
