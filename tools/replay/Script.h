@@ -16,7 +16,7 @@ namespace velkaro::replay {
 enum class Op {
     Today, Separator, Load, Row, Tick, FailTick, Answer, Cancel, Pick, Select,
     SetPrices, Rename, SetLimit, Report, Save, Autosave, Clear, Panel, QuickInfo, Window, State, ReadError,
-    HideIdle, Tip, KeyRow, FilterRow, Counters, Counting, Boot, Time,
+    HideIdle, Tip, KeyRow, FilterRow, Counters, Counting, Boot, Time, Restart, Kill,
 };
 
 struct Command {
@@ -130,7 +130,8 @@ inline constexpr Word kWords[] = {
     {"tip", Op::Tip, false},             {"keyrow", Op::KeyRow, true},
     {"filterrow", Op::FilterRow, true},  {"counters", Op::Counters, true},
     {"counting", Op::Counting, true},    {"boot", Op::Boot, true},
-    {"time", Op::Time, true},
+    {"time", Op::Time, true},            {"restart", Op::Restart, false},
+    {"kill", Op::Kill, false},
 };
 
 }  // namespace detail
