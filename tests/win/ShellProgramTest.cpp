@@ -26,7 +26,9 @@ const std::string kHistory = "history.txt";
 const std::string kPrice = "price.txt";
 
 // The bytes the save writes for the program's state at this moment.
-std::string ExpectedHistory(Program& p) { return HistoryFileText(p.State(), p.Form1().OuterWidth()); }
+std::string ExpectedHistory(Program& p) {
+    return HistoryFileText(p.State(), p.Form1().OuterWidth(), FixedClock().SystemStartTime());
+}
 std::string ExpectedPrice(Program& p) { return PriceFileText(p.State(), ','); }
 
 }  // namespace
