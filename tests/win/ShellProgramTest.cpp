@@ -360,7 +360,7 @@ TEST_F(ShellProgramTest, ClearingTheHistoryIsNotUndoneByAPeriodicSaveDuringItsMe
     // The saves during the message wrote the cleared state.
     EXPECT_GE(AutosaveSaves(p), 2);
     EXPECT_EQ(sp.files.files[kHistory], ExpectedHistory(p));
-    EXPECT_EQ(sp.files.files[kHistory].find("eth0"), std::string::npos);
+    EXPECT_EQ(sp.files.files[kHistory].find("\teth0"), std::string::npos);  // no record of it
 }
 
 TEST_F(ShellProgramTest, APeriodicSaveDueBetweenTheClearsDeletionAndReloadWaitsForTheReload) {
