@@ -72,6 +72,7 @@ Page custom OptionsPage OptionsPageLeave
 !define MUI_FINISHPAGE_RUN_FUNCTION LaunchProgram
 !insertmacro MUI_PAGE_FINISH
 
+!define MUI_UNCONFIRMPAGE_TEXT_TOP "Velkaro будет удалена из этой папки. Запущенная программа сохранит данные и закроется. Удалять ли историю трафика, цены и лимиты, будет спрошено отдельно."
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 
@@ -115,7 +116,7 @@ Function ${PREFIX}CloseRunningProgram
       System::Call 'user32::PostMessageW(p R0, i ${WM_CLOSE}, p 0, p 0)'
       System::Call 'kernel32::WaitForSingleObject(p R2, i ${CLOSE_WAIT_MS}) i .R5'
       ${If} $R5 <> 0  ; not WAIT_OBJECT_0: still running
-        MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "Velkaro не закрылась.$\r$\n$\r$\nЗакройте её (пункт «Выход» в меню её значка) и нажмите «Повтор» или нажмите «Отмена», чтобы прервать работу. Пока программа работает, её файлы заменить нельзя." /SD IDCANCEL IDRETRY close
+        MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "Velkaro не закрылась.$\r$\n$\r$\nЗакройте её (пункт «Выход» в меню её значка) и нажмите «Повтор». «Отмена» прервёт работу: пока программа работает, её файлы заменить нельзя." /SD IDCANCEL IDRETRY close
         System::Call 'kernel32::CloseHandle(p R2)'
         DetailPrint "Velkaro не закрылась: прервано."
         Abort
