@@ -116,7 +116,7 @@ Function ${PREFIX}CloseRunningProgram
       System::Call 'user32::PostMessageW(p R0, i ${WM_CLOSE}, p 0, p 0)'
       System::Call 'kernel32::WaitForSingleObject(p R2, i ${CLOSE_WAIT_MS}) i .R5'
       ${If} $R5 <> 0  ; not WAIT_OBJECT_0: still running
-        MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "Velkaro не закрылась.$\r$\n$\r$\nЗакройте её (пункт «Выход» в меню её значка) и нажмите «Повтор». «Отмена» прервёт работу: пока программа работает, её файлы заменить нельзя." /SD IDCANCEL IDRETRY close
+        MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "Velkaro не закрылась.$\n$\nЗакройте её (пункт «Выход» в меню её значка) и нажмите «Повтор». «Отмена» прервёт работу: пока программа работает, её файлы заменить нельзя." /SD IDCANCEL IDRETRY close
         System::Call 'kernel32::CloseHandle(p R2)'
         DetailPrint "Velkaro не закрылась: прервано."
         Abort
@@ -254,7 +254,7 @@ Section "Uninstall"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
 
   ; The data stays unless the user says otherwise; a silent uninstall keeps it.
-  MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 "Удалить также историю трафика, цены и лимиты?$\r$\n$\r$\nЭто файлы history.txt, price.txt и limits.txt (и отчёт history.htm) в папке $INSTDIR. Если их оставить, новая установка Velkaro в эту папку продолжит с ними." /SD IDNO IDNO keep
+  MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 "Удалить также историю трафика, цены и лимиты?$\n$\nЭто файлы history.txt, price.txt и limits.txt (и отчёт history.htm) в папке $INSTDIR. Если их оставить, новая установка Velkaro в эту папку продолжит с ними." /SD IDNO IDNO keep
     Delete "$INSTDIR\history.txt"
     Delete "$INSTDIR\price.txt"
     Delete "$INSTDIR\limits.txt"
