@@ -7,6 +7,7 @@
 // costs O(adapters + interfaces), not O(records).
 #pragma once
 
+#include <compare>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -57,11 +58,11 @@ struct QuickInfoRow {
 
 enum class Direction { Incoming, Outgoing };
 
-// A calendar month; year 0 stands for none.
+// A calendar month; year 0 stands for none. Ordered by year, then month.
 struct YearMonth {
     std::uint16_t year = 0;
     std::uint16_t month = 0;
-    friend bool operator==(const YearMonth&, const YearMonth&) = default;
+    friend auto operator<=>(const YearMonth&, const YearMonth&) = default;
 };
 inline YearMonth MonthOf(const Date& d) { return YearMonth{d.year, d.month}; }
 
