@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "core/Ports.h"
@@ -96,6 +97,14 @@ struct FileState {
     std::string original;
 };
 
+// The adapters whose entries the user's commands changed while their file (price.txt,
+// limits.txt) was unread: a save that then reads the file keeps these over the file's.
+struct EditsWhileUnread {
+    std::unordered_set<std::string> prices;
+    std::unordered_set<std::string> displayNames;
+    std::unordered_set<std::string> limits;  // set, changed, removed or warned of
+};
+
 class Accounting {
 public:
     // ---- HistoryTable (0-based here; table order is creation order) ----
@@ -136,6 +145,14 @@ public:
     const std::vector<LimitEntry>& Limits() const { return limits_; }
     std::vector<LimitEntry>& Limits() { return limits_; }
 
+    // ---- The commands' changes of an entry ----
+    // Prices, display names and limits are changed through these, which note the adapter in
+    // editsWhileUnread while its file is unread.
+    void SetPrices(TariffEntry& e, double in, double out);
+    void SetDisplayName(TariffEntry& e, const std::string& name);
+    // Called by whatever sets, changes or removes a limit, or records a warning given.
+    void NoteLimitChange(const std::string& adapter);
+
     // ---- QuickInfoRows ----
     std::vector<QuickInfoRow> quickInfoRows;
     QuickInfoRow& AppendQuickInfoRow() { return quickInfoRows.emplace_back(); }
@@ -163,6 +180,7 @@ public:
     // limits.txt exists as far as this run knows (it was read, or written): the save rewrites
     // it even when no limit is left. While there is no file and no limit, none is written.
     bool limitFileOnDisk = false;
+    EditsWhileUnread editsWhileUnread;  // the part of a file's is emptied when the file is read
 
 private:
     AdapterId Intern(const std::string& name);
