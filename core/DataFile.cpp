@@ -1,7 +1,5 @@
 #include "core/DataFile.h"
 
-#include <cstring>
-
 #include "core/AppError.h"
 #include "core/Texts.h"
 
@@ -98,7 +96,7 @@ std::string_view WithoutByteOrderMark(std::string_view bytes) {
 
 bool IsBlank(std::string_view line) { return Trim(line).empty(); }
 
-bool IsDamaged(std::string_view line) { return std::memchr(line.data(), 0, line.size()) != nullptr; }
+bool IsDamaged(std::string_view text) { return text.find('\0') != std::string_view::npos; }
 
 void MarkRead(FileStore& files, const DataFile& file, FileState& state, std::string&& bytes,
               const SkippedLines& skipped, std::vector<std::string>& notices) {

@@ -8,6 +8,7 @@
 // systems) is never used: it counts as a line that could not be read.
 #pragma once
 
+#include <algorithm>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -59,11 +60,10 @@ private:
 template <class F> void ForEachLine(std::string_view bytes, F&& f) {
     std::size_t i = 0;
     while (i < bytes.size()) {
-        std::size_t end = i;
-        while (end < bytes.size() && bytes[end] != '\n' && bytes[end] != '\r') ++end;
+        const std::size_t lf = std::min(bytes.find('\n', i), bytes.size());
+        const std::size_t end = std::min(bytes.substr(0, lf).find('\r', i), lf);
         f(bytes.substr(i, end - i));
-        i = end + 1;
-        if (end + 1 < bytes.size() && bytes[end] == '\r' && bytes[end + 1] == '\n') ++i;
+        i = end + 1 == lf ? lf + 1 : end + 1;  // CR LF is one line end
     }
 }
 
@@ -71,7 +71,8 @@ template <class F> void ForEachLine(std::string_view bytes, F&& f) {
 std::string_view WithoutByteOrderMark(std::string_view bytes);
 // A line that holds nothing but blanks and control characters is no loss when skipped.
 bool IsBlank(std::string_view line);
-bool IsDamaged(std::string_view line);
+// Holds a NUL byte.
+bool IsDamaged(std::string_view text);
 
 // Marks a file read whose lines were parsed: when some were skipped, the save keeps the bytes
 // as they were loaded as the next free backup copy, and the message that says so joins
@@ -86,8 +87,10 @@ template <class ParseLine>
 void ParseDataFile(FileStore& files, const DataFile& file, FileState& state, std::string&& bytes,
                    std::vector<std::string>& notices, ParseLine&& parseLine) {
     SkippedLines skipped;
-    ForEachLine(WithoutByteOrderMark(bytes), [&](std::string_view line) {
-        if (IsDamaged(line) || (!parseLine(line) && !IsBlank(line))) skipped.Add(line);
+    const std::string_view text = WithoutByteOrderMark(bytes);
+    const bool anyDamaged = IsDamaged(text);
+    ForEachLine(text, [&](std::string_view line) {
+        if ((anyDamaged && IsDamaged(line)) || (!parseLine(line) && !IsBlank(line))) skipped.Add(line);
     });
     MarkRead(files, file, state, std::move(bytes), skipped, notices);
 }

@@ -403,6 +403,7 @@ void LoadFiles(Accounting& a, FilePorts& ports) {
     // The limits' month from the start, so that the records loaded sum into it as they come
     // and the first tick has nothing to rebuild.
     a.SetCostMonth(MonthOf(today));
+    // What a save that was ended half-way left behind.
     for (const DataFile& file : {kPriceData, kHistoryData, kLimitData}) RemoveTemporaryFiles(ports.files, file);
 
     // A file already known unread (a reload after a clear) has been named before.
