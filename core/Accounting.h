@@ -180,7 +180,7 @@ public:
     // limits.txt exists as far as this run knows (it was read, or written): the save rewrites
     // it even when no limit is left. While there is no file and no limit, none is written.
     bool limitFileOnDisk = false;
-    EditsWhileUnread editsWhileUnread;  // the part of a file's is emptied when the file is read
+    EditsWhileUnread editsWhileUnread;  // a file's part is emptied when that file is read
 
 private:
     AdapterId Intern(const std::string& name);
