@@ -107,7 +107,12 @@ void Accounting::ClearHistory() {
     blockTops_.clear();
     adapters_.clear();
     adapterIds_.clear();
+    readings.ForgetAdapters();
     ++historyGeneration_;
+}
+
+void Accounting::ResetRates() {
+    for (AdapterInfo& info : adapters_) info.rate = 0;
 }
 
 void Accounting::SetAccountingDate(const Date& d) {

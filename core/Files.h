@@ -36,15 +36,17 @@ struct UnreadFile {
 //     limits.txt.tmp and those of the .bak copies) is deleted.
 //  2. price.txt: when read, the TariffTable is REPLACED by its entries, any number of them
 //     (a reload of a file this run had not read takes it as the save does, below); when
-//     missing, the table is emptied. Lines that give no entry (a TAB, no "|", separators out of order, a
-//     price that is not a number) are skipped.
+//     missing, the table is emptied. Lines that give no entry (a TAB, no "|", separators
+//     out of order, a price that is not a number) are skipped.
 //  3. limits.txt: the same for the limits (a missing file: no limits). Skipped are lines that
 //     give no limit and a second line of the same adapter.
 //  4. history.txt: when read, the HistoryTable is REPLACED by the file's records (so a
 //     reload after a clear whose deletion failed holds every saved record once); the settings
-//     lines set a.adapterFilter, the window's outer width and a.hideIdle ("hide.idle": 1 is
-//     on, 0 or any other value off); lines that are neither a record nor a setting are
-//     skipped. When missing, the HistoryTable and the settings stay.
+//     lines set a.adapterFilter, the window's outer width, a.hideIdle ("hide.idle": 1 is
+//     on, 0 or any other value off) and a.countingBoot ("counting": boot is on); lines that
+//     are neither a record nor a setting are skipped. When missing, the HistoryTable and the
+//     settings stay. The system start ("boot") and the rows' last readings ("reading") it
+//     kept go to a.readings at start-up (a reload after a clear keeps the run's readings).
 // Missing means "file not found" or "path not found" (codes 2 and 3). Any other failure leaves
 // the file unread (a.historyFile / a.priceFile / a.limitFile), its table as it was, and loading goes on;
 // one message names every unread file with its reason (a reload does not name a file again
@@ -61,8 +63,10 @@ void LoadFiles(Accounting& a, FilePorts& ports);
 // display names the run changed (a.editsWhileUnread) replace the file's of the same adapter,
 // a limit the run set, changed, removed or warned of replaces (or removes) the file's, and the
 // run's adapters the file lacks follow the file's lines. When history.txt reads, its records
-// replace the run's. Each reads with its message about skipped lines; a price.txt that has
-// gone missing meanwhile leaves the run's table to be written (limits.txt likewise).
+// replace the run's, and the traffic this run counted is added to them (to each adapter's
+// last open record of the day, made when there is none). Each reads with its message about
+// skipped lines; a price.txt that has gone missing meanwhile leaves the run's table to be
+// written (limits.txt likewise).
 // Then history.txt, then price.txt, then limits.txt, each when read by this run: its backup
 // first when one is due (never over an existing copy but the last, core/DataFile.h), then the
 // file, each replaced in one step (FileStore::ReplaceAll). limits.txt is written only while
@@ -85,8 +89,12 @@ std::string ReadFailureReason(int code);
 // reading up to 2147483647; a larger value, or no digit, gives 0.
 std::uint32_t ReadFieldNumber(std::string_view& line, char delimiter, bool isUnsigned);
 
-// The bytes of the two files, as the save writes them.
-std::string HistoryFileText(const Accounting& a, int form1Width);
+// The bytes of the files, as the save writes them. history.txt: "SHOW=", "form1.width=",
+// "hide.idle=1" while on, then "counting=boot" while set, or else (once the run has read the
+// interface table, or the file it read kept readings) "boot=" with the system's start and a
+// "reading=KEY IN OUT NAME" line per interface row (the name's bytes below 0x20 and "%" as
+// %XX), then the records.
+std::string HistoryFileText(const Accounting& a, int form1Width, std::int64_t systemStart);
 std::string PriceFileText(const Accounting& a, char sep);
 std::string LimitFileText(const Accounting& a, char sep);
 

@@ -169,7 +169,7 @@ bool StatisticsPanel::RedrawStatisticsPanel(Accounting& a, WindowHost& window, c
 
         if (id >= lines_.size()) lines_.resize(id + 1);
         AdapterTexts& lines = lines_[id];
-        const long double rate = a.speed.Rate(adapter);
+        const long double rate = info.rate;
         SpeedText& speed = lines.speed;
         if (speed.window != &window || speed.sep != sep || speed.rate != rate) {
             speed.window = &window;
