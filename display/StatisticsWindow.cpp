@@ -153,10 +153,7 @@ void TForm1::N3Click() {
         }
     }
     if (!found) return;
-    if (TariffEntry* e = EntryAt(a_, slot, adapter)) {
-        e->priceIn = prices[0];
-        e->priceOut = prices[1];
-    }
+    if (TariffEntry* e = EntryAt(a_, slot, adapter)) a_.SetPrices(*e, prices[0], prices[1]);
 }
 
 void TForm1::N5Click() {
@@ -166,7 +163,7 @@ void TForm1::N5Click() {
     if (!text || text->empty() || *text == texts::kDefaultRename) return;
     std::size_t slot = 0;
     if (!GetTariffSlotForRename(a_, adapter, p_.dialogs, slot)) return;
-    if (TariffEntry* e = EntryAt(a_, slot, adapter)) e->displayName = *text;
+    if (TariffEntry* e = EntryAt(a_, slot, adapter)) a_.SetDisplayName(*e, *text);
 }
 
 void TForm1::N7Click() {
@@ -198,7 +195,7 @@ void TForm1::ost() {
         // Its messages about files read again run a message loop in the middle of the save.
         const FlagScope saving(saving_);
         FilePorts files = Files();
-        unwritten = ::velkaro::ost(a_, files);
+        unwritten = SaveFiles(a_, files);
     }
     if (!unwritten.empty()) p_.dialogs.ShowMessage(UnwrittenText(unwritten));
 }
@@ -206,7 +203,7 @@ void TForm1::ost() {
 void TForm1::PeriodicSave() {
     const FlagScope saving(saving_);
     FilePorts files = Files();
-    ::velkaro::ost(a_, files);  // a file still unread is simply tried again next time
+    SaveFiles(a_, files);  // a file still unread is simply tried again next time
 }
 
 void TForm1::SpeedButton1Click() {
