@@ -78,12 +78,49 @@ bool ReadYearMonth(std::string_view text, YearMonth& m) {
     return true;
 }
 
+// The fields a line of limits.txt may end with, each "|KEY=VALUE", written only where the
+// entry differs from a monthly money limit: "kind=traffic", "day=N" (the period day, 2 to 31),
+// "forecast=1" (the forecast's warning of the warned period was given).
+constexpr std::string_view kKindKey = "kind";
+constexpr std::string_view kKindTraffic = "traffic";
+constexpr std::string_view kKindMoney = "money";
+constexpr std::string_view kPeriodDayKey = "day";
+constexpr std::string_view kForecastKey = "forecast";
+
+// Takes the KEY=VALUE fields off the end of a limits.txt line into e; false for an unknown or
+// repeated key, or a value that does not read.
+bool ReadLimitExtras(std::string_view& line, LimitEntry& e) {
+    bool kind = false, day = false, forecast = false;
+    for (;;) {
+        const std::size_t bar = line.rfind('|');
+        if (bar == std::string_view::npos) return true;
+        const std::string_view field = Trim(line.substr(bar + 1));
+        const std::size_t eq = field.find('=');
+        if (eq == std::string_view::npos) return true;  // the level: the fields of old
+        const std::string_view key = field.substr(0, eq);
+        const std::string_view value = field.substr(eq + 1);
+        if (key == kKindKey && !kind && (value == kKindTraffic || value == kKindMoney)) {
+            kind = true;
+            e.kind = value == kKindTraffic ? LimitKind::Traffic : LimitKind::Money;
+        } else if (key == kPeriodDayKey && !day && ReadPeriodDay(value, e.periodDay)) {
+            day = true;
+        } else if (key == kForecastKey && !forecast && (value == "0" || value == "1")) {
+            forecast = true;
+            e.forecastWarned = value == "1";
+        } else {
+            return false;
+        }
+        line = line.substr(0, bar);
+    }
+}
+
 // One line of limits.txt: the adapter, "|", the limit, "|", the month of the last warning
-// (YYYY-MM, or nothing), "|", its level (0, 80 or 100). The three separators are the last
-// three "|" of the line, so the name before them may hold "|" itself; it is taken as it is,
-// the other fields trimmed. False when the line gives no limit: a field that does not read,
-// a limit that is not above 0, a level without a month.
+// (YYYY-MM, or nothing), "|", its level (0, 80 or 100), then the KEY=VALUE fields above. The
+// three separators before those are the last three "|" left, so the name before them may hold
+// "|" itself; it is taken as it is, the other fields trimmed. False when the line gives no
+// limit: a field that does not read, a limit that is not above 0, a warning without a month.
 bool ReadLimitLine(std::string_view line, LimitEntry& e) {
+    if (!ReadLimitExtras(line, e)) return false;
     const std::size_t p3 = line.rfind('|');
     if (p3 == std::string_view::npos || p3 == 0) return false;
     const std::size_t p2 = line.rfind('|', p3 - 1);
@@ -100,7 +137,7 @@ bool ReadLimitLine(std::string_view line, LimitEntry& e) {
     else if (levelText == "80") e.warnedLevel = 80;
     else if (levelText == "100") e.warnedLevel = 100;
     else return false;
-    if (e.warnedMonth.year == 0 && e.warnedLevel != 0) return false;
+    if (e.warnedMonth.year == 0 && (e.warnedLevel != 0 || e.forecastWarned)) return false;
     e.adapter = UnescapedName(line.substr(0, p1));
     return true;
 }
@@ -196,21 +233,25 @@ std::vector<TariffEntry> MergedPrices(const Accounting& a, std::vector<TariffEnt
     return file;
 }
 
-// The same for the limits: an adapter whose limit the run set, changed, removed or warned of
-// has the run's entry in the file's place, or none.
+bool SameLimit(const LimitEntry& x, const LimitEntry& y) { return x.kind == y.kind && x.adapter == y.adapter; }
+
+// The same for the limits: a limit the run set, changed, removed or warned of has the run's
+// entry in the file's place, or none; an adapter's limits the run changed take its period day.
 std::vector<LimitEntry> MergedLimits(const Accounting& a, std::vector<LimitEntry> file) {
+    auto edited = [&](const LimitEntry& e) { return a.editsWhileUnread.limits.contains(LimitEditKey(e.adapter, e.kind)); };
     std::vector<LimitEntry> merged;
-    auto inFile = [&](const std::string& adapter) {
-        return std::any_of(file.begin(), file.end(), [&](const LimitEntry& e) { return e.adapter == adapter; });
-    };
     for (const LimitEntry& e : file) {
-        if (!a.editsWhileUnread.limits.contains(e.adapter))
+        if (!edited(e))
             merged.push_back(e);
-        else if (const LimitEntry* run = FindLimit(a, e.adapter))
+        else if (const LimitEntry* run = FindLimit(a, e.adapter, e.kind))
             merged.push_back(*run);
     }
     for (const LimitEntry& run : a.Limits())
-        if (!inFile(run.adapter)) merged.push_back(run);
+        if (std::none_of(file.begin(), file.end(), [&](const LimitEntry& e) { return SameLimit(e, run); }))
+            merged.push_back(run);
+    for (LimitEntry& m : merged)
+        for (const LimitEntry& run : a.Limits())
+            if (run.adapter == m.adapter && edited(run)) m.periodDay = run.periodDay;
     return merged;
 }
 
@@ -237,7 +278,7 @@ void LoadPriceFile(Accounting& a, FilePorts& ports, TableRead how, std::vector<s
     a.editsWhileUnread.displayNames.clear();
 }
 
-// limits.txt is read as price.txt is; a second line of the same adapter is skipped.
+// limits.txt is read as price.txt is.
 void LoadLimitFile(Accounting& a, FilePorts& ports, TableRead how, std::vector<std::string>& notices) {
     const bool wasUnread = !a.limitFile.read;
     std::string bytes;
@@ -249,14 +290,18 @@ void LoadLimitFile(Accounting& a, FilePorts& ports, TableRead how, std::vector<s
     if (found == FileFound::Read)
         ParseDataFile(ports.files, kLimitData, a.limitFile, std::move(bytes), notices, [&](std::string_view line) {
             LimitEntry e;
-            if (!ReadLimitLine(line, e) ||
-                std::any_of(limits.begin(), limits.end(), [&](const LimitEntry& o) { return o.adapter == e.adapter; }))
+            // A second limit of an adapter and kind, or one whose day is not that of the
+            // adapter's other limit, is a bad line.
+            if (!ReadLimitLine(line, e) || std::any_of(limits.begin(), limits.end(), [&](const LimitEntry& o) {
+                    return o.adapter == e.adapter && (o.kind == e.kind || o.periodDay != e.periodDay);
+                }))
                 return false;
             limits.push_back(std::move(e));
             return true;
         });
     a.Limits() = wasUnread ? MergedLimits(a, std::move(limits)) : std::move(limits);
     a.editsWhileUnread.limits.clear();
+    a.RefreshPeriods();
 }
 
 // The traffic of one record of the run, to be added to a history read late.
@@ -539,6 +584,15 @@ std::string LimitFileText(const Accounting& a, char sep) {
         }
         out += '|';
         AppendNumber(out, e.warnedLevel);
+        auto extra = [&](std::string_view key, std::string_view value) {
+            out += '|';
+            out += key;
+            out += '=';
+            out += value;
+        };
+        if (e.kind == LimitKind::Traffic) extra(kKindKey, kKindTraffic);
+        if (e.periodDay != kFirstPeriodDay) extra(kPeriodDayKey, std::to_string(e.periodDay));
+        if (e.forecastWarned) extra(kForecastKey, "1");
         out += "\r\n";
     }
     return out;
@@ -578,9 +632,9 @@ std::string UnwrittenText(const std::vector<UnreadFile>& files) {
 void LoadFiles(Accounting& a, FilePorts& ports) {
     const Date today = ports.clock.Today();
     a.SetAccountingDate(today);
-    // The limits' month from the start, so that the records loaded sum into it as they come
-    // and the first tick has nothing to rebuild.
-    a.SetCostMonth(MonthOf(today));
+    // The limits' date from the start, so that the records loaded sum into their periods as
+    // they come and the first tick has nothing to rebuild.
+    a.SetLimitTime(today, ports.clock.SecondOfDay());
     // What a save that was ended half-way left behind.
     for (const DataFile& file : {kPriceData, kHistoryData, kLimitData}) RemoveTemporaryFiles(ports.files, file);
 

@@ -90,15 +90,29 @@ inline constexpr const char* kNegativeLimit = "Лимит не может быт
 // The limit command with no adapter picked (the panel shows no block).
 inline constexpr const char* kLimitNoAdapter =
     "Лимит задаётся для соединения из статистики: выберите его блок правой кнопкой мыши."_cp1251;
-// The limit line of a block: kLimitLineLimit, the limit, kLimitLineMonth, the month's cost,
-// the percent in brackets.
+// The second dialog of both limit commands; its default is the day kept, else 1.
+inline constexpr const char* kPromptPeriodDay = "День начала расчётного периода (1-31):"_cp1251;
+inline constexpr const char* kBadPeriodDay =
+    "День начала расчётного периода должен быть целым числом от 1 до 31."_cp1251;
+inline constexpr const char* kMenuTrafficLimit = "Лимит трафика в месяц..."_cp1251;
+inline constexpr const char* kPromptTrafficLimit = "Лимит трафика в месяц, Mb (0 - без лимита):"_cp1251;
+// The limit line of a block: kLimitLineLimit, the limit, kLimitLineMonth, the period's cost
+// or traffic, the percent in brackets, then kLimitLineForecast and the forecast once known;
+// a money limit and a traffic limit joined by kLimitLineJoin.
 inline constexpr const char* kLimitLineLimit = "Лимит: "_cp1251;
 inline constexpr const char* kLimitLineMonth = ", за месяц: "_cp1251;
+inline constexpr const char* kLimitLineForecast = ", прогноз: "_cp1251;
+inline constexpr const char* kLimitLineJoin = "; ";
 // The warning balloon: the display name, kBalloonSpent, the percent, kBalloonOfLimit, the
-// month's cost, kBalloonFrom, the limit, ")".
+// period's cost or traffic, kBalloonFrom, the limit, ")".
 inline constexpr const char* kBalloonSpent = ": израсходовано "_cp1251;
 inline constexpr const char* kBalloonOfLimit = "% месячного лимита ("_cp1251;
 inline constexpr const char* kBalloonFrom = " из "_cp1251;
+// The forecast's balloon: the display name, kBalloonForecast, DD.MM, kBalloonForecastAmount,
+// the forecast, kBalloonForecastLimit, the limit, ")".
+inline constexpr const char* kBalloonForecast = ": при таком расходе лимит будет превышен около "_cp1251;
+inline constexpr const char* kBalloonForecastAmount = " (прогноз: "_cp1251;
+inline constexpr const char* kBalloonForecastLimit = ", лимит: "_cp1251;
 inline constexpr const char* kMailSubject = "User Velkaro V1.4 Final";
 inline constexpr const char* kMailBody = "Здраствуйте уважаемые разработчики Velkaro V1.4 Final"_cp1251;
 inline constexpr const char* kMailTo = "mailto:";
@@ -132,9 +146,12 @@ inline constexpr const char* kAutostartFailedEnd = ").";
 inline constexpr const char* kAutostartNoFolder =
     "Не удалось перейти в папку программы. Velkaro закрывается, чтобы не вести историю в другой папке."_cp1251;
 
-// Tray tip: the title, then these two lines
+// Tray tip: the title, then these two lines,
 inline constexpr const char* kTipToday = "Сегодня: "_cp1251;
 inline constexpr const char* kTipSpeed = "Скорость: "_cp1251;
+// and, with a limit, kTipLeft, what is left of it, kTipPerDay, that for each day left
+inline constexpr const char* kTipLeft = "Осталось: "_cp1251;
+inline constexpr const char* kTipPerDay = ", в день: "_cp1251;
 
 // Single-instance guard
 inline constexpr const char* kAlreadyRunning = "Программа Velkaro V1.4 Final уже запущена"_cp1251;

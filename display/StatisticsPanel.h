@@ -58,8 +58,8 @@ public:
     // With a.hideIdle, an adapter whose all-time sums are both 0 gets no block (and no row,
     // and no price entry), as one the "SHOW" filter leaves out. The "Сегодня" line shows the
     // adapter's speed (a.speed) in the speed column.
-    // An adapter with a monthly limit gets its limit line on the name row, at the cost column
-    // (further right when the name reaches past it), from the month sums of a.CostMonth().
+    // An adapter with a limit gets its limit line on the name row, at the cost column
+    // (further right when the name reaches past it), from the period sums of a.LimitDate().
     // The texts of all blocks are made first; then each column is placed as wide as its
     // widest text needs (at least the 100 pixels between column origins), the columns after
     // a wider one moving right, and the window widened for the last column.

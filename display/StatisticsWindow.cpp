@@ -89,16 +89,16 @@ void TForm1::Timer1Timer() {
     if (!a_.countingBoot) a_.SetAccountingDate(today);
     if (sampling_) SampleInterfaces(a_, p_.ifTable, rows_, now);
     const char sep = p_.regional.DecimalSeparator();
-    // The limits look at the clock's month.
-    a_.SetCostMonth(MonthOf(today));
-    if (p_.notifier) CheckLimits(a_, today, sep, *p_.notifier);
+    // The limits look at the clock's date and time.
+    a_.SetLimitTime(today, p_.clock.SecondOfDay());
+    if (p_.notifier) CheckLimits(a_, sep, *p_.notifier);
     const bool complete = panel_.RedrawStatisticsPanel(a_, p_.host, sep);
     p_.host.Repaint();
     // When a command emptied the history inside the redraw, its rows describe a table
     // that is gone: the tick goes straight to its end.
     if (complete) {
         p_.host.RefreshQuickInfo();
-        trayTip_ = TrayTipText(panel_.Totals(), sep);
+        trayTip_ = TrayTipText(panel_.Totals(), sep, AllowanceLine(a_, sep));
         p_.host.SetTrayTip(trayTip_);
     }
     SetTimer(true);
@@ -174,7 +174,7 @@ void TForm1::N7Click() {
         p_.dialogs.ShowMessage(texts::kLimitNoAdapter);
         return;
     }
-    const LimitEntry* current = FindLimit(a_, adapter);
+    const LimitEntry* current = FindLimit(a_, adapter, LimitKind::Money);
     const std::string defaultText =
         current ? FormatFixed(current->limit, 2, p_.regional.DecimalSeparator()) : texts::kDefaultLimit;
     const std::optional<std::string> text = p_.dialogs.InputBox(texts::kAppTitle, texts::kPromptLimit, defaultText);
@@ -184,7 +184,7 @@ void TForm1::N7Click() {
         p_.dialogs.ShowMessage(texts::kNegativeLimit);
         return;
     }
-    SetLimit(a_, adapter, limit, p_.clock.Today());
+    SetLimit(a_, adapter, LimitKind::Money, limit, PeriodDayOf(a_, adapter));
 }
 
 void TForm1::N9Click() { a_.hideIdle = !a_.hideIdle; }

@@ -274,6 +274,7 @@ TEST_F(StatisticsPanelTest, CellsTileEveryBlockFromTheLeftToTheRightEdge) {
     Add(a, "A", kToday, 1, 1);
     Add(a, "B", kToday, 1, 1);
     a.Limits() = {{"B", 1, {}, 0}};  // one item more on B's name row
+    a.RefreshPeriods();
     window.clientHeight = 400;
     ASSERT_TRUE(Redraw());
     const auto& items = panel.Items();
@@ -312,7 +313,7 @@ TEST_F(StatisticsPanelTest, ALimitLineStandsOnTheNameRowAtTheCostColumnRedFromEi
     Add(a, longName, kToday, 8 * 1048576, 0);
     Add(a, "C", kToday, 0, 0);
     a.Limits() = {{"A", 10, {}, 0}, {longName, 10, {}, 0}};
-    a.SetCostMonth({2026, 3});
+    a.SetLimitTime({2026, 3, 1}, 0);  // the period's first day: no forecast yet
     window.clientHeight = 400;
     ASSERT_TRUE(Redraw());
     const auto& items = panel.Items();

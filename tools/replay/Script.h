@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/BillingPeriod.h"
 #include "core/Counting.h"
 #include "core/Ports.h"
 
@@ -92,18 +93,13 @@ inline bool ReadDigits(std::string_view s, int& value) {
     return !s.empty();
 }
 
-inline bool IsLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
-
 // YYYY-MM-DD, a real calendar day of the years 1 to 9999.
 inline bool ReadDate(std::string_view s, Date& date) {
     if (s.size() != 10 || s[4] != '-' || s[7] != '-') return false;
     int y = 0, m = 0, d = 0;
     if (!ReadDigits(s.substr(0, 4), y) || !ReadDigits(s.substr(5, 2), m) || !ReadDigits(s.substr(8, 2), d))
         return false;
-    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (y < 1 || m < 1 || m > 12 || d < 1) return false;
-    const int days = kDays[m - 1] + (m == 2 && IsLeap(y) ? 1 : 0);
-    if (d > days) return false;
+    if (y < 1 || d < 1 || d > DaysInMonth(y, m)) return false;
     date = Date{static_cast<std::uint16_t>(y), static_cast<std::uint16_t>(m), static_cast<std::uint16_t>(d)};
     return true;
 }
