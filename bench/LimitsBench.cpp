@@ -35,6 +35,14 @@ void BM_CheckLimits(benchmark::State& state) {
 }
 BENCHMARK(BM_CheckLimits)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 
+// The tray tip's line: the limit closest to its end, out of 50.
+void BM_AllowanceLine(benchmark::State& state) {
+    Accounting a;
+    FillLimited(a, static_cast<std::size_t>(state.range(0)));
+    for (auto _ : state) benchmark::DoNotOptimize(AllowanceLine(a, ','));
+}
+BENCHMARK(BM_AllowanceLine)->Arg(1000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+
 // The same panel with (1) and without (0) the 50 limit lines.
 void BM_RedrawWithLimitLines(benchmark::State& state) {
     Accounting a;
