@@ -103,7 +103,7 @@ TEST_F(Sampling, UnchangedAndGrowingCountersAdvanceTheOpenRecord) {
 }
 
 TEST_F(Sampling, ACounterGoingBackClosesTheRecordAndOpensACopy) {
-    a.SetBlockTop(a.AppendHistoryRecord("eth", Rec(kDay, 100, 200)), 37);
+    a.AppendHistoryRecord("eth", Rec(kDay, 100, 200));
     Tick({MakeRow("eth", 150, 199)});  // in grows, out falls by 1
     ASSERT_EQ(a.HistoryCount(), 2u);
     EXPECT_EQ(At(0).inOctets, 100u);  // keeps its last values
@@ -114,7 +114,6 @@ TEST_F(Sampling, ACounterGoingBackClosesTheRecordAndOpensACopy) {
     EXPECT_EQ(At(1).session, 0);
     EXPECT_EQ(At(1).inOctets, 150u);
     EXPECT_EQ(At(1).outOctets, 199u);
-    EXPECT_EQ(a.BlockTopOf(1), 37);
     EXPECT_EQ(At(1).day, 7);
     // The new record is the open one from now on; the closed one is never touched again.
     Tick({MakeRow("eth", 10, 10)});
@@ -249,7 +248,6 @@ struct PlainRecord {
     std::uint32_t in, out;
     Date date;
     std::int32_t session;
-    std::int32_t blockTop;
 };
 
 struct PlainHistory {
@@ -281,7 +279,7 @@ struct PlainHistory {
                 }
                 matched = true;
             }
-            if (!matched) records.push_back({name, row.dwInOctets, row.dwOutOctets, date, 0, 0});
+            if (!matched) records.push_back({name, row.dwInOctets, row.dwOutOctets, date, 0});
         }
     }
 };
@@ -299,7 +297,6 @@ void ExpectSame(const Accounting& a, const PlainHistory& p, int step) {
         ASSERT_EQ(r.year, q.date.year);
         ASSERT_EQ(r.month, q.date.month);
         ASSERT_EQ(r.day, q.date.day);
-        ASSERT_EQ(a.BlockTopOf(i), q.blockTop) << "step " << step << " record " << i;
     }
 }
 
@@ -323,10 +320,10 @@ TEST(SamplerProperty, RandomTicksGiveTheSameTableAsThePlainScan) {
         // A history as a file may hold it: several open records per day, closed ones, other days.
         for (int i = 0, n = static_cast<int>(pick(30)); i < n; ++i) {
             PlainRecord q{names[pick(names.size())], counter(), counter(), dates[pick(dates.size())],
-                          pick(3) == 0 ? static_cast<std::int32_t>(pick(5) + 1) : 0, static_cast<std::int32_t>(pick(100))};
+                          pick(3) == 0 ? static_cast<std::int32_t>(pick(5) + 1) : 0};
             p.records.push_back(q);
             HistoryRecord r = Rec(q.date, q.in, q.out, q.session);
-            a.SetBlockTop(a.AppendHistoryRecord(q.adapter, r), q.blockTop);
+            a.AppendHistoryRecord(q.adapter, r);
         }
         ScriptedInterfaceTable table;
         for (int step = 0; step < 200; ++step) {

@@ -15,9 +15,9 @@
 #endif
 
 #include "core/Accounting.h"
-#include "display/StatisticsWindow.h"
+#include "statistics/StatisticsController.h"
 #include "tools/replay/Script.h"
-#include "tools/scripted/ScriptedForm1Host.h"
+#include "tools/scripted/ScriptedStatisticsHost.h"
 #include "tools/scripted/ScriptedPorts.h"
 
 #ifdef _WIN32
@@ -114,17 +114,15 @@ public:
     }
 };
 
-// The quick-info window counts as showing; a refresh keeps the rows it was given (the tick
-// empties them right after).
-class ReplayHost : public ScriptedForm1Host {
+// The quick-info window counts as showing; a refresh keeps the rows it was given.
+class ReplayHost : public ScriptedStatisticsHost {
 public:
     std::vector<QuickInfoRow> lastRows;
     bool refreshed = false;
-    void RefreshQuickInfo() override {
-        if (!form) return;
-        form->QuickInfoShown = true;
-        lastRows = form->State().quickInfoRows;
+    bool RefreshQuickInfo(const std::vector<QuickInfoRow>& rows) override {
+        lastRows = rows;
         refreshed = true;
+        return true;
     }
 };
 
@@ -157,8 +155,7 @@ private:
 class Replay {
 public:
     Replay()
-        : form_(a_, Form1Ports{{ifTable_, clock_, regional_, dialogs_, shell_, files_}, host_, &notifier_}) {
-        host_.form = &form_;
+        : statistics_(a_, StatisticsPorts{{ifTable_, clock_, regional_, dialogs_, shell_, files_}, host_, &notifier_}) {
         shell_.programFolder = &files_;  // history.htm lands in the current directory
     }
 
@@ -166,27 +163,27 @@ public:
         switch (c.op) {
             case Op::Today: clock_.today = c.date; break;
             case Op::Separator: regional_.separator = c.text[0]; break;
-            case Op::Load: form_.Guarded([&] { form_.FormCreate(); }); break;
+            case Op::Load: statistics_.Guarded([&] { statistics_.Start(); }); break;
             case Op::Row: ifTable_.rows.push_back(MakeRow(c.text, c.in, c.out)); break;
             case Op::Tick: Tick(false); break;
             case Op::FailTick: Tick(true); break;
             case Op::Answer: dialogs_.answers.emplace_back(c.text); break;
             case Op::Cancel: dialogs_.answers.emplace_back(std::nullopt); break;
-            case Op::Pick: form_.Image1MouseDown(MouseButton::Right, 10, c.y); break;
-            case Op::Select: a_.selectedAdapter = c.text; break;
-            case Op::SetPrices: form_.Guarded([&] { form_.N3Click(); }); break;
-            case Op::Rename: form_.Guarded([&] { form_.N5Click(); }); break;
-            case Op::SetLimit: form_.Guarded([&] { form_.N7Click(); }); break;
-            case Op::Report: form_.Guarded([&] { form_.N2Click(); }); break;
-            case Op::Save: form_.Guarded([&] { form_.ost(); }); break;
-            case Op::Autosave: form_.Guarded([&] { form_.PeriodicSave(); }); break;
+            case Op::Pick: statistics_.RightClick(10, c.y); break;
+            case Op::Select: statistics_.Pick(c.text); break;
+            case Op::SetPrices: statistics_.Guarded([&] { statistics_.SetPrices(); }); break;
+            case Op::Rename: statistics_.Guarded([&] { statistics_.Rename(); }); break;
+            case Op::SetLimit: statistics_.Guarded([&] { statistics_.SetLimit(); }); break;
+            case Op::Report: statistics_.Guarded([&] { statistics_.ShowReport(); }); break;
+            case Op::Save: statistics_.Guarded([&] { statistics_.SaveFiles(); }); break;
+            case Op::Autosave: statistics_.Guarded([&] { statistics_.PeriodicSave(); }); break;
             case Op::ReadError:
                 if (c.y == 0)
                     files_.readError.erase(c.text);
                 else
                     files_.readError[c.text] = c.y;
                 break;
-            case Op::Clear: form_.Guarded([&] { form_.SpeedButton2Click(); }); break;
+            case Op::Clear: statistics_.Guarded([&] { statistics_.ClearHistory(); }); break;
             case Op::Panel: PrintPanel(); break;
             case Op::QuickInfo:
                 for (const QuickInfoRow& r : lastRows_) Print(r.name + "|" + r.traffic + "|" + r.cost);
@@ -195,11 +192,11 @@ public:
                 Print("window " + std::to_string(host_.OuterWidth()) + " " + std::to_string(host_.OuterHeight()));
                 break;
             case Op::State:
-                Print("first " + a_.firstAdapter);
-                Print("selected " + a_.selectedAdapter);
+                Print("first " + statistics_.Panel().FirstAdapter());
+                Print("selected " + statistics_.Picked());
                 break;
             case Op::HideIdle: a_.hideIdle = c.on; break;
-            case Op::Tip: Print(form_.TrayTip()); break;
+            case Op::Tip: Print(statistics_.TrayTip()); break;
         }
     }
 
@@ -207,11 +204,11 @@ private:
     // A tick comes only while Timer1 is on. The rows given for it are used up either way,
     // except by a failing call, whose rows wait for the next tick.
     void Tick(bool fail) {
-        if (form_.TimerEnabled()) {
+        if (statistics_.TimerEnabled()) {
             ifTable_.failNext = fail;
             host_.refreshed = false;
             host_.lastRows.clear();
-            form_.Guarded([&] { form_.Timer1Timer(); });
+            statistics_.Guarded([&] { statistics_.Tick(); });
             ifTable_.failNext = false;
             lastRows_ = host_.refreshed ? host_.lastRows : std::vector<QuickInfoRow>{};
         }
@@ -219,7 +216,7 @@ private:
     }
 
     void PrintPanel() {
-        for (const PanelItem& item : form_.Panel().Items()) {
+        for (const PanelItem& item : statistics_.Panel().Items()) {
             Print(std::to_string(item.x) + " " + std::to_string(item.y) + " " +
                   (item.desktopColour ? std::string("desktop") : Hex(item.rgb)) + " " +
                   (item.bold ? "bold" : "normal") + " " + item.text);
@@ -235,7 +232,7 @@ private:
     ReplayFiles files_;
     ReplayHost host_;
     ReplayNotifier notifier_;
-    TForm1 form_;
+    StatisticsController statistics_;
     std::vector<QuickInfoRow> lastRows_;
 };
 

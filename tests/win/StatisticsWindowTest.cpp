@@ -13,25 +13,27 @@
 
 #include "core/Accounting.h"
 #include "core/Texts.h"
-#include "win/Form1Window.h"
 #include "tools/scripted/ScriptedPorts.h"
+#include "win/StatisticsWindow.h"
 #include "win/Geometry.h"
 #include "win/Utf16.h"
 
 namespace velkaro {
 namespace {
 
-using win::Form1Window;
+using win::StatisticsWindow;
+
+UINT Id(Command command) { return static_cast<UINT>(command); }
 
 // Records the menu's screen points instead of opening it (unless realMenu).
-class TestWindow : public Form1Window {
+class TestWindow : public StatisticsWindow {
 public:
-    using Form1Window::Form1Window;
+    using StatisticsWindow::StatisticsWindow;
     bool realMenu = false;
     std::vector<POINT> menus;
     void PopupMenu(int x, int y) override {
         menus.push_back(POINT{x, y});
-        if (realMenu) Form1Window::PopupMenu(x, y);
+        if (realMenu) StatisticsWindow::PopupMenu(x, y);
     }
 };
 
@@ -55,7 +57,7 @@ constexpr COLORREF kTestDesktop = RGB(0, 150, 0);
 
 namespace win {
 
-class Form1WindowTest : public ::testing::Test {
+class StatisticsWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         clock.today = {2026, 3, 7};
@@ -71,16 +73,16 @@ protected:
         Pump();
     }
 
-    TestWindow& Create(bool runFormCreate = true, bool systemTimer = false) {
-        win::Form1Callbacks cb;
-        cb.refreshQuickInfo = [this] {
+    TestWindow& Create(bool start = true, bool systemTimer = false) {
+        win::StatisticsLinks cb;
+        cb.refreshQuickInfo = [this](const std::vector<QuickInfoRow>&) {
             ++refreshes;
             return quickInfoShowing;
         };
         cb.showAbout = [this] { ++abouts; };
         cb.endRequest = [this] { ++endRequests; };
-        win::Form1Options options;
-        options.runFormCreate = runFormCreate;
+        win::StatisticsOptions options;
+        options.start = start;
         options.systemTimer = systemTimer;
         w = std::make_unique<TestWindow>(
             a, SystemPorts{table, clock, regional, dialogs, shell, files}, cb, options);
@@ -90,7 +92,7 @@ protected:
     // One tick through the window's own timer message.
     void Tick(std::vector<InterfaceRow> rows) {
         table.rows = std::move(rows);
-        ::SendMessageW(w->Handle(), WM_TIMER, Form1Window::kTimer1, 0);
+        ::SendMessageW(w->Handle(), WM_TIMER, StatisticsWindow::kTimerId, 0);
     }
 
     static void Pump() {
@@ -113,12 +115,12 @@ protected:
     }
 
     const PanelItem* Item(const std::string& text, int y) const {
-        for (const PanelItem& i : w->Form().Panel().Items())
+        for (const PanelItem& i : w->Controller().Panel().Items())
             if (i.text == text && i.y == y) return &i;
         return nullptr;
     }
     const PanelItem* ItemAt(int x, int y) const {
-        for (const PanelItem& i : w->Form().Panel().Items())
+        for (const PanelItem& i : w->Controller().Panel().Items())
             if (i.x == x && i.y == y) return &i;
         return nullptr;
     }
@@ -161,18 +163,20 @@ protected:
     COLORREF savedDesktop = 0;
     std::unique_ptr<TestWindow> w;
 
-    // What the window keeps to itself: its children, Timer1's state and the panel bitmap.
-    static HWND ImageOf(const Form1Window& f) { return f.image1_.Handle(); }
-    static HWND BarOf(const Form1Window& f) { return f.panel1_.Handle(); }
-    static bool TimerRunning(const Form1Window& f) { return f.timerRunning_; }
-    static HDC BitmapDc(const Form1Window& f) { return f.memDc_.get(); }
-    static SIZE BitmapSize(const Form1Window& f) { return f.bitmapSize_; }
+    // What the window keeps to itself: its children, the timer's state and the panel bitmap.
+    static PanelView& ViewOf(StatisticsWindow& f) { return f.view_; }
+    static HWND ImageOf(const StatisticsWindow& f) { return f.view_.Handle(); }
+    static HWND BarOf(const StatisticsWindow& f) { return f.bar_.Handle(); }
+    static bool TimerRunning(const StatisticsWindow& f) { return f.timerRunning_; }
+    static HDC BitmapDc(const StatisticsWindow& f) { return f.view_.memDc_.get(); }
+    static SIZE BitmapSize(const StatisticsWindow& f) { return f.view_.bitmapSize_; }
     // Colour of the bitmap pixel of a panel point as 0xRRGGBB, or -1 where the bitmap (the
     // image area, scrolled) does not reach.
-    static long BitmapPixel(const Form1Window& f, int x, int y) {
-        y -= f.scrollTop_;
-        if (!f.bitmap_ || x < 0 || y < 0 || x >= f.bitmapSize_.cx || y >= f.bitmapSize_.cy) return -1;
-        const COLORREF c = ::GetPixel(f.memDc_.get(), x, y);
+    static long BitmapPixel(const StatisticsWindow& f, int x, int y) {
+        const PanelView& v = f.view_;
+        y -= v.scrollTop_;
+        if (!v.bitmap_ || x < 0 || y < 0 || x >= v.bitmapSize_.cx || y >= v.bitmapSize_.cy) return -1;
+        const COLORREF c = ::GetPixel(v.memDc_.get(), x, y);
         if (c == CLR_INVALID) return -1;
         return static_cast<long>((GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c));
     }
@@ -182,11 +186,11 @@ protected:
 
 namespace {
 
-using win::Form1WindowTest;
+using win::StatisticsWindowTest;
 
 // ---- The window as created ----
 
-TEST_F(Form1WindowTest, CreatedHiddenWithItsCaptionBorderAndLayoutSizes) {
+TEST_F(StatisticsWindowTest, CreatedHiddenWithItsCaptionBorderAndLayoutSizes) {
     TestWindow& win = Create();
     HWND h = win.Handle();
     ASSERT_TRUE(::IsWindow(h));
@@ -218,18 +222,18 @@ TEST_F(Form1WindowTest, CreatedHiddenWithItsCaptionBorderAndLayoutSizes) {
 
     // The start-up ran: the timer runs, the window is white and has its bitmap.
     EXPECT_TRUE(TimerRunning(win));
-    EXPECT_TRUE(win.Form().Sampling());
+    EXPECT_TRUE(win.Controller().Sampling());
     EXPECT_NE(BitmapDc(win), nullptr);
 }
 
-TEST_F(Form1WindowTest, StartUpWithoutTheInterfaceFunctionLeavesTheTimerOffAndNoBitmap) {
+TEST_F(StatisticsWindowTest, StartUpWithoutTheInterfaceFunctionLeavesTheTimerOffAndNoBitmap) {
     table.loadable = false;
     TestWindow& win = Create();
     EXPECT_FALSE(TimerRunning(win));
     EXPECT_EQ(BitmapDc(win), nullptr);
 }
 
-TEST_F(Form1WindowTest, FirstShowCentresInTheWorkAreaLaterShowsKeepThePlace) {
+TEST_F(StatisticsWindowTest, FirstShowCentresInTheWorkAreaLaterShowsKeepThePlace) {
     TestWindow& win = Create();
     win.Show();
     EXPECT_TRUE(win.Visible());
@@ -248,7 +252,7 @@ TEST_F(Form1WindowTest, FirstShowCentresInTheWorkAreaLaterShowsKeepThePlace) {
     EXPECT_EQ(win.WindowTop(), 20);
 }
 
-TEST_F(Form1WindowTest, TheCloseBoxOnlyHides) {
+TEST_F(StatisticsWindowTest, TheCloseBoxOnlyHides) {
     files.files["history.txt"] = "SHOW=\r\nform1.width=790\r\n";
     TestWindow& win = Create();
     win.Show();
@@ -262,7 +266,7 @@ TEST_F(Form1WindowTest, TheCloseBoxOnlyHides) {
 
 // ---- Ticks and painting ----
 
-TEST_F(Form1WindowTest, ATickPaintsEachTextInItsColourOntoWhite) {
+TEST_F(StatisticsWindowTest, ATickPaintsEachTextInItsColourOntoWhite) {
     files.files["price.txt"] = "Adapter A|Adapter A>0,5@0,25\r\n";
     TestWindow& win = Create();
     win.Show();
@@ -271,7 +275,7 @@ TEST_F(Form1WindowTest, ATickPaintsEachTextInItsColourOntoWhite) {
     EXPECT_EQ(refreshes, 1);
     EXPECT_TRUE(TimerRunning(win));
 
-    const auto& items = win.Form().Panel().Items();
+    const auto& items = win.Controller().Panel().Items();
     ASSERT_FALSE(items.empty());
     const PanelItem* name = ItemAt(10, 4);
     const PanelItem* header = Item(texts::kHeaderSent, 22);
@@ -312,7 +316,7 @@ TEST_F(Form1WindowTest, ATickPaintsEachTextInItsColourOntoWhite) {
     EXPECT_GT(red, 10);
 }
 
-TEST_F(Form1WindowTest, WhileHiddenTheItemsWaitAndArePaintedWhenShown) {
+TEST_F(StatisticsWindowTest, WhileHiddenTheItemsWaitAndArePaintedWhenShown) {
     TestWindow& win = Create();
     Tick({MakeRow("Adapter A", 3000, 7000)});
     const PanelItem* cost = ItemAt(490, 40);
@@ -331,7 +335,7 @@ TEST_F(Form1WindowTest, WhileHiddenTheItemsWaitAndArePaintedWhenShown) {
     EXPECT_GT(Cell(*cost)[Hue::Red], 10);
 }
 
-TEST_F(Form1WindowTest, AShorterTextLeavesNothingOfALongerOneAndBlocksNoLongerDrawnGoWhite) {
+TEST_F(StatisticsWindowTest, AShorterTextLeavesNothingOfALongerOneAndBlocksNoLongerDrawnGoWhite) {
     TestWindow& win = Create();
     win.Show();
     Tick({MakeRow("A", 4000000000u, 4000000000u), MakeRow("B", 3000, 7000)});
@@ -350,19 +354,19 @@ TEST_F(Form1WindowTest, AShorterTextLeavesNothingOfALongerOneAndBlocksNoLongerDr
     EXPECT_GT(tail[Hue::White], 0);
     EXPECT_GT(Cell(*shortSent)[Hue::Grey], 10);
     // B's block is gone, and so are its pixels.
-    EXPECT_EQ(win.Form().Panel().BlocksEnd(), 82);
+    EXPECT_EQ(win.Controller().Panel().BlocksEnd(), 82);
     auto gone = Region(0, 82, BitmapSize(win).cx, 160);
     EXPECT_EQ(gone.size(), 1u);
     EXPECT_GT(gone[Hue::White], 0);
     // An empty history leaves an empty panel.
     a.ClearHistory();
     Tick({});
-    EXPECT_TRUE(win.Form().Panel().Items().empty());
+    EXPECT_TRUE(win.Controller().Panel().Items().empty());
     auto empty = Region(0, 0, BitmapSize(win).cx, BitmapSize(win).cy);
     EXPECT_EQ(empty.size(), 1u);
 }
 
-TEST_F(Form1WindowTest, TheWindowGrowsForEachBlockAndForAWidePrice) {
+TEST_F(StatisticsWindowTest, TheWindowGrowsForEachBlockAndForAWidePrice) {
     files.files["price.txt"] = "B|B>0@123456789\r\n";
     TestWindow& win = Create();
     win.Show();
@@ -371,17 +375,14 @@ TEST_F(Form1WindowTest, TheWindowGrowsForEachBlockAndForAWidePrice) {
     Tick({MakeRow("A", 1, 2)});
     // First block at y 4: the 72-pixel image is less than 132, so the outer height is 152.
     EXPECT_EQ(win.OuterHeight(), 152);
-    EXPECT_EQ(win.ClientHeight(), 152 - frameHeight);
     EXPECT_EQ(win.ImageHeight(), 152 - frameHeight - 21);
-    // The panel's bitmap takes the client height, taller than the visible image.
-    EXPECT_EQ(win.Form().Panel().BitmapHeight(), win.ClientHeight());
     // It fits: no scroll bar, nothing scrolled.
     EXPECT_FALSE(::GetWindowLongW(ImageOf(win), GWL_STYLE) & WS_VSCROLL);
     EXPECT_EQ(win.ScrollTop(), 0);
     RECT bar{};
     ::GetWindowRect(BarOf(win), &bar);
     ::MapWindowPoints(nullptr, win.Handle(), reinterpret_cast<POINT*>(&bar), 2);
-    EXPECT_EQ(bar.bottom, win.ClientHeight());
+    EXPECT_EQ(bar.bottom, 152 - frameHeight);
 
     Tick({MakeRow("A", 1, 2), MakeRow("B", 3, 4)});
     // Second block at y 82: outer height 82 + 148.
@@ -396,35 +397,37 @@ TEST_F(Form1WindowTest, TheWindowGrowsForEachBlockAndForAWidePrice) {
     EXPECT_EQ(Outer().bottom - Outer().top, 230);
 }
 
-TEST_F(Form1WindowTest, TheRedrawLetsPendingMessagesRunWhenTheWindowGrows) {
+// No message is handled in the middle of a tick: a command that comes meanwhile waits for its
+// end, and then works on the blocks the tick laid out.
+TEST_F(StatisticsWindowTest, ACommandThatComesDuringATickRunsAfterIt) {
     TestWindow& win = Create();
     dialogs.answers.push_back(std::string("Modem"));
-    win.Form().State().selectedAdapter = "";
-    ::PostMessageW(win.Handle(), WM_COMMAND, Form1Window::kCmdRename, 0);
-    Tick({MakeRow("A", 1, 2)});
-    // The rename ran inside the tick's growth (the history then had A, no entry yet: the
-    // selected adapter is empty, so the lookup misses and says so).
+    win.Controller().Pick("A");
+    ::PostMessageW(win.Handle(), WM_COMMAND, Id(Command::Rename), 0);
+    Tick({MakeRow("A", 1, 2), MakeRow("B", 3, 4)});  // the window grows for both blocks
+    EXPECT_TRUE(dialogs.prompts.empty());
+    EXPECT_EQ(win.OuterHeight(), 230);
+    Pump();
     ASSERT_EQ(dialogs.prompts.size(), 1u);
-    EXPECT_EQ(dialogs.prompts[0], texts::kPromptRename);
-    EXPECT_TRUE(TimerRunning(win));
+    EXPECT_EQ(a.Tariffs()[0].displayName, "Modem");
 }
 
 // ---- The pick and the menu ----
 
-class Form1PickTest : public Form1WindowTest {
+class StatisticsPickTest : public StatisticsWindowTest {
 protected:
     void SetUp() override {
-        Form1WindowTest::SetUp();
+        StatisticsWindowTest::SetUp();
         Create().Show();
         Tick({MakeRow("A", 1, 2), MakeRow("B", 3, 4)});  // blocks at 4 and 82
     }
     std::string RightClickAt(int x, int y) {
         ::SendMessageW(ImageOf(*w), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(x, y));
-        return a.selectedAdapter;
+        return w->Controller().Picked();
     }
 };
 
-TEST_F(Form1PickTest, ARightClickPicksTheBlockAtOrAboveAndOpensTheMenuBelowThePointer) {
+TEST_F(StatisticsPickTest, ARightClickPicksTheBlockAtOrAboveAndOpensTheMenuBelowThePointer) {
     EXPECT_EQ(RightClickAt(300, 100), "B");
     ASSERT_EQ(w->menus.size(), 1u);
     const RECT r = Outer();
@@ -433,25 +436,25 @@ TEST_F(Form1PickTest, ARightClickPicksTheBlockAtOrAboveAndOpensTheMenuBelowThePo
     EXPECT_EQ(RightClickAt(5, 82), "B");   // exactly on the block top
     EXPECT_EQ(RightClickAt(5, 81), "A");   // the gap below A
     EXPECT_EQ(RightClickAt(5, 4), "A");
-    a.selectedAdapter = "x";
+    w->Controller().Pick("x");
     EXPECT_EQ(RightClickAt(5, 2), "A");    // above the first block: FirstAdapter
     EXPECT_EQ(w->menus.size(), 5u);
 }
 
-TEST_F(Form1PickTest, LeftAndMiddleClicksDoNothing) {
-    a.selectedAdapter = "x";
+TEST_F(StatisticsPickTest, LeftAndMiddleClicksDoNothing) {
+    w->Controller().Pick("x");
     ::SendMessageW(ImageOf(*w), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 90));
     ::SendMessageW(ImageOf(*w), WM_MBUTTONDOWN, MK_MBUTTON, MAKELPARAM(5, 90));
     EXPECT_TRUE(w->menus.empty());
-    EXPECT_EQ(a.selectedAdapter, "x");
+    EXPECT_EQ(w->Controller().Picked(), "x");
 }
 
-TEST_F(Form1PickTest, SetPricesAndRenameRunFromTheirMenuCommands) {
+TEST_F(StatisticsPickTest, SetPricesAndRenameRunFromTheirMenuCommands) {
     RightClickAt(5, 90);
     dialogs.answers = {std::string("2,5"), std::string(" 0,5 ")};
-    ::SendMessageW(w->Handle(), WM_COMMAND, Form1Window::kCmdPrices, 0);
+    ::SendMessageW(w->Handle(), WM_COMMAND, Id(Command::SetPrices), 0);
     dialogs.answers = {std::string("Modem")};
-    ::SendMessageW(w->Handle(), WM_COMMAND, Form1Window::kCmdRename, 0);
+    ::SendMessageW(w->Handle(), WM_COMMAND, Id(Command::Rename), 0);
     ASSERT_EQ(a.Tariffs().size(), 2u);
     EXPECT_DOUBLE_EQ(a.Tariffs()[1].priceIn, 2.5);
     EXPECT_DOUBLE_EQ(a.Tariffs()[1].priceOut, 0.5);
@@ -464,10 +467,10 @@ TEST_F(Form1PickTest, SetPricesAndRenameRunFromTheirMenuCommands) {
     EXPECT_EQ(ItemAt(10, 82)->text.substr(0, 5), "Modem");
 }
 
-TEST_F(Form1PickTest, APriceThatIsNoNumberGoesToTheErrorBoxAndTheWindowGoesOn) {
+TEST_F(StatisticsPickTest, APriceThatIsNoNumberGoesToTheErrorBoxAndTheWindowGoesOn) {
     RightClickAt(5, 10);
     dialogs.answers = {std::string("abc")};
-    ::SendMessageW(w->Handle(), WM_COMMAND, Form1Window::kCmdPrices, 0);
+    ::SendMessageW(w->Handle(), WM_COMMAND, Id(Command::SetPrices), 0);
     ASSERT_EQ(dialogs.errors.size(), 1u);
     EXPECT_EQ(dialogs.errors[0], "'abc' is not a valid floating point value");
     EXPECT_DOUBLE_EQ(a.Tariffs()[0].priceIn, 0.0);
@@ -475,15 +478,15 @@ TEST_F(Form1PickTest, APriceThatIsNoNumberGoesToTheErrorBoxAndTheWindowGoesOn) {
     EXPECT_TRUE(TimerRunning(*w));
 }
 
-TEST_F(Form1PickTest, HistoryWritesTheReportAndOpensIt) {
+TEST_F(StatisticsPickTest, HistoryWritesTheReportAndOpensIt) {
     RightClickAt(5, 10);
-    ::SendMessageW(w->Handle(), WM_COMMAND, Form1Window::kCmdHistory, 0);
+    ::SendMessageW(w->Handle(), WM_COMMAND, Id(Command::ShowReport), 0);
     EXPECT_EQ(shell.programFiles.files.count("history.htm"), 1u);
     ASSERT_EQ(shell.opened.size(), 1u);
     EXPECT_EQ(shell.opened[0], "C:\\Velkaro\\history.htm");
 }
 
-TEST_F(Form1PickTest, TheRealMenuDispatchesTheChosenItem) {
+TEST_F(StatisticsPickTest, TheRealMenuDispatchesTheChosenItem) {
     w->realMenu = true;
     dialogs.answers = {std::string("3"), std::string("4")};
     // Keys queued for the menu's own loop: down past the separator to "Задать цену", Enter.
@@ -498,7 +501,7 @@ TEST_F(Form1PickTest, TheRealMenuDispatchesTheChosenItem) {
     EXPECT_DOUBLE_EQ(a.Tariffs()[1].priceOut, 4.0);
 }
 
-TEST_F(Form1PickTest, AMenuClosedWithEscapeRunsNothing) {
+TEST_F(StatisticsPickTest, AMenuClosedWithEscapeRunsNothing) {
     w->realMenu = true;
     ::PostMessageW(w->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
     RightClickAt(5, 90);
@@ -527,7 +530,7 @@ LRESULT CALLBACK RecordMenu(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
 }
 
 // Its pick and what it hides run in the e2e run; here the check mark.
-TEST_F(Form1PickTest, TheLastMenuItemHidesIdleAdaptersAndIsCheckedWhileItDoes) {
+TEST_F(StatisticsPickTest, TheLastMenuItemHidesIdleAdaptersAndIsCheckedWhileItDoes) {
     w->realMenu = true;
     OpenedMenu seen;
     ASSERT_TRUE(::SetWindowSubclass(w->Handle(), &RecordMenu, 1, reinterpret_cast<DWORD_PTR>(&seen)));
@@ -536,25 +539,25 @@ TEST_F(Form1PickTest, TheLastMenuItemHidesIdleAdaptersAndIsCheckedWhileItDoes) {
     Pump();
     EXPECT_EQ(seen.last, texts::kMenuHideIdle);
     EXPECT_FALSE(seen.lastChecked);
-    ::SendMessageW(w->Handle(), WM_COMMAND, Form1Window::kCmdHideIdle, 0);
+    ::SendMessageW(w->Handle(), WM_COMMAND, Id(Command::HideIdle), 0);
     EXPECT_TRUE(a.hideIdle);
     ::PostMessageW(w->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
     RightClickAt(5, 90);
     Pump();
     EXPECT_TRUE(seen.lastChecked);
-    ::SendMessageW(w->Handle(), WM_COMMAND, Form1Window::kCmdHideIdle, 0);
+    ::SendMessageW(w->Handle(), WM_COMMAND, Id(Command::HideIdle), 0);
     EXPECT_FALSE(a.hideIdle);
     ::RemoveWindowSubclass(w->Handle(), &RecordMenu, 1);
 }
 
 // ---- More adapters than the screen holds ----
 
-class Form1ScrollTest : public Form1WindowTest {
+class StatisticsScrollTest : public StatisticsWindowTest {
 protected:
     static constexpr int kAdapters = 50;
     static int BlockTop(int i) { return 4 + 78 * i; }
     void SetUp() override {
-        Form1WindowTest::SetUp();
+        StatisticsWindowTest::SetUp();
         Create().Show();
         std::vector<InterfaceRow> rows;
         for (int i = 0; i < kAdapters; ++i) rows.push_back(MakeRow("Adapter " + std::to_string(i), 1000u * (i + 1), 2000));
@@ -571,7 +574,7 @@ protected:
         ::GetScrollInfo(image, SB_VERT, &si);
         return si;
     }
-    int Bottom() const { return w->ScrollHeight() - Page(); }  // the last scroll position
+    int Bottom() const { return ViewOf(*w).ScrollHeight() - Page(); }  // the last scroll position
     // Pixels of the name's colour on the screen in the image area's rows y0 to y1.
     int GreenOnScreen(int y0, int y1) {
         ::RedrawWindow(ImageOf(*w), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
@@ -587,7 +590,7 @@ protected:
     }
 };
 
-TEST_F(Form1ScrollTest, TheWindowStaysInsideTheWorkAreaAndScrollsOverEveryBlock) {
+TEST_F(StatisticsScrollTest, TheWindowStaysInsideTheWorkAreaAndScrollsOverEveryBlock) {
     const RECT area = win::MonitorWorkArea(w->Handle());
     const RECT r = Outer();
     EXPECT_TRUE(Inside(r, area));
@@ -596,26 +599,26 @@ TEST_F(Form1ScrollTest, TheWindowStaysInsideTheWorkAreaAndScrollsOverEveryBlock)
     ::GetWindowRect(BarOf(*w), &bar);
     EXPECT_TRUE(Inside(bar, area)) << "the button bar";
     // The screen shows a part of the blocks.
-    const int blocksEnd = w->Form().Panel().BlocksEnd();
+    const int blocksEnd = w->Controller().Panel().BlocksEnd();
     EXPECT_TRUE(::GetWindowLongW(ImageOf(*w), GWL_STYLE) & WS_VSCROLL);
     const SCROLLINFO si = Scroll(ImageOf(*w));
     EXPECT_GE(si.nMax + 1, blocksEnd);
     EXPECT_EQ(static_cast<int>(si.nPage), Page());
     // The last block shows on the screen when scrolled to the end.
-    w->ScrollTo(1000000);
+    ViewOf(*w).ScrollTo(1000000);
     EXPECT_EQ(w->ScrollTop(), Bottom());
     const int lastOnScreen = BlockTop(kAdapters - 1) - w->ScrollTop();
     EXPECT_GT(GreenOnScreen(lastOnScreen, lastOnScreen + 16), 10);
     EXPECT_EQ(GreenOnScreen(lastOnScreen + 18, lastOnScreen + 78), 0);
 }
 
-TEST_F(Form1ScrollTest, ARightClickAfterScrollingPicksTheBlockUnderTheCursorAndOpensTheMenuThere) {
-    w->ScrollTo(BlockTop(30));
+TEST_F(StatisticsScrollTest, ARightClickAfterScrollingPicksTheBlockUnderTheCursorAndOpensTheMenuThere) {
+    ViewOf(*w).ScrollTo(BlockTop(30));
     ASSERT_EQ(w->ScrollTop(), BlockTop(30));
     ::SendMessageW(ImageOf(*w), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(300, 100));
-    EXPECT_EQ(a.selectedAdapter, "Adapter 31");  // 100 pixels down: the next block's top is 78 down
+    EXPECT_EQ(w->Controller().Picked(), "Adapter 31");  // 100 pixels down: the next block's top is 78 down
     ::SendMessageW(ImageOf(*w), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(300, 77));
-    EXPECT_EQ(a.selectedAdapter, "Adapter 30");
+    EXPECT_EQ(w->Controller().Picked(), "Adapter 30");
     ASSERT_EQ(w->menus.size(), 2u);
     const RECT r = Outer();
     EXPECT_EQ(w->menus[0].x, r.left + 300);
@@ -623,7 +626,7 @@ TEST_F(Form1ScrollTest, ARightClickAfterScrollingPicksTheBlockUnderTheCursorAndO
     EXPECT_EQ(w->menus[1].y, r.top + 77 + 20);
 }
 
-TEST_F(Form1ScrollTest, KeysTheWheelAndTheScrollBarScroll) {
+TEST_F(StatisticsScrollTest, KeysTheWheelAndTheScrollBarScroll) {
     auto key = [&](WPARAM k) {
         ::SendMessageW(w->Handle(), WM_KEYDOWN, k, 0);
         return w->ScrollTop();
@@ -660,21 +663,23 @@ TEST_F(Form1ScrollTest, KeysTheWheelAndTheScrollBarScroll) {
 
 // ---- The button bar ----
 
-TEST_F(Form1WindowTest, ClearHistoryWhenTheFileCannotBeDeletedKeepsTheHistory) {
+TEST_F(StatisticsWindowTest, ClearHistoryWhenTheFileCannotBeDeletedKeepsTheHistory) {
     files.files["history.txt"] = "SHOW=\r\nform1.width=790\r\n7.3.2026-0\t1\t2\tA\r\n";
     files.undeletable["history.txt"] = true;
     TestWindow& win = Create();
-    win.Form().QuickInfoShown = true;
+    quickInfoShowing = true;
+    Tick({});
+    ASSERT_TRUE(win.Controller().QuickInfoShown());
     ClickButton(200 + 10);  // "Отчистить историю"
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0], texts::kClearFailed);
     EXPECT_EQ(a.HistoryCount(), 1u);
-    EXPECT_FALSE(win.Form().QuickInfoShown);
+    EXPECT_FALSE(win.Controller().QuickInfoShown());
     EXPECT_TRUE(TimerRunning(win));
     EXPECT_GE(files.writes, 2);  // the save ran first
 }
 
-TEST_F(Form1WindowTest, ClearHistoryEmptiesTheHistoryWhenTheFileIsGone) {
+TEST_F(StatisticsWindowTest, ClearHistoryEmptiesTheHistoryWhenTheFileIsGone) {
     files.files["history.txt"] = "SHOW=\r\nform1.width=790\r\n7.3.2026-0\t1\t2\tA\r\n";
     TestWindow& win = Create();
     ClickButton(336);  // the last pixel of the button
@@ -684,7 +689,7 @@ TEST_F(Form1WindowTest, ClearHistoryEmptiesTheHistoryWhenTheFileIsGone) {
     EXPECT_TRUE(TimerRunning(win));
 }
 
-TEST_F(Form1WindowTest, ExitSavesThenAsksToEndAFailedSaveShowsTheErrorAndGoesOn) {
+TEST_F(StatisticsWindowTest, ExitSavesThenAsksToEndAFailedSaveShowsTheErrorAndGoesOn) {
     files.files["history.txt"] = "SHOW=\r\nform1.width=790\r\n";
     Create();
     files.writeError["history.txt"] = kIoDiskFull;
@@ -697,7 +702,7 @@ TEST_F(Form1WindowTest, ExitSavesThenAsksToEndAFailedSaveShowsTheErrorAndGoesOn)
     EXPECT_EQ(files.files.count("price.txt"), 1u);
 }
 
-TEST_F(Form1WindowTest, MailHelpAndAboutButtons) {
+TEST_F(StatisticsWindowTest, MailHelpAndAboutButtons) {
     Create();
     shell.result = 2;
     ClickButton(80);  // "Написать автору"
@@ -712,7 +717,7 @@ TEST_F(Form1WindowTest, MailHelpAndAboutButtons) {
     EXPECT_EQ(abouts, 1);
 }
 
-TEST_F(Form1WindowTest, OnlyAPressAndReleaseOnTheSameButtonClicks) {
+TEST_F(StatisticsWindowTest, OnlyAPressAndReleaseOnTheSameButtonClicks) {
     Create();
     // In the gap between "Выход" (0..72) and "Написать автору" (80..192).
     ClickButton(76);
@@ -728,7 +733,7 @@ TEST_F(Form1WindowTest, OnlyAPressAndReleaseOnTheSameButtonClicks) {
 
 // ---- Timer and message pump ----
 
-TEST_F(Form1WindowTest, TheSystemTimerTicksAndStopsWhenDisabled) {
+TEST_F(StatisticsWindowTest, TheSystemTimerTicksAndStopsWhenDisabled) {
     TestWindow& win = Create(true, true);
     EXPECT_TRUE(TimerRunning(win));
     const DWORD start = ::GetTickCount();
@@ -743,7 +748,7 @@ TEST_F(Form1WindowTest, TheSystemTimerTicksAndStopsWhenDisabled) {
     EXPECT_FALSE(TimerRunning(win));
     const int calls = table.calls;
     // A WM_TIMER that arrives anyway starts no tick while the timer is off.
-    ::SendMessageW(win.Handle(), WM_TIMER, Form1Window::kTimer1, 0);
+    ::SendMessageW(win.Handle(), WM_TIMER, StatisticsWindow::kTimerId, 0);
     const DWORD stop = ::GetTickCount();
     while (::GetTickCount() - stop < 1300) {
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
@@ -752,16 +757,7 @@ TEST_F(Form1WindowTest, TheSystemTimerTicksAndStopsWhenDisabled) {
     EXPECT_EQ(table.calls, calls);
 }
 
-TEST_F(Form1WindowTest, ProcessMessagesLeavesTheQuitMessageForTheMessageLoop) {
-    TestWindow& win = Create();
-    ::PostQuitMessage(7);
-    win.ProcessMessages();
-    MSG m{};
-    ASSERT_TRUE(::PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-    EXPECT_EQ(m.wParam, 7u);
-}
-
-TEST_F(Form1WindowTest, TextWidthMeasuresThePanelFont) {
+TEST_F(StatisticsWindowTest, TextWidthMeasuresThePanelFont) {
     TestWindow& win = Create();
     EXPECT_EQ(win.TextWidth(""), 0);
     const int one = win.TextWidth(texts::kToday);

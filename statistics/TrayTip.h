@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <string>
 
-#include "display/StatisticsPanel.h"
+#include "statistics/StatisticsPanel.h"
 
 namespace velkaro {
 
