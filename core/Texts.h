@@ -58,7 +58,7 @@ inline constexpr const char* kSkippedLineJoin = ", ";
 inline constexpr const char* kSkippedLineCut = "...";
 
 // Statistics window
-inline constexpr const char* kForm1Caption = "VELKARO V1.4 FINAL";
+inline constexpr const char* kStatisticsCaption = "VELKARO V1.4 FINAL";
 inline constexpr const char* kToday = "Сегодня"_cp1251;
 inline constexpr const char* kAllTime = "Всего"_cp1251;
 inline constexpr const char* kHeaderSent = "Отправлено"_cp1251;
@@ -118,7 +118,7 @@ inline constexpr const char* kAutosaveFailed = "Не удалось записа
 inline constexpr const char* kAutosaveFailedWhy = " при автоматическом сохранении: "_cp1251;
 
 // Quick-info window
-inline constexpr const char* kForm2Caption = "Fast INFO";
+inline constexpr const char* kQuickInfoCaption = "Fast INFO";
 inline constexpr const char* kColumnName = "Имя"_cp1251;
 inline constexpr const char* kColumnTraffic = "Трафик"_cp1251;
 inline constexpr const char* kColumnCost = "Сумма"_cp1251;
@@ -143,7 +143,7 @@ inline constexpr const char* kTipSpeed = "Скорость: "_cp1251;
 inline constexpr const char* kAlreadyRunning = "Программа Velkaro V1.4 Final уже запущена"_cp1251;
 
 // About window
-inline constexpr const char* kForm3Caption = "About....";
+inline constexpr const char* kAboutCaption = "About....";
 inline constexpr const char* kAboutProduct = "VELKARO V1.4 FINAL";
 inline constexpr const char* kAboutCredit = "Команда Velkaro"_cp1251;
 inline constexpr const char* kAboutCity = "Новосибирск, 2026"_cp1251;

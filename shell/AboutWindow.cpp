@@ -36,7 +36,7 @@ AboutWindow::AboutWindow(Application& app) : AppWindow(app) {
     const POINT at = win::CentredIn(win::ScreenRect(), win::Width(r), win::Height(r));
     white_.reset(::CreateSolidBrush(RGB(255, 255, 255)));
     if (!white_) throw std::runtime_error("About: CreateSolidBrush failed");
-    CreateOwned(L"TForm3", texts::kForm3Caption, kStyle, kExStyle, at.x, at.y, win::Width(r),
+    CreateOwned(L"TForm3", texts::kAboutCaption, kStyle, kExStyle, at.x, at.y, win::Width(r),
                win::Height(r));
 }
 

@@ -49,7 +49,7 @@ void SetItemText(HWND list, int item, int column, const std::string& text) {
 QuickInfoWindow::QuickInfoWindow(Application& app, QuickInfoLinks links) : AppWindow(app), links_(std::move(links)) {
     RECT r{0, 0, kLayoutClientWidth, kLayoutClientHeight};
     ::AdjustWindowRectEx(&r, kStyle, FALSE, kExStyle);
-    CreateOwned(L"TForm2", texts::kForm2Caption, kStyle, kExStyle, kLayoutLeft, kLayoutTop, win::Width(r),
+    CreateOwned(L"TForm2", texts::kQuickInfoCaption, kStyle, kExStyle, kLayoutLeft, kLayoutTop, win::Width(r),
                 win::Height(r));
     font_ = win::MakeFont({L"MS Sans Serif", -11});
     ::SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);

@@ -53,7 +53,7 @@ StatisticsWindow::StatisticsWindow(Accounting& a, SystemPorts ports, StatisticsL
 
     RECT r{0, 0, kLayoutClientWidth, kLayoutClientHeight};
     ::AdjustWindowRectEx(&r, kStyle, FALSE, kExStyle);
-    Create(kClass, Widen(texts::kForm1Caption).c_str(), kStyle, kExStyle, 0, 0, Width(r), Height(r), options_.owner);
+    Create(kClass, Widen(texts::kStatisticsCaption).c_str(), kStyle, kExStyle, 0, 0, Width(r), Height(r), options_.owner);
     panelOuterHeight_ = Height(r);
     frameHeight_ = Height(WindowRect(Handle())) - static_cast<int>(ClientRect(Handle()).bottom);
     view_.Create(Handle());  // the image area first, the bar second: their order among the children

@@ -8,23 +8,12 @@
 #include "core/Accounting.h"
 #include "core/Cp1251.h"
 #include "core/Sampler.h"
-#include "tools/scripted/ScriptedPorts.h"
+#include "tests/TestSupport.h"
 
 namespace velkaro {
 namespace {
 
 constexpr Date kDay{2026, 3, 7};
-
-HistoryRecord Rec(Date d, std::uint32_t in, std::uint32_t out, std::int32_t session = 0) {
-    HistoryRecord r;
-    r.year = d.year;
-    r.month = d.month;
-    r.day = d.day;
-    r.inOctets = in;
-    r.outOctets = out;
-    r.session = session;
-    return r;
-}
 
 struct Sampling : ::testing::Test {
     Accounting a;
@@ -103,7 +92,7 @@ TEST_F(Sampling, UnchangedAndGrowingCountersAdvanceTheOpenRecord) {
 }
 
 TEST_F(Sampling, ACounterGoingBackClosesTheRecordAndOpensACopy) {
-    a.AppendHistoryRecord("eth", Rec(kDay, 100, 200));
+    AddRecord(a, "eth", kDay, 100, 200);
     Tick({MakeRow("eth", 150, 199)});  // in grows, out falls by 1
     ASSERT_EQ(a.HistoryCount(), 2u);
     EXPECT_EQ(At(0).inOctets, 100u);  // keeps its last values
@@ -158,9 +147,9 @@ TEST_F(Sampling, TwoRowsOfOneNameCompareAgainstTheRecordAsTheFirstLeftIt) {
 
 TEST_F(Sampling, EveryDuplicateOpenRecordOfTheDayIsProcessed) {
     // As a hand-edited history can hold them: three open records of one adapter and day.
-    a.AppendHistoryRecord("eth", Rec(kDay, 10, 10));
-    a.AppendHistoryRecord("eth", Rec(kDay, 500, 10));
-    a.AppendHistoryRecord("eth", Rec(kDay, 20, 20));
+    AddRecord(a, "eth", kDay, 10, 10);
+    AddRecord(a, "eth", kDay, 500, 10);
+    AddRecord(a, "eth", kDay, 20, 20);
     Tick({MakeRow("eth", 100, 100)});
     ASSERT_EQ(a.HistoryCount(), 4u);
     EXPECT_EQ(At(0).inOctets, 100u);
@@ -178,9 +167,9 @@ TEST_F(Sampling, EveryDuplicateOpenRecordOfTheDayIsProcessed) {
 }
 
 TEST_F(Sampling, OnlyOpenRecordsOfTheAccountingDateMatch) {
-    a.AppendHistoryRecord("eth", Rec(Date{2026, 3, 6}, 10, 10));     // yesterday, open
-    a.AppendHistoryRecord("eth", Rec(kDay, 10, 10, 5));              // today, closed
-    a.AppendHistoryRecord("eth", Rec(Date{2025, 3, 7}, 10, 10));     // same day, other year
+    AddRecord(a, "eth", Date{2026, 3, 6}, 10, 10);     // yesterday, open
+    AddRecord(a, "eth", kDay, 10, 10, 5);              // today, closed
+    AddRecord(a, "eth", Date{2025, 3, 7}, 10, 10);     // same day, other year
     Tick({MakeRow("eth", 1, 1)});
     ASSERT_EQ(a.HistoryCount(), 4u);
     EXPECT_EQ(At(3).session, 0);
@@ -322,7 +311,7 @@ TEST(SamplerProperty, RandomTicksGiveTheSameTableAsThePlainScan) {
             PlainRecord q{names[pick(names.size())], counter(), counter(), dates[pick(dates.size())],
                           pick(3) == 0 ? static_cast<std::int32_t>(pick(5) + 1) : 0};
             p.records.push_back(q);
-            HistoryRecord r = Rec(q.date, q.in, q.out, q.session);
+            HistoryRecord r = Record(q.date, q.in, q.out, q.session);
             a.AppendHistoryRecord(q.adapter, r);
         }
         ScriptedInterfaceTable table;

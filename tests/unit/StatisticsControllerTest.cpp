@@ -9,7 +9,7 @@
 #include "core/Files.h"
 #include "core/Texts.h"
 #include "tools/scripted/ScriptedStatisticsHost.h"
-#include "tools/scripted/ScriptedPorts.h"
+#include "tests/TestSupport.h"
 
 namespace velkaro {
 namespace {
@@ -22,7 +22,7 @@ const std::string kHistoryFileText =
     "7.3.2026-0\t4096      \t0         \tB\r\n"
     "7.3.2026-0\t1024      \t2048      \tA\r\n";
 
-class StatisticsControllerTest : public ::testing::Test {
+class StatisticsControllerTest : public ::testing::Test, public Fakes {
 protected:
     StatisticsControllerTest() {
         clock.today = {2026, 3, 7};
@@ -46,14 +46,8 @@ protected:
     }
 
     Accounting a;
-    ScriptedInterfaceTable table;
-    FixedClock clock;
-    FixedRegional regional;
-    ScriptedDialogs dialogs;
-    ScriptedShell shell;
-    MemoryFileStore files;
     ScriptedStatisticsHost host;
-    StatisticsController statistics{a, StatisticsPorts{table, clock, regional, dialogs, shell, files, host}};
+    StatisticsController statistics{a, StatisticsPorts{System(), host}};
 };
 
 // ---- Start-up and the tick ----

@@ -7,7 +7,7 @@
 #include "core/Cp1251.h"
 #include "core/Texts.h"
 #include "statistics/StatisticsPanel.h"
-#include "tools/scripted/ScriptedPorts.h"
+#include "tests/TestSupport.h"
 
 namespace velkaro {
 namespace {
@@ -15,18 +15,6 @@ namespace {
 const Date kToday{2026, 3, 7};
 const Date kYesterday{2026, 3, 6};
 const std::string kTail(92, ' ');
-
-std::size_t Add(Accounting& a, const std::string& adapter, Date d, std::uint32_t in, std::uint32_t out,
-                std::int32_t session = 0) {
-    HistoryRecord r;
-    r.inOctets = in;
-    r.outOctets = out;
-    r.year = d.year;
-    r.month = d.month;
-    r.day = d.day;
-    r.session = session;
-    return a.AppendHistoryRecord(adapter, r);
-}
 
 // "x,y colour [bold] text", colour as "desktop" or six hex digits.
 std::string Show(const PanelItem& item) {
@@ -64,8 +52,8 @@ protected:
 
 TEST_F(StatisticsPanelTest, OneBlockDrawsNameHeadersAndBothLinesAtTheirPlaces) {
     a.Tariffs().push_back(TariffEntry{1.5, 2, "eth0", "LAN"});
-    Add(a, "eth0", kYesterday, 1048576, 2048, 3);
-    Add(a, "eth0", kToday, 1572864, 1024);
+    AddRecord(a, "eth0", kYesterday, 1048576, 2048, 3);
+    AddRecord(a, "eth0", kToday, 1572864, 1024);
     Layout();
 
     const std::vector<std::string> expected = {
@@ -88,7 +76,7 @@ TEST_F(StatisticsPanelTest, OneBlockDrawsNameHeadersAndBothLinesAtTheirPlaces) {
 
 TEST_F(StatisticsPanelTest, DecimalSeparatorComesFromTheCaller) {
     a.Tariffs().push_back(TariffEntry{0.5, 0.25, "eth0", "eth0"});
-    Add(a, "eth0", kToday, 1536, 0);
+    AddRecord(a, "eth0", kToday, 1536, 0);
     Layout('.');
     EXPECT_EQ(Show(panel.Items()[10]), "190,40 000000 1.5 Kb");
     EXPECT_EQ(Show(panel.Items()[12]), "390,40 000000 0.0 Kb/s");
@@ -100,8 +88,8 @@ TEST_F(StatisticsPanelTest, DecimalSeparatorComesFromTheCaller) {
 // changed between two layouts, it shows what a panel laid out for the first time shows.
 TEST_F(StatisticsPanelTest, ALayoutShowsWhatAFirstLayoutWouldWhateverChangedInBetween) {
     a.Tariffs().push_back(TariffEntry{0.5, 0.25, "eth0", "eth0"});
-    const std::size_t open = Add(a, "eth0", kToday, 1536, 70000);
-    Add(a, "wlan0", kYesterday, 4000000000u, 5);
+    const std::size_t open = AddRecord(a, "eth0", kToday, 1536, 70000);
+    AddRecord(a, "wlan0", kYesterday, 4000000000u, 5);
     Layout();  // wlan0 without an entry
     a.Tariffs().push_back(TariffEntry{0, 0, "wlan0", "wlan0"});
     auto same = [&](char sep, ScriptedWindowHost& host) {
@@ -129,7 +117,7 @@ TEST_F(StatisticsPanelTest, ALayoutShowsWhatAFirstLayoutWouldWhateverChangedInBe
 }
 
 TEST_F(StatisticsPanelTest, AnEmptiedHistoryLaysOutNothingAndLeavesNoFirstAdapter) {
-    Add(a, "eth0", kToday, 1, 1);
+    AddRecord(a, "eth0", kToday, 1, 1);
     Layout();
     a.ClearHistory();
     Layout();
@@ -143,11 +131,11 @@ TEST_F(StatisticsPanelTest, AnEmptiedHistoryLaysOutNothingAndLeavesNoFirstAdapte
 }
 
 TEST_F(StatisticsPanelTest, BlocksFollowFirstRecordsAndGatherRecordsThatAreNotAdjacent) {
-    Add(a, "A", kToday, 1024, 2048);
-    Add(a, "B", kToday, 10240, 0);
-    Add(a, "A", kToday, 1024, 2048, 1);
-    Add(a, "C", kYesterday, 0, 5120);
-    Add(a, "B", kYesterday, 10240, 0);
+    AddRecord(a, "A", kToday, 1024, 2048);
+    AddRecord(a, "B", kToday, 10240, 0);
+    AddRecord(a, "A", kToday, 1024, 2048, 1);
+    AddRecord(a, "C", kYesterday, 0, 5120);
+    AddRecord(a, "B", kYesterday, 10240, 0);
     Layout();
 
     EXPECT_EQ(Names(panel), (std::vector<std::string>{"4 A", "82 B", "160 C"}));
@@ -170,8 +158,8 @@ TEST_F(StatisticsPanelTest, BlocksFollowFirstRecordsAndGatherRecordsThatAreNotAd
 }
 
 TEST_F(StatisticsPanelTest, FilterDrawsOnlyItsAdapterAtTheTopButFirstAdapterStaysTheFirst) {
-    Add(a, "A", kToday, 1, 1);
-    Add(a, "B", kToday, 2, 2);
+    AddRecord(a, "A", kToday, 1, 1);
+    AddRecord(a, "B", kToday, 2, 2);
     a.adapterFilter = "B";
     Layout();
     EXPECT_EQ(Names(panel), std::vector<std::string>{"4 B"});
@@ -188,15 +176,15 @@ TEST_F(StatisticsPanelTest, FilterDrawsOnlyItsAdapterAtTheTopButFirstAdapterStay
 }
 
 TEST_F(StatisticsPanelTest, FirstAdapterSkipsAnEmptyNameWhichIsStillDrawn) {
-    Add(a, "", kToday, 1, 1);
-    Add(a, "X", kToday, 1, 1);
+    AddRecord(a, "", kToday, 1, 1);
+    AddRecord(a, "X", kToday, 1, 1);
     Layout();
     EXPECT_EQ(panel.FirstAdapter(), "X");
     EXPECT_EQ(Names(panel), (std::vector<std::string>{"4 ", "82 X"}));
 }
 
 TEST_F(StatisticsPanelTest, NewAdapterIsDrawnWithoutTailUntilItsEntryExists) {
-    Add(a, "eth0", kToday, 0, 0);
+    AddRecord(a, "eth0", kToday, 0, 0);
     Layout();
     EXPECT_EQ(Names(panel), std::vector<std::string>{"4 eth0"});
     EXPECT_EQ(Show(panel.Items()[13]), "490,40 FF0000 0,00 руб."_cp1251);
@@ -209,9 +197,9 @@ TEST_F(StatisticsPanelTest, NewAdapterIsDrawnWithoutTailUntilItsEntryExists) {
 TEST_F(StatisticsPanelTest, QuickInfoNameKeepsSeventeenCharacters) {
     a.Tariffs().push_back(TariffEntry{0, 0, "long", "12345678901234567890"});
     a.Tariffs().push_back(TariffEntry{0, 0, "exact", "12345678901234567"});
-    Add(a, "long", kToday, 0, 0);
-    Add(a, "exact", kToday, 0, 0);
-    Add(a, "short", kToday, 0, 0);
+    AddRecord(a, "long", kToday, 0, 0);
+    AddRecord(a, "exact", kToday, 0, 0);
+    AddRecord(a, "short", kToday, 0, 0);
     Layout();
     const auto& rows = panel.QuickInfoRows();
     ASSERT_EQ(rows.size(), 3u);
@@ -224,8 +212,8 @@ TEST_F(StatisticsPanelTest, QuickInfoNameKeepsSeventeenCharacters) {
 // tests/replay/wide_column.script.
 TEST_F(StatisticsPanelTest, SumsAboveFourGigabytesDoNotWrap) {
     a.Tariffs().push_back(TariffEntry{0, 1, "big", "big"});
-    for (int i = 0; i < 3; ++i) Add(a, "big", kYesterday, 4000000000u, 4000000000u, i + 1);
-    Add(a, "big", kToday, 4294967295u, 0);
+    for (int i = 0; i < 3; ++i) AddRecord(a, "big", kYesterday, 4000000000u, 4000000000u, i + 1);
+    AddRecord(a, "big", kToday, 4294967295u, 0);
     Layout();
     // out: 12,000,000,000 bytes = 11,718,750 Kb = 11444 Mb 94 Kb; in adds 16,294,967,295.
     const auto& items = panel.Items();
@@ -237,8 +225,8 @@ TEST_F(StatisticsPanelTest, SumsAboveFourGigabytesDoNotWrap) {
 }
 
 TEST_F(StatisticsPanelTest, CellsTileEveryBlockFromTheLeftToTheRightEdge) {
-    Add(a, "A", kToday, 1, 1);
-    Add(a, "B", kToday, 1, 1);
+    AddRecord(a, "A", kToday, 1, 1);
+    AddRecord(a, "B", kToday, 1, 1);
     a.Limits() = {{"B", 1, {}, 0}};  // one item more on B's name row
     window.clientHeight = 400;
     Layout();
@@ -274,9 +262,9 @@ TEST_F(StatisticsPanelTest, CellsTileEveryBlockFromTheLeftToTheRightEdge) {
 TEST_F(StatisticsPanelTest, ALimitLineStandsOnTheNameRowAtTheCostColumnRedFromEightyPercent) {
     const std::string longName(80, 'n');
     a.Tariffs() = {TariffEntry{1, 0, "A", "A"}, TariffEntry{1, 0, longName, longName}};
-    Add(a, "A", kToday, 8 * 1048576 - 1, 0);
-    Add(a, longName, kToday, 8 * 1048576, 0);
-    Add(a, "C", kToday, 0, 0);
+    AddRecord(a, "A", kToday, 8 * 1048576 - 1, 0);
+    AddRecord(a, longName, kToday, 8 * 1048576, 0);
+    AddRecord(a, "C", kToday, 0, 0);
     a.Limits() = {{"A", 10, {}, 0}, {longName, 10, {}, 0}};
     a.SetCostMonth({2026, 3});
     window.clientHeight = 400;
@@ -294,7 +282,7 @@ TEST_F(StatisticsPanelTest, ALimitLineStandsOnTheNameRowAtTheCostColumnRedFromEi
 }
 
 TEST_F(StatisticsPanelTest, TheOuterHeightGrowsByAStepWheneverABlockWouldNotFit) {
-    Add(a, "A", kToday, 0, 0);
+    AddRecord(a, "A", kToday, 0, 0);
     Layout();
     EXPECT_EQ(panel.OuterHeight(), 152);  // the image of 72 is short of the 132 the block needs
     window.clientHeight = 152 - 25;
@@ -303,14 +291,14 @@ TEST_F(StatisticsPanelTest, TheOuterHeightGrowsByAStepWheneverABlockWouldNotFit)
     window.clientHeight = 21 + 132;  // room enough for the first block: the height stays
     Layout();
     EXPECT_EQ(panel.OuterHeight(), 153 + 25);
-    Add(a, "B", kToday, 0, 0);
+    AddRecord(a, "B", kToday, 0, 0);
     Layout();  // B's top at 82 needs an image of 210: outer height 230
     EXPECT_EQ(panel.OuterHeight(), 230);
 }
 
 TEST_F(StatisticsPanelTest, TheWindowNeedsRoomForTheLastPriceText) {
     a.Tariffs().push_back(TariffEntry{0, 123456.78, "A", "A"});
-    Add(a, "A", kToday, 0, 0);
+    AddRecord(a, "A", kToday, 0, 0);
     Layout();
     // "123456,78 руб." is 14 bytes, 98 pixels: 730 + 98.
     EXPECT_EQ(panel.NeededWidth(), 828);

@@ -13,7 +13,7 @@
 
 #include "core/Accounting.h"
 #include "core/Texts.h"
-#include "tools/scripted/ScriptedPorts.h"
+#include "tests/TestSupport.h"
 #include "win/StatisticsWindow.h"
 #include "win/Geometry.h"
 #include "win/Utf16.h"
@@ -57,7 +57,7 @@ constexpr COLORREF kTestDesktop = RGB(0, 150, 0);
 
 namespace win {
 
-class StatisticsWindowTest : public ::testing::Test {
+class StatisticsWindowTest : public ::testing::Test, public Fakes {
 protected:
     void SetUp() override {
         clock.today = {2026, 3, 7};
@@ -85,7 +85,7 @@ protected:
         options.start = start;
         options.systemTimer = systemTimer;
         w = std::make_unique<TestWindow>(
-            a, SystemPorts{table, clock, regional, dialogs, shell, files}, cb, options);
+            a, System(), cb, options);
         return *w;
     }
 
@@ -152,12 +152,6 @@ protected:
     }
 
     Accounting a;
-    ScriptedInterfaceTable table;
-    FixedClock clock;
-    FixedRegional regional;
-    ScriptedDialogs dialogs;
-    ScriptedShell shell;
-    MemoryFileStore files;
     int refreshes = 0, abouts = 0, endRequests = 0;
     bool quickInfoShowing = false;
     COLORREF savedDesktop = 0;
@@ -198,7 +192,7 @@ TEST_F(StatisticsWindowTest, CreatedHiddenWithItsCaptionBorderAndLayoutSizes) {
 
     wchar_t caption[64]{};
     ::GetWindowTextW(h, caption, 64);
-    EXPECT_EQ(std::wstring(caption), win::Widen(texts::kForm1Caption));
+    EXPECT_EQ(std::wstring(caption), win::Widen(texts::kStatisticsCaption));
 
     const LONG style = ::GetWindowLongW(h, GWL_STYLE);
     EXPECT_EQ(style & WS_CAPTION, WS_CAPTION);
