@@ -93,6 +93,21 @@ TEST_F(StatisticsControllerTest, AnExitWhoseSaveSkipsAnUnreadFileSaysSoAndStillE
     EXPECT_EQ(files.files["price.txt"], "A|Adapter A>0,5@0,25\r\nB|B>2@4\r\n");
 }
 
+// A message box runs the message loop: the messages of a save come when it is over, so that a
+// tick or another save from that loop finds the files written and the tables whole.
+TEST_F(StatisticsControllerTest, TheMessagesOfASaveComeWhenItsFilesAreWritten) {
+    files.readError["price.txt"] = kIoAccessDenied;
+    StartAndTick();
+    files.readError.clear();
+    files.files["price.txt"] = kPriceFileText + "no separator\r\n";  // read by the save: one bad line
+    std::vector<int> writesAtMessages;
+    dialogs.onMessage = [&](const std::string&) { writesAtMessages.push_back(files.writes); };
+    const int before = files.writes;
+    EXPECT_TRUE(Run(&StatisticsController::SaveFiles));
+    EXPECT_GT(files.writes, before + 2);  // the history, the price file's copy and the file
+    EXPECT_EQ(writesAtMessages, std::vector<int>{files.writes});
+}
+
 TEST_F(StatisticsControllerTest, TickSamplesLaysOutAndRefreshesTheQuickInfoList) {
     statistics.Start();
     table.rows = {MakeRow("C", 2048, 1024)};
