@@ -47,10 +47,14 @@ fuzz: setup
 	ninja -C $(BUILD)/fuzz -j$(JOBS)
 	ctest --test-dir $(BUILD)/fuzz --output-on-failure --parallel $(JOBS)
 
-# The zip for users: dist/velkaro-1.4.zip with velkaro.exe, help.mht and the short readmes
-# (Russian in Windows-1251, English in UTF-8), all in one folder velkaro-1.4.
-DIST_NAME := velkaro-1.4
+# For users, in dist/: the zip velkaro-1.4.zip with velkaro.exe, help.mht and the short readmes
+# (Russian in Windows-1251, English in UTF-8), all in one folder velkaro-1.4; and the installer
+# VelkaroSetup-1.4.exe (NSIS, res/setup.nsi). The version is the project's, in CMakeLists.txt.
+VERSION := $(shell grep -o 'Velkaro VERSION [0-9.]*' $(ROOT)/CMakeLists.txt | cut -d' ' -f3)
+DIST_NAME := velkaro-$(VERSION)
+SETUP_NAME := VelkaroSetup-$(VERSION).exe
 dist: win
+	ninja -C $(BUILD)/win -j$(JOBS) velkaro_setup
 	rm -rf $(BUILD)/dist-stage
 	mkdir -p $(BUILD)/dist-stage/$(DIST_NAME) $(ROOT)/dist
 	cp $(BUILD)/win/velkaro.exe $(BUILD)/win/help.mht $(ROOT)/res/dist/README.ru.txt \
@@ -59,6 +63,8 @@ dist: win
 	rm -f $(ROOT)/dist/$(DIST_NAME).zip
 	cd $(BUILD)/dist-stage && zip -q -X -r $(ROOT)/dist/$(DIST_NAME).zip $(DIST_NAME)
 	@zip -sf $(ROOT)/dist/$(DIST_NAME).zip
+	cp $(BUILD)/win/$(SETUP_NAME) $(ROOT)/dist/
+	@ls -l $(ROOT)/dist/$(SETUP_NAME)
 
 clean:
 	rm -rf $(BUILD)

@@ -87,6 +87,11 @@ void Accounting::ClearHistory() {
     history_.shrink_to_fit();
     adapters_.clear();
     adapterIds_.clear();
+    readings.ForgetAdapters();
+}
+
+void Accounting::ResetRates() {
+    for (AdapterInfo& info : adapters_) info.rate = 0;
 }
 
 void Accounting::SetAccountingDate(const Date& d) {

@@ -14,14 +14,12 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/Counting.h"
 #include "core/Ports.h"
-#include "core/Speed.h"
 
 namespace velkaro {
 
 class Dialogs;
-
-using AdapterId = std::uint32_t;
 
 // The last counter readings of one adapter within one counter session on one day.
 struct HistoryRecord {
@@ -68,6 +66,7 @@ struct AdapterInfo {
     std::uint64_t todayIn = 0, todayOut = 0;  // sums over its records of the AccountingDate
     std::uint64_t monthIn = 0, monthOut = 0;  // sums over its records of the CostMonth
     std::vector<std::uint32_t> openToday;     // its open records of the AccountingDate, in table order
+    long double rate = 0;                     // bytes per second at the last reading of the table
 };
 
 // How the run stands with one of its files (history.txt, price.txt, limits.txt).
@@ -123,7 +122,13 @@ public:
     std::int32_t sessionCounter = 0;
     std::string adapterFilter;    // the "SHOW" setting
     bool hideIdle = false;        // the "hide.idle" setting: adapters without traffic are not shown
-    SpeedMeter speed;             // the adapters' current speed, fed by the tick
+    // The "counting=boot" setting: records take the counters as they stand and the day stays
+    // the start's, instead of adding the growth since the last reading.
+    bool countingBoot = false;
+    InterfaceReadings readings;   // the interface rows' last readings
+    // Sets every adapter's rate to 0 (before a reading adds to those it sees).
+    void ResetRates();
+    void AddRate(AdapterId id, long double rate) { adapters_[id].rate += rate; }
     // True once LoadFiles has run; the save writes nothing before, so files never loaded are
     // never overwritten with empty tables.
     bool filesLoaded = false;

@@ -40,9 +40,11 @@ struct UnreadFile {
 //     give no limit and a second line of the same adapter.
 //  4. history.txt: when read, the HistoryTable is REPLACED by the file's records (so a
 //     reload after a clear whose deletion failed holds every saved record once); the settings
-//     lines set a.adapterFilter, the window's outer width and a.hideIdle ("hide.idle": 1 is
-//     on, 0 or any other value off); lines that are neither a record nor a setting are
-//     skipped. When missing, the HistoryTable and the settings stay.
+//     lines set a.adapterFilter, the window's outer width, a.hideIdle ("hide.idle": 1 is
+//     on, 0 or any other value off) and a.countingBoot ("counting": boot is on); lines that
+//     are neither a record nor a setting are skipped. When missing, the HistoryTable and the
+//     settings stay. The system start ("boot") and the rows' last readings ("reading") it
+//     kept go to a.readings at start-up (a reload after a clear keeps the run's readings).
 // Missing means "file not found" or "path not found" (codes 2 and 3). Any other failure leaves
 // the file unread (a.historyFile / a.priceFile / a.limitFile), its table as it was, and loading goes on;
 // one message names every unread file with its reason (a reload does not name a file again
@@ -54,7 +56,9 @@ struct UnreadFile {
 void LoadFiles(Accounting& a, FilePorts& ports);
 
 // The save. First every file this run has not read is read again: when it reads, its table
-// replaces this run's (as LoadFiles does), with its message about skipped lines; a price.txt
+// replaces this run's (as LoadFiles does), with its message about skipped lines, except that
+// the traffic this run counted is added to the records of a history read so (to each
+// adapter's last open record of the day, made when there is none); a price.txt
 // that has gone missing meanwhile leaves the run's table to be written (limits.txt likewise).
 // Then history.txt, then price.txt, then limits.txt, each when read by this run: its backup
 // first when one is due (history.bak, price.bak, limits.bak), then the file, each replaced in
@@ -79,8 +83,12 @@ std::string ReadFailureReason(int code);
 // reading up to 2147483647; a larger value, or no digit, gives 0.
 std::uint32_t ReadFieldNumber(std::string_view& line, char delimiter, bool isUnsigned);
 
-// The bytes of the two files, as the save writes them.
-std::string HistoryFileText(const Accounting& a, int form1Width);
+// The bytes of the files, as the save writes them. history.txt: "SHOW=", "form1.width=",
+// "hide.idle=1" while on, then "counting=boot" while set, or else (once the run has read the
+// interface table, or the file it read kept readings) "boot=" with the system's start and a
+// "reading=KEY IN OUT NAME" line per interface row (the name's bytes below 0x20 and "%" as
+// %XX), then the records.
+std::string HistoryFileText(const Accounting& a, int form1Width, std::int64_t systemStart);
 std::string PriceFileText(const Accounting& a, char sep);
 std::string LimitFileText(const Accounting& a, char sep);
 

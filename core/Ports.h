@@ -19,10 +19,15 @@ struct Date {
 
 // One row of the interface table, as the platform delivers it (only the fields we use).
 struct InterfaceRow {
-    std::array<std::uint8_t, 256> bDescr{};
+    std::array<std::uint8_t, 256> bDescr{};  // the description in the ANSI code page
     std::uint32_t dwDescrLen = 0;
-    std::uint32_t dwInOctets = 0;
-    std::uint32_t dwOutOctets = 0;
+    // What tells this interface from the others while the system runs (its LUID, or its
+    // index where only the 32-bit table exists).
+    std::uint64_t key = 0;
+    std::uint64_t inOctets = 0;
+    std::uint64_t outOctets = 0;
+    bool counters32 = false;  // the counters wrap at 2^32 (the older table)
+    bool filter = false;      // a filter's row that repeats an adapter's counters
 };
 
 class InterfaceTable {
@@ -41,6 +46,9 @@ public:
     // Milliseconds of a clock that only goes forward, whatever is done to the time of day;
     // what the adapters' speed is measured with. Its origin means nothing.
     virtual std::uint64_t MonotonicMs() = 0;
+    // When the system started, in seconds since 1970-01-01 00:00 UTC: the clock's time less
+    // the time the system has run (sleep included).
+    virtual std::int64_t SystemStartTime() = 0;
 };
 
 class RegionalSettings {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 namespace velkaro {
 
@@ -18,17 +19,27 @@ std::string AdapterNameOf(const InterfaceRow& row) { return std::string(AdapterN
 
 namespace {
 
+constexpr std::uint64_t kFieldMax = std::numeric_limits<std::uint32_t>::max();
+
 // The next session number. Wraps like the 32-bit counter it is (never in a real run).
 std::int32_t NextSession(Accounting& a) {
     a.sessionCounter = static_cast<std::int32_t>(static_cast<std::uint32_t>(a.sessionCounter) + 1u);
     return a.sessionCounter;
 }
 
-// One row against the history. The adapter's open records of the AccountingDate are exactly
-// the records the plain scan over the whole table would consider, and the index keeps them in
-// table order; records appended while this row is handled lie at or beyond `n`, at the end of
-// that list, and are not visited.
-void SampleRow(Accounting& a, const std::string& name, std::uint32_t in, std::uint32_t out) {
+HistoryRecord OpenRecordOn(const Date& d) {
+    HistoryRecord r;
+    r.year = d.year;
+    r.month = d.month;
+    r.day = d.day;
+    return r;
+}
+
+// The counters-as-traffic rule, one row against the history. The adapter's open records of the
+// AccountingDate are exactly the records the plain scan over the whole table would consider,
+// and the index keeps them in table order; records appended while this row is handled lie at
+// or beyond `n`, at the end of that list, and are not visited.
+AdapterId SampleRowAsCounters(Accounting& a, const std::string& name, std::uint32_t in, std::uint32_t out) {
     AdapterId id = 0;
     bool matched = false;
     if (a.FindAdapter(name, id)) {
@@ -54,30 +65,84 @@ void SampleRow(Accounting& a, const std::string& name, std::uint32_t in, std::ui
         }
     }
     if (!matched) {
-        HistoryRecord r;
-        const Date& d = a.AccountingDate();
-        r.year = d.year;
-        r.month = d.month;
-        r.day = d.day;
+        HistoryRecord r = OpenRecordOn(a.AccountingDate());
         r.inOctets = in;
         r.outOctets = out;
-        r.session = 0;
-        a.AppendHistoryRecord(name, r);
+        return a.History()[a.AppendHistoryRecord(name, r)].adapter;
     }
+    return id;
+}
+
+// The growth rule: the adapter's open record of the AccountingDate (its last one, made when
+// there is none) takes the row's growth.
+AdapterId AddGrowth(Accounting& a, AdapterId id, std::string_view name, std::uint64_t in, std::uint64_t out) {
+    if (id == kNoAdapter) {
+        const std::string key(name);
+        if (!a.FindAdapter(key, id)) {
+            const std::size_t index = a.AppendHistoryRecord(key, OpenRecordOn(a.AccountingDate()));
+            id = a.History()[index].adapter;
+            AddToOpenRecord(a, index, in, out);
+            return id;
+        }
+    }
+    const std::vector<std::uint32_t>& open = a.Adapters()[id].openToday;
+    const std::size_t index = open.empty() ? a.AppendHistoryRecord(id, OpenRecordOn(a.AccountingDate()))
+                                           : open.back();
+    AddToOpenRecord(a, index, in, out);
+    return id;
 }
 
 }  // namespace
 
-void SampleInterfaces(Accounting& a, InterfaceTable& table) {
-    std::vector<InterfaceRow> rows;
-    SampleInterfaces(a, table, rows);
+std::size_t AddToOpenRecord(Accounting& a, std::size_t index, std::uint64_t in, std::uint64_t out) {
+    for (;;) {
+        const HistoryRecord& r = a.History()[index];
+        if (in <= kFieldMax - r.inOctets && out <= kFieldMax - r.outOctets) {
+            if (in != 0 || out != 0)
+                a.SetCounters(index, static_cast<std::uint32_t>(r.inOctets + in),
+                              static_cast<std::uint32_t>(r.outOctets + out));
+            return index;
+        }
+        if (r.inOctets == 0 && r.outOctets == 0) {
+            // An empty record takes what fits before it is closed.
+            const std::uint64_t takeIn = std::min(in, kFieldMax), takeOut = std::min(out, kFieldMax);
+            a.SetCounters(index, static_cast<std::uint32_t>(takeIn), static_cast<std::uint32_t>(takeOut));
+            in -= takeIn;
+            out -= takeOut;
+        }
+        a.CloseRecord(index, NextSession(a));
+        HistoryRecord next = a.History()[index];
+        next.session = 0;
+        next.inOctets = 0;
+        next.outOctets = 0;
+        index = a.AppendHistoryRecord(next.adapter, next);
+    }
 }
 
-bool SampleInterfaces(Accounting& a, InterfaceTable& table, std::vector<InterfaceRow>& rows) {
+bool SampleInterfaces(Accounting& a, InterfaceTable& table, std::vector<InterfaceRow>& rows, std::uint64_t ms) {
     if (!table.GetIfTable(rows)) return false;
-    for (const InterfaceRow& row : rows)
-        SampleRow(a, AdapterNameOf(row), row.dwInOctets, row.dwOutOctets);
+    a.ResetRates();
+    for (const InterfaceRow& row : rows) {
+        if (row.filter && !a.countingBoot) continue;
+        const std::string_view name = AdapterNameView(row);
+        RowReading* reading = nullptr;
+        const RowGrowth growth = a.readings.Read(row, name, ms, reading);
+        AdapterId id = reading->adapter;
+        if (a.countingBoot)
+            id = SampleRowAsCounters(a, std::string(name), static_cast<std::uint32_t>(row.inOctets),
+                                     static_cast<std::uint32_t>(row.outOctets));
+        else
+            id = AddGrowth(a, id, name, growth.in, growth.out);
+        reading->adapter = id;
+        a.AddRate(id, growth.rate);
+    }
+    a.readings.EndReading();
     return true;
+}
+
+void SampleInterfaces(Accounting& a, InterfaceTable& table) {
+    std::vector<InterfaceRow> rows;
+    SampleInterfaces(a, table, rows, 0);
 }
 
 }  // namespace velkaro

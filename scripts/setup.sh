@@ -9,6 +9,7 @@ packages=(
     g++-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
     wine wine32:i386
     xvfb xauth x11-utils xdotool imagemagick inotify-tools strace
+    nsis locales
     clang libclang-rt-14-dev
     fonts-dejavu-core fonts-liberation
 )

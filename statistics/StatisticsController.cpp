@@ -103,14 +103,14 @@ void StatisticsController::Start() {
 
 void StatisticsController::Tick() {
     SetTimer(false);
-    if (sampling_) {
-        // The clock is read once per tick, also when the table call then fails.
-        const std::uint64_t now = p_.clock.MonotonicMs();
-        if (SampleInterfaces(a_, p_.ifTable, rows_)) a_.speed.Update(rows_, now);
-    }
-    const char sep = p_.regional.DecimalSeparator();
-    // The limits look at the clock's month, read afresh every tick.
+    // The clocks are read once per tick, also when the table call then fails.
+    const std::uint64_t now = sampling_ ? p_.clock.MonotonicMs() : 0;
     const Date today = p_.clock.Today();
+    // The day follows the clock: at midnight new records start under the new date.
+    if (!a_.countingBoot) a_.SetAccountingDate(today);
+    if (sampling_) SampleInterfaces(a_, p_.ifTable, rows_, now);
+    const char sep = p_.regional.DecimalSeparator();
+    // The limits look at the clock's month.
     a_.SetCostMonth(MonthOf(today));
     if (p_.notifier) CheckLimits(a_, today, sep, *p_.notifier);
     panel_.Layout(a_, p_.host, sep);

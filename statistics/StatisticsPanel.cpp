@@ -158,7 +158,7 @@ void StatisticsPanel::Layout(const Accounting& a, WindowHost& window, char sep) 
 
         if (id >= lines_.size()) lines_.resize(id + 1);
         AdapterTexts& lines = lines_[id];
-        const long double rate = a.speed.Rate(adapter);
+        const long double rate = info.rate;
         SpeedText& speed = lines.speed;
         if (speed.window != &window || speed.sep != sep || speed.rate != rate) {
             speed.window = &window;

@@ -1,7 +1,10 @@
 #include "win/IpHelperTable.h"
 
+#include <winsock2.h>
 #include <windows.h>
+#include <ws2ipdef.h>
 #include <iphlpapi.h>
+#include <netioapi.h>
 
 #include <algorithm>
 #include <cstddef>
@@ -37,24 +40,69 @@ bool ParseIfTable(const std::uint8_t* data, std::size_t size, std::vector<Interf
         InterfaceRow& out = rows[i];
         std::memcpy(out.bDescr.data(), row + offsetof(MIB_IFROW, bDescr), out.bDescr.size());
         out.dwDescrLen = ReadU32(row + offsetof(MIB_IFROW, dwDescrLen));
-        out.dwInOctets = ReadU32(row + offsetof(MIB_IFROW, dwInOctets));
-        out.dwOutOctets = ReadU32(row + offsetof(MIB_IFROW, dwOutOctets));
+        out.key = ReadU32(row + offsetof(MIB_IFROW, dwIndex));
+        out.inOctets = ReadU32(row + offsetof(MIB_IFROW, dwInOctets));
+        out.outOctets = ReadU32(row + offsetof(MIB_IFROW, dwOutOctets));
+        out.counters32 = true;
+        out.filter = false;
     }
     return true;
 }
 
+void FillRowFromIfRow2(const wchar_t* description, std::uint64_t luid, std::uint64_t in,
+                       std::uint64_t out, bool filter, InterfaceRow& row) {
+    // Room for the longest description in a double-byte code page; then cut as the 32-bit
+    // table's field is.
+    char ansi[2 * (IF_MAX_STRING_SIZE + 1)];
+    int n = ::WideCharToMultiByte(CP_ACP, 0, description, -1, ansi, sizeof ansi, nullptr, nullptr);
+    n = n > 0 ? n - 1 : 0;  // without the terminating zero
+    const std::size_t len = std::min<std::size_t>(static_cast<std::size_t>(n), row.bDescr.size());
+    std::memcpy(row.bDescr.data(), ansi, len);
+    if (len < row.bDescr.size()) row.bDescr[len] = 0;
+    row.dwDescrLen = static_cast<std::uint32_t>(len);
+    row.key = luid;
+    row.inOctets = in;
+    row.outOctets = out;
+    row.counters32 = false;
+    row.filter = filter;
+}
+
 bool IpHelperTable::Load() {
-    if (fn_ != nullptr) return true;
+    if (fn_ != nullptr || table2_ != nullptr) return true;
     UniqueModule library(::LoadLibraryA("IPHLPAPI.DLL"));
     if (!library) return false;
-    FARPROC proc = ::GetProcAddress(library.get(), "GetIfTable");
-    if (proc == nullptr) return false;  // the library is released again
-    fn_ = reinterpret_cast<GetIfTableFn>(reinterpret_cast<void*>(proc));
+    auto find = [&](const char* name) {
+        return reinterpret_cast<void*>(::GetProcAddress(library.get(), name));
+    };
+    if (source_ == Source::Best) {
+        table2_ = reinterpret_cast<GetIfTable2Fn>(find("GetIfTable2"));
+        free_ = reinterpret_cast<FreeMibTableFn>(find("FreeMibTable"));
+        if (table2_ == nullptr || free_ == nullptr) table2_ = nullptr, free_ = nullptr;
+    }
+    if (table2_ == nullptr) {
+        fn_ = reinterpret_cast<GetIfTableFn>(find("GetIfTable"));
+        if (fn_ == nullptr) return false;  // the library is released again
+    }
     library_ = std::move(library);
     return true;
 }
 
 bool IpHelperTable::GetIfTable(std::vector<InterfaceRow>& rows) {
+    if (table2_ == nullptr) return GetIfTable32(rows);
+    void* memory = nullptr;
+    if (table2_(&memory) != NO_ERROR || memory == nullptr) return false;
+    const auto* table = static_cast<const MIB_IF_TABLE2*>(memory);
+    rows.resize(table->NumEntries);
+    for (ULONG i = 0; i < table->NumEntries; ++i) {
+        const MIB_IF_ROW2& r = table->Table[i];
+        FillRowFromIfRow2(r.Description, r.InterfaceLuid.Value, r.InOctets, r.OutOctets,
+                          r.InterfaceAndOperStatusFlags.FilterInterface != 0, rows[i]);
+    }
+    free_(memory);
+    return true;
+}
+
+bool IpHelperTable::GetIfTable32(std::vector<InterfaceRow>& rows) {
     if (fn_ == nullptr) return false;
     if (buffer_.size() < kIfTableBufferSize) buffer_.assign(kIfTableBufferSize, 0);
 

@@ -1,4 +1,5 @@
-// The interface table through IP Helper's GetIfTable, loaded at run time.
+// The interface table through IP Helper, loaded at run time: GetIfTable2 (64-bit counters,
+// filter rows flagged) where the system has it, else GetIfTable (32-bit counters).
 #pragma once
 
 #include <cstddef>
@@ -10,32 +11,51 @@
 
 namespace velkaro::win {
 
-// The room the table call gets first: the row count and 513 rows of 860 bytes.
+// The room the 32-bit table call gets first: the row count and 513 rows of 860 bytes.
 inline constexpr std::size_t kIfTableBufferSize = 441184;
 inline constexpr std::size_t kIfRowSize = 860;
 
-// Reads a MIB_IFTABLE of `size` bytes into rows. The row count is bounded by the rows that fit
-// in `size`; false (rows emptied) when not even the count fits.
+// Reads a MIB_IFTABLE of `size` bytes into rows (key: the interface index; 32-bit counters).
+// The row count is bounded by the rows that fit in `size`; false (rows emptied) when not even
+// the count fits.
 bool ParseIfTable(const std::uint8_t* data, std::size_t size, std::vector<InterfaceRow>& rows);
+
+// Fills a row from the fields of a MIB_IF_ROW2: the description converted to the ANSI code
+// page, as the 32-bit table holds it (cut to its 256 bytes), the LUID as the key.
+void FillRowFromIfRow2(const wchar_t* description, std::uint64_t luid, std::uint64_t in,
+                       std::uint64_t out, bool filter, InterfaceRow& row);
 
 class IpHelperTable : public InterfaceTable {
 public:
     using GetIfTableFn = DWORD(WINAPI*)(void* table, ULONG* size, BOOL order);
+    using GetIfTable2Fn = DWORD(WINAPI*)(void** table);
+    using FreeMibTableFn = void(WINAPI*)(void* memory);
 
-    IpHelperTable() = default;
-    // For tests: uses fn instead of IPHLPAPI.DLL's function; Load() then only reports success.
+    enum class Source { Best, Table32 };
+
+    // Source::Table32 keeps to GetIfTable even where GetIfTable2 exists.
+    explicit IpHelperTable(Source source = Source::Best) : source_(source) {}
+    // For tests: uses fn instead of IPHLPAPI.DLL's GetIfTable; Load() then only reports success.
     explicit IpHelperTable(GetIfTableFn fn) : fn_(fn) {}
 
-    // Loads IPHLPAPI.DLL and finds GetIfTable. The library stays loaded until this object is
-    // destroyed. A second call after success does nothing and answers true.
+    // Loads IPHLPAPI.DLL and finds GetIfTable2 with FreeMibTable, or else GetIfTable. The
+    // library stays loaded until this object is destroyed. A second call after success does
+    // nothing and answers true.
     bool Load() override;
-    // Calls GetIfTable with the buffer; when it asks for a bigger one, grows the buffer to the
-    // size asked and calls once more. Any other nonzero answer is a failure.
+    // GetIfTable2: the table it gives, then freed. GetIfTable: calls it with the buffer; when
+    // it asks for a bigger one, grows the buffer to the size asked and calls once more. Any
+    // other nonzero answer is a failure.
     bool GetIfTable(std::vector<InterfaceRow>& rows) override;
+    bool Counters64() const { return table2_ != nullptr; }
 
 private:
+    bool GetIfTable32(std::vector<InterfaceRow>& rows);
+
+    Source source_ = Source::Best;
     UniqueModule library_;
     GetIfTableFn fn_ = nullptr;
+    GetIfTable2Fn table2_ = nullptr;
+    FreeMibTableFn free_ = nullptr;
     std::vector<std::uint8_t> buffer_;
 };
 

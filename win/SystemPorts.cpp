@@ -17,6 +17,17 @@ Date Win32Clock::Today() {
 
 std::uint64_t Win32Clock::MonotonicMs() { return ::GetTickCount64(); }
 
+std::int64_t Win32Clock::SystemStartTime() {
+    FILETIME ft{};
+    ::GetSystemTimeAsFileTime(&ft);
+    const std::int64_t ticks = static_cast<std::int64_t>((std::uint64_t{ft.dwHighDateTime} << 32) | ft.dwLowDateTime);
+    constexpr std::int64_t kTicksPerSecond = 10000000;       // 100 ns
+    constexpr std::int64_t kSecondsFrom1601 = 11644473600;   // to 1970-01-01
+    const std::int64_t now = ticks / kTicksPerSecond - kSecondsFrom1601;
+    // GetTickCount64 goes on while the system sleeps, so this stays put across a sleep.
+    return now - static_cast<std::int64_t>(::GetTickCount64() / 1000);
+}
+
 char Win32RegionalSettings::DecimalSeparator() {
     wchar_t buf[8] = {};  // the setting holds at most 4 characters with its terminator
     int n = ::GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, buf, 8);

@@ -17,6 +17,7 @@ class Win32Clock : public Clock {
 public:
     Date Today() override;  // GetLocalTime
     std::uint64_t MonotonicMs() override;  // GetTickCount64
+    std::int64_t SystemStartTime() override;  // the UTC clock less GetTickCount64
 };
 
 class Win32RegionalSettings : public RegionalSettings {

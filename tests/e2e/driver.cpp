@@ -15,18 +15,21 @@
 //   driver input TEXT MS                      types TEXT (%XX = UTF-8 byte) into the program's
 //                                             input dialog and presses OK
 //   driver message MS                         text of the program's message box; presses OK
-//   driver question yes|no MS                 text of the program's Yes/No box; presses the button
+//   driver question yes|no MS [CAPTION]       text of the program's Yes/No box (or of the box
+//                                             with that caption); presses the button
 //   driver menu-pick N MS                     the open popup menu: N times down, then Enter
 //   driver tray-icons                         number of icons in the taskbar's notification area
 //   driver ifnames                            the interface table: description, in, out
 //   driver record-open PATH                   appends PATH to opened.log beside the driver
 //   driver count CLASS [CAPTION]              number of top-level windows of a class
 //   driver text CLASS                         text of the first visible window of a class
-//   driver children CLASS                     windows inside the first window of a class
+//   driver children CLASS                     windows inside the first window of a class: hwnd,
+//                                             class, visibility and text
 //   driver rect CLASS|HWND                    "LEFT TOP RIGHT BOTTOM work=LEFT TOP RIGHT BOTTOM
 //                                             vscroll=0|1": the window's rectangle on the
 //                                             screen, the work area of its monitor, and
 //                                             whether it shows a vertical scroll bar
+//   driver version FILE                       the ProductVersion text of FILE's version resource
 //
 // Numbers are decimal or 0x-hexadecimal. CAPTION "-" matches any caption. Windows of the
 // desktop named by VELKARO_DESKTOP (default "velkaro") are searched.
@@ -359,10 +362,12 @@ int CmdMessage(const std::vector<std::wstring>& a) {
 int CmdQuestion(const std::vector<std::wstring>& a) {
     if (a.size() < 2 || (a[0] != L"yes" && a[0] != L"no")) return 2;
     const int button = a[0] == L"yes" ? IDYES : IDNO;
+    const wchar_t* caption = a.size() > 2 ? CaptionArg(a[2]) : kAppTitle;
     HWND dlg = nullptr;
     if (!Poll(Number(a[1]), [&] {
-            dlg = ProgramDialog();
-            return dlg && ::GetDlgItem(dlg, button) != nullptr;
+            for (HWND w : TopLevel(L"#32770", caption))
+                if (::IsWindowVisible(w) && ::GetDlgItem(w, button)) dlg = w;
+            return dlg != nullptr;
         }))
         return 1;
     ::Sleep(200);  // let the box lay itself out
@@ -416,7 +421,7 @@ BOOL CALLBACK CountTrayIconsTop(HWND w, LPARAM lp) {
 }
 
 BOOL CALLBACK PrintChild(HWND w, LPARAM) {
-    Out(Hex(w) + " " + Utf8(ClassOf(w)) + (::IsWindowVisible(w) ? " visible" : " hidden"));
+    Out(Hex(w) + " " + Utf8(ClassOf(w)) + (::IsWindowVisible(w) ? " visible " : " hidden ") + Utf8(TextOf(w)));
     return TRUE;
 }
 
@@ -443,6 +448,27 @@ int CmdRect(const std::vector<std::wstring>& a) {
     };
     const bool vscroll = (::GetWindowLongW(w, GWL_STYLE) & WS_VSCROLL) != 0;
     Out(four(r) + " work=" + four(mi.rcWork) + " vscroll=" + (vscroll ? "1" : "0"));
+    return 0;
+}
+
+int CmdVersion(const std::vector<std::wstring>& a) {
+    if (a.size() < 1) return 2;
+    DWORD ignored = 0;
+    const DWORD size = ::GetFileVersionInfoSizeW(a[0].c_str(), &ignored);
+    std::vector<unsigned char> info(size);
+    if (!size || !::GetFileVersionInfoW(a[0].c_str(), 0, size, info.data())) return 1;
+    // The text block of the first language and code page the resource names.
+    WORD* translation = nullptr;
+    UINT bytes = 0;
+    if (!::VerQueryValueW(info.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation),
+                          &bytes) ||
+        bytes < 2 * sizeof(WORD))
+        return 1;
+    wchar_t key[64];
+    std::swprintf(key, 64, L"\\StringFileInfo\\%04x%04x\\ProductVersion", translation[0], translation[1]);
+    wchar_t* text = nullptr;
+    if (!::VerQueryValueW(info.data(), key, reinterpret_cast<void**>(&text), &bytes) || !text) return 1;
+    Out(Utf8(text));
     return 0;
 }
 
@@ -510,5 +536,6 @@ int wmain(int argc, wchar_t** argv) {
     if (cmd == L"rect") return CmdRect(a);
     if (cmd == L"ifnames") return CmdIfNames();
     if (cmd == L"record-open") return CmdRecordOpen(a);
+    if (cmd == L"version") return CmdVersion(a);
     return 2;
 }

@@ -66,7 +66,15 @@ def read_lines(path):
 
 
 RECORD = re.compile(r"^(\d+)\.(\d+)\.(\d+)-(\d+)\t(\d+) *\t(\d+) *\t(.*)$")
+# The setting lines after the width: hiding idle adapters, the system's start and the
+# interfaces' last readings.
+SETTING = re.compile(r"^(hide\.idle=1|boot=\d{4}-\d\d-\d\d \d\d:\d\d:\d\d|reading=\d+ \d+ \d+ .*)$")
 PRICE = re.compile(r"^([^|]*)\|([^>]*)>([0-9.,Ee+-]+)@([0-9.,Ee+-]+)$")
+
+
+def records(lines):
+    """The record lines among a history's lines (str or bytes)."""
+    return [l for l in lines if ("\t" if isinstance(l, str) else b"\t") in l]
 
 
 def check_whole(d, quiet=False):
@@ -77,7 +85,7 @@ def check_whole(d, quiet=False):
             or not re.match(r"^form1\.width=-?\d+$", h[1]):
         print("history.txt is not whole: %d lines, CR LF ends %s, head %r" % (len(h), hwhole, h[:2]))
         ok = False
-    bad = [l for l in h[2:] if not RECORD.match(l)]
+    bad = [l for l in h[2:] if not RECORD.match(l) and not SETTING.match(l)]
     if bad:
         print("history.txt has broken record lines: %r" % bad[:3])
         ok = False
@@ -89,7 +97,7 @@ def check_whole(d, quiet=False):
         print("price.txt has broken lines: %r" % badp[:3])
         ok = False
     if ok and not quiet:
-        print("whole: history.txt %d records, price.txt %d entries" % (len(h) - 2, len(p)))
+        print("whole: history.txt %d records, price.txt %d entries" % (len(records(h)), len(p)))
     return ok, h, p
 
 
@@ -170,9 +178,9 @@ def cmd_check_saved(d, loopback):
     if lines[0] != prepared[0]:
         print("SHOW line changed: %r" % lines[0])
         return 1
-    # The records as prepared, byte for byte and in order, right after the settings lines.
-    if lines[2:6] != prepared[2:6]:
-        print("prepared records not saved back byte for byte: %r" % lines[2:6])
+    # The records as prepared, byte for byte and in order, before those of the runs.
+    if records(lines)[:4] != prepared[2:6]:
+        print("prepared records not saved back byte for byte: %r" % records(lines)[:4])
         return 1
     with open(os.path.join(d, "price.txt"), "rb") as f:
         pdata = f.read()
@@ -220,14 +228,14 @@ def cmd_check_cleared(d):
     ok, h, p = check_whole(d)
     if not ok:
         return 1
-    old = [l for l in h[2:] if "2020" in l.split("\t")[0]]
+    old = [l for l in records(h) if "2020" in l.split("\t")[0]]
     if old:
         print("records from before the clearing are back: %r" % old)
         return 1
-    if not h[2:]:
+    if not records(h):
         print("no records of today after the clearing")
         return 1
-    print("cleared: %d records, all of today" % len(h[2:]))
+    print("cleared: %d records, all of today" % len(records(h)))
     return 0
 
 
@@ -238,8 +246,8 @@ def cmd_check_hidden(d, loopback):
     if lines[2] != b"hide.idle=1":
         print("no hide.idle=1 after the width: %r" % lines[:3])
         return 1
-    if lines[3:7] != prepared[2:6]:
-        print("prepared records not saved back after the setting: %r" % lines[3:7])
+    if records(lines)[:4] != prepared[2:6]:
+        print("prepared records not saved back after the setting: %r" % records(lines)[:4])
         return 1
     print("hide.idle=1 saved after the width, the records as prepared")
     return 0

@@ -6,9 +6,10 @@
 # from the tray menu, loopback traffic and its speed, prices, rename, a monthly limit and its
 # warning balloon (not repeated after a restart), report, hiding the adapters without
 # traffic, a refused second start, the session-end query, minimise-to-tray, taskbar
-# re-creation, exit through the tray menu, clearing the history, a start at logon
-# (/autostart, from another folder) ended by the end of the Windows session, a kill in the
-# middle of saves, and the windows with 50 interfaces (as root it adds veth pairs for them,
+# re-creation, exit through the tray menu, traffic while the program is closed counted once at
+# its next start, clearing the history, a start at logon (/autostart, from another folder)
+# ended by the end of the Windows session, a kill in the middle of saves, traffic before and
+# after a kill counted once, and the windows with 50 interfaces (as root it adds veth pairs for them,
 # holding /tmp/velkaro-netif.lock, and removes exactly those).
 #
 #   tests/e2e/run.sh [BUILD_FOLDER_OR_EXE [DRIVER_EXE]]
@@ -227,6 +228,16 @@ writes_since() {
         awk -v name="$2" 'tolower($2) == tolower(name) && $1 ~ /CLOSE_WRITE|MOVED_TO/ {n++} END {print n + 0}'
 }
 mark() { wc -l <"$watch_log"; }
+# The loopback interface's counters, "IN OUT" (32-bit, as the older table gives them), and how
+# far such a counter went from A to B.
+lo_counters() { drv ifnames | awk -F'\t' '$4 == 24 {print $2, $3; exit}'; }
+grown() { echo $(( ($2 - $1 + 4294967296) % 4294967296 )); }
+# A save through the session-end query, the session then going on.
+save_now() {
+    drv send "$1" 0x11 0 0 >/dev/null
+    drv send "$1" 0x16 0 0 >/dev/null
+}
+mb=$((1024 * 1024))
 wait_exit() {
     local i
     for i in $(seq 1 100); do
@@ -384,6 +395,7 @@ drv wait VelkaroTForm1 - visible 5000 >/dev/null || check "statistics window not
 finish
 
 step query-end-session "WM_QUERYENDSESSION saves once and answers yes"
+read -r lo_in1 lo_out1 < <(lo_counters)
 m="$(mark)"
 answer="$(drv send "$fastinfo" 0x11 0 0)"
 again="$(drv send "$fastinfo" 0x11 0 0)"  # asked again before the session ended: no second save
@@ -526,6 +538,7 @@ m="$(mark)"
 tray_right_click
 drv menu-pick 3 5000 >/dev/null || check "the tray menu did not open"
 wait_exit || check "the program did not end"
+read -r lo_in2 lo_out2 < <(lo_counters)
 sleep 0.5
 [[ "$(writes_since "$m" history.txt)" == 1 ]] || check "history.txt written $(writes_since "$m" history.txt) times"
 [[ "$(writes_since "$m" price.txt)" == 1 ]] || check "price.txt written $(writes_since "$m" price.txt) times"
@@ -533,11 +546,14 @@ py check-saved "$work" "$loopback" >>"$log" || check "$(py check-saved "$work" "
 py check-prices "$work" "$loopback" "Петля" 2.5 0.5 >>"$log" || check "price line of $loopback"
 py check-limit "$work" "$loopback" 0.01 100 >>"$log" || check "limit line of $loopback"
 read -r in2 out2 < <(py record "$work" "$loopback")
-echo "loopback after traffic: in $in2 out $out2" >>"$log"
-mb50=$((50 * 1024 * 1024))
+echo "loopback after traffic: in $in2 out $out2; its counters grew by $(grown "$lo_in1" "$lo_in2") in" >>"$log"
 if [[ -n "${in1:-}" && -n "${in2:-}" ]]; then
-    (( in2 - in1 >= mb50 )) || check "loopback in grew by $((in2 - in1)), want >= $mb50"
-    (( out2 - out1 >= mb50 )) || check "loopback out grew by $((out2 - out1)), want >= $mb50"
+    # At least what was sent, and no more than the interface moved (a megabyte for the tick
+    # before the first save): counted once.
+    (( in2 - in1 >= 50 * mb )) || check "loopback in grew by $((in2 - in1)), want >= $((50 * mb))"
+    (( out2 - out1 >= 50 * mb )) || check "loopback out grew by $((out2 - out1)), want >= $((50 * mb))"
+    (( in2 - in1 <= $(grown "$lo_in1" "$lo_in2") + mb )) ||
+        check "loopback in counted $((in2 - in1)), the interface moved $(grown "$lo_in1" "$lo_in2")"
 else
     check "no loopback record of today"
 fi
@@ -545,6 +561,25 @@ icon_shown && check "the icon is still in the notification area"
 finish
 
 # =============================== the second run ===============================
+step closed-traffic "20 MB over loopback while the program is closed: counted once at its next start"
+py traffic 20 >>"$log" 2>&1 || check "the traffic did not go through"
+start_program
+if wait_ready; then
+    save_now "$(hwnd_of TForm2)"
+    read -r in3 out3 < <(py record "$work" "$loopback")
+    read -r lo_in3 lo_out3 < <(lo_counters)
+    echo "loopback after the restart: in $in3; its counters grew by $(grown "$lo_in2" "$lo_in3") since the exit" >>"$log"
+    (( in3 - in2 >= 20 * mb )) || check "loopback in grew by $((in3 - in2)), want >= $((20 * mb))"
+    (( in3 - in2 <= $(grown "$lo_in2" "$lo_in3") + mb )) ||
+        check "loopback in counted $((in3 - in2)), the interface moved $(grown "$lo_in2" "$lo_in3")"
+    tray_right_click
+    drv menu-pick 3 5000 >/dev/null || check "the tray menu did not open"
+    wait_exit || check "the program did not end"
+else
+    check "the program did not start"
+fi
+finish
+
 step clear-history "restart: no second warning of the month, the renamed adapter, then 'Отчистить историю'"
 start_program
 if wait_ready; then
@@ -631,6 +666,39 @@ if wait_ready; then
     py check-whole "$work" >>"$log" || check "$(py check-whole "$work" | tail -n1)"
     grep -q "Петля" <(iconv -f cp1251 -t utf-8 "$work/price.txt") || check "price.txt lost the name"
     py check-limit "$work" "$loopback" 0.01 100 >>"$log" || check "limits.txt lost the limit"
+else
+    check "the program did not start"
+fi
+finish
+
+step kill-restart "traffic before and after a kill -9 is counted at the next start, once"
+start_program
+if wait_ready; then
+    save_now "$(hwnd_of TForm2)"
+    read -r in4 out4 < <(py record "$work" "$loopback")
+    read -r lo_in4 lo_out4 < <(lo_counters)
+    py traffic 30 >>"$log" 2>&1 || check "the traffic did not go through"
+    sleep 1.5  # counted by the ticks, not saved
+    pid="$(program_pid)"
+    [[ -n "$pid" ]] && kill -9 "$pid"
+    wait_exit || check "the program did not end"
+    py traffic 10 >>"$log" 2>&1 || check "the traffic did not go through"
+    start_program
+    if wait_ready; then
+        fastinfo="$(hwnd_of TForm2)"
+        save_now "$fastinfo"
+        read -r in5 out5 < <(py record "$work" "$loopback")
+        read -r lo_in5 lo_out5 < <(lo_counters)
+        echo "loopback: $in4 before the kill, $in5 after the restart; its counters grew by $(grown "$lo_in4" "$lo_in5")" >>"$log"
+        (( in5 - in4 >= 40 * mb )) || check "loopback in grew by $((in5 - in4)), want >= $((40 * mb))"
+        (( in5 - in4 <= $(grown "$lo_in4" "$lo_in5") + mb )) ||
+            check "loopback in counted $((in5 - in4)), the interface moved $(grown "$lo_in4" "$lo_in5")"
+        drv send "$fastinfo" 0x11 0 0 >/dev/null
+        drv send "$fastinfo" 0x16 1 0 >/dev/null  # the session ends
+        wait_exit || check "the program did not end"
+    else
+        check "the program did not start again"
+    fi
 else
     check "the program did not start"
 fi

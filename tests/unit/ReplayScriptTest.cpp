@@ -43,16 +43,24 @@ TEST(ReplayScript, ArgumentsRunToTheEndOfTheLineAndMayBeEmpty) {
 
 TEST(ReplayScript, MalformedLinesAreRejected) {
     for (const char* bad : {"tik", " tick", "Tick", "tick now", "load x", "row", "row 1", "row  1 2 x",
-                            "row 4294967296 0 x", "row -1 0 x", "row 1 +2 x", "row 1 2x", "pick", "pick 1.5",
+                            "row -1 0 x", "row 1 +2 x", "row 1 2x", "pick", "pick 1.5",
                             "pick 2147483648", "separator", "separator ab", "today 2026-1-01",
                             "today 2026-02-29", "today 2026-13-01", "today 2026-00-10", "today 0000-01-01",
                             "today 2026-01-32", "today 2026/01/01", "readerror", "readerror 5",
                             "readerror history.txt", "readerror history.txt -5", "readerror history.txt 1234567890",
                             "autosave now", "hideidle", "hideidle On", "hideidle 1", "hideidle on ",
-                            "tip x"}) {
+                            "tip x", "row 18446744073709551616 0 x", "keyrow 1 2 x", "keyrow x 1 2 a",
+                            "keyrow 18446744073709551615 1 2 a", "counters 16", "counting on", "boot 2026-01-01",
+                            "boot 2026-01-01 24:00:00", "time 9:00:00", "time 12:60:00"}) {
         EXPECT_FALSE(Parses(bad)) << bad;
     }
     Command c;
+    ASSERT_TRUE(Parses("row 18446744073709551615 4294967296 x", &c));
+    EXPECT_EQ(c.in, 18446744073709551615u);
+    ASSERT_TRUE(Parses("boot 2026-03-01 08:00:05", &c));
+    EXPECT_EQ(c.seconds, 1772352005);
+    ASSERT_TRUE(Parses("time 23:59:58", &c));
+    EXPECT_EQ(c.y, 86398);
     ASSERT_TRUE(Parses("today 2028-02-29", &c));
     EXPECT_EQ(c.date, (Date{2028, 2, 29}));
     EXPECT_TRUE(Parses("tick "));  // an empty argument is no argument

@@ -15,11 +15,15 @@ namespace {
 
 constexpr Date kDay{2026, 3, 7};
 
+// The counters-as-traffic rule (counting=boot).
 struct Sampling : ::testing::Test {
     Accounting a;
     ScriptedInterfaceTable table;
 
-    void SetUp() override { a.SetAccountingDate(kDay); }
+    void SetUp() override {
+        a.countingBoot = true;
+        a.SetAccountingDate(kDay);
+    }
 
     void Tick(std::vector<InterfaceRow> rows) {
         table.rows = std::move(rows);
@@ -255,20 +259,20 @@ struct PlainHistory {
             bool matched = false;
             for (std::size_t i = 0; i < n; ++i) {
                 if (records[i].adapter != name || !(records[i].date == date) || records[i].session != 0) continue;
-                if (row.dwInOctets >= records[i].in && row.dwOutOctets >= records[i].out) {
-                    records[i].in = row.dwInOctets;
-                    records[i].out = row.dwOutOctets;
+                if (static_cast<std::uint32_t>(row.inOctets) >= records[i].in && static_cast<std::uint32_t>(row.outOctets) >= records[i].out) {
+                    records[i].in = static_cast<std::uint32_t>(row.inOctets);
+                    records[i].out = static_cast<std::uint32_t>(row.outOctets);
                 } else {
                     records[i].session = ++sessionCounter;
                     PlainRecord copy = records[i];
                     copy.session = 0;
-                    copy.in = row.dwInOctets;
-                    copy.out = row.dwOutOctets;
+                    copy.in = static_cast<std::uint32_t>(row.inOctets);
+                    copy.out = static_cast<std::uint32_t>(row.outOctets);
                     records.push_back(copy);
                 }
                 matched = true;
             }
-            if (!matched) records.push_back({name, row.dwInOctets, row.dwOutOctets, date, 0});
+            if (!matched) records.push_back({name, static_cast<std::uint32_t>(row.inOctets), static_cast<std::uint32_t>(row.outOctets), date, 0});
         }
     }
 };
@@ -303,6 +307,7 @@ TEST(SamplerProperty, RandomTicksGiveTheSameTableAsThePlainScan) {
             }
         };
         Accounting a;
+        a.countingBoot = true;
         PlainHistory p;
         a.SetAccountingDate(dates[0]);
         p.date = dates[0];

@@ -18,6 +18,7 @@ const std::string kPriceFileText = "A|Adapter A>0,5@0,25\r\nB|B>0@0\r\n";
 // Two settings lines, then A twice (not adjacent) and B, all of 7 March 2026.
 const std::string kHistoryFileText =
     "SHOW=\r\nform1.width=790\r\n"
+    "boot=2026-01-01 00:00:00\r\n"  // the scripted clock's system start: a row new since counts whole
     "7.3.2026-1\t1024      \t2048      \tA\r\n"
     "7.3.2026-0\t4096      \t0         \tB\r\n"
     "7.3.2026-0\t1024      \t2048      \tA\r\n";

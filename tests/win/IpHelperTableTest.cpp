@@ -2,7 +2,9 @@
 // GetIfTable, and Wine's real table.
 #include <winsock2.h>
 #include <windows.h>
+#include <ws2ipdef.h>
 #include <iphlpapi.h>
+#include <netioapi.h>
 
 #include <gtest/gtest.h>
 
@@ -49,12 +51,13 @@ TEST(ParseIfTableTest, TakesTheFourFieldsOfEveryRow) {
     ASSERT_TRUE(ParseIfTable(bytes.data(), bytes.size(), rows));
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(AdapterNameOf(rows[0]), "Сетевой адаптер"_cp1251);
-    EXPECT_EQ(rows[0].dwInOctets, 4294967295u);
-    EXPECT_EQ(rows[0].dwOutOctets, 0u);
+    EXPECT_EQ(rows[0].inOctets, 4294967295u);
+    EXPECT_EQ(rows[0].outOctets, 0u);
+    EXPECT_TRUE(rows[0].counters32);
     EXPECT_EQ(rows[1].dwDescrLen, 256u);
     EXPECT_EQ(AdapterNameOf(rows[1]), std::string(256, 'z'));
-    EXPECT_EQ(rows[1].dwInOctets, 7u);
-    EXPECT_EQ(rows[1].dwOutOctets, 8u);
+    EXPECT_EQ(rows[1].inOctets, 7u);
+    EXPECT_EQ(rows[1].outOctets, 8u);
 }
 
 TEST(ParseIfTableTest, NeverReadsRowsBeyondTheBuffer) {
@@ -114,7 +117,7 @@ TEST_F(IpHelperProtocolTest, CallsWithTheDesignedBufferSize) {
     ASSERT_TRUE(table_.GetIfTable(rows_));
     EXPECT_EQ(g_sizesGiven, std::vector<ULONG>{441184});
     ASSERT_EQ(rows_.size(), 1u);
-    EXPECT_EQ(rows_[0].dwInOctets, 100u);
+    EXPECT_EQ(rows_[0].inOctets, 100u);
 }
 
 TEST_F(IpHelperProtocolTest, GrowsOnceWhenTheTableAsksForMoreRoom) {
@@ -209,9 +212,42 @@ TEST(IpHelperTableTest, ReadsTheSystemTableWithTheLoopbackInterfaceAndItsCounter
     const InterfaceRow* a = Find(after, loopback);
     ASSERT_NE(a, nullptr);
     EXPECT_EQ(after.size(), before.size());
-    // The loopback sends and receives what we sent; the counters move on (modulo 2^32).
-    EXPECT_GE(static_cast<std::uint32_t>(a->dwOutOctets - b->dwOutOctets), 200000u);
-    EXPECT_GE(static_cast<std::uint32_t>(a->dwInOctets - b->dwInOctets), 200000u);
+    // The loopback sends and receives what we sent; the 64-bit counters move on.
+    EXPECT_TRUE(table.Counters64());
+    EXPECT_FALSE(a->counters32);
+    EXPECT_GE(a->outOctets - b->outOctets, 200000u);
+    EXPECT_GE(a->inOctets - b->inOctets, 200000u);
+}
+
+TEST(IpHelperTableTest, NamesOfTheSixtyFourBitTableAreByteForByteThoseOfTheOlderOne) {
+    HMODULE lib = ::LoadLibraryA("IPHLPAPI.DLL");
+    ASSERT_NE(lib, nullptr);
+    auto table2 = reinterpret_cast<DWORD(WINAPI*)(PMIB_IF_TABLE2*)>(
+        reinterpret_cast<void*>(::GetProcAddress(lib, "GetIfTable2")));
+    auto freeTable = reinterpret_cast<void(WINAPI*)(PVOID)>(reinterpret_cast<void*>(::GetProcAddress(lib, "FreeMibTable")));
+    auto table1 = reinterpret_cast<DWORD(WINAPI*)(PMIB_IFTABLE, PULONG, BOOL)>(
+        reinterpret_cast<void*>(::GetProcAddress(lib, "GetIfTable")));
+    ASSERT_TRUE(table2 && freeTable && table1);
+    std::vector<std::uint8_t> buf(kIfTableBufferSize);
+    ULONG size = static_cast<ULONG>(buf.size());
+    ASSERT_EQ(table1(reinterpret_cast<PMIB_IFTABLE>(buf.data()), &size, FALSE), static_cast<DWORD>(NO_ERROR));
+    std::vector<InterfaceRow> older;
+    ASSERT_TRUE(ParseIfTable(buf.data(), buf.size(), older));
+    PMIB_IF_TABLE2 t = nullptr;
+    ASSERT_EQ(table2(&t), static_cast<DWORD>(NO_ERROR));
+    int compared = 0;
+    for (ULONG i = 0; i < t->NumEntries; ++i) {
+        InterfaceRow row;
+        FillRowFromIfRow2(t->Table[i].Description, t->Table[i].InterfaceLuid.Value, 0, 0, false, row);
+        for (const InterfaceRow& o : older) {
+            if (o.key != t->Table[i].InterfaceIndex) continue;
+            EXPECT_EQ(AdapterNameOf(row), AdapterNameOf(o)) << "interface " << o.key;
+            ++compared;
+        }
+    }
+    freeTable(t);
+    ::FreeLibrary(lib);
+    EXPECT_GE(compared, 1);
 }
 
 }  // namespace

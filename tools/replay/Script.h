@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/Counting.h"
 #include "core/Ports.h"
 
 namespace velkaro::replay {
@@ -15,7 +16,7 @@ namespace velkaro::replay {
 enum class Op {
     Today, Separator, Load, Row, Tick, FailTick, Answer, Cancel, Pick, Select,
     SetPrices, Rename, SetLimit, Report, Save, Autosave, Clear, Panel, QuickInfo, Window, State, ReadError,
-    HideIdle, Tip,
+    HideIdle, Tip, KeyRow, FilterRow, Counters, Counting, Boot, Time, Restart, Kill,
 };
 
 struct Command {
@@ -23,11 +24,13 @@ struct Command {
     std::size_t line = 0;   // 1-based line number in the script
     std::string text;       // row: the name; answer and select: the text; separator: the
                             // character; readerror: the file
-    std::uint32_t in = 0;   // row
-    std::uint32_t out = 0;  // row
-    int y = 0;              // pick; readerror: the code
-    bool on = false;        // hideidle
+    std::uint64_t in = 0;   // row, keyrow, filterrow
+    std::uint64_t out = 0;
+    std::uint64_t key = 0;  // keyrow
+    int y = 0;              // pick; readerror: the code; counters: 32 or 64; time: second of the day
+    bool on = false;        // hideidle; counting: boot
     Date date;              // today
+    std::int64_t seconds = 0;  // boot: the system's start, UTC
 };
 
 struct ParseError {
@@ -37,15 +40,28 @@ struct ParseError {
 
 namespace detail {
 
-inline bool ReadCounter(std::string_view s, std::uint32_t& value) {
-    if (s.empty() || s.size() > 10) return false;
+inline bool ReadCounter(std::string_view s, std::uint64_t& value) {
+    if (s.empty() || s.size() > 20) return false;
     std::uint64_t v = 0;
     for (char c : s) {
         if (c < '0' || c > '9') return false;
-        v = v * 10 + static_cast<unsigned>(c - '0');
+        const unsigned digit = static_cast<unsigned>(c - '0');
+        if (v > (UINT64_MAX - digit) / 10) return false;
+        v = v * 10 + digit;
     }
-    if (v > 0xFFFFFFFFull) return false;
-    value = static_cast<std::uint32_t>(v);
+    value = v;
+    return true;
+}
+
+// Splits "A B REST" at its first two blanks; false when there are not two.
+inline bool SplitTwo(std::string_view s, std::string_view& a, std::string_view& b, std::string_view& rest) {
+    const std::size_t b1 = s.find(' ');
+    if (b1 == std::string_view::npos) return false;
+    a = s.substr(0, b1);
+    s.remove_prefix(b1 + 1);
+    const std::size_t b2 = s.find(' ');
+    b = s.substr(0, b2);
+    rest = b2 == std::string_view::npos ? std::string_view{} : s.substr(b2 + 1);
     return true;
 }
 
@@ -111,7 +127,11 @@ inline constexpr Word kWords[] = {
     {"panel", Op::Panel, false},         {"quickinfo", Op::QuickInfo, false},
     {"window", Op::Window, false},       {"state", Op::State, false},
     {"readerror", Op::ReadError, true},  {"hideidle", Op::HideIdle, true},
-    {"tip", Op::Tip, false},
+    {"tip", Op::Tip, false},             {"keyrow", Op::KeyRow, true},
+    {"filterrow", Op::FilterRow, true},  {"counters", Op::Counters, true},
+    {"counting", Op::Counting, true},    {"boot", Op::Boot, true},
+    {"time", Op::Time, true},            {"restart", Op::Restart, false},
+    {"kill", Op::Kill, false},
 };
 
 }  // namespace detail
@@ -155,19 +175,57 @@ inline bool ParseLine(std::string_view line, Command& cmd, bool& skip, std::stri
             }
             cmd.text = std::string(arg);
             return true;
-        case Op::Row: {
-            const std::size_t b1 = arg.find(' ');
-            const std::string_view inText = arg.substr(0, b1);
-            std::string_view rest = b1 == std::string_view::npos ? std::string_view{} : arg.substr(b1 + 1);
-            const std::size_t b2 = rest.find(' ');
-            const std::string_view outText = rest.substr(0, b2);
-            const std::string_view name = b2 == std::string_view::npos ? std::string_view{} : rest.substr(b2 + 1);
-            if (b1 == std::string_view::npos || !detail::ReadCounter(inText, cmd.in) ||
-                !detail::ReadCounter(outText, cmd.out)) {
-                reason = "row needs IN OUT NAME with counters 0 to 4294967295";
+        case Op::Row:
+        case Op::FilterRow:
+        case Op::KeyRow: {
+            std::string_view row = arg;
+            std::string_view keyText, inText, outText, name;
+            if (cmd.op == Op::KeyRow) {
+                const std::size_t b = row.find(' ');
+                keyText = row.substr(0, b);
+                row = b == std::string_view::npos ? std::string_view{} : row.substr(b + 1);
+                if (!detail::ReadCounter(keyText, cmd.key)) {
+                    reason = "keyrow needs KEY IN OUT NAME with a key of 0 to 18446744073709551614";
+                    return false;
+                }
+            }
+            if (!detail::SplitTwo(row, inText, outText, name) || !detail::ReadCounter(inText, cmd.in) ||
+                !detail::ReadCounter(outText, cmd.out) || cmd.key == UINT64_MAX) {
+                reason = std::string(word) + " needs IN OUT NAME with counters 0 to 18446744073709551615";
                 return false;
             }
             cmd.text = std::string(name);
+            return true;
+        }
+        case Op::Counters:
+            if (arg != "32" && arg != "64") {
+                reason = "counters needs 32 or 64";
+                return false;
+            }
+            cmd.y = arg == "32" ? 32 : 64;
+            return true;
+        case Op::Counting:
+            if (arg != "boot" && arg != "increments") {
+                reason = "counting needs boot or increments";
+                return false;
+            }
+            cmd.on = arg == "boot";
+            return true;
+        case Op::Boot:
+            if (!ReadSystemStartText(arg, cmd.seconds)) {
+                reason = "boot needs YYYY-MM-DD HH:MM:SS";
+                return false;
+            }
+            return true;
+        case Op::Time: {
+            int h = 0, m = 0, sec = 0;
+            if (arg.size() != 8 || arg[2] != ':' || arg[5] != ':' || !detail::ReadDigits(arg.substr(0, 2), h) ||
+                !detail::ReadDigits(arg.substr(3, 2), m) || !detail::ReadDigits(arg.substr(6, 2), sec) || h > 23 ||
+                m > 59 || sec > 59) {
+                reason = "time needs HH:MM:SS";
+                return false;
+            }
+            cmd.y = h * 3600 + m * 60 + sec;
             return true;
         }
         case Op::HideIdle:

@@ -5,6 +5,7 @@
 #include <deque>
 #include <iostream>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -40,7 +41,18 @@ constexpr char kUsage[] =
     "  today YYYY-MM-DD  the clock's date from now on (default 2026-01-01)\n"
     "  separator C       the regional decimal separator from now on (default ,)\n"
     "  load              start-up of the statistics window: LoadFiles, the timer on\n"
-    "  row IN OUT NAME   a row of the interface table of the next tick\n"
+    "  row IN OUT NAME   a row of the interface table of the next tick (64-bit counters); its\n"
+    "                    key is its place in the table (0 for the first row of the tick)\n"
+    "  keyrow KEY IN OUT NAME  the same with its key given (the interface's LUID or index)\n"
+    "  filterrow IN OUT NAME   a filter's row (not accounted, but with counting boot)\n"
+    "  counters 32|64    the table's counters from now on: 32 is the older table's (GetIfTable,\n"
+    "                    rows wrap at 2^32, their counters cut to 32 bits); 64 the default\n"
+    "  counting boot|increments  the counting=boot setting: records take the counters as they\n"
+    "                    stand and the day stays the start's (saved in history.txt while on)\n"
+    "  boot YYYY-MM-DD HH:MM:SS  when the system started, UTC (default 2026-01-01 00:00:00)\n"
+    "  time HH:MM:SS     the clock's time of day: from now on every tick and failtick moves it a\n"
+    "                    second on, and the date turns at midnight (default: no time of day: the\n"
+    "                    date changes only by today)\n"
     "  tick              one tick (sampling, speed, redraw, quick-info refresh, tray tip);\n"
     "                    the clock goes one second on\n"
     "  failtick          one tick whose interface-table call fails (rows kept); the clock\n"
@@ -55,6 +67,9 @@ constexpr char kUsage[] =
     "  setlimit          the menu command that sets the monthly money limit (one input dialog)\n"
     "  report            the menu command History: writes history.htm\n"
     "  save              the save of the exit paths (history.txt, price.txt, limits.txt)\n"
+    "  restart           the program exits (with the save of the exit paths) and a new run of\n"
+    "                    it waits for load; the clock, the table and the files stay\n"
+    "  kill              the same without the save (a crash, a kill)\n"
     "  autosave          the periodic save (the same, silent about files it cannot read)\n"
     "  clear             the button that clears the history (asks a question first)\n"
     "  hideidle on|off   the setting that hides adapters without traffic (from the next tick)\n"
@@ -155,7 +170,8 @@ private:
 class Replay {
 public:
     Replay()
-        : statistics_(a_, StatisticsPorts{{ifTable_, clock_, regional_, dialogs_, shell_, files_}, host_, &notifier_}) {
+    {
+        NewRun();
         shell_.programFolder = &files_;  // history.htm lands in the current directory
     }
 
@@ -163,27 +179,39 @@ public:
         switch (c.op) {
             case Op::Today: clock_.today = c.date; break;
             case Op::Separator: regional_.separator = c.text[0]; break;
-            case Op::Load: statistics_.Guarded([&] { statistics_.Start(); }); break;
-            case Op::Row: ifTable_.rows.push_back(MakeRow(c.text, c.in, c.out)); break;
+            case Op::Load: statistics_->Guarded([&] { statistics_->Start(); }); break;
+            case Op::Row:
+            case Op::KeyRow:
+            case Op::FilterRow: AddRow(c); break;
+            case Op::Counters: counters32_ = c.y == 32; break;
+            case Op::Counting: a_->countingBoot = c.on; break;
+            case Op::Boot: clock_.systemStart = c.seconds; break;
+            case Op::Time: clock_.secondOfDay = c.y; break;
             case Op::Tick: Tick(false); break;
             case Op::FailTick: Tick(true); break;
             case Op::Answer: dialogs_.answers.emplace_back(c.text); break;
             case Op::Cancel: dialogs_.answers.emplace_back(std::nullopt); break;
-            case Op::Pick: statistics_.RightClick(10, c.y); break;
-            case Op::Select: statistics_.Pick(c.text); break;
-            case Op::SetPrices: statistics_.Guarded([&] { statistics_.SetPrices(); }); break;
-            case Op::Rename: statistics_.Guarded([&] { statistics_.Rename(); }); break;
-            case Op::SetLimit: statistics_.Guarded([&] { statistics_.SetLimit(); }); break;
-            case Op::Report: statistics_.Guarded([&] { statistics_.ShowReport(); }); break;
-            case Op::Save: statistics_.Guarded([&] { statistics_.SaveFiles(); }); break;
-            case Op::Autosave: statistics_.Guarded([&] { statistics_.PeriodicSave(); }); break;
+            case Op::Pick: statistics_->RightClick(10, c.y); break;
+            case Op::Select: statistics_->Pick(c.text); break;
+            case Op::SetPrices: statistics_->Guarded([&] { statistics_->SetPrices(); }); break;
+            case Op::Rename: statistics_->Guarded([&] { statistics_->Rename(); }); break;
+            case Op::SetLimit: statistics_->Guarded([&] { statistics_->SetLimit(); }); break;
+            case Op::Report: statistics_->Guarded([&] { statistics_->ShowReport(); }); break;
+            case Op::Save: statistics_->Guarded([&] { statistics_->SaveFiles(); }); break;
+            case Op::Restart:
+                // The exit button's save; whether or not it fails, the program ends.
+                statistics_->Guarded([&] { statistics_->SaveFiles(); });
+                NewRun();
+                break;
+            case Op::Kill: NewRun(); break;
+            case Op::Autosave: statistics_->Guarded([&] { statistics_->PeriodicSave(); }); break;
             case Op::ReadError:
                 if (c.y == 0)
                     files_.readError.erase(c.text);
                 else
                     files_.readError[c.text] = c.y;
                 break;
-            case Op::Clear: statistics_.Guarded([&] { statistics_.ClearHistory(); }); break;
+            case Op::Clear: statistics_->Guarded([&] { statistics_->ClearHistory(); }); break;
             case Op::Panel: PrintPanel(); break;
             case Op::QuickInfo:
                 for (const QuickInfoRow& r : lastRows_) Print(r.name + "|" + r.traffic + "|" + r.cost);
@@ -192,23 +220,44 @@ public:
                 Print("window " + std::to_string(host_.OuterWidth()) + " " + std::to_string(host_.OuterHeight()));
                 break;
             case Op::State:
-                Print("first " + statistics_.Panel().FirstAdapter());
-                Print("selected " + statistics_.Picked());
+                Print("first " + statistics_->Panel().FirstAdapter());
+                Print("selected " + statistics_->Picked());
                 break;
-            case Op::HideIdle: a_.hideIdle = c.on; break;
-            case Op::Tip: Print(statistics_.TrayTip()); break;
+            case Op::HideIdle: a_->hideIdle = c.on; break;
+            case Op::Tip: Print(statistics_->TrayTip()); break;
         }
     }
 
 private:
+    // A new run of the program, not started yet: what the last one held is gone.
+    void NewRun() {
+        statistics_.reset();
+        a_ = std::make_unique<Accounting>();
+        statistics_ = std::make_unique<StatisticsController>(
+            *a_, StatisticsPorts{{ifTable_, clock_, regional_, dialogs_, shell_, files_}, host_, &notifier_});
+        lastRows_.clear();
+    }
+
+    void AddRow(const Command& c) {
+        InterfaceRow row = MakeRow(c.text, c.in, c.out, c.op == Op::KeyRow ? c.key : kKeyByPlace);
+        row.filter = c.op == Op::FilterRow;
+        if (counters32_) {
+            // The older table: 32-bit counters, as its fields keep them.
+            row.counters32 = true;
+            row.inOctets &= 0xFFFFFFFFu;
+            row.outOctets &= 0xFFFFFFFFu;
+        }
+        ifTable_.rows.push_back(row);
+    }
+
     // A tick comes only while Timer1 is on. The rows given for it are used up either way,
     // except by a failing call, whose rows wait for the next tick.
     void Tick(bool fail) {
-        if (statistics_.TimerEnabled()) {
+        if (statistics_->TimerEnabled()) {
             ifTable_.failNext = fail;
             host_.refreshed = false;
             host_.lastRows.clear();
-            statistics_.Guarded([&] { statistics_.Tick(); });
+            statistics_->Guarded([&] { statistics_->Tick(); });
             ifTable_.failNext = false;
             lastRows_ = host_.refreshed ? host_.lastRows : std::vector<QuickInfoRow>{};
         }
@@ -216,14 +265,14 @@ private:
     }
 
     void PrintPanel() {
-        for (const PanelItem& item : statistics_.Panel().Items()) {
+        for (const PanelItem& item : statistics_->Panel().Items()) {
             Print(std::to_string(item.x) + " " + std::to_string(item.y) + " " +
                   (item.desktopColour ? std::string("desktop") : Hex(item.rgb)) + " " +
                   (item.bold ? "bold" : "normal") + " " + item.text);
         }
     }
 
-    Accounting a_;
+    std::unique_ptr<Accounting> a_;
     ScriptedInterfaceTable ifTable_;
     FixedClock clock_;
     FixedRegional regional_;
@@ -232,8 +281,9 @@ private:
     ReplayFiles files_;
     ReplayHost host_;
     ReplayNotifier notifier_;
-    StatisticsController statistics_;
+    std::unique_ptr<StatisticsController> statistics_;
     std::vector<QuickInfoRow> lastRows_;
+    bool counters32_ = false;
 };
 
 bool ReadInput(const char* path, std::string& bytes) {

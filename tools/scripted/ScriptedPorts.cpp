@@ -5,13 +5,14 @@
 
 namespace velkaro {
 
-InterfaceRow MakeRow(const std::string& name, std::uint32_t in, std::uint32_t out) {
+InterfaceRow MakeRow(const std::string& name, std::uint64_t in, std::uint64_t out, std::uint64_t key) {
     InterfaceRow row;
     const std::size_t n = std::min<std::size_t>(name.size(), row.bDescr.size());
     std::memcpy(row.bDescr.data(), name.data(), n);
     row.dwDescrLen = static_cast<std::uint32_t>(n);
-    row.dwInOctets = in;
-    row.dwOutOctets = out;
+    row.key = key;
+    row.inOctets = in;
+    row.outOctets = out;
     return row;
 }
 
@@ -23,7 +24,26 @@ bool ScriptedInterfaceTable::GetIfTable(std::vector<InterfaceRow>& out) {
     }
     out = std::move(rows);
     rows.clear();
+    for (std::size_t i = 0; i < out.size(); ++i)
+        if (out[i].key == kKeyByPlace) out[i].key = i;
     return true;
+}
+
+std::uint64_t FixedClock::MonotonicMs() {
+    if (secondOfDay >= 0 && ++secondOfDay == 86400) {
+        secondOfDay = 0;
+        static constexpr std::uint16_t kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+        const bool leap = today.year % 4 == 0 && (today.year % 100 != 0 || today.year % 400 == 0);
+        const unsigned days = today.month == 2 && leap ? 29u : kDays[(today.month + 11u) % 12u];
+        if (++today.day > days) {
+            today.day = 1;
+            if (++today.month > 12) {
+                today.month = 1;
+                ++today.year;
+            }
+        }
+    }
+    return nowMs += 1000;
 }
 
 void ScriptedDialogs::ShowMessage(const std::string& text) {

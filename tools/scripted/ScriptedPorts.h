@@ -13,8 +13,12 @@
 
 namespace velkaro {
 
+// The key of a row that takes its place in the table as its key.
+inline constexpr std::uint64_t kKeyByPlace = ~std::uint64_t{0};
+
 // Builds an interface row from a name and two counters (dwDescrLen = name length, max 256).
-InterfaceRow MakeRow(const std::string& name, std::uint32_t in, std::uint32_t out);
+InterfaceRow MakeRow(const std::string& name, std::uint64_t in, std::uint64_t out,
+                     std::uint64_t key = kKeyByPlace);
 
 class ScriptedInterfaceTable : public InterfaceTable {
 public:
@@ -27,13 +31,17 @@ public:
 };
 
 // Today's date as set; the monotonic clock goes one second forward at every reading (a tick
-// reads it once, so it advances a second per tick, as the timer does).
+// reads it once, so it advances a second per tick, as the timer does). Once a time of day is
+// set, it goes on with the monotonic clock, and the date turns at midnight.
 class FixedClock : public Clock {
 public:
     Date today{2026, 1, 1};
     std::uint64_t nowMs = 0;
+    int secondOfDay = -1;                   // -1: no time of day; the date stays as set
+    std::int64_t systemStart = 1767225600;  // 2026-01-01 00:00:00 UTC
     Date Today() override { return today; }
-    std::uint64_t MonotonicMs() override { return nowMs += 1000; }
+    std::uint64_t MonotonicMs() override;
+    std::int64_t SystemStartTime() override { return systemStart; }
 };
 
 class FixedRegional : public RegionalSettings {

@@ -1,0 +1,148 @@
+#include "core/Counting.h"
+
+#include <cstdio>
+#include <utility>
+
+namespace velkaro {
+
+namespace {
+
+constexpr std::uint64_t kUpperHalf = 0x80000000u;
+constexpr std::uint64_t kWrap32 = 0x100000000u;
+
+// Days since 1970-01-01 of a date of the proleptic Gregorian calendar, and back.
+std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
+    y -= m <= 2;
+    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const unsigned yoe = static_cast<unsigned>(y - era * 400);
+    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
+}
+
+void CivilFromDays(std::int64_t z, std::int64_t& y, unsigned& m, unsigned& d) {
+    z += 719468;
+    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const unsigned doe = static_cast<unsigned>(z - era * 146097);
+    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const unsigned mp = (5 * doy + 2) / 153;
+    d = doy - (153 * mp + 2) / 5 + 1;
+    m = mp < 10 ? mp + 3 : mp - 9;
+    y = static_cast<std::int64_t>(yoe) + era * 400 + (m <= 2);
+}
+
+constexpr std::int64_t kSecondsPerDay = 86400;
+
+}  // namespace
+
+std::string SystemStartText(std::int64_t seconds) {
+    std::int64_t days = seconds / kSecondsPerDay, rest = seconds % kSecondsPerDay;
+    if (rest < 0) {
+        rest += kSecondsPerDay;
+        --days;
+    }
+    std::int64_t y = 0;
+    unsigned m = 0, d = 0;
+    CivilFromDays(days, y, m, d);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04lld-%02u-%02u %02u:%02u:%02u", static_cast<long long>(y), m, d,
+                  static_cast<unsigned>(rest / 3600), static_cast<unsigned>(rest / 60 % 60),
+                  static_cast<unsigned>(rest % 60));
+    return text;
+}
+
+bool ReadSystemStartText(std::string_view t, std::int64_t& seconds) {
+    // YYYY-MM-DD HH:MM:SS
+    if (t.size() != 19 || t[4] != '-' || t[7] != '-' || t[10] != ' ' || t[13] != ':' || t[16] != ':')
+        return false;
+    auto number = [&](std::size_t at, std::size_t len, unsigned& value) {
+        value = 0;
+        for (std::size_t i = at; i < at + len; ++i) {
+            const unsigned digit = static_cast<unsigned char>(t[i]) - unsigned{'0'};
+            if (digit > 9) return false;
+            value = value * 10 + digit;
+        }
+        return true;
+    };
+    unsigned y, mo, d, h, mi, s;
+    if (!number(0, 4, y) || !number(5, 2, mo) || !number(8, 2, d) || !number(11, 2, h) ||
+        !number(14, 2, mi) || !number(17, 2, s))
+        return false;
+    if (mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || s > 59) return false;
+    seconds = DaysFromCivil(y, mo, d) * kSecondsPerDay + h * 3600 + mi * 60 + s;
+    return true;
+}
+
+void InterfaceReadings::TakeKept(bool hasStart, std::int64_t fileStart, std::int64_t systemStart,
+                                 std::vector<RowReading> kept) {
+    if (HasRead()) return;
+    readings_.clear();
+    byKey_.clear();
+    if (!hasStart) {
+        start_ = Start::Baseline;
+        return;
+    }
+    const std::int64_t apart = fileStart > systemStart ? fileStart - systemStart : systemStart - fileStart;
+    if (apart > kSameSystemStartSeconds) {
+        start_ = Start::NewSystemStart;  // what the file kept was read before the system started
+        return;
+    }
+    start_ = Start::KeptReadings;
+    for (RowReading& r : kept) {
+        r.ms = 0;
+        r.adapter = kNoAdapter;
+        auto [it, inserted] = byKey_.try_emplace(r.key, static_cast<std::uint32_t>(readings_.size()));
+        if (inserted)
+            readings_.push_back(std::move(r));
+        else
+            readings_[it->second] = std::move(r);  // the file's last line of a key wins
+    }
+}
+
+RowGrowth InterfaceReadings::Read(const InterfaceRow& row, std::string_view name, std::uint64_t ms,
+                                  RowReading*& reading) {
+    RowGrowth g;
+    auto [it, inserted] = byKey_.try_emplace(row.key, static_cast<std::uint32_t>(readings_.size()));
+    if (inserted) readings_.emplace_back();
+    RowReading& r = readings_[it->second];
+    reading = &r;
+    if (inserted || r.name != name) {
+        // A row not seen before (or another interface under a key that was given again):
+        // all it counted is new, unless this is where a baseline start begins counting.
+        if (start_ != Start::Baseline) {
+            g.in = row.inOctets;
+            g.out = row.outOctets;
+        }
+        r.key = row.key;
+        r.name.assign(name);
+        r.adapter = kNoAdapter;
+    } else if (row.inOctets == 0 && row.outOctets == 0 && (r.in != 0 || r.out != 0)) {
+        return g;  // around sleep some drivers read 0 for a while: the last reading stands
+    } else {
+        const bool inDown = row.inOctets < r.in;
+        const bool outDown = row.outOctets < r.out;
+        const bool wrapIn = row.counters32 && inDown && !outDown && r.in > kUpperHalf;
+        const bool wrapOut = row.counters32 && outDown && !inDown && r.out > kUpperHalf;
+        if ((inDown && !wrapIn) || (outDown && !wrapOut)) {
+            // The counters started again: what they hold now is new.
+            g.in = row.inOctets;
+            g.out = row.outOctets;
+        } else {
+            g.in = wrapIn ? row.inOctets + kWrap32 - r.in : row.inOctets - r.in;
+            g.out = wrapOut ? row.outOctets + kWrap32 - r.out : row.outOctets - r.out;
+            if (r.ms != 0 && ms > r.ms)
+                g.rate = static_cast<long double>(g.in + g.out) * 1000.0L / static_cast<long double>(ms - r.ms);
+        }
+    }
+    r.in = row.inOctets;
+    r.out = row.outOctets;
+    r.ms = ms;
+    return g;
+}
+
+void InterfaceReadings::ForgetAdapters() {
+    for (RowReading& r : readings_) r.adapter = kNoAdapter;
+}
+
+}  // namespace velkaro

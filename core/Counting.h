@@ -1,0 +1,85 @@
+// The interface rows' last readings, and what each new reading adds: the traffic counted is
+// the growth of a row's counters since its last reading, so nothing is counted twice however
+// often the program starts, and the readings kept in history.txt carry the count across a
+// restart under the same system start.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "core/Ports.h"
+
+namespace velkaro {
+
+using AdapterId = std::uint32_t;
+inline constexpr AdapterId kNoAdapter = 0xFFFFFFFFu;
+
+// Two system start times this close (seconds) are the same start: the clock drifts, and the
+// time of the start is the clock less the time run.
+inline constexpr std::int64_t kSameSystemStartSeconds = 120;
+
+// A row's last reading, as the run keeps it and history.txt stores it.
+struct RowReading {
+    std::uint64_t key = 0;
+    std::string name;
+    std::uint64_t in = 0;
+    std::uint64_t out = 0;
+    std::uint64_t ms = 0;             // when it was taken (monotonic); 0: kept from the file
+    AdapterId adapter = kNoAdapter;   // the history's id of its name, once known
+};
+
+// What one row adds at a reading.
+struct RowGrowth {
+    std::uint64_t in = 0;
+    std::uint64_t out = 0;
+    long double rate = 0;  // bytes per second it grew at since its last reading in this run
+};
+
+// A system start time as history.txt keeps it: "YYYY-MM-DD HH:MM:SS", in UTC.
+std::string SystemStartText(std::int64_t seconds);
+// Reads that text back; false when it is not one.
+bool ReadSystemStartText(std::string_view text, std::int64_t& seconds);
+
+class InterfaceReadings {
+public:
+    // How the first reading of the run is taken, as the history file left it.
+    enum class Start {
+        Baseline,         // nothing kept (a first run, an older file): rows only start here
+        KeptReadings,     // readings kept under this system start: rows add their growth
+        NewSystemStart,   // the system started since: rows add their whole counters
+        Running,          // the run has read the table: rows seen later add their counters
+    };
+
+    Start StartRule() const { return start_; }
+    bool HasRead() const { return start_ == Start::Running; }
+    // The history file's word on the start, taken while the run has not read the table yet:
+    // `fileStart` is the system start it was saved under (none: it kept no readings).
+    void TakeKept(bool hasStart, std::int64_t fileStart, std::int64_t systemStart,
+                  std::vector<RowReading> kept);
+
+    // One row of a successful reading at `ms`. A row this run (or the file) has not seen adds
+    // its counters, except at a baseline start; a row whose counters went down adds its new
+    // counters (they started again), except that both at 0 after a reading that was not is
+    // ignored (the last reading is kept), and that with 32-bit counters one counter down from
+    // above 2^31 while the other did not go down is a wrap. The row's reading is kept under its
+    // key; `name` is the row's adapter name.
+    RowGrowth Read(const InterfaceRow& row, std::string_view name, std::uint64_t ms, RowReading*& reading);
+    // After the last row of a successful reading.
+    void EndReading() { start_ = Start::Running; }
+
+    // Every reading kept, in the order first seen.
+    const std::vector<RowReading>& All() const { return readings_; }
+    // The history's ids are given afresh (its table was emptied or replaced).
+    void ForgetAdapters();
+
+private:
+    std::vector<RowReading> readings_;
+    std::unordered_map<std::uint64_t, std::uint32_t> byKey_;
+    Start start_ = Start::Baseline;
+};
+
+}  // namespace velkaro

@@ -1,0 +1,393 @@
+// Counting by increments: what a reading adds, the records it goes into, the readings kept in
+// history.txt, and random runs against a model of the bytes really moved.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "core/Accounting.h"
+#include "core/Counting.h"
+#include "core/Files.h"
+#include "core/Sampler.h"
+#include "tests/TestSupport.h"
+
+namespace velkaro {
+namespace {
+
+constexpr std::int64_t kStart = 1772352000;  // 2026-03-01 08:00:00 UTC
+
+// One row read again and again: each call gives what Read() adds for the counters given.
+struct RowReader {
+    InterfaceReadings readings;
+    std::uint64_t ms = 0;
+    RowGrowth Read(std::uint64_t in, std::uint64_t out, bool counters32 = false, std::uint64_t key = 1,
+                   const char* name = "eth") {
+        InterfaceRow row = MakeRow(name, in, out, key);
+        row.counters32 = counters32;
+        RowReading* r = nullptr;
+        return readings.Read(row, name, ms += 1000, r);
+    }
+};
+
+void ExpectAdds(const RowGrowth& g, std::uint64_t in, std::uint64_t out, const char* what) {
+    EXPECT_EQ(g.in, in) << what;
+    EXPECT_EQ(g.out, out) << what;
+}
+
+TEST(Counting, EachReadingAddsTheGrowthSinceTheRowsLastOne) {
+    RowReader r;
+    ExpectAdds(r.Read(1000, 500), 0, 0, "a baseline start only starts here");
+    r.readings.EndReading();
+    ExpectAdds(r.Read(3000, 600), 2000, 100, "growth");
+    ExpectAdds(r.Read(0, 0), 0, 0, "both at 0 after a reading that was not: ignored");
+    ExpectAdds(r.Read(3500, 700), 500, 100, "the reading before the zeros stands");
+    ExpectAdds(r.Read(40, 800), 40, 800, "a counter down: they started again");
+    ExpectAdds(r.Read(100, 900, false, 2), 100, 900, "a row first seen after the first reading");
+    ExpectAdds(r.Read(50, 900, false, 2, "wlan"), 50, 900, "another interface under a key given again");
+    ExpectAdds(r.Read(60, 950, false, 2, "wlan"), 10, 50, "which goes on from there");
+}
+
+TEST(Counting, ThirtyTwoBitCountersWrapOnlyFromTheUpperHalfWithTheOtherNotDown) {
+    RowReader r;
+    r.readings.EndReading();  // past the first reading: new rows add all they hold
+    ExpectAdds(r.Read(0xFFFFFF00u, 10, true), 0xFFFFFF00u, 10, "first seen");
+    ExpectAdds(r.Read(0x100, 20, true), 0x200, 10, "in wrapped");
+    ExpectAdds(r.Read(0x200, 5, true), 0x200, 5, "out down from the lower half: started again");
+    ExpectAdds(r.Read(0x90000000u, 0x90000000u, true), 0x90000000u - 0x200, 0x90000000u - 5, "growth");
+    ExpectAdds(r.Read(1, 2, true), 1, 2, "both down: started again");
+    ExpectAdds(r.Read(0xFFFFFFF0u, 2, false), 0xFFFFFFF0u - 1, 0, "64-bit growth");
+    ExpectAdds(r.Read(5, 3, false), 5, 3, "64-bit counters never wrap");
+}
+
+TEST(Counting, KeptReadingsCountOnlyUnderTheSameSystemStart) {
+    const std::vector<RowReading> kept = {{1, "eth", 1000, 500, 0, kNoAdapter}};
+    InterfaceReadings same;
+    same.TakeKept(true, kStart + 119, kStart, kept);
+    RowReading* r = nullptr;
+    ExpectAdds(same.Read(MakeRow("eth", 1500, 700, 1), "eth", 1000, r), 500, 200, "growth since the kept one");
+    EXPECT_EQ(r->ms, 1000u);
+    ExpectAdds(same.Read(MakeRow("wlan", 30, 40, 2), "wlan", 1000, r), 30, 40, "a row new since the save");
+    InterfaceReadings other;
+    other.TakeKept(true, kStart + 121, kStart, kept);
+    ExpectAdds(other.Read(MakeRow("eth", 1500, 700, 1), "eth", 1000, r), 1500, 700, "since the system started");
+    other.EndReading();
+    other.TakeKept(true, kStart, kStart, kept);  // once the run has read, the file changes nothing
+    EXPECT_EQ(other.All().at(0).in, 1500u);
+}
+
+TEST(Counting, SystemStartTextReadsBackAndRefusesWhatItDoesNotWrite) {
+    for (std::int64_t t : {std::int64_t{0}, kStart, std::int64_t{951782400} /* 2000-02-29 */}) {
+        std::int64_t back = -1;
+        ASSERT_TRUE(ReadSystemStartText(SystemStartText(t), back)) << SystemStartText(t);
+        EXPECT_EQ(back, t);
+    }
+    EXPECT_EQ(SystemStartText(kStart), "2026-03-01 08:00:00");
+    std::int64_t t = 0;
+    for (const char* bad : {"2026-03-01", "2026-03-01T08:00:00", "2026-13-01 08:00:00", " 2026-03-01 08:00:00"})
+        EXPECT_FALSE(ReadSystemStartText(bad, t)) << bad;
+}
+
+// ---- Records ----
+
+struct Records : ::testing::Test {
+    Accounting a;
+    ScriptedInterfaceTable table;
+    std::uint64_t ms = 0;
+    void SetUp() override { a.SetAccountingDate(Date{2026, 3, 7}); }
+    void Tick(std::vector<InterfaceRow> rows) {
+        table.rows = std::move(rows);
+        std::vector<InterfaceRow> read;
+        SampleInterfaces(a, table, read, ms += 1000);
+    }
+    const AdapterInfo& Info(const std::string& name) {
+        AdapterId id = 0;
+        EXPECT_TRUE(a.FindAdapter(name, id)) << name;
+        return a.Adapters()[id];
+    }
+};
+
+TEST_F(Records, RowsOfOneNameAddUpAndFilterRowsAreNotAccounted) {
+    InterfaceRow filter = MakeRow("eth-QoS Packet Scheduler-0000", 100, 100);
+    filter.filter = true;
+    Tick({MakeRow("eth", 100, 100), MakeRow("eth", 7, 7), filter});
+    filter.inOctets = 900;
+    Tick({MakeRow("eth", 150, 120), MakeRow("eth", 17, 9), filter});
+    ASSERT_EQ(a.HistoryCount(), 1u);
+    EXPECT_EQ(a.History()[0].inOctets, 60u);
+    EXPECT_EQ(a.History()[0].outOctets, 22u);
+    EXPECT_EQ(Info("eth").rate, 82.0L);
+    AdapterId id = 0;
+    EXPECT_FALSE(a.FindAdapter("eth-QoS Packet Scheduler-0000", id));
+}
+
+TEST_F(Records, AFieldThatWouldPassItsTopClosesTheRecordAndTheRestGoesOn) {
+    const std::size_t open = a.AppendHistoryRecord("eth", HistoryRecord{4294967000u, 10, 2026, 3, 7, 0, 0});
+    EXPECT_EQ(AddToOpenRecord(a, open, 1000, 1), 1u);
+    EXPECT_EQ(a.History()[0].inOctets, 4294967000u);
+    EXPECT_EQ(a.History()[0].session, 1);
+    EXPECT_EQ(a.History()[1].inOctets, 1000u);
+    EXPECT_EQ(a.History()[1].outOctets, 1u);
+    // Ten gigabytes at once: full records until the rest fits.
+    const std::size_t last = AddToOpenRecord(a, 1, 10737418240u, 0);
+    EXPECT_EQ(last, 4u);
+    EXPECT_EQ(Info("eth").totalIn, 4294967000ull + 1000 + 10737418240ull);
+    for (std::size_t i = 1; i < 4; ++i) EXPECT_EQ(a.History()[i].session, static_cast<std::int32_t>(i + 1));
+    EXPECT_EQ(a.History()[4].session, 0);
+    EXPECT_EQ(a.History()[4].day, 7);
+}
+
+TEST_F(Records, ANewDayStartsNewRecordsAndTheEarlierDaysStayOpen) {
+    Tick({MakeRow("eth", 100, 100)});
+    Tick({MakeRow("eth", 150, 100)});
+    a.SetAccountingDate(Date{2026, 3, 8});
+    Tick({MakeRow("eth", 170, 130)});
+    a.SetAccountingDate(Date{2026, 3, 7});  // the clock set back: that day's record goes on
+    Tick({MakeRow("eth", 171, 130)});
+    ASSERT_EQ(a.HistoryCount(), 2u);
+    EXPECT_EQ(a.History()[0].inOctets, 51u);
+    EXPECT_EQ(a.History()[1].inOctets, 20u);
+    EXPECT_EQ(a.History()[1].outOctets, 30u);
+    EXPECT_EQ(a.History()[0].session + a.History()[1].session, 0);
+}
+
+// ---- history.txt ----
+
+struct KeptFiles : ::testing::Test, Fakes {};
+
+TEST_F(KeptFiles, TheReadingsGoBackAsTheyWereWhateverTheName) {
+    Accounting a;
+    LoadFiles(a, ports);
+    ScriptedInterfaceTable table;
+    const std::string odd = std::string(" tab\there %41 \x01\xC0 ", 17);
+    table.rows = {MakeRow(odd, 5, 6, 12345678901234567ull), MakeRow("eth", 1, 2)};
+    SampleInterfaces(a, table);
+    ost(a, ports);
+    const std::string& text = files.files["history.txt"];
+    EXPECT_NE(text.find("boot=2026-01-01 00:00:00\r\nreading=12345678901234567 5 6  tab%09here %2541 %01\xC0 \r\n"
+                        "reading=1 1 2 eth\r\n"),
+              std::string::npos)
+        << text;
+    Accounting b;
+    LoadFiles(b, ports);
+    EXPECT_TRUE(dialogs.messages.empty());
+    ASSERT_EQ(b.readings.All().size(), 2u);
+    EXPECT_EQ(b.readings.All()[0].name, odd);
+    EXPECT_EQ(b.readings.All()[0].out, 6u);
+    EXPECT_EQ(b.readings.StartRule(), InterfaceReadings::Start::KeptReadings);
+}
+
+TEST_F(KeptFiles, AHistoryReadLateGetsTheRunsTrafficAddedToItsRecords) {
+    files.readError["history.txt"] = kIoAccessDenied;
+    files.files["history.txt"] = "SHOW=\r\nform1.width=790\r\n7.3.2026-0\t1000      \t1000      \teth\r\n";
+    clock.today = Date{2026, 3, 7};
+    Accounting a;
+    LoadFiles(a, ports);
+    ScriptedInterfaceTable table;
+    std::vector<InterfaceRow> rows;
+    for (std::uint64_t in : {100, 150, 400}) {
+        table.rows = {MakeRow("eth", in, 0), MakeRow("wlan", in, 0)};
+        SampleInterfaces(a, table, rows, in);
+    }
+    files.readError.clear();
+    ost(a, ports);
+    EXPECT_EQ(files.files["history.txt"],
+              "SHOW=\r\nform1.width=790\r\nboot=2026-01-01 00:00:00\r\nreading=0 400 0 eth\r\nreading=1 400 0 wlan\r\n"
+              "7.3.2026-0\t1300      \t1000      \teth\r\n7.3.2026-0\t300       \t0         \twlan\r\n");
+}
+
+// ---- Random runs against the bytes really moved ----
+
+// An interface as the model knows it: its counters, and everything that went through it.
+struct SimRow {
+    std::uint64_t key;
+    std::string name;
+    bool counters32;
+    std::uint64_t in = 1000, out = 1000;  // the counters (since they last started), uncut
+    int epoch = 0;  // how often its counters started again
+    bool present = true;
+    bool zeroNext = false;  // its next reading shows 0 and 0
+};
+
+// What a run of the program compares a row with next: the model's word for its last reading,
+// as shown (32-bit counters cut) and as it really stood.
+struct SimRef {
+    bool valid = false;
+    std::uint64_t seenIn = 0, seenOut = 0, in = 0, out = 0;
+    int epoch = 0;
+};
+
+struct Model {
+    std::vector<SimRow> rows;
+    std::vector<SimRef> ref, savedRef;  // by row
+    std::map<std::string, std::uint64_t> counted, countedSaved;  // by adapter, in + out
+    bool baseline = true, savedBaseline = true;  // the next first reading only starts there
+
+    static std::uint64_t Shown(const SimRow& row, std::uint64_t v) { return row.counters32 ? v & 0xFFFFFFFFu : v; }
+
+    // A reading of row i by the running program.
+    void Read(std::size_t i) {
+        SimRow& row = rows[i];
+        SimRef& r = ref[i];
+        SimRef now{true, Shown(row, row.in), Shown(row, row.out), row.in, row.out, row.epoch};
+        if (row.zeroNext) {
+            row.zeroNext = false;
+            if (r.valid && (r.seenIn != 0 || r.seenOut != 0)) return;  // ignored
+            now = SimRef{true, 0, 0, 0, 0, row.epoch};  // taken as counters that stand at 0
+        }
+        std::uint64_t add = 0;
+        if (!r.valid)
+            add = baseline ? 0 : now.seenIn + now.seenOut;
+        else if (r.epoch != row.epoch)
+            add = now.seenIn + now.seenOut;  // what went through before they started again is lost
+        else
+            add = now.in - r.in + now.out - r.out;
+        counted[row.name] += add;
+        r = now;
+    }
+    // Whether a row's counters may start again so that the program can tell: both below every
+    // reading it may be compared with.
+    bool MayRestart(std::size_t i) const {
+        for (const SimRef* r : {&ref[i], &savedRef[i]})
+            if (r->valid && (r->seenIn < 1000 || r->seenOut < 1000)) return false;
+        return true;
+    }
+    // Traffic on a row whose counters started again stays below the readings from before, so
+    // that the program still sees them down.
+    void CapAfterRestart(std::size_t i, std::uint64_t& in, std::uint64_t& out) const {
+        const SimRow& row = rows[i];
+        for (const SimRef* r : {&ref[i], &savedRef[i]}) {
+            if (!r->valid || r->epoch == row.epoch) continue;
+            in = std::min(in, r->seenIn - 1 - row.in);
+            out = std::min(out, r->seenOut - 1 - row.out);
+        }
+    }
+    // Whether n more octets in keep a 32-bit row within one wrap of every reading it may be
+    // compared with.
+    bool MayGrow32(std::size_t i, std::uint64_t n) const {
+        for (const SimRef* r : {&ref[i], &savedRef[i]})
+            if (r->valid && r->epoch == rows[i].epoch && rows[i].in + n - r->in >= (1ull << 31)) return false;
+        return true;
+    }
+};
+
+TEST(CountingProperty, RandomRunsCountWhatMovedOnceAndLoseOnlyWhatTheRulesSay) {
+    for (unsigned seed = 1; seed <= 60; ++seed) {
+        std::mt19937_64 rng(seed);
+        auto pick = [&](std::uint64_t n) { return rng() % n; };
+        Model m;
+        m.rows = {{10, "eth", false}, {11, "wlan", true}, {12, "dup", false}, {13, "dup", false}};
+        m.rows[1].in = 0xF0000000u;  // near its wrap
+        m.ref.resize(m.rows.size());
+        m.savedRef.resize(m.rows.size());
+        Fakes fakes;
+        ScriptedInterfaceTable& table = fakes.table;
+        FixedClock& clock = fakes.clock;
+        MemoryFileStore& files = fakes.files;
+        FilePorts& ports = fakes.ports;
+        clock.today = Date{2026, 3, 7};
+        clock.systemStart = kStart;
+        std::vector<InterfaceRow> read;
+        std::unique_ptr<Accounting> a;
+        std::set<std::uint16_t> daysRun;
+
+        auto check = [&](const Accounting& acc, const std::map<std::string, std::uint64_t>& want, int step) {
+            for (const AdapterInfo& info : acc.Adapters()) {
+                const auto it = want.find(info.name);
+                ASSERT_EQ(info.totalIn + info.totalOut, it == want.end() ? 0 : it->second)
+                    << "seed " << seed << " step " << step << " " << info.name;
+            }
+            for (const HistoryRecord& r : acc.History())
+                ASSERT_TRUE(daysRun.count(r.day)) << "seed " << seed << " a record of a day never run";
+        };
+        auto save = [&] {
+            ost(*a, ports);
+            m.savedRef = m.ref;
+            m.countedSaved = m.counted;
+            m.savedBaseline = m.baseline;
+        };
+        auto start = [&] {
+            a = std::make_unique<Accounting>();
+            LoadFiles(*a, ports);
+            m.ref = m.savedRef;
+            m.counted = m.countedSaved;
+            m.baseline = m.savedBaseline;
+        };
+        start();
+        for (int step = 0; step < 400; ++step) {
+            const std::uint64_t event = pick(100);
+            const std::size_t i = pick(m.rows.size());
+            SimRow& row = m.rows[i];
+            if (event < 40) {  // traffic
+                std::uint64_t in = pick(5) == 0 ? pick(6000000000ull) : pick(100000);
+                std::uint64_t out = pick(100000);
+                if (row.counters32) in = m.MayGrow32(i, in % (1ull << 30)) ? in % (1ull << 30) : 0;
+                m.CapAfterRestart(i, in, out);
+                row.in += in, row.out += out;
+            } else if (event < 70 && a) {  // a tick
+                daysRun.insert(clock.today.day);
+                a->SetAccountingDate(clock.Today());
+                table.rows.clear();
+                for (const SimRow& r : m.rows) {
+                    if (!r.present) continue;
+                    const std::uint64_t mask = r.counters32 ? 0xFFFFFFFFu : ~std::uint64_t{0};
+                    InterfaceRow ir = MakeRow(r.name, r.zeroNext ? 0 : r.in & mask, r.zeroNext ? 0 : r.out & mask, r.key);
+                    ir.counters32 = r.counters32;
+                    table.rows.push_back(ir);
+                    if (r.name == "eth") {  // a filter repeats it under another name
+                        ir.key += 100;
+                        ir.filter = true;
+                        ir.bDescr[0] = 'E';
+                        table.rows.push_back(ir);
+                    }
+                }
+                SampleInterfaces(*a, table, read, clock.MonotonicMs());
+                for (std::size_t k = 0; k < m.rows.size(); ++k)
+                    if (m.rows[k].present) m.Read(k);
+                m.baseline = false;
+                check(*a, m.counted, step);
+            } else if (event < 74) {  // the row's counters start again
+                if (m.MayRestart(i)) row.in = 0, row.out = 1, ++row.epoch;
+            } else if (event < 77) {
+                row.zeroNext = !row.counters32;
+            } else if (event < 81) {
+                row.present = !row.present;
+            } else if (event < 85 && a) {
+                save();
+            } else if (event < 89 && a) {  // exit, or a kill that saves nothing
+                if (pick(2)) save();
+                a.reset();
+            } else if (event < 92 && !a) {
+                start();
+                check(*a, m.counted, step);
+            } else if (event < 94 && !a) {  // the system starts again
+                clock.systemStart += 3600 + static_cast<std::int64_t>(pick(86400));
+                for (std::size_t k = 0; k < m.rows.size(); ++k) {
+                    SimRow& r = m.rows[k];
+                    // Since the start, maybe more than before it: the readings kept say nothing now.
+                    r.in = pick(r.counters32 ? 1ull << 30 : 1ull << 40), r.out = 1 + pick(1ull << 30), ++r.epoch;
+                    m.savedRef[k].valid = false;
+                }
+            } else if (event < 97) {  // midnight, or the clock set back a day
+                clock.today.day = static_cast<std::uint16_t>(pick(3) ? clock.today.day + 1 : clock.today.day - 1);
+            } else if (a) {  // the history cleared: counting goes on from the readings
+                save();
+                files.Delete("history.txt");
+                a->ClearHistory();
+                LoadFiles(*a, ports);
+                m.counted.clear();
+                m.countedSaved.clear();
+                m.savedRef.assign(m.rows.size(), SimRef{});
+                m.savedBaseline = true;
+            }
+            if (::testing::Test::HasFatalFailure()) return;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace velkaro
