@@ -31,7 +31,7 @@ void BM_SaveFiles(benchmark::State& state) {
     LoadFiles(a, p.ports);  // nothing there yet: marks the files as loaded
     FillBenchHistory(a, static_cast<std::size_t>(state.range(0)));
     FillPrices(a);
-    for (auto _ : state) ost(a, p.ports);
+    for (auto _ : state) SaveFiles(a, p.ports);
     const std::size_t bytes = p.files.files["history.txt"].size() + p.files.files["price.txt"].size();
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
     state.counters["file_MB"] = static_cast<double>(bytes) / 1e6;
@@ -45,7 +45,7 @@ void BM_LoadFiles(benchmark::State& state) {
         LoadFiles(a, p.ports);
         FillBenchHistory(a, static_cast<std::size_t>(state.range(0)));
         FillPrices(a);
-        ost(a, p.ports);
+        SaveFiles(a, p.ports);
     }
     const std::size_t bytes = p.files.files["history.txt"].size() + p.files.files["price.txt"].size();
     std::size_t records = 0;

@@ -51,7 +51,7 @@ void BM_StartupLoadAndFirstTick(benchmark::State& state) {
         FillBenchHistory(a, records);
         for (int i = 0; i < kAdapters; ++i)
             a.Tariffs().push_back({1.5, 0.35, BenchAdapterName(i), "Адаптер "_cp1251 + std::to_string(i)});
-        ost(a, ports);
+        SaveFiles(a, ports);
     }
     std::vector<InterfaceRow> rows;
     for (int i = 0; i < kAdapters; ++i)

@@ -131,6 +131,21 @@ void Accounting::RebuildDayIndex() {
     }
 }
 
+void Accounting::SetPrices(TariffEntry& e, double in, double out) {
+    e.priceIn = in;
+    e.priceOut = out;
+    if (!priceFile.read) editsWhileUnread.prices.insert(e.adapter);
+}
+
+void Accounting::SetDisplayName(TariffEntry& e, const std::string& name) {
+    e.displayName = name;
+    if (!priceFile.read) editsWhileUnread.displayNames.insert(e.adapter);
+}
+
+void Accounting::NoteLimitChange(const std::string& adapter) {
+    if (!limitFile.read) editsWhileUnread.limits.insert(adapter);
+}
+
 // ---- TariffTable lookups ----
 
 namespace {

@@ -8,10 +8,12 @@
 // costs O(adapters + interfaces), not O(records).
 #pragma once
 
+#include <compare>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "core/Counting.h"
@@ -42,11 +44,11 @@ struct TariffEntry {
 
 enum class Direction { Incoming, Outgoing };
 
-// A calendar month; year 0 stands for none.
+// A calendar month; year 0 stands for none. Ordered by year, then month.
 struct YearMonth {
     std::uint16_t year = 0;
     std::uint16_t month = 0;
-    friend bool operator==(const YearMonth&, const YearMonth&) = default;
+    friend auto operator<=>(const YearMonth&, const YearMonth&) = default;
 };
 inline YearMonth MonthOf(const Date& d) { return YearMonth{d.year, d.month}; }
 
@@ -81,6 +83,14 @@ struct FileState {
     std::string original;
 };
 
+// The adapters whose entries the user's commands changed while their file (price.txt,
+// limits.txt) was unread: a save that then reads the file keeps these over the file's.
+struct EditsWhileUnread {
+    std::unordered_set<std::string> prices;
+    std::unordered_set<std::string> displayNames;
+    std::unordered_set<std::string> limits;  // set, changed, removed or warned of
+};
+
 class Accounting {
 public:
     // ---- HistoryTable (0-based here; table order is creation order) ----
@@ -111,6 +121,14 @@ public:
     const std::vector<LimitEntry>& Limits() const { return limits_; }
     std::vector<LimitEntry>& Limits() { return limits_; }
 
+    // ---- The commands' changes of an entry ----
+    // Prices, display names and limits are changed through these, which note the adapter in
+    // editsWhileUnread while its file is unread.
+    void SetPrices(TariffEntry& e, double in, double out);
+    void SetDisplayName(TariffEntry& e, const std::string& name);
+    // Called by whatever sets, changes or removes a limit, or records a warning given.
+    void NoteLimitChange(const std::string& adapter);
+
     // ---- Program-wide variables ----
     const Date& AccountingDate() const { return accountingDate_; }
     // Changing the date rebuilds the per-day part of the index.
@@ -138,6 +156,7 @@ public:
     // limits.txt exists as far as this run knows (it was read, or written): the save rewrites
     // it even when no limit is left. While there is no file and no limit, none is written.
     bool limitFileOnDisk = false;
+    EditsWhileUnread editsWhileUnread;  // a file's part is emptied when that file is read
 
 private:
     AdapterId Intern(const std::string& name);

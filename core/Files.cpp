@@ -4,15 +4,15 @@
 #include <charconv>
 #include <cstdio>
 #include <cstring>
-#include <initializer_list>
-#include <limits>
 #include <unordered_map>
 
-#include "core/AppError.h"
-#include "core/NumberText.h"
-#include "core/Texts.h"
+#include "core/DataFile.h"
 #include "core/Formatting.h"
+#include "core/Limits.h"
+#include "core/NameEscape.h"
+#include "core/NumberText.h"
 #include "core/Sampler.h"
+#include "core/Texts.h"
 
 namespace velkaro {
 
@@ -30,82 +30,13 @@ constexpr std::string_view kSystemStartKey = "boot";
 constexpr std::string_view kReadingKey = "reading";
 constexpr int kDefaultWidth = 500;
 
-// Blanks and control characters, as trimming sees them.
-bool IsTrimmed(char c) { return static_cast<unsigned char>(c) <= 0x20; }
+constexpr DataFile kHistoryData{texts::kHistoryFile, texts::kHistoryBackup};
+constexpr DataFile kPriceData{texts::kPriceFile, texts::kPriceBackup};
+constexpr DataFile kLimitData{texts::kLimitFile, texts::kLimitBackup};
 
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && IsTrimmed(s.front())) s.remove_prefix(1);
-    while (!s.empty() && IsTrimmed(s.back())) s.remove_suffix(1);
-    return s;
-}
-
-// Calls f(line) for every line of a file's bytes. A line ends at LF; a CR right before the
-// LF, or a CR that is the last byte of the file, belongs to the line end.
-template <class F> void ForEachLine(std::string_view bytes, F&& f) {
-    while (!bytes.empty()) {
-        const void* lf = std::memchr(bytes.data(), '\n', bytes.size());
-        std::size_t len = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - bytes.data())
-                             : bytes.size();
-        std::string_view line = bytes.substr(0, len);
-        bytes.remove_prefix(lf ? len + 1 : len);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        f(line);
-    }
-}
-
-// "File not found" and "path not found": the file is not there, which is no failure.
-bool IsMissing(int code) { return code == kIoFileNotFound || code == kIoInvalidFilename; }
-
-// Fills the "%s" and "%d" marks of a text, in order, with the pieces.
-std::string Fill(std::string_view text, std::initializer_list<std::string_view> pieces) {
-    std::string out;
-    auto piece = pieces.begin();
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 1 < text.size() && (text[i + 1] == 's' || text[i + 1] == 'd') &&
-            piece != pieces.end()) {
-            out += *piece++;
-            ++i;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
-
-// Lines a load skipped: how many, and the first few as the message shows them.
-class SkippedLines {
-public:
-    static constexpr std::size_t kShown = 3;
-    static constexpr std::size_t kShownLength = 40;
-
-    void Add(std::string_view line) {
-        ++count_;
-        if (shown_.size() == kShown) return;
-        std::string text;
-        for (char c : line.substr(0, kShownLength)) text += IsTrimmed(c) ? ' ' : c;
-        if (line.size() > kShownLength) text += texts::kSkippedLineCut;
-        shown_.push_back(std::move(text));
-    }
-    bool Any() const { return count_ > 0; }
-
-    std::string Message(const char* file, const char* backup) const {
-        std::string list;
-        for (const std::string& line : shown_) {
-            if (!list.empty()) list += texts::kSkippedLineJoin;
-            list += '\'';
-            list += line;
-            list += '\'';
-        }
-        return Fill(texts::kSkippedLines, {file, std::to_string(count_), list, backup});
-    }
-
-private:
-    std::size_t count_ = 0;
-    std::vector<std::string> shown_;
-};
-
-// A line that holds nothing but blanks and control characters is no loss when skipped.
-bool IsBlank(std::string_view line) { return Trim(line).empty(); }
+constexpr unsigned kAdapterField = kFieldTrimmed | kFieldStartsLine | kFieldEndsAtBar | kFieldTabLine;
+constexpr unsigned kDisplayNameField = kFieldTrimmed | kFieldTabLine;
+constexpr unsigned kLimitAdapterField = kFieldStartsLine;
 
 // One line of price.txt; false when it gives no entry. The separators are searched from the
 // right, so a display name may hold ">" and "@": the out price follows the last "@", the in
@@ -121,14 +52,14 @@ bool ReadPriceLine(std::string_view line, TariffEntry& e) {
         if (p2 != std::string_view::npos && p2 <= p1) p2 = std::string_view::npos;
     }
     if (p2 == std::string_view::npos) return false;
-    // The file has always allowed control characters around its prices (a stray CR, a TAB
-    // run through an editor): both fields are trimmed here, as the out price always was, so
-    // the number reading's blanks-only rule for typed prices changes nothing in the file.
+    // The file has always allowed control characters around its prices: both fields are
+    // trimmed here, as the out price always was, so the number reading's blanks-only rule for
+    // typed prices changes nothing in the file.
     const std::string inText(Trim(line.substr(p2 + 1, p3 - p2 - 1)));
     const std::string outText(Trim(line.substr(p3 + 1)));
     if (!TryReadPrice(inText, e.priceIn) || !TryReadPrice(outText, e.priceOut)) return false;
-    e.adapter = std::string(Trim(line.substr(0, p1)));
-    e.displayName = std::string(Trim(line.substr(p1 + 1, p2 - p1 - 1)));
+    e.adapter = UnescapedName(Trim(line.substr(0, p1)));
+    e.displayName = UnescapedName(Trim(line.substr(p1 + 1, p2 - p1 - 1)));
     return true;
 }
 
@@ -170,13 +101,13 @@ bool ReadLimitLine(std::string_view line, LimitEntry& e) {
     else if (levelText == "100") e.warnedLevel = 100;
     else return false;
     if (e.warnedMonth.year == 0 && e.warnedLevel != 0) return false;
-    e.adapter = std::string(line.substr(0, p1));
+    e.adapter = UnescapedName(line.substr(0, p1));
     return true;
 }
 
 // A reading line's name: the bytes below 0x20 (which would end the line or make it a record)
 // and "%" itself as "%XX".
-void AppendEscapedName(std::string& out, std::string_view name) {
+void AppendReadingName(std::string& out, std::string_view name) {
     static constexpr char kHex[] = "0123456789ABCDEF";
     for (char c : name) {
         const auto u = static_cast<unsigned char>(c);
@@ -190,7 +121,7 @@ void AppendEscapedName(std::string& out, std::string_view name) {
     }
 }
 
-bool ReadEscapedName(std::string_view text, std::string& name) {
+bool ReadReadingName(std::string_view text, std::string& name) {
     name.clear();
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] != '%') {
@@ -229,7 +160,7 @@ bool ReadReadingLine(std::string_view value, RowReading& r) {
         value.remove_prefix(blank + 1);
     }
     return ReadU64(fields[0], r.key) && ReadU64(fields[1], r.in) && ReadU64(fields[2], r.out) &&
-           ReadEscapedName(value, r.name);
+           ReadReadingName(value, r.name);
 }
 
 // What a history file kept of the interface rows' readings.
@@ -239,135 +170,93 @@ struct KeptReadings {
     std::vector<RowReading> readings;
 };
 
-void LoadHistoryText(Accounting& a, std::string_view bytes, WindowHost& window, SkippedLines& skipped,
-                     KeptReadings& kept) {
-    // Names seen in this file, as views into its bytes: no allocation for known names.
-    std::unordered_map<std::string_view, AdapterId> ids;
-    ForEachLine(bytes, [&](std::string_view line) {
-        if (line.find('\t') != std::string_view::npos) {
-            HistoryRecord r;
-            r.day = static_cast<std::uint16_t>(ReadFieldNumber(line, '.', false));
-            r.month = static_cast<std::uint16_t>(ReadFieldNumber(line, '.', false));
-            r.year = static_cast<std::uint16_t>(ReadFieldNumber(line, '-', false));
-            r.session = static_cast<std::int32_t>(ReadFieldNumber(line, '\t', false));
-            r.inOctets = ReadFieldNumber(line, '\t', true);
-            r.outOctets = ReadFieldNumber(line, '\t', true);
-            auto it = ids.find(line);
-            if (it != ids.end()) {
-                a.AppendHistoryRecord(it->second, r);
-            } else {
-                const std::size_t index = a.AppendHistoryRecord(std::string(line), r);
-                ids.emplace(line, a.History()[index].adapter);
-            }
-            return;
-        }
-        const std::size_t eq = line.find('=');
-        if (eq == std::string_view::npos) {
-            if (!IsBlank(line)) skipped.Add(line);
-            return;
-        }
-        const std::string_view key = Trim(line.substr(0, eq));
-        const std::string_view value = Trim(line.substr(eq + 1));
-        if (key == kReadingKey) {
-            // Its name may begin or end with blanks: the value is taken as written.
-            RowReading r;
-            if (ReadReadingLine(line.substr(eq + 1), r))
-                kept.readings.push_back(std::move(r));
-            else
-                skipped.Add(line);
-        } else if (key == kSystemStartKey) {
-            kept.hasStart = ReadSystemStartText(value, kept.systemStart);
-            if (!kept.hasStart) skipped.Add(line);
-        } else if (key == kCountingKey) {
-            a.countingBoot = value == kCountingBoot;
-        } else if (key == kShowKey)
-            a.adapterFilter = std::string(value);
-        else if (key == kWidthKey)
-            window.SetOuterWidth(ReadWidthSetting(value));
-        else if (key == kHideIdleKey)
-            a.hideIdle = value == "1";  // 0, or anything else: off
-    });
+// The file's entries with this run's changes over them: the prices and display names the
+// run changed while the file was unread replace the file's of the same adapter, and the
+// run's adapters the file lacks follow the file's, in the run's order.
+std::vector<TariffEntry> MergedPrices(const Accounting& a, std::vector<TariffEntry> file) {
+    std::unordered_map<std::string_view, std::size_t> inFile;  // the first entry of each adapter
+    for (std::size_t i = 0; i < file.size(); ++i) inFile.try_emplace(file[i].adapter, i);
+    const EditsWhileUnread& edits = a.editsWhileUnread;
+    for (const std::string& adapter : edits.prices) {
+        const auto at = inFile.find(adapter);
+        const TariffEntry* run = FindTariffEntry(a, adapter);
+        if (at == inFile.end() || !run) continue;
+        file[at->second].priceIn = run->priceIn;
+        file[at->second].priceOut = run->priceOut;
+    }
+    for (const std::string& adapter : edits.displayNames) {
+        const auto at = inFile.find(adapter);
+        const TariffEntry* run = FindTariffEntry(a, adapter);
+        if (at != inFile.end() && run) file[at->second].displayName = run->displayName;
+    }
+    std::vector<TariffEntry> added;
+    for (const TariffEntry& run : a.Tariffs())
+        if (!inFile.contains(run.adapter)) added.push_back(run);
+    file.insert(file.end(), added.begin(), added.end());
+    return file;
 }
 
-// A file that was read: the save may replace it, keeping it first as it was when lines were
-// skipped.
-void MarkRead(FileState& state, std::string&& bytes, const SkippedLines& skipped, const char* file,
-              const char* backup, std::vector<std::string>& notices) {
-    state.read = true;
-    state.failure = kIoOk;
-    state.backupDue = skipped.Any();
-    state.original = state.backupDue ? std::move(bytes) : std::string();
-    if (state.backupDue) notices.push_back(skipped.Message(file, backup));
+// The same for the limits: an adapter whose limit the run set, changed, removed or warned of
+// has the run's entry in the file's place, or none.
+std::vector<LimitEntry> MergedLimits(const Accounting& a, std::vector<LimitEntry> file) {
+    std::vector<LimitEntry> merged;
+    auto inFile = [&](const std::string& adapter) {
+        return std::any_of(file.begin(), file.end(), [&](const LimitEntry& e) { return e.adapter == adapter; });
+    };
+    for (const LimitEntry& e : file) {
+        if (!a.editsWhileUnread.limits.contains(e.adapter))
+            merged.push_back(e);
+        else if (const LimitEntry* run = FindLimit(a, e.adapter))
+            merged.push_back(*run);
+    }
+    for (const LimitEntry& run : a.Limits())
+        if (!inFile(run.adapter)) merged.push_back(run);
+    return merged;
 }
 
-void MarkMissing(FileState& state) {
-    state = FileState{};
-    state.read = true;
-}
-
-void MarkUnread(FileState& state, int code) {
-    state.read = false;
-    state.failure = code;
-}
-
-// Reads price.txt into the table. A load empties the table when the file is missing; a save
-// that tries a file it could not read before then keeps the run's table, to be written.
+// A load empties a table whose file is missing; a save that tries a file it could not read
+// before keeps the run's table then, to be written.
 enum class TableRead { Load, Retry };
+
 void LoadPriceFile(Accounting& a, FilePorts& ports, TableRead how, std::vector<std::string>& notices) {
+    const bool wasUnread = !a.priceFile.read;  // the run's table may hold what the file lacks
     std::string bytes;
-    const int code = ports.files.ReadAll(texts::kPriceFile, bytes);
-    if (IsMissing(code)) {
-        if (how == TableRead::Load) a.Tariffs().clear();
-        MarkMissing(a.priceFile);
-        return;
-    }
-    if (code != kIoOk) {
-        MarkUnread(a.priceFile, code);  // the table stays as it is
-        return;
-    }
+    const FileFound found = ReadDataFile(ports.files, kPriceData, a.priceFile, bytes);
+    if (found == FileFound::Missing && how == TableRead::Load) a.Tariffs().clear();
+    if (found == FileFound::Unreadable) return;  // the table stays as it is
     std::vector<TariffEntry> table;
-    SkippedLines skipped;
-    ForEachLine(bytes, [&](std::string_view line) {
-        TariffEntry e;
-        if (ReadPriceLine(line, e))
+    if (found == FileFound::Read)
+        ParseDataFile(ports.files, kPriceData, a.priceFile, std::move(bytes), notices, [&](std::string_view line) {
+            TariffEntry e;
+            if (!ReadPriceLine(line, e)) return false;
             table.push_back(std::move(e));
-        else if (!IsBlank(line))
-            skipped.Add(line);
-    });
-    a.Tariffs() = std::move(table);
-    MarkRead(a.priceFile, std::move(bytes), skipped, texts::kPriceFile, texts::kPriceBackup, notices);
+            return true;
+        });
+    a.Tariffs() = wasUnread ? MergedPrices(a, std::move(table)) : std::move(table);
+    a.editsWhileUnread.prices.clear();
+    a.editsWhileUnread.displayNames.clear();
 }
 
-// Reads limits.txt into the limits, as price.txt is read: a load empties them when the file is
-// missing, a save's retry keeps the run's. A second line of the same adapter is skipped.
+// limits.txt is read as price.txt is; a second line of the same adapter is skipped.
 void LoadLimitFile(Accounting& a, FilePorts& ports, TableRead how, std::vector<std::string>& notices) {
+    const bool wasUnread = !a.limitFile.read;
     std::string bytes;
-    const int code = ports.files.ReadAll(texts::kLimitFile, bytes);
-    if (IsMissing(code)) {
-        if (how == TableRead::Load) a.Limits().clear();
-        MarkMissing(a.limitFile);
-        a.limitFileOnDisk = false;
-        return;
-    }
-    if (code != kIoOk) {
-        MarkUnread(a.limitFile, code);
-        return;
-    }
+    const FileFound found = ReadDataFile(ports.files, kLimitData, a.limitFile, bytes);
+    if (found == FileFound::Missing && how == TableRead::Load) a.Limits().clear();
+    if (found == FileFound::Unreadable) return;
+    a.limitFileOnDisk = found == FileFound::Read;
     std::vector<LimitEntry> limits;
-    SkippedLines skipped;
-    ForEachLine(bytes, [&](std::string_view line) {
-        LimitEntry e;
-        const bool read = ReadLimitLine(line, e) &&
-                          std::none_of(limits.begin(), limits.end(),
-                                       [&](const LimitEntry& other) { return other.adapter == e.adapter; });
-        if (read)
+    if (found == FileFound::Read)
+        ParseDataFile(ports.files, kLimitData, a.limitFile, std::move(bytes), notices, [&](std::string_view line) {
+            LimitEntry e;
+            if (!ReadLimitLine(line, e) ||
+                std::any_of(limits.begin(), limits.end(), [&](const LimitEntry& o) { return o.adapter == e.adapter; }))
+                return false;
             limits.push_back(std::move(e));
-        else if (!IsBlank(line))
-            skipped.Add(line);
-    });
-    a.Limits() = std::move(limits);
-    a.limitFileOnDisk = true;
-    MarkRead(a.limitFile, std::move(bytes), skipped, texts::kLimitFile, texts::kLimitBackup, notices);
+            return true;
+        });
+    a.Limits() = wasUnread ? MergedLimits(a, std::move(limits)) : std::move(limits);
+    a.editsWhileUnread.limits.clear();
 }
 
 // The traffic of one record of the run, to be added to a history read late.
@@ -431,30 +320,63 @@ void AddTrafficOfRun(Accounting& a, const std::vector<RunTraffic>& run) {
 // table; a save that reads a file it could not read before adds the run's counted traffic to
 // them, since the run counted what the file has not seen.
 void LoadHistoryFile(Accounting& a, FilePorts& ports, TableRead how, std::vector<std::string>& notices) {
-    std::string bytes;
-    const int code = ports.files.ReadAll(texts::kHistoryFile, bytes);
     // The file's word on the readings counts until this run reads the table, but a reload
     // after a clear finds only what this run wrote or nothing: the run's readings stay.
     const bool takeReadings = !a.filesLoaded || how == TableRead::Retry;
-    if (IsMissing(code)) {
-        MarkMissing(a.historyFile);  // the table and the settings stay as they are
-        if (takeReadings) a.readings.TakeKept(false, 0, 0, {});
-        return;
-    }
-    if (code != kIoOk) {
-        MarkUnread(a.historyFile, code);
-        return;
-    }
+    std::string bytes;
+    const FileFound found = ReadDataFile(ports.files, kHistoryData, a.historyFile, bytes);
+    if (found == FileFound::Missing && takeReadings) a.readings.TakeKept(false, 0, 0, {});
+    if (found != FileFound::Read) return;  // missing or unread: the table and the settings stay as they are
     std::vector<RunTraffic> run;
     if (how == TableRead::Retry && !a.countingBoot) run = TrafficOfRun(a);
     a.ClearHistory();
-    SkippedLines skipped;
     KeptReadings kept;
-    LoadHistoryText(a, bytes, ports.window, skipped, kept);
+    // Names seen in this file, as views into its bytes: no allocation for known names.
+    std::unordered_map<std::string_view, AdapterId> ids;
+    ParseDataFile(ports.files, kHistoryData, a.historyFile, std::move(bytes), notices, [&](std::string_view line) {
+        if (line.find('\t') != std::string_view::npos) {
+            HistoryRecord r;
+            r.day = static_cast<std::uint16_t>(ReadFieldNumber(line, '.', false));
+            r.month = static_cast<std::uint16_t>(ReadFieldNumber(line, '.', false));
+            r.year = static_cast<std::uint16_t>(ReadFieldNumber(line, '-', false));
+            r.session = static_cast<std::int32_t>(ReadFieldNumber(line, '\t', false));
+            r.inOctets = ReadFieldNumber(line, '\t', true);
+            r.outOctets = ReadFieldNumber(line, '\t', true);
+            auto it = ids.find(line);
+            if (it != ids.end()) {
+                a.AppendHistoryRecord(it->second, r);
+            } else {
+                const std::size_t index = a.AppendHistoryRecord(std::string(line), r);
+                ids.emplace(line, a.History()[index].adapter);
+            }
+            return true;
+        }
+        const std::size_t eq = line.find('=');
+        if (eq == std::string_view::npos) return false;
+        const std::string_view key = Trim(line.substr(0, eq));
+        const std::string_view value = Trim(line.substr(eq + 1));
+        if (key == kReadingKey) {
+            // Its name may begin or end with blanks: the value is taken as written.
+            RowReading r;
+            if (!ReadReadingLine(line.substr(eq + 1), r)) return false;
+            kept.readings.push_back(std::move(r));
+        } else if (key == kSystemStartKey) {
+            kept.hasStart = ReadSystemStartText(value, kept.systemStart);
+            return kept.hasStart;
+        } else if (key == kCountingKey) {
+            a.countingBoot = value == kCountingBoot;
+        } else if (key == kShowKey) {
+            a.adapterFilter = std::string(value);
+        } else if (key == kWidthKey) {
+            ports.window.SetOuterWidth(ReadWidthSetting(value));
+        } else if (key == kHideIdleKey) {
+            a.hideIdle = value == "1";  // 0, or anything else: off
+        }
+        return true;
+    });
     if (takeReadings)
         a.readings.TakeKept(kept.hasStart, kept.systemStart, ports.clock.SystemStartTime(), std::move(kept.readings));
     AddTrafficOfRun(a, run);
-    MarkRead(a.historyFile, std::move(bytes), skipped, texts::kHistoryFile, texts::kHistoryBackup, notices);
 }
 
 std::vector<UnreadFile> UnreadFiles(const Accounting& a) {
@@ -477,17 +399,6 @@ std::string FileList(const std::vector<UnreadFile>& files) {
         list += ')';
     }
     return list;
-}
-
-// Replaces a file the run has read, keeping it first as it was loaded when that is due.
-void Replace(FileState& state, const char* file, const char* backup, const std::string& bytes,
-             FileStore& files) {
-    if (state.backupDue) {
-        if (const int code = files.ReplaceAll(backup, state.original); code != kIoOk) RaiseIoError(code);
-        state.backupDue = false;
-        std::string().swap(state.original);
-    }
-    if (const int code = files.ReplaceAll(file, bytes); code != kIoOk) RaiseIoError(code);
 }
 
 template <class T> void AppendNumber(std::string& out, T value) {
@@ -590,7 +501,7 @@ std::string HistoryFileText(const Accounting& a, int form1Width, std::int64_t sy
             out += ' ';
             AppendNumber(out, r.out);
             out += ' ';
-            AppendEscapedName(out, r.name);
+            AppendReadingName(out, r.name);
             out += "\r\n";
         }
     }
@@ -616,7 +527,7 @@ std::string HistoryFileText(const Accounting& a, int form1Width, std::int64_t sy
 std::string LimitFileText(const Accounting& a, char sep) {
     std::string out;
     for (const LimitEntry& e : a.Limits()) {
-        out += e.adapter;
+        AppendEscapedName(out, e.adapter, kLimitAdapterField);
         out += '|';
         out += FormatPriceGeneral(e.limit, sep);
         out += '|';
@@ -636,9 +547,9 @@ std::string LimitFileText(const Accounting& a, char sep) {
 std::string PriceFileText(const Accounting& a, char sep) {
     std::string out;
     for (const TariffEntry& e : a.Tariffs()) {
-        out += e.adapter;
+        AppendEscapedName(out, e.adapter, kAdapterField);
         out += '|';
-        out += e.displayName;
+        AppendEscapedName(out, e.displayName, kDisplayNameField);
         out += '>';
         out += FormatPriceGeneral(e.priceIn, sep);
         out += '@';
@@ -656,12 +567,12 @@ std::string ReadFailureReason(int code) {
         case kIoTooManyOpenFiles: return texts::kReasonTooManyOpenFiles;
         case 21: return texts::kReasonNotReady;
         case 53: return texts::kReasonBadNetPath;
-        default: return Fill(texts::kReasonOther, {std::to_string(code)});
+        default: return FillText(texts::kReasonOther, {std::to_string(code)});
     }
 }
 
 std::string UnwrittenText(const std::vector<UnreadFile>& files) {
-    return Fill(files.size() == 1 ? texts::kUnwrittenOne : texts::kUnwrittenTwo, {FileList(files)});
+    return FillText(files.size() == 1 ? texts::kUnwrittenOne : texts::kUnwrittenTwo, {FileList(files)});
 }
 
 void LoadFiles(Accounting& a, FilePorts& ports) {
@@ -670,10 +581,8 @@ void LoadFiles(Accounting& a, FilePorts& ports) {
     // The limits' month from the start, so that the records loaded sum into it as they come
     // and the first tick has nothing to rebuild.
     a.SetCostMonth(MonthOf(today));
-    // What a save that was ended half-way left behind; never anything else of that name.
-    for (const char* file : {texts::kPriceFile, texts::kHistoryFile, texts::kLimitFile, texts::kPriceBackup,
-                             texts::kHistoryBackup, texts::kLimitBackup})
-        ports.files.Delete(std::string(file) + kTemporarySuffix);
+    // What a save that was ended half-way left behind.
+    for (const DataFile& file : {kPriceData, kHistoryData, kLimitData}) RemoveTemporaryFiles(ports.files, file);
 
     // A file already known unread (a reload after a clear) has been named before.
     const bool historyWasUnread = a.filesLoaded && !a.historyFile.read;
@@ -693,12 +602,14 @@ void LoadFiles(Accounting& a, FilePorts& ports) {
     });
     if (!unread.empty())
         ports.dialogs.ShowMessage(
-            Fill(unread.size() == 1 ? texts::kUnreadAtStartOne : texts::kUnreadAtStartTwo, {FileList(unread)}));
+            FillText(unread.size() == 1 ? texts::kUnreadAtStartOne : texts::kUnreadAtStartTwo, {FileList(unread)}));
     for (const std::string& notice : notices) ports.dialogs.ShowMessage(notice);
 }
 
-std::vector<UnreadFile> ost(Accounting& a, FilePorts& ports) {
+std::vector<UnreadFile> SaveFiles(Accounting& a, FilePorts& ports) {
     if (!a.filesLoaded) return {};
+    // The files this run could not read yet, each by its own step: what reads now is taken
+    // in, with the run's changes kept over the file's where that file's step does so.
     std::vector<std::string> notices;
     if (!a.priceFile.read) LoadPriceFile(a, ports, TableRead::Retry, notices);
     if (!a.limitFile.read) LoadLimitFile(a, ports, TableRead::Retry, notices);
@@ -706,16 +617,14 @@ std::vector<UnreadFile> ost(Accounting& a, FilePorts& ports) {
     for (const std::string& notice : notices) ports.dialogs.ShowMessage(notice);
 
     if (a.historyFile.read)
-        Replace(a.historyFile, texts::kHistoryFile, texts::kHistoryBackup,
-                HistoryFileText(a, ports.window.OuterWidth(), ports.clock.SystemStartTime()), ports.files);
+        ReplaceDataFile(ports.files, kHistoryData, a.historyFile,
+                        HistoryFileText(a, ports.window.OuterWidth(), ports.clock.SystemStartTime()));
     if (a.priceFile.read)
-        Replace(a.priceFile, texts::kPriceFile, texts::kPriceBackup,
-                PriceFileText(a, ports.regional.DecimalSeparator()), ports.files);
+        ReplaceDataFile(ports.files, kPriceData, a.priceFile, PriceFileText(a, ports.regional.DecimalSeparator()));
     // No file while there is no limit and never was one; once there is a file, it follows
     // the limits, down to empty.
     if (a.limitFile.read && (a.limitFileOnDisk || !a.Limits().empty())) {
-        Replace(a.limitFile, texts::kLimitFile, texts::kLimitBackup,
-                LimitFileText(a, ports.regional.DecimalSeparator()), ports.files);
+        ReplaceDataFile(ports.files, kLimitData, a.limitFile, LimitFileText(a, ports.regional.DecimalSeparator()));
         a.limitFileOnDisk = true;
     }
     return UnreadFiles(a);

@@ -1,8 +1,9 @@
 // history.txt, price.txt and limits.txt: loading at start-up and after clearing, and the save.
 //
-// Lines end with CR LF when written; on reading a line ends at LF, and one CR right before
-// that LF (or at the very end of the file) is dropped with it. A CR anywhere else is an
-// ordinary byte of the line.
+// Lines end with CR LF when written; how lines are read, skipped and kept as .bak copies is
+// shared by the three files (core/DataFile.h). The names in price.txt and limits.txt carry
+// any bytes (core/NameEscape.h); history.txt's name is the rest of its line, so it carries any
+// bytes but CR, LF and NUL.
 #pragma once
 
 #include <cstdint>
@@ -33,8 +34,9 @@ struct UnreadFile {
 //  1. The AccountingDate := the clock's today, and the limits' CostMonth its month. A
 //     temporary file a crashed save left behind (history.txt.tmp, price.txt.tmp,
 //     limits.txt.tmp and those of the .bak copies) is deleted.
-//  2. price.txt: when read, the TariffTable is REPLACED by its entries, any number of them;
-//     when missing, the table is emptied. Lines that give no entry (a TAB, no "|", separators
+//  2. price.txt: when read, the TariffTable is REPLACED by its entries, any number of them
+//     (a reload of a file this run had not read takes it as the save does, below); when
+//     missing, the table is emptied. Lines that give no entry (a TAB, no "|", separators
 //     out of order, a price that is not a number) are skipped.
 //  3. limits.txt: the same for the limits (a missing file: no limits). Skipped are lines that
 //     give no limit and a second line of the same adapter.
@@ -48,29 +50,33 @@ struct UnreadFile {
 // Missing means "file not found" or "path not found" (codes 2 and 3). Any other failure leaves
 // the file unread (a.historyFile / a.priceFile / a.limitFile), its table as it was, and loading goes on;
 // one message names every unread file with its reason (a reload does not name a file again
-// that was already unread). A file with skipped lines (empty lines
-// do not count) gets one message with the count and the first few lines, and is kept as
-// history.bak / price.bak / limits.bak by the next save. Nothing is raised.
+// that was already unread). A file with skipped lines (empty lines do not count; a line
+// holding a NUL byte does) gets one message with the count, the first few lines and the name
+// of the copy the next save keeps of it: history.bak / price.bak / limits.bak, or the next
+// free of history.1.bak ... history.9.bak (and so on) when that exists. Nothing is raised.
 // The caller of a clear: save, delete history.txt, ClearHistory() when the deletion succeeded,
 // then LoadFiles.
 void LoadFiles(Accounting& a, FilePorts& ports);
 
-// The save. First every file this run has not read is read again: when it reads, its table
-// replaces this run's (as LoadFiles does), with its message about skipped lines, except that
-// the traffic this run counted is added to the records of a history read so (to each
-// adapter's last open record of the day, made when there is none); a price.txt
-// that has gone missing meanwhile leaves the run's table to be written (limits.txt likewise).
+// The save. First every file this run has not read is read again. price.txt and limits.txt,
+// when they read, keep the file's entries with the run's changes over them: the prices and
+// display names the run changed (a.editsWhileUnread) replace the file's of the same adapter,
+// a limit the run set, changed, removed or warned of replaces (or removes) the file's, and the
+// run's adapters the file lacks follow the file's lines. When history.txt reads, its records
+// replace the run's, and the traffic this run counted is added to them (to each adapter's
+// last open record of the day, made when there is none). Each reads with its message about
+// skipped lines; a price.txt that has gone missing meanwhile leaves the run's table to be
+// written (limits.txt likewise).
 // Then history.txt, then price.txt, then limits.txt, each when read by this run: its backup
-// first when one is due (history.bak, price.bak, limits.bak), then the file, each replaced in
-// one step (FileStore::ReplaceAll). limits.txt is written only while there is a limit or the
-// file exists: a run that never had a limit leaves no file, and removing the last limit
-// leaves an empty file. The files share nothing that must agree, so one is written while
-// another stays unread: the table of a file that was read holds all the file held and the
-// run's changes.
+// first when one is due (never over an existing copy but the last, core/DataFile.h), then the
+// file, each replaced in one step (FileStore::ReplaceAll). limits.txt is written only while
+// there is a limit or the file exists: a run that never had a limit leaves no file, and
+// removing the last limit leaves an empty file. The files share nothing that must agree, so
+// one is written while another stays unread.
 // Raises AppError with the runtime's text for the code when a write fails; nothing after it is
 // written. Returns the files left as they were because they still cannot be read. Before
 // LoadFiles has run it reads and writes nothing.
-std::vector<UnreadFile> ost(Accounting& a, FilePorts& ports);
+std::vector<UnreadFile> SaveFiles(Accounting& a, FilePorts& ports);
 
 // The message of an exit path whose save left files unwritten (one file or more).
 std::string UnwrittenText(const std::vector<UnreadFile>& files);

@@ -87,11 +87,13 @@ void CheckLimits(Accounting& a, const Date& today, char sep, Notifier& notifier)
         if (!notifier.ShowBalloon(texts::kAppTitle, LimitBalloonText(a, e.adapter, s, sep))) continue;
         e.warnedMonth = month;
         e.warnedLevel = s.level;
+        a.NoteLimitChange(e.adapter);
     }
 }
 
 void SetLimit(Accounting& a, const std::string& adapter, double limit, const Date& today) {
     auto& limits = a.Limits();
+    a.NoteLimitChange(adapter);
     LimitEntry* e = FindLimitEntry(a, adapter);
     if (limit == 0) {
         if (e) limits.erase(limits.begin() + (e - limits.data()));

@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const HistoryRecord& r : a.History()) fuzz::Check(r.session >= 0);
     const int width = p.window.width;
 
-    ost(a, p.ports);
+    SaveFiles(a, p.ports);
     fuzz::Check(p.files.files.count(texts::kHistoryBackup) == (skipped ? 1u : 0u));
     if (skipped) fuzz::Check(p.files.files[texts::kHistoryBackup] == input);
     p.dialogs.log.clear();
@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::Check(p.window.width == width);
     fuzz::Check(fuzz::SameHistory(a, b));
 
-    ost(b, p.ports);
+    SaveFiles(b, p.ports);
     fuzz::Check(p.files.files[texts::kHistoryFile] == saved);
     return 0;
 }

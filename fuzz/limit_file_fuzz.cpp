@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckLimits(a, p.clock.today, p.regional.separator, notifier);
     fuzz::Check(notifier.balloons.empty() && notifier.refused == 0);
 
-    fuzz::Check(ost(a, p.ports).empty());
+    fuzz::Check(SaveFiles(a, p.ports).empty());
     fuzz::Check(p.files.files.count(texts::kLimitBackup) == (skipped ? 1u : 0u));
     if (skipped) fuzz::Check(p.files.files[texts::kLimitBackup] == input);
     p.dialogs.messages.clear();
@@ -61,13 +61,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::Check(p.dialogs.messages.empty());
     fuzz::Check(SameLimits(a, b, false));
 
-    ost(b, p.ports);
+    SaveFiles(b, p.ports);
     const std::string second = p.files.files[texts::kLimitFile];
     Accounting c;
     LoadFiles(c, p.ports);
     fuzz::Check(p.dialogs.messages.empty());
     fuzz::Check(SameLimits(b, c, true));
-    ost(c, p.ports);
+    SaveFiles(c, p.ports);
     fuzz::Check(p.files.files[texts::kLimitFile] == second);
     return 0;
 }

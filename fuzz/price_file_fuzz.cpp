@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool skipped = !p.dialogs.messages.empty();
     fuzz::Check(skipped == a.priceFile.backupDue);
 
-    fuzz::Check(ost(a, p.ports).empty());
+    fuzz::Check(SaveFiles(a, p.ports).empty());
     fuzz::Check(p.files.files.count(texts::kPriceBackup) == (skipped ? 1u : 0u));
     if (skipped) fuzz::Check(p.files.files[texts::kPriceBackup] == input);
     p.dialogs.messages.clear();
@@ -36,13 +36,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fuzz::Check(a.Tariffs()[i].displayName == b.Tariffs()[i].displayName);
     }
 
-    ost(b, p.ports);
+    SaveFiles(b, p.ports);
     const std::string second = p.files.files[texts::kPriceFile];
     Accounting c;
     LoadFiles(c, p.ports);
     fuzz::Check(p.dialogs.messages.empty());
     fuzz::Check(fuzz::SameTariffs(b, c));
-    ost(c, p.ports);
+    SaveFiles(c, p.ports);
     fuzz::Check(p.files.files[texts::kPriceFile] == second);
     return 0;
 }

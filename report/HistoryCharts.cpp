@@ -67,7 +67,7 @@ std::string TwoDigits(std::int32_t n) {
     return s.size() < 2 ? "0" + s : s;
 }
 
-std::string MonthText(const MonthOfYear& m) { return TwoDigits(m.month) + "." + std::to_string(m.year); }
+std::string MonthText(const YearMonth& m) { return TwoDigits(m.month) + "." + std::to_string(m.year); }
 
 std::string MoneyText(long double money, char sep) { return FormatFixed(money, 2, sep) + texts::kMoneyUnit; }
 
@@ -183,7 +183,7 @@ void MonthsChart(SvgWriter& svg, const std::vector<ChartMonth>& newestFirst, con
         const int h = ScaledHeight(m.money, max, kPlotHeight);
         const std::string amount = MoneyText(m.money, sep);
         std::string tip;
-        for (const MonthOfYear& my : m.months) tip += (tip.empty() ? "" : " + ") + MonthText(my);
+        for (const YearMonth& my : m.months) tip += (tip.empty() ? "" : " + ") + MonthText(my);
         svg.GroupOpen(tip + ": " + amount);
         svg.Rect(x + (kMonthSlot - kMonthBar) / 2, kBaseline - h, kMonthBar, h, kColourMoney);
         svg.Text(x + kMonthSlot / 2, kBaseline - h - 5, "middle", amount);

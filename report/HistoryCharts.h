@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "core/Accounting.h"
+
 namespace velkaro {
 
 // Text written into the page as element content or attribute value.
@@ -22,16 +24,11 @@ struct ChartDay {
     std::uint64_t in = 0, out = 0;
 };
 
-struct MonthOfYear {
-    std::int32_t month = 0, year = 0;
-    bool operator==(const MonthOfYear&) const = default;
-};
-
 // One money subtotal of the table. It covers the day rows since the subtotal before it,
 // which are usually one calendar month, but all the months of one number met in a row
 // (March of two years with nothing between them) share it.
 struct ChartMonth {
-    std::vector<MonthOfYear> months;  // oldest first, each once
+    std::vector<YearMonth> months;  // oldest first, each once
     long double money = 0;            // the subtotal's own sum
 };
 

@@ -160,7 +160,7 @@ private:
         if (chartDays_.size() < kChartDays) {
             chartDays_.push_back({prevDay_, prevMonth_, prevYear_, dayIn_, dayOut_});
         }
-        const MonthOfYear m{prevMonth_, prevYear_};
+        const YearMonth m{static_cast<std::uint16_t>(prevYear_), static_cast<std::uint16_t>(prevMonth_)};
         if (std::find(groupMonths_.begin(), groupMonths_.end(), m) == groupMonths_.end()) {
             groupMonths_.push_back(m);
         }
@@ -170,9 +170,7 @@ private:
         // The chart's bar of this subtotal: the same sum, so the same text. The subtotal of a
         // report without rows has no bar.
         if (!groupMonths_.empty() && chartMonths_.size() < kChartMonths) {
-            std::sort(groupMonths_.begin(), groupMonths_.end(), [](const MonthOfYear& x, const MonthOfYear& y) {
-                return x.year != y.year ? x.year < y.year : x.month < y.month;
-            });
+            std::sort(groupMonths_.begin(), groupMonths_.end());
             chartMonths_.push_back({groupMonths_, monthMoney_});
         }
         groupMonths_.clear();
@@ -232,7 +230,7 @@ private:
     std::size_t chartsAt_ = 0;           // where the charts go: after the name's line
     std::vector<ChartDay> chartDays_;    // the first day rows, newest first
     std::vector<ChartMonth> chartMonths_;  // the first subtotals, newest first
-    std::vector<MonthOfYear> groupMonths_;  // months of the rows since the last subtotal
+    std::vector<YearMonth> groupMonths_;  // months of the rows since the last subtotal
 };
 
 }  // namespace

@@ -174,10 +174,7 @@ void StatisticsController::SetPrices() {
         }
     }
     if (!found) return;
-    if (TariffEntry* e = EntryAt(a_, slot, adapter)) {
-        e->priceIn = prices[0];
-        e->priceOut = prices[1];
-    }
+    if (TariffEntry* e = EntryAt(a_, slot, adapter)) a_.SetPrices(*e, prices[0], prices[1]);
 }
 
 void StatisticsController::Rename() {
@@ -187,7 +184,7 @@ void StatisticsController::Rename() {
     if (!text || text->empty() || *text == texts::kDefaultRename) return;
     std::size_t slot = 0;
     if (!GetTariffSlotForRename(a_, adapter, p_.dialogs, slot)) return;
-    if (TariffEntry* e = EntryAt(a_, slot, adapter)) e->displayName = *text;
+    if (TariffEntry* e = EntryAt(a_, slot, adapter)) a_.SetDisplayName(*e, *text);
 }
 
 void StatisticsController::SetLimit() {
@@ -218,7 +215,7 @@ void StatisticsController::SaveFiles() {
     {
         HeldMessages held(p_.dialogs);
         FilePorts files{p_.files, p_.clock, p_.regional, held, p_.host};
-        unwritten = ost(a_, files);
+        unwritten = ::velkaro::SaveFiles(a_, files);
     }
     if (!unwritten.empty()) p_.dialogs.ShowMessage(UnwrittenText(unwritten));
 }
@@ -228,7 +225,7 @@ void StatisticsController::PeriodicSave() {
     try {
         HeldMessages held(p_.dialogs);
         FilePorts files{watch, p_.clock, p_.regional, held, p_.host};
-        ost(a_, files);  // a file still unread is simply tried again next time
+        ::velkaro::SaveFiles(a_, files);  // a file still unread is simply tried again next time
     } catch (const AppError& e) {
         if (watch.failed.empty()) throw;
         throw AppError(texts::kAutosaveFailed + watch.failed + texts::kAutosaveFailedWhy + e.what());

@@ -166,7 +166,7 @@ TEST_F(KeptFiles, TheReadingsGoBackAsTheyWereWhateverTheName) {
     const std::string odd = std::string(" tab\there %41 \x01\xC0 ", 17);
     table.rows = {MakeRow(odd, 5, 6, 12345678901234567ull), MakeRow("eth", 1, 2)};
     SampleInterfaces(a, table);
-    ost(a, ports);
+    SaveFiles(a, ports);
     const std::string& text = files.files["history.txt"];
     EXPECT_NE(text.find("boot=2026-01-01 00:00:00\r\nreading=12345678901234567 5 6  tab%09here %2541 %01\xC0 \r\n"
                         "reading=1 1 2 eth\r\n"),
@@ -194,7 +194,7 @@ TEST_F(KeptFiles, AHistoryReadLateGetsTheRunsTrafficAddedToItsRecords) {
         SampleInterfaces(a, table, rows, in);
     }
     files.readError.clear();
-    ost(a, ports);
+    SaveFiles(a, ports);
     EXPECT_EQ(files.files["history.txt"],
               "SHOW=\r\nform1.width=790\r\nboot=2026-01-01 00:00:00\r\nreading=0 400 0 eth\r\nreading=1 400 0 wlan\r\n"
               "7.3.2026-0\t1300      \t1000      \teth\r\n7.3.2026-0\t300       \t0         \twlan\r\n");
@@ -305,7 +305,7 @@ TEST(CountingProperty, RandomRunsCountWhatMovedOnceAndLoseOnlyWhatTheRulesSay) {
                 ASSERT_TRUE(daysRun.count(r.day)) << "seed " << seed << " a record of a day never run";
         };
         auto save = [&] {
-            ost(*a, ports);
+            SaveFiles(*a, ports);
             m.savedRef = m.ref;
             m.countedSaved = m.counted;
             m.savedBaseline = m.baseline;

@@ -32,8 +32,8 @@ TEST_F(Limits, ABalloonTheShellRefusedIsNotRememberedAndComesAtTheNextTick) {
     EXPECT_EQ(notifier.balloons, std::vector<std::string>{"LAN: израсходовано 100% месячного лимита (1,00 руб. из 1,00 руб.)"_cp1251});
 }
 
-TEST_F(Limits, AnUnreadableFileIsNamedNeverOverwrittenAndReadByALaterSave) {
-    files.files["limits.txt"] = "eth|3||0\r\n";
+TEST_F(Limits, AnUnreadableFileIsNamedNeverOverwrittenAndReadByALaterSaveUnderTheRunsChanges) {
+    files.files["limits.txt"] = "eth|3||0\r\nx|4||0\r\nz|5|2026-01|80\r\n";
     files.readError = {{"limits.txt", kIoAccessDenied}, {"price.txt", 32}, {"history.txt", kIoAccessDenied}};
     LoadFiles(a, ports);
     EXPECT_EQ(dialogs.messages, std::vector<std::string>{
@@ -43,12 +43,13 @@ TEST_F(Limits, AnUnreadableFileIsNamedNeverOverwrittenAndReadByALaterSave) {
     files.readError.erase("history.txt");
     files.readError.erase("price.txt");
     SetLimit(a, "wifi", 9, clock.today);
-    EXPECT_EQ(ost(a, ports).size(), 1u);
-    EXPECT_EQ(files.files.at("limits.txt"), "eth|3||0\r\n");
+    SetLimit(a, "x", 0, clock.today);
+    SetLimit(a, "z", 6, clock.today);
+    EXPECT_EQ(SaveFiles(a, ports).size(), 1u);
+    EXPECT_EQ(files.files.at("limits.txt"), "eth|3||0\r\nx|4||0\r\nz|5|2026-01|80\r\n");
     files.readError.clear();
-    EXPECT_TRUE(ost(a, ports).empty());  // read at last: the file's limits replace the run's
-    ASSERT_EQ(a.Limits().size(), 1u);
-    EXPECT_EQ(a.Limits()[0].adapter, "eth");
+    EXPECT_TRUE(SaveFiles(a, ports).empty());
+    EXPECT_EQ(files.files.at("limits.txt"), "eth|3||0\r\nz|6||0\r\nwifi|9||0\r\n");
 }
 
 }  // namespace
