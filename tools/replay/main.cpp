@@ -53,7 +53,7 @@ constexpr char kUsage[] =
     "  time HH:MM:SS     the clock's time of day: from now on every tick and failtick moves it a\n"
     "                    second on, and the date turns at midnight (default: no time of day: the\n"
     "                    date changes only by today)\n"
-    "  tick              one tick (sampling, speed, redraw, quick-info refresh, tray tip);\n"
+    "  tick              one tick (sampling, speed, layout, quick-info refresh, tray tip);\n"
     "                    the clock goes one second on\n"
     "  failtick          one tick whose interface-table call fails (rows kept); the clock\n"
     "                    goes one second on all the same\n"
@@ -73,7 +73,7 @@ constexpr char kUsage[] =
     "  autosave          the periodic save (the same, silent about files it cannot read)\n"
     "  clear             the button that clears the history (asks a question first)\n"
     "  hideidle on|off   the setting that hides adapters without traffic (from the next tick)\n"
-    "  panel             prints X Y COLOUR STYLE TEXT per item of the last redraw (the limit\n"
+    "  panel             prints X Y COLOUR STYLE TEXT per item of the last layout (the limit\n"
     "                    line of a block with a monthly limit among them)\n"
     "  quickinfo         prints NAME|TRAFFIC|COST per row of the last tick\n"
     "  window            prints window W H (outer size)\n"
@@ -250,7 +250,7 @@ private:
         ifTable_.rows.push_back(row);
     }
 
-    // A tick comes only while Timer1 is on. The rows given for it are used up either way,
+    // A tick comes only while the timer is on. The rows given for it are used up either way,
     // except by a failing call, whose rows wait for the next tick.
     void Tick(bool fail) {
         if (statistics_->TimerEnabled()) {
