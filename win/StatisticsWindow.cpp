@@ -215,6 +215,7 @@ LRESULT StatisticsWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         // A new frame (another caption height) changes the client area, and comes here too.
         frameHeight_ = Height(WindowRect(Handle())) - static_cast<int>(ClientRect(Handle()).bottom);
         LayoutChildren();
+        view_.SetScrollHeight(ImageHeight());
         return 0;
     case WM_SETTINGCHANGE:
         if (wp == SPI_SETWORKAREA) FitToWorkArea(OuterWidth());
