@@ -31,7 +31,7 @@ struct UnreadFile {
 };
 
 // Loads the three files:
-//  1. The AccountingDate := the clock's today, and the limits' CostMonth its month. A
+//  1. The AccountingDate := the clock's today, and the limits' date and time its own. A
 //     temporary file a crashed save left behind (history.txt.tmp, price.txt.tmp,
 //     limits.txt.tmp and those of the .bak copies) is deleted.
 //  2. price.txt: when read, the TariffTable is REPLACED by its entries, any number of them

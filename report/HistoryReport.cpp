@@ -28,12 +28,12 @@ constexpr char kTotalCell[] = "      <td width=\"15%\"><strong><div align=\"cent
 
 class ReportWriter {
 public:
-    ReportWriter(Accounting& a, char sep) : a_(a), sep_(sep) {}
+    ReportWriter(Accounting& a, const std::string& adapter, char sep) : a_(a), adapter_(adapter), sep_(sep) {}
 
     std::string Build() {
         Head();
         AdapterId id = 0;
-        const bool hasRecords = a_.FindAdapter(a_.selectedAdapter, id);
+        const bool hasRecords = a_.FindAdapter(adapter_, id);
         bool any = false;
         if (hasRecords) {
             const auto& history = a_.History();
@@ -94,7 +94,7 @@ private:
         Line("<div align=\"center\">");
         Line("  <p class=\"style3\">Velkaro V1.4 Final</p>");
         out_ += "  <p class=\"style4\">";
-        name_ = GetDisplayName(a_, a_.selectedAdapter, false);
+        name_ = GetDisplayName(a_, adapter_, false);
         out_ += HtmlEscaped(name_);
         Line("</p>");
         chartsAt_ = out_.size();
@@ -121,8 +121,8 @@ private:
 
     // The row of the date met last, from the two day sums and the adapter's prices.
     void WriteDayRow() {
-        const long double priceIn = GetPrice(a_, a_.selectedAdapter, Direction::Incoming);
-        const long double priceOut = GetPrice(a_, a_.selectedAdapter, Direction::Outgoing);
+        const long double priceIn = GetPrice(a_, adapter_, Direction::Incoming);
+        const long double priceOut = GetPrice(a_, adapter_, Direction::Outgoing);
         const long double in = static_cast<long double>(dayIn_);
         const long double out = static_cast<long double>(dayOut_);
 
@@ -211,6 +211,7 @@ private:
     }
 
     Accounting& a_;
+    const std::string& adapter_;
     const char sep_;
     std::string out_;
 
@@ -234,6 +235,8 @@ private:
 
 }  // namespace
 
-std::string HistoryReportText(Accounting& a, char sep) { return ReportWriter(a, sep).Build(); }
+std::string HistoryReportText(Accounting& a, const std::string& adapter, char sep) {
+    return ReportWriter(a, adapter, sep).Build();
+}
 
 }  // namespace velkaro

@@ -11,24 +11,18 @@
 #include "core/Files.h"
 #include "core/Limits.h"
 #include "core/Texts.h"
-#include "tools/scripted/ScriptedPorts.h"
+#include "tests/TestSupport.h"
 
 namespace velkaro {
 namespace {
 
-struct Limits : ::testing::Test {
+struct Limits : ::testing::Test, Fakes {
     Accounting a;
-    MemoryFileStore files;
-    FixedClock clock;
-    FixedRegional regional;
-    ScriptedDialogs dialogs;
-    ScriptedWindowHost window;
-    FilePorts ports{files, clock, regional, dialogs, window};
 };
 
 TEST_F(Limits, ABalloonTheShellRefusedIsNotRememberedAndComesAtTheNextTick) {
     a.Tariffs().push_back(TariffEntry{1, 0, "eth", "LAN"});
-    a.AppendHistoryRecord("eth", HistoryRecord{1048576, 0, 2026, 1, 1});
+    AddRecord(a, "eth", {2026, 1, 1}, 1048576, 0);
     a.SetLimitTime(clock.today, 0);
     SetLimit(a, "eth", LimitKind::Money, 1, 1);
     ScriptedNotifier notifier;
@@ -107,8 +101,7 @@ TEST_F(Limits, PeriodSumsFollowTheClockAndThePeriodDayAndADayOnePeriodHoldsItsWh
     const std::uint32_t mb = 1048576;
     // Day 0 is what a damaged line of history.txt may hold: it comes before the 1st.
     for (const auto& [month, day, in] : {std::tuple{3, 0, 16}, {3, 14, 1}, {3, 15, 2}, {4, 0, 64}, {4, 14, 4}, {4, 15, 8}})
-        a.AppendHistoryRecord("eth", HistoryRecord{in * mb, 0, 2026, static_cast<std::uint16_t>(month),
-                                                   static_cast<std::uint16_t>(day)});
+        AddRecord(a, "eth", Day(2026, month, day), in * mb, 0);
     a.SetLimitTime({2026, 3, 20}, 0);
     SetLimit(a, "eth", LimitKind::Traffic, 100, 1);
     auto used = [&] { return GetLimitStatus(a, a.Limits()[0]).used; };
@@ -125,7 +118,7 @@ TEST_F(Limits, PeriodSumsFollowTheClockAndThePeriodDayAndADayOnePeriodHoldsItsWh
 
 TEST_F(Limits, TheForecastComesAfterAWholeDayAndNamesTheDayTheLimitIsPassed) {
     a.Tariffs().push_back(TariffEntry{1, 0, "eth", "LAN"});
-    a.AppendHistoryRecord("eth", HistoryRecord{1048576, 0, 2026, 2, 28});
+    AddRecord(a, "eth", {2026, 2, 28}, 1048576, 0);
     a.SetLimitTime({2026, 2, 28}, 86399);  // the period of day 31: 28 February to 30 March
     SetLimit(a, "eth", LimitKind::Money, 10, 31);
     LimitStatus s = GetLimitStatus(a, a.Limits()[0]);

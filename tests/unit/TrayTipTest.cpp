@@ -3,7 +3,7 @@
 #include <string>
 
 #include "core/Texts.h"
-#include "display/TrayTip.h"
+#include "statistics/TrayTip.h"
 
 namespace velkaro {
 namespace {
