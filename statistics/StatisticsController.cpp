@@ -136,6 +136,7 @@ bool StatisticsController::Run(Command command) {
     case Command::SetPrices: SetPrices(); return true;
     case Command::Rename: Rename(); return true;
     case Command::SetLimit: SetLimit(); return true;
+    case Command::SetTrafficLimit: SetTrafficLimit(); return true;
     case Command::HideIdle: HideIdle(); return true;
     case Command::Exit: Exit(); return true;
     case Command::MailToAuthor: MailToAuthor(); return true;
@@ -187,7 +188,11 @@ void StatisticsController::Rename() {
     if (TariffEntry* e = EntryAt(a_, slot, adapter)) a_.SetDisplayName(*e, *text);
 }
 
-void StatisticsController::SetLimit() {
+void StatisticsController::SetLimit() { AskLimit(LimitKind::Money); }
+
+void StatisticsController::SetTrafficLimit() { AskLimit(LimitKind::Traffic); }
+
+void StatisticsController::AskLimit(LimitKind kind) {
     const std::string adapter = picked_;
     AdapterId id = 0;
     if (!a_.FindAdapter(adapter, id) && !FindTariffEntry(a_, adapter)) {
@@ -195,17 +200,32 @@ void StatisticsController::SetLimit() {
         p_.dialogs.ShowMessage(texts::kLimitNoAdapter);
         return;
     }
-    const LimitEntry* current = FindLimit(a_, adapter, LimitKind::Money);
-    const std::string defaultText =
-        current ? FormatFixed(current->limit, 2, p_.regional.DecimalSeparator()) : texts::kDefaultLimit;
-    const std::optional<std::string> text = p_.dialogs.InputBox(texts::kAppTitle, texts::kPromptLimit, defaultText);
+    const bool money = kind == LimitKind::Money;
+    const char sep = p_.regional.DecimalSeparator();
+    const LimitEntry* current = FindLimit(a_, adapter, kind);
+    const std::string defaultText = !current ? texts::kDefaultLimit
+                                    : money  ? FormatFixed(current->limit, 2, sep)
+                                             : FormatPriceGeneral(current->limit, sep);
+    const std::optional<std::string> text =
+        p_.dialogs.InputBox(texts::kAppTitle, money ? texts::kPromptLimit : texts::kPromptTrafficLimit, defaultText);
     if (!text) return;
     const double limit = ReadPrice(*text);  // raises for a text that is not a number
     if (limit < 0) {
         p_.dialogs.ShowMessage(texts::kNegativeLimit);
         return;
     }
-    ::velkaro::SetLimit(a_, adapter, LimitKind::Money, limit, PeriodDayOf(a_, adapter));
+    // The period day after the amount; a limit removed keeps the day of the other one.
+    int day = PeriodDayOf(a_, adapter);
+    if (limit > 0) {
+        const std::optional<std::string> dayText =
+            p_.dialogs.InputBox(texts::kAppTitle, texts::kPromptPeriodDay, std::to_string(day));
+        if (!dayText) return;
+        if (!ReadPeriodDay(*dayText, day)) {
+            p_.dialogs.ShowMessage(texts::kBadPeriodDay);
+            return;
+        }
+    }
+    ::velkaro::SetLimit(a_, adapter, kind, limit, day);
 }
 
 void StatisticsController::HideIdle() { a_.hideIdle = !a_.hideIdle; }

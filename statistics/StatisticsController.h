@@ -23,6 +23,7 @@ enum class Command : unsigned {
     SetPrices = 103,       // "Задать цену"
     Rename = 105,          // "Переименовать"
     SetLimit = 107,        // "Лимит расходов в месяц..."
+    SetTrafficLimit = 108, // "Лимит трафика в месяц..."
     HideIdle = 109,        // "Скрывать адаптеры без трафика"
     MailToAuthor = 201,    // the buttons: "Написать автору"
     ClearHistory = 202,    // "Отчистить историю"
@@ -78,7 +79,8 @@ public:
     void ShowReport();    // the HTML history of the picked adapter, opened
     void SetPrices();     // both prices of the picked adapter
     void Rename();        // its display name
-    void SetLimit();      // its monthly money limit
+    void SetLimit();         // its money limit per billing period, and the period's day
+    void SetTrafficLimit();  // its traffic limit per billing period, and the period's day
     void HideIdle();      // the setting on or off
     void Exit();          // save, then the end request (a failing save raises: no end)
     void ClearHistory();  // asks, saves, deletes, reloads, then tells
@@ -111,6 +113,8 @@ public:
 
 private:
     bool StartAccounting();  // false when the interface function is missing
+    // A limit command: the amount, then (unless it removes the limit) the period day.
+    void AskLimit(LimitKind kind);
     void SetTimer(bool enabled);
     Accounting& a_;
     StatisticsPorts p_;

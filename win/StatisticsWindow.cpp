@@ -178,9 +178,12 @@ void StatisticsWindow::PopupMenu(int screenX, int screenY) {
                  {Command::SetPrices, texts::kMenuPrices},
                  {Command::Rename, texts::kMenuRename},
                  {Command::SetLimit, texts::kMenuLimit},
+                 {Command::SetTrafficLimit, texts::kMenuTrafficLimit},
                  {Command::HideIdle, texts::kMenuHideIdle}};
     for (const auto& item : items) {
-        if (item.command != Command::ShowReport) ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+        // A separator before each item but the first; the two limits go together.
+        if (item.command != Command::ShowReport && item.command != Command::SetTrafficLimit)
+            ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
         const bool checked = item.command == Command::HideIdle && controller_.State().hideIdle;
         ::AppendMenuW(menu.get(), MF_STRING | (checked ? MF_CHECKED : MF_UNCHECKED), Id(item.command),
                       Widen(item.text).c_str());

@@ -219,26 +219,41 @@ TEST_F(StatisticsControllerTest, PriceThatIsNotANumberEndsTheCommandAtThatDialog
     EXPECT_EQ(Entry("A").priceOut, 0.25);
 }
 
-TEST_F(StatisticsControllerTest, TheLimitDialogStoresAPositiveNumberRemovesOnZeroAndElseNothing) {
+TEST_F(StatisticsControllerTest, TheLimitDialogsStoreAnAmountAndAPeriodDayOnlyWhenBothAreConfirmed) {
     StartAndTick();
     statistics.Pick("A");
-    dialogs.answers = {std::nullopt, std::string("abc"), std::string("-0,01"), std::string(" 12.5 "),
-                       std::nullopt, std::string("0")};
-    for (int i = 0; i < 4; ++i) Run(&StatisticsController::SetLimit);  // Cancel, not a number, refused, stored
+    dialogs.answers = {std::nullopt,                                // Cancel on the amount
+                       std::string("abc"),                          // not a number
+                       std::string("-0,01"),                        // refused
+                       std::string(" 12.5 "), std::nullopt,         // Cancel on the day
+                       std::string("12.5"), std::string("0"),       // a day not 1 to 31
+                       std::string(" 12.5 "), std::string(" 31 "),  // stored
+                       std::string("2,5"), std::string("15"),       // the traffic limit sets the day of both
+                       std::nullopt,                                // Cancel keeps it
+                       std::string("0")};                           // 0 removes it, asking no day
+    for (int i = 0; i < 6; ++i) Run(&StatisticsController::SetLimit);
     ASSERT_EQ(a.Limits().size(), 1u);
     EXPECT_EQ(a.Limits()[0].limit, 12.5);
+    EXPECT_EQ(a.Limits()[0].periodDay, 31);
+    Run(&StatisticsController::SetTrafficLimit);
     regional.separator = '.';
-    Run(&StatisticsController::SetLimit);  // Cancel keeps it
-    EXPECT_EQ(a.Limits().size(), 1u);
-    Run(&StatisticsController::SetLimit);  // 0 removes it
-    EXPECT_TRUE(a.Limits().empty());
-    EXPECT_EQ(dialogs.prompts, std::vector<std::string>(6, texts::kPromptLimit));
-    EXPECT_EQ(dialogs.defaults, (std::vector<std::string>{"0", "0", "0", "0", "12.50", "12.50"}));
+    Run(&StatisticsController::SetTrafficLimit);
+    Run(&StatisticsController::SetLimit);
+    ASSERT_EQ(a.Limits().size(), 1u);
+    EXPECT_EQ(a.Limits()[0].kind, LimitKind::Traffic);
+    EXPECT_EQ(a.Limits()[0].limit, 2.5);
+    EXPECT_EQ(a.Limits()[0].periodDay, 15);
+    const std::string amount = texts::kPromptLimit, traffic = texts::kPromptTrafficLimit, day = texts::kPromptPeriodDay;
+    EXPECT_EQ(dialogs.prompts, (std::vector<std::string>{amount, amount, amount, amount, day, amount, day, amount, day,
+                                                          traffic, day, traffic, amount}));
+    EXPECT_EQ(dialogs.defaults,
+              (std::vector<std::string>{"0", "0", "0", "0", "1", "0", "1", "0", "1", "0", "31", "2.5", "12.50"}));
     EXPECT_EQ(dialogs.errors, std::vector<std::string>{"'abc' is not a valid floating point value"});
     statistics.Pick("nobody");  // no block picked: no dialog
     Run(&StatisticsController::SetLimit);
-    EXPECT_EQ(dialogs.messages, (std::vector<std::string>{texts::kNegativeLimit, texts::kLimitNoAdapter}));
-    EXPECT_EQ(dialogs.prompts.size(), 6u);
+    EXPECT_EQ(dialogs.messages,
+              (std::vector<std::string>{texts::kNegativeLimit, texts::kBadPeriodDay, texts::kLimitNoAdapter}));
+    EXPECT_EQ(dialogs.prompts.size(), 13u);
 }
 
 TEST_F(StatisticsControllerTest, PricesForAnAdapterWithoutEntryShowErTwiceAndStoreNothing) {
