@@ -10,13 +10,14 @@ checks of what the program saved.
   e2e.py check-prices DIR ADAPTER NAME IN OUT   ADAPTER's price line
   e2e.py check-report FILE NAME OTHER  history.htm: NAME's page with money, no rows of OTHER
   e2e.py check-cleared DIR             no prepared record left, files whole
-  e2e.py check-limit DIR ADAPTER LIMIT LEVEL   ADAPTER's line of limits.txt: LIMIT (either
-                                       separator), warned of at LEVEL in this month
+  e2e.py check-limit DIR ADAPTER LIMIT LEVEL DAY   ADAPTER's line of limits.txt: LIMIT (either
+                                       separator), warned of at LEVEL in the billing period
+                                       that began yesterday, on DAY of the month
   e2e.py check-whole DIR               both files whole: every line complete, CR LF ends
   e2e.py check-hidden DIR LOOPBACK     history.txt: "hide.idle=1" after the width, then the
                                        prepared records byte for byte
-  e2e.py check-tip TEXT [MOVING]       the tray tip's three lines; with MOVING, a speed of at
-                                       least 1 Mb/s
+  e2e.py check-tip TEXT [MOVING|limit]  the tray tip's three lines; with MOVING, a speed of at
+                                       least 1 Mb/s; with limit, a fourth: nothing left of it
 Every check prints what it found and exits 0 when it holds, 1 when not.
 """
 import datetime
@@ -255,25 +256,30 @@ def cmd_check_hidden(d, loopback):
 
 TIP = re.compile(r"^Velkaro V1\.4 Final\n"
                  r"Сегодня: (\d+[.,]\d Kb|\d+ Mb \d+ Kb), \d+[.,]\d\d руб\.\n"
-                 r"Скорость: (\d+[.,]\d Kb/s|(\d+)[.,]\d\d Mb/s)$")
+                 r"Скорость: (\d+[.,]\d Kb/s|(\d+)[.,]\d\d Mb/s)"
+                 r"(\nОсталось: 0[.,]00 руб\., в день: 0[.,]00 руб\.)?$")
 
 
 def cmd_check_tip(text, moving=None):
     m = TIP.match(text)
-    if not m:
+    if not m or bool(m.group(4)) != (moving == "limit"):
         print("tip %r" % text)
         return 1
-    if moving and not m.group(3):
+    if moving == "moving" and not m.group(3):
         print("no speed of a megabyte a second in the tip: %r" % text)
         return 1
     print("tip %r" % text)
     return 0
 
 
-def cmd_check_limit(d, adapter, limit, level):
+def cmd_check_limit(d, adapter, limit, level, day):
     lines, whole = read_lines(os.path.join(d, "limits.txt"))
-    mine = [l for l in lines if l.rsplit("|", 3)[0] == adapter]
-    want = "%s|%s|%s|%s" % (adapter, limit, datetime.date.today().strftime("%Y-%m"), level)
+    mine = [l for l in lines if l.split("|day=")[0].rsplit("|", 3)[0] == adapter]
+    # The period began yesterday: its month is the one of the warning.
+    begun = datetime.date.today() - datetime.timedelta(days=1)
+    want = "%s|%s|%s|%s" % (adapter, limit, begun.strftime("%Y-%m"), level)
+    if day != "1":
+        want += "|day=" + day
     found = [l for l in mine if l.replace(".", ",") == want.replace(".", ",")]
     print("limits.txt: %r (CR LF ends %s), want %r" % (lines, whole, want))
     return 0 if whole and len(mine) == 1 and found else 1

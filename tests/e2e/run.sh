@@ -436,17 +436,25 @@ finish
 # The balloon is a tooltip window of Wine's shell; its text as the driver reads it.
 balloon_text() { drv text tooltips_class32 2>/dev/null | grep 'израсходовано'; }
 
-step limit "right click, 'Лимит расходов в месяц...' 0,01: the next tick warns in a balloon"
+# The billing period begins on yesterday's day of the month: a day of it has passed, so the
+# limit line shows the forecast.
+period_day="$(date -d yesterday +%-d)"
+step limit "right click, 'Лимит расходов в месяц...' 0,01 from day $period_day: a balloon, the forecast, a four-line tip"
 [[ -f "$work/limits.txt" ]] && check "limits.txt before any limit"
 drv click "$image" 300 40 right >/dev/null
 drv menu-pick 4 5000 >/dev/null || check "the block's menu did not open"
 drv input "0,01" 5000 >>"$log" || check "no input dialog for the limit"
+drv input "$period_day" 5000 >>"$log" || check "no input dialog for the period's day"
 balloon=""
 for i in $(seq 1 30); do balloon="$(balloon_text)" && break; sleep 0.2; done
 echo "balloon: $balloon" >>"$log"
 # Both levels crossed in one tick: one balloon, of 100 percent or more.
 [[ "$balloon" =~ ^Петля:\ израсходовано\ [0-9]{3,}%\ месячного\ лимита\ \(.*\ из\ 0[.,]01\ руб\.\)$ ]] ||
     check "balloon '$balloon'"
+# The step's screenshot: the limit line, red, with its forecast. The tip once the balloon is gone:
+# what is left of the limit (nothing) in its fourth line.
+for i in $(seq 1 40); do tip="$(read_tip)"; [[ "$tip" == Velkaro* ]] && break; sleep 0.5; done
+py check-tip "$tip" limit >>"$log" || check "tip '$tip'"
 finish
 
 step report "right click, 'История' writes history.htm of that adapter and opens it"
@@ -466,7 +474,7 @@ finish
 step hide-idle "menu item 'Скрывать адаптеры без трафика' hides the idle adapter and is saved"
 drv click "$image" 300 40 right >/dev/null
 shot_menu hide-idle-menu || check "the block's menu did not open"
-drv menu-pick 5 5000 >/dev/null || check "the block's menu did not take the pick"
+drv menu-pick 6 5000 >/dev/null || check "the block's menu did not take the pick"
 sleep 1.5  # a tick draws without it
 tray_double_click
 drv wait TForm2 "Fast INFO" visible 5000 >/dev/null || check "Fast INFO not shown"
@@ -488,7 +496,7 @@ py check-hidden "$work" "$loopback" >>"$log" || check "$(py check-hidden "$work"
 # Off again, from the menu that shows the item checked: the next save is as it always was.
 drv click "$image" 300 40 right >/dev/null
 shot_menu hide-idle-menu-checked || check "the block's menu did not open again"
-drv menu-pick 5 5000 >/dev/null || check "the block's menu did not take the pick again"
+drv menu-pick 6 5000 >/dev/null || check "the block's menu did not take the pick again"
 drv send "$fastinfo" 0x11 0 0 >/dev/null
 drv send "$fastinfo" 0x16 0 0 >/dev/null
 py check-saved "$work" "$loopback" >>"$log" || check "$(py check-saved "$work" "$loopback" | tail -n1)"
@@ -544,7 +552,7 @@ sleep 0.5
 [[ "$(writes_since "$m" price.txt)" == 1 ]] || check "price.txt written $(writes_since "$m" price.txt) times"
 py check-saved "$work" "$loopback" >>"$log" || check "$(py check-saved "$work" "$loopback" | tail -n1)"
 py check-prices "$work" "$loopback" "Петля" 2.5 0.5 >>"$log" || check "price line of $loopback"
-py check-limit "$work" "$loopback" 0.01 100 >>"$log" || check "limit line of $loopback"
+py check-limit "$work" "$loopback" 0.01 100 "$period_day" >>"$log" || check "limit line of $loopback"
 read -r in2 out2 < <(py record "$work" "$loopback")
 echo "loopback after traffic: in $in2 out $out2; its counters grew by $(grown "$lo_in1" "$lo_in2") in" >>"$log"
 if [[ -n "${in1:-}" && -n "${in2:-}" ]]; then
@@ -665,7 +673,7 @@ if wait_ready; then
     sleep 0.5
     py check-whole "$work" >>"$log" || check "$(py check-whole "$work" | tail -n1)"
     grep -q "Петля" <(iconv -f cp1251 -t utf-8 "$work/price.txt") || check "price.txt lost the name"
-    py check-limit "$work" "$loopback" 0.01 100 >>"$log" || check "limits.txt lost the limit"
+    py check-limit "$work" "$loopback" 0.01 100 "$period_day" >>"$log" || check "limits.txt lost the limit"
 else
     check "the program did not start"
 fi
