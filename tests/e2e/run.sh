@@ -444,6 +444,7 @@ step limit "right click, 'Лимит расходов в месяц...' 0,01 fro
 drv click "$image" 300 40 right >/dev/null
 drv menu-pick 4 5000 >/dev/null || check "the block's menu did not open"
 drv input "0,01" 5000 >>"$log" || check "no input dialog for the limit"
+drv wait '#32770' "Velkaro V1.4 Final" visible 5000 >/dev/null && sleep 0.3 && shot limit-day-dialog
 drv input "$period_day" 5000 >>"$log" || check "no input dialog for the period's day"
 balloon=""
 for i in $(seq 1 30); do balloon="$(balloon_text)" && break; sleep 0.2; done
