@@ -38,15 +38,12 @@ Date DateOfDayNumber(std::int64_t days) {
 
 namespace {
 
-// Day periodDay of a month, or the month's last day when it has fewer days.
+// Day periodDay of a month (counted on from January of the year: 0 is the December before,
+// 13 the January after), or the month's last day when it has fewer days.
 Date StartIn(int year, int month, int periodDay) {
-    if (month == 0) {
-        month = 12;
-        --year;
-    } else if (month == 13) {
-        month = 1;
-        ++year;
-    }
+    const int months = year * 12 + month - 1;
+    year = months >= 0 ? months / 12 : -((11 - months) / 12);
+    month = months - year * 12 + 1;
     const int day = std::min(periodDay, DaysInMonth(year, month));
     return Date{static_cast<std::uint16_t>(year), static_cast<std::uint16_t>(month), static_cast<std::uint16_t>(day)};
 }
