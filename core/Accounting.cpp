@@ -1,6 +1,7 @@
 #include "core/Accounting.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "core/Texts.h"
 
@@ -145,19 +146,27 @@ void Accounting::RefreshPeriods() {
         std::int32_t& slot = info.limits[static_cast<int>(e.kind)];
         if (slot < 0) slot = static_cast<std::int32_t>(i);
     }
-    bool stale = false;
+    // The days any stale period covers: a record outside them needs no look at its adapter.
+    PeriodKeys stale{UINT64_MAX, 0};
     for (AdapterInfo& info : adapters_) {
         if (info.periodSerial != periodSerial_) {  // no limit (any more)
             info.limits[0] = info.limits[1] = -1;
             info.period = PeriodKeys{};
             info.periodIn = info.periodOut = 0;
         }
-        stale = stale || info.periodStale;
+        if (!info.periodStale) continue;
+        stale.from = std::min(stale.from, info.period.from);
+        stale.to = std::max(stale.to, info.period.to);
     }
-    if (!stale) return;
+    if (stale.from >= stale.to) {
+        for (AdapterInfo& info : adapters_) info.periodStale = false;
+        return;
+    }
     for (const HistoryRecord& r : history_) {
+        const std::uint64_t key = KeyOf(r);
+        if (!stale.Holds(key)) continue;
         AdapterInfo& info = adapters_[r.adapter];
-        if (!info.periodStale || !info.period.Holds(KeyOf(r))) continue;
+        if (!info.periodStale || !info.period.Holds(key)) continue;
         info.periodIn += r.inOctets;
         info.periodOut += r.outOctets;
     }
