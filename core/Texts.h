@@ -21,6 +21,7 @@ inline constexpr const char* kTariffMissRename = "Ошиибка доступа 
 inline constexpr const char* kHistoryFile = "history.txt";
 inline constexpr const char* kPriceFile = "price.txt";
 inline constexpr const char* kReportFile = "history.htm";
+inline constexpr const char* kCsvFile = "history.csv";
 inline constexpr const char* kHelpFile = "help.mht";
 inline constexpr const char* kHistoryBackup = "history.bak";
 inline constexpr const char* kPriceBackup = "price.bak";
@@ -173,5 +174,13 @@ inline constexpr const char* kChartReceivedShort = "принято "_cp1251;
 inline constexpr const char* kChartSentShort = "отправлено "_cp1251;
 inline constexpr const char* kChartMore = "+ ещё "_cp1251;
 inline constexpr const char* kChartNoRecords = "Записей нет, графики не построены."_cp1251;
+
+// CSV export (history.csv): the header row
+inline constexpr const char* kCsvDate = "Дата"_cp1251;
+inline constexpr const char* kCsvAdapter = "Адаптер"_cp1251;
+inline constexpr const char* kCsvName = "Имя"_cp1251;
+inline constexpr const char* kCsvReceived = "Принято, байт"_cp1251;
+inline constexpr const char* kCsvSent = "Отправлено, байт"_cp1251;
+inline constexpr const char* kCsvCost = "Стоимость, руб."_cp1251;
 
 }  // namespace velkaro::texts
