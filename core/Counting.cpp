@@ -5,12 +5,6 @@
 
 namespace velkaro {
 
-namespace {
-
-constexpr std::uint64_t kUpperHalf = 0x80000000u;
-constexpr std::uint64_t kWrap32 = 0x100000000u;
-
-// Days since 1970-01-01 of a date of the proleptic Gregorian calendar, and back.
 std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
     y -= m <= 2;
     const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
@@ -20,6 +14,12 @@ std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
     return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
 }
 
+namespace {
+
+constexpr std::uint64_t kUpperHalf = 0x80000000u;
+constexpr std::uint64_t kWrap32 = 0x100000000u;
+
+// The date of a day number of DaysFromCivil.
 void CivilFromDays(std::int64_t z, std::int64_t& y, unsigned& m, unsigned& d) {
     z += 719468;
     const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;

@@ -15,6 +15,9 @@
 
 namespace velkaro {
 
+// Days since 1970-01-01 of a date of the proleptic Gregorian calendar (month 1-12).
+std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d);
+
 using AdapterId = std::uint32_t;
 inline constexpr AdapterId kNoAdapter = 0xFFFFFFFFu;
 

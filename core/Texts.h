@@ -167,13 +167,19 @@ inline constexpr const char* kSpeedMb = " Mb/s";
 
 // History report: the charts above the day table
 inline constexpr const char* kChartDaysTitle = "Трафик по дням, последние 31 день с записями: "_cp1251;
-inline constexpr const char* kChartMonthsTitle = "Стоимость по месяцам, последние 12 месяцев с записями: "_cp1251;
+inline constexpr const char* kChartMonthsTitle = "Стоимость по месяцам: "_cp1251;
 inline constexpr const char* kChartReceived = "Принято"_cp1251;
 inline constexpr const char* kChartSent = "Отправлено"_cp1251;
 inline constexpr const char* kChartReceivedShort = "принято "_cp1251;
 inline constexpr const char* kChartSentShort = "отправлено "_cp1251;
-inline constexpr const char* kChartMore = "+ ещё "_cp1251;
 inline constexpr const char* kChartNoRecords = "Записей нет, графики не построены."_cp1251;
+// Months without records between two bars: kChartGap, then the count and kChartGapMonths.
+inline constexpr const char* kChartGap = "нет записей"_cp1251;
+inline constexpr const char* kChartGapMonths = " мес."_cp1251;
+// The money chart's limit line, in its legend: kChartLimit, then the limit.
+inline constexpr const char* kChartLimit = "Лимит в месяц: "_cp1251;
+// Bars taller than the scale are cut: the legend's note.
+inline constexpr const char* kChartCut = "столбцы выше шкалы срезаны, их сумма написана на них"_cp1251;
 
 // CSV export (history.csv): the header row
 inline constexpr const char* kCsvDate = "Дата"_cp1251;
