@@ -9,6 +9,9 @@ checks of what the program saved.
   e2e.py check-saved DIR LOOPBACK      the prepared lines come back byte for byte, files whole
   e2e.py check-prices DIR ADAPTER NAME IN OUT   ADAPTER's price line
   e2e.py check-report FILE NAME OTHER  history.htm: NAME's page with money, no rows of OTHER
+  e2e.py check-csv DIR LOOPBACK NAME   history.csv as Python's csv module reads it: the header,
+                                       days in date order, the prepared records, and NAME's
+                                       rows the day sums and costs of history.htm
   e2e.py check-cleared DIR             no prepared record left, files whole
   e2e.py check-limit DIR ADAPTER LIMIT LEVEL   ADAPTER's line of limits.txt: LIMIT (either
                                        separator), warned of at LEVEL in this month
@@ -19,7 +22,10 @@ checks of what the program saved.
                                        least 1 Mb/s
 Every check prints what it found and exits 0 when it holds, 1 when not.
 """
+import csv
 import datetime
+import decimal
+import io
 import os
 import re
 import socket
@@ -224,6 +230,65 @@ def cmd_check_report(path, name, other):
     return 1 if problems else 0
 
 
+CSV_HEADER = ["Дата", "Адаптер", "Имя", "Принято, байт", "Отправлено, байт", "Стоимость, руб."]
+REPORT_ROW = re.compile(r'<tr bgcolor="#FFFFCC">(.*?)</tr>', re.S)
+REPORT_CELL = re.compile(r'<span class="style2">(?:<span class="style2">)?([^<]*)<')
+
+
+def traffic_text(b, sep):
+    """The report's text of a byte count (its Kb with one decimal, or whole Mb and Kb)."""
+    kb = decimal.Decimal(b) / 1024
+    if kb > 1024:
+        mb = int(kb // 1024)
+        return "%d Mb %d Kb" % (mb, int(kb - mb * 1024))
+    return str(kb.quantize(decimal.Decimal("0.1"), decimal.ROUND_HALF_UP)).replace(".", sep) + " Kb"
+
+
+def cmd_check_csv(d, loopback, name):
+    with open(os.path.join(d, "history.csv"), "rb") as f:
+        data = f.read()
+    problems = []
+    if not data.startswith(b"\xef\xbb\xbf"):
+        problems.append("no byte-order mark")
+    if not data.endswith(b"\r\n") or b"\n" in data.replace(b"\r\n", b""):
+        problems.append("not CR LF line ends")
+    rows = list(csv.reader(io.StringIO(data.decode("utf-8-sig"), newline=""), delimiter=";"))
+    if not rows or rows[0] != CSV_HEADER:
+        problems.append("header %r" % (rows[:1],))
+    days = []
+    for r in rows[1:]:
+        if len(r) != 6 or not re.match(r"^\d\d\.\d\d\.\d{4}$", r[0]) or not r[3].isdigit() or not r[4].isdigit() \
+                or not re.match(r"^\d+[.,]\d\d$", r[5]):
+            problems.append("row %r" % (r,))
+            continue
+        days.append((datetime.datetime.strptime(r[0], "%d.%m.%Y").date(), r[1], r[2], int(r[3]), int(r[4]), r[5]))
+    if [x[0] for x in days] != sorted(x[0] for x in days):
+        problems.append("days not in date order")
+    # The prepared records, each its own day; the idle adapter too (the file has them all).
+    want = [(datetime.date(2020, 1, 5), loopback, name, 100, 200),
+            (datetime.date(2020, 1, 6), OLD, "Старый", 1048576, 2097152),
+            (datetime.date(2020, 1, 7), OLD, "Старый", 4000000000, 5),
+            (datetime.date(2020, 1, 8), IDLE, IDLE, 0, 0)]
+    for w in want:
+        if w not in [x[:5] for x in days]:
+            problems.append("no row %r" % (w,))
+    # NAME's rows against the day rows of its report: the same days, sums and costs.
+    with open(os.path.join(d, "history.htm"), "rb") as f:
+        page = f.read().decode(ENC)
+    sep = "," if any("," in x[5] for x in days) else "."
+    report = {}
+    for row in REPORT_ROW.findall(page):
+        cells = REPORT_CELL.findall(row)
+        day = datetime.datetime.strptime(cells[0], "%d.%m.%Y").date()
+        report[day] = (cells[1], cells[2], cells[6].replace(" руб.", ""))
+    mine = {x[0]: (traffic_text(x[3], sep), traffic_text(x[4], sep), x[5]) for x in days if x[2] == name}
+    if not mine or mine != report:
+        problems.append("%s: csv %r, report %r" % (name, mine, report))
+    print("history.csv: %d rows, %d of %s%s" % (len(days), len(mine), name,
+                                               (": " + "; ".join(problems)) if problems else ""))
+    return 1 if problems else 0
+
+
 def cmd_check_cleared(d):
     ok, h, p = check_whole(d)
     if not ok:
@@ -288,6 +353,7 @@ def main(argv):
         "check-saved": cmd_check_saved,
         "check-prices": cmd_check_prices,
         "check-report": cmd_check_report,
+        "check-csv": cmd_check_csv,
         "check-cleared": cmd_check_cleared,
         "check-limit": cmd_check_limit,
         "check-whole": lambda d: 0 if check_whole(d)[0] else 1,
