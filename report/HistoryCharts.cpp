@@ -27,7 +27,7 @@ std::string HtmlEscaped(const std::string& s) {
 }
 
 ChartScale ChooseScale(std::vector<long double> amounts, long double atLeast) {
-    constexpr long double kCutRatio = 2;
+    constexpr long double kCutRatio = 3;
     std::erase_if(amounts, [](long double v) { return !std::isfinite(v) || !(v > 0); });
     if (!std::isfinite(atLeast) || atLeast < 0) atLeast = 0;
     if (amounts.empty()) return ChartScale{atLeast, false};

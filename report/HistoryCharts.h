@@ -29,7 +29,7 @@ struct ChartScale {
 // The scale for bars of these amounts (those not positive or not finite are left out) that
 // must also reach `atLeast` (a limit line; 0 for none). The reference is the 95th percentile
 // of the amounts by nearest rank, the largest one never taken for it: when the largest amount
-// is more than twice the reference (or atLeast, if greater), the top is that and the taller
+// is more than three times the reference (or atLeast, if greater), the top is that and the taller
 // bars are cut; otherwise the top is the largest amount, or atLeast if greater.
 ChartScale ChooseScale(std::vector<long double> amounts, long double atLeast);
 

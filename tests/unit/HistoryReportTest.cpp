@@ -416,7 +416,7 @@ TEST(HistoryReportCharts, DayChartShowsTheNewestThirtyOneDaysInDateOrder) {
 
 // An outlier among 31: the scale stops at the next largest amount, and the outlier is cut.
 // Two outliers are more than 5 % of the amounts: then nothing is cut. Not an outlier unless
-// more than twice the reference; the limit line is always within the scale.
+// more than three times the reference; the limit line is always within the scale.
 TEST(ChartScale, StopsNearThe95thPercentileOnlyForAnOutlier) {
     std::vector<long double> days(30, 100);
     days[7] = 150;
@@ -424,14 +424,15 @@ TEST(ChartScale, StopsNearThe95thPercentileOnlyForAnOutlier) {
     EXPECT_EQ(ChooseScale(days, 0), (ChartScale{150, true}));
     days.push_back(7000);
     EXPECT_EQ(ChooseScale(days, 0), (ChartScale{7000, false}));
-    EXPECT_EQ(ChooseScale({10, 6900}, 0), (ChartScale{10, true}));
-    EXPECT_EQ(ChooseScale({100, 200}, 0), (ChartScale{200, false}));
+    EXPECT_EQ(ChooseScale({10, 6900}, 0), (ChartScale{10, true}));  // of two, the smaller
+    EXPECT_EQ(ChooseScale({100, 300}, 0), (ChartScale{300, false}));
+    EXPECT_EQ(ChooseScale({100, 301}, 0), (ChartScale{100, true}));
     EXPECT_EQ(ChooseScale({5}, 0), (ChartScale{5, false}));
     const long double nan = std::numeric_limits<long double>::quiet_NaN();
     const long double inf = std::numeric_limits<long double>::infinity();
     EXPECT_EQ(ChooseScale({0, -1, nan, inf}, 0), (ChartScale{0, false}));
     EXPECT_EQ(ChooseScale({}, 3), (ChartScale{3, false}));
-    EXPECT_EQ(ChooseScale({100, 150, 7000}, 5000), (ChartScale{7000, false}));
+    EXPECT_EQ(ChooseScale({100, 150, 7000}, 2500), (ChartScale{7000, false}));
     EXPECT_EQ(ChooseScale({100, 150, 7000}, 1000), (ChartScale{1000, true}));
     EXPECT_EQ(ChooseScale({100}, 300), (ChartScale{300, false}));
 }
