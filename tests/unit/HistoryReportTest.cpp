@@ -157,9 +157,17 @@ std::vector<std::string> Matches(const std::string& text, const std::string& pat
     return out;
 }
 
-// The two pictures of a page: days, months.
+// The two pictures of a page: days, months. Found without a regex, whose matching of a long
+// text runs out of the stack of a Windows thread.
 std::vector<std::string> Svgs(const std::string& page) {
-    return Matches(ChartsOf(page), "(<svg[\\s\\S]*?</svg>)");
+    const std::string charts = ChartsOf(page);
+    std::vector<std::string> out;
+    for (std::size_t at = charts.find("<svg"); at != std::string::npos; at = charts.find("<svg", at + 1)) {
+        const std::size_t end = charts.find("</svg>", at);
+        if (end == std::string::npos) break;
+        out.push_back(charts.substr(at, end + 6 - at));
+    }
+    return out;
 }
 std::vector<std::string> SvgTexts(const std::string& svg) { return Matches(svg, "<text[^>]*>([^<]*)</text>"); }
 
