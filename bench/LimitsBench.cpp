@@ -33,13 +33,13 @@ void BM_CheckLimits(benchmark::State& state) {
 BENCHMARK(BM_CheckLimits)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 
 // The same panel with (1) and without (0) the 50 limit lines.
-void BM_RedrawWithLimitLines(benchmark::State& state) {
+void BM_PanelLayoutWithLimitLines(benchmark::State& state) {
     Accounting a;
     FillLimited(a, static_cast<std::size_t>(state.range(0)));
     if (state.range(1) == 0) a.Limits().clear();
-    bench::MeasureRedraws(state, a, 5000);
+    bench::MeasureLayouts(state, a, 5000);
 }
-BENCHMARK(BM_RedrawWithLimitLines)
+BENCHMARK(BM_PanelLayoutWithLimitLines)
     ->ArgsProduct({{1000, 100000, 1000000}, {0, 1}})
     ->Unit(benchmark::kMicrosecond);
 

@@ -30,28 +30,28 @@ void FillPanelHistory(Accounting& a, std::size_t records, bool oneDay) {
     }
 }
 
-void BM_RedrawStatisticsPanel(benchmark::State& state) {
+void BM_PanelLayout(benchmark::State& state) {
     Accounting a;
     FillPanelHistory(a, static_cast<std::size_t>(state.range(0)), false);
-    bench::MeasureRedraws(state, a, 4000);
+    bench::MeasureLayouts(state, a, 4000);
 }
-BENCHMARK(BM_RedrawStatisticsPanel)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PanelLayout)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 
-// The same, with every adapter's counters moving between two redraws: a line's texts are made
+// The same, with every adapter's counters moving between two layouts: a line's texts are made
 // again only when its amounts changed, so this is the layout's cost when every adapter counts
 // traffic (the all-time lines change; today's, of another day here, do not).
-void BM_RedrawStatisticsPanelCountersMoving(benchmark::State& state) {
+void BM_PanelLayoutCountersMoving(benchmark::State& state) {
     const std::size_t records = static_cast<std::size_t>(state.range(0));
     Accounting a;
     FillPanelHistory(a, records, true);
     std::uint32_t step = 0;
-    bench::MeasureRedraws(state, a, 4000, [&] {
+    bench::MeasureLayouts(state, a, 4000, [&] {
         ++step;
         for (std::size_t i = records - kAdapters; i < records; ++i)
             a.SetCounters(i, a.History()[i].inOctets + step, a.History()[i].outOctets + 3 * step);
     });
 }
-BENCHMARK(BM_RedrawStatisticsPanelCountersMoving)->Arg(1000)->Arg(100000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PanelLayoutCountersMoving)->Arg(1000)->Arg(100000)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace velkaro

@@ -1,6 +1,6 @@
-// The statistics window's start-up over a long history: FormCreate (LoadFiles of history.txt
-// and price.txt as the program writes them, from the in-memory file store) and the first
-// Timer1Timer (50 interface rows, the panel's layout), through the scripted ports. The window
+// The statistics window's start-up over a long history: Start (LoadFiles of history.txt and
+// price.txt as the program writes them, from the in-memory file store) and the first Tick (50
+// interface rows, the panel's layout), through the scripted ports. The window
 // is hidden, as at every start: the first tick refreshes no quick-info list.
 #include <benchmark/benchmark.h>
 
@@ -11,8 +11,8 @@
 #include "bench/BenchHistory.h"
 #include "core/Cp1251.h"
 #include "core/Files.h"
-#include "display/StatisticsWindow.h"
-#include "tools/scripted/ScriptedForm1Host.h"
+#include "statistics/StatisticsController.h"
+#include "tools/scripted/ScriptedStatisticsHost.h"
 #include "tools/scripted/ScriptedPorts.h"
 
 namespace velkaro::bench {
@@ -31,12 +31,11 @@ struct StartupPorts {
 struct Run {
     Accounting a;
     ScriptedInterfaceTable table;
-    ScriptedForm1Host host;
-    TForm1 form;
+    ScriptedStatisticsHost host;
+    StatisticsController statistics;
     Run(StartupPorts& p, const std::vector<InterfaceRow>& rows)
-        : form(a, Form1Ports{table, p.clock, p.regional, p.dialogs, p.shell, p.files, host}) {
+        : statistics(a, StatisticsPorts{table, p.clock, p.regional, p.dialogs, p.shell, p.files, host}) {
         table.rows = rows;
-        host.form = &form;
         host.quickInfoShowing = false;
     }
 };
@@ -62,8 +61,8 @@ void BM_StartupLoadAndFirstTick(benchmark::State& state) {
     std::size_t blocks = 0;
     for (auto _ : state) {
         auto run = std::make_unique<Run>(p, rows);
-        run->form.FormCreate();
-        run->form.Timer1Timer();
+        run->statistics.Start();
+        run->statistics.Tick();
         loaded = run->a.HistoryCount();
         blocks = run->a.Adapters().size();
         state.PauseTiming();  // the program never frees its history at start

@@ -82,33 +82,12 @@ void Accounting::CloseRecord(std::size_t index, std::int32_t session) {
     r.session = session;
 }
 
-void Accounting::SetBlockTop(std::size_t index, std::int32_t y) {
-    auto at = std::find_if(blockTops_.begin(), blockTops_.end(),
-                           [index](const BlockTop& b) { return b.record == index; });
-    if (at != blockTops_.end()) {
-        if (y != 0)
-            at->y = y;
-        else
-            blockTops_.erase(at);
-    } else if (y != 0) {
-        blockTops_.push_back(BlockTop{index, y});
-    }
-}
-
-std::int32_t Accounting::BlockTopOf(std::size_t index) const {
-    for (const BlockTop& b : blockTops_)
-        if (b.record == index) return b.y;
-    return 0;
-}
-
 void Accounting::ClearHistory() {
     history_.clear();
     history_.shrink_to_fit();
-    blockTops_.clear();
     adapters_.clear();
     adapterIds_.clear();
     readings.ForgetAdapters();
-    ++historyGeneration_;
 }
 
 void Accounting::ResetRates() {

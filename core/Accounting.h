@@ -1,6 +1,7 @@
-// The accounting data: the history of counter records, the price table, the rows handed
-// to the quick-info list, and the program-wide variables. One Accounting object holds it
-// all for the whole run; the statistics window owns it and passes it by reference.
+// The accounting data: the history of counter records, the price table, the limits, the
+// settings and the counting state. One Accounting object holds it all for the whole run; the
+// program owns it and passes it by reference. What the windows show of it (the panel's
+// blocks, the quick-info rows, the picked adapter) is the windows' own.
 //
 // Names are interned: a record carries a small AdapterId, and the per-adapter index keeps
 // what the once-a-second work needs (open records of the accounting day, sums), so a tick
@@ -33,26 +34,12 @@ struct HistoryRecord {
     AdapterId adapter = 0;
 };
 
-// A record that began a panel block in the last redraw, with the block's y. Only these few
-// records have one, so they are kept beside the table rather than in every record.
-struct BlockTop {
-    std::size_t record = 0;
-    std::int32_t y = 0;
-};
-
 // One row of the price table (record type mtp).
 struct TariffEntry {
     double priceIn = 0;
     double priceOut = 0;
     std::string adapter;
     std::string displayName;
-};
-
-// One line prepared for the quick-info list (record type infos).
-struct QuickInfoRow {
-    std::string name;
-    std::string traffic;
-    std::string cost;
 };
 
 enum class Direction { Incoming, Outgoing };
@@ -118,18 +105,8 @@ public:
     void SetCounters(std::size_t index, std::uint32_t in, std::uint32_t out);
     // Closes an open record with the given session number.
     void CloseRecord(std::size_t index, std::int32_t session);
-    // The y of the panel block a record began (0: none); setting 0 takes it off.
-    void SetBlockTop(std::size_t index, std::int32_t y);
-    std::int32_t BlockTopOf(std::size_t index) const;
-    // The records with a block top, in the order they got it.
-    const std::vector<BlockTop>& BlockTops() const { return blockTops_; }
-    // Sets every block top back to 0.
-    void ResetBlockTops() { blockTops_.clear(); }
     // Empties the history (and the name index).
     void ClearHistory();
-    // Increases whenever the history is emptied; lets a tick notice that a command
-    // run inside it replaced the table under its feet.
-    std::uint64_t HistoryGeneration() const { return historyGeneration_; }
 
     // ---- Adapter index ----
     // The id of a name that has records, or nullptr-like: returns false when unknown.
@@ -152,10 +129,6 @@ public:
     // Called by whatever sets, changes or removes a limit, or records a warning given.
     void NoteLimitChange(const std::string& adapter);
 
-    // ---- QuickInfoRows ----
-    std::vector<QuickInfoRow> quickInfoRows;
-    QuickInfoRow& AppendQuickInfoRow() { return quickInfoRows.emplace_back(); }
-
     // ---- Program-wide variables ----
     const Date& AccountingDate() const { return accountingDate_; }
     // Changing the date rebuilds the per-day part of the index.
@@ -174,8 +147,6 @@ public:
     // Sets every adapter's rate to 0 (before a reading adds to those it sees).
     void ResetRates();
     void AddRate(AdapterId id, long double rate) { adapters_[id].rate += rate; }
-    std::string selectedAdapter;  // picked by the last right click
-    std::string firstAdapter;     // default pick, set by the redraw
     // True once LoadFiles has run; the save writes nothing before, so files never loaded are
     // never overwritten with empty tables.
     bool filesLoaded = false;
@@ -193,14 +164,12 @@ private:
     void RebuildMonthIndex();
 
     std::vector<HistoryRecord> history_;
-    std::vector<BlockTop> blockTops_;  // the records whose block top is not 0
     std::vector<AdapterInfo> adapters_;
     std::unordered_map<std::string, AdapterId> adapterIds_;
     std::vector<TariffEntry> tariffs_;
     std::vector<LimitEntry> limits_;
     Date accountingDate_;
     YearMonth costMonth_;
-    std::uint64_t historyGeneration_ = 0;
 };
 
 // 92 blanks, appended to some panel texts and to the padded display name.

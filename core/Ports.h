@@ -135,14 +135,10 @@ public:
     virtual int OuterWidth() = 0;
     virtual int OuterHeight() = 0;
     virtual void SetOuterWidth(int width) = 0;
-    virtual void SetOuterHeight(int height) = 0;
-    virtual int ClientHeight() = 0;
     virtual int ImageWidth() = 0;
     virtual int ImageHeight() = 0;
     // Width in pixels of text in the panel font (size 10, not bold).
     virtual int TextWidth(const std::string& text) = 0;
-    // Lets pending window messages run (commands may run inside).
-    virtual void ProcessMessages() = 0;
 };
 
 // The operating system as the program uses it.

@@ -59,9 +59,7 @@ AdapterId SampleRowAsCounters(Accounting& a, const std::string& name, std::uint3
                 copy.session = 0;
                 copy.inOctets = in;
                 copy.outOctets = out;
-                const std::size_t copied = a.AppendHistoryRecord(id, copy);
-                // The copy begins the same block as the record it continues, until the next redraw.
-                if (const std::int32_t top = a.BlockTopOf(index)) a.SetBlockTop(copied, top);
+                a.AppendHistoryRecord(id, copy);
             }
             matched = true;
         }

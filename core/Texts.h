@@ -59,7 +59,7 @@ inline constexpr const char* kSkippedLineJoin = ", ";
 inline constexpr const char* kSkippedLineCut = "...";
 
 // Statistics window
-inline constexpr const char* kForm1Caption = "VELKARO V1.4 FINAL";
+inline constexpr const char* kStatisticsCaption = "VELKARO V1.4 FINAL";
 inline constexpr const char* kToday = "Сегодня"_cp1251;
 inline constexpr const char* kAllTime = "Всего"_cp1251;
 inline constexpr const char* kHeaderSent = "Отправлено"_cp1251;
@@ -114,9 +114,12 @@ inline constexpr const char* kClearFailed = "Не удалось удалить 
 inline constexpr const char* kClearNotRead =
     "Файл истории HISTORY.txt не был прочитан, поэтому история не удалена."_cp1251;
 inline constexpr const char* kNoTimers = "Not enough timers available";
+// The periodic save's error: kAutosaveFailed, the file, kAutosaveFailedWhy, the runtime's text.
+inline constexpr const char* kAutosaveFailed = "Не удалось записать файл "_cp1251;
+inline constexpr const char* kAutosaveFailedWhy = " при автоматическом сохранении: "_cp1251;
 
 // Quick-info window
-inline constexpr const char* kForm2Caption = "Fast INFO";
+inline constexpr const char* kQuickInfoCaption = "Fast INFO";
 inline constexpr const char* kColumnName = "Имя"_cp1251;
 inline constexpr const char* kColumnTraffic = "Трафик"_cp1251;
 inline constexpr const char* kColumnCost = "Сумма"_cp1251;
@@ -139,18 +142,9 @@ inline constexpr const char* kTipSpeed = "Скорость: "_cp1251;
 
 // Single-instance guard
 inline constexpr const char* kAlreadyRunning = "Программа Velkaro V1.4 Final уже запущена"_cp1251;
-// The guard's message when none is set: these around the application title.
-inline constexpr const char* kAlreadyRunningBefore = "Программа "_cp1251;
-inline constexpr const char* kAlreadyRunningAfter = " уже запущена"_cp1251;
-
-// Tray icon
-inline constexpr const char* kTrayInsertFailed = "TrayIcon1.InsertToTray failed";
-inline constexpr const char* kTrayDeleteFailed = "TrayIcon1.DeleteFromTray failed";
-inline constexpr const char* kTrayInsertFailedSuffix = ".InsertToTray failed";  // after the name
-inline constexpr const char* kTrayDeleteFailedSuffix = ".DeleteFromTray failed";
 
 // About window
-inline constexpr const char* kForm3Caption = "About....";
+inline constexpr const char* kAboutCaption = "About....";
 inline constexpr const char* kAboutProduct = "VELKARO V1.4 FINAL";
 inline constexpr const char* kAboutCredit = "Команда Velkaro"_cp1251;
 inline constexpr const char* kAboutCity = "Новосибирск, 2026"_cp1251;

@@ -17,12 +17,9 @@ public:
     int OuterWidth() override { return width; }
     int OuterHeight() override { return 118; }
     void SetOuterWidth(int w) override { width = w; }
-    void SetOuterHeight(int) override {}
-    int ClientHeight() override { return 93; }
     int ImageWidth() override { return 784; }
     int ImageHeight() override { return 72; }
     int TextWidth(const std::string& text) override { return 7 * static_cast<int>(text.size()); }
-    void ProcessMessages() override {}
 };
 
 struct Ports {

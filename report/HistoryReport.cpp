@@ -28,12 +28,12 @@ constexpr char kTotalCell[] = "      <td width=\"15%\"><strong><div align=\"cent
 
 class ReportWriter {
 public:
-    ReportWriter(Accounting& a, char sep) : a_(a), sep_(sep) {}
+    ReportWriter(Accounting& a, const std::string& adapter, char sep) : a_(a), adapter_(adapter), sep_(sep) {}
 
     std::string Build() {
         Head();
         AdapterId id = 0;
-        const bool hasRecords = a_.FindAdapter(a_.selectedAdapter, id);
+        const bool hasRecords = a_.FindAdapter(adapter_, id);
         bool any = false;
         if (hasRecords) {
             const auto& history = a_.History();
@@ -75,11 +75,11 @@ private:
         ChartData data;
         if (id) data.days = DayTotals(a_, id);
         // Looked up without registering: the rows have registered an adapter with records.
-        if (const TariffEntry* prices = FindTariffEntry(a_, a_.selectedAdapter)) {
+        if (const TariffEntry* prices = FindTariffEntry(a_, adapter_)) {
             data.priceIn = prices->priceIn;
             data.priceOut = prices->priceOut;
         }
-        if (const LimitEntry* limit = FindLimit(a_, a_.selectedAdapter)) data.moneyLimit = limit->limit;
+        if (const LimitEntry* limit = FindLimit(a_, adapter_)) data.moneyLimit = limit->limit;
         data.name = name_;
         return HistoryChartsBlock(data, sep_);
     }
@@ -107,7 +107,7 @@ private:
         Line("<div align=\"center\">");
         Line("  <p class=\"style3\">Velkaro V1.4 Final</p>");
         out_ += "  <p class=\"style4\">";
-        name_ = GetDisplayName(a_, a_.selectedAdapter, false);
+        name_ = GetDisplayName(a_, adapter_, false);
         out_ += HtmlEscaped(name_);
         Line("</p>");
         chartsAt_ = out_.size();
@@ -134,8 +134,8 @@ private:
 
     // The row of the date met last, from the two day sums and the adapter's prices.
     void WriteDayRow() {
-        const long double priceIn = GetPrice(a_, a_.selectedAdapter, Direction::Incoming);
-        const long double priceOut = GetPrice(a_, a_.selectedAdapter, Direction::Outgoing);
+        const long double priceIn = GetPrice(a_, adapter_, Direction::Incoming);
+        const long double priceOut = GetPrice(a_, adapter_, Direction::Outgoing);
         const long double in = static_cast<long double>(dayIn_);
         const long double out = static_cast<long double>(dayOut_);
 
@@ -208,6 +208,7 @@ private:
     }
 
     Accounting& a_;
+    const std::string& adapter_;
     const char sep_;
     std::string out_;
 
@@ -228,6 +229,8 @@ private:
 
 }  // namespace
 
-std::string HistoryReportText(Accounting& a, char sep) { return ReportWriter(a, sep).Build(); }
+std::string HistoryReportText(Accounting& a, const std::string& adapter, char sep) {
+    return ReportWriter(a, adapter, sep).Build();
+}
 
 }  // namespace velkaro

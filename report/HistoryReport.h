@@ -8,8 +8,8 @@
 
 namespace velkaro {
 
-// The whole page for a.selectedAdapter, Windows-1251 bytes with CR LF line ends.
+// The whole page for an adapter, Windows-1251 bytes with CR LF line ends.
 // Registers the adapter in the price table when it has no entry (as the panel does).
-std::string HistoryReportText(Accounting& a, char sep);
+std::string HistoryReportText(Accounting& a, const std::string& adapter, char sep);
 
 }  // namespace velkaro

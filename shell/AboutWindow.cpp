@@ -30,69 +30,70 @@ SIZE TextSize(HWND hwnd, HFONT font, const std::wstring& text) {
 
 }  // namespace
 
-TForm3::TForm3(TApplication& app) : TForm(app) {
+AboutWindow::AboutWindow(Application& app) : AppWindow(app) {
     RECT r{0, 0, kClientWidth, kClientHeight};
     ::AdjustWindowRectEx(&r, kStyle, FALSE, kExStyle);
     const POINT at = win::CentredIn(win::ScreenRect(), win::Width(r), win::Height(r));
     white_.reset(::CreateSolidBrush(RGB(255, 255, 255)));
-    if (!white_) throw std::runtime_error("TForm3: CreateSolidBrush failed");
-    CreateForm(kClassName, texts::kForm3Caption, kStyle, kExStyle, at.x, at.y, win::Width(r),
+    if (!white_) throw std::runtime_error("About: CreateSolidBrush failed");
+    CreateOwned(L"TForm3", texts::kAboutCaption, kStyle, kExStyle, at.x, at.y, win::Width(r),
                win::Height(r));
 }
-
-TForm3::~TForm3() = default;
 
 // The controls, in tab order, with their fonts and the icon: made when the window is first
 // shown. Static controls are common controls under the program's manifest, and creating one
 // loads comctl32, which a program that stays in the tray never needs.
-void TForm3::MakeControls() {
+void AboutWindow::MakeControls() {
     if (controlsMade_) return;
     controlsMade_ = true;
     windowFont_ = win::MakeFont({L"MS Sans Serif", -11});
     captionFont_ = win::MakeFont({L"Times New Roman", -19, FW_BOLD, RUSSIAN_CHARSET});
     valueFont_ = win::MakeFont({L"Times New Roman", -13, FW_BOLD, RUSSIAN_CHARSET});
 
-    // Image1: the application icon at 32 x 32.
-    icon_.reset(static_cast<HICON>(::LoadImageW(app_.Instance(), MAKEINTRESOURCEW(1), IMAGE_ICON, 32, 32, 0)));
+    // The application icon at 32 x 32.
+    icon_.reset(static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, 32, 32, 0)));
     HICON picture = icon_ ? icon_.get() : app_.Icon();
     HWND image = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_ICON | SS_REALSIZEIMAGE,
-                                   8, 6, 32, 32, Handle(), nullptr, app_.Instance(), nullptr);
+                                   8, 6, 32, 32, Handle(), nullptr, ::GetModuleHandleW(nullptr), nullptr);
     ::SendMessageW(image, STM_SETICON, reinterpret_cast<WPARAM>(picture), 0);
     ::SetWindowPos(image, nullptr, 8, 6, 32, 32, SWP_NOZORDER | SWP_NOACTIVATE);
 
-    AddText(texts::kAboutBy, 88, 40, windowFont_.get());           // StaticText1
-    AddText(texts::kAboutCredit, 160, 40, valueFont_.get());       // StaticText2
-    AddText(texts::kAboutMail, 120, 88, windowFont_.get());        // StaticText3
+    AddText(texts::kAboutBy, 88, 40, windowFont_.get());
+    AddText(texts::kAboutCredit, 160, 40, valueFont_.get());
+    AddText(texts::kAboutMail, 120, 88, windowFont_.get());
     HWND city = ::CreateWindowExW(0, L"STATIC", win::Widen(texts::kAboutCity).c_str(),
                                   WS_CHILD | WS_VISIBLE | SS_CENTER | SS_NOPREFIX, 0,
                                   kClientHeight - 17, kClientWidth, 17, Handle(), nullptr,
-                                  app_.Instance(), nullptr);
+                                  ::GetModuleHandleW(nullptr), nullptr);
     ::SendMessageW(city, WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_.get()), FALSE);
-    AddText(texts::kAboutProduct, 48, 8, captionFont_.get());     // StaticText5
-    AddText(texts::kAboutSite, 64, 64, windowFont_.get());         // StaticText6
-    AddText(texts::kWebSite, 160, 64, valueFont_.get());           // StaticText7
-    AddText(texts::kEmail, 160, 88, valueFont_.get());             // StaticText8
+    AddText(texts::kAboutProduct, 48, 8, captionFont_.get());
+    AddText(texts::kAboutSite, 64, 64, windowFont_.get());
+    AddText(texts::kWebSite, 160, 64, valueFont_.get());
+    AddText(texts::kEmail, 160, 88, valueFont_.get());
 }
 
-void TForm3::AddText(const char* text, int x, int y, HFONT font) {
+void AboutWindow::AddText(const char* text, int x, int y, HFONT font) {
     const std::wstring w = win::Widen(text);
     HWND hwnd = ::CreateWindowExW(0, L"STATIC", w.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
-                                  x, y, 10, 10, Handle(), nullptr, app_.Instance(), nullptr);
+                                  x, y, 10, 10, Handle(), nullptr, ::GetModuleHandleW(nullptr), nullptr);
     ::SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     const SIZE size = TextSize(hwnd, font, w);
     ::SetWindowPos(hwnd, nullptr, x, y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void TForm3::ShowAbout() {
+void AboutWindow::ShowAbout() {
     MakeControls();
     BringToFront();
 }
 
-LRESULT TForm3::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT AboutWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_SHOWWINDOW:
         if (wp) MakeControls();
         break;
+    case WM_CLOSE:
+        Hide();  // the close button only hides it
+        return 0;
     case WM_ERASEBKGND: {
         const RECT r = win::ClientRect(Handle());
         ::FillRect(reinterpret_cast<HDC>(wp), &r, white_.get());
@@ -107,7 +108,7 @@ LRESULT TForm3::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     default:
         break;
     }
-    return TForm::WindowProc(msg, wp, lp);
+    return AppWindow::WindowProc(msg, wp, lp);
 }
 
 }  // namespace velkaro::shell

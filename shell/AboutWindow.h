@@ -1,4 +1,4 @@
-// TForm3 "About....": the product caption, the application icon, the credit, the web site and
+// The about window "About....": the product caption, the application icon, the credit, the web site and
 // e-mail addresses, and the city line. Shown without being modal; closing only hides it.
 #pragma once
 
@@ -9,15 +9,13 @@
 
 namespace velkaro::shell {
 
-class TForm3 : public TForm {
+class AboutWindow : public AppWindow {
 public:
-    static constexpr wchar_t kClassName[] = L"TForm3";
     static constexpr int kClientWidth = 346;
     static constexpr int kClientHeight = 129;
 
     // Created hidden, centred on the desktop; its controls come with the first show.
-    explicit TForm3(TApplication& app);
-    ~TForm3() override;
+    explicit AboutWindow(Application& app);
 
     // "Об авторе": shows the window, or brings it to the front when it is open already.
     void ShowAbout();
@@ -26,7 +24,7 @@ protected:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
-    // The controls are created in tab order: Image1, then StaticText1 .. StaticText8.
+    // The controls are created in tab order: the icon, then the texts.
     void MakeControls();
     void AddText(const char* text, int x, int y, HFONT font);
     bool controlsMade_ = false;

@@ -5,117 +5,84 @@
 
 #include "core/Ports.h"
 #include "win/Geometry.h"
-#include "win/SystemPorts.h"
 #include "win/Utf16.h"
 
 namespace velkaro::shell {
 
 namespace {
 
-// The application object of the running thread, for the show/hide watch. One at a time.
-thread_local TApplication* tCurrent = nullptr;
+// The application of the running thread, for the show/hide watch. One at a time.
+thread_local Application* tCurrent = nullptr;
 
 }  // namespace
 
-// ---------------------------------------------------------------- TForm
+// ---- the program's windows ----
 
-bool TForm::IsVisible() const { return Handle() && ::IsWindowVisible(Handle()); }
+bool AppWindow::IsVisible() const { return Handle() && ::IsWindowVisible(Handle()); }
 
-void TForm::SetVisible(bool visible) {
-    if (!Handle()) return;
-    ::ShowWindow(Handle(), visible ? SW_SHOW : SW_HIDE);
-}
+void AppWindow::Show() { ::ShowWindow(Handle(), SW_SHOW); }
 
-void TForm::BringToFront() {
+void AppWindow::Hide() { ::ShowWindow(Handle(), SW_HIDE); }
+
+void AppWindow::BringToFront() {
     HWND hwnd = Handle();
-    if (!hwnd) return;
     if (::IsIconic(hwnd)) ::ShowWindow(hwnd, SW_RESTORE);
     ::ShowWindow(hwnd, SW_SHOW);
     ::SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     ::SetForegroundWindow(hwnd);
 }
 
-bool TForm::Close() {
-    bool canClose = true;
-    FormCloseQuery(canClose);
-    if (!canClose) return false;
-    if (app_.MainForm() == this)
-        app_.EndRequest();
-    else
-        Hide();
-    return true;
+void AppWindow::CreateOwned(const wchar_t* className, const std::string& caption, DWORD style, DWORD exStyle,
+                            int x, int y, int outerWidth, int outerHeight) {
+    Create({className, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), app_.Icon()}, win::Widen(caption).c_str(),
+           style, exStyle, x, y, outerWidth, outerHeight, app_.Handle());
 }
 
-void TForm::CreateForm(const wchar_t* className, const std::string& caption, DWORD style,
-                       DWORD exStyle, int x, int y, int outerWidth, int outerHeight) {
-    Create({className, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), app_.Icon()},
-           win::Widen(caption).c_str(), style, exStyle, x, y, outerWidth, outerHeight,
-           app_.Handle());
-}
+void AppWindow::MessageFailed(const std::exception& e) noexcept { app_.ShowError(e.what()); }
 
-LRESULT TForm::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_CLOSE) {
-        Close();
-        return 0;
-    }
-    return Window::WindowProc(msg, wp, lp);
-}
+// ---- the application window ----
 
-void TForm::MessageFailed(const std::exception& e) noexcept { app_.ShowError(e.what()); }
-
-// ---------------------------------------------------------------- TApplication
-
-TApplication::TApplication(HINSTANCE instance) : instance_(instance) {
-    icon_ = ::LoadIconW(instance_, MAKEINTRESOURCEW(1));
+Application::Application(const std::string& title, Dialogs& dialogs) : title_(title), dialogs_(dialogs) {
+    icon_ = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
     if (!icon_) icon_ = ::LoadIconW(nullptr, IDI_APPLICATION);
     // Zero-sized, centred, never shown by itself: its only visible part is the taskbar button.
     const POINT centre = win::CentredIn(win::ScreenRect(), 0, 0);
-    Create({kClassName, nullptr, icon_}, L"",
-           WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, 0, centre.x,
-           centre.y, 0, 0, nullptr);
+    Create({kClassName, nullptr, icon_}, win::Widen(title).c_str(),
+           WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, 0, centre.x, centre.y, 0, 0,
+           nullptr);
     ::SetWindowPos(Handle(), nullptr, centre.x, centre.y, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE);
-    showHook_ = ::SetWindowsHookExW(WH_CALLWNDPROCRET, &TApplication::ShowHookProc, nullptr,
-                                    ::GetCurrentThreadId());
-    if (!showHook_)
-        throw std::runtime_error("SetWindowsHookEx failed, error " + std::to_string(::GetLastError()));
+    showHook_ = ::SetWindowsHookExW(WH_CALLWNDPROCRET, &Application::ShowHookProc, nullptr, ::GetCurrentThreadId());
+    if (!showHook_) throw std::runtime_error("SetWindowsHookEx failed, error " + std::to_string(::GetLastError()));
     tCurrent = this;
 }
 
-TApplication::~TApplication() {
-    if (showHook_) ::UnhookWindowsHookEx(showHook_);
+Application::~Application() {
+    ::UnhookWindowsHookEx(showHook_);
     if (tCurrent == this) tCurrent = nullptr;
 }
 
-void TApplication::SetTitle(const std::string& title) {
-    title_ = title;
-    if (Handle()) ::SetWindowTextW(Handle(), win::Widen(title).c_str());
+void Application::HideToTray() {
+    if (::IsWindowVisible(Handle())) ::ShowWindow(Handle(), SW_HIDE);
+    if (main_) main_->Hide();
 }
 
-std::wstring TApplication::ExeName() const { return win::ExePath(); }
-
-void TApplication::SetMainForm(TForm* form) {
-    if (!mainForm_) mainForm_ = form;
+void Application::RestoreFromTray() {
+    ::ShowWindow(Handle(), SW_SHOWNORMAL);
+    if (main_) main_->Show();
 }
 
-void TApplication::EndRequest() {
+void Application::EndRequest() {
     endRequested_ = true;
     ::PostQuitMessage(0);
 }
 
-void TApplication::ShowMessage(const std::string& text) {
-    if (dialogs_) dialogs_->ShowMessage(text);
-}
+void Application::ShowMessage(const std::string& text) { dialogs_.ShowMessage(text); }
 
-void TApplication::ShowError(const std::string& text) {
-    if (dialogs_) dialogs_->ShowError(text);
-}
+void Application::ShowError(const std::string& text) { dialogs_.ShowError(text); }
 
-int TApplication::Run() {
-    if (ShowMainForm && mainForm_) mainForm_->Show();
-    return win::RunMessageLoop();
-}
+int Application::Run() { return win::RunMessageLoop(); }
 
-bool TApplication::AnyFormVisible() const {
+bool Application::AnyWindowVisible() const {
     struct Search {
         HWND owner;
         bool found;
@@ -134,45 +101,46 @@ bool TApplication::AnyFormVisible() const {
     return search.found;
 }
 
-void TApplication::UpdateVisible() {
+void Application::UpdateVisible() {
     if (!Handle() || updating_) return;
     const bool actual = ::IsWindowVisible(Handle()) != FALSE;
     if (actual != setVisible_) return;  // shown or hidden by someone else: leave it so
-    const bool want = AnyFormVisible();
+    const bool want = AnyWindowVisible();
     if (want == actual) return;
     updating_ = true;
     ::SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,
-                   SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE |
-                       (want ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
+                   SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | (want ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
     setVisible_ = want;
     updating_ = false;
 }
 
-LRESULT CALLBACK TApplication::ShowHookProc(int code, WPARAM wp, LPARAM lp) {
-    TApplication* app = tCurrent;
+LRESULT CALLBACK Application::ShowHookProc(int code, WPARAM wp, LPARAM lp) {
+    Application* app = tCurrent;
     if (code == HC_ACTION && app && app->Handle()) {
         const auto* ret = reinterpret_cast<const CWPRETSTRUCT*>(lp);
         if (ret->message == WM_WINDOWPOSCHANGED && ret->hwnd != app->Handle()) {
             const auto* pos = reinterpret_cast<const WINDOWPOS*>(ret->lParam);
-            if ((pos->flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW)) &&
-                ::GetWindow(ret->hwnd, GW_OWNER) == app->Handle())
+            if ((pos->flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW)) && ::GetWindow(ret->hwnd, GW_OWNER) == app->Handle())
                 app->UpdateVisible();
         }
     }
     return ::CallNextHookEx(nullptr, code, wp, lp);
 }
 
-LRESULT TApplication::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT Application::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
+    case WM_SIZE:
+        // Minimised from its taskbar button: into the tray; the minimise itself goes on.
+        if (wp == SIZE_MINIMIZED) HideToTray();
+        break;
     case WM_CLOSE:
-        // A close request to the application closes the main form.
-        if (mainForm_)
-            mainForm_->Close();
+        if (main_)
+            ::SendMessageW(main_->Handle(), WM_CLOSE, 0, 0);
         else
             EndRequest();
         return 0;
     case WM_SETFOCUS: {
-        // Activated through its taskbar button: hand the focus to the last active form.
+        // Activated through its taskbar button: hand the focus to the last active window.
         HWND last = ::GetLastActivePopup(Handle());
         if (last && last != Handle() && ::IsWindowVisible(last) && ::IsWindowEnabled(last)) {
             ::SetFocus(last);
@@ -186,6 +154,6 @@ LRESULT TApplication::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     return Window::WindowProc(msg, wp, lp);
 }
 
-void TApplication::MessageFailed(const std::exception& e) noexcept { ShowError(e.what()); }
+void Application::MessageFailed(const std::exception& e) noexcept { ShowError(e.what()); }
 
 }  // namespace velkaro::shell

@@ -1,6 +1,11 @@
-// The application object: the hidden application window that carries the program's single
-// taskbar button and owns every form (so no form gets a button of its own), the title, the
-// main form, the show-main-form switch, the end request, the error box and the message loop.
+// The application window and the program's other top-level windows.
+//
+// The application window is a hidden top-level window of the class "TApplication" whose text
+// is the program's title: a second start finds the first by it. It carries the program's single
+// taskbar button: every window of the program is owned by it (so none has a button of its own),
+// and it shows while one of them is shown. Minimising it (from its taskbar button) hides it and
+// the main window into the tray; a close request to it closes the main window (the quick-info
+// window), which saves and ends the program.
 #pragma once
 
 #include <windows.h>
@@ -15,96 +20,76 @@ class Dialogs;
 
 namespace shell {
 
-class TApplication;
+class Application;
 
-// A top-level window of the application, owned by the application window. TForm2 and TForm3
-// derive from it; the statistics window is a window of its own kind, owned the same way.
-class TForm : public win::Window {
+// A top-level window owned by the application window; an error that leaves one of its
+// messages goes to the application's error box.
+class AppWindow : public win::Window {
 public:
-    explicit TForm(TApplication& app) : app_(app) {}
+    explicit AppWindow(Application& app) : app_(app) {}
 
-    bool IsVisible() const;               // IsWindowVisible
-    virtual void SetVisible(bool visible);  // shown (SW_SHOW) or hidden
-    void Show() { SetVisible(true); }
-    void Hide() { SetVisible(false); }
-    void BringToFront();                  // visible, restored, foreground
-    // A close request: the close query first; when it allows the close, the main form makes
-    // the end request, any other form only hides. Returns whether the form closed.
-    bool Close();
+    bool IsVisible() const;
+    void Show();
+    void Hide();
+    void BringToFront();  // visible, restored, in front and active
 
 protected:
-    // Creates the window; the owner is the application window. Call from the derived
-    // constructor. Throws std::runtime_error when Windows refuses.
-    void CreateForm(const wchar_t* className, const std::string& caption, DWORD style,
-                    DWORD exStyle, int x, int y, int outerWidth, int outerHeight);
-    // The close query; canClose comes in true.
-    virtual void FormCloseQuery(bool& canClose) { (void)canClose; }
-    // Messages of this window; the default handles WM_CLOSE with Close().
-    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
-    // An error that ended a handler goes to the application's error box.
+    // Creates the window; throws std::runtime_error when Windows refuses.
+    void CreateOwned(const wchar_t* className, const std::string& caption, DWORD style, DWORD exStyle,
+                     int x, int y, int outerWidth, int outerHeight);
     void MessageFailed(const std::exception& e) noexcept override;
-    TApplication& app_;
+    Application& app_;
 };
 
-class TApplication : private win::Window {
+class Application : private win::Window {
 public:
     static constexpr wchar_t kClassName[] = L"TApplication";
 
-    // Creates the application window; throws std::runtime_error when Windows refuses.
-    explicit TApplication(HINSTANCE instance = ::GetModuleHandleW(nullptr));
-    ~TApplication() override;
+    // Creates the application window, hidden, with the title as its text; throws
+    // std::runtime_error when Windows refuses.
+    Application(const std::string& title, Dialogs& dialogs);
+    ~Application() override;
 
-    HINSTANCE Instance() const { return instance_; }
-    // The application window: hidden at start, zero-sized, the taskbar button when shown.
     using win::Window::Handle;
-
     const std::string& Title() const { return title_; }  // Windows-1251
-    void SetTitle(const std::string& title);              // also the application window's text
-    std::wstring ExeName() const;                         // full path of the executable
-
-    // Makes the message loop show the main form when it starts.
-    bool ShowMainForm = true;
-
-    // The first form created, once its creation has finished; null before.
-    TForm* MainForm() const { return mainForm_; }
-    void SetMainForm(TForm* form);  // the first call wins
-
     // The application icon (resource 1), shared, for the tray and the windows; a stock icon
     // when the executable has none.
     HICON Icon() const { return icon_; }
+
+    // The window that minimising hides along with the taskbar button, and that a close request
+    // to the application window closes.
+    void SetMainWindow(AppWindow* window) { main_ = window; }
+    // The taskbar button and the main window hidden, as minimising does; both shown again.
+    void HideToTray();
+    void RestoreFromTray();
 
     // The end request: posts the quit message; the message loop ends when it takes it.
     void EndRequest();
     bool EndRequested() const { return endRequested_; }
 
-    // The error box for an error that ended a handler.
-    void SetDialogs(Dialogs* dialogs) { dialogs_ = dialogs; }
+    // The error box for an error that ended a handler; a message box of the program's own.
     void ShowError(const std::string& text);
-    // A message box of the program's own, with an OK button.
     void ShowMessage(const std::string& text);
 
-    // Shows the main form when the switch is on, then runs the message loop until the quit
-    // message is taken; returns its exit code.
+    // The message loop, until the quit message is taken; returns its exit code.
     int Run();
 
-    // Shows the application window when a form of the application became visible and hides
-    // it when none is visible any more, while its visibility is still the one set here last
-    // (the tray icon may have shown or hidden it on its own). Runs by itself whenever a window
-    // owned by the application window is shown or hidden.
-    void UpdateVisible();
-
 private:
+    // Shows the application window when a window of the application became visible and hides
+    // it when none is visible any more, while its visibility is still the one set here last
+    // (the tray icon may have shown or hidden it on its own). Runs whenever a window owned by
+    // the application window is shown or hidden.
+    void UpdateVisible();
     static LRESULT CALLBACK ShowHookProc(int code, WPARAM wp, LPARAM lp);
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
     void MessageFailed(const std::exception& e) noexcept override;
-    bool AnyFormVisible() const;
+    bool AnyWindowVisible() const;
 
-    HINSTANCE instance_;
+    std::string title_;
+    Dialogs& dialogs_;
     HHOOK showHook_ = nullptr;
     HICON icon_ = nullptr;
-    std::string title_;
-    TForm* mainForm_ = nullptr;
-    Dialogs* dialogs_ = nullptr;
+    AppWindow* main_ = nullptr;
     bool endRequested_ = false;
     bool setVisible_ = false;  // the application window's visibility as UpdateVisible left it
     bool updating_ = false;

@@ -1,119 +1,69 @@
 #include "shell/Program.h"
 
-#include "win/Form1Window.h"
-#include "shell/TrayIcon.h"
+#include "win/StatisticsWindow.h"
+#include "win/Utf16.h"
 
 namespace velkaro::shell {
 
-int InstanceFileStore::ReadAll(const std::string& name, std::string& bytes) {
-    return inner_.ReadAll(name, bytes);
-}
-
-int InstanceFileStore::ReplaceAll(const std::string& name, const std::string& bytes) {
-    if (writesBlocked) {
-        ++blockedWrites;
-        return kIoOk;
+Program::Program(SystemPorts ports, ProgramOptions options)
+    : app_(options.title, ports.dialogs), guard_(options.title) {
+    if (Refused()) {
+        const std::string text = texts::kAlreadyRunning;
+        if (options.showRefusal)
+            options.showRefusal(text);
+        else
+            ::MessageBoxExW(app_.Handle(), win::Widen(text).c_str(), win::Widen(options.title).c_str(),
+                            MB_OK | MB_ICONEXCLAMATION, 0);
+        BringForward(FindOtherInstance(options.title, app_.Handle()));
+        return;
     }
-    return inner_.ReplaceAll(name, bytes);
-}
 
-int InstanceFileStore::WriteAll(const std::string& name, const std::string& bytes) {
-    if (writesBlocked) {
-        ++blockedWrites;
-        return kIoOk;
-    }
-    return inner_.WriteAll(name, bytes);
-}
-
-bool InstanceFileStore::Delete(const std::string& name) {
-    if (writesBlocked) {
-        ++blockedWrites;
-        return false;
-    }
-    return inner_.Delete(name);
-}
-
-// TForm2's view of the statistics window.
-class Program::Link : public StatisticsLink {
-public:
-    explicit Link(win::Form1Window& w) : w_(w) {}
-    void Save() override { w_.Form().ost(); }
-    void ShowStatistics() override {
-        w_.Show();
-        ::SetWindowPos(w_.Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-        ::SetForegroundWindow(w_.Handle());
-    }
-    bool QuickInfoShown() override { return w_.Form().QuickInfoShown; }
-
-private:
-    win::Form1Window& w_;
-};
-
-Program::Program(HINSTANCE instance, SystemPorts ports, ProgramOptions options)
-    : app_(instance), files_(ports.files) {
-    auto trace = [&options](const char* step) {
-        if (options.trace) options.trace(step);
+    // Until the statistics window exists (its start's messages run a message loop), there is
+    // nothing to save or show.
+    QuickInfoLinks links;
+    links.save = [this] {
+        if (statistics_) statistics_->Controller().SaveFiles();
     };
-    app_.SetTitle(options.title);
-    app_.SetDialogs(&ports.dialogs);
-    trace("title");
-
-    QuickInfoOptions quick;
-    quick.trace = options.trace;
-    quick.configureGuard = options.configureGuard;
-    quick.configureTray = options.configureTray;
-    quick.autostart = options.autostart;
-    form2_ = std::make_unique<TForm2>(app_, accounting_, quick);
-    refused_ = form2_->OneInstance1->Terminate;
-    files_.writesBlocked = refused_;
-
-    trace("statistics");
-    win::Form1Callbacks callbacks;
-    callbacks.refreshQuickInfo = [this] { return form2_->RefreshQuickInfo(); };
-    callbacks.showAbout = [this] {
-        if (form3_) form3_->ShowAbout();
+    links.showStatistics = [this] {
+        if (statistics_) statistics_->Show();
     };
-    callbacks.endRequest = [this] { app_.EndRequest(); };
-    // The tick's tip; the tray icon tells the shell only when it changed.
-    callbacks.setTrayTip = [this](const std::string& tip) { form2_->TrayIcon1->SetHint(tip); };
-    win::Form1Options form1Options;
-    form1Options.systemTimer = options.systemTimer;
-    // Owned by the application window like every form: no taskbar button of its own.
-    form1Options.owner = app_.Handle();
-    // The limits' warnings come as balloons from the tray icon.
-    form1Options.notifier = form2_->TrayIcon1.get();
-    form1_ = std::make_unique<win::Form1Window>(
-        accounting_,
-        SystemPorts{ports.ifTable, ports.clock, ports.regional, ports.dialogs, ports.shell, files_},
-        callbacks, form1Options);
-    link_ = std::make_unique<Link>(*form1_);
-    form2_->AttachStatistics(link_.get());
+    links.quickInfoShown = [this] { return statistics_ && statistics_->Controller().QuickInfoShown(); };
+    links.autostart = options.autostart;
+    quickInfo_ = std::make_unique<QuickInfoWindow>(app_, links);
+    app_.SetMainWindow(quickInfo_.get());
+    tray_ = std::make_unique<TrayIcon>(app_, *quickInfo_, quickInfo_->Menu(), [this] { quickInfo_->ToggleFromTray(); },
+                                       options.shellNotify);
+    tray_->Add();
 
-    trace("about");
-    form3_ = std::make_unique<TForm3>(app_);
+    win::StatisticsLinks statisticsLinks;
+    statisticsLinks.refreshQuickInfo = [this](const std::vector<QuickInfoRow>& rows) { return quickInfo_->Refresh(rows); };
+    statisticsLinks.showAbout = [this] {
+        if (about_) about_->ShowAbout();
+    };
+    statisticsLinks.endRequest = [this] { app_.EndRequest(); };
+    statisticsLinks.setTrayTip = [this](const std::string& tip) { tray_->SetTip(tip); };
+    win::StatisticsOptions statisticsOptions;
+    statisticsOptions.systemTimer = options.systemTimer;
+    statisticsOptions.owner = app_.Handle();  // owned like every window: no taskbar button of its own
+    statisticsOptions.notifier = tray_.get();  // the limits' warnings come as the tray's balloons
+    statistics_ = std::make_unique<win::StatisticsWindow>(accounting_, ports, statisticsLinks, statisticsOptions);
+
+    about_ = std::make_unique<AboutWindow>(app_);
 
     autosave_ = std::make_unique<Autosave>(
-        [this] { form1_->Form().PeriodicSave(); },
-        [this] {
-            return !refused_ && accounting_.filesLoaded && !app_.EndRequested() &&
-                   !form2_->SessionEndPending();
-        },
-        [this] { return form1_->Form().Busy(); },
+        [this] { statistics_->Controller().PeriodicSave(); },
+        [this] { return accounting_.filesLoaded && !app_.EndRequested() && !quickInfo_->SessionEndPending(); },
         [this](const std::string& text) { app_.ShowError(text); });
-    if (!refused_ && accounting_.filesLoaded) {
-        autosave_->Start(options.autosaveIntervalMs);
-        trace("autosave");
-    }
+    if (accounting_.filesLoaded) autosave_->Start(options.autosaveIntervalMs);
 }
 
 Program::~Program() {
-    // Reverse order of creation; the tray icon leaves with the quick-info window. No save.
+    // Reverse order of creation; the tray icon leaves the notification area. No save.
     autosave_.reset();
-    form3_.reset();
-    if (form2_) form2_->AttachStatistics(nullptr);
-    link_.reset();
-    form1_.reset();
-    form2_.reset();
+    about_.reset();
+    statistics_.reset();
+    tray_.reset();
+    quickInfo_.reset();
 }
 
 }  // namespace velkaro::shell

@@ -1,10 +1,9 @@
-// The program's start-up, run and end: the application object with its title, then the
-// quick-info window (guard, then tray icon; it becomes the main form), the statistics window
-// (its creation loads the files and starts the tick), the about window, the periodic save,
-// the message loop, and the windows destroyed in reverse order (no save there).
+// The program's start-up, run and end: the application window with its title, the
+// single-instance guard (a refused start says so, brings the other instance forward and ends
+// here), the quick-info window with the tray icon, the statistics window (its start loads the
+// files and starts the tick), the about window, the periodic save, the message loop; at the
+// end the windows go in reverse order (no save there).
 #pragma once
-
-#include <windows.h>
 
 #include <functional>
 #include <memory>
@@ -15,75 +14,58 @@
 #include "core/Texts.h"
 #include "shell/AboutWindow.h"
 #include "shell/Application.h"
-#include "shell/Autostart.h"
 #include "shell/Autosave.h"
+#include "shell/Autostart.h"
 #include "shell/QuickInfoWindow.h"
+#include "shell/SingleInstance.h"
+#include "shell/TrayIcon.h"
 
 namespace velkaro::win {
-class Form1Window;
+class StatisticsWindow;
 }
 
 namespace velkaro::shell {
 
 struct ProgramOptions {
     std::string title = texts::kAppTitle;
-    // Start-up steps as they happen: "title", "guard", "tray", "main form", "statistics",
-    // "about", "autosave".
-    std::function<void(const std::string&)> trace;
-    std::function<void(TOneInstance&)> configureGuard;
-    std::function<void(TTrayIcon&)> configureTray;
     unsigned autosaveIntervalMs = Autosave::kDefaultIntervalMs;  // 0: no timer (tests tick)
-    bool systemTimer = true;  // false: Timer1 is only a flag, tests run the ticks
+    bool systemTimer = true;  // false: the statistics window's timer is only a flag
     // Start with Windows, for the tray menu (the Run key in the real program); none: the menu
     // item is there but does nothing.
     AutostartSetting* autostart = nullptr;
-};
-
-// A file store that stops writing once the instance has been refused: a second instance reads
-// the files but never writes or deletes them, whatever path would try.
-class InstanceFileStore : public FileStore {
-public:
-    explicit InstanceFileStore(FileStore& inner) : inner_(inner) {}
-    bool writesBlocked = false;
-    int blockedWrites = 0;
-    int ReadAll(const std::string& name, std::string& bytes) override;
-    int ReplaceAll(const std::string& name, const std::string& bytes) override;
-    int WriteAll(const std::string& name, const std::string& bytes) override;
-    bool Delete(const std::string& name) override;
-
-private:
-    FileStore& inner_;
+    TrayIcon::ShellNotify shellNotify;  // none: Shell_NotifyIconW
+    // The refusal's message; none: the message box over the application window.
+    std::function<void(const std::string&)> showRefusal;
 };
 
 class Program {
 public:
-    Program(HINSTANCE instance, SystemPorts ports, ProgramOptions options = {});
+    Program(SystemPorts ports, ProgramOptions options = {});
     ~Program();
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
 
-    int Run() { return app_.Run(); }
+    // The message loop; 0 at once after a refused start.
+    int Run() { return Refused() ? 0 : app_.Run(); }
 
-    TApplication& App() { return app_; }
+    bool Refused() const { return !guard_.First(); }
+    Application& App() { return app_; }
     Accounting& State() { return accounting_; }
-    TForm2& Form2() { return *form2_; }
-    win::Form1Window& Form1() { return *form1_; }
-    TForm3& Form3() { return *form3_; }
+    QuickInfoWindow& QuickInfo() { return *quickInfo_; }
+    TrayIcon& Tray() { return *tray_; }
+    win::StatisticsWindow& Statistics() { return *statistics_; }
+    AboutWindow& About() { return *about_; }
     Autosave& Autosaver() { return *autosave_; }
-    InstanceFileStore& Files() { return files_; }
-    bool Refused() const { return refused_; }
 
 private:
-    class Link;
-    TApplication app_;
+    Application app_;
+    SingleInstance guard_;
     Accounting accounting_;
-    InstanceFileStore files_;
-    std::unique_ptr<TForm2> form2_;
-    std::unique_ptr<win::Form1Window> form1_;
-    std::unique_ptr<Link> link_;
-    std::unique_ptr<TForm3> form3_;
+    std::unique_ptr<QuickInfoWindow> quickInfo_;
+    std::unique_ptr<TrayIcon> tray_;
+    std::unique_ptr<win::StatisticsWindow> statistics_;
+    std::unique_ptr<AboutWindow> about_;
     std::unique_ptr<Autosave> autosave_;
-    bool refused_ = false;
 };
 
 }  // namespace velkaro::shell

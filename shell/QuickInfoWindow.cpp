@@ -7,7 +7,6 @@
 #include "core/AppError.h"
 #include "core/Texts.h"
 #include "shell/Autostart.h"
-#include "shell/TrayIcon.h"
 #include "win/Fonts.h"
 #include "win/Geometry.h"
 #include "win/Utf16.h"
@@ -19,6 +18,12 @@ namespace {
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;  // no system menu
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE | WS_EX_TOPMOST;
 constexpr UINT_PTR kListViewId = 1;
+constexpr int kLayoutLeft = 358;
+constexpr int kLayoutTop = 264;
+constexpr int kFirstThreshold = 43;  // the outer height the first row needs
+constexpr int kRowStep = 13;         // each further row, and each step of growth
+
+UINT Id(Command command) { return static_cast<UINT>(command); }
 
 struct Column {
     const char* caption;
@@ -41,57 +46,27 @@ void SetItemText(HWND list, int item, int column, const std::string& text) {
 
 }  // namespace
 
-TForm2::TForm2(TApplication& app, const Accounting& accounting, QuickInfoOptions options)
-    : TForm(app), a_(accounting), autostart_(options.autostart) {
+QuickInfoWindow::QuickInfoWindow(Application& app, QuickInfoLinks links) : AppWindow(app), links_(std::move(links)) {
     RECT r{0, 0, kLayoutClientWidth, kLayoutClientHeight};
     ::AdjustWindowRectEx(&r, kStyle, FALSE, kExStyle);
-    CreateForm(kClassName, texts::kForm2Caption, kStyle, kExStyle, kLayoutLeft, kLayoutTop,
-               win::Width(r), win::Height(r));
-
+    CreateOwned(L"TForm2", texts::kQuickInfoCaption, kStyle, kExStyle, kLayoutLeft, kLayoutTop, win::Width(r),
+                win::Height(r));
     font_ = win::MakeFont({L"MS Sans Serif", -11});
     ::SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
 
-    // PopupMenu1, the tray icon's menu.
-    popupMenu_.reset(::CreatePopupMenu());
-    if (!popupMenu_) throw std::runtime_error("TForm2: the menu could not be created");
-    ::AppendMenuW(popupMenu_.get(), MF_STRING, kN10, win::Widen(texts::kMenuMainForm).c_str());
-    ::AppendMenuW(popupMenu_.get(), MF_STRING, kN3, win::Widen(texts::kMenuAutostart).c_str());
-    ::AppendMenuW(popupMenu_.get(), MF_SEPARATOR, 0, nullptr);
-    ::AppendMenuW(popupMenu_.get(), MF_STRING, kN2, win::Widen(texts::kMenuExit).c_str());
-
-    // The components, in the order of the stored form: the guard first, then the tray icon.
-    OneInstance1 = std::make_unique<TOneInstance>(app);
-    OneInstance1->ShowMessage = true;
-    OneInstance1->Message = texts::kAlreadyRunning;
-    OneInstance1->ActivatePrevInstance = true;
-    if (options.configureGuard) options.configureGuard(*OneInstance1);
-
-    TrayIcon1 = std::make_unique<TTrayIcon>(app, *this);
-    TrayIcon1->SetHint(texts::kAppTitle);
-    TrayIcon1->SetShowHint(true);
-    TrayIcon1->SetIcon(app.Icon());
-    TrayIcon1->SetIconID(0);
-    TrayIcon1->SetMinimizeToTray(true);
-    TrayIcon1->SetMinimizeOnStart(true);
-    TrayIcon1->SetPopupMenu(popupMenu_.get());
-    TrayIcon1->OnDblClick = [this] { TrayIcon1DblClick(); };
-    if (options.configureTray) options.configureTray(*TrayIcon1);
-
-    // Loaded, component by component.
-    if (options.trace) options.trace("guard");
-    OneInstance1->Loaded();
-    if (options.trace) options.trace("tray");
-    TrayIcon1->Loaded();
-
-    app.SetMainForm(this);
-    if (options.trace) options.trace("main form");
+    menu_.reset(::CreatePopupMenu());
+    if (!menu_) throw std::runtime_error("Fast INFO: the menu could not be created");
+    ::AppendMenuW(menu_.get(), MF_STRING, Id(Command::ShowStatistics), win::Widen(texts::kMenuMainForm).c_str());
+    ::AppendMenuW(menu_.get(), MF_STRING, Id(Command::StartWithWindows), win::Widen(texts::kMenuAutostart).c_str());
+    ::AppendMenuW(menu_.get(), MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuW(menu_.get(), MF_STRING, Id(Command::Exit), win::Widen(texts::kMenuExit).c_str());
 }
 
-// ListView1: report view, grid lines, headers that take no clicks, flat single border. Made
-// when the window is first to be shown: its library, comctl32, is loaded only then (loading it
-// registers every common control and loads their images, megabytes a program that stays in
-// the tray never needs), and stays for the rest of the run.
-void TForm2::MakeListView() {
+// The list view: report view, grid lines, headers that take no clicks, flat single border.
+// Made when the window is first to be shown: its library, comctl32, is loaded only then
+// (loading it registers every common control and loads their images, megabytes a program that
+// stays in the tray never needs), and stays for the rest of the run.
+void QuickInfoWindow::MakeListView() {
     if (listView_) return;
     static const HMODULE library = ::LoadLibraryW(L"comctl32.dll");
     using InitFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
@@ -99,14 +74,14 @@ void TForm2::MakeListView() {
                                     reinterpret_cast<void*>(::GetProcAddress(library, "InitCommonControlsEx")))
                               : nullptr;
     const INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
-    if (!init || !init(&icc)) throw std::runtime_error("TForm2: the list view could not be created");
+    if (!init || !init(&icc)) throw std::runtime_error("Fast INFO: the list view could not be created");
     const RECT client = win::ClientRect(Handle());
     listView_ = ::CreateWindowExW(0, WC_LISTVIEWW, L"",
                                   WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | LVS_REPORT |
                                       LVS_NOSORTHEADER | LVS_SHOWSELALWAYS | LVS_SINGLESEL,
                                   0, 0, client.right, client.bottom, Handle(),
-                                  reinterpret_cast<HMENU>(kListViewId), app_.Instance(), nullptr);
-    if (!listView_) throw std::runtime_error("TForm2: the list view could not be created");
+                                  reinterpret_cast<HMENU>(kListViewId), ::GetModuleHandleW(nullptr), nullptr);
+    if (!listView_) throw std::runtime_error("Fast INFO: the list view could not be created");
     ::SendMessageW(listView_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     ::SendMessageW(listView_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT,
                    LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
@@ -122,15 +97,9 @@ void TForm2::MakeListView() {
     }
 }
 
-TForm2::~TForm2() {
-    // The icon leaves the notification area before its menu goes.
-    TrayIcon1.reset();
-}
-
-bool TForm2::RefreshQuickInfo() {
+bool QuickInfoWindow::Refresh(const std::vector<QuickInfoRow>& rows) {
     if (!IsVisible()) return false;
     MakeListView();
-    const std::vector<QuickInfoRow>& rows = a_.quickInfoRows;
     // The list gets only what changed: rows no longer there go from the end, a row's cells
     // are set where their texts differ from what the list holds, new rows are added. When rows
     // come or go, the list is drawn once at the end, its scroll bars set for its final size.
@@ -192,24 +161,22 @@ bool TForm2::RefreshQuickInfo() {
     return true;
 }
 
-void TForm2::TrayIcon1DblClick() {
-    if (link_ && link_->QuickInfoShown())
+void QuickInfoWindow::ToggleFromTray() {
+    if (links_.quickInfoShown && links_.quickInfoShown())
         Hide();
     else
         Show();
 }
 
-void TForm2::Form1N10Click() {
-    if (link_) link_->ShowStatistics();
+void QuickInfoWindow::ShowStatistics() {
+    if (links_.showStatistics) links_.showStatistics();
     Hide();
 }
 
-bool TForm2::SaveForExit() {
-    if (OneInstance1 && OneInstance1->Terminate) return true;  // a refused instance never writes
-    if (!link_) return true;  // no statistics window: nothing was loaded, nothing to write
+bool QuickInfoWindow::Save() {
+    if (!links_.save) return true;  // no statistics window: nothing was loaded, nothing to write
     try {
-        ++saves_;
-        link_->Save();
+        links_.save();
         return true;
     } catch (const AppError& e) {
         app_.ShowError(e.what());
@@ -217,77 +184,66 @@ bool TForm2::SaveForExit() {
     }
 }
 
-void TForm2::N2Click() {
-    if (SaveForExit()) app_.EndRequest();
+void QuickInfoWindow::Exit() {
+    if (Save()) app_.EndRequest();
 }
 
-void TForm2::N3Click() {
-    if (!autostart_) return;
-    const bool on = !autostart_->IsOn();
-    if (const LONG rc = autostart_->SetOn(on); rc != ERROR_SUCCESS)
-        app_.ShowMessage((on ? texts::kAutostartWriteFailed : texts::kAutostartDeleteFailed) +
-                         std::to_string(rc) + texts::kAutostartFailedEnd);
+void QuickInfoWindow::StartWithWindows() {
+    AutostartSetting* autostart = links_.autostart;
+    if (!autostart) return;
+    const bool on = !autostart->IsOn();
+    if (const LONG rc = autostart->SetOn(on); rc != ERROR_SUCCESS)
+        app_.ShowMessage((on ? texts::kAutostartWriteFailed : texts::kAutostartDeleteFailed) + std::to_string(rc) +
+                         texts::kAutostartFailedEnd);
 }
 
-void TForm2::PopupMenu1Popup() {
-    const bool on = autostart_ && autostart_->IsOn();
-    ::CheckMenuItem(popupMenu_.get(), kN3, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
-}
-
-void TForm2::FormCloseQuery(bool& canClose) {
-    if (!SaveForExit()) canClose = false;
-}
-
-LRESULT TForm2::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT QuickInfoWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_COMMAND:
         if (HIWORD(wp) == 0 && lp == 0) {
-            switch (LOWORD(wp)) {
-            case kN10:
-                Form1N10Click();
-                return 0;
-            case kN2:
-                N2Click();
-                return 0;
-            case kN3:
-                N3Click();
-                return 0;
-            default:
-                break;
+            switch (static_cast<Command>(LOWORD(wp))) {
+            case Command::ShowStatistics: ShowStatistics(); return 0;
+            case Command::StartWithWindows: StartWithWindows(); return 0;
+            case Command::Exit: Exit(); return 0;
+            default: break;
             }
         }
         break;
     case WM_INITMENUPOPUP:
-        if (reinterpret_cast<HMENU>(wp) == popupMenu_.get()) PopupMenu1Popup();
+        // The menu opens: its check mark shows whether the program starts with Windows.
+        if (reinterpret_cast<HMENU>(wp) == menu_.get()) {
+            const bool on = links_.autostart && links_.autostart->IsOn();
+            ::CheckMenuItem(menu_.get(), Id(Command::StartWithWindows), MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+        }
         break;
     case WM_SHOWWINDOW:
         if (wp) MakeListView();
         break;
     case WM_SIZE:
-        if (listView_)
-            ::MoveWindow(listView_, 0, 0, LOWORD(lp), HIWORD(lp), TRUE);
+        if (listView_) ::MoveWindow(listView_, 0, 0, LOWORD(lp), HIWORD(lp), TRUE);
         return 0;
-    case WM_QUERYENDSESSION: {
-        // The close query answers for the main form. One save per session end: a repeated
-        // query before the session has ended or been cancelled is answered without another.
-        if (sessionSaved_) return TRUE;
-        bool canClose = true;
-        FormCloseQuery(canClose);
-        sessionSaved_ = canClose;
-        return canClose ? TRUE : FALSE;
-    }
+    case WM_CLOSE:
+        Exit();  // the main window: its close saves and ends the program
+        return 0;
+    case WM_QUERYENDSESSION:
+        // One save per session end: a repeated query before the session has ended or been
+        // cancelled is answered without another.
+        if (!sessionSaved_) sessionSaved_ = Save();
+        return sessionSaved_ ? TRUE : FALSE;
     case WM_ENDSESSION:
-        if (wp) {
-            // The session ends: leave without another save.
-            app_.EndRequest();
-        } else {
+        if (wp)
+            app_.EndRequest();  // the session ends: leave without another save
+        else
             sessionSaved_ = false;  // cancelled by some program; saves are due again
-        }
         return 0;
+    case WM_POWERBROADCAST:
+        // The system sleeps: what was counted is saved, as at the end of a session.
+        if (wp == PBT_APMSUSPEND) Save();
+        return TRUE;
     default:
         break;
     }
-    return TForm::WindowProc(msg, wp, lp);
+    return AppWindow::WindowProc(msg, wp, lp);
 }
 
 }  // namespace velkaro::shell

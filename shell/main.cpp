@@ -11,7 +11,7 @@
 #include "win/Utf16.h"
 #include "win/Win32FileStore.h"
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // Started by Windows at logon: the files are in the executable's folder, whatever folder
     // Windows started it in. Counting elsewhere would begin a second history there.
     const std::wstring exePath = velkaro::win::ExePath();
@@ -32,7 +32,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     velkaro::shell::ProgramOptions options;
     options.autostart = &autostart;
     try {
-        velkaro::shell::Program program(instance, {ifTable, clock, regional, dialogs, shell, files}, options);
+        velkaro::shell::Program program({ifTable, clock, regional, dialogs, shell, files}, options);
         return program.Run();
     } catch (const std::exception& e) {
         ::MessageBoxW(nullptr, velkaro::win::Widen(e.what()).c_str(),

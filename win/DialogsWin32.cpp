@@ -36,59 +36,6 @@ private:
     std::vector<HWND> windows_;
 };
 
-// An in-memory dialog template: DLGTEMPLATE, then DWORD-aligned DLGITEMTEMPLATEs.
-class DialogTemplate {
-public:
-    DialogTemplate(DWORD style, short cx, short cy, const wchar_t* font, WORD pointSize) {
-        PutDword(style);
-        PutDword(0);          // extended style
-        countAt_ = words_.size();
-        PutWord(0);           // item count, filled in by Add
-        PutWord(0);           // x, y: the dialog centres itself
-        PutWord(0);
-        PutWord(static_cast<WORD>(cx));
-        PutWord(static_cast<WORD>(cy));
-        PutWord(0);           // no menu
-        PutWord(0);           // the predefined dialog class
-        PutString(L"");       // the caption is set when the dialog starts
-        PutWord(pointSize);
-        PutString(font);
-    }
-
-    // cls: 0x0080 button, 0x0081 edit, 0x0082 static.
-    void Add(WORD cls, WORD id, DWORD style, short x, short y, short cx, short cy,
-             const wchar_t* text) {
-        while (words_.size() % 2 != 0) PutWord(0);  // DWORD alignment
-        PutDword(style | WS_CHILD | WS_VISIBLE);
-        PutDword(0);
-        PutWord(static_cast<WORD>(x));
-        PutWord(static_cast<WORD>(y));
-        PutWord(static_cast<WORD>(cx));
-        PutWord(static_cast<WORD>(cy));
-        PutWord(id);
-        PutWord(0xFFFF);
-        PutWord(cls);
-        PutString(text);
-        PutWord(0);           // no creation data
-        ++words_[countAt_];
-    }
-
-    const DLGTEMPLATE* Get() const { return reinterpret_cast<const DLGTEMPLATE*>(words_.data()); }
-
-private:
-    void PutWord(WORD w) { words_.push_back(w); }
-    void PutDword(DWORD d) {
-        PutWord(LOWORD(d));
-        PutWord(HIWORD(d));
-    }
-    void PutString(const wchar_t* s) {
-        for (; *s; ++s) PutWord(static_cast<WORD>(*s));
-        PutWord(0);
-    }
-    std::vector<WORD> words_;
-    std::size_t countAt_ = 0;
-};
-
 struct InputState {
     std::wstring caption;
     std::wstring prompt;
@@ -195,21 +142,12 @@ void DialogsWin32::ShowError(const std::string& text) {
 
 std::optional<std::string> DialogsWin32::InputBox(const std::string& caption, const std::string& prompt,
                                                   const std::string& defaultText) {
-    // Sizes in dialog units: a 180 wide box, the prompt and the edit 164 wide, two 50 x 14
-    // buttons; the prompt grows with its wrapped text when the dialog starts.
-    DialogTemplate t(DS_MODALFRAME | DS_SETFONT | WS_POPUP | WS_CAPTION | WS_SYSMENU, 180, 63,
-                     L"MS Shell Dlg", 8);
-    t.Add(0x0082, kPromptId, SS_LEFT | SS_NOPREFIX, 8, 8, 164, 8, L"");
-    t.Add(0x0081, kEditId, ES_LEFT | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 8, 19, 164, 12, L"");
-    t.Add(0x0080, IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP, 37, 41, 50, 14, L"OK");
-    t.Add(0x0080, IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 92, 41, 50, 14, L"Cancel");
-
     InputState st{Widen(caption), Widen(prompt), Widen(defaultText)};
     INT_PTR result;
     {
         TaskWindowsDisabled modal;
-        result = ::DialogBoxIndirectParamW(::GetModuleHandleW(nullptr), t.Get(), nullptr,
-                                           &InputProc, reinterpret_cast<LPARAM>(&st));
+        result = ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kInputDialogId), nullptr,
+                                   &InputProc, reinterpret_cast<LPARAM>(&st));
     }
     if (result != IDOK) return std::nullopt;  // Cancel, Esc, the close box, or no dialog
     return Narrow(st.text);

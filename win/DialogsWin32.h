@@ -1,5 +1,6 @@
 // The program's dialogs on Win32: the message dialog, the Yes/No question, the input query
-// and the error box, all captioned with the application title and centred on the screen.
+// (the dialog resource of res/input.rc, which a program using it links) and the error box, all
+// captioned with the application title and centred on the screen.
 // Texts are the program's Windows-1251 bytes; they reach Windows as UTF-16.
 #pragma once
 
@@ -15,6 +16,7 @@ namespace velkaro::win {
 class DialogsWin32 : public Dialogs {
 public:
     static constexpr int kInputMaxLength = 255;
+    static constexpr int kInputDialogId = 100;  // the resource (res/input.rc)
     static constexpr int kPromptId = 100;
     static constexpr int kEditId = 101;
 

@@ -41,12 +41,6 @@ private:
     Value value_ = Traits::Invalid();
 };
 
-struct KernelHandleTraits {  // CreateMutex, CreateEvent, OpenProcess, ... (null when failed)
-    using Value = HANDLE;
-    static Value Invalid() noexcept { return nullptr; }
-    static void Release(Value v) noexcept { ::CloseHandle(v); }
-};
-
 struct MutexTraits {  // CreateMutex: given back when this thread owns it, then closed
     using Value = HANDLE;
     static Value Invalid() noexcept { return nullptr; }
@@ -69,7 +63,7 @@ struct ModuleTraits {  // LoadLibrary
 };
 
 template <typename T>
-struct GdiObjectTraits {  // fonts, brushes, pens, bitmaps, regions
+struct GdiObjectTraits {  // fonts, brushes, bitmaps
     using Value = T;
     static Value Invalid() noexcept { return nullptr; }
     static void Release(Value v) noexcept { ::DeleteObject(v); }
@@ -93,15 +87,12 @@ struct MenuTraits {  // CreatePopupMenu, CreateMenu, LoadMenu (not attached to a
     static void Release(Value v) noexcept { ::DestroyMenu(v); }
 };
 
-using UniqueHandle = Unique<KernelHandleTraits>;
 using UniqueMutex = Unique<MutexTraits>;
 using UniqueFile = Unique<FileHandleTraits>;
 using UniqueModule = Unique<ModuleTraits>;
 using UniqueFont = Unique<GdiObjectTraits<HFONT>>;
 using UniqueBrush = Unique<GdiObjectTraits<HBRUSH>>;
-using UniquePen = Unique<GdiObjectTraits<HPEN>>;
 using UniqueBitmap = Unique<GdiObjectTraits<HBITMAP>>;
-using UniqueRegion = Unique<GdiObjectTraits<HRGN>>;
 using UniqueMemoryDc = Unique<MemoryDcTraits>;
 using UniqueIcon = Unique<IconTraits>;
 using UniqueMenu = Unique<MenuTraits>;

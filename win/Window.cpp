@@ -81,19 +81,7 @@ LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     }
 }
 
-void ProcessMessages() {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            ::PostQuitMessage(static_cast<int>(msg.wParam));
-            return;
-        }
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
-
-int RunMessageLoop(const std::function<void()>& afterEach) {
+int RunMessageLoop() {
     MSG msg{};
     for (;;) {
         const BOOL r = ::GetMessageW(&msg, nullptr, 0, 0);
@@ -101,7 +89,6 @@ int RunMessageLoop(const std::function<void()>& afterEach) {
         if (r == -1) return 1;
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
-        if (afterEach) afterEach();
     }
 }
 

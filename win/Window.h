@@ -1,11 +1,10 @@
 // The program's windows: a window class registered once, a window whose messages reach the
-// C++ object that created it, and the message pump.
+// C++ object that created it, and the message loop.
 #pragma once
 
 #include <windows.h>
 
 #include <exception>
-#include <functional>
 
 namespace velkaro::win {
 
@@ -54,13 +53,8 @@ private:
     HWND hwnd_ = nullptr;
 };
 
-// Runs every message waiting in this thread's queue, without waiting for more. A quit
-// message found is posted again and ends the pass: it belongs to the loop of RunMessageLoop.
-void ProcessMessages();
-
 // The thread's message loop: runs until the quit message is taken and returns its exit code
-// (1 when GetMessage fails). afterEach, when set, runs after every dispatched message, that is
-// outside every handler and every modal loop.
-int RunMessageLoop(const std::function<void()>& afterEach = {});
+// (1 when GetMessage fails).
+int RunMessageLoop();
 
 }  // namespace velkaro::win

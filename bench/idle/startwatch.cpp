@@ -1,10 +1,10 @@
 // Watches velkaro.exe start, for the start-up figures of the idle-cost run. Run it before the
 // program; it polls the virtual desktop (VELKARO_DESKTOP) for the statistics window
 // (VelkaroTForm1), takes the creation time of the window's process, and follows the window's
-// size. The load sets the width from history.txt; the first tick's panel layout then grows
-// the height block by block in one burst of changes (later ticks change it again, a second
-// or more apart). The end of the first burst that changes the height marks the end of the
-// first tick's layout. It prints, as Unix times in seconds:
+// size. The load sets the width from history.txt; the first tick's panel layout then sets the
+// height it needs (in one step, or in a burst of changes from programs that grow the window
+// block by block; later ticks change it again, a second or more apart). The end of the first
+// burst that changes the height marks the end of the first tick's layout. It prints, as Unix times in seconds:
 //
 //   created=T exists=T first=T last=T size0=WxH size1=WxH
 //

@@ -134,6 +134,9 @@ start_from_shortcut
 first="$(program)" && [[ "$first" == *" $inst" ]] || fail "running: '$first'"
 
 step "silent update over the running program: it saves, the history keeps its counting, it runs again"
+# Counting starts at the program's first reading of the interface table: the statistics
+# window exists once its files are loaded, and a tick follows within a second.
+drv wait VelkaroTForm1 - exists 30000 >/dev/null && sleep 1.5 || fail "the program did not start counting"
 py traffic 5 >>"$log" 2>&1 && sleep 2.5 || fail "no loopback traffic"  # two ticks count it
 wine "$setup" /S </dev/null >>"$out/setup.log" 2>&1 || fail "exit code $?"
 pids 'velkaro\.exe' | grep -qx "${first%% *}" && fail "the program did not end"

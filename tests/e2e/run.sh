@@ -214,8 +214,8 @@ program_pid() {
     [[ -n "$p" ]] && echo "$p"
 }
 wait_ready() {
-    # The tray icon's hidden window exists once TForm2 has been created; the statistics
-    # window comes after it.
+    # The tray icon's hidden window exists once the quick-info window has been created; the
+    # statistics window comes after it.
     drv wait VelkaroTForm1 - exists 30000 >/dev/null || return 1
     sleep 1.5  # a tick or two
 }
@@ -313,7 +313,7 @@ else
     check "the program did not start"
 fi
 finish
-form2="$(hwnd_of TForm2)"
+fastinfo="$(hwnd_of TForm2)"
 app="$(hwnd_of TApplication)"
 tray="$(hwnd_of TCustomWindowTimer)"
 
@@ -357,7 +357,7 @@ drv menu-pick 1 5000 >/dev/null || check "the tray menu did not open"
 drv wait VelkaroTForm1 - visible 5000 >/dev/null || check "statistics window not shown"
 drv wait TForm2 - hidden 5000 >/dev/null || check "Fast INFO still shown"
 finish
-form1="$(hwnd_of VelkaroTForm1)"
+statistics="$(hwnd_of VelkaroTForm1)"
 image="$(drv children VelkaroTForm1 | awk '{print $1; exit}')"
 
 step autostart "tray menu 'Запускать вместе с Windows': the Run key's value and the check mark"
@@ -385,26 +385,26 @@ finish
 
 step close-box "the statistics window's close box hides it, saves nothing, ends nothing"
 m="$(mark)"
-drv post "$form1" 0x10 0 0 >/dev/null  # WM_CLOSE
+drv post "$statistics" 0x10 0 0 >/dev/null  # WM_CLOSE
 drv wait VelkaroTForm1 - hidden 5000 >/dev/null || check "statistics window still shown"
 sleep 0.5
 [[ "$(writes_since "$m" history.txt)" == 0 && "$(writes_since "$m" price.txt)" == 0 ]] || check "files written"
 program_pid >/dev/null || check "the program ended"
-drv post "$form2" 0x111 10 0 >/dev/null  # "Главная форма" again, for the next steps
+drv post "$fastinfo" 0x111 10 0 >/dev/null  # "Главная форма" again, for the next steps
 drv wait VelkaroTForm1 - visible 5000 >/dev/null || check "statistics window not shown again"
 finish
 
 step query-end-session "WM_QUERYENDSESSION saves once and answers yes"
 read -r lo_in1 lo_out1 < <(lo_counters)
 m="$(mark)"
-answer="$(drv send "$form2" 0x11 0 0)"
-again="$(drv send "$form2" 0x11 0 0)"  # asked again before the session ended: no second save
+answer="$(drv send "$fastinfo" 0x11 0 0)"
+again="$(drv send "$fastinfo" 0x11 0 0)"  # asked again before the session ended: no second save
 sleep 0.5
 [[ "$answer" == 1 && "$again" == 1 ]] || check "answers $answer, $again"
 [[ "$(writes_since "$m" history.txt)" == 1 ]] || check "history.txt written $(writes_since "$m" history.txt) times"
 [[ "$(writes_since "$m" price.txt)" == 1 ]] || check "price.txt written $(writes_since "$m" price.txt) times"
 py check-saved "$work" "$loopback" >>"$log" || check "$(py check-saved "$work" "$loopback" | tail -n1)"
-drv send "$form2" 0x16 0 0 >/dev/null  # WM_ENDSESSION: the session goes on after all
+drv send "$fastinfo" 0x16 0 0 >/dev/null  # WM_ENDSESSION: the session goes on after all
 read -r in1 out1 < <(py record "$work" "$loopback")
 echo "loopback before traffic: in $in1 out $out1" >>"$log"
 finish
@@ -482,15 +482,15 @@ echo "$rows" | grep -q "^Пустой адаптер" && check "the idle adapter
 echo "$rows" | grep -q "^Петля\.   " || check "no row of the loopback adapter"
 shot hide-idle-rows
 m="$(mark)"
-drv send "$form2" 0x11 0 0 >/dev/null  # a save through the session-end query
-drv send "$form2" 0x16 0 0 >/dev/null
+drv send "$fastinfo" 0x11 0 0 >/dev/null  # a save through the session-end query
+drv send "$fastinfo" 0x16 0 0 >/dev/null
 py check-hidden "$work" "$loopback" >>"$log" || check "$(py check-hidden "$work" "$loopback" | tail -n1)"
 # Off again, from the menu that shows the item checked: the next save is as it always was.
 drv click "$image" 300 40 right >/dev/null
 shot_menu hide-idle-menu-checked || check "the block's menu did not open again"
 drv menu-pick 5 5000 >/dev/null || check "the block's menu did not take the pick again"
-drv send "$form2" 0x11 0 0 >/dev/null
-drv send "$form2" 0x16 0 0 >/dev/null
+drv send "$fastinfo" 0x11 0 0 >/dev/null
+drv send "$fastinfo" 0x16 0 0 >/dev/null
 py check-saved "$work" "$loopback" >>"$log" || check "$(py check-saved "$work" "$loopback" | tail -n1)"
 sleep 1.5
 tray_double_click  # Fast INFO goes again
@@ -510,11 +510,11 @@ sleep 0.5
 [[ "$(writes_since "$m" history.txt)" == 0 && "$(writes_since "$m" price.txt)" == 0 ]] ||
     check "files written during the second start"
 [[ "$(md5sum "$work/history.txt" "$work/price.txt")" == "$sums_before" ]] || check "files changed"
-[[ "$(hwnd_of TForm2)" == "$form2" ]] || check "the first instance's window changed"
+[[ "$(hwnd_of TForm2)" == "$fastinfo" ]] || check "the first instance's window changed"
 finish
 
 step minimise "minimising the application hides it into the tray"
-drv post "$form2" 0x111 10 0 >/dev/null  # "Главная форма": statistics window in front
+drv post "$fastinfo" 0x111 10 0 >/dev/null  # "Главная форма": statistics window in front
 drv wait VelkaroTForm1 - visible 5000 >/dev/null
 visible TApplication || check "no taskbar button before minimising"
 drv post "$app" 0x112 0xF020 0 >/dev/null  # WM_SYSCOMMAND SC_MINIMIZE, as from the taskbar button
@@ -585,8 +585,8 @@ start_program
 if wait_ready; then
     sleep 1
     b="$(balloon_text)" && check "the warning came again after the restart: '$b'"
-    form2="$(hwnd_of TForm2)"
-    drv post "$form2" 0x111 10 0 >/dev/null
+    fastinfo="$(hwnd_of TForm2)"
+    drv post "$fastinfo" 0x111 10 0 >/dev/null
     drv wait VelkaroTForm1 - visible 5000 >/dev/null || check "statistics window not shown"
     bar="$(drv children VelkaroTForm1 | awk 'NR==2 {print $1}')"
     m="$(mark)"
@@ -599,8 +599,8 @@ if wait_ready; then
     # Wait for a tick to record today's traffic again: save through the session-end query
     # (the session then goes on) until the history holds a record of today.
     for i in $(seq 1 20); do
-        drv send "$form2" 0x11 0 0 >/dev/null
-        drv send "$form2" 0x16 0 0 >/dev/null
+        drv send "$fastinfo" 0x11 0 0 >/dev/null
+        drv send "$fastinfo" 0x16 0 0 >/dev/null
         py record "$work" "$loopback" >/dev/null && break
         sleep 0.5
     done
@@ -624,11 +624,11 @@ finish
 step session-end "started at logon (/autostart, elsewhere): its own files, written once at the session's end"
 start_program_at_logon
 if wait_ready; then
-    form2="$(hwnd_of TForm2)"
+    fastinfo="$(hwnd_of TForm2)"
     m="$(mark)"
-    answer="$(drv send "$form2" 0x11 0 0)"
+    answer="$(drv send "$fastinfo" 0x11 0 0)"
     [[ "$answer" == 1 ]] || check "answer $answer"
-    drv send "$form2" 0x16 1 0 >/dev/null  # WM_ENDSESSION: the session ends
+    drv send "$fastinfo" 0x16 1 0 >/dev/null  # WM_ENDSESSION: the session ends
     wait_exit || check "the program did not end"
     sleep 0.5
     [[ "$(writes_since "$m" history.txt)" == 1 ]] || check "history.txt written $(writes_since "$m" history.txt) times"
@@ -646,9 +646,9 @@ finish
 step kill "kill -9 in the middle of saves leaves both files whole"
 start_program
 if wait_ready; then
-    form2="$(hwnd_of TForm2)"
+    fastinfo="$(hwnd_of TForm2)"
     m="$(mark)"
-    drv queryend-loop "$form2" 100000 >"$out/queryend-loop.txt" &
+    drv queryend-loop "$fastinfo" 100000 >"$out/queryend-loop.txt" &
     loop_pid=$!
     sleep 1.5
     pid="$(program_pid)"
@@ -685,16 +685,16 @@ if wait_ready; then
     py traffic 10 >>"$log" 2>&1 || check "the traffic did not go through"
     start_program
     if wait_ready; then
-        form2="$(hwnd_of TForm2)"
-        save_now "$form2"
+        fastinfo="$(hwnd_of TForm2)"
+        save_now "$fastinfo"
         read -r in5 out5 < <(py record "$work" "$loopback")
         read -r lo_in5 lo_out5 < <(lo_counters)
         echo "loopback: $in4 before the kill, $in5 after the restart; its counters grew by $(grown "$lo_in4" "$lo_in5")" >>"$log"
         (( in5 - in4 >= 40 * mb )) || check "loopback in grew by $((in5 - in4)), want >= $((40 * mb))"
         (( in5 - in4 <= $(grown "$lo_in4" "$lo_in5") + mb )) ||
             check "loopback in counted $((in5 - in4)), the interface moved $(grown "$lo_in4" "$lo_in5")"
-        drv send "$form2" 0x11 0 0 >/dev/null
-        drv send "$form2" 0x16 1 0 >/dev/null  # the session ends
+        drv send "$fastinfo" 0x11 0 0 >/dev/null
+        drv send "$fastinfo" 0x16 1 0 >/dev/null  # the session ends
         wait_exit || check "the program did not end"
     else
         check "the program did not start again"
@@ -750,11 +750,11 @@ step fifty-statistics "50 interfaces: the statistics window inside the work area
 add_interfaces
 start_program
 if wait_ready; then
-    form2="$(hwnd_of TForm2)"
-    drv post "$form2" 0x111 10 0 >/dev/null  # "Главная форма"
+    fastinfo="$(hwnd_of TForm2)"
+    drv post "$fastinfo" 0x111 10 0 >/dev/null  # "Главная форма"
     drv wait VelkaroTForm1 - visible 5000 >/dev/null || check "statistics window not shown"
     sleep 2.5
-    form1="$(hwnd_of VelkaroTForm1)"
+    statistics="$(hwnd_of VelkaroTForm1)"
     image="$(drv children VelkaroTForm1 | awk 'NR==1 {print $1}')"
     bar="$(drv children VelkaroTForm1 | awk 'NR==2 {print $1}')"
     win_rect="$(drv rect VelkaroTForm1)"
@@ -770,13 +770,13 @@ fi
 finish
 
 step fifty-end "the End key scrolls the panel to its last block"
-drv post "$form1" 0x100 0x23 0 >/dev/null  # WM_KEYDOWN VK_END
+drv post "$statistics" 0x100 0x23 0 >/dev/null  # WM_KEYDOWN VK_END
 sleep 1
 inside "$(drv rect VelkaroTForm1)" || check "the window left the work area"
 finish
 
 step fifty-fastinfo "50 interfaces: Fast INFO as tall as the work area allows, inside it"
-drv post "$form1" 0x10 0 0 >/dev/null  # WM_CLOSE: hides the statistics window
+drv post "$statistics" 0x10 0 0 >/dev/null  # WM_CLOSE: hides the statistics window
 drv wait VelkaroTForm1 - hidden 5000 >/dev/null || check "statistics window still shown"
 tray_double_click
 drv wait TForm2 "Fast INFO" visible 5000 >/dev/null || check "Fast INFO not shown"
@@ -789,7 +789,7 @@ inside "$fast_rect" || check "Fast INFO is not inside the work area: $fast_rect"
 finish
 
 step fifty-exit "exit through the tray menu; the interfaces made for the run are removed"
-drv post "$form2" 0x111 2 0 >/dev/null  # "Выход"
+drv post "$fastinfo" 0x111 2 0 >/dev/null  # "Выход"
 wait_exit || check "the program did not end"
 remove_links
 for l in $(ip -o link show 2>/dev/null | awk -F': ' '{print $2}' | grep '^vke'); do

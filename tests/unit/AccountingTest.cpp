@@ -2,7 +2,7 @@
 
 #include "core/Accounting.h"
 #include "core/Texts.h"
-#include "tools/scripted/ScriptedPorts.h"
+#include "tests/TestSupport.h"
 
 namespace velkaro {
 namespace {
@@ -57,11 +57,8 @@ TEST(TariffLookups, SlotMissesShowTheirMessagesAndGiveNoSlot) {
 TEST(HistoryIndex, SumsAndOpenRecordsFollowChangesAndTheAccountingDate) {
     Accounting a;
     a.SetAccountingDate({2026, 3, 7});
-    HistoryRecord r;
-    r.year = 2026; r.month = 3; r.day = 7; r.inOctets = 10; r.outOctets = 20;
-    a.AppendHistoryRecord("eth", r);
-    r.day = 6; r.inOctets = 4000000000u; r.outOctets = 4000000000u;
-    a.AppendHistoryRecord("eth", r);
+    AddRecord(a, "eth", {2026, 3, 7}, 10, 20);
+    AddRecord(a, "eth", {2026, 3, 6}, 4000000000u, 4000000000u);
     const AdapterInfo& info = a.Adapters()[0];
     EXPECT_EQ(info.totalIn, 4000000010u);
     EXPECT_EQ(info.todayIn, 10u);

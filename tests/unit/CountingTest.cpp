@@ -14,7 +14,7 @@
 #include "core/Counting.h"
 #include "core/Files.h"
 #include "core/Sampler.h"
-#include "tools/scripted/ScriptedPorts.h"
+#include "tests/TestSupport.h"
 
 namespace velkaro {
 namespace {
@@ -157,18 +157,10 @@ TEST_F(Records, ANewDayStartsNewRecordsAndTheEarlierDaysStayOpen) {
 
 // ---- history.txt ----
 
-struct KeptFiles : ::testing::Test {
-    MemoryFileStore files;
-    FixedClock clock;
-    FixedRegional regional;
-    ScriptedDialogs dialogs;
-    ScriptedWindowHost window;
-    FilePorts Ports() { return FilePorts{files, clock, regional, dialogs, window}; }
-};
+struct KeptFiles : ::testing::Test, Fakes {};
 
 TEST_F(KeptFiles, TheReadingsGoBackAsTheyWereWhateverTheName) {
     Accounting a;
-    FilePorts ports = Ports();
     LoadFiles(a, ports);
     ScriptedInterfaceTable table;
     const std::string odd = std::string(" tab\there %41 \x01\xC0 ", 17);
@@ -194,7 +186,6 @@ TEST_F(KeptFiles, AHistoryReadLateGetsTheRunsTrafficAddedToItsRecords) {
     files.files["history.txt"] = "SHOW=\r\nform1.width=790\r\n7.3.2026-0\t1000      \t1000      \teth\r\n";
     clock.today = Date{2026, 3, 7};
     Accounting a;
-    FilePorts ports = Ports();
     LoadFiles(a, ports);
     ScriptedInterfaceTable table;
     std::vector<InterfaceRow> rows;
@@ -293,15 +284,13 @@ TEST(CountingProperty, RandomRunsCountWhatMovedOnceAndLoseOnlyWhatTheRulesSay) {
         m.rows[1].in = 0xF0000000u;  // near its wrap
         m.ref.resize(m.rows.size());
         m.savedRef.resize(m.rows.size());
-        MemoryFileStore files;
-        FixedClock clock;
+        Fakes fakes;
+        ScriptedInterfaceTable& table = fakes.table;
+        FixedClock& clock = fakes.clock;
+        MemoryFileStore& files = fakes.files;
+        FilePorts& ports = fakes.ports;
         clock.today = Date{2026, 3, 7};
         clock.systemStart = kStart;
-        FixedRegional regional;
-        ScriptedDialogs dialogs;
-        ScriptedWindowHost window;
-        FilePorts ports{files, clock, regional, dialogs, window};
-        ScriptedInterfaceTable table;
         std::vector<InterfaceRow> read;
         std::unique_ptr<Accounting> a;
         std::set<std::uint16_t> daysRun;

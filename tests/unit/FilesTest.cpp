@@ -10,33 +10,15 @@
 #include "core/Limits.h"
 #include "core/Sampler.h"
 #include "core/Texts.h"
-#include "tools/scripted/ScriptedPorts.h"
+#include "tests/TestSupport.h"
 
 namespace velkaro {
 namespace {
 
 using namespace std::string_literals;
 
-HistoryRecord Rec(std::uint16_t d, std::uint16_t m, std::uint16_t y, std::int32_t session,
-                  std::uint32_t in, std::uint32_t out) {
-    HistoryRecord r;
-    r.day = d;
-    r.month = m;
-    r.year = y;
-    r.session = session;
-    r.inOctets = in;
-    r.outOctets = out;
-    return r;
-}
-
-struct Files : ::testing::Test {
+struct Files : ::testing::Test, Fakes {
     Accounting a;
-    MemoryFileStore files;
-    FixedClock clock;
-    FixedRegional regional;
-    ScriptedDialogs dialogs;
-    ScriptedWindowHost window;
-    FilePorts ports{files, clock, regional, dialogs, window};
 
     void SetUp() override { clock.today = Date{2026, 3, 7}; }
 
@@ -74,9 +56,9 @@ TEST_F(Files, FirstStartWithoutFilesLoadsNothingAndTheFirstSaveCreatesBoth) {
 TEST_F(Files, RecordAndPriceLinesAreWrittenAsDescribed) {
     Load();
     a.adapterFilter = "Ethernet";
-    a.AppendHistoryRecord("Ethernet", Rec(7, 3, 2026, 0, 1048576, 1024));
-    a.AppendHistoryRecord("Wi-Fi", Rec(31, 12, 2025, 4, 4294967295u, 0));
-    a.AppendHistoryRecord("x", Rec(1, 1, 1, 2147483647, 1234567890, 12345));
+    AddRecord(a, "Ethernet", {2026, 3, 7}, 1048576, 1024);
+    AddRecord(a, "Wi-Fi", {2025, 12, 31}, 4294967295u, 0, 4);
+    AddRecord(a, "x", {1, 1, 1}, 1234567890, 12345, 2147483647);
     a.Tariffs().push_back({1.5, 2, "Ethernet", "LAN"});
     a.Tariffs().push_back({0.35, 1e-5, "Wi-Fi", "Wi-Fi"});
     a.Tariffs().push_back({0, 1e15, "x", "y"});
@@ -110,7 +92,6 @@ TEST_F(Files, RecordLinesReadBackTheirFields) {
     EXPECT_EQ(At(1).day, 7);
     EXPECT_EQ(At(1).month, 3);
     EXPECT_EQ(Name(1), " Name with\ttab and trailing blank ");
-    EXPECT_EQ(a.BlockTopOf(1), 0);
 }
 
 TEST_F(Files, RecordLinesNeverFailMissingFieldsReadZero) {
@@ -366,7 +347,7 @@ TEST_F(Files, PriceTableIsEmptiedBeforeReading) {
 // the fuzz target names_fuzz.
 TEST_F(Files, NamesAreEscapedOnlyWhereTheirLineNeedsItAndOldPercentSignsReadAsThemselves) {
     Load();
-    a.AppendHistoryRecord(" eth ", Rec(7, 3, 2026, 0, 1, 2));
+    AddRecord(a, " eth ", {2026, 3, 7}, 1, 2);
     GetPrice(a, " eth ", Direction::Incoming);
     a.Tariffs().push_back({1, 2, "a|b\tc%7C%41", "x|y\tz %"});
     a.Tariffs().push_back({1, 2, "\xEF\xBB\xBFwan", "\xEF\xBB\xBF"});
@@ -430,7 +411,7 @@ TEST_F(Files, TwoUnreadFilesAreBothLeftAndNamedTogether) {
     files.files["price.txt"] = "eth|LAN>1@2\r\n";
     files.readError = {{"history.txt", kIoAccessDenied}, {"price.txt", 32}};
     Load();
-    a.AppendHistoryRecord("wifi", Rec(7, 3, 2026, 0, 5, 6));
+    AddRecord(a, "wifi", {2026, 3, 7}, 5, 6);
     const std::vector<UnreadFile> left = SaveFiles(a, ports);
     EXPECT_EQ(files.writes, 0);
     EXPECT_EQ(UnwrittenText(left),
@@ -516,7 +497,7 @@ TEST_F(Files, AFailedWriteRaisesAndLeavesTheFilesUntouched) {
     files.readError["price.txt"] = kIoFileNotFound;
     Load();
     files.readError.clear();
-    a.AppendHistoryRecord("eth", Rec(7, 3, 2026, 0, 1, 2));
+    AddRecord(a, "eth", {2026, 3, 7}, 1, 2);
     GetPrice(a, "eth", Direction::Incoming);
     files.writeError["history.txt"] = kIoDiskFull;
     try {
@@ -535,7 +516,7 @@ TEST_F(Files, AFailedWriteRaisesAndLeavesTheFilesUntouched) {
 }
 
 TEST_F(Files, SaveBeforeAnyLoadWritesNothing) {
-    a.AppendHistoryRecord("eth", Rec(7, 3, 2026, 0, 1, 2));
+    AddRecord(a, "eth", {2026, 3, 7}, 1, 2);
     SaveFiles(a, ports);
     EXPECT_EQ(files.writes, 0);
     EXPECT_TRUE(files.files.empty());
@@ -622,9 +603,10 @@ TEST_F(Files, RandomTablesSurviveSaveAndLoadAndSavingTwiceIsIdentical) {
         x.adapterFilter = pick(2) ? "Сетевой адаптер"_cp1251 : "";
         for (int i = 0, n = static_cast<int>(pick(60)); i < n; ++i)
             x.AppendHistoryRecord(adapters[pick(adapters.size())],
-                                  Rec(static_cast<std::uint16_t>(rng()), static_cast<std::uint16_t>(rng()),
-                                      static_cast<std::uint16_t>(rng()), static_cast<std::int32_t>(rng() % 2147483648u),
-                                      static_cast<std::uint32_t>(rng()), pick(3) ? static_cast<std::uint32_t>(rng()) : 4294967295u));
+                                  Record({static_cast<std::uint16_t>(rng()), static_cast<std::uint16_t>(rng()),
+                                          static_cast<std::uint16_t>(rng())},
+                                         static_cast<std::uint32_t>(rng()), pick(3) ? static_cast<std::uint32_t>(rng()) : 4294967295u,
+                                         static_cast<std::int32_t>(rng() % 2147483648u)));
         for (int i = 0, n = static_cast<int>(pick(8)); i < n; ++i)
             x.Tariffs().push_back({prices[pick(prices.size())], prices[pick(prices.size())],
                                    tariffNames[pick(tariffNames.size())], displays[pick(displays.size())]});

@@ -5,6 +5,7 @@
 #include "core/Accounting.h"
 #include "core/Cp1251.h"
 #include "report/HistoryCsv.h"
+#include "tests/TestSupport.h"
 
 namespace velkaro {
 namespace {
@@ -33,10 +34,8 @@ TEST(CsvField, QuotedOnlyWhenItHoldsASeparatorQuoteOrLineEnd) {
 // The "SHOW" setting keeps one adapter's rows; naming none that has records leaves the header.
 TEST(HistoryCsv, ShowSettingKeepsItsAdapterOnly) {
     Accounting a;
-    HistoryRecord r;
-    r.year = 2026, r.month = 3, r.day = 1, r.inOctets = 1048576;
-    a.AppendHistoryRecord("eth", r);
-    a.AppendHistoryRecord("wlan", r);
+    AddRecord(a, "eth", Day(2026, 3, 1), 1048576, 0);
+    AddRecord(a, "wlan", Day(2026, 3, 1), 1048576, 0);
     a.Tariffs().push_back(TariffEntry{2, 1, "wlan", "WLAN"});
     const std::string header = HistoryCsvText(Accounting{}, ',');  // its bytes: the replay's golden
     a.adapterFilter = "wlan";

@@ -11,21 +11,10 @@
 #include "core/Cp1251.h"
 #include "report/HistoryCharts.h"
 #include "report/HistoryReport.h"
+#include "tests/TestSupport.h"
 
 namespace velkaro {
 namespace {
-
-void Add(Accounting& a, const std::string& adapter, int day, int month, int year, std::uint32_t in,
-         std::uint32_t out, std::int32_t session = 0) {
-    HistoryRecord r;
-    r.day = static_cast<std::uint16_t>(day);
-    r.month = static_cast<std::uint16_t>(month);
-    r.year = static_cast<std::uint16_t>(year);
-    r.inOctets = in;
-    r.outOctets = out;
-    r.session = session;
-    a.AppendHistoryRecord(adapter, r);
-}
 
 std::string Lines(const std::vector<std::string>& lines) {
     std::string s;
@@ -189,12 +178,11 @@ const std::string kIn = "#3399FF", kOut = "#FF9933", kMoney = "#33AA66";
 TEST(HistoryReport, GoldenPageForTwoMonths) {
     Accounting a;
     a.Tariffs().push_back(TariffEntry{1.5, 0, "eth", "Home"});
-    Add(a, "eth", 28, 2, 2026, 1048576, 524288);
-    Add(a, "wlan", 1, 3, 2026, 999, 999);
-    Add(a, "eth", 1, 3, 2026, 2097152, 0, 1);
-    Add(a, "eth", 1, 3, 2026, 1048576, 1048576);
-    Add(a, "eth", 2, 3, 2026, 512, 1536);
-    a.selectedAdapter = "eth";
+    AddRecord(a, "eth", {2026, 2, 28}, 1048576, 524288);
+    AddRecord(a, "wlan", {2026, 3, 1}, 999, 999);
+    AddRecord(a, "eth", {2026, 3, 1}, 2097152, 0, 1);
+    AddRecord(a, "eth", {2026, 3, 1}, 1048576, 1048576);
+    AddRecord(a, "eth", {2026, 3, 2}, 512, 1536);
 
     const std::string expected =
         HeadFor("Home") +
@@ -204,12 +192,12 @@ TEST(HistoryReport, GoldenPageForTwoMonths) {
         DayRow("28.2.2026", "1024,0 Kb", "512,0 Kb", "1 Mb 512 Kb", "1,5", "0", "1,50 руб."_cp1251) +
         Subtotal("1,50") +
         TotalsAndFoot("4 Mb 0 Kb", "1 Mb 513 Kb", "5 Mb 514 Kb", "6,00");
-    EXPECT_EQ(WithoutCharts(HistoryReportText(a, ',')), expected);
+    EXPECT_EQ(WithoutCharts(HistoryReportText(a, "eth", ',')), expected);
     EXPECT_EQ(a.Tariffs().size(), 1u);
 
     // Running it again gives the same page; a point separator changes only the numbers.
-    EXPECT_EQ(WithoutCharts(HistoryReportText(a, ',')), expected);
-    const std::string pointed = HistoryReportText(a, '.');
+    EXPECT_EQ(WithoutCharts(HistoryReportText(a, "eth", ',')), expected);
+    const std::string pointed = HistoryReportText(a, "eth", '.');
     EXPECT_NE(pointed.find(kOpen10 + "1.5" + kPriceEnd), std::string::npos);
     EXPECT_NE(pointed.find("<b>4.50 руб.</b>"_cp1251), std::string::npos);
     EXPECT_NE(pointed.find("<strong>6.00руб.</strong>"_cp1251), std::string::npos);
@@ -217,11 +205,10 @@ TEST(HistoryReport, GoldenPageForTwoMonths) {
 
 TEST(HistoryReport, AdapterWithoutRecordsGivesOneZeroSubtotalAndZeroTotals) {
     Accounting a;
-    Add(a, "eth", 1, 1, 2026, 100, 100);
-    a.selectedAdapter = "nothing here";
+    AddRecord(a, "eth", {2026, 1, 1}, 100, 100);
     const std::string expected = HeadFor("nothing here") + Subtotal("0,00") +
                                  TotalsAndFoot("0,0 Kb", "0,0 Kb", "0,0 Kb", "0,00");
-    const std::string page = HistoryReportText(a, ',');
+    const std::string page = HistoryReportText(a, "nothing here", ',');
     EXPECT_EQ(WithoutCharts(page), expected);
     // No pictures without records, only a line that says so.
     EXPECT_EQ(ChartsOf(page), kChartsOpen + "  <p class=\"style2\">Записей нет, графики не построены.</p>\r\n"_cp1251 +
@@ -230,16 +217,15 @@ TEST(HistoryReport, AdapterWithoutRecordsGivesOneZeroSubtotalAndZeroTotals) {
     EXPECT_TRUE(a.Tariffs().empty());
 
     Accounting empty;
-    EXPECT_EQ(WithoutCharts(HistoryReportText(empty, ',')),
+    EXPECT_EQ(WithoutCharts(HistoryReportText(empty, "", ',')),
               HeadFor("") + Subtotal("0,00") + TotalsAndFoot("0,0 Kb", "0,0 Kb", "0,0 Kb", "0,00"));
 }
 
 TEST(HistoryReport, AdapterWithoutPriceEntryIsRegisteredWithZeroPrices) {
     Accounting a;
     a.Tariffs().push_back(TariffEntry{2, 2, "other", "Other"});
-    Add(a, "eth", 5, 3, 2024, 1048576, 0);
-    a.selectedAdapter = "eth";
-    const std::string page = HistoryReportText(a, ',');
+    AddRecord(a, "eth", {2024, 3, 5}, 1048576, 0);
+    const std::string page = HistoryReportText(a, "eth", ',');
     ASSERT_EQ(a.Tariffs().size(), 2u);
     EXPECT_EQ(a.Tariffs()[1].adapter, "eth");
     EXPECT_EQ(a.Tariffs()[1].displayName, "eth");
@@ -253,13 +239,12 @@ TEST(HistoryReport, AdapterWithoutPriceEntryIsRegisteredWithZeroPrices) {
 TEST(HistoryReport, RecordsOfOneDaySplitByOtherAdaptersMakeOneRow) {
     Accounting a;
     a.Tariffs().push_back(TariffEntry{1, 2, "eth", "eth"});
-    Add(a, "eth", 7, 3, 2026, 1024, 2048, 1);
-    Add(a, "wlan", 7, 3, 2026, 5, 5);
-    Add(a, "eth", 7, 3, 2026, 1024, 0, 2);
-    Add(a, "ppp", 6, 3, 2026, 5, 5);
-    Add(a, "eth", 7, 3, 2026, 1024, 1024);
-    a.selectedAdapter = "eth";
-    const std::string page = HistoryReportText(a, ',');
+    AddRecord(a, "eth", {2026, 3, 7}, 1024, 2048, 1);
+    AddRecord(a, "wlan", {2026, 3, 7}, 5, 5);
+    AddRecord(a, "eth", {2026, 3, 7}, 1024, 0, 2);
+    AddRecord(a, "ppp", {2026, 3, 6}, 5, 5);
+    AddRecord(a, "eth", {2026, 3, 7}, 1024, 1024);
+    const std::string page = HistoryReportText(a, "eth", ',');
     EXPECT_EQ(Count(page, "<tr bgcolor=\"#FFFFCC\">"), 1u);
     EXPECT_NE(page.find(DayRow("7.3.2026", "3,0 Kb", "3,0 Kb", "6,0 Kb", "1", "2", "0,01 руб."_cp1251)),
               std::string::npos);
@@ -269,14 +254,13 @@ TEST(HistoryReport, RecordsOfOneDaySplitByOtherAdaptersMakeOneRow) {
 TEST(HistoryReport, MarchOfTwoYearsWithNothingBetweenSharesOneSubtotal) {
     Accounting a;
     a.Tariffs().push_back(TariffEntry{1, 0, "eth", "eth"});
-    Add(a, "eth", 10, 3, 2025, 1048576, 0);
-    Add(a, "eth", 5, 3, 2026, 2097152, 0);
-    a.selectedAdapter = "eth";
+    AddRecord(a, "eth", {2025, 3, 10}, 1048576, 0);
+    AddRecord(a, "eth", {2026, 3, 5}, 2097152, 0);
     const std::string expected =
         HeadFor("eth") + DayRow("5.3.2026", "2 Mb 0 Kb", "0,0 Kb", "2 Mb 0 Kb", "1", "0", "2,00 руб."_cp1251) +
         DayRow("10.3.2025", "1024,0 Kb", "0,0 Kb", "1024,0 Kb", "1", "0", "1,00 руб."_cp1251) + Subtotal("3,00") +
         TotalsAndFoot("3 Mb 0 Kb", "0,0 Kb", "3 Mb 0 Kb", "3,00");
-    const std::string page = HistoryReportText(a, ',');
+    const std::string page = HistoryReportText(a, "eth", ',');
     EXPECT_EQ(WithoutCharts(page), expected);
     // The chart has a bar per month, and the eleven months between them as a gap.
     const std::vector<std::string> svgs = Svgs(page);
@@ -287,8 +271,8 @@ TEST(HistoryReport, MarchOfTwoYearsWithNothingBetweenSharesOneSubtotal) {
     EXPECT_EQ(SvgBars(svgs[1], kMoney).size(), 2 * 2u);
 
     // Gaps take slots: of eight Marches a year apart the newest six fit, the oldest first.
-    for (int year = 2019; year <= 2024; ++year) Add(a, "eth", 1, 3, year, 0, 0);
-    const std::vector<std::string> texts = SvgTexts(Svgs(HistoryReportText(a, ','))[1]);
+    for (int year = 2019; year <= 2024; ++year) AddRecord(a, "eth", Day(year, 3, 1), 0, 0);
+    const std::vector<std::string> texts = SvgTexts(Svgs(HistoryReportText(a, "eth", ','))[1]);
     ASSERT_EQ(texts.size(), 1 + 6 * 2 + 5 * 2u);
     EXPECT_EQ(texts[2], "03.2021");
 }
@@ -296,12 +280,11 @@ TEST(HistoryReport, MarchOfTwoYearsWithNothingBetweenSharesOneSubtotal) {
 TEST(HistoryReport, MonthBoundariesGiveOneSubtotalPerMonthInOrder) {
     Accounting a;
     a.Tariffs().push_back(TariffEntry{1, 0, "eth", "eth"});
-    Add(a, "eth", 31, 1, 2026, 1048576, 0);    // January, 1.00
-    Add(a, "eth", 1, 2, 2026, 2 * 1048576, 0); // February, 2.00 + 3.00
-    Add(a, "eth", 2, 2, 2026, 3 * 1048576, 0);
-    Add(a, "eth", 1, 3, 2026, 4 * 1048576, 0); // March, 4.00
-    a.selectedAdapter = "eth";
-    const std::string page = WithoutCharts(HistoryReportText(a, ','));
+    AddRecord(a, "eth", {2026, 1, 31}, 1048576, 0);    // January, 1.00
+    AddRecord(a, "eth", {2026, 2, 1}, 2 * 1048576, 0); // February, 2.00 + 3.00
+    AddRecord(a, "eth", {2026, 2, 2}, 3 * 1048576, 0);
+    AddRecord(a, "eth", {2026, 3, 1}, 4 * 1048576, 0); // March, 4.00
+    const std::string page = WithoutCharts(HistoryReportText(a, "eth", ','));
     const std::size_t march = page.find("1.3.2026");
     const std::size_t marchSum = page.find("<b>4,00 руб.</b>"_cp1251);
     const std::size_t feb2 = page.find("2.2.2026");
@@ -325,10 +308,9 @@ TEST(HistoryReport, MonthBoundariesGiveOneSubtotalPerMonthInOrder) {
 TEST(HistoryReport, DaySumAboveFourGigabytesDoesNotWrap) {
     Accounting a;
     a.Tariffs().push_back(TariffEntry{1, 0, "eth", "eth"});
-    Add(a, "eth", 9, 9, 2026, 4000000000u, 0, 1);
-    Add(a, "eth", 9, 9, 2026, 1000000000u, 0);
-    a.selectedAdapter = "eth";
-    const std::string page = HistoryReportText(a, ',');
+    AddRecord(a, "eth", {2026, 9, 9}, 4000000000u, 0, 1);
+    AddRecord(a, "eth", {2026, 9, 9}, 1000000000u, 0);
+    const std::string page = HistoryReportText(a, "eth", ',');
     // 5,000,000,000 bytes = 4882812.5 Kb = 4768 Mb 380 Kb; money 5e9 / 1048576 = 4768.3715...
     EXPECT_NE(page.find(DayRow("9.9.2026", "4768 Mb 380 Kb", "0,0 Kb", "4768 Mb 380 Kb", "1", "0",
                                "4768,37 руб."_cp1251)),
@@ -342,11 +324,10 @@ TEST(HistoryReport, MonthMoneySumsUnroundedDayAmounts) {
     Accounting a;
     a.Tariffs().push_back(TariffEntry{1, 0, "eth", "eth"});
     // 4194 bytes at 1 rouble per Mb is 0.0039997 roubles: each row reads 0,00, three make 0,01.
-    Add(a, "eth", 1, 4, 2026, 4194, 0);
-    Add(a, "eth", 2, 4, 2026, 4194, 0);
-    Add(a, "eth", 3, 4, 2026, 4194, 0);
-    a.selectedAdapter = "eth";
-    const std::string page = HistoryReportText(a, ',');
+    AddRecord(a, "eth", {2026, 4, 1}, 4194, 0);
+    AddRecord(a, "eth", {2026, 4, 2}, 4194, 0);
+    AddRecord(a, "eth", {2026, 4, 3}, 4194, 0);
+    const std::string page = HistoryReportText(a, "eth", ',');
     EXPECT_EQ(Count(page, kOpenLast + "0,00 руб."_cp1251 + kEnd), 3u);
     EXPECT_NE(page.find("<b>0,01 руб.</b>"_cp1251), std::string::npos);
     EXPECT_NE(page.find("<strong>0,01руб.</strong>"_cp1251), std::string::npos);
@@ -355,17 +336,15 @@ TEST(HistoryReport, MonthMoneySumsUnroundedDayAmounts) {
 TEST(HistoryReport, DisplayNameIsEscaped) {
     Accounting a;
     a.Tariffs().push_back(TariffEntry{0, 0, "eth", "a<b&c>\"d\" Сеть"_cp1251});
-    Add(a, "eth", 1, 1, 2026, 0, 0);
-    a.selectedAdapter = "eth";
-    const std::string page = HistoryReportText(a, ',');
+    AddRecord(a, "eth", {2026, 1, 1}, 0, 0);
+    const std::string page = HistoryReportText(a, "eth", ',');
     EXPECT_EQ(WithoutCharts(page).find(HeadFor("a&lt;b&amp;c&gt;&quot;d&quot; Сеть"_cp1251)), 0u);
     EXPECT_EQ(page.find("a<b"), std::string::npos);
 
     // An adapter name without entry is shown (and escaped) as it is.
     Accounting b;
-    Add(b, "x&y", 1, 1, 2026, 0, 0);
-    b.selectedAdapter = "x&y";
-    EXPECT_EQ(WithoutCharts(HistoryReportText(b, ',')).find(HeadFor("x&amp;y")), 0u);
+    AddRecord(b, "x&y", {2026, 1, 1}, 0, 0);
+    EXPECT_EQ(WithoutCharts(HistoryReportText(b, "x&y", ',')).find(HeadFor("x&amp;y")), 0u);
 }
 
 // ---- Charts ----
@@ -378,11 +357,10 @@ TEST(HistoryReportCharts, MonthBarsCarryTheTableSubtotalsOfTheNewestTwelveMonths
     std::uint32_t bytes = 123457;
     for (int m = 10; m < 24; ++m) {
         for (int day = 9; day <= 27; day += 9, bytes = bytes * 7 % 900000007u) {
-            Add(a, "eth", day, 1 + m % 12, 2024 + m / 12, bytes, bytes / 3 + 7);
+            AddRecord(a, "eth", Day(2024 + m / 12, 1 + m % 12, day), bytes, bytes / 3 + 7);
         }
     }
-    a.selectedAdapter = "eth";
-    const std::string page = HistoryReportText(a, '.');
+    const std::string page = HistoryReportText(a, "eth", '.');
     const std::vector<std::string> table = Matches(WithoutCharts(page), "<b>([^<]*)</b>");  // newest first
     ASSERT_EQ(table.size(), 14u);
     const std::vector<std::string> texts = SvgTexts(Svgs(page).at(1));
@@ -404,15 +382,14 @@ TEST(HistoryReportCharts, DayChartShowsTheNewestThirtyOneDaysInDateOrder) {
     std::vector<std::string> labels;
     for (std::uint32_t i = 40; i-- > 0;) {
         const int day = i < 20 ? i + 5 : i - 19;
-        Add(a, "eth", day, i < 20 ? 12 : 1, i < 20 ? 2025 : 2026, 768 * (i + 1), 256 * (i + 1));
+        AddRecord(a, "eth", Day(i < 20 ? 2025 : 2026, i < 20 ? 12 : 1, day), 768 * (i + 1), 256 * (i + 1));
     }
     for (std::uint32_t i = 9; i < 40; ++i) {
         const int day = i < 20 ? i + 5 : i - 19;
         labels.push_back((day < 10 ? "0" : "") + std::to_string(day) + (i < 20 ? ".12" : ".01"));
         if (i == 9 || i == 20) labels.push_back(i == 9 ? "2025" : "2026");
     }
-    a.selectedAdapter = "eth";
-    const std::string svg = Svgs(HistoryReportText(a, ',')).at(0);
+    const std::string svg = Svgs(HistoryReportText(a, "eth", ',')).at(0);
     const std::vector<std::string> texts = SvgTexts(svg);
     ASSERT_EQ(texts.size(), 4 + 31 + 2u);
     EXPECT_EQ(texts[3], "40,0 Kb");  // the scale's top: the largest day, no outlier
@@ -448,10 +425,9 @@ TEST(ChartScale, StopsNearThe95thPercentileOnlyForAnOutlier) {
 // Nothing to scale by: no bars, but the labels, and no division by zero.
 TEST(HistoryReportCharts, ZeroMaximaDrawNoBars) {
     Accounting a;
-    Add(a, "eth", 30, 6, 2026, 0, 0);
-    Add(a, "eth", 1, 7, 2026, 0, 0);
-    a.selectedAdapter = "eth";
-    const std::vector<std::string> svgs = Svgs(HistoryReportText(a, ','));
+    AddRecord(a, "eth", {2026, 6, 30}, 0, 0);
+    AddRecord(a, "eth", {2026, 7, 1}, 0, 0);
+    const std::vector<std::string> svgs = Svgs(HistoryReportText(a, "eth", ','));
     ASSERT_EQ(svgs.size(), 2u);
     EXPECT_EQ(SvgBars(svgs[0], kIn).size() + SvgBars(svgs[0], kOut).size() + SvgBars(svgs[1], kMoney).size(), 0u);
     EXPECT_EQ(SvgTexts(svgs[0]).at(3), "0,0 Kb");

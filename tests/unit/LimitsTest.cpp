@@ -8,24 +8,18 @@
 #include "core/Files.h"
 #include "core/Limits.h"
 #include "core/Texts.h"
-#include "tools/scripted/ScriptedPorts.h"
+#include "tests/TestSupport.h"
 
 namespace velkaro {
 namespace {
 
-struct Limits : ::testing::Test {
+struct Limits : ::testing::Test, Fakes {
     Accounting a;
-    MemoryFileStore files;
-    FixedClock clock;
-    FixedRegional regional;
-    ScriptedDialogs dialogs;
-    ScriptedWindowHost window;
-    FilePorts ports{files, clock, regional, dialogs, window};
 };
 
 TEST_F(Limits, ABalloonTheShellRefusedIsNotRememberedAndComesAtTheNextTick) {
     a.Tariffs().push_back(TariffEntry{1, 0, "eth", "LAN"});
-    a.AppendHistoryRecord("eth", HistoryRecord{1048576, 0, 2026, 1, 1});
+    AddRecord(a, "eth", {2026, 1, 1}, 1048576, 0);
     SetLimit(a, "eth", 1, clock.today);
     ScriptedNotifier notifier;
     notifier.shows = false;

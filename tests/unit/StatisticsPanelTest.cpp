@@ -6,8 +6,8 @@
 #include "core/Accounting.h"
 #include "core/Cp1251.h"
 #include "core/Texts.h"
-#include "display/StatisticsPanel.h"
-#include "tools/scripted/ScriptedPorts.h"
+#include "statistics/StatisticsPanel.h"
+#include "tests/TestSupport.h"
 
 namespace velkaro {
 namespace {
@@ -15,18 +15,6 @@ namespace {
 const Date kToday{2026, 3, 7};
 const Date kYesterday{2026, 3, 6};
 const std::string kTail(92, ' ');
-
-std::size_t Add(Accounting& a, const std::string& adapter, Date d, std::uint32_t in, std::uint32_t out,
-                std::int32_t session = 0) {
-    HistoryRecord r;
-    r.inOctets = in;
-    r.outOctets = out;
-    r.year = d.year;
-    r.month = d.month;
-    r.day = d.day;
-    r.session = session;
-    return a.AppendHistoryRecord(adapter, r);
-}
 
 // "x,y colour [bold] text", colour as "desktop" or six hex digits.
 std::string Show(const PanelItem& item) {
@@ -56,7 +44,7 @@ std::vector<std::string> Names(const StatisticsPanel& panel) {
 class StatisticsPanelTest : public ::testing::Test {
 protected:
     StatisticsPanelTest() { a.SetAccountingDate(kToday); }
-    bool Redraw(char sep = ',') { return panel.RedrawStatisticsPanel(a, window, sep); }
+    void Layout(char sep = ',') { panel.Layout(a, window, sep); }
     Accounting a;
     ScriptedWindowHost window;
     StatisticsPanel panel;
@@ -64,9 +52,9 @@ protected:
 
 TEST_F(StatisticsPanelTest, OneBlockDrawsNameHeadersAndBothLinesAtTheirPlaces) {
     a.Tariffs().push_back(TariffEntry{1.5, 2, "eth0", "LAN"});
-    Add(a, "eth0", kYesterday, 1048576, 2048, 3);
-    Add(a, "eth0", kToday, 1572864, 1024);
-    ASSERT_TRUE(Redraw());
+    AddRecord(a, "eth0", kYesterday, 1048576, 2048, 3);
+    AddRecord(a, "eth0", kToday, 1572864, 1024);
+    Layout();
 
     const std::vector<std::string> expected = {
         "10,4 desktop bold LAN" + kTail,
@@ -81,37 +69,15 @@ TEST_F(StatisticsPanelTest, OneBlockDrawsNameHeadersAndBothLinesAtTheirPlaces) {
         "690,58 000000 2,00 руб."_cp1251,
     };
     EXPECT_EQ(Shown(panel), expected);
-    EXPECT_EQ(panel.PanelY, 82);
-    EXPECT_EQ(panel.ColumnX, 70);
-
-    ASSERT_EQ(a.quickInfoRows.size(), 1u);
-    EXPECT_EQ(a.quickInfoRows[0].name, "LAN.   ");
-    EXPECT_EQ(a.quickInfoRows[0].traffic, "1 Mb 513 Kb");
-    EXPECT_EQ(a.quickInfoRows[0].cost, "2,25 руб."_cp1251);
-    EXPECT_EQ(a.firstAdapter, "eth0");
-    EXPECT_EQ(a.BlockTopOf(0), 4);
-    EXPECT_EQ(a.BlockTopOf(1), 0);
-}
-
-TEST_F(StatisticsPanelTest, BlockTopsCopiedIntoNewRecordsAreClearedByTheNextRedraw) {
-    Add(a, "eth0", kToday, 10, 10);
-    ASSERT_TRUE(Redraw());
-    ASSERT_EQ(a.BlockTopOf(0), 4);
-    // The sampler's copy of a closed record carries its block top along.
-    HistoryRecord copy = a.History()[0];
-    a.AppendHistoryRecord("eth0", copy);
-    Add(a, "wlan0", kToday, 1, 1);
-    a.adapterFilter = "wlan0";
-    ASSERT_TRUE(Redraw());
-    EXPECT_EQ(a.BlockTopOf(0), 0);
-    EXPECT_EQ(a.BlockTopOf(1), 0);
-    EXPECT_EQ(a.BlockTopOf(2), 4);
+    EXPECT_EQ(panel.BlocksEnd(), 82);
+    EXPECT_EQ(panel.QuickInfoRows(), (std::vector<QuickInfoRow>{{"LAN.   ", "1 Mb 513 Kb", "2,25 руб."_cp1251}}));
+    EXPECT_TRUE(panel.Unpriced().empty());
 }
 
 TEST_F(StatisticsPanelTest, DecimalSeparatorComesFromTheCaller) {
     a.Tariffs().push_back(TariffEntry{0.5, 0.25, "eth0", "eth0"});
-    Add(a, "eth0", kToday, 1536, 0);
-    Redraw('.');
+    AddRecord(a, "eth0", kToday, 1536, 0);
+    Layout('.');
     EXPECT_EQ(Show(panel.Items()[10]), "190,40 000000 1.5 Kb");
     EXPECT_EQ(Show(panel.Items()[12]), "390,40 000000 0.0 Kb/s");
     EXPECT_EQ(Show(panel.Items()[14]), "590,40 000000 0.50 руб."_cp1251);
@@ -119,18 +85,17 @@ TEST_F(StatisticsPanelTest, DecimalSeparatorComesFromTheCaller) {
 }
 
 // A panel that has drawn before reuses the texts of lines that did not change: whatever
-// changed between two redraws, it shows what a panel drawing for the first time shows.
-TEST_F(StatisticsPanelTest, ARedrawShowsWhatAFirstRedrawWouldWhateverChangedInBetween) {
+// changed between two layouts, it shows what a panel laid out for the first time shows.
+TEST_F(StatisticsPanelTest, ALayoutShowsWhatAFirstLayoutWouldWhateverChangedInBetween) {
     a.Tariffs().push_back(TariffEntry{0.5, 0.25, "eth0", "eth0"});
-    const std::size_t open = Add(a, "eth0", kToday, 1536, 70000);
-    Add(a, "wlan0", kYesterday, 4000000000u, 5);
-    Redraw();  // wlan0 gets its entry
-    a.quickInfoRows.clear();
+    const std::size_t open = AddRecord(a, "eth0", kToday, 1536, 70000);
+    AddRecord(a, "wlan0", kYesterday, 4000000000u, 5);
+    Layout();  // wlan0 without an entry
+    a.Tariffs().push_back(TariffEntry{0, 0, "wlan0", "wlan0"});
     auto same = [&](char sep, ScriptedWindowHost& host) {
-        panel.RedrawStatisticsPanel(a, host, sep);
+        panel.Layout(a, host, sep);
         StatisticsPanel fresh;
-        fresh.RedrawStatisticsPanel(a, host, sep);
-        a.quickInfoRows.clear();
+        fresh.Layout(a, host, sep);
         EXPECT_EQ(Shown(panel), Shown(fresh));
         EXPECT_EQ(panel.ColumnOrigins(), fresh.ColumnOrigins());
     };
@@ -151,39 +116,35 @@ TEST_F(StatisticsPanelTest, ARedrawShowsWhatAFirstRedrawWouldWhateverChangedInBe
     EXPECT_GT(panel.ColumnOrigins()[1] - panel.ColumnOrigins()[0], 100);
 }
 
-TEST_F(StatisticsPanelTest, EmptyHistoryDrawsNothingAndClearsFirstAdapter) {
-    a.firstAdapter = "left over";
-    EXPECT_TRUE(Redraw());
+TEST_F(StatisticsPanelTest, AnEmptiedHistoryLaysOutNothingAndLeavesNoFirstAdapter) {
+    AddRecord(a, "eth0", kToday, 1, 1);
+    Layout();
+    a.ClearHistory();
+    Layout();
     EXPECT_TRUE(panel.Items().empty());
-    EXPECT_TRUE(a.firstAdapter.empty());
-    EXPECT_TRUE(a.quickInfoRows.empty());
-    EXPECT_TRUE(a.Tariffs().empty());
-    EXPECT_EQ(window.processMessagesCalls, 0);
-    EXPECT_EQ(window.clientHeight, 93);
-    EXPECT_EQ(panel.BitmapWidth(), 784);
-    EXPECT_EQ(panel.BitmapHeight(), 72);
+    EXPECT_TRUE(panel.FirstAdapter().empty());
+    EXPECT_TRUE(panel.QuickInfoRows().empty());
+    EXPECT_TRUE(panel.Unpriced().empty());
+    EXPECT_EQ(panel.AdapterAt(4), "");
+    EXPECT_EQ(panel.OuterHeight(), window.OuterHeight());
+    EXPECT_EQ(panel.NeededWidth(), -1);
 }
 
 TEST_F(StatisticsPanelTest, BlocksFollowFirstRecordsAndGatherRecordsThatAreNotAdjacent) {
-    const std::size_t a0 = Add(a, "A", kToday, 1024, 2048);
-    const std::size_t b0 = Add(a, "B", kToday, 10240, 0);
-    const std::size_t a1 = Add(a, "A", kToday, 1024, 2048, 1);
-    const std::size_t c0 = Add(a, "C", kYesterday, 0, 5120);
-    const std::size_t b1 = Add(a, "B", kYesterday, 10240, 0);
-    ASSERT_TRUE(Redraw());
+    AddRecord(a, "A", kToday, 1024, 2048);
+    AddRecord(a, "B", kToday, 10240, 0);
+    AddRecord(a, "A", kToday, 1024, 2048, 1);
+    AddRecord(a, "C", kYesterday, 0, 5120);
+    AddRecord(a, "B", kYesterday, 10240, 0);
+    Layout();
 
     EXPECT_EQ(Names(panel), (std::vector<std::string>{"4 A", "82 B", "160 C"}));
-    EXPECT_EQ(a.BlockTopOf(a0), 4);
-    EXPECT_EQ(a.BlockTopOf(b0), 82);
-    EXPECT_EQ(a.BlockTopOf(c0), 160);
-    EXPECT_EQ(a.BlockTopOf(a1), 0);
-    EXPECT_EQ(a.BlockTopOf(b1), 0);
-
-    ASSERT_EQ(a.quickInfoRows.size(), 3u);
-    EXPECT_EQ(a.quickInfoRows[0].traffic, "6,0 Kb");   // both A records are today's
-    EXPECT_EQ(a.quickInfoRows[1].traffic, "10,0 Kb");  // only B's first record is today's
-    EXPECT_EQ(a.quickInfoRows[2].traffic, "0,0 Kb");
-    EXPECT_EQ(a.quickInfoRows[2].cost, "0,00 руб."_cp1251);
+    const auto& rows = panel.QuickInfoRows();
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].traffic, "6,0 Kb");   // both A records are today's
+    EXPECT_EQ(rows[1].traffic, "10,0 Kb");  // only B's first record is today's
+    EXPECT_EQ(rows[2].traffic, "0,0 Kb");
+    EXPECT_EQ(rows[2].cost, "0,00 руб."_cp1251);
     // B's all-time line sums both of its records.
     bool found = false;
     for (const PanelItem& item : panel.Items())
@@ -192,75 +153,68 @@ TEST_F(StatisticsPanelTest, BlocksFollowFirstRecordsAndGatherRecordsThatAreNotAd
             found = true;
         }
     EXPECT_TRUE(found);
-    // Each drawn adapter was registered once, outgoing lookup first, with zero prices.
-    ASSERT_EQ(a.Tariffs().size(), 3u);
-    EXPECT_EQ(a.Tariffs()[2].adapter, "C");
-    EXPECT_EQ(a.Tariffs()[2].priceIn, 0);
+    // Each drawn adapter without an entry, once, in block order.
+    EXPECT_EQ(panel.Unpriced(), (std::vector<std::string>{"A", "B", "C"}));
 }
 
 TEST_F(StatisticsPanelTest, FilterDrawsOnlyItsAdapterAtTheTopButFirstAdapterStaysTheFirst) {
-    const std::size_t a0 = Add(a, "A", kToday, 1, 1);
-    const std::size_t b0 = Add(a, "B", kToday, 2, 2);
+    AddRecord(a, "A", kToday, 1, 1);
+    AddRecord(a, "B", kToday, 2, 2);
     a.adapterFilter = "B";
-    ASSERT_TRUE(Redraw());
+    Layout();
     EXPECT_EQ(Names(panel), std::vector<std::string>{"4 B"});
-    EXPECT_EQ(a.firstAdapter, "A");
-    EXPECT_EQ(a.BlockTopOf(a0), 0);
-    EXPECT_EQ(a.BlockTopOf(b0), 4);
-    EXPECT_EQ(a.quickInfoRows.size(), 1u);
-    ASSERT_EQ(a.Tariffs().size(), 1u);  // A never asked for its price
-    EXPECT_EQ(a.Tariffs()[0].adapter, "B");
+    EXPECT_EQ(panel.FirstAdapter(), "A");
+    EXPECT_EQ(panel.QuickInfoRows().size(), 1u);
+    EXPECT_EQ(panel.Unpriced(), std::vector<std::string>{"B"});  // A never asked for its price
 
-    // The block top of the earlier redraw goes when the block does.
+    // The block of the earlier layout goes, and a click finds the first adapter.
     a.adapterFilter = "nobody";
-    a.quickInfoRows.clear();
-    ASSERT_TRUE(Redraw());
+    Layout();
     EXPECT_TRUE(panel.Items().empty());
-    EXPECT_EQ(a.BlockTopOf(b0), 0);
-    EXPECT_EQ(a.firstAdapter, "A");
-    EXPECT_TRUE(a.quickInfoRows.empty());
+    EXPECT_EQ(panel.AdapterAt(4), "A");
+    EXPECT_TRUE(panel.QuickInfoRows().empty());
 }
 
 TEST_F(StatisticsPanelTest, FirstAdapterSkipsAnEmptyNameWhichIsStillDrawn) {
-    Add(a, "", kToday, 1, 1);
-    Add(a, "X", kToday, 1, 1);
-    Redraw();
-    EXPECT_EQ(a.firstAdapter, "X");
+    AddRecord(a, "", kToday, 1, 1);
+    AddRecord(a, "X", kToday, 1, 1);
+    Layout();
+    EXPECT_EQ(panel.FirstAdapter(), "X");
     EXPECT_EQ(Names(panel), (std::vector<std::string>{"4 ", "82 X"}));
 }
 
 TEST_F(StatisticsPanelTest, NewAdapterIsDrawnWithoutTailUntilItsEntryExists) {
-    Add(a, "eth0", kToday, 0, 0);
-    Redraw();
+    AddRecord(a, "eth0", kToday, 0, 0);
+    Layout();
     EXPECT_EQ(Names(panel), std::vector<std::string>{"4 eth0"});
-    ASSERT_EQ(a.Tariffs().size(), 1u);
-    EXPECT_EQ(a.Tariffs()[0].displayName, "eth0");
     EXPECT_EQ(Show(panel.Items()[13]), "490,40 FF0000 0,00 руб."_cp1251);
     EXPECT_EQ(Show(panel.Items()[15]), "690,40 000000 0,00 руб."_cp1251);
-    Redraw();
+    a.Tariffs().push_back(TariffEntry{0, 0, "eth0", "eth0"});  // as the tick registers it
+    Layout();
     EXPECT_EQ(Names(panel), std::vector<std::string>{"4 eth0" + kTail});
 }
 
 TEST_F(StatisticsPanelTest, QuickInfoNameKeepsSeventeenCharacters) {
     a.Tariffs().push_back(TariffEntry{0, 0, "long", "12345678901234567890"});
     a.Tariffs().push_back(TariffEntry{0, 0, "exact", "12345678901234567"});
-    Add(a, "long", kToday, 0, 0);
-    Add(a, "exact", kToday, 0, 0);
-    Add(a, "short", kToday, 0, 0);
-    Redraw();
-    ASSERT_EQ(a.quickInfoRows.size(), 3u);
-    EXPECT_EQ(a.quickInfoRows[0].name, "12345678901234567.   ");
-    EXPECT_EQ(a.quickInfoRows[1].name, "12345678901234567.   ");
-    EXPECT_EQ(a.quickInfoRows[2].name, "short.   ");
+    AddRecord(a, "long", kToday, 0, 0);
+    AddRecord(a, "exact", kToday, 0, 0);
+    AddRecord(a, "short", kToday, 0, 0);
+    Layout();
+    const auto& rows = panel.QuickInfoRows();
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].name, "12345678901234567.   ");
+    EXPECT_EQ(rows[1].name, "12345678901234567.   ");
+    EXPECT_EQ(rows[2].name, "short.   ");
 }
 
 // The columns these sums widen, in every block, and the window with them: the replay
 // tests/replay/wide_column.script.
 TEST_F(StatisticsPanelTest, SumsAboveFourGigabytesDoNotWrap) {
     a.Tariffs().push_back(TariffEntry{0, 1, "big", "big"});
-    for (int i = 0; i < 3; ++i) Add(a, "big", kYesterday, 4000000000u, 4000000000u, i + 1);
-    Add(a, "big", kToday, 4294967295u, 0);
-    Redraw();
+    for (int i = 0; i < 3; ++i) AddRecord(a, "big", kYesterday, 4000000000u, 4000000000u, i + 1);
+    AddRecord(a, "big", kToday, 4294967295u, 0);
+    Layout();
     // out: 12,000,000,000 bytes = 11,718,750 Kb = 11444 Mb 94 Kb; in adds 16,294,967,295.
     const auto& items = panel.Items();
     EXPECT_EQ(Show(items[17]), "90,58 000000 11444 Mb 94 Kb");
@@ -271,11 +225,11 @@ TEST_F(StatisticsPanelTest, SumsAboveFourGigabytesDoNotWrap) {
 }
 
 TEST_F(StatisticsPanelTest, CellsTileEveryBlockFromTheLeftToTheRightEdge) {
-    Add(a, "A", kToday, 1, 1);
-    Add(a, "B", kToday, 1, 1);
+    AddRecord(a, "A", kToday, 1, 1);
+    AddRecord(a, "B", kToday, 1, 1);
     a.Limits() = {{"B", 1, {}, 0}};  // one item more on B's name row
     window.clientHeight = 400;
-    ASSERT_TRUE(Redraw());
+    Layout();
     const auto& items = panel.Items();
     ASSERT_EQ(items.size(), 47u);
     EXPECT_EQ(items[11].cell, (PanelCell{290, 40, 390, 58}));  // today's total, up to the speed
@@ -301,20 +255,20 @@ TEST_F(StatisticsPanelTest, CellsTileEveryBlockFromTheLeftToTheRightEdge) {
     EXPECT_EQ(rowTop, 160);
     EXPECT_EQ(panel.BlocksEnd(), 160);
     a.adapterFilter = "nobody";  // no block: they end where the first would begin
-    ASSERT_TRUE(Redraw());
+    Layout();
     EXPECT_EQ(panel.BlocksEnd(), 4);
 }
 
 TEST_F(StatisticsPanelTest, ALimitLineStandsOnTheNameRowAtTheCostColumnRedFromEightyPercent) {
     const std::string longName(80, 'n');
     a.Tariffs() = {TariffEntry{1, 0, "A", "A"}, TariffEntry{1, 0, longName, longName}};
-    Add(a, "A", kToday, 8 * 1048576 - 1, 0);
-    Add(a, longName, kToday, 8 * 1048576, 0);
-    Add(a, "C", kToday, 0, 0);
+    AddRecord(a, "A", kToday, 8 * 1048576 - 1, 0);
+    AddRecord(a, longName, kToday, 8 * 1048576, 0);
+    AddRecord(a, "C", kToday, 0, 0);
     a.Limits() = {{"A", 10, {}, 0}, {longName, 10, {}, 0}};
     a.SetCostMonth({2026, 3});
     window.clientHeight = 400;
-    ASSERT_TRUE(Redraw());
+    Layout();
     const auto& items = panel.Items();
     ASSERT_EQ(items.size(), 24u + 24u + 23u);
     EXPECT_EQ(Show(items[1]), "490,4 000000 Лимит: 10,00 руб., за месяц: 8,00 руб. (79%)"_cp1251);
@@ -322,71 +276,36 @@ TEST_F(StatisticsPanelTest, ALimitLineStandsOnTheNameRowAtTheCostColumnRedFromEi
     // an eighth more for bold, and the margin.
     EXPECT_EQ(Show(items[25]), "648,82 FF0000 Лимит: 10,00 руб., за месяц: 8,00 руб. (80%)"_cp1251);
     EXPECT_EQ(items[24].cell.right, 648);
-    EXPECT_EQ(window.OuterWidth(), 648 + 7 * 44 + 40);  // room for the line
+    EXPECT_EQ(panel.NeededWidth(), 648 + 7 * 44 + 40);  // room for the line
     EXPECT_EQ(Names(panel).back(), "160 C");             // no limit, no line
     EXPECT_EQ(items[49].y, 178);                         // C's headers follow its name
 }
 
-TEST_F(StatisticsPanelTest, WindowGrowsToTheFirstBlockAndLetsMessagesRunOnlyThen) {
-    Add(a, "A", kToday, 0, 0);
-    Redraw();
-    EXPECT_EQ(window.OuterHeight(), 152);
-    EXPECT_EQ(panel.BitmapHeight(), 127);  // the client area, button bar included
-    EXPECT_EQ(window.processMessagesCalls, 1);
-    Redraw();  // the image is now 106 high, still short of 132: the same height again
-    EXPECT_EQ(window.OuterHeight(), 152);
-    EXPECT_EQ(window.processMessagesCalls, 2);
-
-    window.clientHeight = 21 + 132;  // image 132: room enough for the first block
-    Redraw();
-    EXPECT_EQ(window.processMessagesCalls, 2);
-    EXPECT_EQ(window.clientHeight, 153);
-    EXPECT_EQ(panel.BitmapHeight(), 132);
-
-    Add(a, "B", kToday, 0, 0);
-    Redraw();  // B's top at 82 needs an image of 210: outer height 230
-    EXPECT_EQ(window.OuterHeight(), 230);
-    EXPECT_EQ(window.processMessagesCalls, 3);
+TEST_F(StatisticsPanelTest, TheOuterHeightGrowsByAStepWheneverABlockWouldNotFit) {
+    AddRecord(a, "A", kToday, 0, 0);
+    Layout();
+    EXPECT_EQ(panel.OuterHeight(), 152);  // the image of 72 is short of the 132 the block needs
+    window.clientHeight = 152 - 25;
+    Layout();  // the image is now 106 high, still short: the same height again
+    EXPECT_EQ(panel.OuterHeight(), 152);
+    window.clientHeight = 21 + 132;  // room enough for the first block: the height stays
+    Layout();
+    EXPECT_EQ(panel.OuterHeight(), 153 + 25);
+    AddRecord(a, "B", kToday, 0, 0);
+    Layout();  // B's top at 82 needs an image of 210: outer height 230
+    EXPECT_EQ(panel.OuterHeight(), 230);
 }
 
-TEST_F(StatisticsPanelTest, WindowWidensForTheLastPriceTextAndNeverNarrows) {
+TEST_F(StatisticsPanelTest, TheWindowNeedsRoomForTheLastPriceText) {
     a.Tariffs().push_back(TariffEntry{0, 123456.78, "A", "A"});
-    Add(a, "A", kToday, 0, 0);
-    Redraw();
+    AddRecord(a, "A", kToday, 0, 0);
+    Layout();
     // "123456,78 руб." is 14 bytes, 98 pixels: 730 + 98.
-    EXPECT_EQ(window.OuterWidth(), 828);
-    EXPECT_EQ(panel.BitmapWidth(), 784);  // the bitmap follows on the next redraw
-    Redraw();
-    EXPECT_EQ(panel.BitmapWidth(), 822);
-
+    EXPECT_EQ(panel.NeededWidth(), 828);
+    EXPECT_EQ(panel.BitmapWidth(), 784);  // the image area as it is
     a.Tariffs()[0].priceOut = 0;
-    Redraw();
-    EXPECT_EQ(window.OuterWidth(), 828);
-    window.clientWidth = 700;
-    Redraw();
-    EXPECT_EQ(window.OuterWidth(), 730 + 63);  // "0,00 руб." is 9 bytes
-}
-
-TEST_F(StatisticsPanelTest, RedrawStopsWhenACommandEmptiesTheHistoryMeanwhile) {
-    Add(a, "A", kToday, 0, 0);
-    Add(a, "B", kToday, 0, 0);
-    window.clientHeight = 200;  // A fits; B's block makes the window grow
-    window.onProcessMessages = [&] {
-        a.ClearHistory();
-        Add(a, "new", kToday, 0, 0);
-    };
-    EXPECT_FALSE(Redraw());
-    EXPECT_EQ(Names(panel), std::vector<std::string>{"4 A"});
-    EXPECT_EQ(panel.BlocksEnd(), 82);
-    EXPECT_EQ(panel.Items().back().cell.bottom, 82);
-    EXPECT_EQ(a.quickInfoRows.size(), 1u);
-    EXPECT_EQ(a.BlockTopOf(0), 0);  // the new table's record began no block
-
-    window.onProcessMessages = nullptr;
-    a.quickInfoRows.clear();
-    EXPECT_TRUE(Redraw());
-    EXPECT_EQ(Names(panel), std::vector<std::string>{"4 new"});
-    EXPECT_EQ(a.BlockTopOf(0), 4);
+    Layout();
+    EXPECT_EQ(panel.NeededWidth(), 730 + 63);  // "0,00 руб." is 9 bytes
 }
 
 }  // namespace

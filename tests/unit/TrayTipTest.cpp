@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "display/TrayTip.h"
+#include "statistics/TrayTip.h"
 
 namespace velkaro {
 namespace {

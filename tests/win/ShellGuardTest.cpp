@@ -1,6 +1,6 @@
-// TOneInstance: the mutex names, the two-step check against another thread and another
-// process, an abandoned or missing instance mutex, a lock found in existence, bringing the
-// other instance forward, and the real message box of a refused start.
+// The single-instance guard: the mutex names, the two-step check against another thread and
+// another process, an abandoned or missing instance mutex, a lock found in existence, bringing
+// the other instance forward, and the real message box of a refused start.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -13,12 +13,12 @@
 #include <thread>
 
 #include "core/Texts.h"
-#include "win/Form1Window.h"
 #include "shell/Application.h"
-#include "shell/OneInstance.h"
+#include "shell/SingleInstance.h"
 #include "shell/Program.h"
 #include "tests/win/ShellTestSupport.h"
 #include "win/DialogsWin32.h"
+#include "win/StatisticsWindow.h"
 #include "win/IpHelperTable.h"
 #include "win/SystemPorts.h"
 #include "win/Utf16.h"
@@ -28,14 +28,6 @@ namespace velkaro::shell {
 namespace {
 
 using testing::TakeQuit;
-
-struct Refusals {
-    int messages = 0;
-    void Attach(TOneInstance& g) {
-        g.ShowMessage = true;
-        g.OnShowMessage = [this](TOneInstance&, bool&) { ++messages; };
-    }
-};
 
 // Runs a check of the title on a thread of its own; the thread keeps what it acquired until
 // Finish (or ends without releasing when abandon is set).
@@ -80,114 +72,54 @@ class ShellGuardTest : public ::testing::Test {
 protected:
     void SetUp() override { TakeQuit(); }
     void TearDown() override { TakeQuit(); }
-    // The instance mutex the guard holds (null before a check, or when it could not be had).
-    static HANDLE InstanceMutexOf(const TOneInstance& guard) { return guard.instanceMutex_.get(); }
+    ScriptedDialogs dialogs;
 };
 
 namespace {
 
-TEST_F(ShellGuardTest, MutexNamesComeFromTheTitleWithSlashesForBackslashes) {
-    TApplication app;
-    app.SetTitle(texts::kAppTitle);
-    TOneInstance guard(app);
-    EXPECT_EQ(guard.MutexBaseName(), "Velkaro V1.4 Final.OneInstance.");
-    guard.Identifier = "a\\b\\";
-    EXPECT_EQ(guard.MutexBaseName(), "Velkaro V1.4 Finala/b/.OneInstance.");
-    guard.Identifier.clear();
-    guard.ExeNameAsIdentifier = true;
-    const std::string base = guard.MutexBaseName();
-    EXPECT_EQ(base.find('\\'), std::string::npos);
-    EXPECT_NE(base.find("VELKARO_WIN_TESTS.EXE.OneInstance."), std::string::npos) << base;
+TEST_F(ShellGuardTest, TheMutexNamesComeFromTheTitleWithSlashesForBackslashes) {
+    SingleInstance guard("Velkaro guard\\test");
+    ASSERT_TRUE(guard.First());
+    HANDLE m = ::OpenMutexW(SYNCHRONIZE, FALSE, L"Velkaro guard/test.OneInstance.Default");
+    EXPECT_NE(m, nullptr);
+    ::CloseHandle(m);
 }
 
-TEST_F(ShellGuardTest, TheFirstCheckTakesTheInstanceMutexAndStartUpGoesOn) {
-    TApplication app;
-    app.SetTitle("Velkaro guard test first");
-    TOneInstance guard(app);
-    Refusals r;
-    r.Attach(guard);
-    EXPECT_FALSE(guard.CheckPreviousInstance());
-    EXPECT_FALSE(guard.Terminate);
-    EXPECT_TRUE(app.ShowMainForm);
-    EXPECT_FALSE(app.EndRequested());
-    EXPECT_EQ(r.messages, 0);
-    ASSERT_NE(InstanceMutexOf(guard), nullptr);
+TEST_F(ShellGuardTest, TheFirstCheckTakesTheInstanceMutexAndGivesTheLockBack) {
+    SingleInstance guard("Velkaro guard test first");
+    EXPECT_TRUE(guard.First());
     // The lock is gone after the check: a new lock of the same name is created afresh.
     HANDLE lock = ::CreateMutexW(nullptr, FALSE, L"Velkaro guard test first.OneInstance.CriticalSection");
     EXPECT_EQ(::GetLastError(), 0u);
     ::CloseHandle(lock);
+    // Another thread's check is refused.
+    bool refusedElsewhere = false;
+    std::thread([&] { refusedElsewhere = !SingleInstance("Velkaro guard test first").First(); }).join();
+    EXPECT_TRUE(refusedElsewhere);
 }
 
 TEST_F(ShellGuardTest, AnInstanceRunningElsewhereRefusesTheStart) {
     const std::string title = "Velkaro guard test second";
     CheckOnThread first(title);
     ASSERT_TRUE(first.acquired());
-    TApplication app;
-    app.SetTitle(title);
-    TOneInstance guard(app);
-    Refusals r;
-    r.Attach(guard);
-    EXPECT_TRUE(guard.CheckPreviousInstance());
-    EXPECT_TRUE(guard.Terminate);
-    EXPECT_FALSE(app.ShowMainForm);
-    EXPECT_TRUE(app.EndRequested());
-    EXPECT_TRUE(TakeQuit());
-    EXPECT_EQ(r.messages, 1);
-}
-
-TEST_F(ShellGuardTest, TheMessageHandlerCanOverruleTheEnd) {
-    const std::string title = "Velkaro guard test overrule";
-    CheckOnThread first(title);
-    TApplication app;
-    app.SetTitle(title);
-    app.ShowMainForm = true;
-    TOneInstance guard(app);
-    guard.ShowMessage = true;
-    guard.OnShowMessage = [](TOneInstance&, bool& terminate) { terminate = false; };
-    EXPECT_TRUE(guard.CheckPreviousInstance());
-    EXPECT_FALSE(app.EndRequested());
-    EXPECT_TRUE(app.ShowMainForm);  // put back as it was
-    // Without ShowMessage nothing is shown, and the end is requested.
-    TOneInstance silent(app);
-    silent.OnShowMessage = [](TOneInstance&, bool&) { ADD_FAILURE() << "no message expected"; };
-    EXPECT_TRUE(silent.CheckPreviousInstance());
-    EXPECT_TRUE(app.EndRequested());
+    EXPECT_FALSE(SingleInstance(title).First());
 }
 
 TEST_F(ShellGuardTest, AnAbandonedInstanceMutexIsTakenOver) {
     const std::string title = "Velkaro guard test abandoned";
     CheckOnThread killed(title, /*abandon=*/true);
     ASSERT_TRUE(killed.acquired());
-    TApplication app;
-    app.SetTitle(title);
-    TOneInstance guard(app);
-    Refusals r;
-    r.Attach(guard);
-    EXPECT_FALSE(guard.CheckPreviousInstance());
-    EXPECT_EQ(r.messages, 0);
-    // Now this thread owns it: another thread's check is refused.
-    bool refusedElsewhere = false;
-    std::thread([&] {
-        HANDLE m = ::CreateMutexW(nullptr, FALSE, win::Widen(title + ".OneInstance.Default").c_str());
-        refusedElsewhere = ::WaitForSingleObject(m, 0) == WAIT_TIMEOUT;
-        ::CloseHandle(m);
-    }).join();
-    EXPECT_TRUE(refusedElsewhere);
+    SingleInstance guard(title);
+    EXPECT_TRUE(guard.First());
 }
 
 TEST_F(ShellGuardTest, ALockFoundInExistenceRefusesAtOnce) {
     const std::string title = "Velkaro guard test lock";
     HANDLE lock = ::CreateMutexW(nullptr, FALSE, win::Widen(title + ".OneInstance.CriticalSection").c_str());
-    TApplication app;
-    app.SetTitle(title);
-    TOneInstance guard(app);
-    Refusals r;
-    r.Attach(guard);
-    EXPECT_TRUE(guard.PreviousInstanceExists());
-    EXPECT_EQ(InstanceMutexOf(guard), nullptr);  // nothing else was done
+    EXPECT_FALSE(SingleInstance(title).First());
     ::CloseHandle(lock);
-    // With the lock gone, the next check is a first instance.
-    EXPECT_FALSE(guard.PreviousInstanceExists());
+    // With the lock gone, the next check is a first instance: the refused one took nothing.
+    EXPECT_TRUE(SingleInstance(title).First());
 }
 
 TEST_F(ShellGuardTest, AnInstanceMutexNameTakenByAnotherKindOfObjectCountsAsFirst) {
@@ -195,40 +127,24 @@ TEST_F(ShellGuardTest, AnInstanceMutexNameTakenByAnotherKindOfObjectCountsAsFirs
     // An event of the instance mutex's name: CreateMutex fails, the wait fails.
     HANDLE squatter = ::CreateEventW(nullptr, TRUE, FALSE, win::Widen(title + ".OneInstance.Default").c_str());
     ASSERT_NE(squatter, nullptr);
-    TApplication app;
-    app.SetTitle(title);
-    TOneInstance guard(app);
-    EXPECT_FALSE(guard.PreviousInstanceExists());
-    EXPECT_EQ(InstanceMutexOf(guard), nullptr);
+    EXPECT_TRUE(SingleInstance(title).First());
     ::CloseHandle(squatter);
 }
 
 TEST_F(ShellGuardTest, TheOtherInstanceIsFoundByClassAndTitleAndRestoredWhenMinimised) {
     const std::string title = "Velkaro guard test forward";
-    TApplication other;
-    other.SetTitle(title);
-    TApplication unrelated;
-    unrelated.SetTitle("Velkaro guard test unrelated");
-    TApplication self;
-    self.SetTitle(title);
-    TOneInstance guard(self);
-    EXPECT_EQ(guard.FindPreviousInstanceWindow(), other.Handle());  // never its own window
-
+    Application other(title, dialogs);
+    Application unrelated("Velkaro guard test unrelated", dialogs);
+    Application self(title, dialogs);
+    ASSERT_EQ(FindOtherInstance(title, self.Handle()), other.Handle());  // never its own window
     ::ShowWindow(other.Handle(), SW_SHOWMINNOACTIVE);
     ASSERT_TRUE(::IsIconic(other.Handle()));
-    CheckOnThread first(title);
-    Refusals r;
-    r.Attach(guard);
-    guard.ActivatePrevInstance = true;
-    EXPECT_TRUE(guard.CheckPreviousInstance());
+    BringForward(other.Handle());
     EXPECT_FALSE(::IsIconic(other.Handle()));
     // A hidden instance (in the tray) stays hidden.
     ::ShowWindow(other.Handle(), SW_HIDE);
-    TOneInstance again(self);
-    r.Attach(again);
-    EXPECT_TRUE(again.CheckPreviousInstance());
+    BringForward(other.Handle());
     EXPECT_FALSE(::IsWindowVisible(other.Handle()));
-    TakeQuit();
 }
 
 // ---- A second process ----
@@ -287,10 +203,8 @@ TEST_F(ShellGuardTest, ASecondProcessIsRefusedAndLeavesTheFilesAlone) {
     WriteFile(folder + L"\\history.txt", history);
     WriteFile(folder + L"\\price.txt", price);
 
-    TApplication app;
-    app.SetTitle(title);
-    auto guard = std::make_unique<TOneInstance>(app);
-    ASSERT_FALSE(guard->CheckPreviousInstance());
+    auto guard = std::make_unique<SingleInstance>(title);
+    ASSERT_TRUE(guard->First());
 
     EXPECT_EQ(RunChild("refused", title, folder), 0u);
     EXPECT_EQ(ReadFile(folder + L"\\history.txt"), history);
@@ -340,11 +254,11 @@ TEST(ShellChildProcess, RunsTheProgram) {
     options.title = title;
     options.systemTimer = false;
     options.autosaveIntervalMs = 10;
-    Program p(::GetModuleHandleW(nullptr), {ifTable, clock, regional, dialogs, shellPort, files}, options);
+    Program p({ifTable, clock, regional, dialogs, shellPort, files}, options);
     if (!expectRefused) {
         EXPECT_FALSE(p.Refused());
-        p.Form1().Form().Timer1Timer();  // today's records of the real interfaces
-        ::SendMessageW(p.Form2().Handle(), WM_COMMAND, TForm2::kN2, 0);
+        p.Statistics().Controller().Tick();  // today's records of the real interfaces
+        ::SendMessageW(p.QuickInfo().Handle(), WM_COMMAND, static_cast<WPARAM>(Command::Exit), 0);
         EXPECT_EQ(p.Run(), 0);
         return;
     }
@@ -352,14 +266,6 @@ TEST(ShellChildProcess, RunsTheProgram) {
     EXPECT_TRUE(p.Refused());
     EXPECT_EQ(boxText, win::Widen(texts::kAlreadyRunning));
     EXPECT_EQ(boxCaption, wtitle);
-    EXPECT_TRUE(p.State().filesLoaded);
-    EXPECT_EQ(p.State().HistoryCount(), 1u);
-    // Every path that would save.
-    p.Form1().Form().Timer1Timer();
-    ::SendMessageW(p.Form2().Handle(), WM_COMMAND, TForm2::kN2, 0);
-    ::SendMessageW(p.Form2().Handle(), WM_QUERYENDSESSION, 0, 0);
-    p.Form1().Form().Guarded([&] { p.Form1().Form().SpeedButton1Click(); });
-    p.Autosaver().Tick();
     EXPECT_EQ(p.Run(), 0);
 }
 

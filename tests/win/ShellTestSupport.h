@@ -10,7 +10,6 @@
 
 #include "core/Texts.h"
 #include "shell/Program.h"
-#include "shell/TrayIcon.h"
 #include "tools/scripted/ScriptedPorts.h"
 
 namespace velkaro::shell::testing {
@@ -53,11 +52,15 @@ inline SIZE ClientSize(HWND hwnd) {
     return {r.right, r.bottom};
 }
 
-// Scripted dialogs whose message box lets messages run for a while, as a real one does.
+// Scripted dialogs whose boxes let messages run for a while, as real ones do.
 struct PumpingDialogs : ScriptedDialogs {
     DWORD pumpMs = 0;
     void ShowMessage(const std::string& text) override {
         ScriptedDialogs::ShowMessage(text);
+        if (pumpMs) PumpFor(pumpMs);
+    }
+    void ShowError(const std::string& text) override {
+        ScriptedDialogs::ShowError(text);
         if (pumpMs) PumpFor(pumpMs);
     }
     bool AskYesNo(const std::string& text) override {
@@ -66,7 +69,7 @@ struct PumpingDialogs : ScriptedDialogs {
     }
 };
 
-// A program over scripted ports. Title, guard and autosave interval can be set before Start().
+// A program over scripted ports; its options can be changed before Start().
 struct ScriptedProgram {
     ScriptedInterfaceTable ifTable;
     FixedClock clock;
@@ -75,21 +78,17 @@ struct ScriptedProgram {
     ScriptedShell shellPort;
     MemoryFileStore files;
     ProgramOptions options;
-    std::vector<std::string> trace;
-    std::vector<DWORD> trayCalls;  // NIM_ADD, NIM_MODIFY, NIM_DELETE as sent
-    std::vector<std::wstring> trayTips;  // the tip of each of those calls
+    std::vector<DWORD> trayCalls;         // NIM_ADD, NIM_MODIFY, NIM_DELETE as sent
+    std::vector<std::wstring> balloons;   // the text of each balloon sent
     std::unique_ptr<Program> program;
 
     ScriptedProgram() {
         options.autosaveIntervalMs = 0;
         options.systemTimer = false;
-        options.trace = [this](const std::string& step) { trace.push_back(step); };
-        options.configureTray = [this](TTrayIcon& tray) {
-            tray.SetShellNotify([this](DWORD message, NOTIFYICONDATAW* data) {
-                trayCalls.push_back(message);
-                trayTips.push_back(data->szTip);
-                return TRUE;
-            });
+        options.shellNotify = [this](DWORD message, NOTIFYICONDATAW* data) {
+            trayCalls.push_back(message);
+            if (data->uFlags & NIF_INFO) balloons.push_back(data->szInfo);
+            return TRUE;
         };
     }
     ~ScriptedProgram() {
@@ -98,9 +97,7 @@ struct ScriptedProgram {
     }
 
     Program& Start() {
-        program = std::make_unique<Program>(::GetModuleHandleW(nullptr),
-                                             SystemPorts{ifTable, clock, regional, dialogs, shellPort, files},
-                                             options);
+        program = std::make_unique<Program>(SystemPorts{ifTable, clock, regional, dialogs, shellPort, files}, options);
         return *program;
     }
 

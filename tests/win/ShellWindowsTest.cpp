@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "core/Cp1251.h"
-#include "win/Form1Window.h"
+#include "win/StatisticsWindow.h"
 #include "tests/win/ShellTestSupport.h"
 #include "win/Geometry.h"
 #include "win/Utf16.h"
@@ -31,14 +31,14 @@ std::string WindowText(HWND hwnd) {
     return win::Narrow(buf);
 }
 
-// ListView1 of TForm2 and its items, as the list view reports them.
-HWND ListView(const TForm2& f) { return ::FindWindowExW(f.Handle(), nullptr, WC_LISTVIEWW, nullptr); }
+// The quick-info window's list view and its items, as the list view reports them.
+HWND ListView(const QuickInfoWindow& f) { return ::FindWindowExW(f.Handle(), nullptr, WC_LISTVIEWW, nullptr); }
 
-int ItemCount(const TForm2& f) {
+int ItemCount(const QuickInfoWindow& f) {
     return static_cast<int>(::SendMessageW(ListView(f), LVM_GETITEMCOUNT, 0, 0));
 }
 
-std::string ItemText(const TForm2& f, int item, int column) {
+std::string ItemText(const QuickInfoWindow& f, int item, int column) {
     wchar_t buffer[512] = {};
     LVITEMW it{};
     it.iSubItem = column;
@@ -59,21 +59,19 @@ class ShellWindowsTest : public ::testing::Test {
 protected:
     void SetUp() override { TakeQuit(); }
     Program& Start() { return sp.Start(); }
-    void SetRows(Program& p, int n) {
-        p.State().quickInfoRows.clear();
-        for (int i = 1; i <= n; ++i) {
-            QuickInfoRow& row = p.State().AppendQuickInfoRow();
-            row.name = "Адаптер "_cp1251 + std::to_string(i) + ".   ";
-            row.traffic = std::to_string(i) + ".0 Kb";
-            row.cost = std::to_string(i) + ",00 руб."_cp1251;
-        }
+    void SetRows(int n) {
+        rows.clear();
+        for (int i = 1; i <= n; ++i)
+            rows.push_back({"Адаптер "_cp1251 + std::to_string(i) + ".   ", std::to_string(i) + ".0 Kb",
+                            std::to_string(i) + ",00 руб."_cp1251});
     }
     ScriptedProgram sp;
+    std::vector<QuickInfoRow> rows;
 };
 
 TEST_F(ShellWindowsTest, QuickInfoWindowHasItsLayout) {
     Program& p = Start();
-    HWND w = p.Form2().Handle();
+    HWND w = p.QuickInfo().Handle();
     EXPECT_EQ(WindowText(w), "Fast INFO");
     const LONG style = ::GetWindowLongW(w, GWL_STYLE);
     const LONG ex = ::GetWindowLongW(w, GWL_EXSTYLE);
@@ -90,10 +88,10 @@ TEST_F(ShellWindowsTest, QuickInfoWindowHasItsLayout) {
     EXPECT_EQ(r.left, 358);
     EXPECT_EQ(r.top, 264);
 
-    // ListView1 comes with the first show.
-    EXPECT_EQ(ListView(p.Form2()), nullptr);
-    p.Form2().Show();
-    HWND list = ListView(p.Form2());
+    // The list view comes with the first show.
+    EXPECT_EQ(ListView(p.QuickInfo()), nullptr);
+    p.QuickInfo().Show();
+    HWND list = ListView(p.QuickInfo());
     ASSERT_NE(list, nullptr);
     const LONG ls = ::GetWindowLongW(list, GWL_STYLE);
     EXPECT_EQ(ls & LVS_TYPEMASK, LVS_REPORT);
@@ -129,26 +127,25 @@ TEST_F(ShellWindowsTest, QuickInfoWindowHasItsLayout) {
     EXPECT_FALSE(::GetWindowLongW(header, GWL_STYLE) & HDS_BUTTONS);
 
     // The menu: "Главная форма", "Запускать вместе с Windows", a separator, "Выход".
-    HMENU menu = p.Form2().TrayIcon1->PopupMenu();
+    HMENU menu = p.QuickInfo().Menu();
     ASSERT_EQ(::GetMenuItemCount(menu), 4);
     wchar_t item[64] = {};
     ::GetMenuStringW(menu, 0, item, 64, MF_BYPOSITION);
     EXPECT_EQ(win::Narrow(item), "Главная форма"_cp1251);
     ::GetMenuStringW(menu, 1, item, 64, MF_BYPOSITION);
     EXPECT_EQ(win::Narrow(item), "Запускать вместе с Windows"_cp1251);
-    EXPECT_EQ(::GetMenuItemID(menu, 1), TForm2::kN3);
+    EXPECT_EQ(::GetMenuItemID(menu, 1), static_cast<UINT>(Command::StartWithWindows));
     EXPECT_EQ(::GetMenuState(menu, 2, MF_BYPOSITION) & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));
     ::GetMenuStringW(menu, 3, item, 64, MF_BYPOSITION);
     EXPECT_EQ(win::Narrow(item), "Выход"_cp1251);
-    EXPECT_EQ(p.Form2().TrayIcon1->PopupMenu(), menu);
 }
 
 TEST_F(ShellWindowsTest, TheListIsRebuiltOnlyWhileShowingAndTheWindowGrowsByRowsNeverShrinking) {
     Program& p = Start();
-    TForm2& f = p.Form2();
-    SetRows(p, 3);
+    QuickInfoWindow& f = p.QuickInfo();
+    SetRows(3);
     // Hidden: nothing happens, not shown.
-    EXPECT_FALSE(f.RefreshQuickInfo());
+    EXPECT_FALSE(f.Refresh(rows));
     EXPECT_EQ(ItemCount(f), 0);
 
     f.Show();
@@ -158,10 +155,10 @@ TEST_F(ShellWindowsTest, TheListIsRebuiltOnlyWhileShowingAndTheWindowGrowsByRows
     ASSERT_EQ(OuterHeight(f.Handle()), 63);
 
     std::vector<int> heights;
-    for (int rows = 1; rows <= 3; ++rows) {
-        SetRows(p, rows);
-        EXPECT_TRUE(f.RefreshQuickInfo());
-        EXPECT_EQ(ItemCount(f), rows);
+    for (int n = 1; n <= 3; ++n) {
+        SetRows(n);
+        EXPECT_TRUE(f.Refresh(rows));
+        EXPECT_EQ(ItemCount(f), n);
         heights.push_back(OuterHeight(f.Handle()));
     }
     EXPECT_EQ(heights, (std::vector<int>{63, 76, 89}));
@@ -172,41 +169,41 @@ TEST_F(ShellWindowsTest, TheListIsRebuiltOnlyWhileShowingAndTheWindowGrowsByRows
 
     // All three rows in one refresh from 63: one step per row that needs it.
     ::SetWindowPos(f.Handle(), nullptr, 0, 0, r.right - r.left, 63, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    f.RefreshQuickInfo();
+    f.Refresh(rows);
     EXPECT_EQ(OuterHeight(f.Handle()), 89);
 
     // A height equal to a row's threshold is enough: 69 holds two rows.
     ::SetWindowPos(f.Handle(), nullptr, 0, 0, r.right - r.left, 69, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    SetRows(p, 2);
-    f.RefreshQuickInfo();
+    SetRows(2);
+    f.Refresh(rows);
     EXPECT_EQ(OuterHeight(f.Handle()), 69);
-    SetRows(p, 3);
-    f.RefreshQuickInfo();
+    SetRows(3);
+    f.Refresh(rows);
     EXPECT_EQ(OuterHeight(f.Handle()), 82);
     ::SetWindowPos(f.Handle(), nullptr, 0, 0, r.right - r.left, 89, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
     // Fewer rows: the list loses them, the window keeps its height; an empty list as well.
-    SetRows(p, 1);
-    f.RefreshQuickInfo();
+    SetRows(1);
+    f.Refresh(rows);
     EXPECT_EQ(ItemCount(f), 1);
     EXPECT_EQ(OuterHeight(f.Handle()), 89);
-    SetRows(p, 0);
-    f.RefreshQuickInfo();
+    SetRows(0);
+    f.Refresh(rows);
     EXPECT_EQ(ItemCount(f), 0);
     EXPECT_EQ(OuterHeight(f.Handle()), 89);
 
     // Hidden again: the list keeps the items of the last refresh.
-    SetRows(p, 2);
-    f.RefreshQuickInfo();
+    SetRows(2);
+    f.Refresh(rows);
     f.Hide();
-    SetRows(p, 3);
-    EXPECT_FALSE(f.RefreshQuickInfo());
+    SetRows(3);
+    EXPECT_FALSE(f.Refresh(rows));
     EXPECT_EQ(ItemCount(f), 2);
 }
 
 TEST_F(ShellWindowsTest, QuickInfoGrowsNoFurtherThanTheWorkAreaMovingUpToStayInside) {
     Program& p = Start();
-    TForm2& f = p.Form2();
+    QuickInfoWindow& f = p.QuickInfo();
     f.Show();
     const RECT area = win::MonitorWorkArea(f.Handle());
     auto place = [&](int top, int height) {
@@ -216,16 +213,16 @@ TEST_F(ShellWindowsTest, QuickInfoGrowsNoFurtherThanTheWorkAreaMovingUpToStayIns
     // Near the bottom: it grows by its rows as always (63 to 115 for five) and moves up so that
     // its bottom stays on the work area's.
     place(area.bottom - 70, 63);
-    SetRows(p, 5);
-    f.RefreshQuickInfo();
+    SetRows(5);
+    f.Refresh(rows);
     RECT r = win::WindowRect(f.Handle());
     EXPECT_EQ(win::Height(r), 115);
     EXPECT_EQ(r.bottom, area.bottom);
     EXPECT_EQ(r.left, 358);
     // With more rows than the screen holds: as tall as the work area, inside it, and the list
     // scrolls through every row.
-    SetRows(p, 80);
-    f.RefreshQuickInfo();
+    SetRows(80);
+    f.Refresh(rows);
     r = win::WindowRect(f.Handle());
     EXPECT_EQ(win::Height(r), win::Height(area));
     EXPECT_EQ(r.top, area.top);
@@ -233,7 +230,7 @@ TEST_F(ShellWindowsTest, QuickInfoGrowsNoFurtherThanTheWorkAreaMovingUpToStayIns
     EXPECT_EQ(ItemCount(f), 80);
     EXPECT_TRUE(::GetWindowLongW(ListView(f), GWL_STYLE) & WS_VSCROLL);
     // Refreshed again, it stays.
-    f.RefreshQuickInfo();
+    f.Refresh(rows);
     EXPECT_EQ(win::WindowRect(f.Handle()).top, area.top);
     EXPECT_EQ(win::Height(win::WindowRect(f.Handle())), win::Height(area));
 }
@@ -242,13 +239,13 @@ TEST_F(ShellWindowsTest, QuickInfoGrowsNoFurtherThanTheWorkAreaMovingUpToStayIns
 // going: the test above); a changed cell shows.
 TEST_F(ShellWindowsTest, ACellWhoseTextChangedShowsAtTheNextRefresh) {
     Program& p = Start();
-    TForm2& f = p.Form2();
+    QuickInfoWindow& f = p.QuickInfo();
     f.Show();
-    SetRows(p, 2);
-    f.RefreshQuickInfo();
-    p.State().quickInfoRows[1].traffic = "9.9 Kb";
-    p.State().quickInfoRows[1].cost = "";
-    f.RefreshQuickInfo();
+    SetRows(2);
+    f.Refresh(rows);
+    rows[1].traffic = "9.9 Kb";
+    rows[1].cost = "";
+    f.Refresh(rows);
     EXPECT_EQ(ItemText(f, 1, 0), "Адаптер 2.   "_cp1251);
     EXPECT_EQ(ItemText(f, 1, 1), "9.9 Kb");
     EXPECT_EQ(ItemText(f, 1, 2), "");
@@ -257,37 +254,39 @@ TEST_F(ShellWindowsTest, ACellWhoseTextChangedShowsAtTheNextRefresh) {
 TEST_F(ShellWindowsTest, TheTickRefreshesTheListAndSetsQuickInfoShown) {
     sp.Row("eth0", 2048, 1024);
     Program& p = Start();
-    p.Form2().Show();
-    p.Form1().Form().Timer1Timer();
-    EXPECT_TRUE(p.Form1().Form().QuickInfoShown);
-    ASSERT_EQ(ItemCount(p.Form2()), 1);
-    EXPECT_EQ(ItemText(p.Form2(), 0, 0), "eth0.   ");
-    EXPECT_TRUE(p.State().quickInfoRows.empty());  // emptied after the refresh
-    p.Form2().Hide();
-    p.Form1().Form().Timer1Timer();
-    EXPECT_FALSE(p.Form1().Form().QuickInfoShown);
+    p.QuickInfo().Show();
+    p.Statistics().Controller().Tick();
+    EXPECT_TRUE(p.Statistics().Controller().QuickInfoShown());
+    ASSERT_EQ(ItemCount(p.QuickInfo()), 1);
+    EXPECT_EQ(ItemText(p.QuickInfo(), 0, 0), "eth0.   ");
+    p.QuickInfo().Hide();
+    p.Statistics().Controller().Tick();
+    EXPECT_FALSE(p.Statistics().Controller().QuickInfoShown());
 }
 
 TEST_F(ShellWindowsTest, TheTrayDoubleClickTogglesByQuickInfoShownAsOfTheLastTick) {
     Program& p = Start();
-    TForm2& f = p.Form2();
-    TForm1& logic = p.Form1().Form();
-    f.TrayIcon1DblClick();  // QuickInfoShown 0: show
+    QuickInfoWindow& f = p.QuickInfo();
+    StatisticsController& statistics = p.Statistics().Controller();
+    f.ToggleFromTray();  // not shown at the last tick: show
     EXPECT_TRUE(f.IsVisible());
-    f.TrayIcon1DblClick();  // no tick yet: still 0, stays shown
+    f.ToggleFromTray();  // no tick yet: still not, stays shown
     EXPECT_TRUE(f.IsVisible());
-    logic.Timer1Timer();
-    ASSERT_TRUE(logic.QuickInfoShown);
-    f.TrayIcon1DblClick();  // hides
+    statistics.Tick();
+    ASSERT_TRUE(statistics.QuickInfoShown());
+    f.ToggleFromTray();  // hides
     EXPECT_FALSE(f.IsVisible());
-    // Through the tray icon's own double click: it hides or restores first, then the handler.
-    logic.Timer1Timer();
-    p.Form2().TrayIcon1->DblClick();
+    // Through the tray icon's double click: it hides or restores first, then the toggle.
+    auto doubleClick = [&] { ::SendMessageW(p.Tray().WindowHandle(), kTrayCallbackMessage, 0, WM_LBUTTONDBLCLK); };
+    statistics.Tick();
+    doubleClick();
     EXPECT_TRUE(f.IsVisible());
-    logic.Timer1Timer();
-    p.Form2().TrayIcon1->DblClick();
+    statistics.Tick();
+    doubleClick();
     EXPECT_FALSE(f.IsVisible());
 }
+
+constexpr UINT kStartWithWindows = static_cast<UINT>(Command::StartWithWindows);
 
 // Start with Windows as the menu sees it, with failures to inject.
 struct FakeAutostart : AutostartSetting {
@@ -305,25 +304,25 @@ TEST_F(ShellWindowsTest, TheAutostartItemShowsTheSettingWhenTheMenuOpensAndTurns
     FakeAutostart autostart;
     sp.options.autostart = &autostart;
     Program& p = Start();
-    HWND w = p.Form2().Handle();
-    HMENU menu = p.Form2().TrayIcon1->PopupMenu();
+    HWND w = p.QuickInfo().Handle();
+    HMENU menu = p.QuickInfo().Menu();
     auto opened = [&] {  // the menu opens: TrackPopupMenu sends this to the owner first
         ::SendMessageW(w, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), 0);
-        return (::GetMenuState(menu, TForm2::kN3, MF_BYCOMMAND) & MF_CHECKED) != 0;
+        return (::GetMenuState(menu, kStartWithWindows, MF_BYCOMMAND) & MF_CHECKED) != 0;
     };
     EXPECT_FALSE(opened());
     autostart.on = true;  // changed outside the program: the next opening shows it
     EXPECT_TRUE(opened());
 
-    ::SendMessageW(w, WM_COMMAND, TForm2::kN3, 0);  // turning it over, the Run key: the e2e run
+    ::SendMessageW(w, WM_COMMAND, kStartWithWindows, 0);  // turning it over, the Run key: the e2e run
     EXPECT_FALSE(autostart.on);
     EXPECT_TRUE(sp.dialogs.messages.empty());
 
     autostart.failure = ERROR_ACCESS_DENIED;
     autostart.on = true;
-    ::SendMessageW(w, WM_COMMAND, TForm2::kN3, 0);
+    ::SendMessageW(w, WM_COMMAND, kStartWithWindows, 0);
     autostart.on = false;
-    ::SendMessageW(w, WM_COMMAND, TForm2::kN3, 0);
+    ::SendMessageW(w, WM_COMMAND, kStartWithWindows, 0);
     EXPECT_EQ(sp.dialogs.messages,
               (std::vector<std::string>{
                   "Не удалось удалить автозапуск Velkaro из реестра Windows (код ошибки 5)."_cp1251,
@@ -333,50 +332,50 @@ TEST_F(ShellWindowsTest, TheAutostartItemShowsTheSettingWhenTheMenuOpensAndTurns
 
 TEST_F(ShellWindowsTest, MainFormCommandShowsTheStatisticsWindowInFrontAndHidesTheQuickInfo) {
     Program& p = Start();
-    p.Form2().Show();
-    ::SendMessageW(p.Form2().Handle(), WM_COMMAND, TForm2::kN10, 0);
-    EXPECT_TRUE(p.Form1().Visible());
-    EXPECT_FALSE(p.Form2().IsVisible());
+    p.QuickInfo().Show();
+    ::SendMessageW(p.QuickInfo().Handle(), WM_COMMAND, static_cast<WPARAM>(Command::ShowStatistics), 0);
+    EXPECT_TRUE(p.Statistics().Visible());
+    EXPECT_FALSE(p.QuickInfo().IsVisible());
     // Centred in the work area the first time.
     RECT r;
-    ::GetWindowRect(p.Form1().Handle(), &r);
-    const RECT area = win::MonitorWorkArea(p.Form1().Handle());
+    ::GetWindowRect(p.Statistics().Handle(), &r);
+    const RECT area = win::MonitorWorkArea(p.Statistics().Handle());
     EXPECT_LE(std::abs((r.left + r.right) / 2 - (area.left + area.right) / 2), 1);
     // Already visible: it comes to the front again and the quick-info window hides.
-    p.Form2().Show();
-    ::SetWindowPos(p.Form2().Handle(), nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    p.Form1().Form().Timer1Timer();
-    ::SendMessageW(p.Form2().Handle(), WM_COMMAND, TForm2::kN10, 0);
-    EXPECT_TRUE(p.Form1().Visible());
-    EXPECT_FALSE(p.Form2().IsVisible());
-    EXPECT_EQ(::GetForegroundWindow(), p.Form1().Handle());
+    p.QuickInfo().Show();
+    ::SetWindowPos(p.QuickInfo().Handle(), nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    p.Statistics().Controller().Tick();
+    ::SendMessageW(p.QuickInfo().Handle(), WM_COMMAND, static_cast<WPARAM>(Command::ShowStatistics), 0);
+    EXPECT_TRUE(p.Statistics().Visible());
+    EXPECT_FALSE(p.QuickInfo().IsVisible());
+    EXPECT_EQ(::GetForegroundWindow(), p.Statistics().Handle());
     EXPECT_EQ(sp.files.writes, 0);
 }
 
-TEST_F(ShellWindowsTest, TheTaskbarButtonFollowsTheFormsUnlessShownOrHiddenOutside) {
+TEST_F(ShellWindowsTest, TheTaskbarButtonFollowsTheWindowsUnlessShownOrHiddenOutside) {
     Program& p = Start();
     HWND app = p.App().Handle();
     EXPECT_FALSE(::IsWindowVisible(app));
-    p.Form1().Show();
+    p.Statistics().Show();
     EXPECT_TRUE(::IsWindowVisible(app));
-    p.Form3().ShowAbout();
-    p.Form1().Hide();
+    p.About().ShowAbout();
+    p.Statistics().Hide();
     EXPECT_TRUE(::IsWindowVisible(app));  // the about window is still showing
-    ::SendMessageW(p.Form3().Handle(), WM_CLOSE, 0, 0);
+    ::SendMessageW(p.About().Handle(), WM_CLOSE, 0, 0);
     EXPECT_FALSE(::IsWindowVisible(app));
     // The tray icon shows the application window itself: the forms then leave it alone.
-    p.Form2().TrayIcon1->RestoreApplication();
+    p.App().RestoreFromTray();
     EXPECT_TRUE(::IsWindowVisible(app));
-    EXPECT_TRUE(p.Form2().IsVisible());
-    p.Form2().Hide();
+    EXPECT_TRUE(p.QuickInfo().IsVisible());
+    p.QuickInfo().Hide();
     EXPECT_TRUE(::IsWindowVisible(app));
-    p.Form2().TrayIcon1->HideApplication();
+    p.App().HideToTray();
     EXPECT_FALSE(::IsWindowVisible(app));
 }
 
 TEST_F(ShellWindowsTest, AboutWindowHasItsLayout) {
     Program& p = Start();
-    TForm3& f = p.Form3();
+    AboutWindow& f = p.About();
     HWND w = f.Handle();
     // The controls come with the first show.
     EXPECT_TRUE(Children(w).empty());
@@ -399,15 +398,15 @@ TEST_F(ShellWindowsTest, AboutWindowHasItsLayout) {
         const char* text;
     };
     const Expect controls[] = {
-        {"Image1", 8, 6, nullptr},
-        {"StaticText1", 88, 40, "Реализовал:"_cp1251},
-        {"StaticText2", 160, 40, texts::kAboutCredit},
-        {"StaticText3", 120, 88, "e-mail:"},
-        {"StaticText4", 0, 112, texts::kAboutCity},
-        {"StaticText5", 48, 8, "VELKARO V1.4 FINAL"},
-        {"StaticText6", 64, 64, "офицальный сайт"_cp1251},
-        {"StaticText7", 160, 64, texts::kWebSite},
-        {"StaticText8", 160, 88, texts::kEmail},
+        {"icon", 8, 6, nullptr},
+        {"by", 88, 40, "Реализовал:"_cp1251},
+        {"credit", 160, 40, texts::kAboutCredit},
+        {"mail label", 120, 88, "e-mail:"},
+        {"city", 0, 112, texts::kAboutCity},
+        {"product", 48, 8, "VELKARO V1.4 FINAL"},
+        {"site label", 64, 64, "офицальный сайт"_cp1251},
+        {"site", 160, 64, texts::kWebSite},
+        {"mail", 160, 88, texts::kEmail},
     };
     // In tab order: the i-th child is controls[i].
     const std::vector<HWND> children = Children(w);
@@ -430,16 +429,16 @@ TEST_F(ShellWindowsTest, AboutWindowHasItsLayout) {
         }
     }
     RECT ir;
-    ::GetWindowRect(control("Image1"), &ir);
+    ::GetWindowRect(control("icon"), &ir);
     EXPECT_EQ(ir.right - ir.left, 32);
     EXPECT_EQ(ir.bottom - ir.top, 32);
     RECT city;
-    ::GetWindowRect(control("StaticText4"), &city);
+    ::GetWindowRect(control("city"), &city);
     EXPECT_EQ(city.right - city.left, 346);
     EXPECT_EQ(city.bottom - city.top, 17);
-    EXPECT_TRUE(::GetWindowLongW(control("StaticText4"), GWL_STYLE) & SS_CENTER);
+    EXPECT_TRUE(::GetWindowLongW(control("city"), GWL_STYLE) & SS_CENTER);
     // Labels end before the value column at 160.
-    for (const char* label : {"StaticText1", "StaticText6", "StaticText3"}) {
+    for (const char* label : {"by", "site label", "mail label"}) {
         RECT lr;
         ::GetWindowRect(control(label), &lr);
         ::MapWindowPoints(nullptr, w, reinterpret_cast<POINT*>(&lr), 2);
@@ -447,13 +446,13 @@ TEST_F(ShellWindowsTest, AboutWindowHasItsLayout) {
     }
     // The product caption in Times New Roman 14 pt bold, the values 10 pt bold.
     LOGFONTW lf{};
-    HFONT caption = reinterpret_cast<HFONT>(::SendMessageW(control("StaticText5"), WM_GETFONT, 0, 0));
+    HFONT caption = reinterpret_cast<HFONT>(::SendMessageW(control("product"), WM_GETFONT, 0, 0));
     ASSERT_TRUE(::GetObjectW(caption, sizeof lf, &lf));
     EXPECT_STREQ(lf.lfFaceName, L"Times New Roman");
     EXPECT_EQ(lf.lfHeight, -19);
     EXPECT_EQ(lf.lfWeight, FW_BOLD);
     EXPECT_EQ(lf.lfCharSet, RUSSIAN_CHARSET);
-    HFONT value = reinterpret_cast<HFONT>(::SendMessageW(control("StaticText7"), WM_GETFONT, 0, 0));
+    HFONT value = reinterpret_cast<HFONT>(::SendMessageW(control("site"), WM_GETFONT, 0, 0));
     ASSERT_TRUE(::GetObjectW(value, sizeof lf, &lf));
     EXPECT_EQ(lf.lfHeight, -13);
     EXPECT_EQ(lf.lfWeight, FW_BOLD);
@@ -465,7 +464,7 @@ TEST_F(ShellWindowsTest, TheAboutButtonShowsTheOneAboutWindowAgainAndAgain) {
         static BOOL CALLBACK Visit(HWND h, LPARAM lp) {
             wchar_t cls[32] = {};
             ::GetClassNameW(h, cls, 32);
-            if (std::wstring(cls) == TForm3::kClassName) ++*reinterpret_cast<int*>(lp);
+            if (std::wstring(cls) == L"TForm3") ++*reinterpret_cast<int*>(lp);
             return TRUE;
         }
     };
@@ -475,20 +474,20 @@ TEST_F(ShellWindowsTest, TheAboutButtonShowsTheOneAboutWindowAgainAndAgain) {
         return n;
     };
     EXPECT_EQ(countAbout(), 1);
-    p.Form1().Form().SpeedButton5Click();  // "Об авторе"
-    EXPECT_TRUE(p.Form3().IsVisible());
-    HWND first = p.Form3().Handle();
-    p.Form1().Form().SpeedButton5Click();
+    p.Statistics().Controller().About();  // "Об авторе"
+    EXPECT_TRUE(p.About().IsVisible());
+    HWND first = p.About().Handle();
+    p.Statistics().Controller().About();
     EXPECT_EQ(countAbout(), 1);
-    EXPECT_EQ(p.Form3().Handle(), first);
+    EXPECT_EQ(p.About().Handle(), first);
     EXPECT_EQ(::GetForegroundWindow(), first);
     ::SendMessageW(first, WM_CLOSE, 0, 0);  // closing only hides
-    EXPECT_FALSE(p.Form3().IsVisible());
+    EXPECT_FALSE(p.About().IsVisible());
     EXPECT_TRUE(::IsWindow(first));
     EXPECT_FALSE(p.App().EndRequested());
-    p.Form1().Form().SpeedButton5Click();
-    EXPECT_TRUE(p.Form3().IsVisible());
-    EXPECT_EQ(p.Form3().Handle(), first);
+    p.Statistics().Controller().About();
+    EXPECT_TRUE(p.About().IsVisible());
+    EXPECT_EQ(p.About().Handle(), first);
     EXPECT_EQ(countAbout(), 1);
 }
 

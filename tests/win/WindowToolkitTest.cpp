@@ -1,4 +1,4 @@
-// The window toolkit: the object behind a window, fonts with a stand-in face, subclassing.
+// The window toolkit: the object behind a window, fonts with a stand-in face.
 // (Places on the screen and the message loop: the window tests of the forms.)
 #include <windows.h>
 
@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "win/Fonts.h"
-#include "win/Subclass.h"
 #include "win/Window.h"
 
 namespace velkaro::win {
@@ -66,46 +65,6 @@ std::wstring FaceOf(HFONT font) {
     ::SelectObject(dc, old);
     ::DeleteDC(dc);
     return face;
-}
-
-// A hook of the subclass chain that notes its id per message; WM_USER + 3 sends WM_USER + 4
-// from inside the hook, WM_USER + 5 removes the hook with the id in wp from inside it.
-LRESULT CALLBACK NoteHook(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR data) {
-    auto& notes = *reinterpret_cast<std::vector<UINT_PTR>*>(data);
-    if (msg >= WM_USER + 3) notes.push_back(id);
-    if (msg == WM_USER + 3 && id == 2) ::SendMessageW(hwnd, WM_USER + 4, 0, 0);
-    if (msg == WM_USER + 5 && id == 2) RemoveSubclass(hwnd, &NoteHook, wp);
-    return CallNextSubclass(hwnd, msg, wp, lp);
-}
-
-TEST(SubclassTest, HooksChainLatestFirstReenterAndGoInAnyOrderGivingTheProcedureBack) {
-    Probe probe;
-    probe.Create(kProbeClass, L"probe", WS_POPUP, 0, 0, 0, 10, 10, nullptr);
-    HWND hwnd = probe.Handle();
-    const LONG_PTR original = ::GetWindowLongPtrW(hwnd, GWLP_WNDPROC);
-    std::vector<UINT_PTR> notes;
-    const auto data = reinterpret_cast<DWORD_PTR>(&notes);
-    ASSERT_TRUE(SetSubclass(hwnd, &NoteHook, 1, data));
-    ASSERT_TRUE(SetSubclass(hwnd, &NoteHook, 2, data));
-    EXPECT_NE(::GetWindowLongPtrW(hwnd, GWLP_WNDPROC), original);
-
-    // The latest first, the object's own procedure behind them; a message sent from inside a
-    // hook walks the whole chain before the first message goes on.
-    EXPECT_EQ(::SendMessageW(hwnd, WM_USER + 2, 0, 0), 42);
-    ::SendMessageW(hwnd, WM_USER + 3, 0, 0);
-    EXPECT_EQ(notes, (std::vector<UINT_PTR>{2, 2, 1, 1}));
-    EXPECT_EQ(probe.seen.back(), static_cast<UINT>(WM_USER + 3));
-
-    // Removed by another hook while the message runs: it sees no more of that message.
-    notes.clear();
-    ::SendMessageW(hwnd, WM_USER + 5, 1, 0);
-    ::SendMessageW(hwnd, WM_USER + 5, 1, 0);
-    EXPECT_EQ(notes, (std::vector<UINT_PTR>{2, 2}));
-    EXPECT_EQ(probe.seen.back(), static_cast<UINT>(WM_USER + 5));
-    EXPECT_FALSE(RemoveSubclass(hwnd, &NoteHook, 1));
-    EXPECT_TRUE(RemoveSubclass(hwnd, &NoteHook, 2));
-    EXPECT_EQ(::GetWindowLongPtrW(hwnd, GWLP_WNDPROC), original);
-    EXPECT_EQ(::SendMessageW(hwnd, WM_USER + 2, 0, 0), 42);
 }
 
 // Liberation Serif and Sans come with the set-up of the test machine.

@@ -16,9 +16,9 @@
 #endif
 
 #include "core/Accounting.h"
-#include "display/StatisticsWindow.h"
+#include "statistics/StatisticsController.h"
 #include "tools/replay/Script.h"
-#include "tools/scripted/ScriptedForm1Host.h"
+#include "tools/scripted/ScriptedStatisticsHost.h"
 #include "tools/scripted/ScriptedPorts.h"
 
 #ifdef _WIN32
@@ -53,7 +53,7 @@ constexpr char kUsage[] =
     "  time HH:MM:SS     the clock's time of day: from now on every tick and failtick moves it a\n"
     "                    second on, and the date turns at midnight (default: no time of day: the\n"
     "                    date changes only by today)\n"
-    "  tick              one tick (sampling, speed, redraw, quick-info refresh, tray tip);\n"
+    "  tick              one tick (sampling, speed, layout, quick-info refresh, tray tip);\n"
     "                    the clock goes one second on\n"
     "  failtick          one tick whose interface-table call fails (rows kept); the clock\n"
     "                    goes one second on all the same\n"
@@ -73,7 +73,7 @@ constexpr char kUsage[] =
     "  autosave          the periodic save (the same, silent about files it cannot read)\n"
     "  clear             the button that clears the history (asks a question first)\n"
     "  hideidle on|off   the setting that hides adapters without traffic (from the next tick)\n"
-    "  panel             prints X Y COLOUR STYLE TEXT per item of the last redraw (the limit\n"
+    "  panel             prints X Y COLOUR STYLE TEXT per item of the last layout (the limit\n"
     "                    line of a block with a monthly limit among them)\n"
     "  quickinfo         prints NAME|TRAFFIC|COST per row of the last tick\n"
     "  window            prints window W H (outer size)\n"
@@ -129,17 +129,15 @@ public:
     }
 };
 
-// The quick-info window counts as showing; a refresh keeps the rows it was given (the tick
-// empties them right after).
-class ReplayHost : public ScriptedForm1Host {
+// The quick-info window counts as showing; a refresh keeps the rows it was given.
+class ReplayHost : public ScriptedStatisticsHost {
 public:
     std::vector<QuickInfoRow> lastRows;
     bool refreshed = false;
-    void RefreshQuickInfo() override {
-        if (!form) return;
-        form->QuickInfoShown = true;
-        lastRows = form->State().quickInfoRows;
+    bool RefreshQuickInfo(const std::vector<QuickInfoRow>& rows) override {
+        lastRows = rows;
         refreshed = true;
+        return true;
     }
 };
 
@@ -181,7 +179,7 @@ public:
         switch (c.op) {
             case Op::Today: clock_.today = c.date; break;
             case Op::Separator: regional_.separator = c.text[0]; break;
-            case Op::Load: form_->Guarded([&] { form_->FormCreate(); }); break;
+            case Op::Load: statistics_->Guarded([&] { statistics_->Start(); }); break;
             case Op::Row:
             case Op::KeyRow:
             case Op::FilterRow: AddRow(c); break;
@@ -193,27 +191,27 @@ public:
             case Op::FailTick: Tick(true); break;
             case Op::Answer: dialogs_.answers.emplace_back(c.text); break;
             case Op::Cancel: dialogs_.answers.emplace_back(std::nullopt); break;
-            case Op::Pick: form_->Image1MouseDown(MouseButton::Right, 10, c.y); break;
-            case Op::Select: a_->selectedAdapter = c.text; break;
-            case Op::SetPrices: form_->Guarded([&] { form_->N3Click(); }); break;
-            case Op::Rename: form_->Guarded([&] { form_->N5Click(); }); break;
-            case Op::SetLimit: form_->Guarded([&] { form_->N7Click(); }); break;
-            case Op::Report: form_->Guarded([&] { form_->N2Click(); }); break;
-            case Op::Save: form_->Guarded([&] { form_->ost(); }); break;
+            case Op::Pick: statistics_->RightClick(10, c.y); break;
+            case Op::Select: statistics_->Pick(c.text); break;
+            case Op::SetPrices: statistics_->Guarded([&] { statistics_->SetPrices(); }); break;
+            case Op::Rename: statistics_->Guarded([&] { statistics_->Rename(); }); break;
+            case Op::SetLimit: statistics_->Guarded([&] { statistics_->SetLimit(); }); break;
+            case Op::Report: statistics_->Guarded([&] { statistics_->ShowReport(); }); break;
+            case Op::Save: statistics_->Guarded([&] { statistics_->SaveFiles(); }); break;
             case Op::Restart:
                 // The exit button's save; whether or not it fails, the program ends.
-                form_->Guarded([&] { form_->ost(); });
+                statistics_->Guarded([&] { statistics_->SaveFiles(); });
                 NewRun();
                 break;
             case Op::Kill: NewRun(); break;
-            case Op::Autosave: form_->Guarded([&] { form_->PeriodicSave(); }); break;
+            case Op::Autosave: statistics_->Guarded([&] { statistics_->PeriodicSave(); }); break;
             case Op::ReadError:
                 if (c.y == 0)
                     files_.readError.erase(c.text);
                 else
                     files_.readError[c.text] = c.y;
                 break;
-            case Op::Clear: form_->Guarded([&] { form_->SpeedButton2Click(); }); break;
+            case Op::Clear: statistics_->Guarded([&] { statistics_->ClearHistory(); }); break;
             case Op::Panel: PrintPanel(); break;
             case Op::QuickInfo:
                 for (const QuickInfoRow& r : lastRows_) Print(r.name + "|" + r.traffic + "|" + r.cost);
@@ -222,22 +220,21 @@ public:
                 Print("window " + std::to_string(host_.OuterWidth()) + " " + std::to_string(host_.OuterHeight()));
                 break;
             case Op::State:
-                Print("first " + a_->firstAdapter);
-                Print("selected " + a_->selectedAdapter);
+                Print("first " + statistics_->Panel().FirstAdapter());
+                Print("selected " + statistics_->Picked());
                 break;
             case Op::HideIdle: a_->hideIdle = c.on; break;
-            case Op::Tip: Print(form_->TrayTip()); break;
+            case Op::Tip: Print(statistics_->TrayTip()); break;
         }
     }
 
 private:
     // A new run of the program, not started yet: what the last one held is gone.
     void NewRun() {
-        form_.reset();
+        statistics_.reset();
         a_ = std::make_unique<Accounting>();
-        form_ = std::make_unique<TForm1>(
-            *a_, Form1Ports{{ifTable_, clock_, regional_, dialogs_, shell_, files_}, host_, &notifier_});
-        host_.form = form_.get();
+        statistics_ = std::make_unique<StatisticsController>(
+            *a_, StatisticsPorts{{ifTable_, clock_, regional_, dialogs_, shell_, files_}, host_, &notifier_});
         lastRows_.clear();
     }
 
@@ -253,14 +250,14 @@ private:
         ifTable_.rows.push_back(row);
     }
 
-    // A tick comes only while Timer1 is on. The rows given for it are used up either way,
+    // A tick comes only while the timer is on. The rows given for it are used up either way,
     // except by a failing call, whose rows wait for the next tick.
     void Tick(bool fail) {
-        if (form_->TimerEnabled()) {
+        if (statistics_->TimerEnabled()) {
             ifTable_.failNext = fail;
             host_.refreshed = false;
             host_.lastRows.clear();
-            form_->Guarded([&] { form_->Timer1Timer(); });
+            statistics_->Guarded([&] { statistics_->Tick(); });
             ifTable_.failNext = false;
             lastRows_ = host_.refreshed ? host_.lastRows : std::vector<QuickInfoRow>{};
         }
@@ -268,7 +265,7 @@ private:
     }
 
     void PrintPanel() {
-        for (const PanelItem& item : form_->Panel().Items()) {
+        for (const PanelItem& item : statistics_->Panel().Items()) {
             Print(std::to_string(item.x) + " " + std::to_string(item.y) + " " +
                   (item.desktopColour ? std::string("desktop") : Hex(item.rgb)) + " " +
                   (item.bold ? "bold" : "normal") + " " + item.text);
@@ -284,7 +281,7 @@ private:
     ReplayFiles files_;
     ReplayHost host_;
     ReplayNotifier notifier_;
-    std::unique_ptr<TForm1> form_;
+    std::unique_ptr<StatisticsController> statistics_;
     std::vector<QuickInfoRow> lastRows_;
     bool counters32_ = false;
 };

@@ -133,26 +133,18 @@ public:
 
 // The statistics window without a window: client 784 x 93, button bar 21, outer = client
 // plus 6 x 25, text 7 pixels per byte. Base is the port it serves (WindowHost, or the
-// statistics window's wider Form1Host).
+// statistics window's wider StatisticsHost).
 template <class Base>
 class ScriptedWindow : public Base {
 public:
     int clientWidth = 784;
     int clientHeight = 93;
-    int processMessagesCalls = 0;
-    std::function<void()> onProcessMessages;  // a command that runs inside the tick
     int OuterWidth() override { return clientWidth + 6; }
     int OuterHeight() override { return clientHeight + 25; }
     void SetOuterWidth(int w) override { clientWidth = w - 6; }
-    void SetOuterHeight(int h) override { clientHeight = h - 25; }
-    int ClientHeight() override { return clientHeight; }
     int ImageWidth() override { return clientWidth; }
     int ImageHeight() override { return clientHeight - 21; }
     int TextWidth(const std::string& text) override { return 7 * static_cast<int>(text.size()); }
-    void ProcessMessages() override {
-        ++processMessagesCalls;
-        if (onProcessMessages) onProcessMessages();
-    }
 };
 
 using ScriptedWindowHost = ScriptedWindow<WindowHost>;

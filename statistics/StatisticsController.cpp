@@ -1,39 +1,68 @@
-#include "display/StatisticsWindow.h"
+#include "statistics/StatisticsController.h"
 
 #include <optional>
 
-#include "core/AppError.h"
+#include "core/Files.h"
 #include "core/Formatting.h"
 #include "core/Limits.h"
 #include "core/NumberText.h"
 #include "core/Sampler.h"
 #include "core/Texts.h"
-#include "display/TrayTip.h"
 #include "report/HistoryReport.h"
+#include "statistics/TrayTip.h"
 
 namespace velkaro {
 
 namespace {
 
-constexpr int kNoBlockDistance = 16777215;
 constexpr int kPopupBelowPointer = 20;
 constexpr std::intptr_t kShellOpenFailedUpTo = 32;
 
-// Sets a flag for the length of a scope, and gives it back as it was.
-class FlagScope {
+// The messages of a file operation, shown when it is over: a message box runs the message
+// loop, and a tick or a save from there would find the tables half-way.
+class HeldMessages : public Dialogs {
 public:
-    explicit FlagScope(bool& flag) : flag_(flag), was_(flag) { flag_ = true; }
-    ~FlagScope() { flag_ = was_; }
-    FlagScope(const FlagScope&) = delete;
-    FlagScope& operator=(const FlagScope&) = delete;
+    explicit HeldMessages(Dialogs& dialogs) : dialogs_(dialogs) {}
+    ~HeldMessages() override {
+        for (const std::string& text : held_) dialogs_.ShowMessage(text);
+    }
+    void ShowMessage(const std::string& text) override { held_.push_back(text); }
+    bool AskYesNo(const std::string& text) override { return dialogs_.AskYesNo(text); }
+    std::optional<std::string> InputBox(const std::string& caption, const std::string& prompt,
+                                        const std::string& defaultText) override {
+        return dialogs_.InputBox(caption, prompt, defaultText);
+    }
+    void ShowError(const std::string& text) override { dialogs_.ShowError(text); }
 
 private:
-    bool& flag_;
-    bool was_;
+    Dialogs& dialogs_;
+    std::vector<std::string> held_;
+};
+
+// The files, noting the name of a write that failed.
+class WriteWatch : public FileStore {
+public:
+    explicit WriteWatch(FileStore& files) : files_(files) {}
+    std::string failed;
+    int ReadAll(const std::string& name, std::string& bytes) override { return files_.ReadAll(name, bytes); }
+    int ReplaceAll(const std::string& name, const std::string& bytes) override {
+        return Note(name, files_.ReplaceAll(name, bytes));
+    }
+    int WriteAll(const std::string& name, const std::string& bytes) override {
+        return Note(name, files_.WriteAll(name, bytes));
+    }
+    bool Delete(const std::string& name) override { return files_.Delete(name); }
+
+private:
+    int Note(const std::string& name, int code) {
+        if (code != kIoOk) failed = name;
+        return code;
+    }
+    FileStore& files_;
 };
 
 // The entry a slot lookup gave, if it still belongs to the adapter: a dialog runs the
-// message loop, and what runs there may have reloaded the table.
+// message loop, and a save from there may have read the price file again.
 TariffEntry* EntryAt(Accounting& a, std::size_t slot, const std::string& adapter) {
     auto& t = a.Tariffs();
     if (slot < t.size() && t[slot].adapter == adapter) return &t[slot];
@@ -42,45 +71,37 @@ TariffEntry* EntryAt(Accounting& a, std::size_t slot, const std::string& adapter
     return nullptr;
 }
 
-// Whether this run has read the history file (or found none): only then is the file ours
-// to delete.
-bool HistoryFileRead(const Accounting& a) { return a.historyFile.read; }
-
 }  // namespace
 
-TForm1::TForm1(Accounting& a, Form1Ports ports) : a_(a), p_(ports), trayTip_(texts::kAppTitle) {}
+StatisticsController::StatisticsController(Accounting& a, StatisticsPorts ports)
+    : a_(a), p_(ports), trayTip_(texts::kAppTitle) {}
 
-FilePorts TForm1::Files() {
-    return FilePorts{p_.files, p_.clock, p_.regional, p_.dialogs, p_.host};
-}
-
-void TForm1::SetTimer(bool enabled) {
+void StatisticsController::SetTimer(bool enabled) {
     timerEnabled_ = enabled;
     p_.host.SetTimerEnabled(enabled);
 }
 
-bool TForm1::StartAccounting() {
+bool StatisticsController::StartAccounting() {
     // The interface function stays loaded once found (the save does not release it), so
     // finding it again is cheap and the ticks never call into a released library.
     sampling_ = p_.ifTable.Load();
     if (!sampling_) return false;
     p_.host.SetWhite();
-    FilePorts files = Files();
-    LoadFiles(a_, files);
+    {
+        HeldMessages held(p_.dialogs);
+        FilePorts files{p_.files, p_.clock, p_.regional, held, p_.host};
+        LoadFiles(a_, files);
+    }
     SetTimer(true);
     return true;
 }
 
-void TForm1::FormCreate() {
-    QuickInfoShown = false;
+void StatisticsController::Start() {
+    quickInfoShown_ = false;
     StartAccounting();
 }
 
-void TForm1::Timer1Timer() {
-    // A command run inside this tick (while the window grew) may start the timer again and
-    // open a message box; a tick from there would run in the middle of this one.
-    if (ticking_) return;
-    const FlagScope ticking(ticking_);
+void StatisticsController::Tick() {
     SetTimer(false);
     // The clocks are read once per tick, also when the table call then fails.
     const std::uint64_t now = sampling_ ? p_.clock.MonotonicMs() : 0;
@@ -92,48 +113,48 @@ void TForm1::Timer1Timer() {
     // The limits look at the clock's month.
     a_.SetCostMonth(MonthOf(today));
     if (p_.notifier) CheckLimits(a_, today, sep, *p_.notifier);
-    const bool complete = panel_.RedrawStatisticsPanel(a_, p_.host, sep);
-    p_.host.Repaint();
-    // When a command emptied the history inside the redraw, its rows describe a table
-    // that is gone: the tick goes straight to its end.
-    if (complete) {
-        p_.host.RefreshQuickInfo();
-        trayTip_ = TrayTipText(panel_.Totals(), sep);
-        p_.host.SetTrayTip(trayTip_);
-    }
+    panel_.Layout(a_, p_.host, sep);
+    for (const std::string& adapter : panel_.Unpriced()) a_.Tariffs().push_back(TariffEntry{0, 0, adapter, adapter});
+    p_.host.Resize(panel_.NeededWidth(), panel_.OuterHeight());
+    p_.host.ShowPanel();
+    quickInfoShown_ = p_.host.RefreshQuickInfo(panel_.QuickInfoRows());
+    trayTip_ = TrayTipText(panel_.Totals(), sep);
+    p_.host.SetTrayTip(trayTip_);
     SetTimer(true);
-    a_.quickInfoRows.clear();
 }
 
-void TForm1::Image1MouseDown(MouseButton button, int x, int y) {
-    if (button != MouseButton::Right) return;
-    // The nearest block top at or above the click; of equal ones, the earliest record's.
-    int d = kNoBlockDistance;
-    std::size_t nearest = 0;
-    bool found = false;
-    for (const BlockTop& b : a_.BlockTops()) {
-        if (b.y <= 0 || b.y > y) continue;
-        if (y - b.y < d || (found && y - b.y == d && b.record < nearest)) {
-            d = y - b.y;
-            nearest = b.record;
-            found = true;
-        }
-    }
-    a_.selectedAdapter = found ? a_.AdapterNameOf(a_.History()[nearest]) : a_.firstAdapter;
+void StatisticsController::RightClick(int x, int y) {
+    picked_ = panel_.AdapterAt(y);
     // Where the click was in the window: the menu opens there, however far it is scrolled.
     const int windowY = y - p_.host.ScrollTop();
     p_.host.PopupMenu(p_.host.WindowLeft() + x, p_.host.WindowTop() + windowY + kPopupBelowPointer);
 }
 
-void TForm1::N2Click() {
-    const std::string page = HistoryReportText(a_, p_.regional.DecimalSeparator());
+bool StatisticsController::Run(Command command) {
+    switch (command) {
+    case Command::ShowReport: ShowReport(); return true;
+    case Command::SetPrices: SetPrices(); return true;
+    case Command::Rename: Rename(); return true;
+    case Command::SetLimit: SetLimit(); return true;
+    case Command::HideIdle: HideIdle(); return true;
+    case Command::Exit: Exit(); return true;
+    case Command::MailToAuthor: MailToAuthor(); return true;
+    case Command::ClearHistory: ClearHistory(); return true;
+    case Command::Help: Help(); return true;
+    case Command::About: About(); return true;
+    default: return false;
+    }
+}
+
+void StatisticsController::ShowReport() {
+    const std::string page = HistoryReportText(a_, picked_, p_.regional.DecimalSeparator());
     if (const int code = p_.shell.ProgramFolder().WriteAll(texts::kReportFile, page); code != kIoOk)
         throw AppError(IoErrorText(code));
     p_.shell.OpenProgramFile(texts::kReportFile);
 }
 
-void TForm1::N3Click() {
-    const std::string adapter = a_.selectedAdapter;
+void StatisticsController::SetPrices() {
+    const std::string adapter = picked_;
     // Both prices are read before either is stored: a Cancel, a text that is not a number or
     // a negative price in either dialog ends the command with nothing stored.
     static constexpr const char* kPrompts[] = {texts::kPromptPriceIn, texts::kPromptPriceOut};
@@ -156,8 +177,8 @@ void TForm1::N3Click() {
     if (TariffEntry* e = EntryAt(a_, slot, adapter)) a_.SetPrices(*e, prices[0], prices[1]);
 }
 
-void TForm1::N5Click() {
-    const std::string adapter = a_.selectedAdapter;
+void StatisticsController::Rename() {
+    const std::string adapter = picked_;
     const std::optional<std::string> text =
         p_.dialogs.InputBox(texts::kAppTitle, texts::kPromptRename, texts::kDefaultRename);
     if (!text || text->empty() || *text == texts::kDefaultRename) return;
@@ -166,8 +187,8 @@ void TForm1::N5Click() {
     if (TariffEntry* e = EntryAt(a_, slot, adapter)) a_.SetDisplayName(*e, *text);
 }
 
-void TForm1::N7Click() {
-    const std::string adapter = a_.selectedAdapter;
+void StatisticsController::SetLimit() {
+    const std::string adapter = picked_;
     AdapterId id = 0;
     if (!a_.FindAdapter(adapter, id) && !FindTariffEntry(a_, adapter)) {
         // Nothing is picked: the panel shows no block of that name.
@@ -184,50 +205,43 @@ void TForm1::N7Click() {
         p_.dialogs.ShowMessage(texts::kNegativeLimit);
         return;
     }
-    SetLimit(a_, adapter, limit, p_.clock.Today());
+    ::velkaro::SetLimit(a_, adapter, limit, p_.clock.Today());
 }
 
-void TForm1::N9Click() { a_.hideIdle = !a_.hideIdle; }
+void StatisticsController::HideIdle() { a_.hideIdle = !a_.hideIdle; }
 
-void TForm1::ost() {
+void StatisticsController::SaveFiles() {
     std::vector<UnreadFile> unwritten;
     {
-        // Its messages about files read again run a message loop in the middle of the save.
-        const FlagScope saving(saving_);
-        FilePorts files = Files();
-        unwritten = SaveFiles(a_, files);
+        HeldMessages held(p_.dialogs);
+        FilePorts files{p_.files, p_.clock, p_.regional, held, p_.host};
+        unwritten = ::velkaro::SaveFiles(a_, files);
     }
     if (!unwritten.empty()) p_.dialogs.ShowMessage(UnwrittenText(unwritten));
 }
 
-void TForm1::PeriodicSave() {
-    const FlagScope saving(saving_);
-    FilePorts files = Files();
-    SaveFiles(a_, files);  // a file still unread is simply tried again next time
+void StatisticsController::PeriodicSave() {
+    WriteWatch watch(p_.files);
+    try {
+        HeldMessages held(p_.dialogs);
+        FilePorts files{watch, p_.clock, p_.regional, held, p_.host};
+        ::velkaro::SaveFiles(a_, files);  // a file still unread is simply tried again next time
+    } catch (const AppError& e) {
+        if (watch.failed.empty()) throw;
+        throw AppError(texts::kAutosaveFailed + watch.failed + texts::kAutosaveFailedWhy + e.what());
+    }
 }
 
-void TForm1::SpeedButton1Click() {
-    ost();  // a failing save raises: the program then does not end
+void StatisticsController::Exit() {
+    SaveFiles();  // a failing save raises: the program then does not end
     p_.host.EndRequest();
 }
 
-void TForm1::SpeedButton2Click() {
+void StatisticsController::ClearHistory() {
     if (!p_.dialogs.AskYesNo(texts::kClearQuestion)) return;
-    ost();  // a failing save raises: nothing is deleted then
-
-    // From the deletion to the end of the reload neither a tick nor a save may run. A tick
-    // would stamp records with the old AccountingDate into the emptied table, and the reload
-    // would then count the same counters again under the new date; a save would write a
-    // half-loaded table (the reload's messages, such as a price line that is no number, run a
-    // message loop, where the periodic save's timer comes). The timer stops here and the
-    // reload starts it again; Busy() holds the periodic save back. The message comes after
-    // the reload, so ticks and saves during it see the reloaded state, and a save during it
-    // cannot write the deleted history back.
-    const bool wasRunning = timerEnabled_;
-    SetTimer(false);
-    std::optional<FlagScope> reloading(std::in_place, reloading_);
+    SaveFiles();  // a failing save raises: nothing is deleted then
     const char* outcome = texts::kClearNotRead;  // a history this run never read is not ours
-    if (HistoryFileRead(a_)) {
+    if (a_.historyFile.read) {
         if (p_.files.Delete(texts::kHistoryFile)) {
             a_.ClearHistory();
             outcome = texts::kClearDone;
@@ -235,39 +249,32 @@ void TForm1::SpeedButton2Click() {
             outcome = texts::kClearFailed;
         }
     }
-    QuickInfoShown = false;
+    quickInfoShown_ = false;
     // When the file stayed, it holds what the save just wrote; the load replaces the table
-    // with it, so every record is held once.
-    bool started = false;
+    // with it, so every record is held once. The message comes after the reload, so that a
+    // tick or a save from its message loop sees the reloaded state.
     try {
-        started = StartAccounting();
+        StartAccounting();
     } catch (const AppError&) {
-        // The deletion happened all the same: say so before the error box.
-        reloading.reset();
-        SetTimer(wasRunning);
-        p_.dialogs.ShowMessage(outcome);
+        p_.dialogs.ShowMessage(outcome);  // the deletion happened all the same
         throw;
     }
-    reloading.reset();
-    if (!started) SetTimer(wasRunning);
     p_.dialogs.ShowMessage(outcome);
 }
 
-void TForm1::SpeedButton3Click() { MailToAuthor(); }
-
-void TForm1::MailToAuthor() {
+void StatisticsController::MailToAuthor() {
     const std::string mail = std::string(texts::kMailTo) + texts::kEmail + texts::kMailSubjectKey +
                              texts::kMailSubject + texts::kMailBodyKey + texts::kMailBody + texts::kMailEnd;
     if (p_.shell.Open(mail) <= kShellOpenFailedUpTo) p_.dialogs.ShowMessage(texts::kMailFailed);
 }
 
-void TForm1::SpeedButton4Click() {
+void StatisticsController::Help() {
     if (p_.shell.ProgramFileExists(texts::kHelpFile))
         p_.shell.OpenProgramFile(texts::kHelpFile);
     else
         p_.shell.Open(texts::kOnlineHelp);
 }
 
-void TForm1::SpeedButton5Click() { p_.host.ShowAbout(); }
+void StatisticsController::About() { p_.host.ShowAbout(); }
 
 }  // namespace velkaro

@@ -1,5 +1,5 @@
 // The statistics window without a window, for tests and velkaro-replay (sizes as in
-// ScriptedWindow). Records what TForm1 asks of its window.
+// ScriptedWindow). Records what the controller asks of its window.
 #pragma once
 
 #include <functional>
@@ -7,17 +7,13 @@
 #include <utility>
 #include <vector>
 
-#include "core/Accounting.h"
-#include "display/StatisticsWindow.h"
+#include "statistics/StatisticsController.h"
 #include "tools/scripted/ScriptedPorts.h"
 
 namespace velkaro {
 
-class ScriptedForm1Host : public ScriptedWindow<Form1Host> {
+class ScriptedStatisticsHost : public ScriptedWindow<StatisticsHost> {
 public:
-    // The form whose QuickInfoShown RefreshQuickInfo sets and whose rows it copies.
-    TForm1* form = nullptr;
-
     int left = 120;
     int top = 340;
     int scrollTop = 0;  // how far the image area is scrolled down
@@ -27,8 +23,8 @@ public:
     std::vector<bool> timerChanges;               // every SetTimerEnabled, in order
     int whiteSet = 0;
     std::vector<std::pair<int, int>> popups;      // screen points of PopupMenu
-    int repaints = 0;
-    std::vector<std::vector<QuickInfoRow>> quickInfoLists;  // rows given to each refresh
+    int panelsShown = 0;
+    std::vector<std::vector<QuickInfoRow>> quickInfoLists;  // rows given to each refresh while showing
     int aboutShown = 0;
     int endRequests = 0;
     std::vector<std::string> trayTips;            // every tip given, in order
@@ -37,11 +33,24 @@ public:
     int WindowLeft() override { return left; }
     int WindowTop() override { return top; }
     int ScrollTop() override { return scrollTop; }
-    void SetTimerEnabled(bool enabled) override;
+    void SetTimerEnabled(bool enabled) override {
+        timerEnabled = enabled;
+        timerChanges.push_back(enabled);
+    }
     void SetWhite() override { ++whiteSet; }
-    void PopupMenu(int screenX, int screenY) override;
-    void Repaint() override { ++repaints; }
-    void RefreshQuickInfo() override;
+    void PopupMenu(int screenX, int screenY) override {
+        popups.emplace_back(screenX, screenY);
+        if (onPopupMenu) onPopupMenu();
+    }
+    void Resize(int neededWidth, int outerHeight) override {
+        if (neededWidth > OuterWidth()) SetOuterWidth(neededWidth);
+        clientHeight = outerHeight - 25;
+    }
+    void ShowPanel() override { ++panelsShown; }
+    bool RefreshQuickInfo(const std::vector<QuickInfoRow>& rows) override {
+        if (quickInfoShowing) quickInfoLists.push_back(rows);
+        return quickInfoShowing;
+    }
     void ShowAbout() override { ++aboutShown; }
     void EndRequest() override { ++endRequests; }
     void SetTrayTip(const std::string& tip) override { trayTips.push_back(tip); }

@@ -1,4 +1,4 @@
-#include "display/TrayTip.h"
+#include "statistics/TrayTip.h"
 
 #include "core/Formatting.h"
 #include "core/Texts.h"

@@ -1,4 +1,4 @@
-#include "display/StatisticsPanel.h"
+#include "statistics/StatisticsPanel.h"
 
 #include <algorithm>
 #include <bit>
@@ -20,7 +20,8 @@ constexpr int kGrownHeightExtra = 148;     // outer height given for that room
 constexpr int kQuickInfoNameLength = 17;
 constexpr int kFirstBlockTop = 4;
 constexpr int kLeftX = 10;                 // the name and the line labels
-constexpr int kFirstColumnOffset = 20;     // the first amount column, from ColumnX
+constexpr int kColumnX = 70;               // the origin of the amount columns
+constexpr int kFirstColumnOffset = 20;     // the first amount column, from kColumnX
 constexpr int kColumnStep = 100;           // the least distance between column origins
 constexpr int kColumnMargin = 8;           // room after a column's widest text
 constexpr int kWindowMargin = 40;          // room after the last price text in the window
@@ -71,10 +72,10 @@ std::uint64_t Bits(double d) { return std::bit_cast<std::uint64_t>(d); }
 void StatisticsPanel::Widths::Note(int c, int width) { column[c] = std::max(column[c], width); }
 
 PanelItem& StatisticsPanel::NextItem(int y, std::uint32_t rgb) {
-    // An item whose place is set once every block is made. The items of an earlier redraw
+    // An item whose place is set once every block is made. The items of an earlier layout
     // are written over: their texts keep their storage.
-    if (made_ == making_.size()) making_.emplace_back();
-    PanelItem& item = making_[made_++];
+    if (made_ == items_.size()) items_.emplace_back();
+    PanelItem& item = items_[made_++];
     item.x = 0;
     item.y = y;
     item.cell = PanelCell{};
@@ -84,87 +85,75 @@ PanelItem& StatisticsPanel::NextItem(int y, std::uint32_t rgb) {
     return item;
 }
 
-bool StatisticsPanel::RedrawStatisticsPanel(Accounting& a, WindowHost& window, char sep) {
-    ColumnX = 70;
-    bitmapHeight_ = window.ImageHeight();
-    bitmapWidth_ = window.ImageWidth();
-    made_ = 0;
-    totals_ = PanelTotals{};
-    PanelY = kFirstBlockTop;
-    a.firstAdapter.clear();
+const std::string& StatisticsPanel::AdapterAt(int y) const {
+    // The blocks stand in the order of their tops.
+    const Block* picked = nullptr;
+    for (std::size_t i = 0; i < blockCount_ && blocks_[i].top <= y; ++i) picked = &blocks_[i];
+    return picked ? picked->adapter : firstAdapter_;
+}
 
-    a.ResetBlockTops();
-    blocks_.clear();
-    const std::uint64_t generation = a.HistoryGeneration();
+void StatisticsPanel::Layout(const Accounting& a, WindowHost& window, char sep) {
+    bitmapWidth_ = window.ImageWidth();
+    // The window grows by a step whenever a block would not fit: what lies below the image
+    // area (the frame and the button bar) stays as it is.
+    outerHeight_ = window.OuterHeight();
+    const int belowImage = outerHeight_ - window.ImageHeight();
+    made_ = 0;
+    blockCount_ = 0;
+    totals_ = PanelTotals{};
+    unpriced_.clear();
+    firstAdapter_.clear();
+    int y = kFirstBlockTop;
     Widths widths;
     bool headersMeasured = false;
-    bool complete = true;
 
     // The adapters in the order of their first records, each with its sums kept by the
     // index: the same blocks, in the same order, as visiting the table record by record.
     for (std::size_t id = 0; id < a.Adapters().size(); ++id) {
-        {
-            const AdapterInfo& info = a.Adapters()[id];
-            if (a.firstAdapter.empty()) a.firstAdapter = info.name;
-            if (!a.adapterFilter.empty() && a.adapterFilter != info.name) continue;
-            if (a.hideIdle && info.totalIn == 0 && info.totalOut == 0) continue;
-            a.SetBlockTop(info.firstRecord, PanelY);
-        }
-
-        if (window.ImageHeight() < PanelY + kRoomBelowBlock) {
-            window.SetOuterHeight(PanelY + kGrownHeightExtra);
-            bitmapHeight_ = window.ClientHeight();
-            window.ProcessMessages();
-            if (a.HistoryGeneration() != generation) {
-                // A command emptied the history meanwhile: nothing of this redraw's table
-                // is left to draw from.
-                complete = false;
-                break;
-            }
-        }
-
-        // The same history: the adapter and its sums are as they were before the messages.
         const AdapterInfo& info = a.Adapters()[id];
         const std::string& adapter = info.name;
+        if (firstAdapter_.empty()) firstAdapter_.assign(adapter);  // an empty name is passed over
+        if (!a.adapterFilter.empty() && a.adapterFilter != adapter) continue;
+        if (a.hideIdle && info.totalIn == 0 && info.totalOut == 0) continue;
+        if (outerHeight_ - belowImage < y + kRoomBelowBlock) outerHeight_ = y + kGrownHeightExtra;
 
         // Its entry, once: an adapter without one is drawn under its own name, without the
-        // tail, and registered with zero prices before its first prices are taken.
+        // tail, and registered with zero prices after the layout.
         const TariffEntry* entry = FindTariffEntry(a, adapter);
         const std::string& plain = entry ? entry->displayName : adapter;
-        Block block;
+        if (blockCount_ == blocks_.size()) blocks_.emplace_back();
+        Block& block = blocks_[blockCount_++];
+        block.top = y;
+        block.adapter.assign(adapter);
         block.first = made_;
-        PanelItem& name = NextItem(PanelY, 0);
+        block.limit = false;
+        PanelItem& name = NextItem(y, 0);
         name.desktopColour = true;
         name.bold = true;
         name.text.assign(plain);
         if (entry) name.text += BlankTail;
         if (const LimitEntry* limit = FindLimit(a, adapter)) {
             const LimitStatus status = GetLimitStatus(a, *limit);
-            PanelItem& line = NextItem(PanelY, status.level >= kLimitNearLevel ? kRed : kBlack);
+            PanelItem& line = NextItem(y, status.level >= kLimitNearLevel ? kRed : kBlack);
             line.text = LimitLineText(status, sep);
             block.limit = true;
             block.limitWidth = window.TextWidth(line.text);
             block.nameEnd = kLeftX + BoldWidth(window.TextWidth(plain)) + kColumnMargin;
         }
-        blocks_.push_back(block);
 
-        PanelY += kPanelFontHeaderStep;
+        y += kPanelFontHeaderStep;
         if (!headersMeasured) {
             for (int c = 0; c < kColumns; ++c) widths.Note(c, window.TextWidth(kHeaders[c]));
             headersMeasured = true;
         }
-        for (const char* header : kHeaders) NextItem(PanelY, kBlue).text.assign(header);
+        for (const char* header : kHeaders) NextItem(y, kBlue).text.assign(header);
 
-        // The quick-info row of the "Сегодня" line: its name before the registration.
-        QuickInfoRow& row = a.AppendQuickInfoRow();
-        row.name.assign(plain, 0, kQuickInfoNameLength);
-        row.name += ".   ";
         double priceOut = 0, priceIn = 0;
         if (entry) {
             priceOut = entry->priceOut;
             priceIn = entry->priceIn;
         } else {
-            a.Tariffs().push_back(TariffEntry{0, 0, adapter, adapter});
+            unpriced_.push_back(adapter);
         }
 
         if (id >= lines_.size()) lines_.resize(id + 1);
@@ -178,8 +167,14 @@ bool StatisticsPanel::RedrawStatisticsPanel(Accounting& a, WindowHost& window, c
             speed.text = FormatSpeed(rate, sep);
             speed.width = window.TextWidth(speed.text);
         }
-        DrawAdapterLine(window, sep, widths, texts::kToday, info.todayOut, info.todayIn, priceOut,
-                        priceIn, lines.today, &speed);
+        y += kPanelFontHeaderStep;
+        AddLine(window, sep, widths, y, texts::kToday, info.todayOut, info.todayIn, priceOut, priceIn,
+                lines.today, &speed);
+        // The quick-info row of the "Сегодня" line, under the name the block shows.
+        if (blockCount_ > rows_.size()) rows_.emplace_back();
+        QuickInfoRow& row = rows_[blockCount_ - 1];
+        row.name.assign(plain, 0, kQuickInfoNameLength);
+        row.name += ".   ";
         row.traffic.assign(lines.today.texts[2], 0, lines.today.totalLength);  // without the tail
         row.cost = lines.today.texts[3];
         totals_.out += info.todayOut;
@@ -187,23 +182,22 @@ bool StatisticsPanel::RedrawStatisticsPanel(Accounting& a, WindowHost& window, c
         totals_.costOut += static_cast<long double>(priceOut) * static_cast<long double>(info.todayOut);
         totals_.costIn += static_cast<long double>(priceIn) * static_cast<long double>(info.todayIn);
         totals_.speed += rate;
-        DrawAdapterLine(window, sep, widths, texts::kAllTime, info.totalOut, info.totalIn, priceOut,
-                        priceIn, lines.allTime, nullptr);
-        PanelY += kBlockGap;
+        y += kPanelFontHeaderStep;
+        AddLine(window, sep, widths, y, texts::kAllTime, info.totalOut, info.totalIn, priceOut, priceIn,
+                lines.allTime, nullptr);
+        y += kBlockGap;
         assert(made_ == block.first + kItemsPerBlock + (block.limit ? 1 : 0));
     }
-    making_.resize(made_);
-    PlaceItems(window, widths);
-    items_.swap(making_);
-    blocksEnd_ = PanelY;
-    return complete;
+    items_.resize(made_);
+    rows_.resize(blockCount_);
+    PlaceItems(widths);
+    blocksEnd_ = y;
 }
 
-void StatisticsPanel::DrawAdapterLine(WindowHost& window, char sep, Widths& widths,
-                                      const char* label, std::uint64_t out, std::uint64_t in,
-                                      double priceOut, double priceIn, LineTexts& line,
-                                      const SpeedText* speed) {
-    // The texts are made and measured only when what they show changed since the last redraw.
+void StatisticsPanel::AddLine(WindowHost& window, char sep, Widths& widths, int y, const char* label,
+                              std::uint64_t out, std::uint64_t in, double priceOut, double priceIn,
+                              LineTexts& line, const SpeedText* speed) {
+    // The texts are made and measured only when what they show changed since the last layout.
     const bool same = line.window == &window && line.sep == sep && line.out == out &&
                       line.in == in && line.priceOut == Bits(priceOut) && line.priceIn == Bits(priceIn);
     if (!same) {
@@ -226,24 +220,23 @@ void StatisticsPanel::DrawAdapterLine(WindowHost& window, char sep, Widths& widt
         line.texts[2] += BlankTail;
     }
 
-    PanelY += kPanelFontHeaderStep;
-    NextItem(PanelY, kBlue).text.assign(label);
+    NextItem(y, kBlue).text.assign(label);
     static constexpr int kColumnOf[LineTexts::kTexts] = {0, 1, 2, 4, 5, 6};
     static constexpr std::uint32_t kColourOf[LineTexts::kTexts] = {kBlack, kBlack, kBlack, kRed, kBlack, kBlack};
     for (int t = 0; t < LineTexts::kTexts; ++t) {
         if (t == 3 && speed) {  // before the cost
-            NextItem(PanelY, kBlack).text.assign(speed->text);
+            NextItem(y, kBlack).text.assign(speed->text);
             widths.Note(3, speed->width);
         }
-        NextItem(PanelY, kColourOf[t]).text.assign(line.texts[t]);
+        NextItem(y, kColourOf[t]).text.assign(line.texts[t]);
         widths.Note(kColumnOf[t], line.widths[t]);
     }
     widths.lastPrice = std::max(widths.lastPrice, line.widths[5]);
 }
 
-void StatisticsPanel::PlaceItems(WindowHost& window, const Widths& widths) {
+void StatisticsPanel::PlaceItems(const Widths& widths) {
     // Column origins: 100 apart, or further where a column's widest text needs more room.
-    int x = ColumnX + kFirstColumnOffset;
+    int x = kColumnX + kFirstColumnOffset;
     for (int c = 0; c < kColumns; ++c) {
         columnOrigins_[c] = x;
         x += std::max(kColumnStep, widths.column[c] + kColumnMargin);
@@ -251,9 +244,10 @@ void StatisticsPanel::PlaceItems(WindowHost& window, const Widths& widths) {
 
     // The window makes room for the widest last price, at its column's place, and for every
     // limit line.
-    int needed = widths.lastPrice >= 0 ? columnOrigins_[kColumns - 1] + widths.lastPrice + kWindowMargin : -1;
-    for (const Block& b : blocks_) {
-        PanelItem* block = &making_[b.first];
+    neededWidth_ = widths.lastPrice >= 0 ? columnOrigins_[kColumns - 1] + widths.lastPrice + kWindowMargin : -1;
+    for (std::size_t n = 0; n < blockCount_; ++n) {
+        const Block& b = blocks_[n];
+        PanelItem* block = &items_[b.first];
         const std::size_t count = kItemsPerBlock + (b.limit ? 1 : 0);
         const int top = block[0].y;  // the name stands at the block's top
         for (std::size_t i = 0; i < count; ++i) {
@@ -265,7 +259,7 @@ void StatisticsPanel::PlaceItems(WindowHost& window, const Widths& widths) {
             else
                 block[i].x = columnOrigins_[slot.column];
         }
-        if (b.limit) needed = std::max(needed, block[1].x + b.limitWidth + kWindowMargin);
+        if (b.limit) neededWidth_ = std::max(neededWidth_, block[1].x + b.limitWidth + kWindowMargin);
         for (std::size_t i = 0; i < count; ++i) {
             const int row = SlotOf(i, b.limit).row;
             const bool firstOfRow = i == 0 || SlotOf(i - 1, b.limit).row != row;
@@ -277,8 +271,6 @@ void StatisticsPanel::PlaceItems(WindowHost& window, const Widths& widths) {
             cell.bottom = top + kRowBottom[row];
         }
     }
-
-    if (needed >= 0 && window.OuterWidth() < needed) window.SetOuterWidth(needed);
 }
 
 }  // namespace velkaro

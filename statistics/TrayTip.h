@@ -1,11 +1,11 @@
 // The tray icon's tip: the title, today's traffic and cost, and the speed, summed over the
-// adapters of the statistics panel's last redraw.
+// adapters of the statistics panel's last layout.
 #pragma once
 
 #include <cstddef>
 #include <string>
 
-#include "display/StatisticsPanel.h"
+#include "statistics/StatisticsPanel.h"
 
 namespace velkaro {
 

@@ -1,0 +1,221 @@
+// The statistics window's image area: the panel painted on its bitmap, and scrolled.
+#include "tests/win/StatisticsWindowFixture.h"
+
+namespace velkaro::win {
+namespace {
+
+// ---- Painting ----
+
+TEST_F(StatisticsWindowTest, ATickPaintsEachTextInItsColourOntoWhite) {
+    files.files["price.txt"] = "Adapter A|Adapter A>0,5@0,25\r\n";
+    TestWindow& win = Create();
+    win.Show();
+    Tick({MakeRow("Adapter A", 3000000, 7000000)});
+    EXPECT_GE(table.calls, 1);
+    EXPECT_EQ(refreshes, 1);
+    EXPECT_TRUE(TimerRunning(win));
+
+    const auto& items = win.Controller().Panel().Items();
+    ASSERT_FALSE(items.empty());
+    const PanelItem* name = ItemAt(10, 4);
+    const PanelItem* header = Item(texts::kHeaderSent, 22);
+    const PanelItem* today = Item(texts::kToday, 40);
+    const PanelItem* amount = ItemAt(90, 40);
+    const PanelItem* cost = ItemAt(490, 40);
+    ASSERT_TRUE(name && header && today && amount && cost);
+
+    auto nameCell = Cell(*name);
+    EXPECT_GT(nameCell[Hue::Green], 10) << "the name in the desktop colour";
+    EXPECT_EQ(nameCell[Hue::Red] + nameCell[Hue::Blue], 0);
+    auto headerCell = Cell(*header);
+    EXPECT_GT(headerCell[Hue::Blue], 10);
+    EXPECT_EQ(headerCell[Hue::Red] + headerCell[Hue::Green], 0);
+    auto todayCell = Cell(*today);
+    EXPECT_GT(todayCell[Hue::Blue], 10);
+    auto amountCell = Cell(*amount);
+    EXPECT_GT(amountCell[Hue::Grey], 10);
+    EXPECT_EQ(amountCell[Hue::Red] + amountCell[Hue::Blue] + amountCell[Hue::Green], 0);
+    auto costCell = Cell(*cost);
+    EXPECT_GT(costCell[Hue::Red], 10);
+    EXPECT_EQ(costCell[Hue::Blue] + costCell[Hue::Green], 0);
+    // The bold name is wider than the same text in the plain panel font.
+    // The "Скорость" column holds nothing on the "Всего" line.
+    auto speed = Region(392, 58, 480, 72);
+    EXPECT_EQ(speed[Hue::Red] + speed[Hue::Blue] + speed[Hue::Grey] + speed[Hue::Green], 0);
+
+    // WM_PAINT blits the bitmap: the cost cell's red shows on the screen too.
+    ::RedrawWindow(ImageOf(win), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    HDC screen = ::GetDC(ImageOf(win));
+    int red = 0;
+    for (int y = cost->y; y < cost->y + 14; ++y)
+        for (int x = cost->x; x < cost->x + win.TextWidth(cost->text); ++x) {
+            const COLORREF c = ::GetPixel(screen, x, y);
+            if (c != CLR_INVALID && HueOf((GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c)) == Hue::Red) ++red;
+        }
+    ::ReleaseDC(ImageOf(win), screen);
+    EXPECT_GT(red, 10);
+}
+
+TEST_F(StatisticsWindowTest, WhileHiddenTheItemsWaitAndArePaintedWhenShown) {
+    TestWindow& win = Create();
+    Tick({MakeRow("Adapter A", 3000, 7000)});
+    const PanelItem* cost = ItemAt(490, 40);
+    ASSERT_NE(cost, nullptr);
+    EXPECT_EQ(Cell(*cost)[Hue::Red], 0) << "painted although nobody could see it";
+    win.Show();
+    EXPECT_GT(Cell(*cost)[Hue::Red], 10);
+    // Hidden again and shown, it paints the latest items.
+    win.Hide();
+    Tick({MakeRow("Adapter A", 3000, 9000)});
+    win.Show();
+    const PanelItem* sent = ItemAt(90, 40);
+    ASSERT_NE(sent, nullptr);
+    EXPECT_EQ(sent->text.substr(0, 3), "8,8");
+    EXPECT_GT(Cell(*sent)[Hue::Grey], 10);
+    EXPECT_GT(Cell(*cost)[Hue::Red], 10);
+}
+
+TEST_F(StatisticsWindowTest, AShorterTextLeavesNothingOfALongerOneAndBlocksNoLongerDrawnGoWhite) {
+    TestWindow& win = Create();
+    win.Show();
+    Tick({MakeRow("A", 4000000000u, 4000000000u), MakeRow("B", 3000, 7000)});
+    const PanelItem longSent = *ItemAt(90, 40);
+    ASSERT_GT(longSent.text.size(), 10u);  // "3814 Mb 711 Kb"
+    const int longEnd = longSent.x + win.TextWidth(longSent.text);
+    a.ClearHistory();
+    Tick({MakeRow("A", 1000, 1000)});
+    const PanelItem* shortSent = ItemAt(90, 40);
+    ASSERT_NE(shortSent, nullptr);
+    const int shortEnd = shortSent->x + win.TextWidth(shortSent->text);
+    ASSERT_LT(shortEnd + 10, longEnd);
+    // Where the long text's end stood, the cell is white, to its right edge.
+    auto tail = Region(shortEnd + 2, shortSent->cell.top, shortSent->cell.right, shortSent->cell.bottom);
+    EXPECT_EQ(tail.size(), 1u);
+    EXPECT_GT(tail[Hue::White], 0);
+    EXPECT_GT(Cell(*shortSent)[Hue::Grey], 10);
+    // B's block is gone, and so are its pixels.
+    EXPECT_EQ(win.Controller().Panel().BlocksEnd(), 82);
+    auto gone = Region(0, 82, BitmapSize(win).cx, 160);
+    EXPECT_EQ(gone.size(), 1u);
+    EXPECT_GT(gone[Hue::White], 0);
+    // An empty history leaves an empty panel.
+    a.ClearHistory();
+    Tick({});
+    EXPECT_TRUE(win.Controller().Panel().Items().empty());
+    auto empty = Region(0, 0, BitmapSize(win).cx, BitmapSize(win).cy);
+    EXPECT_EQ(empty.size(), 1u);
+}
+
+// ---- More adapters than the screen holds ----
+
+class StatisticsScrollTest : public StatisticsWindowTest {
+protected:
+    static constexpr int kAdapters = 50;
+    static int BlockTop(int i) { return 4 + 78 * i; }
+    void SetUp() override {
+        StatisticsWindowTest::SetUp();
+        Create().Show();
+        std::vector<InterfaceRow> rows;
+        for (int i = 0; i < kAdapters; ++i) rows.push_back(MakeRow("Adapter " + std::to_string(i), 1000u * (i + 1), 2000));
+        Tick(rows);
+    }
+    int Page() const { return Client(ImageOf(*w)).bottom; }
+    static bool Inside(const RECT& r, const RECT& area) {
+        return r.left >= area.left && r.top >= area.top && r.right <= area.right && r.bottom <= area.bottom;
+    }
+    static SCROLLINFO Scroll(HWND image) {
+        SCROLLINFO si{};
+        si.cbSize = sizeof si;
+        si.fMask = SIF_ALL;
+        ::GetScrollInfo(image, SB_VERT, &si);
+        return si;
+    }
+    int Bottom() const { return ViewOf(*w).ScrollHeight() - Page(); }  // the last scroll position
+    // Pixels of the name's colour on the screen in the image area's rows y0 to y1.
+    int GreenOnScreen(int y0, int y1) {
+        ::RedrawWindow(ImageOf(*w), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        HDC screen = ::GetDC(ImageOf(*w));
+        int green = 0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = 10; x < 120; ++x) {
+                const COLORREF c = ::GetPixel(screen, x, y);
+                if (c != CLR_INVALID && HueOf((GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c)) == Hue::Green) ++green;
+            }
+        ::ReleaseDC(ImageOf(*w), screen);
+        return green;
+    }
+};
+
+TEST_F(StatisticsScrollTest, TheWindowStaysInsideTheWorkAreaAndScrollsOverEveryBlock) {
+    const RECT area = win::MonitorWorkArea(w->Handle());
+    const RECT r = Outer();
+    EXPECT_TRUE(Inside(r, area));
+    EXPECT_EQ(r.bottom - r.top, win::Height(area));
+    RECT bar{};
+    ::GetWindowRect(BarOf(*w), &bar);
+    EXPECT_TRUE(Inside(bar, area)) << "the button bar";
+    // The screen shows a part of the blocks.
+    const int blocksEnd = w->Controller().Panel().BlocksEnd();
+    EXPECT_TRUE(::GetWindowLongW(ImageOf(*w), GWL_STYLE) & WS_VSCROLL);
+    const SCROLLINFO si = Scroll(ImageOf(*w));
+    EXPECT_GE(si.nMax + 1, blocksEnd);
+    EXPECT_EQ(static_cast<int>(si.nPage), Page());
+    // The last block shows on the screen when scrolled to the end.
+    ViewOf(*w).ScrollTo(1000000);
+    EXPECT_EQ(w->ScrollTop(), Bottom());
+    const int lastOnScreen = BlockTop(kAdapters - 1) - w->ScrollTop();
+    EXPECT_GT(GreenOnScreen(lastOnScreen, lastOnScreen + 16), 10);
+    EXPECT_EQ(GreenOnScreen(lastOnScreen + 18, lastOnScreen + 78), 0);
+}
+
+TEST_F(StatisticsScrollTest, ARightClickAfterScrollingPicksTheBlockUnderTheCursorAndOpensTheMenuThere) {
+    ViewOf(*w).ScrollTo(BlockTop(30));
+    ASSERT_EQ(w->ScrollTop(), BlockTop(30));
+    ::SendMessageW(ImageOf(*w), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(300, 100));
+    EXPECT_EQ(w->Controller().Picked(), "Adapter 31");  // 100 pixels down: the next block's top is 78 down
+    ::SendMessageW(ImageOf(*w), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(300, 77));
+    EXPECT_EQ(w->Controller().Picked(), "Adapter 30");
+    ASSERT_EQ(w->menus.size(), 2u);
+    const RECT r = Outer();
+    EXPECT_EQ(w->menus[0].x, r.left + 300);
+    EXPECT_EQ(w->menus[0].y, r.top + 100 + 20);
+    EXPECT_EQ(w->menus[1].y, r.top + 77 + 20);
+}
+
+TEST_F(StatisticsScrollTest, KeysTheWheelAndTheScrollBarScroll) {
+    auto key = [&](WPARAM k) {
+        ::SendMessageW(w->Handle(), WM_KEYDOWN, k, 0);
+        return w->ScrollTop();
+    };
+    const int page = Page();
+    EXPECT_EQ(key(VK_DOWN), 18);
+    EXPECT_EQ(key(VK_NEXT), 18 + page);
+    EXPECT_EQ(key(VK_UP), page);
+    EXPECT_EQ(key(VK_PRIOR), 0);  // and no further
+    EXPECT_EQ(key(VK_END), Bottom());
+    EXPECT_EQ(key(VK_DOWN), Bottom());
+    EXPECT_EQ(key(VK_HOME), 0);
+    // The image area takes the keys too, when it has the focus.
+    ::SendMessageW(ImageOf(*w), WM_KEYDOWN, VK_NEXT, 0);
+    EXPECT_EQ(w->ScrollTop(), page);
+    key(VK_HOME);
+
+    UINT lines = 3;
+    ::SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+    ASSERT_NE(lines, static_cast<UINT>(WHEEL_PAGESCROLL));
+    ::SendMessageW(w->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), 0);
+    EXPECT_EQ(w->ScrollTop(), static_cast<int>(lines) * 18);
+    ::SendMessageW(w->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA / 2), 0);
+    ::SendMessageW(w->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA / 2), 0);
+    EXPECT_EQ(w->ScrollTop(), 2 * static_cast<int>(lines) * 18);  // two halves make a notch
+    ::SendMessageW(ImageOf(*w), WM_MOUSEWHEEL, MAKEWPARAM(0, 2 * WHEEL_DELTA), 0);
+    EXPECT_EQ(w->ScrollTop(), 0);
+
+    ::SendMessageW(ImageOf(*w), WM_VSCROLL, SB_LINEDOWN, 0);
+    EXPECT_EQ(w->ScrollTop(), 18);
+    ::SendMessageW(ImageOf(*w), WM_VSCROLL, SB_BOTTOM, 0);
+    EXPECT_EQ(Scroll(ImageOf(*w)).nPos, Bottom());
+}
+
+}  // namespace
+}  // namespace velkaro::win

@@ -1,0 +1,175 @@
+// The statistics window as a real Win32 window under Wine, driven with window messages over
+// scripted interface table, dialogs and files: what its tests share.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/Accounting.h"
+#include "core/Texts.h"
+#include "tests/TestSupport.h"
+#include "win/StatisticsWindow.h"
+#include "win/Geometry.h"
+#include "win/Utf16.h"
+
+namespace velkaro::win {
+
+inline UINT Id(Command command) { return static_cast<UINT>(command); }
+
+// Records the menu's screen points instead of opening it (unless realMenu).
+class TestWindow : public StatisticsWindow {
+public:
+    using StatisticsWindow::StatisticsWindow;
+    bool realMenu = false;
+    std::vector<POINT> menus;
+    void PopupMenu(int x, int y) override {
+        menus.push_back(POINT{x, y});
+        if (realMenu) StatisticsWindow::PopupMenu(x, y);
+    }
+};
+
+enum class Hue { White, Grey, Red, Green, Blue, Other };
+
+inline Hue HueOf(long rgb) {
+    const int r = (rgb >> 16) & 0xFF, g = (rgb >> 8) & 0xFF, b = rgb & 0xFF;
+    if (r > 245 && g > 245 && b > 245) return Hue::White;
+    const int hi = std::max({r, g, b}), lo = std::min({r, g, b});
+    if (hi - lo < 40) return Hue::Grey;  // black text, smoothed or not
+    if (r - std::max(g, b) > 60) return Hue::Red;
+    if (g - std::max(r, b) > 60) return Hue::Green;
+    if (b - std::max(r, g) > 60) return Hue::Blue;
+    return Hue::Other;
+}
+
+// The desktop colour, set to a green no other panel text uses, for the name's pixels.
+inline constexpr COLORREF kTestDesktop = RGB(0, 150, 0);
+
+class StatisticsWindowTest : public ::testing::Test, public Fakes {
+protected:
+    void SetUp() override {
+        clock.today = {2026, 3, 7};
+        a.countingBoot = true;  // the rows' counters are the texts drawn
+        savedDesktop = ::GetSysColor(COLOR_BACKGROUND);
+        const INT element = COLOR_BACKGROUND;
+        const COLORREF colour = kTestDesktop;
+        ::SetSysColors(1, &element, &colour);
+    }
+    void TearDown() override {
+        w.reset();
+        const INT element = COLOR_BACKGROUND;
+        ::SetSysColors(1, &element, &savedDesktop);
+        Pump();
+    }
+
+    TestWindow& Create(bool start = true, bool systemTimer = false) {
+        win::StatisticsLinks cb;
+        cb.refreshQuickInfo = [this](const std::vector<QuickInfoRow>&) {
+            ++refreshes;
+            return quickInfoShowing;
+        };
+        cb.showAbout = [this] { ++abouts; };
+        cb.endRequest = [this] { ++endRequests; };
+        win::StatisticsOptions options;
+        options.start = start;
+        options.systemTimer = systemTimer;
+        w = std::make_unique<TestWindow>(
+            a, System(), cb, options);
+        return *w;
+    }
+
+    // One tick through the window's own timer message.
+    void Tick(std::vector<InterfaceRow> rows) {
+        table.rows = std::move(rows);
+        ::SendMessageW(w->Handle(), WM_TIMER, StatisticsWindow::kTimerId, 0);
+    }
+
+    static void Pump() {
+        MSG m;
+        while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&m);
+            ::DispatchMessageW(&m);
+        }
+    }
+
+    RECT Outer() const {
+        RECT r{};
+        ::GetWindowRect(w->Handle(), &r);
+        return r;
+    }
+    RECT Client(HWND h) const {
+        RECT r{};
+        ::GetClientRect(h, &r);
+        return r;
+    }
+
+    const PanelItem* Item(const std::string& text, int y) const {
+        for (const PanelItem& i : w->Controller().Panel().Items())
+            if (i.text == text && i.y == y) return &i;
+        return nullptr;
+    }
+    const PanelItem* ItemAt(int x, int y) const {
+        for (const PanelItem& i : w->Controller().Panel().Items())
+            if (i.x == x && i.y == y) return &i;
+        return nullptr;
+    }
+
+    // Pixels of each hue in the cell of an item (its text width, 16 rows).
+    std::map<Hue, int> Cell(const PanelItem& item) {
+        std::map<Hue, int> count;
+        const int width = w->TextWidth(item.text) * (item.bold ? 2 : 1);
+        for (int y = item.y; y < item.y + 16; ++y)
+            for (int x = item.x; x < item.x + width; ++x) {
+                const long p = BitmapPixel(*w, x, y);
+                if (p >= 0) ++count[HueOf(p)];
+            }
+        return count;
+    }
+    std::map<Hue, int> Region(int x0, int y0, int x1, int y1) {
+        std::map<Hue, int> count;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x) {
+                const long p = BitmapPixel(*w, x, y);
+                if (p >= 0) ++count[HueOf(p)];
+            }
+        return count;
+    }
+
+    void ClickButton(int x) {
+        ::SendMessageW(BarOf(*w), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, 8));
+        ::SendMessageW(BarOf(*w), WM_LBUTTONUP, 0, MAKELPARAM(x, 8));
+    }
+
+    Accounting a;
+    int refreshes = 0, abouts = 0, endRequests = 0;
+    bool quickInfoShowing = false;
+    COLORREF savedDesktop = 0;
+    std::unique_ptr<TestWindow> w;
+
+    // What the window keeps to itself: its children, the timer's state and the panel bitmap.
+    static PanelView& ViewOf(StatisticsWindow& f) { return f.view_; }
+    static HWND ImageOf(const StatisticsWindow& f) { return f.view_.Handle(); }
+    static HWND BarOf(const StatisticsWindow& f) { return f.bar_.Handle(); }
+    static bool TimerRunning(const StatisticsWindow& f) { return f.timerRunning_; }
+    static HDC BitmapDc(const StatisticsWindow& f) { return f.view_.memDc_.get(); }
+    static SIZE BitmapSize(const StatisticsWindow& f) { return f.view_.bitmapSize_; }
+    // Colour of the bitmap pixel of a panel point as 0xRRGGBB, or -1 where the bitmap (the
+    // image area, scrolled) does not reach.
+    static long BitmapPixel(const StatisticsWindow& f, int x, int y) {
+        const PanelView& v = f.view_;
+        y -= v.scrollTop_;
+        if (!v.bitmap_ || x < 0 || y < 0 || x >= v.bitmapSize_.cx || y >= v.bitmapSize_.cy) return -1;
+        const COLORREF c = ::GetPixel(v.memDc_.get(), x, y);
+        if (c == CLR_INVALID) return -1;
+        return static_cast<long>((GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c));
+    }
+};
+
+}  // namespace velkaro::win

@@ -1,0 +1,46 @@
+// The statistics window's button bar: flat buttons with captions, an edge under the mouse,
+// sunken while pressed. A button clicks when the left button is released over the button it
+// was pressed on; the click reaches the parent as WM_COMMAND with the button's command id.
+#pragma once
+
+#include <windows.h>
+
+#include <vector>
+
+#include "win/Handles.h"
+#include "win/Window.h"
+
+namespace velkaro::win {
+
+class ButtonBar : public Window {
+public:
+    struct Button {
+        int left;  // in the bar's client coordinates
+        int width;
+        const char* caption;  // Windows-1251
+        UINT command;
+    };
+    static constexpr int kHeight = 21;
+
+    // Throws std::runtime_error when its font or brush cannot be made.
+    explicit ButtonBar(std::vector<Button> buttons);
+    // The child window "VelkaroPanel1" of parent.
+    void Create(HWND parent);
+
+protected:
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+private:
+    int ButtonAt(int x, int y) const;
+    // Sets the hot or pressed button; the bar is painted again when it changed.
+    void SetState(int& button, int value);
+    void Paint(HDC dc);
+
+    std::vector<Button> buttons_;
+    UniqueFont font_;
+    UniqueBrush brush_;
+    int pressed_ = -1;  // button under a pressed left mouse button
+    int hot_ = -1;      // button under the mouse
+};
+
+}  // namespace velkaro::win

@@ -1,0 +1,333 @@
+#include "win/PanelView.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "win/Fonts.h"
+#include "win/Geometry.h"
+#include "win/Utf16.h"
+
+namespace velkaro::win {
+
+namespace {
+
+const WindowClass kClass{L"VelkaroImage1"};
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+// The panel's font face: the panel sets only size, weight and colour. Tahoma has Cyrillic on
+// every Windows since 2000 and under Wine.
+constexpr wchar_t kFace[] = L"Tahoma";
+
+COLORREF ToColorRef(std::uint32_t rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
+
+[[noreturn]] void Fail(const char* call) {
+    throw std::runtime_error(std::string(call) + " failed, error " + std::to_string(::GetLastError()));
+}
+
+}  // namespace
+
+PanelView::PanelView(const StatisticsPanel& panel, RightClick onRightClick)
+    : panel_(panel), onRightClick_(std::move(onRightClick)) {
+    const int height = FontHeightForPoints(10);
+    font_ = MakeFont({kFace, height, FW_NORMAL, RUSSIAN_CHARSET});
+    boldFont_ = MakeFont({kFace, height, FW_BOLD, RUSSIAN_CHARSET});
+    whiteBrush_.reset(::CreateSolidBrush(kWhite));
+    if (!whiteBrush_) Fail("CreateSolidBrush");
+    // GDI advances a text by the sum of its characters' widths (no kerning in TextOut or
+    // GetTextExtentPoint32), so the widths of the font's 256 characters, measured once, give
+    // every text's width without asking GDI again.
+    UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
+    if (!dc) Fail("CreateCompatibleDC");
+    SelectObjectScope select(dc.get(), font_.get());
+    for (int c = 0; c < 256; ++c) {
+        const std::wstring w = Widen(std::string(1, static_cast<char>(c)));
+        SIZE size{};
+        if (!::GetTextExtentPoint32W(dc.get(), w.c_str(), static_cast<int>(w.size()), &size))
+            Fail("GetTextExtentPoint32");
+        charWidths_[static_cast<std::size_t>(c)] = size.cx;
+    }
+}
+
+PanelView::~PanelView() {
+    Destroy();
+    if (memDc_ && oldBitmap_) ::SelectObject(memDc_.get(), oldBitmap_);
+    if (memDc_ && oldFont_) ::SelectObject(memDc_.get(), oldFont_);
+}
+
+void PanelView::Create(HWND parent) {
+    // The scroll bar shows only while the panel is taller than the image area.
+    Window::Create(kClass, L"", WS_CHILD | WS_VISIBLE | WS_VSCROLL, 0, 0, 0, 0, 0, parent);
+    UpdateScrollBar();
+}
+
+int PanelView::TextWidth(const std::string& text) const {
+    int width = 0;
+    for (unsigned char c : text) width += charWidths_[c];
+    return width;
+}
+
+void PanelView::SetWhite() {
+    white_ = true;
+    if (!memDc_) memDc_.reset(::CreateCompatibleDC(nullptr));
+    if (!memDc_) Fail("CreateCompatibleDC");
+    ::InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void PanelView::ShowItems() {
+    if (!::IsWindowVisible(Handle())) {
+        itemsPending_ = true;  // nobody sees it: painted when the window is shown
+        return;
+    }
+    PaintItems();
+    ::InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void PanelView::Shown(bool shown) {
+    if (!shown) {
+        ReleaseBitmap();  // nobody sees it: it comes back painted when the window is shown
+        itemsPending_ = true;
+    } else if (itemsPending_ || !bitmap_) {
+        PaintItems();
+        ::InvalidateRect(Handle(), nullptr, FALSE);
+    }
+}
+
+// ---- scrolling ----
+
+int PanelView::VisibleHeight() const { return static_cast<int>(ClientRect(Handle()).bottom); }
+
+void PanelView::SetScrollHeight(int height) {
+    scrollHeight_ = height;
+    UpdateScrollBar();
+}
+
+void PanelView::UpdateScrollBar() {
+    if (!Handle()) return;
+    const int page = VisibleHeight();
+    const int top = std::clamp(scrollTop_, 0, std::max(0, scrollHeight_ - page));
+    if (top != scrollTop_) {
+        scrollTop_ = top;
+        if (bitmap_) WhitenBitmap();  // other rows: painted again at the next paint
+        ::InvalidateRect(Handle(), nullptr, FALSE);
+    }
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    si.nMax = std::max(0, scrollHeight_ - 1);
+    si.nPage = static_cast<UINT>(page);
+    si.nPos = scrollTop_;
+    // A page that holds the whole range hides the bar.
+    ::SetScrollInfo(Handle(), SB_VERT, &si, TRUE);
+}
+
+void PanelView::ScrollTo(int top) {
+    top = std::clamp(top, 0, std::max(0, scrollHeight_ - VisibleHeight()));
+    if (top == scrollTop_) return;
+    scrollTop_ = top;
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_POS;
+    si.nPos = top;
+    ::SetScrollInfo(Handle(), SB_VERT, &si, TRUE);
+    // The bitmap shows other rows now: painted again from white.
+    if (bitmap_) {
+        WhitenBitmap();
+        PaintItems();
+    }
+    ::InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+bool PanelView::OnScrollKey(WPARAM key) {
+    const int page = std::max(kScrollLine, VisibleHeight());
+    switch (key) {
+    case VK_UP: ScrollTo(scrollTop_ - kScrollLine); return true;
+    case VK_DOWN: ScrollTo(scrollTop_ + kScrollLine); return true;
+    case VK_PRIOR: ScrollTo(scrollTop_ - page); return true;
+    case VK_NEXT: ScrollTo(scrollTop_ + page); return true;
+    case VK_HOME: ScrollTo(0); return true;
+    case VK_END: ScrollTo(scrollHeight_); return true;
+    default: return false;
+    }
+}
+
+void PanelView::OnWheel(int delta) {
+    UINT lines = 3;
+    ::SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+    if (lines == WHEEL_PAGESCROLL) lines = static_cast<UINT>(std::max(1, VisibleHeight() / kScrollLine));
+    // Movement short of a notch (fine wheels) adds up until it makes a line.
+    wheelRest_ += delta * static_cast<int>(lines);
+    const int steps = wheelRest_ / WHEEL_DELTA;
+    wheelRest_ -= steps * WHEEL_DELTA;
+    if (steps != 0) ScrollTo(scrollTop_ - steps * kScrollLine);
+}
+
+// ---- the bitmap ----
+
+bool PanelView::MakeBitmap(int width, int height) {
+    if (!memDc_) return false;
+    width = std::max(width, 1);
+    height = std::max(height, 1);
+    if (bitmap_ && width == bitmapSize_.cx && height == bitmapSize_.cy) return true;
+    ReleaseBitmap();
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = -height;  // top-down
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    UniqueBitmap made(::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!made) return false;  // no memory: the image shows the window's colour
+    oldBitmap_ = ::SelectObject(memDc_.get(), made.get());
+    bitmap_ = std::move(made);
+    bitmapSize_ = SIZE{width, height};
+    WhitenBitmap();
+    return true;
+}
+
+void PanelView::ReleaseBitmap() {
+    painted_.clear();
+    painted_.shrink_to_fit();
+    if (!bitmap_) return;
+    ::SelectObject(memDc_.get(), oldBitmap_);
+    bitmap_.reset();
+    bitmapSize_ = SIZE{0, 0};
+}
+
+void PanelView::WhitenBitmap() {
+    const RECT all{0, 0, bitmapSize_.cx, bitmapSize_.cy};
+    ::FillRect(memDc_.get(), &all, whiteBrush_.get());
+    painted_.clear();
+    paintedEnd_ = 0;
+}
+
+bool PanelView::PaintedItem::Shows(const PanelItem& other, COLORREF otherColour) const {
+    return painted && colour == otherColour && item.bold == other.bold && item.x == other.x &&
+           item.y == other.y && item.cell == other.cell && item.text == other.text;
+}
+
+void PanelView::SelectPanelFont(bool bold) {
+    HFONT font = bold ? boldFont_.get() : font_.get();
+    if (font == selectedFont_) return;
+    HGDIOBJ previous = ::SelectObject(memDc_.get(), font);
+    if (!oldFont_) oldFont_ = previous;
+    selectedFont_ = font;
+}
+
+void PanelView::PaintItems() {
+    itemsPending_ = false;
+    // The bitmap is the image area on the screen: the panel's rows from the scroll offset
+    // down, as wide as the layout made the panel.
+    if (!MakeBitmap(panel_.BitmapWidth(), VisibleHeight())) return;
+    HDC dc = memDc_.get();
+    ::SetBkMode(dc, OPAQUE);
+    ::SetBkColor(dc, kWhite);
+    ::SetTextAlign(dc, TA_LEFT | TA_TOP | TA_NOUPDATECP);
+    const COLORREF desktop = ::GetSysColor(COLOR_BACKGROUND);
+    const int top = scrollTop_;
+    const int bottom = scrollTop_ + bitmapSize_.cy;
+    const std::vector<PanelItem>& items = panel_.Items();
+    painted_.resize(std::min(painted_.size(), items.size()));
+    COLORREF textColour = CLR_INVALID;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const PanelItem& item = items[i];
+        if (item.cell.bottom <= top || item.cell.top >= bottom) {
+            // Out of sight: not on the bitmap.
+            if (i < painted_.size()) painted_[i].painted = false;
+            else painted_.push_back(PaintedItem{PanelItem{}, 0, false});
+            continue;
+        }
+        const COLORREF colour = item.desktopColour ? desktop : ToColorRef(item.rgb);
+        // A cell that shows this very item already is left alone.
+        if (i < painted_.size() && painted_[i].Shows(item, colour)) continue;
+        SelectPanelFont(item.bold);
+        if (colour != textColour) ::SetTextColor(dc, textColour = colour);
+        const std::wstring w = Widen(item.text);
+        // The whole cell white first, so nothing of a longer text that stood there stays.
+        const RECT cell{item.cell.left, item.cell.top - top, item.cell.right, item.cell.bottom - top};
+        ::ExtTextOutW(dc, item.x, item.y - top, ETO_OPAQUE | ETO_CLIPPED, &cell, w.c_str(),
+                      static_cast<UINT>(w.size()), nullptr);
+        if (i < painted_.size())
+            painted_[i] = PaintedItem{item, colour, true};
+        else
+            painted_.push_back(PaintedItem{item, colour, true});
+    }
+    // Below the drawn blocks: the rows of blocks drawn before and no longer.
+    const int blocksEnd = panel_.BlocksEnd();
+    if (paintedEnd_ > blocksEnd) {
+        const RECT below{0, std::max(blocksEnd, top) - top, bitmapSize_.cx, std::min(paintedEnd_, bottom) - top};
+        if (below.top < below.bottom) ::FillRect(dc, &below, whiteBrush_.get());
+    }
+    paintedEnd_ = blocksEnd;
+    ::GdiFlush();
+}
+
+void PanelView::Paint(HDC dc, const RECT& clip) {
+    const RECT r = ClientRect(Handle());
+    HBRUSH back = white_ ? whiteBrush_.get() : ::GetSysColorBrush(COLOR_BTNFACE);
+    const int bw = bitmap_ ? static_cast<int>(bitmapSize_.cx) : 0;
+    const int bh = bitmap_ ? static_cast<int>(bitmapSize_.cy) : 0;
+    const int blitWidth = std::min<int>(clip.right, bw) - clip.left;
+    const int blitHeight = std::min<int>(clip.bottom, bh) - clip.top;
+    if (blitWidth > 0 && blitHeight > 0)
+        ::BitBlt(dc, clip.left, clip.top, blitWidth, blitHeight, memDc_.get(), clip.left, clip.top, SRCCOPY);
+    // Where the bitmap does not reach, the window's colour shows.
+    RECT right{bw, 0, r.right, r.bottom};
+    RECT below{0, bh, std::min<int>(bw, r.right), r.bottom};
+    if (right.left < right.right) ::FillRect(dc, &right, back);
+    if (below.top < below.bottom && below.left < below.right) ::FillRect(dc, &below, back);
+}
+
+LRESULT PanelView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_ERASEBKGND:
+        return 1;  // WM_PAINT covers everything
+    case WM_PAINT: {
+        PaintDc pdc(Handle());
+        Paint(pdc.get(), pdc.paint().rcPaint);
+        return 0;
+    }
+    case WM_SIZE:
+        UpdateScrollBar();
+        return 0;
+    case WM_RBUTTONDOWN:
+        // The pick works in the panel's coordinates.
+        if (onRightClick_) onRightClick_(GET_X_LPARAM(lp), GET_Y_LPARAM(lp) + scrollTop_);
+        return 0;
+    case WM_VSCROLL: {
+        const int page = std::max(kScrollLine, VisibleHeight());
+        switch (LOWORD(wp)) {
+        case SB_LINEUP: ScrollTo(scrollTop_ - kScrollLine); break;
+        case SB_LINEDOWN: ScrollTo(scrollTop_ + kScrollLine); break;
+        case SB_PAGEUP: ScrollTo(scrollTop_ - page); break;
+        case SB_PAGEDOWN: ScrollTo(scrollTop_ + page); break;
+        case SB_TOP: ScrollTo(0); break;
+        case SB_BOTTOM: ScrollTo(scrollHeight_); break;
+        case SB_THUMBTRACK:
+        case SB_THUMBPOSITION: {
+            // The 32-bit position: the message's own is 16 bits.
+            SCROLLINFO si{};
+            si.cbSize = sizeof si;
+            si.fMask = SIF_TRACKPOS;
+            if (::GetScrollInfo(Handle(), SB_VERT, &si)) ScrollTo(si.nTrackPos);
+            break;
+        }
+        default: break;
+        }
+        return 0;
+    }
+    case WM_KEYDOWN:
+        if (OnScrollKey(wp)) return 0;
+        break;
+    case WM_MOUSEWHEEL:
+        OnWheel(GET_WHEEL_DELTA_WPARAM(wp));
+        return 0;
+    default:
+        break;
+    }
+    return Window::WindowProc(msg, wp, lp);
+}
+
+}  // namespace velkaro::win

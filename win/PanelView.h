@@ -1,0 +1,95 @@
+// The statistics window's image area: the panel's items on a bitmap, painted only where a cell
+// changed, scrolled over the panel when the panel is taller than the window can be. The bitmap
+// holds the rows the image area shows and exists only while the window is shown.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "statistics/StatisticsPanel.h"
+#include "win/Handles.h"
+#include "win/Window.h"
+
+namespace velkaro::win {
+
+class PanelView : public Window {
+public:
+    static constexpr int kScrollLine = 18;  // one row of the panel: arrow keys, wheel notches
+    // A right click, in the panel's coordinates (the scroll offset added).
+    using RightClick = std::function<void(int x, int y)>;
+
+    // Measures the panel font's characters; throws std::runtime_error when GDI refuses.
+    PanelView(const StatisticsPanel& panel, RightClick onRightClick);
+    ~PanelView() override;
+
+    // The child window "VelkaroImage1" of parent.
+    void Create(HWND parent);
+    // Width in pixels of text in the panel font.
+    int TextWidth(const std::string& text) const;
+
+    // From now on the image is white and has a bitmap while shown; throws
+    // std::runtime_error when no memory DC can be had.
+    void SetWhite();
+    bool White() const { return white_; }
+    // The panel's items changed: painted now when shown, else when shown next.
+    void ShowItems();
+    // The window was shown (the bitmap comes back, painted) or hidden (the bitmap goes).
+    void Shown(bool shown);
+
+    // The panel's row at the top of the image area, and the rows it can be scrolled through.
+    int ScrollTop() const { return scrollTop_; }
+    int ScrollHeight() const { return scrollHeight_; }
+    void SetScrollHeight(int height);
+    void ScrollTo(int top);  // kept within the panel
+    bool OnScrollKey(WPARAM key);  // arrows, page keys, Home, End; false for another key
+    void OnWheel(int delta);
+
+protected:
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+private:
+    friend class StatisticsWindowTest;
+    int VisibleHeight() const;  // the image area on the screen
+    void UpdateScrollBar();
+    // The bitmap, white, unless it has that size already; false without one.
+    bool MakeBitmap(int width, int height);
+    void ReleaseBitmap();
+    void WhitenBitmap();  // all white, nothing painted
+    void PaintItems();    // the panel's items into the bitmap, where they differ from it
+    void SelectPanelFont(bool bold);  // into the memory DC, where it stays
+    void Paint(HDC dc, const RECT& clip);
+
+    const StatisticsPanel& panel_;
+    RightClick onRightClick_;
+    UniqueFont font_;
+    UniqueFont boldFont_;
+    std::array<int, 256> charWidths_{};  // of each byte's character in the panel font
+    UniqueBrush whiteBrush_;
+    bool white_ = false;
+    bool itemsPending_ = false;  // items changed while hidden
+    int scrollTop_ = 0;
+    int scrollHeight_ = 0;
+    int wheelRest_ = 0;  // wheel movement short of a line
+    UniqueMemoryDc memDc_;  // holds bitmap_ while there is one
+    UniqueBitmap bitmap_;
+    SIZE bitmapSize_{0, 0};
+    HGDIOBJ oldBitmap_ = nullptr;
+    HGDIOBJ oldFont_ = nullptr;
+    HFONT selectedFont_ = nullptr;
+    // What the bitmap shows, item by item as last painted, and the row from which down
+    // nothing is painted: a paint draws only the cells that changed.
+    struct PaintedItem {
+        PanelItem item;
+        COLORREF colour;
+        bool painted;  // false: out of sight, not on the bitmap
+        bool Shows(const PanelItem& other, COLORREF otherColour) const;
+    };
+    std::vector<PaintedItem> painted_;
+    int paintedEnd_ = 0;
+};
+
+}  // namespace velkaro::win

@@ -1,0 +1,262 @@
+#include "win/StatisticsWindow.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "core/AppError.h"
+#include "core/Texts.h"
+#include "win/Fonts.h"
+#include "win/Geometry.h"
+#include "win/Utf16.h"
+
+namespace velkaro::win {
+
+namespace {
+
+const WindowClass kClass{L"VelkaroTForm1", reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)};
+constexpr DWORD kStyle = WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kExStyle = 0;
+
+UINT Id(Command command) { return static_cast<UINT>(command); }
+
+std::vector<ButtonBar::Button> Buttons() {
+    return {
+        {0, 73, texts::kButtonExit, Id(Command::Exit)},
+        {80, 113, texts::kButtonMail, Id(Command::MailToAuthor)},
+        {200, 137, texts::kButtonClear, Id(Command::ClearHistory)},
+        {344, 121, texts::kButtonHelp, Id(Command::Help)},
+        {480, 81, texts::kButtonAbout, Id(Command::About)},
+    };
+}
+
+}  // namespace
+
+template <class F> void StatisticsWindow::Run(F&& handler) {
+    try {
+        controller_.Guarded(std::forward<F>(handler));
+    } catch (const std::exception& e) {
+        dialogs_.ShowError(e.what());
+    }
+}
+
+StatisticsWindow::StatisticsWindow(Accounting& a, SystemPorts ports, StatisticsLinks links,
+                                   StatisticsOptions options)
+    : dialogs_(ports.dialogs),
+      links_(std::move(links)),
+      options_(options),
+      controller_(a, StatisticsPorts{ports, *this, options.notifier}),
+      view_(controller_.Panel(), [this](int x, int y) { Run([&] { controller_.RightClick(x, y); }); }),
+      bar_(Buttons()) {
+    font_ = MakeFont({L"Lucida Console", -11, FW_NORMAL, RUSSIAN_CHARSET});
+    whiteBrush_.reset(::CreateSolidBrush(RGB(255, 255, 255)));
+    if (!whiteBrush_) throw std::runtime_error("CreateSolidBrush failed, error " + std::to_string(::GetLastError()));
+
+    RECT r{0, 0, kLayoutClientWidth, kLayoutClientHeight};
+    ::AdjustWindowRectEx(&r, kStyle, FALSE, kExStyle);
+    Create(kClass, Widen(texts::kStatisticsCaption).c_str(), kStyle, kExStyle, 0, 0, Width(r), Height(r), options_.owner);
+    panelOuterHeight_ = Height(r);
+    frameHeight_ = Height(WindowRect(Handle())) - static_cast<int>(ClientRect(Handle()).bottom);
+    view_.Create(Handle());  // the image area first, the bar second: their order among the children
+    bar_.Create(Handle());
+    LayoutChildren();
+    view_.SetScrollHeight(ImageHeight());
+
+    // The application icon; without one the window shows the system's.
+    if (HICON icon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1))) {
+        ::SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+        ::SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    }
+
+    if (options_.start) Run([this] { controller_.Start(); });
+}
+
+StatisticsWindow::~StatisticsWindow() {
+    if (Handle()) ::KillTimer(Handle(), kTimerId);
+    // No message reaches this object while it is being taken apart; the children go with it.
+    Destroy();
+}
+
+void StatisticsWindow::Show() {
+    ::ShowWindow(Handle(), SW_SHOW);
+    ::SetWindowPos(Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    ::SetForegroundWindow(Handle());
+}
+
+void StatisticsWindow::Hide() { ::ShowWindow(Handle(), SW_HIDE); }
+
+bool StatisticsWindow::Visible() const { return ::IsWindowVisible(Handle()) != FALSE; }
+
+// ---- sizes ----
+
+int StatisticsWindow::OuterWidth() { return Width(WindowRect(Handle())); }
+
+int StatisticsWindow::ImageWidth() { return ClientRect(Handle()).right; }
+
+int StatisticsWindow::ImageHeight() {
+    return std::max(0, std::max(0, panelOuterHeight_ - frameHeight_) - ButtonBar::kHeight);
+}
+
+int StatisticsWindow::WindowLeft() { return WindowRect(Handle()).left; }
+
+int StatisticsWindow::WindowTop() { return WindowRect(Handle()).top; }
+
+void StatisticsWindow::Resize(int neededWidth, int outerHeight) {
+    // Asked at every tick, mostly for the size it has.
+    const int width = OuterWidth();
+    if (outerHeight == panelOuterHeight_ && neededWidth <= width) return;
+    panelOuterHeight_ = outerHeight;
+    FitToWorkArea(std::max(width, neededWidth));
+}
+
+void StatisticsWindow::SetOuterWidth(int width) { FitToWorkArea(width); }
+
+void StatisticsWindow::FitToWorkArea(int outerWidth) {
+    view_.SetScrollHeight(ImageHeight());
+    const RECT area = MonitorWorkArea(Handle());
+    const RECT now = WindowRect(Handle());
+    RECT fit{now.left, now.top, now.left + outerWidth, now.top + std::min(panelOuterHeight_, Height(area))};
+    fit = MoveInside(fit, area);
+    if (!::EqualRect(&fit, &now))
+        ::SetWindowPos(Handle(), nullptr, fit.left, fit.top, Width(fit), Height(fit), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void StatisticsWindow::LayoutChildren() {
+    if (!view_.Handle() || !bar_.Handle()) return;  // still being created
+    const RECT r = ClientRect(Handle());
+    const int imageHeight = std::max(0, static_cast<int>(r.bottom) - ButtonBar::kHeight);
+    ::MoveWindow(view_.Handle(), 0, 0, r.right, imageHeight, TRUE);
+    ::MoveWindow(bar_.Handle(), 0, imageHeight, r.right, std::min<int>(ButtonBar::kHeight, r.bottom), TRUE);
+}
+
+// ---- what the controller asks ----
+
+void StatisticsWindow::SetTimerEnabled(bool enabled) {
+    if (!options_.systemTimer) {
+        timerRunning_ = enabled;
+        return;
+    }
+    // Setting the timer anew starts its interval afresh. A disabled timer is only marked: the
+    // tick disables and enables it every second, and its WM_TIMER, should one come while it
+    // is off, kills it then.
+    timerRunning_ = false;
+    if (!enabled) return;
+    if (!::SetTimer(Handle(), kTimerId, 1000, nullptr)) throw AppError(texts::kNoTimers);
+    timerRunning_ = true;
+}
+
+void StatisticsWindow::SetWhite() {
+    view_.SetWhite();
+    ::InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+bool StatisticsWindow::RefreshQuickInfo(const std::vector<QuickInfoRow>& rows) {
+    return links_.refreshQuickInfo && links_.refreshQuickInfo(rows);
+}
+
+void StatisticsWindow::SetTrayTip(const std::string& tip) {
+    if (links_.setTrayTip) links_.setTrayTip(tip);
+}
+
+void StatisticsWindow::ShowAbout() {
+    if (links_.showAbout) links_.showAbout();
+}
+
+void StatisticsWindow::EndRequest() {
+    if (links_.endRequest)
+        links_.endRequest();
+    else
+        ::PostQuitMessage(0);
+}
+
+void StatisticsWindow::PopupMenu(int screenX, int screenY) {
+    UniqueMenu menu(::CreatePopupMenu());
+    if (!menu) return;
+    const struct {
+        Command command;
+        const char* text;
+    } items[] = {{Command::ShowReport, texts::kMenuHistory},
+                 {Command::SetPrices, texts::kMenuPrices},
+                 {Command::Rename, texts::kMenuRename},
+                 {Command::SetLimit, texts::kMenuLimit},
+                 {Command::HideIdle, texts::kMenuHideIdle}};
+    for (const auto& item : items) {
+        if (item.command != Command::ShowReport) ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+        const bool checked = item.command == Command::HideIdle && controller_.State().hideIdle;
+        ::AppendMenuW(menu.get(), MF_STRING | (checked ? MF_CHECKED : MF_UNCHECKED), Id(item.command),
+                      Widen(item.text).c_str());
+    }
+    // The window must be in the foreground for the menu to close when the user clicks
+    // elsewhere; WM_NULL afterwards lets the menu's closing take effect at once.
+    ::SetForegroundWindow(Handle());
+    const UINT cmd = static_cast<UINT>(::TrackPopupMenu(
+        menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, screenX, screenY, 0, Handle(), nullptr));
+    ::PostMessageW(Handle(), WM_NULL, 0, 0);
+    // The chosen command runs after the mouse handler, as a menu's WM_COMMAND does.
+    if (cmd != 0) ::PostMessageW(Handle(), WM_COMMAND, MAKEWPARAM(cmd, 0), 0);
+}
+
+// ---- messages ----
+
+LRESULT StatisticsWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_CLOSE:
+        Hide();  // not the main window: the close box only hides it
+        return 0;
+    case WM_SHOWWINDOW:
+        if (wp && !shownOnce_) {
+            // Centred in the work area the first time it is shown.
+            shownOnce_ = true;
+            FitToWorkArea(OuterWidth());
+            CentreWindow(Handle(), MonitorWorkArea(Handle()));
+        }
+        view_.Shown(wp != 0);
+        break;
+    case WM_SIZE:
+        // A new frame (another caption height) changes the client area, and comes here too.
+        frameHeight_ = Height(WindowRect(Handle())) - static_cast<int>(ClientRect(Handle()).bottom);
+        LayoutChildren();
+        view_.SetScrollHeight(ImageHeight());
+        return 0;
+    case WM_SETTINGCHANGE:
+        if (wp == SPI_SETWORKAREA) FitToWorkArea(OuterWidth());
+        break;
+    case WM_DISPLAYCHANGE:
+        FitToWorkArea(OuterWidth());
+        break;
+    case WM_KEYDOWN:
+        if (view_.OnScrollKey(wp)) return 0;
+        break;
+    case WM_MOUSEWHEEL:
+        view_.OnWheel(GET_WHEEL_DELTA_WPARAM(wp));
+        return 0;
+    case WM_ERASEBKGND: {
+        const RECT r = ClientRect(Handle());
+        ::FillRect(reinterpret_cast<HDC>(wp), &r,
+                   view_.White() ? whiteBrush_.get() : ::GetSysColorBrush(COLOR_BTNFACE));
+        return 1;
+    }
+    case WM_GETFONT:
+        return reinterpret_cast<LRESULT>(font_.get());
+    case WM_TIMER:
+        if (wp != kTimerId) break;
+        // A WM_TIMER taken after the timer was stopped starts no tick.
+        if (timerRunning_)
+            Run([this] { controller_.Tick(); });
+        else if (options_.systemTimer)
+            ::KillTimer(Handle(), kTimerId);
+        return 0;
+    case WM_COMMAND:
+        if (HIWORD(wp) == 0 && lp == 0) {
+            const Command command = static_cast<Command>(LOWORD(wp));
+            bool known = false;
+            Run([&] { known = controller_.Run(command); });
+            if (known) return 0;
+        }
+        break;
+    default:
+        break;
+    }
+    return Window::WindowProc(msg, wp, lp);
+}
+
+}  // namespace velkaro::win

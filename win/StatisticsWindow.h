@@ -1,0 +1,109 @@
+// The statistics window on Win32: the top-level window "VelkaroTForm1" that runs the
+// statistics controller and serves as its host, with the image area (win/PanelView.h) over the
+// button bar (win/ButtonBar.h), the one-second timer and the panel's menu. Every handler runs
+// through the controller's Guarded, so an error shows the error box and the program goes on.
+//
+// The panel sizes the window as if the screen had no end: the outer height it sets and reads
+// is its own. On the screen the window is never taller than the work area of its monitor and
+// stays inside it; past that the image area scrolls over the panel.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/Accounting.h"
+#include "core/Ports.h"
+#include "statistics/StatisticsController.h"
+#include "win/ButtonBar.h"
+#include "win/Handles.h"
+#include "win/PanelView.h"
+#include "win/Window.h"
+
+namespace velkaro::win {
+
+// What the window needs of the rest of the program.
+struct StatisticsLinks {
+    // The quick-info window's list; returns whether that window is showing.
+    std::function<bool(const std::vector<QuickInfoRow>&)> refreshQuickInfo;
+    std::function<void()> showAbout;                      // the about window, not modal
+    std::function<void()> endRequest;                     // empty: PostQuitMessage(0)
+    std::function<void(const std::string&)> setTrayTip;  // the tray icon's tip, each tick
+};
+
+struct StatisticsOptions {
+    bool start = true;          // run the controller's Start right after the window is created
+    bool systemTimer = true;    // false: the timer is only a flag (tests run the ticks)
+    HWND owner = nullptr;       // e.g. the application window: no taskbar button of its own
+    Notifier* notifier = nullptr;  // shows the limits' warnings (the tray icon)
+};
+
+class StatisticsWindow : public StatisticsHost, private Window {
+public:
+    static constexpr UINT_PTR kTimerId = 1;
+    static constexpr int kLayoutClientWidth = 784;
+    static constexpr int kLayoutClientHeight = 93;
+
+    // Creates the window hidden (throws std::runtime_error when Windows refuses), then starts
+    // the controller unless the options say otherwise.
+    StatisticsWindow(Accounting& a, SystemPorts ports, StatisticsLinks links, StatisticsOptions options = {});
+    ~StatisticsWindow() override;
+
+    StatisticsController& Controller() { return controller_; }
+    using Window::Handle;
+
+    // Shown, in front and active; centred in the work area the first time.
+    void Show();
+    void Hide();
+    bool Visible() const;
+
+    // WindowHost: the outer height and the image height are those the panel gave the window.
+    int OuterWidth() override;
+    int OuterHeight() override { return panelOuterHeight_; }
+    void SetOuterWidth(int width) override;
+    int ImageWidth() override;
+    int ImageHeight() override;
+    int TextWidth(const std::string& text) override { return view_.TextWidth(text); }
+
+    // StatisticsHost
+    int WindowLeft() override;
+    int WindowTop() override;
+    int ScrollTop() override { return view_.ScrollTop(); }
+    void SetTimerEnabled(bool enabled) override;
+    void SetWhite() override;
+    void PopupMenu(int screenX, int screenY) override;
+    void Resize(int neededWidth, int outerHeight) override;
+    void ShowPanel() override { view_.ShowItems(); }
+    bool RefreshQuickInfo(const std::vector<QuickInfoRow>& rows) override;
+    void SetTrayTip(const std::string& tip) override;
+    void ShowAbout() override;
+    void EndRequest() override;
+
+private:
+    friend class StatisticsWindowTest;
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+    // Runs a handler through the controller's Guarded; any other exception also ends in the
+    // error box instead of unwinding through Windows.
+    template <class F> void Run(F&& handler);
+    void LayoutChildren();
+    // The window's height on the screen: the panel's, at most the work area's; the window
+    // moved into the work area; the image area told the rows it scrolls through.
+    void FitToWorkArea(int outerWidth);
+
+    Dialogs& dialogs_;
+    StatisticsLinks links_;
+    StatisticsOptions options_;
+    StatisticsController controller_;
+    PanelView view_;
+    ButtonBar bar_;
+    bool shownOnce_ = false;
+    bool timerRunning_ = false;
+    int panelOuterHeight_ = 0;  // the outer height the panel gave the window
+    int frameHeight_ = 0;       // title bar and borders
+    UniqueFont font_;
+    UniqueBrush whiteBrush_;
+};
+
+}  // namespace velkaro::win
