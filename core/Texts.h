@@ -75,6 +75,7 @@ inline constexpr const char* kButtonClear = "Отчистить историю"_
 inline constexpr const char* kButtonHelp = "Помощь"_cp1251;
 inline constexpr const char* kButtonAbout = "Об авторе"_cp1251;
 inline constexpr const char* kMenuHistory = "История"_cp1251;
+inline constexpr const char* kMenuExport = "Экспорт в CSV"_cp1251;
 inline constexpr const char* kMenuPrices = "Задать цену"_cp1251;
 inline constexpr const char* kMenuRename = "Переименовать"_cp1251;
 inline constexpr const char* kMenuHideIdle = "Скрывать адаптеры без трафика"_cp1251;
@@ -107,6 +108,11 @@ inline constexpr const char* kMailSubjectKey = "?subject=";
 inline constexpr const char* kMailBodyKey = "&body=";
 inline constexpr const char* kMailEnd = "%0d";
 inline constexpr const char* kMailFailed = "Не удалось написать письмо автору."_cp1251;
+// The report or the CSV file written, but the shell could not open it. %s: the file.
+inline constexpr const char* kOpenFailed = "Файл %s записан в папку программы, но открыть его не удалось."_cp1251;
+// history.csv could not be replaced. %s: the reason.
+inline constexpr const char* kCsvWriteFailed =
+    "Не удалось записать файл history.csv (%s). Если он открыт в другой программе, закройте его и повторите экспорт."_cp1251;
 inline constexpr const char* kClearQuestion = "Удалить всю историю трафика? Это нельзя отменить."_cp1251;
 inline constexpr const char* kClearDone = "Операция выполнена успешно"_cp1251;
 inline constexpr const char* kClearFailed = "Не удалось удалить файл истории HISTORY.txt"_cp1251;

@@ -15,7 +15,7 @@ namespace velkaro::replay {
 
 enum class Op {
     Today, Separator, Load, Row, Tick, FailTick, Answer, Cancel, Pick, Select,
-    SetPrices, Rename, SetLimit, Report, Save, Autosave, Clear, Panel, QuickInfo, Window, State, ReadError,
+    SetPrices, Rename, SetLimit, Report, Export, Save, Autosave, Clear, Panel, QuickInfo, Window, State, ReadError,
     HideIdle, Tip, KeyRow, FilterRow, Counters, Counting, Boot, Time, Restart, Kill,
 };
 
@@ -121,7 +121,7 @@ inline constexpr Word kWords[] = {
     {"answer", Op::Answer, true},        {"cancel", Op::Cancel, false},
     {"pick", Op::Pick, true},            {"select", Op::Select, true},
     {"setprices", Op::SetPrices, false}, {"rename", Op::Rename, false},
-    {"setlimit", Op::SetLimit, false},
+    {"setlimit", Op::SetLimit, false},   {"export", Op::Export, false},
     {"report", Op::Report, false},       {"save", Op::Save, false},
     {"autosave", Op::Autosave, false},   {"clear", Op::Clear, false},
     {"panel", Op::Panel, false},         {"quickinfo", Op::QuickInfo, false},
