@@ -9,9 +9,10 @@ checks of what the program saved.
   e2e.py check-saved DIR LOOPBACK      the prepared lines come back byte for byte, files whole
   e2e.py check-prices DIR ADAPTER NAME IN OUT   ADAPTER's price line
   e2e.py check-report FILE NAME OTHER  history.htm: NAME's page with money, no rows of OTHER
-  e2e.py check-csv DIR LOOPBACK NAME   history.csv as Python's csv module reads it: the header,
-                                       days in date order, the prepared records, and NAME's
-                                       rows the day sums and costs of history.htm
+  e2e.py check-csv DIR LOOPBACK LOOPNAME NAME   history.csv as Python's csv module reads it:
+                                       the header, days in date order, the prepared records,
+                                       today's traffic of the loopback (shown as LOOPNAME), and
+                                       NAME's rows the day sums and costs of history.htm
   e2e.py check-cleared DIR             no prepared record left, files whole
   e2e.py check-limit DIR ADAPTER LIMIT LEVEL   ADAPTER's line of limits.txt: LIMIT (either
                                        separator), warned of at LEVEL in this month
@@ -244,7 +245,7 @@ def traffic_text(b, sep):
     return str(kb.quantize(decimal.Decimal("0.1"), decimal.ROUND_HALF_UP)).replace(".", sep) + " Kb"
 
 
-def cmd_check_csv(d, loopback, name):
+def cmd_check_csv(d, loopback, loopname, name):
     with open(os.path.join(d, "history.csv"), "rb") as f:
         data = f.read()
     problems = []
@@ -265,13 +266,15 @@ def cmd_check_csv(d, loopback, name):
     if [x[0] for x in days] != sorted(x[0] for x in days):
         problems.append("days not in date order")
     # The prepared records, each its own day; the idle adapter too (the file has them all).
-    want = [(datetime.date(2020, 1, 5), loopback, name, 100, 200),
+    want = [(datetime.date(2020, 1, 5), loopback, loopname, 100, 200),
             (datetime.date(2020, 1, 6), OLD, "Старый", 1048576, 2097152),
             (datetime.date(2020, 1, 7), OLD, "Старый", 4000000000, 5),
             (datetime.date(2020, 1, 8), IDLE, IDLE, 0, 0)]
     for w in want:
         if w not in [x[:5] for x in days]:
             problems.append("no row %r" % (w,))
+    if not [x for x in days if x[:3] == (datetime.date.today(), loopback, loopname) and x[3] > 0]:
+        problems.append("no traffic of today for %s" % loopname)
     # NAME's rows against the day rows of its report: the same days, sums and costs.
     with open(os.path.join(d, "history.htm"), "rb") as f:
         page = f.read().decode(ENC)

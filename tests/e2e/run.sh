@@ -247,17 +247,20 @@ wait_exit() {
     return 1
 }
 
-# ---- shell "open" of history.htm: recorded by the driver instead of a browser ----
+# ---- shell "open" of history.htm and history.csv: recorded by the driver instead of a browser
+# and a spreadsheet ----
 driver_win="$(winepath -w "$driver" 2>/dev/null | tr -d '\r')"
-old_htm="$(wine reg query 'HKCR\.htm' /ve 2>/dev/null | tr -d '\r' | awk -F'REG_SZ' 'NF>1{gsub(/^[ \t]+/,"",$2); print $2}')"
-wine reg add 'HKCR\.htm' /ve /d VelkaroE2E.htm /f >/dev/null 2>&1
-wine reg add 'HKCR\VelkaroE2E.htm\shell\open\command' /ve /d "\"$driver_win\" record-open \"%1\"" /f >/dev/null 2>&1
-if [[ -n "$old_htm" ]]; then
-    cleanup_cmds+=("wine reg add 'HKCR\\.htm' /ve /d '$old_htm' /f")
-else
-    cleanup_cmds+=("wine reg delete 'HKCR\\.htm' /f")
-fi
-cleanup_cmds+=("wine reg delete 'HKCR\\VelkaroE2E.htm' /f")
+for ext in htm csv; do
+    old_assoc="$(wine reg query "HKCR\\.$ext" /ve 2>/dev/null | tr -d '\r' | awk -F'REG_SZ' 'NF>1{gsub(/^[ \t]+/,"",$2); print $2}')"
+    wine reg add "HKCR\\.$ext" /ve /d "VelkaroE2E.$ext" /f >/dev/null 2>&1
+    wine reg add "HKCR\\VelkaroE2E.$ext\\shell\\open\\command" /ve /d "\"$driver_win\" record-open \"%1\"" /f >/dev/null 2>&1
+    if [[ -n "$old_assoc" ]]; then
+        cleanup_cmds+=("wine reg add 'HKCR\\.$ext' /ve /d '$old_assoc' /f")
+    else
+        cleanup_cmds+=("wine reg delete 'HKCR\\.$ext' /f")
+    fi
+    cleanup_cmds+=("wine reg delete 'HKCR\\VelkaroE2E.$ext' /f")
+done
 rm -f "$out/opened.log"
 
 # ---- start with Windows: the Run key's value, put back as it was at the end ----
@@ -422,14 +425,14 @@ finish
 
 step prices "right click on the loopback block, 'Задать цену' 2,5 and 0,5"
 drv click "$image" 300 40 right >/dev/null
-drv menu-pick 2 5000 >/dev/null || check "the block's menu did not open"
+drv menu-pick 3 5000 >/dev/null || check "the block's menu did not open"
 drv input "2,5" 5000 >>"$log" || check "no input dialog for the incoming price"
 drv input "0,5" 5000 >>"$log" || check "no input dialog for the outgoing price"
 finish
 
 step rename "right click, 'Переименовать' to Петля"
 drv click "$image" 300 40 right >/dev/null
-drv menu-pick 3 5000 >/dev/null || check "the block's menu did not open"
+drv menu-pick 4 5000 >/dev/null || check "the block's menu did not open"
 drv input "%D0%9F%D0%B5%D1%82%D0%BB%D1%8F" 5000 >>"$log" || check "no input dialog for the name"
 finish
 
@@ -439,7 +442,7 @@ balloon_text() { drv text tooltips_class32 2>/dev/null | grep 'израсход�
 step limit "right click, 'Лимит расходов в месяц...' 0,01: the next tick warns in a balloon"
 [[ -f "$work/limits.txt" ]] && check "limits.txt before any limit"
 drv click "$image" 300 40 right >/dev/null
-drv menu-pick 4 5000 >/dev/null || check "the block's menu did not open"
+drv menu-pick 5 5000 >/dev/null || check "the block's menu did not open"
 drv input "0,01" 5000 >>"$log" || check "no input dialog for the limit"
 balloon=""
 for i in $(seq 1 30); do balloon="$(balloon_text)" && break; sleep 0.2; done
@@ -463,10 +466,29 @@ fi
 grep -qi 'history.htm' "$out/opened.log" 2>/dev/null || check "the report was not opened"
 finish
 
+# The report of the old adapter, whose days no tick changes, against the export made after it.
+step export "right click, 'Экспорт в CSV' replaces history.csv in one step and opens it; it reads back to the report's days"
+rm -f "$work/history.csv"
+drv click "$image" 300 100 right >/dev/null
+drv menu-pick 1 5000 >/dev/null || check "the old adapter's menu did not open"
+for i in $(seq 1 50); do [[ "$(grep -ci 'history.htm' "$out/opened.log")" -ge 2 ]] && break; sleep 0.2; done
+drv click "$image" 300 40 right >/dev/null
+drv menu-pick 2 5000 >/dev/null || check "the block's menu did not open"
+for i in $(seq 1 50); do grep -qi 'history.csv' "$out/opened.log" 2>/dev/null && break; sleep 0.2; done
+if [[ -f "$work/history.csv" ]]; then
+    py check-csv "$work" "$loopback" "Петля" "Старый" >>"$log" ||
+        check "$(py check-csv "$work" "$loopback" "Петля" "Старый")"
+else
+    check "no history.csv in the program's folder"
+fi
+grep -q '^MOVED_TO history.csv$' "$watch_log" || check "history.csv was not moved into place from its temporary file"
+grep -qi 'history.csv' "$out/opened.log" 2>/dev/null || check "the CSV file was not opened"
+finish
+
 step hide-idle "menu item 'Скрывать адаптеры без трафика' hides the idle adapter and is saved"
 drv click "$image" 300 40 right >/dev/null
 shot_menu hide-idle-menu || check "the block's menu did not open"
-drv menu-pick 5 5000 >/dev/null || check "the block's menu did not take the pick"
+drv menu-pick 6 5000 >/dev/null || check "the block's menu did not take the pick"
 sleep 1.5  # a tick draws without it
 tray_double_click
 drv wait TForm2 "Fast INFO" visible 5000 >/dev/null || check "Fast INFO not shown"
@@ -488,7 +510,7 @@ py check-hidden "$work" "$loopback" >>"$log" || check "$(py check-hidden "$work"
 # Off again, from the menu that shows the item checked: the next save is as it always was.
 drv click "$image" 300 40 right >/dev/null
 shot_menu hide-idle-menu-checked || check "the block's menu did not open again"
-drv menu-pick 5 5000 >/dev/null || check "the block's menu did not take the pick again"
+drv menu-pick 6 5000 >/dev/null || check "the block's menu did not take the pick again"
 drv send "$fastinfo" 0x11 0 0 >/dev/null
 drv send "$fastinfo" 0x16 0 0 >/dev/null
 py check-saved "$work" "$loopback" >>"$log" || check "$(py check-saved "$work" "$loopback" | tail -n1)"
