@@ -8,6 +8,7 @@ checks of what the program saved.
   e2e.py record DIR ADAPTER            "IN OUT" of ADAPTER's open record of today in history.txt
   e2e.py check-saved DIR LOOPBACK      the prepared lines come back byte for byte, files whole
   e2e.py check-prices DIR ADAPTER NAME IN OUT   ADAPTER's price line
+  e2e.py check-late-price DIR IN OUT   a price line IN@OUT, and the prepared line still there
   e2e.py check-report FILE NAME OTHER  history.htm: NAME's page with money, no rows of OTHER
   e2e.py check-csv DIR LOOPBACK LOOPNAME NAME   history.csv as Python's csv module reads it:
                                        the header, days in date order, the prepared records,
@@ -210,6 +211,16 @@ def cmd_check_prices(d, adapter, name, pin, pout):
     return 1
 
 
+def cmd_check_late_price(d, pin, pout):
+    """A price line with these prices, and the prepared line kept (the file was read late)."""
+    p, _ = read_lines(os.path.join(d, "price.txt"))
+    got = [l for l in p if PRICE.match(l) and (PRICE.match(l).group(3).replace(",", "."),
+                                               PRICE.match(l).group(4).replace(",", ".")) == (pin, pout)]
+    kept = all(l in p for l in PREPARED_PRICES)
+    print("price lines %r, the prepared one %s" % (got, "kept" if kept else "lost"))
+    return 0 if got and kept else 1
+
+
 def cmd_check_report(path, name, other):
     with open(path, "rb") as f:
         data = f.read()
@@ -355,6 +366,7 @@ def main(argv):
         "record": cmd_record,
         "check-saved": cmd_check_saved,
         "check-prices": cmd_check_prices,
+        "check-late-price": cmd_check_late_price,
         "check-report": cmd_check_report,
         "check-csv": cmd_check_csv,
         "check-cleared": cmd_check_cleared,
