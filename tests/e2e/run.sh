@@ -750,7 +750,7 @@ if drv wait TApplication - exists 30000 >/dev/null; then
     image="$(drv children VelkaroTForm1 | awk '{print $1; exit}')"
     sleep 1.5  # the first tick draws the blocks
     drv click "$image" 300 40 right >/dev/null
-    drv menu-pick 2 5000 >/dev/null || check "the block's menu did not open"
+    drv menu-pick 3 5000 >/dev/null || check "the block's menu did not open"
     drv input "7,25" 5000 >>"$log" || check "no input dialog for the incoming price"
     drv input "3,75" 5000 >>"$log" || check "no input dialog for the outgoing price"
     rm -f "$flag"  # the file becomes readable
