@@ -1,4 +1,4 @@
-// Billing periods and the calendar arithmetic they need. A period of day D runs from day D of
+// Billing periods. A period of day D runs from day D of
 // a month to the day before day D of the next month; a day past a month's end stands for that
 // month's last day (day 31: 31 January to 27 February, 28 February to 30 March, 31 March ...).
 // Day 1 gives the calendar months.
@@ -6,21 +6,13 @@
 
 #include <cstdint>
 
+#include "core/Calendar.h"
 #include "core/Ports.h"
 
 namespace velkaro {
 
 inline constexpr int kFirstPeriodDay = 1;
 inline constexpr int kLastPeriodDay = 31;
-inline constexpr std::int64_t kSecondsPerDay = 86400;
-
-bool IsLeapYear(int year);
-// 28 to 31; 0 for a month that is not 1 to 12.
-int DaysInMonth(int year, int month);
-
-// Days since 1970-01-01 of a calendar day (proleptic Gregorian), and back.
-std::int64_t DayNumber(const Date& d);
-Date DateOfDayNumber(std::int64_t days);
 
 struct BillingPeriod {
     Date start;  // its first day

@@ -21,6 +21,7 @@ inline constexpr const char* kTariffMissRename = "Ошиибка доступа 
 inline constexpr const char* kHistoryFile = "history.txt";
 inline constexpr const char* kPriceFile = "price.txt";
 inline constexpr const char* kReportFile = "history.htm";
+inline constexpr const char* kCsvFile = "history.csv";
 inline constexpr const char* kHelpFile = "help.mht";
 inline constexpr const char* kHistoryBackup = "history.bak";
 inline constexpr const char* kPriceBackup = "price.bak";
@@ -74,6 +75,7 @@ inline constexpr const char* kButtonClear = "Отчистить историю"_
 inline constexpr const char* kButtonHelp = "Помощь"_cp1251;
 inline constexpr const char* kButtonAbout = "Об авторе"_cp1251;
 inline constexpr const char* kMenuHistory = "История"_cp1251;
+inline constexpr const char* kMenuExport = "Экспорт в CSV"_cp1251;
 inline constexpr const char* kMenuPrices = "Задать цену"_cp1251;
 inline constexpr const char* kMenuRename = "Переименовать"_cp1251;
 inline constexpr const char* kMenuHideIdle = "Скрывать адаптеры без трафика"_cp1251;
@@ -120,6 +122,11 @@ inline constexpr const char* kMailSubjectKey = "?subject=";
 inline constexpr const char* kMailBodyKey = "&body=";
 inline constexpr const char* kMailEnd = "%0d";
 inline constexpr const char* kMailFailed = "Не удалось написать письмо автору."_cp1251;
+// The report or the CSV file written, but the shell could not open it. %s: the file.
+inline constexpr const char* kOpenFailed = "Файл %s записан в папку программы, но открыть его не удалось."_cp1251;
+// history.csv could not be replaced. %s: the reason.
+inline constexpr const char* kCsvWriteFailed =
+    "Не удалось записать файл history.csv (%s). Если он открыт в другой программе, закройте его и повторите экспорт."_cp1251;
 inline constexpr const char* kClearQuestion = "Удалить всю историю трафика? Это нельзя отменить."_cp1251;
 inline constexpr const char* kClearDone = "Операция выполнена успешно"_cp1251;
 inline constexpr const char* kClearFailed = "Не удалось удалить файл истории HISTORY.txt"_cp1251;
@@ -177,12 +184,26 @@ inline constexpr const char* kSpeedMb = " Mb/s";
 
 // History report: the charts above the day table
 inline constexpr const char* kChartDaysTitle = "Трафик по дням, последние 31 день с записями: "_cp1251;
-inline constexpr const char* kChartMonthsTitle = "Стоимость по месяцам, последние 12 месяцев с записями: "_cp1251;
+inline constexpr const char* kChartMonthsTitle = "Стоимость по месяцам: "_cp1251;
 inline constexpr const char* kChartReceived = "Принято"_cp1251;
 inline constexpr const char* kChartSent = "Отправлено"_cp1251;
 inline constexpr const char* kChartReceivedShort = "принято "_cp1251;
 inline constexpr const char* kChartSentShort = "отправлено "_cp1251;
-inline constexpr const char* kChartMore = "+ ещё "_cp1251;
 inline constexpr const char* kChartNoRecords = "Записей нет, графики не построены."_cp1251;
+// Months without records between two bars: kChartGap, then the count and kChartGapMonths.
+inline constexpr const char* kChartGap = "нет записей"_cp1251;
+inline constexpr const char* kChartGapMonths = " мес."_cp1251;
+// The money chart's limit line, in its legend: kChartLimit, then the limit.
+inline constexpr const char* kChartLimit = "Лимит в месяц: "_cp1251;
+// Bars taller than the scale are cut: the legend's note.
+inline constexpr const char* kChartCut = "столбцы выше шкалы срезаны, их сумма написана на них"_cp1251;
+
+// CSV export (history.csv): the header row
+inline constexpr const char* kCsvDate = "Дата"_cp1251;
+inline constexpr const char* kCsvAdapter = "Адаптер"_cp1251;
+inline constexpr const char* kCsvName = "Имя"_cp1251;
+inline constexpr const char* kCsvReceived = "Принято, байт"_cp1251;
+inline constexpr const char* kCsvSent = "Отправлено, байт"_cp1251;
+inline constexpr const char* kCsvCost = "Стоимость, руб."_cp1251;
 
 }  // namespace velkaro::texts

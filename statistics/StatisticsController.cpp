@@ -2,12 +2,14 @@
 
 #include <optional>
 
+#include "core/DataFile.h"
 #include "core/Files.h"
 #include "core/Formatting.h"
 #include "core/Limits.h"
 #include "core/NumberText.h"
 #include "core/Sampler.h"
 #include "core/Texts.h"
+#include "report/HistoryCsv.h"
 #include "report/HistoryReport.h"
 #include "statistics/TrayTip.h"
 
@@ -133,6 +135,7 @@ void StatisticsController::RightClick(int x, int y) {
 bool StatisticsController::Run(Command command) {
     switch (command) {
     case Command::ShowReport: ShowReport(); return true;
+    case Command::ExportCsv: ExportCsv(); return true;
     case Command::SetPrices: SetPrices(); return true;
     case Command::Rename: Rename(); return true;
     case Command::SetLimit: SetLimit(); return true;
@@ -151,7 +154,20 @@ void StatisticsController::ShowReport() {
     const std::string page = HistoryReportText(a_, picked_, p_.regional.DecimalSeparator());
     if (const int code = p_.shell.ProgramFolder().WriteAll(texts::kReportFile, page); code != kIoOk)
         throw AppError(IoErrorText(code));
-    p_.shell.OpenProgramFile(texts::kReportFile);
+    OpenWrittenFile(texts::kReportFile);
+}
+
+void StatisticsController::ExportCsv() {
+    const std::string text = HistoryCsvText(a_, p_.regional.DecimalSeparator());
+    // In one step, as the program's own files: a failure keeps the file of the last export.
+    if (const int code = p_.shell.ProgramFolder().ReplaceAll(texts::kCsvFile, text); code != kIoOk)
+        throw AppError(FillText(texts::kCsvWriteFailed, {ReadFailureReason(code)}));
+    OpenWrittenFile(texts::kCsvFile);
+}
+
+void StatisticsController::OpenWrittenFile(const char* name) {
+    if (p_.shell.OpenProgramFile(name) <= kShellOpenFailedUpTo)
+        p_.dialogs.ShowMessage(FillText(texts::kOpenFailed, {name}));
 }
 
 void StatisticsController::SetPrices() {

@@ -20,6 +20,7 @@ enum class Command : unsigned {
     StartWithWindows = 3,  // the tray menu's "Запускать вместе с Windows"
     ShowStatistics = 10,   // the tray menu's "Главная форма"
     ShowReport = 102,      // the panel's menu: "История"
+    ExportCsv = 111,       // "Экспорт в CSV"
     SetPrices = 103,       // "Задать цену"
     Rename = 105,          // "Переименовать"
     SetLimit = 107,        // "Лимит расходов в месяц..."
@@ -77,6 +78,7 @@ public:
     bool Run(Command command);
 
     void ShowReport();    // the HTML history of the picked adapter, opened
+    void ExportCsv();     // history.csv of all adapters (or the "SHOW" one), opened
     void SetPrices();     // both prices of the picked adapter
     void Rename();        // its display name
     void SetLimit();         // its money limit per billing period, and the period's day
@@ -115,6 +117,9 @@ private:
     bool StartAccounting();  // false when the interface function is missing
     // A limit command: the amount, then (unless it removes the limit) the period day.
     void AskLimit(LimitKind kind);
+    // Opens a file the program has written into its folder with the program Windows has for
+    // it; a failure of the shell says so.
+    void OpenWrittenFile(const char* name);
     void SetTimer(bool enabled);
     Accounting& a_;
     StatisticsPorts p_;

@@ -175,6 +175,7 @@ void StatisticsWindow::PopupMenu(int screenX, int screenY) {
         Command command;
         const char* text;
     } items[] = {{Command::ShowReport, texts::kMenuHistory},
+                 {Command::ExportCsv, texts::kMenuExport},
                  {Command::SetPrices, texts::kMenuPrices},
                  {Command::Rename, texts::kMenuRename},
                  {Command::SetLimit, texts::kMenuLimit},

@@ -8,6 +8,7 @@
 #include "core/Cp1251.h"
 #include "core/Files.h"
 #include "core/Texts.h"
+#include "report/HistoryCsv.h"
 #include "tools/scripted/ScriptedStatisticsHost.h"
 #include "tests/TestSupport.h"
 
@@ -327,6 +328,28 @@ TEST_F(StatisticsControllerTest, HistoryReportIsWrittenNextToTheProgramAndOpened
     EXPECT_FALSE(Run(&StatisticsController::ShowReport));
     EXPECT_EQ(dialogs.errors, std::vector<std::string>{"File access denied"});
     EXPECT_EQ(shell.opened.size(), 1u);
+}
+
+// The CSV file goes where the report goes and opens the same way; a shell that cannot open it
+// says so, and a file that cannot be replaced (open in a spreadsheet) is named with the reason.
+TEST_F(StatisticsControllerTest, CsvExportIsWrittenNextToTheProgramAndOpened) {
+    StartAndTick();
+    EXPECT_TRUE(Run(&StatisticsController::ExportCsv));
+    EXPECT_EQ(shell.programFiles.files["history.csv"], HistoryCsvText(a, ','));
+    EXPECT_EQ(shell.opened, std::vector<std::string>{"C:\\Velkaro\\history.csv"});
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    shell.result = 31;
+    EXPECT_TRUE(Run(&StatisticsController::ExportCsv));
+    EXPECT_EQ(dialogs.messages,
+              std::vector<std::string>{"Файл history.csv записан в папку программы, но открыть его не удалось."_cp1251});
+
+    shell.programFiles.writeError["history.csv"] = 32;
+    EXPECT_FALSE(Run(&StatisticsController::ExportCsv));
+    EXPECT_EQ(dialogs.errors, std::vector<std::string>{"Не удалось записать файл history.csv (файл занят другой "_cp1251
+                                                       "программой). Если он открыт в другой программе, закройте "_cp1251
+                                                       "его и повторите экспорт."_cp1251});
+    EXPECT_EQ(shell.opened.size(), 2u);
 }
 
 // ---- Buttons ----

@@ -211,9 +211,8 @@ TEST_F(StatisticsPickTest, HistoryWritesTheReportAndOpensIt) {
 TEST_F(StatisticsPickTest, TheRealMenuDispatchesTheChosenItem) {
     w->realMenu = true;
     dialogs.answers = {std::string("3"), std::string("4")};
-    // Keys queued for the menu's own loop: down past the separator to "Задать цену", Enter.
-    ::PostMessageW(w->Handle(), WM_KEYDOWN, VK_DOWN, 0);
-    ::PostMessageW(w->Handle(), WM_KEYDOWN, VK_DOWN, 0);
+    // Keys queued for the menu's own loop: down past "Экспорт в CSV" to "Задать цену", Enter.
+    for (int i = 0; i < 3; ++i) ::PostMessageW(w->Handle(), WM_KEYDOWN, VK_DOWN, 0);
     ::PostMessageW(w->Handle(), WM_KEYDOWN, VK_RETURN, 0);
     RightClickAt(5, 90);
     Pump();  // the chosen command arrives as a posted WM_COMMAND

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/BillingPeriod.h"
+#include "core/Calendar.h"
 #include "core/Counting.h"
 #include "core/Ports.h"
 
@@ -16,7 +16,8 @@ namespace velkaro::replay {
 
 enum class Op {
     Today, Separator, Load, Row, Tick, FailTick, Answer, Cancel, Pick, Select,
-    SetPrices, Rename, SetLimit, SetTrafficLimit, Report, Save, Autosave, Clear, Panel, QuickInfo, Window, State, ReadError,
+    SetPrices, Rename, SetLimit, SetTrafficLimit, Report, Export, Save, Autosave, Clear, Panel, QuickInfo, Window,
+    State, ReadError,
     HideIdle, Tip, KeyRow, FilterRow, Counters, Counting, Boot, Time, Restart, Kill,
 };
 
@@ -118,6 +119,7 @@ inline constexpr Word kWords[] = {
     {"pick", Op::Pick, true},            {"select", Op::Select, true},
     {"setprices", Op::SetPrices, false}, {"rename", Op::Rename, false},
     {"setlimit", Op::SetLimit, false},   {"settrafficlimit", Op::SetTrafficLimit, false},
+    {"export", Op::Export, false},
     {"report", Op::Report, false},       {"save", Op::Save, false},
     {"autosave", Op::Autosave, false},   {"clear", Op::Clear, false},
     {"panel", Op::Panel, false},         {"quickinfo", Op::QuickInfo, false},

@@ -32,7 +32,8 @@ constexpr char kUsage[] =
     "usage: velkaro-replay SCRIPT   (or - for standard input)\n"
     "\n"
     "Runs the statistics window's code in the current directory (history.txt, price.txt,\n"
-    "limits.txt, history.htm) with scripted system parts, and prints what the program shows.\n"
+    "limits.txt, history.htm, history.csv) with scripted system parts, and prints what the\n"
+    "program shows.\n"
     "Exit status: 0 when the script ran to its end, 2 for a malformed line (the whole script\n"
     "is checked before anything runs; the line number goes to standard error), 1 when the\n"
     "script cannot be read.\n"
@@ -68,6 +69,8 @@ constexpr char kUsage[] =
     "                    it is 0, which removes the limit) the day the billing period begins on\n"
     "  settrafficlimit   the same for the traffic limit, in megabytes\n"
     "  report            the menu command History: writes history.htm\n"
+    "  export            the menu command that exports to CSV: writes history.csv (every\n"
+    "                    adapter's days, or the SHOW setting's adapter's)\n"
     "  save              the save of the exit paths (history.txt, price.txt, limits.txt)\n"
     "  restart           the program exits (with the save of the exit paths) and a new run of\n"
     "                    it waits for load; the clock, the table and the files stay\n"
@@ -202,6 +205,7 @@ public:
             case Op::SetLimit: statistics_->Guarded([&] { statistics_->SetLimit(); }); break;
             case Op::SetTrafficLimit: statistics_->Guarded([&] { statistics_->SetTrafficLimit(); }); break;
             case Op::Report: statistics_->Guarded([&] { statistics_->ShowReport(); }); break;
+            case Op::Export: statistics_->Guarded([&] { statistics_->ExportCsv(); }); break;
             case Op::Save: statistics_->Guarded([&] { statistics_->SaveFiles(); }); break;
             case Op::Restart:
                 // The exit button's save; whether or not it fails, the program ends.

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core/BillingPeriod.h"
+#include "core/Calendar.h"
 
 namespace velkaro {
 
