@@ -540,12 +540,10 @@ std::string HistoryFileText(const Accounting& a, int form1Width, std::int64_t sy
         for (const RowReading& r : a.readings.All()) {
             out += kReadingKey;
             out += '=';
-            AppendNumber(out, r.key);
-            out += ' ';
-            AppendNumber(out, r.in);
-            out += ' ';
-            AppendNumber(out, r.out);
-            out += ' ';
+            for (const std::uint64_t field : {r.key, r.in, r.out}) {
+                AppendNumber(out, field);
+                out += ' ';
+            }
             AppendReadingName(out, r.name);
             out += "\r\n";
         }

@@ -239,6 +239,17 @@ save_now() {
     drv send "$1" 0x16 0 0 >/dev/null
 }
 mb=$((1024 * 1024))
+# counted_once COUNTED MB LO_FROM LO_TO: the loopback's in counted by the program between two
+# saves holds at least the MB megabytes sent, and no more than the interface moved between the
+# counter readings LO_FROM (taken before the first save) and LO_TO (a megabyte of slack for the
+# tick before it): counted once.
+counted_once() {
+    local moved
+    moved="$(grown "$3" "$4")"
+    echo "loopback in counted $1, the interface moved $moved" >>"$log"
+    (( $1 >= $2 * mb )) || check "loopback in grew by $1, want >= $(($2 * mb))"
+    (( $1 <= moved + mb )) || check "loopback in counted $1, the interface moved $moved"
+}
 wait_exit() {
     local i
     for i in $(seq 1 100); do
@@ -579,14 +590,10 @@ py check-saved "$work" "$loopback" >>"$log" || check "$(py check-saved "$work" "
 py check-prices "$work" "$loopback" "Петля" 2.5 0.5 >>"$log" || check "price line of $loopback"
 py check-limit "$work" "$loopback" 0.01 100 "$period_day" >>"$log" || check "limit line of $loopback"
 read -r in2 out2 < <(py record "$work" "$loopback")
-echo "loopback after traffic: in $in2 out $out2; its counters grew by $(grown "$lo_in1" "$lo_in2") in" >>"$log"
+echo "loopback after traffic: in $in2 out $out2" >>"$log"
 if [[ -n "${in1:-}" && -n "${in2:-}" ]]; then
-    # At least what was sent, and no more than the interface moved (a megabyte for the tick
-    # before the first save): counted once.
-    (( in2 - in1 >= 50 * mb )) || check "loopback in grew by $((in2 - in1)), want >= $((50 * mb))"
+    counted_once $((in2 - in1)) 50 "$lo_in1" "$lo_in2"
     (( out2 - out1 >= 50 * mb )) || check "loopback out grew by $((out2 - out1)), want >= $((50 * mb))"
-    (( in2 - in1 <= $(grown "$lo_in1" "$lo_in2") + mb )) ||
-        check "loopback in counted $((in2 - in1)), the interface moved $(grown "$lo_in1" "$lo_in2")"
 else
     check "no loopback record of today"
 fi
@@ -601,10 +608,7 @@ if wait_ready; then
     save_now "$(hwnd_of TForm2)"
     read -r in3 out3 < <(py record "$work" "$loopback")
     read -r lo_in3 lo_out3 < <(lo_counters)
-    echo "loopback after the restart: in $in3; its counters grew by $(grown "$lo_in_exit" "$lo_in3") since the exit" >>"$log"
-    (( in3 - in2 >= 20 * mb )) || check "loopback in grew by $((in3 - in2)), want >= $((20 * mb))"
-    (( in3 - in2 <= $(grown "$lo_in_exit" "$lo_in3") + mb )) ||
-        check "loopback in counted $((in3 - in2)), the interface moved $(grown "$lo_in_exit" "$lo_in3")"
+    counted_once $((in3 - in2)) 20 "$lo_in_exit" "$lo_in3"
     tray_right_click
     drv menu-pick 3 5000 >/dev/null || check "the tray menu did not open"
     wait_exit || check "the program did not end"
@@ -724,10 +728,7 @@ if wait_ready; then
         save_now "$fastinfo"
         read -r in5 out5 < <(py record "$work" "$loopback")
         read -r lo_in5 lo_out5 < <(lo_counters)
-        echo "loopback: $in4 before the kill, $in5 after the restart; its counters grew by $(grown "$lo_in4" "$lo_in5")" >>"$log"
-        (( in5 - in4 >= 40 * mb )) || check "loopback in grew by $((in5 - in4)), want >= $((40 * mb))"
-        (( in5 - in4 <= $(grown "$lo_in4" "$lo_in5") + mb )) ||
-            check "loopback in counted $((in5 - in4)), the interface moved $(grown "$lo_in4" "$lo_in5")"
+        counted_once $((in5 - in4)) 40 "$lo_in4" "$lo_in5"
         drv send "$fastinfo" 0x11 0 0 >/dev/null
         drv send "$fastinfo" 0x16 1 0 >/dev/null  # the session ends
         wait_exit || check "the program did not end"

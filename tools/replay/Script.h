@@ -105,6 +105,17 @@ inline bool ReadDate(std::string_view s, Date& date) {
     return true;
 }
 
+// An argument that is one of two words: `value` is true for the first.
+inline bool ReadChoice(std::string_view arg, std::string_view first, std::string_view second,
+                       std::string_view word, bool& value, std::string& reason) {
+    if (arg != first && arg != second) {
+        reason = std::string(word) + " needs " + std::string(first) + " or " + std::string(second);
+        return false;
+    }
+    value = arg == first;
+    return true;
+}
+
 struct Word {
     std::string_view name;
     Op op;
@@ -196,19 +207,10 @@ inline bool ParseLine(std::string_view line, Command& cmd, bool& skip, std::stri
             return true;
         }
         case Op::Counters:
-            if (arg != "32" && arg != "64") {
-                reason = "counters needs 32 or 64";
-                return false;
-            }
-            cmd.y = arg == "32" ? 32 : 64;
+            if (!detail::ReadChoice(arg, "32", "64", word, cmd.on, reason)) return false;
+            cmd.y = cmd.on ? 32 : 64;
             return true;
-        case Op::Counting:
-            if (arg != "boot" && arg != "increments") {
-                reason = "counting needs boot or increments";
-                return false;
-            }
-            cmd.on = arg == "boot";
-            return true;
+        case Op::Counting: return detail::ReadChoice(arg, "boot", "increments", word, cmd.on, reason);
         case Op::Boot:
             if (!ReadSystemStartText(arg, cmd.seconds)) {
                 reason = "boot needs YYYY-MM-DD HH:MM:SS";
@@ -226,13 +228,7 @@ inline bool ParseLine(std::string_view line, Command& cmd, bool& skip, std::stri
             cmd.y = h * 3600 + m * 60 + sec;
             return true;
         }
-        case Op::HideIdle:
-            if (arg != "on" && arg != "off") {
-                reason = "hideidle needs on or off";
-                return false;
-            }
-            cmd.on = arg == "on";
-            return true;
+        case Op::HideIdle: return detail::ReadChoice(arg, "on", "off", word, cmd.on, reason);
         case Op::Pick:
             if (!detail::ReadInt(arg, cmd.y)) {
                 reason = "pick needs a whole number";
