@@ -4,8 +4,7 @@
 
 #include "core/DataFile.h"
 #include "core/HistoryFile.h"
-#include "core/LimitFile.h"
-#include "core/PriceFile.h"
+#include "core/TariffFiles.h"
 #include "core/Texts.h"
 
 namespace velkaro {

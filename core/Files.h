@@ -1,6 +1,6 @@
 // history.txt, price.txt and limits.txt: loading at start-up and after clearing, and the save.
 // Each file's lines are read and written by its own module (core/HistoryFile.h,
-// core/PriceFile.h, core/LimitFile.h).
+// core/TariffFiles.h).
 //
 // Lines end with CR LF when written; how lines are read, skipped and kept as .bak copies is
 // shared by the three files (core/DataFile.h). The names in price.txt and limits.txt carry
@@ -16,8 +16,7 @@
 #include "core/Accounting.h"
 #include "core/DataFile.h"
 #include "core/HistoryFile.h"
-#include "core/LimitFile.h"
-#include "core/PriceFile.h"
+#include "core/TariffFiles.h"
 #include "core/Ports.h"
 
 namespace velkaro {

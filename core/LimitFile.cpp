@@ -1,4 +1,4 @@
-#include "core/LimitFile.h"
+#include "core/TariffFiles.h"
 
 #include <algorithm>
 #include <cstdio>

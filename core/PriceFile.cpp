@@ -1,4 +1,4 @@
-#include "core/PriceFile.h"
+#include "core/TariffFiles.h"
 
 #include <unordered_map>
 
