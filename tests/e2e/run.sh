@@ -795,6 +795,13 @@ add_interfaces() {
     fi
     exec {netif_lock}>/tmp/velkaro-netif.lock
     flock -w 600 "$netif_lock" || { check "/tmp/velkaro-netif.lock stayed taken"; return 1; }
+    # Whoever made interfaces held the lock until they were gone: any still here are those of
+    # a run that was killed.
+    local stale
+    for stale in $(ip -o link show | awk -F': ' '{print $2}' | grep '^vke' | cut -d@ -f1); do
+        ip link del "$stale" 2>>"$log" && echo "removed $stale, left by a killed run" >>"$log"
+    done
+    rows="$(drv ifnames | wc -l)"
     for attempt in 1 2 3; do
         (( rows >= 50 )) && break
         need=$(( (50 - rows + 1) / 2 ))
