@@ -106,6 +106,19 @@ inline constexpr const char* kMailSubjectKey = "?subject=";
 inline constexpr const char* kMailBodyKey = "&body=";
 inline constexpr const char* kMailEnd = "%0d";
 inline constexpr const char* kMailFailed = "Не удалось написать письмо автору."_cp1251;
+// The shell could not open a file or a page: kOpenFailed, what it is (one of the kOpen...
+// texts) with the file's name or the page's address, kOpenFailedWhy, the reason, ".".
+inline constexpr const char* kOpenFailed = "Не удалось открыть "_cp1251;
+inline constexpr const char* kOpenHelp = "справку "_cp1251;
+inline constexpr const char* kOpenOnlineHelp = "страницу справки "_cp1251;
+inline constexpr const char* kOpenReport = "отчёт "_cp1251;
+inline constexpr const char* kOpenFailedWhy = ": ";
+// Reasons, by the shell's result; %d: the result.
+inline constexpr const char* kOpenNoProgram = "не найдена программа для открытия"_cp1251;  // 27, 31
+inline constexpr const char* kOpenNotFound = "файл не найден"_cp1251;                     // 2, 3
+inline constexpr const char* kOpenNoMemory = "недостаточно памяти"_cp1251;                // 0, 8
+inline constexpr const char* kOpenNoAnswer = "программа не ответила"_cp1251;              // 28 to 30
+inline constexpr const char* kOpenOther = "ошибка %d"_cp1251;
 inline constexpr const char* kClearQuestion = "Удалить всю историю трафика? Это нельзя отменить."_cp1251;
 inline constexpr const char* kClearDone = "Операция выполнена успешно"_cp1251;
 inline constexpr const char* kClearFailed = "Не удалось удалить файл истории HISTORY.txt"_cp1251;

@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "core/DataFile.h"
 #include "core/Files.h"
 #include "core/Formatting.h"
 #include "core/Limits.h"
@@ -113,21 +114,30 @@ void StatisticsController::Tick() {
     // The limits look at the clock's month.
     a_.SetCostMonth(MonthOf(today));
     if (p_.notifier) CheckLimits(a_, today, sep, *p_.notifier);
-    panel_.Layout(a_, p_.host, sep);
-    for (const std::string& adapter : panel_.Unpriced()) a_.Tariffs().push_back(TariffEntry{0, 0, adapter, adapter});
-    p_.host.Resize(panel_.NeededWidth(), panel_.OuterHeight());
-    p_.host.ShowPanel();
+    LayOut(sep);
     quickInfoShown_ = p_.host.RefreshQuickInfo(panel_.QuickInfoRows());
     trayTip_ = TrayTipText(panel_.Totals(), sep);
     p_.host.SetTrayTip(trayTip_);
     SetTimer(true);
 }
 
+void StatisticsController::LayOut(char sep) {
+    panel_.Layout(a_, p_.host, sep);
+    for (const std::string& adapter : panel_.Unpriced()) a_.Tariffs().push_back(TariffEntry{0, 0, adapter, adapter});
+    p_.host.Resize(panel_.OuterWidth(), panel_.OuterHeight());
+    p_.host.ShowPanel();
+}
+
+void StatisticsController::Relayout() {
+    panel_.RemeasureTexts();
+    LayOut(p_.regional.DecimalSeparator());
+}
+
 void StatisticsController::RightClick(int x, int y) {
     picked_ = panel_.AdapterAt(y);
     // Where the click was in the window: the menu opens there, however far it is scrolled.
     const int windowY = y - p_.host.ScrollTop();
-    p_.host.PopupMenu(p_.host.WindowLeft() + x, p_.host.WindowTop() + windowY + kPopupBelowPointer);
+    p_.host.PopupMenu(x, windowY + kPopupBelowPointer);
 }
 
 bool StatisticsController::Run(Command command) {
@@ -150,7 +160,7 @@ void StatisticsController::ShowReport() {
     const std::string page = HistoryReportText(a_, picked_, p_.regional.DecimalSeparator());
     if (const int code = p_.shell.ProgramFolder().WriteAll(texts::kReportFile, page); code != kIoOk)
         throw AppError(IoErrorText(code));
-    p_.shell.OpenProgramFile(texts::kReportFile);
+    OpenProgramFile(texts::kReportFile, texts::kOpenReport);
 }
 
 void StatisticsController::SetPrices() {
@@ -270,9 +280,34 @@ void StatisticsController::MailToAuthor() {
 
 void StatisticsController::Help() {
     if (p_.shell.ProgramFileExists(texts::kHelpFile))
-        p_.shell.OpenProgramFile(texts::kHelpFile);
+        OpenProgramFile(texts::kHelpFile, texts::kOpenHelp);
     else
-        p_.shell.Open(texts::kOnlineHelp);
+        Opened(p_.shell.Open(texts::kOnlineHelp), std::string(texts::kOpenOnlineHelp) + texts::kOnlineHelp);
+}
+
+bool StatisticsController::OpenProgramFile(const std::string& name, const char* what) {
+    return Opened(p_.shell.OpenProgramFile(name), what + name);
+}
+
+bool StatisticsController::Opened(std::intptr_t result, const std::string& what) {
+    if (result > kShellOpenFailedUpTo) return true;
+    std::string reason;
+    switch (result) {
+    case 0:
+    case 8: reason = texts::kOpenNoMemory; break;
+    case 2:
+    case 3: reason = texts::kOpenNotFound; break;
+    case 5: reason = texts::kReasonAccessDenied; break;
+    case 26: reason = texts::kReasonSharingViolation; break;
+    case 27:
+    case 31: reason = texts::kOpenNoProgram; break;
+    case 28:
+    case 29:
+    case 30: reason = texts::kOpenNoAnswer; break;
+    default: reason = FillText(texts::kOpenOther, {std::to_string(result)}); break;
+    }
+    p_.dialogs.ShowMessage(texts::kOpenFailed + what + texts::kOpenFailedWhy + reason + ".");
+    return false;
 }
 
 void StatisticsController::About() { p_.host.ShowAbout(); }

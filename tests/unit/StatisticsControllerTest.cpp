@@ -440,12 +440,28 @@ TEST_F(StatisticsControllerTest, MailToAuthorOpensTheMailTextAndReportsAFailure)
 }
 
 TEST_F(StatisticsControllerTest, HelpOpensTheFileNextToTheProgramOrElseTheOnlinePage) {
-    shell.result = 2;  // the shell's failure is never reported
     statistics.Help();
     shell.existing["help.mht"] = true;
     statistics.Help();
     EXPECT_EQ(shell.opened, (std::vector<std::string>{texts::kOnlineHelp, "C:\\Velkaro\\help.mht"}));
     EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_TRUE(dialogs.errors.empty());
+}
+
+TEST_F(StatisticsControllerTest, WhatTheShellCannotOpenIsNamedWithTheReason) {
+    shell.result = 31;  // no program for the file's type
+    statistics.Help();
+    shell.result = 2;
+    shell.existing["help.mht"] = true;
+    statistics.Help();
+    shell.result = 12;  // a result without a reason of its own: the number
+    EXPECT_FALSE(statistics.OpenProgramFile("x.csv", "file "));
+    shell.result = 33;
+    EXPECT_TRUE(statistics.OpenProgramFile("x.csv", "file "));
+    EXPECT_EQ(dialogs.messages, (std::vector<std::string>{
+        std::string("Не удалось открыть страницу справки "_cp1251) + texts::kOnlineHelp + ": не найдена программа для открытия."_cp1251,
+        "Не удалось открыть справку help.mht: файл не найден."_cp1251,
+        "Не удалось открыть file x.csv: ошибка 12."_cp1251}));
     EXPECT_TRUE(dialogs.errors.empty());
 }
 
