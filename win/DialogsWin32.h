@@ -1,6 +1,8 @@
 // The program's dialogs on Win32: the message dialog, the Yes/No question, the input query
 // (the dialog resource of res/input.rc, which a program using it links) and the error box, all
-// captioned with the application title and centred on the screen.
+// captioned with the application title and centred on the screen. Each is owned by the window
+// it comes from (the active window of the thread), which has the focus again after it; the
+// thread's other windows take no input meanwhile.
 // Texts are the program's Windows-1251 bytes; they reach Windows as UTF-16.
 #pragma once
 
