@@ -8,6 +8,7 @@
 #include "core/AppError.h"
 #include "core/Texts.h"
 #include "shell/Autostart.h"
+#include "win/DialogsWin32.h"
 #include "win/Fonts.h"
 #include "win/Geometry.h"
 #include "win/Utf16.h"
@@ -108,7 +109,8 @@ bool QuickInfoWindow::Refresh(const std::vector<QuickInfoRow>& rows) {
     MakeListView();
     // The list gets only what changed: rows no longer there go from the end, a row's cells
     // are set where their texts differ from what the list holds, new rows are added. When rows
-    // come or go, the list is drawn once at the end, its scroll bars set for its final size.
+    // come or go, the list is drawn once at the end, its scroll bars set for the window's
+    // final size.
     const bool rowsChange = listed_.size() != rows.size();
     if (rowsChange) ::SendMessageW(listView_, WM_SETREDRAW, FALSE, 0);
     while (listed_.size() > rows.size()) {
@@ -139,11 +141,13 @@ bool QuickInfoWindow::Refresh(const std::vector<QuickInfoRow>& rows) {
             }
         }
     }
+    // The window's size for the rows before the list draws again: it sets its scroll bars
+    // once, for its final size.
+    FitToRows(listed_.size());
     if (rowsChange) {
         ::SendMessageW(listView_, WM_SETREDRAW, TRUE, 0);
         ::InvalidateRect(listView_, nullptr, TRUE);
     }
-    FitToRows(listed_.size());
     return true;
 }
 
@@ -162,20 +166,29 @@ void QuickInfoWindow::FitToRows(std::size_t rows) {
     // Never beyond the work area; a window that would reach below it moves up.
     const RECT area = win::MonitorWorkArea(Handle());
     const int outerHeight = std::min(dpi_.Px(height - frameUnits) + static_cast<int>(frame.cy), win::Height(area));
-    auto place = [&](int clientWidth) {
-        RECT fit{now.left, now.top, now.left + clientWidth + frame.cx, now.top + outerHeight};
-        fit = win::MoveInside(fit, area);
-        const RECT at = win::WindowRect(Handle());
-        if (!::EqualRect(&fit, &at))
-            ::SetWindowPos(Handle(), nullptr, fit.left, fit.top, win::Width(fit), win::Height(fit),
-                           SWP_NOZORDER | SWP_NOACTIVATE);
-    };
-    const int layoutWidth = dpi_.Px(kLayoutClientWidth);
-    place(layoutWidth);
-    // Rows beyond those the list shows: it scrolls, and the window is wider by the scroll
-    // bar, so that the columns fit beside it.
-    if (listView_ && rows > static_cast<std::size_t>(::SendMessageW(listView_, LVM_GETCOUNTPERPAGE, 0, 0)))
-        place(layoutWidth + win::SystemMetric(SM_CXVSCROLL, dpi_));
+    // Rows beyond those the list can show at that height: it scrolls, and the window is wider
+    // by the scroll bar, so that the columns fit beside it.
+    int clientWidth = dpi_.Px(kLayoutClientWidth);
+    if (ListScrolls(rows, outerHeight - frame.cy)) clientWidth += win::SystemMetric(SM_CXVSCROLL, dpi_);
+    RECT fit{now.left, now.top, now.left + clientWidth + frame.cx, now.top + outerHeight};
+    fit = win::MoveInside(fit, area);
+    if (!::EqualRect(&fit, &now))
+        ::SetWindowPos(Handle(), nullptr, fit.left, fit.top, win::Width(fit), win::Height(fit), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool QuickInfoWindow::ListScrolls(std::size_t rows, int clientHeight) const {
+    RECT item{};
+    item.left = LVIR_BOUNDS;
+    if (!listView_ || rows == 0 || !::SendMessageW(listView_, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item)))
+        return false;
+    // The list fills the client area; inside its border go the header and the rows.
+    const RECT outer = win::WindowRect(listView_);
+    const RECT inner = win::ClientRect(listView_);
+    const LONG style = ::GetWindowLongW(listView_, GWL_STYLE);
+    const int border = win::Height(outer) - inner.bottom - ((style & WS_HSCROLL) ? win::SystemMetric(SM_CYHSCROLL, dpi_) : 0);
+    HWND header = reinterpret_cast<HWND>(::SendMessageW(listView_, LVM_GETHEADER, 0, 0));
+    const int headerHeight = header ? win::Height(win::WindowRect(header)) : 0;
+    return headerHeight + static_cast<long long>(rows) * win::Height(item) > clientHeight - border;
 }
 
 void QuickInfoWindow::SetDpi(win::Dpi dpi) {
@@ -229,6 +242,7 @@ LRESULT QuickInfoWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_COMMAND:
         if (HIWORD(wp) == 0 && lp == 0) {
+            win::DialogOwner owner(Handle());  // its messages come from this window while it shows
             switch (static_cast<Command>(LOWORD(wp))) {
             case Command::ShowStatistics: ShowStatistics(); return 0;
             case Command::StartWithWindows: StartWithWindows(); return 0;

@@ -64,6 +64,8 @@ private:
     void MakeListView();  // once, at the first show
     void SetDpi(win::Dpi dpi);  // the font and the columns of another DPI
     void FitToRows(std::size_t rows);
+    // Whether the list scrolls through so many rows in a client area of that height.
+    bool ListScrolls(std::size_t rows, int clientHeight) const;
 
     QuickInfoLinks links_;
     win::Dpi dpi_;

@@ -1,6 +1,7 @@
 #include "win/DialogsWin32.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "core/Texts.h"
@@ -12,13 +13,17 @@ namespace velkaro::win {
 
 namespace {
 
-// The window a dialog comes from: the thread's active window, when it is shown and takes
-// input. The dialog is owned by it (no taskbar button of its own, in front of it), and the
-// system gives the focus back to it when the dialog closes.
-HWND DialogOwner() {
-    HWND active = ::GetActiveWindow();
-    if (!active || !::IsWindowVisible(active) || !::IsWindowEnabled(active)) return nullptr;
-    return ::GetWindowThreadProcessId(active, nullptr) == ::GetCurrentThreadId() ? active : nullptr;
+// The window running a command on this thread (DialogOwner).
+thread_local HWND tCommandWindow = nullptr;
+
+// The window a dialog comes from: the one running the command, else the thread's active
+// window, when it is shown and takes input. The dialog is owned by it (no taskbar button of
+// its own, in front of it), and the system gives the focus back to it when the dialog closes.
+HWND OwnerWindow() {
+    for (HWND w : {tCommandWindow, ::GetActiveWindow()})
+        if (w && ::IsWindowVisible(w) && ::IsWindowEnabled(w) && ::GetWindowThreadProcessId(w, nullptr) == ::GetCurrentThreadId())
+            return w;
+    return nullptr;
 }
 
 // While a modal dialog is open, the thread's other windows take no input, as under a
@@ -49,7 +54,7 @@ private:
 
 // A message box of the program, captioned with the application title.
 int Box(const std::string& text, UINT type) {
-    HWND owner = DialogOwner();
+    HWND owner = OwnerWindow();
     TaskWindowsDisabled others(owner);
     return ::MessageBoxW(owner, Widen(text).c_str(), Widen(texts::kAppTitle).c_str(),
                          type | MB_APPLMODAL | MB_SETFOREGROUND);
@@ -137,6 +142,10 @@ INT_PTR CALLBACK InputProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
 
 }  // namespace
 
+DialogOwner::DialogOwner(HWND window) : previous_(std::exchange(tCommandWindow, window)) {}
+
+DialogOwner::~DialogOwner() { tCommandWindow = previous_; }
+
 std::string ErrorBoxText(const std::string& text) {
     if (text.empty() || text.back() == '.') return text;
     return text + '.';
@@ -157,7 +166,7 @@ std::optional<std::string> DialogsWin32::InputBox(const std::string& caption, co
     InputState st{Widen(caption), Widen(prompt), Widen(defaultText)};
     INT_PTR result;
     {
-        HWND owner = DialogOwner();
+        HWND owner = OwnerWindow();
         TaskWindowsDisabled others(owner);
         result = ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kInputDialogId), owner,
                                    &InputProc, reinterpret_cast<LPARAM>(&st));

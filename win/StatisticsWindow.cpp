@@ -5,6 +5,7 @@
 
 #include "core/AppError.h"
 #include "core/Texts.h"
+#include "win/DialogsWin32.h"
 #include "win/Fonts.h"
 #include "win/Geometry.h"
 #include "win/Utf16.h"
@@ -33,6 +34,7 @@ std::vector<ButtonBar::Button> Buttons() {
 }  // namespace
 
 template <class F> void StatisticsWindow::Run(F&& handler) {
+    DialogOwner owner(Handle());  // what the handler asks or says comes from this window
     try {
         controller_.Guarded(std::forward<F>(handler));
     } catch (const std::exception& e) {
@@ -116,10 +118,12 @@ void StatisticsWindow::SetOuterWidth(int width) {
 
 void StatisticsWindow::Place() {
     view_.SetScrollHeight(ImageHeight());
-    const SIZE frame = FrameUnits();
-    const int width = dpi_.Px(outerWidth_ - static_cast<int>(frame.cx)) + static_cast<int>(frame_.cx);
+    // The image area and the bar each the pixels of their units: the image area shows as
+    // many rows as the panel has, no scroll bar for a rounding.
+    const int width = dpi_.Px(ImageWidth()) + static_cast<int>(frame_.cx);
     const RECT area = MonitorWorkArea(Handle());
-    const int height = std::min(dpi_.Px(panelOuterHeight_ - static_cast<int>(frame.cy)) + static_cast<int>(frame_.cy), Height(area));
+    const int height = std::min(dpi_.Px(ImageHeight()) + dpi_.Px(ButtonBar::kHeight) + static_cast<int>(frame_.cy),
+                                static_cast<int>(Height(area)));
     const RECT now = WindowRect(Handle());
     RECT fit = now;
     if (width != Width(now) || height != Height(now)) {

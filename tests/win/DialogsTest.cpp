@@ -278,6 +278,20 @@ TEST(DialogsWin32Test, DialogsAreOwnedByTheWindowTheyComeFromWhichIsActiveAgainA
         EXPECT_TRUE(::IsWindowEnabled(from));
         EXPECT_EQ(::GetActiveWindow(), from);
     }
+    // A command of a window that is not the active one (its button clicked by a program):
+    // the window running it.
+    ASSERT_TRUE(::SetForegroundWindow(other));
+    HWND owner = nullptr;
+    Player player([&](HWND box) {
+        owner = ::GetWindow(box, GW_OWNER);
+        ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    });
+    {
+        win::DialogOwner command(from);
+        d.ShowMessage("m");
+    }
+    EXPECT_EQ(owner, from);
+    EXPECT_EQ(::GetActiveWindow(), from);
     ::DestroyWindow(other);
     ::DestroyWindow(from);
 }

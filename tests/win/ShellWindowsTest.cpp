@@ -14,6 +14,7 @@
 #include "core/Cp1251.h"
 #include "win/StatisticsWindow.h"
 #include "tests/win/ShellTestSupport.h"
+#include "win/Dpi.h"
 #include "win/Geometry.h"
 #include "win/Utf16.h"
 
@@ -233,6 +234,42 @@ TEST_F(ShellWindowsTest, QuickInfoGrowsNoFurtherThanTheWorkAreaMovingUpToStayIns
     f.Refresh(rows);
     EXPECT_EQ(win::Height(win::WindowRect(f.Handle())), 115);
     EXPECT_EQ(ClientSize(f.Handle()).cx, 293);
+}
+
+// Moved to a monitor of 144 DPI: the place the system suggests, the font and the columns of
+// that DPI, the rows fitted again; more rows than it holds scroll beside the columns.
+TEST_F(ShellWindowsTest, QuickInfoOnAMonitorOf144DpiTakesTheSuggestedPlaceAndScalesItsList) {
+    Program& p = Start();
+    QuickInfoWindow& f = p.QuickInfo();
+    f.Show();
+    SetRows(3);
+    f.Refresh(rows);
+    RECT suggested{100, 50, 100 + 440, 50 + 120};
+    ::SendMessageW(f.Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    RECT r = win::WindowRect(f.Handle());
+    EXPECT_EQ(r.left, 100);
+    EXPECT_EQ(r.top, 50);
+    EXPECT_EQ(ClientSize(f.Handle()).cx, 440);  // 293 units
+    LVCOLUMNW col{};
+    col.mask = LVCF_WIDTH;
+    ASSERT_TRUE(::SendMessageW(ListView(f), LVM_GETCOLUMNW, 2, reinterpret_cast<LPARAM>(&col)));
+    EXPECT_EQ(col.cx, 113);  // 75 units
+    LOGFONTW lf{};
+    ASSERT_TRUE(::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(ListView(f), WM_GETFONT, 0, 0)), sizeof lf, &lf));
+    EXPECT_EQ(lf.lfHeight, -17);  // 11 units
+    // Row by row up to more than the work area holds: wider by the scroll bar exactly while the
+    // list scrolls, never a scroll bar across.
+    bool scrolled = false;
+    for (int n = 1; n <= 45; ++n) {
+        SetRows(n);
+        f.Refresh(rows);
+        const LONG style = ::GetWindowLongW(ListView(f), GWL_STYLE);
+        const bool scrolls = (style & WS_VSCROLL) != 0;
+        scrolled = scrolled || scrolls;
+        EXPECT_FALSE(style & WS_HSCROLL) << n;
+        EXPECT_EQ(ClientSize(f.Handle()).cx, 440 + (scrolls ? win::SystemMetric(SM_CXVSCROLL, win::Dpi(144)) : 0)) << n;
+    }
+    EXPECT_TRUE(scrolled);
 }
 
 // The list keeps its items between refreshes and writes only what changed (rows coming and
