@@ -112,7 +112,16 @@ if ! grep -q 'Watches established' "$out/inotifywait.log"; then
     exit 1
 fi
 
-shot() { import -display "$DISPLAY" -window root "$out/$(printf '%02d' "$stepno")-$1.png" 2>/dev/null; }
+# shot NAME: a screenshot of the Wine desktop (the whole X screen, or the desktop's part of the
+# larger one of the passes at other DPIs).
+shot() {
+    local file="$out/$(printf '%02d' "$stepno")-$1.png"
+    if [[ "$desk_size" == 1024x768 ]]; then
+        import -display "$DISPLAY" -window root "$file" 2>/dev/null
+    else
+        import -display "$DISPLAY" -window root -crop "${desk_w}x${desk_h}+${desk_x}+${desk_y}" +repage "$file" 2>/dev/null
+    fi
+}
 # shot_menu NAME: a screenshot of the pop-up menu that is opening, once it is drawn.
 shot_menu() {
     drv wait '#32768' - visible 5000 >/dev/null || return 1

@@ -16,7 +16,7 @@ namespace velkaro::replay {
 enum class Op {
     Today, Separator, Load, Row, Tick, FailTick, Answer, Cancel, Pick, Select,
     SetPrices, Rename, SetLimit, Report, Save, Autosave, Clear, Panel, QuickInfo, Window, State, ReadError,
-    HideIdle, Tip, KeyRow, FilterRow, Counters, Counting, Boot, Time, Restart, Kill,
+    HideIdle, Tip, KeyRow, FilterRow, Counters, Counting, Boot, Time, Restart, Kill, Shell, Help, Mail,
 };
 
 struct Command {
@@ -27,7 +27,8 @@ struct Command {
     std::uint64_t in = 0;   // row, keyrow, filterrow
     std::uint64_t out = 0;
     std::uint64_t key = 0;  // keyrow
-    int y = 0;              // pick; readerror: the code; counters: 32 or 64; time: second of the day
+    int y = 0;              // pick; readerror: the code; counters: 32 or 64; time: second of the day;
+                            // shell: the result
     bool on = false;        // hideidle; counting: boot
     Date date;              // today
     std::int64_t seconds = 0;  // boot: the system's start, UTC
@@ -131,7 +132,8 @@ inline constexpr Word kWords[] = {
     {"filterrow", Op::FilterRow, true},  {"counters", Op::Counters, true},
     {"counting", Op::Counting, true},    {"boot", Op::Boot, true},
     {"time", Op::Time, true},            {"restart", Op::Restart, false},
-    {"kill", Op::Kill, false},
+    {"kill", Op::Kill, false},           {"shell", Op::Shell, true},
+    {"help", Op::Help, false},           {"mail", Op::Mail, false},
 };
 
 }  // namespace detail
@@ -236,8 +238,9 @@ inline bool ParseLine(std::string_view line, Command& cmd, bool& skip, std::stri
             cmd.on = arg == "on";
             return true;
         case Op::Pick:
+        case Op::Shell:
             if (!detail::ReadInt(arg, cmd.y)) {
-                reason = "pick needs a whole number";
+                reason = std::string(word) + " needs a whole number";
                 return false;
             }
             return true;

@@ -65,7 +65,12 @@ constexpr char kUsage[] =
     "  setprices         the menu command that sets the prices (two input dialogs)\n"
     "  rename            the menu command that renames (one input dialog)\n"
     "  setlimit          the menu command that sets the monthly money limit (one input dialog)\n"
-    "  report            the menu command History: writes history.htm\n"
+    "  report            the menu command History: writes history.htm and opens it\n"
+    "  help              the button Help: opens help.mht (when the program's folder, the current\n"
+    "                    directory, holds it) or else the online help page\n"
+    "  mail              the button that writes to the author (a mailto: text opened)\n"
+    "  shell N           the shell's result for every open from now on: above 32 it opened\n"
+    "                    (default 42), 32 or less it could not (2: no file, 31: no program)\n"
     "  save              the save of the exit paths (history.txt, price.txt, limits.txt)\n"
     "  restart           the program exits (with the save of the exit paths) and a new run of\n"
     "                    it waits for load; the clock, the table and the files stay\n"
@@ -167,6 +172,15 @@ private:
 #endif
 };
 
+// The shell, whose program folder is the current directory: help.mht is there when the file is.
+class ReplayShell : public ScriptedShell {
+public:
+    bool ProgramFileExists(const std::string& name) override {
+        std::string bytes;
+        return ProgramFolder().ReadAll(name, bytes) == kIoOk;
+    }
+};
+
 class Replay {
 public:
     Replay()
@@ -197,6 +211,9 @@ public:
             case Op::Rename: statistics_->Guarded([&] { statistics_->Rename(); }); break;
             case Op::SetLimit: statistics_->Guarded([&] { statistics_->SetLimit(); }); break;
             case Op::Report: statistics_->Guarded([&] { statistics_->ShowReport(); }); break;
+            case Op::Help: statistics_->Guarded([&] { statistics_->Help(); }); break;
+            case Op::Mail: statistics_->Guarded([&] { statistics_->MailToAuthor(); }); break;
+            case Op::Shell: shell_.result = c.y; break;
             case Op::Save: statistics_->Guarded([&] { statistics_->SaveFiles(); }); break;
             case Op::Restart:
                 // The exit button's save; whether or not it fails, the program ends.
@@ -277,7 +294,7 @@ private:
     FixedClock clock_;
     FixedRegional regional_;
     ReplayDialogs dialogs_;
-    ScriptedShell shell_;
+    ReplayShell shell_;
     ReplayFiles files_;
     ReplayHost host_;
     ReplayNotifier notifier_;
