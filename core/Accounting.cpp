@@ -1,6 +1,7 @@
 #include "core/Accounting.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "core/Texts.h"
 
@@ -12,7 +13,7 @@ namespace {
 bool IsOn(const HistoryRecord& r, const Date& d) {
     return r.year == d.year && r.month == d.month && r.day == d.day;
 }
-bool IsIn(const HistoryRecord& r, const YearMonth& m) { return r.year == m.year && r.month == m.month; }
+std::uint64_t KeyOf(const HistoryRecord& r) { return DateKey(r.year, r.month, r.day); }
 }  // namespace
 
 AdapterId Accounting::Intern(const std::string& name) {
@@ -21,6 +22,15 @@ AdapterId Accounting::Intern(const std::string& name) {
         AdapterInfo info;
         info.name = name;
         info.firstRecord = history_.size();
+        // Its limits' period from the start, so that the records it gets sum into it as they
+        // come: a history loaded after the limits costs no scan.
+        for (std::size_t i = 0; i < limits_.size(); ++i) {
+            if (limits_[i].adapter != name) continue;
+            std::int32_t& slot = info.limits[static_cast<int>(limits_[i].kind)];
+            if (slot < 0) slot = static_cast<std::int32_t>(i);
+        }
+        if (const int day = PeriodDayOf(name)) SetPeriod(info, day);
+        info.periodStale = false;  // nothing to sum yet
         adapters_.push_back(std::move(info));
     }
     return it->second;
@@ -49,9 +59,9 @@ std::size_t Accounting::AppendHistoryRecord(AdapterId id, const HistoryRecord& f
         info.todayOut += r.outOctets;
         if (r.session == 0) info.openToday.push_back(static_cast<std::uint32_t>(index));
     }
-    if (IsIn(r, costMonth_)) {
-        info.monthIn += r.inOctets;
-        info.monthOut += r.outOctets;
+    if (info.period.Holds(KeyOf(r))) {
+        info.periodIn += r.inOctets;
+        info.periodOut += r.outOctets;
     }
     return index;
 }
@@ -65,9 +75,9 @@ void Accounting::SetCounters(std::size_t index, std::uint32_t in, std::uint32_t 
         info.todayIn = info.todayIn - r.inOctets + in;
         info.todayOut = info.todayOut - r.outOctets + out;
     }
-    if (IsIn(r, costMonth_)) {
-        info.monthIn = info.monthIn - r.inOctets + in;
-        info.monthOut = info.monthOut - r.outOctets + out;
+    if (info.period.Holds(KeyOf(r))) {
+        info.periodIn = info.periodIn - r.inOctets + in;
+        info.periodOut = info.periodOut - r.outOctets + out;
     }
     r.inOctets = in;
     r.outOctets = out;
@@ -100,20 +110,67 @@ void Accounting::SetAccountingDate(const Date& d) {
     RebuildDayIndex();
 }
 
-void Accounting::SetCostMonth(const YearMonth& m) {
-    if (m == costMonth_) return;
-    costMonth_ = m;
-    RebuildMonthIndex();
+void Accounting::SetLimitTime(const Date& today, std::int32_t secondOfDay) {
+    limitDate_ = today;
+    limitSecond_ = secondOfDay;
+    RefreshPeriods();
 }
 
-void Accounting::RebuildMonthIndex() {
-    for (AdapterInfo& info : adapters_) info.monthIn = info.monthOut = 0;
-    for (const HistoryRecord& r : history_) {
-        if (!IsIn(r, costMonth_)) continue;
-        AdapterInfo& info = adapters_[r.adapter];
-        info.monthIn += r.inOctets;
-        info.monthOut += r.outOctets;
+int Accounting::PeriodDayOf(const std::string& adapter) const {
+    for (const LimitEntry& e : limits_)
+        if (e.adapter == adapter) return e.periodDay;
+    return 0;
+}
+
+void Accounting::SetPeriod(AdapterInfo& info, int periodDay) {
+    const PeriodKeys keys = limitDate_.year != 0 ? KeysOf(PeriodOf(periodDay, limitDate_)) : PeriodKeys{};
+    if (keys == info.period) return;
+    info.period = keys;
+    info.periodIn = info.periodOut = 0;
+    info.periodStale = true;
+}
+
+void Accounting::RefreshPeriods() {
+    ++periodSerial_;
+    // Each adapter's first entry gives its period day (its entries agree on it).
+    for (std::size_t i = 0; i < limits_.size(); ++i) {
+        const LimitEntry& e = limits_[i];
+        AdapterId id = 0;
+        if (!FindAdapter(e.adapter, id)) continue;  // no records: nothing to sum
+        AdapterInfo& info = adapters_[id];
+        if (info.periodSerial != periodSerial_) {
+            info.periodSerial = periodSerial_;
+            info.limits[0] = info.limits[1] = -1;
+            SetPeriod(info, e.periodDay);
+        }
+        std::int32_t& slot = info.limits[static_cast<int>(e.kind)];
+        if (slot < 0) slot = static_cast<std::int32_t>(i);
     }
+    // The days any stale period covers: a record outside them needs no look at its adapter.
+    PeriodKeys stale{UINT64_MAX, 0};
+    for (AdapterInfo& info : adapters_) {
+        if (info.periodSerial != periodSerial_) {  // no limit (any more)
+            info.limits[0] = info.limits[1] = -1;
+            info.period = PeriodKeys{};
+            info.periodIn = info.periodOut = 0;
+        }
+        if (!info.periodStale) continue;
+        stale.from = std::min(stale.from, info.period.from);
+        stale.to = std::max(stale.to, info.period.to);
+    }
+    if (stale.from >= stale.to) {
+        for (AdapterInfo& info : adapters_) info.periodStale = false;
+        return;
+    }
+    for (const HistoryRecord& r : history_) {
+        const std::uint64_t key = KeyOf(r);
+        if (!stale.Holds(key)) continue;
+        AdapterInfo& info = adapters_[r.adapter];
+        if (!info.periodStale || !info.period.Holds(key)) continue;
+        info.periodIn += r.inOctets;
+        info.periodOut += r.outOctets;
+    }
+    for (AdapterInfo& info : adapters_) info.periodStale = false;
 }
 
 void Accounting::RebuildDayIndex() {
@@ -142,8 +199,8 @@ void Accounting::SetDisplayName(TariffEntry& e, const std::string& name) {
     if (!priceFile.read) editsWhileUnread.displayNames.insert(e.adapter);
 }
 
-void Accounting::NoteLimitChange(const std::string& adapter) {
-    if (!limitFile.read) editsWhileUnread.limits.insert(adapter);
+void Accounting::NoteLimitChange(const std::string& adapter, LimitKind kind) {
+    if (!limitFile.read) editsWhileUnread.limits.insert(LimitEditKey(adapter, kind));
 }
 
 // ---- TariffTable lookups ----

@@ -16,6 +16,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "core/BillingPeriod.h"
 #include "core/Counting.h"
 #include "core/Ports.h"
 
@@ -52,12 +53,19 @@ struct YearMonth {
 };
 inline YearMonth MonthOf(const Date& d) { return YearMonth{d.year, d.month}; }
 
-// A monthly money limit of one adapter (a line of limits.txt), with the last warning it gave.
+// What a limit counts: the money spent at the current prices, or the traffic.
+enum class LimitKind : std::uint8_t { Money, Traffic };
+
+// A limit of one adapter per billing period (a line of limits.txt), with the last warnings it
+// gave. An adapter has at most one limit of each kind; both have its one period day.
 struct LimitEntry {
     std::string adapter;
-    double limit = 0;        // roubles per calendar month, above 0
-    YearMonth warnedMonth;   // the month of the last warning (year 0: none yet)
-    int warnedLevel = 0;     // the percent level warned of in that month: 0, 80 or 100
+    double limit = 0;        // roubles (money) or megabytes (traffic) per period, above 0
+    YearMonth warnedMonth;   // the month the period of the last warning began in (year 0: none)
+    int warnedLevel = 0;     // the percent level warned of in that period: 0, 80 or 100
+    LimitKind kind = LimitKind::Money;
+    int periodDay = kFirstPeriodDay;  // the day its billing periods begin on, 1 to 31
+    bool forecastWarned = false;      // that period's forecast warning was given
 };
 
 // What the index knows of one adapter name.
@@ -66,10 +74,19 @@ struct AdapterInfo {
     std::size_t firstRecord = 0;        // table index of its first record
     std::uint64_t totalIn = 0, totalOut = 0;  // sums over all its records
     std::uint64_t todayIn = 0, todayOut = 0;  // sums over its records of the AccountingDate
-    std::uint64_t monthIn = 0, monthOut = 0;  // sums over its records of the CostMonth
+    PeriodKeys period;                        // its billing period's (none without a limit)
+    std::uint64_t periodIn = 0, periodOut = 0;  // sums over its records of that period
+    std::int32_t limits[2] = {-1, -1};        // its entries in Limits() by LimitKind, or -1
+    std::uint32_t periodSerial = 0;           // the RefreshPeriods that last found a limit of it
+    bool periodStale = false;                 // its period sums are to be made again
     std::vector<std::uint32_t> openToday;     // its open records of the AccountingDate, in table order
     long double rate = 0;                     // bytes per second at the last reading of the table
 };
+
+// An adapter's name with the kind's digit after it: a key of one limit.
+inline std::string LimitEditKey(const std::string& adapter, LimitKind kind) {
+    return adapter + static_cast<char>('0' + static_cast<int>(kind));
+}
 
 // How the run stands with one of its files (history.txt, price.txt, limits.txt).
 struct FileState {
@@ -88,7 +105,8 @@ struct FileState {
 struct EditsWhileUnread {
     std::unordered_set<std::string> prices;
     std::unordered_set<std::string> displayNames;
-    std::unordered_set<std::string> limits;  // set, changed, removed or warned of
+    // Limits set, changed, removed or warned of, each as LimitEditKey(adapter, kind).
+    std::unordered_set<std::string> limits;
 };
 
 class Accounting {
@@ -117,7 +135,9 @@ public:
     const std::vector<TariffEntry>& Tariffs() const { return tariffs_; }
     std::vector<TariffEntry>& Tariffs() { return tariffs_; }
 
-    // ---- Monthly limits, in the order of limits.txt; one entry per adapter ----
+    // ---- Limits, in the order of limits.txt; one entry per adapter and kind ----
+    // After a change of the entries, RefreshPeriods() brings the period sums along (the
+    // tick's SetLimitTime does).
     const std::vector<LimitEntry>& Limits() const { return limits_; }
     std::vector<LimitEntry>& Limits() { return limits_; }
 
@@ -127,16 +147,22 @@ public:
     void SetPrices(TariffEntry& e, double in, double out);
     void SetDisplayName(TariffEntry& e, const std::string& name);
     // Called by whatever sets, changes or removes a limit, or records a warning given.
-    void NoteLimitChange(const std::string& adapter);
+    void NoteLimitChange(const std::string& adapter, LimitKind kind);
 
     // ---- Program-wide variables ----
     const Date& AccountingDate() const { return accountingDate_; }
     // Changing the date rebuilds the per-day part of the index.
     void SetAccountingDate(const Date& d);
-    // The calendar month whose sums the index keeps for the limits (the clock's, not the
-    // AccountingDate's); a change rebuilds them, the only scan of the whole history it costs.
-    const YearMonth& CostMonth() const { return costMonth_; }
-    void SetCostMonth(const YearMonth& m);
+    // The clock's date and time of day the limits are reckoned at (their periods, forecasts
+    // and allowances): the tick's, not the AccountingDate. Setting it refreshes the periods.
+    const Date& LimitDate() const { return limitDate_; }
+    std::int32_t LimitSecond() const { return limitSecond_; }  // of the day, 0 to 86399
+    void SetLimitTime(const Date& today, std::int32_t secondOfDay);
+    // Gives each adapter with a limit the period its period day makes of the LimitDate, and
+    // its sums over it; an adapter without a limit has none. The adapters whose period
+    // changed are summed in one scan of the history, the only one it costs: otherwise
+    // O(adapters + limits).
+    void RefreshPeriods();
     std::int32_t sessionCounter = 0;
     std::string adapterFilter;    // the "SHOW" setting
     bool hideIdle = false;        // the "hide.idle" setting: adapters without traffic are not shown
@@ -161,7 +187,9 @@ public:
 private:
     AdapterId Intern(const std::string& name);
     void RebuildDayIndex();
-    void RebuildMonthIndex();
+    // The period day of an adapter's limits, or 0 without one.
+    int PeriodDayOf(const std::string& adapter) const;
+    void SetPeriod(AdapterInfo& info, int periodDay);
 
     std::vector<HistoryRecord> history_;
     std::vector<AdapterInfo> adapters_;
@@ -169,7 +197,9 @@ private:
     std::vector<TariffEntry> tariffs_;
     std::vector<LimitEntry> limits_;
     Date accountingDate_;
-    YearMonth costMonth_;
+    Date limitDate_;
+    std::int32_t limitSecond_ = 0;
+    std::uint32_t periodSerial_ = 0;
 };
 
 // 92 blanks, appended to some panel texts and to the padded display name.

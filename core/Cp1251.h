@@ -11,6 +11,8 @@
 
 #include <array>
 #include <cstddef>
+#include <string>
+#include <string_view>
 
 namespace velkaro {
 
@@ -95,6 +97,10 @@ struct Text {
 };
 
 }  // namespace cp1251
+
+// The UTF-8 text of Windows-1251 bytes, by the table above. The byte 0x98, which stands for
+// no character, becomes U+0098 (the control character of the same number): no byte is lost.
+std::string Utf8FromCp1251(std::string_view bytes);
 
 inline namespace literals {
 

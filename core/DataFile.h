@@ -1,7 +1,7 @@
 // What the three data files (history.txt, price.txt, limits.txt) share: reading one, its lines,
 // the lines its own parsing cannot use (skipped, named in one message, and the file kept as a
 // numbered .bak copy before the save replaces it), and the removal of a save's leftovers.
-// Each file's own code is its line parsing (core/Files.cpp).
+// Each file's own code is its line parsing (core/HistoryFile, core/PriceFile, core/LimitFile).
 //
 // Lines end at CR, LF or CR LF alike; a UTF-8 byte-order mark at the start of a file is
 // passed over. A line holding a NUL byte (what a power loss leaves of a file on some file
@@ -9,6 +9,7 @@
 #pragma once
 
 #include <algorithm>
+#include <charconv>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -19,6 +20,25 @@
 #include "core/Ports.h"
 
 namespace velkaro {
+
+// What the files are read and written with.
+struct FilePorts {
+    FileStore& files;
+    Clock& clock;
+    RegionalSettings& regional;
+    Dialogs& dialogs;
+    WindowHost& window;
+};
+
+// A load empties a table whose file is missing; a save that tries a file it could not read
+// before keeps the run's table then, to be written.
+enum class TableRead { Load, Retry };
+
+template <class T> void AppendNumber(std::string& out, T value) {
+    char buf[24];
+    auto res = std::to_chars(buf, buf + sizeof buf, value);
+    out.append(buf, res.ptr);
+}
 
 // One of the files: its name and the name of its first backup copy.
 struct DataFile {

@@ -1,4 +1,6 @@
 // history.txt, price.txt and limits.txt: loading at start-up and after clearing, and the save.
+// Each file's lines are read and written by its own module (core/HistoryFile.h,
+// core/TariffFiles.h).
 //
 // Lines end with CR LF when written; how lines are read, skipped and kept as .bak copies is
 // shared by the three files (core/DataFile.h). The names in price.txt and limits.txt carry
@@ -12,17 +14,12 @@
 #include <vector>
 
 #include "core/Accounting.h"
+#include "core/DataFile.h"
+#include "core/HistoryFile.h"
+#include "core/TariffFiles.h"
 #include "core/Ports.h"
 
 namespace velkaro {
-
-struct FilePorts {
-    FileStore& files;
-    Clock& clock;
-    RegionalSettings& regional;
-    Dialogs& dialogs;
-    WindowHost& window;
-};
 
 // A file the save left as it was because this run could not read it.
 struct UnreadFile {
@@ -31,7 +28,7 @@ struct UnreadFile {
 };
 
 // Loads the three files:
-//  1. The AccountingDate := the clock's today, and the limits' CostMonth its month. A
+//  1. The AccountingDate := the clock's today, and the limits' date and time its own. A
 //     temporary file a crashed save left behind (history.txt.tmp, price.txt.tmp,
 //     limits.txt.tmp and those of the .bak copies) is deleted.
 //  2. price.txt: when read, the TariffTable is REPLACED by its entries, any number of them
@@ -82,24 +79,5 @@ std::vector<UnreadFile> SaveFiles(Accounting& a, FilePorts& ports);
 std::string UnwrittenText(const std::vector<UnreadFile>& files);
 // The reason shown for a read error code, in Russian.
 std::string ReadFailureReason(int code);
-
-// Reads the next number field of a record line: the digits met up to the delimiter (or to the
-// end when there is none) make the value, everything else is passed over; the scanned text and
-// the delimiter are removed from the line. Unsigned reading takes up to 4294967295, signed
-// reading up to 2147483647; a larger value, or no digit, gives 0.
-std::uint32_t ReadFieldNumber(std::string_view& line, char delimiter, bool isUnsigned);
-
-// The bytes of the files, as the save writes them. history.txt: "SHOW=", "form1.width=",
-// "hide.idle=1" while on, then "counting=boot" while set, or else (once the run has read the
-// interface table, or the file it read kept readings) "boot=" with the system's start and a
-// "reading=KEY IN OUT NAME" line per interface row (the name's bytes below 0x20 and "%" as
-// %XX), then the records.
-std::string HistoryFileText(const Accounting& a, int form1Width, std::int64_t systemStart);
-std::string PriceFileText(const Accounting& a, char sep);
-std::string LimitFileText(const Accounting& a, char sep);
-
-// The value of the "form1.width" setting: a signed 32-bit integer in decimal (optional sign)
-// or hexadecimal after "$" or "0x"; 500 when the text is not one.
-int ReadWidthSetting(std::string_view value);
 
 }  // namespace velkaro

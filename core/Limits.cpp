@@ -1,7 +1,7 @@
 #include "core/Limits.h"
 
 #include <algorithm>
-#include <utility>
+#include <cstdio>
 
 #include "core/Formatting.h"
 #include "core/Texts.h"
@@ -14,36 +14,92 @@ constexpr long double kBytesPerMb = 1048576;
 // A percent that would not fit a 64-bit count (a limit of a few millionths of a kopeck).
 constexpr long double kPercentCap = 1e18L;
 
-LimitEntry* FindLimitEntry(Accounting& a, const std::string& adapter) {
-    return const_cast<LimitEntry*>(FindLimit(std::as_const(a), adapter));
+int KindIndex(LimitKind kind) { return static_cast<int>(kind); }
+
+// Money in the panel's price text, traffic (megabytes) in its Kb/Mb text.
+std::string AmountText(LimitKind kind, long double amount, char sep) {
+    return kind == LimitKind::Money ? FormatPrice(amount, sep) : FormatTrafficKb(amount * 1024, 0, sep);
+}
+
+// The period's cost at the adapter's current prices, or its traffic in megabytes.
+long double UsedInPeriod(const Accounting& a, const LimitEntry& e) {
+    AdapterId id = 0;
+    if (!a.FindAdapter(e.adapter, id)) return 0;
+    const AdapterInfo& info = a.Adapters()[id];
+    const long double in = static_cast<long double>(info.periodIn) / kBytesPerMb;
+    const long double out = static_cast<long double>(info.periodOut) / kBytesPerMb;
+    if (e.kind == LimitKind::Traffic) return in + out;
+    const TariffEntry* prices = FindTariffEntry(a, e.adapter);
+    if (!prices) return 0;
+    return static_cast<long double>(prices->priceIn) * in + static_cast<long double>(prices->priceOut) * out;
+}
+
+std::string LevelBalloonText(const Accounting& a, const LimitEntry& e, const LimitStatus& s, char sep) {
+    return GetDisplayName(a, e.adapter, false) + texts::kBalloonSpent + std::to_string(s.percent) +
+           texts::kBalloonOfLimit + AmountText(s.kind, s.used, sep) + texts::kBalloonFrom +
+           AmountText(s.kind, s.limit, sep) + ")";
+}
+
+std::string ForecastBalloonText(const Accounting& a, const LimitEntry& e, const LimitStatus& s, char sep) {
+    char day[8];
+    std::snprintf(day, sizeof day, "%02u.%02u", unsigned{s.overDay.day} % 100u, unsigned{s.overDay.month} % 100u);
+    return GetDisplayName(a, e.adapter, false) + texts::kBalloonForecast + day + texts::kBalloonForecastAmount +
+           AmountText(s.kind, s.forecast, sep) + texts::kBalloonForecastLimit + AmountText(s.kind, s.limit, sep) + ")";
+}
+
+void AppendLimitPart(std::string& line, const LimitStatus& s, char sep) {
+    if (!line.empty()) line += texts::kLimitLineJoin;
+    line += texts::kLimitLineLimit;
+    line += AmountText(s.kind, s.limit, sep);
+    line += texts::kLimitLineMonth;
+    line += AmountText(s.kind, s.used, sep);
+    line += " (" + std::to_string(s.percent) + "%)";
+    if (s.hasForecast) {
+        line += texts::kLimitLineForecast;
+        line += AmountText(s.kind, s.forecast, sep);
+    }
+}
+
+// The warnings of an entry given in its current period stay only as far as its status now
+// reaches: what it no longer reaches warns again.
+void Rearm(const Accounting& a, LimitEntry& e) {
+    const LimitStatus s = GetLimitStatus(a, e);
+    if (e.warnedMonth != MonthOf(s.period.start)) return;
+    e.warnedLevel = std::min(e.warnedLevel, s.level);
+    e.forecastWarned = e.forecastWarned && s.forecastOver;
 }
 
 }  // namespace
 
-const LimitEntry* FindLimit(const Accounting& a, const std::string& adapter) {
+const LimitEntry* FindLimit(const Accounting& a, const std::string& adapter, LimitKind kind) {
     for (const LimitEntry& e : a.Limits())
-        if (e.adapter == adapter) return &e;
+        if (e.kind == kind && e.adapter == adapter) return &e;
     return nullptr;
 }
 
-long double MonthCost(const Accounting& a, const std::string& adapter) {
-    AdapterId id = 0;
-    if (!a.FindAdapter(adapter, id)) return 0;
-    const TariffEntry* prices = FindTariffEntry(a, adapter);
-    if (!prices) return 0;
+const LimitEntry* FindLimit(const Accounting& a, AdapterId id, LimitKind kind) {
     const AdapterInfo& info = a.Adapters()[id];
-    const long double priceIn = prices->priceIn;
-    const long double priceOut = prices->priceOut;
-    return priceIn * (static_cast<long double>(info.monthIn) / kBytesPerMb) +
-           priceOut * (static_cast<long double>(info.monthOut) / kBytesPerMb);
+    const std::int32_t at = info.limits[KindIndex(kind)];
+    if (at < 0) return nullptr;
+    // Entries changed since the last RefreshPeriods: the search finds it where it is now.
+    const auto& limits = a.Limits();
+    if (static_cast<std::size_t>(at) < limits.size() && limits[at].kind == kind && limits[at].adapter == info.name)
+        return &limits[at];
+    return FindLimit(a, info.name, kind);
 }
 
-std::uint64_t LimitPercent(long double cost, double limit) {
-    if (!(limit > 0) || !(cost > 0)) return 0;
-    const long double ratio = cost * 100 / limit;
+int PeriodDayOf(const Accounting& a, const std::string& adapter) {
+    for (const LimitEntry& e : a.Limits())
+        if (e.adapter == adapter) return e.periodDay;
+    return kFirstPeriodDay;
+}
+
+std::uint64_t LimitPercent(long double used, double limit) {
+    if (!(limit > 0) || !(used > 0)) return 0;
+    const long double ratio = used * 100 / limit;
     std::uint64_t percent = ratio >= kPercentCap ? static_cast<std::uint64_t>(kPercentCap)
                                                  : static_cast<std::uint64_t>(ratio);
-    if (cost >= limit)
+    if (used >= limit)
         percent = std::max<std::uint64_t>(percent, kLimitReachedLevel);
     else
         percent = std::min<std::uint64_t>(percent, kLimitReachedLevel - 1);
@@ -58,55 +114,110 @@ int LimitLevel(std::uint64_t percent) {
 
 LimitStatus GetLimitStatus(const Accounting& a, const LimitEntry& e) {
     LimitStatus s;
+    s.kind = e.kind;
     s.limit = e.limit;
-    s.cost = MonthCost(a, e.adapter);
-    s.percent = LimitPercent(s.cost, e.limit);
+    const Date& today = a.LimitDate();
+    s.period = PeriodOf(e.periodDay, today);
+    s.used = UsedInPeriod(a, e);
+    s.percent = LimitPercent(s.used, e.limit);
     s.level = LimitLevel(s.percent);
+
+    const std::int64_t start = DayNumber(s.period.start);
+    const std::int64_t second = std::clamp<std::int64_t>(a.LimitSecond(), 0, kSecondsPerDay - 1);
+    const std::int64_t elapsed = (DayNumber(today) - start) * kSecondsPerDay + second;
+    if (elapsed >= kSecondsPerDay) {
+        s.hasForecast = true;
+        const long double length = static_cast<long double>(s.period.Days()) * kSecondsPerDay;
+        s.forecast = s.used * length / static_cast<long double>(elapsed);
+        s.forecastOver = s.forecast > e.limit;
+        if (s.forecastOver) {
+            // At the same pace the limit is reached after elapsed * limit / used seconds.
+            const long double at = static_cast<long double>(elapsed) * e.limit / s.used;
+            s.overDay = DateOfDayNumber(start + static_cast<std::int64_t>(at / kSecondsPerDay));
+        }
+    }
+    s.left = std::max<long double>(0, e.limit - s.used);
+    const std::int64_t daysLeft = std::max<std::int64_t>(1, DayNumber(s.period.end) - DayNumber(today));
+    s.perDay = s.left / static_cast<long double>(daysLeft);
     return s;
 }
 
-std::string LimitLineText(const LimitStatus& s, char sep) {
-    return texts::kLimitLineLimit + FormatPrice(s.limit, sep) + texts::kLimitLineMonth +
-           FormatPrice(s.cost, sep) + " (" + std::to_string(s.percent) + "%)";
+std::string LimitLine(const Accounting& a, AdapterId id, char sep, bool& alarming) {
+    std::string line;
+    alarming = false;
+    for (LimitKind kind : {LimitKind::Money, LimitKind::Traffic}) {
+        const LimitEntry* e = FindLimit(a, id, kind);
+        if (!e) continue;
+        const LimitStatus s = GetLimitStatus(a, *e);
+        AppendLimitPart(line, s, sep);
+        alarming = alarming || s.Alarming();
+    }
+    return line;
 }
 
-std::string LimitBalloonText(const Accounting& a, const std::string& adapter, const LimitStatus& s,
-                             char sep) {
-    return GetDisplayName(a, adapter, false) + texts::kBalloonSpent + std::to_string(s.percent) +
-           texts::kBalloonOfLimit + FormatPrice(s.cost, sep) + texts::kBalloonFrom +
-           FormatPrice(s.limit, sep) + ")";
+std::string AllowanceLine(const Accounting& a, char sep) {
+    bool found = false;
+    long double closest = 0;
+    LimitStatus best;
+    for (const LimitEntry& e : a.Limits()) {
+        const LimitStatus s = GetLimitStatus(a, e);
+        const long double part = s.used / e.limit;
+        if (found && !(part > closest)) continue;
+        found = true;
+        closest = part;
+        best = s;
+    }
+    if (!found) return {};
+    return texts::kTipLeft + AmountText(best.kind, best.left, sep) + texts::kTipPerDay +
+           AmountText(best.kind, best.perDay, sep);
 }
 
-void CheckLimits(Accounting& a, const Date& today, char sep, Notifier& notifier) {
-    const YearMonth month = MonthOf(today);
-    a.SetCostMonth(month);
+void CheckLimits(Accounting& a, char sep, Notifier& notifier) {
     for (LimitEntry& e : a.Limits()) {
         const LimitStatus s = GetLimitStatus(a, e);
-        const int warned = e.warnedMonth == month ? e.warnedLevel : 0;
-        if (s.level <= warned) continue;
-        if (!notifier.ShowBalloon(texts::kAppTitle, LimitBalloonText(a, e.adapter, s, sep))) continue;
-        e.warnedMonth = month;
-        e.warnedLevel = s.level;
-        a.NoteLimitChange(e.adapter);
+        const YearMonth period = MonthOf(s.period.start);
+        const bool samePeriod = e.warnedMonth == period;
+        const int warned = samePeriod ? e.warnedLevel : 0;
+        if (s.level > warned) {
+            if (!notifier.ShowBalloon(texts::kAppTitle, LevelBalloonText(a, e, s, sep))) continue;
+            e.forecastWarned = samePeriod && e.forecastWarned;
+            e.warnedLevel = s.level;
+        } else if (s.forecastOver && s.level < kLimitReachedLevel && !(samePeriod && e.forecastWarned)) {
+            if (!notifier.ShowBalloon(texts::kAppTitle, ForecastBalloonText(a, e, s, sep))) continue;
+            e.forecastWarned = true;
+            e.warnedLevel = warned;
+        } else {
+            continue;
+        }
+        e.warnedMonth = period;
+        a.NoteLimitChange(e.adapter, e.kind);
     }
 }
 
-void SetLimit(Accounting& a, const std::string& adapter, double limit, const Date& today) {
+void SetLimit(Accounting& a, const std::string& adapter, LimitKind kind, double limit, int periodDay) {
     auto& limits = a.Limits();
-    a.NoteLimitChange(adapter);
-    LimitEntry* e = FindLimitEntry(a, adapter);
+    a.NoteLimitChange(adapter, kind);
+    const auto at = std::find_if(limits.begin(), limits.end(),
+                                 [&](const LimitEntry& e) { return e.kind == kind && e.adapter == adapter; });
     if (limit == 0) {
-        if (e) limits.erase(limits.begin() + (e - limits.data()));
+        if (at != limits.end()) limits.erase(at);
+        a.RefreshPeriods();
         return;
     }
-    if (!e) {
-        limits.push_back(LimitEntry{adapter, limit, {}, 0});
-        return;
+    const bool existed = at != limits.end();
+    if (existed)
+        at->limit = limit;
+    else
+        limits.push_back(LimitEntry{adapter, limit, {}, 0, kind, periodDay});
+    const bool newDay = PeriodDayOf(a, adapter) != periodDay;
+    for (LimitEntry& e : limits) {
+        if (e.adapter != adapter) continue;
+        e.periodDay = periodDay;
+        if (newDay) a.NoteLimitChange(adapter, e.kind);
     }
-    e->limit = limit;
-    const YearMonth month = MonthOf(today);
-    a.SetCostMonth(month);
-    if (e->warnedMonth == month) e->warnedLevel = std::min(e->warnedLevel, GetLimitStatus(a, *e).level);
+    a.RefreshPeriods();
+    for (LimitEntry& e : limits)
+        if (e.adapter == adapter && ((e.kind == kind && existed) || newDay)) Rearm(a, e);
 }
 
 }  // namespace velkaro

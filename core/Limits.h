@@ -1,9 +1,11 @@
-// Monthly money limits per adapter: the month's cost, the part of the limit it makes, the
-// warnings at 80 and 100 percent, and the texts of the panel line and of the balloon.
+// Limits per adapter and billing period, in money (the period's cost at the current prices) or
+// in traffic (its megabytes received and sent): the part of the limit used, the warnings at 80
+// and 100 percent, the forecast at the pace so far and its warning, what is left for each day,
+// and the texts of the panel line, the balloons and the tray tip's line.
 //
-// The month is the calendar month of the clock's today, read every tick, not that of the
-// AccountingDate: a program left running into a new month starts the new month's cost at 0,
-// although the sampler goes on stamping records with the day it started on.
+// The period is that of the clock's date at the last tick (Accounting::LimitDate), not of the
+// AccountingDate: a program left running into a new period starts the new period at 0,
+// although the sampler may go on stamping records with the day it started on.
 #pragma once
 
 #include <cstdint>
@@ -18,46 +20,68 @@ inline constexpr int kLimitNearLevel = 80;      // percent: the first warning, t
 inline constexpr int kLimitReachedLevel = 100;  // percent: the second warning
 
 struct LimitStatus {
-    double limit = 0;
-    long double cost = 0;       // the month's cost at the current prices
-    std::uint64_t percent = 0;  // the whole part of cost * 100 / limit
+    LimitKind kind = LimitKind::Money;
+    BillingPeriod period;       // that of the LimitDate
+    double limit = 0;           // roubles or megabytes
+    long double used = 0;       // the period's cost, or its traffic in megabytes
+    std::uint64_t percent = 0;  // the whole part of used * 100 / limit
     int level = 0;              // 0, 80 or 100
+    // The forecast: used divided by the time elapsed in the period, times the period's
+    // length; known once a whole day of the period has passed.
+    bool hasForecast = false;
+    long double forecast = 0;
+    bool forecastOver = false;  // it passes the limit
+    Date overDay;               // the day the limit is passed at that pace (forecastOver)
+    // What is left of the limit (0 once used up), and that divided by the period's days left,
+    // today included.
+    long double left = 0;
+    long double perDay = 0;
+    // The line is red: 80% used, or a forecast that passes the limit.
+    bool Alarming() const { return level >= kLimitNearLevel || forecastOver; }
 };
 
-// The limit of an adapter, or nullptr.
-const LimitEntry* FindLimit(const Accounting& a, const std::string& adapter);
+// The limit of an adapter of a kind, or nullptr.
+const LimitEntry* FindLimit(const Accounting& a, const std::string& adapter, LimitKind kind);
+// The same by the adapter's index (its id in Adapters()), without a search.
+const LimitEntry* FindLimit(const Accounting& a, AdapterId id, LimitKind kind);
+// The period day of an adapter's limits: the day kept, 1 without a limit.
+int PeriodDayOf(const Accounting& a, const std::string& adapter);
 
-// The cost of the adapter's records in the CostMonth at its current prices, summed as the
-// report sums days: priceIn * (in / 1048576) + priceOut * (out / 1048576). An adapter without
-// records or without a price entry costs 0; no entry is registered.
-long double MonthCost(const Accounting& a, const std::string& adapter);
-
-// The whole part of cost * 100 / limit, kept below 100 while the cost is below the limit and
-// at 100 or more once it has reached it (the division alone may miss by a last bit); 0 for a
-// cost of 0 or less.
-std::uint64_t LimitPercent(long double cost, double limit);
+// The whole part of used * 100 / limit, kept below 100 while used is below the limit and at
+// 100 or more once it has reached it (the division alone may miss by a last bit); 0 for 0 or
+// less.
+std::uint64_t LimitPercent(long double used, double limit);
 // 100, 80 or 0: the highest warning level the percent has reached.
 int LimitLevel(std::uint64_t percent);
 
+// The status at the LimitDate and LimitSecond, from the period sums of the index. The cost is
+// summed as the report sums days: priceIn * (in / 1048576) + priceOut * (out / 1048576); an
+// adapter without records or without a price entry costs 0 (no entry is registered).
 LimitStatus GetLimitStatus(const Accounting& a, const LimitEntry& e);
 
-// The panel's text: "Лимит: 10,00 руб., за месяц: 8,50 руб. (85%)".
-std::string LimitLineText(const LimitStatus& s, char sep);
-// The balloon's text: "<display name>: израсходовано 85% месячного лимита (8,50 руб. из
-// 10,00 руб.)".
-std::string LimitBalloonText(const Accounting& a, const std::string& adapter, const LimitStatus& s,
-                             char sep);
+// The panel's line of an adapter with a limit: "Лимит: 10,00 руб., за месяц: 8,50 руб. (85%)",
+// then ", прогноз: 9,80 руб." once known; the money limit's part first, then the traffic
+// limit's in Kb/Mb texts, joined by "; ". Empty without a limit. alarming: either part is.
+std::string LimitLine(const Accounting& a, AdapterId id, char sep, bool& alarming);
 
-// The tick's look at the limits. The CostMonth becomes today's month. An adapter whose cost
-// has reached a level above the one already warned of in this month gets one balloon, of the
-// highest level reached (one balloon when both are crossed at once), and the level and month
-// are remembered (limits.txt keeps them from the next save on). A balloon the notifier could
-// not show is not remembered: the next tick tries again.
-void CheckLimits(Accounting& a, const Date& today, char sep, Notifier& notifier);
+// The tray tip's line for the limit with the largest part used (the first of equals):
+// "Осталось: 1,50 руб., в день: 0,10 руб."; empty without a limit.
+std::string AllowanceLine(const Accounting& a, char sep);
 
-// Sets (a limit above 0) or removes (0) the limit of an adapter. A warning of today's month
-// already given drops to the level the new limit stands at, so a raised limit warns again
-// when it is reached; a lowered one warns at the next tick when it is already exceeded.
-void SetLimit(Accounting& a, const std::string& adapter, double limit, const Date& today);
+// The tick's look at the limits, at the LimitDate (the caller has set it). An entry whose
+// part used has reached a level above the one already warned of in its period gets one
+// balloon, of the highest level reached ("<display name>: израсходовано 85% месячного лимита
+// (8,50 руб. из 10,00 руб.)"); otherwise, below 100%, a forecast passing the limit gets one
+// balloon a period ("<display name>: при таком расходе лимит будет превышен около 25.03
+// (прогноз: 12,40 руб., лимит: 10,00 руб.)"). The warning is remembered with its period
+// (limits.txt keeps it from the next save on). A balloon the notifier could not show is not
+// remembered: the next tick tries again.
+void CheckLimits(Accounting& a, char sep, Notifier& notifier);
+
+// Sets (a limit above 0) or removes (0) an adapter's limit of a kind, and makes periodDay the
+// day of all its limits. A warning of the current period already given drops to what the
+// limit stands at now, so a raised limit, or another period, warns again when it is reached;
+// a lowered one warns at the next tick when it is already passed.
+void SetLimit(Accounting& a, const std::string& adapter, LimitKind kind, double limit, int periodDay);
 
 }  // namespace velkaro

@@ -4,6 +4,7 @@
 // the decimal point or the last bit.
 #include "core/NumberText.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -246,6 +247,20 @@ bool TryReadPrice(const std::string& text, double& value) {
         magnitude = std::numeric_limits<double>::max();
     }
     value = negative && magnitude != 0 ? -magnitude : magnitude;
+    return true;
+}
+
+bool ReadPeriodDay(std::string_view text, int& day) {
+    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+    if (text.empty()) return false;
+    int value = 0;
+    for (char c : text) {
+        if (!IsDigit(c)) return false;
+        value = std::min(value * 10 + (c - '0'), 100);  // anything past 31 is refused alike
+    }
+    if (value < 1 || value > 31) return false;
+    day = value;
     return true;
 }
 

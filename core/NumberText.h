@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace velkaro {
 
@@ -10,6 +11,10 @@ namespace velkaro {
 // (whichever the text uses), optional exponent (E or e, signed). False when the text is not
 // such a number. Negative values are read; refusing them is the caller's business.
 bool TryReadPrice(const std::string& text, double& value);
+
+// Reads the day a billing period begins on: a whole number of 1 to 31 in decimal digits,
+// blanks (0x20) around allowed. False for any other text.
+bool ReadPeriodDay(std::string_view text, int& day);
 
 // As TryReadPrice, but raises AppError "'<text>' is not a valid floating point value".
 double ReadPrice(const std::string& text);

@@ -43,6 +43,8 @@ class Clock {
 public:
     virtual ~Clock() = default;
     virtual Date Today() = 0;
+    // The local time of day: seconds since midnight, 0 to 86399.
+    virtual std::int32_t SecondOfDay() = 0;
     // Milliseconds of a clock that only goes forward, whatever is done to the time of day;
     // what the adapters' speed is measured with. Its origin means nothing.
     virtual std::uint64_t MonotonicMs() = 0;

@@ -21,6 +21,7 @@ inline constexpr const char* kTariffMissRename = "Ошиибка доступа 
 inline constexpr const char* kHistoryFile = "history.txt";
 inline constexpr const char* kPriceFile = "price.txt";
 inline constexpr const char* kReportFile = "history.htm";
+inline constexpr const char* kCsvFile = "history.csv";
 inline constexpr const char* kHelpFile = "help.mht";
 inline constexpr const char* kHistoryBackup = "history.bak";
 inline constexpr const char* kPriceBackup = "price.bak";
@@ -74,6 +75,7 @@ inline constexpr const char* kButtonClear = "Отчистить историю"_
 inline constexpr const char* kButtonHelp = "Помощь"_cp1251;
 inline constexpr const char* kButtonAbout = "Об авторе"_cp1251;
 inline constexpr const char* kMenuHistory = "История"_cp1251;
+inline constexpr const char* kMenuExport = "Экспорт в CSV"_cp1251;
 inline constexpr const char* kMenuPrices = "Задать цену"_cp1251;
 inline constexpr const char* kMenuRename = "Переименовать"_cp1251;
 inline constexpr const char* kMenuHideIdle = "Скрывать адаптеры без трафика"_cp1251;
@@ -90,15 +92,29 @@ inline constexpr const char* kNegativeLimit = "Лимит не может быт
 // The limit command with no adapter picked (the panel shows no block).
 inline constexpr const char* kLimitNoAdapter =
     "Лимит задаётся для соединения из статистики: выберите его блок правой кнопкой мыши."_cp1251;
-// The limit line of a block: kLimitLineLimit, the limit, kLimitLineMonth, the month's cost,
-// the percent in brackets.
+// The second dialog of both limit commands; its default is the day kept, else 1.
+inline constexpr const char* kPromptPeriodDay = "День начала расчётного периода (1-31):"_cp1251;
+inline constexpr const char* kBadPeriodDay =
+    "День начала расчётного периода должен быть целым числом от 1 до 31."_cp1251;
+inline constexpr const char* kMenuTrafficLimit = "Лимит трафика в месяц..."_cp1251;
+inline constexpr const char* kPromptTrafficLimit = "Лимит трафика в месяц, Mb (0 - без лимита):"_cp1251;
+// The limit line of a block: kLimitLineLimit, the limit, kLimitLineMonth, the period's cost
+// or traffic, the percent in brackets, then kLimitLineForecast and the forecast once known;
+// a money limit and a traffic limit joined by kLimitLineJoin.
 inline constexpr const char* kLimitLineLimit = "Лимит: "_cp1251;
 inline constexpr const char* kLimitLineMonth = ", за месяц: "_cp1251;
+inline constexpr const char* kLimitLineForecast = ", прогноз: "_cp1251;
+inline constexpr const char* kLimitLineJoin = "; ";
 // The warning balloon: the display name, kBalloonSpent, the percent, kBalloonOfLimit, the
-// month's cost, kBalloonFrom, the limit, ")".
+// period's cost or traffic, kBalloonFrom, the limit, ")".
 inline constexpr const char* kBalloonSpent = ": израсходовано "_cp1251;
 inline constexpr const char* kBalloonOfLimit = "% месячного лимита ("_cp1251;
 inline constexpr const char* kBalloonFrom = " из "_cp1251;
+// The forecast's balloon: the display name, kBalloonForecast, DD.MM, kBalloonForecastAmount,
+// the forecast, kBalloonForecastLimit, the limit, ")".
+inline constexpr const char* kBalloonForecast = ": при таком расходе лимит будет превышен около "_cp1251;
+inline constexpr const char* kBalloonForecastAmount = " (прогноз: "_cp1251;
+inline constexpr const char* kBalloonForecastLimit = ", лимит: "_cp1251;
 inline constexpr const char* kMailSubject = "User Velkaro V1.4 Final";
 inline constexpr const char* kMailBody = "Здраствуйте уважаемые разработчики Velkaro V1.4 Final"_cp1251;
 inline constexpr const char* kMailTo = "mailto:";
@@ -106,19 +122,24 @@ inline constexpr const char* kMailSubjectKey = "?subject=";
 inline constexpr const char* kMailBodyKey = "&body=";
 inline constexpr const char* kMailEnd = "%0d";
 inline constexpr const char* kMailFailed = "Не удалось написать письмо автору."_cp1251;
-// The shell could not open a file or a page: kOpenFailed, what it is (one of the kOpen...
-// texts) with the file's name or the page's address, kOpenFailedWhy, the reason, ".".
-inline constexpr const char* kOpenFailed = "Не удалось открыть "_cp1251;
+// The shell could not open a file or a page. %s: what it is (kOpenHelp or kOpenOnlineHelp
+// followed by the file's name or the page's address), %s: the reason.
+inline constexpr const char* kOpenFailed = "Не удалось открыть %s: %s."_cp1251;
 inline constexpr const char* kOpenHelp = "справку "_cp1251;
 inline constexpr const char* kOpenOnlineHelp = "страницу справки "_cp1251;
-inline constexpr const char* kOpenReport = "отчёт "_cp1251;
-inline constexpr const char* kOpenFailedWhy = ": ";
-// Reasons, by the shell's result; %d: the result.
+// The report or the CSV file written, but the shell could not open it. %s: the file, %s: the
+// reason.
+inline constexpr const char* kOpenWrittenFailed =
+    "Файл %s записан в папку программы, но открыть его не удалось: %s."_cp1251;
+// Reasons, by the shell's result; %s: the result.
 inline constexpr const char* kOpenNoProgram = "не найдена программа для открытия"_cp1251;  // 27, 31
 inline constexpr const char* kOpenNotFound = "файл не найден"_cp1251;                     // 2, 3
 inline constexpr const char* kOpenNoMemory = "недостаточно памяти"_cp1251;                // 0, 8
 inline constexpr const char* kOpenNoAnswer = "программа не ответила"_cp1251;              // 28 to 30
-inline constexpr const char* kOpenOther = "ошибка %d"_cp1251;
+inline constexpr const char* kOpenOther = "ошибка %s"_cp1251;
+// history.csv could not be replaced. %s: the reason.
+inline constexpr const char* kCsvWriteFailed =
+    "Не удалось записать файл history.csv (%s). Если он открыт в другой программе, закройте его и повторите экспорт."_cp1251;
 inline constexpr const char* kClearQuestion = "Удалить всю историю трафика? Это нельзя отменить."_cp1251;
 inline constexpr const char* kClearDone = "Операция выполнена успешно"_cp1251;
 inline constexpr const char* kClearFailed = "Не удалось удалить файл истории HISTORY.txt"_cp1251;
@@ -148,9 +169,12 @@ inline constexpr const char* kAutostartFailedEnd = ").";
 inline constexpr const char* kAutostartNoFolder =
     "Не удалось перейти в папку программы. Velkaro закрывается, чтобы не вести историю в другой папке."_cp1251;
 
-// Tray tip: the title, then these two lines
+// Tray tip: the title, then these two lines,
 inline constexpr const char* kTipToday = "Сегодня: "_cp1251;
 inline constexpr const char* kTipSpeed = "Скорость: "_cp1251;
+// and, with a limit, kTipLeft, what is left of it, kTipPerDay, that for each day left
+inline constexpr const char* kTipLeft = "Осталось: "_cp1251;
+inline constexpr const char* kTipPerDay = ", в день: "_cp1251;
 
 // Single-instance guard
 inline constexpr const char* kAlreadyRunning = "Программа Velkaro V1.4 Final уже запущена"_cp1251;
@@ -173,12 +197,26 @@ inline constexpr const char* kSpeedMb = " Mb/s";
 
 // History report: the charts above the day table
 inline constexpr const char* kChartDaysTitle = "Трафик по дням, последние 31 день с записями: "_cp1251;
-inline constexpr const char* kChartMonthsTitle = "Стоимость по месяцам, последние 12 месяцев с записями: "_cp1251;
+inline constexpr const char* kChartMonthsTitle = "Стоимость по месяцам: "_cp1251;
 inline constexpr const char* kChartReceived = "Принято"_cp1251;
 inline constexpr const char* kChartSent = "Отправлено"_cp1251;
 inline constexpr const char* kChartReceivedShort = "принято "_cp1251;
 inline constexpr const char* kChartSentShort = "отправлено "_cp1251;
-inline constexpr const char* kChartMore = "+ ещё "_cp1251;
 inline constexpr const char* kChartNoRecords = "Записей нет, графики не построены."_cp1251;
+// Months without records between two bars: kChartGap, then the count and kChartGapMonths.
+inline constexpr const char* kChartGap = "нет записей"_cp1251;
+inline constexpr const char* kChartGapMonths = " мес."_cp1251;
+// The money chart's limit line, in its legend: kChartLimit, then the limit.
+inline constexpr const char* kChartLimit = "Лимит в месяц: "_cp1251;
+// Bars taller than the scale are cut: the legend's note.
+inline constexpr const char* kChartCut = "столбцы выше шкалы срезаны, их сумма написана на них"_cp1251;
+
+// CSV export (history.csv): the header row
+inline constexpr const char* kCsvDate = "Дата"_cp1251;
+inline constexpr const char* kCsvAdapter = "Адаптер"_cp1251;
+inline constexpr const char* kCsvName = "Имя"_cp1251;
+inline constexpr const char* kCsvReceived = "Принято, байт"_cp1251;
+inline constexpr const char* kCsvSent = "Отправлено, байт"_cp1251;
+inline constexpr const char* kCsvCost = "Стоимость, руб."_cp1251;
 
 }  // namespace velkaro::texts

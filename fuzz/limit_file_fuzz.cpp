@@ -1,6 +1,7 @@
 // limits.txt of any bytes: loading never fails (bad lines are skipped, with one message, and the
 // first save keeps the file as it was as limits.bak); every limit loaded is above 0, once per
-// adapter, with a level of 0, 80 or 100 that has its month; what was loaded is saved and loads
+// adapter and kind, with a level of 0, 80 or 100 and a forecast's warning that have their
+// month, and one period day of 1 to 31 per adapter; what was loaded is saved and loads
 // back without a message, exactly from the second save on (the first may round the limit to 15
 // digits); a look at the limits with no records shows no balloon.
 #include <cstddef>
@@ -21,6 +22,7 @@ bool SameLimits(const Accounting& x, const Accounting& y, bool exact) {
         const LimitEntry& p = x.Limits()[i];
         const LimitEntry& q = y.Limits()[i];
         if (p.adapter != q.adapter || p.warnedMonth != q.warnedMonth || p.warnedLevel != q.warnedLevel ||
+            p.kind != q.kind || p.periodDay != q.periodDay || p.forecastWarned != q.forecastWarned ||
             (exact && p.limit != q.limit))
             return false;
     }
@@ -41,15 +43,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::Check(p.dialogs.messages.size() <= 1);
     const bool skipped = !p.dialogs.messages.empty();
     fuzz::Check(skipped == a.limitFile.backupDue);
-    std::set<std::string> names;
+    std::set<std::string> limits;
     for (const LimitEntry& e : a.Limits()) {
         fuzz::Check(e.limit > 0);
         fuzz::Check(e.warnedLevel == 0 || e.warnedLevel == 80 || e.warnedLevel == 100);
-        fuzz::Check(e.warnedLevel == 0 || e.warnedMonth.year != 0);
-        fuzz::Check(names.insert(e.adapter).second);
+        fuzz::Check((e.warnedLevel == 0 && !e.forecastWarned) || e.warnedMonth.year != 0);
+        fuzz::Check(e.periodDay >= 1 && e.periodDay <= 31 && e.periodDay == PeriodDayOf(a, e.adapter));
+        fuzz::Check(limits.insert(LimitEditKey(e.adapter, e.kind)).second);
     }
     ScriptedNotifier notifier;
-    CheckLimits(a, p.clock.today, p.regional.separator, notifier);
+    CheckLimits(a, p.regional.separator, notifier);
     fuzz::Check(notifier.balloons.empty() && notifier.refused == 0);
 
     fuzz::Check(SaveFiles(a, p.ports).empty());

@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <string>
+#include <utility>
 
+#include "core/Calendar.h"
 #include "core/Formatting.h"
 #include "core/Texts.h"
 
@@ -24,63 +27,91 @@ std::string HtmlEscaped(const std::string& s) {
     return out;
 }
 
+ChartScale ChooseScale(std::vector<long double> amounts, long double atLeast) {
+    constexpr long double kCutRatio = 3;
+    std::erase_if(amounts, [](long double v) { return !std::isfinite(v) || !(v > 0); });
+    if (!std::isfinite(atLeast) || atLeast < 0) atLeast = 0;
+    if (amounts.empty()) return ChartScale{atLeast, false};
+    std::sort(amounts.begin(), amounts.end());
+    const long double largest = amounts.back();
+    if (amounts.size() >= 2) {
+        // Nearest rank ceil(0.95 n), 1-based, below the largest's place.
+        const std::size_t n = amounts.size();
+        const std::size_t rank = std::min((95 * n + 99) / 100, n - 1);
+        const long double reference = std::max(amounts[rank - 1], atLeast);
+        if (largest > kCutRatio * reference) return ChartScale{reference, true};
+    }
+    return ChartScale{std::max(largest, atLeast), false};
+}
+
 namespace {
 
 constexpr char kCrLf[] = "\r\n";
 
-// Both pictures share the width (a narrower browser window scales them down); the day bars stand on the right of a column that holds
-// the scale's text, the month bars carry their amounts above them.
+// Both pictures share the width (a narrower browser window scales them down). The top line of
+// the scale is at kPlotTop; a cut bar rises kCutRise above it.
 constexpr int kWidth = 980;
-constexpr int kPlotTop = 56;
+constexpr int kLegendY = 29;
+constexpr int kPlotTop = 60;
 constexpr int kPlotHeight = 170;
+constexpr int kCutRise = 14;
 constexpr int kBaseline = kPlotTop + kPlotHeight;
 constexpr int kLabelY = kBaseline + 16;
 constexpr int kLabelLine = 13;
+constexpr int kHeight = kLabelY + kLabelLine + 10;  // two label lines under the bars
 
+// The day bars stand right of a column that holds the scale's text.
 constexpr int kDayLeft = 110;
 constexpr int kDaySlot = 28;
 constexpr int kDayBar = 20;
-constexpr int kDayHeight = kLabelY + 10;
 
+// The month bars carry their amounts above them.
 constexpr int kMonthLeft = 10;
 constexpr int kMonthSlot = 80;
 constexpr int kMonthBar = 48;
-constexpr std::size_t kMonthLabelLines = 3;  // at most, under one bar
 
 constexpr char kColourIn[] = "#3399FF";
 constexpr char kColourOut[] = "#FF9933";
 constexpr char kColourMoney[] = "#33AA66";
 constexpr char kColourFrame[] = "#66CCFF";
 constexpr char kColourScale[] = "#999999";
+constexpr char kColourLimit[] = "#DD0000";
+constexpr char kColourGap[] = "#888888";
 
-// Height in px of a bar of value v when a bar of `max` is `full` px high; a positive value
-// gets at least 1 px so that it shows. Values that are not positive finite numbers, and any
-// value under a maximum of zero, get no bar.
-int ScaledHeight(long double v, long double max, int full) {
-    if (!std::isfinite(v) || !std::isfinite(max) || !(v > 0) || !(max > 0)) return 0;
-    const long double ratio = std::min<long double>(v / max, 1);
-    return std::max(1, static_cast<int>(std::lround(static_cast<double>(ratio * full))));
+// Height in px of the bar of v: the scale's top is kPlotHeight px; above it, a cut bar rises
+// kCutRise px higher. A positive amount gets at least 1 px, so that it shows; an amount that is
+// not a positive finite number, or a scale of nothing, gets no bar.
+int BarHeight(long double v, const ChartScale& s) {
+    if (!std::isfinite(v) || !(v > 0) || !(s.top > 0)) return 0;
+    if (v > s.top) return kPlotHeight + (s.cut ? kCutRise : 0);
+    return std::max(1, static_cast<int>(std::lround(static_cast<double>(v / s.top * kPlotHeight))));
 }
 
-std::string TwoDigits(std::int32_t n) {
-    std::string s = std::to_string(n);
-    return s.size() < 2 ? "0" + s : s;
+bool IsCut(int height) { return height > kPlotHeight; }
+
+std::string TwoDigits(unsigned n) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%02u", n);
+    return text;
 }
 
+std::string DayText(const Date& d) { return TwoDigits(d.day) + "." + TwoDigits(d.month); }
 std::string MonthText(const YearMonth& m) { return TwoDigits(m.month) + "." + std::to_string(m.year); }
-
 std::string MoneyText(long double money, char sep) { return FormatFixed(money, 2, sep) + texts::kMoneyUnit; }
+
+std::int64_t MonthNumber(const YearMonth& m) { return static_cast<std::int64_t>(m.year) * 12 + m.month; }
 
 class SvgWriter {
 public:
     explicit SvgWriter(std::string& out) : out_(out) {}
 
-    void Open(int height, const std::string& title) {
-        const std::string w = std::to_string(kWidth), h = std::to_string(height);
+    void Open(const std::string& title) {
+        const std::string w = std::to_string(kWidth), h = std::to_string(kHeight);
         Line("  <p><svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + w + "\" height=\"" + h +
-             "\" viewBox=\"0 0 " + w + " " + h + "\" style=\"max-width:100%;height:auto\" font-family=\"Tahoma, Verdana, sans-serif\" font-size=\"11\">");
+             "\" viewBox=\"0 0 " + w + " " + h +
+             "\" style=\"max-width:100%;height:auto\" font-family=\"Tahoma, Verdana, sans-serif\" font-size=\"11\">");
         Line("    <rect x=\"0.5\" y=\"0.5\" width=\"" + std::to_string(kWidth - 1) + "\" height=\"" +
-             std::to_string(height - 1) + "\" fill=\"#FFFFFF\" stroke=\"" + kColourFrame + "\"/>");
+             std::to_string(kHeight - 1) + "\" fill=\"#FFFFFF\" stroke=\"" + kColourFrame + "\"/>");
         Text(10, 18, "", title, " font-size=\"14\" font-weight=\"bold\"");
     }
 
@@ -92,10 +123,9 @@ public:
              std::to_string(w) + "\" height=\"" + std::to_string(h) + "\" fill=\"" + fill + "\"/>");
     }
 
-    void HLine(int x1, int x2, int y, const char* colour, bool dashed) {
+    void HLine(int x1, int x2, int y, const char* colour, const char* extra = "") {
         Line("    <line x1=\"" + std::to_string(x1) + "\" y1=\"" + std::to_string(y) + "\" x2=\"" +
-             std::to_string(x2) + "\" y2=\"" + std::to_string(y) + "\" stroke=\"" + colour + "\"" +
-             (dashed ? " stroke-dasharray=\"4 3\"" : "") + "/>");
+             std::to_string(x2) + "\" y2=\"" + std::to_string(y) + "\" stroke=\"" + colour + "\"" + extra + "/>");
     }
 
     // anchor: "" (start), "middle" or "end"; text is escaped here.
@@ -105,10 +135,36 @@ public:
         Line(s + extra + ">" + HtmlEscaped(text) + "</text>");
     }
 
+    // The mark of a cut bar: a white slanted band across it, under its top.
+    void CutMark(int x, int w, int top) {
+        const int y = top + 6;
+        Line("    <polygon points=\"" + Point(x, y + 5) + " " + Point(x + w, y) + " " + Point(x + w, y + 3) + " " +
+             Point(x, y + 8) + "\" fill=\"#FFFFFF\"/>");
+    }
+
+    // The amount of a cut bar, written upwards inside it, ending under its mark.
+    void CutAmount(int centreX, int top, const std::string& amount) {
+        const int x = centreX + 4, y = top + 18;
+        Text(x, y, "end", amount,
+             " transform=\"rotate(-90 " + std::to_string(x) + " " + std::to_string(y) +
+                 ")\" fill=\"#FFFFFF\" font-weight=\"bold\"");
+    }
+
+    // Days or months left out between two bars: the baseline broken at x.
+    void Break(int x) {
+        Rect(x - 5, kBaseline - 1, 10, 3, "#FFFFFF");
+        for (int dx : {-5, 1}) {
+            Line("    <line x1=\"" + std::to_string(x + dx) + "\" y1=\"" + std::to_string(kBaseline + 5) + "\" x2=\"" +
+                 std::to_string(x + dx + 4) + "\" y2=\"" + std::to_string(kBaseline - 5) + "\" stroke=\"#000000\"/>");
+        }
+    }
+
     void GroupOpen(const std::string& tip) { Line("    <g><title>" + HtmlEscaped(tip) + "</title>"); }
     void GroupClose() { Line("    </g>"); }
 
 private:
+    static std::string Point(int x, int y) { return std::to_string(x) + "," + std::to_string(y); }
+
     void Line(const std::string& s) {
         out_ += s;
         out_ += kCrLf;
@@ -117,103 +173,158 @@ private:
     std::string& out_;
 };
 
-// Received below, sent stacked on it; the dashed line marks the largest day, whose amount
-// stands at its left.
-void DaysChart(SvgWriter& svg, const std::vector<ChartDay>& newestFirst, const std::string& name,
-               char sep) {
-    const std::size_t n = std::min(newestFirst.size(), kChartDays);
-    std::uint64_t largest = 0;
-    const ChartDay* largestDay = nullptr;
-    for (std::size_t i = 0; i < n; ++i) {
-        const std::uint64_t sum = newestFirst[i].in + newestFirst[i].out;
-        if (largestDay == nullptr || sum > largest) {
-            largest = sum;
-            largestDay = &newestFirst[i];
-        }
-    }
-    const long double max = static_cast<long double>(largest);
+// The legend's first entries are the chart's own; the note on cut bars follows them.
+void CutNote(SvgWriter& svg, int x, const ChartScale& scale) {
+    if (scale.cut) svg.Text(x, kLegendY + 10, "", texts::kChartCut, " fill=\"#666666\"");
+}
+
+// Received below, sent stacked on it; the dashed line is the scale's top, its amount at its
+// left. A break in the baseline stands between days that do not follow each other; the year
+// is written under the first day and under each day of a new year.
+void DaysChart(SvgWriter& svg, const ChartData& data, char sep) {
+    const std::size_t n = std::min(data.days.size(), kChartDays);
+    const auto first = data.days.end() - static_cast<std::ptrdiff_t>(n);
+    std::vector<long double> totals;
+    for (auto d = first; d != data.days.end(); ++d) totals.push_back(static_cast<long double>(d->in + d->out));
+    const ChartScale scale = ChooseScale(totals, 0);
     const int right = kDayLeft + static_cast<int>(kChartDays) * kDaySlot;
 
-    svg.Open(kDayHeight, texts::kChartDaysTitle + name);
-    svg.Rect(10, 29, 12, 12, kColourIn);
-    svg.Text(26, 39, "", texts::kChartReceived);
-    svg.Rect(110, 29, 12, 12, kColourOut);
-    svg.Text(126, 39, "", texts::kChartSent);
-    svg.HLine(kDayLeft - 4, right, kPlotTop, kColourScale, true);
-    svg.Text(kDayLeft - 6, kPlotTop + 4, "end", FormatTraffic(largestDay->in, largestDay->out, sep));
-    svg.HLine(kDayLeft - 4, right, kBaseline, "#000000", false);
+    svg.Open(texts::kChartDaysTitle + data.name);
+    svg.Rect(10, kLegendY, 12, 12, kColourIn);
+    svg.Text(26, kLegendY + 10, "", texts::kChartReceived);
+    svg.Rect(110, kLegendY, 12, 12, kColourOut);
+    svg.Text(126, kLegendY + 10, "", texts::kChartSent);
+    CutNote(svg, 230, scale);
+    svg.HLine(kDayLeft - 4, right, kPlotTop, kColourScale, " stroke-dasharray=\"4 3\"");
+    svg.Text(kDayLeft - 6, kPlotTop + 4, "end", FormatTrafficKb(scale.top / 1024, 0, sep));
+    svg.HLine(kDayLeft - 4, right, kBaseline, "#000000");
     for (std::size_t k = 0; k < n; ++k) {
-        const ChartDay& d = newestFirst[n - 1 - k];  // oldest on the left
+        const AdapterDay& d = first[static_cast<std::ptrdiff_t>(k)];
         const int x = kDayLeft + static_cast<int>(k) * kDaySlot;
-        const int total = ScaledHeight(static_cast<long double>(d.in + d.out), max, kPlotHeight);
-        int in = ScaledHeight(static_cast<long double>(d.in), max, kPlotHeight);
+        const int barX = x + (kDaySlot - kDayBar) / 2;
+        const int total = BarHeight(static_cast<long double>(d.in + d.out), scale);
+        // The received part in proportion to the bar drawn (a cut bar's too).
+        int in = total == 0 ? 0
+                            : static_cast<int>(std::lround(static_cast<double>(
+                                  static_cast<long double>(d.in) / static_cast<long double>(d.in + d.out) * total)));
+        if (d.in > 0 && in == 0) in = 1;
         if (d.out > 0 && in >= total && total > 1) in = total - 1;  // the sent part keeps its pixel
-        svg.GroupOpen(std::to_string(d.day) + "." + std::to_string(d.month) + "." + std::to_string(d.year) +
-                      ": " + texts::kChartReceivedShort + FormatTraffic(d.in, 0, sep) + ", " +
-                      texts::kChartSentShort + FormatTraffic(d.out, 0, sep));
-        svg.Rect(x + (kDaySlot - kDayBar) / 2, kBaseline - in, kDayBar, in, kColourIn);
-        svg.Rect(x + (kDaySlot - kDayBar) / 2, kBaseline - total, kDayBar, total - in, kColourOut);
-        svg.Text(x + kDaySlot / 2, kLabelY, "middle", std::to_string(d.day));
+        const bool newYear = k == 0 || first[static_cast<std::ptrdiff_t>(k) - 1].date.year != d.date.year;
+        if (k > 0 && DayNumber(d.date) - DayNumber(first[static_cast<std::ptrdiff_t>(k) - 1].date) != 1) svg.Break(x);
+        svg.GroupOpen(DayText(d.date) + "." + std::to_string(d.date.year) + ": " + texts::kChartReceivedShort +
+                      FormatTraffic(d.in, 0, sep) + ", " + texts::kChartSentShort + FormatTraffic(d.out, 0, sep));
+        svg.Rect(barX, kBaseline - in, kDayBar, in, kColourIn);
+        svg.Rect(barX, kBaseline - total, kDayBar, total - in, kColourOut);
+        if (IsCut(total)) {
+            svg.CutMark(barX, kDayBar, kBaseline - total);
+            svg.CutAmount(x + kDaySlot / 2, kBaseline - total, FormatTraffic(d.in, d.out, sep));
+        }
+        svg.Text(x + kDaySlot / 2, kLabelY, "middle", DayText(d.date), " font-size=\"10\"");
+        if (newYear) svg.Text(x + kDaySlot / 2, kLabelY + kLabelLine, "middle", std::to_string(d.date.year), " font-size=\"10\"");
         svg.GroupClose();
     }
     svg.Close();
 }
 
-// One bar per subtotal of the table. A subtotal shared by the same month of several years
-// names them all under its bar (the oldest first; past three lines the rest is counted).
-void MonthsChart(SvgWriter& svg, const std::vector<ChartMonth>& newestFirst, const std::string& name,
-                 char sep) {
-    const std::size_t n = std::min(newestFirst.size(), kChartMonths);
-    long double max = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        const long double m = newestFirst[i].money;
-        if (std::isfinite(m) && m > max) max = m;
-    }
+// One slot of the money chart: a calendar month with records, or the months without any
+// between two of them.
+struct MonthSlot {
+    YearMonth month;
+    long double money = 0;
+    std::int64_t missing = 0;  // a gap: how many months
+};
 
-    std::size_t lines = 1;
-    for (std::size_t i = 0; i < n; ++i) {
-        lines = std::max(lines, std::min(newestFirst[i].months.size(), kMonthLabelLines));
+// The newest months with records, and the gaps between them, oldest first, in at most
+// kChartMonthSlots slots.
+std::vector<MonthSlot> MonthSlots(const ChartData& data) {
+    std::vector<MonthSlot> months;  // every month with records, oldest first
+    for (const AdapterDay& d : data.days) {
+        const YearMonth m = MonthOf(d.date);
+        if (months.empty() || months.back().month != m) months.push_back(MonthSlot{m, 0, 0});
+        months.back().money += DayCost(data.priceIn, data.priceOut, d.in, d.out);
     }
+    std::vector<MonthSlot> slots;  // newest first
+    for (std::size_t i = months.size(); i-- > 0;) {
+        if (!slots.empty()) {
+            const std::int64_t missing = MonthNumber(slots.back().month) - MonthNumber(months[i].month) - 1;
+            if (missing > 0) {
+                if (slots.size() + 2 > kChartMonthSlots) break;
+                slots.push_back(MonthSlot{{}, 0, missing});
+            }
+        }
+        if (slots.size() == kChartMonthSlots) break;
+        slots.push_back(months[i]);
+    }
+    std::reverse(slots.begin(), slots.end());
+    return slots;
+}
 
-    svg.Open(kLabelY + static_cast<int>(lines - 1) * kLabelLine + 10, texts::kChartMonthsTitle + name);
-    svg.HLine(kMonthLeft, kMonthLeft + static_cast<int>(kChartMonths) * kMonthSlot, kBaseline, "#000000", false);
-    for (std::size_t k = 0; k < n; ++k) {
-        const ChartMonth& m = newestFirst[n - 1 - k];
+// One bar per calendar month with its amount above it (on it when cut), the gaps between
+// them, and the monthly money limit as a line.
+void MonthsChart(SvgWriter& svg, const ChartData& data, char sep) {
+    const std::vector<MonthSlot> slots = MonthSlots(data);
+    std::vector<long double> amounts;
+    for (const MonthSlot& s : slots)
+        if (s.missing == 0) amounts.push_back(s.money);
+    const long double limit = std::isfinite(data.moneyLimit) && data.moneyLimit > 0 ? data.moneyLimit : 0;
+    const ChartScale scale = ChooseScale(amounts, limit);
+    const int right = kMonthLeft + static_cast<int>(kChartMonthSlots) * kMonthSlot;
+
+    svg.Open(texts::kChartMonthsTitle + data.name);
+    int legendX = 10;
+    if (limit > 0) {
+        svg.HLine(legendX, legendX + 20, kLegendY + 6, kColourLimit, " stroke-width=\"2\" stroke-dasharray=\"6 3\"");
+        const std::string text = texts::kChartLimit + MoneyText(limit, sep);
+        svg.Text(legendX + 26, kLegendY + 10, "", text);
+        legendX += 26 + 7 * static_cast<int>(text.size()) + 20;
+    }
+    CutNote(svg, legendX, scale);
+    svg.HLine(kMonthLeft, right, kBaseline, "#000000");
+    std::vector<std::pair<int, const MonthSlot*>> cut;  // written last, over the limit line
+    for (std::size_t k = 0; k < slots.size(); ++k) {
+        const MonthSlot& m = slots[k];
         const int x = kMonthLeft + static_cast<int>(k) * kMonthSlot;
-        const int h = ScaledHeight(m.money, max, kPlotHeight);
+        const int centre = x + kMonthSlot / 2;
+        if (m.missing > 0) {
+            svg.Break(centre);
+            svg.Text(centre, kLabelY, "middle", texts::kChartGap, std::string(" fill=\"") + kColourGap + "\"");
+            svg.Text(centre, kLabelY + kLabelLine, "middle", std::to_string(m.missing) + texts::kChartGapMonths,
+                     std::string(" fill=\"") + kColourGap + "\"");
+            continue;
+        }
+        const int h = BarHeight(m.money, scale);
         const std::string amount = MoneyText(m.money, sep);
-        std::string tip;
-        for (const YearMonth& my : m.months) tip += (tip.empty() ? "" : " + ") + MonthText(my);
-        svg.GroupOpen(tip + ": " + amount);
+        svg.GroupOpen(MonthText(m.month) + ": " + amount);
         svg.Rect(x + (kMonthSlot - kMonthBar) / 2, kBaseline - h, kMonthBar, h, kColourMoney);
-        svg.Text(x + kMonthSlot / 2, kBaseline - h - 5, "middle", amount);
-        const std::size_t count = m.months.size();
-        const std::size_t shown = count <= kMonthLabelLines ? count : kMonthLabelLines - 1;
-        for (std::size_t i = 0; i < shown; ++i) {
-            svg.Text(x + kMonthSlot / 2, kLabelY + static_cast<int>(i) * kLabelLine, "middle",
-                     (i == 0 ? "" : "+ ") + MonthText(m.months[i]));
+        if (IsCut(h)) {
+            svg.CutMark(x + (kMonthSlot - kMonthBar) / 2, kMonthBar, kBaseline - h);
+            cut.emplace_back(centre, &m);
+        } else {
+            svg.Text(centre, kBaseline - h - 5, "middle", amount);
         }
-        if (shown < count) {
-            svg.Text(x + kMonthSlot / 2, kLabelY + static_cast<int>(shown) * kLabelLine, "middle",
-                     texts::kChartMore + std::to_string(count - shown));
-        }
+        svg.Text(centre, kLabelY, "middle", MonthText(m.month));
         svg.GroupClose();
     }
+    // Over the bars, so that it shows across them.
+    if (limit > 0) {
+        svg.HLine(kMonthLeft, right, kBaseline - BarHeight(limit, scale), kColourLimit,
+                  " stroke-width=\"2\" stroke-dasharray=\"6 3\"");
+    }
+    for (const auto& [centre, m] : cut) svg.CutAmount(centre, kBaseline - BarHeight(m->money, scale), MoneyText(m->money, sep));
     svg.Close();
 }
 
 }  // namespace
 
-std::string HistoryChartsBlock(const std::vector<ChartDay>& days, const std::vector<ChartMonth>& months,
-                               const std::string& name, char sep) {
+std::string HistoryChartsBlock(const ChartData& data, char sep) {
     std::string out = "<!-- charts -->";
     out += kCrLf;
-    if (days.empty()) {
+    if (data.days.empty()) {
         out += std::string("  <p class=\"style2\">") + texts::kChartNoRecords + "</p>" + kCrLf;
     } else {
         SvgWriter svg(out);
-        DaysChart(svg, days, name, sep);
-        MonthsChart(svg, months, name, sep);
+        DaysChart(svg, data, sep);
+        MonthsChart(svg, data, sep);
     }
     out += "<!-- /charts -->";
     out += kCrLf;

@@ -1,14 +1,15 @@
-// The two pictures above the report's day table, as inline SVG: traffic of the last days and
-// money of the last months. They are drawn from the rows and subtotals the table itself
-// writes, so every number in them is one the table shows.
+// The two pictures above the report's day table, as inline SVG: the traffic of the last days
+// with records and the money of the last months, oldest on the left. Each day and each
+// calendar month is one bar, whatever the order of the records; months without records
+// between two bars are shown as a gap. An outlier does not flatten the other bars: the scale
+// stops near the 95th percentile, and taller bars are drawn cut, their amount written on them.
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <string>
 #include <vector>
 
-#include "core/Accounting.h"
+#include "report/DayTotals.h"
 
 namespace velkaro {
 
@@ -16,26 +17,30 @@ namespace velkaro {
 std::string HtmlEscaped(const std::string& s);
 
 inline constexpr std::size_t kChartDays = 31;
-inline constexpr std::size_t kChartMonths = 12;
+inline constexpr std::size_t kChartMonthSlots = 12;  // months with records and the gaps between them
 
-// One day row of the table.
-struct ChartDay {
-    std::int32_t day = 0, month = 0, year = 0;
-    std::uint64_t in = 0, out = 0;
+// A chart's scale: the amount of its top line, and whether bars above it are cut.
+struct ChartScale {
+    long double top = 0;
+    bool cut = false;
+    friend bool operator==(const ChartScale&, const ChartScale&) = default;
 };
 
-// One money subtotal of the table. It covers the day rows since the subtotal before it,
-// which are usually one calendar month, but all the months of one number met in a row
-// (March of two years with nothing between them) share it.
-struct ChartMonth {
-    std::vector<YearMonth> months;  // oldest first, each once
-    long double money = 0;            // the subtotal's own sum
+// The scale for bars of these amounts (those not positive or not finite are left out) that
+// must also reach `atLeast` (a limit line; 0 for none). The reference is the 95th percentile
+// of the amounts by nearest rank, the largest one never taken for it: when the largest amount
+// is more than three times the reference (or atLeast, if greater), the top is that and the taller
+// bars are cut; otherwise the top is the largest amount, or atLeast if greater.
+ChartScale ChooseScale(std::vector<long double> amounts, long double atLeast);
+
+struct ChartData {
+    std::vector<AdapterDay> days;  // one adapter's, in date order
+    double priceIn = 0, priceOut = 0;
+    double moneyLimit = 0;         // its monthly money limit; 0: none
+    std::string name;              // its display name, as it is (escaped here)
 };
 
 // The block from the line "<!-- charts -->" to the line "<!-- /charts -->", CR LF line ends.
-// days and months come newest first, as the table writes them (at most kChartDays and
-// kChartMonths are drawn); name is the display name as it is (escaped here).
-std::string HistoryChartsBlock(const std::vector<ChartDay>& days, const std::vector<ChartMonth>& months,
-                               const std::string& name, char sep);
+std::string HistoryChartsBlock(const ChartData& data, char sep);
 
 }  // namespace velkaro

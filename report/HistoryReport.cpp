@@ -1,12 +1,12 @@
 #include "report/HistoryReport.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "core/Formatting.h"
+#include "core/Limits.h"
 #include "core/Texts.h"
+#include "report/DayTotals.h"
 #include "report/HistoryCharts.h"
 
 namespace velkaro {
@@ -64,13 +64,26 @@ public:
         WriteMonthSubtotal();
         TotalsRow();
         Foot();
-        // The charts stand between the name and the table, but are drawn from the rows and
-        // subtotals just written.
-        out_.insert(chartsAt_, HistoryChartsBlock(chartDays_, chartMonths_, name_, sep_));
+        // The charts stand between the name and the table.
+        out_.insert(chartsAt_, Charts(hasRecords ? &id : nullptr));
         return std::move(out_);
     }
 
 private:
+    // The adapter's days in date order, at the prices of its rows, with its monthly money limit.
+    std::string Charts(const AdapterId* id) {
+        ChartData data;
+        if (id) data.days = DayTotals(a_, id);
+        // Looked up without registering: the rows have registered an adapter with records.
+        if (const TariffEntry* prices = FindTariffEntry(a_, adapter_)) {
+            data.priceIn = prices->priceIn;
+            data.priceOut = prices->priceOut;
+        }
+        if (const LimitEntry* limit = FindLimit(a_, adapter_, LimitKind::Money)) data.moneyLimit = limit->limit;
+        data.name = name_;
+        return HistoryChartsBlock(data, sep_);
+    }
+
     void Line(const std::string& s) {
         out_ += s;
         out_ += kCrLf;
@@ -152,28 +165,12 @@ private:
         Line("    </tr>");
         Line("");
 
-        const long double money = priceIn * (in / 1048576) + priceOut * (out / 1048576);
+        const long double money = DayCost(priceIn, priceOut, dayIn_, dayOut_);
         monthMoney_ += money;
         grandMoney_ += money;
-
-        // The charts take the figures of this very row.
-        if (chartDays_.size() < kChartDays) {
-            chartDays_.push_back({prevDay_, prevMonth_, prevYear_, dayIn_, dayOut_});
-        }
-        const YearMonth m{static_cast<std::uint16_t>(prevYear_), static_cast<std::uint16_t>(prevMonth_)};
-        if (std::find(groupMonths_.begin(), groupMonths_.end(), m) == groupMonths_.end()) {
-            groupMonths_.push_back(m);
-        }
     }
 
     void WriteMonthSubtotal() {
-        // The chart's bar of this subtotal: the same sum, so the same text. The subtotal of a
-        // report without rows has no bar.
-        if (!groupMonths_.empty() && chartMonths_.size() < kChartMonths) {
-            std::sort(groupMonths_.begin(), groupMonths_.end());
-            chartMonths_.push_back({groupMonths_, monthMoney_});
-        }
-        groupMonths_.clear();
         Line("<tr><td>&nbsp;</td><td>&nbsp;</td><td> &nbsp;</td><td>&nbsp; </td><td> &nbsp;</td>"
              "<td>&nbsp; </td><td bgcolor=\"#FFFFCC\"><div align=\"center\"><span class=\"style2\"><b>" +
              FormatFixed(monthMoney_, 2, sep_) + " руб.</b></span></div></td></tr>"_cp1251);
@@ -226,11 +223,8 @@ private:
     long double monthMoney_ = 0;
     long double grandMoney_ = 0;
 
-    std::string name_;                   // the display name, as it is
-    std::size_t chartsAt_ = 0;           // where the charts go: after the name's line
-    std::vector<ChartDay> chartDays_;    // the first day rows, newest first
-    std::vector<ChartMonth> chartMonths_;  // the first subtotals, newest first
-    std::vector<YearMonth> groupMonths_;  // months of the rows since the last subtotal
+    std::string name_;          // the display name, as it is
+    std::size_t chartsAt_ = 0;  // where the charts go: after the name's line
 };
 
 }  // namespace

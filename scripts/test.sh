@@ -63,10 +63,10 @@ configure_and_build() {
 }
 
 # Per suite of a JUnit file: "SUITE PASSED FAILED SKIPPED [NOTE]", and "failed NAME" for each
-# failed test. ctest marks a test skipped by its own choice with a message "SKIP_..."; a test
-# that could not start or whose fixture failed is "notrun" too, and counts as failed here, as
-# ctest counts it. A test that printed "N passed, M failed" of its own (the e2e steps) gets
-# that as its note.
+# failed test, with "failed NAME: STEP: WHY" for each of its own steps that failed. ctest marks
+# a test skipped by its own choice with a message "SKIP_..."; a test that could not start or
+# whose fixture failed is "notrun" too, and counts as failed here, as ctest counts it. A test
+# that printed "N passed, M failed" of its own (the e2e steps) gets that as its note.
 junit_counts() {
     python3 - "$1" <<'EOF'
 import re, sys, xml.etree.ElementTree as ET
@@ -82,6 +82,9 @@ for case in ET.parse(sys.argv[1]).getroot().iter("testcase"):
     else:
         counts[1] += 1
         print("failed", name)
+        # A test with steps of its own: which of them failed, and why.
+        for line in re.findall(r"^FAIL .*$", case.findtext("system-out") or "", re.M)[:10]:
+            print("failed", name + ":", line[5:][:300])
     own = re.findall(r"^(\d+) passed, (\d+) failed\s*$", case.findtext("system-out") or "", re.M)
     if "." not in name and own:
         counts[3] = "its steps: %s passed, %s failed" % own[-1]
@@ -113,7 +116,7 @@ run_ctest() {
     local suite p f s note failures=0
     while read -r suite p f s note; do
         if [[ $suite == failed ]]; then
-            echo "   FAILED: $p"
+            echo "   FAILED: $p${f:+ $f}${s:+ $s}${note:+ $note}"
         else
             record "$suite" "$p" "$f" "$s" "$note"
             failures=$((failures + f))

@@ -9,6 +9,7 @@
 #include "core/NumberText.h"
 #include "core/Sampler.h"
 #include "core/Texts.h"
+#include "report/HistoryCsv.h"
 #include "report/HistoryReport.h"
 #include "statistics/TrayTip.h"
 
@@ -111,12 +112,12 @@ void StatisticsController::Tick() {
     if (!a_.countingBoot) a_.SetAccountingDate(today);
     if (sampling_) SampleInterfaces(a_, p_.ifTable, rows_, now);
     const char sep = p_.regional.DecimalSeparator();
-    // The limits look at the clock's month.
-    a_.SetCostMonth(MonthOf(today));
-    if (p_.notifier) CheckLimits(a_, today, sep, *p_.notifier);
+    // The limits look at the clock's date and time.
+    a_.SetLimitTime(today, p_.clock.SecondOfDay());
+    if (p_.notifier) CheckLimits(a_, sep, *p_.notifier);
     LayOut(sep);
     quickInfoShown_ = p_.host.RefreshQuickInfo(panel_.QuickInfoRows());
-    trayTip_ = TrayTipText(panel_.Totals(), sep);
+    trayTip_ = TrayTipText(panel_.Totals(), sep, AllowanceLine(a_, sep));
     p_.host.SetTrayTip(trayTip_);
     SetTimer(true);
 }
@@ -143,9 +144,11 @@ void StatisticsController::RightClick(int x, int y) {
 bool StatisticsController::Run(Command command) {
     switch (command) {
     case Command::ShowReport: ShowReport(); return true;
+    case Command::ExportCsv: ExportCsv(); return true;
     case Command::SetPrices: SetPrices(); return true;
     case Command::Rename: Rename(); return true;
     case Command::SetLimit: SetLimit(); return true;
+    case Command::SetTrafficLimit: SetTrafficLimit(); return true;
     case Command::HideIdle: HideIdle(); return true;
     case Command::Exit: Exit(); return true;
     case Command::MailToAuthor: MailToAuthor(); return true;
@@ -160,7 +163,19 @@ void StatisticsController::ShowReport() {
     const std::string page = HistoryReportText(a_, picked_, p_.regional.DecimalSeparator());
     if (const int code = p_.shell.ProgramFolder().WriteAll(texts::kReportFile, page); code != kIoOk)
         throw AppError(IoErrorText(code));
-    OpenProgramFile(texts::kReportFile, texts::kOpenReport);
+    OpenWrittenFile(texts::kReportFile);
+}
+
+void StatisticsController::ExportCsv() {
+    const std::string text = HistoryCsvText(a_, p_.regional.DecimalSeparator());
+    // In one step, as the program's own files: a failure keeps the file of the last export.
+    if (const int code = p_.shell.ProgramFolder().ReplaceAll(texts::kCsvFile, text); code != kIoOk)
+        throw AppError(FillText(texts::kCsvWriteFailed, {ReadFailureReason(code)}));
+    OpenWrittenFile(texts::kCsvFile);
+}
+
+void StatisticsController::OpenWrittenFile(const char* name) {
+    Opened(p_.shell.OpenProgramFile(name), texts::kOpenWrittenFailed, name);
 }
 
 void StatisticsController::SetPrices() {
@@ -197,7 +212,11 @@ void StatisticsController::Rename() {
     if (TariffEntry* e = EntryAt(a_, slot, adapter)) a_.SetDisplayName(*e, *text);
 }
 
-void StatisticsController::SetLimit() {
+void StatisticsController::SetLimit() { AskLimit(LimitKind::Money); }
+
+void StatisticsController::SetTrafficLimit() { AskLimit(LimitKind::Traffic); }
+
+void StatisticsController::AskLimit(LimitKind kind) {
     const std::string adapter = picked_;
     AdapterId id = 0;
     if (!a_.FindAdapter(adapter, id) && !FindTariffEntry(a_, adapter)) {
@@ -205,17 +224,32 @@ void StatisticsController::SetLimit() {
         p_.dialogs.ShowMessage(texts::kLimitNoAdapter);
         return;
     }
-    const LimitEntry* current = FindLimit(a_, adapter);
-    const std::string defaultText =
-        current ? FormatFixed(current->limit, 2, p_.regional.DecimalSeparator()) : texts::kDefaultLimit;
-    const std::optional<std::string> text = p_.dialogs.InputBox(texts::kAppTitle, texts::kPromptLimit, defaultText);
+    const bool money = kind == LimitKind::Money;
+    const char sep = p_.regional.DecimalSeparator();
+    const LimitEntry* current = FindLimit(a_, adapter, kind);
+    const std::string defaultText = !current ? texts::kDefaultLimit
+                                    : money  ? FormatFixed(current->limit, 2, sep)
+                                             : FormatPriceGeneral(current->limit, sep);
+    const std::optional<std::string> text =
+        p_.dialogs.InputBox(texts::kAppTitle, money ? texts::kPromptLimit : texts::kPromptTrafficLimit, defaultText);
     if (!text) return;
     const double limit = ReadPrice(*text);  // raises for a text that is not a number
     if (limit < 0) {
         p_.dialogs.ShowMessage(texts::kNegativeLimit);
         return;
     }
-    ::velkaro::SetLimit(a_, adapter, limit, p_.clock.Today());
+    // The period day after the amount; a limit removed keeps the day of the other one.
+    int day = PeriodDayOf(a_, adapter);
+    if (limit > 0) {
+        const std::optional<std::string> dayText =
+            p_.dialogs.InputBox(texts::kAppTitle, texts::kPromptPeriodDay, std::to_string(day));
+        if (!dayText) return;
+        if (!ReadPeriodDay(*dayText, day)) {
+            p_.dialogs.ShowMessage(texts::kBadPeriodDay);
+            return;
+        }
+    }
+    ::velkaro::SetLimit(a_, adapter, kind, limit, day);
 }
 
 void StatisticsController::HideIdle() { a_.hideIdle = !a_.hideIdle; }
@@ -280,16 +314,14 @@ void StatisticsController::MailToAuthor() {
 
 void StatisticsController::Help() {
     if (p_.shell.ProgramFileExists(texts::kHelpFile))
-        OpenProgramFile(texts::kHelpFile, texts::kOpenHelp);
+        Opened(p_.shell.OpenProgramFile(texts::kHelpFile), texts::kOpenFailed,
+               std::string(texts::kOpenHelp) + texts::kHelpFile);
     else
-        Opened(p_.shell.Open(texts::kOnlineHelp), std::string(texts::kOpenOnlineHelp) + texts::kOnlineHelp);
+        Opened(p_.shell.Open(texts::kOnlineHelp), texts::kOpenFailed,
+               std::string(texts::kOpenOnlineHelp) + texts::kOnlineHelp);
 }
 
-bool StatisticsController::OpenProgramFile(const std::string& name, const char* what) {
-    return Opened(p_.shell.OpenProgramFile(name), what + name);
-}
-
-bool StatisticsController::Opened(std::intptr_t result, const std::string& what) {
+bool StatisticsController::Opened(std::intptr_t result, const char* failed, const std::string& what) {
     if (result > kShellOpenFailedUpTo) return true;
     std::string reason;
     switch (result) {
@@ -306,7 +338,7 @@ bool StatisticsController::Opened(std::intptr_t result, const std::string& what)
     case 30: reason = texts::kOpenNoAnswer; break;
     default: reason = FillText(texts::kOpenOther, {std::to_string(result)}); break;
     }
-    p_.dialogs.ShowMessage(texts::kOpenFailed + what + texts::kOpenFailedWhy + reason + ".");
+    p_.dialogs.ShowMessage(FillText(failed, {what, reason}));
     return false;
 }
 

@@ -21,9 +21,11 @@ enum class Command : unsigned {
     StartWithWindows = 3,  // the tray menu's "Запускать вместе с Windows"
     ShowStatistics = 10,   // the tray menu's "Главная форма"
     ShowReport = 102,      // the panel's menu: "История"
+    ExportCsv = 111,       // "Экспорт в CSV"
     SetPrices = 103,       // "Задать цену"
     Rename = 105,          // "Переименовать"
     SetLimit = 107,        // "Лимит расходов в месяц..."
+    SetTrafficLimit = 108, // "Лимит трафика в месяц..."
     HideIdle = 109,        // "Скрывать адаптеры без трафика"
     MailToAuthor = 201,    // the buttons: "Написать автору"
     ClearHistory = 202,    // "Отчистить историю"
@@ -79,20 +81,17 @@ public:
     bool Run(Command command);
 
     void ShowReport();    // the HTML history of the picked adapter, opened
+    void ExportCsv();     // history.csv of all adapters (or the "SHOW" one), opened
     void SetPrices();     // both prices of the picked adapter
     void Rename();        // its display name
-    void SetLimit();      // its monthly money limit
+    void SetLimit();         // its money limit per billing period, and the period's day
+    void SetTrafficLimit();  // its traffic limit per billing period, and the period's day
     void HideIdle();      // the setting on or off
     void Exit();          // save, then the end request (a failing save raises: no end)
     void ClearHistory();  // asks, saves, deletes, reloads, then tells
     void MailToAuthor();
     void Help();
     void About();
-
-    // Opens a file of the program's folder with the shell (as the report is opened); when
-    // the shell cannot, a message names the file (what: its kind, e.g. texts::kOpenReport)
-    // and the reason. Returns whether it was opened.
-    bool OpenProgramFile(const std::string& name, const char* what);
 
     // The save of the exit paths and of the clear: a file that still cannot be read is left
     // as it is, and a message names it. Raises AppError when a write fails.
@@ -119,10 +118,16 @@ public:
 
 private:
     bool StartAccounting();  // false when the interface function is missing
+    // A limit command: the amount, then (unless it removes the limit) the period day.
+    void AskLimit(LimitKind kind);
+    // Opens a file the program has written into its folder with the program Windows has for
+    // it; a failure of the shell says so, naming the file and the reason.
+    void OpenWrittenFile(const char* name);
     void SetTimer(bool enabled);
     void LayOut(char sep);  // the panel laid out, new entries registered, the window sized, shown
-    // A shell result: true above 32; else the message of what could not be opened.
-    bool Opened(std::intptr_t result, const std::string& what);
+    // A shell result: true above 32; else the message failed (texts::kOpenFailed or
+    // kOpenWrittenFailed) of what could not be opened, with the reason.
+    bool Opened(std::intptr_t result, const char* failed, const std::string& what);
     Accounting& a_;
     StatisticsPorts p_;
     StatisticsPanel panel_;

@@ -142,10 +142,10 @@ void StatisticsPanel::Layout(const Accounting& a, WindowHost& window, char sep) 
         name.bold = true;
         name.text.assign(plain);
         if (entry) name.text += BlankTail;
-        if (const LimitEntry* limit = FindLimit(a, adapter)) {
-            const LimitStatus status = GetLimitStatus(a, *limit);
-            PanelItem& line = NextItem(y, status.level >= kLimitNearLevel ? kRed : kBlack);
-            line.text = LimitLineText(status, sep);
+        bool alarming = false;
+        if (std::string limitLine = LimitLine(a, static_cast<AdapterId>(id), sep, alarming); !limitLine.empty()) {
+            PanelItem& line = NextItem(y, alarming ? kRed : kBlack);
+            line.text = std::move(limitLine);
             block.limit = true;
             block.limitWidth = window.TextWidth(line.text);
             block.nameEnd = kLeftX + BoldWidth(window.TextWidth(plain)) + kColumnMargin;

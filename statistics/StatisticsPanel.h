@@ -70,9 +70,10 @@ public:
     // Lays out every adapter's block from the records as the sampler left them, in the order
     // of their first records; the window gives its sizes and the text widths, all in 96-DPI
     // units (the window scales what it draws). An adapter that the "SHOW" filter leaves out
-    // gets no block, nor (with a.hideIdle) one whose all-time sums are both 0. The "Сегодня" line shows the adapter's speed (a.speed) in the speed column.
-    // An adapter with a monthly limit gets its limit line on the name row, at the cost column
-    // (further right when the name reaches past it), from the month sums of a.CostMonth().
+    // gets no block, nor (with a.hideIdle) one whose all-time sums are both 0. The "Сегодня"
+    // line shows the adapter's speed (a.speed) in the speed column.
+    // An adapter with a limit gets its limit line on the name row, at the cost column
+    // (further right when the name reaches past it), from the period sums of a.LimitDate().
     // The texts of all blocks are made first; then each column is placed as wide as its
     // widest text needs (at least the 100 pixels between column origins), the columns after
     // a wider one moving right.

@@ -204,12 +204,16 @@ void StatisticsWindow::PopupMenu(int windowX, int windowY) {
         Command command;
         const char* text;
     } items[] = {{Command::ShowReport, texts::kMenuHistory},
+                 {Command::ExportCsv, texts::kMenuExport},
                  {Command::SetPrices, texts::kMenuPrices},
                  {Command::Rename, texts::kMenuRename},
                  {Command::SetLimit, texts::kMenuLimit},
+                 {Command::SetTrafficLimit, texts::kMenuTrafficLimit},
                  {Command::HideIdle, texts::kMenuHideIdle}};
     for (const auto& item : items) {
-        if (item.command != Command::ShowReport) ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+        // A separator before each item but the first; the two limits go together.
+        if (item.command != Command::ShowReport && item.command != Command::SetTrafficLimit)
+            ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
         const bool checked = item.command == Command::HideIdle && controller_.State().hideIdle;
         ::AppendMenuW(menu.get(), MF_STRING | (checked ? MF_CHECKED : MF_UNCHECKED), Id(item.command),
                       Widen(item.text).c_str());

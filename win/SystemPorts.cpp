@@ -15,6 +15,12 @@ Date Win32Clock::Today() {
     return Date{st.wYear, st.wMonth, st.wDay};
 }
 
+std::int32_t Win32Clock::SecondOfDay() {
+    SYSTEMTIME st{};
+    ::GetLocalTime(&st);
+    return st.wHour * 3600 + st.wMinute * 60 + st.wSecond;
+}
+
 std::uint64_t Win32Clock::MonotonicMs() { return ::GetTickCount64(); }
 
 std::int64_t Win32Clock::SystemStartTime() {

@@ -16,6 +16,7 @@ std::wstring ExeFolder();
 class Win32Clock : public Clock {
 public:
     Date Today() override;  // GetLocalTime
+    std::int32_t SecondOfDay() override;  // GetLocalTime
     std::uint64_t MonotonicMs() override;  // GetTickCount64
     std::int64_t SystemStartTime() override;  // the UTC clock less GetTickCount64
 };

@@ -36,6 +36,9 @@
 //   driver foreground                         class of the foreground window and of the
 //                                             window with the keyboard focus in its thread
 //   driver version FILE                       the ProductVersion text of FILE's version resource
+//   driver hold FILE FLAG                     opens FILE sharing nothing (as a backup tool
+//                                             locks it), prints "held", and keeps it so while
+//                                             the file FLAG exists
 //
 // Numbers are decimal or 0x-hexadecimal. CAPTION "-" matches any caption. Windows of the
 // desktop named by VELKARO_DESKTOP (default "velkaro") are searched.
@@ -549,6 +552,16 @@ int CmdRecordOpen(const std::vector<std::wstring>& a) {
     return 0;
 }
 
+int CmdHold(const std::vector<std::wstring>& a) {
+    if (a.size() != 2) return 2;
+    HANDLE h = ::CreateFileW(a[0].c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return 1;
+    Out("held");
+    while (::GetFileAttributesW(a[1].c_str()) != INVALID_FILE_ATTRIBUTES) ::Sleep(100);
+    ::CloseHandle(h);
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -581,5 +594,6 @@ int wmain(int argc, wchar_t** argv) {
     if (cmd == L"ifnames") return CmdIfNames();
     if (cmd == L"record-open") return CmdRecordOpen(a);
     if (cmd == L"version") return CmdVersion(a);
+    if (cmd == L"hold") return CmdHold(a);
     return 2;
 }

@@ -8,18 +8,27 @@ checks of what the program saved.
   e2e.py record DIR ADAPTER            "IN OUT" of ADAPTER's open record of today in history.txt
   e2e.py check-saved DIR LOOPBACK      the prepared lines come back byte for byte, files whole
   e2e.py check-prices DIR ADAPTER NAME IN OUT   ADAPTER's price line
+  e2e.py check-late-price DIR IN OUT   a price line IN@OUT, and the prepared line still there
   e2e.py check-report FILE NAME OTHER  history.htm: NAME's page with money, no rows of OTHER
+  e2e.py check-csv DIR LOOPBACK LOOPNAME NAME   history.csv as Python's csv module reads it:
+                                       the header, days in date order, the prepared records,
+                                       today's traffic of the loopback (shown as LOOPNAME), and
+                                       NAME's rows the day sums and costs of history.htm
   e2e.py check-cleared DIR             no prepared record left, files whole
-  e2e.py check-limit DIR ADAPTER LIMIT LEVEL   ADAPTER's line of limits.txt: LIMIT (either
-                                       separator), warned of at LEVEL in this month
+  e2e.py check-limit DIR ADAPTER LIMIT LEVEL DAY   ADAPTER's line of limits.txt: LIMIT (either
+                                       separator), warned of at LEVEL in the billing period
+                                       that began yesterday, on DAY of the month
   e2e.py check-whole DIR               both files whole: every line complete, CR LF ends
   e2e.py check-hidden DIR LOOPBACK     history.txt: "hide.idle=1" after the width, then the
                                        prepared records byte for byte
-  e2e.py check-tip TEXT [MOVING]       the tray tip's three lines; with MOVING, a speed of at
-                                       least 1 Mb/s
+  e2e.py check-tip TEXT [MOVING|limit]  the tray tip's three lines; with MOVING, a speed of at
+                                       least 1 Mb/s; with limit, a fourth: nothing left of it
 Every check prints what it found and exits 0 when it holds, 1 when not.
 """
+import csv
 import datetime
+import decimal
+import io
 import os
 import re
 import socket
@@ -203,6 +212,16 @@ def cmd_check_prices(d, adapter, name, pin, pout):
     return 1
 
 
+def cmd_check_late_price(d, pin, pout):
+    """A price line with these prices, and the prepared line kept (the file was read late)."""
+    p, _ = read_lines(os.path.join(d, "price.txt"))
+    got = [l for l in p if PRICE.match(l) and (PRICE.match(l).group(3).replace(",", "."),
+                                               PRICE.match(l).group(4).replace(",", ".")) == (pin, pout)]
+    kept = all(l in p for l in PREPARED_PRICES)
+    print("price lines %r, the prepared one %s" % (got, "kept" if kept else "lost"))
+    return 0 if got and kept else 1
+
+
 def cmd_check_report(path, name, other):
     with open(path, "rb") as f:
         data = f.read()
@@ -221,6 +240,67 @@ def cmd_check_report(path, name, other):
     if not data.endswith(b"\r\n"):
         problems.append("no CR LF at the end")
     print("history.htm: %d bytes%s" % (len(data), (": " + ", ".join(problems)) if problems else ""))
+    return 1 if problems else 0
+
+
+CSV_HEADER = ["Дата", "Адаптер", "Имя", "Принято, байт", "Отправлено, байт", "Стоимость, руб."]
+REPORT_ROW = re.compile(r'<tr bgcolor="#FFFFCC">(.*?)</tr>', re.S)
+REPORT_CELL = re.compile(r'<span class="style2">(?:<span class="style2">)?([^<]*)<')
+
+
+def traffic_text(b, sep):
+    """The report's text of a byte count (its Kb with one decimal, or whole Mb and Kb)."""
+    kb = decimal.Decimal(b) / 1024
+    if kb > 1024:
+        mb = int(kb // 1024)
+        return "%d Mb %d Kb" % (mb, int(kb - mb * 1024))
+    return str(kb.quantize(decimal.Decimal("0.1"), decimal.ROUND_HALF_UP)).replace(".", sep) + " Kb"
+
+
+def cmd_check_csv(d, loopback, loopname, name):
+    with open(os.path.join(d, "history.csv"), "rb") as f:
+        data = f.read()
+    problems = []
+    if not data.startswith(b"\xef\xbb\xbf"):
+        problems.append("no byte-order mark")
+    if not data.endswith(b"\r\n") or b"\n" in data.replace(b"\r\n", b""):
+        problems.append("not CR LF line ends")
+    rows = list(csv.reader(io.StringIO(data.decode("utf-8-sig"), newline=""), delimiter=";"))
+    if not rows or rows[0] != CSV_HEADER:
+        problems.append("header %r" % (rows[:1],))
+    days = []
+    for r in rows[1:]:
+        if len(r) != 6 or not re.match(r"^\d\d\.\d\d\.\d{4}$", r[0]) or not r[3].isdigit() or not r[4].isdigit() \
+                or not re.match(r"^\d+[.,]\d\d$", r[5]):
+            problems.append("row %r" % (r,))
+            continue
+        days.append((datetime.datetime.strptime(r[0], "%d.%m.%Y").date(), r[1], r[2], int(r[3]), int(r[4]), r[5]))
+    if [x[0] for x in days] != sorted(x[0] for x in days):
+        problems.append("days not in date order")
+    # The prepared records, each its own day; the idle adapter too (the file has them all).
+    want = [(datetime.date(2020, 1, 5), loopback, loopname, 100, 200),
+            (datetime.date(2020, 1, 6), OLD, "Старый", 1048576, 2097152),
+            (datetime.date(2020, 1, 7), OLD, "Старый", 4000000000, 5),
+            (datetime.date(2020, 1, 8), IDLE, IDLE, 0, 0)]
+    for w in want:
+        if w not in [x[:5] for x in days]:
+            problems.append("no row %r" % (w,))
+    if not [x for x in days if x[:3] == (datetime.date.today(), loopback, loopname) and x[3] > 0]:
+        problems.append("no traffic of today for %s" % loopname)
+    # NAME's rows against the day rows of its report: the same days, sums and costs.
+    with open(os.path.join(d, "history.htm"), "rb") as f:
+        page = f.read().decode(ENC)
+    sep = "," if any("," in x[5] for x in days) else "."
+    report = {}
+    for row in REPORT_ROW.findall(page):
+        cells = REPORT_CELL.findall(row)
+        day = datetime.datetime.strptime(cells[0], "%d.%m.%Y").date()
+        report[day] = (cells[1], cells[2], cells[6].replace(" руб.", ""))
+    mine = {x[0]: (traffic_text(x[3], sep), traffic_text(x[4], sep), x[5]) for x in days if x[2] == name}
+    if not mine or mine != report:
+        problems.append("%s: csv %r, report %r" % (name, mine, report))
+    print("history.csv: %d rows, %d of %s%s" % (len(days), len(mine), name,
+                                               (": " + "; ".join(problems)) if problems else ""))
     return 1 if problems else 0
 
 
@@ -255,25 +335,30 @@ def cmd_check_hidden(d, loopback):
 
 TIP = re.compile(r"^Velkaro V1\.4 Final\n"
                  r"Сегодня: (\d+[.,]\d Kb|\d+ Mb \d+ Kb), \d+[.,]\d\d руб\.\n"
-                 r"Скорость: (\d+[.,]\d Kb/s|(\d+)[.,]\d\d Mb/s)$")
+                 r"Скорость: (\d+[.,]\d Kb/s|(\d+)[.,]\d\d Mb/s)"
+                 r"(\nОсталось: 0[.,]00 руб\., в день: 0[.,]00 руб\.)?$")
 
 
 def cmd_check_tip(text, moving=None):
     m = TIP.match(text)
-    if not m:
+    if not m or bool(m.group(4)) != (moving == "limit"):
         print("tip %r" % text)
         return 1
-    if moving and not m.group(3):
+    if moving == "moving" and not m.group(3):
         print("no speed of a megabyte a second in the tip: %r" % text)
         return 1
     print("tip %r" % text)
     return 0
 
 
-def cmd_check_limit(d, adapter, limit, level):
+def cmd_check_limit(d, adapter, limit, level, day):
     lines, whole = read_lines(os.path.join(d, "limits.txt"))
-    mine = [l for l in lines if l.rsplit("|", 3)[0] == adapter]
-    want = "%s|%s|%s|%s" % (adapter, limit, datetime.date.today().strftime("%Y-%m"), level)
+    mine = [l for l in lines if l.split("|day=")[0].rsplit("|", 3)[0] == adapter]
+    # The period began yesterday: its month is the one of the warning.
+    begun = datetime.date.today() - datetime.timedelta(days=1)
+    want = "%s|%s|%s|%s" % (adapter, limit, begun.strftime("%Y-%m"), level)
+    if day != "1":
+        want += "|day=" + day
     found = [l for l in mine if l.replace(".", ",") == want.replace(".", ",")]
     print("limits.txt: %r (CR LF ends %s), want %r" % (lines, whole, want))
     return 0 if whole and len(mine) == 1 and found else 1
@@ -287,7 +372,9 @@ def main(argv):
         "record": cmd_record,
         "check-saved": cmd_check_saved,
         "check-prices": cmd_check_prices,
+        "check-late-price": cmd_check_late_price,
         "check-report": cmd_check_report,
+        "check-csv": cmd_check_csv,
         "check-cleared": cmd_check_cleared,
         "check-limit": cmd_check_limit,
         "check-whole": lambda d: 0 if check_whole(d)[0] else 1,

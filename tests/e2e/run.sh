@@ -9,7 +9,8 @@
 # re-creation, exit through the tray menu, traffic while the program is closed counted once at
 # its next start, clearing the history, a start at logon (/autostart, from another folder)
 # ended by the end of the Windows session, a kill in the middle of saves, traffic before and
-# after a kill counted once, and the windows with 50 interfaces (as root it adds veth pairs for them,
+# after a kill counted once, a price set while price.txt could not be read kept in it, and the
+# windows with 50 interfaces (as root it adds veth pairs for them,
 # holding /tmp/velkaro-netif.lock, and removes exactly those).
 #
 #   tests/e2e/run.sh [BUILD_FOLDER_OR_EXE [DRIVER_EXE]]
@@ -250,6 +251,17 @@ save_now() {
     drv send "$1" 0x16 0 0 >/dev/null
 }
 mb=$((1024 * 1024))
+# counted_once COUNTED MB LO_FROM LO_TO: the loopback's in counted by the program between two
+# saves holds at least the MB megabytes sent, and no more than the interface moved between the
+# counter readings LO_FROM (taken before the first save) and LO_TO (a megabyte of slack for the
+# tick before it): counted once.
+counted_once() {
+    local moved
+    moved="$(grown "$3" "$4")"
+    echo "loopback in counted $1, the interface moved $moved" >>"$log"
+    (( $1 >= $2 * mb )) || check "loopback in grew by $1, want >= $(($2 * mb))"
+    (( $1 <= moved + mb )) || check "loopback in counted $1, the interface moved $moved"
+}
 wait_exit() {
     local i
     for i in $(seq 1 100); do
@@ -259,17 +271,20 @@ wait_exit() {
     return 1
 }
 
-# ---- shell "open" of history.htm: recorded by the driver instead of a browser ----
+# ---- shell "open" of history.htm and history.csv: recorded by the driver instead of a browser
+# and a spreadsheet ----
 driver_win="$(winepath -w "$driver" 2>/dev/null | tr -d '\r')"
-old_htm="$(wine reg query 'HKCR\.htm' /ve 2>/dev/null | tr -d '\r' | awk -F'REG_SZ' 'NF>1{gsub(/^[ \t]+/,"",$2); print $2}')"
-wine reg add 'HKCR\.htm' /ve /d VelkaroE2E.htm /f >/dev/null 2>&1
-wine reg add 'HKCR\VelkaroE2E.htm\shell\open\command' /ve /d "\"$driver_win\" record-open \"%1\"" /f >/dev/null 2>&1
-if [[ -n "$old_htm" ]]; then
-    cleanup_cmds+=("wine reg add 'HKCR\\.htm' /ve /d '$old_htm' /f")
-else
-    cleanup_cmds+=("wine reg delete 'HKCR\\.htm' /f")
-fi
-cleanup_cmds+=("wine reg delete 'HKCR\\VelkaroE2E.htm' /f")
+for ext in htm csv; do
+    old_assoc="$(wine reg query "HKCR\\.$ext" /ve 2>/dev/null | tr -d '\r' | awk -F'REG_SZ' 'NF>1{gsub(/^[ \t]+/,"",$2); print $2}')"
+    wine reg add "HKCR\\.$ext" /ve /d "VelkaroE2E.$ext" /f >/dev/null 2>&1
+    wine reg add "HKCR\\VelkaroE2E.$ext\\shell\\open\\command" /ve /d "\"$driver_win\" record-open \"%1\"" /f >/dev/null 2>&1
+    if [[ -n "$old_assoc" ]]; then
+        cleanup_cmds+=("wine reg add 'HKCR\\.$ext' /ve /d '$old_assoc' /f")
+    else
+        cleanup_cmds+=("wine reg delete 'HKCR\\.$ext' /f")
+    fi
+    cleanup_cmds+=("wine reg delete 'HKCR\\VelkaroE2E.$ext' /f")
+done
 rm -f "$out/opened.log"
 
 # ---- start with Windows: the Run key's value, put back as it was at the end ----
@@ -434,7 +449,7 @@ finish
 
 step prices "right click on the loopback block, 'Задать цену' 2,5 and 0,5"
 drv click "$image" 300 40 right >/dev/null
-drv menu-pick 2 5000 >/dev/null || check "the block's menu did not open"
+drv menu-pick 3 5000 >/dev/null || check "the block's menu did not open"
 # The dialog is the statistics window's own: no taskbar button of its own, and the window has
 # the keyboard again after it.
 owner="$(drv owner 5000)"
@@ -447,24 +462,33 @@ finish
 
 step rename "right click, 'Переименовать' to Петля"
 drv click "$image" 300 40 right >/dev/null
-drv menu-pick 3 5000 >/dev/null || check "the block's menu did not open"
+drv menu-pick 4 5000 >/dev/null || check "the block's menu did not open"
 drv input "%D0%9F%D0%B5%D1%82%D0%BB%D1%8F" 5000 >>"$log" || check "no input dialog for the name"
 finish
 
 # The balloon is a tooltip window of Wine's shell; its text as the driver reads it.
 balloon_text() { drv text tooltips_class32 2>/dev/null | grep 'израсходовано'; }
 
-step limit "right click, 'Лимит расходов в месяц...' 0,01: the next tick warns in a balloon"
+# The billing period begins on yesterday's day of the month: a day of it has passed, so the
+# limit line shows the forecast.
+period_day="$(date -d yesterday +%-d)"
+step limit "right click, 'Лимит расходов в месяц...' 0,01 from day $period_day: a balloon, the forecast, a four-line tip"
 [[ -f "$work/limits.txt" ]] && check "limits.txt before any limit"
 drv click "$image" 300 40 right >/dev/null
-drv menu-pick 4 5000 >/dev/null || check "the block's menu did not open"
+drv menu-pick 5 5000 >/dev/null || check "the block's menu did not open"
 drv input "0,01" 5000 >>"$log" || check "no input dialog for the limit"
+drv wait '#32770' "Velkaro V1.4 Final" visible 5000 >/dev/null && sleep 0.3 && shot limit-day-dialog
+drv input "$period_day" 5000 >>"$log" || check "no input dialog for the period's day"
 balloon=""
 for i in $(seq 1 30); do balloon="$(balloon_text)" && break; sleep 0.2; done
 echo "balloon: $balloon" >>"$log"
 # Both levels crossed in one tick: one balloon, of 100 percent or more.
 [[ "$balloon" =~ ^Петля:\ израсходовано\ [0-9]{3,}%\ месячного\ лимита\ \(.*\ из\ 0[.,]01\ руб\.\)$ ]] ||
     check "balloon '$balloon'"
+# The step's screenshot: the limit line, red, with its forecast. The tip once the balloon is gone:
+# what is left of the limit (nothing) in its fourth line.
+for i in $(seq 1 40); do tip="$(read_tip)"; [[ "$tip" == Velkaro* ]] && break; sleep 0.5; done
+py check-tip "$tip" limit >>"$log" || check "tip '$tip'"
 finish
 
 step report "right click, 'История' writes history.htm of that adapter and opens it"
@@ -481,10 +505,29 @@ fi
 grep -qi 'history.htm' "$out/opened.log" 2>/dev/null || check "the report was not opened"
 finish
 
+# The report of the old adapter, whose days no tick changes, against the export made after it.
+step export "right click, 'Экспорт в CSV' replaces history.csv in one step and opens it; it reads back to the report's days"
+rm -f "$work/history.csv"
+drv click "$image" 300 100 right >/dev/null
+drv menu-pick 1 5000 >/dev/null || check "the old adapter's menu did not open"
+for i in $(seq 1 50); do [[ "$(grep -ci 'history.htm' "$out/opened.log")" -ge 2 ]] && break; sleep 0.2; done
+drv click "$image" 300 40 right >/dev/null
+drv menu-pick 2 5000 >/dev/null || check "the block's menu did not open"
+for i in $(seq 1 50); do grep -qi 'history.csv' "$out/opened.log" 2>/dev/null && break; sleep 0.2; done
+if [[ -f "$work/history.csv" ]]; then
+    py check-csv "$work" "$loopback" "Петля" "Старый" >>"$log" ||
+        check "$(py check-csv "$work" "$loopback" "Петля" "Старый")"
+else
+    check "no history.csv in the program's folder"
+fi
+grep -q '^MOVED_TO history.csv$' "$watch_log" || check "history.csv was not moved into place from its temporary file"
+grep -qi 'history.csv' "$out/opened.log" 2>/dev/null || check "the CSV file was not opened"
+finish
+
 step hide-idle "menu item 'Скрывать адаптеры без трафика' hides the idle adapter and is saved"
 drv click "$image" 300 40 right >/dev/null
 shot_menu hide-idle-menu || check "the block's menu did not open"
-drv menu-pick 5 5000 >/dev/null || check "the block's menu did not take the pick"
+drv menu-pick 7 5000 >/dev/null || check "the block's menu did not take the pick"
 sleep 1.5  # a tick draws without it
 tray_double_click
 drv wait TForm2 "Fast INFO" visible 5000 >/dev/null || check "Fast INFO not shown"
@@ -506,7 +549,7 @@ py check-hidden "$work" "$loopback" >>"$log" || check "$(py check-hidden "$work"
 # Off again, from the menu that shows the item checked: the next save is as it always was.
 drv click "$image" 300 40 right >/dev/null
 shot_menu hide-idle-menu-checked || check "the block's menu did not open again"
-drv menu-pick 5 5000 >/dev/null || check "the block's menu did not take the pick again"
+drv menu-pick 7 5000 >/dev/null || check "the block's menu did not take the pick again"
 drv send "$fastinfo" 0x11 0 0 >/dev/null
 drv send "$fastinfo" 0x16 0 0 >/dev/null
 py check-saved "$work" "$loopback" >>"$log" || check "$(py check-saved "$work" "$loopback" | tail -n1)"
@@ -538,7 +581,7 @@ msg="$(drv message 10000)"
 drv click "$image" 300 40 right >/dev/null
 drv menu-pick 1 5000 >/dev/null || check "the block's menu did not open"  # "История"
 msg="$(drv message 10000)"
-[[ "$msg" == "Не удалось открыть отчёт history.htm: не найдена программа для открытия." ]] || check "report: '$msg'"
+[[ "$msg" == "Файл history.htm записан в папку программы, но открыть его не удалось: не найдена программа для открытия." ]] || check "report: '$msg'"
 sleep 0.5
 has_keyboard || check "after the messages the keyboard is at '$(drv foreground)'"
 wine reg import "$(winepath -w "$mailto_reg" | tr -d '\r')" >/dev/null 2>&1 || check "mailto: not put back"
@@ -582,6 +625,7 @@ icon_shown || check "no icon after the re-creation"
 finish
 
 step tray-exit "exit through the tray menu saves both files once"
+read -r lo_in_exit lo_out_exit < <(lo_counters)  # its last reading comes at most a tick earlier
 m="$(mark)"
 tray_right_click
 drv menu-pick 3 5000 >/dev/null || check "the tray menu did not open"
@@ -592,16 +636,12 @@ sleep 0.5
 [[ "$(writes_since "$m" price.txt)" == 1 ]] || check "price.txt written $(writes_since "$m" price.txt) times"
 py check-saved "$work" "$loopback" >>"$log" || check "$(py check-saved "$work" "$loopback" | tail -n1)"
 py check-prices "$work" "$loopback" "Петля" 2.5 0.5 >>"$log" || check "price line of $loopback"
-py check-limit "$work" "$loopback" 0.01 100 >>"$log" || check "limit line of $loopback"
+py check-limit "$work" "$loopback" 0.01 100 "$period_day" >>"$log" || check "limit line of $loopback"
 read -r in2 out2 < <(py record "$work" "$loopback")
-echo "loopback after traffic: in $in2 out $out2; its counters grew by $(grown "$lo_in1" "$lo_in2") in" >>"$log"
+echo "loopback after traffic: in $in2 out $out2" >>"$log"
 if [[ -n "${in1:-}" && -n "${in2:-}" ]]; then
-    # At least what was sent, and no more than the interface moved (a megabyte for the tick
-    # before the first save): counted once.
-    (( in2 - in1 >= 50 * mb )) || check "loopback in grew by $((in2 - in1)), want >= $((50 * mb))"
+    counted_once $((in2 - in1)) 50 "$lo_in1" "$lo_in2"
     (( out2 - out1 >= 50 * mb )) || check "loopback out grew by $((out2 - out1)), want >= $((50 * mb))"
-    (( in2 - in1 <= $(grown "$lo_in1" "$lo_in2") + mb )) ||
-        check "loopback in counted $((in2 - in1)), the interface moved $(grown "$lo_in1" "$lo_in2")"
 else
     check "no loopback record of today"
 fi
@@ -616,10 +656,7 @@ if wait_ready; then
     save_now "$(hwnd_of TForm2)"
     read -r in3 out3 < <(py record "$work" "$loopback")
     read -r lo_in3 lo_out3 < <(lo_counters)
-    echo "loopback after the restart: in $in3; its counters grew by $(grown "$lo_in2" "$lo_in3") since the exit" >>"$log"
-    (( in3 - in2 >= 20 * mb )) || check "loopback in grew by $((in3 - in2)), want >= $((20 * mb))"
-    (( in3 - in2 <= $(grown "$lo_in2" "$lo_in3") + mb )) ||
-        check "loopback in counted $((in3 - in2)), the interface moved $(grown "$lo_in2" "$lo_in3")"
+    counted_once $((in3 - in2)) 20 "$lo_in_exit" "$lo_in3"
     tray_right_click
     drv menu-pick 3 5000 >/dev/null || check "the tray menu did not open"
     wait_exit || check "the program did not end"
@@ -713,7 +750,7 @@ if wait_ready; then
     sleep 0.5
     py check-whole "$work" >>"$log" || check "$(py check-whole "$work" | tail -n1)"
     grep -q "Петля" <(iconv -f cp1251 -t utf-8 "$work/price.txt") || check "price.txt lost the name"
-    py check-limit "$work" "$loopback" 0.01 100 >>"$log" || check "limits.txt lost the limit"
+    py check-limit "$work" "$loopback" 0.01 100 "$period_day" >>"$log" || check "limits.txt lost the limit"
 else
     check "the program did not start"
 fi
@@ -722,9 +759,11 @@ finish
 step kill-restart "traffic before and after a kill -9 is counted at the next start, once"
 start_program
 if wait_ready; then
+    # The interface's counters before the save: the reading the save keeps comes at most a
+    # tick earlier.
+    read -r lo_in4 lo_out4 < <(lo_counters)
     save_now "$(hwnd_of TForm2)"
     read -r in4 out4 < <(py record "$work" "$loopback")
-    read -r lo_in4 lo_out4 < <(lo_counters)
     py traffic 30 >>"$log" 2>&1 || check "the traffic did not go through"
     sleep 1.5  # counted by the ticks, not saved
     pid="$(program_pid)"
@@ -737,10 +776,7 @@ if wait_ready; then
         save_now "$fastinfo"
         read -r in5 out5 < <(py record "$work" "$loopback")
         read -r lo_in5 lo_out5 < <(lo_counters)
-        echo "loopback: $in4 before the kill, $in5 after the restart; its counters grew by $(grown "$lo_in4" "$lo_in5")" >>"$log"
-        (( in5 - in4 >= 40 * mb )) || check "loopback in grew by $((in5 - in4)), want >= $((40 * mb))"
-        (( in5 - in4 <= $(grown "$lo_in4" "$lo_in5") + mb )) ||
-            check "loopback in counted $((in5 - in4)), the interface moved $(grown "$lo_in4" "$lo_in5")"
+        counted_once $((in5 - in4)) 40 "$lo_in4" "$lo_in5"
         drv send "$fastinfo" 0x11 0 0 >/dev/null
         drv send "$fastinfo" 0x16 1 0 >/dev/null  # the session ends
         wait_exit || check "the program did not end"
@@ -750,6 +786,42 @@ if wait_ready; then
 else
     check "the program did not start"
 fi
+finish
+
+step late-price "price.txt locked at start: a price set meanwhile is in price.txt after the exit"
+flag="$out/holding"
+: >"$flag"
+hold_log="$out/hold.txt"
+# (not through drv: its output would wait in a pipe's buffer)
+wine "$driver" hold "$(winepath -w "$work/price.txt" 2>/dev/null | tr -d '\r')" \
+    "$(winepath -w "$flag" 2>/dev/null | tr -d '\r')" >"$hold_log" 2>>"$out/driver-stderr.log" </dev/null &
+hold_pid=$!
+for i in $(seq 1 50); do grep -q held "$hold_log" && break; sleep 0.2; done
+grep -q held "$hold_log" || check "price.txt could not be locked"
+start_program
+if drv wait TApplication - exists 30000 >/dev/null; then
+    msg="$(drv message 10000)"
+    [[ "$msg" == *price.txt* ]] || check "no message of price.txt unread at start: '$msg'"
+    fastinfo="$(hwnd_of TForm2)"
+    drv post "$fastinfo" 0x111 10 0 >/dev/null  # "Главная форма"
+    drv wait VelkaroTForm1 - visible 5000 >/dev/null || check "statistics window not shown"
+    image="$(drv children VelkaroTForm1 | awk '{print $1; exit}')"
+    sleep 1.5  # the first tick draws the blocks
+    drv click "$image" 300 40 right >/dev/null
+    drv menu-pick 3 5000 >/dev/null || check "the block's menu did not open"
+    drv input "7,25" 5000 >>"$log" || check "no input dialog for the incoming price"
+    drv input "3,75" 5000 >>"$log" || check "no input dialog for the outgoing price"
+    rm -f "$flag"  # the file becomes readable
+    wait "$hold_pid"
+    tray_right_click
+    drv menu-pick 3 5000 >/dev/null || check "the tray menu did not open"
+    wait_exit || check "the program did not end"
+    py check-late-price "$work" 7.25 3.75 >>"$log" || check "$(py check-late-price "$work" 7.25 3.75 | tail -n1)"
+else
+    check "the program did not start"
+fi
+rm -f "$flag"
+wait "$hold_pid" 2>/dev/null
 finish
 
 # =============================== the fifth run ===============================
@@ -825,7 +897,7 @@ finish
 
 step fifty-keyboard "after a dialog the statistics window has the keyboard: the Home key scrolls back"
 drv click "$image" 300 40 right >/dev/null
-drv menu-pick 2 5000 >/dev/null || check "the block's menu did not open"  # "Задать цену", cancelled
+drv menu-pick 3 5000 >/dev/null || check "the block's menu did not open"  # "Задать цену", cancelled
 drv cancel 5000 >/dev/null || check "no input dialog to cancel"
 sleep 0.5
 has_keyboard || check "after the dialog the keyboard is at '$(drv foreground)'"
@@ -929,7 +1001,7 @@ dpi_pass() {
     drv post "$statistics" 0x100 0x24 0 >/dev/null  # Home
     drv click "$image" "$(px 300)" "$(px 40)" right >/dev/null
     shot_menu "dpi$dpi-menu" || check "the block's menu did not open"
-    drv menu-pick 2 5000 >/dev/null || check "the block's menu did not take the pick"  # "Задать цену"
+    drv menu-pick 3 5000 >/dev/null || check "the block's menu did not take the pick"  # "Задать цену"
     drv owner 5000 >/dev/null || check "no input dialog"
     sleep 0.5
     shot "dpi$dpi-input"

@@ -351,7 +351,7 @@ TEST_F(Files, NamesAreEscapedOnlyWhereTheirLineNeedsItAndOldPercentSignsReadAsTh
     GetPrice(a, " eth ", Direction::Incoming);
     a.Tariffs().push_back({1, 2, "a|b\tc%7C%41", "x|y\tz %"});
     a.Tariffs().push_back({1, 2, "\xEF\xBB\xBFwan", "\xEF\xBB\xBF"});
-    SetLimit(a, "a|b\tc%7C%41", 5, clock.today);
+    SetLimit(a, "a|b\tc%7C%41", LimitKind::Money, 5, 1);
     SaveFiles(a, ports);
     EXPECT_EQ(Prices(), "%20eth%20|%20eth%20>0@0\r\n"
                         "a%7Cb%09c%257C%41|x|y%09z %>1@2\r\n"

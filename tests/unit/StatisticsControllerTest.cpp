@@ -8,6 +8,7 @@
 #include "core/Cp1251.h"
 #include "core/Files.h"
 #include "core/Texts.h"
+#include "report/HistoryCsv.h"
 #include "tools/scripted/ScriptedStatisticsHost.h"
 #include "tests/TestSupport.h"
 
@@ -219,26 +220,41 @@ TEST_F(StatisticsControllerTest, PriceThatIsNotANumberEndsTheCommandAtThatDialog
     EXPECT_EQ(Entry("A").priceOut, 0.25);
 }
 
-TEST_F(StatisticsControllerTest, TheLimitDialogStoresAPositiveNumberRemovesOnZeroAndElseNothing) {
+TEST_F(StatisticsControllerTest, TheLimitDialogsStoreAnAmountAndAPeriodDayOnlyWhenBothAreConfirmed) {
     StartAndTick();
     statistics.Pick("A");
-    dialogs.answers = {std::nullopt, std::string("abc"), std::string("-0,01"), std::string(" 12.5 "),
-                       std::nullopt, std::string("0")};
-    for (int i = 0; i < 4; ++i) Run(&StatisticsController::SetLimit);  // Cancel, not a number, refused, stored
+    dialogs.answers = {std::nullopt,                                // Cancel on the amount
+                       std::string("abc"),                          // not a number
+                       std::string("-0,01"),                        // refused
+                       std::string(" 12.5 "), std::nullopt,         // Cancel on the day
+                       std::string("12.5"), std::string("0"),       // a day not 1 to 31
+                       std::string(" 12.5 "), std::string(" 31 "),  // stored
+                       std::string("2,5"), std::string("15"),       // the traffic limit sets the day of both
+                       std::nullopt,                                // Cancel keeps it
+                       std::string("0")};                           // 0 removes it, asking no day
+    for (int i = 0; i < 6; ++i) Run(&StatisticsController::SetLimit);
     ASSERT_EQ(a.Limits().size(), 1u);
     EXPECT_EQ(a.Limits()[0].limit, 12.5);
+    EXPECT_EQ(a.Limits()[0].periodDay, 31);
+    Run(&StatisticsController::SetTrafficLimit);
     regional.separator = '.';
-    Run(&StatisticsController::SetLimit);  // Cancel keeps it
-    EXPECT_EQ(a.Limits().size(), 1u);
-    Run(&StatisticsController::SetLimit);  // 0 removes it
-    EXPECT_TRUE(a.Limits().empty());
-    EXPECT_EQ(dialogs.prompts, std::vector<std::string>(6, texts::kPromptLimit));
-    EXPECT_EQ(dialogs.defaults, (std::vector<std::string>{"0", "0", "0", "0", "12.50", "12.50"}));
+    Run(&StatisticsController::SetTrafficLimit);
+    Run(&StatisticsController::SetLimit);
+    ASSERT_EQ(a.Limits().size(), 1u);
+    EXPECT_EQ(a.Limits()[0].kind, LimitKind::Traffic);
+    EXPECT_EQ(a.Limits()[0].limit, 2.5);
+    EXPECT_EQ(a.Limits()[0].periodDay, 15);
+    const std::string amount = texts::kPromptLimit, traffic = texts::kPromptTrafficLimit, day = texts::kPromptPeriodDay;
+    EXPECT_EQ(dialogs.prompts, (std::vector<std::string>{amount, amount, amount, amount, day, amount, day, amount, day,
+                                                          traffic, day, traffic, amount}));
+    EXPECT_EQ(dialogs.defaults,
+              (std::vector<std::string>{"0", "0", "0", "0", "1", "0", "1", "0", "1", "0", "31", "2.5", "12.50"}));
     EXPECT_EQ(dialogs.errors, std::vector<std::string>{"'abc' is not a valid floating point value"});
     statistics.Pick("nobody");  // no block picked: no dialog
     Run(&StatisticsController::SetLimit);
-    EXPECT_EQ(dialogs.messages, (std::vector<std::string>{texts::kNegativeLimit, texts::kLimitNoAdapter}));
-    EXPECT_EQ(dialogs.prompts.size(), 6u);
+    EXPECT_EQ(dialogs.messages,
+              (std::vector<std::string>{texts::kNegativeLimit, texts::kBadPeriodDay, texts::kLimitNoAdapter}));
+    EXPECT_EQ(dialogs.prompts.size(), 13u);
 }
 
 TEST_F(StatisticsControllerTest, PricesForAnAdapterWithoutEntryShowErTwiceAndStoreNothing) {
@@ -312,6 +328,29 @@ TEST_F(StatisticsControllerTest, HistoryReportIsWrittenNextToTheProgramAndOpened
     EXPECT_FALSE(Run(&StatisticsController::ShowReport));
     EXPECT_EQ(dialogs.errors, std::vector<std::string>{"File access denied"});
     EXPECT_EQ(shell.opened.size(), 1u);
+}
+
+// The CSV file goes where the report goes and opens the same way; a shell that cannot open it
+// says so, and a file that cannot be replaced (open in a spreadsheet) is named with the reason.
+TEST_F(StatisticsControllerTest, CsvExportIsWrittenNextToTheProgramAndOpened) {
+    StartAndTick();
+    EXPECT_TRUE(Run(&StatisticsController::ExportCsv));
+    EXPECT_EQ(shell.programFiles.files["history.csv"], HistoryCsvText(a, ','));
+    EXPECT_EQ(shell.opened, std::vector<std::string>{"C:\\Velkaro\\history.csv"});
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    shell.result = 31;
+    EXPECT_TRUE(Run(&StatisticsController::ExportCsv));
+    EXPECT_EQ(dialogs.messages,
+              std::vector<std::string>{"Файл history.csv записан в папку программы, но открыть его не "_cp1251
+                                       "удалось: не найдена программа для открытия."_cp1251});
+
+    shell.programFiles.writeError["history.csv"] = 32;
+    EXPECT_FALSE(Run(&StatisticsController::ExportCsv));
+    EXPECT_EQ(dialogs.errors, std::vector<std::string>{"Не удалось записать файл history.csv (файл занят другой "_cp1251
+                                                       "программой). Если он открыт в другой программе, закройте "_cp1251
+                                                       "его и повторите экспорт."_cp1251});
+    EXPECT_EQ(shell.opened.size(), 2u);
 }
 
 // ---- Buttons ----
@@ -449,19 +488,21 @@ TEST_F(StatisticsControllerTest, HelpOpensTheFileNextToTheProgramOrElseTheOnline
 }
 
 TEST_F(StatisticsControllerTest, WhatTheShellCannotOpenIsNamedWithTheReason) {
+    StartAndTick();
+    statistics.Pick("A");
     shell.result = 31;  // no program for the file's type
     statistics.Help();
     shell.result = 2;
     shell.existing["help.mht"] = true;
     statistics.Help();
     shell.result = 12;  // a result without a reason of its own: the number
-    EXPECT_FALSE(statistics.OpenProgramFile("x.csv", "file "));
+    EXPECT_TRUE(Run(&StatisticsController::ShowReport));
     shell.result = 33;
-    EXPECT_TRUE(statistics.OpenProgramFile("x.csv", "file "));
+    EXPECT_TRUE(Run(&StatisticsController::ShowReport));
     EXPECT_EQ(dialogs.messages, (std::vector<std::string>{
         std::string("Не удалось открыть страницу справки "_cp1251) + texts::kOnlineHelp + ": не найдена программа для открытия."_cp1251,
         "Не удалось открыть справку help.mht: файл не найден."_cp1251,
-        "Не удалось открыть file x.csv: ошибка 12."_cp1251}));
+        "Файл history.htm записан в папку программы, но открыть его не удалось: ошибка 12."_cp1251}));
     EXPECT_TRUE(dialogs.errors.empty());
 }
 

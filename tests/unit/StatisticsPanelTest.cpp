@@ -228,6 +228,7 @@ TEST_F(StatisticsPanelTest, CellsTileEveryBlockFromTheLeftToTheRightEdge) {
     AddRecord(a, "A", kToday, 1, 1);
     AddRecord(a, "B", kToday, 1, 1);
     a.Limits() = {{"B", 1, {}, 0}};  // one item more on B's name row
+    a.RefreshPeriods();
     window.clientHeight = 400;
     Layout();
     const auto& items = panel.Items();
@@ -249,7 +250,9 @@ TEST_F(StatisticsPanelTest, CellsTileEveryBlockFromTheLeftToTheRightEdge) {
             EXPECT_EQ(c.left, items[i].x) << i;
             EXPECT_EQ(items[i - 1].cell.right, c.left) << i;
         }
-        if (last) EXPECT_EQ(c.right, panel.BitmapWidth()) << i;
+        if (last) {
+            EXPECT_EQ(c.right, panel.BitmapWidth()) << i;
+        }
         EXPECT_EQ(c.top, items[i].y) << i;
     }
     EXPECT_EQ(rowTop, 160);
@@ -266,7 +269,7 @@ TEST_F(StatisticsPanelTest, ALimitLineStandsOnTheNameRowAtTheCostColumnRedFromEi
     AddRecord(a, longName, kToday, 8 * 1048576, 0);
     AddRecord(a, "C", kToday, 0, 0);
     a.Limits() = {{"A", 10, {}, 0}, {longName, 10, {}, 0}};
-    a.SetCostMonth({2026, 3});
+    a.SetLimitTime({2026, 3, 1}, 0);  // the period's first day: no forecast yet
     window.clientHeight = 400;
     Layout();
     const auto& items = panel.Items();

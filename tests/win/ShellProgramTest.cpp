@@ -347,7 +347,7 @@ TEST_F(ShellProgramTest, TwoWarningsOfOneTickAreBothSeenOneBalloonAfterTheOther)
     sp.ifTable.rows.clear();
     Program& p = sp.Start();
     p.State().countingBoot = true;  // the counters are the traffic: both over their limits at once
-    for (const char* adapter : {"eth0", "wlan0"}) SetLimit(p.State(), adapter, 0.5, sp.clock.today);
+    for (const char* adapter : {"eth0", "wlan0"}) SetLimit(p.State(), adapter, LimitKind::Money, 0.5, 1);
     auto tick = [&] {
         sp.Row("eth0", 1048576, 0);
         sp.Row("wlan0", 1048576, 0);

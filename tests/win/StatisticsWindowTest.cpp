@@ -164,12 +164,17 @@ TEST_F(StatisticsPickTest, LeftAndMiddleClicksDoNothing) {
     EXPECT_EQ(w->Controller().Picked(), "x");
 }
 
-TEST_F(StatisticsPickTest, SetPricesAndRenameRunFromTheirMenuCommands) {
+TEST_F(StatisticsPickTest, SetPricesRenameAndTheTrafficLimitRunFromTheirMenuCommands) {
     RightClickAt(5, 90);
     dialogs.answers = {std::string("2,5"), std::string(" 0,5 ")};
     ::SendMessageW(w->Handle(), WM_COMMAND, Id(Command::SetPrices), 0);
     dialogs.answers = {std::string("Modem")};
     ::SendMessageW(w->Handle(), WM_COMMAND, Id(Command::Rename), 0);
+    dialogs.answers = {std::string("700"), std::string("20")};
+    ::SendMessageW(w->Handle(), WM_COMMAND, Id(Command::SetTrafficLimit), 0);
+    ASSERT_EQ(a.Limits().size(), 1u);
+    EXPECT_EQ(a.Limits()[0].kind, LimitKind::Traffic);
+    EXPECT_EQ(a.Limits()[0].periodDay, 20);
     ASSERT_EQ(a.Tariffs().size(), 2u);
     EXPECT_DOUBLE_EQ(a.Tariffs()[1].priceIn, 2.5);
     EXPECT_DOUBLE_EQ(a.Tariffs()[1].priceOut, 0.5);
@@ -204,9 +209,8 @@ TEST_F(StatisticsPickTest, HistoryWritesTheReportAndOpensIt) {
 TEST_F(StatisticsPickTest, TheRealMenuDispatchesTheChosenItem) {
     w->realMenu = true;
     dialogs.answers = {std::string("3"), std::string("4")};
-    // Keys queued for the menu's own loop: down past the separator to "Задать цену", Enter.
-    ::PostMessageW(w->Handle(), WM_KEYDOWN, VK_DOWN, 0);
-    ::PostMessageW(w->Handle(), WM_KEYDOWN, VK_DOWN, 0);
+    // Keys queued for the menu's own loop: down past "Экспорт в CSV" to "Задать цену", Enter.
+    for (int i = 0; i < 3; ++i) ::PostMessageW(w->Handle(), WM_KEYDOWN, VK_DOWN, 0);
     ::PostMessageW(w->Handle(), WM_KEYDOWN, VK_RETURN, 0);
     RightClickAt(5, 90);
     Pump();  // the chosen command arrives as a posted WM_COMMAND

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/Calendar.h"
 #include "core/Counting.h"
 #include "core/Ports.h"
 
@@ -15,7 +16,8 @@ namespace velkaro::replay {
 
 enum class Op {
     Today, Separator, Load, Row, Tick, FailTick, Answer, Cancel, Pick, Select,
-    SetPrices, Rename, SetLimit, Report, Save, Autosave, Clear, Panel, QuickInfo, Window, State, ReadError,
+    SetPrices, Rename, SetLimit, SetTrafficLimit, Report, Export, Save, Autosave, Clear, Panel, QuickInfo, Window,
+    State, ReadError,
     HideIdle, Tip, KeyRow, FilterRow, Counters, Counting, Boot, Time, Restart, Kill, Shell, Help, Mail,
 };
 
@@ -93,19 +95,25 @@ inline bool ReadDigits(std::string_view s, int& value) {
     return !s.empty();
 }
 
-inline bool IsLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
-
 // YYYY-MM-DD, a real calendar day of the years 1 to 9999.
 inline bool ReadDate(std::string_view s, Date& date) {
     if (s.size() != 10 || s[4] != '-' || s[7] != '-') return false;
     int y = 0, m = 0, d = 0;
     if (!ReadDigits(s.substr(0, 4), y) || !ReadDigits(s.substr(5, 2), m) || !ReadDigits(s.substr(8, 2), d))
         return false;
-    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (y < 1 || m < 1 || m > 12 || d < 1) return false;
-    const int days = kDays[m - 1] + (m == 2 && IsLeap(y) ? 1 : 0);
-    if (d > days) return false;
+    if (y < 1 || d < 1 || d > DaysInMonth(y, m)) return false;
     date = Date{static_cast<std::uint16_t>(y), static_cast<std::uint16_t>(m), static_cast<std::uint16_t>(d)};
+    return true;
+}
+
+// An argument that is one of two words: `value` is true for the first.
+inline bool ReadChoice(std::string_view arg, std::string_view first, std::string_view second,
+                       std::string_view word, bool& value, std::string& reason) {
+    if (arg != first && arg != second) {
+        reason = std::string(word) + " needs " + std::string(first) + " or " + std::string(second);
+        return false;
+    }
+    value = arg == first;
     return true;
 }
 
@@ -122,7 +130,8 @@ inline constexpr Word kWords[] = {
     {"answer", Op::Answer, true},        {"cancel", Op::Cancel, false},
     {"pick", Op::Pick, true},            {"select", Op::Select, true},
     {"setprices", Op::SetPrices, false}, {"rename", Op::Rename, false},
-    {"setlimit", Op::SetLimit, false},
+    {"setlimit", Op::SetLimit, false},   {"settrafficlimit", Op::SetTrafficLimit, false},
+    {"export", Op::Export, false},
     {"report", Op::Report, false},       {"save", Op::Save, false},
     {"autosave", Op::Autosave, false},   {"clear", Op::Clear, false},
     {"panel", Op::Panel, false},         {"quickinfo", Op::QuickInfo, false},
@@ -200,19 +209,10 @@ inline bool ParseLine(std::string_view line, Command& cmd, bool& skip, std::stri
             return true;
         }
         case Op::Counters:
-            if (arg != "32" && arg != "64") {
-                reason = "counters needs 32 or 64";
-                return false;
-            }
-            cmd.y = arg == "32" ? 32 : 64;
+            if (!detail::ReadChoice(arg, "32", "64", word, cmd.on, reason)) return false;
+            cmd.y = cmd.on ? 32 : 64;
             return true;
-        case Op::Counting:
-            if (arg != "boot" && arg != "increments") {
-                reason = "counting needs boot or increments";
-                return false;
-            }
-            cmd.on = arg == "boot";
-            return true;
+        case Op::Counting: return detail::ReadChoice(arg, "boot", "increments", word, cmd.on, reason);
         case Op::Boot:
             if (!ReadSystemStartText(arg, cmd.seconds)) {
                 reason = "boot needs YYYY-MM-DD HH:MM:SS";
@@ -230,13 +230,7 @@ inline bool ParseLine(std::string_view line, Command& cmd, bool& skip, std::stri
             cmd.y = h * 3600 + m * 60 + sec;
             return true;
         }
-        case Op::HideIdle:
-            if (arg != "on" && arg != "off") {
-                reason = "hideidle needs on or off";
-                return false;
-            }
-            cmd.on = arg == "on";
-            return true;
+        case Op::HideIdle: return detail::ReadChoice(arg, "on", "off", word, cmd.on, reason);
         case Op::Pick:
         case Op::Shell:
             if (!detail::ReadInt(arg, cmd.y)) {

@@ -32,7 +32,8 @@ constexpr char kUsage[] =
     "usage: velkaro-replay SCRIPT   (or - for standard input)\n"
     "\n"
     "Runs the statistics window's code in the current directory (history.txt, price.txt,\n"
-    "limits.txt, history.htm) with scripted system parts, and prints what the program shows.\n"
+    "limits.txt, history.htm, history.csv) with scripted system parts, and prints what the\n"
+    "program shows.\n"
     "Exit status: 0 when the script ran to its end, 2 for a malformed line (the whole script\n"
     "is checked before anything runs; the line number goes to standard error), 1 when the\n"
     "script cannot be read.\n"
@@ -52,7 +53,7 @@ constexpr char kUsage[] =
     "  boot YYYY-MM-DD HH:MM:SS  when the system started, UTC (default 2026-01-01 00:00:00)\n"
     "  time HH:MM:SS     the clock's time of day: from now on every tick and failtick moves it a\n"
     "                    second on, and the date turns at midnight (default: no time of day: the\n"
-    "                    date changes only by today)\n"
+    "                    date changes only by today, and the limits reckon with midnight)\n"
     "  tick              one tick (sampling, speed, layout, quick-info refresh, tray tip);\n"
     "                    the clock goes one second on\n"
     "  failtick          one tick whose interface-table call fails (rows kept); the clock\n"
@@ -64,8 +65,12 @@ constexpr char kUsage[] =
     "  select NAME       SelectedAdapter := NAME\n"
     "  setprices         the menu command that sets the prices (two input dialogs)\n"
     "  rename            the menu command that renames (one input dialog)\n"
-    "  setlimit          the menu command that sets the monthly money limit (one input dialog)\n"
+    "  setlimit          the menu command that sets the money limit: its amount, then (unless\n"
+    "                    it is 0, which removes the limit) the day the billing period begins on\n"
+    "  settrafficlimit   the same for the traffic limit, in megabytes\n"
     "  report            the menu command History: writes history.htm and opens it\n"
+    "  export            the menu command that exports to CSV: writes history.csv (every\n"
+    "                    adapter's days, or the SHOW setting's adapter's) and opens it\n"
     "  help              the button Help: opens help.mht (when the program's folder, the current\n"
     "                    directory, holds it) or else the online help page\n"
     "  mail              the button that writes to the author (a mailto: text opened)\n"
@@ -79,21 +84,23 @@ constexpr char kUsage[] =
     "  clear             the button that clears the history (asks a question first)\n"
     "  hideidle on|off   the setting that hides adapters without traffic (from the next tick)\n"
     "  panel             prints X Y COLOUR STYLE TEXT per item of the last layout (the limit\n"
-    "                    line of a block with a monthly limit among them)\n"
+    "                    line of a block with a limit among them, with its forecast)\n"
     "  quickinfo         prints NAME|TRAFFIC|COST per row of the last tick\n"
     "  window            prints window W H (outer size)\n"
     "  state             prints first NAME and selected NAME\n"
     "  readerror FILE N  reading FILE (history.txt, price.txt, limits.txt) fails with the I/O\n"
     "                    code N from now on; 0 makes it readable again\n"
-    "  tip               prints the tray icon's tip of the last tick, one line per line\n"
+    "  tip               prints the tray icon's tip of the last tick, one line per line (with\n"
+    "                    a limit, the fourth: what is left of it, and per day)\n"
     "\n"
     "Before load the timer is off: tick and failtick then run no handler (no timer message\n"
     "comes), and the rows given are used up all the same. The same holds after a load that\n"
     "stopped with an error. Every other command runs whether or not load came first.\n"
     "Output: message: TEXT for every message box, question: TEXT for every Yes/No question,\n"
     "error: TEXT for every error that ends a handler, balloon: TEXT for every warning balloon\n"
-    "of a monthly limit, at the moment they are shown. The clock's date is read at every tick\n"
-    "(the month of the limits) and at load (the AccountingDate).\n";
+    "of a limit (80 and 100 percent, a forecast past the limit), at the moment they are shown.\n"
+    "The clock's date and time are read at every tick (the limits' periods and forecasts) and\n"
+    "at load (the AccountingDate).\n";
 
 void Print(const std::string& line) {
     std::fwrite(line.data(), 1, line.size(), stdout);
@@ -210,7 +217,9 @@ public:
             case Op::SetPrices: statistics_->Guarded([&] { statistics_->SetPrices(); }); break;
             case Op::Rename: statistics_->Guarded([&] { statistics_->Rename(); }); break;
             case Op::SetLimit: statistics_->Guarded([&] { statistics_->SetLimit(); }); break;
+            case Op::SetTrafficLimit: statistics_->Guarded([&] { statistics_->SetTrafficLimit(); }); break;
             case Op::Report: statistics_->Guarded([&] { statistics_->ShowReport(); }); break;
+            case Op::Export: statistics_->Guarded([&] { statistics_->ExportCsv(); }); break;
             case Op::Help: statistics_->Guarded([&] { statistics_->Help(); }); break;
             case Op::Mail: statistics_->Guarded([&] { statistics_->MailToAuthor(); }); break;
             case Op::Shell: shell_.result = c.y; break;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/Calendar.h"
+
 namespace velkaro {
 
 InterfaceRow MakeRow(const std::string& name, std::uint64_t in, std::uint64_t out, std::uint64_t key) {
@@ -30,18 +32,9 @@ bool ScriptedInterfaceTable::GetIfTable(std::vector<InterfaceRow>& out) {
 }
 
 std::uint64_t FixedClock::MonotonicMs() {
-    if (secondOfDay >= 0 && ++secondOfDay == 86400) {
+    if (secondOfDay >= 0 && ++secondOfDay == kSecondsPerDay) {
         secondOfDay = 0;
-        static constexpr std::uint16_t kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-        const bool leap = today.year % 4 == 0 && (today.year % 100 != 0 || today.year % 400 == 0);
-        const unsigned days = today.month == 2 && leap ? 29u : kDays[(today.month + 11u) % 12u];
-        if (++today.day > days) {
-            today.day = 1;
-            if (++today.month > 12) {
-                today.month = 1;
-                ++today.year;
-            }
-        }
+        today = DateOfDayNumber(DayNumber(today) + 1);
     }
     return nowMs += 1000;
 }

@@ -40,6 +40,8 @@ public:
     int secondOfDay = -1;                   // -1: no time of day; the date stays as set
     std::int64_t systemStart = 1767225600;  // 2026-01-01 00:00:00 UTC
     Date Today() override { return today; }
+    // Midnight while no time of day is set.
+    std::int32_t SecondOfDay() override { return secondOfDay < 0 ? 0 : secondOfDay; }
     std::uint64_t MonotonicMs() override;
     std::int64_t SystemStartTime() override { return systemStart; }
 };

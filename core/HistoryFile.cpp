@@ -1,0 +1,327 @@
+#include "core/HistoryFile.h"
+
+#include <charconv>
+#include <cstring>
+#include <unordered_map>
+
+#include "core/Formatting.h"
+#include "core/Sampler.h"
+#include "core/Texts.h"
+
+namespace velkaro {
+
+namespace {
+
+constexpr std::string_view kShowKey = "SHOW";
+constexpr std::string_view kWidthKey = "form1.width";
+// Written only while on, so that with it off the file is as it always was.
+constexpr std::string_view kHideIdleKey = "hide.idle";
+// Written only while set: the counters as traffic, the day fixed at start.
+constexpr std::string_view kCountingKey = "counting";
+constexpr std::string_view kCountingBoot = "boot";
+// The system start the readings were taken under, and a line per interface row's last reading.
+constexpr std::string_view kSystemStartKey = "boot";
+constexpr std::string_view kReadingKey = "reading";
+constexpr int kDefaultWidth = 500;
+
+// A reading line's name: the bytes below 0x20 (which would end the line or make it a record)
+// and "%" itself as "%XX".
+void AppendReadingName(std::string& out, std::string_view name) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    for (char c : name) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || c == '%') {
+            out += '%';
+            out += kHex[u >> 4];
+            out += kHex[u & 15];
+        } else {
+            out += c;
+        }
+    }
+}
+
+bool ReadReadingName(std::string_view text, std::string& name) {
+    name.clear();
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '%') {
+            name += text[i];
+            continue;
+        }
+        if (i + 2 >= text.size()) return false;
+        unsigned value = 0;
+        for (std::size_t k = i + 1; k <= i + 2; ++k) {
+            const char c = text[k];
+            const unsigned digit = c >= '0' && c <= '9' ? unsigned(c - '0')
+                                   : c >= 'A' && c <= 'F' ? unsigned(c - 'A' + 10)
+                                                          : 16u;
+            if (digit > 15) return false;
+            value = value * 16 + digit;
+        }
+        name += static_cast<char>(value);
+        i += 2;
+    }
+    return true;
+}
+
+bool ReadU64(std::string_view text, std::uint64_t& value) {
+    if (text.empty()) return false;
+    const auto res = std::from_chars(text.data(), text.data() + text.size(), value);
+    return res.ec == std::errc() && res.ptr == text.data() + text.size();
+}
+
+// "KEY IN OUT NAME", one blank between the fields; the name is the rest of the line.
+bool ReadReadingLine(std::string_view value, RowReading& r) {
+    std::string_view fields[3];
+    for (std::string_view& field : fields) {
+        const std::size_t blank = value.find(' ');
+        if (blank == std::string_view::npos) return false;
+        field = value.substr(0, blank);
+        value.remove_prefix(blank + 1);
+    }
+    return ReadU64(fields[0], r.key) && ReadU64(fields[1], r.in) && ReadU64(fields[2], r.out) &&
+           ReadReadingName(value, r.name);
+}
+
+// What a history file kept of the interface rows' readings.
+struct KeptReadings {
+    bool hasStart = false;
+    std::int64_t systemStart = 0;
+    std::vector<RowReading> readings;
+};
+
+// The traffic of one record of the run, to be added to a history read late.
+struct RunTraffic {
+    std::string adapter;
+    Date day;
+    std::uint64_t in = 0, out = 0;
+};
+
+std::vector<RunTraffic> TrafficOfRun(const Accounting& a) {
+    std::vector<RunTraffic> run;
+    for (const HistoryRecord& r : a.History()) {
+        if (!run.empty() && run.back().adapter == a.AdapterNameOf(r) && run.back().day == Date{r.year, r.month, r.day}) {
+            run.back().in += r.inOctets;
+            run.back().out += r.outOctets;
+        } else {
+            run.push_back(RunTraffic{a.AdapterNameOf(r), Date{r.year, r.month, r.day}, r.inOctets, r.outOctets});
+        }
+    }
+    return run;
+}
+
+// Adds the run's traffic to the history just read: each adapter's and day's to the last open
+// record of that adapter and day, made when there is none.
+void AddTrafficOfRun(Accounting& a, const std::vector<RunTraffic>& run) {
+    auto key = [](AdapterId id, const Date& d) {
+        return (std::uint64_t{id} << 32) | (std::uint64_t{d.year} << 9) | (std::uint64_t{d.month & 15u} << 5) |
+               (d.day & 31u);
+    };
+    std::unordered_map<std::uint64_t, std::size_t> open;
+    for (const RunTraffic& t : run) {
+        AdapterId id = 0;
+        if (a.FindAdapter(t.adapter, id)) open.emplace(key(id, t.day), SIZE_MAX);
+    }
+    for (std::size_t i = 0; i < a.HistoryCount() && !open.empty(); ++i) {
+        const HistoryRecord& r = a.History()[i];
+        if (r.session != 0) continue;
+        auto it = open.find(key(r.adapter, Date{r.year, r.month, r.day}));
+        if (it != open.end()) it->second = i;
+    }
+    for (const RunTraffic& t : run) {
+        AdapterId id = 0;
+        std::size_t index = SIZE_MAX;
+        if (a.FindAdapter(t.adapter, id)) {
+            auto it = open.find(key(id, t.day));
+            if (it != open.end()) index = it->second;
+        }
+        if (index == SIZE_MAX) {
+            HistoryRecord r;
+            r.year = t.day.year;
+            r.month = t.day.month;
+            r.day = t.day.day;
+            index = a.AppendHistoryRecord(t.adapter, r);
+            id = a.History()[index].adapter;
+        }
+        open[key(id, t.day)] = AddToOpenRecord(a, index, t.in, t.out);
+    }
+}
+
+}  // namespace
+
+// Reads history.txt into the table. At start-up (or a reload) the file's records replace the
+// table; a save that reads a file it could not read before adds the run's counted traffic to
+// them, since the run counted what the file has not seen.
+void LoadHistoryFile(Accounting& a, FilePorts& ports, TableRead how, std::vector<std::string>& notices) {
+    // The file's word on the readings counts until this run reads the table, but a reload
+    // after a clear finds only what this run wrote or nothing: the run's readings stay.
+    const bool takeReadings = !a.filesLoaded || how == TableRead::Retry;
+    std::string bytes;
+    const FileFound found = ReadDataFile(ports.files, kHistoryData, a.historyFile, bytes);
+    if (found == FileFound::Missing && takeReadings) a.readings.TakeKept(false, 0, 0, {});
+    if (found != FileFound::Read) return;  // missing or unread: the table and the settings stay as they are
+    std::vector<RunTraffic> run;
+    if (how == TableRead::Retry && !a.countingBoot) run = TrafficOfRun(a);
+    a.ClearHistory();
+    KeptReadings kept;
+    // Names seen in this file, as views into its bytes: no allocation for known names.
+    std::unordered_map<std::string_view, AdapterId> ids;
+    ParseDataFile(ports.files, kHistoryData, a.historyFile, std::move(bytes), notices, [&](std::string_view line) {
+        if (line.find('\t') != std::string_view::npos) {
+            HistoryRecord r;
+            r.day = static_cast<std::uint16_t>(ReadFieldNumber(line, '.', false));
+            r.month = static_cast<std::uint16_t>(ReadFieldNumber(line, '.', false));
+            r.year = static_cast<std::uint16_t>(ReadFieldNumber(line, '-', false));
+            r.session = static_cast<std::int32_t>(ReadFieldNumber(line, '\t', false));
+            r.inOctets = ReadFieldNumber(line, '\t', true);
+            r.outOctets = ReadFieldNumber(line, '\t', true);
+            auto it = ids.find(line);
+            if (it != ids.end()) {
+                a.AppendHistoryRecord(it->second, r);
+            } else {
+                const std::size_t index = a.AppendHistoryRecord(std::string(line), r);
+                ids.emplace(line, a.History()[index].adapter);
+            }
+            return true;
+        }
+        const std::size_t eq = line.find('=');
+        if (eq == std::string_view::npos) return false;
+        const std::string_view key = Trim(line.substr(0, eq));
+        const std::string_view value = Trim(line.substr(eq + 1));
+        if (key == kReadingKey) {
+            // Its name may begin or end with blanks: the value is taken as written.
+            RowReading r;
+            if (!ReadReadingLine(line.substr(eq + 1), r)) return false;
+            kept.readings.push_back(std::move(r));
+        } else if (key == kSystemStartKey) {
+            kept.hasStart = ReadSystemStartText(value, kept.systemStart);
+            return kept.hasStart;
+        } else if (key == kCountingKey) {
+            a.countingBoot = value == kCountingBoot;
+        } else if (key == kShowKey) {
+            a.adapterFilter = std::string(value);
+        } else if (key == kWidthKey) {
+            ports.window.SetOuterWidth(ReadWidthSetting(value));
+        } else if (key == kHideIdleKey) {
+            a.hideIdle = value == "1";  // 0, or anything else: off
+        }
+        return true;
+    });
+    if (takeReadings)
+        a.readings.TakeKept(kept.hasStart, kept.systemStart, ports.clock.SystemStartTime(), std::move(kept.readings));
+    AddTrafficOfRun(a, run);
+}
+
+std::uint32_t ReadFieldNumber(std::string_view& line, char delimiter, bool isUnsigned) {
+    if (line.empty()) return 0;
+    const std::uint64_t limit = isUnsigned ? 4294967295u : 2147483647u;
+    const void* d = std::memchr(line.data(), delimiter, line.size());
+    const std::size_t len = d ? static_cast<std::size_t>(static_cast<const char*>(d) - line.data())
+                              : line.size();
+    std::uint64_t value = 0;
+    bool tooLarge = false;
+    for (std::size_t i = 0; i < len; ++i) {
+        const unsigned digit = static_cast<unsigned char>(line[i]) - unsigned{'0'};
+        if (digit > 9) continue;
+        if (!tooLarge) {
+            value = value * 10 + digit;
+            if (value > limit) tooLarge = true;
+        }
+    }
+    line.remove_prefix(d ? len + 1 : len);
+    return tooLarge ? 0 : static_cast<std::uint32_t>(value);
+}
+
+int ReadWidthSetting(std::string_view v) {
+    bool negative = false;
+    if (!v.empty() && (v.front() == '+' || v.front() == '-')) {
+        negative = v.front() == '-';
+        v.remove_prefix(1);
+    }
+    unsigned base = 10;
+    if (!v.empty() && v.front() == '$') {
+        base = 16;
+        v.remove_prefix(1);
+    } else if (v.size() >= 2 && v[0] == '0' && (v[1] == 'x' || v[1] == 'X')) {
+        base = 16;
+        v.remove_prefix(2);
+    }
+    if (v.empty()) return kDefaultWidth;
+    const std::uint64_t limit = negative ? 2147483648u : 2147483647u;
+    std::uint64_t value = 0;
+    for (char c : v) {
+        unsigned digit;
+        if (c >= '0' && c <= '9') digit = static_cast<unsigned>(c - '0');
+        else if (base == 16 && c >= 'a' && c <= 'f') digit = static_cast<unsigned>(c - 'a' + 10);
+        else if (base == 16 && c >= 'A' && c <= 'F') digit = static_cast<unsigned>(c - 'A' + 10);
+        else return kDefaultWidth;
+        value = value * base + digit;
+        if (value > limit) return kDefaultWidth;
+    }
+    return negative ? static_cast<int>(-static_cast<std::int64_t>(value)) : static_cast<int>(value);
+}
+
+std::string HistoryFileText(const Accounting& a, int form1Width, std::int64_t systemStart) {
+    const auto& records = a.History();
+    const auto& adapters = a.Adapters();
+    // Room for every line: "dd.mm.yyyy-s" (up to 6+6+6+11), three TABs, two counters of up to
+    // ten digits, the name and CR LF.
+    std::size_t size = 64 + a.adapterFilter.size();
+    for (const HistoryRecord& r : records) size += 56 + adapters[r.adapter].name.size();
+    std::string out;
+    out.reserve(size);
+
+    out += kShowKey;
+    out += '=';
+    out += a.adapterFilter;
+    out += "\r\n";
+    out += kWidthKey;
+    out += '=';
+    AppendNumber(out, form1Width);
+    out += "\r\n";
+    if (a.hideIdle) {
+        out += kHideIdleKey;
+        out += "=1\r\n";
+    }
+    if (a.countingBoot) {
+        out += kCountingKey;
+        out += '=';
+        out += kCountingBoot;
+        out += "\r\n";
+    } else if (a.readings.StartRule() != InterfaceReadings::Start::Baseline) {
+        // Unless the run has yet to take its first reading with nothing kept, the next start
+        // under the same system start goes on from these.
+        out += kSystemStartKey;
+        out += '=';
+        out += SystemStartText(systemStart);
+        out += "\r\n";
+        for (const RowReading& r : a.readings.All()) {
+            out += kReadingKey;
+            out += '=';
+            for (const std::uint64_t field : {r.key, r.in, r.out}) {
+                AppendNumber(out, field);
+                out += ' ';
+            }
+            AppendReadingName(out, r.name);
+            out += "\r\n";
+        }
+    }
+    for (const HistoryRecord& r : records) {
+        AppendNumber(out, r.day);
+        out += '.';
+        AppendNumber(out, r.month);
+        out += '.';
+        AppendNumber(out, r.year);
+        out += '-';
+        AppendNumber(out, r.session);
+        out += '\t';
+        out += FormatPaddedCount(r.inOctets);
+        out += '\t';
+        out += FormatPaddedCount(r.outOctets);
+        out += '\t';
+        out += adapters[r.adapter].name;
+        out += "\r\n";
+    }
+    return out;
+}
+
+}  // namespace velkaro

@@ -1,0 +1,104 @@
+#include "core/TariffFiles.h"
+
+#include <unordered_map>
+
+#include "core/Formatting.h"
+#include "core/NameEscape.h"
+#include "core/NumberText.h"
+#include "core/Texts.h"
+
+namespace velkaro {
+
+namespace {
+
+constexpr unsigned kAdapterField = kFieldTrimmed | kFieldStartsLine | kFieldEndsAtBar | kFieldTabLine;
+constexpr unsigned kDisplayNameField = kFieldTrimmed | kFieldTabLine;
+
+// One line of price.txt; false when it gives no entry. The separators are searched from the
+// right, so a display name may hold ">" and "@": the out price follows the last "@", the in
+// price the last ">" before it.
+bool ReadPriceLine(std::string_view line, TariffEntry& e) {
+    if (line.find('\t') != std::string_view::npos) return false;
+    const std::size_t p1 = line.find('|');
+    if (p1 == std::string_view::npos) return false;
+    const std::size_t p3 = line.rfind('@');
+    std::size_t p2 = std::string_view::npos;
+    if (p3 != std::string_view::npos && p3 > p1) {
+        p2 = line.rfind('>', p3);
+        if (p2 != std::string_view::npos && p2 <= p1) p2 = std::string_view::npos;
+    }
+    if (p2 == std::string_view::npos) return false;
+    // The file has always allowed control characters around its prices: both fields are
+    // trimmed here, as the out price always was, so the number reading's blanks-only rule for
+    // typed prices changes nothing in the file.
+    const std::string inText(Trim(line.substr(p2 + 1, p3 - p2 - 1)));
+    const std::string outText(Trim(line.substr(p3 + 1)));
+    if (!TryReadPrice(inText, e.priceIn) || !TryReadPrice(outText, e.priceOut)) return false;
+    e.adapter = UnescapedName(Trim(line.substr(0, p1)));
+    e.displayName = UnescapedName(Trim(line.substr(p1 + 1, p2 - p1 - 1)));
+    return true;
+}
+
+// The file's entries with this run's changes over them: the prices and display names the
+// run changed while the file was unread replace the file's of the same adapter, and the
+// run's adapters the file lacks follow the file's, in the run's order.
+std::vector<TariffEntry> MergedPrices(const Accounting& a, std::vector<TariffEntry> file) {
+    std::unordered_map<std::string_view, std::size_t> inFile;  // the first entry of each adapter
+    for (std::size_t i = 0; i < file.size(); ++i) inFile.try_emplace(file[i].adapter, i);
+    const EditsWhileUnread& edits = a.editsWhileUnread;
+    for (const std::string& adapter : edits.prices) {
+        const auto at = inFile.find(adapter);
+        const TariffEntry* run = FindTariffEntry(a, adapter);
+        if (at == inFile.end() || !run) continue;
+        file[at->second].priceIn = run->priceIn;
+        file[at->second].priceOut = run->priceOut;
+    }
+    for (const std::string& adapter : edits.displayNames) {
+        const auto at = inFile.find(adapter);
+        const TariffEntry* run = FindTariffEntry(a, adapter);
+        if (at != inFile.end() && run) file[at->second].displayName = run->displayName;
+    }
+    std::vector<TariffEntry> added;
+    for (const TariffEntry& run : a.Tariffs())
+        if (!inFile.contains(run.adapter)) added.push_back(run);
+    file.insert(file.end(), added.begin(), added.end());
+    return file;
+}
+
+}  // namespace
+
+void LoadPriceFile(Accounting& a, FilePorts& ports, TableRead how, std::vector<std::string>& notices) {
+    const bool wasUnread = !a.priceFile.read;  // the run's table may hold what the file lacks
+    std::string bytes;
+    const FileFound found = ReadDataFile(ports.files, kPriceData, a.priceFile, bytes);
+    if (found == FileFound::Missing && how == TableRead::Load) a.Tariffs().clear();
+    if (found == FileFound::Unreadable) return;  // the table stays as it is
+    std::vector<TariffEntry> table;
+    if (found == FileFound::Read)
+        ParseDataFile(ports.files, kPriceData, a.priceFile, std::move(bytes), notices, [&](std::string_view line) {
+            TariffEntry e;
+            if (!ReadPriceLine(line, e)) return false;
+            table.push_back(std::move(e));
+            return true;
+        });
+    a.Tariffs() = wasUnread ? MergedPrices(a, std::move(table)) : std::move(table);
+    a.editsWhileUnread.prices.clear();
+    a.editsWhileUnread.displayNames.clear();
+}
+
+std::string PriceFileText(const Accounting& a, char sep) {
+    std::string out;
+    for (const TariffEntry& e : a.Tariffs()) {
+        AppendEscapedName(out, e.adapter, kAdapterField);
+        out += '|';
+        AppendEscapedName(out, e.displayName, kDisplayNameField);
+        out += '>';
+        out += FormatPriceGeneral(e.priceIn, sep);
+        out += '@';
+        out += FormatPriceGeneral(e.priceOut, sep);
+        out += "\r\n";
+    }
+    return out;
+}
+
+}  // namespace velkaro

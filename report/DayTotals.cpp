@@ -1,0 +1,33 @@
+#include "report/DayTotals.h"
+
+#include <map>
+#include <tuple>
+
+namespace velkaro {
+
+std::vector<AdapterDay> DayTotals(const Accounting& a, const AdapterId* only) {
+    using Key = std::tuple<std::uint16_t, std::uint16_t, std::uint16_t, AdapterId>;  // y, m, d, adapter
+    std::map<Key, AdapterDay> days;
+    for (const HistoryRecord& r : a.History()) {
+        if (only && r.adapter != *only) continue;
+        AdapterDay& d = days[Key{r.year, r.month, r.day, r.adapter}];
+        d.in += r.inOctets;
+        d.out += r.outOctets;
+    }
+    std::vector<AdapterDay> out;
+    out.reserve(days.size());
+    for (auto& [key, d] : days) {
+        d.date = Date{std::get<0>(key), std::get<1>(key), std::get<2>(key)};
+        d.adapter = std::get<3>(key);
+        out.push_back(d);
+    }
+    return out;
+}
+
+long double DayCost(long double priceIn, long double priceOut, std::uint64_t in, std::uint64_t out) {
+    constexpr long double kBytesPerMb = 1048576;
+    return priceIn * (static_cast<long double>(in) / kBytesPerMb) +
+           priceOut * (static_cast<long double>(out) / kBytesPerMb);
+}
+
+}  // namespace velkaro
