@@ -120,10 +120,13 @@ void StatisticsWindow::Place() {
     view_.SetScrollHeight(ImageHeight());
     // The image area and the bar each the pixels of their units: the image area shows as
     // many rows as the panel has, no scroll bar for a rounding.
-    const int width = dpi_.Px(ImageWidth()) + static_cast<int>(frame_.cx);
     const RECT area = MonitorWorkArea(Handle());
-    const int height = std::min(dpi_.Px(ImageHeight()) + dpi_.Px(ButtonBar::kHeight) + static_cast<int>(frame_.cy),
-                                static_cast<int>(Height(area)));
+    const int panelHeight = dpi_.Px(ImageHeight()) + dpi_.Px(ButtonBar::kHeight) + static_cast<int>(frame_.cy);
+    const int height = std::min(panelHeight, static_cast<int>(Height(area)));
+    // While the image area scrolls, the window is wider by its scroll bar: the last column
+    // shows beside it.
+    const int width = dpi_.Px(ImageWidth()) + static_cast<int>(frame_.cx) +
+                      (panelHeight > height ? SystemMetric(SM_CXVSCROLL, dpi_) : 0);
     const RECT now = WindowRect(Handle());
     RECT fit = now;
     if (width != Width(now) || height != Height(now)) {

@@ -866,10 +866,8 @@ inside() {
     [[ -n "$wb" ]] && (( l >= wl && t >= wt && r <= wr && b <= wb ))
 }
 
-step fifty-statistics "50 interfaces: the statistics window inside the work area, the panel scrolls"
-add_interfaces
-start_program
-if wait_ready; then
+# Fast INFO's "Главная форма": the statistics window shown, its image area and button bar.
+show_statistics() {
     fastinfo="$(hwnd_of TForm2)"
     drv post "$fastinfo" 0x111 10 0 >/dev/null  # "Главная форма"
     drv wait VelkaroTForm1 - visible 5000 >/dev/null || check "statistics window not shown"
@@ -877,6 +875,13 @@ if wait_ready; then
     statistics="$(hwnd_of VelkaroTForm1)"
     image="$(drv children VelkaroTForm1 | awk 'NR==1 {print $1}')"
     bar="$(drv children VelkaroTForm1 | awk 'NR==2 {print $1}')"
+}
+
+step fifty-statistics "50 interfaces: the statistics window inside the work area, the panel scrolls"
+add_interfaces
+start_program
+if wait_ready; then
+    show_statistics
     win_rect="$(drv rect VelkaroTForm1)"
     bar_rect="$(drv rect "$bar")"
     image_rect="$(drv rect "$image")"
@@ -979,13 +984,7 @@ dpi_pass() {
         return
     fi
     locate_desktop
-    fastinfo="$(hwnd_of TForm2)"
-    drv post "$fastinfo" 0x111 10 0 >/dev/null  # "Главная форма"
-    drv wait VelkaroTForm1 - visible 5000 >/dev/null || check "statistics window not shown"
-    sleep 2.5
-    statistics="$(hwnd_of VelkaroTForm1)"
-    image="$(drv children VelkaroTForm1 | awk 'NR==1 {print $1}')"
-    bar="$(drv children VelkaroTForm1 | awk 'NR==2 {print $1}')"
+    show_statistics
     local win_rect image_rect w h
     win_rect="$(drv rect VelkaroTForm1)"
     image_rect="$(drv rect "$image")"

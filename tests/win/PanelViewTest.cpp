@@ -157,6 +157,7 @@ TEST_F(StatisticsScrollTest, TheWindowStaysInsideTheWorkAreaAndScrollsOverEveryB
     // The screen shows a part of the blocks.
     const int blocksEnd = w->Controller().Panel().BlocksEnd();
     EXPECT_TRUE(::GetWindowLongW(ImageOf(*w), GWL_STYLE) & WS_VSCROLL);
+    EXPECT_EQ(Client(ImageOf(*w)).right, w->Controller().Panel().BitmapWidth());  // beside the scroll bar
     const SCROLLINFO si = Scroll(ImageOf(*w));
     EXPECT_GE(si.nMax + 1, blocksEnd);
     EXPECT_EQ(static_cast<int>(si.nPage), Page());
