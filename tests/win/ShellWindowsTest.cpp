@@ -239,10 +239,10 @@ TEST_F(ShellWindowsTest, QuickInfoGrowsNoFurtherThanTheWorkAreaMovingUpToStayIns
 // Moved to a monitor of 144 DPI: the place the system suggests, the font and the columns of
 // that DPI, the rows fitted again; more rows than it holds scroll beside the columns.
 TEST_F(ShellWindowsTest, QuickInfoOnAMonitorOf144DpiTakesTheSuggestedPlaceAndScalesItsList) {
+    SetRows(3);
     Program& p = Start();
     QuickInfoWindow& f = p.QuickInfo();
     f.Show();
-    SetRows(3);
     f.Refresh(rows);
     RECT suggested{100, 50, 100 + 440, 50 + 120};
     ::SendMessageW(f.Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
