@@ -122,8 +122,21 @@ inline constexpr const char* kMailSubjectKey = "?subject=";
 inline constexpr const char* kMailBodyKey = "&body=";
 inline constexpr const char* kMailEnd = "%0d";
 inline constexpr const char* kMailFailed = "Не удалось написать письмо автору."_cp1251;
-// The report or the CSV file written, but the shell could not open it. %s: the file.
-inline constexpr const char* kOpenFailed = "Файл %s записан в папку программы, но открыть его не удалось."_cp1251;
+// The shell could not open a file or a page. %s: what it is (kOpenHelp or kOpenOnlineHelp
+// followed by the file's name or the page's address), %s: the reason.
+inline constexpr const char* kOpenFailed = "Не удалось открыть %s: %s."_cp1251;
+inline constexpr const char* kOpenHelp = "справку "_cp1251;
+inline constexpr const char* kOpenOnlineHelp = "страницу справки "_cp1251;
+// The report or the CSV file written, but the shell could not open it. %s: the file, %s: the
+// reason.
+inline constexpr const char* kOpenWrittenFailed =
+    "Файл %s записан в папку программы, но открыть его не удалось: %s."_cp1251;
+// Reasons, by the shell's result; %s: the result.
+inline constexpr const char* kOpenNoProgram = "не найдена программа для открытия"_cp1251;  // 27, 31
+inline constexpr const char* kOpenNotFound = "файл не найден"_cp1251;                     // 2, 3
+inline constexpr const char* kOpenNoMemory = "недостаточно памяти"_cp1251;                // 0, 8
+inline constexpr const char* kOpenNoAnswer = "программа не ответила"_cp1251;              // 28 to 30
+inline constexpr const char* kOpenOther = "ошибка %s"_cp1251;
 // history.csv could not be replaced. %s: the reason.
 inline constexpr const char* kCsvWriteFailed =
     "Не удалось записать файл history.csv (%s). Если он открыт в другой программе, закройте его и повторите экспорт."_cp1251;

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""Draws the application icon into velkaro.ico: 16, 32, 48 and 128 pixels, 32 bits per pixel
-with alpha. The picture: a blue arrow down (received) and a green arrow up (sent) behind a gold
+"""Draws the application icon into velkaro.ico: 16, 20, 24, 32, 40, 48, 64 and 128 pixels (the
+small and large icon at 100, 125, 150 and 200 % display scaling, and the largest), 32 bits per
+pixel with alpha. The picture: a blue arrow down (received) and a green arrow up (sent) behind a gold
 coin with the rouble sign (what the traffic costs).
 
 usage: make_icon.py [OUTPUT]   (default: velkaro.ico beside this script)
@@ -11,7 +12,7 @@ import os
 import struct
 import sys
 
-SIZES = (16, 32, 48, 128)
+SIZES = (16, 20, 24, 32, 40, 48, 64, 128)
 SUPERSAMPLE = 4
 
 

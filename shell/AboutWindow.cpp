@@ -30,14 +30,20 @@ SIZE TextSize(HWND hwnd, HFONT font, const std::wstring& text) {
 
 }  // namespace
 
-AboutWindow::AboutWindow(Application& app) : AppWindow(app) {
-    RECT r{0, 0, kClientWidth, kClientHeight};
-    ::AdjustWindowRectEx(&r, kStyle, FALSE, kExStyle);
-    const POINT at = win::CentredIn(win::ScreenRect(), win::Width(r), win::Height(r));
+AboutWindow::AboutWindow(Application& app) : AppWindow(app), dpi_(win::SystemDpi()) {
+    const SIZE outer = win::OuterSize(dpi_.Px(kClientWidth), dpi_.Px(kClientHeight), kStyle, kExStyle, dpi_);
+    const POINT at = win::CentredIn(win::ScreenRect(), outer.cx, outer.cy);
     white_.reset(::CreateSolidBrush(RGB(255, 255, 255)));
     if (!white_) throw std::runtime_error("About: CreateSolidBrush failed");
-    CreateOwned(L"TForm3", texts::kAboutCaption, kStyle, kExStyle, at.x, at.y, win::Width(r),
-               win::Height(r));
+    CreateOwned(L"TForm3", texts::kAboutCaption, kStyle, kExStyle, at.x, at.y, outer.cx, outer.cy);
+    // Its monitor may have another DPI than the system's: its size, and the controls made at
+    // the first show, follow that.
+    if (const win::Dpi dpi = win::WindowDpi(Handle()); dpi != dpi_) {
+        dpi_ = dpi;
+        const SIZE size = win::OuterSize(dpi_.Px(kClientWidth), dpi_.Px(kClientHeight), kStyle, kExStyle, dpi_);
+        win::SetOuterSize(Handle(), size.cx, size.cy);
+        win::CentreWindow(Handle(), win::MonitorWorkArea(Handle()));
+    }
 }
 
 // The controls, in tab order, with their fonts and the icon: made when the window is first
@@ -46,25 +52,29 @@ AboutWindow::AboutWindow(Application& app) : AppWindow(app) {
 void AboutWindow::MakeControls() {
     if (controlsMade_) return;
     controlsMade_ = true;
-    windowFont_ = win::MakeFont({L"MS Sans Serif", -11});
-    captionFont_ = win::MakeFont({L"Times New Roman", -19, FW_BOLD, RUSSIAN_CHARSET});
-    valueFont_ = win::MakeFont({L"Times New Roman", -13, FW_BOLD, RUSSIAN_CHARSET});
+    windowFont_ = win::MakeFont({L"MS Sans Serif", -dpi_.Px(11)});
+    captionFont_ = win::MakeFont({L"Times New Roman", -dpi_.Px(19), FW_BOLD, RUSSIAN_CHARSET});
+    valueFont_ = win::MakeFont({L"Times New Roman", -dpi_.Px(13), FW_BOLD, RUSSIAN_CHARSET});
 
-    // The application icon at 32 x 32.
-    icon_.reset(static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, 32, 32, 0)));
+    // The application icon at 32 x 32 units, from the icon's image of that size or the next
+    // larger one.
+    const int iconSize = dpi_.Px(32);
+    icon_.reset(static_cast<HICON>(
+        ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, iconSize, iconSize, 0)));
     HICON picture = icon_ ? icon_.get() : app_.Icon();
     HWND image = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_ICON | SS_REALSIZEIMAGE,
-                                   8, 6, 32, 32, Handle(), nullptr, ::GetModuleHandleW(nullptr), nullptr);
+                                   dpi_.Px(8), dpi_.Px(6), iconSize, iconSize, Handle(), nullptr,
+                                   ::GetModuleHandleW(nullptr), nullptr);
     ::SendMessageW(image, STM_SETICON, reinterpret_cast<WPARAM>(picture), 0);
-    ::SetWindowPos(image, nullptr, 8, 6, 32, 32, SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(image, nullptr, dpi_.Px(8), dpi_.Px(6), iconSize, iconSize, SWP_NOZORDER | SWP_NOACTIVATE);
 
     AddText(texts::kAboutBy, 88, 40, windowFont_.get());
     AddText(texts::kAboutCredit, 160, 40, valueFont_.get());
     AddText(texts::kAboutMail, 120, 88, windowFont_.get());
     HWND city = ::CreateWindowExW(0, L"STATIC", win::Widen(texts::kAboutCity).c_str(),
                                   WS_CHILD | WS_VISIBLE | SS_CENTER | SS_NOPREFIX, 0,
-                                  kClientHeight - 17, kClientWidth, 17, Handle(), nullptr,
-                                  ::GetModuleHandleW(nullptr), nullptr);
+                                  dpi_.Px(kClientHeight - 17), dpi_.Px(kClientWidth), dpi_.Px(17), Handle(),
+                                  nullptr, ::GetModuleHandleW(nullptr), nullptr);
     ::SendMessageW(city, WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_.get()), FALSE);
     AddText(texts::kAboutProduct, 48, 8, captionFont_.get());
     AddText(texts::kAboutSite, 64, 64, windowFont_.get());
@@ -75,10 +85,11 @@ void AboutWindow::MakeControls() {
 void AboutWindow::AddText(const char* text, int x, int y, HFONT font) {
     const std::wstring w = win::Widen(text);
     HWND hwnd = ::CreateWindowExW(0, L"STATIC", w.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
-                                  x, y, 10, 10, Handle(), nullptr, ::GetModuleHandleW(nullptr), nullptr);
+                                  dpi_.Px(x), dpi_.Px(y), 10, 10, Handle(), nullptr, ::GetModuleHandleW(nullptr),
+                                  nullptr);
     ::SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     const SIZE size = TextSize(hwnd, font, w);
-    ::SetWindowPos(hwnd, nullptr, x, y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(hwnd, nullptr, dpi_.Px(x), dpi_.Px(y), size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void AboutWindow::ShowAbout() {
@@ -94,6 +105,19 @@ LRESULT AboutWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE:
         Hide();  // the close button only hides it
         return 0;
+    case WM_DPICHANGED: {
+        // Another monitor: the place the system suggests, and the controls made anew at its
+        // DPI (when they exist already).
+        dpi_ = win::DpiOfMessage(wp);
+        const RECT& r = win::SuggestedRect(lp);
+        ::SetWindowPos(Handle(), nullptr, r.left, r.top, win::Width(r), win::Height(r), SWP_NOZORDER | SWP_NOACTIVATE);
+        if (controlsMade_) {
+            while (HWND child = ::GetWindow(Handle(), GW_CHILD)) ::DestroyWindow(child);
+            controlsMade_ = false;
+            MakeControls();
+        }
+        return 0;
+    }
     case WM_ERASEBKGND: {
         const RECT r = win::ClientRect(Handle());
         ::FillRect(reinterpret_cast<HDC>(wp), &r, white_.get());

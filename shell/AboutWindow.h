@@ -1,10 +1,12 @@
 // The about window "About....": the product caption, the application icon, the credit, the web site and
-// e-mail addresses, and the city line. Shown without being modal; closing only hides it.
+// e-mail addresses, and the city line. Shown without being modal; closing only hides it. Its
+// places and sizes are 96-DPI units, scaled to the DPI of its monitor.
 #pragma once
 
 #include <windows.h>
 
 #include "shell/Application.h"
+#include "win/Dpi.h"
 #include "win/Handles.h"
 
 namespace velkaro::shell {
@@ -27,6 +29,7 @@ private:
     // The controls are created in tab order: the icon, then the texts.
     void MakeControls();
     void AddText(const char* text, int x, int y, HFONT font);
+    win::Dpi dpi_;
     bool controlsMade_ = false;
     win::UniqueFont windowFont_;
     win::UniqueFont captionFont_;

@@ -2,11 +2,13 @@
 
 #include <commctrl.h>
 
+#include <iterator>
 #include <stdexcept>
 
 #include "core/AppError.h"
 #include "core/Texts.h"
 #include "shell/Autostart.h"
+#include "win/DialogsWin32.h"
 #include "win/Fonts.h"
 #include "win/Geometry.h"
 #include "win/Utf16.h"
@@ -46,13 +48,18 @@ void SetItemText(HWND list, int item, int column, const std::string& text) {
 
 }  // namespace
 
-QuickInfoWindow::QuickInfoWindow(Application& app, QuickInfoLinks links) : AppWindow(app), links_(std::move(links)) {
-    RECT r{0, 0, kLayoutClientWidth, kLayoutClientHeight};
-    ::AdjustWindowRectEx(&r, kStyle, FALSE, kExStyle);
-    CreateOwned(L"TForm2", texts::kQuickInfoCaption, kStyle, kExStyle, kLayoutLeft, kLayoutTop, win::Width(r),
-                win::Height(r));
-    font_ = win::MakeFont({L"MS Sans Serif", -11});
+QuickInfoWindow::QuickInfoWindow(Application& app, QuickInfoLinks links)
+    : AppWindow(app), links_(std::move(links)), dpi_(win::SystemDpi()) {
+    const SIZE outer = win::OuterSize(dpi_.Px(kLayoutClientWidth), dpi_.Px(kLayoutClientHeight), kStyle, kExStyle, dpi_);
+    CreateOwned(L"TForm2", texts::kQuickInfoCaption, kStyle, kExStyle, dpi_.Px(kLayoutLeft), dpi_.Px(kLayoutTop),
+                outer.cx, outer.cy);
+    font_ = win::MakeFont({L"MS Sans Serif", -dpi_.Px(11)});
     ::SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    // Its place may be on a monitor of another DPI than the system's.
+    if (const win::Dpi dpi = win::WindowDpi(Handle()); dpi != dpi_) {
+        SetDpi(dpi);
+        FitToRows(0);
+    }
 
     menu_.reset(::CreatePopupMenu());
     if (!menu_) throw std::runtime_error("Fast INFO: the menu could not be created");
@@ -90,7 +97,7 @@ void QuickInfoWindow::MakeListView() {
         LVCOLUMNW col{};
         col.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
         col.fmt = kColumns[i].format;
-        col.cx = kColumns[i].width;
+        col.cx = dpi_.Px(kColumns[i].width);
         col.pszText = caption.data();
         col.iSubItem = i;
         ::SendMessageW(listView_, LVM_INSERTCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&col));
@@ -102,7 +109,8 @@ bool QuickInfoWindow::Refresh(const std::vector<QuickInfoRow>& rows) {
     MakeListView();
     // The list gets only what changed: rows no longer there go from the end, a row's cells
     // are set where their texts differ from what the list holds, new rows are added. When rows
-    // come or go, the list is drawn once at the end, its scroll bars set for its final size.
+    // come or go, the list is drawn once at the end, its scroll bars set for the window's
+    // final size.
     const bool rowsChange = listed_.size() != rows.size();
     if (rowsChange) ::SendMessageW(listView_, WM_SETREDRAW, FALSE, 0);
     while (listed_.size() > rows.size()) {
@@ -110,10 +118,6 @@ bool QuickInfoWindow::Refresh(const std::vector<QuickInfoRow>& rows) {
         listed_.pop_back();
     }
     bool adding = true;  // false once an item could not be added: the rest waits for the next refresh
-    int h = kFirstThreshold;
-    RECT r = win::WindowRect(Handle());
-    RECT area{};
-    bool haveArea = false;
     for (std::size_t k = 0; k < rows.size(); ++k) {
         const QuickInfoRow& row = rows[k];
         const int item = static_cast<int>(k);
@@ -136,29 +140,66 @@ bool QuickInfoWindow::Refresh(const std::vector<QuickInfoRow>& rows) {
                 adding = false;
             }
         }
-        // One step of growth per row that needs it, never beyond the work area; a window
-        // that would reach below it moves up.
-        h += kRowStep;
-        if (win::Height(r) < h) {
-            if (!haveArea) {
-                area = win::MonitorWorkArea(Handle());
-                haveArea = true;
-            }
-            RECT grown = r;
-            grown.bottom = r.top + std::min(win::Height(r) + kRowStep, win::Height(area));
-            if (grown.bottom > r.bottom) {
-                grown = win::MoveInside(grown, area);
-                ::SetWindowPos(Handle(), nullptr, grown.left, grown.top, win::Width(grown),
-                               win::Height(grown), SWP_NOZORDER | SWP_NOACTIVATE);
-                r = win::WindowRect(Handle());
-            }
-        }
     }
+    // The window's size for the rows before the list draws again: it sets its scroll bars
+    // once, for its final size.
+    FitToRows(listed_.size());
     if (rowsChange) {
         ::SendMessageW(listView_, WM_SETREDRAW, TRUE, 0);
         ::InvalidateRect(listView_, nullptr, TRUE);
     }
     return true;
+}
+
+void QuickInfoWindow::FitToRows(std::size_t rows) {
+    // The outer height from the layout's, in units: one step of growth per row that needs it.
+    const RECT now = win::WindowRect(Handle());
+    const RECT client = win::ClientRect(Handle());
+    const SIZE frame{win::Width(now) - client.right, win::Height(now) - client.bottom};
+    const int frameUnits = dpi_.Units(frame.cy);
+    int height = kLayoutClientHeight + frameUnits;
+    int h = kFirstThreshold;
+    for (std::size_t k = 0; k < rows; ++k) {
+        h += kRowStep;
+        if (height < h) height += kRowStep;
+    }
+    // Never beyond the work area; a window that would reach below it moves up.
+    const RECT area = win::MonitorWorkArea(Handle());
+    const int outerHeight = std::min(dpi_.Px(height - frameUnits) + static_cast<int>(frame.cy), win::Height(area));
+    // Rows beyond those the list can show at that height: it scrolls, and the window is wider
+    // by the scroll bar, so that the columns fit beside it.
+    int clientWidth = dpi_.Px(kLayoutClientWidth);
+    if (ListScrolls(rows, outerHeight - frame.cy)) clientWidth += win::SystemMetric(SM_CXVSCROLL, dpi_);
+    RECT fit{now.left, now.top, now.left + clientWidth + frame.cx, now.top + outerHeight};
+    fit = win::MoveInside(fit, area);
+    if (!::EqualRect(&fit, &now))
+        ::SetWindowPos(Handle(), nullptr, fit.left, fit.top, win::Width(fit), win::Height(fit), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool QuickInfoWindow::ListScrolls(std::size_t rows, int clientHeight) const {
+    RECT item{};
+    item.left = LVIR_BOUNDS;
+    if (!listView_ || rows == 0 || !::SendMessageW(listView_, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item)))
+        return false;
+    // The list fills the client area; inside its border go the header and the rows.
+    const RECT outer = win::WindowRect(listView_);
+    const RECT inner = win::ClientRect(listView_);
+    const LONG style = ::GetWindowLongW(listView_, GWL_STYLE);
+    const int border = win::Height(outer) - inner.bottom - ((style & WS_HSCROLL) ? win::SystemMetric(SM_CYHSCROLL, dpi_) : 0);
+    HWND header = reinterpret_cast<HWND>(::SendMessageW(listView_, LVM_GETHEADER, 0, 0));
+    const int headerHeight = header ? win::Height(win::WindowRect(header)) : 0;
+    return headerHeight + static_cast<long long>(rows) * win::Height(item) > clientHeight - border;
+}
+
+void QuickInfoWindow::SetDpi(win::Dpi dpi) {
+    if (dpi == dpi_) return;
+    dpi_ = dpi;
+    font_ = win::MakeFont({L"MS Sans Serif", -dpi_.Px(11)});
+    ::SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    if (!listView_) return;
+    ::SendMessageW(listView_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+    for (int i = 0; i < static_cast<int>(std::size(kColumns)); ++i)
+        ::SendMessageW(listView_, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(i), MAKELPARAM(dpi_.Px(kColumns[i].width), 0));
 }
 
 void QuickInfoWindow::ToggleFromTray() {
@@ -201,6 +242,7 @@ LRESULT QuickInfoWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_COMMAND:
         if (HIWORD(wp) == 0 && lp == 0) {
+            win::DialogOwner owner(Handle());  // its messages come from this window while it shows
             switch (static_cast<Command>(LOWORD(wp))) {
             case Command::ShowStatistics: ShowStatistics(); return 0;
             case Command::StartWithWindows: StartWithWindows(); return 0;
@@ -222,6 +264,15 @@ LRESULT QuickInfoWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SIZE:
         if (listView_) ::MoveWindow(listView_, 0, 0, LOWORD(lp), HIWORD(lp), TRUE);
         return 0;
+    case WM_DPICHANGED: {
+        // Another monitor: the font and the columns of its DPI, the place the system
+        // suggests, and the size of the rows listed.
+        SetDpi(win::DpiOfMessage(wp));
+        const RECT& r = win::SuggestedRect(lp);
+        ::SetWindowPos(Handle(), nullptr, r.left, r.top, win::Width(r), win::Height(r), SWP_NOZORDER | SWP_NOACTIVATE);
+        FitToRows(listed_.size());
+        return 0;
+    }
     case WM_CLOSE:
         Exit();  // the main window: its close saves and ends the program
         return 0;

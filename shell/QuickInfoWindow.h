@@ -1,7 +1,8 @@
 // The quick-info window "Fast INFO": the small always-on-top list of today's traffic and cost
 // per adapter, and the program's main window. Its menu is the tray icon's ("Главная форма",
 // "Запускать вместе с Windows", "Выход"); a close request, the end of the Windows session and
-// the system's suspend save the files.
+// the system's suspend save the files. Its sizes are 96-DPI units, scaled to the DPI of its
+// monitor.
 #pragma once
 
 #include <windows.h>
@@ -12,6 +13,7 @@
 
 #include "shell/Application.h"
 #include "statistics/StatisticsController.h"
+#include "win/Dpi.h"
 #include "win/Handles.h"
 
 namespace velkaro::shell {
@@ -38,8 +40,9 @@ public:
 
     HMENU Menu() const { return menu_.get(); }  // the tray icon's menu
 
-    // Brings the list to the rows while showing, and grows the window by their rows as far as
-    // the work area allows; returns whether it is showing.
+    // Brings the list to the rows while showing, and sizes the window for their rows as far
+    // as the work area allows (from its layout size: it grows with the rows and shrinks with
+    // them), a scroll bar's width wider while the list scrolls; returns whether it is showing.
     bool Refresh(const std::vector<QuickInfoRow>& rows);
     // The tray's double click: hidden when it was showing at the last tick, else shown.
     void ToggleFromTray();
@@ -59,8 +62,13 @@ private:
     // The save of an exit path; a failure shows the error box and returns false.
     bool Save();
     void MakeListView();  // once, at the first show
+    void SetDpi(win::Dpi dpi);  // the font and the columns of another DPI
+    void FitToRows(std::size_t rows);
+    // Whether the list scrolls through so many rows in a client area of that height.
+    bool ListScrolls(std::size_t rows, int clientHeight) const;
 
     QuickInfoLinks links_;
+    win::Dpi dpi_;
     HWND listView_ = nullptr;
     std::vector<QuickInfoRow> listed_;  // the rows as the list view holds them
     win::UniqueFont font_;

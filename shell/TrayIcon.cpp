@@ -40,11 +40,18 @@ TrayIcon::TrayIcon(Application& app, AppWindow& owner, HMENU menu, std::function
     // Top-level (not message-only), so that broadcasts such as "TaskbarCreated" reach it;
     // never shown.
     Create({L"TCustomWindowTimer"}, L"", WS_POPUP, WS_EX_TOOLWINDOW, 0, 0, 0, 0, nullptr);
-    // The picture of the notification area's size (an icon loaded from a resource keeps all
-    // its sizes), else the icon as it is.
-    icon_.reset(static_cast<HICON>(::CopyImage(app.Icon(), IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
-                                               ::GetSystemMetrics(SM_CYSMICON), LR_COPYFROMRESOURCE)));
-    if (!icon_) icon_.reset(::CopyIcon(app.Icon()));
+    // At 0, 0 the window is on the primary monitor, whose taskbar holds the notification area.
+    MakeIcon(win::WindowDpi(Handle()));
+}
+
+void TrayIcon::MakeIcon(win::Dpi dpi) {
+    // The picture of that size from the application icon's images (an icon loaded from a
+    // resource keeps all its sizes: the one of that size, else the next larger one scaled
+    // down), else the icon as it is; the last one made stays when neither can be had.
+    win::UniqueIcon icon(static_cast<HICON>(::CopyImage(app_.Icon(), IMAGE_ICON, win::SystemMetric(SM_CXSMICON, dpi),
+                                                        win::SystemMetric(SM_CYSMICON, dpi), LR_COPYFROMRESOURCE)));
+    if (!icon) icon.reset(::CopyIcon(app_.Icon()));
+    if (icon) icon_ = std::move(icon);
 }
 
 TrayIcon::~TrayIcon() {
@@ -142,11 +149,19 @@ LRESULT TrayIcon::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     }
     if (msg == taskbarCreated_ && msg != 0 && added_) {
         // The shell was restarted and forgot the icon (and its balloon): the main window and
-        // the taskbar button are shown, and the icon is put back.
+        // the taskbar button are shown, and the icon is put back, of the size the new shell
+        // asks for.
         Notify(NIM_DELETE);
         app_.RestoreFromTray();
+        MakeIcon(win::WindowDpi(Handle()));
         Notify(NIM_ADD);
         balloonShownAt_ = 0;
+    }
+    if (msg == WM_DPICHANGED) {
+        // The primary monitor's DPI changed: the picture of its size.
+        MakeIcon(win::DpiOfMessage(wp));
+        if (added_) Notify(NIM_MODIFY);
+        return 0;
     }
     return Window::WindowProc(msg, wp, lp);
 }

@@ -1,7 +1,9 @@
 // The tray icon: the program's icon in the notification area, with its tip; a right click
 // opens the main window's menu at the cursor, a double click shows or hides the main window
 // with the taskbar button; after the taskbar is re-created the icon is put back (and the main
-// window shown); the limits' warnings are its info balloons, one at a time.
+// window shown); the limits' warnings are its info balloons, one at a time. The picture is of
+// the size the shell asks for at the DPI of the primary monitor, made again when that DPI
+// changes and when the taskbar is re-created.
 //
 // The shell's notifications arrive at a hidden top-level window of the class
 // "TCustomWindowTimer", the name other programs know it by.
@@ -16,6 +18,7 @@
 
 #include "core/Ports.h"
 #include "shell/Application.h"
+#include "win/Dpi.h"
 #include "win/Handles.h"
 #include "win/Window.h"
 
@@ -54,6 +57,7 @@ public:
 private:
     friend class TrayIconTest;
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+    void MakeIcon(win::Dpi dpi);  // the picture of the notification area's size at a DPI
     void Fill();                 // the icon's record: window, id, flags, message, icon, tip
     void Notify(DWORD message);  // NIM_ADD, NIM_MODIFY or NIM_DELETE with the record filled
     void ShowMenu();

@@ -115,21 +115,30 @@ void StatisticsController::Tick() {
     // The limits look at the clock's date and time.
     a_.SetLimitTime(today, p_.clock.SecondOfDay());
     if (p_.notifier) CheckLimits(a_, sep, *p_.notifier);
-    panel_.Layout(a_, p_.host, sep);
-    for (const std::string& adapter : panel_.Unpriced()) a_.Tariffs().push_back(TariffEntry{0, 0, adapter, adapter});
-    p_.host.Resize(panel_.NeededWidth(), panel_.OuterHeight());
-    p_.host.ShowPanel();
+    LayOut(sep);
     quickInfoShown_ = p_.host.RefreshQuickInfo(panel_.QuickInfoRows());
     trayTip_ = TrayTipText(panel_.Totals(), sep, AllowanceLine(a_, sep));
     p_.host.SetTrayTip(trayTip_);
     SetTimer(true);
 }
 
+void StatisticsController::LayOut(char sep) {
+    panel_.Layout(a_, p_.host, sep);
+    for (const std::string& adapter : panel_.Unpriced()) a_.Tariffs().push_back(TariffEntry{0, 0, adapter, adapter});
+    p_.host.Resize(panel_.OuterWidth(), panel_.OuterHeight());
+    p_.host.ShowPanel();
+}
+
+void StatisticsController::Relayout() {
+    panel_.RemeasureTexts();
+    LayOut(p_.regional.DecimalSeparator());
+}
+
 void StatisticsController::RightClick(int x, int y) {
     picked_ = panel_.AdapterAt(y);
     // Where the click was in the window: the menu opens there, however far it is scrolled.
     const int windowY = y - p_.host.ScrollTop();
-    p_.host.PopupMenu(p_.host.WindowLeft() + x, p_.host.WindowTop() + windowY + kPopupBelowPointer);
+    p_.host.PopupMenu(x, windowY + kPopupBelowPointer);
 }
 
 bool StatisticsController::Run(Command command) {
@@ -166,8 +175,7 @@ void StatisticsController::ExportCsv() {
 }
 
 void StatisticsController::OpenWrittenFile(const char* name) {
-    if (p_.shell.OpenProgramFile(name) <= kShellOpenFailedUpTo)
-        p_.dialogs.ShowMessage(FillText(texts::kOpenFailed, {name}));
+    Opened(p_.shell.OpenProgramFile(name), texts::kOpenWrittenFailed, name);
 }
 
 void StatisticsController::SetPrices() {
@@ -306,9 +314,32 @@ void StatisticsController::MailToAuthor() {
 
 void StatisticsController::Help() {
     if (p_.shell.ProgramFileExists(texts::kHelpFile))
-        p_.shell.OpenProgramFile(texts::kHelpFile);
+        Opened(p_.shell.OpenProgramFile(texts::kHelpFile), texts::kOpenFailed,
+               std::string(texts::kOpenHelp) + texts::kHelpFile);
     else
-        p_.shell.Open(texts::kOnlineHelp);
+        Opened(p_.shell.Open(texts::kOnlineHelp), texts::kOpenFailed,
+               std::string(texts::kOpenOnlineHelp) + texts::kOnlineHelp);
+}
+
+bool StatisticsController::Opened(std::intptr_t result, const char* failed, const std::string& what) {
+    if (result > kShellOpenFailedUpTo) return true;
+    std::string reason;
+    switch (result) {
+    case 0:
+    case 8: reason = texts::kOpenNoMemory; break;
+    case 2:
+    case 3: reason = texts::kOpenNotFound; break;
+    case 5: reason = texts::kReasonAccessDenied; break;
+    case 26: reason = texts::kReasonSharingViolation; break;
+    case 27:
+    case 31: reason = texts::kOpenNoProgram; break;
+    case 28:
+    case 29:
+    case 30: reason = texts::kOpenNoAnswer; break;
+    default: reason = FillText(texts::kOpenOther, {std::to_string(result)}); break;
+    }
+    p_.dialogs.ShowMessage(FillText(failed, {what, reason}));
+    return false;
 }
 
 void StatisticsController::About() { p_.host.ShowAbout(); }

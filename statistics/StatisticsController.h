@@ -4,6 +4,7 @@
 // and in velkaro-replay.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -32,20 +33,19 @@ enum class Command : unsigned {
     About = 204,           // "Об авторе"
 };
 
-// What the controller needs of its window beyond the panel's WindowHost.
+// What the controller needs of its window beyond the panel's WindowHost (96-DPI units too).
 class StatisticsHost : public WindowHost {
 public:
-    virtual int WindowLeft() = 0;  // outer position on the screen
-    virtual int WindowTop() = 0;
     // The panel's row at the top of the image area: 0, or how far the image area is scrolled
     // down when the panel is taller than the window can be.
     virtual int ScrollTop() = 0;
     virtual void SetTimerEnabled(bool enabled) = 0;  // the next tick 1000 ms after enabling
     virtual void SetWhite() = 0;                     // window and image colour white
-    virtual void PopupMenu(int screenX, int screenY) = 0;  // the panel's menu; returns when closed
-    // The size the panel asks for, applied in one step: at least neededWidth wide (the window
-    // never narrows), outerHeight high.
-    virtual void Resize(int neededWidth, int outerHeight) = 0;
+    // The panel's menu at a point of the window, measured from its outer top-left corner;
+    // returns when the menu has closed.
+    virtual void PopupMenu(int windowX, int windowY) = 0;
+    // The outer size the panel asks for, applied in one step.
+    virtual void Resize(int outerWidth, int outerHeight) = 0;
     virtual void ShowPanel() = 0;  // the panel's items changed
     // The quick-info window's list; returns whether that window is showing.
     virtual bool RefreshQuickInfo(const std::vector<QuickInfoRow>& rows) = 0;
@@ -71,6 +71,9 @@ public:
     // Samples the interface table, looks at the limits, lays the panel out, resizes the window
     // once, shows the panel, refreshes the quick-info list and the tray tip.
     void Tick();
+    // Lays the panel out again from the state of the last tick, resizes the window and shows
+    // the panel: the window's text widths changed (another DPI).
+    void Relayout();
     // A right click on the panel (y includes the scroll offset): picks the adapter of the
     // block at or above it and opens the menu below the pointer.
     void RightClick(int x, int y);
@@ -118,9 +121,13 @@ private:
     // A limit command: the amount, then (unless it removes the limit) the period day.
     void AskLimit(LimitKind kind);
     // Opens a file the program has written into its folder with the program Windows has for
-    // it; a failure of the shell says so.
+    // it; a failure of the shell says so, naming the file and the reason.
     void OpenWrittenFile(const char* name);
     void SetTimer(bool enabled);
+    void LayOut(char sep);  // the panel laid out, new entries registered, the window sized, shown
+    // A shell result: true above 32; else the message failed (texts::kOpenFailed or
+    // kOpenWrittenFailed) of what could not be opened, with the reason.
+    bool Opened(std::intptr_t result, const char* failed, const std::string& what);
     Accounting& a_;
     StatisticsPorts p_;
     StatisticsPanel panel_;

@@ -92,12 +92,22 @@ const std::string& StatisticsPanel::AdapterAt(int y) const {
     return picked ? picked->adapter : firstAdapter_;
 }
 
+void StatisticsPanel::RemeasureTexts() {
+    for (AdapterTexts& lines : lines_) {
+        lines.today.window = nullptr;
+        lines.allTime.window = nullptr;
+        lines.speed.window = nullptr;
+    }
+}
+
 void StatisticsPanel::Layout(const Accounting& a, WindowHost& window, char sep) {
-    bitmapWidth_ = window.ImageWidth();
-    // The window grows by a step whenever a block would not fit: what lies below the image
-    // area (the frame and the button bar) stays as it is.
-    outerHeight_ = window.OuterHeight();
-    const int belowImage = outerHeight_ - window.ImageHeight();
+    // The window's size is made anew from its layout size at every layout, so that it fits
+    // its blocks again when they become fewer or narrower. It grows by a step whenever a
+    // block would not fit: what lies beside and below the image area (the frame and the
+    // button bar) stays as it is.
+    const int besideImage = window.OuterWidth() - window.ImageWidth();
+    const int belowImage = window.OuterHeight() - window.ImageHeight();
+    outerHeight_ = belowImage + kLayoutImageHeight;
     made_ = 0;
     blockCount_ = 0;
     totals_ = PanelTotals{};
@@ -190,7 +200,7 @@ void StatisticsPanel::Layout(const Accounting& a, WindowHost& window, char sep) 
     }
     items_.resize(made_);
     rows_.resize(blockCount_);
-    PlaceItems(widths);
+    PlaceItems(widths, besideImage + kLayoutImageWidth, besideImage);
     blocksEnd_ = y;
 }
 
@@ -234,7 +244,7 @@ void StatisticsPanel::AddLine(WindowHost& window, char sep, Widths& widths, int 
     widths.lastPrice = std::max(widths.lastPrice, line.widths[5]);
 }
 
-void StatisticsPanel::PlaceItems(const Widths& widths) {
+void StatisticsPanel::PlaceItems(const Widths& widths, int layoutOuterWidth, int besideImage) {
     // Column origins: 100 apart, or further where a column's widest text needs more room.
     int x = kColumnX + kFirstColumnOffset;
     for (int c = 0; c < kColumns; ++c) {
@@ -249,7 +259,6 @@ void StatisticsPanel::PlaceItems(const Widths& widths) {
         const Block& b = blocks_[n];
         PanelItem* block = &items_[b.first];
         const std::size_t count = kItemsPerBlock + (b.limit ? 1 : 0);
-        const int top = block[0].y;  // the name stands at the block's top
         for (std::size_t i = 0; i < count; ++i) {
             const Slot slot = SlotOf(i, b.limit);
             if (slot.column == kLabelColumn)
@@ -260,6 +269,17 @@ void StatisticsPanel::PlaceItems(const Widths& widths) {
                 block[i].x = columnOrigins_[slot.column];
         }
         if (b.limit) neededWidth_ = std::max(neededWidth_, block[1].x + b.limitWidth + kWindowMargin);
+    }
+    // The image area as wide as the window will be once it has taken that width: a text
+    // that widened it shows whole at once.
+    outerWidth_ = std::max(layoutOuterWidth, neededWidth_);
+    bitmapWidth_ = outerWidth_ - besideImage;
+
+    for (std::size_t n = 0; n < blockCount_; ++n) {
+        const Block& b = blocks_[n];
+        PanelItem* block = &items_[b.first];
+        const std::size_t count = kItemsPerBlock + (b.limit ? 1 : 0);
+        const int top = block[0].y;  // the name stands at the block's top
         for (std::size_t i = 0; i < count; ++i) {
             const int row = SlotOf(i, b.limit).row;
             const bool firstOfRow = i == 0 || SlotOf(i - 1, b.limit).row != row;

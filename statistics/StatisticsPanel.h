@@ -63,17 +63,24 @@ class StatisticsPanel {
 public:
     // The amount columns: sent, received, total, speed, cost, price in, price out.
     static constexpr int kColumns = 7;
+    // The window's image area in its layout, the least it ever is.
+    static constexpr int kLayoutImageWidth = 784;
+    static constexpr int kLayoutImageHeight = 72;
 
     // Lays out every adapter's block from the records as the sampler left them, in the order
-    // of their first records; the window gives its sizes and the text widths. An adapter that
-    // the "SHOW" filter leaves out gets no block, nor (with a.hideIdle) one whose all-time sums
-    // are both 0. The "Сегодня" line shows the adapter's speed (a.speed) in the speed column.
+    // of their first records; the window gives its sizes and the text widths, all in 96-DPI
+    // units (the window scales what it draws). An adapter that the "SHOW" filter leaves out
+    // gets no block, nor (with a.hideIdle) one whose all-time sums are both 0. The "Сегодня"
+    // line shows the adapter's speed (a.speed) in the speed column.
     // An adapter with a limit gets its limit line on the name row, at the cost column
     // (further right when the name reaches past it), from the period sums of a.LimitDate().
     // The texts of all blocks are made first; then each column is placed as wide as its
     // widest text needs (at least the 100 pixels between column origins), the columns after
     // a wider one moving right.
     void Layout(const Accounting& a, WindowHost& window, char sep);
+    // The window measures texts otherwise from now on (another DPI): the next layout
+    // measures every text again.
+    void RemeasureTexts();
 
     // The texts of the last layout, in drawing order, each with its cell.
     const std::vector<PanelItem>& Items() const { return items_; }
@@ -81,9 +88,11 @@ public:
     const std::vector<QuickInfoRow>& QuickInfoRows() const { return rows_; }
     // The adapters drawn without a price entry: the caller registers each with zero prices.
     const std::vector<std::string>& Unpriced() const { return unpriced_; }
-    // The outer size the window should take: as high as its last block needs (it grows by
-    // a step whenever a block would not fit), as wide as the widest last price and every
-    // limit line need (-1: no need).
+    // The outer size the window should take, from its layout size: as high as its last
+    // block needs (it grows by a step whenever a block would not fit), as wide as the widest
+    // last price and every limit line need (NeededWidth, -1: no need). It shrinks again when
+    // the blocks do.
+    int OuterWidth() const { return outerWidth_; }
     int OuterHeight() const { return outerHeight_; }
     int NeededWidth() const { return neededWidth_; }
     // The first adapter of the history with a name (empty when there is none).
@@ -98,7 +107,7 @@ public:
     int BlocksEnd() const { return blocksEnd_; }
     // The origin of each amount column in the last layout.
     const std::array<int, kColumns>& ColumnOrigins() const { return columnOrigins_; }
-    // The width of the image area the last layout was made for.
+    // The width of the image area once the window has taken OuterWidth.
     int BitmapWidth() const { return bitmapWidth_; }
 
 private:
@@ -138,7 +147,7 @@ private:
                  std::uint64_t out, std::uint64_t in, double priceOut, double priceIn,
                  LineTexts& line, const SpeedText* speed);
     PanelItem& NextItem(int y, std::uint32_t rgb);  // the next item of the layout being made
-    void PlaceItems(const Widths& widths);
+    void PlaceItems(const Widths& widths, int layoutOuterWidth, int besideImage);
     // A drawn block: its top and adapter, where its items begin, and its limit line if it
     // has one.
     struct Block {
@@ -161,6 +170,7 @@ private:
     std::array<int, kColumns> columnOrigins_{};
     int blocksEnd_ = 4;
     int bitmapWidth_ = 0;
+    int outerWidth_ = 0;
     int outerHeight_ = 0;
     int neededWidth_ = -1;
 };

@@ -15,18 +15,26 @@ const WindowClass kClass{L"VelkaroPanel1"};
 constexpr int kButtonHeight = 22;
 }  // namespace
 
-ButtonBar::ButtonBar(std::vector<Button> buttons) : buttons_(std::move(buttons)) {
-    font_ = MakeFontOrAlike({L"Times New Roman", -12, FW_NORMAL, RUSSIAN_CHARSET}, L"Liberation Serif");
+ButtonBar::ButtonBar(std::vector<Button> buttons, Dpi dpi) : buttons_(std::move(buttons)), dpi_(dpi) {
+    font_ = MakeFontOrAlike({L"Times New Roman", -dpi_.Px(12), FW_NORMAL, RUSSIAN_CHARSET}, L"Liberation Serif");
     brush_.reset(::CreateSolidBrush(RGB(203, 219, 248)));
     if (!brush_) throw std::runtime_error("CreateSolidBrush failed, error " + std::to_string(::GetLastError()));
 }
 
 void ButtonBar::Create(HWND parent) { Window::Create(kClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, 0, parent); }
 
+void ButtonBar::SetDpi(Dpi dpi) {
+    if (dpi == dpi_) return;
+    font_ = MakeFontOrAlike({L"Times New Roman", -dpi.Px(12), FW_NORMAL, RUSSIAN_CHARSET}, L"Liberation Serif");
+    dpi_ = dpi;
+    ::InvalidateRect(Handle(), nullptr, FALSE);
+}
+
 int ButtonBar::ButtonAt(int x, int y) const {
-    if (y < 0 || y >= kButtonHeight) return -1;
+    if (y < 0 || y >= dpi_.Px(kButtonHeight)) return -1;
     for (std::size_t i = 0; i < buttons_.size(); ++i)
-        if (x >= buttons_[i].left && x < buttons_[i].left + buttons_[i].width) return static_cast<int>(i);
+        if (x >= dpi_.Px(buttons_[i].left) && x < dpi_.Px(buttons_[i].left + buttons_[i].width))
+            return static_cast<int>(i);
     return -1;
 }
 
@@ -43,7 +51,7 @@ void ButtonBar::Paint(HDC dc) {
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
     for (std::size_t i = 0; i < buttons_.size(); ++i) {
-        RECT b{buttons_[i].left, 0, buttons_[i].left + buttons_[i].width, kButtonHeight};
+        RECT b{dpi_.Px(buttons_[i].left), 0, dpi_.Px(buttons_[i].left + buttons_[i].width), dpi_.Px(kButtonHeight)};
         const bool down = pressed_ == static_cast<int>(i) && hot_ == static_cast<int>(i);
         if (down)
             ::DrawEdge(dc, &b, BDR_SUNKENOUTER, BF_RECT);

@@ -1,12 +1,14 @@
 // The statistics window's button bar: flat buttons with captions, an edge under the mouse,
 // sunken while pressed. A button clicks when the left button is released over the button it
 // was pressed on; the click reaches the parent as WM_COMMAND with the button's command id.
+// Places and sizes are 96-DPI units, drawn at the window's DPI.
 #pragma once
 
 #include <windows.h>
 
 #include <vector>
 
+#include "win/Dpi.h"
 #include "win/Handles.h"
 #include "win/Window.h"
 
@@ -23,9 +25,11 @@ public:
     static constexpr int kHeight = 21;
 
     // Throws std::runtime_error when its font or brush cannot be made.
-    explicit ButtonBar(std::vector<Button> buttons);
+    ButtonBar(std::vector<Button> buttons, Dpi dpi);
     // The child window "VelkaroPanel1" of parent.
     void Create(HWND parent);
+    // The font and the places of another DPI; throws as the constructor does.
+    void SetDpi(Dpi dpi);
 
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -37,6 +41,7 @@ private:
     void Paint(HDC dc);
 
     std::vector<Button> buttons_;
+    Dpi dpi_;
     UniqueFont font_;
     UniqueBrush brush_;
     int pressed_ = -1;  // button under a pressed left mouse button

@@ -1,6 +1,7 @@
 #include "win/DialogsWin32.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "core/Texts.h"
@@ -12,11 +13,25 @@ namespace velkaro::win {
 
 namespace {
 
-// While a modal dialog without owner is open, the thread's other windows take no input, as
-// under a task-modal message box.
+// The window running a command on this thread (DialogOwner).
+thread_local HWND tCommandWindow = nullptr;
+
+// The window a dialog comes from: the one running the command, else the thread's active
+// window, when it is shown and takes input. The dialog is owned by it (no taskbar button of
+// its own, in front of it), and the system gives the focus back to it when the dialog closes.
+HWND OwnerWindow() {
+    for (HWND w : {tCommandWindow, ::GetActiveWindow()})
+        if (w && ::IsWindowVisible(w) && ::IsWindowEnabled(w) && ::GetWindowThreadProcessId(w, nullptr) == ::GetCurrentThreadId())
+            return w;
+    return nullptr;
+}
+
+// While a modal dialog is open, the thread's other windows take no input, as under a
+// task-modal message box. The owner is left to the dialog, which disables it and enables it
+// again before it closes, so that the owner can take the focus back.
 class TaskWindowsDisabled {
 public:
-    TaskWindowsDisabled() {
+    explicit TaskWindowsDisabled(HWND owner) : owner_(owner) {
         ::EnumThreadWindows(::GetCurrentThreadId(), &Collect, reinterpret_cast<LPARAM>(this));
         for (HWND w : windows_) ::EnableWindow(w, FALSE);
     }
@@ -29,12 +44,21 @@ public:
 
 private:
     static BOOL CALLBACK Collect(HWND w, LPARAM self) {
-        if (::IsWindowVisible(w) && ::IsWindowEnabled(w))
-            reinterpret_cast<TaskWindowsDisabled*>(self)->windows_.push_back(w);
+        auto* disabled = reinterpret_cast<TaskWindowsDisabled*>(self);
+        if (w != disabled->owner_ && ::IsWindowVisible(w) && ::IsWindowEnabled(w)) disabled->windows_.push_back(w);
         return TRUE;
     }
+    HWND owner_;
     std::vector<HWND> windows_;
 };
+
+// A message box of the program, captioned with the application title.
+int Box(const std::string& text, UINT type) {
+    HWND owner = OwnerWindow();
+    TaskWindowsDisabled others(owner);
+    return ::MessageBoxW(owner, Widen(text).c_str(), Widen(texts::kAppTitle).c_str(),
+                         type | MB_APPLMODAL | MB_SETFOREGROUND);
+}
 
 struct InputState {
     std::wstring caption;
@@ -85,7 +109,8 @@ INT_PTR CALLBACK InputProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
         ::SendMessageW(edit, EM_SETLIMITTEXT, DialogsWin32::kInputMaxLength, 0);
         ::SetWindowTextW(edit, st->text.c_str());
         FitPrompt(dlg, st->prompt);
-        CentreWindow(dlg, ScreenRect());
+        // On the screen of the window it comes from.
+        CentreWindow(dlg, MonitorRect(::GetWindow(dlg, GW_OWNER)));
         ::SetForegroundWindow(dlg);
         ::SetFocus(edit);
         ::SendMessageW(edit, EM_SETSEL, 0, -1);
@@ -117,36 +142,33 @@ INT_PTR CALLBACK InputProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
 
 }  // namespace
 
+DialogOwner::DialogOwner(HWND window) : previous_(std::exchange(tCommandWindow, window)) {}
+
+DialogOwner::~DialogOwner() { tCommandWindow = previous_; }
+
 std::string ErrorBoxText(const std::string& text) {
     if (text.empty() || text.back() == '.') return text;
     return text + '.';
 }
 
-void DialogsWin32::ShowMessage(const std::string& text) {
-    // Without an owner the box is centred on the screen; task-modal disables our windows.
-    ::MessageBoxW(nullptr, Widen(text).c_str(), Widen(texts::kAppTitle).c_str(),
-                  MB_OK | MB_TASKMODAL | MB_SETFOREGROUND);
-}
+void DialogsWin32::ShowMessage(const std::string& text) { Box(text, MB_OK); }
 
 bool DialogsWin32::AskYesNo(const std::string& text) {
     // No is the default button: Enter alone does not confirm what cannot be undone. A box
     // that could not be shown (0) counts as No.
-    return ::MessageBoxW(nullptr, Widen(text).c_str(), Widen(texts::kAppTitle).c_str(),
-                         MB_YESNO | MB_DEFBUTTON2 | MB_TASKMODAL | MB_SETFOREGROUND) == IDYES;
+    return Box(text, MB_YESNO | MB_DEFBUTTON2) == IDYES;
 }
 
-void DialogsWin32::ShowError(const std::string& text) {
-    ::MessageBoxW(nullptr, Widen(ErrorBoxText(text)).c_str(), Widen(texts::kAppTitle).c_str(),
-                  MB_OK | MB_ICONERROR | MB_TASKMODAL | MB_SETFOREGROUND);
-}
+void DialogsWin32::ShowError(const std::string& text) { Box(ErrorBoxText(text), MB_OK | MB_ICONERROR); }
 
 std::optional<std::string> DialogsWin32::InputBox(const std::string& caption, const std::string& prompt,
                                                   const std::string& defaultText) {
     InputState st{Widen(caption), Widen(prompt), Widen(defaultText)};
     INT_PTR result;
     {
-        TaskWindowsDisabled modal;
-        result = ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kInputDialogId), nullptr,
+        HWND owner = OwnerWindow();
+        TaskWindowsDisabled others(owner);
+        result = ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kInputDialogId), owner,
                                    &InputProc, reinterpret_cast<LPARAM>(&st));
     }
     if (result != IDOK) return std::nullopt;  // Cancel, Esc, the close box, or no dialog

@@ -38,10 +38,4 @@ UniqueFont MakeFontOrAlike(const FontSpec& spec, const wchar_t* alike) {
     return font;
 }
 
-int FontHeightForPoints(int points) {
-    WindowDc screen(nullptr);
-    const int dpi = screen ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : 96;
-    return -::MulDiv(points, dpi, 72);
-}
-
 }  // namespace velkaro::win

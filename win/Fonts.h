@@ -9,7 +9,7 @@ namespace velkaro::win {
 
 struct FontSpec {
     const wchar_t* face;
-    int height;  // LOGFONT height: negative for the character height in pixels
+    int height;  // LOGFONT height: negative for the character height in pixels (of the window's DPI)
     int weight = FW_NORMAL;
     BYTE charset = DEFAULT_CHARSET;
 };
@@ -22,8 +22,5 @@ UniqueFont MakeFont(const FontSpec& spec);
 // systems without the Windows core fonts would otherwise substitute a sans-serif face); the
 // system's choice when it has neither.
 UniqueFont MakeFontOrAlike(const FontSpec& spec, const wchar_t* alike);
-
-// The LOGFONT height of a font of so many points on the screen.
-int FontHeightForPoints(int points);
 
 }  // namespace velkaro::win

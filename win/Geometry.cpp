@@ -48,6 +48,13 @@ RECT MonitorWorkArea(HWND hwnd) {
     return ScreenRect();
 }
 
+RECT MonitorRect(HWND hwnd) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (hwnd && ::GetMonitorInfoW(::MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST), &info)) return info.rcMonitor;
+    return ScreenRect();
+}
+
 POINT CentredIn(const RECT& area, int width, int height) {
     return POINT{area.left + (Width(area) - width) / 2, area.top + (Height(area) - height) / 2};
 }

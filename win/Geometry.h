@@ -24,6 +24,8 @@ void MoveTo(HWND hwnd, int x, int y);
 RECT ScreenRect();
 RECT VirtualScreenRect();
 RECT MonitorWorkArea(HWND hwnd);
+// The whole monitor that holds most of hwnd; the primary one for no window.
+RECT MonitorRect(HWND hwnd);
 
 // The top-left corner that centres a width x height rectangle in area.
 POINT CentredIn(const RECT& area, int width, int height);

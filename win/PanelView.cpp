@@ -27,13 +27,31 @@ COLORREF ToColorRef(std::uint32_t rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 
 
 }  // namespace
 
-PanelView::PanelView(const StatisticsPanel& panel, RightClick onRightClick)
-    : panel_(panel), onRightClick_(std::move(onRightClick)) {
-    const int height = FontHeightForPoints(10);
-    font_ = MakeFont({kFace, height, FW_NORMAL, RUSSIAN_CHARSET});
-    boldFont_ = MakeFont({kFace, height, FW_BOLD, RUSSIAN_CHARSET});
+PanelView::PanelView(const StatisticsPanel& panel, RightClick onRightClick, Dpi dpi)
+    : panel_(panel), onRightClick_(std::move(onRightClick)), dpi_(dpi) {
     whiteBrush_.reset(::CreateSolidBrush(kWhite));
     if (!whiteBrush_) Fail("CreateSolidBrush");
+    MakeFonts();
+}
+
+void PanelView::SetDpi(Dpi dpi) {
+    if (dpi == dpi_) return;
+    dpi_ = dpi;
+    // The fonts leave the memory DC before they go; the bitmap, of the old pixels, goes too.
+    ReleaseBitmap();
+    if (memDc_ && oldFont_) ::SelectObject(memDc_.get(), oldFont_);
+    oldFont_ = nullptr;
+    selectedFont_ = nullptr;
+    MakeFonts();
+    itemsPending_ = true;
+    UpdateScrollBar();
+    Shown(::IsWindowVisible(Handle()) != FALSE);
+}
+
+void PanelView::MakeFonts() {
+    const int height = FontHeight(10, dpi_);
+    font_ = MakeFont({kFace, height, FW_NORMAL, RUSSIAN_CHARSET});
+    boldFont_ = MakeFont({kFace, height, FW_BOLD, RUSSIAN_CHARSET});
     // GDI advances a text by the sum of its characters' widths (no kerning in TextOut or
     // GetTextExtentPoint32), so the widths of the font's 256 characters, measured once, give
     // every text's width without asking GDI again.
@@ -97,6 +115,8 @@ void PanelView::Shown(bool shown) {
 
 int PanelView::VisibleHeight() const { return static_cast<int>(ClientRect(Handle()).bottom); }
 
+int PanelView::Page() const { return std::max(0, dpi_.Units(VisibleHeight())); }
+
 void PanelView::SetScrollHeight(int height) {
     scrollHeight_ = height;
     UpdateScrollBar();
@@ -104,7 +124,7 @@ void PanelView::SetScrollHeight(int height) {
 
 void PanelView::UpdateScrollBar() {
     if (!Handle()) return;
-    const int page = VisibleHeight();
+    const int page = Page();
     const int top = std::clamp(scrollTop_, 0, std::max(0, scrollHeight_ - page));
     if (top != scrollTop_) {
         scrollTop_ = top;
@@ -122,7 +142,7 @@ void PanelView::UpdateScrollBar() {
 }
 
 void PanelView::ScrollTo(int top) {
-    top = std::clamp(top, 0, std::max(0, scrollHeight_ - VisibleHeight()));
+    top = std::clamp(top, 0, std::max(0, scrollHeight_ - Page()));
     if (top == scrollTop_) return;
     scrollTop_ = top;
     SCROLLINFO si{};
@@ -139,7 +159,7 @@ void PanelView::ScrollTo(int top) {
 }
 
 bool PanelView::OnScrollKey(WPARAM key) {
-    const int page = std::max(kScrollLine, VisibleHeight());
+    const int page = std::max(kScrollLine, Page());
     switch (key) {
     case VK_UP: ScrollTo(scrollTop_ - kScrollLine); return true;
     case VK_DOWN: ScrollTo(scrollTop_ + kScrollLine); return true;
@@ -154,7 +174,7 @@ bool PanelView::OnScrollKey(WPARAM key) {
 void PanelView::OnWheel(int delta) {
     UINT lines = 3;
     ::SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
-    if (lines == WHEEL_PAGESCROLL) lines = static_cast<UINT>(std::max(1, VisibleHeight() / kScrollLine));
+    if (lines == WHEEL_PAGESCROLL) lines = static_cast<UINT>(std::max(1, Page() / kScrollLine));
     // Movement short of a notch (fine wheels) adds up until it makes a line.
     wheelRest_ += delta * static_cast<int>(lines);
     const int steps = wheelRest_ / WHEEL_DELTA;
@@ -219,21 +239,23 @@ void PanelView::SelectPanelFont(bool bold) {
 void PanelView::PaintItems() {
     itemsPending_ = false;
     // The bitmap is the image area on the screen: the panel's rows from the scroll offset
-    // down, as wide as the layout made the panel.
-    if (!MakeBitmap(panel_.BitmapWidth(), VisibleHeight())) return;
+    // down, as wide as the layout made the panel. From here on, pixels.
+    if (!MakeBitmap(dpi_.Px(panel_.BitmapWidth()), VisibleHeight())) return;
     HDC dc = memDc_.get();
     ::SetBkMode(dc, OPAQUE);
     ::SetBkColor(dc, kWhite);
     ::SetTextAlign(dc, TA_LEFT | TA_TOP | TA_NOUPDATECP);
     const COLORREF desktop = ::GetSysColor(COLOR_BACKGROUND);
-    const int top = scrollTop_;
-    const int bottom = scrollTop_ + bitmapSize_.cy;
+    const int top = dpi_.Px(scrollTop_);
+    const int bottom = top + bitmapSize_.cy;
     const std::vector<PanelItem>& items = panel_.Items();
     painted_.resize(std::min(painted_.size(), items.size()));
     COLORREF textColour = CLR_INVALID;
     for (std::size_t i = 0; i < items.size(); ++i) {
         const PanelItem& item = items[i];
-        if (item.cell.bottom <= top || item.cell.top >= bottom) {
+        const RECT cell{dpi_.Px(item.cell.left), dpi_.Px(item.cell.top) - top, dpi_.Px(item.cell.right),
+                        dpi_.Px(item.cell.bottom) - top};
+        if (cell.bottom <= 0 || cell.top >= bitmapSize_.cy) {
             // Out of sight: not on the bitmap.
             if (i < painted_.size()) painted_[i].painted = false;
             else painted_.push_back(PaintedItem{PanelItem{}, 0, false});
@@ -246,8 +268,7 @@ void PanelView::PaintItems() {
         if (colour != textColour) ::SetTextColor(dc, textColour = colour);
         const std::wstring w = Widen(item.text);
         // The whole cell white first, so nothing of a longer text that stood there stays.
-        const RECT cell{item.cell.left, item.cell.top - top, item.cell.right, item.cell.bottom - top};
-        ::ExtTextOutW(dc, item.x, item.y - top, ETO_OPAQUE | ETO_CLIPPED, &cell, w.c_str(),
+        ::ExtTextOutW(dc, dpi_.Px(item.x), dpi_.Px(item.y) - top, ETO_OPAQUE | ETO_CLIPPED, &cell, w.c_str(),
                       static_cast<UINT>(w.size()), nullptr);
         if (i < painted_.size())
             painted_[i] = PaintedItem{item, colour, true};
@@ -257,7 +278,8 @@ void PanelView::PaintItems() {
     // Below the drawn blocks: the rows of blocks drawn before and no longer.
     const int blocksEnd = panel_.BlocksEnd();
     if (paintedEnd_ > blocksEnd) {
-        const RECT below{0, std::max(blocksEnd, top) - top, bitmapSize_.cx, std::min(paintedEnd_, bottom) - top};
+        const RECT below{0, std::max(dpi_.Px(blocksEnd), top) - top, bitmapSize_.cx,
+                         std::min(dpi_.Px(paintedEnd_), bottom) - top};
         if (below.top < below.bottom) ::FillRect(dc, &below, whiteBrush_.get());
     }
     paintedEnd_ = blocksEnd;
@@ -294,10 +316,11 @@ LRESULT PanelView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_RBUTTONDOWN:
         // The pick works in the panel's coordinates.
-        if (onRightClick_) onRightClick_(GET_X_LPARAM(lp), GET_Y_LPARAM(lp) + scrollTop_);
+        if (onRightClick_)
+            onRightClick_(dpi_.Units(GET_X_LPARAM(lp)), dpi_.Units(GET_Y_LPARAM(lp) + dpi_.Px(scrollTop_)));
         return 0;
     case WM_VSCROLL: {
-        const int page = std::max(kScrollLine, VisibleHeight());
+        const int page = std::max(kScrollLine, Page());
         switch (LOWORD(wp)) {
         case SB_LINEUP: ScrollTo(scrollTop_ - kScrollLine); break;
         case SB_LINEDOWN: ScrollTo(scrollTop_ + kScrollLine); break;

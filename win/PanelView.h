@@ -1,6 +1,8 @@
 // The statistics window's image area: the panel's items on a bitmap, painted only where a cell
 // changed, scrolled over the panel when the panel is taller than the window can be. The bitmap
-// holds the rows the image area shows and exists only while the window is shown.
+// holds the rows the image area shows and exists only while the window is shown. The panel and
+// the scrolling are in 96-DPI units; the fonts, the bitmap and the mouse in the pixels of the
+// window's DPI.
 #pragma once
 
 #include <windows.h>
@@ -11,6 +13,7 @@
 #include <vector>
 
 #include "statistics/StatisticsPanel.h"
+#include "win/Dpi.h"
 #include "win/Handles.h"
 #include "win/Window.h"
 
@@ -22,12 +25,15 @@ public:
     // A right click, in the panel's coordinates (the scroll offset added).
     using RightClick = std::function<void(int x, int y)>;
 
-    // Measures the panel font's characters; throws std::runtime_error when GDI refuses.
-    PanelView(const StatisticsPanel& panel, RightClick onRightClick);
+    // Measures the panel font's characters at a DPI; throws std::runtime_error when GDI
+    // refuses.
+    PanelView(const StatisticsPanel& panel, RightClick onRightClick, Dpi dpi);
     ~PanelView() override;
 
     // The child window "VelkaroImage1" of parent.
     void Create(HWND parent);
+    // The fonts of another DPI; the bitmap is painted anew. Throws as the constructor does.
+    void SetDpi(Dpi dpi);
     // Width in pixels of text in the panel font.
     int TextWidth(const std::string& text) const;
 
@@ -41,7 +47,7 @@ public:
     void Shown(bool shown);
 
     // The panel's row at the top of the image area, and the rows it can be scrolled through.
-    int ScrollTop() const { return scrollTop_; }
+    int ScrollTop() const { return scrollTop_; }  // units, as the panel's rows
     int ScrollHeight() const { return scrollHeight_; }
     void SetScrollHeight(int height);
     void ScrollTo(int top);  // kept within the panel
@@ -53,7 +59,9 @@ protected:
 
 private:
     friend class StatisticsWindowTest;
-    int VisibleHeight() const;  // the image area on the screen
+    int VisibleHeight() const;  // the image area on the screen, in pixels
+    int Page() const;           // the units of the panel it shows
+    void MakeFonts();
     void UpdateScrollBar();
     // The bitmap, white, unless it has that size already; false without one.
     bool MakeBitmap(int width, int height);
@@ -65,6 +73,7 @@ private:
 
     const StatisticsPanel& panel_;
     RightClick onRightClick_;
+    Dpi dpi_;
     UniqueFont font_;
     UniqueFont boldFont_;
     std::array<int, 256> charWidths_{};  // of each byte's character in the panel font
@@ -89,7 +98,7 @@ private:
         bool Shows(const PanelItem& other, COLORREF otherColour) const;
     };
     std::vector<PaintedItem> painted_;
-    int paintedEnd_ = 0;
+    int paintedEnd_ = 0;  // units
 };
 
 }  // namespace velkaro::win

@@ -5,6 +5,7 @@
 
 #include "core/AppError.h"
 #include "core/Texts.h"
+#include "win/DialogsWin32.h"
 #include "win/Fonts.h"
 #include "win/Geometry.h"
 #include "win/Utf16.h"
@@ -16,6 +17,7 @@ namespace {
 const WindowClass kClass{L"VelkaroTForm1", reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)};
 constexpr DWORD kStyle = WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = 0;
+constexpr UINT kRelayoutMessage = WM_APP + 1;
 
 UINT Id(Command command) { return static_cast<UINT>(command); }
 
@@ -32,6 +34,7 @@ std::vector<ButtonBar::Button> Buttons() {
 }  // namespace
 
 template <class F> void StatisticsWindow::Run(F&& handler) {
+    DialogOwner owner(Handle());  // what the handler asks or says comes from this window
     try {
         controller_.Guarded(std::forward<F>(handler));
     } catch (const std::exception& e) {
@@ -45,19 +48,23 @@ StatisticsWindow::StatisticsWindow(Accounting& a, SystemPorts ports, StatisticsL
       links_(std::move(links)),
       options_(options),
       controller_(a, StatisticsPorts{ports, *this, options.notifier}),
-      view_(controller_.Panel(), [this](int x, int y) { Run([&] { controller_.RightClick(x, y); }); }),
-      bar_(Buttons()) {
-    font_ = MakeFont({L"Lucida Console", -11, FW_NORMAL, RUSSIAN_CHARSET});
+      dpi_(SystemDpi()),
+      view_(controller_.Panel(), [this](int x, int y) { Run([&] { controller_.RightClick(x, y); }); }, dpi_),
+      bar_(Buttons(), dpi_) {
+    font_ = MakeFont({L"Lucida Console", -dpi_.Px(11), FW_NORMAL, RUSSIAN_CHARSET});
     whiteBrush_.reset(::CreateSolidBrush(RGB(255, 255, 255)));
     if (!whiteBrush_) throw std::runtime_error("CreateSolidBrush failed, error " + std::to_string(::GetLastError()));
 
-    RECT r{0, 0, kLayoutClientWidth, kLayoutClientHeight};
-    ::AdjustWindowRectEx(&r, kStyle, FALSE, kExStyle);
-    Create(kClass, Widen(texts::kStatisticsCaption).c_str(), kStyle, kExStyle, 0, 0, Width(r), Height(r), options_.owner);
-    panelOuterHeight_ = Height(r);
-    frameHeight_ = Height(WindowRect(Handle())) - static_cast<int>(ClientRect(Handle()).bottom);
+    const SIZE outer = OuterSize(dpi_.Px(kLayoutClientWidth), dpi_.Px(kLayoutClientHeight), kStyle, kExStyle, dpi_);
+    Create(kClass, Widen(texts::kStatisticsCaption).c_str(), kStyle, kExStyle, 0, 0, outer.cx, outer.cy, options_.owner);
+    frame_ = SIZE{Width(WindowRect(Handle())) - static_cast<int>(ClientRect(Handle()).right),
+                  Height(WindowRect(Handle())) - static_cast<int>(ClientRect(Handle()).bottom)};
+    outerWidth_ = kLayoutClientWidth + FrameUnits().cx;
+    panelOuterHeight_ = kLayoutClientHeight + FrameUnits().cy;
     view_.Create(Handle());  // the image area first, the bar second: their order among the children
     bar_.Create(Handle());
+    // A monitor of another DPI than the system's (the window is hidden there until shown).
+    SetDpi(WindowDpi(Handle()));
     LayoutChildren();
     view_.SetScrollHeight(ImageHeight());
 
@@ -88,33 +95,46 @@ bool StatisticsWindow::Visible() const { return ::IsWindowVisible(Handle()) != F
 
 // ---- sizes ----
 
-int StatisticsWindow::OuterWidth() { return Width(WindowRect(Handle())); }
+SIZE StatisticsWindow::FrameUnits() const { return SIZE{dpi_.Units(frame_.cx), dpi_.Units(frame_.cy)}; }
 
-int StatisticsWindow::ImageWidth() { return ClientRect(Handle()).right; }
+int StatisticsWindow::ImageWidth() { return std::max(0, outerWidth_ - static_cast<int>(FrameUnits().cx)); }
 
 int StatisticsWindow::ImageHeight() {
-    return std::max(0, std::max(0, panelOuterHeight_ - frameHeight_) - ButtonBar::kHeight);
+    return std::max(0, std::max(0, panelOuterHeight_ - static_cast<int>(FrameUnits().cy)) - ButtonBar::kHeight);
 }
 
-int StatisticsWindow::WindowLeft() { return WindowRect(Handle()).left; }
-
-int StatisticsWindow::WindowTop() { return WindowRect(Handle()).top; }
-
-void StatisticsWindow::Resize(int neededWidth, int outerHeight) {
+void StatisticsWindow::Resize(int outerWidth, int outerHeight) {
     // Asked at every tick, mostly for the size it has.
-    const int width = OuterWidth();
-    if (outerHeight == panelOuterHeight_ && neededWidth <= width) return;
+    if (outerWidth == outerWidth_ && outerHeight == panelOuterHeight_) return;
+    outerWidth_ = outerWidth;
     panelOuterHeight_ = outerHeight;
-    FitToWorkArea(std::max(width, neededWidth));
+    Place();
 }
 
-void StatisticsWindow::SetOuterWidth(int width) { FitToWorkArea(width); }
+void StatisticsWindow::SetOuterWidth(int width) {
+    outerWidth_ = width;
+    Place();
+}
 
-void StatisticsWindow::FitToWorkArea(int outerWidth) {
+void StatisticsWindow::Place() {
     view_.SetScrollHeight(ImageHeight());
+    // The image area and the bar each the pixels of their units: the image area shows as
+    // many rows as the panel has, no scroll bar for a rounding.
     const RECT area = MonitorWorkArea(Handle());
+    const int panelHeight = dpi_.Px(ImageHeight()) + dpi_.Px(ButtonBar::kHeight) + static_cast<int>(frame_.cy);
+    const int height = std::min(panelHeight, static_cast<int>(Height(area)));
+    // While the image area scrolls, the window is wider by its scroll bar: the last column
+    // shows beside it.
+    const int width = dpi_.Px(ImageWidth()) + static_cast<int>(frame_.cx) +
+                      (panelHeight > height ? SystemMetric(SM_CXVSCROLL, dpi_) : 0);
     const RECT now = WindowRect(Handle());
-    RECT fit{now.left, now.top, now.left + outerWidth, now.top + std::min(panelOuterHeight_, Height(area))};
+    RECT fit = now;
+    if (width != Width(now) || height != Height(now)) {
+        fit.left = now.left + (Width(now) - width) / 2;
+        fit.top = now.top + (Height(now) - height) / 2;
+        fit.right = fit.left + width;
+        fit.bottom = fit.top + height;
+    }
     fit = MoveInside(fit, area);
     if (!::EqualRect(&fit, &now))
         ::SetWindowPos(Handle(), nullptr, fit.left, fit.top, Width(fit), Height(fit), SWP_NOZORDER | SWP_NOACTIVATE);
@@ -123,9 +143,18 @@ void StatisticsWindow::FitToWorkArea(int outerWidth) {
 void StatisticsWindow::LayoutChildren() {
     if (!view_.Handle() || !bar_.Handle()) return;  // still being created
     const RECT r = ClientRect(Handle());
-    const int imageHeight = std::max(0, static_cast<int>(r.bottom) - ButtonBar::kHeight);
+    const int barHeight = dpi_.Px(ButtonBar::kHeight);
+    const int imageHeight = std::max(0, static_cast<int>(r.bottom) - barHeight);
     ::MoveWindow(view_.Handle(), 0, 0, r.right, imageHeight, TRUE);
-    ::MoveWindow(bar_.Handle(), 0, imageHeight, r.right, std::min<int>(ButtonBar::kHeight, r.bottom), TRUE);
+    ::MoveWindow(bar_.Handle(), 0, imageHeight, r.right, std::min<int>(barHeight, r.bottom), TRUE);
+}
+
+void StatisticsWindow::SetDpi(Dpi dpi) {
+    if (dpi == dpi_) return;
+    font_ = MakeFont({L"Lucida Console", -dpi.Px(11), FW_NORMAL, RUSSIAN_CHARSET});
+    dpi_ = dpi;
+    view_.SetDpi(dpi);
+    bar_.SetDpi(dpi);
 }
 
 // ---- what the controller asks ----
@@ -168,7 +197,10 @@ void StatisticsWindow::EndRequest() {
         ::PostQuitMessage(0);
 }
 
-void StatisticsWindow::PopupMenu(int screenX, int screenY) {
+void StatisticsWindow::PopupMenu(int windowX, int windowY) {
+    const RECT r = WindowRect(Handle());
+    const int screenX = r.left + dpi_.Px(windowX);
+    const int screenY = r.top + dpi_.Px(windowY);
     UniqueMenu menu(::CreatePopupMenu());
     if (!menu) return;
     const struct {
@@ -210,22 +242,37 @@ LRESULT StatisticsWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         if (wp && !shownOnce_) {
             // Centred in the work area the first time it is shown.
             shownOnce_ = true;
-            FitToWorkArea(OuterWidth());
+            Place();
             CentreWindow(Handle(), MonitorWorkArea(Handle()));
         }
         view_.Shown(wp != 0);
         break;
     case WM_SIZE:
-        // A new frame (another caption height) changes the client area, and comes here too.
-        frameHeight_ = Height(WindowRect(Handle())) - static_cast<int>(ClientRect(Handle()).bottom);
+        // A new frame (another caption height, another DPI) changes the client area, and
+        // comes here too.
+        frame_ = SIZE{Width(WindowRect(Handle())) - static_cast<int>(ClientRect(Handle()).right),
+                      Height(WindowRect(Handle())) - static_cast<int>(ClientRect(Handle()).bottom)};
         LayoutChildren();
         view_.SetScrollHeight(ImageHeight());
         return 0;
+    case WM_DPICHANGED: {
+        // Another monitor: the fonts and the children of its DPI, the place the system
+        // suggests, then the panel laid out anew with the new text widths, as soon as the
+        // message that moved the window is done.
+        SetDpi(DpiOfMessage(wp));
+        const RECT& r = SuggestedRect(lp);
+        ::SetWindowPos(Handle(), nullptr, r.left, r.top, Width(r), Height(r), SWP_NOZORDER | SWP_NOACTIVATE);
+        ::PostMessageW(Handle(), kRelayoutMessage, 0, 0);
+        return 0;
+    }
+    case kRelayoutMessage:
+        Run([this] { controller_.Relayout(); });
+        return 0;
     case WM_SETTINGCHANGE:
-        if (wp == SPI_SETWORKAREA) FitToWorkArea(OuterWidth());
+        if (wp == SPI_SETWORKAREA) Place();
         break;
     case WM_DISPLAYCHANGE:
-        FitToWorkArea(OuterWidth());
+        Place();
         break;
     case WM_KEYDOWN:
         if (view_.OnScrollKey(wp)) return 0;

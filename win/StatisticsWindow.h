@@ -5,7 +5,9 @@
 //
 // The panel sizes the window as if the screen had no end: the outer height it sets and reads
 // is its own. On the screen the window is never taller than the work area of its monitor and
-// stays inside it; past that the image area scrolls over the panel.
+// stays inside it; past that the image area scrolls over the panel. Sizes given and taken
+// are 96-DPI units; on the screen they are the pixels of the window's DPI, which follows the
+// monitor it is on (WM_DPICHANGED).
 #pragma once
 
 #include <windows.h>
@@ -18,6 +20,7 @@
 #include "core/Ports.h"
 #include "statistics/StatisticsController.h"
 #include "win/ButtonBar.h"
+#include "win/Dpi.h"
 #include "win/Handles.h"
 #include "win/PanelView.h"
 #include "win/Window.h"
@@ -43,8 +46,8 @@ struct StatisticsOptions {
 class StatisticsWindow : public StatisticsHost, private Window {
 public:
     static constexpr UINT_PTR kTimerId = 1;
-    static constexpr int kLayoutClientWidth = 784;
-    static constexpr int kLayoutClientHeight = 93;
+    static constexpr int kLayoutClientWidth = StatisticsPanel::kLayoutImageWidth;
+    static constexpr int kLayoutClientHeight = StatisticsPanel::kLayoutImageHeight + ButtonBar::kHeight;
 
     // Creates the window hidden (throws std::runtime_error when Windows refuses), then starts
     // the controller unless the options say otherwise.
@@ -58,23 +61,23 @@ public:
     void Show();
     void Hide();
     bool Visible() const;
+    Dpi ScreenDpi() const { return dpi_; }
 
-    // WindowHost: the outer height and the image height are those the panel gave the window.
-    int OuterWidth() override;
+    // WindowHost: the outer size and the image's are those the panel (or the width setting)
+    // gave the window.
+    int OuterWidth() override { return outerWidth_; }
     int OuterHeight() override { return panelOuterHeight_; }
     void SetOuterWidth(int width) override;
     int ImageWidth() override;
     int ImageHeight() override;
-    int TextWidth(const std::string& text) override { return view_.TextWidth(text); }
+    int TextWidth(const std::string& text) override { return dpi_.UnitsCovering(view_.TextWidth(text)); }
 
     // StatisticsHost
-    int WindowLeft() override;
-    int WindowTop() override;
     int ScrollTop() override { return view_.ScrollTop(); }
     void SetTimerEnabled(bool enabled) override;
     void SetWhite() override;
-    void PopupMenu(int screenX, int screenY) override;
-    void Resize(int neededWidth, int outerHeight) override;
+    void PopupMenu(int windowX, int windowY) override;
+    void Resize(int outerWidth, int outerHeight) override;
     void ShowPanel() override { view_.ShowItems(); }
     bool RefreshQuickInfo(const std::vector<QuickInfoRow>& rows) override;
     void SetTrayTip(const std::string& tip) override;
@@ -88,20 +91,25 @@ private:
     // error box instead of unwinding through Windows.
     template <class F> void Run(F&& handler);
     void LayoutChildren();
-    // The window's height on the screen: the panel's, at most the work area's; the window
-    // moved into the work area; the image area told the rows it scrolls through.
-    void FitToWorkArea(int outerWidth);
+    // The window's size on the screen: the pixels of its units, at most as high as the work
+    // area; a new size keeps the window's centre; the window moved into the work area; the
+    // image area told the rows it scrolls through.
+    void Place();
+    void SetDpi(Dpi dpi);  // the fonts and the children of another DPI
+    SIZE FrameUnits() const;  // the title bar and borders, in units
 
     Dialogs& dialogs_;
     StatisticsLinks links_;
     StatisticsOptions options_;
     StatisticsController controller_;
+    Dpi dpi_;  // before the children, which are made at it
     PanelView view_;
     ButtonBar bar_;
     bool shownOnce_ = false;
     bool timerRunning_ = false;
-    int panelOuterHeight_ = 0;  // the outer height the panel gave the window
-    int frameHeight_ = 0;       // title bar and borders
+    int outerWidth_ = 0;        // units
+    int panelOuterHeight_ = 0;  // units: the outer height the panel gave the window
+    SIZE frame_{0, 0};          // title bar and borders, in pixels
     UniqueFont font_;
     UniqueBrush whiteBrush_;
 };

@@ -43,9 +43,32 @@ char Win32RegionalSettings::DecimalSeparator() {
 }
 
 namespace {
+// The shell's "open", without the shell's own questions or error boxes: a target it cannot
+// open comes back as a failure that the program names (the "open with" question would not
+// tell the user which of our files or pages it is about).
 std::intptr_t ShellOpen(const std::wstring& target) {
-    HINSTANCE result = ::ShellExecuteW(nullptr, L"open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-    return reinterpret_cast<std::intptr_t>(result);
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_FLAG_NO_UI;
+    info.lpVerb = L"open";
+    info.lpFile = target.c_str();
+    info.nShow = SW_SHOWNORMAL;
+    const BOOL opened = ::ShellExecuteExW(&info);
+    const auto result = reinterpret_cast<std::intptr_t>(info.hInstApp);
+    if (opened) return result > 32 ? result : 33;
+    if (result > 0 && result <= 32) return result;
+    // No result of its own: the system's error as ShellExecute reports it.
+    switch (::GetLastError()) {
+    case ERROR_FILE_NOT_FOUND: return SE_ERR_FNF;
+    case ERROR_PATH_NOT_FOUND: return SE_ERR_PNF;
+    case ERROR_ACCESS_DENIED: return SE_ERR_ACCESSDENIED;
+    case ERROR_NO_ASSOCIATION: return SE_ERR_NOASSOC;
+    case ERROR_NOT_ENOUGH_MEMORY:
+    case ERROR_OUTOFMEMORY: return SE_ERR_OOM;
+    case ERROR_SHARING_VIOLATION: return SE_ERR_SHARE;
+    case ERROR_DDE_FAIL: return SE_ERR_DDEFAIL;
+    default: return 0;
+    }
 }
 }  // namespace
 

@@ -36,7 +36,8 @@ public:
     // Another folder (with its trailing separator) as the program's.
     explicit Win32Shell(std::wstring folder) : folderFiles_(std::move(folder)) {}
 
-    // ShellExecuteW "open", shown normally; the shell's result (above 32 on success).
+    // ShellExecuteExW "open", shown normally, without the shell's own questions; the
+    // shell's result as ShellExecute gives it (above 32 on success, SE_ERR_... else).
     std::intptr_t Open(const std::string& target) override;
     std::intptr_t OpenProgramFile(const std::string& name) override;
     // True for an existing file (not a folder).

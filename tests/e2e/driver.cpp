@@ -26,9 +26,15 @@
 //   driver children CLASS                     windows inside the first window of a class: hwnd,
 //                                             class, visibility and text
 //   driver rect CLASS|HWND                    "LEFT TOP RIGHT BOTTOM work=LEFT TOP RIGHT BOTTOM
-//                                             vscroll=0|1": the window's rectangle on the
-//                                             screen, the work area of its monitor, and
-//                                             whether it shows a vertical scroll bar
+//                                             vscroll=0|1 hscroll=0|1 client=W H": the
+//                                             window's rectangle on the screen, the work area
+//                                             of its monitor, whether it shows a vertical and a
+//                                             horizontal scroll bar, and its client area's size
+//   driver cancel MS                          presses Cancel in the program's input dialog
+//   driver owner MS                           class of the owner of the program's dialog or
+//                                             message box (empty: none)
+//   driver foreground                         class of the foreground window and of the
+//                                             window with the keyboard focus in its thread
 //   driver version FILE                       the ProductVersion text of FILE's version resource
 //   driver hold FILE FLAG                     opens FILE sharing nothing (as a backup tool
 //                                             locks it), prints "held", and keeps it so while
@@ -450,7 +456,42 @@ int CmdRect(const std::vector<std::wstring>& a) {
                std::to_string(q.bottom);
     };
     const bool vscroll = (::GetWindowLongW(w, GWL_STYLE) & WS_VSCROLL) != 0;
-    Out(four(r) + " work=" + four(mi.rcWork) + " vscroll=" + (vscroll ? "1" : "0"));
+    const bool hscroll = (::GetWindowLongW(w, GWL_STYLE) & WS_HSCROLL) != 0;
+    RECT client{};
+    ::GetClientRect(w, &client);
+    Out(four(r) + " work=" + four(mi.rcWork) + " vscroll=" + (vscroll ? "1" : "0") + " hscroll=" +
+        (hscroll ? "1" : "0") + " client=" + std::to_string(client.right) + " " + std::to_string(client.bottom));
+    return 0;
+}
+
+int CmdCancel(const std::vector<std::wstring>& a) {
+    if (a.size() < 1) return 2;
+    HWND dlg = nullptr;
+    if (!Poll(Number(a[0]), [&] {
+            dlg = ProgramDialog();
+            return dlg && ::IsWindowVisible(dlg) && ::GetDlgItem(dlg, IDCANCEL);
+        }))
+        return 1;
+    ::PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dlg, IDCANCEL)));
+    return Poll(5000, [&] { return !::IsWindow(dlg); }) ? 0 : 1;
+}
+
+int CmdOwner(const std::vector<std::wstring>& a) {
+    if (a.size() < 1) return 2;
+    HWND dlg = nullptr;
+    if (!Poll(Number(a[0]), [&] { return (dlg = ProgramDialog()) != nullptr && ::IsWindowVisible(dlg); })) return 1;
+    HWND owner = ::GetWindow(dlg, GW_OWNER);
+    Out(owner ? Utf8(ClassOf(owner)) : "");
+    return 0;
+}
+
+int CmdForeground() {
+    HWND w = ::GetForegroundWindow();
+    if (!w) return 1;
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    const bool known = ::GetGUIThreadInfo(::GetWindowThreadProcessId(w, nullptr), &info) && info.hwndFocus;
+    Out(Utf8(ClassOf(w)) + " " + (known ? Utf8(ClassOf(info.hwndFocus)) : std::string("-")));
     return 0;
 }
 
@@ -547,6 +588,9 @@ int wmain(int argc, wchar_t** argv) {
     if (cmd == L"tray-icons") return CmdTrayIcons();
     if (cmd == L"children") return CmdChildren(a);
     if (cmd == L"rect") return CmdRect(a);
+    if (cmd == L"owner") return CmdOwner(a);
+    if (cmd == L"cancel") return CmdCancel(a);
+    if (cmd == L"foreground") return CmdForeground();
     if (cmd == L"ifnames") return CmdIfNames();
     if (cmd == L"record-open") return CmdRecordOpen(a);
     if (cmd == L"version") return CmdVersion(a);

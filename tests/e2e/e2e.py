@@ -49,7 +49,7 @@ IDLE = "Пустой адаптер"
 def prepared_history(loopback):
     return [
         "SHOW=",
-        "form1.width=800",
+        "form1.width=790",
         "5.1.2020-0\t100       \t200       \t" + loopback,
         "6.1.2020-3\t1048576   \t2097152   \t" + OLD,
         "7.1.2020-0\t4000000000\t5         \t" + OLD,

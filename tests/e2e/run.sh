@@ -113,7 +113,16 @@ if ! grep -q 'Watches established' "$out/inotifywait.log"; then
     exit 1
 fi
 
-shot() { import -display "$DISPLAY" -window root "$out/$(printf '%02d' "$stepno")-$1.png" 2>/dev/null; }
+# shot NAME: a screenshot of the Wine desktop (the whole X screen, or the desktop's part of the
+# larger one of the passes at other DPIs).
+shot() {
+    local file="$out/$(printf '%02d' "$stepno")-$1.png"
+    if [[ "$desk_size" == 1024x768 ]]; then
+        import -display "$DISPLAY" -window root "$file" 2>/dev/null
+    else
+        import -display "$DISPLAY" -window root -crop "${desk_w}x${desk_h}+${desk_x}+${desk_y}" +repage "$file" 2>/dev/null
+    fi
+}
 # shot_menu NAME: a screenshot of the pop-up menu that is opening, once it is drawn.
 shot_menu() {
     drv wait '#32768' - visible 5000 >/dev/null || return 1
@@ -190,8 +199,9 @@ read_tip() {
 }
 
 # ---- the program ----
+desk_size=1024x768  # of the Wine desktop it starts on
 start_program() {
-    (cd "$work" && wine explorer /desktop=velkaro,1024x768 velkaro.exe >>"$out/velkaro.log" 2>&1 &)
+    (cd "$work" && wine explorer "/desktop=velkaro,$desk_size" velkaro.exe >>"$out/velkaro.log" 2>&1 &)
 }
 # As Windows starts it at logon: the command of the Run key, in a folder that is not its own.
 # Its Unix process keeps that folder whatever the program makes current.
@@ -221,6 +231,8 @@ wait_ready() {
     sleep 1.5  # a tick or two
 }
 hwnd_of() { drv find "$@" | awk '{print $1}'; }
+# The statistics window in front with the keyboard focus (on it or on a window inside it).
+has_keyboard() { [[ "$(drv foreground)" =~ ^VelkaroTForm1\ (VelkaroTForm1|VelkaroImage1|VelkaroPanel1)$ ]]; }
 visible() { drv find "$@" | grep -q ' visible'; }
 # writes_since LINE NAME: saves of NAME logged after line LINE of the watch log; a save ends
 # with the file closed after writing or with a file renamed onto it.
@@ -438,8 +450,14 @@ finish
 step prices "right click on the loopback block, 'Задать цену' 2,5 and 0,5"
 drv click "$image" 300 40 right >/dev/null
 drv menu-pick 3 5000 >/dev/null || check "the block's menu did not open"
+# The dialog is the statistics window's own: no taskbar button of its own, and the window has
+# the keyboard again after it.
+owner="$(drv owner 5000)"
+[[ "$owner" == VelkaroTForm1 ]] || check "the input dialog's owner: '$owner'"
 drv input "2,5" 5000 >>"$log" || check "no input dialog for the incoming price"
 drv input "0,5" 5000 >>"$log" || check "no input dialog for the outgoing price"
+sleep 0.5
+has_keyboard || check "after the dialogs the keyboard is at '$(drv foreground)'"
 finish
 
 step rename "right click, 'Переименовать' to Петля"
@@ -538,6 +556,36 @@ py check-saved "$work" "$loopback" >>"$log" || check "$(py check-saved "$work" "
 sleep 1.5
 tray_double_click  # Fast INFO goes again
 drv wait TForm2 "Fast INFO" hidden 5000 >/dev/null || check "Fast INFO still shown"
+finish
+
+# The programs that open help.mht (none in the prefix), mailto: and .htm taken away: each
+# command names what it could not open, in a message of the statistics window's own.
+step shell-failures "help, mail and report without a program to open them: a message names each"
+mailto_reg="$out/mailto.reg"
+wine reg export 'HKCR\mailto' "$(winepath -w "$mailto_reg" | tr -d '\r')" /y >/dev/null 2>&1 ||
+    check "the mailto: association could not be kept"
+cleanup_cmds+=("wine reg import '$(winepath -w "$mailto_reg" | tr -d '\r')'")
+wine reg delete 'HKCR\mailto' /f >/dev/null 2>&1
+wine reg delete 'HKCR\.htm' /f >/dev/null 2>&1
+bar="$(drv children VelkaroTForm1 | awk 'NR==2 {print $1}')"
+drv click "$bar" 400 10 left >/dev/null  # "Помощь"
+owner="$(drv owner 5000)"
+[[ "$owner" == VelkaroTForm1 ]] || check "the message's owner: '$owner'"
+sleep 0.5
+shot help-failed
+msg="$(drv message 10000)"
+[[ "$msg" == "Не удалось открыть справку help.mht: не найдена программа для открытия." ]] || check "help: '$msg'"
+drv click "$bar" 130 10 left >/dev/null  # "Написать автору"
+msg="$(drv message 10000)"
+[[ "$msg" == "Не удалось написать письмо автору." ]] || check "mail: '$msg'"
+drv click "$image" 300 40 right >/dev/null
+drv menu-pick 1 5000 >/dev/null || check "the block's menu did not open"  # "История"
+msg="$(drv message 10000)"
+[[ "$msg" == "Файл history.htm записан в папку программы, но открыть его не удалось: не найдена программа для открытия." ]] || check "report: '$msg'"
+sleep 0.5
+has_keyboard || check "after the messages the keyboard is at '$(drv foreground)'"
+wine reg import "$(winepath -w "$mailto_reg" | tr -d '\r')" >/dev/null 2>&1 || check "mailto: not put back"
+wine reg add 'HKCR\.htm' /ve /d VelkaroE2E.htm /f >/dev/null 2>&1
 finish
 
 step second-start "a second start is refused with its message; the first one's files untouched"
@@ -825,10 +873,8 @@ inside() {
     [[ -n "$wb" ]] && (( l >= wl && t >= wt && r <= wr && b <= wb ))
 }
 
-step fifty-statistics "50 interfaces: the statistics window inside the work area, the panel scrolls"
-add_interfaces
-start_program
-if wait_ready; then
+# Fast INFO's "Главная форма": the statistics window shown, its image area and button bar.
+show_statistics() {
     fastinfo="$(hwnd_of TForm2)"
     drv post "$fastinfo" 0x111 10 0 >/dev/null  # "Главная форма"
     drv wait VelkaroTForm1 - visible 5000 >/dev/null || check "statistics window not shown"
@@ -836,13 +882,20 @@ if wait_ready; then
     statistics="$(hwnd_of VelkaroTForm1)"
     image="$(drv children VelkaroTForm1 | awk 'NR==1 {print $1}')"
     bar="$(drv children VelkaroTForm1 | awk 'NR==2 {print $1}')"
+}
+
+step fifty-statistics "50 interfaces: the statistics window inside the work area, the panel scrolls"
+add_interfaces
+start_program
+if wait_ready; then
+    show_statistics
     win_rect="$(drv rect VelkaroTForm1)"
     bar_rect="$(drv rect "$bar")"
     image_rect="$(drv rect "$image")"
     echo "statistics window: $win_rect; button bar: $bar_rect; image: $image_rect" >>"$log"
     inside "$win_rect" || check "the window is not inside the work area: $win_rect"
     inside "$bar_rect" || check "the button bar is not inside the work area: $bar_rect"
-    [[ "$image_rect" == *vscroll=1 ]] || check "no scroll bar over the panel: $image_rect"
+    [[ "$image_rect" == *vscroll=1* ]] || check "no scroll bar over the panel: $image_rect"
 else
     check "the program did not start"
 fi
@@ -852,6 +905,16 @@ step fifty-end "the End key scrolls the panel to its last block"
 drv post "$statistics" 0x100 0x23 0 >/dev/null  # WM_KEYDOWN VK_END
 sleep 1
 inside "$(drv rect VelkaroTForm1)" || check "the window left the work area"
+finish
+
+step fifty-keyboard "after a dialog the statistics window has the keyboard: the Home key scrolls back"
+drv click "$image" 300 40 right >/dev/null
+drv menu-pick 3 5000 >/dev/null || check "the block's menu did not open"  # "Задать цену", cancelled
+drv cancel 5000 >/dev/null || check "no input dialog to cancel"
+sleep 0.5
+has_keyboard || check "after the dialog the keyboard is at '$(drv foreground)'"
+xdotool key Home  # the screenshot shows the first block again
+sleep 1
 finish
 
 step fifty-fastinfo "50 interfaces: Fast INFO as tall as the work area allows, inside it"
@@ -865,11 +928,142 @@ fast_rect="$(drv rect TForm2)"
 echo "Fast INFO: $rows rows, $fast_rect" >>"$log"
 (( ${rows:-0} >= 50 )) || check "Fast INFO lists ${rows:-no} rows"
 inside "$fast_rect" || check "Fast INFO is not inside the work area: $fast_rect"
+# Its columns fit beside the list's scroll bar, when it has one: no scroll bar across.
+list_rect="$(drv rect "$(drv children TForm2 | awk '/SysListView32/ {print $1; exit}')")"
+echo "Fast INFO's list: $list_rect" >>"$log"
+[[ "$list_rect" == *"hscroll=0"* ]] || check "Fast INFO's list: $list_rect"
 finish
 
-step fifty-exit "exit through the tray menu; the interfaces made for the run are removed"
+step fifty-exit "exit through the tray menu"
 drv post "$fastinfo" 0x111 2 0 >/dev/null  # "Выход"
 wait_exit || check "the program did not end"
+finish
+
+# =============================== at 144 and 192 DPI ===============================
+# The user's DPI of the prefix (LogPixels, put back at the end), a Wine session anew for each
+# on an X screen of its own as large as 1024 x 768 at 192 DPI, the desktop 1024 x 768 at the
+# DPI; the program with the 50 interfaces and the files of the runs before. Screenshots of
+# every window; the checks: each inside the work area, as large as its layout at the DPI,
+# the tray icon of the size the DPI asks for.
+px() { echo $(( ($1 * dpi + 48) / 96 )); }
+# client_of RECT_LINE: "WIDTH HEIGHT" of its client area
+client_of() { echo "$1" | sed 's/.* client=//'; }
+dpi_screen=""
+large_screen() {
+    [[ -n "$dpi_screen" ]] && return 0
+    local file="$out/xvfb-dpi.display" i
+    : >"$file"
+    Xvfb -displayfd 5 -screen 0 2048x1536x24 -nolisten tcp 5>"$file" 2>"$out/xvfb-dpi.log" &
+    cleanup_cmds+=("kill $!")
+    for i in $(seq 1 100); do [[ -s "$file" ]] && break; sleep 0.1; done
+    [[ -s "$file" ]] || return 1
+    dpi_screen=":$(tr -dc 0-9 <"$file")"
+}
+desktop_key='HKCU\Control Panel\Desktop'
+set_dpi() {
+    wine reg add "$desktop_key" /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+}
+old_dpi="$(wine reg query "$desktop_key" /v LogPixels 2>/dev/null | tr -d '\r' | awk '$1 == "LogPixels" {print $3}')"
+if [[ -n "$old_dpi" ]]; then
+    cleanup_cmds+=("set_dpi $((old_dpi))")
+else
+    cleanup_cmds+=("wine reg delete '$desktop_key' /v LogPixels /f")
+fi
+shown_display="$DISPLAY"
+
+dpi_pass() {
+    dpi=$1
+    step "dpi$dpi" "$dpi DPI: every window with 50 interfaces, scaled, inside the work area; the tray icon of its size"
+    if ! large_screen; then
+        check "no X screen for the pass (see $out/xvfb-dpi.log)"
+        finish
+        return
+    fi
+    velkaro_wine_stop
+    set_dpi "$dpi"
+    velkaro_wine_stop  # the next session starts with it
+    export DISPLAY="$dpi_screen"
+    desk_size="$(px 1024)x$(px 768)"
+    start_program
+    if ! wait_ready; then
+        check "the program did not start"
+        finish
+        return
+    fi
+    locate_desktop
+    show_statistics
+    local win_rect image_rect w h
+    win_rect="$(drv rect VelkaroTForm1)"
+    image_rect="$(drv rect "$image")"
+    echo "$dpi DPI: statistics window $win_rect; image $image_rect" >>"$log"
+    inside "$win_rect" || check "the statistics window is not inside the work area: $win_rect"
+    read -r w h < <(client_of "$win_rect")
+    (( w >= $(px 784) )) || check "the statistics window's client is $w wide, less than 784 units"
+    [[ "$image_rect" == *vscroll=1* ]] || check "no scroll bar over the panel: $image_rect"
+    shot "dpi$dpi-statistics"
+    drv post "$statistics" 0x100 0x23 0 >/dev/null  # End
+    sleep 1
+    shot "dpi$dpi-statistics-end"
+    drv post "$statistics" 0x100 0x24 0 >/dev/null  # Home
+    drv click "$image" "$(px 300)" "$(px 40)" right >/dev/null
+    shot_menu "dpi$dpi-menu" || check "the block's menu did not open"
+    drv menu-pick 3 5000 >/dev/null || check "the block's menu did not take the pick"  # "Задать цену"
+    drv owner 5000 >/dev/null || check "no input dialog"
+    sleep 0.5
+    shot "dpi$dpi-input"
+    drv cancel 5000 >/dev/null || check "the input dialog could not be cancelled"
+    drv click "$bar" "$(px 260)" "$(px 10)" left >/dev/null  # "Отчистить историю", answered No
+    drv owner 5000 >/dev/null || check "no question"
+    sleep 0.5
+    shot "dpi$dpi-question"
+    drv question no 5000 >>"$log" || check "the question was not answered"
+    drv click "$bar" "$(px 520)" "$(px 10)" left >/dev/null  # "Об авторе"
+    drv wait TForm3 - visible 5000 >/dev/null || check "the about window not shown"
+    sleep 0.5
+    shot "dpi$dpi-about"
+    inside "$(drv rect TForm3)" || check "the about window is not inside the work area: $(drv rect TForm3)"
+    drv post "$(hwnd_of TForm3)" 0x10 0 0 >/dev/null
+    drv post "$statistics" 0x10 0 0 >/dev/null
+    tray_double_click
+    drv wait TForm2 "Fast INFO" visible 5000 >/dev/null || check "Fast INFO not shown"
+    sleep 2.5
+    local fast_rect
+    fast_rect="$(drv rect TForm2)"
+    echo "$dpi DPI: Fast INFO $fast_rect" >>"$log"
+    inside "$fast_rect" || check "Fast INFO is not inside the work area: $fast_rect"
+    read -r w h < <(client_of "$fast_rect")
+    (( w >= $(px 293) )) || check "Fast INFO's client is $w wide, less than 293 units"
+    shot "dpi$dpi-fastinfo"
+    # The tray icon, four times as large for the eye; its picture in the taskbar (below the
+    # work area) as wide as the small icon at the DPI less its margins: a 16-pixel picture
+    # stretched or not would be narrower.
+    local tray_shot="$out/$(printf '%02d' "$stepno")-dpi$dpi-tray.png" icon_w work_bottom
+    work_bottom="$(echo "$fast_rect" | sed 's/.*work=//' | awk '{print $4}')"
+    import -display "$DISPLAY" -window root "$out/tray.png" 2>/dev/null
+    convert "$out/tray.png" -crop "$(px 40)x$(px 30)+$((desk_x + desk_w - $(px 40)))+$((desk_y + desk_h - $(px 30)))" \
+        +repage -scale 400% "$tray_shot" 2>/dev/null
+    icon_w="$(convert "$out/tray.png" \
+        -crop "$(px 40)x$((desk_h - work_bottom))+$((desk_x + desk_w - $(px 40)))+$((desk_y + work_bottom))" \
+        +repage -trim -format '%w' info: 2>/dev/null)"
+    echo "$dpi DPI: the tray icon's picture is $icon_w pixels wide" >>"$log"
+    (( ${icon_w:-0} > $(px 16) - $(px 2) )) || check "the tray icon's picture is ${icon_w:-no} pixels wide"
+    tray_right_click
+    shot_menu "dpi$dpi-tray-menu" || check "the tray menu did not open"
+    drv menu-pick 0 5000 >/dev/null
+    drv post "$fastinfo" 0x111 2 0 >/dev/null  # "Выход"
+    wait_exit || check "the program did not end"
+    finish
+}
+dpi_pass 144
+dpi_pass 192
+# Back to the user's DPI and screen for what follows.
+velkaro_wine_stop
+if [[ -n "$old_dpi" ]]; then set_dpi "$((old_dpi))"; else wine reg delete "$desktop_key" /v LogPixels /f >/dev/null 2>&1; fi
+velkaro_wine_stop
+export DISPLAY="$shown_display"
+desk_size=1024x768
+
+step interfaces-removed "the interfaces made for the run are removed"
 remove_links
 for l in $(ip -o link show 2>/dev/null | awk -F': ' '{print $2}' | grep '^vke'); do
     check "interface $l left behind"

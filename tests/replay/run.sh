@@ -6,8 +6,8 @@
 #
 # For every NAME.script in this folder (or the NAMEs given), in a fresh temporary folder:
 #   - NAME.in.history.txt, NAME.in.price.txt, NAME.in.limits.txt, NAME.in.history.htm,
-#     NAME.in.history.csv and the .bak copies (NAME.in.history.bak, .price.bak, .limits.bak)
-#     are copied in without their NAME.in. prefix; NAME.setup, when present,
+#     NAME.in.history.csv, the .bak copies (NAME.in.history.bak, .price.bak, .limits.bak) and
+#     NAME.in.help.mht are copied in without their NAME.in. prefix; NAME.setup, when present,
 #     is run there by bash (for what cannot be seeded as a file, such as a folder in the place
 #     of a file);
 #   - the script runs there; its standard output must equal NAME.expected byte for byte, its
@@ -34,7 +34,7 @@ for name in "$@"; do
 done
 [ $# -gt 0 ] || scripts=("$HERE"/*.script)
 
-files="history.txt price.txt limits.txt history.htm history.csv history.bak price.bak limits.bak"
+files="history.txt price.txt limits.txt history.htm history.csv history.bak price.bak limits.bak help.mht"
 passed=0
 failed=0
 scratch=$(mktemp -d)
@@ -87,7 +87,7 @@ for script in "${scripts[@]}"; do
     while IFS= read -r -d '' left; do
         base=$(basename "$left")
         case "$base" in
-            history.txt|price.txt|limits.txt|history.htm|history.csv|history.bak|price.bak|limits.bak) ;;
+            history.txt|price.txt|limits.txt|history.htm|history.csv|history.bak|price.bak|limits.bak|help.mht) ;;
             *) reasons+=("stray file $base") ;;
         esac
     done < <(find "$work" -maxdepth 1 -type f -print0)

@@ -342,7 +342,8 @@ TEST_F(StatisticsControllerTest, CsvExportIsWrittenNextToTheProgramAndOpened) {
     shell.result = 31;
     EXPECT_TRUE(Run(&StatisticsController::ExportCsv));
     EXPECT_EQ(dialogs.messages,
-              std::vector<std::string>{"Файл history.csv записан в папку программы, но открыть его не удалось."_cp1251});
+              std::vector<std::string>{"Файл history.csv записан в папку программы, но открыть его не "_cp1251
+                                       "удалось: не найдена программа для открытия."_cp1251});
 
     shell.programFiles.writeError["history.csv"] = 32;
     EXPECT_FALSE(Run(&StatisticsController::ExportCsv));
@@ -478,12 +479,30 @@ TEST_F(StatisticsControllerTest, MailToAuthorOpensTheMailTextAndReportsAFailure)
 }
 
 TEST_F(StatisticsControllerTest, HelpOpensTheFileNextToTheProgramOrElseTheOnlinePage) {
-    shell.result = 2;  // the shell's failure is never reported
     statistics.Help();
     shell.existing["help.mht"] = true;
     statistics.Help();
     EXPECT_EQ(shell.opened, (std::vector<std::string>{texts::kOnlineHelp, "C:\\Velkaro\\help.mht"}));
     EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_TRUE(dialogs.errors.empty());
+}
+
+TEST_F(StatisticsControllerTest, WhatTheShellCannotOpenIsNamedWithTheReason) {
+    StartAndTick();
+    statistics.Pick("A");
+    shell.result = 31;  // no program for the file's type
+    statistics.Help();
+    shell.result = 2;
+    shell.existing["help.mht"] = true;
+    statistics.Help();
+    shell.result = 12;  // a result without a reason of its own: the number
+    EXPECT_TRUE(Run(&StatisticsController::ShowReport));
+    shell.result = 33;
+    EXPECT_TRUE(Run(&StatisticsController::ShowReport));
+    EXPECT_EQ(dialogs.messages, (std::vector<std::string>{
+        std::string("Не удалось открыть страницу справки "_cp1251) + texts::kOnlineHelp + ": не найдена программа для открытия."_cp1251,
+        "Не удалось открыть справку help.mht: файл не найден."_cp1251,
+        "Файл history.htm записан в папку программы, но открыть его не удалось: ошибка 12."_cp1251}));
     EXPECT_TRUE(dialogs.errors.empty());
 }
 

@@ -250,7 +250,9 @@ TEST_F(StatisticsPanelTest, CellsTileEveryBlockFromTheLeftToTheRightEdge) {
             EXPECT_EQ(c.left, items[i].x) << i;
             EXPECT_EQ(items[i - 1].cell.right, c.left) << i;
         }
-        if (last) EXPECT_EQ(c.right, panel.BitmapWidth()) << i;
+        if (last) {
+            EXPECT_EQ(c.right, panel.BitmapWidth()) << i;
+        }
         EXPECT_EQ(c.top, items[i].y) << i;
     }
     EXPECT_EQ(rowTop, 160);
@@ -282,31 +284,38 @@ TEST_F(StatisticsPanelTest, ALimitLineStandsOnTheNameRowAtTheCostColumnRedFromEi
     EXPECT_EQ(items[49].y, 178);                         // C's headers follow its name
 }
 
-TEST_F(StatisticsPanelTest, TheOuterHeightGrowsByAStepWheneverABlockWouldNotFit) {
+TEST_F(StatisticsPanelTest, TheOuterHeightGrowsByAStepWheneverABlockWouldNotFitAndShrinksWithTheBlocks) {
     AddRecord(a, "A", kToday, 0, 0);
     Layout();
     EXPECT_EQ(panel.OuterHeight(), 152);  // the image of 72 is short of the 132 the block needs
-    window.clientHeight = 152 - 25;
-    Layout();  // the image is now 106 high, still short: the same height again
+    window.clientHeight = 21 + 400;
+    Layout();  // from the layout height, whatever the window has now
     EXPECT_EQ(panel.OuterHeight(), 152);
-    window.clientHeight = 21 + 132;  // room enough for the first block: the height stays
-    Layout();
-    EXPECT_EQ(panel.OuterHeight(), 153 + 25);
     AddRecord(a, "B", kToday, 0, 0);
     Layout();  // B's top at 82 needs an image of 210: outer height 230
     EXPECT_EQ(panel.OuterHeight(), 230);
+    window.clientHeight = 230 - 25;
+    a.adapterFilter = "A";
+    Layout();  // one block again
+    EXPECT_EQ(panel.OuterHeight(), 152);
 }
 
-TEST_F(StatisticsPanelTest, TheWindowNeedsRoomForTheLastPriceText) {
+TEST_F(StatisticsPanelTest, TheWindowTakesRoomForTheLastPriceTextAndGivesItBack) {
     a.Tariffs().push_back(TariffEntry{0, 123456.78, "A", "A"});
     AddRecord(a, "A", kToday, 0, 0);
     Layout();
     // "123456,78 руб." is 14 bytes, 98 pixels: 730 + 98.
     EXPECT_EQ(panel.NeededWidth(), 828);
-    EXPECT_EQ(panel.BitmapWidth(), 784);  // the image area as it is
+    EXPECT_EQ(panel.OuterWidth(), 828);
+    EXPECT_EQ(panel.BitmapWidth(), 822);  // the image area once widened: the price shows whole
+    window.clientWidth = 822;
     a.Tariffs()[0].priceOut = 0;
     Layout();
     EXPECT_EQ(panel.NeededWidth(), 730 + 63);  // "0,00 руб." is 9 bytes
+    EXPECT_EQ(panel.OuterWidth(), 793);
+    a.ClearHistory();
+    Layout();
+    EXPECT_EQ(panel.OuterWidth(), 790);  // the layout's width, the least
 }
 
 }  // namespace

@@ -248,6 +248,54 @@ TEST(DialogsWin32Test, WhileADialogIsOpenTheOtherWindowsTakeNoInputAndTicksGoOn)
     ::DestroyWindow(other);
 }
 
+// A dialog from a window is owned by it (no taskbar button of its own) and gives the window
+// the focus back; the thread's other windows take no input meanwhile.
+TEST(DialogsWin32Test, DialogsAreOwnedByTheWindowTheyComeFromWhichIsActiveAgainAfter) {
+    HWND from = ::CreateWindowExW(0, L"STATIC", L"from", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
+                                  nullptr, nullptr, nullptr, nullptr);
+    HWND other = ::CreateWindowExW(0, L"STATIC", L"other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300, 0, 200, 100,
+                                   nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(from && other);
+    DialogsWin32 d;
+    const std::function<void()> dialogs[] = {[&] { d.ShowMessage("m"); }, [&] { d.InputBox("t", "p", ""); },
+                                             [&] { d.AskYesNo("q"); }, [&] { d.ShowError("e"); }};
+    for (const auto& dialog : dialogs) {
+        ASSERT_TRUE(::SetForegroundWindow(from));
+        ASSERT_EQ(::GetActiveWindow(), from);
+        HWND owner = nullptr;
+        bool otherEnabled = true;
+        Player player([&](HWND box) {
+            owner = ::GetWindow(box, GW_OWNER);
+            otherEnabled = ::IsWindowEnabled(other) != FALSE;
+            ::PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
+            ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+        });
+        dialog();
+        ASSERT_TRUE(player.played);
+        EXPECT_EQ(owner, from);
+        EXPECT_FALSE(otherEnabled);
+        EXPECT_TRUE(::IsWindowEnabled(other));
+        EXPECT_TRUE(::IsWindowEnabled(from));
+        EXPECT_EQ(::GetActiveWindow(), from);
+    }
+    // A command of a window that is not the active one (its button clicked by a program):
+    // the window running it.
+    ASSERT_TRUE(::SetForegroundWindow(other));
+    HWND owner = nullptr;
+    Player player([&](HWND box) {
+        owner = ::GetWindow(box, GW_OWNER);
+        ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    });
+    {
+        win::DialogOwner command(from);
+        d.ShowMessage("m");
+    }
+    EXPECT_EQ(owner, from);
+    EXPECT_EQ(::GetActiveWindow(), from);
+    ::DestroyWindow(other);
+    ::DestroyWindow(from);
+}
+
 struct BoxSeen {
     std::wstring caption;
     std::wstring text;

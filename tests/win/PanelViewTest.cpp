@@ -157,6 +157,7 @@ TEST_F(StatisticsScrollTest, TheWindowStaysInsideTheWorkAreaAndScrollsOverEveryB
     // The screen shows a part of the blocks.
     const int blocksEnd = w->Controller().Panel().BlocksEnd();
     EXPECT_TRUE(::GetWindowLongW(ImageOf(*w), GWL_STYLE) & WS_VSCROLL);
+    EXPECT_EQ(Client(ImageOf(*w)).right, w->Controller().Panel().BitmapWidth());  // beside the scroll bar
     const SCROLLINFO si = Scroll(ImageOf(*w));
     EXPECT_GE(si.nMax + 1, blocksEnd);
     EXPECT_EQ(static_cast<int>(si.nPage), Page());
@@ -215,6 +216,66 @@ TEST_F(StatisticsScrollTest, KeysTheWheelAndTheScrollBarScroll) {
     EXPECT_EQ(w->ScrollTop(), 18);
     ::SendMessageW(ImageOf(*w), WM_VSCROLL, SB_BOTTOM, 0);
     EXPECT_EQ(Scroll(ImageOf(*w)).nPos, Bottom());
+}
+
+// ---- On a monitor of another DPI ----
+
+// Moved to a monitor of 120 DPI: the window takes the place the system suggests and lays
+// itself out anew there, its size the pixels of its units, its centre the suggestion's.
+TEST_F(StatisticsWindowTest, OnAMonitorOfAnotherDpiTheWindowTakesTheSuggestedPlaceAndItsSize) {
+    TestWindow& win = Create();
+    win.Show();
+    Tick({MakeRow("A", 1, 2), MakeRow("B", 3, 4)});
+    const Dpi dpi(120);
+    const RECT before = Outer();
+    const RECT suggested{10, 20, 10 + dpi.Px(win::Width(before)), 20 + dpi.Px(win::Height(before))};
+    ::SendMessageW(win.Handle(), WM_DPICHANGED, MAKEWPARAM(120, 120), reinterpret_cast<LPARAM>(&suggested));
+    Pump();  // the layout that follows it
+    EXPECT_EQ(win.ScreenDpi(), dpi);
+    const RECT r = Outer();
+    const RECT client = Client(win.Handle());
+    EXPECT_EQ(client.right, dpi.Px(win.ImageWidth()));
+    EXPECT_EQ(client.bottom, dpi.Px(win.ImageHeight()) + dpi.Px(21));
+    EXPECT_NEAR(r.left + r.right, suggested.left + suggested.right, 1);
+    EXPECT_NEAR(r.top + r.bottom, suggested.top + suggested.bottom, 1);
+    // The image area shows all of the panel: no scroll bar for a rounding.
+    EXPECT_FALSE(::GetWindowLongW(ImageOf(win), GWL_STYLE) & WS_VSCROLL);
+}
+
+// At 144 DPI the texts are measured in the fonts of that DPI and the columns widened where
+// they need it: painted at their pixels, no text reaches the next one; a click picks the
+// block whose pixels it is on.
+TEST_F(StatisticsWindowTest, At144DpiNoTextReachesTheNextAndAClickPicksByPixels) {
+    files.files["price.txt"] = "B|B>0@123456789\r\n";
+    TestWindow& win = Create();
+    win.Show();
+    Tick({MakeRow("A", 4000000000u, 4000000000u), MakeRow("B", 3000, 7000)});
+    const Dpi dpi(144);
+    RECT suggested = Outer();
+    ::SendMessageW(win.Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    Pump();  // laid out and painted anew, without a tick
+    const std::vector<PanelItem>& items = win.Controller().Panel().Items();
+    ASSERT_FALSE(items.empty());
+    for (std::size_t i = 1; i + 1 < items.size(); ++i) {
+        const PanelItem& item = items[i];
+        const PanelItem& next = items[i + 1];
+        if (next.y != item.y || item.bold) continue;  // the last of its row; the bold name
+        const std::string text = item.text.substr(0, item.text.find_last_not_of(' ') + 1);
+        EXPECT_LT(dpi.Px(item.x) + ViewOf(win).TextWidth(text), dpi.Px(next.x)) << text << " at " << item.x;
+    }
+    // The cost, red, where its pixels are.
+    const PanelItem* cost = ItemAt(win.Controller().Panel().ColumnOrigins()[4], 40);
+    ASSERT_NE(cost, nullptr);
+    int red = 0;
+    for (int y = dpi.Px(cost->y); y < dpi.Px(cost->y) + 20; ++y)
+        for (int x = dpi.Px(cost->x); x < dpi.Px(cost->x) + ViewOf(win).TextWidth(cost->text); ++x)
+            if (HueOf(BitmapPixel(win, x, y)) == Hue::Red) ++red;
+    EXPECT_GT(red, 20);
+    // B's block begins at 82 units, on its pixel row 123.
+    ::SendMessageW(ImageOf(win), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, dpi.Px(82)));
+    EXPECT_EQ(win.Controller().Picked(), "B");
+    ::SendMessageW(ImageOf(win), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, dpi.Px(82) - 1));
+    EXPECT_EQ(win.Controller().Picked(), "A");
 }
 
 }  // namespace

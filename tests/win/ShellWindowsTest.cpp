@@ -14,6 +14,7 @@
 #include "core/Cp1251.h"
 #include "win/StatisticsWindow.h"
 #include "tests/win/ShellTestSupport.h"
+#include "win/Dpi.h"
 #include "win/Geometry.h"
 #include "win/Utf16.h"
 
@@ -140,7 +141,7 @@ TEST_F(ShellWindowsTest, QuickInfoWindowHasItsLayout) {
     EXPECT_EQ(win::Narrow(item), "Выход"_cp1251);
 }
 
-TEST_F(ShellWindowsTest, TheListIsRebuiltOnlyWhileShowingAndTheWindowGrowsByRowsNeverShrinking) {
+TEST_F(ShellWindowsTest, TheListIsRebuiltOnlyWhileShowingAndTheWindowFitsItsRows) {
     Program& p = Start();
     QuickInfoWindow& f = p.QuickInfo();
     SetRows(3);
@@ -167,30 +168,22 @@ TEST_F(ShellWindowsTest, TheListIsRebuiltOnlyWhileShowingAndTheWindowGrowsByRows
     EXPECT_EQ(ItemText(f, 2, 2), "3,00 руб."_cp1251);
     EXPECT_EQ(ItemText(f, 0, 0), "Адаптер 1.   "_cp1251);
 
-    // All three rows in one refresh from 63: one step per row that needs it.
-    ::SetWindowPos(f.Handle(), nullptr, 0, 0, r.right - r.left, 63, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // All three rows in one refresh from the layout height, whatever the window has now: one
+    // step per row that needs it.
+    ::SetWindowPos(f.Handle(), nullptr, 0, 0, r.right - r.left, 200, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     f.Refresh(rows);
     EXPECT_EQ(OuterHeight(f.Handle()), 89);
 
-    // A height equal to a row's threshold is enough: 69 holds two rows.
-    ::SetWindowPos(f.Handle(), nullptr, 0, 0, r.right - r.left, 69, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    SetRows(2);
-    f.Refresh(rows);
-    EXPECT_EQ(OuterHeight(f.Handle()), 69);
-    SetRows(3);
-    f.Refresh(rows);
-    EXPECT_EQ(OuterHeight(f.Handle()), 82);
-    ::SetWindowPos(f.Handle(), nullptr, 0, 0, r.right - r.left, 89, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-
-    // Fewer rows: the list loses them, the window keeps its height; an empty list as well.
+    // Fewer rows: the list loses them and the window fits them again; an empty list leaves
+    // it at its layout height.
     SetRows(1);
     f.Refresh(rows);
     EXPECT_EQ(ItemCount(f), 1);
-    EXPECT_EQ(OuterHeight(f.Handle()), 89);
+    EXPECT_EQ(OuterHeight(f.Handle()), 63);
     SetRows(0);
     f.Refresh(rows);
     EXPECT_EQ(ItemCount(f), 0);
-    EXPECT_EQ(OuterHeight(f.Handle()), 89);
+    EXPECT_EQ(OuterHeight(f.Handle()), 63);
 
     // Hidden again: the list keeps the items of the last refresh.
     SetRows(2);
@@ -220,7 +213,7 @@ TEST_F(ShellWindowsTest, QuickInfoGrowsNoFurtherThanTheWorkAreaMovingUpToStayIns
     EXPECT_EQ(r.bottom, area.bottom);
     EXPECT_EQ(r.left, 358);
     // With more rows than the screen holds: as tall as the work area, inside it, and the list
-    // scrolls through every row.
+    // scrolls through every row, its columns beside the scroll bar (none across).
     SetRows(80);
     f.Refresh(rows);
     r = win::WindowRect(f.Handle());
@@ -228,11 +221,55 @@ TEST_F(ShellWindowsTest, QuickInfoGrowsNoFurtherThanTheWorkAreaMovingUpToStayIns
     EXPECT_EQ(r.top, area.top);
     EXPECT_EQ(r.bottom, area.bottom);
     EXPECT_EQ(ItemCount(f), 80);
-    EXPECT_TRUE(::GetWindowLongW(ListView(f), GWL_STYLE) & WS_VSCROLL);
+    const LONG scrolling = ::GetWindowLongW(ListView(f), GWL_STYLE);
+    EXPECT_TRUE(scrolling & WS_VSCROLL);
+    EXPECT_FALSE(scrolling & WS_HSCROLL);
+    EXPECT_EQ(ClientSize(f.Handle()).cx, 293 + ::GetSystemMetrics(SM_CXVSCROLL));
     // Refreshed again, it stays.
     f.Refresh(rows);
     EXPECT_EQ(win::WindowRect(f.Handle()).top, area.top);
     EXPECT_EQ(win::Height(win::WindowRect(f.Handle())), win::Height(area));
+    // Five rows again: they fit, and the window is as narrow as its layout.
+    SetRows(5);
+    f.Refresh(rows);
+    EXPECT_EQ(win::Height(win::WindowRect(f.Handle())), 115);
+    EXPECT_EQ(ClientSize(f.Handle()).cx, 293);
+}
+
+// Moved to a monitor of 144 DPI: the place the system suggests, the font and the columns of
+// that DPI, the rows fitted again; more rows than it holds scroll beside the columns.
+TEST_F(ShellWindowsTest, QuickInfoOnAMonitorOf144DpiTakesTheSuggestedPlaceAndScalesItsList) {
+    SetRows(3);
+    Program& p = Start();
+    QuickInfoWindow& f = p.QuickInfo();
+    f.Show();
+    f.Refresh(rows);
+    RECT suggested{100, 50, 100 + 440, 50 + 120};
+    ::SendMessageW(f.Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    RECT r = win::WindowRect(f.Handle());
+    EXPECT_EQ(r.left, 100);
+    EXPECT_EQ(r.top, 50);
+    EXPECT_EQ(ClientSize(f.Handle()).cx, 440);  // 293 units
+    LVCOLUMNW col{};
+    col.mask = LVCF_WIDTH;
+    ASSERT_TRUE(::SendMessageW(ListView(f), LVM_GETCOLUMNW, 2, reinterpret_cast<LPARAM>(&col)));
+    EXPECT_EQ(col.cx, 113);  // 75 units
+    LOGFONTW lf{};
+    ASSERT_TRUE(::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(ListView(f), WM_GETFONT, 0, 0)), sizeof lf, &lf));
+    EXPECT_EQ(lf.lfHeight, -17);  // 11 units
+    // Row by row up to more than the work area holds: wider by the scroll bar exactly while the
+    // list scrolls, never a scroll bar across.
+    bool scrolled = false;
+    for (int n = 1; n <= 45; ++n) {
+        SetRows(n);
+        f.Refresh(rows);
+        const LONG style = ::GetWindowLongW(ListView(f), GWL_STYLE);
+        const bool scrolls = (style & WS_VSCROLL) != 0;
+        scrolled = scrolled || scrolls;
+        EXPECT_FALSE(style & WS_HSCROLL) << n;
+        EXPECT_EQ(ClientSize(f.Handle()).cx, 440 + (scrolls ? win::SystemMetric(SM_CXVSCROLL, win::Dpi(144)) : 0)) << n;
+    }
+    EXPECT_TRUE(scrolled);
 }
 
 // The list keeps its items between refreshes and writes only what changed (rows coming and

@@ -31,7 +31,8 @@ public:
     bool realMenu = false;
     std::vector<POINT> menus;
     void PopupMenu(int x, int y) override {
-        menus.push_back(POINT{x, y});
+        const RECT r = WindowRect(Handle());
+        menus.push_back(POINT{r.left + x, r.top + y});
         if (realMenu) StatisticsWindow::PopupMenu(x, y);
     }
 };

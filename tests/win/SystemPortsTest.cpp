@@ -1,11 +1,13 @@
 // The shell and regional-settings ports against the running system.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "core/Cp1251.h"
+#include "win/Handles.h"
 #include "win/SystemPorts.h"
 #include "win/Utf16.h"
 
@@ -42,6 +44,12 @@ TEST(Win32ShellTest, AProgramFolderOutsideWindows1251HoldsTheReportAndTheHelpFil
     EXPECT_FALSE(shell.ProgramFileExists("folder.mht"));  // a folder is not a file
 
     EXPECT_LE(shell.OpenProgramFile("нет такого файла.htm"_cp1251), 32);  // ShellExecute's error range
+    // A file of a type no program opens: no question, the shell's "no association".
+    UniqueFile untyped(::CreateFileW((folder + L"x.velkaro-no-type").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+    untyped.reset();
+    EXPECT_EQ(shell.OpenProgramFile("x.velkaro-no-type"), SE_ERR_NOASSOC);
+    ::DeleteFileW((folder + L"x.velkaro-no-type").c_str());
 
     ::DeleteFileW((folder + L"help.mht").c_str());
     ::RemoveDirectoryW((folder + L"folder.mht").c_str());

@@ -16,6 +16,7 @@
 #include "shell/Application.h"
 #include "shell/TrayIcon.h"
 #include "tools/scripted/ScriptedPorts.h"
+#include "win/Dpi.h"
 #include "win/Utf16.h"
 
 namespace velkaro::shell {
@@ -168,6 +169,27 @@ TEST_F(TrayIconTest, TaskbarCreatedPutsTheIconBackAndShowsTheApplication) {
     EXPECT_EQ(shell.icons.size(), 1u);
     EXPECT_TRUE(owner.IsVisible());
     EXPECT_TRUE(::IsWindowVisible(app.Handle()));
+}
+
+int IconWidth(HICON icon) {
+    ICONINFO info{};
+    if (!::GetIconInfo(icon, &info)) return 0;
+    BITMAP bm{};
+    ::GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bm, &bm);
+    if (info.hbmColor) ::DeleteObject(info.hbmColor);
+    if (info.hbmMask) ::DeleteObject(info.hbmMask);
+    return bm.bmWidth;
+}
+
+TEST_F(TrayIconTest, APrimaryMonitorOfAnotherDpiGetsThePictureOfItsSize) {
+    const int before = IconWidth(shell.calls[0].hIcon);
+    EXPECT_EQ(before, ::GetSystemMetrics(SM_CXSMICON));
+    RECT suggested{0, 0, 0, 0};
+    ::SendMessageW(tray->WindowHandle(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    ASSERT_EQ(shell.messages.back(), static_cast<DWORD>(NIM_MODIFY));
+    const int after = IconWidth(shell.calls.back().hIcon);
+    EXPECT_EQ(after, win::SystemMetric(SM_CXSMICON, win::Dpi(144)));
+    EXPECT_GT(after, before);
 }
 
 TEST_F(TrayIconTest, MinimisingTheApplicationHidesItIntoTheTray) {

@@ -1,4 +1,5 @@
-// The window toolkit: the object behind a window, fonts with a stand-in face.
+// The window toolkit: the object behind a window, fonts with a stand-in face, units and
+// pixels of a DPI.
 // (Places on the screen and the message loop: the window tests of the forms.)
 #include <windows.h>
 
@@ -8,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "win/Dpi.h"
 #include "win/Fonts.h"
 #include "win/Window.h"
 
@@ -79,6 +81,30 @@ TEST(FontsTest, AFaceTheSystemLacksIsReplacedByTheOneAlike) {
     EXPECT_EQ(lf.lfHeight, -12);
     // Neither face: the system's choice, still a font.
     EXPECT_TRUE(MakeFontOrAlike({L"Velkaro No Such Face", -12}, L"Velkaro Nor This").get());
+}
+
+// Units and pixels at 100 to 250 %: the pixels of units never go back nor stand still, so
+// cells that follow each other in units do so in pixels; a pixel falls into the unit whose
+// pixel is at or before it (a click on a block's first row picks that block); a width in units
+// covers the pixels it was measured from. At 96 DPI a unit is a pixel.
+TEST(DpiTest, UnitsAndPixelsRoundTripWithoutGapsOrOverlaps) {
+    for (const int value : {96, 120, 144, 168, 192, 240}) {
+        SCOPED_TRACE(value);
+        const Dpi dpi(value);
+        for (int u = -100; u < 3000; ++u) {
+            ASSERT_LT(dpi.Px(u), dpi.Px(u + 1)) << u;
+            ASSERT_EQ(dpi.Units(dpi.Px(u)), u) << u;
+            if (value == kUnitDpi) ASSERT_EQ(dpi.Px(u), u);
+        }
+        for (int px = -150; px < 7500; ++px) {
+            const int unit = dpi.Units(px);
+            ASSERT_LE(dpi.Px(unit), px) << px;
+            ASSERT_GT(dpi.Px(unit + 1), px) << px;
+            const int covering = dpi.UnitsCovering(px);
+            ASSERT_GE(dpi.Px(covering), px) << px;
+            ASSERT_LT(dpi.Px(covering - 1), px) << px;
+        }
+    }
 }
 
 }  // namespace

@@ -18,7 +18,7 @@ enum class Op {
     Today, Separator, Load, Row, Tick, FailTick, Answer, Cancel, Pick, Select,
     SetPrices, Rename, SetLimit, SetTrafficLimit, Report, Export, Save, Autosave, Clear, Panel, QuickInfo, Window,
     State, ReadError,
-    HideIdle, Tip, KeyRow, FilterRow, Counters, Counting, Boot, Time, Restart, Kill,
+    HideIdle, Tip, KeyRow, FilterRow, Counters, Counting, Boot, Time, Restart, Kill, Shell, Help, Mail,
 };
 
 struct Command {
@@ -29,7 +29,8 @@ struct Command {
     std::uint64_t in = 0;   // row, keyrow, filterrow
     std::uint64_t out = 0;
     std::uint64_t key = 0;  // keyrow
-    int y = 0;              // pick; readerror: the code; counters: 32 or 64; time: second of the day
+    int y = 0;              // pick; readerror: the code; counters: 32 or 64; time: second of the day;
+                            // shell: the result
     bool on = false;        // hideidle; counting: boot
     Date date;              // today
     std::int64_t seconds = 0;  // boot: the system's start, UTC
@@ -140,7 +141,8 @@ inline constexpr Word kWords[] = {
     {"filterrow", Op::FilterRow, true},  {"counters", Op::Counters, true},
     {"counting", Op::Counting, true},    {"boot", Op::Boot, true},
     {"time", Op::Time, true},            {"restart", Op::Restart, false},
-    {"kill", Op::Kill, false},
+    {"kill", Op::Kill, false},           {"shell", Op::Shell, true},
+    {"help", Op::Help, false},           {"mail", Op::Mail, false},
 };
 
 }  // namespace detail
@@ -230,8 +232,9 @@ inline bool ParseLine(std::string_view line, Command& cmd, bool& skip, std::stri
         }
         case Op::HideIdle: return detail::ReadChoice(arg, "on", "off", word, cmd.on, reason);
         case Op::Pick:
+        case Op::Shell:
             if (!detail::ReadInt(arg, cmd.y)) {
-                reason = "pick needs a whole number";
+                reason = std::string(word) + " needs a whole number";
                 return false;
             }
             return true;

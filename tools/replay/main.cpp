@@ -68,9 +68,14 @@ constexpr char kUsage[] =
     "  setlimit          the menu command that sets the money limit: its amount, then (unless\n"
     "                    it is 0, which removes the limit) the day the billing period begins on\n"
     "  settrafficlimit   the same for the traffic limit, in megabytes\n"
-    "  report            the menu command History: writes history.htm\n"
+    "  report            the menu command History: writes history.htm and opens it\n"
     "  export            the menu command that exports to CSV: writes history.csv (every\n"
-    "                    adapter's days, or the SHOW setting's adapter's)\n"
+    "                    adapter's days, or the SHOW setting's adapter's) and opens it\n"
+    "  help              the button Help: opens help.mht (when the program's folder, the current\n"
+    "                    directory, holds it) or else the online help page\n"
+    "  mail              the button that writes to the author (a mailto: text opened)\n"
+    "  shell N           the shell's result for every open from now on: above 32 it opened\n"
+    "                    (default 42), 32 or less it could not (2: no file, 31: no program)\n"
     "  save              the save of the exit paths (history.txt, price.txt, limits.txt)\n"
     "  restart           the program exits (with the save of the exit paths) and a new run of\n"
     "                    it waits for load; the clock, the table and the files stay\n"
@@ -174,6 +179,15 @@ private:
 #endif
 };
 
+// The shell, whose program folder is the current directory: help.mht is there when the file is.
+class ReplayShell : public ScriptedShell {
+public:
+    bool ProgramFileExists(const std::string& name) override {
+        std::string bytes;
+        return ProgramFolder().ReadAll(name, bytes) == kIoOk;
+    }
+};
+
 class Replay {
 public:
     Replay()
@@ -206,6 +220,9 @@ public:
             case Op::SetTrafficLimit: statistics_->Guarded([&] { statistics_->SetTrafficLimit(); }); break;
             case Op::Report: statistics_->Guarded([&] { statistics_->ShowReport(); }); break;
             case Op::Export: statistics_->Guarded([&] { statistics_->ExportCsv(); }); break;
+            case Op::Help: statistics_->Guarded([&] { statistics_->Help(); }); break;
+            case Op::Mail: statistics_->Guarded([&] { statistics_->MailToAuthor(); }); break;
+            case Op::Shell: shell_.result = c.y; break;
             case Op::Save: statistics_->Guarded([&] { statistics_->SaveFiles(); }); break;
             case Op::Restart:
                 // The exit button's save; whether or not it fails, the program ends.
@@ -286,7 +303,7 @@ private:
     FixedClock clock_;
     FixedRegional regional_;
     ReplayDialogs dialogs_;
-    ScriptedShell shell_;
+    ReplayShell shell_;
     ReplayFiles files_;
     ReplayHost host_;
     ReplayNotifier notifier_;

@@ -14,7 +14,7 @@ namespace velkaro {
 
 class ScriptedStatisticsHost : public ScriptedWindow<StatisticsHost> {
 public:
-    int left = 120;
+    int left = 120;  // the outer position on the screen
     int top = 340;
     int scrollTop = 0;  // how far the image area is scrolled down
     bool quickInfoShowing = true;  // the quick-info window counts as showing
@@ -30,20 +30,18 @@ public:
     std::vector<std::string> trayTips;            // every tip given, in order
     std::function<void()> onPopupMenu;            // a menu command chosen in the popup
 
-    int WindowLeft() override { return left; }
-    int WindowTop() override { return top; }
     int ScrollTop() override { return scrollTop; }
     void SetTimerEnabled(bool enabled) override {
         timerEnabled = enabled;
         timerChanges.push_back(enabled);
     }
     void SetWhite() override { ++whiteSet; }
-    void PopupMenu(int screenX, int screenY) override {
-        popups.emplace_back(screenX, screenY);
+    void PopupMenu(int windowX, int windowY) override {
+        popups.emplace_back(left + windowX, top + windowY);
         if (onPopupMenu) onPopupMenu();
     }
-    void Resize(int neededWidth, int outerHeight) override {
-        if (neededWidth > OuterWidth()) SetOuterWidth(neededWidth);
+    void Resize(int outerWidth, int outerHeight) override {
+        SetOuterWidth(outerWidth);
         clientHeight = outerHeight - 25;
     }
     void ShowPanel() override { ++panelsShown; }
