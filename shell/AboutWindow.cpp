@@ -109,8 +109,7 @@ LRESULT AboutWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         // Another monitor: the place the system suggests, and the controls made anew at its
         // DPI (when they exist already).
         dpi_ = win::DpiOfMessage(wp);
-        const RECT& r = win::SuggestedRect(lp);
-        ::SetWindowPos(Handle(), nullptr, r.left, r.top, win::Width(r), win::Height(r), SWP_NOZORDER | SWP_NOACTIVATE);
+        win::MoveToSuggestedRect(Handle(), lp);
         if (controlsMade_) {
             while (HWND child = ::GetWindow(Handle(), GW_CHILD)) ::DestroyWindow(child);
             controlsMade_ = false;

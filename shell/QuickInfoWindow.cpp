@@ -268,8 +268,7 @@ LRESULT QuickInfoWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         // Another monitor: the font and the columns of its DPI, the place the system
         // suggests, and the size of the rows listed.
         SetDpi(win::DpiOfMessage(wp));
-        const RECT& r = win::SuggestedRect(lp);
-        ::SetWindowPos(Handle(), nullptr, r.left, r.top, win::Width(r), win::Height(r), SWP_NOZORDER | SWP_NOACTIVATE);
+        win::MoveToSuggestedRect(Handle(), lp);
         FitToRows(listed_.size());
         return 0;
     }

@@ -175,7 +175,7 @@ void StatisticsController::ExportCsv() {
 }
 
 void StatisticsController::OpenWrittenFile(const char* name) {
-    Opened(p_.shell.OpenProgramFile(name), texts::kOpenWrittenFailed, name);
+    ReportIfNotOpened(p_.shell.OpenProgramFile(name), texts::kOpenWrittenFailed, name);
 }
 
 void StatisticsController::SetPrices() {
@@ -314,15 +314,15 @@ void StatisticsController::MailToAuthor() {
 
 void StatisticsController::Help() {
     if (p_.shell.ProgramFileExists(texts::kHelpFile))
-        Opened(p_.shell.OpenProgramFile(texts::kHelpFile), texts::kOpenFailed,
+        ReportIfNotOpened(p_.shell.OpenProgramFile(texts::kHelpFile), texts::kOpenFailed,
                std::string(texts::kOpenHelp) + texts::kHelpFile);
     else
-        Opened(p_.shell.Open(texts::kOnlineHelp), texts::kOpenFailed,
+        ReportIfNotOpened(p_.shell.Open(texts::kOnlineHelp), texts::kOpenFailed,
                std::string(texts::kOpenOnlineHelp) + texts::kOnlineHelp);
 }
 
-bool StatisticsController::Opened(std::intptr_t result, const char* failed, const std::string& what) {
-    if (result > kShellOpenFailedUpTo) return true;
+void StatisticsController::ReportIfNotOpened(std::intptr_t result, const char* failed, const std::string& what) {
+    if (result > kShellOpenFailedUpTo) return;
     std::string reason;
     switch (result) {
     case 0:
@@ -339,7 +339,6 @@ bool StatisticsController::Opened(std::intptr_t result, const char* failed, cons
     default: reason = FillText(texts::kOpenOther, {std::to_string(result)}); break;
     }
     p_.dialogs.ShowMessage(FillText(failed, {what, reason}));
-    return false;
 }
 
 void StatisticsController::About() { p_.host.ShowAbout(); }

@@ -125,9 +125,9 @@ private:
     void OpenWrittenFile(const char* name);
     void SetTimer(bool enabled);
     void LayOut(char sep);  // the panel laid out, new entries registered, the window sized, shown
-    // A shell result: true above 32; else the message failed (texts::kOpenFailed or
+    // A shell result of 32 or less: the message failed (texts::kOpenFailed or
     // kOpenWrittenFailed) of what could not be opened, with the reason.
-    bool Opened(std::intptr_t result, const char* failed, const std::string& what);
+    void ReportIfNotOpened(std::intptr_t result, const char* failed, const std::string& what);
     Accounting& a_;
     StatisticsPorts p_;
     StatisticsPanel panel_;

@@ -1,5 +1,6 @@
 #include "win/Dpi.h"
 
+#include "win/Geometry.h"
 #include "win/Handles.h"
 
 namespace velkaro::win {
@@ -45,6 +46,11 @@ SIZE OuterSize(int width, int height, DWORD style, DWORD exStyle, Dpi dpi) {
     if (!forDpi || !forDpi(&r, style, FALSE, exStyle, static_cast<UINT>(dpi.Value())))
         ::AdjustWindowRectEx(&r, style, FALSE, exStyle);
     return SIZE{r.right - r.left, r.bottom - r.top};
+}
+
+void MoveToSuggestedRect(HWND hwnd, LPARAM lp) {
+    const RECT& r = *reinterpret_cast<const RECT*>(lp);
+    ::SetWindowPos(hwnd, nullptr, r.left, r.top, Width(r), Height(r), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace velkaro::win

@@ -57,8 +57,9 @@ SIZE OuterSize(int width, int height, DWORD style, DWORD exStyle, Dpi dpi);
 // The LOGFONT height of a font of so many points.
 inline int FontHeight(int points, Dpi dpi) { return -::MulDiv(points, dpi.Value(), 72); }
 
-// WM_DPICHANGED: the new DPI and the rectangle the system suggests for it.
+// WM_DPICHANGED: the new DPI, and the window moved to the rectangle the system suggests for it
+// (after the window has taken the new DPI, so that its sizing sees it).
 inline Dpi DpiOfMessage(WPARAM wp) { return Dpi(LOWORD(wp)); }
-inline const RECT& SuggestedRect(LPARAM lp) { return *reinterpret_cast<const RECT*>(lp); }
+void MoveToSuggestedRect(HWND hwnd, LPARAM lp);
 
 }  // namespace velkaro::win

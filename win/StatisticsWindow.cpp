@@ -260,8 +260,7 @@ LRESULT StatisticsWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         // suggests, then the panel laid out anew with the new text widths, as soon as the
         // message that moved the window is done.
         SetDpi(DpiOfMessage(wp));
-        const RECT& r = SuggestedRect(lp);
-        ::SetWindowPos(Handle(), nullptr, r.left, r.top, Width(r), Height(r), SWP_NOZORDER | SWP_NOACTIVATE);
+        MoveToSuggestedRect(Handle(), lp);
         ::PostMessageW(Handle(), kRelayoutMessage, 0, 0);
         return 0;
     }
