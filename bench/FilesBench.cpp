@@ -16,7 +16,7 @@ struct BenchPorts {
     FixedRegional regional;
     ScriptedDialogs dialogs;
     ScriptedWindowHost window;
-    FilePorts ports{files, clock, regional, dialogs, window};
+    ScriptedFilePorts ports{{files, clock, regional}, dialogs, window};
     BenchPorts() { clock.today = kToday; }
 };
 

@@ -6,6 +6,7 @@
 #include "bench/BenchHistory.h"
 #include "bench/BenchPanel.h"
 #include "core/Accounting.h"
+#include "app/StatisticsController.h"
 #include "core/Limits.h"
 #include "tools/scripted/ScriptedPorts.h"
 
@@ -29,7 +30,7 @@ void BM_CheckLimits(benchmark::State& state) {
     ScriptedNotifier notifier;
     for (auto _ : state) {
         a.SetLimitTime(bench::kToday, 12 * 3600);
-        CheckLimits(a, ',', notifier);
+        ShowLimitWarnings(a, ',', notifier);
     }
     if (!notifier.balloons.empty()) state.SkipWithError("a balloon was shown");
 }

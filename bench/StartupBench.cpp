@@ -11,7 +11,7 @@
 #include "bench/BenchHistory.h"
 #include "core/Cp1251.h"
 #include "core/Files.h"
-#include "statistics/StatisticsController.h"
+#include "app/StatisticsController.h"
 #include "tools/scripted/ScriptedStatisticsHost.h"
 #include "tools/scripted/ScriptedPorts.h"
 
@@ -46,7 +46,7 @@ void BM_StartupLoadAndFirstTick(benchmark::State& state) {
     {
         Accounting a;
         ScriptedWindowHost window;
-        FilePorts ports{p.files, p.clock, p.regional, p.dialogs, window};
+        ScriptedFilePorts ports{{p.files, p.clock, p.regional}, p.dialogs, window};
         LoadFiles(a, ports);  // nothing there yet: marks the files as loaded
         FillBenchHistory(a, records);
         for (int i = 0; i < kAdapters; ++i)

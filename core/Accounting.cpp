@@ -235,18 +235,10 @@ double GetPrice(Accounting& a, const std::string& adapter, Direction dir) {
     return 0;
 }
 
-bool GetTariffSlotForPrices(const Accounting& a, const std::string& adapter, Dialogs& dialogs,
-                            std::size_t& slot) {
-    if (FindTariff(a, adapter, &slot)) return true;
-    dialogs.ShowMessage(texts::kTariffMissPrices);
-    return false;
-}
-
-bool GetTariffSlotForRename(const Accounting& a, const std::string& adapter, Dialogs& dialogs,
-                            std::size_t& slot) {
-    if (FindTariff(a, adapter, &slot)) return true;
-    dialogs.ShowMessage(texts::kTariffMissRename + adapter);
-    return false;
+std::optional<std::size_t> FindTariffSlot(const Accounting& a, const std::string& adapter) {
+    std::size_t slot = 0;
+    if (FindTariff(a, adapter, &slot)) return slot;
+    return std::nullopt;
 }
 
 }  // namespace velkaro

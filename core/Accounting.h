@@ -9,6 +9,7 @@
 #pragma once
 
 #include <compare>
+#include <optional>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -21,8 +22,6 @@
 #include "core/Ports.h"
 
 namespace velkaro {
-
-class Dialogs;
 
 // The last counter readings of one adapter within one counter session on one day.
 struct HistoryRecord {
@@ -211,10 +210,7 @@ const TariffEntry* FindTariffEntry(const Accounting& a, const std::string& adapt
 std::string GetDisplayName(const Accounting& a, const std::string& adapter, bool padded);
 // On a miss registers the adapter with zero prices and gives 0.
 double GetPrice(Accounting& a, const std::string& adapter, Direction dir);
-// On a miss show their message and return false: the caller then stores nothing.
-bool GetTariffSlotForPrices(const Accounting& a, const std::string& adapter, Dialogs& dialogs,
-                            std::size_t& slot);
-bool GetTariffSlotForRename(const Accounting& a, const std::string& adapter, Dialogs& dialogs,
-                            std::size_t& slot);
+// The place of an adapter's entry in the table, or none.
+std::optional<std::size_t> FindTariffSlot(const Accounting& a, const std::string& adapter);
 
 }  // namespace velkaro

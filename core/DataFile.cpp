@@ -99,12 +99,12 @@ bool IsBlank(std::string_view line) { return Trim(line).empty(); }
 bool IsDamaged(std::string_view text) { return text.find('\0') != std::string_view::npos; }
 
 void MarkRead(FileStore& files, const DataFile& file, FileState& state, std::string&& bytes,
-              const SkippedLines& skipped, std::vector<std::string>& notices) {
+              const SkippedLines& skipped, FileNotes& notes) {
     state.read = true;
     state.failure = kIoOk;
     state.backupDue = skipped.Any();
     state.original = state.backupDue ? std::move(bytes) : std::string();
-    if (state.backupDue) notices.push_back(skipped.Message(file.name, FreeBackupName(files, file)));
+    if (state.backupDue) notes.messages.push_back(skipped.Message(file.name, FreeBackupName(files, file)));
 }
 
 void ReplaceDataFile(FileStore& files, const DataFile& file, FileState& state, const std::string& bytes) {

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <charconv>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -26,8 +27,13 @@ struct FilePorts {
     FileStore& files;
     Clock& clock;
     RegionalSettings& regional;
-    Dialogs& dialogs;
-    WindowHost& window;
+};
+
+// What reading the files has to tell: the messages to show once the files are done with, in
+// order, and the statistics window's width when history.txt gave one.
+struct FileNotes {
+    std::vector<std::string> messages;
+    std::optional<int> windowWidth;
 };
 
 // A load empties a table whose file is missing; a save that tries a file it could not read
@@ -96,24 +102,23 @@ bool IsBlank(std::string_view line);
 bool IsDamaged(std::string_view text);
 
 // Marks a file read whose lines were parsed: when some were skipped, the save keeps the bytes
-// as they were loaded as the next free backup copy, and the message that says so joins
-// notices.
+// as they were loaded as the next free backup copy, and the message that says so joins notes.
 void MarkRead(FileStore& files, const DataFile& file, FileState& state, std::string&& bytes,
-              const SkippedLines& skipped, std::vector<std::string>& notices);
+              const SkippedLines& skipped, FileNotes& notes);
 
 // Hands every line of a file that was read to parseLine, which gives false for a line it
 // cannot use; such lines (blank ones aside) and damaged ones are skipped, then the file is
 // marked read.
 template <class ParseLine>
 void ParseDataFile(FileStore& files, const DataFile& file, FileState& state, std::string&& bytes,
-                   std::vector<std::string>& notices, ParseLine&& parseLine) {
+                   FileNotes& notes, ParseLine&& parseLine) {
     SkippedLines skipped;
     const std::string_view text = WithoutByteOrderMark(bytes);
     const bool anyDamaged = IsDamaged(text);
     ForEachLine(text, [&](std::string_view line) {
         if ((anyDamaged && IsDamaged(line)) || (!parseLine(line) && !IsBlank(line))) skipped.Add(line);
     });
-    MarkRead(files, file, state, std::move(bytes), skipped, notices);
+    MarkRead(files, file, state, std::move(bytes), skipped, notes);
 }
 
 // Replaces a file the run has read with bytes, keeping it first as it was loaded when that is

@@ -51,7 +51,7 @@ std::string UnwrittenText(const std::vector<UnreadFile>& files) {
     return FillText(files.size() == 1 ? texts::kUnwrittenOne : texts::kUnwrittenTwo, {FileList(files)});
 }
 
-void LoadFiles(Accounting& a, FilePorts& ports) {
+FileNotes LoadFiles(Accounting& a, FilePorts& ports) {
     const Date today = ports.clock.Today();
     a.SetAccountingDate(today);
     // The limits' date from the start, so that the records loaded sum into their periods as
@@ -64,10 +64,10 @@ void LoadFiles(Accounting& a, FilePorts& ports) {
     const bool historyWasUnread = a.filesLoaded && !a.historyFile.read;
     const bool priceWasUnread = a.filesLoaded && !a.priceFile.read;
     const bool limitWasUnread = a.filesLoaded && !a.limitFile.read;
-    std::vector<std::string> notices;
-    LoadPriceFile(a, ports, TableRead::Load, notices);
-    LoadLimitFile(a, ports, TableRead::Load, notices);
-    LoadHistoryFile(a, ports, TableRead::Load, notices);
+    FileNotes loaded;
+    LoadPriceFile(a, ports, TableRead::Load, loaded);
+    LoadLimitFile(a, ports, TableRead::Load, loaded);
+    LoadHistoryFile(a, ports, TableRead::Load, loaded);
     a.filesLoaded = true;
 
     std::vector<UnreadFile> unread = UnreadFiles(a);
@@ -76,25 +76,28 @@ void LoadFiles(Accounting& a, FilePorts& ports) {
                : f.name == texts::kPriceFile ? priceWasUnread
                                              : limitWasUnread;
     });
+    FileNotes notes;
+    notes.windowWidth = loaded.windowWidth;
     if (!unread.empty())
-        ports.dialogs.ShowMessage(
+        notes.messages.push_back(
             FillText(unread.size() == 1 ? texts::kUnreadAtStartOne : texts::kUnreadAtStartTwo, {FileList(unread)}));
-    for (const std::string& notice : notices) ports.dialogs.ShowMessage(notice);
+    for (std::string& message : loaded.messages) notes.messages.push_back(std::move(message));
+    return notes;
 }
 
-std::vector<UnreadFile> SaveFiles(Accounting& a, FilePorts& ports) {
-    if (!a.filesLoaded) return {};
+SaveOutcome SaveFiles(Accounting& a, FilePorts& ports, int windowWidth) {
+    SaveOutcome outcome;
+    if (!a.filesLoaded) return outcome;
     // The files this run could not read yet, each by its own step: what reads now is taken
     // in, with the run's changes kept over the file's where that file's step does so.
-    std::vector<std::string> notices;
-    if (!a.priceFile.read) LoadPriceFile(a, ports, TableRead::Retry, notices);
-    if (!a.limitFile.read) LoadLimitFile(a, ports, TableRead::Retry, notices);
-    if (!a.historyFile.read) LoadHistoryFile(a, ports, TableRead::Retry, notices);
-    for (const std::string& notice : notices) ports.dialogs.ShowMessage(notice);
+    FileNotes& notes = outcome.notes;
+    if (!a.priceFile.read) LoadPriceFile(a, ports, TableRead::Retry, notes);
+    if (!a.limitFile.read) LoadLimitFile(a, ports, TableRead::Retry, notes);
+    if (!a.historyFile.read) LoadHistoryFile(a, ports, TableRead::Retry, notes);
 
     if (a.historyFile.read)
         ReplaceDataFile(ports.files, kHistoryData, a.historyFile,
-                        HistoryFileText(a, ports.window.OuterWidth(), ports.clock.SystemStartTime()));
+                        HistoryFileText(a, notes.windowWidth.value_or(windowWidth), ports.clock.SystemStartTime()));
     if (a.priceFile.read)
         ReplaceDataFile(ports.files, kPriceData, a.priceFile, PriceFileText(a, ports.regional.DecimalSeparator()));
     // No file while there is no limit and never was one; once there is a file, it follows
@@ -103,7 +106,8 @@ std::vector<UnreadFile> SaveFiles(Accounting& a, FilePorts& ports) {
         ReplaceDataFile(ports.files, kLimitData, a.limitFile, LimitFileText(a, ports.regional.DecimalSeparator()));
         a.limitFileOnDisk = true;
     }
-    return UnreadFiles(a);
+    outcome.unread = UnreadFiles(a);
+    return outcome;
 }
 
 }  // namespace velkaro

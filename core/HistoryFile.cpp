@@ -151,7 +151,7 @@ void AddTrafficOfRun(Accounting& a, const std::vector<RunTraffic>& run) {
 // Reads history.txt into the table. At start-up (or a reload) the file's records replace the
 // table; a save that reads a file it could not read before adds the run's counted traffic to
 // them, since the run counted what the file has not seen.
-void LoadHistoryFile(Accounting& a, FilePorts& ports, TableRead how, std::vector<std::string>& notices) {
+void LoadHistoryFile(Accounting& a, FilePorts& ports, TableRead how, FileNotes& notes) {
     // The file's word on the readings counts until this run reads the table, but a reload
     // after a clear finds only what this run wrote or nothing: the run's readings stay.
     const bool takeReadings = !a.filesLoaded || how == TableRead::Retry;
@@ -165,7 +165,7 @@ void LoadHistoryFile(Accounting& a, FilePorts& ports, TableRead how, std::vector
     KeptReadings kept;
     // Names seen in this file, as views into its bytes: no allocation for known names.
     std::unordered_map<std::string_view, AdapterId> ids;
-    ParseDataFile(ports.files, kHistoryData, a.historyFile, std::move(bytes), notices, [&](std::string_view line) {
+    ParseDataFile(ports.files, kHistoryData, a.historyFile, std::move(bytes), notes, [&](std::string_view line) {
         if (line.find('\t') != std::string_view::npos) {
             HistoryRecord r;
             r.day = static_cast<std::uint16_t>(ReadFieldNumber(line, '.', false));
@@ -200,7 +200,7 @@ void LoadHistoryFile(Accounting& a, FilePorts& ports, TableRead how, std::vector
         } else if (key == kShowKey) {
             a.adapterFilter = std::string(value);
         } else if (key == kWidthKey) {
-            ports.window.SetOuterWidth(ReadWidthSetting(value));
+            notes.windowWidth = ReadWidthSetting(value);
         } else if (key == kHideIdleKey) {
             a.hideIdle = value == "1";  // 0, or anything else: off
         }

@@ -119,7 +119,7 @@ std::vector<LimitEntry> MergedLimits(const Accounting& a, std::vector<LimitEntry
 }  // namespace
 
 // limits.txt is read as price.txt is.
-void LoadLimitFile(Accounting& a, FilePorts& ports, TableRead how, std::vector<std::string>& notices) {
+void LoadLimitFile(Accounting& a, FilePorts& ports, TableRead how, FileNotes& notes) {
     const bool wasUnread = !a.limitFile.read;
     std::string bytes;
     const FileFound found = ReadDataFile(ports.files, kLimitData, a.limitFile, bytes);
@@ -128,7 +128,7 @@ void LoadLimitFile(Accounting& a, FilePorts& ports, TableRead how, std::vector<s
     a.limitFileOnDisk = found == FileFound::Read;
     std::vector<LimitEntry> limits;
     if (found == FileFound::Read)
-        ParseDataFile(ports.files, kLimitData, a.limitFile, std::move(bytes), notices, [&](std::string_view line) {
+        ParseDataFile(ports.files, kLimitData, a.limitFile, std::move(bytes), notes, [&](std::string_view line) {
             LimitEntry e;
             // A second limit of an adapter and kind, or one whose day is not that of the
             // adapter's other limit, is a bad line.

@@ -172,26 +172,28 @@ std::string AllowanceLine(const Accounting& a, char sep) {
            AmountText(best.kind, best.perDay, sep);
 }
 
-void CheckLimits(Accounting& a, char sep, Notifier& notifier) {
-    for (LimitEntry& e : a.Limits()) {
+std::vector<LimitWarning> DueLimitWarnings(const Accounting& a, char sep) {
+    std::vector<LimitWarning> due;
+    for (std::size_t i = 0; i < a.Limits().size(); ++i) {
+        const LimitEntry& e = a.Limits()[i];
         const LimitStatus s = GetLimitStatus(a, e);
         const YearMonth period = MonthOf(s.period.start);
         const bool samePeriod = e.warnedMonth == period;
         const int warned = samePeriod ? e.warnedLevel : 0;
-        if (s.level > warned) {
-            if (!notifier.ShowBalloon(texts::kAppTitle, LevelBalloonText(a, e, s, sep))) continue;
-            e.forecastWarned = samePeriod && e.forecastWarned;
-            e.warnedLevel = s.level;
-        } else if (s.forecastOver && s.level < kLimitReachedLevel && !(samePeriod && e.forecastWarned)) {
-            if (!notifier.ShowBalloon(texts::kAppTitle, ForecastBalloonText(a, e, s, sep))) continue;
-            e.forecastWarned = true;
-            e.warnedLevel = warned;
-        } else {
-            continue;
-        }
-        e.warnedMonth = period;
-        a.NoteLimitChange(e.adapter, e.kind);
+        if (s.level > warned)
+            due.push_back({i, period, s.level, false, LevelBalloonText(a, e, s, sep)});
+        else if (s.forecastOver && s.level < kLimitReachedLevel && !(samePeriod && e.forecastWarned))
+            due.push_back({i, period, warned, true, ForecastBalloonText(a, e, s, sep)});
     }
+    return due;
+}
+
+void NoteLimitWarning(Accounting& a, const LimitWarning& w) {
+    LimitEntry& e = a.Limits()[w.entry];
+    e.forecastWarned = w.forecast || (e.warnedMonth == w.period && e.forecastWarned);
+    e.warnedLevel = w.level;
+    e.warnedMonth = w.period;
+    a.NoteLimitChange(e.adapter, e.kind);
 }
 
 void SetLimit(Accounting& a, const std::string& adapter, LimitKind kind, double limit, int periodDay) {

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/Accounting.h"
 #include "core/Ports.h"
@@ -68,15 +69,21 @@ std::string LimitLine(const Accounting& a, AdapterId id, char sep, bool& alarmin
 // "Осталось: 1,50 руб., в день: 0,10 руб."; empty without a limit.
 std::string AllowanceLine(const Accounting& a, char sep);
 
-// The tick's look at the limits, at the LimitDate (the caller has set it). An entry whose
-// part used has reached a level above the one already warned of in its period gets one
-// balloon, of the highest level reached ("<display name>: израсходовано 85% месячного лимита
-// (8,50 руб. из 10,00 руб.)"); otherwise, below 100%, a forecast passing the limit gets one
-// balloon a period ("<display name>: при таком расходе лимит будет превышен около 25.03
-// (прогноз: 12,40 руб., лимит: 10,00 руб.)"). The warning is remembered with its period
-// (limits.txt keeps it from the next save on). A balloon the notifier could not show is not
-// remembered: the next tick tries again.
-void CheckLimits(Accounting& a, char sep, Notifier& notifier);
+// A warning a limit is due to give: the level it reached above the one already warned of in
+// its period, or else (below 100%) its forecast past the limit, once a period.
+struct LimitWarning {
+    std::size_t entry = 0;  // in Limits()
+    YearMonth period;       // the month its period began in
+    int level = 0;          // the level reached; the warned level kept for a forecast
+    bool forecast = false;
+    std::string text;       // the balloon's
+};
+
+// The warnings due at the LimitDate (the caller has set it), in the order of the limits.
+std::vector<LimitWarning> DueLimitWarnings(const Accounting& a, char sep);
+// A warning shown: remembered with its period (limits.txt keeps it from the next save on). One
+// that could not be shown is not noted, and is due again at the next tick.
+void NoteLimitWarning(Accounting& a, const LimitWarning& w);
 
 // Sets (a limit above 0) or removes (0) an adapter's limit of a kind, and makes periodDay the
 // day of all its limits. A warning of the current period already given drops to what the

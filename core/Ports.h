@@ -4,7 +4,6 @@
 
 #include <array>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -59,31 +58,6 @@ public:
     virtual char DecimalSeparator() = 0;
 };
 
-class Dialogs {
-public:
-    virtual ~Dialogs() = default;
-    // Modal message box captioned with the application title, one OK button.
-    virtual void ShowMessage(const std::string& text) = 0;
-    // Modal question with the buttons Yes and No, captioned like the message box. True for
-    // Yes; No, or a box that could not be shown, gives false.
-    virtual bool AskYesNo(const std::string& text) = 0;
-    // Modal input query, its edit prefilled with defaultText; returns the text entered on
-    // OK, nothing when it was cancelled.
-    virtual std::optional<std::string> InputBox(const std::string& caption, const std::string& prompt,
-                                                const std::string& defaultText) = 0;
-    // The error box for an error that ended a handler (text without the appended full stop).
-    virtual void ShowError(const std::string& text) = 0;
-};
-
-// The notification area's info balloon, shown from the program's tray icon.
-class Notifier {
-public:
-    virtual ~Notifier() = default;
-    // Shows a balloon with a title and a text (Windows-1251); false when the shell would not
-    // show it (no icon in the notification area, no shell).
-    virtual bool ShowBalloon(const std::string& title, const std::string& text) = 0;
-};
-
 // Runtime I/O error codes (their texts: IoErrorText in core/AppError.h).
 enum IoCode : int {
     kIoOk = 0,
@@ -114,43 +88,6 @@ public:
     virtual int WriteAll(const std::string& name, const std::string& bytes) = 0;
     // Deletes a file (never a folder); true when it went away.
     virtual bool Delete(const std::string& name) = 0;
-};
-
-// The shell's "open", and the program's own folder.
-class Shell {
-public:
-    virtual ~Shell() = default;
-    // ShellExecute "open" of a URL or mailto text; returns the shell's result code.
-    virtual std::intptr_t Open(const std::string& target) = 0;
-    // The same for a file of the program's folder, named by its bare name.
-    virtual std::intptr_t OpenProgramFile(const std::string& name) = 0;
-    // True when the program's folder holds a file (not a folder) of that name.
-    virtual bool ProgramFileExists(const std::string& name) = 0;
-    // The files of the program's folder (the report is written there).
-    virtual FileStore& ProgramFolder() = 0;
-};
-
-// The statistics window as the panel and the files see it.
-class WindowHost {
-public:
-    virtual ~WindowHost() = default;
-    virtual int OuterWidth() = 0;
-    virtual int OuterHeight() = 0;
-    virtual void SetOuterWidth(int width) = 0;
-    virtual int ImageWidth() = 0;
-    virtual int ImageHeight() = 0;
-    // Width in pixels of text in the panel font (size 10, not bold).
-    virtual int TextWidth(const std::string& text) = 0;
-};
-
-// The operating system as the program uses it.
-struct SystemPorts {
-    InterfaceTable& ifTable;
-    Clock& clock;
-    RegionalSettings& regional;
-    Dialogs& dialogs;
-    Shell& shell;
-    FileStore& files;
 };
 
 }  // namespace velkaro

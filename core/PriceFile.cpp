@@ -67,7 +67,7 @@ std::vector<TariffEntry> MergedPrices(const Accounting& a, std::vector<TariffEnt
 
 }  // namespace
 
-void LoadPriceFile(Accounting& a, FilePorts& ports, TableRead how, std::vector<std::string>& notices) {
+void LoadPriceFile(Accounting& a, FilePorts& ports, TableRead how, FileNotes& notes) {
     const bool wasUnread = !a.priceFile.read;  // the run's table may hold what the file lacks
     std::string bytes;
     const FileFound found = ReadDataFile(ports.files, kPriceData, a.priceFile, bytes);
@@ -75,7 +75,7 @@ void LoadPriceFile(Accounting& a, FilePorts& ports, TableRead how, std::vector<s
     if (found == FileFound::Unreadable) return;  // the table stays as it is
     std::vector<TariffEntry> table;
     if (found == FileFound::Read)
-        ParseDataFile(ports.files, kPriceData, a.priceFile, std::move(bytes), notices, [&](std::string_view line) {
+        ParseDataFile(ports.files, kPriceData, a.priceFile, std::move(bytes), notes, [&](std::string_view line) {
             TariffEntry e;
             if (!ReadPriceLine(line, e)) return false;
             table.push_back(std::move(e));

@@ -28,7 +28,7 @@ struct Ports {
     FixedRegional regional;
     ScriptedDialogs dialogs;
     WidthOnlyWindow window;
-    FilePorts ports{files, clock, regional, dialogs, window};
+    ScriptedFilePorts ports{{files, clock, regional}, dialogs, window};
 };
 
 inline void Check(bool ok) {

@@ -9,6 +9,7 @@
 #include <set>
 #include <string>
 
+#include "app/StatisticsController.h"
 #include "core/Limits.h"
 #include "fuzz/FuzzPorts.h"
 
@@ -52,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fuzz::Check(limits.insert(LimitEditKey(e.adapter, e.kind)).second);
     }
     ScriptedNotifier notifier;
-    CheckLimits(a, p.regional.separator, notifier);
+    ShowLimitWarnings(a, p.regional.separator, notifier);
     fuzz::Check(notifier.balloons.empty() && notifier.refused == 0);
 
     fuzz::Check(SaveFiles(a, p.ports).empty());

@@ -3,7 +3,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "core/Ports.h"
+#include "app/Ports.h"
 #include "win/Geometry.h"
 #include "win/Utf16.h"
 

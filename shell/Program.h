@@ -10,7 +10,7 @@
 #include <string>
 
 #include "core/Accounting.h"
-#include "core/Ports.h"
+#include "app/Ports.h"
 #include "core/Texts.h"
 #include "shell/AboutWindow.h"
 #include "shell/Application.h"

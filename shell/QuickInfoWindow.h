@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "shell/Application.h"
-#include "statistics/StatisticsController.h"
+#include "app/StatisticsController.h"
 #include "win/Dpi.h"
 #include "win/Handles.h"
 

@@ -16,7 +16,7 @@
 #include <functional>
 #include <string>
 
-#include "core/Ports.h"
+#include "app/Ports.h"
 #include "shell/Application.h"
 #include "win/Dpi.h"
 #include "win/Handles.h"

@@ -15,6 +15,19 @@
 
 namespace velkaro {
 
+// The statistics window as the panel and the files see it.
+class WindowHost {
+public:
+    virtual ~WindowHost() = default;
+    virtual int OuterWidth() = 0;
+    virtual int OuterHeight() = 0;
+    virtual void SetOuterWidth(int width) = 0;
+    virtual int ImageWidth() = 0;
+    virtual int ImageHeight() = 0;
+    // Width in pixels of text in the panel font (size 10, not bold).
+    virtual int TextWidth(const std::string& text) = 0;
+};
+
 // A rectangle of the bitmap, right and bottom exclusive.
 struct PanelCell {
     int left = 0;

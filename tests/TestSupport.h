@@ -44,7 +44,7 @@ struct Fakes {
     ScriptedShell shell;
     MemoryFileStore files;
     ScriptedWindowHost window;
-    FilePorts ports{files, clock, regional, dialogs, window};
+    ScriptedFilePorts ports{{files, clock, regional}, dialogs, window};
     SystemPorts System() { return {table, clock, regional, dialogs, shell, files}; }
 };
 

@@ -12,7 +12,7 @@
 #include <optional>
 #include <string>
 
-#include "core/Ports.h"
+#include "app/Ports.h"
 
 namespace velkaro::win {
 

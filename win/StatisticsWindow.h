@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "core/Accounting.h"
-#include "core/Ports.h"
-#include "statistics/StatisticsController.h"
+#include "app/Ports.h"
+#include "app/StatisticsController.h"
 #include "win/ButtonBar.h"
 #include "win/Dpi.h"
 #include "win/Handles.h"

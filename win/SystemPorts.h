@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "core/Ports.h"
+#include "app/Ports.h"
 #include "win/Win32FileStore.h"
 
 namespace velkaro::win {

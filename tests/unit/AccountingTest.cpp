@@ -39,19 +39,13 @@ TEST(TariffLookups, ThereIsNoLimitToTheEntriesGetPriceRegisters) {
     EXPECT_EQ(a.Tariffs()[253].priceIn, 7);
 }
 
-TEST(TariffLookups, SlotMissesShowTheirMessagesAndGiveNoSlot) {
+TEST(TariffLookups, TheSlotOfAnEntryByExactName) {
     Accounting a;
-    ScriptedDialogs d;
-    std::size_t slot = 99;
-    EXPECT_FALSE(GetTariffSlotForPrices(a, "", d, slot));
-    EXPECT_FALSE(GetTariffSlotForRename(a, "eth0", d, slot));
-    ASSERT_EQ(d.messages.size(), 2u);
-    EXPECT_EQ(d.messages[0], "ER");
-    EXPECT_EQ(d.messages[1], std::string(texts::kTariffMissRename) + "eth0");
+    EXPECT_FALSE(FindTariffSlot(a, ""));
     GetPrice(a, "x", Direction::Incoming);
     GetPrice(a, "eth0", Direction::Incoming);
-    EXPECT_TRUE(GetTariffSlotForRename(a, "eth0", d, slot));
-    EXPECT_EQ(slot, 1u);
+    EXPECT_FALSE(FindTariffSlot(a, "eth"));
+    EXPECT_EQ(FindTariffSlot(a, "eth0"), 1u);
 }
 
 TEST(HistoryIndex, SumsAndOpenRecordsFollowChangesAndTheAccountingDate) {

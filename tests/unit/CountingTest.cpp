@@ -288,7 +288,7 @@ TEST(CountingProperty, RandomRunsCountWhatMovedOnceAndLoseOnlyWhatTheRulesSay) {
         ScriptedInterfaceTable& table = fakes.table;
         FixedClock& clock = fakes.clock;
         MemoryFileStore& files = fakes.files;
-        FilePorts& ports = fakes.ports;
+        ScriptedFilePorts& ports = fakes.ports;
         clock.today = Date{2026, 3, 7};
         clock.systemStart = kStart;
         std::vector<InterfaceRow> read;

@@ -9,6 +9,7 @@
 
 #include "core/BillingPeriod.h"
 #include "core/Files.h"
+#include "app/StatisticsController.h"
 #include "core/Limits.h"
 #include "core/Texts.h"
 #include "tests/TestSupport.h"
@@ -27,11 +28,11 @@ TEST_F(Limits, ABalloonTheShellRefusedIsNotRememberedAndComesAtTheNextTick) {
     SetLimit(a, "eth", LimitKind::Money, 1, 1);
     ScriptedNotifier notifier;
     notifier.shows = false;
-    CheckLimits(a, ',', notifier);
+    ShowLimitWarnings(a, ',', notifier);
     EXPECT_EQ(a.Limits()[0].warnedLevel, 0);
     notifier.shows = true;
-    CheckLimits(a, ',', notifier);
-    CheckLimits(a, ',', notifier);
+    ShowLimitWarnings(a, ',', notifier);
+    ShowLimitWarnings(a, ',', notifier);
     EXPECT_EQ(notifier.refused, 1);
     EXPECT_EQ(notifier.balloons, std::vector<std::string>{"LAN: израсходовано 100% месячного лимита (1,00 руб. из 1,00 руб.)"_cp1251});
 }

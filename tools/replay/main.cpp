@@ -16,7 +16,7 @@
 #endif
 
 #include "core/Accounting.h"
-#include "statistics/StatisticsController.h"
+#include "app/StatisticsController.h"
 #include "tools/replay/Script.h"
 #include "tools/scripted/ScriptedStatisticsHost.h"
 #include "tools/scripted/ScriptedPorts.h"

@@ -116,4 +116,19 @@ bool MemoryFileStore::Delete(const std::string& name) {
     return files.erase(name) > 0;
 }
 
+namespace {
+void Tell(const FileNotes& notes, ScriptedFilePorts& ports) {
+    if (notes.windowWidth) ports.window.SetOuterWidth(*notes.windowWidth);
+    for (const std::string& text : notes.messages) ports.dialogs.ShowMessage(text);
+}
+}  // namespace
+
+void LoadFiles(Accounting& a, ScriptedFilePorts& ports) { Tell(::velkaro::LoadFiles(a, static_cast<FilePorts&>(ports)), ports); }
+
+std::vector<UnreadFile> SaveFiles(Accounting& a, ScriptedFilePorts& ports) {
+    SaveOutcome saved = ::velkaro::SaveFiles(a, static_cast<FilePorts&>(ports), ports.window.OuterWidth());
+    Tell(saved.notes, ports);
+    return std::move(saved.unread);
+}
+
 }  // namespace velkaro

@@ -9,7 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "app/Ports.h"
+#include "core/Files.h"
 #include "core/Ports.h"
+#include "statistics/StatisticsPanel.h"
 
 namespace velkaro {
 
@@ -150,5 +153,14 @@ public:
 };
 
 using ScriptedWindowHost = ScriptedWindow<WindowHost>;
+
+// The file ports with the window and the dialogs a load's and a save's notes go to, as the
+// program hands them over: tests and fuzz targets load and save in one call.
+struct ScriptedFilePorts : FilePorts {
+    Dialogs& dialogs;
+    WindowHost& window;
+};
+void LoadFiles(Accounting& a, ScriptedFilePorts& ports);
+std::vector<UnreadFile> SaveFiles(Accounting& a, ScriptedFilePorts& ports);
 
 }  // namespace velkaro

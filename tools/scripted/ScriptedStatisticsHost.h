@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "statistics/StatisticsController.h"
+#include "app/StatisticsController.h"
 #include "tools/scripted/ScriptedPorts.h"
 
 namespace velkaro {

@@ -10,7 +10,8 @@
 
 #include "core/AppError.h"
 #include "core/Accounting.h"
-#include "core/Ports.h"
+#include "app/Ports.h"
+#include "core/DataFile.h"
 #include "statistics/StatisticsPanel.h"
 
 namespace velkaro {
@@ -60,6 +61,10 @@ struct StatisticsPorts : SystemPorts {
     StatisticsHost& host;
     Notifier* notifier = nullptr;
 };
+
+// The warnings the limits are due to give, each as a balloon; one the shell would not show is
+// due again at the next tick.
+void ShowLimitWarnings(Accounting& a, char sep, Notifier& notifier);
 
 class StatisticsController {
 public:
@@ -124,6 +129,7 @@ private:
     // it; a failure of the shell says so, naming the file and the reason.
     void OpenWrittenFile(const char* name);
     void SetTimer(bool enabled);
+    void Tell(const FileNotes& notes);  // the width to the window, the messages shown
     void LayOut(char sep);  // the panel laid out, new entries registered, the window sized, shown
     // A shell result of 32 or less: the message failed (texts::kOpenFailed or
     // kOpenWrittenFailed) of what could not be opened, with the reason.

@@ -1,4 +1,4 @@
-#include "statistics/StatisticsController.h"
+#include "app/StatisticsController.h"
 
 #include <optional>
 
@@ -19,27 +19,6 @@ namespace {
 
 constexpr int kPopupBelowPointer = 20;
 constexpr std::intptr_t kShellOpenFailedUpTo = 32;
-
-// The messages of a file operation, shown when it is over: a message box runs the message
-// loop, and a tick or a save from there would find the tables half-way.
-class HeldMessages : public Dialogs {
-public:
-    explicit HeldMessages(Dialogs& dialogs) : dialogs_(dialogs) {}
-    ~HeldMessages() override {
-        for (const std::string& text : held_) dialogs_.ShowMessage(text);
-    }
-    void ShowMessage(const std::string& text) override { held_.push_back(text); }
-    bool AskYesNo(const std::string& text) override { return dialogs_.AskYesNo(text); }
-    std::optional<std::string> InputBox(const std::string& caption, const std::string& prompt,
-                                        const std::string& defaultText) override {
-        return dialogs_.InputBox(caption, prompt, defaultText);
-    }
-    void ShowError(const std::string& text) override { dialogs_.ShowError(text); }
-
-private:
-    Dialogs& dialogs_;
-    std::vector<std::string> held_;
-};
 
 // The files, noting the name of a write that failed.
 class WriteWatch : public FileStore {
@@ -75,6 +54,11 @@ TariffEntry* EntryAt(Accounting& a, std::size_t slot, const std::string& adapter
 
 }  // namespace
 
+void ShowLimitWarnings(Accounting& a, char sep, Notifier& notifier) {
+    for (const LimitWarning& w : DueLimitWarnings(a, sep))
+        if (notifier.ShowBalloon(texts::kAppTitle, w.text)) NoteLimitWarning(a, w);
+}
+
 StatisticsController::StatisticsController(Accounting& a, StatisticsPorts ports)
     : a_(a), p_(ports), trayTip_(texts::kAppTitle) {}
 
@@ -89,11 +73,8 @@ bool StatisticsController::StartAccounting() {
     sampling_ = p_.ifTable.Load();
     if (!sampling_) return false;
     p_.host.SetWhite();
-    {
-        HeldMessages held(p_.dialogs);
-        FilePorts files{p_.files, p_.clock, p_.regional, held, p_.host};
-        LoadFiles(a_, files);
-    }
+    FilePorts files{p_.files, p_.clock, p_.regional};
+    Tell(LoadFiles(a_, files));
     SetTimer(true);
     return true;
 }
@@ -114,7 +95,7 @@ void StatisticsController::Tick() {
     const char sep = p_.regional.DecimalSeparator();
     // The limits look at the clock's date and time.
     a_.SetLimitTime(today, p_.clock.SecondOfDay());
-    if (p_.notifier) CheckLimits(a_, sep, *p_.notifier);
+    if (p_.notifier) ShowLimitWarnings(a_, sep, *p_.notifier);
     LayOut(sep);
     quickInfoShown_ = p_.host.RefreshQuickInfo(panel_.QuickInfoRows());
     trayTip_ = TrayTipText(panel_.Totals(), sep, AllowanceLine(a_, sep));
@@ -184,11 +165,13 @@ void StatisticsController::SetPrices() {
     // a negative price in either dialog ends the command with nothing stored.
     static constexpr const char* kPrompts[] = {texts::kPromptPriceIn, texts::kPromptPriceOut};
     double prices[2] = {};
+    std::optional<std::size_t> slot;
     bool found = true;
-    std::size_t slot = 0;
     for (int i = 0; i < 2; ++i) {
-        // On a miss the lookup has shown its message; the input is then discarded.
-        found = GetTariffSlotForPrices(a_, adapter, p_.dialogs, slot) && found;
+        // On a miss each dialog comes after the message; the input is then discarded.
+        slot = FindTariffSlot(a_, adapter);
+        if (!slot) p_.dialogs.ShowMessage(texts::kTariffMissPrices);
+        found = slot && found;
         const std::optional<std::string> text =
             p_.dialogs.InputBox(texts::kAppTitle, kPrompts[i], texts::kDefaultPrice);
         if (!text) return;
@@ -199,7 +182,7 @@ void StatisticsController::SetPrices() {
         }
     }
     if (!found) return;
-    if (TariffEntry* e = EntryAt(a_, slot, adapter)) a_.SetPrices(*e, prices[0], prices[1]);
+    if (TariffEntry* e = EntryAt(a_, *slot, adapter)) a_.SetPrices(*e, prices[0], prices[1]);
 }
 
 void StatisticsController::Rename() {
@@ -207,9 +190,12 @@ void StatisticsController::Rename() {
     const std::optional<std::string> text =
         p_.dialogs.InputBox(texts::kAppTitle, texts::kPromptRename, texts::kDefaultRename);
     if (!text || text->empty() || *text == texts::kDefaultRename) return;
-    std::size_t slot = 0;
-    if (!GetTariffSlotForRename(a_, adapter, p_.dialogs, slot)) return;
-    if (TariffEntry* e = EntryAt(a_, slot, adapter)) a_.SetDisplayName(*e, *text);
+    const std::optional<std::size_t> slot = FindTariffSlot(a_, adapter);
+    if (!slot) {
+        p_.dialogs.ShowMessage(texts::kTariffMissRename + adapter);
+        return;
+    }
+    if (TariffEntry* e = EntryAt(a_, *slot, adapter)) a_.SetDisplayName(*e, *text);
 }
 
 void StatisticsController::SetLimit() { AskLimit(LimitKind::Money); }
@@ -254,22 +240,25 @@ void StatisticsController::AskLimit(LimitKind kind) {
 
 void StatisticsController::HideIdle() { a_.hideIdle = !a_.hideIdle; }
 
+void StatisticsController::Tell(const FileNotes& notes) {
+    // Shown once the files are done with: a message box runs the message loop, and a tick or
+    // a save from there would find the tables half-way.
+    if (notes.windowWidth) p_.host.SetOuterWidth(*notes.windowWidth);
+    for (const std::string& text : notes.messages) p_.dialogs.ShowMessage(text);
+}
+
 void StatisticsController::SaveFiles() {
-    std::vector<UnreadFile> unwritten;
-    {
-        HeldMessages held(p_.dialogs);
-        FilePorts files{p_.files, p_.clock, p_.regional, held, p_.host};
-        unwritten = ::velkaro::SaveFiles(a_, files);
-    }
-    if (!unwritten.empty()) p_.dialogs.ShowMessage(UnwrittenText(unwritten));
+    FilePorts files{p_.files, p_.clock, p_.regional};
+    const SaveOutcome saved = ::velkaro::SaveFiles(a_, files, p_.host.OuterWidth());
+    Tell(saved.notes);
+    if (!saved.unread.empty()) p_.dialogs.ShowMessage(UnwrittenText(saved.unread));
 }
 
 void StatisticsController::PeriodicSave() {
     WriteWatch watch(p_.files);
     try {
-        HeldMessages held(p_.dialogs);
-        FilePorts files{watch, p_.clock, p_.regional, held, p_.host};
-        ::velkaro::SaveFiles(a_, files);  // a file still unread is simply tried again next time
+        FilePorts files{watch, p_.clock, p_.regional};
+        Tell(::velkaro::SaveFiles(a_, files, p_.host.OuterWidth()).notes);  // a file still unread is tried again next time
     } catch (const AppError& e) {
         if (watch.failed.empty()) throw;
         throw AppError(texts::kAutosaveFailed + watch.failed + texts::kAutosaveFailedWhy + e.what());
