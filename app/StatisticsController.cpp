@@ -42,14 +42,12 @@ private:
     FileStore& files_;
 };
 
-// The entry a slot lookup gave, if it still belongs to the adapter: a dialog runs the
-// message loop, and a save from there may have read the price file again.
-TariffEntry* EntryAt(Accounting& a, std::size_t slot, const std::string& adapter) {
-    auto& t = a.Tariffs();
-    if (slot < t.size() && t[slot].adapter == adapter) return &t[slot];
-    for (TariffEntry& e : t)
-        if (e.adapter == adapter) return &e;
-    return nullptr;
+// The slot a lookup gave, if it still belongs to the adapter: a dialog runs the message loop,
+// and a save from there may have read the price file again.
+std::optional<std::size_t> SlotStill(const Accounting& a, std::size_t slot, const std::string& adapter) {
+    const auto& t = a.Tariffs();
+    if (slot < t.size() && t[slot].adapter == adapter) return slot;
+    return FindTariffSlot(a, adapter);
 }
 
 }  // namespace
@@ -105,7 +103,7 @@ void StatisticsController::Tick() {
 
 void StatisticsController::LayOut(char sep) {
     panel_.Layout(a_, p_.host, sep);
-    for (const std::string& adapter : panel_.Unpriced()) a_.Tariffs().push_back(TariffEntry{0, 0, adapter, adapter});
+    for (const std::string& adapter : panel_.Unpriced()) a_.AddTariff(TariffEntry{0, 0, adapter, adapter});
     p_.host.Resize(panel_.OuterWidth(), panel_.OuterHeight());
     p_.host.ShowPanel();
 }
@@ -182,7 +180,7 @@ void StatisticsController::SetPrices() {
         }
     }
     if (!found) return;
-    if (TariffEntry* e = EntryAt(a_, *slot, adapter)) a_.SetPrices(*e, prices[0], prices[1]);
+    if (const auto still = SlotStill(a_, *slot, adapter)) a_.SetPrices(*still, prices[0], prices[1]);
 }
 
 void StatisticsController::Rename() {
@@ -195,7 +193,7 @@ void StatisticsController::Rename() {
         p_.dialogs.ShowMessage(texts::kTariffMissRename + adapter);
         return;
     }
-    if (TariffEntry* e = EntryAt(a_, *slot, adapter)) a_.SetDisplayName(*e, *text);
+    if (const auto still = SlotStill(a_, *slot, adapter)) a_.SetDisplayName(*still, *text);
 }
 
 void StatisticsController::SetLimit() { AskLimit(LimitKind::Money); }

@@ -22,7 +22,7 @@ struct BenchPorts {
 
 void FillPrices(Accounting& a) {
     for (int i = 0; i < kAdapters; ++i)
-        a.Tariffs().push_back({1.5, 0.35, BenchAdapterName(i), "Адаптер "_cp1251 + std::to_string(i)});
+        a.AddTariff({1.5, 0.35, BenchAdapterName(i), "Адаптер "_cp1251 + std::to_string(i)});
 }
 
 void BM_SaveFiles(benchmark::State& state) {

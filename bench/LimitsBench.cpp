@@ -16,11 +16,13 @@ namespace {
 // Every adapter priced and limited high enough never to warn, so each tick does the whole look.
 void FillLimited(Accounting& a, std::size_t records) {
     bench::FillBenchHistory(a, records);
+    std::vector<LimitEntry> limits;
     for (int i = 0; i < bench::kAdapters; ++i) {
         const std::string name = bench::BenchAdapterName(i);
-        a.Tariffs().push_back(TariffEntry{0.5, 0.25, name, name});
-        a.Limits().push_back(LimitEntry{name, 1e12, {}, 0});
+        a.AddTariff(TariffEntry{0.5, 0.25, name, name});
+        limits.push_back(LimitEntry{name, 1e12, {}, 0});
     }
+    a.ReplaceLimits(std::move(limits));
     a.SetLimitTime(bench::kToday, 12 * 3600);
 }
 
@@ -48,7 +50,7 @@ BENCHMARK(BM_AllowanceLine)->Arg(1000)->Arg(1000000)->Unit(benchmark::kMicroseco
 void BM_PanelLayoutWithLimitLines(benchmark::State& state) {
     Accounting a;
     FillLimited(a, static_cast<std::size_t>(state.range(0)));
-    if (state.range(1) == 0) a.Limits().clear();
+    if (state.range(1) == 0) a.ReplaceLimits({});
     bench::MeasureLayouts(state, a, 5000);
 }
 BENCHMARK(BM_PanelLayoutWithLimitLines)

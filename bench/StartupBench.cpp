@@ -50,7 +50,7 @@ void BM_StartupLoadAndFirstTick(benchmark::State& state) {
         LoadFiles(a, ports);  // nothing there yet: marks the files as loaded
         FillBenchHistory(a, records);
         for (int i = 0; i < kAdapters; ++i)
-            a.Tariffs().push_back({1.5, 0.35, BenchAdapterName(i), "Адаптер "_cp1251 + std::to_string(i)});
+            a.AddTariff({1.5, 0.35, BenchAdapterName(i), "Адаптер "_cp1251 + std::to_string(i)});
         SaveFiles(a, ports);
     }
     std::vector<InterfaceRow> rows;

@@ -7,8 +7,6 @@
 
 namespace velkaro {
 
-const std::string BlankTail(92, ' ');
-
 namespace {
 bool IsOn(const HistoryRecord& r, const Date& d) {
     return r.year == d.year && r.month == d.month && r.day == d.day;
@@ -188,15 +186,22 @@ void Accounting::RebuildDayIndex() {
     }
 }
 
-void Accounting::SetPrices(TariffEntry& e, double in, double out) {
+void Accounting::SetPrices(std::size_t slot, double in, double out) {
+    TariffEntry& e = tariffs_.at(slot);
     e.priceIn = in;
     e.priceOut = out;
     if (!priceFile.read) editsWhileUnread.prices.insert(e.adapter);
 }
 
-void Accounting::SetDisplayName(TariffEntry& e, const std::string& name) {
+void Accounting::SetDisplayName(std::size_t slot, const std::string& name) {
+    TariffEntry& e = tariffs_.at(slot);
     e.displayName = name;
     if (!priceFile.read) editsWhileUnread.displayNames.insert(e.adapter);
+}
+
+void Accounting::ReplaceLimits(std::vector<LimitEntry> limits) {
+    limits_ = std::move(limits);
+    RefreshPeriods();
 }
 
 void Accounting::NoteLimitChange(const std::string& adapter, LimitKind kind) {
@@ -222,16 +227,15 @@ const TariffEntry* FindTariffEntry(const Accounting& a, const std::string& adapt
     return FindTariff(a, adapter);
 }
 
-std::string GetDisplayName(const Accounting& a, const std::string& adapter, bool padded) {
+std::string GetDisplayName(const Accounting& a, const std::string& adapter) {
     const TariffEntry* e = FindTariff(a, adapter);
-    if (!e) return adapter;
-    return padded ? e->displayName + BlankTail : e->displayName;
+    return e ? e->displayName : adapter;
 }
 
 double GetPrice(Accounting& a, const std::string& adapter, Direction dir) {
     if (const TariffEntry* e = FindTariff(a, adapter))
         return dir == Direction::Incoming ? e->priceIn : e->priceOut;
-    a.Tariffs().push_back(TariffEntry{0, 0, adapter, adapter});
+    a.AddTariff(TariffEntry{0, 0, adapter, adapter});
     return 0;
 }
 

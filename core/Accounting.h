@@ -132,19 +132,20 @@ public:
 
     // ---- TariffTable ----
     const std::vector<TariffEntry>& Tariffs() const { return tariffs_; }
-    std::vector<TariffEntry>& Tariffs() { return tariffs_; }
+    void AddTariff(TariffEntry e) { tariffs_.push_back(std::move(e)); }
+    void ReplaceTariffs(std::vector<TariffEntry> table) { tariffs_ = std::move(table); }
 
     // ---- Limits, in the order of limits.txt; one entry per adapter and kind ----
-    // After a change of the entries, RefreshPeriods() brings the period sums along (the
-    // tick's SetLimitTime does).
+    // Changed by ReplaceLimits and by the limits' own operations (core/Limits.h), each
+    // bringing the period sums along.
     const std::vector<LimitEntry>& Limits() const { return limits_; }
-    std::vector<LimitEntry>& Limits() { return limits_; }
+    void ReplaceLimits(std::vector<LimitEntry> limits);
 
     // ---- The commands' changes of an entry ----
     // Prices, display names and limits are changed through these, which note the adapter in
-    // editsWhileUnread while its file is unread.
-    void SetPrices(TariffEntry& e, double in, double out);
-    void SetDisplayName(TariffEntry& e, const std::string& name);
+    // editsWhileUnread while its file is unread. slot: the entry's place in Tariffs().
+    void SetPrices(std::size_t slot, double in, double out);
+    void SetDisplayName(std::size_t slot, const std::string& name);
     // Called by whatever sets, changes or removes a limit, or records a warning given.
     void NoteLimitChange(const std::string& adapter, LimitKind kind);
 
@@ -184,6 +185,8 @@ public:
     EditsWhileUnread editsWhileUnread;  // a file's part is emptied when that file is read
 
 private:
+    friend void SetLimit(Accounting&, const std::string&, LimitKind, double, int);
+    friend void NoteLimitWarning(Accounting&, const struct LimitWarning&);
     AdapterId Intern(const std::string& name);
     void RebuildDayIndex();
     // The period day of an adapter's limits, or 0 without one.
@@ -201,13 +204,10 @@ private:
     std::uint32_t periodSerial_ = 0;
 };
 
-// 92 blanks, appended to some panel texts and to the padded display name.
-extern const std::string BlankTail;
-
 // Lookups by adapter name on the TariffTable; exact comparison, first match wins.
 // The entry of an adapter, or nullptr; registers nothing.
 const TariffEntry* FindTariffEntry(const Accounting& a, const std::string& adapter);
-std::string GetDisplayName(const Accounting& a, const std::string& adapter, bool padded);
+std::string GetDisplayName(const Accounting& a, const std::string& adapter);
 // On a miss registers the adapter with zero prices and gives 0.
 double GetPrice(Accounting& a, const std::string& adapter, Direction dir);
 // The place of an adapter's entry in the table, or none.

@@ -123,7 +123,7 @@ void LoadLimitFile(Accounting& a, FilePorts& ports, TableRead how, FileNotes& no
     const bool wasUnread = !a.limitFile.read;
     std::string bytes;
     const FileFound found = ReadDataFile(ports.files, kLimitData, a.limitFile, bytes);
-    if (found == FileFound::Missing && how == TableRead::Load) a.Limits().clear();
+    if (found == FileFound::Missing && how == TableRead::Load) a.ReplaceLimits({});
     if (found == FileFound::Unreadable) return;
     a.limitFileOnDisk = found == FileFound::Read;
     std::vector<LimitEntry> limits;
@@ -139,7 +139,7 @@ void LoadLimitFile(Accounting& a, FilePorts& ports, TableRead how, FileNotes& no
             limits.push_back(std::move(e));
             return true;
         });
-    a.Limits() = wasUnread ? MergedLimits(a, std::move(limits)) : std::move(limits);
+    a.ReplaceLimits(wasUnread ? MergedLimits(a, std::move(limits)) : std::move(limits));
     a.editsWhileUnread.limits.clear();
     a.RefreshPeriods();
 }

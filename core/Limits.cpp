@@ -35,7 +35,7 @@ long double UsedInPeriod(const Accounting& a, const LimitEntry& e) {
 }
 
 std::string LevelBalloonText(const Accounting& a, const LimitEntry& e, const LimitStatus& s, char sep) {
-    return GetDisplayName(a, e.adapter, false) + texts::kBalloonSpent + std::to_string(s.percent) +
+    return GetDisplayName(a, e.adapter) + texts::kBalloonSpent + std::to_string(s.percent) +
            texts::kBalloonOfLimit + AmountText(s.kind, s.used, sep) + texts::kBalloonFrom +
            AmountText(s.kind, s.limit, sep) + ")";
 }
@@ -43,7 +43,7 @@ std::string LevelBalloonText(const Accounting& a, const LimitEntry& e, const Lim
 std::string ForecastBalloonText(const Accounting& a, const LimitEntry& e, const LimitStatus& s, char sep) {
     char day[8];
     std::snprintf(day, sizeof day, "%02u.%02u", unsigned{s.overDay.day} % 100u, unsigned{s.overDay.month} % 100u);
-    return GetDisplayName(a, e.adapter, false) + texts::kBalloonForecast + day + texts::kBalloonForecastAmount +
+    return GetDisplayName(a, e.adapter) + texts::kBalloonForecast + day + texts::kBalloonForecastAmount +
            AmountText(s.kind, s.forecast, sep) + texts::kBalloonForecastLimit + AmountText(s.kind, s.limit, sep) + ")";
 }
 
@@ -189,7 +189,7 @@ std::vector<LimitWarning> DueLimitWarnings(const Accounting& a, char sep) {
 }
 
 void NoteLimitWarning(Accounting& a, const LimitWarning& w) {
-    LimitEntry& e = a.Limits()[w.entry];
+    LimitEntry& e = a.limits_[w.entry];
     e.forecastWarned = w.forecast || (e.warnedMonth == w.period && e.forecastWarned);
     e.warnedLevel = w.level;
     e.warnedMonth = w.period;
@@ -197,7 +197,7 @@ void NoteLimitWarning(Accounting& a, const LimitWarning& w) {
 }
 
 void SetLimit(Accounting& a, const std::string& adapter, LimitKind kind, double limit, int periodDay) {
-    auto& limits = a.Limits();
+    auto& limits = a.limits_;
     a.NoteLimitChange(adapter, kind);
     const auto at = std::find_if(limits.begin(), limits.end(),
                                  [&](const LimitEntry& e) { return e.kind == kind && e.adapter == adapter; });

@@ -71,7 +71,7 @@ void LoadPriceFile(Accounting& a, FilePorts& ports, TableRead how, FileNotes& no
     const bool wasUnread = !a.priceFile.read;  // the run's table may hold what the file lacks
     std::string bytes;
     const FileFound found = ReadDataFile(ports.files, kPriceData, a.priceFile, bytes);
-    if (found == FileFound::Missing && how == TableRead::Load) a.Tariffs().clear();
+    if (found == FileFound::Missing && how == TableRead::Load) a.ReplaceTariffs({});
     if (found == FileFound::Unreadable) return;  // the table stays as it is
     std::vector<TariffEntry> table;
     if (found == FileFound::Read)
@@ -81,7 +81,7 @@ void LoadPriceFile(Accounting& a, FilePorts& ports, TableRead how, FileNotes& no
             table.push_back(std::move(e));
             return true;
         });
-    a.Tariffs() = wasUnread ? MergedPrices(a, std::move(table)) : std::move(table);
+    a.ReplaceTariffs(wasUnread ? MergedPrices(a, std::move(table)) : std::move(table));
     a.editsWhileUnread.prices.clear();
     a.editsWhileUnread.displayNames.clear();
 }

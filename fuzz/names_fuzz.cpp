@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::Ports p;
     Accounting a;
     LoadFiles(a, p.ports);
-    a.Tariffs() = {{1.5, 2, "eth", "LAN"}, {3, 4, adapter, displayName}, {5, 6, "wifi", displayName}};
+    a.ReplaceTariffs({{1.5, 2, "eth", "LAN"}, {3, 4, adapter, displayName}, {5, 6, "wifi", displayName}});
     SetLimit(a, adapter, LimitKind::Money, 7, 31);
     SetLimit(a, adapter, LimitKind::Traffic, 700, 31);
     SetLimit(a, "eth", LimitKind::Traffic, 8, 15);

@@ -63,7 +63,7 @@ std::string HistoryCsvText(const Accounting& a, char sep) {
         std::vector<Shown> adapters(a.Adapters().size());
         for (AdapterId id = 0; id < adapters.size(); ++id) {
             const std::string& name = a.Adapters()[id].name;
-            adapters[id] = Shown{FindTariffEntry(a, name), GetDisplayName(a, name, false)};
+            adapters[id] = Shown{FindTariffEntry(a, name), GetDisplayName(a, name)};
         }
         for (const AdapterDay& d : DayTotals(a, filtered ? &shown : nullptr)) {
             const Shown& s = adapters[d.adapter];

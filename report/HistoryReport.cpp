@@ -107,7 +107,7 @@ private:
         Line("<div align=\"center\">");
         Line("  <p class=\"style3\">Velkaro V1.4 Final</p>");
         out_ += "  <p class=\"style4\">";
-        name_ = GetDisplayName(a_, adapter_, false);
+        name_ = GetDisplayName(a_, adapter_);
         out_ += HtmlEscaped(name_);
         Line("</p>");
         chartsAt_ = out_.size();

@@ -13,6 +13,10 @@ namespace velkaro {
 
 namespace {
 
+// 92 blanks after a priced block's name and its total: what the panel's texts have always
+// carried.
+const std::string BlankTail(92, ' ');
+
 constexpr int kPanelFontHeaderStep = 18;  // name -> headers, headers -> line, line -> line
 constexpr int kBlockGap = 24;              // after the "Всего" line to the next block top
 constexpr int kRoomBelowBlock = 128;       // image height a block needs below its top

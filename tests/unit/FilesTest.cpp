@@ -59,9 +59,9 @@ TEST_F(Files, RecordAndPriceLinesAreWrittenAsDescribed) {
     AddRecord(a, "Ethernet", {2026, 3, 7}, 1048576, 1024);
     AddRecord(a, "Wi-Fi", {2025, 12, 31}, 4294967295u, 0, 4);
     AddRecord(a, "x", {1, 1, 1}, 1234567890, 12345, 2147483647);
-    a.Tariffs().push_back({1.5, 2, "Ethernet", "LAN"});
-    a.Tariffs().push_back({0.35, 1e-5, "Wi-Fi", "Wi-Fi"});
-    a.Tariffs().push_back({0, 1e15, "x", "y"});
+    a.AddTariff({1.5, 2, "Ethernet", "LAN"});
+    a.AddTariff({0.35, 1e-5, "Wi-Fi", "Wi-Fi"});
+    a.AddTariff({0, 1e15, "x", "y"});
     window.SetOuterWidth(1234);
     SaveFiles(a, ports);
     EXPECT_EQ(History(),
@@ -287,9 +287,9 @@ TEST_F(Files, PriceLinesReadWithBlanksAndEitherSeparator) {
 
 TEST_F(Files, DisplayNamesWithSeparatorsLoadBackUnchanged) {
     Load();
-    a.Tariffs().push_back({1.5, 2, "eth", "a>b@c|d>e@"});
-    a.Tariffs().push_back({0.1, 0.2, "wifi", "|"});
-    a.Tariffs().push_back({3, 4, "x", ">>@@"});
+    a.AddTariff({1.5, 2, "eth", "a>b@c|d>e@"});
+    a.AddTariff({0.1, 0.2, "wifi", "|"});
+    a.AddTariff({3, 4, "x", ">>@@"});
     SaveFiles(a, ports);
     Load();
     ASSERT_EQ(a.Tariffs().size(), 3u);
@@ -338,7 +338,7 @@ TEST_F(Files, AThousandBadPriceLinesGiveOneMessageWithTheCountAndShortenedLines)
 
 // Any number of entries, loaded and saved: the replay price_table_large.
 TEST_F(Files, PriceTableIsEmptiedBeforeReading) {
-    a.Tariffs().push_back({9, 9, "old", "old"});
+    a.AddTariff({9, 9, "old", "old"});
     Load();
     EXPECT_TRUE(a.Tariffs().empty());
 }
@@ -349,8 +349,8 @@ TEST_F(Files, NamesAreEscapedOnlyWhereTheirLineNeedsItAndOldPercentSignsReadAsTh
     Load();
     AddRecord(a, " eth ", {2026, 3, 7}, 1, 2);
     GetPrice(a, " eth ", Direction::Incoming);
-    a.Tariffs().push_back({1, 2, "a|b\tc%7C%41", "x|y\tz %"});
-    a.Tariffs().push_back({1, 2, "\xEF\xBB\xBFwan", "\xEF\xBB\xBF"});
+    a.AddTariff({1, 2, "a|b\tc%7C%41", "x|y\tz %"});
+    a.AddTariff({1, 2, "\xEF\xBB\xBFwan", "\xEF\xBB\xBF"});
     SetLimit(a, "a|b\tc%7C%41", LimitKind::Money, 5, 1);
     SaveFiles(a, ports);
     EXPECT_EQ(Prices(), "%20eth%20|%20eth%20>0@0\r\n"
@@ -438,8 +438,8 @@ TEST_F(Files, APriceFileReadOnlyAtTheSaveKeepsTheRunsEditsOverItsOwnEntries) {
     files.readError["price.txt"] = 32;
     Load();
     for (const char* adapter : {"wifi", "eth", "usb"}) GetPrice(a, adapter, Direction::Incoming);
-    a.SetPrices(a.Tariffs()[1], 7.25, 3.75);
-    a.SetDisplayName(a.Tariffs()[0], "W");
+    a.SetPrices(1, 7.25, 3.75);
+    a.SetDisplayName(0, "W");
     EXPECT_EQ(SaveFiles(a, ports).size(), 1u);  // still locked: nothing written, nothing lost
     files.readError.clear();
     EXPECT_TRUE(SaveFiles(a, ports).empty());
@@ -608,7 +608,7 @@ TEST_F(Files, RandomTablesSurviveSaveAndLoadAndSavingTwiceIsIdentical) {
                                          static_cast<std::uint32_t>(rng()), pick(3) ? static_cast<std::uint32_t>(rng()) : 4294967295u,
                                          static_cast<std::int32_t>(rng() % 2147483648u)));
         for (int i = 0, n = static_cast<int>(pick(8)); i < n; ++i)
-            x.Tariffs().push_back({prices[pick(prices.size())], prices[pick(prices.size())],
+            x.AddTariff({prices[pick(prices.size())], prices[pick(prices.size())],
                                    tariffNames[pick(tariffNames.size())], displays[pick(displays.size())]});
         window.SetOuterWidth(static_cast<int>(pick(3000)));
         const int width = window.OuterWidth();

@@ -36,7 +36,7 @@ TEST(HistoryCsv, ShowSettingKeepsItsAdapterOnly) {
     Accounting a;
     AddRecord(a, "eth", Day(2026, 3, 1), 1048576, 0);
     AddRecord(a, "wlan", Day(2026, 3, 1), 1048576, 0);
-    a.Tariffs().push_back(TariffEntry{2, 1, "wlan", "WLAN"});
+    a.AddTariff(TariffEntry{2, 1, "wlan", "WLAN"});
     const std::string header = HistoryCsvText(Accounting{}, ',');  // its bytes: the replay's golden
     a.adapterFilter = "wlan";
     EXPECT_EQ(HistoryCsvText(a, ','), header + "01.03.2026;wlan;WLAN;1048576;0;2,00\r\n");

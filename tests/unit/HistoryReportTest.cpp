@@ -177,7 +177,7 @@ const std::string kIn = "#3399FF", kOut = "#FF9933", kMoney = "#33AA66";
 // record in between and two sessions on one day.
 TEST(HistoryReport, GoldenPageForTwoMonths) {
     Accounting a;
-    a.Tariffs().push_back(TariffEntry{1.5, 0, "eth", "Home"});
+    a.AddTariff(TariffEntry{1.5, 0, "eth", "Home"});
     AddRecord(a, "eth", {2026, 2, 28}, 1048576, 524288);
     AddRecord(a, "wlan", {2026, 3, 1}, 999, 999);
     AddRecord(a, "eth", {2026, 3, 1}, 2097152, 0, 1);
@@ -223,7 +223,7 @@ TEST(HistoryReport, AdapterWithoutRecordsGivesOneZeroSubtotalAndZeroTotals) {
 
 TEST(HistoryReport, AdapterWithoutPriceEntryIsRegisteredWithZeroPrices) {
     Accounting a;
-    a.Tariffs().push_back(TariffEntry{2, 2, "other", "Other"});
+    a.AddTariff(TariffEntry{2, 2, "other", "Other"});
     AddRecord(a, "eth", {2024, 3, 5}, 1048576, 0);
     const std::string page = HistoryReportText(a, "eth", ',');
     ASSERT_EQ(a.Tariffs().size(), 2u);
@@ -238,7 +238,7 @@ TEST(HistoryReport, AdapterWithoutPriceEntryIsRegisteredWithZeroPrices) {
 
 TEST(HistoryReport, RecordsOfOneDaySplitByOtherAdaptersMakeOneRow) {
     Accounting a;
-    a.Tariffs().push_back(TariffEntry{1, 2, "eth", "eth"});
+    a.AddTariff(TariffEntry{1, 2, "eth", "eth"});
     AddRecord(a, "eth", {2026, 3, 7}, 1024, 2048, 1);
     AddRecord(a, "wlan", {2026, 3, 7}, 5, 5);
     AddRecord(a, "eth", {2026, 3, 7}, 1024, 0, 2);
@@ -253,7 +253,7 @@ TEST(HistoryReport, RecordsOfOneDaySplitByOtherAdaptersMakeOneRow) {
 
 TEST(HistoryReport, MarchOfTwoYearsWithNothingBetweenSharesOneSubtotal) {
     Accounting a;
-    a.Tariffs().push_back(TariffEntry{1, 0, "eth", "eth"});
+    a.AddTariff(TariffEntry{1, 0, "eth", "eth"});
     AddRecord(a, "eth", {2025, 3, 10}, 1048576, 0);
     AddRecord(a, "eth", {2026, 3, 5}, 2097152, 0);
     const std::string expected =
@@ -279,7 +279,7 @@ TEST(HistoryReport, MarchOfTwoYearsWithNothingBetweenSharesOneSubtotal) {
 
 TEST(HistoryReport, MonthBoundariesGiveOneSubtotalPerMonthInOrder) {
     Accounting a;
-    a.Tariffs().push_back(TariffEntry{1, 0, "eth", "eth"});
+    a.AddTariff(TariffEntry{1, 0, "eth", "eth"});
     AddRecord(a, "eth", {2026, 1, 31}, 1048576, 0);    // January, 1.00
     AddRecord(a, "eth", {2026, 2, 1}, 2 * 1048576, 0); // February, 2.00 + 3.00
     AddRecord(a, "eth", {2026, 2, 2}, 3 * 1048576, 0);
@@ -307,7 +307,7 @@ TEST(HistoryReport, MonthBoundariesGiveOneSubtotalPerMonthInOrder) {
 
 TEST(HistoryReport, DaySumAboveFourGigabytesDoesNotWrap) {
     Accounting a;
-    a.Tariffs().push_back(TariffEntry{1, 0, "eth", "eth"});
+    a.AddTariff(TariffEntry{1, 0, "eth", "eth"});
     AddRecord(a, "eth", {2026, 9, 9}, 4000000000u, 0, 1);
     AddRecord(a, "eth", {2026, 9, 9}, 1000000000u, 0);
     const std::string page = HistoryReportText(a, "eth", ',');
@@ -322,7 +322,7 @@ TEST(HistoryReport, DaySumAboveFourGigabytesDoesNotWrap) {
 
 TEST(HistoryReport, MonthMoneySumsUnroundedDayAmounts) {
     Accounting a;
-    a.Tariffs().push_back(TariffEntry{1, 0, "eth", "eth"});
+    a.AddTariff(TariffEntry{1, 0, "eth", "eth"});
     // 4194 bytes at 1 rouble per Mb is 0.0039997 roubles: each row reads 0,00, three make 0,01.
     AddRecord(a, "eth", {2026, 4, 1}, 4194, 0);
     AddRecord(a, "eth", {2026, 4, 2}, 4194, 0);
@@ -335,7 +335,7 @@ TEST(HistoryReport, MonthMoneySumsUnroundedDayAmounts) {
 
 TEST(HistoryReport, DisplayNameIsEscaped) {
     Accounting a;
-    a.Tariffs().push_back(TariffEntry{0, 0, "eth", "a<b&c>\"d\" Сеть"_cp1251});
+    a.AddTariff(TariffEntry{0, 0, "eth", "a<b&c>\"d\" Сеть"_cp1251});
     AddRecord(a, "eth", {2026, 1, 1}, 0, 0);
     const std::string page = HistoryReportText(a, "eth", ',');
     EXPECT_EQ(WithoutCharts(page).find(HeadFor("a&lt;b&amp;c&gt;&quot;d&quot; Сеть"_cp1251)), 0u);
@@ -353,7 +353,7 @@ TEST(HistoryReport, DisplayNameIsEscaped) {
 // left, each with the table's own text.
 TEST(HistoryReportCharts, MonthBarsCarryTheTableSubtotalsOfTheNewestTwelveMonths) {
     Accounting a;
-    a.Tariffs().push_back(TariffEntry{1.37, 0.91, "eth", "eth"});
+    a.AddTariff(TariffEntry{1.37, 0.91, "eth", "eth"});
     std::uint32_t bytes = 123457;
     for (int m = 10; m < 24; ++m) {
         for (int day = 9; day <= 27; day += 9, bytes = bytes * 7 % 900000007u) {

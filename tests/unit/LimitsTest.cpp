@@ -22,7 +22,7 @@ struct Limits : ::testing::Test, Fakes {
 };
 
 TEST_F(Limits, ABalloonTheShellRefusedIsNotRememberedAndComesAtTheNextTick) {
-    a.Tariffs().push_back(TariffEntry{1, 0, "eth", "LAN"});
+    a.AddTariff(TariffEntry{1, 0, "eth", "LAN"});
     AddRecord(a, "eth", {2026, 1, 1}, 1048576, 0);
     a.SetLimitTime(clock.today, 0);
     SetLimit(a, "eth", LimitKind::Money, 1, 1);
@@ -118,7 +118,7 @@ TEST_F(Limits, PeriodSumsFollowTheClockAndThePeriodDayAndADayOnePeriodHoldsItsWh
 }
 
 TEST_F(Limits, TheForecastComesAfterAWholeDayAndNamesTheDayTheLimitIsPassed) {
-    a.Tariffs().push_back(TariffEntry{1, 0, "eth", "LAN"});
+    a.AddTariff(TariffEntry{1, 0, "eth", "LAN"});
     AddRecord(a, "eth", {2026, 2, 28}, 1048576, 0);
     a.SetLimitTime({2026, 2, 28}, 86399);  // the period of day 31: 28 February to 30 March
     SetLimit(a, "eth", LimitKind::Money, 10, 31);

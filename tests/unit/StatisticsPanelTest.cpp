@@ -51,7 +51,7 @@ protected:
 };
 
 TEST_F(StatisticsPanelTest, OneBlockDrawsNameHeadersAndBothLinesAtTheirPlaces) {
-    a.Tariffs().push_back(TariffEntry{1.5, 2, "eth0", "LAN"});
+    a.AddTariff(TariffEntry{1.5, 2, "eth0", "LAN"});
     AddRecord(a, "eth0", kYesterday, 1048576, 2048, 3);
     AddRecord(a, "eth0", kToday, 1572864, 1024);
     Layout();
@@ -75,7 +75,7 @@ TEST_F(StatisticsPanelTest, OneBlockDrawsNameHeadersAndBothLinesAtTheirPlaces) {
 }
 
 TEST_F(StatisticsPanelTest, DecimalSeparatorComesFromTheCaller) {
-    a.Tariffs().push_back(TariffEntry{0.5, 0.25, "eth0", "eth0"});
+    a.AddTariff(TariffEntry{0.5, 0.25, "eth0", "eth0"});
     AddRecord(a, "eth0", kToday, 1536, 0);
     Layout('.');
     EXPECT_EQ(Show(panel.Items()[10]), "190,40 000000 1.5 Kb");
@@ -87,11 +87,11 @@ TEST_F(StatisticsPanelTest, DecimalSeparatorComesFromTheCaller) {
 // A panel that has drawn before reuses the texts of lines that did not change: whatever
 // changed between two layouts, it shows what a panel laid out for the first time shows.
 TEST_F(StatisticsPanelTest, ALayoutShowsWhatAFirstLayoutWouldWhateverChangedInBetween) {
-    a.Tariffs().push_back(TariffEntry{0.5, 0.25, "eth0", "eth0"});
+    a.AddTariff(TariffEntry{0.5, 0.25, "eth0", "eth0"});
     const std::size_t open = AddRecord(a, "eth0", kToday, 1536, 70000);
     AddRecord(a, "wlan0", kYesterday, 4000000000u, 5);
     Layout();  // wlan0 without an entry
-    a.Tariffs().push_back(TariffEntry{0, 0, "wlan0", "wlan0"});
+    a.AddTariff(TariffEntry{0, 0, "wlan0", "wlan0"});
     auto same = [&](char sep, ScriptedWindowHost& host) {
         panel.Layout(a, host, sep);
         StatisticsPanel fresh;
@@ -104,9 +104,9 @@ TEST_F(StatisticsPanelTest, ALayoutShowsWhatAFirstLayoutWouldWhateverChangedInBe
     same('.', window);                        // the separator
     a.SetCounters(open, 1536, 900000000u);    // an amount
     same('.', window);
-    a.Tariffs()[0].priceIn = -0.0;            // a price, even to the other zero
+    a.SetPrices(0, -0.0, a.Tariffs()[0].priceOut);  // a price, even to the other zero
     same('.', window);
-    a.Tariffs()[0].displayName = "Сеть"_cp1251;  // a name
+    a.SetDisplayName(0, "Сеть"_cp1251);  // a name
     same('.', window);
     struct WideHost : ScriptedWindowHost {
         int TextWidth(const std::string& text) override { return 30 * static_cast<int>(text.size()); }
@@ -189,14 +189,14 @@ TEST_F(StatisticsPanelTest, NewAdapterIsDrawnWithoutTailUntilItsEntryExists) {
     EXPECT_EQ(Names(panel), std::vector<std::string>{"4 eth0"});
     EXPECT_EQ(Show(panel.Items()[13]), "490,40 FF0000 0,00 руб."_cp1251);
     EXPECT_EQ(Show(panel.Items()[15]), "690,40 000000 0,00 руб."_cp1251);
-    a.Tariffs().push_back(TariffEntry{0, 0, "eth0", "eth0"});  // as the tick registers it
+    a.AddTariff(TariffEntry{0, 0, "eth0", "eth0"});  // as the tick registers it
     Layout();
     EXPECT_EQ(Names(panel), std::vector<std::string>{"4 eth0" + kTail});
 }
 
 TEST_F(StatisticsPanelTest, QuickInfoNameKeepsSeventeenCharacters) {
-    a.Tariffs().push_back(TariffEntry{0, 0, "long", "12345678901234567890"});
-    a.Tariffs().push_back(TariffEntry{0, 0, "exact", "12345678901234567"});
+    a.AddTariff(TariffEntry{0, 0, "long", "12345678901234567890"});
+    a.AddTariff(TariffEntry{0, 0, "exact", "12345678901234567"});
     AddRecord(a, "long", kToday, 0, 0);
     AddRecord(a, "exact", kToday, 0, 0);
     AddRecord(a, "short", kToday, 0, 0);
@@ -211,7 +211,7 @@ TEST_F(StatisticsPanelTest, QuickInfoNameKeepsSeventeenCharacters) {
 // The columns these sums widen, in every block, and the window with them: the replay
 // tests/replay/wide_column.script.
 TEST_F(StatisticsPanelTest, SumsAboveFourGigabytesDoNotWrap) {
-    a.Tariffs().push_back(TariffEntry{0, 1, "big", "big"});
+    a.AddTariff(TariffEntry{0, 1, "big", "big"});
     for (int i = 0; i < 3; ++i) AddRecord(a, "big", kYesterday, 4000000000u, 4000000000u, i + 1);
     AddRecord(a, "big", kToday, 4294967295u, 0);
     Layout();
@@ -227,7 +227,7 @@ TEST_F(StatisticsPanelTest, SumsAboveFourGigabytesDoNotWrap) {
 TEST_F(StatisticsPanelTest, CellsTileEveryBlockFromTheLeftToTheRightEdge) {
     AddRecord(a, "A", kToday, 1, 1);
     AddRecord(a, "B", kToday, 1, 1);
-    a.Limits() = {{"B", 1, {}, 0}};  // one item more on B's name row
+    a.ReplaceLimits({{"B", 1, {}, 0}});  // one item more on B's name row
     a.RefreshPeriods();
     window.clientHeight = 400;
     Layout();
@@ -264,11 +264,11 @@ TEST_F(StatisticsPanelTest, CellsTileEveryBlockFromTheLeftToTheRightEdge) {
 
 TEST_F(StatisticsPanelTest, ALimitLineStandsOnTheNameRowAtTheCostColumnRedFromEightyPercent) {
     const std::string longName(80, 'n');
-    a.Tariffs() = {TariffEntry{1, 0, "A", "A"}, TariffEntry{1, 0, longName, longName}};
+    a.ReplaceTariffs({TariffEntry{1, 0, "A", "A"}, TariffEntry{1, 0, longName, longName}});
     AddRecord(a, "A", kToday, 8 * 1048576 - 1, 0);
     AddRecord(a, longName, kToday, 8 * 1048576, 0);
     AddRecord(a, "C", kToday, 0, 0);
-    a.Limits() = {{"A", 10, {}, 0}, {longName, 10, {}, 0}};
+    a.ReplaceLimits({{"A", 10, {}, 0}, {longName, 10, {}, 0}});
     a.SetLimitTime({2026, 3, 1}, 0);  // the period's first day: no forecast yet
     window.clientHeight = 400;
     Layout();
@@ -301,7 +301,7 @@ TEST_F(StatisticsPanelTest, TheOuterHeightGrowsByAStepWheneverABlockWouldNotFitA
 }
 
 TEST_F(StatisticsPanelTest, TheWindowTakesRoomForTheLastPriceTextAndGivesItBack) {
-    a.Tariffs().push_back(TariffEntry{0, 123456.78, "A", "A"});
+    a.AddTariff(TariffEntry{0, 123456.78, "A", "A"});
     AddRecord(a, "A", kToday, 0, 0);
     Layout();
     // "123456,78 руб." is 14 bytes, 98 pixels: 730 + 98.
@@ -309,7 +309,7 @@ TEST_F(StatisticsPanelTest, TheWindowTakesRoomForTheLastPriceTextAndGivesItBack)
     EXPECT_EQ(panel.OuterWidth(), 828);
     EXPECT_EQ(panel.BitmapWidth(), 822);  // the image area once widened: the price shows whole
     window.clientWidth = 822;
-    a.Tariffs()[0].priceOut = 0;
+    a.SetPrices(0, a.Tariffs()[0].priceIn, 0);
     Layout();
     EXPECT_EQ(panel.NeededWidth(), 730 + 63);  // "0,00 руб." is 9 bytes
     EXPECT_EQ(panel.OuterWidth(), 793);
