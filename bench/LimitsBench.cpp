@@ -6,7 +6,7 @@
 #include "bench/BenchHistory.h"
 #include "bench/BenchPanel.h"
 #include "core/Accounting.h"
-#include "app/StatisticsController.h"
+#include "app/TrafficMeter.h"
 #include "core/Limits.h"
 #include "tools/scripted/ScriptedPorts.h"
 

@@ -1,4 +1,4 @@
-// The statistics window's start-up over a long history: Start (LoadFiles of history.txt and
+// The program's start-up over a long history: Start (LoadFiles of history.txt and
 // price.txt as the program writes them, from the in-memory file store) and the first Tick (50
 // interface rows, the panel's layout), through the scripted ports. The window
 // is hidden, as at every start: the first tick refreshes no quick-info list.
@@ -11,8 +11,8 @@
 #include "bench/BenchHistory.h"
 #include "core/Cp1251.h"
 #include "core/Files.h"
-#include "app/StatisticsController.h"
-#include "tools/scripted/ScriptedStatisticsHost.h"
+#include "app/TrafficMeter.h"
+#include "tools/scripted/ScriptedScreen.h"
 #include "tools/scripted/ScriptedPorts.h"
 
 namespace velkaro::bench {
@@ -29,14 +29,13 @@ struct StartupPorts {
 
 // A run of the program: its state, its window and the interface table of its first tick.
 struct Run {
-    Accounting a;
     ScriptedInterfaceTable table;
-    ScriptedStatisticsHost host;
-    StatisticsController statistics;
+    ScriptedScreen screen;
+    TrafficMeter meter;
     Run(StartupPorts& p, const std::vector<InterfaceRow>& rows)
-        : statistics(a, StatisticsPorts{table, p.clock, p.regional, p.dialogs, p.shell, p.files, host}) {
+        : meter(MeterPorts{{table, p.clock, p.regional, p.dialogs, p.shell, p.files}, screen, screen}) {
         table.rows = rows;
-        host.quickInfoShowing = false;
+        screen.quickInfoShowing = false;
     }
 };
 
@@ -61,10 +60,10 @@ void BM_StartupLoadAndFirstTick(benchmark::State& state) {
     std::size_t blocks = 0;
     for (auto _ : state) {
         auto run = std::make_unique<Run>(p, rows);
-        run->statistics.Start();
-        run->statistics.Tick();
-        loaded = run->a.HistoryCount();
-        blocks = run->a.Adapters().size();
+        run->meter.Start();
+        run->meter.Tick();
+        loaded = run->meter.State().HistoryCount();
+        blocks = run->meter.State().Adapters().size();
         state.PauseTiming();  // the program never frees its history at start
         run.reset();
         state.ResumeTiming();

@@ -9,7 +9,7 @@
 #include <set>
 #include <string>
 
-#include "app/StatisticsController.h"
+#include "app/TrafficMeter.h"
 #include "core/Limits.h"
 #include "fuzz/FuzzPorts.h"
 

@@ -9,7 +9,7 @@
 
 #include "core/BillingPeriod.h"
 #include "core/Files.h"
-#include "app/StatisticsController.h"
+#include "app/TrafficMeter.h"
 #include "core/Limits.h"
 #include "core/Texts.h"
 #include "tests/TestSupport.h"

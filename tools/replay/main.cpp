@@ -16,9 +16,9 @@
 #endif
 
 #include "core/Accounting.h"
-#include "app/StatisticsController.h"
+#include "app/TrafficMeter.h"
 #include "tools/replay/Script.h"
-#include "tools/scripted/ScriptedStatisticsHost.h"
+#include "tools/scripted/ScriptedScreen.h"
 #include "tools/scripted/ScriptedPorts.h"
 
 #ifdef _WIN32
@@ -132,23 +132,12 @@ public:
     }
 };
 
-// The tray icon's balloons print at once; the shell always takes them.
-class ReplayNotifier : public Notifier {
+// The quick-info window counts as showing; the tray icon's balloons print at once, the shell
+// always taking them.
+class ReplayScreen : public ScriptedScreen {
 public:
     bool ShowBalloon(const std::string&, const std::string& text) override {
         Print("balloon: " + text);
-        return true;
-    }
-};
-
-// The quick-info window counts as showing; a refresh keeps the rows it was given.
-class ReplayHost : public ScriptedStatisticsHost {
-public:
-    std::vector<QuickInfoRow> lastRows;
-    bool refreshed = false;
-    bool RefreshQuickInfo(const std::vector<QuickInfoRow>& rows) override {
-        lastRows = rows;
-        refreshed = true;
         return true;
     }
 };
@@ -200,68 +189,72 @@ public:
         switch (c.op) {
             case Op::Today: clock_.today = c.date; break;
             case Op::Separator: regional_.separator = c.text[0]; break;
-            case Op::Load: statistics_->Guarded([&] { statistics_->Start(); }); break;
+            case Op::Load: meter_->Guarded([&] { meter_->Start(); }); break;
             case Op::Row:
             case Op::KeyRow:
             case Op::FilterRow: AddRow(c); break;
             case Op::Counters: counters32_ = c.y == 32; break;
-            case Op::Counting: a_->countingBoot = c.on; break;
+            case Op::Counting: meter_->State().countingBoot = c.on; break;
             case Op::Boot: clock_.systemStart = c.seconds; break;
             case Op::Time: clock_.secondOfDay = c.y; break;
             case Op::Tick: Tick(false); break;
             case Op::FailTick: Tick(true); break;
             case Op::Answer: dialogs_.answers.emplace_back(c.text); break;
             case Op::Cancel: dialogs_.answers.emplace_back(std::nullopt); break;
-            case Op::Pick: statistics_->RightClick(10, c.y); break;
-            case Op::Select: statistics_->Pick(c.text); break;
-            case Op::SetPrices: statistics_->Guarded([&] { statistics_->SetPrices(); }); break;
-            case Op::Rename: statistics_->Guarded([&] { statistics_->Rename(); }); break;
-            case Op::SetLimit: statistics_->Guarded([&] { statistics_->SetLimit(); }); break;
-            case Op::SetTrafficLimit: statistics_->Guarded([&] { statistics_->SetTrafficLimit(); }); break;
-            case Op::Report: statistics_->Guarded([&] { statistics_->ShowReport(); }); break;
-            case Op::Export: statistics_->Guarded([&] { statistics_->ExportCsv(); }); break;
-            case Op::Help: statistics_->Guarded([&] { statistics_->Help(); }); break;
-            case Op::Mail: statistics_->Guarded([&] { statistics_->MailToAuthor(); }); break;
+            // The panel's right click picks the block at or above the pointer.
+            case Op::Pick: picked_ = meter_->Panel().AdapterAt(c.y); break;
+            case Op::Select: picked_ = c.text; break;
+            case Op::SetPrices: RunCommand(velkaro::Command::SetPrices); break;
+            case Op::Rename: RunCommand(velkaro::Command::Rename); break;
+            case Op::SetLimit: RunCommand(velkaro::Command::SetLimit); break;
+            case Op::SetTrafficLimit: RunCommand(velkaro::Command::SetTrafficLimit); break;
+            case Op::Report: RunCommand(velkaro::Command::ShowReport); break;
+            case Op::Export: RunCommand(velkaro::Command::ExportCsv); break;
+            case Op::Help: RunCommand(velkaro::Command::Help); break;
+            case Op::Mail: RunCommand(velkaro::Command::MailToAuthor); break;
             case Op::Shell: shell_.result = c.y; break;
-            case Op::Save: statistics_->Guarded([&] { statistics_->SaveFiles(); }); break;
+            case Op::Save: meter_->Guarded([&] { meter_->SaveFiles(); }); break;
             case Op::Restart:
                 // The exit button's save; whether or not it fails, the program ends.
-                statistics_->Guarded([&] { statistics_->SaveFiles(); });
+                meter_->Guarded([&] { meter_->SaveFiles(); });
                 NewRun();
                 break;
             case Op::Kill: NewRun(); break;
-            case Op::Autosave: statistics_->Guarded([&] { statistics_->PeriodicSave(); }); break;
+            case Op::Autosave: meter_->PeriodicSave(); break;
             case Op::ReadError:
                 if (c.y == 0)
                     files_.readError.erase(c.text);
                 else
                     files_.readError[c.text] = c.y;
                 break;
-            case Op::Clear: statistics_->Guarded([&] { statistics_->ClearHistory(); }); break;
+            case Op::Clear: RunCommand(velkaro::Command::ClearHistory); break;
             case Op::Panel: PrintPanel(); break;
             case Op::QuickInfo:
                 for (const QuickInfoRow& r : lastRows_) Print(r.name + "|" + r.traffic + "|" + r.cost);
                 break;
             case Op::Window:
-                Print("window " + std::to_string(host_.OuterWidth()) + " " + std::to_string(host_.OuterHeight()));
+                Print("window " + std::to_string(screen_.OuterWidth()) + " " + std::to_string(screen_.OuterHeight()));
                 break;
             case Op::State:
-                Print("first " + statistics_->Panel().FirstAdapter());
-                Print("selected " + statistics_->Picked());
+                Print("first " + meter_->Panel().FirstAdapter());
+                Print("selected " + picked_);
                 break;
-            case Op::HideIdle: a_->hideIdle = c.on; break;
-            case Op::Tip: Print(statistics_->TrayTip()); break;
+            case Op::HideIdle: meter_->State().hideIdle = c.on; break;
+            case Op::Tip: Print(meter_->TrayTip()); break;
         }
     }
 
 private:
     // A new run of the program, not started yet: what the last one held is gone.
     void NewRun() {
-        statistics_.reset();
-        a_ = std::make_unique<Accounting>();
-        statistics_ = std::make_unique<StatisticsController>(
-            *a_, StatisticsPorts{{ifTable_, clock_, regional_, dialogs_, shell_, files_}, host_, &notifier_});
+        meter_ = std::make_unique<TrafficMeter>(
+            MeterPorts{{ifTable_, clock_, regional_, dialogs_, shell_, files_}, screen_, screen_});
         lastRows_.clear();
+        picked_.clear();
+    }
+
+    void RunCommand(velkaro::Command command) {
+        meter_->Guarded([&] { meter_->Run(command, picked_); });
     }
 
     void AddRow(const Command& c) {
@@ -279,36 +272,34 @@ private:
     // A tick comes only while the timer is on. The rows given for it are used up either way,
     // except by a failing call, whose rows wait for the next tick.
     void Tick(bool fail) {
-        if (statistics_->TimerEnabled()) {
+        if (meter_->TimerEnabled()) {
             ifTable_.failNext = fail;
-            host_.refreshed = false;
-            host_.lastRows.clear();
-            statistics_->Guarded([&] { statistics_->Tick(); });
+            screen_.quickInfoLists.clear();
+            meter_->Guarded([&] { meter_->Tick(); });
             ifTable_.failNext = false;
-            lastRows_ = host_.refreshed ? host_.lastRows : std::vector<QuickInfoRow>{};
+            lastRows_ = screen_.quickInfoLists.empty() ? std::vector<QuickInfoRow>{} : screen_.quickInfoLists.back();
         }
         if (!fail) ifTable_.rows.clear();
     }
 
     void PrintPanel() {
-        for (const PanelItem& item : statistics_->Panel().Items()) {
+        for (const PanelItem& item : meter_->Panel().Items()) {
             Print(std::to_string(item.x) + " " + std::to_string(item.y) + " " +
                   (item.desktopColour ? std::string("desktop") : Hex(item.rgb)) + " " +
                   (item.bold ? "bold" : "normal") + " " + item.text);
         }
     }
 
-    std::unique_ptr<Accounting> a_;
     ScriptedInterfaceTable ifTable_;
     FixedClock clock_;
     FixedRegional regional_;
     ReplayDialogs dialogs_;
     ReplayShell shell_;
     ReplayFiles files_;
-    ReplayHost host_;
-    ReplayNotifier notifier_;
-    std::unique_ptr<StatisticsController> statistics_;
+    ReplayScreen screen_;
+    std::unique_ptr<TrafficMeter> meter_;
     std::vector<QuickInfoRow> lastRows_;
+    std::string picked_;  // the adapter the panel's menu works on
     bool counters32_ = false;
 };
 

@@ -1,4 +1,4 @@
-#include "app/StatisticsController.h"
+#include "app/TrafficMeter.h"
 
 #include <optional>
 
@@ -17,7 +17,6 @@ namespace velkaro {
 
 namespace {
 
-constexpr int kPopupBelowPointer = 20;
 constexpr std::intptr_t kShellOpenFailedUpTo = 32;
 
 // The files, noting the name of a write that failed.
@@ -57,32 +56,25 @@ void ShowLimitWarnings(Accounting& a, char sep, Notifier& notifier) {
         if (notifier.ShowBalloon(texts::kAppTitle, w.text)) NoteLimitWarning(a, w);
 }
 
-StatisticsController::StatisticsController(Accounting& a, StatisticsPorts ports)
-    : a_(a), p_(ports), trayTip_(texts::kAppTitle) {}
+TrafficMeter::TrafficMeter(MeterPorts ports) : p_(ports), trayTip_(texts::kAppTitle) {}
 
-void StatisticsController::SetTimer(bool enabled) {
+void TrafficMeter::SetTimer(bool enabled) {
     timerEnabled_ = enabled;
-    p_.host.SetTimerEnabled(enabled);
+    p_.timer.SetEnabled(enabled);
 }
 
-bool StatisticsController::StartAccounting() {
+void TrafficMeter::Start() {
     // The interface function stays loaded once found (the save does not release it), so
     // finding it again is cheap and the ticks never call into a released library.
     sampling_ = p_.ifTable.Load();
-    if (!sampling_) return false;
-    p_.host.SetWhite();
+    if (!sampling_) return;
+    p_.screen.Started();
     FilePorts files{p_.files, p_.clock, p_.regional};
     Tell(LoadFiles(a_, files));
     SetTimer(true);
-    return true;
 }
 
-void StatisticsController::Start() {
-    quickInfoShown_ = false;
-    StartAccounting();
-}
-
-void StatisticsController::Tick() {
+void TrafficMeter::Tick() {
     SetTimer(false);
     // The clocks are read once per tick, also when the table call then fails.
     const std::uint64_t now = sampling_ ? p_.clock.MonotonicMs() : 0;
@@ -93,59 +85,49 @@ void StatisticsController::Tick() {
     const char sep = p_.regional.DecimalSeparator();
     // The limits look at the clock's date and time.
     a_.SetLimitTime(today, p_.clock.SecondOfDay());
-    if (p_.notifier) ShowLimitWarnings(a_, sep, *p_.notifier);
+    ShowLimitWarnings(a_, sep, p_.screen);
     LayOut(sep);
-    quickInfoShown_ = p_.host.RefreshQuickInfo(panel_.QuickInfoRows());
     trayTip_ = TrayTipText(panel_.Totals(), sep, AllowanceLine(a_, sep));
-    p_.host.SetTrayTip(trayTip_);
+    p_.screen.Show(Snapshot{panel_, trayTip_});
     SetTimer(true);
 }
 
-void StatisticsController::LayOut(char sep) {
-    panel_.Layout(a_, p_.host, sep);
+void TrafficMeter::LayOut(char sep) {
+    panel_.Layout(a_, p_.screen, sep);
     for (const std::string& adapter : panel_.Unpriced()) a_.AddTariff(TariffEntry{0, 0, adapter, adapter});
-    p_.host.Resize(panel_.OuterWidth(), panel_.OuterHeight());
-    p_.host.ShowPanel();
 }
 
-void StatisticsController::Relayout() {
+void TrafficMeter::Relayout() {
     panel_.RemeasureTexts();
     LayOut(p_.regional.DecimalSeparator());
+    p_.screen.ShowPanel(panel_);
 }
 
-void StatisticsController::RightClick(int x, int y) {
-    picked_ = panel_.AdapterAt(y);
-    // Where the click was in the window: the menu opens there, however far it is scrolled.
-    const int windowY = y - p_.host.ScrollTop();
-    p_.host.PopupMenu(x, windowY + kPopupBelowPointer);
-}
-
-bool StatisticsController::Run(Command command) {
+bool TrafficMeter::Run(Command command, const std::string& adapter) {
     switch (command) {
-    case Command::ShowReport: ShowReport(); return true;
+    case Command::ShowReport: ShowReport(adapter); return true;
     case Command::ExportCsv: ExportCsv(); return true;
-    case Command::SetPrices: SetPrices(); return true;
-    case Command::Rename: Rename(); return true;
-    case Command::SetLimit: SetLimit(); return true;
-    case Command::SetTrafficLimit: SetTrafficLimit(); return true;
+    case Command::SetPrices: SetPrices(adapter); return true;
+    case Command::Rename: Rename(adapter); return true;
+    case Command::SetLimit: SetLimit(adapter, LimitKind::Money); return true;
+    case Command::SetTrafficLimit: SetLimit(adapter, LimitKind::Traffic); return true;
     case Command::HideIdle: HideIdle(); return true;
     case Command::Exit: Exit(); return true;
     case Command::MailToAuthor: MailToAuthor(); return true;
     case Command::ClearHistory: ClearHistory(); return true;
     case Command::Help: Help(); return true;
-    case Command::About: About(); return true;
     default: return false;
     }
 }
 
-void StatisticsController::ShowReport() {
-    const std::string page = HistoryReportText(a_, picked_, p_.regional.DecimalSeparator());
+void TrafficMeter::ShowReport(const std::string& adapter) {
+    const std::string page = HistoryReportText(a_, adapter, p_.regional.DecimalSeparator());
     if (const int code = p_.shell.ProgramFolder().WriteAll(texts::kReportFile, page); code != kIoOk)
         throw AppError(IoErrorText(code));
     OpenWrittenFile(texts::kReportFile);
 }
 
-void StatisticsController::ExportCsv() {
+void TrafficMeter::ExportCsv() {
     const std::string text = HistoryCsvText(a_, p_.regional.DecimalSeparator());
     // In one step, as the program's own files: a failure keeps the file of the last export.
     if (const int code = p_.shell.ProgramFolder().ReplaceAll(texts::kCsvFile, text); code != kIoOk)
@@ -153,12 +135,11 @@ void StatisticsController::ExportCsv() {
     OpenWrittenFile(texts::kCsvFile);
 }
 
-void StatisticsController::OpenWrittenFile(const char* name) {
+void TrafficMeter::OpenWrittenFile(const char* name) {
     ReportIfNotOpened(p_.shell.OpenProgramFile(name), texts::kOpenWrittenFailed, name);
 }
 
-void StatisticsController::SetPrices() {
-    const std::string adapter = picked_;
+void TrafficMeter::SetPrices(const std::string& adapter) {
     // Both prices are read before either is stored: a Cancel, a text that is not a number or
     // a negative price in either dialog ends the command with nothing stored.
     static constexpr const char* kPrompts[] = {texts::kPromptPriceIn, texts::kPromptPriceOut};
@@ -183,8 +164,7 @@ void StatisticsController::SetPrices() {
     if (const auto still = SlotStill(a_, *slot, adapter)) a_.SetPrices(*still, prices[0], prices[1]);
 }
 
-void StatisticsController::Rename() {
-    const std::string adapter = picked_;
+void TrafficMeter::Rename(const std::string& adapter) {
     const std::optional<std::string> text =
         p_.dialogs.InputBox(texts::kAppTitle, texts::kPromptRename, texts::kDefaultRename);
     if (!text || text->empty() || *text == texts::kDefaultRename) return;
@@ -196,12 +176,7 @@ void StatisticsController::Rename() {
     if (const auto still = SlotStill(a_, *slot, adapter)) a_.SetDisplayName(*still, *text);
 }
 
-void StatisticsController::SetLimit() { AskLimit(LimitKind::Money); }
-
-void StatisticsController::SetTrafficLimit() { AskLimit(LimitKind::Traffic); }
-
-void StatisticsController::AskLimit(LimitKind kind) {
-    const std::string adapter = picked_;
+void TrafficMeter::SetLimit(const std::string& adapter, LimitKind kind) {
     AdapterId id = 0;
     if (!a_.FindAdapter(adapter, id) && !FindTariffEntry(a_, adapter)) {
         // Nothing is picked: the panel shows no block of that name.
@@ -236,39 +211,44 @@ void StatisticsController::AskLimit(LimitKind kind) {
     ::velkaro::SetLimit(a_, adapter, kind, limit, day);
 }
 
-void StatisticsController::HideIdle() { a_.hideIdle = !a_.hideIdle; }
+void TrafficMeter::HideIdle() { a_.hideIdle = !a_.hideIdle; }
 
-void StatisticsController::Tell(const FileNotes& notes) {
+void TrafficMeter::Tell(const FileNotes& notes) {
     // Shown once the files are done with: a message box runs the message loop, and a tick or
     // a save from there would find the tables half-way.
-    if (notes.windowWidth) p_.host.SetOuterWidth(*notes.windowWidth);
+    if (notes.windowWidth) p_.screen.SetOuterWidth(*notes.windowWidth);
     for (const std::string& text : notes.messages) p_.dialogs.ShowMessage(text);
 }
 
-void StatisticsController::SaveFiles() {
+void TrafficMeter::SaveFiles() {
     FilePorts files{p_.files, p_.clock, p_.regional};
-    const SaveOutcome saved = ::velkaro::SaveFiles(a_, files, p_.host.OuterWidth());
+    const SaveOutcome saved = ::velkaro::SaveFiles(a_, files, p_.screen.OuterWidth());
     Tell(saved.notes);
     if (!saved.unread.empty()) p_.dialogs.ShowMessage(UnwrittenText(saved.unread));
 }
 
-void StatisticsController::PeriodicSave() {
+void TrafficMeter::PeriodicSave() {
     WriteWatch watch(p_.files);
     try {
         FilePorts files{watch, p_.clock, p_.regional};
-        Tell(::velkaro::SaveFiles(a_, files, p_.host.OuterWidth()).notes);  // a file still unread is tried again next time
+        Tell(::velkaro::SaveFiles(a_, files, p_.screen.OuterWidth()).notes);  // a file still unread is tried again next time
+        saveFailing_ = false;
     } catch (const AppError& e) {
-        if (watch.failed.empty()) throw;
-        throw AppError(texts::kAutosaveFailed + watch.failed + texts::kAutosaveFailedWhy + e.what());
+        if (saveFailing_) return;
+        // Marked before the box opens: the saves that come while it is open stay quiet.
+        saveFailing_ = true;
+        p_.dialogs.ShowError(watch.failed.empty()
+                                 ? std::string(e.what())
+                                 : texts::kAutosaveFailed + watch.failed + texts::kAutosaveFailedWhy + e.what());
     }
 }
 
-void StatisticsController::Exit() {
+void TrafficMeter::Exit() {
     SaveFiles();  // a failing save raises: the program then does not end
-    p_.host.EndRequest();
+    p_.screen.EndRequest();
 }
 
-void StatisticsController::ClearHistory() {
+void TrafficMeter::ClearHistory() {
     if (!p_.dialogs.AskYesNo(texts::kClearQuestion)) return;
     SaveFiles();  // a failing save raises: nothing is deleted then
     const char* outcome = texts::kClearNotRead;  // a history this run never read is not ours
@@ -280,12 +260,11 @@ void StatisticsController::ClearHistory() {
             outcome = texts::kClearFailed;
         }
     }
-    quickInfoShown_ = false;
     // When the file stayed, it holds what the save just wrote; the load replaces the table
     // with it, so every record is held once. The message comes after the reload, so that a
     // tick or a save from its message loop sees the reloaded state.
     try {
-        StartAccounting();
+        Start();
     } catch (const AppError&) {
         p_.dialogs.ShowMessage(outcome);  // the deletion happened all the same
         throw;
@@ -293,13 +272,13 @@ void StatisticsController::ClearHistory() {
     p_.dialogs.ShowMessage(outcome);
 }
 
-void StatisticsController::MailToAuthor() {
+void TrafficMeter::MailToAuthor() {
     const std::string mail = std::string(texts::kMailTo) + texts::kEmail + texts::kMailSubjectKey +
                              texts::kMailSubject + texts::kMailBodyKey + texts::kMailBody + texts::kMailEnd;
     if (p_.shell.Open(mail) <= kShellOpenFailedUpTo) p_.dialogs.ShowMessage(texts::kMailFailed);
 }
 
-void StatisticsController::Help() {
+void TrafficMeter::Help() {
     if (p_.shell.ProgramFileExists(texts::kHelpFile))
         ReportIfNotOpened(p_.shell.OpenProgramFile(texts::kHelpFile), texts::kOpenFailed,
                std::string(texts::kOpenHelp) + texts::kHelpFile);
@@ -308,7 +287,7 @@ void StatisticsController::Help() {
                std::string(texts::kOpenOnlineHelp) + texts::kOnlineHelp);
 }
 
-void StatisticsController::ReportIfNotOpened(std::intptr_t result, const char* failed, const std::string& what) {
+void TrafficMeter::ReportIfNotOpened(std::intptr_t result, const char* failed, const std::string& what) {
     if (result > kShellOpenFailedUpTo) return;
     std::string reason;
     switch (result) {
@@ -327,7 +306,5 @@ void StatisticsController::ReportIfNotOpened(std::intptr_t result, const char* f
     }
     p_.dialogs.ShowMessage(FillText(failed, {what, reason}));
 }
-
-void StatisticsController::About() { p_.host.ShowAbout(); }
 
 }  // namespace velkaro
