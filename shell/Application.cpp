@@ -82,6 +82,16 @@ void Application::ShowError(const std::string& text) { dialogs_.ShowError(text);
 
 int Application::Run() { return win::RunMessageLoop(); }
 
+bool Application::StartTimer(UINT_PTR id, unsigned ms, std::function<void()> onTimer) {
+    if (!::SetTimer(Handle(), id, ms, nullptr)) return false;
+    timers_[id] = std::move(onTimer);
+    return true;
+}
+
+void Application::StopTimer(UINT_PTR id) {
+    if (timers_.erase(id)) ::KillTimer(Handle(), id);
+}
+
 bool Application::AnyWindowVisible() const {
     struct Search {
         HWND owner;
@@ -139,6 +149,13 @@ LRESULT Application::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         else
             EndRequest();
         return 0;
+    case WM_TIMER:
+        if (const auto it = timers_.find(wp); it != timers_.end()) {
+            const std::function<void()> onTimer = it->second;  // it may stop or start timers
+            onTimer();
+            return 0;
+        }
+        break;
     case WM_SETFOCUS: {
         // Activated through its taskbar button: hand the focus to the last active window.
         HWND last = ::GetLastActivePopup(Handle());

@@ -10,6 +10,8 @@
 
 #include <windows.h>
 
+#include <functional>
+#include <map>
 #include <string>
 
 #include "win/Window.h"
@@ -74,6 +76,12 @@ public:
     // The message loop, until the quit message is taken; returns its exit code.
     int Run();
 
+    // A timer of the application window: onTimer runs at each of its WM_TIMER, in the message
+    // loop and in every modal loop alike. Setting it again starts its interval afresh; false
+    // when Windows has no timer left.
+    bool StartTimer(UINT_PTR id, unsigned ms, std::function<void()> onTimer);
+    void StopTimer(UINT_PTR id);
+
 private:
     // Shows the application window when a window of the application became visible and hides
     // it when none is visible any more, while its visibility is still the one set here last
@@ -90,6 +98,7 @@ private:
     HHOOK showHook_ = nullptr;
     HICON icon_ = nullptr;
     AppWindow* main_ = nullptr;
+    std::map<UINT_PTR, std::function<void()>> timers_;
     bool endRequested_ = false;
     bool setVisible_ = false;  // the application window's visibility as UpdateVisible left it
     bool updating_ = false;

@@ -1,12 +1,14 @@
 #include "shell/Program.h"
 
+#include "core/AppError.h"
+#include "win/DialogsWin32.h"
 #include "win/StatisticsWindow.h"
 #include "win/Utf16.h"
 
 namespace velkaro::shell {
 
 Program::Program(SystemPorts ports, ProgramOptions options)
-    : app_(options.title, ports.dialogs), guard_(options.title) {
+    : app_(options.title, ports.dialogs), guard_(options.title), systemTimer_(options.systemTimer) {
     if (Refused()) {
         const std::string text = texts::kAlreadyRunning;
         if (options.showRefusal)
@@ -18,52 +20,95 @@ Program::Program(SystemPorts ports, ProgramOptions options)
         return;
     }
 
-    // Until the statistics window exists (its start's messages run a message loop), there is
-    // nothing to save or show.
+    meter_ = std::make_unique<TrafficMeter>(MeterPorts{ports, *this, *this});
     QuickInfoLinks links;
-    links.save = [this] {
-        if (statistics_) statistics_->Controller().SaveFiles();
-    };
-    links.showStatistics = [this] {
-        if (statistics_) statistics_->Show();
-    };
-    links.quickInfoShown = [this] { return statistics_ && statistics_->Controller().QuickInfoShown(); };
+    links.save = [this] { meter_->SaveFiles(); };
+    links.showStatistics = [this] { statistics_->Show(); };
     links.autostart = options.autostart;
     quickInfo_ = std::make_unique<QuickInfoWindow>(app_, links);
     app_.SetMainWindow(quickInfo_.get());
     tray_ = std::make_unique<TrayIcon>(app_, *quickInfo_, quickInfo_->Menu(), [this] { quickInfo_->ToggleFromTray(); },
                                        options.shellNotify);
     tray_->Add();
-
-    win::StatisticsLinks statisticsLinks;
-    statisticsLinks.refreshQuickInfo = [this](const std::vector<QuickInfoRow>& rows) { return quickInfo_->Refresh(rows); };
-    statisticsLinks.showAbout = [this] {
-        if (about_) about_->ShowAbout();
-    };
-    statisticsLinks.endRequest = [this] { app_.EndRequest(); };
-    statisticsLinks.setTrayTip = [this](const std::string& tip) { tray_->SetTip(tip); };
-    win::StatisticsOptions statisticsOptions;
-    statisticsOptions.systemTimer = options.systemTimer;
-    statisticsOptions.owner = app_.Handle();  // owned like every window: no taskbar button of its own
-    statisticsOptions.notifier = tray_.get();  // the limits' warnings come as the tray's balloons
-    statistics_ = std::make_unique<win::StatisticsWindow>(accounting_, ports, statisticsLinks, statisticsOptions);
-
+    // Owned like every window: no taskbar button of its own.
+    statistics_ = std::make_unique<win::StatisticsWindow>(*meter_, ports.dialogs, [this] { about_->ShowAbout(); },
+                                                         app_.Handle());
     about_ = std::make_unique<AboutWindow>(app_);
 
-    autosave_ = std::make_unique<Autosave>(
-        [this] { statistics_->Controller().PeriodicSave(); },
-        [this] { return accounting_.filesLoaded && !app_.EndRequested() && !quickInfo_->SessionEndPending(); },
-        [this](const std::string& text) { app_.ShowError(text); });
-    if (accounting_.filesLoaded) autosave_->Start(options.autosaveIntervalMs);
+    {
+        // What the start asks or says comes from the statistics window, hidden as it is.
+        win::DialogOwner owner(statistics_->Handle());
+        try {
+            meter_->Guarded([this] { meter_->Start(); });
+        } catch (const std::exception& e) {
+            app_.ShowError(e.what());
+        }
+    }
+    if (State().filesLoaded && options.autosaveIntervalMs &&
+        app_.StartTimer(kSaveTimer, options.autosaveIntervalMs, [this] { PeriodicSave(); }))
+        saveInterval_ = options.autosaveIntervalMs;
 }
 
 Program::~Program() {
     // Reverse order of creation; the tray icon leaves the notification area. No save.
-    autosave_.reset();
+    app_.StopTimer(kTickTimer);
+    app_.StopTimer(kSaveTimer);
     about_.reset();
     statistics_.reset();
     tray_.reset();
     quickInfo_.reset();
 }
+
+void Program::Tick() {
+    if (!tickTimerOn_) {
+        // A WM_TIMER taken after the timer was stopped starts no tick.
+        app_.StopTimer(kTickTimer);
+        return;
+    }
+    win::DialogOwner owner(statistics_->Handle());
+    try {
+        meter_->Guarded([this] { meter_->Tick(); });
+    } catch (const std::exception& e) {
+        app_.ShowError(e.what());
+    }
+}
+
+void Program::PeriodicSave() {
+    // Not while the program ends, nor between a session end's save and its end.
+    if (app_.EndRequested() || quickInfo_->SessionEndPending()) return;
+    meter_->PeriodicSave();
+}
+
+void Program::SetEnabled(bool enabled) {
+    // Setting the timer anew starts its interval afresh. A disabled timer is only marked: the
+    // tick disables and enables it every second.
+    tickTimerOn_ = enabled;
+    if (!enabled || !systemTimer_) return;
+    if (!app_.StartTimer(kTickTimer, 1000, [this] { Tick(); })) {
+        tickTimerOn_ = false;
+        throw AppError(texts::kNoTimers);
+    }
+}
+
+// ---- the meter's screen ----
+
+int Program::OuterWidth() { return statistics_->OuterWidth(); }
+int Program::OuterHeight() { return statistics_->OuterHeight(); }
+void Program::SetOuterWidth(int width) { statistics_->SetOuterWidth(width); }
+int Program::ImageWidth() { return statistics_->ImageWidth(); }
+int Program::ImageHeight() { return statistics_->ImageHeight(); }
+int Program::TextWidth(const std::string& text) { return statistics_->TextWidth(text); }
+void Program::Started() { statistics_->SetWhite(); }
+void Program::ShowPanel(const StatisticsPanel& panel) { statistics_->ShowPanel(panel); }
+
+void Program::Show(const Snapshot& snapshot) {
+    statistics_->ShowPanel(snapshot.panel);
+    quickInfo_->Refresh(snapshot.panel.QuickInfoRows());
+    tray_->SetTip(snapshot.tip);
+}
+
+bool Program::ShowBalloon(const std::string& title, const std::string& text) { return tray_->ShowBalloon(title, text); }
+
+void Program::EndRequest() { app_.EndRequest(); }
 
 }  // namespace velkaro::shell

@@ -1,20 +1,20 @@
 // The program's start-up, run and end: the application window with its title, the
 // single-instance guard (a refused start says so, brings the other instance forward and ends
-// here), the quick-info window with the tray icon, the statistics window (its start loads the
-// files and starts the tick), the about window, the periodic save, the message loop; at the
-// end the windows go in reverse order (no save there).
+// here), the traffic meter, the windows that draw it (Fast INFO with the tray icon, the
+// statistics window, the about window), its two timers (the tick and the periodic save) on the
+// application window, the message loop; at the end the windows go in reverse order (no save
+// there).
 #pragma once
 
 #include <functional>
 #include <memory>
 #include <string>
 
-#include "core/Accounting.h"
 #include "app/Ports.h"
+#include "app/TrafficMeter.h"
 #include "core/Texts.h"
 #include "shell/AboutWindow.h"
 #include "shell/Application.h"
-#include "shell/Autosave.h"
 #include "shell/Autostart.h"
 #include "shell/QuickInfoWindow.h"
 #include "shell/SingleInstance.h"
@@ -28,8 +28,9 @@ namespace velkaro::shell {
 
 struct ProgramOptions {
     std::string title = texts::kAppTitle;
-    unsigned autosaveIntervalMs = Autosave::kDefaultIntervalMs;  // 0: no timer (tests tick)
-    bool systemTimer = true;  // false: the statistics window's timer is only a flag
+    static constexpr unsigned kDefaultSaveIntervalMs = 5 * 60 * 1000;
+    unsigned autosaveIntervalMs = kDefaultSaveIntervalMs;  // 0: no timer (tests save themselves)
+    bool systemTimer = true;  // false: the tick's timer is only a flag (tests tick themselves)
     // Start with Windows, for the tray menu (the Run key in the real program); none: the menu
     // item is there but does nothing.
     AutostartSetting* autostart = nullptr;
@@ -38,34 +39,62 @@ struct ProgramOptions {
     std::function<void(const std::string&)> showRefusal;
 };
 
-class Program {
+// The windows are the meter's screen: each snapshot goes to the statistics window (its panel),
+// Fast INFO (its rows) and the tray icon (its tip); the panel is laid out for the statistics
+// window's sizes and text widths.
+class Program : private Screen, private TickTimer {
 public:
+    static constexpr UINT_PTR kTickTimer = 1;
+    static constexpr UINT_PTR kSaveTimer = 2;
+
     Program(SystemPorts ports, ProgramOptions options = {});
-    ~Program();
+    ~Program() override;
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
 
     // The message loop; 0 at once after a refused start.
     int Run() { return Refused() ? 0 : app_.Run(); }
+    // One tick, as the timer runs it: none while the timer is off.
+    void Tick();
+    // One periodic save, as its timer runs it: none while the program ends.
+    void PeriodicSave();
 
     bool Refused() const { return !guard_.First(); }
+    unsigned SaveInterval() const { return saveInterval_; }  // 0 while no timer runs
     Application& App() { return app_; }
-    Accounting& State() { return accounting_; }
+    TrafficMeter& Meter() { return *meter_; }
+    Accounting& State() { return meter_->State(); }
     QuickInfoWindow& QuickInfo() { return *quickInfo_; }
     TrayIcon& Tray() { return *tray_; }
     win::StatisticsWindow& Statistics() { return *statistics_; }
     AboutWindow& About() { return *about_; }
-    Autosave& Autosaver() { return *autosave_; }
 
 private:
+    // Screen: the statistics window's sizes, the snapshots to every window.
+    int OuterWidth() override;
+    int OuterHeight() override;
+    void SetOuterWidth(int width) override;
+    int ImageWidth() override;
+    int ImageHeight() override;
+    int TextWidth(const std::string& text) override;
+    void Started() override;
+    void ShowPanel(const StatisticsPanel& panel) override;
+    void Show(const Snapshot& snapshot) override;
+    bool ShowBalloon(const std::string& title, const std::string& text) override;
+    void EndRequest() override;
+    // TickTimer: a timer disabled is only marked, and killed when its message still comes.
+    void SetEnabled(bool enabled) override;
+
     Application app_;
     SingleInstance guard_;
-    Accounting accounting_;
+    bool systemTimer_ = true;
+    bool tickTimerOn_ = false;
+    unsigned saveInterval_ = 0;
+    std::unique_ptr<TrafficMeter> meter_;
     std::unique_ptr<QuickInfoWindow> quickInfo_;
     std::unique_ptr<TrayIcon> tray_;
     std::unique_ptr<win::StatisticsWindow> statistics_;
     std::unique_ptr<AboutWindow> about_;
-    std::unique_ptr<Autosave> autosave_;
 };
 
 }  // namespace velkaro::shell

@@ -105,7 +105,8 @@ void QuickInfoWindow::MakeListView() {
 }
 
 bool QuickInfoWindow::Refresh(const std::vector<QuickInfoRow>& rows) {
-    if (!IsVisible()) return false;
+    shownAtRefresh_ = IsVisible();
+    if (!shownAtRefresh_) return false;
     MakeListView();
     // The list gets only what changed: rows no longer there go from the end, a row's cells
     // are set where their texts differ from what the list holds, new rows are added. When rows
@@ -203,7 +204,7 @@ void QuickInfoWindow::SetDpi(win::Dpi dpi) {
 }
 
 void QuickInfoWindow::ToggleFromTray() {
-    if (links_.quickInfoShown && links_.quickInfoShown())
+    if (shownAtRefresh_)
         Hide();
     else
         Show();

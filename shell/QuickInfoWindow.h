@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "shell/Application.h"
-#include "app/StatisticsController.h"
+#include "app/TrafficMeter.h"
 #include "win/Dpi.h"
 #include "win/Handles.h"
 
@@ -20,11 +20,10 @@ namespace velkaro::shell {
 
 class AutostartSetting;
 
-// What the window needs of the statistics window.
+// What the window needs of the rest of the program.
 struct QuickInfoLinks {
-    std::function<void()> save;            // the statistics window's SaveFiles; raises AppError
+    std::function<void()> save;            // the meter's save; raises AppError
     std::function<void()> showStatistics;  // shown and in front; centred the first time
-    std::function<bool()> quickInfoShown;  // whether this window was showing at the last tick
     // What "Запускать вместе с Windows" reads and sets; without one the item stays unchecked
     // and does nothing.
     AutostartSetting* autostart = nullptr;
@@ -69,6 +68,7 @@ private:
 
     QuickInfoLinks links_;
     win::Dpi dpi_;
+    bool shownAtRefresh_ = false;  // showing at the last refresh (the last tick)
     HWND listView_ = nullptr;
     std::vector<QuickInfoRow> listed_;  // the rows as the list view holds them
     win::UniqueFont font_;

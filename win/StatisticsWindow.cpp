@@ -36,27 +36,25 @@ std::vector<ButtonBar::Button> Buttons() {
 template <class F> void StatisticsWindow::Run(F&& handler) {
     DialogOwner owner(Handle());  // what the handler asks or says comes from this window
     try {
-        controller_.Guarded(std::forward<F>(handler));
+        meter_.Guarded(std::forward<F>(handler));
     } catch (const std::exception& e) {
         dialogs_.ShowError(e.what());
     }
 }
 
-StatisticsWindow::StatisticsWindow(Accounting& a, SystemPorts ports, StatisticsLinks links,
-                                   StatisticsOptions options)
-    : dialogs_(ports.dialogs),
-      links_(std::move(links)),
-      options_(options),
-      controller_(a, StatisticsPorts{ports, *this, options.notifier}),
+StatisticsWindow::StatisticsWindow(TrafficMeter& meter, Dialogs& dialogs, std::function<void()> showAbout, HWND owner)
+    : meter_(meter),
+      dialogs_(dialogs),
+      showAbout_(std::move(showAbout)),
       dpi_(SystemDpi()),
-      view_(controller_.Panel(), [this](int x, int y) { Run([&] { controller_.RightClick(x, y); }); }, dpi_),
+      view_(meter.Panel(), [this](int x, int y) { Run([&] { RightClick(x, y); }); }, dpi_),
       bar_(Buttons(), dpi_) {
     font_ = MakeFont({L"Lucida Console", -dpi_.Px(11), FW_NORMAL, RUSSIAN_CHARSET});
     whiteBrush_.reset(::CreateSolidBrush(RGB(255, 255, 255)));
     if (!whiteBrush_) throw std::runtime_error("CreateSolidBrush failed, error " + std::to_string(::GetLastError()));
 
     const SIZE outer = OuterSize(dpi_.Px(kLayoutClientWidth), dpi_.Px(kLayoutClientHeight), kStyle, kExStyle, dpi_);
-    Create(kClass, Widen(texts::kStatisticsCaption).c_str(), kStyle, kExStyle, 0, 0, outer.cx, outer.cy, options_.owner);
+    Create(kClass, Widen(texts::kStatisticsCaption).c_str(), kStyle, kExStyle, 0, 0, outer.cx, outer.cy, owner);
     frame_ = SIZE{Width(WindowRect(Handle())) - static_cast<int>(ClientRect(Handle()).right),
                   Height(WindowRect(Handle())) - static_cast<int>(ClientRect(Handle()).bottom)};
     outerWidth_ = kLayoutClientWidth + FrameUnits().cx;
@@ -73,12 +71,9 @@ StatisticsWindow::StatisticsWindow(Accounting& a, SystemPorts ports, StatisticsL
         ::SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
         ::SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     }
-
-    if (options_.start) Run([this] { controller_.Start(); });
 }
 
 StatisticsWindow::~StatisticsWindow() {
-    if (Handle()) ::KillTimer(Handle(), kTimerId);
     // No message reaches this object while it is being taken apart; the children go with it.
     Destroy();
 }
@@ -101,6 +96,11 @@ int StatisticsWindow::ImageWidth() { return std::max(0, outerWidth_ - static_cas
 
 int StatisticsWindow::ImageHeight() {
     return std::max(0, std::max(0, panelOuterHeight_ - static_cast<int>(FrameUnits().cy)) - ButtonBar::kHeight);
+}
+
+void StatisticsWindow::ShowPanel(const StatisticsPanel& panel) {
+    Resize(panel.OuterWidth(), panel.OuterHeight());
+    view_.ShowItems();
 }
 
 void StatisticsWindow::Resize(int outerWidth, int outerHeight) {
@@ -157,44 +157,18 @@ void StatisticsWindow::SetDpi(Dpi dpi) {
     bar_.SetDpi(dpi);
 }
 
-// ---- what the controller asks ----
-
-void StatisticsWindow::SetTimerEnabled(bool enabled) {
-    if (!options_.systemTimer) {
-        timerRunning_ = enabled;
-        return;
-    }
-    // Setting the timer anew starts its interval afresh. A disabled timer is only marked: the
-    // tick disables and enables it every second, and its WM_TIMER, should one come while it
-    // is off, kills it then.
-    timerRunning_ = false;
-    if (!enabled) return;
-    if (!::SetTimer(Handle(), kTimerId, 1000, nullptr)) throw AppError(texts::kNoTimers);
-    timerRunning_ = true;
-}
+// ---- the panel's menu ----
 
 void StatisticsWindow::SetWhite() {
     view_.SetWhite();
     ::InvalidateRect(Handle(), nullptr, TRUE);
 }
 
-bool StatisticsWindow::RefreshQuickInfo(const std::vector<QuickInfoRow>& rows) {
-    return links_.refreshQuickInfo && links_.refreshQuickInfo(rows);
-}
-
-void StatisticsWindow::SetTrayTip(const std::string& tip) {
-    if (links_.setTrayTip) links_.setTrayTip(tip);
-}
-
-void StatisticsWindow::ShowAbout() {
-    if (links_.showAbout) links_.showAbout();
-}
-
-void StatisticsWindow::EndRequest() {
-    if (links_.endRequest)
-        links_.endRequest();
-    else
-        ::PostQuitMessage(0);
+void StatisticsWindow::RightClick(int x, int y) {
+    picked_ = meter_.Panel().AdapterAt(y);
+    // Where the click was in the window: the menu opens there, however far it is scrolled.
+    constexpr int kBelowPointer = 20;
+    PopupMenu(x, y - view_.ScrollTop() + kBelowPointer);
 }
 
 void StatisticsWindow::PopupMenu(int windowX, int windowY) {
@@ -217,7 +191,7 @@ void StatisticsWindow::PopupMenu(int windowX, int windowY) {
         // A separator before each item but the first; the two limits go together.
         if (item.command != Command::ShowReport && item.command != Command::SetTrafficLimit)
             ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
-        const bool checked = item.command == Command::HideIdle && controller_.State().hideIdle;
+        const bool checked = item.command == Command::HideIdle && meter_.State().hideIdle;
         ::AppendMenuW(menu.get(), MF_STRING | (checked ? MF_CHECKED : MF_UNCHECKED), Id(item.command),
                       Widen(item.text).c_str());
     }
@@ -265,7 +239,7 @@ LRESULT StatisticsWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     }
     case kRelayoutMessage:
-        Run([this] { controller_.Relayout(); });
+        Run([this] { meter_.Relayout(); });
         return 0;
     case WM_SETTINGCHANGE:
         if (wp == SPI_SETWORKAREA) Place();
@@ -287,19 +261,15 @@ LRESULT StatisticsWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_GETFONT:
         return reinterpret_cast<LRESULT>(font_.get());
-    case WM_TIMER:
-        if (wp != kTimerId) break;
-        // A WM_TIMER taken after the timer was stopped starts no tick.
-        if (timerRunning_)
-            Run([this] { controller_.Tick(); });
-        else if (options_.systemTimer)
-            ::KillTimer(Handle(), kTimerId);
-        return 0;
     case WM_COMMAND:
         if (HIWORD(wp) == 0 && lp == 0) {
             const Command command = static_cast<Command>(LOWORD(wp));
             bool known = false;
-            Run([&] { known = controller_.Run(command); });
+            if (command == Command::About) {
+                if (showAbout_) showAbout_();
+                return 0;
+            }
+            Run([&] { known = meter_.Run(command, picked_); });
             if (known) return 0;
         }
         break;

@@ -1,7 +1,7 @@
-// The statistics window on Win32: the top-level window "VelkaroTForm1" that runs the
-// statistics controller and serves as its host, with the image area (win/PanelView.h) over the
-// button bar (win/ButtonBar.h), the one-second timer and the panel's menu. Every handler runs
-// through the controller's Guarded, so an error shows the error box and the program goes on.
+// The statistics window on Win32: the top-level window "VelkaroTForm1" that draws the meter's
+// panel, with the image area (win/PanelView.h) over the button bar (win/ButtonBar.h) and the
+// panel's menu, whose commands go to the meter for the adapter picked. Every handler runs
+// through the meter's Guarded, so an error shows the error box and the program goes on.
 //
 // The panel sizes the window as if the screen had no end: the outer height it sets and reads
 // is its own. On the screen the window is never taller than the work area of its monitor and
@@ -18,7 +18,7 @@
 
 #include "core/Accounting.h"
 #include "app/Ports.h"
-#include "app/StatisticsController.h"
+#include "app/TrafficMeter.h"
 #include "win/ButtonBar.h"
 #include "win/Dpi.h"
 #include "win/Handles.h"
@@ -27,34 +27,16 @@
 
 namespace velkaro::win {
 
-// What the window needs of the rest of the program.
-struct StatisticsLinks {
-    // The quick-info window's list; returns whether that window is showing.
-    std::function<bool(const std::vector<QuickInfoRow>&)> refreshQuickInfo;
-    std::function<void()> showAbout;                      // the about window, not modal
-    std::function<void()> endRequest;                     // empty: PostQuitMessage(0)
-    std::function<void(const std::string&)> setTrayTip;  // the tray icon's tip, each tick
-};
-
-struct StatisticsOptions {
-    bool start = true;          // run the controller's Start right after the window is created
-    bool systemTimer = true;    // false: the timer is only a flag (tests run the ticks)
-    HWND owner = nullptr;       // e.g. the application window: no taskbar button of its own
-    Notifier* notifier = nullptr;  // shows the limits' warnings (the tray icon)
-};
-
-class StatisticsWindow : public StatisticsHost, private Window {
+class StatisticsWindow : public WindowHost, private Window {
 public:
-    static constexpr UINT_PTR kTimerId = 1;
     static constexpr int kLayoutClientWidth = StatisticsPanel::kLayoutImageWidth;
     static constexpr int kLayoutClientHeight = StatisticsPanel::kLayoutImageHeight + ButtonBar::kHeight;
 
-    // Creates the window hidden (throws std::runtime_error when Windows refuses), then starts
-    // the controller unless the options say otherwise.
-    StatisticsWindow(Accounting& a, SystemPorts ports, StatisticsLinks links, StatisticsOptions options = {});
+    // Creates the window hidden, owned by owner (the application window: no taskbar button of
+    // its own); throws std::runtime_error when Windows refuses. showAbout opens the about window.
+    StatisticsWindow(TrafficMeter& meter, Dialogs& dialogs, std::function<void()> showAbout, HWND owner = nullptr);
     ~StatisticsWindow() override;
 
-    StatisticsController& Controller() { return controller_; }
     using Window::Handle;
 
     // Shown, in front and active; centred in the work area the first time.
@@ -72,24 +54,26 @@ public:
     int ImageHeight() override;
     int TextWidth(const std::string& text) override { return dpi_.UnitsCovering(view_.TextWidth(text)); }
 
-    // StatisticsHost
-    int ScrollTop() override { return view_.ScrollTop(); }
-    void SetTimerEnabled(bool enabled) override;
-    void SetWhite() override;
-    void PopupMenu(int windowX, int windowY) override;
-    void Resize(int outerWidth, int outerHeight) override;
-    void ShowPanel() override { view_.ShowItems(); }
-    bool RefreshQuickInfo(const std::vector<QuickInfoRow>& rows) override;
-    void SetTrayTip(const std::string& tip) override;
-    void ShowAbout() override;
-    void EndRequest() override;
+    // The panel as the meter laid it out last: the window takes the size it asks for and
+    // paints what changed.
+    void ShowPanel(const StatisticsPanel& panel);
+    void SetWhite();  // window and image area white: the meter counts
+    // The adapter the menu's commands work on: the block's at or above the last right click.
+    const std::string& Picked() const { return picked_; }
+
+protected:
+    // The panel's menu at a point of the window, measured from its outer top-left corner, in
+    // units; returns when the menu has closed.
+    virtual void PopupMenu(int windowX, int windowY);
 
 private:
     friend class StatisticsWindowTest;
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
-    // Runs a handler through the controller's Guarded; any other exception also ends in the
-    // error box instead of unwinding through Windows.
+    // Runs a handler through the meter's Guarded; any other exception also ends in the error
+    // box instead of unwinding through Windows.
     template <class F> void Run(F&& handler);
+    void RightClick(int x, int y);  // y includes the scroll offset
+    void Resize(int outerWidth, int outerHeight);
     void LayoutChildren();
     // The window's size on the screen: the pixels of its units, at most as high as the work
     // area; a new size keeps the window's centre; the window moved into the work area; the
@@ -98,15 +82,14 @@ private:
     void SetDpi(Dpi dpi);  // the fonts and the children of another DPI
     SIZE FrameUnits() const;  // the title bar and borders, in units
 
+    TrafficMeter& meter_;
     Dialogs& dialogs_;
-    StatisticsLinks links_;
-    StatisticsOptions options_;
-    StatisticsController controller_;
+    std::function<void()> showAbout_;
+    std::string picked_;
     Dpi dpi_;  // before the children, which are made at it
     PanelView view_;
     ButtonBar bar_;
     bool shownOnce_ = false;
-    bool timerRunning_ = false;
     int outerWidth_ = 0;        // units
     int panelOuterHeight_ = 0;  // units: the outer height the panel gave the window
     SIZE frame_{0, 0};          // title bar and borders, in pixels

@@ -15,7 +15,7 @@ TEST_F(StatisticsWindowTest, ATickPaintsEachTextInItsColourOntoWhite) {
     EXPECT_EQ(refreshes, 1);
     EXPECT_TRUE(TimerRunning(win));
 
-    const auto& items = win.Controller().Panel().Items();
+    const auto& items = meter.Panel().Items();
     ASSERT_FALSE(items.empty());
     const PanelItem* name = ItemAt(10, 4);
     const PanelItem* header = Item(texts::kHeaderSent, 22);
@@ -94,14 +94,14 @@ TEST_F(StatisticsWindowTest, AShorterTextLeavesNothingOfALongerOneAndBlocksNoLon
     EXPECT_GT(tail[Hue::White], 0);
     EXPECT_GT(Cell(*shortSent)[Hue::Grey], 10);
     // B's block is gone, and so are its pixels.
-    EXPECT_EQ(win.Controller().Panel().BlocksEnd(), 82);
+    EXPECT_EQ(meter.Panel().BlocksEnd(), 82);
     auto gone = Region(0, 82, BitmapSize(win).cx, 160);
     EXPECT_EQ(gone.size(), 1u);
     EXPECT_GT(gone[Hue::White], 0);
     // An empty history leaves an empty panel.
     a.ClearHistory();
     Tick({});
-    EXPECT_TRUE(win.Controller().Panel().Items().empty());
+    EXPECT_TRUE(meter.Panel().Items().empty());
     auto empty = Region(0, 0, BitmapSize(win).cx, BitmapSize(win).cy);
     EXPECT_EQ(empty.size(), 1u);
 }
@@ -155,27 +155,27 @@ TEST_F(StatisticsScrollTest, TheWindowStaysInsideTheWorkAreaAndScrollsOverEveryB
     ::GetWindowRect(BarOf(*w), &bar);
     EXPECT_TRUE(Inside(bar, area)) << "the button bar";
     // The screen shows a part of the blocks.
-    const int blocksEnd = w->Controller().Panel().BlocksEnd();
+    const int blocksEnd = meter.Panel().BlocksEnd();
     EXPECT_TRUE(::GetWindowLongW(ImageOf(*w), GWL_STYLE) & WS_VSCROLL);
-    EXPECT_EQ(Client(ImageOf(*w)).right, w->Controller().Panel().BitmapWidth());  // beside the scroll bar
+    EXPECT_EQ(Client(ImageOf(*w)).right, meter.Panel().BitmapWidth());  // beside the scroll bar
     const SCROLLINFO si = Scroll(ImageOf(*w));
     EXPECT_GE(si.nMax + 1, blocksEnd);
     EXPECT_EQ(static_cast<int>(si.nPage), Page());
     // The last block shows on the screen when scrolled to the end.
     ViewOf(*w).ScrollTo(1000000);
-    EXPECT_EQ(w->ScrollTop(), Bottom());
-    const int lastOnScreen = BlockTop(kAdapters - 1) - w->ScrollTop();
+    EXPECT_EQ(ScrollTopOf(*w), Bottom());
+    const int lastOnScreen = BlockTop(kAdapters - 1) - ScrollTopOf(*w);
     EXPECT_GT(GreenOnScreen(lastOnScreen, lastOnScreen + 16), 10);
     EXPECT_EQ(GreenOnScreen(lastOnScreen + 18, lastOnScreen + 78), 0);
 }
 
 TEST_F(StatisticsScrollTest, ARightClickAfterScrollingPicksTheBlockUnderTheCursorAndOpensTheMenuThere) {
     ViewOf(*w).ScrollTo(BlockTop(30));
-    ASSERT_EQ(w->ScrollTop(), BlockTop(30));
+    ASSERT_EQ(ScrollTopOf(*w), BlockTop(30));
     ::SendMessageW(ImageOf(*w), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(300, 100));
-    EXPECT_EQ(w->Controller().Picked(), "Adapter 31");  // 100 pixels down: the next block's top is 78 down
+    EXPECT_EQ(w->Picked(), "Adapter 31");  // 100 pixels down: the next block's top is 78 down
     ::SendMessageW(ImageOf(*w), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(300, 77));
-    EXPECT_EQ(w->Controller().Picked(), "Adapter 30");
+    EXPECT_EQ(w->Picked(), "Adapter 30");
     ASSERT_EQ(w->menus.size(), 2u);
     const RECT r = Outer();
     EXPECT_EQ(w->menus[0].x, r.left + 300);
@@ -186,7 +186,7 @@ TEST_F(StatisticsScrollTest, ARightClickAfterScrollingPicksTheBlockUnderTheCurso
 TEST_F(StatisticsScrollTest, KeysTheWheelAndTheScrollBarScroll) {
     auto key = [&](WPARAM k) {
         ::SendMessageW(w->Handle(), WM_KEYDOWN, k, 0);
-        return w->ScrollTop();
+        return ScrollTopOf(*w);
     };
     const int page = Page();
     EXPECT_EQ(key(VK_DOWN), 18);
@@ -198,22 +198,22 @@ TEST_F(StatisticsScrollTest, KeysTheWheelAndTheScrollBarScroll) {
     EXPECT_EQ(key(VK_HOME), 0);
     // The image area takes the keys too, when it has the focus.
     ::SendMessageW(ImageOf(*w), WM_KEYDOWN, VK_NEXT, 0);
-    EXPECT_EQ(w->ScrollTop(), page);
+    EXPECT_EQ(ScrollTopOf(*w), page);
     key(VK_HOME);
 
     UINT lines = 3;
     ::SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
     ASSERT_NE(lines, static_cast<UINT>(WHEEL_PAGESCROLL));
     ::SendMessageW(w->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), 0);
-    EXPECT_EQ(w->ScrollTop(), static_cast<int>(lines) * 18);
+    EXPECT_EQ(ScrollTopOf(*w), static_cast<int>(lines) * 18);
     ::SendMessageW(w->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA / 2), 0);
     ::SendMessageW(w->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA / 2), 0);
-    EXPECT_EQ(w->ScrollTop(), 2 * static_cast<int>(lines) * 18);  // two halves make a notch
+    EXPECT_EQ(ScrollTopOf(*w), 2 * static_cast<int>(lines) * 18);  // two halves make a notch
     ::SendMessageW(ImageOf(*w), WM_MOUSEWHEEL, MAKEWPARAM(0, 2 * WHEEL_DELTA), 0);
-    EXPECT_EQ(w->ScrollTop(), 0);
+    EXPECT_EQ(ScrollTopOf(*w), 0);
 
     ::SendMessageW(ImageOf(*w), WM_VSCROLL, SB_LINEDOWN, 0);
-    EXPECT_EQ(w->ScrollTop(), 18);
+    EXPECT_EQ(ScrollTopOf(*w), 18);
     ::SendMessageW(ImageOf(*w), WM_VSCROLL, SB_BOTTOM, 0);
     EXPECT_EQ(Scroll(ImageOf(*w)).nPos, Bottom());
 }
@@ -254,7 +254,7 @@ TEST_F(StatisticsWindowTest, At144DpiNoTextReachesTheNextAndAClickPicksByPixels)
     RECT suggested = Outer();
     ::SendMessageW(win.Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
     Pump();  // laid out and painted anew, without a tick
-    const std::vector<PanelItem>& items = win.Controller().Panel().Items();
+    const std::vector<PanelItem>& items = meter.Panel().Items();
     ASSERT_FALSE(items.empty());
     for (std::size_t i = 1; i + 1 < items.size(); ++i) {
         const PanelItem& item = items[i];
@@ -264,7 +264,7 @@ TEST_F(StatisticsWindowTest, At144DpiNoTextReachesTheNextAndAClickPicksByPixels)
         EXPECT_LT(dpi.Px(item.x) + ViewOf(win).TextWidth(text), dpi.Px(next.x)) << text << " at " << item.x;
     }
     // The cost, red, where its pixels are.
-    const PanelItem* cost = ItemAt(win.Controller().Panel().ColumnOrigins()[4], 40);
+    const PanelItem* cost = ItemAt(meter.Panel().ColumnOrigins()[4], 40);
     ASSERT_NE(cost, nullptr);
     int red = 0;
     for (int y = dpi.Px(cost->y); y < dpi.Px(cost->y) + 20; ++y)
@@ -273,9 +273,9 @@ TEST_F(StatisticsWindowTest, At144DpiNoTextReachesTheNextAndAClickPicksByPixels)
     EXPECT_GT(red, 20);
     // B's block begins at 82 units, on its pixel row 123.
     ::SendMessageW(ImageOf(win), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, dpi.Px(82)));
-    EXPECT_EQ(win.Controller().Picked(), "B");
+    EXPECT_EQ(win.Picked(), "B");
     ::SendMessageW(ImageOf(win), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, dpi.Px(82) - 1));
-    EXPECT_EQ(win.Controller().Picked(), "A");
+    EXPECT_EQ(win.Picked(), "A");
 }
 
 }  // namespace

@@ -257,7 +257,7 @@ TEST(ShellChildProcess, RunsTheProgram) {
     Program p({ifTable, clock, regional, dialogs, shellPort, files}, options);
     if (!expectRefused) {
         EXPECT_FALSE(p.Refused());
-        p.Statistics().Controller().Tick();  // today's records of the real interfaces
+        p.Meter().Tick();  // today's records of the real interfaces
         ::SendMessageW(p.QuickInfo().Handle(), WM_COMMAND, static_cast<WPARAM>(Command::Exit), 0);
         EXPECT_EQ(p.Run(), 0);
         return;

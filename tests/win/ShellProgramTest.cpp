@@ -44,7 +44,7 @@ protected:
     // Starts the program and runs one tick, so there is a record to save.
     Program& StartAndTick() {
         Program& p = sp.Start();
-        p.Statistics().Controller().Tick();
+        p.Meter().Tick();
         return p;
     }
     ScriptedProgram sp;
@@ -60,7 +60,7 @@ TEST_F(ShellProgramTest, StartUpShowsNothingButTheIcon) {
     // The statistics window's start loaded the files and started its timer.
     EXPECT_TRUE(p.State().filesLoaded);
     ASSERT_EQ(p.State().Tariffs().size(), 1u);
-    EXPECT_TRUE(p.Statistics().Controller().TimerEnabled());
+    EXPECT_TRUE(p.Meter().TimerEnabled());
     // Nothing is visible: no window, no taskbar button.
     EXPECT_FALSE(::IsWindowVisible(p.App().Handle()));
     EXPECT_FALSE(p.QuickInfo().IsVisible());
@@ -99,7 +99,7 @@ TEST_F(ShellProgramTest, EachExitPathSavesOnceThenEnds) {
         run.files.files[kPrice] = "eth0|Сеть>1,5@2\r\n"_cp1251;
         run.Row("eth0", 5000, 7000);
         Program& p = run.Start();
-        p.Statistics().Controller().Tick();
+        p.Meter().Tick();
         path.run(p);
         EXPECT_EQ(run.files.writes, 2);  // history.txt and price.txt, once each
         EXPECT_EQ(run.files.files[kHistory], ExpectedHistory(p));
@@ -113,13 +113,13 @@ TEST_F(ShellProgramTest, EachExitPathSavesOnceThenEnds) {
 
 TEST_F(ShellProgramTest, EachTickGivesTheTrayItsTipWhichGoesToTheShellOnlyWhenItChanged) {
     Program& p = sp.Start();
-    p.Statistics().Controller().Tick();
+    p.Meter().Tick();
     EXPECT_EQ(p.Tray().Tip().substr(0, 28), "Velkaro V1.4 Final\nСегодня: "_cp1251);
     ASSERT_EQ(sp.trayCalls, (std::vector<DWORD>{NIM_ADD, NIM_MODIFY}));
-    p.Statistics().Controller().Tick();  // nothing new: nothing goes to the shell
+    p.Meter().Tick();  // nothing new: nothing goes to the shell
     EXPECT_EQ(sp.trayCalls.size(), 2u);
     sp.Row("eth0", 6024, 7000);
-    p.Statistics().Controller().Tick();
+    p.Meter().Tick();
     EXPECT_EQ(sp.trayCalls.size(), 3u);
 }
 
@@ -140,7 +140,7 @@ TEST_F(ShellProgramTest, SessionEndSavesOnceAnswersYesAndEndsWithoutAnotherSave)
     EXPECT_FALSE(p.App().EndRequested());  // the answer only; the session decides
     // A repeated query of the same session end, and the periodic save, write nothing more.
     EXPECT_EQ(Send(p.QuickInfo(), WM_QUERYENDSESSION), TRUE);
-    p.Autosaver().Tick();
+    p.PeriodicSave();
     // The application window and the tray icon's window agree without saving.
     EXPECT_EQ(::SendMessageW(p.App().Handle(), WM_QUERYENDSESSION, 0, 0), TRUE);
     EXPECT_EQ(::SendMessageW(p.Tray().WindowHandle(), WM_QUERYENDSESSION, 0, 0), TRUE);
@@ -156,7 +156,7 @@ TEST_F(ShellProgramTest, ACancelledSessionEndMakesTheNextQuerySaveAgain) {
     EXPECT_FALSE(p.QuickInfo().SessionEndPending());
     EXPECT_FALSE(TakeQuit());
     sp.Row("eth0", 6000, 9000);
-    p.Statistics().Controller().Tick();
+    p.Meter().Tick();
     EXPECT_EQ(Send(p.QuickInfo(), WM_QUERYENDSESSION), TRUE);
     EXPECT_EQ(sp.files.writes, 4);
     EXPECT_EQ(sp.files.files[kHistory], ExpectedHistory(p));
@@ -199,7 +199,7 @@ TEST_F(ShellProgramTest, WithoutTheInterfaceFunctionTheFilesStayAndEveryExitStil
     sp.files.files[kHistory] = "SHOW=\r\nform1.width=790\r\n";
     Program& p = sp.Start();
     EXPECT_FALSE(p.State().filesLoaded);
-    EXPECT_EQ(p.Autosaver().Interval(), 0u);
+    EXPECT_EQ(p.SaveInterval(), 0u);
     Choose(p.QuickInfo(), Command::Exit);
     EXPECT_EQ(sp.files.writes, 0);
     EXPECT_EQ(sp.files.files[kHistory], "SHOW=\r\nform1.width=790\r\n");
@@ -277,7 +277,7 @@ void CALLBACK CloseMessageBox(HWND, UINT, UINT_PTR id, DWORD) {
 TEST_F(ShellProgramTest, ThePeriodicSaveRunsWhereverItsTimerComesAnOpenMessageBoxIncluded) {
     sp.options.autosaveIntervalMs = 30;
     Program& p = StartAndTick();
-    EXPECT_EQ(p.Autosaver().Interval(), 30u);
+    EXPECT_EQ(p.SaveInterval(), 30u);
     // A message box left open: its own loop dispatches the timer, and the save runs there.
     ::SetTimer(nullptr, 0, 500, &CloseMessageBox);
     ::MessageBoxW(nullptr, L"open", L"Velkaro test", MB_OK);
@@ -312,7 +312,7 @@ TEST_F(ShellProgramTest, APeriodicSaveThatFailsSaysSoOnceWhileItsBoxIsOpenAndGoe
     sp.files.onCall = nullptr;
     sp.files.writeError[kPrice] = kIoAccessDenied;
     sp.dialogs.pumpMs = 0;
-    p.Autosaver().Tick();
+    p.PeriodicSave();
     EXPECT_EQ(sp.dialogs.errors.size(), 2u);
 }
 
@@ -332,12 +332,21 @@ TEST_F(ShellProgramTest, ClearingTheHistoryIsNotUndoneByAPeriodicSaveDuringItsMe
 TEST_F(ShellProgramTest, TheDefaultPeriodIsFiveMinutesAndNoneRunsOnceTheEndIsRequested) {
     sp.options.autosaveIntervalMs = ProgramOptions{}.autosaveIntervalMs;
     Program& p = StartAndTick();
-    EXPECT_EQ(p.Autosaver().Interval(), 5u * 60u * 1000u);
+    EXPECT_EQ(p.SaveInterval(), 5u * 60u * 1000u);
     Choose(p.QuickInfo(), Command::Exit);
     ASSERT_EQ(sp.files.writes, 2);
-    p.Autosaver().Tick();
+    p.PeriodicSave();
     EXPECT_EQ(sp.files.writes, 2);
     EXPECT_TRUE(TakeQuit());
+}
+
+TEST_F(ShellProgramTest, TheApplicationsTimerTicksWhileTheMeterKeepsItOn) {
+    sp.options.systemTimer = true;
+    Program& p = sp.Start();
+    const DWORD start = ::GetTickCount();
+    while (sp.ifTable.calls < 2 && ::GetTickCount() - start < 5000) testing::PumpFor(100);
+    EXPECT_GE(sp.ifTable.calls, 2);
+    EXPECT_TRUE(p.Meter().TimerEnabled());
 }
 
 // ---- The limits' warnings ----
@@ -351,7 +360,7 @@ TEST_F(ShellProgramTest, TwoWarningsOfOneTickAreBothSeenOneBalloonAfterTheOther)
     auto tick = [&] {
         sp.Row("eth0", 1048576, 0);
         sp.Row("wlan0", 1048576, 0);
-        p.Statistics().Controller().Tick();
+        p.Meter().Tick();
     };
     auto warned = [&] {
         std::vector<int> levels;

@@ -288,37 +288,35 @@ TEST_F(ShellWindowsTest, ACellWhoseTextChangedShowsAtTheNextRefresh) {
     EXPECT_EQ(ItemText(f, 1, 2), "");
 }
 
-TEST_F(ShellWindowsTest, TheTickRefreshesTheListAndSetsQuickInfoShown) {
+TEST_F(ShellWindowsTest, TheTickRefreshesTheList) {
     sp.Row("eth0", 2048, 1024);
     Program& p = Start();
     p.QuickInfo().Show();
-    p.Statistics().Controller().Tick();
-    EXPECT_TRUE(p.Statistics().Controller().QuickInfoShown());
+    p.Meter().Tick();
     ASSERT_EQ(ItemCount(p.QuickInfo()), 1);
     EXPECT_EQ(ItemText(p.QuickInfo(), 0, 0), "eth0.   ");
     p.QuickInfo().Hide();
-    p.Statistics().Controller().Tick();
-    EXPECT_FALSE(p.Statistics().Controller().QuickInfoShown());
+    p.Meter().Tick();
+    EXPECT_FALSE(p.QuickInfo().IsVisible());
 }
 
 TEST_F(ShellWindowsTest, TheTrayDoubleClickTogglesByQuickInfoShownAsOfTheLastTick) {
     Program& p = Start();
     QuickInfoWindow& f = p.QuickInfo();
-    StatisticsController& statistics = p.Statistics().Controller();
+    TrafficMeter& meter = p.Meter();
     f.ToggleFromTray();  // not shown at the last tick: show
     EXPECT_TRUE(f.IsVisible());
     f.ToggleFromTray();  // no tick yet: still not, stays shown
     EXPECT_TRUE(f.IsVisible());
-    statistics.Tick();
-    ASSERT_TRUE(statistics.QuickInfoShown());
+    meter.Tick();
     f.ToggleFromTray();  // hides
     EXPECT_FALSE(f.IsVisible());
     // Through the tray icon's double click: it hides or restores first, then the toggle.
     auto doubleClick = [&] { ::SendMessageW(p.Tray().WindowHandle(), kTrayCallbackMessage, 0, WM_LBUTTONDBLCLK); };
-    statistics.Tick();
+    meter.Tick();
     doubleClick();
     EXPECT_TRUE(f.IsVisible());
-    statistics.Tick();
+    meter.Tick();
     doubleClick();
     EXPECT_FALSE(f.IsVisible());
 }
@@ -381,7 +379,7 @@ TEST_F(ShellWindowsTest, MainFormCommandShowsTheStatisticsWindowInFrontAndHidesT
     // Already visible: it comes to the front again and the quick-info window hides.
     p.QuickInfo().Show();
     ::SetWindowPos(p.QuickInfo().Handle(), nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    p.Statistics().Controller().Tick();
+    p.Meter().Tick();
     ::SendMessageW(p.QuickInfo().Handle(), WM_COMMAND, static_cast<WPARAM>(Command::ShowStatistics), 0);
     EXPECT_TRUE(p.Statistics().Visible());
     EXPECT_FALSE(p.QuickInfo().IsVisible());
@@ -511,10 +509,10 @@ TEST_F(ShellWindowsTest, TheAboutButtonShowsTheOneAboutWindowAgainAndAgain) {
         return n;
     };
     EXPECT_EQ(countAbout(), 1);
-    p.Statistics().Controller().About();  // "Об авторе"
+    ::SendMessageW(p.Statistics().Handle(), WM_COMMAND, static_cast<WPARAM>(Command::About), 0);  // "Об авторе"
     EXPECT_TRUE(p.About().IsVisible());
     HWND first = p.About().Handle();
-    p.Statistics().Controller().About();
+    ::SendMessageW(p.Statistics().Handle(), WM_COMMAND, static_cast<WPARAM>(Command::About), 0);
     EXPECT_EQ(countAbout(), 1);
     EXPECT_EQ(p.About().Handle(), first);
     EXPECT_EQ(::GetForegroundWindow(), first);
@@ -522,7 +520,7 @@ TEST_F(ShellWindowsTest, TheAboutButtonShowsTheOneAboutWindowAgainAndAgain) {
     EXPECT_FALSE(p.About().IsVisible());
     EXPECT_TRUE(::IsWindow(first));
     EXPECT_FALSE(p.App().EndRequested());
-    p.Statistics().Controller().About();
+    ::SendMessageW(p.Statistics().Handle(), WM_COMMAND, static_cast<WPARAM>(Command::About), 0);
     EXPECT_TRUE(p.About().IsVisible());
     EXPECT_EQ(p.About().Handle(), first);
     EXPECT_EQ(countAbout(), 1);

@@ -1,5 +1,6 @@
-// The statistics window as a real Win32 window under Wine, driven with window messages over
-// scripted interface table, dialogs and files: what its tests share.
+// The statistics window as a real Win32 window under Wine, drawing a traffic meter over
+// scripted interface table, dialogs and files, driven with window messages: what its tests
+// share.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -16,6 +17,7 @@
 #include "core/Accounting.h"
 #include "core/Texts.h"
 #include "tests/TestSupport.h"
+#include "win/DialogsWin32.h"
 #include "win/StatisticsWindow.h"
 #include "win/Geometry.h"
 #include "win/Utf16.h"
@@ -35,6 +37,32 @@ public:
         menus.push_back(POINT{r.left + x, r.top + y});
         if (realMenu) StatisticsWindow::PopupMenu(x, y);
     }
+};
+
+// The meter's screen: the statistics window for the panel, the other windows counted.
+class TestScreen : public Screen, public TickTimer {
+public:
+    StatisticsWindow* window = nullptr;
+    bool quickInfoShowing = false;
+    int refreshes = 0;  // snapshots shown
+    int endRequests = 0;
+    bool timerOn = false;
+
+    int OuterWidth() override { return window->OuterWidth(); }
+    int OuterHeight() override { return window->OuterHeight(); }
+    void SetOuterWidth(int width) override { window->SetOuterWidth(width); }
+    int ImageWidth() override { return window->ImageWidth(); }
+    int ImageHeight() override { return window->ImageHeight(); }
+    int TextWidth(const std::string& text) override { return window->TextWidth(text); }
+    void Started() override { window->SetWhite(); }
+    void ShowPanel(const StatisticsPanel& panel) override { window->ShowPanel(panel); }
+    void Show(const Snapshot& snapshot) override {
+        window->ShowPanel(snapshot.panel);
+        ++refreshes;
+    }
+    bool ShowBalloon(const std::string&, const std::string&) override { return false; }
+    void EndRequest() override { ++endRequests; }
+    void SetEnabled(bool enabled) override { timerOn = enabled; }
 };
 
 enum class Hue { White, Grey, Red, Green, Blue, Other };
@@ -70,26 +98,21 @@ protected:
         Pump();
     }
 
-    TestWindow& Create(bool start = true, bool systemTimer = false) {
-        win::StatisticsLinks cb;
-        cb.refreshQuickInfo = [this](const std::vector<QuickInfoRow>&) {
-            ++refreshes;
-            return quickInfoShowing;
-        };
-        cb.showAbout = [this] { ++abouts; };
-        cb.endRequest = [this] { ++endRequests; };
-        win::StatisticsOptions options;
-        options.start = start;
-        options.systemTimer = systemTimer;
-        w = std::make_unique<TestWindow>(
-            a, System(), cb, options);
+    TestWindow& Create(bool start = true) {
+        w = std::make_unique<TestWindow>(meter, dialogs, [this] { ++abouts; });
+        screen.window = w.get();
+        if (start) Run([this] { meter.Start(); });
         return *w;
     }
 
-    // One tick through the window's own timer message.
+    // One tick, as the program's timer runs it while it is on.
     void Tick(std::vector<InterfaceRow> rows) {
         table.rows = std::move(rows);
-        ::SendMessageW(w->Handle(), WM_TIMER, StatisticsWindow::kTimerId, 0);
+        if (screen.timerOn) Run([this] { meter.Tick(); });
+    }
+    template <class F> void Run(F&& handler) {
+        DialogOwner owner(w->Handle());
+        meter.Guarded(std::forward<F>(handler));
     }
 
     static void Pump() {
@@ -112,12 +135,12 @@ protected:
     }
 
     const PanelItem* Item(const std::string& text, int y) const {
-        for (const PanelItem& i : w->Controller().Panel().Items())
+        for (const PanelItem& i : meter.Panel().Items())
             if (i.text == text && i.y == y) return &i;
         return nullptr;
     }
     const PanelItem* ItemAt(int x, int y) const {
-        for (const PanelItem& i : w->Controller().Panel().Items())
+        for (const PanelItem& i : meter.Panel().Items())
             if (i.x == x && i.y == y) return &i;
         return nullptr;
     }
@@ -148,9 +171,12 @@ protected:
         ::SendMessageW(BarOf(*w), WM_LBUTTONUP, 0, MAKELPARAM(x, 8));
     }
 
-    Accounting a;
-    int refreshes = 0, abouts = 0, endRequests = 0;
-    bool quickInfoShowing = false;
+    TestScreen screen;
+    TrafficMeter meter{MeterPorts{System(), screen, screen}};
+    Accounting& a = meter.State();
+    int& refreshes = screen.refreshes;
+    int& endRequests = screen.endRequests;
+    int abouts = 0;
     COLORREF savedDesktop = 0;
     std::unique_ptr<TestWindow> w;
 
@@ -158,7 +184,8 @@ protected:
     static PanelView& ViewOf(StatisticsWindow& f) { return f.view_; }
     static HWND ImageOf(const StatisticsWindow& f) { return f.view_.Handle(); }
     static HWND BarOf(const StatisticsWindow& f) { return f.bar_.Handle(); }
-    static bool TimerRunning(const StatisticsWindow& f) { return f.timerRunning_; }
+    bool TimerRunning(const StatisticsWindow&) const { return screen.timerOn; }
+    static int ScrollTopOf(const StatisticsWindow& f) { return f.view_.ScrollTop(); }
     static HDC BitmapDc(const StatisticsWindow& f) { return f.view_.memDc_.get(); }
     static SIZE BitmapSize(const StatisticsWindow& f) { return f.view_.bitmapSize_; }
     // Colour of the bitmap pixel of a panel point as 0xRRGGBB, or -1 where the bitmap (the

@@ -39,7 +39,7 @@ TEST_F(StatisticsWindowTest, CreatedHiddenWithItsCaptionBorderAndLayoutSizes) {
 
     // The start-up ran: the timer runs, the window is white and has its bitmap.
     EXPECT_TRUE(TimerRunning(win));
-    EXPECT_TRUE(win.Controller().Sampling());
+    EXPECT_TRUE(meter.Sampling());
     EXPECT_NE(BitmapDc(win), nullptr);
 }
 
@@ -93,7 +93,7 @@ TEST_F(StatisticsWindowTest, TheWindowGrowsForEachBlockAndForAWidePrice) {
     EXPECT_EQ(win.ImageHeight(), 152 - frameHeight - 21);
     // It fits: no scroll bar, nothing scrolled.
     EXPECT_FALSE(::GetWindowLongW(ImageOf(win), GWL_STYLE) & WS_VSCROLL);
-    EXPECT_EQ(win.ScrollTop(), 0);
+    EXPECT_EQ(ScrollTopOf(win), 0);
     RECT bar{};
     ::GetWindowRect(BarOf(win), &bar);
     ::MapWindowPoints(nullptr, win.Handle(), reinterpret_cast<POINT*>(&bar), 2);
@@ -116,8 +116,9 @@ TEST_F(StatisticsWindowTest, TheWindowGrowsForEachBlockAndForAWidePrice) {
 // end, and then works on the blocks the tick laid out.
 TEST_F(StatisticsWindowTest, ACommandThatComesDuringATickRunsAfterIt) {
     TestWindow& win = Create();
+    Tick({MakeRow("A", 1, 2)});
+    ::SendMessageW(ImageOf(win), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 10));  // picks A
     dialogs.answers.push_back(std::string("Modem"));
-    win.Controller().Pick("A");
     ::PostMessageW(win.Handle(), WM_COMMAND, Id(Command::Rename), 0);
     Tick({MakeRow("A", 1, 2), MakeRow("B", 3, 4)});  // the window grows for both blocks
     EXPECT_TRUE(dialogs.prompts.empty());
@@ -138,7 +139,7 @@ protected:
     }
     std::string RightClickAt(int x, int y) {
         ::SendMessageW(ImageOf(*w), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(x, y));
-        return w->Controller().Picked();
+        return w->Picked();
     }
 };
 
@@ -151,17 +152,17 @@ TEST_F(StatisticsPickTest, ARightClickPicksTheBlockAtOrAboveAndOpensTheMenuBelow
     EXPECT_EQ(RightClickAt(5, 82), "B");   // exactly on the block top
     EXPECT_EQ(RightClickAt(5, 81), "A");   // the gap below A
     EXPECT_EQ(RightClickAt(5, 4), "A");
-    w->Controller().Pick("x");
+    EXPECT_EQ(RightClickAt(5, 90), "B");
     EXPECT_EQ(RightClickAt(5, 2), "A");    // above the first block: FirstAdapter
-    EXPECT_EQ(w->menus.size(), 5u);
+    EXPECT_EQ(w->menus.size(), 6u);
 }
 
 TEST_F(StatisticsPickTest, LeftAndMiddleClicksDoNothing) {
-    w->Controller().Pick("x");
+    RightClickAt(5, 4);  // A
     ::SendMessageW(ImageOf(*w), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 90));
     ::SendMessageW(ImageOf(*w), WM_MBUTTONDOWN, MK_MBUTTON, MAKELPARAM(5, 90));
-    EXPECT_TRUE(w->menus.empty());
-    EXPECT_EQ(w->Controller().Picked(), "x");
+    EXPECT_EQ(w->menus.size(), 1u);
+    EXPECT_EQ(w->Picked(), "A");
 }
 
 TEST_F(StatisticsPickTest, SetPricesRenameAndTheTrafficLimitRunFromTheirMenuCommands) {
@@ -275,14 +276,11 @@ TEST_F(StatisticsWindowTest, ClearHistoryWhenTheFileCannotBeDeletedKeepsTheHisto
     files.files["history.txt"] = "SHOW=\r\nform1.width=790\r\n7.3.2026-0\t1\t2\tA\r\n";
     files.undeletable["history.txt"] = true;
     TestWindow& win = Create();
-    quickInfoShowing = true;
     Tick({});
-    ASSERT_TRUE(win.Controller().QuickInfoShown());
     ClickButton(200 + 10);  // "Отчистить историю"
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0], texts::kClearFailed);
     EXPECT_EQ(a.HistoryCount(), 1u);
-    EXPECT_FALSE(win.Controller().QuickInfoShown());
     EXPECT_TRUE(TimerRunning(win));
     EXPECT_GE(files.writes, 2);  // the save ran first
 }
@@ -337,32 +335,6 @@ TEST_F(StatisticsWindowTest, OnlyAPressAndReleaseOnTheSameButtonClicks) {
     EXPECT_TRUE(shell.opened.empty());
     EXPECT_EQ(abouts, 0);
     EXPECT_EQ(endRequests, 0);
-}
-
-// ---- Timer and message pump ----
-
-TEST_F(StatisticsWindowTest, TheSystemTimerTicksAndStopsWhenDisabled) {
-    TestWindow& win = Create(true, true);
-    EXPECT_TRUE(TimerRunning(win));
-    const DWORD start = ::GetTickCount();
-    while (table.calls < 2 && ::GetTickCount() - start < 5000) {
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
-        Pump();
-    }
-    EXPECT_GE(table.calls, 2);
-    EXPECT_TRUE(TimerRunning(win));
-
-    win.SetTimerEnabled(false);
-    EXPECT_FALSE(TimerRunning(win));
-    const int calls = table.calls;
-    // A WM_TIMER that arrives anyway starts no tick while the timer is off.
-    ::SendMessageW(win.Handle(), WM_TIMER, StatisticsWindow::kTimerId, 0);
-    const DWORD stop = ::GetTickCount();
-    while (::GetTickCount() - stop < 1300) {
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
-        Pump();
-    }
-    EXPECT_EQ(table.calls, calls);
 }
 
 TEST_F(StatisticsWindowTest, TextWidthMeasuresThePanelFont) {

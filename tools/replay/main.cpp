@@ -1,4 +1,4 @@
-// velkaro-replay: runs the statistics window's code (accounting, files, panel layout, report)
+// velkaro-replay: runs the program's traffic meter (accounting, files, panel layout, report)
 // from a script, with the operating system's parts replaced by scripted ones.
 #include <cstdio>
 #include <cstring>
@@ -31,7 +31,7 @@ namespace {
 constexpr char kUsage[] =
     "usage: velkaro-replay SCRIPT   (or - for standard input)\n"
     "\n"
-    "Runs the statistics window's code in the current directory (history.txt, price.txt,\n"
+    "Runs the program's traffic meter in the current directory (history.txt, price.txt,\n"
     "limits.txt, history.htm, history.csv) with scripted system parts, and prints what the\n"
     "program shows.\n"
     "Exit status: 0 when the script ran to its end, 2 for a malformed line (the whole script\n"

@@ -137,8 +137,8 @@ public:
 };
 
 // The statistics window without a window: client 784 x 93, button bar 21, outer = client
-// plus 6 x 25, text 7 pixels per byte. Base is the port it serves (WindowHost, or the
-// statistics window's wider StatisticsHost).
+// plus 6 x 25, text 7 pixels per byte. Base is the port it serves (WindowHost, or the meter's
+// wider Screen).
 template <class Base>
 class ScriptedWindow : public Base {
 public:
