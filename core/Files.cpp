@@ -94,7 +94,7 @@ std::vector<UnreadFile> SaveFiles(Accounting& a, FilePorts& ports) {
 
     if (a.historyFile.read)
         ReplaceDataFile(ports.files, kHistoryData, a.historyFile,
-                        HistoryFileText(a, ports.window.OuterWidth(), ports.clock.SystemStartTime()));
+                        HistoryFileText(a, ports.window.OuterWidth(), NowOf(ports.clock)));
     if (a.priceFile.read)
         ReplaceDataFile(ports.files, kPriceData, a.priceFile, PriceFileText(a, ports.regional.DecimalSeparator()));
     // No file while there is no limit and never was one; once there is a file, it follows

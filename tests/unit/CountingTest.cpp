@@ -34,6 +34,11 @@ struct RowReader {
     }
 };
 
+// What history.txt kept: readings under a system start, with an uptime or (older files) none.
+KeptReadings Kept(std::int64_t start, std::vector<RowReading> readings, std::int64_t uptime = -1) {
+    return KeptReadings{true, SystemClock{start, uptime, uptime >= 0}, std::move(readings)};
+}
+
 void ExpectAdds(const RowGrowth& g, std::uint64_t in, std::uint64_t out, const char* what) {
     EXPECT_EQ(g.in, in) << what;
     EXPECT_EQ(g.out, out) << what;
@@ -67,17 +72,36 @@ TEST(Counting, ThirtyTwoBitCountersWrapOnlyFromTheUpperHalfWithTheOtherNotDown) 
 TEST(Counting, KeptReadingsCountOnlyUnderTheSameSystemStart) {
     const std::vector<RowReading> kept = {{1, "eth", 1000, 500, 0, kNoAdapter}};
     InterfaceReadings same;
-    same.TakeKept(true, kStart + 119, kStart, kept);
+    same.TakeKept(Kept(kStart + 119, kept), {kStart, 0, true});
     RowReading* r = nullptr;
     ExpectAdds(same.Read(MakeRow("eth", 1500, 700, 1), "eth", 1000, r), 500, 200, "growth since the kept one");
     EXPECT_EQ(r->ms, 1000u);
     ExpectAdds(same.Read(MakeRow("wlan", 30, 40, 2), "wlan", 1000, r), 30, 40, "a row new since the save");
     InterfaceReadings other;
-    other.TakeKept(true, kStart + 121, kStart, kept);
+    other.TakeKept(Kept(kStart + 121, kept), {kStart, 0, true});
     ExpectAdds(other.Read(MakeRow("eth", 1500, 700, 1), "eth", 1000, r), 1500, 700, "since the system started");
     other.EndReading();
-    other.TakeKept(true, kStart, kStart, kept);  // once the run has read, the file changes nothing
+    other.TakeKept(Kept(kStart, kept), {kStart, 0, true});  // once the run has read, the file changes nothing
     EXPECT_EQ(other.All().at(0).in, 1500u);
+}
+
+TEST(Counting, TheTimeRunTellsASystemStartFromAMovedClock) {
+    const std::vector<RowReading> kept = {{1, "eth", 1000, 500, 0, kNoAdapter}, {2, "wlan", 80, 90, 0, kNoAdapter}};
+    auto growth = [&](const KeptReadings& file, const SystemClock& now, std::uint64_t wlanIn, std::uint64_t wlanOut = 90) {
+        InterfaceReadings readings;
+        readings.TakeKept(file, now);
+        const std::vector<InterfaceRow> rows = {MakeRow("eth", 1500, 700, 1), MakeRow("wlan", wlanIn, wlanOut, 2)};
+        std::vector<TableGrowth> read;
+        readings.ReadTable(rows, 1000, false, read);
+        return read.at(0).growth.in + read.at(0).growth.out;
+    };
+    EXPECT_EQ(growth(Kept(kStart, kept, 5000), {kStart, 4999, true}, 100), 2200u) << "less time run: a system start";
+    EXPECT_EQ(growth(Kept(kStart, kept, 5000), {kStart + 600, 5100, true}, 100), 700u) << "clock 10 minutes on";
+    EXPECT_EQ(growth(Kept(kStart, kept, 5000), {kStart - 86400, 5100, true}, 100), 700u) << "a day back";
+    EXPECT_EQ(growth(Kept(kStart, kept, 5000), {kStart + 600, 5100, true}, 0, 0), 700u) << "zeros tell nothing";
+    EXPECT_EQ(growth(Kept(kStart, kept, 5000), {kStart + 600, 5100, true}, 79), 2200u) << "a row below its reading";
+    EXPECT_EQ(growth(Kept(kStart, kept, 5000), {kStart + 60, 5100, true}, 79), 700u) << "same start: that row only";
+    EXPECT_EQ(growth(Kept(kStart, kept), {kStart + 600, 5100, true}, 100), 2200u) << "no uptime kept: the old rule";
 }
 
 TEST(Counting, SystemStartTextReadsBackAndRefusesWhatItDoesNotWrite) {
@@ -168,7 +192,7 @@ TEST_F(KeptFiles, TheReadingsGoBackAsTheyWereWhateverTheName) {
     SampleInterfaces(a, table);
     SaveFiles(a, ports);
     const std::string& text = files.files["history.txt"];
-    EXPECT_NE(text.find("boot=2026-01-01 00:00:00\r\nreading=12345678901234567 5 6  tab%09here %2541 %01\xC0 \r\n"
+    EXPECT_NE(text.find("boot=2026-01-01 00:00:00\r\nuptime=0\r\nreading=12345678901234567 5 6  tab%09here %2541 %01\xC0 \r\n"
                         "reading=1 1 2 eth\r\n"),
               std::string::npos)
         << text;
@@ -179,6 +203,24 @@ TEST_F(KeptFiles, TheReadingsGoBackAsTheyWereWhateverTheName) {
     EXPECT_EQ(b.readings.All()[0].name, odd);
     EXPECT_EQ(b.readings.All()[0].out, 6u);
     EXPECT_EQ(b.readings.StartRule(), InterfaceReadings::Start::KeptReadings);
+}
+
+TEST_F(KeptFiles, UntilTheFirstReadingSettlesAMovedClockTheSaveWritesTheFilesClockBack) {
+    const std::string kept = "SHOW=\r\nform1.width=790\r\nboot=2026-03-01 08:00:00\r\nuptime=7200\r\nreading=0 5 6 eth\r\n";
+    files.files["history.txt"] = kept;
+    clock.systemStart = kStart + 3600;
+    clock.uptime = 9000;
+    Accounting a;
+    LoadFiles(a, ports);
+    EXPECT_EQ(a.readings.StartRule(), InterfaceReadings::Start::MovedClock);
+    SaveFiles(a, ports);
+    EXPECT_EQ(files.files["history.txt"], kept);
+    ScriptedInterfaceTable table;
+    table.rows = {MakeRow("eth", 7, 9)};
+    SampleInterfaces(a, table);
+    SaveFiles(a, ports);
+    EXPECT_EQ(files.files["history.txt"], "SHOW=\r\nform1.width=790\r\nboot=2026-03-01 09:00:00\r\nuptime=9000\r\n"
+                                          "reading=0 7 9 eth\r\n1.1.2026-0\t2         \t3         \teth\r\n");
 }
 
 TEST_F(KeptFiles, AHistoryReadLateGetsTheRunsTrafficAddedToItsRecords) {
@@ -196,7 +238,7 @@ TEST_F(KeptFiles, AHistoryReadLateGetsTheRunsTrafficAddedToItsRecords) {
     files.readError.clear();
     SaveFiles(a, ports);
     EXPECT_EQ(files.files["history.txt"],
-              "SHOW=\r\nform1.width=790\r\nboot=2026-01-01 00:00:00\r\nreading=0 400 0 eth\r\nreading=1 400 0 wlan\r\n"
+              "SHOW=\r\nform1.width=790\r\nboot=2026-01-01 00:00:00\r\nuptime=5616000\r\nreading=0 400 0 eth\r\nreading=1 400 0 wlan\r\n"
               "7.3.2026-0\t1300      \t1000      \teth\r\n7.3.2026-0\t300       \t0         \twlan\r\n");
 }
 
@@ -226,6 +268,10 @@ struct Model {
     std::vector<SimRef> ref, savedRef;  // by row
     std::map<std::string, std::uint64_t> counted, countedSaved;  // by adapter, in + out
     bool baseline = true, savedBaseline = true;  // the next first reading only starts there
+    // The system start and the time run at the last save; whether the start found the clock
+    // moved (the first reading then tells a system start by a row gone down).
+    std::int64_t savedStart = 0, savedUptime = 0;
+    bool moved = false;
 
     static std::uint64_t Shown(const SimRow& row, std::uint64_t v) { return row.counters32 ? v & 0xFFFFFFFFu : v; }
 
@@ -248,6 +294,24 @@ struct Model {
             add = now.in - r.in + now.out - r.out;
         counted[row.name] += add;
         r = now;
+    }
+    // The first reading after a start that found the clock moved: a row below its kept reading
+    // is a system start, and every row adds all it holds.
+    void Settle() {
+        if (!moved) return;
+        moved = false;
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            const SimRow& row = rows[i];
+            const SimRef& r = ref[i];
+            if (!row.present || row.zeroNext || !r.valid) continue;
+            const std::uint64_t in = Shown(row, row.in), out = Shown(row, row.out);
+            const bool inDown = in < r.seenIn, outDown = out < r.seenOut;
+            const bool wrap = row.counters32 && inDown != outDown && (inDown ? r.seenIn : r.seenOut) > 0x80000000u;
+            if ((inDown || outDown) && !wrap) {
+                ref.assign(rows.size(), SimRef{});
+                return;
+            }
+        }
     }
     // Whether a row's counters may start again so that the program can tell: both below every
     // reading it may be compared with.
@@ -291,6 +355,7 @@ TEST(CountingProperty, RandomRunsCountWhatMovedOnceAndLoseOnlyWhatTheRulesSay) {
         FilePorts& ports = fakes.ports;
         clock.today = Date{2026, 3, 7};
         clock.systemStart = kStart;
+        clock.uptime = 30 * 86400;  // only a system start sets it back
         std::vector<InterfaceRow> read;
         std::unique_ptr<Accounting> a;
         std::set<std::uint16_t> daysRun;
@@ -309,13 +374,20 @@ TEST(CountingProperty, RandomRunsCountWhatMovedOnceAndLoseOnlyWhatTheRulesSay) {
             m.savedRef = m.ref;
             m.countedSaved = m.counted;
             m.savedBaseline = m.baseline;
+            if (!m.moved) {  // else the file keeps what its readings were taken under
+                m.savedStart = clock.systemStart;
+                m.savedUptime = *clock.uptime;
+            }
         };
         auto start = [&] {
+            *clock.uptime += 1 + static_cast<std::int64_t>(pick(60));  // closed for a while
             a = std::make_unique<Accounting>();
             LoadFiles(*a, ports);
             m.ref = m.savedRef;
             m.counted = m.countedSaved;
             m.baseline = m.savedBaseline;
+            m.moved = !m.baseline && *clock.uptime >= m.savedUptime &&
+                      std::abs(clock.systemStart - m.savedStart) > kSameSystemStartSeconds;
         };
         start();
         for (int step = 0; step < 400; ++step) {
@@ -346,6 +418,8 @@ TEST(CountingProperty, RandomRunsCountWhatMovedOnceAndLoseOnlyWhatTheRulesSay) {
                     }
                 }
                 SampleInterfaces(*a, table, read, clock.MonotonicMs());
+                ++*clock.uptime;
+                m.Settle();
                 for (std::size_t k = 0; k < m.rows.size(); ++k)
                     if (m.rows[k].present) m.Read(k);
                 m.baseline = false;
@@ -364,8 +438,11 @@ TEST(CountingProperty, RandomRunsCountWhatMovedOnceAndLoseOnlyWhatTheRulesSay) {
             } else if (event < 92 && !a) {
                 start();
                 check(*a, m.counted, step);
-            } else if (event < 94 && !a) {  // the system starts again
+            } else if (event < 93 && !a) {  // the clock stepped while closed, up to a day either way
+                clock.systemStart += static_cast<std::int64_t>(pick(2 * 86400 + 1)) - 86400;
+            } else if (event < 94 && !a) {  // the system starts again, as long ago as the last save at most
                 clock.systemStart += 3600 + static_cast<std::int64_t>(pick(86400));
+                *clock.uptime = m.savedUptime / 2;
                 for (std::size_t k = 0; k < m.rows.size(); ++k) {
                     SimRow& r = m.rows[k];
                     // Since the start, maybe more than before it: the readings kept say nothing now.

@@ -27,7 +27,8 @@ const std::string kPrice = "price.txt";
 
 // The bytes the save writes for the program's state at this moment.
 std::string ExpectedHistory(Program& p) {
-    return HistoryFileText(p.State(), p.Statistics().OuterWidth(), FixedClock().SystemStartTime());
+    FixedClock clock;
+    return HistoryFileText(p.State(), p.Statistics().OuterWidth(), NowOf(clock));
 }
 std::string ExpectedPrice(Program& p) { return PriceFileText(p.State(), ','); }
 
