@@ -138,6 +138,15 @@ void InterfaceReadings::ReadTable(const std::vector<InterfaceRow>& rows, std::ui
         RowReading* reading = nullptr;
         t.growth = Read(row, t.name, ms, reading);
         t.reading = static_cast<std::size_t>(reading - readings_.data());
+        for (TableGrowth& first : out) {
+            if (first.repeat || first.row->inOctets != row.inOctets || first.row->outOctets != row.outOctets ||
+                first.name != t.name)
+                continue;
+            if (t.growth.in + t.growth.out > first.growth.in + first.growth.out) first.growth = t.growth;
+            t.growth = RowGrowth{};
+            t.repeat = true;
+            break;
+        }
         out.push_back(t);
     }
     EndReading();

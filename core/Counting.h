@@ -54,12 +54,15 @@ struct KeptReadings {
     std::vector<RowReading> readings;
 };
 
-// A row of one reading of the whole table, with what it adds.
+// A row of one reading of the whole table, with what it adds. A row that repeats an earlier
+// row's name and both counters is the same interface listed again (a deleted interface's row
+// left with the counters of the one made again under its name): it adds nothing.
 struct TableGrowth {
     const InterfaceRow* row = nullptr;
     std::string_view name;
     std::size_t reading = 0;  // its index in All()
     RowGrowth growth;
+    bool repeat = false;
 };
 
 // A system start time as history.txt keeps it: "YYYY-MM-DD HH:MM:SS", in UTC.
@@ -92,7 +95,9 @@ public:
     bool ClockOfReadings(const SystemClock& now, SystemClock& clock) const;
 
     // One reading of the table at `ms`: every row's growth by Read (filter rows only with
-    // `withFilters`), then EndReading.
+    // `withFilters`), rows listed again counted once, then EndReading. The interface they
+    // share adds the larger growth of them: a row may still have had the counters of the
+    // interface deleted at its last reading, and compares the new ones with those.
     void ReadTable(const std::vector<InterfaceRow>& rows, std::uint64_t ms, bool withFilters,
                    std::vector<TableGrowth>& out);
 
