@@ -192,4 +192,15 @@ void InterfaceReadings::ForgetAdapters() {
     for (RowReading& r : readings_) r.adapter = kNoAdapter;
 }
 
+std::vector<std::pair<std::string, RowGrowth>> GrowthWhileClosed(const KeptReadings& kept, const FirstReading& first) {
+    InterfaceReadings then;
+    then.TakeKept(kept, first.clock);
+    std::vector<TableGrowth> read;
+    then.ReadTable(first.rows, 0, false, read);
+    std::vector<std::pair<std::string, RowGrowth>> growth;
+    for (const TableGrowth& t : read)
+        if (t.growth.in != 0 || t.growth.out != 0) growth.emplace_back(std::string(t.name), t.growth);
+    return growth;
+}
+
 }  // namespace velkaro

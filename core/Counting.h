@@ -6,9 +6,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "core/Ports.h"
@@ -65,6 +67,14 @@ struct TableGrowth {
     bool repeat = false;
 };
 
+// The first reading of a run that could not read history.txt: what the file kept is measured
+// against it once the file reads.
+struct FirstReading {
+    std::vector<InterfaceRow> rows;
+    SystemClock clock;
+    Date day;
+};
+
 // A system start time as history.txt keeps it: "YYYY-MM-DD HH:MM:SS", in UTC.
 std::string SystemStartText(std::int64_t seconds);
 // Reads that text back; false when it is not one.
@@ -117,6 +127,13 @@ public:
     // The history's ids are given afresh (its table was emptied or replaced).
     void ForgetAdapters();
 
+    // The first reading of a run whose history.txt was unread, kept until the file reads.
+    void KeepFirstReading(const std::vector<InterfaceRow>& rows, const SystemClock& clock, const Date& day) {
+        first_ = FirstReading{rows, clock, day};
+    }
+    const FirstReading* First() const { return first_ ? &*first_ : nullptr; }
+    void DropFirstReading() { first_.reset(); }
+
 private:
     // At the first reading: the start rule the clock left open settled by the rows.
     void Settle(const std::vector<InterfaceRow>& rows, bool withFilters);
@@ -124,7 +141,13 @@ private:
     std::vector<RowReading> readings_;
     std::unordered_map<std::uint64_t, std::uint32_t> byKey_;
     Start start_ = Start::Baseline;
-    SystemClock kept_;                // what the file's readings were taken under
+    SystemClock kept_;  // what the file's readings were taken under
+    std::optional<FirstReading> first_;
 };
+
+// The traffic that went through while the program was closed, as a start would have counted
+// it at `first` (TakeKept's rule, then ReadTable): each interface's growth from the kept
+// readings, by adapter name; nothing when nothing was kept.
+std::vector<std::pair<std::string, RowGrowth>> GrowthWhileClosed(const KeptReadings& kept, const FirstReading& first);
 
 }  // namespace velkaro

@@ -209,6 +209,13 @@ void LoadHistoryFile(Accounting& a, FilePorts& ports, TableRead how, std::vector
         }
         return true;
     });
+    if (const FirstReading* first = a.readings.First(); first && how == TableRead::Retry && !a.countingBoot) {
+        // The run began counting at its first reading, not knowing what the file kept: what
+        // went through while the program was closed is the growth from the file's readings to
+        // that first reading, on the day it was taken.
+        for (auto& [name, g] : GrowthWhileClosed(kept, *first)) run.push_back(RunTraffic{name, first->day, g.in, g.out});
+    }
+    a.readings.DropFirstReading();
     if (takeReadings) a.readings.TakeKept(std::move(kept), NowOf(ports.clock));
     AddTrafficOfRun(a, run);
 }

@@ -110,7 +110,12 @@ void StatisticsController::Tick() {
     const Date today = p_.clock.Today();
     // The day follows the clock: at midnight new records start under the new date.
     if (!a_.countingBoot) a_.SetAccountingDate(today);
-    if (sampling_) SampleInterfaces(a_, p_.ifTable, rows_, now);
+    const bool firstReading = sampling_ && !a_.readings.HasRead();
+    if (sampling_ && SampleInterfaces(a_, p_.ifTable, rows_, now) && firstReading && !a_.historyFile.read &&
+        !a_.countingBoot) {
+        // What the unread file kept is measured against this reading once it reads.
+        a_.readings.KeepFirstReading(rows_, NowOf(p_.clock), a_.AccountingDate());
+    }
     const char sep = p_.regional.DecimalSeparator();
     // The limits look at the clock's date and time.
     a_.SetLimitTime(today, p_.clock.SecondOfDay());
