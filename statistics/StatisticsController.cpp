@@ -111,10 +111,14 @@ void StatisticsController::Tick() {
     // The day follows the clock: at midnight new records start under the new date.
     if (!a_.countingBoot) a_.SetAccountingDate(today);
     const bool firstReading = sampling_ && !a_.readings.HasRead();
-    if (sampling_ && SampleInterfaces(a_, p_.ifTable, rows_, now) && firstReading && !a_.historyFile.read &&
-        !a_.countingBoot) {
+    const bool nothingKept = a_.readings.StartRule() == InterfaceReadings::Start::Baseline;
+    bool saveNow = false;
+    if (sampling_ && SampleInterfaces(a_, p_.ifTable, rows_, now) && firstReading && !a_.countingBoot) {
         // What the unread file kept is measured against this reading once it reads.
-        a_.readings.KeepFirstReading(rows_, NowOf(p_.clock), a_.AccountingDate());
+        if (!a_.historyFile.read) a_.readings.KeepFirstReading(rows_, NowOf(p_.clock), a_.AccountingDate());
+        // With nothing kept, a kill before the first periodic save would leave the next start
+        // nothing to count from: the readings are written at once.
+        saveNow = nothingKept;
     }
     const char sep = p_.regional.DecimalSeparator();
     // The limits look at the clock's date and time.
@@ -125,6 +129,7 @@ void StatisticsController::Tick() {
     trayTip_ = TrayTipText(panel_.Totals(), sep, AllowanceLine(a_, sep));
     p_.host.SetTrayTip(trayTip_);
     SetTimer(true);
+    if (saveNow) PeriodicSave();  // last: the tick is whole also when the save fails
 }
 
 void StatisticsController::LayOut(char sep) {

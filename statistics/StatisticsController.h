@@ -69,7 +69,8 @@ public:
     // nothing of it when the function is missing.
     void Start();
     // Samples the interface table, looks at the limits, lays the panel out, resizes the window
-    // once, shows the panel, refreshes the quick-info list and the tray tip.
+    // once, shows the panel, refreshes the quick-info list and the tray tip. After the run's
+    // first successful reading with nothing kept, the periodic save (raises as that does).
     void Tick();
     // Lays the panel out again from the state of the last tick, resizes the window and shows
     // the panel: the window's text widths changed (another DPI).

@@ -65,6 +65,28 @@ TEST_F(StatisticsControllerTest, StartUpLoadsTheFilesWhitensAndStartsTheTimer) {
     EXPECT_EQ(host.timerChanges, std::vector<bool>{true});
 }
 
+TEST_F(StatisticsControllerTest, TheFirstReadingIsWrittenAtOnceOnlyWhenNothingWasKept) {
+    files.files.erase("history.txt");
+    statistics.Start();
+    table.failNext = true;
+    statistics.Tick();
+    EXPECT_EQ(files.writes, 0) << "no reading yet";
+    table.rows = {MakeRow("A", 5, 6)};
+    statistics.Tick();
+    EXPECT_NE(files.files["history.txt"].find("reading=0 5 6 A\r\n"), std::string::npos);
+    const int writes = files.writes;
+    table.rows = {MakeRow("A", 7, 8)};
+    statistics.Tick();
+    EXPECT_EQ(files.writes, writes) << "the periodic save's own time from then on";
+
+    Accounting b;  // a start whose file kept readings
+    StatisticsController kept{b, StatisticsPorts{System(), host}};
+    kept.Start();
+    table.rows = {MakeRow("A", 9, 9)};
+    kept.Tick();
+    EXPECT_EQ(files.writes, writes);
+}
+
 TEST_F(StatisticsControllerTest, StartUpWithoutTheInterfaceFunctionLoadsNothingAndNeverTicks) {
     table.loadable = false;
     statistics.Start();
