@@ -46,7 +46,11 @@ Program::Program(SystemPorts ports, ProgramOptions options)
     statisticsOptions.systemTimer = options.systemTimer;
     statisticsOptions.owner = app_.Handle();  // owned like every window: no taskbar button of its own
     statisticsOptions.notifier = tray_.get();  // the limits' warnings come as the tray's balloons
+    // Started once it is known here: a close while a message of the start is open (a log-off,
+    // an upgrade) then saves what was read, as every other end does.
+    statisticsOptions.start = false;
     statistics_ = std::make_unique<win::StatisticsWindow>(accounting_, ports, statisticsLinks, statisticsOptions);
+    statistics_->Start();
 
     about_ = std::make_unique<AboutWindow>(app_);
 

@@ -74,7 +74,11 @@ StatisticsWindow::StatisticsWindow(Accounting& a, SystemPorts ports, StatisticsL
         ::SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     }
 
-    if (options_.start) Run([this] { controller_.Start(); });
+    if (options_.start) Start();
+}
+
+void StatisticsWindow::Start() {
+    Run([this] { controller_.Start(); });
 }
 
 StatisticsWindow::~StatisticsWindow() {

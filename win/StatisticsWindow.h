@@ -55,6 +55,8 @@ public:
     ~StatisticsWindow() override;
 
     StatisticsController& Controller() { return controller_; }
+    // The controller's Start, for a window created with options.start off.
+    void Start();
     using Window::Handle;
 
     // Shown, in front and active; centred in the work area the first time.
