@@ -103,6 +103,7 @@ TEST_F(ShellProgramTest, EachExitPathSavesOnceThenEnds) {
         Program& p = run.Start();
         p.Statistics().Controller().Tick();
         path.run(p);
+        Send(p.QuickInfo(), WM_CLOSE);  // a log-off or taskkill closes every window
         EXPECT_EQ(run.files.writes, 2);  // history.txt and price.txt, once each
         EXPECT_EQ(run.files.files[kHistory], ExpectedHistory(p));
         EXPECT_NE(run.files.files[kHistory].find("eth0"), std::string::npos);
