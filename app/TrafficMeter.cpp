@@ -81,7 +81,16 @@ void TrafficMeter::Tick() {
     const Date today = p_.clock.Today();
     // The day follows the clock: at midnight new records start under the new date.
     if (!a_.countingBoot) a_.SetAccountingDate(today);
-    if (sampling_) SampleInterfaces(a_, p_.ifTable, rows_, now);
+    const bool firstReading = sampling_ && !a_.readings.HasRead();
+    const bool nothingKept = a_.readings.StartRule() == InterfaceReadings::Start::Baseline;
+    bool saveNow = false;
+    if (sampling_ && SampleInterfaces(a_, p_.ifTable, rows_, now) && firstReading && !a_.countingBoot) {
+        // What the unread file kept is measured against this reading once it reads.
+        if (!a_.historyFile.read) a_.readings.KeepFirstReading(rows_, NowOf(p_.clock), a_.AccountingDate());
+        // With nothing kept, a kill before the first periodic save would leave the next start
+        // nothing to count from: the readings are written at once.
+        saveNow = nothingKept;
+    }
     const char sep = p_.regional.DecimalSeparator();
     // The limits look at the clock's date and time.
     a_.SetLimitTime(today, p_.clock.SecondOfDay());
@@ -90,6 +99,7 @@ void TrafficMeter::Tick() {
     trayTip_ = TrayTipText(panel_.Totals(), sep, AllowanceLine(a_, sep));
     p_.screen.Show(Snapshot{panel_, trayTip_});
     SetTimer(true);
+    if (saveNow) PeriodicSave();  // last: the tick is whole also when the save fails
 }
 
 void TrafficMeter::LayOut(char sep) {

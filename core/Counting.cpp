@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "core/Calendar.h"
+#include "core/Sampler.h"
 
 namespace velkaro {
 
@@ -11,6 +12,21 @@ namespace {
 
 constexpr std::uint64_t kUpperHalf = 0x80000000u;
 constexpr std::uint64_t kWrap32 = 0x100000000u;
+
+// Both counters at 0 after a reading that was not: taken for a driver's pause, not a start.
+bool IdleZeros(const InterfaceRow& row, const RowReading& r) {
+    return row.inOctets == 0 && row.outOctets == 0 && (r.in != 0 || r.out != 0);
+}
+
+// Whether the row's counters went below its reading: they started again. With 32-bit
+// counters one counter down from above 2^31 while the other did not go down is a wrap.
+bool WentDown(const InterfaceRow& row, const RowReading& r) {
+    const bool inDown = row.inOctets < r.in;
+    const bool outDown = row.outOctets < r.out;
+    const bool wrapIn = row.counters32 && inDown && !outDown && r.in > kUpperHalf;
+    const bool wrapOut = row.counters32 && outDown && !inDown && r.out > kUpperHalf;
+    return (inDown && !wrapIn) || (outDown && !wrapOut);
+}
 
 }  // namespace
 
@@ -52,22 +68,26 @@ bool ReadSystemStartText(std::string_view t, std::int64_t& seconds) {
     return true;
 }
 
-void InterfaceReadings::TakeKept(bool hasStart, std::int64_t fileStart, std::int64_t systemStart,
-                                 std::vector<RowReading> kept) {
+void InterfaceReadings::TakeKept(KeptReadings kept, const SystemClock& now) {
     if (HasRead()) return;
     readings_.clear();
     byKey_.clear();
-    if (!hasStart) {
+    kept_ = kept.clock;
+    if (!kept.hasStart) {
         start_ = Start::Baseline;
         return;
     }
-    const std::int64_t apart = fileStart > systemStart ? fileStart - systemStart : systemStart - fileStart;
-    if (apart > kSameSystemStartSeconds) {
-        start_ = Start::NewSystemStart;  // what the file kept was read before the system started
-        return;
-    }
-    start_ = Start::KeptReadings;
-    for (RowReading& r : kept) {
+    const std::int64_t apart = kept.clock.start > now.start ? kept.clock.start - now.start : now.start - kept.clock.start;
+    if (kept.clock.hasUptime && now.uptime < kept.clock.uptime)
+        start_ = Start::NewSystemStart;  // the time run only goes back at a system start
+    else if (apart <= kSameSystemStartSeconds)
+        start_ = Start::KeptReadings;
+    else
+        start_ = kept.clock.hasUptime ? Start::MovedClock : Start::NewSystemStart;
+    if (start_ == Start::NewSystemStart) return;
+    // With the clock moved they are kept as read until the first reading settles the rule: a
+    // save before it writes them back as they were, and the next start judges them the same.
+    for (RowReading& r : kept.readings) {
         r.ms = 0;
         r.adapter = kNoAdapter;
         auto [it, inserted] = byKey_.try_emplace(r.key, static_cast<std::uint32_t>(readings_.size()));
@@ -76,6 +96,60 @@ void InterfaceReadings::TakeKept(bool hasStart, std::int64_t fileStart, std::int
         else
             readings_[it->second] = std::move(r);  // the file's last line of a key wins
     }
+}
+
+bool InterfaceReadings::ClockOfReadings(const SystemClock& now, SystemClock& clock) const {
+    if (start_ == Start::Baseline) return false;
+    clock = start_ == Start::MovedClock ? kept_ : now;
+    return true;
+}
+
+void InterfaceReadings::Settle(const std::vector<InterfaceRow>& rows, bool withFilters) {
+    if (start_ == Start::MovedClock) {
+        // With the clock moved, a kept reading above its row's counters is a system start:
+        // within one system start counters only go down when their interface starts again.
+        start_ = Start::KeptReadings;
+        for (const InterfaceRow& row : rows) {
+            if (row.filter && !withFilters) continue;
+            const auto it = byKey_.find(row.key);
+            if (it == byKey_.end()) continue;
+            const RowReading& r = readings_[it->second];
+            if (r.name == AdapterNameView(row) && !IdleZeros(row, r) && WentDown(row, r)) {
+                start_ = Start::NewSystemStart;
+                break;
+            }
+        }
+    }
+    if (start_ == Start::NewSystemStart) {
+        readings_.clear();
+        byKey_.clear();
+    }
+}
+
+void InterfaceReadings::ReadTable(const std::vector<InterfaceRow>& rows, std::uint64_t ms, bool withFilters,
+                                  std::vector<TableGrowth>& out) {
+    if (!HasRead()) Settle(rows, withFilters);
+    out.clear();
+    for (const InterfaceRow& row : rows) {
+        if (row.filter && !withFilters) continue;
+        TableGrowth t;
+        t.row = &row;
+        t.name = AdapterNameView(row);
+        RowReading* reading = nullptr;
+        t.growth = Read(row, t.name, ms, reading);
+        t.reading = static_cast<std::size_t>(reading - readings_.data());
+        for (TableGrowth& first : out) {
+            if (first.repeat || first.row->inOctets != row.inOctets || first.row->outOctets != row.outOctets ||
+                first.name != t.name)
+                continue;
+            if (t.growth.in + t.growth.out > first.growth.in + first.growth.out) first.growth = t.growth;
+            t.growth = RowGrowth{};
+            t.repeat = true;
+            break;
+        }
+        out.push_back(t);
+    }
+    EndReading();
 }
 
 RowGrowth InterfaceReadings::Read(const InterfaceRow& row, std::string_view name, std::uint64_t ms,
@@ -95,23 +169,18 @@ RowGrowth InterfaceReadings::Read(const InterfaceRow& row, std::string_view name
         r.key = row.key;
         r.name.assign(name);
         r.adapter = kNoAdapter;
-    } else if (row.inOctets == 0 && row.outOctets == 0 && (r.in != 0 || r.out != 0)) {
+    } else if (IdleZeros(row, r)) {
         return g;  // around sleep some drivers read 0 for a while: the last reading stands
+    } else if (WentDown(row, r)) {
+        // The counters started again: what they hold now is new.
+        g.in = row.inOctets;
+        g.out = row.outOctets;
     } else {
-        const bool inDown = row.inOctets < r.in;
-        const bool outDown = row.outOctets < r.out;
-        const bool wrapIn = row.counters32 && inDown && !outDown && r.in > kUpperHalf;
-        const bool wrapOut = row.counters32 && outDown && !inDown && r.out > kUpperHalf;
-        if ((inDown && !wrapIn) || (outDown && !wrapOut)) {
-            // The counters started again: what they hold now is new.
-            g.in = row.inOctets;
-            g.out = row.outOctets;
-        } else {
-            g.in = wrapIn ? row.inOctets + kWrap32 - r.in : row.inOctets - r.in;
-            g.out = wrapOut ? row.outOctets + kWrap32 - r.out : row.outOctets - r.out;
-            if (r.ms != 0 && ms > r.ms)
-                g.rate = static_cast<long double>(g.in + g.out) * 1000.0L / static_cast<long double>(ms - r.ms);
-        }
+        // Up, or (32-bit) once round.
+        g.in = row.inOctets >= r.in ? row.inOctets - r.in : row.inOctets + kWrap32 - r.in;
+        g.out = row.outOctets >= r.out ? row.outOctets - r.out : row.outOctets + kWrap32 - r.out;
+        if (r.ms != 0 && ms > r.ms)
+            g.rate = static_cast<long double>(g.in + g.out) * 1000.0L / static_cast<long double>(ms - r.ms);
     }
     r.in = row.inOctets;
     r.out = row.outOctets;
@@ -121,6 +190,17 @@ RowGrowth InterfaceReadings::Read(const InterfaceRow& row, std::string_view name
 
 void InterfaceReadings::ForgetAdapters() {
     for (RowReading& r : readings_) r.adapter = kNoAdapter;
+}
+
+std::vector<std::pair<std::string, RowGrowth>> GrowthWhileClosed(const KeptReadings& kept, const FirstReading& first) {
+    InterfaceReadings then;
+    then.TakeKept(kept, first.clock);
+    std::vector<TableGrowth> read;
+    then.ReadTable(first.rows, 0, false, read);
+    std::vector<std::pair<std::string, RowGrowth>> growth;
+    for (const TableGrowth& t : read)
+        if (t.growth.in != 0 || t.growth.out != 0) growth.emplace_back(std::string(t.name), t.growth);
+    return growth;
 }
 
 }  // namespace velkaro

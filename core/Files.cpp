@@ -97,7 +97,7 @@ SaveOutcome SaveFiles(Accounting& a, FilePorts& ports, int windowWidth) {
 
     if (a.historyFile.read)
         ReplaceDataFile(ports.files, kHistoryData, a.historyFile,
-                        HistoryFileText(a, notes.windowWidth.value_or(windowWidth), ports.clock.SystemStartTime()));
+                        HistoryFileText(a, notes.windowWidth.value_or(windowWidth), NowOf(ports.clock)));
     if (a.priceFile.read)
         ReplaceDataFile(ports.files, kPriceData, a.priceFile, PriceFileText(a, ports.regional.DecimalSeparator()));
     // No file while there is no limit and never was one; once there is a file, it follows

@@ -19,8 +19,10 @@ constexpr std::string_view kHideIdleKey = "hide.idle";
 // Written only while set: the counters as traffic, the day fixed at start.
 constexpr std::string_view kCountingKey = "counting";
 constexpr std::string_view kCountingBoot = "boot";
-// The system start the readings were taken under, and a line per interface row's last reading.
+// The system start the readings were taken under, the time the system had run then (seconds),
+// and a line per interface row's last reading.
 constexpr std::string_view kSystemStartKey = "boot";
+constexpr std::string_view kUptimeKey = "uptime";
 constexpr std::string_view kReadingKey = "reading";
 constexpr int kDefaultWidth = 500;
 
@@ -82,13 +84,6 @@ bool ReadReadingLine(std::string_view value, RowReading& r) {
            ReadReadingName(value, r.name);
 }
 
-// What a history file kept of the interface rows' readings.
-struct KeptReadings {
-    bool hasStart = false;
-    std::int64_t systemStart = 0;
-    std::vector<RowReading> readings;
-};
-
 // The traffic of one record of the run, to be added to a history read late.
 struct RunTraffic {
     std::string adapter;
@@ -148,6 +143,8 @@ void AddTrafficOfRun(Accounting& a, const std::vector<RunTraffic>& run) {
 
 }  // namespace
 
+SystemClock NowOf(Clock& clock) { return SystemClock{clock.SystemStartTime(), clock.UptimeSeconds(), true}; }
+
 // Reads history.txt into the table. At start-up (or a reload) the file's records replace the
 // table; a save that reads a file it could not read before adds the run's counted traffic to
 // them, since the run counted what the file has not seen.
@@ -157,12 +154,13 @@ void LoadHistoryFile(Accounting& a, FilePorts& ports, TableRead how, FileNotes& 
     const bool takeReadings = !a.filesLoaded || how == TableRead::Retry;
     std::string bytes;
     const FileFound found = ReadDataFile(ports.files, kHistoryData, a.historyFile, bytes);
-    if (found == FileFound::Missing && takeReadings) a.readings.TakeKept(false, 0, 0, {});
+    if (found == FileFound::Missing && takeReadings) a.readings.TakeKept({}, NowOf(ports.clock));
     if (found != FileFound::Read) return;  // missing or unread: the table and the settings stay as they are
     std::vector<RunTraffic> run;
     if (how == TableRead::Retry && !a.countingBoot) run = TrafficOfRun(a);
     a.ClearHistory();
     KeptReadings kept;
+    kept.clock.hasUptime = false;
     // Names seen in this file, as views into its bytes: no allocation for known names.
     std::unordered_map<std::string_view, AdapterId> ids;
     ParseDataFile(ports.files, kHistoryData, a.historyFile, std::move(bytes), notes, [&](std::string_view line) {
@@ -193,8 +191,13 @@ void LoadHistoryFile(Accounting& a, FilePorts& ports, TableRead how, FileNotes& 
             if (!ReadReadingLine(line.substr(eq + 1), r)) return false;
             kept.readings.push_back(std::move(r));
         } else if (key == kSystemStartKey) {
-            kept.hasStart = ReadSystemStartText(value, kept.systemStart);
+            kept.hasStart = ReadSystemStartText(value, kept.clock.start);
             return kept.hasStart;
+        } else if (key == kUptimeKey) {
+            std::uint64_t seconds = 0;
+            kept.clock.hasUptime = ReadU64(value, seconds) && seconds <= INT64_MAX;
+            kept.clock.uptime = static_cast<std::int64_t>(seconds);
+            return kept.clock.hasUptime;
         } else if (key == kCountingKey) {
             a.countingBoot = value == kCountingBoot;
         } else if (key == kShowKey) {
@@ -206,8 +209,14 @@ void LoadHistoryFile(Accounting& a, FilePorts& ports, TableRead how, FileNotes& 
         }
         return true;
     });
-    if (takeReadings)
-        a.readings.TakeKept(kept.hasStart, kept.systemStart, ports.clock.SystemStartTime(), std::move(kept.readings));
+    if (const FirstReading* first = a.readings.First(); first && how == TableRead::Retry && !a.countingBoot) {
+        // The run began counting at its first reading, not knowing what the file kept: what
+        // went through while the program was closed is the growth from the file's readings to
+        // that first reading, on the day it was taken.
+        for (auto& [name, g] : GrowthWhileClosed(kept, *first)) run.push_back(RunTraffic{name, first->day, g.in, g.out});
+    }
+    a.readings.DropFirstReading();
+    if (takeReadings) a.readings.TakeKept(std::move(kept), NowOf(ports.clock));
     AddTrafficOfRun(a, run);
 }
 
@@ -260,7 +269,7 @@ int ReadWidthSetting(std::string_view v) {
     return negative ? static_cast<int>(-static_cast<std::int64_t>(value)) : static_cast<int>(value);
 }
 
-std::string HistoryFileText(const Accounting& a, int form1Width, std::int64_t systemStart) {
+std::string HistoryFileText(const Accounting& a, int form1Width, const SystemClock& now) {
     const auto& records = a.History();
     const auto& adapters = a.Adapters();
     // Room for every line: "dd.mm.yyyy-s" (up to 6+6+6+11), three TABs, two counters of up to
@@ -287,13 +296,19 @@ std::string HistoryFileText(const Accounting& a, int form1Width, std::int64_t sy
         out += '=';
         out += kCountingBoot;
         out += "\r\n";
-    } else if (a.readings.StartRule() != InterfaceReadings::Start::Baseline) {
+    } else if (SystemClock clock; a.readings.ClockOfReadings(now, clock)) {
         // Unless the run has yet to take its first reading with nothing kept, the next start
         // under the same system start goes on from these.
         out += kSystemStartKey;
         out += '=';
-        out += SystemStartText(systemStart);
+        out += SystemStartText(clock.start);
         out += "\r\n";
+        if (clock.hasUptime) {
+            out += kUptimeKey;
+            out += '=';
+            AppendNumber(out, clock.uptime < 0 ? 0 : clock.uptime);
+            out += "\r\n";
+        }
         for (const RowReading& r : a.readings.All()) {
             out += kReadingKey;
             out += '=';

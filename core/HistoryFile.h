@@ -28,10 +28,14 @@ std::uint32_t ReadFieldNumber(std::string_view& line, char delimiter, bool isUns
 
 // The bytes of history.txt as the save writes them: "SHOW=", "form1.width=",
 // "hide.idle=1" while on, then "counting=boot" while set, or else (once the run has read the
-// interface table, or the file it read kept readings) "boot=" with the system's start and a
-// "reading=KEY IN OUT NAME" line per interface row (the name's bytes below 0x20 and "%" as
-// %XX), then the records.
-std::string HistoryFileText(const Accounting& a, int form1Width, std::int64_t systemStart);
+// interface table, or the file it read kept readings) "boot=" with the system's start,
+// "uptime=" with the seconds it had run (both `now` once the run has read the table, the
+// file's before) and a "reading=KEY IN OUT NAME" line per interface row (the name's bytes
+// below 0x20 and "%" as %XX), then the records.
+std::string HistoryFileText(const Accounting& a, int form1Width, const SystemClock& now);
+
+// The clock's system start and uptime now.
+SystemClock NowOf(Clock& clock);
 
 // The value of the "form1.width" setting: a signed 32-bit integer in decimal (optional sign)
 // or hexadecimal after "$" or "0x"; 500 when the text is not one.

@@ -50,6 +50,8 @@ public:
     // When the system started, in seconds since 1970-01-01 00:00 UTC: the clock's time less
     // the time the system has run (sleep included).
     virtual std::int64_t SystemStartTime() = 0;
+    // The time the system has run, in seconds (sleep included): no change of the clock moves it.
+    virtual std::int64_t UptimeSeconds() = 0;
 };
 
 class RegionalSettings {

@@ -122,21 +122,20 @@ std::size_t AddToOpenRecord(Accounting& a, std::size_t index, std::uint64_t in, 
 bool SampleInterfaces(Accounting& a, InterfaceTable& table, std::vector<InterfaceRow>& rows, std::uint64_t ms) {
     if (!table.GetIfTable(rows)) return false;
     a.ResetRates();
-    for (const InterfaceRow& row : rows) {
-        if (row.filter && !a.countingBoot) continue;
-        const std::string_view name = AdapterNameView(row);
-        RowReading* reading = nullptr;
-        const RowGrowth growth = a.readings.Read(row, name, ms, reading);
-        AdapterId id = reading->adapter;
+    // Reused from tick to tick: no allocation once it has grown to the table.
+    static thread_local std::vector<TableGrowth> read;
+    a.readings.ReadTable(rows, ms, a.countingBoot, read);
+    for (const TableGrowth& t : read) {
+        RowReading& reading = a.readings.Reading(t.reading);
+        AdapterId id = reading.adapter;
         if (a.countingBoot)
-            id = SampleRowAsCounters(a, std::string(name), static_cast<std::uint32_t>(row.inOctets),
-                                     static_cast<std::uint32_t>(row.outOctets));
+            id = SampleRowAsCounters(a, std::string(t.name), static_cast<std::uint32_t>(t.row->inOctets),
+                                     static_cast<std::uint32_t>(t.row->outOctets));
         else
-            id = AddGrowth(a, id, name, growth.in, growth.out);
-        reading->adapter = id;
-        a.AddRate(id, growth.rate);
+            id = AddGrowth(a, id, t.name, t.growth.in, t.growth.out);
+        reading.adapter = id;
+        a.AddRate(id, t.growth.rate);
     }
-    a.readings.EndReading();
     return true;
 }
 

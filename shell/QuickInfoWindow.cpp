@@ -227,6 +227,8 @@ bool QuickInfoWindow::Save() {
 }
 
 void QuickInfoWindow::Exit() {
+    // Ending already: another close (a log-off or taskkill closes every window) saves nothing more.
+    if (app_.EndRequested()) return;
     if (Save()) app_.EndRequest();
 }
 

@@ -31,8 +31,10 @@ std::int64_t Win32Clock::SystemStartTime() {
     constexpr std::int64_t kSecondsFrom1601 = 11644473600;   // to 1970-01-01
     const std::int64_t now = ticks / kTicksPerSecond - kSecondsFrom1601;
     // GetTickCount64 goes on while the system sleeps, so this stays put across a sleep.
-    return now - static_cast<std::int64_t>(::GetTickCount64() / 1000);
+    return now - UptimeSeconds();
 }
+
+std::int64_t Win32Clock::UptimeSeconds() { return static_cast<std::int64_t>(::GetTickCount64() / 1000); }
 
 char Win32RegionalSettings::DecimalSeparator() {
     wchar_t buf[8] = {};  // the setting holds at most 4 characters with its terminator

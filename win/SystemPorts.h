@@ -19,6 +19,7 @@ public:
     std::int32_t SecondOfDay() override;  // GetLocalTime
     std::uint64_t MonotonicMs() override;  // GetTickCount64
     std::int64_t SystemStartTime() override;  // the UTC clock less GetTickCount64
+    std::int64_t UptimeSeconds() override;    // GetTickCount64
 };
 
 class Win32RegionalSettings : public RegionalSettings {

@@ -34,6 +34,11 @@ struct RowReader {
     }
 };
 
+// What history.txt kept: readings under a system start, with an uptime or (older files) none.
+KeptReadings Kept(std::int64_t start, std::vector<RowReading> readings, std::int64_t uptime = -1) {
+    return KeptReadings{true, SystemClock{start, uptime, uptime >= 0}, std::move(readings)};
+}
+
 void ExpectAdds(const RowGrowth& g, std::uint64_t in, std::uint64_t out, const char* what) {
     EXPECT_EQ(g.in, in) << what;
     EXPECT_EQ(g.out, out) << what;
@@ -67,17 +72,36 @@ TEST(Counting, ThirtyTwoBitCountersWrapOnlyFromTheUpperHalfWithTheOtherNotDown) 
 TEST(Counting, KeptReadingsCountOnlyUnderTheSameSystemStart) {
     const std::vector<RowReading> kept = {{1, "eth", 1000, 500, 0, kNoAdapter}};
     InterfaceReadings same;
-    same.TakeKept(true, kStart + 119, kStart, kept);
+    same.TakeKept(Kept(kStart + 119, kept), {kStart, 0, true});
     RowReading* r = nullptr;
     ExpectAdds(same.Read(MakeRow("eth", 1500, 700, 1), "eth", 1000, r), 500, 200, "growth since the kept one");
     EXPECT_EQ(r->ms, 1000u);
     ExpectAdds(same.Read(MakeRow("wlan", 30, 40, 2), "wlan", 1000, r), 30, 40, "a row new since the save");
     InterfaceReadings other;
-    other.TakeKept(true, kStart + 121, kStart, kept);
+    other.TakeKept(Kept(kStart + 121, kept), {kStart, 0, true});
     ExpectAdds(other.Read(MakeRow("eth", 1500, 700, 1), "eth", 1000, r), 1500, 700, "since the system started");
     other.EndReading();
-    other.TakeKept(true, kStart, kStart, kept);  // once the run has read, the file changes nothing
+    other.TakeKept(Kept(kStart, kept), {kStart, 0, true});  // once the run has read, the file changes nothing
     EXPECT_EQ(other.All().at(0).in, 1500u);
+}
+
+TEST(Counting, TheTimeRunTellsASystemStartFromAMovedClock) {
+    const std::vector<RowReading> kept = {{1, "eth", 1000, 500, 0, kNoAdapter}, {2, "wlan", 80, 90, 0, kNoAdapter}};
+    auto growth = [&](const KeptReadings& file, const SystemClock& now, std::uint64_t wlanIn, std::uint64_t wlanOut = 90) {
+        InterfaceReadings readings;
+        readings.TakeKept(file, now);
+        const std::vector<InterfaceRow> rows = {MakeRow("eth", 1500, 700, 1), MakeRow("wlan", wlanIn, wlanOut, 2)};
+        std::vector<TableGrowth> read;
+        readings.ReadTable(rows, 1000, false, read);
+        return read.at(0).growth.in + read.at(0).growth.out;
+    };
+    EXPECT_EQ(growth(Kept(kStart, kept, 5000), {kStart, 4999, true}, 100), 2200u) << "less time run: a system start";
+    EXPECT_EQ(growth(Kept(kStart, kept, 5000), {kStart + 600, 5100, true}, 100), 700u) << "clock 10 minutes on";
+    EXPECT_EQ(growth(Kept(kStart, kept, 5000), {kStart - 86400, 5100, true}, 100), 700u) << "a day back";
+    EXPECT_EQ(growth(Kept(kStart, kept, 5000), {kStart + 600, 5100, true}, 0, 0), 700u) << "zeros tell nothing";
+    EXPECT_EQ(growth(Kept(kStart, kept, 5000), {kStart + 600, 5100, true}, 79), 2200u) << "a row below its reading";
+    EXPECT_EQ(growth(Kept(kStart, kept, 5000), {kStart + 60, 5100, true}, 79), 700u) << "same start: that row only";
+    EXPECT_EQ(growth(Kept(kStart, kept), {kStart + 600, 5100, true}, 100), 2200u) << "no uptime kept: the old rule";
 }
 
 TEST(Counting, SystemStartTextReadsBackAndRefusesWhatItDoesNotWrite) {
@@ -168,7 +192,7 @@ TEST_F(KeptFiles, TheReadingsGoBackAsTheyWereWhateverTheName) {
     SampleInterfaces(a, table);
     SaveFiles(a, ports);
     const std::string& text = files.files["history.txt"];
-    EXPECT_NE(text.find("boot=2026-01-01 00:00:00\r\nreading=12345678901234567 5 6  tab%09here %2541 %01\xC0 \r\n"
+    EXPECT_NE(text.find("boot=2026-01-01 00:00:00\r\nuptime=0\r\nreading=12345678901234567 5 6  tab%09here %2541 %01\xC0 \r\n"
                         "reading=1 1 2 eth\r\n"),
               std::string::npos)
         << text;
@@ -179,6 +203,24 @@ TEST_F(KeptFiles, TheReadingsGoBackAsTheyWereWhateverTheName) {
     EXPECT_EQ(b.readings.All()[0].name, odd);
     EXPECT_EQ(b.readings.All()[0].out, 6u);
     EXPECT_EQ(b.readings.StartRule(), InterfaceReadings::Start::KeptReadings);
+}
+
+TEST_F(KeptFiles, UntilTheFirstReadingSettlesAMovedClockTheSaveWritesTheFilesClockBack) {
+    const std::string kept = "SHOW=\r\nform1.width=790\r\nboot=2026-03-01 08:00:00\r\nuptime=7200\r\nreading=0 5 6 eth\r\n";
+    files.files["history.txt"] = kept;
+    clock.systemStart = kStart + 3600;
+    clock.uptime = 9000;
+    Accounting a;
+    LoadFiles(a, ports);
+    EXPECT_EQ(a.readings.StartRule(), InterfaceReadings::Start::MovedClock);
+    SaveFiles(a, ports);
+    EXPECT_EQ(files.files["history.txt"], kept);
+    ScriptedInterfaceTable table;
+    table.rows = {MakeRow("eth", 7, 9)};
+    SampleInterfaces(a, table);
+    SaveFiles(a, ports);
+    EXPECT_EQ(files.files["history.txt"], "SHOW=\r\nform1.width=790\r\nboot=2026-03-01 09:00:00\r\nuptime=9000\r\n"
+                                          "reading=0 7 9 eth\r\n1.1.2026-0\t2         \t3         \teth\r\n");
 }
 
 TEST_F(KeptFiles, AHistoryReadLateGetsTheRunsTrafficAddedToItsRecords) {
@@ -196,7 +238,7 @@ TEST_F(KeptFiles, AHistoryReadLateGetsTheRunsTrafficAddedToItsRecords) {
     files.readError.clear();
     SaveFiles(a, ports);
     EXPECT_EQ(files.files["history.txt"],
-              "SHOW=\r\nform1.width=790\r\nboot=2026-01-01 00:00:00\r\nreading=0 400 0 eth\r\nreading=1 400 0 wlan\r\n"
+              "SHOW=\r\nform1.width=790\r\nboot=2026-01-01 00:00:00\r\nuptime=5616000\r\nreading=0 400 0 eth\r\nreading=1 400 0 wlan\r\n"
               "7.3.2026-0\t1300      \t1000      \teth\r\n7.3.2026-0\t300       \t0         \twlan\r\n");
 }
 
@@ -211,6 +253,7 @@ struct SimRow {
     int epoch = 0;  // how often its counters started again
     bool present = true;
     bool zeroNext = false;  // its next reading shows 0 and 0
+    int mirror = -1;  // a deleted interface's row left in the table with this row's counters
 };
 
 // What a run of the program compares a row with next: the model's word for its last reading,
@@ -226,17 +269,47 @@ struct Model {
     std::vector<SimRef> ref, savedRef;  // by row
     std::map<std::string, std::uint64_t> counted, countedSaved;  // by adapter, in + out
     bool baseline = true, savedBaseline = true;  // the next first reading only starts there
+    // The system start and the time run at the last save; whether the start found the clock
+    // moved (the first reading then tells a system start by a row gone down).
+    std::int64_t savedStart = 0, savedUptime = 0;
+    bool moved = false;
 
     static std::uint64_t Shown(const SimRow& row, std::uint64_t v) { return row.counters32 ? v & 0xFFFFFFFFu : v; }
 
-    // A reading of row i by the running program.
-    void Read(std::size_t i) {
-        SimRow& row = rows[i];
+    // What row i shows: a stale row its interface's counters, as they stand.
+    const SimRow& Source(std::size_t i) const { return rows[i].mirror < 0 ? rows[i] : rows[rows[i].mirror]; }
+    bool Present(std::size_t i) const { return Source(i).present; }
+    std::pair<std::uint64_t, std::uint64_t> Table(std::size_t i) const {
+        const SimRow& row = Source(i);
+        if (row.zeroNext) return {0, 0};
+        return {Shown(row, row.in), Shown(row, row.out)};
+    }
+    // One reading of the whole table: rows of one name showing the same counters are one
+    // interface and add the largest of what they add alone.
+    void ReadAll() {
+        std::vector<std::pair<std::size_t, std::uint64_t>> groups;  // first row, what it adds
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            if (!Present(i)) continue;
+            const std::uint64_t add = Read(i);
+            auto same = std::find_if(groups.begin(), groups.end(), [&](const auto& g) {
+                return rows[g.first].name == rows[i].name && Table(g.first) == Table(i);
+            });
+            if (same == groups.end())
+                groups.emplace_back(i, add);
+            else
+                same->second = std::max(same->second, add);
+        }
+        for (const auto& [i, add] : groups) counted[rows[i].name] += add;
+        for (SimRow& row : rows) row.zeroNext = false;
+        baseline = false;
+    }
+    // What row i adds at a reading by the running program.
+    std::uint64_t Read(std::size_t i) {
+        const SimRow& row = Source(i);
         SimRef& r = ref[i];
         SimRef now{true, Shown(row, row.in), Shown(row, row.out), row.in, row.out, row.epoch};
         if (row.zeroNext) {
-            row.zeroNext = false;
-            if (r.valid && (r.seenIn != 0 || r.seenOut != 0)) return;  // ignored
+            if (r.valid && (r.seenIn != 0 || r.seenOut != 0)) return 0;  // ignored
             now = SimRef{true, 0, 0, 0, 0, row.epoch};  // taken as counters that stand at 0
         }
         std::uint64_t add = 0;
@@ -246,8 +319,26 @@ struct Model {
             add = now.seenIn + now.seenOut;  // what went through before they started again is lost
         else
             add = now.in - r.in + now.out - r.out;
-        counted[row.name] += add;
         r = now;
+        return add;
+    }
+    // The first reading after a start that found the clock moved: a row below its kept reading
+    // is a system start, and every row adds all it holds.
+    void Settle() {
+        if (!moved) return;
+        moved = false;
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            const SimRow& row = Source(i);
+            const SimRef& r = ref[i];
+            if (!row.present || row.zeroNext || !r.valid) continue;
+            const auto [in, out] = Table(i);
+            const bool inDown = in < r.seenIn, outDown = out < r.seenOut;
+            const bool wrap = row.counters32 && inDown != outDown && (inDown ? r.seenIn : r.seenOut) > 0x80000000u;
+            if ((inDown || outDown) && !wrap) {
+                ref.assign(rows.size(), SimRef{});
+                return;
+            }
+        }
     }
     // Whether a row's counters may start again so that the program can tell: both below every
     // reading it may be compared with.
@@ -291,6 +382,7 @@ TEST(CountingProperty, RandomRunsCountWhatMovedOnceAndLoseOnlyWhatTheRulesSay) {
         ScriptedFilePorts& ports = fakes.ports;
         clock.today = Date{2026, 3, 7};
         clock.systemStart = kStart;
+        clock.uptime = 30 * 86400;  // only a system start sets it back
         std::vector<InterfaceRow> read;
         std::unique_ptr<Accounting> a;
         std::set<std::uint16_t> daysRun;
@@ -309,20 +401,41 @@ TEST(CountingProperty, RandomRunsCountWhatMovedOnceAndLoseOnlyWhatTheRulesSay) {
             m.savedRef = m.ref;
             m.countedSaved = m.counted;
             m.savedBaseline = m.baseline;
+            if (!m.moved) {  // else the file keeps what its readings were taken under
+                m.savedStart = clock.systemStart;
+                m.savedUptime = *clock.uptime;
+            }
         };
         auto start = [&] {
+            *clock.uptime += 1 + static_cast<std::int64_t>(pick(60));  // closed for a while
             a = std::make_unique<Accounting>();
             LoadFiles(*a, ports);
             m.ref = m.savedRef;
             m.counted = m.countedSaved;
             m.baseline = m.savedBaseline;
+            m.moved = !m.baseline && *clock.uptime >= m.savedUptime &&
+                      std::abs(clock.systemStart - m.savedStart) > kSameSystemStartSeconds;
         };
         start();
+        std::uint64_t nextKey = 20;
         for (int step = 0; step < 400; ++step) {
             const std::uint64_t event = pick(100);
-            const std::size_t i = pick(m.rows.size());
+            const std::size_t picked = pick(m.rows.size());
+            // A stale row follows its interface: what happens to it happens there.
+            const std::size_t i = m.rows[picked].mirror < 0 ? picked : static_cast<std::size_t>(m.rows[picked].mirror);
             SimRow& row = m.rows[i];
-            if (event < 40) {  // traffic
+            if (event < 2 && !row.counters32) {
+                // The interface deleted and made again under its name: its row stays, with the
+                // new one's counters, as do the rows an earlier deletion left.
+                const std::size_t made = m.rows.size();
+                // Its epochs are its own: the stale row's last reading was of another interface.
+                m.rows.push_back(SimRow{nextKey, m.rows[i].name, false, 0, 1, static_cast<int>(nextKey) * 1000});
+                ++nextKey;
+                for (SimRow& r : m.rows)
+                    if (r.mirror == static_cast<int>(i) || &r == &m.rows[i]) r.mirror = static_cast<int>(made);
+                m.ref.emplace_back();
+                m.savedRef.emplace_back();
+            } else if (event < 40) {  // traffic
                 std::uint64_t in = pick(5) == 0 ? pick(6000000000ull) : pick(100000);
                 std::uint64_t out = pick(100000);
                 if (row.counters32) in = m.MayGrow32(i, in % (1ull << 30)) ? in % (1ull << 30) : 0;
@@ -332,10 +445,11 @@ TEST(CountingProperty, RandomRunsCountWhatMovedOnceAndLoseOnlyWhatTheRulesSay) {
                 daysRun.insert(clock.today.day);
                 a->SetAccountingDate(clock.Today());
                 table.rows.clear();
-                for (const SimRow& r : m.rows) {
-                    if (!r.present) continue;
-                    const std::uint64_t mask = r.counters32 ? 0xFFFFFFFFu : ~std::uint64_t{0};
-                    InterfaceRow ir = MakeRow(r.name, r.zeroNext ? 0 : r.in & mask, r.zeroNext ? 0 : r.out & mask, r.key);
+                for (std::size_t k = 0; k < m.rows.size(); ++k) {
+                    const SimRow& r = m.rows[k];
+                    if (!m.Present(k)) continue;
+                    const auto [in, out] = m.Table(k);
+                    InterfaceRow ir = MakeRow(r.name, in, out, r.key);
                     ir.counters32 = r.counters32;
                     table.rows.push_back(ir);
                     if (r.name == "eth") {  // a filter repeats it under another name
@@ -346,9 +460,9 @@ TEST(CountingProperty, RandomRunsCountWhatMovedOnceAndLoseOnlyWhatTheRulesSay) {
                     }
                 }
                 SampleInterfaces(*a, table, read, clock.MonotonicMs());
-                for (std::size_t k = 0; k < m.rows.size(); ++k)
-                    if (m.rows[k].present) m.Read(k);
-                m.baseline = false;
+                ++*clock.uptime;
+                m.Settle();
+                m.ReadAll();
                 check(*a, m.counted, step);
             } else if (event < 74) {  // the row's counters start again
                 if (m.MayRestart(i)) row.in = 0, row.out = 1, ++row.epoch;
@@ -364,8 +478,11 @@ TEST(CountingProperty, RandomRunsCountWhatMovedOnceAndLoseOnlyWhatTheRulesSay) {
             } else if (event < 92 && !a) {
                 start();
                 check(*a, m.counted, step);
-            } else if (event < 94 && !a) {  // the system starts again
+            } else if (event < 93 && !a) {  // the clock stepped while closed, up to a day either way
+                clock.systemStart += static_cast<std::int64_t>(pick(2 * 86400 + 1)) - 86400;
+            } else if (event < 94 && !a) {  // the system starts again, as long ago as the last save at most
                 clock.systemStart += 3600 + static_cast<std::int64_t>(pick(86400));
+                *clock.uptime = m.savedUptime / 2;
                 for (std::size_t k = 0; k < m.rows.size(); ++k) {
                     SimRow& r = m.rows[k];
                     // Since the start, maybe more than before it: the readings kept say nothing now.

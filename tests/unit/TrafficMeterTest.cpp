@@ -70,6 +70,27 @@ TEST_F(TrafficMeterTest, StartUpLoadsTheFilesWhitensAndStartsTheTimer) {
     EXPECT_EQ(screen.timerChanges, std::vector<bool>{true});
 }
 
+TEST_F(TrafficMeterTest, TheFirstReadingIsWrittenAtOnceOnlyWhenNothingWasKept) {
+    files.files.erase("history.txt");
+    meter.Start();
+    table.failNext = true;
+    meter.Tick();
+    EXPECT_EQ(files.writes, 0) << "no reading yet";
+    table.rows = {MakeRow("A", 5, 6)};
+    meter.Tick();
+    EXPECT_NE(files.files["history.txt"].find("reading=0 5 6 A\r\n"), std::string::npos);
+    const int writes = files.writes;
+    table.rows = {MakeRow("A", 7, 8)};
+    meter.Tick();
+    EXPECT_EQ(files.writes, writes) << "the periodic save's own time from then on";
+
+    TrafficMeter kept{MeterPorts{System(), screen, screen}};  // a start whose file kept readings
+    kept.Start();
+    table.rows = {MakeRow("A", 9, 9)};
+    kept.Tick();
+    EXPECT_EQ(files.writes, writes);
+}
+
 TEST_F(TrafficMeterTest, StartUpWithoutTheInterfaceFunctionLoadsNothingAndNeverTicks) {
     table.loadable = false;
     meter.Start();

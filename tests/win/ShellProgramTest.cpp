@@ -7,6 +7,7 @@
 
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "core/Cp1251.h"
@@ -27,7 +28,8 @@ const std::string kPrice = "price.txt";
 
 // The bytes the save writes for the program's state at this moment.
 std::string ExpectedHistory(Program& p) {
-    return HistoryFileText(p.State(), p.Statistics().OuterWidth(), FixedClock().SystemStartTime());
+    FixedClock clock;
+    return HistoryFileText(p.State(), p.Statistics().OuterWidth(), NowOf(clock));
 }
 std::string ExpectedPrice(Program& p) { return PriceFileText(p.State(), ','); }
 
@@ -101,6 +103,7 @@ TEST_F(ShellProgramTest, EachExitPathSavesOnceThenEnds) {
         Program& p = run.Start();
         p.Meter().Tick();
         path.run(p);
+        Send(p.QuickInfo(), WM_CLOSE);  // a log-off or taskkill closes every window
         EXPECT_EQ(run.files.writes, 2);  // history.txt and price.txt, once each
         EXPECT_EQ(run.files.files[kHistory], ExpectedHistory(p));
         EXPECT_NE(run.files.files[kHistory].find("eth0"), std::string::npos);
@@ -109,6 +112,23 @@ TEST_F(ShellProgramTest, EachExitPathSavesOnceThenEnds) {
         EXPECT_TRUE(TakeQuit());
         EXPECT_TRUE(run.dialogs.errors.empty());
     }
+}
+
+TEST_F(ShellProgramTest, AClosingWhileAMessageOfTheStartIsOpenSavesWhatWasReadThenEnds) {
+    // A log-off or an upgrade closes the program while the start's message box is open.
+    sp.files.files[kHistory] = "SHOW=\r\nform1.width=790\r\n7.3.2026-0\t1\t2\teth0\r\n";
+    sp.files.readError[kPrice] = 32;
+    bool closed = false;
+    sp.dialogs.onMessage = [&closed](const std::string&) {
+        if (!std::exchange(closed, true)) ::SendMessageW(::FindWindowW(Application::kClassName, nullptr), WM_CLOSE, 0, 0);
+    };
+    Program& p = sp.Start();
+    ASSERT_EQ(sp.dialogs.messages.size(), 2u);  // the start's, then the exit's about price.txt
+    EXPECT_TRUE(p.App().EndRequested());
+    EXPECT_EQ(sp.files.writes, 1);
+    EXPECT_EQ(sp.files.files[kHistory], ExpectedHistory(p));
+    EXPECT_NE(sp.files.files[kHistory].find("7.3.2026-0\t1"), std::string::npos);
+    EXPECT_TRUE(TakeQuit());
 }
 
 TEST_F(ShellProgramTest, EachTickGivesTheTrayItsTipWhichGoesToTheShellOnlyWhenItChanged) {

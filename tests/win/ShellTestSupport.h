@@ -83,6 +83,9 @@ struct ScriptedProgram {
     std::unique_ptr<Program> program;
 
     ScriptedProgram() {
+        // A history that kept readings (of no row yet): the first tick is not a first run's,
+        // which writes the files at once.
+        files.files["history.txt"] = "SHOW=\r\nform1.width=790\r\nboot=2026-01-01 00:00:00\r\nuptime=0\r\n";
         options.autosaveIntervalMs = 0;
         options.systemTimer = false;
         options.shellNotify = [this](DWORD message, NOTIFYICONDATAW* data) {

@@ -18,7 +18,7 @@ enum class Op {
     Today, Separator, Load, Row, Tick, FailTick, Answer, Cancel, Pick, Select,
     SetPrices, Rename, SetLimit, SetTrafficLimit, Report, Export, Save, Autosave, Clear, Panel, QuickInfo, Window,
     State, ReadError,
-    HideIdle, Tip, KeyRow, FilterRow, Counters, Counting, Boot, Time, Restart, Kill, Shell, Help, Mail,
+    HideIdle, Tip, KeyRow, FilterRow, Counters, Counting, Boot, Uptime, Time, Restart, Kill, Shell, Help, Mail,
 };
 
 struct Command {
@@ -33,7 +33,7 @@ struct Command {
                             // shell: the result
     bool on = false;        // hideidle; counting: boot
     Date date;              // today
-    std::int64_t seconds = 0;  // boot: the system's start, UTC
+    std::int64_t seconds = 0;  // boot: the system's start, UTC; uptime: the seconds run
 };
 
 struct ParseError {
@@ -140,6 +140,7 @@ inline constexpr Word kWords[] = {
     {"tip", Op::Tip, false},             {"keyrow", Op::KeyRow, true},
     {"filterrow", Op::FilterRow, true},  {"counters", Op::Counters, true},
     {"counting", Op::Counting, true},    {"boot", Op::Boot, true},
+    {"uptime", Op::Uptime, true},
     {"time", Op::Time, true},            {"restart", Op::Restart, false},
     {"kill", Op::Kill, false},           {"shell", Op::Shell, true},
     {"help", Op::Help, false},           {"mail", Op::Mail, false},
@@ -219,6 +220,15 @@ inline bool ParseLine(std::string_view line, Command& cmd, bool& skip, std::stri
                 return false;
             }
             return true;
+        case Op::Uptime: {
+            std::uint64_t seconds = 0;
+            if (!detail::ReadCounter(arg, seconds) || seconds > 999999999999u) {
+                reason = "uptime needs the seconds the system has run, 0 to 999999999999";
+                return false;
+            }
+            cmd.seconds = static_cast<std::int64_t>(seconds);
+            return true;
+        }
         case Op::Time: {
             int h = 0, m = 0, sec = 0;
             if (arg.size() != 8 || arg[2] != ':' || arg[5] != ':' || !detail::ReadDigits(arg.substr(0, 2), h) ||

@@ -50,7 +50,11 @@ constexpr char kUsage[] =
     "                    rows wrap at 2^32, their counters cut to 32 bits); 64 the default\n"
     "  counting boot|increments  the counting=boot setting: records take the counters as they\n"
     "                    stand and the day stays the start's (saved in history.txt while on)\n"
-    "  boot YYYY-MM-DD HH:MM:SS  when the system started, UTC (default 2026-01-01 00:00:00)\n"
+    "  boot YYYY-MM-DD HH:MM:SS  when the system started, UTC (default 2026-01-01 00:00:00):\n"
+    "                    the clock less the time run, so that moving time and boot together\n"
+    "                    moves the clock alone, and boot alone starts the system again\n"
+    "  uptime SECONDS    the time the system has run, from now on (default: the clock's date\n"
+    "                    and time, as UTC, less boot; it goes on with them)\n"
     "  time HH:MM:SS     the clock's time of day: from now on every tick and failtick moves it a\n"
     "                    second on, and the date turns at midnight (default: no time of day: the\n"
     "                    date changes only by today, and the limits reckon with midnight)\n"
@@ -196,6 +200,7 @@ public:
             case Op::Counters: counters32_ = c.y == 32; break;
             case Op::Counting: meter_->State().countingBoot = c.on; break;
             case Op::Boot: clock_.systemStart = c.seconds; break;
+            case Op::Uptime: clock_.uptime = c.seconds; break;
             case Op::Time: clock_.secondOfDay = c.y; break;
             case Op::Tick: Tick(false); break;
             case Op::FailTick: Tick(true); break;

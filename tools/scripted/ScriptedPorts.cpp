@@ -39,6 +39,11 @@ std::uint64_t FixedClock::MonotonicMs() {
     return nowMs += 1000;
 }
 
+std::int64_t FixedClock::UptimeSeconds() {
+    if (uptime) return *uptime;
+    return DayNumber(today) * kSecondsPerDay + SecondOfDay() - systemStart;
+}
+
 void ScriptedDialogs::ShowMessage(const std::string& text) {
     messages.push_back(text);
     log.push_back("message: " + text);

@@ -42,11 +42,15 @@ public:
     std::uint64_t nowMs = 0;
     int secondOfDay = -1;                   // -1: no time of day; the date stays as set
     std::int64_t systemStart = 1767225600;  // 2026-01-01 00:00:00 UTC
+    // The time run; none: the clock's date and time of day (taken as UTC) less systemStart, so
+    // that moving the time and systemStart together moves the clock alone.
+    std::optional<std::int64_t> uptime;
     Date Today() override { return today; }
     // Midnight while no time of day is set.
     std::int32_t SecondOfDay() override { return secondOfDay < 0 ? 0 : secondOfDay; }
     std::uint64_t MonotonicMs() override;
     std::int64_t SystemStartTime() override { return systemStart; }
+    std::int64_t UptimeSeconds() override;
 };
 
 class FixedRegional : public RegionalSettings {
