@@ -99,12 +99,10 @@ inline constexpr const char* kBadPeriodDay =
 inline constexpr const char* kMenuTrafficLimit = "Лимит трафика в месяц..."_cp1251;
 inline constexpr const char* kPromptTrafficLimit = "Лимит трафика в месяц, Mb (0 - без лимита):"_cp1251;
 // The limit line of a block: kLimitLineLimit, the limit, kLimitLineMonth, the period's cost
-// or traffic, the percent in brackets, then kLimitLineForecast and the forecast once known;
-// a money limit and a traffic limit joined by kLimitLineJoin.
+// or traffic, the percent in brackets, then kLimitLineForecast and the forecast once known.
 inline constexpr const char* kLimitLineLimit = "Лимит: "_cp1251;
 inline constexpr const char* kLimitLineMonth = ", за месяц: "_cp1251;
 inline constexpr const char* kLimitLineForecast = ", прогноз: "_cp1251;
-inline constexpr const char* kLimitLineJoin = "; ";
 // The warning balloon: the display name, kBalloonSpent, the percent, kBalloonOfLimit, the
 // period's cost or traffic, kBalloonFrom, the limit, ")".
 inline constexpr const char* kBalloonSpent = ": израсходовано "_cp1251;

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #ifdef _WIN32
@@ -17,6 +18,7 @@
 
 #include "core/Accounting.h"
 #include "statistics/StatisticsController.h"
+#include "statistics/WindowFit.h"
 #include "tools/replay/Script.h"
 #include "tools/scripted/ScriptedStatisticsHost.h"
 #include "tools/scripted/ScriptedPorts.h"
@@ -242,9 +244,8 @@ public:
             case Op::QuickInfo:
                 for (const QuickInfoRow& r : lastRows_) Print(r.name + "|" + r.traffic + "|" + r.cost);
                 break;
-            case Op::Window:
-                Print("window " + std::to_string(host_.OuterWidth()) + " " + std::to_string(host_.OuterHeight()));
-                break;
+            case Op::Window: PrintWindow(); break;
+            case Op::WorkArea: workArea_ = {c.y, c.height}; break;
             case Op::State:
                 Print("first " + statistics_->Panel().FirstAdapter());
                 Print("selected " + statistics_->Picked());
@@ -298,6 +299,26 @@ private:
         }
     }
 
+    // The window as the panel sizes it, or as it stands within the work area.
+    void PrintWindow() {
+        if (workArea_.first == 0) {
+            Print("window " + std::to_string(host_.OuterWidth()) + " " + std::to_string(host_.OuterHeight()));
+            return;
+        }
+        constexpr int kScrollBar = 17;
+        const WindowFit fit = FitToWorkArea(host_.OuterWidth(), host_.OuterHeight(), workArea_.first,
+                                            workArea_.second, kScrollBar, kScrollBar);
+        Print("window " + std::to_string(fit.width) + " " + std::to_string(fit.height));
+        const int shownWidth = fit.width - (host_.OuterWidth() - host_.ImageWidth()) - (fit.scrollsDown ? kScrollBar : 0);
+        const int shownHeight =
+            fit.height - (host_.OuterHeight() - host_.ImageHeight()) - (fit.scrollsSideways ? kScrollBar : 0);
+        if (fit.scrollsSideways)
+            Print("scroll sideways " + std::to_string(shownWidth) + " of " + std::to_string(host_.ImageWidth()));
+        if (fit.scrollsDown)
+            Print("scroll down " + std::to_string(shownHeight) + " of " + std::to_string(host_.ImageHeight()));
+    }
+
+    std::pair<int, int> workArea_{0, 0};  // width, height; 0: none
     std::unique_ptr<Accounting> a_;
     ScriptedInterfaceTable ifTable_;
     FixedClock clock_;
