@@ -138,7 +138,7 @@ void StatisticsController::RightClick(int x, int y) {
     picked_ = panel_.AdapterAt(y);
     // Where the click was in the window: the menu opens there, however far it is scrolled.
     const int windowY = y - p_.host.ScrollTop();
-    p_.host.PopupMenu(x, windowY + kPopupBelowPointer);
+    p_.host.PopupMenu(x - p_.host.ScrollLeft(), windowY + kPopupBelowPointer);
 }
 
 bool StatisticsController::Run(Command command) {

@@ -39,6 +39,7 @@ public:
     // The panel's row at the top of the image area: 0, or how far the image area is scrolled
     // down when the panel is taller than the window can be.
     virtual int ScrollTop() = 0;
+    virtual int ScrollLeft() = 0;  // and how far sideways, when it is wider
     virtual void SetTimerEnabled(bool enabled) = 0;  // the next tick 1000 ms after enabling
     virtual void SetWhite() = 0;                     // window and image colour white
     // The panel's menu at a point of the window, measured from its outer top-left corner;

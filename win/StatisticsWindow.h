@@ -3,9 +3,10 @@
 // button bar (win/ButtonBar.h), the one-second timer and the panel's menu. Every handler runs
 // through the controller's Guarded, so an error shows the error box and the program goes on.
 //
-// The panel sizes the window as if the screen had no end: the outer height it sets and reads
-// is its own. On the screen the window is never taller than the work area of its monitor and
-// stays inside it; past that the image area scrolls over the panel. Sizes given and taken
+// The panel sizes the window as if the screen had no end: the outer size it sets and reads
+// is its own. On the screen the window is never taller or wider than the work area of its
+// monitor and stays inside it; past that the image area scrolls over the panel, down and
+// sideways (statistics/WindowFit.h). Sizes given and taken
 // are 96-DPI units; on the screen they are the pixels of the window's DPI, which follows the
 // monitor it is on (WM_DPICHANGED).
 #pragma once
@@ -74,6 +75,7 @@ public:
 
     // StatisticsHost
     int ScrollTop() override { return view_.ScrollTop(); }
+    int ScrollLeft() override { return view_.ScrollLeft(); }
     void SetTimerEnabled(bool enabled) override;
     void SetWhite() override;
     void PopupMenu(int windowX, int windowY) override;

@@ -218,6 +218,64 @@ TEST_F(StatisticsScrollTest, KeysTheWheelAndTheScrollBarScroll) {
     EXPECT_EQ(Scroll(ImageOf(*w)).nPos, Bottom());
 }
 
+// A limit line wider than the work area (after a long name): the window takes the work area's
+// width, the image area scrolls sideways over the panel (keys, tilt wheel, scroll bar) and a
+// right click opens the menu where it was; the limit gone, the window narrows again.
+TEST_F(StatisticsWindowTest, ALineWiderThanTheWorkAreaScrollsSidewaysAndTheWindowNarrowsAgain) {
+    const std::string name(150, 'M');
+    TestWindow& win = Create();
+    win.Show();
+    a.Limits() = {{name, 10, {}, 0}};
+    Tick({MakeRow(name, 1, 2)});
+    const RECT area = MonitorWorkArea(win.Handle());
+    RECT r = Outer();
+    ASSERT_GT(win.OuterWidth(), win::Width(area));  // what the panel asks for
+    EXPECT_EQ(win::Width(r), win::Width(area));
+    EXPECT_TRUE(r.left >= area.left && r.right <= area.right && r.top >= area.top && r.bottom <= area.bottom);
+    const HWND image = ImageOf(win);
+    const LONG style = ::GetWindowLongW(image, GWL_STYLE);
+    EXPECT_TRUE(style & WS_HSCROLL);
+    EXPECT_FALSE(style & WS_VSCROLL);  // the window is taller by the bar instead
+    EXPECT_EQ(Client(image).bottom, win.ImageHeight());
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_ALL;
+    ::GetScrollInfo(image, SB_HORZ, &si);
+    EXPECT_EQ(si.nMax + 1, win.ImageWidth());
+    EXPECT_EQ(static_cast<int>(si.nPage), Client(image).right);
+
+    ::SendMessageW(win.Handle(), WM_KEYDOWN, VK_RIGHT, 0);
+    EXPECT_EQ(win.ScrollLeft(), 20);
+    ::SendMessageW(win.Handle(), WM_MOUSEHWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
+    EXPECT_EQ(win.ScrollLeft(), 40);
+    ::SendMessageW(image, WM_KEYDOWN, VK_LEFT, 0);
+    EXPECT_EQ(win.ScrollLeft(), 20);
+    ::SendMessageW(image, WM_HSCROLL, SB_RIGHT, 0);
+    const int end = win.ImageWidth() - Client(image).right;
+    EXPECT_EQ(win.ScrollLeft(), end);
+    // The end of the limit line shows at the right of the screen.
+    const PanelItem& line = win.Controller().Panel().Items().at(1);
+    const int lineEnd = line.x + win.TextWidth(line.text) - end;
+    ASSERT_GT(lineEnd, 40);
+    ASSERT_LT(lineEnd, Client(image).right);
+    ::RedrawWindow(image, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    HDC screen = ::GetDC(image);
+    int dark = 0;
+    for (int y = line.y; y < line.y + 14; ++y)
+        for (int x = lineEnd - 40; x < lineEnd; ++x)
+            if (HueOf(static_cast<long>(::GetPixel(screen, x, y) & 0xFFFFFF)) == Hue::Grey) ++dark;
+    ::ReleaseDC(image, screen);
+    EXPECT_GT(dark, 10);
+    ::SendMessageW(image, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(300, 30));
+    ASSERT_EQ(win.menus.size(), 1u);
+    EXPECT_EQ(win.menus[0].x, Outer().left + 300);  // where the click was, not where the panel's x is
+    a.Limits().clear();
+    Tick({MakeRow(name, 1, 2)});
+    EXPECT_LT(win.OuterWidth(), 900);
+    EXPECT_FALSE(::GetWindowLongW(image, GWL_STYLE) & WS_HSCROLL);
+    EXPECT_EQ(win.ScrollLeft(), 0);
+}
+
 // ---- On a monitor of another DPI ----
 
 // Moved to a monitor of 120 DPI: the window takes the place the system suggests and lays

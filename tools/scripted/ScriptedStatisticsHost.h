@@ -17,6 +17,7 @@ public:
     int left = 120;  // the outer position on the screen
     int top = 340;
     int scrollTop = 0;  // how far the image area is scrolled down
+    int scrollLeft = 0;  // and sideways
     bool quickInfoShowing = true;  // the quick-info window counts as showing
 
     bool timerEnabled = false;
@@ -31,6 +32,7 @@ public:
     std::function<void()> onPopupMenu;            // a menu command chosen in the popup
 
     int ScrollTop() override { return scrollTop; }
+    int ScrollLeft() override { return scrollLeft; }
     void SetTimerEnabled(bool enabled) override {
         timerEnabled = enabled;
         timerChanges.push_back(enabled);
