@@ -884,8 +884,12 @@ show_statistics() {
     bar="$(drv children VelkaroTForm1 | awk 'NR==2 {print $1}')"
 }
 
-step fifty-statistics "50 interfaces: the statistics window inside the work area, the panel scrolls"
+# The first block with both limits, its traffic limit's line under the money limit's: the
+# window as wide as the longer one needs, the whole of both lines on the screen.
+step fifty-statistics "50 interfaces, both limits on the first adapter: the statistics window inside the work area, the panel scrolls down, the limit lines whole"
 add_interfaces
+limited="$(py both-limits "$work")"
+echo "both limits on '$limited'" >>"$log"
 start_program
 if wait_ready; then
     show_statistics
@@ -896,6 +900,7 @@ if wait_ready; then
     inside "$win_rect" || check "the window is not inside the work area: $win_rect"
     inside "$bar_rect" || check "the button bar is not inside the work area: $bar_rect"
     [[ "$image_rect" == *vscroll=1* ]] || check "no scroll bar over the panel: $image_rect"
+    [[ "$image_rect" == *hscroll=0* ]] || check "the panel scrolls sideways, a limit line is cut: $image_rect"
 else
     check "the program did not start"
 fi
@@ -973,7 +978,7 @@ shown_display="$DISPLAY"
 
 dpi_pass() {
     dpi=$1
-    step "dpi$dpi" "$dpi DPI: every window with 50 interfaces, scaled, inside the work area; the tray icon of its size"
+    step "dpi$dpi" "$dpi DPI: every window with 50 interfaces and both limits, scaled, inside the work area, the limit lines whole; the tray icon of its size"
     if ! large_screen; then
         check "no X screen for the pass (see $out/xvfb-dpi.log)"
         finish
@@ -1000,6 +1005,8 @@ dpi_pass() {
     read -r w h < <(client_of "$win_rect")
     (( w >= $(px 784) )) || check "the statistics window's client is $w wide, less than 784 units"
     [[ "$image_rect" == *vscroll=1* ]] || check "no scroll bar over the panel: $image_rect"
+    # The first block's two limit lines whole: the panel needs no sideways scroll.
+    [[ "$image_rect" == *hscroll=0* ]] || check "the panel scrolls sideways, a limit line is cut: $image_rect"
     shot "dpi$dpi-statistics"
     drv post "$statistics" 0x100 0x23 0 >/dev/null  # End
     sleep 1
