@@ -38,7 +38,7 @@ Program::Program(SystemPorts ports, ProgramOptions options)
     win::StatisticsLinks statisticsLinks;
     statisticsLinks.refreshQuickInfo = [this](const std::vector<QuickInfoRow>& rows) { return quickInfo_->Refresh(rows); };
     statisticsLinks.showAbout = [this] {
-        if (about_) about_->ShowAbout();
+        if (about_) about_->ShowAbout(statistics_ ? statistics_->Handle() : nullptr);
     };
     statisticsLinks.endRequest = [this] { app_.EndRequest(); };
     statisticsLinks.setTrayTip = [this](const std::string& tip) { tray_->SetTip(tip); };

@@ -922,6 +922,33 @@ xdotool key Home  # the screenshot shows the first block again
 sleep 1
 finish
 
+# left_column: a fingerprint of the image area's leftmost 80 pixels, the names and the labels,
+# which only scrolling changes.
+left_column() {
+    local l t r b
+    read -r l t r b < <(drv rect "$image")
+    import -display "$DISPLAY" -window root "$out/column.png" 2>/dev/null
+    convert "$out/column.png" -crop "80x$((b - t))+$((desk_x + l))+$((desk_y + t))" +repage rgb:- 2>/dev/null | md5sum
+}
+
+step fifty-about "after the about window closes the statistics window has the keyboard: Page Down scrolls it"
+drv click "$bar" 520 10 left >/dev/null  # "Об авторе"
+drv wait TForm3 - visible 5000 >/dev/null || check "the about window not shown"
+sleep 0.5
+before="$(left_column)"
+drv post "$(hwnd_of TForm3)" 0x112 0xF060 0 >/dev/null  # its close box: WM_SYSCOMMAND SC_CLOSE
+drv wait TForm3 - hidden 5000 >/dev/null || check "the about window did not close"
+sleep 0.5
+has_keyboard || check "after the about window the keyboard is at '$(drv foreground)'"
+xdotool key Next
+sleep 1
+[[ "$(left_column)" != "$before" ]] || check "Page Down did not scroll the panel"
+shot "about-page-down"
+xdotool key Home
+sleep 1
+[[ "$(left_column)" == "$before" ]] || check "Home did not scroll the panel back"
+finish
+
 step fifty-fastinfo "50 interfaces: Fast INFO as tall as the work area allows, inside it"
 drv post "$statistics" 0x10 0 0 >/dev/null  # WM_CLOSE: hides the statistics window
 drv wait VelkaroTForm1 - hidden 5000 >/dev/null || check "statistics window still shown"
