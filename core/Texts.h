@@ -120,6 +120,9 @@ inline constexpr const char* kMailSubjectKey = "?subject=";
 inline constexpr const char* kMailBodyKey = "&body=";
 inline constexpr const char* kMailEnd = "%0d";
 inline constexpr const char* kMailFailed = "Не удалось написать письмо автору."_cp1251;
+// After kMailFailed and a blank: %s the reason (as for a file), %s the author's address, which
+// the user can still write to (a message box's text can be copied).
+inline constexpr const char* kMailFailedWhy = "Причина: %s. Адрес автора: %s"_cp1251;
 // The shell could not open a file or a page. %s: what it is (kOpenHelp or kOpenOnlineHelp
 // followed by the file's name or the page's address), %s: the reason.
 inline constexpr const char* kOpenFailed = "Не удалось открыть %s: %s."_cp1251;

@@ -309,7 +309,10 @@ void StatisticsController::ClearHistory() {
 void StatisticsController::MailToAuthor() {
     const std::string mail = std::string(texts::kMailTo) + texts::kEmail + texts::kMailSubjectKey +
                              texts::kMailSubject + texts::kMailBodyKey + texts::kMailBody + texts::kMailEnd;
-    if (p_.shell.Open(mail) <= kShellOpenFailedUpTo) p_.dialogs.ShowMessage(texts::kMailFailed);
+    const std::intptr_t result = p_.shell.Open(mail);
+    if (result > kShellOpenFailedUpTo) return;
+    p_.dialogs.ShowMessage(std::string(texts::kMailFailed) + " " +
+                           FillText(texts::kMailFailedWhy, {OpenFailureReason(result), texts::kEmail}));
 }
 
 void StatisticsController::Help() {
@@ -323,6 +326,10 @@ void StatisticsController::Help() {
 
 void StatisticsController::ReportIfNotOpened(std::intptr_t result, const char* failed, const std::string& what) {
     if (result > kShellOpenFailedUpTo) return;
+    p_.dialogs.ShowMessage(FillText(failed, {what, OpenFailureReason(result)}));
+}
+
+std::string StatisticsController::OpenFailureReason(std::intptr_t result) {
     std::string reason;
     switch (result) {
     case 0:
@@ -338,7 +345,7 @@ void StatisticsController::ReportIfNotOpened(std::intptr_t result, const char* f
     case 30: reason = texts::kOpenNoAnswer; break;
     default: reason = FillText(texts::kOpenOther, {std::to_string(result)}); break;
     }
-    p_.dialogs.ShowMessage(FillText(failed, {what, reason}));
+    return reason;
 }
 
 void StatisticsController::About() { p_.host.ShowAbout(); }

@@ -577,7 +577,8 @@ msg="$(drv message 10000)"
 [[ "$msg" == "Не удалось открыть справку help.mht: не найдена программа для открытия." ]] || check "help: '$msg'"
 drv click "$bar" 130 10 left >/dev/null  # "Написать автору"
 msg="$(drv message 10000)"
-[[ "$msg" == "Не удалось написать письмо автору." ]] || check "mail: '$msg'"
+[[ "$msg" == "Не удалось написать письмо автору. Причина: не найдена программа для открытия. Адрес автора: author@velkaro.example" ]] ||
+    check "mail: '$msg'"
 drv click "$image" 300 40 right >/dev/null
 drv menu-pick 1 5000 >/dev/null || check "the block's menu did not open"  # "История"
 msg="$(drv message 10000)"
