@@ -927,7 +927,7 @@ finish
 # which only scrolling changes.
 left_column() {
     local l t r b
-    read -r l t r b < <(drv rect "$image")
+    read -r l t r b _ < <(drv rect "$image")
     import -display "$DISPLAY" -window root "$out/column.png" 2>/dev/null
     convert "$out/column.png" -crop "80x$((b - t))+$((desk_x + l))+$((desk_y + t))" +repage rgb:- 2>/dev/null | md5sum
 }
