@@ -204,9 +204,11 @@ inline constexpr const char* kChartSent = "Отправлено"_cp1251;
 inline constexpr const char* kChartReceivedShort = "принято "_cp1251;
 inline constexpr const char* kChartSentShort = "отправлено "_cp1251;
 inline constexpr const char* kChartNoRecords = "Записей нет, графики не построены."_cp1251;
-// Months without records between two bars: kChartGap, then the count and kChartGapMonths.
+// Months without records between two bars: the count and kChartGapMonths under the break,
+// kChartGap before them in its tip; the legend's kChartGapLegend beside a broken line.
 inline constexpr const char* kChartGap = "нет записей"_cp1251;
 inline constexpr const char* kChartGapMonths = " мес."_cp1251;
+inline constexpr const char* kChartGapLegend = "месяцы без записей (их число под разрывом)"_cp1251;
 // The money chart's limit line, in its legend: kChartLimit, then the limit.
 inline constexpr const char* kChartLimit = "Лимит в месяц: "_cp1251;
 // Bars taller than the scale are cut: the legend's note.
