@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <optional>
 #include <stdexcept>
 
 #include "win/Fonts.h"
@@ -20,6 +21,38 @@ constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr wchar_t kFace[] = L"Tahoma";
 
 COLORREF ToColorRef(std::uint32_t rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
+
+// The position a scroll bar's request asks for, from pos (the horizontal requests have the
+// vertical ones' values: SB_LINELEFT is SB_LINEUP, SB_LEFT is SB_TOP); none for another.
+std::optional<int> Requested(HWND hwnd, int bar, WORD request, int pos, int line, int page, int end) {
+    page = std::max(line, page);
+    switch (request) {
+    case SB_LINEUP: return pos - line;
+    case SB_LINEDOWN: return pos + line;
+    case SB_PAGEUP: return pos - page;
+    case SB_PAGEDOWN: return pos + page;
+    case SB_TOP: return 0;
+    case SB_BOTTOM: return end;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: {
+        // The 32-bit position: the message's own is 16 bits.
+        SCROLLINFO si{};
+        si.cbSize = sizeof si;
+        si.fMask = SIF_TRACKPOS;
+        if (::GetScrollInfo(hwnd, bar, &si)) return si.nTrackPos;
+        return std::nullopt;
+    }
+    default: return std::nullopt;
+    }
+}
+
+void MoveThumb(HWND hwnd, int bar, int pos) {
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_POS;
+    si.nPos = pos;
+    ::SetScrollInfo(hwnd, bar, &si, TRUE);
+}
 
 [[noreturn]] void Fail(const char* call) {
     throw std::runtime_error(std::string(call) + " failed, error " + std::to_string(::GetLastError()));
@@ -170,11 +203,7 @@ void PanelView::ScrollTo(int top) {
     top = std::clamp(top, 0, std::max(0, scrollHeight_ - Page()));
     if (top == scrollTop_) return;
     scrollTop_ = top;
-    SCROLLINFO si{};
-    si.cbSize = sizeof si;
-    si.fMask = SIF_POS;
-    si.nPos = top;
-    ::SetScrollInfo(Handle(), SB_VERT, &si, TRUE);
+    MoveThumb(Handle(), SB_VERT, top);
     // The bitmap shows other rows now: painted again from white.
     if (bitmap_) {
         WhitenBitmap();
@@ -187,11 +216,7 @@ void PanelView::ScrollSidewaysTo(int left) {
     left = std::clamp(left, 0, std::max(0, scrollWidth_ - PageWidth()));
     if (left == scrollLeft_) return;
     scrollLeft_ = left;
-    SCROLLINFO si{};
-    si.cbSize = sizeof si;
-    si.fMask = SIF_POS;
-    si.nPos = left;
-    ::SetScrollInfo(Handle(), SB_HORZ, &si, TRUE);
+    MoveThumb(Handle(), SB_HORZ, left);
     // The bitmap holds the panel's whole width: the screen shows another part of it.
     ::InvalidateRect(Handle(), nullptr, FALSE);
 }
@@ -370,52 +395,18 @@ LRESULT PanelView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
             onRightClick_(dpi_.Units(GET_X_LPARAM(lp) + dpi_.Px(scrollLeft_)),
                           dpi_.Units(GET_Y_LPARAM(lp) + dpi_.Px(scrollTop_)));
         return 0;
-    case WM_HSCROLL: {
-        const int page = std::max(kScrollColumn, PageWidth());
-        switch (LOWORD(wp)) {
-        case SB_LINELEFT: ScrollSidewaysTo(scrollLeft_ - kScrollColumn); break;
-        case SB_LINERIGHT: ScrollSidewaysTo(scrollLeft_ + kScrollColumn); break;
-        case SB_PAGELEFT: ScrollSidewaysTo(scrollLeft_ - page); break;
-        case SB_PAGERIGHT: ScrollSidewaysTo(scrollLeft_ + page); break;
-        case SB_LEFT: ScrollSidewaysTo(0); break;
-        case SB_RIGHT: ScrollSidewaysTo(scrollWidth_); break;
-        case SB_THUMBTRACK:
-        case SB_THUMBPOSITION: {
-            SCROLLINFO si{};
-            si.cbSize = sizeof si;
-            si.fMask = SIF_TRACKPOS;
-            if (::GetScrollInfo(Handle(), SB_HORZ, &si)) ScrollSidewaysTo(si.nTrackPos);
-            break;
-        }
-        default: break;
-        }
+    case WM_HSCROLL:
+        if (const auto left = Requested(Handle(), SB_HORZ, LOWORD(wp), scrollLeft_, kScrollColumn, PageWidth(),
+                                        scrollWidth_))
+            ScrollSidewaysTo(*left);
         return 0;
-    }
     case WM_MOUSEHWHEEL:
         OnSidewaysWheel(GET_WHEEL_DELTA_WPARAM(wp));
         return 0;
-    case WM_VSCROLL: {
-        const int page = std::max(kScrollLine, Page());
-        switch (LOWORD(wp)) {
-        case SB_LINEUP: ScrollTo(scrollTop_ - kScrollLine); break;
-        case SB_LINEDOWN: ScrollTo(scrollTop_ + kScrollLine); break;
-        case SB_PAGEUP: ScrollTo(scrollTop_ - page); break;
-        case SB_PAGEDOWN: ScrollTo(scrollTop_ + page); break;
-        case SB_TOP: ScrollTo(0); break;
-        case SB_BOTTOM: ScrollTo(scrollHeight_); break;
-        case SB_THUMBTRACK:
-        case SB_THUMBPOSITION: {
-            // The 32-bit position: the message's own is 16 bits.
-            SCROLLINFO si{};
-            si.cbSize = sizeof si;
-            si.fMask = SIF_TRACKPOS;
-            if (::GetScrollInfo(Handle(), SB_VERT, &si)) ScrollTo(si.nTrackPos);
-            break;
-        }
-        default: break;
-        }
+    case WM_VSCROLL:
+        if (const auto top = Requested(Handle(), SB_VERT, LOWORD(wp), scrollTop_, kScrollLine, Page(), scrollHeight_))
+            ScrollTo(*top);
         return 0;
-    }
     case WM_KEYDOWN:
         if (OnScrollKey(wp)) return 0;
         break;
