@@ -68,18 +68,11 @@ TEST(Win32ShellTest, AUrlOfASchemeWithoutAProgramIsRefusedAsNoAssociation) {
     Win32Shell shell;
     EXPECT_EQ(shell.Open("velkaro-no-such-scheme:author@velkaro.example"), SE_ERR_NOASSOC);
     const wchar_t key[] = L"velkaro-test-scheme";
-    HKEY command = nullptr;
-    ASSERT_EQ(::RegCreateKeyExW(HKEY_CLASSES_ROOT, (std::wstring(key) + L"\\shell\\open\\command").c_str(), 0,
-                                nullptr, 0, KEY_WRITE, nullptr, &command, nullptr),
-              ERROR_SUCCESS);
     const std::wstring program = L"\"C:\\velkaro-no-such-folder\\mail.exe\" \"%1\"";
-    ::RegSetValueExW(command, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(program.c_str()),
-                     static_cast<DWORD>((program.size() + 1) * sizeof(wchar_t)));
-    ::RegCloseKey(command);
-    HKEY scheme = nullptr;
-    ::RegOpenKeyExW(HKEY_CLASSES_ROOT, key, 0, KEY_WRITE, &scheme);
-    ::RegSetValueExW(scheme, L"URL Protocol", 0, REG_SZ, reinterpret_cast<const BYTE*>(L""), sizeof(wchar_t));
-    ::RegCloseKey(scheme);
+    ASSERT_EQ(::RegSetKeyValueW(HKEY_CLASSES_ROOT, L"velkaro-test-scheme\\shell\\open\\command", nullptr, REG_SZ,
+                                program.c_str(), static_cast<DWORD>((program.size() + 1) * sizeof(wchar_t))),
+              ERROR_SUCCESS);
+    ::RegSetKeyValueW(HKEY_CLASSES_ROOT, key, L"URL Protocol", REG_SZ, L"", sizeof(wchar_t));
     const std::intptr_t result = shell.Open("velkaro-test-scheme:author@velkaro.example");
     ::RegDeleteTreeW(HKEY_CLASSES_ROOT, key);
     EXPECT_LE(result, 32);
