@@ -281,8 +281,8 @@ void StatisticsPanel::PlaceItems(const Widths& widths, int layoutOuterWidth, int
             else
                 block[i].x = columnOrigins_[slot.column];
         }
-        for (int n = 0; n < b.limits; ++n)
-            neededWidth_ = std::max(neededWidth_, block[1 + n].x + b.limitWidth[n] + kWindowMargin);
+        for (int k = 0; k < b.limits; ++k)
+            neededWidth_ = std::max(neededWidth_, block[1 + k].x + b.limitWidth[k] + kWindowMargin);
     }
     // The image area as wide as the window will be once it has taken that width: a text
     // that widened it shows whole at once.
