@@ -287,6 +287,7 @@ void StatisticsPanel::PlaceItems(const Widths& widths, int layoutOuterWidth, int
     // The image area as wide as the window will be once it has taken that width: a text
     // that widened it shows whole at once.
     outerWidth_ = std::max(layoutOuterWidth, neededWidth_);
+    textsWidth_ = neededWidth_ < 0 ? 0 : neededWidth_ - kWindowMargin + kColumnMargin;
     bitmapWidth_ = outerWidth_ - besideImage;
 
     for (std::size_t n = 0; n < blockCount_; ++n) {

@@ -97,6 +97,10 @@ public:
     int OuterWidth() const { return outerWidth_; }
     int OuterHeight() const { return outerHeight_; }
     int NeededWidth() const { return neededWidth_; }
+    // The least image width that shows the widest last price and every limit line whole: where
+    // the rightmost of them ends, with a column's margin (0 when no block was drawn). A window
+    // narrower than OuterWidth needs to scroll sideways only when it is narrower than this.
+    int TextsWidth() const { return textsWidth_; }
     // The first adapter of the history with a name (empty when there is none).
     const std::string& FirstAdapter() const { return firstAdapter_; }
     // The adapter of the block whose top is nearest at or above y; the first adapter above
@@ -174,6 +178,7 @@ private:
     int outerWidth_ = 0;
     int outerHeight_ = 0;
     int neededWidth_ = -1;
+    int textsWidth_ = 0;
 };
 
 }  // namespace velkaro

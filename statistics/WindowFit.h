@@ -16,13 +16,14 @@ struct WindowFit {
     friend bool operator==(const WindowFit&, const WindowFit&) = default;
 };
 
-// wanted: the outer size the panel asks for; area: the work area's size; bar: the width of a
-// vertical and the height of a horizontal scroll bar.
-inline WindowFit FitToWorkArea(int wantedWidth, int wantedHeight, int areaWidth, int areaHeight, int barWidth,
-                               int barHeight) {
+// wanted: the outer size the panel asks for; leastWidth: the outer width that still shows every
+// text whole (what lies beyond it is margin, cut before anything scrolls sideways); area: the
+// work area's size; bar: the width of a vertical and the height of a horizontal scroll bar.
+inline WindowFit FitToWorkArea(int wantedWidth, int leastWidth, int wantedHeight, int areaWidth, int areaHeight,
+                               int barWidth, int barHeight) {
     WindowFit fit;
     fit.scrollsDown = wantedHeight > areaHeight;
-    fit.scrollsSideways = wantedWidth + (fit.scrollsDown ? barWidth : 0) > areaWidth;
+    fit.scrollsSideways = std::min(leastWidth, wantedWidth) + (fit.scrollsDown ? barWidth : 0) > areaWidth;
     // The horizontal bar takes its height from the image area: the panel may no longer fit.
     if (fit.scrollsSideways && !fit.scrollsDown) fit.scrollsDown = wantedHeight + barHeight > areaHeight;
     fit.width = std::min(wantedWidth + (fit.scrollsDown ? barWidth : 0), areaWidth);

@@ -67,7 +67,7 @@ StatisticsWindow::StatisticsWindow(Accounting& a, SystemPorts ports, StatisticsL
     // A monitor of another DPI than the system's (the window is hidden there until shown).
     SetDpi(WindowDpi(Handle()));
     LayoutChildren();
-    view_.SetScrollSize(ImageWidth(), ImageHeight());
+    view_.SetScrollSize(ScrollWidth(), ImageHeight());
 
     // The application icon; without one the window shows the system's.
     if (HICON icon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1))) {
@@ -104,6 +104,13 @@ int StatisticsWindow::ImageHeight() {
     return std::max(0, std::max(0, panelOuterHeight_ - static_cast<int>(FrameUnits().cy)) - ButtonBar::kHeight);
 }
 
+int StatisticsWindow::ScrollWidth() {
+    // The texts' width, not the margin after them: a window too narrow for the margin alone
+    // does not scroll.
+    const int texts = controller_.Panel().TextsWidth();
+    return texts > 0 ? std::min(ImageWidth(), texts) : 0;
+}
+
 void StatisticsWindow::Resize(int outerWidth, int outerHeight) {
     // Asked at every tick, mostly for the size it has.
     if (outerWidth == outerWidth_ && outerHeight == panelOuterHeight_) return;
@@ -118,14 +125,14 @@ void StatisticsWindow::SetOuterWidth(int width) {
 }
 
 void StatisticsWindow::Place() {
-    view_.SetScrollSize(ImageWidth(), ImageHeight());
+    view_.SetScrollSize(ScrollWidth(), ImageHeight());
     // The image area and the bar each the pixels of their units: the image area shows as
     // many rows and columns as the panel has, no scroll bar for a rounding. While the image
     // area scrolls down, the window is wider by its scroll bar (the last column shows beside
     // it), and while it scrolls sideways taller by its own, as far as the work area allows.
     const RECT area = MonitorWorkArea(Handle());
     const WindowFit size = FitToWorkArea(
-        dpi_.Px(ImageWidth()) + static_cast<int>(frame_.cx),
+        dpi_.Px(ImageWidth()) + static_cast<int>(frame_.cx), dpi_.Px(ScrollWidth()) + static_cast<int>(frame_.cx),
         dpi_.Px(ImageHeight()) + dpi_.Px(ButtonBar::kHeight) + static_cast<int>(frame_.cy), Width(area),
         Height(area), SystemMetric(SM_CXVSCROLL, dpi_), SystemMetric(SM_CYHSCROLL, dpi_));
     const int width = size.width;
@@ -256,7 +263,7 @@ LRESULT StatisticsWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         frame_ = SIZE{Width(WindowRect(Handle())) - static_cast<int>(ClientRect(Handle()).right),
                       Height(WindowRect(Handle())) - static_cast<int>(ClientRect(Handle()).bottom)};
         LayoutChildren();
-        view_.SetScrollSize(ImageWidth(), ImageHeight());
+        view_.SetScrollSize(ScrollWidth(), ImageHeight());
         return 0;
     case WM_DPICHANGED: {
         // Another monitor: the fonts and the children of its DPI, the place the system

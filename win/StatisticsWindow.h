@@ -98,6 +98,7 @@ private:
     // image area told the rows it scrolls through.
     void Place();
     void SetDpi(Dpi dpi);  // the fonts and the children of another DPI
+    int ScrollWidth();  // the image area's width that scrolls sideways: the panel's texts
     SIZE FrameUnits() const;  // the title bar and borders, in units
 
     Dialogs& dialogs_;

@@ -310,6 +310,7 @@ TEST_F(StatisticsPanelTest, BothLimitsPutTheTrafficLineOnARowOfItsOwnAndTheBlock
     EXPECT_EQ(items[27].y, 118);
     EXPECT_EQ(panel.BlocksEnd(), 4 + 2 * (78 + 18));
     EXPECT_EQ(panel.NeededWidth(), 648 + 7 * 43 + 40);  // its money limit's line
+    EXPECT_EQ(panel.TextsWidth(), 648 + 7 * 43 + 8);    // which ends there
     // The limits gone, the block and the window are as before.
     a.Limits().clear();
     Layout();
@@ -320,14 +321,17 @@ TEST_F(StatisticsPanelTest, BothLimitsPutTheTrafficLineOnARowOfItsOwnAndTheBlock
 
 // The window within a work area: a scroll bar's room where the panel scrolls, never more than
 // the work area; a horizontal bar that takes the last rows makes the panel scroll down too.
+// Only the texts' width scrolls sideways: a window too narrow for the margin after them alone
+// takes the work area's width without a bar.
 TEST(WindowFit, KeepsTheWindowWithinTheWorkAreaWithRoomForItsScrollBars) {
-    EXPECT_EQ(FitToWorkArea(800, 600, 1024, 738, 17, 17), (WindowFit{800, 600, false, false}));
-    EXPECT_EQ(FitToWorkArea(800, 900, 1024, 738, 17, 17), (WindowFit{817, 738, true, false}));
-    EXPECT_EQ(FitToWorkArea(1010, 900, 1024, 738, 17, 17), (WindowFit{1024, 738, true, true}));
-    EXPECT_EQ(FitToWorkArea(1036, 600, 1024, 738, 17, 17), (WindowFit{1024, 617, false, true}));
-    EXPECT_EQ(FitToWorkArea(1036, 721, 1024, 738, 17, 17), (WindowFit{1024, 738, false, true}));
-    EXPECT_EQ(FitToWorkArea(1036, 722, 1024, 738, 17, 17), (WindowFit{1024, 738, true, true}));
-    EXPECT_EQ(FitToWorkArea(1024, 738, 1024, 738, 17, 17), (WindowFit{1024, 738, false, false}));
+    EXPECT_EQ(FitToWorkArea(800, 800, 600, 1024, 738, 17, 17), (WindowFit{800, 600, false, false}));
+    EXPECT_EQ(FitToWorkArea(800, 800, 900, 1024, 738, 17, 17), (WindowFit{817, 738, true, false}));
+    EXPECT_EQ(FitToWorkArea(1010, 1010, 900, 1024, 738, 17, 17), (WindowFit{1024, 738, true, true}));
+    EXPECT_EQ(FitToWorkArea(1010, 1007, 900, 1024, 738, 17, 17), (WindowFit{1024, 738, true, false}));
+    EXPECT_EQ(FitToWorkArea(1036, 1036, 600, 1024, 738, 17, 17), (WindowFit{1024, 617, false, true}));
+    EXPECT_EQ(FitToWorkArea(1036, 1024, 600, 1024, 738, 17, 17), (WindowFit{1024, 600, false, false}));
+    EXPECT_EQ(FitToWorkArea(1036, 1036, 721, 1024, 738, 17, 17), (WindowFit{1024, 738, false, true}));
+    EXPECT_EQ(FitToWorkArea(1036, 1036, 722, 1024, 738, 17, 17), (WindowFit{1024, 738, true, true}));
 }
 
 TEST_F(StatisticsPanelTest, TheOuterHeightGrowsByAStepWheneverABlockWouldNotFitAndShrinksWithTheBlocks) {

@@ -231,7 +231,7 @@ TEST_F(StatisticsWindowTest, ALineWiderThanTheWorkAreaScrollsSidewaysAndTheWindo
     ::SendMessageW(win.Handle(), WM_MOUSEHWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
     EXPECT_EQ(win.ScrollLeft(), 40);
     ::SendMessageW(image, WM_HSCROLL, SB_RIGHT, 0);
-    const int end = win.ImageWidth() - Client(image).right;
+    const int end = win.Controller().Panel().TextsWidth() - Client(image).right;  // the margin after left out
     EXPECT_EQ(win.ScrollLeft(), end);
     // The end of the limit line shows at the right of the screen.
     const PanelItem& line = win.Controller().Panel().Items().at(1);

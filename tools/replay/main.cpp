@@ -1,5 +1,6 @@
 // velkaro-replay: runs the statistics window's code (accounting, files, panel layout, report)
 // from a script, with the operating system's parts replaced by scripted ones.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <deque>
@@ -88,7 +89,13 @@ constexpr char kUsage[] =
     "  panel             prints X Y COLOUR STYLE TEXT per item of the last layout (the limit\n"
     "                    line of a block with a limit among them, with its forecast)\n"
     "  quickinfo         prints NAME|TRAFFIC|COST per row of the last tick\n"
-    "  window            prints window W H (outer size)\n"
+    "  window            prints window W H (outer size); with a work area, the size the window\n"
+    "                    takes within it, then, while the image area scrolls through the panel,\n"
+    "                    scroll sideways|down SHOWN of PANEL (the image area's width or height\n"
+    "                    shown, and the panel's: for sideways, its texts' width, without the\n"
+    "                    margin after them)\n"
+    "  workarea W H      the work area of the window's monitor, in units, from now on (default:\n"
+    "                    none, the screen has no end); scroll bars are 17 units\n"
     "  state             prints first NAME and selected NAME\n"
     "  readerror FILE N  reading FILE (history.txt, price.txt, limits.txt) fails with the I/O\n"
     "                    code N from now on; 0 makes it readable again\n"
@@ -306,14 +313,16 @@ private:
             return;
         }
         constexpr int kScrollBar = 17;
-        const WindowFit fit = FitToWorkArea(host_.OuterWidth(), host_.OuterHeight(), workArea_.first,
-                                            workArea_.second, kScrollBar, kScrollBar);
+        const int besideImage = host_.OuterWidth() - host_.ImageWidth();
+        const int texts = std::min(host_.ImageWidth(), statistics_->Panel().TextsWidth());
+        const WindowFit fit = FitToWorkArea(host_.OuterWidth(), besideImage + texts, host_.OuterHeight(),
+                                            workArea_.first, workArea_.second, kScrollBar, kScrollBar);
         Print("window " + std::to_string(fit.width) + " " + std::to_string(fit.height));
-        const int shownWidth = fit.width - (host_.OuterWidth() - host_.ImageWidth()) - (fit.scrollsDown ? kScrollBar : 0);
+        const int shownWidth = fit.width - besideImage - (fit.scrollsDown ? kScrollBar : 0);
         const int shownHeight =
             fit.height - (host_.OuterHeight() - host_.ImageHeight()) - (fit.scrollsSideways ? kScrollBar : 0);
         if (fit.scrollsSideways)
-            Print("scroll sideways " + std::to_string(shownWidth) + " of " + std::to_string(host_.ImageWidth()));
+            Print("scroll sideways " + std::to_string(shownWidth) + " of " + std::to_string(texts));
         if (fit.scrollsDown)
             Print("scroll down " + std::to_string(shownHeight) + " of " + std::to_string(host_.ImageHeight()));
     }
