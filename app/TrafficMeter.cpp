@@ -285,7 +285,10 @@ void TrafficMeter::ClearHistory() {
 void TrafficMeter::MailToAuthor() {
     const std::string mail = std::string(texts::kMailTo) + texts::kEmail + texts::kMailSubjectKey +
                              texts::kMailSubject + texts::kMailBodyKey + texts::kMailBody + texts::kMailEnd;
-    if (p_.shell.Open(mail) <= kShellOpenFailedUpTo) p_.dialogs.ShowMessage(texts::kMailFailed);
+    const std::intptr_t result = p_.shell.Open(mail);
+    if (result > kShellOpenFailedUpTo) return;
+    p_.dialogs.ShowMessage(std::string(texts::kMailFailed) + " " +
+                           FillText(texts::kMailFailedWhy, {OpenFailureReason(result), texts::kEmail}));
 }
 
 void TrafficMeter::Help() {
@@ -299,6 +302,10 @@ void TrafficMeter::Help() {
 
 void TrafficMeter::ReportIfNotOpened(std::intptr_t result, const char* failed, const std::string& what) {
     if (result > kShellOpenFailedUpTo) return;
+    p_.dialogs.ShowMessage(FillText(failed, {what, OpenFailureReason(result)}));
+}
+
+std::string TrafficMeter::OpenFailureReason(std::intptr_t result) {
     std::string reason;
     switch (result) {
     case 0:
@@ -314,7 +321,7 @@ void TrafficMeter::ReportIfNotOpened(std::intptr_t result, const char* failed, c
     case 30: reason = texts::kOpenNoAnswer; break;
     default: reason = FillText(texts::kOpenOther, {std::to_string(result)}); break;
     }
-    p_.dialogs.ShowMessage(FillText(failed, {what, reason}));
+    return reason;
 }
 
 }  // namespace velkaro

@@ -121,6 +121,8 @@ private:
     // A shell result of 32 or less: the message failed (texts::kOpenFailed or
     // kOpenWrittenFailed) of what could not be opened, with the reason.
     void ReportIfNotOpened(std::intptr_t result, const char* failed, const std::string& what);
+    // Why the shell could not open something, by its result (32 or less).
+    static std::string OpenFailureReason(std::intptr_t result);
     MeterPorts p_;
     Accounting a_;
     StatisticsPanel panel_;

@@ -48,7 +48,6 @@ std::string ForecastBalloonText(const Accounting& a, const LimitEntry& e, const 
 }
 
 void AppendLimitPart(std::string& line, const LimitStatus& s, char sep) {
-    if (!line.empty()) line += texts::kLimitLineJoin;
     line += texts::kLimitLineLimit;
     line += AmountText(s.kind, s.limit, sep);
     line += texts::kLimitLineMonth;
@@ -142,16 +141,14 @@ LimitStatus GetLimitStatus(const Accounting& a, const LimitEntry& e) {
     return s;
 }
 
-std::string LimitLine(const Accounting& a, AdapterId id, char sep, bool& alarming) {
+std::string LimitLine(const Accounting& a, AdapterId id, LimitKind kind, char sep, bool& alarming) {
     std::string line;
     alarming = false;
-    for (LimitKind kind : {LimitKind::Money, LimitKind::Traffic}) {
-        const LimitEntry* e = FindLimit(a, id, kind);
-        if (!e) continue;
-        const LimitStatus s = GetLimitStatus(a, *e);
-        AppendLimitPart(line, s, sep);
-        alarming = alarming || s.Alarming();
-    }
+    const LimitEntry* e = FindLimit(a, id, kind);
+    if (!e) return line;
+    const LimitStatus s = GetLimitStatus(a, *e);
+    AppendLimitPart(line, s, sep);
+    alarming = s.Alarming();
     return line;
 }
 

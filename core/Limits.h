@@ -60,10 +60,10 @@ int LimitLevel(std::uint64_t percent);
 // adapter without records or without a price entry costs 0 (no entry is registered).
 LimitStatus GetLimitStatus(const Accounting& a, const LimitEntry& e);
 
-// The panel's line of an adapter with a limit: "Лимит: 10,00 руб., за месяц: 8,50 руб. (85%)",
-// then ", прогноз: 9,80 руб." once known; the money limit's part first, then the traffic
-// limit's in Kb/Mb texts, joined by "; ". Empty without a limit. alarming: either part is.
-std::string LimitLine(const Accounting& a, AdapterId id, char sep, bool& alarming);
+// The panel's line of an adapter's limit of a kind: "Лимит: 10,00 руб., за месяц: 8,50 руб.
+// (85%)", then ", прогноз: 9,80 руб." once known; a traffic limit's in Kb/Mb texts. Empty
+// without that limit. alarming: the line is red.
+std::string LimitLine(const Accounting& a, AdapterId id, LimitKind kind, char sep, bool& alarming);
 
 // The tray tip's line for the limit with the largest part used (the first of equals):
 // "Осталось: 1,50 руб., в день: 0,10 руб."; empty without a limit.

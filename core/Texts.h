@@ -99,12 +99,10 @@ inline constexpr const char* kBadPeriodDay =
 inline constexpr const char* kMenuTrafficLimit = "Лимит трафика в месяц..."_cp1251;
 inline constexpr const char* kPromptTrafficLimit = "Лимит трафика в месяц, Mb (0 - без лимита):"_cp1251;
 // The limit line of a block: kLimitLineLimit, the limit, kLimitLineMonth, the period's cost
-// or traffic, the percent in brackets, then kLimitLineForecast and the forecast once known;
-// a money limit and a traffic limit joined by kLimitLineJoin.
+// or traffic, the percent in brackets, then kLimitLineForecast and the forecast once known.
 inline constexpr const char* kLimitLineLimit = "Лимит: "_cp1251;
 inline constexpr const char* kLimitLineMonth = ", за месяц: "_cp1251;
 inline constexpr const char* kLimitLineForecast = ", прогноз: "_cp1251;
-inline constexpr const char* kLimitLineJoin = "; ";
 // The warning balloon: the display name, kBalloonSpent, the percent, kBalloonOfLimit, the
 // period's cost or traffic, kBalloonFrom, the limit, ")".
 inline constexpr const char* kBalloonSpent = ": израсходовано "_cp1251;
@@ -122,6 +120,9 @@ inline constexpr const char* kMailSubjectKey = "?subject=";
 inline constexpr const char* kMailBodyKey = "&body=";
 inline constexpr const char* kMailEnd = "%0d";
 inline constexpr const char* kMailFailed = "Не удалось написать письмо автору."_cp1251;
+// After kMailFailed and a blank: %s the reason (as for a file), %s the author's address, which
+// the user can still write to (a message box's text can be copied).
+inline constexpr const char* kMailFailedWhy = "Причина: %s. Адрес автора: %s"_cp1251;
 // The shell could not open a file or a page. %s: what it is (kOpenHelp or kOpenOnlineHelp
 // followed by the file's name or the page's address), %s: the reason.
 inline constexpr const char* kOpenFailed = "Не удалось открыть %s: %s."_cp1251;
@@ -203,9 +204,11 @@ inline constexpr const char* kChartSent = "Отправлено"_cp1251;
 inline constexpr const char* kChartReceivedShort = "принято "_cp1251;
 inline constexpr const char* kChartSentShort = "отправлено "_cp1251;
 inline constexpr const char* kChartNoRecords = "Записей нет, графики не построены."_cp1251;
-// Months without records between two bars: kChartGap, then the count and kChartGapMonths.
+// Months without records between two bars: the count and kChartGapMonths under the break,
+// kChartGap before them in its tip; the legend's kChartGapLegend beside a broken line.
 inline constexpr const char* kChartGap = "нет записей"_cp1251;
 inline constexpr const char* kChartGapMonths = " мес."_cp1251;
+inline constexpr const char* kChartGapLegend = "месяцы без записей (их число под разрывом)"_cp1251;
 // The money chart's limit line, in its legend: kChartLimit, then the limit.
 inline constexpr const char* kChartLimit = "Лимит в месяц: "_cp1251;
 // Bars taller than the scale are cut: the legend's note.

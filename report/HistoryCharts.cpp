@@ -150,12 +150,12 @@ public:
                  ")\" fill=\"#FFFFFF\" font-weight=\"bold\"");
     }
 
-    // Days or months left out between two bars: the baseline broken at x.
-    void Break(int x) {
-        Rect(x - 5, kBaseline - 1, 10, 3, "#FFFFFF");
+    // Days or months left out between two bars: the baseline (or a line at y) broken at x.
+    void Break(int x, int y = kBaseline) {
+        Rect(x - 5, y - 1, 10, 3, "#FFFFFF");
         for (int dx : {-5, 1}) {
-            Line("    <line x1=\"" + std::to_string(x + dx) + "\" y1=\"" + std::to_string(kBaseline + 5) + "\" x2=\"" +
-                 std::to_string(x + dx + 4) + "\" y2=\"" + std::to_string(kBaseline - 5) + "\" stroke=\"#000000\"/>");
+            Line("    <line x1=\"" + std::to_string(x + dx) + "\" y1=\"" + std::to_string(y + 5) + "\" x2=\"" +
+                 std::to_string(x + dx + 4) + "\" y2=\"" + std::to_string(y - 5) + "\" stroke=\"#000000\"/>");
         }
     }
 
@@ -226,49 +226,44 @@ void DaysChart(SvgWriter& svg, const ChartData& data, char sep) {
     svg.Close();
 }
 
-// One slot of the money chart: a calendar month with records, or the months without any
-// between two of them.
-struct MonthSlot {
+// A bar of the money chart: a calendar month with records, and how many months without any
+// lie between it and the bar before.
+struct MonthBar {
     YearMonth month;
     long double money = 0;
-    std::int64_t missing = 0;  // a gap: how many months
+    std::int64_t missingBefore = 0;
 };
 
-// The newest months with records, and the gaps between them, oldest first, in at most
-// kChartMonthSlots slots.
-std::vector<MonthSlot> MonthSlots(const ChartData& data) {
-    std::vector<MonthSlot> months;  // every month with records, oldest first
+// The newest kChartMonths months with records, oldest first.
+std::vector<MonthBar> MonthBars(const ChartData& data) {
+    std::vector<MonthBar> months;  // every month with records, oldest first
     for (const AdapterDay& d : data.days) {
         const YearMonth m = MonthOf(d.date);
-        if (months.empty() || months.back().month != m) months.push_back(MonthSlot{m, 0, 0});
+        if (months.empty() || months.back().month != m) {
+            const std::int64_t missing = months.empty() ? 0 : MonthNumber(m) - MonthNumber(months.back().month) - 1;
+            months.push_back(MonthBar{m, 0, missing});
+        }
         months.back().money += DayCost(data.priceIn, data.priceOut, d.in, d.out);
     }
-    std::vector<MonthSlot> slots;  // newest first
-    for (std::size_t i = months.size(); i-- > 0;) {
-        if (!slots.empty()) {
-            const std::int64_t missing = MonthNumber(slots.back().month) - MonthNumber(months[i].month) - 1;
-            if (missing > 0) {
-                if (slots.size() + 2 > kChartMonthSlots) break;
-                slots.push_back(MonthSlot{{}, 0, missing});
-            }
-        }
-        if (slots.size() == kChartMonthSlots) break;
-        slots.push_back(months[i]);
-    }
-    std::reverse(slots.begin(), slots.end());
-    return slots;
+    if (months.size() > kChartMonths) months.erase(months.begin(), months.end() - static_cast<std::ptrdiff_t>(kChartMonths));
+    if (!months.empty()) months.front().missingBefore = 0;  // what lies before the first bar: not shown
+    return months;
 }
 
-// One bar per calendar month with its amount above it (on it when cut), the gaps between
-// them, and the monthly money limit as a line.
+// One bar per calendar month with its amount above it (on it when cut), a break in the
+// baseline where months without records lie between two bars, with their number under it,
+// and the monthly money limit as a line.
 void MonthsChart(SvgWriter& svg, const ChartData& data, char sep) {
-    const std::vector<MonthSlot> slots = MonthSlots(data);
+    const std::vector<MonthBar> bars = MonthBars(data);
     std::vector<long double> amounts;
-    for (const MonthSlot& s : slots)
-        if (s.missing == 0) amounts.push_back(s.money);
+    bool gaps = false;
+    for (const MonthBar& b : bars) {
+        amounts.push_back(b.money);
+        gaps = gaps || b.missingBefore > 0;
+    }
     const long double limit = std::isfinite(data.moneyLimit) && data.moneyLimit > 0 ? data.moneyLimit : 0;
     const ChartScale scale = ChooseScale(amounts, limit);
-    const int right = kMonthLeft + static_cast<int>(kChartMonthSlots) * kMonthSlot;
+    const int right = kMonthLeft + static_cast<int>(kChartMonths) * kMonthSlot;
 
     svg.Open(texts::kChartMonthsTitle + data.name);
     int legendX = 10;
@@ -278,19 +273,26 @@ void MonthsChart(SvgWriter& svg, const ChartData& data, char sep) {
         svg.Text(legendX + 26, kLegendY + 10, "", text);
         legendX += 26 + 7 * static_cast<int>(text.size()) + 20;
     }
+    if (gaps) {
+        svg.HLine(legendX, legendX + 20, kLegendY + 6, "#000000");
+        svg.Break(legendX + 10, kLegendY + 6);
+        svg.Text(legendX + 26, kLegendY + 10, "", texts::kChartGapLegend, std::string(" fill=\"") + kColourGap + "\"");
+        legendX += 26 + 6 * static_cast<int>(std::string(texts::kChartGapLegend).size()) + 20;
+    }
     CutNote(svg, legendX, scale);
     svg.HLine(kMonthLeft, right, kBaseline, "#000000");
-    std::vector<std::pair<int, const MonthSlot*>> cut;  // written last, over the limit line
-    for (std::size_t k = 0; k < slots.size(); ++k) {
-        const MonthSlot& m = slots[k];
+    std::vector<std::pair<int, const MonthBar*>> cut;  // written last, over the limit line
+    for (std::size_t k = 0; k < bars.size(); ++k) {
+        const MonthBar& m = bars[k];
         const int x = kMonthLeft + static_cast<int>(k) * kMonthSlot;
         const int centre = x + kMonthSlot / 2;
-        if (m.missing > 0) {
-            svg.Break(centre);
-            svg.Text(centre, kLabelY, "middle", texts::kChartGap, std::string(" fill=\"") + kColourGap + "\"");
-            svg.Text(centre, kLabelY + kLabelLine, "middle", std::to_string(m.missing) + texts::kChartGapMonths,
-                     std::string(" fill=\"") + kColourGap + "\"");
-            continue;
+        if (m.missingBefore > 0) {
+            // Between this bar and the one before: takes no bar's place.
+            svg.GroupOpen(texts::kChartGap + (": " + std::to_string(m.missingBefore)) + texts::kChartGapMonths);
+            svg.Break(x);
+            svg.Text(x, kLabelY + kLabelLine, "middle", std::to_string(m.missingBefore) + texts::kChartGapMonths,
+                     std::string(" fill=\"") + kColourGap + "\" font-size=\"10\"");
+            svg.GroupClose();
         }
         const int h = BarHeight(m.money, scale);
         const std::string amount = MoneyText(m.money, sep);

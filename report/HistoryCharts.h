@@ -1,7 +1,7 @@
 // The two pictures above the report's day table, as inline SVG: the traffic of the last days
-// with records and the money of the last months, oldest on the left. Each day and each
-// calendar month is one bar, whatever the order of the records; months without records
-// between two bars are shown as a gap. An outlier does not flatten the other bars: the scale
+// with records and the money of the last months with records, oldest on the left. Each day
+// and each calendar month is one bar, whatever the order of the records; days and months
+// without records between two bars break the baseline there. An outlier does not flatten the other bars: the scale
 // stops near the 95th percentile, and taller bars are drawn cut, their amount written on them.
 #pragma once
 
@@ -17,7 +17,7 @@ namespace velkaro {
 std::string HtmlEscaped(const std::string& s);
 
 inline constexpr std::size_t kChartDays = 31;
-inline constexpr std::size_t kChartMonthSlots = 12;  // months with records and the gaps between them
+inline constexpr std::size_t kChartMonths = 12;  // months with records
 
 // A chart's scale: the amount of its top line, and whether bars above it are cut.
 struct ChartScale {

@@ -92,9 +92,9 @@ void AboutWindow::AddText(const char* text, int x, int y, HFONT font) {
     ::SetWindowPos(hwnd, nullptr, dpi_.Px(x), dpi_.Px(y), size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void AboutWindow::ShowAbout() {
+void AboutWindow::ShowAbout(HWND opener) {
     MakeControls();
-    BringToFront();
+    BringToFrontFrom(opener);
 }
 
 LRESULT AboutWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {

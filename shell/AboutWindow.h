@@ -19,8 +19,9 @@ public:
     // Created hidden, centred on the desktop; its controls come with the first show.
     explicit AboutWindow(Application& app);
 
-    // "Об авторе": shows the window, or brings it to the front when it is open already.
-    void ShowAbout();
+    // "Об авторе": shows the window, or brings it to the front when it is open already; closed,
+    // it gives the keyboard back to the opener (the statistics window).
+    void ShowAbout(HWND opener = nullptr);
 
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;

@@ -22,7 +22,20 @@ bool AppWindow::IsVisible() const { return Handle() && ::IsWindowVisible(Handle(
 
 void AppWindow::Show() { ::ShowWindow(Handle(), SW_SHOW); }
 
-void AppWindow::Hide() { ::ShowWindow(Handle(), SW_HIDE); }
+void AppWindow::Hide() {
+    HWND opener = opener_;
+    opener_ = nullptr;
+    // Hidden by itself the system would activate the owner, the hidden application window,
+    // and the keys would go nowhere.
+    if (opener && ::GetForegroundWindow() == Handle() && ::IsWindowVisible(opener) && ::IsWindowEnabled(opener))
+        ::SetForegroundWindow(opener);
+    ::ShowWindow(Handle(), SW_HIDE);
+}
+
+void AppWindow::BringToFrontFrom(HWND opener) {
+    BringToFront();
+    opener_ = opener;
+}
 
 void AppWindow::BringToFront() {
     HWND hwnd = Handle();

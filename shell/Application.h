@@ -32,8 +32,11 @@ public:
 
     bool IsVisible() const;
     void Show();
+    // Hidden; a window opened from another that has the keyboard gives it back to that one,
+    // as a dialog does to its owner, when it is still shown and takes input.
     void Hide();
     void BringToFront();  // visible, restored, in front and active
+    void BringToFrontFrom(HWND opener);  // the same, opened from that window
 
 protected:
     // Creates the window; throws std::runtime_error when Windows refuses.
@@ -41,6 +44,9 @@ protected:
                      int x, int y, int outerWidth, int outerHeight);
     void MessageFailed(const std::exception& e) noexcept override;
     Application& app_;
+
+private:
+    HWND opener_ = nullptr;  // the window this one was last opened from, while shown
 };
 
 class Application : private win::Window {

@@ -31,7 +31,7 @@ Program::Program(SystemPorts ports, ProgramOptions options)
                                        options.shellNotify);
     tray_->Add();
     // Owned like every window: no taskbar button of its own.
-    statistics_ = std::make_unique<win::StatisticsWindow>(*meter_, ports.dialogs, [this] { about_->ShowAbout(); },
+    statistics_ = std::make_unique<win::StatisticsWindow>(*meter_, ports.dialogs, [this] { about_->ShowAbout(statistics_->Handle()); },
                                                          app_.Handle());
     about_ = std::make_unique<AboutWindow>(app_);
 

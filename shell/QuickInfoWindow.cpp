@@ -262,7 +262,18 @@ LRESULT QuickInfoWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         }
         break;
     case WM_SHOWWINDOW:
-        if (wp) MakeListView();
+        // The work area may have changed while it was hidden.
+        if (wp) {
+            MakeListView();
+            FitToRows(listed_.size());
+        }
+        break;
+    case WM_SETTINGCHANGE:
+        // The work area changed (a taskbar moved, grew or came): it keeps inside it.
+        if (wp == SPI_SETWORKAREA) FitToRows(listed_.size());
+        break;
+    case WM_DISPLAYCHANGE:
+        FitToRows(listed_.size());
         break;
     case WM_SIZE:
         if (listView_) ::MoveWindow(listView_, 0, 0, LOWORD(lp), HIWORD(lp), TRUE);

@@ -42,6 +42,8 @@ public:
     // Brings the list to the rows while showing, and sizes the window for their rows as far
     // as the work area allows (from its layout size: it grows with the rows and shrinks with
     // them), a scroll bar's width wider while the list scrolls; returns whether it is showing.
+    // The window keeps inside the work area also when that or the display changes, and is
+    // placed inside it again whenever it is shown.
     bool Refresh(const std::vector<QuickInfoRow>& rows);
     // The tray's double click: hidden when it was showing at the last tick, else shown.
     void ToggleFromTray();

@@ -32,13 +32,15 @@ constexpr int kWindowMargin = 40;          // room after the last price text in 
 
 // Every block is made of the same items in the same order: the name, the seven headers,
 // and the two lines (label, then the amounts; the speed only on today's line). Where each
-// one stands is known by its place in the block. An adapter with a monthly limit has one item
-// more, its limit line, right after the name: on the name row, at the cost column.
+// one stands is known by its place in the block. An adapter with a limit has one item more
+// per limit right after the name, its limit lines at the cost column: the first on the name
+// row, the second (the traffic limit beside a money limit) on a row of its own under it, so
+// that the block is a row taller and neither line has to share its width.
 constexpr int kLabelColumn = -1;  // drawn at kLeftX
-constexpr int kLimitColumn = -2;  // the limit line: at the cost column, or after a long name
+constexpr int kLimitColumn = -2;  // a limit line: at the cost column, or after a long name
 constexpr int kCostColumn = 4;
 struct Slot {
-    int row;     // 0 name, 1 headers, 2 today, 3 all time
+    int row;     // 0 name, 1 headers, 2 today, 3 all time; one further with a limit row
     int column;  // an amount column, or kLabelColumn
 };
 constexpr Slot kBlockSlots[] = {
@@ -48,21 +50,25 @@ constexpr Slot kBlockSlots[] = {
     {3, kLabelColumn}, {3, 0}, {3, 1}, {3, 2}, {3, 4}, {3, 5}, {3, 6},
 };
 constexpr std::size_t kItemsPerBlock = std::size(kBlockSlots);
+constexpr int kLastRow = 3;  // of a block without a limit row
 
-// The slot of item i of a block, with or without the limit line.
-Slot SlotOf(std::size_t i, bool limit) {
-    if (!limit) return kBlockSlots[i];
+// The slot of item i of a block with so many limit lines.
+Slot SlotOf(std::size_t i, int limits) {
     if (i == 0) return kBlockSlots[0];
-    if (i == 1) return Slot{0, kLimitColumn};
-    return kBlockSlots[i - 1];
+    if (i <= static_cast<std::size_t>(limits)) return Slot{static_cast<int>(i) - 1, kLimitColumn};
+    const Slot s = kBlockSlots[i - static_cast<std::size_t>(limits)];
+    return Slot{s.row + (limits > 1 ? 1 : 0), s.column};
 }
+// The rows a block adds to the four of every block: its second limit line's.
+constexpr int ExtraRows(int limits) { return limits > 1 ? 1 : 0; }
 
 // The panel's text widths are of the regular weight; the bold name runs about an eighth wider.
 constexpr int BoldWidth(int regular) { return regular + regular / 8; }
 // Each row's band from the block's top; the last one reaches the next block's top.
-constexpr int kRowTop[] = {0, kPanelFontHeaderStep, 2 * kPanelFontHeaderStep, 3 * kPanelFontHeaderStep};
-constexpr int kRowBottom[] = {kPanelFontHeaderStep, 2 * kPanelFontHeaderStep, 3 * kPanelFontHeaderStep,
-                              3 * kPanelFontHeaderStep + kBlockGap};
+constexpr int RowTop(int row) { return row * kPanelFontHeaderStep; }
+constexpr int RowBottom(int row, int lastRow) {
+    return row == lastRow ? RowTop(row) + kBlockGap : RowTop(row + 1);
+}
 
 constexpr const char* kHeaders[StatisticsPanel::kColumns] = {
     texts::kHeaderSent, texts::kHeaderReceived, texts::kHeaderTotal, texts::kHeaderSpeed,
@@ -129,7 +135,16 @@ void StatisticsPanel::Layout(const Accounting& a, WindowHost& window, char sep) 
         if (firstAdapter_.empty()) firstAdapter_.assign(adapter);  // an empty name is passed over
         if (!a.adapterFilter.empty() && a.adapterFilter != adapter) continue;
         if (a.hideIdle && info.totalIn == 0 && info.totalOut == 0) continue;
-        if (outerHeight_ - belowImage < y + kRoomBelowBlock) outerHeight_ = y + kGrownHeightExtra;
+        bool alarming[2] = {};
+        std::string limitLines[2];
+        int limits = 0;
+        for (LimitKind kind : {LimitKind::Money, LimitKind::Traffic}) {
+            limitLines[limits] = LimitLine(a, static_cast<AdapterId>(id), kind, sep, alarming[limits]);
+            if (!limitLines[limits].empty()) ++limits;
+        }
+        const int extraHeight = ExtraRows(limits) * kPanelFontHeaderStep;
+        if (outerHeight_ - belowImage < y + kRoomBelowBlock + extraHeight)
+            outerHeight_ = y + kGrownHeightExtra + extraHeight;
 
         // Its entry, once: an adapter without one is drawn under its own name, without the
         // tail, and registered with zero prices after the layout.
@@ -140,22 +155,20 @@ void StatisticsPanel::Layout(const Accounting& a, WindowHost& window, char sep) 
         block.top = y;
         block.adapter.assign(adapter);
         block.first = made_;
-        block.limit = false;
+        block.limits = limits;
         PanelItem& name = NextItem(y, 0);
         name.desktopColour = true;
         name.bold = true;
         name.text.assign(plain);
         if (entry) name.text += BlankTail;
-        bool alarming = false;
-        if (std::string limitLine = LimitLine(a, static_cast<AdapterId>(id), sep, alarming); !limitLine.empty()) {
-            PanelItem& line = NextItem(y, alarming ? kRed : kBlack);
-            line.text = std::move(limitLine);
-            block.limit = true;
-            block.limitWidth = window.TextWidth(line.text);
-            block.nameEnd = kLeftX + BoldWidth(window.TextWidth(plain)) + kColumnMargin;
+        if (limits > 0) block.nameEnd = kLeftX + BoldWidth(window.TextWidth(plain)) + kColumnMargin;
+        for (int n = 0; n < limits; ++n) {
+            PanelItem& line = NextItem(y + n * kPanelFontHeaderStep, alarming[n] ? kRed : kBlack);
+            line.text = std::move(limitLines[n]);
+            block.limitWidth[n] = window.TextWidth(line.text);
         }
 
-        y += kPanelFontHeaderStep;
+        y += kPanelFontHeaderStep + extraHeight;
         if (!headersMeasured) {
             for (int c = 0; c < kColumns; ++c) widths.Note(c, window.TextWidth(kHeaders[c]));
             headersMeasured = true;
@@ -200,7 +213,7 @@ void StatisticsPanel::Layout(const Accounting& a, WindowHost& window, char sep) 
         AddLine(window, sep, widths, y, texts::kAllTime, info.totalOut, info.totalIn, priceOut, priceIn,
                 lines.allTime, nullptr);
         y += kBlockGap;
-        assert(made_ == block.first + kItemsPerBlock + (block.limit ? 1 : 0));
+        assert(made_ == block.first + kItemsPerBlock + static_cast<std::size_t>(block.limits));
     }
     items_.resize(made_);
     rows_.resize(blockCount_);
@@ -262,37 +275,40 @@ void StatisticsPanel::PlaceItems(const Widths& widths, int layoutOuterWidth, int
     for (std::size_t n = 0; n < blockCount_; ++n) {
         const Block& b = blocks_[n];
         PanelItem* block = &items_[b.first];
-        const std::size_t count = kItemsPerBlock + (b.limit ? 1 : 0);
+        const std::size_t count = kItemsPerBlock + static_cast<std::size_t>(b.limits);
         for (std::size_t i = 0; i < count; ++i) {
-            const Slot slot = SlotOf(i, b.limit);
+            const Slot slot = SlotOf(i, b.limits);
             if (slot.column == kLabelColumn)
                 block[i].x = kLeftX;
-            else if (slot.column == kLimitColumn)
-                block[i].x = std::max(columnOrigins_[kCostColumn], b.nameEnd);
+            else if (slot.column == kLimitColumn)  // beside the name, or on a row of its own
+                block[i].x = slot.row == 0 ? std::max(columnOrigins_[kCostColumn], b.nameEnd) : columnOrigins_[kCostColumn];
             else
                 block[i].x = columnOrigins_[slot.column];
         }
-        if (b.limit) neededWidth_ = std::max(neededWidth_, block[1].x + b.limitWidth + kWindowMargin);
+        for (int k = 0; k < b.limits; ++k)
+            neededWidth_ = std::max(neededWidth_, block[1 + k].x + b.limitWidth[k] + kWindowMargin);
     }
     // The image area as wide as the window will be once it has taken that width: a text
     // that widened it shows whole at once.
     outerWidth_ = std::max(layoutOuterWidth, neededWidth_);
+    textsWidth_ = neededWidth_ < 0 ? 0 : neededWidth_ - kWindowMargin + kColumnMargin;
     bitmapWidth_ = outerWidth_ - besideImage;
 
     for (std::size_t n = 0; n < blockCount_; ++n) {
         const Block& b = blocks_[n];
         PanelItem* block = &items_[b.first];
-        const std::size_t count = kItemsPerBlock + (b.limit ? 1 : 0);
+        const std::size_t count = kItemsPerBlock + static_cast<std::size_t>(b.limits);
         const int top = block[0].y;  // the name stands at the block's top
+        const int lastRow = kLastRow + ExtraRows(b.limits);
         for (std::size_t i = 0; i < count; ++i) {
-            const int row = SlotOf(i, b.limit).row;
-            const bool firstOfRow = i == 0 || SlotOf(i - 1, b.limit).row != row;
-            const bool lastOfRow = i + 1 == count || SlotOf(i + 1, b.limit).row != row;
+            const int row = SlotOf(i, b.limits).row;
+            const bool firstOfRow = i == 0 || SlotOf(i - 1, b.limits).row != row;
+            const bool lastOfRow = i + 1 == count || SlotOf(i + 1, b.limits).row != row;
             PanelCell& cell = block[i].cell;
             cell.left = firstOfRow ? kLeftX : block[i].x;
             cell.right = lastOfRow ? std::max(bitmapWidth_, cell.left) : block[i + 1].x;
-            cell.top = top + kRowTop[row];
-            cell.bottom = top + kRowBottom[row];
+            cell.top = top + RowTop(row);
+            cell.bottom = top + RowBottom(row, lastRow);
         }
     }
 }

@@ -86,7 +86,9 @@ public:
     // gets no block, nor (with a.hideIdle) one whose all-time sums are both 0. The "Сегодня"
     // line shows the adapter's speed (a.speed) in the speed column.
     // An adapter with a limit gets its limit line on the name row, at the cost column
-    // (further right when the name reaches past it), from the period sums of a.LimitDate().
+    // (further right when the name reaches past it), from the period sums of a.LimitDate();
+    // with both limits, the traffic limit's line stands on a row of its own under the money
+    // limit's, at the cost column, and the block is a row taller.
     // The texts of all blocks are made first; then each column is placed as wide as its
     // widest text needs (at least the 100 pixels between column origins), the columns after
     // a wider one moving right.
@@ -108,6 +110,10 @@ public:
     int OuterWidth() const { return outerWidth_; }
     int OuterHeight() const { return outerHeight_; }
     int NeededWidth() const { return neededWidth_; }
+    // The least image width that shows the widest last price and every limit line whole: where
+    // the rightmost of them ends, with a column's margin (0 when no block was drawn). A window
+    // narrower than OuterWidth needs to scroll sideways only when it is narrower than this.
+    int TextsWidth() const { return textsWidth_; }
     // The first adapter of the history with a name (empty when there is none).
     const std::string& FirstAdapter() const { return firstAdapter_; }
     // The adapter of the block whose top is nearest at or above y; the first adapter above
@@ -161,15 +167,14 @@ private:
                  LineTexts& line, const SpeedText* speed);
     PanelItem& NextItem(int y, std::uint32_t rgb);  // the next item of the layout being made
     void PlaceItems(const Widths& widths, int layoutOuterWidth, int besideImage);
-    // A drawn block: its top and adapter, where its items begin, and its limit line if it
-    // has one.
+    // A drawn block: its top and adapter, where its items begin, and its limit lines.
     struct Block {
         int top = 0;
         std::string adapter;
         std::size_t first = 0;
-        bool limit = false;
-        int limitWidth = 0;
-        int nameEnd = 0;  // the limit line stands no further left than this
+        int limits = 0;  // limit lines: 0, 1 or 2
+        int limitWidth[2] = {};
+        int nameEnd = 0;  // the limit line of the name row stands no further left than this
     };
     std::vector<PanelItem> items_;
     std::size_t made_ = 0;             // items of the layout being made
@@ -186,6 +191,7 @@ private:
     int outerWidth_ = 0;
     int outerHeight_ = 0;
     int neededWidth_ = -1;
+    int textsWidth_ = 0;
 };
 
 }  // namespace velkaro

@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <optional>
 #include <stdexcept>
 
 #include "win/Fonts.h"
@@ -20,6 +21,38 @@ constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr wchar_t kFace[] = L"Tahoma";
 
 COLORREF ToColorRef(std::uint32_t rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
+
+// The position a scroll bar's request asks for, from pos (the horizontal requests have the
+// vertical ones' values: SB_LINELEFT is SB_LINEUP, SB_LEFT is SB_TOP); none for another.
+std::optional<int> Requested(HWND hwnd, int bar, WORD request, int pos, int line, int page, int end) {
+    page = std::max(line, page);
+    switch (request) {
+    case SB_LINEUP: return pos - line;
+    case SB_LINEDOWN: return pos + line;
+    case SB_PAGEUP: return pos - page;
+    case SB_PAGEDOWN: return pos + page;
+    case SB_TOP: return 0;
+    case SB_BOTTOM: return end;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: {
+        // The 32-bit position: the message's own is 16 bits.
+        SCROLLINFO si{};
+        si.cbSize = sizeof si;
+        si.fMask = SIF_TRACKPOS;
+        if (::GetScrollInfo(hwnd, bar, &si)) return si.nTrackPos;
+        return std::nullopt;
+    }
+    default: return std::nullopt;
+    }
+}
+
+void MoveThumb(HWND hwnd, int bar, int pos) {
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_POS;
+    si.nPos = pos;
+    ::SetScrollInfo(hwnd, bar, &si, TRUE);
+}
 
 [[noreturn]] void Fail(const char* call) {
     throw std::runtime_error(std::string(call) + " failed, error " + std::to_string(::GetLastError()));
@@ -74,8 +107,8 @@ PanelView::~PanelView() {
 }
 
 void PanelView::Create(HWND parent) {
-    // The scroll bar shows only while the panel is taller than the image area.
-    Window::Create(kClass, L"", WS_CHILD | WS_VISIBLE | WS_VSCROLL, 0, 0, 0, 0, 0, parent);
+    // A scroll bar shows only while the panel is taller, or wider, than the image area.
+    Window::Create(kClass, L"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL, 0, 0, 0, 0, 0, parent);
     UpdateScrollBar();
 }
 
@@ -117,39 +150,60 @@ int PanelView::VisibleHeight() const { return static_cast<int>(ClientRect(Handle
 
 int PanelView::Page() const { return std::max(0, dpi_.Units(VisibleHeight())); }
 
-void PanelView::SetScrollHeight(int height) {
+int PanelView::PageWidth() const { return std::max(0, dpi_.Units(static_cast<int>(ClientRect(Handle()).right))); }
+
+void PanelView::SetScrollSize(int width, int height) {
+    scrollWidth_ = width;
     scrollHeight_ = height;
     UpdateScrollBar();
 }
 
 void PanelView::UpdateScrollBar() {
     if (!Handle()) return;
-    const int page = Page();
+    // Which bars the panel needs, judged on the whole area with neither bar: each one takes
+    // room from the other's page, so both are settled before either is set.
+    const RECT client = ClientRect(Handle());
+    const LONG style = ::GetWindowLongW(Handle(), GWL_STYLE);
+    const int barWidth = SystemMetric(SM_CXVSCROLL, dpi_);
+    const int barHeight = SystemMetric(SM_CYHSCROLL, dpi_);
+    const int fullWidth = static_cast<int>(client.right) + ((style & WS_VSCROLL) ? barWidth : 0);
+    const int fullHeight = static_cast<int>(client.bottom) + ((style & WS_HSCROLL) ? barHeight : 0);
+    bool down = scrollHeight_ > dpi_.Units(fullHeight);
+    const bool sideways = scrollWidth_ > dpi_.Units(fullWidth - (down ? barWidth : 0));
+    if (sideways && !down) down = scrollHeight_ > dpi_.Units(fullHeight - barHeight);
+    const int page = std::max(0, dpi_.Units(fullHeight - (sideways ? barHeight : 0)));
+    const int pageWidth = std::max(0, dpi_.Units(fullWidth - (down ? barWidth : 0)));
+
     const int top = std::clamp(scrollTop_, 0, std::max(0, scrollHeight_ - page));
     if (top != scrollTop_) {
         scrollTop_ = top;
         if (bitmap_) WhitenBitmap();  // other rows: painted again at the next paint
         ::InvalidateRect(Handle(), nullptr, FALSE);
     }
-    SCROLLINFO si{};
-    si.cbSize = sizeof si;
-    si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-    si.nMax = std::max(0, scrollHeight_ - 1);
-    si.nPage = static_cast<UINT>(page);
-    si.nPos = scrollTop_;
+    const int left = std::clamp(scrollLeft_, 0, std::max(0, scrollWidth_ - pageWidth));
+    if (left != scrollLeft_) {
+        scrollLeft_ = left;  // the bitmap holds every column: only the screen shows others
+        ::InvalidateRect(Handle(), nullptr, FALSE);
+    }
     // A page that holds the whole range hides the bar.
-    ::SetScrollInfo(Handle(), SB_VERT, &si, TRUE);
+    auto set = [this](int bar, int range, int pageSize, int pos) {
+        SCROLLINFO si{};
+        si.cbSize = sizeof si;
+        si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+        si.nMax = std::max(0, range - 1);
+        si.nPage = static_cast<UINT>(pageSize);
+        si.nPos = pos;
+        ::SetScrollInfo(Handle(), bar, &si, TRUE);
+    };
+    set(SB_VERT, scrollHeight_, page, scrollTop_);
+    set(SB_HORZ, scrollWidth_, pageWidth, scrollLeft_);
 }
 
 void PanelView::ScrollTo(int top) {
     top = std::clamp(top, 0, std::max(0, scrollHeight_ - Page()));
     if (top == scrollTop_) return;
     scrollTop_ = top;
-    SCROLLINFO si{};
-    si.cbSize = sizeof si;
-    si.fMask = SIF_POS;
-    si.nPos = top;
-    ::SetScrollInfo(Handle(), SB_VERT, &si, TRUE);
+    MoveThumb(Handle(), SB_VERT, top);
     // The bitmap shows other rows now: painted again from white.
     if (bitmap_) {
         WhitenBitmap();
@@ -158,9 +212,20 @@ void PanelView::ScrollTo(int top) {
     ::InvalidateRect(Handle(), nullptr, FALSE);
 }
 
+void PanelView::ScrollSidewaysTo(int left) {
+    left = std::clamp(left, 0, std::max(0, scrollWidth_ - PageWidth()));
+    if (left == scrollLeft_) return;
+    scrollLeft_ = left;
+    MoveThumb(Handle(), SB_HORZ, left);
+    // The bitmap holds the panel's whole width: the screen shows another part of it.
+    ::InvalidateRect(Handle(), nullptr, FALSE);
+}
+
 bool PanelView::OnScrollKey(WPARAM key) {
     const int page = std::max(kScrollLine, Page());
     switch (key) {
+    case VK_LEFT: ScrollSidewaysTo(scrollLeft_ - kScrollColumn); return true;
+    case VK_RIGHT: ScrollSidewaysTo(scrollLeft_ + kScrollColumn); return true;
     case VK_UP: ScrollTo(scrollTop_ - kScrollLine); return true;
     case VK_DOWN: ScrollTo(scrollTop_ + kScrollLine); return true;
     case VK_PRIOR: ScrollTo(scrollTop_ - page); return true;
@@ -180,6 +245,14 @@ void PanelView::OnWheel(int delta) {
     const int steps = wheelRest_ / WHEEL_DELTA;
     wheelRest_ -= steps * WHEEL_DELTA;
     if (steps != 0) ScrollTo(scrollTop_ - steps * kScrollLine);
+}
+
+void PanelView::OnSidewaysWheel(int delta) {
+    // A tilt to the right (positive) shows what lies to the right, a notch a column.
+    sidewaysWheelRest_ += delta;
+    const int steps = sidewaysWheelRest_ / WHEEL_DELTA;
+    sidewaysWheelRest_ -= steps * WHEEL_DELTA;
+    if (steps != 0) ScrollSidewaysTo(scrollLeft_ + steps * kScrollColumn);
 }
 
 // ---- the bitmap ----
@@ -289,12 +362,14 @@ void PanelView::PaintItems() {
 void PanelView::Paint(HDC dc, const RECT& clip) {
     const RECT r = ClientRect(Handle());
     HBRUSH back = white_ ? whiteBrush_.get() : ::GetSysColorBrush(COLOR_BTNFACE);
-    const int bw = bitmap_ ? static_cast<int>(bitmapSize_.cx) : 0;
+    // The bitmap's columns from the sideways scroll on.
+    const int left = dpi_.Px(scrollLeft_);
+    const int bw = bitmap_ ? std::max(0, static_cast<int>(bitmapSize_.cx) - left) : 0;
     const int bh = bitmap_ ? static_cast<int>(bitmapSize_.cy) : 0;
     const int blitWidth = std::min<int>(clip.right, bw) - clip.left;
     const int blitHeight = std::min<int>(clip.bottom, bh) - clip.top;
     if (blitWidth > 0 && blitHeight > 0)
-        ::BitBlt(dc, clip.left, clip.top, blitWidth, blitHeight, memDc_.get(), clip.left, clip.top, SRCCOPY);
+        ::BitBlt(dc, clip.left, clip.top, blitWidth, blitHeight, memDc_.get(), clip.left + left, clip.top, SRCCOPY);
     // Where the bitmap does not reach, the window's colour shows.
     RECT right{bw, 0, r.right, r.bottom};
     RECT below{0, bh, std::min<int>(bw, r.right), r.bottom};
@@ -317,30 +392,21 @@ LRESULT PanelView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_RBUTTONDOWN:
         // The pick works in the panel's coordinates.
         if (onRightClick_)
-            onRightClick_(dpi_.Units(GET_X_LPARAM(lp)), dpi_.Units(GET_Y_LPARAM(lp) + dpi_.Px(scrollTop_)));
+            onRightClick_(dpi_.Units(GET_X_LPARAM(lp) + dpi_.Px(scrollLeft_)),
+                          dpi_.Units(GET_Y_LPARAM(lp) + dpi_.Px(scrollTop_)));
         return 0;
-    case WM_VSCROLL: {
-        const int page = std::max(kScrollLine, Page());
-        switch (LOWORD(wp)) {
-        case SB_LINEUP: ScrollTo(scrollTop_ - kScrollLine); break;
-        case SB_LINEDOWN: ScrollTo(scrollTop_ + kScrollLine); break;
-        case SB_PAGEUP: ScrollTo(scrollTop_ - page); break;
-        case SB_PAGEDOWN: ScrollTo(scrollTop_ + page); break;
-        case SB_TOP: ScrollTo(0); break;
-        case SB_BOTTOM: ScrollTo(scrollHeight_); break;
-        case SB_THUMBTRACK:
-        case SB_THUMBPOSITION: {
-            // The 32-bit position: the message's own is 16 bits.
-            SCROLLINFO si{};
-            si.cbSize = sizeof si;
-            si.fMask = SIF_TRACKPOS;
-            if (::GetScrollInfo(Handle(), SB_VERT, &si)) ScrollTo(si.nTrackPos);
-            break;
-        }
-        default: break;
-        }
+    case WM_HSCROLL:
+        if (const auto left = Requested(Handle(), SB_HORZ, LOWORD(wp), scrollLeft_, kScrollColumn, PageWidth(),
+                                        scrollWidth_))
+            ScrollSidewaysTo(*left);
         return 0;
-    }
+    case WM_MOUSEHWHEEL:
+        OnSidewaysWheel(GET_WHEEL_DELTA_WPARAM(wp));
+        return 0;
+    case WM_VSCROLL:
+        if (const auto top = Requested(Handle(), SB_VERT, LOWORD(wp), scrollTop_, kScrollLine, Page(), scrollHeight_))
+            ScrollTo(*top);
+        return 0;
     case WM_KEYDOWN:
         if (OnScrollKey(wp)) return 0;
         break;

@@ -1,6 +1,7 @@
 // The statistics window's image area: the panel's items on a bitmap, painted only where a cell
-// changed, scrolled over the panel when the panel is taller than the window can be. The bitmap
-// holds the rows the image area shows and exists only while the window is shown. The panel and
+// changed, scrolled over the panel when the panel is taller or wider than the window can be.
+// The bitmap holds the rows the image area shows, as wide as the panel, and exists only while
+// the window is shown. The panel and
 // the scrolling are in 96-DPI units; the fonts, the bitmap and the mouse in the pixels of the
 // window's DPI.
 #pragma once
@@ -22,6 +23,7 @@ namespace velkaro::win {
 class PanelView : public Window {
 public:
     static constexpr int kScrollLine = 18;  // one row of the panel: arrow keys, wheel notches
+    static constexpr int kScrollColumn = 20;  // sideways: the left and right arrow keys
     // A right click, in the panel's coordinates (the scroll offset added).
     using RightClick = std::function<void(int x, int y)>;
 
@@ -46,13 +48,18 @@ public:
     // The window was shown (the bitmap comes back, painted) or hidden (the bitmap goes).
     void Shown(bool shown);
 
-    // The panel's row at the top of the image area, and the rows it can be scrolled through.
-    int ScrollTop() const { return scrollTop_; }  // units, as the panel's rows
+    // The panel's row at the top of the image area and its column at the left edge, and the
+    // panel's size they scroll through (units, as the panel's).
+    int ScrollTop() const { return scrollTop_; }
+    int ScrollLeft() const { return scrollLeft_; }
     int ScrollHeight() const { return scrollHeight_; }
-    void SetScrollHeight(int height);
+    int ScrollWidth() const { return scrollWidth_; }
+    void SetScrollSize(int width, int height);
     void ScrollTo(int top);  // kept within the panel
+    void ScrollSidewaysTo(int left);
     bool OnScrollKey(WPARAM key);  // arrows, page keys, Home, End; false for another key
     void OnWheel(int delta);
+    void OnSidewaysWheel(int delta);
 
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -60,7 +67,8 @@ protected:
 private:
     friend class StatisticsWindowTest;
     int VisibleHeight() const;  // the image area on the screen, in pixels
-    int Page() const;           // the units of the panel it shows
+    int Page() const;           // the units of the panel it shows, down
+    int PageWidth() const;      // and across
     void MakeFonts();
     void UpdateScrollBar();
     // The bitmap, white, unless it has that size already; false without one.
@@ -82,7 +90,10 @@ private:
     bool itemsPending_ = false;  // items changed while hidden
     int scrollTop_ = 0;
     int scrollHeight_ = 0;
+    int scrollLeft_ = 0;
+    int scrollWidth_ = 0;
     int wheelRest_ = 0;  // wheel movement short of a line
+    int sidewaysWheelRest_ = 0;
     UniqueMemoryDc memDc_;  // holds bitmap_ while there is one
     UniqueBitmap bitmap_;
     SIZE bitmapSize_{0, 0};

@@ -5,6 +5,7 @@
 
 #include "core/AppError.h"
 #include "core/Texts.h"
+#include "statistics/WindowFit.h"
 #include "win/DialogsWin32.h"
 #include "win/Fonts.h"
 #include "win/Geometry.h"
@@ -64,7 +65,7 @@ StatisticsWindow::StatisticsWindow(TrafficMeter& meter, Dialogs& dialogs, std::f
     // A monitor of another DPI than the system's (the window is hidden there until shown).
     SetDpi(WindowDpi(Handle()));
     LayoutChildren();
-    view_.SetScrollHeight(ImageHeight());
+    view_.SetScrollSize(ScrollWidth(), ImageHeight());
 
     // The application icon; without one the window shows the system's.
     if (HICON icon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1))) {
@@ -103,6 +104,13 @@ void StatisticsWindow::ShowPanel(const StatisticsPanel& panel) {
     view_.ShowItems();
 }
 
+int StatisticsWindow::ScrollWidth() {
+    // The texts' width, not the margin after them: a window too narrow for the margin alone
+    // does not scroll.
+    const int texts = meter_.Panel().TextsWidth();
+    return texts > 0 ? std::min(ImageWidth(), texts) : 0;
+}
+
 void StatisticsWindow::Resize(int outerWidth, int outerHeight) {
     // Asked at every tick, mostly for the size it has.
     if (outerWidth == outerWidth_ && outerHeight == panelOuterHeight_) return;
@@ -117,16 +125,18 @@ void StatisticsWindow::SetOuterWidth(int width) {
 }
 
 void StatisticsWindow::Place() {
-    view_.SetScrollHeight(ImageHeight());
+    view_.SetScrollSize(ScrollWidth(), ImageHeight());
     // The image area and the bar each the pixels of their units: the image area shows as
-    // many rows as the panel has, no scroll bar for a rounding.
+    // many rows and columns as the panel has, no scroll bar for a rounding. While the image
+    // area scrolls down, the window is wider by its scroll bar (the last column shows beside
+    // it), and while it scrolls sideways taller by its own, as far as the work area allows.
     const RECT area = MonitorWorkArea(Handle());
-    const int panelHeight = dpi_.Px(ImageHeight()) + dpi_.Px(ButtonBar::kHeight) + static_cast<int>(frame_.cy);
-    const int height = std::min(panelHeight, static_cast<int>(Height(area)));
-    // While the image area scrolls, the window is wider by its scroll bar: the last column
-    // shows beside it.
-    const int width = dpi_.Px(ImageWidth()) + static_cast<int>(frame_.cx) +
-                      (panelHeight > height ? SystemMetric(SM_CXVSCROLL, dpi_) : 0);
+    const WindowFit size = FitToWorkArea(
+        dpi_.Px(ImageWidth()) + static_cast<int>(frame_.cx), dpi_.Px(ScrollWidth()) + static_cast<int>(frame_.cx),
+        dpi_.Px(ImageHeight()) + dpi_.Px(ButtonBar::kHeight) + static_cast<int>(frame_.cy), Width(area),
+        Height(area), SystemMetric(SM_CXVSCROLL, dpi_), SystemMetric(SM_CYHSCROLL, dpi_));
+    const int width = size.width;
+    const int height = size.height;
     const RECT now = WindowRect(Handle());
     RECT fit = now;
     if (width != Width(now) || height != Height(now)) {
@@ -168,7 +178,7 @@ void StatisticsWindow::RightClick(int x, int y) {
     picked_ = meter_.Panel().AdapterAt(y);
     // Where the click was in the window: the menu opens there, however far it is scrolled.
     constexpr int kBelowPointer = 20;
-    PopupMenu(x, y - view_.ScrollTop() + kBelowPointer);
+    PopupMenu(x - view_.ScrollLeft(), y - view_.ScrollTop() + kBelowPointer);
 }
 
 void StatisticsWindow::PopupMenu(int windowX, int windowY) {
@@ -227,7 +237,7 @@ LRESULT StatisticsWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         frame_ = SIZE{Width(WindowRect(Handle())) - static_cast<int>(ClientRect(Handle()).right),
                       Height(WindowRect(Handle())) - static_cast<int>(ClientRect(Handle()).bottom)};
         LayoutChildren();
-        view_.SetScrollHeight(ImageHeight());
+        view_.SetScrollSize(ScrollWidth(), ImageHeight());
         return 0;
     case WM_DPICHANGED: {
         // Another monitor: the fonts and the children of its DPI, the place the system
@@ -252,6 +262,9 @@ LRESULT StatisticsWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         break;
     case WM_MOUSEWHEEL:
         view_.OnWheel(GET_WHEEL_DELTA_WPARAM(wp));
+        return 0;
+    case WM_MOUSEHWHEEL:
+        view_.OnSidewaysWheel(GET_WHEEL_DELTA_WPARAM(wp));
         return 0;
     case WM_ERASEBKGND: {
         const RECT r = ClientRect(Handle());

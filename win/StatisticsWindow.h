@@ -3,9 +3,10 @@
 // panel's menu, whose commands go to the meter for the adapter picked. Every handler runs
 // through the meter's Guarded, so an error shows the error box and the program goes on.
 //
-// The panel sizes the window as if the screen had no end: the outer height it sets and reads
-// is its own. On the screen the window is never taller than the work area of its monitor and
-// stays inside it; past that the image area scrolls over the panel. Sizes given and taken
+// The panel sizes the window as if the screen had no end: the outer size it sets and reads
+// is its own. On the screen the window is never taller or wider than the work area of its
+// monitor and stays inside it; past that the image area scrolls over the panel, down and
+// sideways (statistics/WindowFit.h). Sizes given and taken
 // are 96-DPI units; on the screen they are the pixels of the window's DPI, which follows the
 // monitor it is on (WM_DPICHANGED).
 #pragma once
@@ -80,6 +81,7 @@ private:
     // image area told the rows it scrolls through.
     void Place();
     void SetDpi(Dpi dpi);  // the fonts and the children of another DPI
+    int ScrollWidth();  // the image area's width that scrolls sideways: the panel's texts
     SIZE FrameUnits() const;  // the title bar and borders, in units
 
     TrafficMeter& meter_;

@@ -2,6 +2,9 @@
 
 #include <windows.h>
 #include <shellapi.h>
+#include <shlwapi.h>
+
+#include <cwctype>
 
 #include <string>
 
@@ -72,9 +75,39 @@ std::intptr_t ShellOpen(const std::wstring& target) {
     default: return 0;
     }
 }
+
+// The scheme of a URL ("mailto" of "mailto:..."); empty for a path, whose drive letter is a
+// single character before its colon.
+std::wstring SchemeOf(const std::wstring& target) {
+    const std::size_t colon = target.find(L':');
+    if (colon == std::wstring::npos || colon < 2 || !std::iswalpha(target[0])) return {};
+    for (std::size_t i = 0; i < colon; ++i)
+        if (!std::iswalnum(target[i]) && target[i] != L'+' && target[i] != L'-' && target[i] != L'.') return {};
+    return target.substr(0, colon);
+}
+
+// Whether the registry holds no program at all for a URL scheme's "open": neither a command
+// nor a handler of the shell's own. Where it cannot tell, the shell is asked to open.
+bool NoProgramFor(const std::wstring& scheme) {
+    // ASSOCF_IS_PROTOCOL of Windows 8 and later (the user's choice of program for a scheme);
+    // a system that does not know it answers otherwise than "none", and the shell is asked.
+    constexpr auto kIsProtocol = static_cast<ASSOCF>(0x00001000);
+    auto absent = [&](ASSOCSTR what) {
+        DWORD size = 0;
+        const HRESULT hr = ::AssocQueryStringW(kIsProtocol, what, scheme.c_str(), L"open", nullptr, &size);
+        return hr == HRESULT_FROM_WIN32(ERROR_NO_ASSOCIATION) || hr == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+    };
+    return absent(ASSOCSTR_COMMAND) && absent(ASSOCSTR_DELEGATEEXECUTE);
+}
 }  // namespace
 
-std::intptr_t Win32Shell::Open(const std::string& target) { return ShellOpen(Widen(target)); }
+std::intptr_t Win32Shell::Open(const std::string& target) {
+    const std::wstring wide = Widen(target);
+    // Some shells report success for a scheme nothing handles and then open nothing (Wine
+    // hands it to a helper); a program missing from the registry is known beforehand.
+    if (const std::wstring scheme = SchemeOf(wide); !scheme.empty() && NoProgramFor(scheme)) return SE_ERR_NOASSOC;
+    return ShellOpen(wide);
+}
 
 std::intptr_t Win32Shell::OpenProgramFile(const std::string& name) {
     const std::wstring path = folderFiles_.PathOf(name);

@@ -39,6 +39,8 @@ public:
 
     // ShellExecuteExW "open", shown normally, without the shell's own questions; the
     // shell's result as ShellExecute gives it (above 32 on success, SE_ERR_... else).
+    // SE_ERR_NOASSOC without asking the shell for a URL whose scheme (mailto:) has no
+    // program in the registry (AssocQueryString).
     std::intptr_t Open(const std::string& target) override;
     std::intptr_t OpenProgramFile(const std::string& name) override;
     // True for an existing file (not a folder).

@@ -18,6 +18,9 @@ checks of what the program saved.
   e2e.py check-limit DIR ADAPTER LIMIT LEVEL DAY   ADAPTER's line of limits.txt: LIMIT (either
                                        separator), warned of at LEVEL in the billing period
                                        that began yesterday, on DAY of the month
+  e2e.py both-limits DIR               limits.txt: a money limit of 100 and a traffic limit of
+                                       5000 Mb from day 15 for the first adapter of history.txt
+                                       (its block the first), warned of already; prints its name
   e2e.py check-whole DIR               both files whole: every line complete, CR LF ends
   e2e.py check-hidden DIR LOOPBACK     history.txt: "hide.idle=1" after the width, then the
                                        prepared records byte for byte
@@ -351,6 +354,22 @@ def cmd_check_tip(text, moving=None):
     return 0
 
 
+def cmd_both_limits(d):
+    lines, _ = read_lines(os.path.join(d, "history.txt"))
+    first = RECORD.match(records(lines)[0]).group(7)
+    # The billing period that runs now began on the 15th of this month or of the one before;
+    # its warnings count as given, so that no balloon covers the screenshots.
+    today = datetime.date.today()
+    begun = today if today.day >= 15 else (today.replace(day=1) - datetime.timedelta(days=1))
+    name = first.replace("%", "%25").replace("|", "%7C").replace("\t", "%09")
+    month = begun.strftime("%Y-%m")
+    with open(os.path.join(d, "limits.txt"), "wb") as f:
+        f.write(crlf_bytes([name + "|100|" + month + "|100|day=15|forecast=1",
+                            name + "|5000|" + month + "|100|kind=traffic|day=15|forecast=1"]))
+    print(first)
+    return 0
+
+
 def cmd_check_limit(d, adapter, limit, level, day):
     lines, whole = read_lines(os.path.join(d, "limits.txt"))
     mine = [l for l in lines if l.split("|day=")[0].rsplit("|", 3)[0] == adapter]
@@ -377,6 +396,7 @@ def main(argv):
         "check-csv": cmd_check_csv,
         "check-cleared": cmd_check_cleared,
         "check-limit": cmd_check_limit,
+        "both-limits": cmd_both_limits,
         "check-whole": lambda d: 0 if check_whole(d)[0] else 1,
         "check-hidden": cmd_check_hidden,
         "check-tip": cmd_check_tip,

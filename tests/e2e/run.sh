@@ -577,7 +577,8 @@ msg="$(drv message 10000)"
 [[ "$msg" == "Не удалось открыть справку help.mht: не найдена программа для открытия." ]] || check "help: '$msg'"
 drv click "$bar" 130 10 left >/dev/null  # "Написать автору"
 msg="$(drv message 10000)"
-[[ "$msg" == "Не удалось написать письмо автору." ]] || check "mail: '$msg'"
+[[ "$msg" == "Не удалось написать письмо автору. Причина: не найдена программа для открытия. Адрес автора: author@velkaro.example" ]] ||
+    check "mail: '$msg'"
 drv click "$image" 300 40 right >/dev/null
 drv menu-pick 1 5000 >/dev/null || check "the block's menu did not open"  # "История"
 msg="$(drv message 10000)"
@@ -884,8 +885,12 @@ show_statistics() {
     bar="$(drv children VelkaroTForm1 | awk 'NR==2 {print $1}')"
 }
 
-step fifty-statistics "50 interfaces: the statistics window inside the work area, the panel scrolls"
+# The first block with both limits, its traffic limit's line under the money limit's: the
+# window as wide as the longer one needs, the whole of both lines on the screen.
+step fifty-statistics "50 interfaces, both limits on the first adapter: the statistics window inside the work area, the panel scrolls down, the limit lines whole"
 add_interfaces
+limited="$(py both-limits "$work")"
+echo "both limits on '$limited'" >>"$log"
 start_program
 if wait_ready; then
     show_statistics
@@ -896,6 +901,7 @@ if wait_ready; then
     inside "$win_rect" || check "the window is not inside the work area: $win_rect"
     inside "$bar_rect" || check "the button bar is not inside the work area: $bar_rect"
     [[ "$image_rect" == *vscroll=1* ]] || check "no scroll bar over the panel: $image_rect"
+    [[ "$image_rect" == *hscroll=0* ]] || check "the panel scrolls sideways, a limit line is cut: $image_rect"
 else
     check "the program did not start"
 fi
@@ -915,6 +921,33 @@ sleep 0.5
 has_keyboard || check "after the dialog the keyboard is at '$(drv foreground)'"
 xdotool key Home  # the screenshot shows the first block again
 sleep 1
+finish
+
+# left_column: a fingerprint of the image area's leftmost 80 pixels, the names and the labels,
+# which only scrolling changes.
+left_column() {
+    local l t r b
+    read -r l t r b _ < <(drv rect "$image")
+    import -display "$DISPLAY" -window root "$out/column.png" 2>/dev/null
+    convert "$out/column.png" -crop "80x$((b - t))+$((desk_x + l))+$((desk_y + t))" +repage rgb:- 2>/dev/null | md5sum
+}
+
+step fifty-about "after the about window closes the statistics window has the keyboard: Page Down scrolls it"
+drv click "$bar" 520 10 left >/dev/null  # "Об авторе"
+drv wait TForm3 - visible 5000 >/dev/null || check "the about window not shown"
+sleep 0.5
+before="$(left_column)"
+drv post "$(hwnd_of TForm3)" 0x112 0xF060 0 >/dev/null  # its close box: WM_SYSCOMMAND SC_CLOSE
+drv wait TForm3 - hidden 5000 >/dev/null || check "the about window did not close"
+sleep 0.5
+has_keyboard || check "after the about window the keyboard is at '$(drv foreground)'"
+xdotool key Next
+sleep 1
+[[ "$(left_column)" != "$before" ]] || check "Page Down did not scroll the panel"
+shot "about-page-down"
+xdotool key Home
+sleep 1
+[[ "$(left_column)" == "$before" ]] || check "Home did not scroll the panel back"
 finish
 
 step fifty-fastinfo "50 interfaces: Fast INFO as tall as the work area allows, inside it"
@@ -973,7 +1006,7 @@ shown_display="$DISPLAY"
 
 dpi_pass() {
     dpi=$1
-    step "dpi$dpi" "$dpi DPI: every window with 50 interfaces, scaled, inside the work area; the tray icon of its size"
+    step "dpi$dpi" "$dpi DPI: every window with 50 interfaces and both limits, scaled, inside the work area, the limit lines whole; the tray icon of its size"
     if ! large_screen; then
         check "no X screen for the pass (see $out/xvfb-dpi.log)"
         finish
@@ -1000,6 +1033,8 @@ dpi_pass() {
     read -r w h < <(client_of "$win_rect")
     (( w >= $(px 784) )) || check "the statistics window's client is $w wide, less than 784 units"
     [[ "$image_rect" == *vscroll=1* ]] || check "no scroll bar over the panel: $image_rect"
+    # The first block's two limit lines whole: the panel needs no sideways scroll.
+    [[ "$image_rect" == *hscroll=0* ]] || check "the panel scrolls sideways, a limit line is cut: $image_rect"
     shot "dpi$dpi-statistics"
     drv post "$statistics" 0x100 0x23 0 >/dev/null  # End
     sleep 1

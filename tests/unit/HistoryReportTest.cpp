@@ -262,19 +262,25 @@ TEST(HistoryReport, MarchOfTwoYearsWithNothingBetweenSharesOneSubtotal) {
         TotalsAndFoot("3 Mb 0 Kb", "0,0 Kb", "3 Mb 0 Kb", "3,00");
     const std::string page = HistoryReportText(a, "eth", ',');
     EXPECT_EQ(WithoutCharts(page), expected);
-    // The chart has a bar per month, and the eleven months between them as a gap.
+    // The chart has a bar per month, and the eleven months between them under a break of the
+    // baseline, which the legend explains.
     const std::vector<std::string> svgs = Svgs(page);
     ASSERT_EQ(svgs.size(), 2u);
     EXPECT_EQ(SvgTexts(svgs[1]),
-              (std::vector<std::string>{"Стоимость по месяцам: eth"_cp1251, "1,00 руб."_cp1251, "03.2025",
-                                        "нет записей"_cp1251, "11 мес."_cp1251, "2,00 руб."_cp1251, "03.2026"}));
+              (std::vector<std::string>{"Стоимость по месяцам: eth"_cp1251, texts::kChartGapLegend,
+                                        "1,00 руб."_cp1251, "03.2025", "11 мес."_cp1251, "2,00 руб."_cp1251,
+                                        "03.2026"}));
     EXPECT_EQ(SvgBars(svgs[1], kMoney).size(), 2 * 2u);
 
-    // Gaps take slots: of eight Marches a year apart the newest six fit, the oldest first.
-    for (int year = 2019; year <= 2024; ++year) AddRecord(a, "eth", Day(year, 3, 1), 0, 0);
-    const std::vector<std::string> texts = SvgTexts(Svgs(HistoryReportText(a, "eth", ','))[1]);
-    ASSERT_EQ(texts.size(), 1 + 6 * 2 + 5 * 2u);
-    EXPECT_EQ(texts[2], "03.2021");
+    // Gaps take no bar's place: of fourteen Marches a year apart the newest twelve show, oldest
+    // first, with the eleven gaps between them and none before the first.
+    for (int year = 2013; year <= 2024; ++year) AddRecord(a, "eth", Day(year, 3, 1), 1048576, 0);
+    const std::string svg = Svgs(HistoryReportText(a, "eth", ',')).at(1);
+    const std::vector<std::string> texts = SvgTexts(svg);
+    ASSERT_EQ(texts.size(), 2 + 12 * 2 + 11u);
+    EXPECT_EQ(texts[3], "03.2015");
+    EXPECT_EQ(texts.back(), "03.2026");
+    EXPECT_EQ(SvgBars(svg, kMoney).size(), 2 * 12u);
 }
 
 TEST(HistoryReport, MonthBoundariesGiveOneSubtotalPerMonthInOrder) {

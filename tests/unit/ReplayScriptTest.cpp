@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tools/replay/Script.h"
@@ -51,7 +52,8 @@ TEST(ReplayScript, MalformedLinesAreRejected) {
                             "autosave now", "hideidle", "hideidle On", "hideidle 1", "hideidle on ",
                             "tip x", "row 18446744073709551616 0 x", "keyrow 1 2 x", "keyrow x 1 2 a",
                             "keyrow 18446744073709551615 1 2 a", "counters 16", "counting on", "boot 2026-01-01",
-                            "boot 2026-01-01 24:00:00", "time 9:00:00", "time 12:60:00"}) {
+                            "boot 2026-01-01 24:00:00", "time 9:00:00", "time 12:60:00", "workarea 1024",
+                            "workarea 0 768", "workarea 1024 -1", "workarea 1024 768 x"}) {
         EXPECT_FALSE(Parses(bad)) << bad;
     }
     Command c;
@@ -61,6 +63,8 @@ TEST(ReplayScript, MalformedLinesAreRejected) {
     EXPECT_EQ(c.seconds, 1772352005);
     ASSERT_TRUE(Parses("time 23:59:58", &c));
     EXPECT_EQ(c.y, 86398);
+    ASSERT_TRUE(Parses("workarea 1024 738", &c));
+    EXPECT_EQ(std::make_pair(c.y, c.height), std::make_pair(1024, 738));
     ASSERT_TRUE(Parses("today 2028-02-29", &c));
     EXPECT_EQ(c.date, (Date{2028, 2, 29}));
     EXPECT_TRUE(Parses("tick "));  // an empty argument is no argument

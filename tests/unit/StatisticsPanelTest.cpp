@@ -7,6 +7,7 @@
 #include "core/Cp1251.h"
 #include "core/Texts.h"
 #include "statistics/StatisticsPanel.h"
+#include "statistics/WindowFit.h"
 #include "tests/TestSupport.h"
 
 namespace velkaro {
@@ -282,6 +283,55 @@ TEST_F(StatisticsPanelTest, ALimitLineStandsOnTheNameRowAtTheCostColumnRedFromEi
     EXPECT_EQ(panel.NeededWidth(), 648 + 7 * 44 + 40);  // room for the line
     EXPECT_EQ(Names(panel).back(), "160 C");             // no limit, no line
     EXPECT_EQ(items[49].y, 178);                         // C's headers follow its name
+}
+
+// Both limits: the traffic limit's line on a row of its own under the money limit's, at the
+// cost column also when a long name pushes the money limit's line right; each red on its own;
+// the block a row taller, the window a row higher, and as wide as the wider line needs.
+TEST_F(StatisticsPanelTest, BothLimitsPutTheTrafficLineOnARowOfItsOwnAndTheBlockGrowsByARow) {
+    const std::string longName(80, 'n');
+    a.ReplaceTariffs({TariffEntry{1, 0, "A", "A"}, TariffEntry{1, 0, longName, longName}});
+    AddRecord(a, "A", kToday, 9 * 1048576, 0);
+    AddRecord(a, longName, kToday, 0, 0);
+    a.ReplaceLimits({{"A", 10, {}, 0}, {"A", 100, {}, 0, LimitKind::Traffic},
+                     {longName, 10, {}, 0}, {longName, 100, {}, 0, LimitKind::Traffic}});
+    a.SetLimitTime({2026, 3, 1}, 0);
+    Layout();
+    EXPECT_EQ(panel.OuterHeight(), 100 + 148 + 18);  // the second block's top, 18 lower
+    const auto& items = panel.Items();
+    ASSERT_EQ(items.size(), 2 * 25u);
+    EXPECT_EQ(Show(items[1]), "490,4 FF0000 Лимит: 10,00 руб., за месяц: 9,00 руб. (90%)"_cp1251);
+    EXPECT_EQ(Show(items[2]), "490,22 000000 Лимит: 100 Mb 0 Kb, за месяц: 9 Mb 0 Kb (9%)"_cp1251);
+    EXPECT_EQ(items[2].cell, (PanelCell{10, 22, panel.BitmapWidth(), 40}));
+    EXPECT_EQ(Show(items[3]), "90,40 0000FF Отправлено"_cp1251);
+    EXPECT_EQ(Names(panel).back(), "100 " + longName + kTail);  // 18 further down than without
+    EXPECT_EQ(items[26].x, 648);                        // after the long name
+    EXPECT_EQ(items[27].x, 490);                        // at the cost column, under it
+    EXPECT_EQ(items[27].y, 118);
+    EXPECT_EQ(panel.BlocksEnd(), 4 + 2 * (78 + 18));
+    EXPECT_EQ(panel.NeededWidth(), 648 + 7 * 43 + 40);  // its money limit's line
+    EXPECT_EQ(panel.TextsWidth(), 648 + 7 * 43 + 8);    // which ends there
+    // The limits gone, the block and the window are as before.
+    a.ReplaceLimits({});
+    Layout();
+    EXPECT_EQ(items.size(), 2 * 23u);
+    EXPECT_EQ(panel.OuterHeight(), 230);
+    EXPECT_EQ(panel.OuterWidth(), 793);  // for "0,00 руб."
+}
+
+// The window within a work area: a scroll bar's room where the panel scrolls, never more than
+// the work area; a horizontal bar that takes the last rows makes the panel scroll down too.
+// Only the texts' width scrolls sideways: a window too narrow for the margin after them alone
+// takes the work area's width without a bar.
+TEST(WindowFit, KeepsTheWindowWithinTheWorkAreaWithRoomForItsScrollBars) {
+    EXPECT_EQ(FitToWorkArea(800, 800, 600, 1024, 738, 17, 17), (WindowFit{800, 600, false, false}));
+    EXPECT_EQ(FitToWorkArea(800, 800, 900, 1024, 738, 17, 17), (WindowFit{817, 738, true, false}));
+    EXPECT_EQ(FitToWorkArea(1010, 1010, 900, 1024, 738, 17, 17), (WindowFit{1024, 738, true, true}));
+    EXPECT_EQ(FitToWorkArea(1010, 1007, 900, 1024, 738, 17, 17), (WindowFit{1024, 738, true, false}));
+    EXPECT_EQ(FitToWorkArea(1036, 1036, 600, 1024, 738, 17, 17), (WindowFit{1024, 617, false, true}));
+    EXPECT_EQ(FitToWorkArea(1036, 1024, 600, 1024, 738, 17, 17), (WindowFit{1024, 600, false, false}));
+    EXPECT_EQ(FitToWorkArea(1036, 1036, 721, 1024, 738, 17, 17), (WindowFit{1024, 738, false, true}));
+    EXPECT_EQ(FitToWorkArea(1036, 1036, 722, 1024, 738, 17, 17), (WindowFit{1024, 738, true, true}));
 }
 
 TEST_F(StatisticsPanelTest, TheOuterHeightGrowsByAStepWheneverABlockWouldNotFitAndShrinksWithTheBlocks) {

@@ -132,18 +132,7 @@ protected:
     }
     int Bottom() const { return ViewOf(*w).ScrollHeight() - Page(); }  // the last scroll position
     // Pixels of the name's colour on the screen in the image area's rows y0 to y1.
-    int GreenOnScreen(int y0, int y1) {
-        ::RedrawWindow(ImageOf(*w), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-        HDC screen = ::GetDC(ImageOf(*w));
-        int green = 0;
-        for (int y = y0; y < y1; ++y)
-            for (int x = 10; x < 120; ++x) {
-                const COLORREF c = ::GetPixel(screen, x, y);
-                if (c != CLR_INVALID && HueOf((GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c)) == Hue::Green) ++green;
-            }
-        ::ReleaseDC(ImageOf(*w), screen);
-        return green;
-    }
+    int GreenOnScreen(int y0, int y1) { return ScreenRegion(ImageOf(*w), 10, y0, 120, y1)[Hue::Green]; }
 };
 
 TEST_F(StatisticsScrollTest, TheWindowStaysInsideTheWorkAreaAndScrollsOverEveryBlock) {
@@ -216,6 +205,48 @@ TEST_F(StatisticsScrollTest, KeysTheWheelAndTheScrollBarScroll) {
     EXPECT_EQ(ScrollTopOf(*w), 18);
     ::SendMessageW(ImageOf(*w), WM_VSCROLL, SB_BOTTOM, 0);
     EXPECT_EQ(Scroll(ImageOf(*w)).nPos, Bottom());
+}
+
+// A limit line wider than the work area (after a long name): the window takes the work area's
+// width, the image area scrolls sideways over the panel (keys, tilt wheel, scroll bar) and a
+// right click opens the menu where it was; the limit gone, the window narrows again.
+TEST_F(StatisticsWindowTest, ALineWiderThanTheWorkAreaScrollsSidewaysAndTheWindowNarrowsAgain) {
+    const std::string name(150, 'M');
+    TestWindow& win = Create();
+    win.Show();
+    a.ReplaceLimits({{name, 10, {}, 0}});
+    Tick({MakeRow(name, 1, 2)});
+    const RECT area = MonitorWorkArea(win.Handle());
+    RECT r = Outer();
+    ASSERT_GT(win.OuterWidth(), win::Width(area));  // what the panel asks for
+    EXPECT_EQ(win::Width(r), win::Width(area));
+    EXPECT_TRUE(r.left >= area.left && r.right <= area.right && r.top >= area.top && r.bottom <= area.bottom);
+    const HWND image = ImageOf(win);
+    const LONG style = ::GetWindowLongW(image, GWL_STYLE);
+    EXPECT_TRUE(style & WS_HSCROLL);
+    EXPECT_FALSE(style & WS_VSCROLL);  // the window is taller by the bar instead
+    EXPECT_EQ(Client(image).bottom, win.ImageHeight());
+
+    ::SendMessageW(win.Handle(), WM_KEYDOWN, VK_RIGHT, 0);
+    ::SendMessageW(win.Handle(), WM_MOUSEHWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
+    EXPECT_EQ(ScrollLeftOf(win), 40);
+    ::SendMessageW(image, WM_HSCROLL, SB_RIGHT, 0);
+    const int end = meter.Panel().TextsWidth() - Client(image).right;  // the margin after left out
+    EXPECT_EQ(ScrollLeftOf(win), end);
+    // The end of the limit line shows at the right of the screen.
+    const PanelItem& line = meter.Panel().Items().at(1);
+    const int lineEnd = line.x + win.TextWidth(line.text) - end;
+    ASSERT_GT(lineEnd, 40);
+    ASSERT_LT(lineEnd, Client(image).right);
+    EXPECT_GT(ScreenRegion(image, lineEnd - 40, line.y, lineEnd, line.y + 14)[Hue::Grey], 10);
+    ::SendMessageW(image, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(300, 30));
+    ASSERT_EQ(win.menus.size(), 1u);
+    EXPECT_EQ(win.menus[0].x, Outer().left + 300);  // where the click was, not where the panel's x is
+    a.ReplaceLimits({});
+    Tick({MakeRow(name, 1, 2)});
+    EXPECT_LT(win.OuterWidth(), 900);
+    EXPECT_FALSE(::GetWindowLongW(image, GWL_STYLE) & WS_HSCROLL);
+    EXPECT_EQ(ScrollLeftOf(win), 0);
 }
 
 // ---- On a monitor of another DPI ----

@@ -236,6 +236,35 @@ TEST_F(ShellWindowsTest, QuickInfoGrowsNoFurtherThanTheWorkAreaMovingUpToStayIns
     EXPECT_EQ(ClientSize(f.Handle()).cx, 293);
 }
 
+// Left below the work area (as a taskbar that grows or comes later leaves it): placed inside
+// again when the work area or the display changes, and when it is shown.
+TEST_F(ShellWindowsTest, QuickInfoIsPlacedInsideTheWorkAreaAgainWhenItOrTheDisplayChanges) {
+    Program& p = Start();
+    QuickInfoWindow& f = p.QuickInfo();
+    f.Show();
+    const RECT area = win::MonitorWorkArea(f.Handle());
+    auto below = [&] {
+        ::SetWindowPos(f.Handle(), nullptr, 358, area.bottom - 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        return win::WindowRect(f.Handle()).bottom > area.bottom;
+    };
+    auto inside = [&] {
+        const RECT r = win::WindowRect(f.Handle());
+        return r.left == 358 && r.top >= area.top && r.bottom == area.bottom;
+    };
+    ASSERT_TRUE(below());
+    ::SendMessageW(f.Handle(), WM_SETTINGCHANGE, SPI_SETWORKAREA, 0);
+    EXPECT_TRUE(inside());
+    ASSERT_TRUE(below());
+    ::SendMessageW(f.Handle(), WM_SETTINGCHANGE, SPI_SETDESKWALLPAPER, 0);
+    EXPECT_FALSE(inside()) << "another setting moves nothing";
+    ::SendMessageW(f.Handle(), WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
+    EXPECT_TRUE(inside());
+    f.Hide();
+    ASSERT_TRUE(below());
+    f.Show();
+    EXPECT_TRUE(inside());
+}
+
 // Moved to a monitor of 144 DPI: the place the system suggests, the font and the columns of
 // that DPI, the rows fitted again; more rows than it holds scroll beside the columns.
 TEST_F(ShellWindowsTest, QuickInfoOnAMonitorOf144DpiTakesTheSuggestedPlaceAndScalesItsList) {

@@ -166,6 +166,20 @@ protected:
         return count;
     }
 
+    // Pixels of each hue in a region of a window on the screen, once it has painted.
+    static std::map<Hue, int> ScreenRegion(HWND hwnd, int x0, int y0, int x1, int y1) {
+        ::RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        std::map<Hue, int> count;
+        HDC screen = ::GetDC(hwnd);
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x) {
+                const COLORREF c = ::GetPixel(screen, x, y);
+                if (c != CLR_INVALID) ++count[HueOf((GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c))];
+            }
+        ::ReleaseDC(hwnd, screen);
+        return count;
+    }
+
     void ClickButton(int x) {
         ::SendMessageW(BarOf(*w), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, 8));
         ::SendMessageW(BarOf(*w), WM_LBUTTONUP, 0, MAKELPARAM(x, 8));
@@ -186,6 +200,7 @@ protected:
     static HWND BarOf(const StatisticsWindow& f) { return f.bar_.Handle(); }
     bool TimerRunning(const StatisticsWindow&) const { return screen.timerOn; }
     static int ScrollTopOf(const StatisticsWindow& f) { return f.view_.ScrollTop(); }
+    static int ScrollLeftOf(const StatisticsWindow& f) { return f.view_.ScrollLeft(); }
     static HDC BitmapDc(const StatisticsWindow& f) { return f.view_.memDc_.get(); }
     static SIZE BitmapSize(const StatisticsWindow& f) { return f.view_.bitmapSize_; }
     // Colour of the bitmap pixel of a panel point as 0xRRGGBB, or -1 where the bitmap (the

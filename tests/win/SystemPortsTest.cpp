@@ -61,6 +61,26 @@ TEST(Win32ShellTest, OpenReportsTheShellsFailure) {
     EXPECT_LE(shell.Open("C:\\velkaro-no-such-folder\\x.htm"), 32);
 }
 
+// A URL whose scheme has no program in the registry is refused before the shell is asked (a
+// shell may report success and open nothing); with a program registered, the shell runs it,
+// here one that does not exist.
+TEST(Win32ShellTest, AUrlOfASchemeWithoutAProgramIsRefusedAsNoAssociation) {
+    Win32Shell shell;
+    EXPECT_EQ(shell.Open("velkaro-no-such-scheme:author@velkaro.example"), SE_ERR_NOASSOC);
+    const wchar_t key[] = L"velkaro-test-scheme";
+    const std::wstring program = L"\"C:\\velkaro-no-such-folder\\mail.exe\" \"%1\"";
+    ASSERT_EQ(::RegSetKeyValueW(HKEY_CLASSES_ROOT, L"velkaro-test-scheme\\shell\\open\\command", nullptr, REG_SZ,
+                                program.c_str(), static_cast<DWORD>((program.size() + 1) * sizeof(wchar_t))),
+              ERROR_SUCCESS);
+    ::RegSetKeyValueW(HKEY_CLASSES_ROOT, key, L"URL Protocol", REG_SZ, L"", sizeof(wchar_t));
+    const std::intptr_t result = shell.Open("velkaro-test-scheme:author@velkaro.example");
+    ::RegDeleteTreeW(HKEY_CLASSES_ROOT, key);
+    EXPECT_LE(result, 32);
+    EXPECT_NE(result, SE_ERR_NOASSOC);
+    // A path is no URL: its drive letter is not taken for a scheme.
+    EXPECT_NE(shell.Open("C:\\velkaro-no-such-folder\\x.htm"), SE_ERR_NOASSOC);
+}
+
 // Sets the user's decimal separator for the scope of a test and puts the old one back.
 class DecimalSetting {
 public:

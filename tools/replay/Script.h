@@ -17,7 +17,7 @@ namespace velkaro::replay {
 enum class Op {
     Today, Separator, Load, Row, Tick, FailTick, Answer, Cancel, Pick, Select,
     SetPrices, Rename, SetLimit, SetTrafficLimit, Report, Export, Save, Autosave, Clear, Panel, QuickInfo, Window,
-    State, ReadError,
+    State, ReadError, WorkArea,
     HideIdle, Tip, KeyRow, FilterRow, Counters, Counting, Boot, Uptime, Time, Restart, Kill, Shell, Help, Mail,
 };
 
@@ -30,7 +30,8 @@ struct Command {
     std::uint64_t out = 0;
     std::uint64_t key = 0;  // keyrow
     int y = 0;              // pick; readerror: the code; counters: 32 or 64; time: second of the day;
-                            // shell: the result
+                            // shell: the result; workarea: the width
+    int height = 0;         // workarea
     bool on = false;        // hideidle; counting: boot
     Date date;              // today
     std::int64_t seconds = 0;  // boot: the system's start, UTC; uptime: the seconds run
@@ -144,6 +145,7 @@ inline constexpr Word kWords[] = {
     {"time", Op::Time, true},            {"restart", Op::Restart, false},
     {"kill", Op::Kill, false},           {"shell", Op::Shell, true},
     {"help", Op::Help, false},           {"mail", Op::Mail, false},
+    {"workarea", Op::WorkArea, true},
 };
 
 }  // namespace detail
@@ -248,6 +250,15 @@ inline bool ParseLine(std::string_view line, Command& cmd, bool& skip, std::stri
                 return false;
             }
             return true;
+        case Op::WorkArea: {
+            const std::size_t b = arg.find(' ');
+            if (b == std::string_view::npos || !detail::ReadInt(arg.substr(0, b), cmd.y) ||
+                !detail::ReadInt(arg.substr(b + 1), cmd.height) || cmd.y <= 0 || cmd.height <= 0) {
+                reason = "workarea needs W H, two whole numbers above 0";
+                return false;
+            }
+            return true;
+        }
         case Op::ReadError: {
             const std::size_t b = arg.rfind(' ');
             if (b == std::string_view::npos || b == 0 || arg.size() - b - 1 > 9 ||

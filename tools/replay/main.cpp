@@ -1,5 +1,6 @@
 // velkaro-replay: runs the program's traffic meter (accounting, files, panel layout, report)
 // from a script, with the operating system's parts replaced by scripted ones.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <deque>
@@ -8,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #ifdef _WIN32
@@ -17,6 +19,7 @@
 
 #include "core/Accounting.h"
 #include "app/TrafficMeter.h"
+#include "statistics/WindowFit.h"
 #include "tools/replay/Script.h"
 #include "tools/scripted/ScriptedScreen.h"
 #include "tools/scripted/ScriptedPorts.h"
@@ -90,7 +93,13 @@ constexpr char kUsage[] =
     "  panel             prints X Y COLOUR STYLE TEXT per item of the last layout (the limit\n"
     "                    line of a block with a limit among them, with its forecast)\n"
     "  quickinfo         prints NAME|TRAFFIC|COST per row of the last tick\n"
-    "  window            prints window W H (outer size)\n"
+    "  window            prints window W H (outer size); with a work area, the size the window\n"
+    "                    takes within it, then, while the image area scrolls through the panel,\n"
+    "                    scroll sideways|down SHOWN of PANEL (the image area's width or height\n"
+    "                    shown, and the panel's: for sideways, its texts' width, without the\n"
+    "                    margin after them)\n"
+    "  workarea W H      the work area of the window's monitor, in units, from now on (default:\n"
+    "                    none, the screen has no end); scroll bars are 17 units\n"
     "  state             prints first NAME and selected NAME\n"
     "  readerror FILE N  reading FILE (history.txt, price.txt, limits.txt) fails with the I/O\n"
     "                    code N from now on; 0 makes it readable again\n"
@@ -237,9 +246,8 @@ public:
             case Op::QuickInfo:
                 for (const QuickInfoRow& r : lastRows_) Print(r.name + "|" + r.traffic + "|" + r.cost);
                 break;
-            case Op::Window:
-                Print("window " + std::to_string(screen_.OuterWidth()) + " " + std::to_string(screen_.OuterHeight()));
-                break;
+            case Op::Window: PrintWindow(); break;
+            case Op::WorkArea: workArea_ = {c.y, c.height}; break;
             case Op::State:
                 Print("first " + meter_->Panel().FirstAdapter());
                 Print("selected " + picked_);
@@ -295,6 +303,28 @@ private:
         }
     }
 
+    // The window as the panel sizes it, or as it stands within the work area.
+    void PrintWindow() {
+        if (workArea_.first == 0) {
+            Print("window " + std::to_string(screen_.OuterWidth()) + " " + std::to_string(screen_.OuterHeight()));
+            return;
+        }
+        constexpr int kScrollBar = 17;
+        const int besideImage = screen_.OuterWidth() - screen_.ImageWidth();
+        const int texts = std::min(screen_.ImageWidth(), meter_->Panel().TextsWidth());
+        const WindowFit fit = FitToWorkArea(screen_.OuterWidth(), besideImage + texts, screen_.OuterHeight(),
+                                            workArea_.first, workArea_.second, kScrollBar, kScrollBar);
+        Print("window " + std::to_string(fit.width) + " " + std::to_string(fit.height));
+        const int shownWidth = fit.width - besideImage - (fit.scrollsDown ? kScrollBar : 0);
+        const int shownHeight =
+            fit.height - (screen_.OuterHeight() - screen_.ImageHeight()) - (fit.scrollsSideways ? kScrollBar : 0);
+        if (fit.scrollsSideways)
+            Print("scroll sideways " + std::to_string(shownWidth) + " of " + std::to_string(texts));
+        if (fit.scrollsDown)
+            Print("scroll down " + std::to_string(shownHeight) + " of " + std::to_string(screen_.ImageHeight()));
+    }
+
+    std::pair<int, int> workArea_{0, 0};  // width, height; 0: none
     ScriptedInterfaceTable ifTable_;
     FixedClock clock_;
     FixedRegional regional_;
