@@ -267,6 +267,12 @@ counted_once() {
     (( $1 >= $2 * mb )) || check "loopback in grew by $1, want >= $(($2 * mb))"
     (( $1 <= moved + mb )) || check "loopback in counted $1, the interface moved $moved"
 }
+# "Выход" of the tray menu, and the end of the program.
+tray_exit() {
+    tray_right_click
+    drv menu-pick 3 5000 >/dev/null || check "the tray menu did not open"
+    wait_exit || check "the program did not end"
+}
 # The system start history.txt in DIR was saved under (its boot= line), in seconds since 1970.
 boot_of() { date -u -d "$(tr -d '\r' <"$1/history.txt" | sed -n 's/^boot=//p')" +%s; }
 wait_exit() {
@@ -660,9 +666,7 @@ finish
 step tray-exit "exit through the tray menu saves both files once"
 read -r lo_in_exit lo_out_exit < <(lo_counters)  # its last reading comes at most a tick earlier
 m="$(mark)"
-tray_right_click
-drv menu-pick 3 5000 >/dev/null || check "the tray menu did not open"
-wait_exit || check "the program did not end"
+tray_exit
 read -r lo_in2 lo_out2 < <(lo_counters)
 sleep 0.5
 [[ "$(writes_since "$m" history.txt)" == 1 ]] || check "history.txt written $(writes_since "$m" history.txt) times"
@@ -690,9 +694,7 @@ if wait_ready; then
     read -r in3 out3 < <(py record "$work" "$loopback")
     read -r lo_in3 lo_out3 < <(lo_counters)
     counted_once $((in3 - in2)) 20 "$lo_in_exit" "$lo_in3"
-    tray_right_click
-    drv menu-pick 3 5000 >/dev/null || check "the tray menu did not open"
-    wait_exit || check "the program did not end"
+    tray_exit
 else
     check "the program did not start"
 fi
@@ -716,9 +718,7 @@ if [[ -n "$timeshift" ]]; then
         echo "boot= moved by $moved s; loopback in counted $((in7 - in6))" >>"$log"
         (( moved >= 590 && moved <= 610 )) || check "boot= moved by $moved s, want 600: the clock did not move"
         counted_once $((in7 - in6)) 20 "$lo_in6" "$lo_in7"
-        tray_right_click
-        drv menu-pick 3 5000 >/dev/null || check "the tray menu did not open"
-        wait_exit || check "the program did not end"
+        tray_exit
     else
         check "the program did not start under the moved clock"
     fi
@@ -878,9 +878,7 @@ if drv wait TApplication - exists 30000 >/dev/null; then
     drv input "3,75" 5000 >>"$log" || check "no input dialog for the outgoing price"
     rm -f "$flag"  # the file becomes readable
     wait "$hold_pid"
-    tray_right_click
-    drv menu-pick 3 5000 >/dev/null || check "the tray menu did not open"
-    wait_exit || check "the program did not end"
+    tray_exit
     py check-late-price "$work" 7.25 3.75 >>"$log" || check "$(py check-late-price "$work" 7.25 3.75 | tail -n1)"
 else
     check "the program did not start"
