@@ -296,12 +296,12 @@ kill_program() {
 start_counted_once() {
     start_program
     if wait_ready; then
-        local fastinfo in out lo_in lo_out
+        local fastinfo counted_in counted_out lo_in lo_out
         fastinfo="$(hwnd_of TForm2)"
         save_now "$fastinfo"
-        read -r in out < <(py record "$work" "$loopback")
+        read -r counted_in counted_out < <(py record "$work" "$loopback")
         read -r lo_in lo_out < <(lo_counters)
-        counted_once $((${in:-0} - $1)) "$2" "$3" "$lo_in"
+        counted_once $((${counted_in:-0} - $1)) "$2" "$3" "$lo_in"
         drv send "$fastinfo" 0x11 0 0 >/dev/null
         drv send "$fastinfo" 0x16 1 0 >/dev/null  # the session ends
         wait_exit || check "the program did not end"
