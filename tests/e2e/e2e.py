@@ -78,9 +78,9 @@ def read_lines(path):
 
 
 RECORD = re.compile(r"^(\d+)\.(\d+)\.(\d+)-(\d+)\t(\d+) *\t(\d+) *\t(.*)$")
-# The setting lines after the width: hiding idle adapters, the system's start and the
-# interfaces' last readings.
-SETTING = re.compile(r"^(hide\.idle=1|boot=\d{4}-\d\d-\d\d \d\d:\d\d:\d\d|reading=\d+ \d+ \d+ .*)$")
+# The setting lines after the width: hiding idle adapters, the system's start, the time it had
+# run and the interfaces' last readings.
+SETTING = re.compile(r"^(hide\.idle=1|boot=\d{4}-\d\d-\d\d \d\d:\d\d:\d\d|uptime=\d+|reading=\d+ \d+ \d+ .*)$")
 PRICE = re.compile(r"^([^|]*)\|([^>]*)>([0-9.,Ee+-]+)@([0-9.,Ee+-]+)$")
 
 

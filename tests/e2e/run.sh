@@ -7,9 +7,11 @@
 # warning balloon (not repeated after a restart), report, hiding the adapters without
 # traffic, a refused second start, the session-end query, minimise-to-tray, taskbar
 # re-creation, exit through the tray menu, traffic while the program is closed counted once at
-# its next start, clearing the history, a start at logon (/autostart, from another folder)
+# its next start, also when that start finds the clock 10 minutes on (a preload moves the
+# clock of Wine and the program), clearing the history, a start at logon (/autostart, from another folder)
 # ended by the end of the Windows session, a kill in the middle of saves, traffic before and
-# after a kill counted once, a price set while price.txt could not be read kept in it, and the
+# after a kill counted once, the traffic of a first run killed before any save counted once,
+# a price set while price.txt could not be read kept in it, and the
 # windows with 50 interfaces (as root it adds veth pairs for them,
 # holding /tmp/velkaro-netif.lock, and removes exactly those).
 #
@@ -75,6 +77,9 @@ driver="$out/driver.exe"
 cp "$built_driver" "$driver"
 
 drv() { wine "$driver" "$@" 2>>"$out/driver-stderr.log" </dev/null | tr -d '\r'; return "${PIPESTATUS[0]}"; }
+# The real-time clocks of a program under 32-bit Wine moved by VELKARO_TIME_OFFSET seconds.
+timeshift="$out/timeshift32.so"
+gcc -m32 -shared -fPIC -nostdlib -O2 -o "$timeshift" "$here/timeshift.c" 2>>"$log" || timeshift=""
 py() { python3 "$here/e2e.py" "$@"; }
 
 # The program's writes, renames onto a name and deletions in the work folder, one line each:
@@ -262,6 +267,14 @@ counted_once() {
     (( $1 >= $2 * mb )) || check "loopback in grew by $1, want >= $(($2 * mb))"
     (( $1 <= moved + mb )) || check "loopback in counted $1, the interface moved $moved"
 }
+# "Выход" of the tray menu, and the end of the program.
+tray_exit() {
+    tray_right_click
+    drv menu-pick 3 5000 >/dev/null || check "the tray menu did not open"
+    wait_exit || check "the program did not end"
+}
+# The system start history.txt in DIR was saved under (its boot= line), in seconds since 1970.
+boot_of() { date -u -d "$(tr -d '\r' <"$1/history.txt" | sed -n 's/^boot=//p')" +%s; }
 wait_exit() {
     local i
     for i in $(seq 1 100); do
@@ -269,6 +282,32 @@ wait_exit() {
         sleep 0.2
     done
     return 1
+}
+
+kill_program() {
+    local pid
+    pid="$(program_pid)"
+    [[ -n "$pid" ]] && kill -9 "$pid"
+    wait_exit || check "the program did not end"
+}
+# start_counted_once IN_BEFORE MB LO_FROM: a start that saves at once; the loopback in of
+# today's records grew from IN_BEFORE by the MB megabytes sent, counted once (counted_once from
+# the counter reading LO_FROM); then the session ends.
+start_counted_once() {
+    start_program
+    if wait_ready; then
+        local fastinfo counted_in counted_out lo_in lo_out
+        fastinfo="$(hwnd_of TForm2)"
+        save_now "$fastinfo"
+        read -r counted_in counted_out < <(py record "$work" "$loopback")
+        read -r lo_in lo_out < <(lo_counters)
+        counted_once $((${counted_in:-0} - $1)) "$2" "$3" "$lo_in"
+        drv send "$fastinfo" 0x11 0 0 >/dev/null
+        drv send "$fastinfo" 0x16 1 0 >/dev/null  # the session ends
+        wait_exit || check "the program did not end"
+    else
+        check "the program did not start again"
+    fi
 }
 
 # ---- shell "open" of history.htm and history.csv: recorded by the driver instead of a browser
@@ -628,9 +667,7 @@ finish
 step tray-exit "exit through the tray menu saves both files once"
 read -r lo_in_exit lo_out_exit < <(lo_counters)  # its last reading comes at most a tick earlier
 m="$(mark)"
-tray_right_click
-drv menu-pick 3 5000 >/dev/null || check "the tray menu did not open"
-wait_exit || check "the program did not end"
+tray_exit
 read -r lo_in2 lo_out2 < <(lo_counters)
 sleep 0.5
 [[ "$(writes_since "$m" history.txt)" == 1 ]] || check "history.txt written $(writes_since "$m" history.txt) times"
@@ -658,11 +695,37 @@ if wait_ready; then
     read -r in3 out3 < <(py record "$work" "$loopback")
     read -r lo_in3 lo_out3 < <(lo_counters)
     counted_once $((in3 - in2)) 20 "$lo_in_exit" "$lo_in3"
-    tray_right_click
-    drv menu-pick 3 5000 >/dev/null || check "the tray menu did not open"
-    wait_exit || check "the program did not end"
+    tray_exit
 else
     check "the program did not start"
+fi
+finish
+
+step clock-moved "20 MB over loopback while closed, then a start with the clock 10 minutes on: counted once"
+read -r in6 out6 < <(py record "$work" "$loopback")
+boot6="$(boot_of "$work")"
+read -r lo_in6 lo_out6 < <(lo_counters)  # the exit's last reading came before
+py traffic 20 >>"$log" 2>&1 || check "the traffic did not go through"
+if [[ -n "$timeshift" ]]; then
+    # A Wine session of its own under the moved clock: the server reads the clock too.
+    velkaro_wine_stop
+    VELKARO_TIME_OFFSET=600 LD_PRELOAD="$timeshift" wineserver -p 5
+    VELKARO_TIME_OFFSET=600 LD_PRELOAD="$timeshift" start_program
+    if wait_ready; then
+        save_now "$(hwnd_of TForm2)"
+        read -r in7 out7 < <(py record "$work" "$loopback")
+        read -r lo_in7 lo_out7 < <(lo_counters)
+        moved=$(( $(boot_of "$work") - boot6 ))
+        echo "boot= moved by $moved s; loopback in counted $((in7 - in6))" >>"$log"
+        (( moved >= 590 && moved <= 610 )) || check "boot= moved by $moved s, want 600: the clock did not move"
+        counted_once $((in7 - in6)) 20 "$lo_in6" "$lo_in7"
+        tray_exit
+    else
+        check "the program did not start under the moved clock"
+    fi
+    velkaro_wine_stop  # the next start under the real clock
+else
+    check "the time-shift preload could not be built (gcc -m32)"
 fi
 finish
 
@@ -767,26 +830,28 @@ if wait_ready; then
     read -r in4 out4 < <(py record "$work" "$loopback")
     py traffic 30 >>"$log" 2>&1 || check "the traffic did not go through"
     sleep 1.5  # counted by the ticks, not saved
-    pid="$(program_pid)"
-    [[ -n "$pid" ]] && kill -9 "$pid"
-    wait_exit || check "the program did not end"
+    kill_program
     py traffic 10 >>"$log" 2>&1 || check "the traffic did not go through"
-    start_program
-    if wait_ready; then
-        fastinfo="$(hwnd_of TForm2)"
-        save_now "$fastinfo"
-        read -r in5 out5 < <(py record "$work" "$loopback")
-        read -r lo_in5 lo_out5 < <(lo_counters)
-        counted_once $((in5 - in4)) 40 "$lo_in4" "$lo_in5"
-        drv send "$fastinfo" 0x11 0 0 >/dev/null
-        drv send "$fastinfo" 0x16 1 0 >/dev/null  # the session ends
-        wait_exit || check "the program did not end"
-    else
-        check "the program did not start again"
-    fi
+    start_counted_once "$in4" 40 "$lo_in4"
 else
     check "the program did not start"
 fi
+finish
+
+step first-kill "a first run killed with -9 after 20 s of traffic: the next start counts that traffic, once"
+# A first run: no history.txt (the one of the earlier runs is put back after the step).
+mv "$work/history.txt" "$out/history.before-first-run"
+read -r lo_in8 lo_out8 < <(lo_counters)
+start_program
+if wait_ready; then
+    py traffic 20 20 >>"$log" 2>&1 || check "the traffic did not go through"
+    kill_program
+    [[ -f "$work/history.txt" ]] || check "the killed first run left no history.txt"
+    start_counted_once 0 20 "$lo_in8"
+else
+    check "the program did not start"
+fi
+mv "$out/history.before-first-run" "$work/history.txt"
 finish
 
 step late-price "price.txt locked at start: a price set meanwhile is in price.txt after the exit"
@@ -814,9 +879,7 @@ if drv wait TApplication - exists 30000 >/dev/null; then
     drv input "3,75" 5000 >>"$log" || check "no input dialog for the outgoing price"
     rm -f "$flag"  # the file becomes readable
     wait "$hold_pid"
-    tray_right_click
-    drv menu-pick 3 5000 >/dev/null || check "the tray menu did not open"
-    wait_exit || check "the program did not end"
+    tray_exit
     py check-late-price "$work" 7.25 3.75 >>"$log" || check "$(py check-late-price "$work" 7.25 3.75 | tail -n1)"
 else
     check "the program did not start"
