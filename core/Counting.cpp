@@ -1,6 +1,9 @@
 #include "core/Counting.h"
 
+#include <algorithm>
+#include <bit>
 #include <cstdio>
+#include <functional>
 #include <utility>
 
 #include "core/Calendar.h"
@@ -130,6 +133,11 @@ void InterfaceReadings::ReadTable(const std::vector<InterfaceRow>& rows, std::ui
                                   std::vector<TableGrowth>& out) {
     if (!HasRead()) Settle(rows, withFilters);
     out.clear();
+    // Rows listed again are looked up by name and counters in chains per hash. Only rows that
+    // grew take part: one that did not adds nothing, whether it repeats another or not.
+    const std::size_t buckets = std::bit_ceil(std::max<std::size_t>(2 * rows.size(), 16));
+    chainHeads_.assign(buckets, kNoRow);
+    chainNext_.clear();
     for (const InterfaceRow& row : rows) {
         if (row.filter && !withFilters) continue;
         TableGrowth t;
@@ -138,15 +146,26 @@ void InterfaceReadings::ReadTable(const std::vector<InterfaceRow>& rows, std::ui
         RowReading* reading = nullptr;
         t.growth = Read(row, t.name, ms, reading);
         t.reading = static_cast<std::size_t>(reading - readings_.data());
-        for (TableGrowth& first : out) {
-            if (first.repeat || first.row->inOctets != row.inOctets || first.row->outOctets != row.outOctets ||
-                first.name != t.name)
-                continue;
-            if (t.growth.in + t.growth.out > first.growth.in + first.growth.out) first.growth = t.growth;
-            t.growth = RowGrowth{};
-            t.repeat = true;
-            break;
+        std::uint32_t link = kNoRow;
+        if (t.growth.in != 0 || t.growth.out != 0) {
+            const std::size_t bucket =
+                (std::hash<std::string_view>{}(t.name) ^ (row.inOctets * 0x9E3779B97F4A7C15u) ^ row.outOctets) &
+                (buckets - 1);
+            for (std::uint32_t i = chainHeads_[bucket]; i != kNoRow; i = chainNext_[i]) {
+                TableGrowth& first = out[i];
+                if (first.row->inOctets != row.inOctets || first.row->outOctets != row.outOctets || first.name != t.name)
+                    continue;
+                if (t.growth.in + t.growth.out > first.growth.in + first.growth.out) first.growth = t.growth;
+                t.growth = RowGrowth{};
+                t.repeat = true;
+                break;
+            }
+            if (!t.repeat) {
+                link = chainHeads_[bucket];
+                chainHeads_[bucket] = static_cast<std::uint32_t>(out.size());
+            }
         }
+        chainNext_.push_back(link);
         out.push_back(t);
     }
     EndReading();

@@ -140,6 +140,10 @@ private:
 
     std::vector<RowReading> readings_;
     std::unordered_map<std::uint64_t, std::uint32_t> byKey_;
+    // ReadTable's chains of the rows that grew, by hash: kept from tick to tick, not allocated again.
+    static constexpr std::uint32_t kNoRow = 0xFFFFFFFFu;
+    std::vector<std::uint32_t> chainHeads_;
+    std::vector<std::uint32_t> chainNext_;
     Start start_ = Start::Baseline;
     SystemClock kept_;  // what the file's readings were taken under
     std::optional<FirstReading> first_;
