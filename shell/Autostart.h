@@ -6,18 +6,11 @@
 
 #include <string>
 
+#include "ui/QuickInfoWindow.h"
+
 namespace velkaro::shell {
 
-// Whether the program starts when the user logs on: behind this interface so that the tray
-// menu's logic can be tried without the registry.
-class AutostartSetting {
-public:
-    virtual ~AutostartSetting() = default;
-    // Whether this program is set to start with Windows.
-    virtual bool IsOn() = 0;
-    // Turns it on or off; ERROR_SUCCESS or the system's error code.
-    virtual LONG SetOn(bool on) = 0;
-};
+using ui::AutostartSetting;
 
 inline constexpr wchar_t kAutostartSwitch[] = L"/autostart";
 

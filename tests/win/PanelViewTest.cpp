@@ -1,7 +1,7 @@
 // The statistics window's image area: the panel painted on its bitmap, and scrolled.
 #include "tests/win/StatisticsWindowFixture.h"
 
-namespace velkaro::win {
+namespace velkaro::ui {
 namespace {
 
 // ---- Painting ----
@@ -216,7 +216,7 @@ TEST_F(StatisticsWindowTest, ALineWiderThanTheWorkAreaScrollsSidewaysAndTheWindo
     win.Show();
     a.ReplaceLimits({{name, 10, {}, 0}});
     Tick({MakeRow(name, 1, 2)});
-    const RECT area = MonitorWorkArea(win.Handle());
+    const RECT area = win::MonitorWorkArea(win.Handle());
     RECT r = Outer();
     ASSERT_GT(win.OuterWidth(), win::Width(area));  // what the panel asks for
     EXPECT_EQ(win::Width(r), win::Width(area));
@@ -257,7 +257,7 @@ TEST_F(StatisticsWindowTest, OnAMonitorOfAnotherDpiTheWindowTakesTheSuggestedPla
     TestWindow& win = Create();
     win.Show();
     Tick({MakeRow("A", 1, 2), MakeRow("B", 3, 4)});
-    const Dpi dpi(120);
+    const win::Dpi dpi(120);
     const RECT before = Outer();
     const RECT suggested{10, 20, 10 + dpi.Px(win::Width(before)), 20 + dpi.Px(win::Height(before))};
     ::SendMessageW(win.Handle(), WM_DPICHANGED, MAKEWPARAM(120, 120), reinterpret_cast<LPARAM>(&suggested));
@@ -281,7 +281,7 @@ TEST_F(StatisticsWindowTest, At144DpiNoTextReachesTheNextAndAClickPicksByPixels)
     TestWindow& win = Create();
     win.Show();
     Tick({MakeRow("A", 4000000000u, 4000000000u), MakeRow("B", 3000, 7000)});
-    const Dpi dpi(144);
+    const win::Dpi dpi(144);
     RECT suggested = Outer();
     ::SendMessageW(win.Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
     Pump();  // laid out and painted anew, without a tick
@@ -310,4 +310,4 @@ TEST_F(StatisticsWindowTest, At144DpiNoTextReachesTheNextAndAClickPicksByPixels)
 }
 
 }  // namespace
-}  // namespace velkaro::win
+}  // namespace velkaro::ui

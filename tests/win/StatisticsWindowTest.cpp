@@ -2,7 +2,7 @@
 // buttons, its timer.
 #include "tests/win/StatisticsWindowFixture.h"
 
-namespace velkaro::win {
+namespace velkaro::ui {
 namespace {
 
 // ---- The window as created ----
@@ -346,4 +346,4 @@ TEST_F(StatisticsWindowTest, TextWidthMeasuresThePanelFont) {
 }
 
 }  // namespace
-}  // namespace velkaro::win
+}  // namespace velkaro::ui

@@ -1,4 +1,4 @@
-#include "shell/QuickInfoWindow.h"
+#include "ui/QuickInfoWindow.h"
 
 #include <commctrl.h>
 
@@ -7,13 +7,12 @@
 
 #include "core/AppError.h"
 #include "core/Texts.h"
-#include "shell/Autostart.h"
 #include "win/DialogsWin32.h"
 #include "win/Fonts.h"
 #include "win/Geometry.h"
 #include "win/Utf16.h"
 
-namespace velkaro::shell {
+namespace velkaro::ui {
 
 namespace {
 
@@ -310,4 +309,4 @@ LRESULT QuickInfoWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     return AppWindow::WindowProc(msg, wp, lp);
 }
 
-}  // namespace velkaro::shell
+}  // namespace velkaro::ui
