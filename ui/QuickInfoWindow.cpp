@@ -60,12 +60,8 @@ QuickInfoWindow::QuickInfoWindow(Application& app, QuickInfoLinks links)
         FitToRows(0);
     }
 
-    menu_.reset(::CreatePopupMenu());
+    menu_ = win::LoadPopupMenu(L"TRAYMENU");
     if (!menu_) throw std::runtime_error("Fast INFO: the menu could not be created");
-    ::AppendMenuW(menu_.get(), MF_STRING, Id(Command::ShowStatistics), win::Widen(texts::kMenuMainForm).c_str());
-    ::AppendMenuW(menu_.get(), MF_STRING, Id(Command::StartWithWindows), win::Widen(texts::kMenuAutostart).c_str());
-    ::AppendMenuW(menu_.get(), MF_SEPARATOR, 0, nullptr);
-    ::AppendMenuW(menu_.get(), MF_STRING, Id(Command::Exit), win::Widen(texts::kMenuExit).c_str());
 }
 
 // The list view: report view, grid lines, headers that take no clicks, flat single border.

@@ -185,26 +185,10 @@ void StatisticsWindow::PopupMenu(int windowX, int windowY) {
     const RECT r = win::WindowRect(Handle());
     const int screenX = r.left + dpi_.Px(windowX);
     const int screenY = r.top + dpi_.Px(windowY);
-    win::UniqueMenu menu(::CreatePopupMenu());
+    const win::UniqueMenu menu = win::LoadPopupMenu(L"PANELMENU");
     if (!menu) return;
-    const struct {
-        Command command;
-        const char* text;
-    } items[] = {{Command::ShowReport, texts::kMenuHistory},
-                 {Command::ExportCsv, texts::kMenuExport},
-                 {Command::SetPrices, texts::kMenuPrices},
-                 {Command::Rename, texts::kMenuRename},
-                 {Command::SetLimit, texts::kMenuLimit},
-                 {Command::SetTrafficLimit, texts::kMenuTrafficLimit},
-                 {Command::HideIdle, texts::kMenuHideIdle}};
-    for (const auto& item : items) {
-        // A separator before each item but the first; the two limits go together.
-        if (item.command != Command::ShowReport && item.command != Command::SetTrafficLimit)
-            ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
-        const bool checked = item.command == Command::HideIdle && meter_.State().hideIdle;
-        ::AppendMenuW(menu.get(), MF_STRING | (checked ? MF_CHECKED : MF_UNCHECKED), Id(item.command),
-                      win::Widen(item.text).c_str());
-    }
+    ::CheckMenuItem(menu.get(), Id(Command::HideIdle),
+                    MF_BYCOMMAND | (meter_.State().hideIdle ? MF_CHECKED : MF_UNCHECKED));
     // The window must be in the foreground for the menu to close when the user clicks
     // elsewhere; WM_NULL afterwards lets the menu's closing take effect at once.
     ::SetForegroundWindow(Handle());

@@ -230,9 +230,9 @@ TEST_F(StatisticsPickTest, AMenuClosedWithEscapeRunsNothing) {
     EXPECT_TRUE(shell.programFiles.files.count("history.htm") == 0);
 }
 
-// What the window's menu held when it opened.
+// What the window's menu held when it opened: each item as "id text", a separator as "-".
 struct OpenedMenu {
-    std::string last;
+    std::vector<std::string> items;
     bool lastChecked = false;
 };
 
@@ -240,24 +240,32 @@ LRESULT CALLBACK RecordMenu(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
     if (msg == WM_INITMENUPOPUP) {
         auto* seen = reinterpret_cast<OpenedMenu*>(ref);
         HMENU menu = reinterpret_cast<HMENU>(wp);
-        const int last = ::GetMenuItemCount(menu) - 1;
-        wchar_t text[64] = {};
-        ::GetMenuStringW(menu, last, text, 64, MF_BYPOSITION);
-        seen->last = win::Narrow(text);
-        seen->lastChecked = (::GetMenuState(menu, last, MF_BYPOSITION) & MF_CHECKED) != 0;
+        const int count = ::GetMenuItemCount(menu);
+        seen->items.clear();
+        for (int i = 0; i < count; ++i) {
+            wchar_t text[64] = {};
+            ::GetMenuStringW(menu, i, text, 64, MF_BYPOSITION);
+            const bool separator = (::GetMenuState(menu, i, MF_BYPOSITION) & MF_SEPARATOR) != 0;
+            seen->items.push_back(separator ? "-" : std::to_string(::GetMenuItemID(menu, i)) + " " + win::Narrow(text));
+        }
+        seen->lastChecked = (::GetMenuState(menu, count - 1, MF_BYPOSITION) & MF_CHECKED) != 0;
     }
     return ::DefSubclassProc(hwnd, msg, wp, lp);
 }
 
-// Its pick and what it hides run in the e2e run; here the check mark.
-TEST_F(StatisticsPickTest, TheLastMenuItemHidesIdleAdaptersAndIsCheckedWhileItDoes) {
+// Its pick and what it hides run in the e2e run; here the items and the check mark.
+TEST_F(StatisticsPickTest, TheMenuHoldsTheCommandsAndItsLastItemIsCheckedWhileIdleAdaptersHide) {
     w->realMenu = true;
     OpenedMenu seen;
     ASSERT_TRUE(::SetWindowSubclass(w->Handle(), &RecordMenu, 1, reinterpret_cast<DWORD_PTR>(&seen)));
     ::PostMessageW(w->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
     RightClickAt(5, 90);
     Pump();
-    EXPECT_EQ(seen.last, texts::kMenuHideIdle);
+    const std::vector<std::string> items = {
+        "102 История"_cp1251, "-", "111 Экспорт в CSV"_cp1251, "-", "103 Задать цену"_cp1251, "-",
+        "105 Переименовать"_cp1251, "-", "107 Лимит расходов в месяц..."_cp1251,
+        "108 Лимит трафика в месяц..."_cp1251, "-", "109 Скрывать адаптеры без трафика"_cp1251};
+    EXPECT_EQ(seen.items, items);
     EXPECT_FALSE(seen.lastChecked);
     ::SendMessageW(w->Handle(), WM_COMMAND, Id(Command::HideIdle), 0);
     EXPECT_TRUE(a.hideIdle);
