@@ -23,16 +23,14 @@ Program::Program(SystemPorts ports, ProgramOptions options)
     meter_ = std::make_unique<TrafficMeter>(MeterPorts{ports, *this, *this});
     ui::QuickInfoLinks links;
     links.save = [this] { meter_->SaveFiles(); };
-    links.showStatistics = [this] { statistics_->Show(); };
+    links.showStatistics = [this] { statistics_->BringToFront(); };
     links.autostart = options.autostart;
     quickInfo_ = std::make_unique<ui::QuickInfoWindow>(app_, links);
     app_.SetMainWindow(quickInfo_.get());
     tray_ = std::make_unique<ui::TrayIcon>(app_, *quickInfo_, quickInfo_->Menu(), [this] { quickInfo_->ToggleFromTray(); },
                                        options.shellNotify);
     tray_->Add();
-    // Owned like every window: no taskbar button of its own.
-    statistics_ = std::make_unique<ui::StatisticsWindow>(*meter_, ports.dialogs, [this] { about_->ShowAbout(statistics_->Handle()); },
-                                                         app_.Handle());
+    statistics_ = std::make_unique<ui::StatisticsWindow>(app_, *meter_, [this] { about_->ShowAbout(statistics_->Handle()); });
     about_ = std::make_unique<ui::AboutWindow>(app_);
 
     {

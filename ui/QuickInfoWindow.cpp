@@ -166,10 +166,7 @@ void QuickInfoWindow::FitToRows(std::size_t rows) {
     // by the scroll bar, so that the columns fit beside it.
     int clientWidth = dpi_.Px(kLayoutClientWidth);
     if (ListScrolls(rows, outerHeight - frame.cy)) clientWidth += win::SystemMetric(SM_CXVSCROLL, dpi_);
-    RECT fit{now.left, now.top, now.left + clientWidth + frame.cx, now.top + outerHeight};
-    fit = win::MoveInside(fit, area);
-    if (!::EqualRect(&fit, &now))
-        ::SetWindowPos(Handle(), nullptr, fit.left, fit.top, win::Width(fit), win::Height(fit), SWP_NOZORDER | SWP_NOACTIVATE);
+    win::PlaceInside(Handle(), RECT{now.left, now.top, now.left + clientWidth + frame.cx, now.top + outerHeight}, area);
 }
 
 bool QuickInfoWindow::ListScrolls(std::size_t rows, int clientHeight) const {

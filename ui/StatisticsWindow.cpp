@@ -15,7 +15,6 @@ namespace velkaro::ui {
 
 namespace {
 
-const win::WindowClass kClass{L"VelkaroTForm1", reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)};
 constexpr DWORD kStyle = WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = 0;
 constexpr UINT kRelayoutMessage = WM_APP + 1;
@@ -39,13 +38,13 @@ template <class F> void StatisticsWindow::Run(F&& handler) {
     try {
         meter_.Guarded(std::forward<F>(handler));
     } catch (const std::exception& e) {
-        dialogs_.ShowError(e.what());
+        app_.ShowError(e.what());
     }
 }
 
-StatisticsWindow::StatisticsWindow(TrafficMeter& meter, Dialogs& dialogs, std::function<void()> showAbout, HWND owner)
-    : meter_(meter),
-      dialogs_(dialogs),
+StatisticsWindow::StatisticsWindow(Application& app, TrafficMeter& meter, std::function<void()> showAbout)
+    : AppWindow(app),
+      meter_(meter),
       showAbout_(std::move(showAbout)),
       dpi_(win::SystemDpi()),
       view_(meter.Panel(), [this](int x, int y) { Run([&] { RightClick(x, y); }); }, dpi_),
@@ -55,7 +54,7 @@ StatisticsWindow::StatisticsWindow(TrafficMeter& meter, Dialogs& dialogs, std::f
     if (!whiteBrush_) throw std::runtime_error("CreateSolidBrush failed, error " + std::to_string(::GetLastError()));
 
     const SIZE outer = win::OuterSize(dpi_.Px(kLayoutClientWidth), dpi_.Px(kLayoutClientHeight), kStyle, kExStyle, dpi_);
-    Create(kClass, win::Widen(texts::kStatisticsCaption).c_str(), kStyle, kExStyle, 0, 0, outer.cx, outer.cy, owner);
+    CreateOwned(L"VelkaroTForm1", texts::kStatisticsCaption, kStyle, kExStyle, 0, 0, outer.cx, outer.cy);
     frame_ = SIZE{win::Width(win::WindowRect(Handle())) - static_cast<int>(win::ClientRect(Handle()).right),
                   win::Height(win::WindowRect(Handle())) - static_cast<int>(win::ClientRect(Handle()).bottom)};
     outerWidth_ = kLayoutClientWidth + FrameUnits().cx;
@@ -66,28 +65,12 @@ StatisticsWindow::StatisticsWindow(TrafficMeter& meter, Dialogs& dialogs, std::f
     SetDpi(win::WindowDpi(Handle()));
     LayoutChildren();
     view_.SetScrollSize(ScrollWidth(), ImageHeight());
-
-    // The application icon; without one the window shows the system's.
-    if (HICON icon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1))) {
-        ::SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-        ::SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
-    }
 }
 
 StatisticsWindow::~StatisticsWindow() {
     // No message reaches this object while it is being taken apart; the children go with it.
     Destroy();
 }
-
-void StatisticsWindow::Show() {
-    ::ShowWindow(Handle(), SW_SHOW);
-    ::SetWindowPos(Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    ::SetForegroundWindow(Handle());
-}
-
-void StatisticsWindow::Hide() { ::ShowWindow(Handle(), SW_HIDE); }
-
-bool StatisticsWindow::Visible() const { return ::IsWindowVisible(Handle()) != FALSE; }
 
 // ---- sizes ----
 
@@ -135,19 +118,8 @@ void StatisticsWindow::Place() {
         dpi_.Px(ImageWidth()) + static_cast<int>(frame_.cx), dpi_.Px(ScrollWidth()) + static_cast<int>(frame_.cx),
         dpi_.Px(ImageHeight()) + dpi_.Px(ButtonBar::kHeight) + static_cast<int>(frame_.cy), win::Width(area),
         win::Height(area), win::SystemMetric(SM_CXVSCROLL, dpi_), win::SystemMetric(SM_CYHSCROLL, dpi_));
-    const int width = size.width;
-    const int height = size.height;
-    const RECT now = win::WindowRect(Handle());
-    RECT fit = now;
-    if (width != win::Width(now) || height != win::Height(now)) {
-        fit.left = now.left + (win::Width(now) - width) / 2;
-        fit.top = now.top + (win::Height(now) - height) / 2;
-        fit.right = fit.left + width;
-        fit.bottom = fit.top + height;
-    }
-    fit = win::MoveInside(fit, area);
-    if (!::EqualRect(&fit, &now))
-        ::SetWindowPos(Handle(), nullptr, fit.left, fit.top, win::Width(fit), win::Height(fit), SWP_NOZORDER | SWP_NOACTIVATE);
+    const POINT at = win::CentredIn(win::WindowRect(Handle()), size.width, size.height);
+    win::PlaceInside(Handle(), RECT{at.x, at.y, at.x + size.width, at.y + size.height}, area);
 }
 
 void StatisticsWindow::LayoutChildren() {
@@ -273,7 +245,7 @@ LRESULT StatisticsWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     default:
         break;
     }
-    return win::Window::WindowProc(msg, wp, lp);
+    return AppWindow::WindowProc(msg, wp, lp);
 }
 
 }  // namespace velkaro::ui

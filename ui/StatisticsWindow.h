@@ -20,6 +20,7 @@
 #include "core/Accounting.h"
 #include "app/Ports.h"
 #include "app/TrafficMeter.h"
+#include "ui/Application.h"
 #include "ui/ButtonBar.h"
 #include "ui/PanelView.h"
 #include "win/Dpi.h"
@@ -28,22 +29,16 @@
 
 namespace velkaro::ui {
 
-class StatisticsWindow : public WindowHost, private win::Window {
+class StatisticsWindow : public WindowHost, public AppWindow {
 public:
     static constexpr int kLayoutClientWidth = StatisticsPanel::kLayoutImageWidth;
     static constexpr int kLayoutClientHeight = StatisticsPanel::kLayoutImageHeight + ButtonBar::kHeight;
 
-    // Creates the window hidden, owned by owner (the application window: no taskbar button of
-    // its own); throws std::runtime_error when Windows refuses. showAbout opens the about window.
-    StatisticsWindow(TrafficMeter& meter, Dialogs& dialogs, std::function<void()> showAbout, HWND owner = nullptr);
+    // Creates the window hidden, centred in the work area when first shown; throws
+    // std::runtime_error when Windows refuses. showAbout opens the about window.
+    StatisticsWindow(Application& app, TrafficMeter& meter, std::function<void()> showAbout);
     ~StatisticsWindow() override;
 
-    using win::Window::Handle;
-
-    // Shown, in front and active; centred in the work area the first time.
-    void Show();
-    void Hide();
-    bool Visible() const;
     win::Dpi ScreenDpi() const { return dpi_; }
 
     // WindowHost: the outer size and the image's are those the panel (or the width setting)
@@ -85,7 +80,6 @@ private:
     SIZE FrameUnits() const;  // the title bar and borders, in units
 
     TrafficMeter& meter_;
-    Dialogs& dialogs_;
     std::function<void()> showAbout_;
     std::string picked_;
     win::Dpi dpi_;  // before the children, which are made at it

@@ -66,7 +66,7 @@ TEST_F(ShellProgramTest, StartUpShowsNothingButTheIcon) {
     // Nothing is visible: no window, no taskbar button.
     EXPECT_FALSE(::IsWindowVisible(p.App().Handle()));
     EXPECT_FALSE(p.QuickInfo().IsVisible());
-    EXPECT_FALSE(p.Statistics().Visible());
+    EXPECT_FALSE(p.Statistics().IsVisible());
     EXPECT_FALSE(p.About().IsVisible());
     // Every window is owned by the application window, so none has a taskbar button of its own.
     for (HWND w : {p.QuickInfo().Handle(), p.Statistics().Handle(), p.About().Handle()})
@@ -145,9 +145,9 @@ TEST_F(ShellProgramTest, EachTickGivesTheTrayItsTipWhichGoesToTheShellOnlyWhenIt
 
 TEST_F(ShellProgramTest, ClosingTheStatisticsWindowNeitherSavesNorEnds) {
     Program& p = StartAndTick();
-    p.Statistics().Show();
+    p.Statistics().BringToFront();
     ::SendMessageW(p.Statistics().Handle(), WM_CLOSE, 0, 0);
-    EXPECT_FALSE(p.Statistics().Visible());
+    EXPECT_FALSE(p.Statistics().IsVisible());
     EXPECT_EQ(sp.files.writes, 0);
     EXPECT_FALSE(TakeQuit());
 }

@@ -398,7 +398,7 @@ TEST_F(ShellWindowsTest, MainFormCommandShowsTheStatisticsWindowInFrontAndHidesT
     Program& p = Start();
     p.QuickInfo().Show();
     ::SendMessageW(p.QuickInfo().Handle(), WM_COMMAND, static_cast<WPARAM>(Command::ShowStatistics), 0);
-    EXPECT_TRUE(p.Statistics().Visible());
+    EXPECT_TRUE(p.Statistics().IsVisible());
     EXPECT_FALSE(p.QuickInfo().IsVisible());
     // Centred in the work area the first time.
     RECT r;
@@ -410,7 +410,7 @@ TEST_F(ShellWindowsTest, MainFormCommandShowsTheStatisticsWindowInFrontAndHidesT
     ::SetWindowPos(p.QuickInfo().Handle(), nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     p.Meter().Tick();
     ::SendMessageW(p.QuickInfo().Handle(), WM_COMMAND, static_cast<WPARAM>(Command::ShowStatistics), 0);
-    EXPECT_TRUE(p.Statistics().Visible());
+    EXPECT_TRUE(p.Statistics().IsVisible());
     EXPECT_FALSE(p.QuickInfo().IsVisible());
     EXPECT_EQ(::GetForegroundWindow(), p.Statistics().Handle());
     EXPECT_EQ(sp.files.writes, 0);
@@ -420,7 +420,7 @@ TEST_F(ShellWindowsTest, TheTaskbarButtonFollowsTheWindowsUnlessShownOrHiddenOut
     Program& p = Start();
     HWND app = p.App().Handle();
     EXPECT_FALSE(::IsWindowVisible(app));
-    p.Statistics().Show();
+    p.Statistics().BringToFront();
     EXPECT_TRUE(::IsWindowVisible(app));
     p.About().ShowAbout();
     p.Statistics().Hide();

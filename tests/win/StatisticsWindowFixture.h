@@ -99,7 +99,7 @@ protected:
     }
 
     TestWindow& Create(bool start = true) {
-        w = std::make_unique<TestWindow>(meter, dialogs, [this] { ++abouts; });
+        w = std::make_unique<TestWindow>(app, meter, [this] { ++abouts; });
         screen.window = w.get();
         if (start) Run([this] { meter.Start(); });
         return *w;
@@ -192,6 +192,7 @@ protected:
     int& endRequests = screen.endRequests;
     int abouts = 0;
     COLORREF savedDesktop = 0;
+    Application app{"Velkaro statistics test", dialogs};  // the owner, as in the program
     std::unique_ptr<TestWindow> w;
 
     // What the window keeps to itself: its children, the timer's state and the panel bitmap.

@@ -52,8 +52,8 @@ TEST_F(StatisticsWindowTest, StartUpWithoutTheInterfaceFunctionLeavesTheTimerOff
 
 TEST_F(StatisticsWindowTest, FirstShowCentresInTheWorkAreaLaterShowsKeepThePlace) {
     TestWindow& win = Create();
-    win.Show();
-    EXPECT_TRUE(win.Visible());
+    win.BringToFront();
+    EXPECT_TRUE(win.IsVisible());
     RECT r = Outer();
     const RECT area = win::MonitorWorkArea(win.Handle());
     EXPECT_NEAR(r.left, area.left + (win::Width(area) - win::Width(r)) / 2, 1);
@@ -61,7 +61,7 @@ TEST_F(StatisticsWindowTest, FirstShowCentresInTheWorkAreaLaterShowsKeepThePlace
 
     ::SetWindowPos(win.Handle(), nullptr, 10, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     win.Hide();
-    win.Show();
+    win.BringToFront();
     r = Outer();
     EXPECT_EQ(r.left, 10);
     EXPECT_EQ(r.top, 20);
@@ -70,10 +70,10 @@ TEST_F(StatisticsWindowTest, FirstShowCentresInTheWorkAreaLaterShowsKeepThePlace
 TEST_F(StatisticsWindowTest, TheCloseBoxOnlyHides) {
     files.files["history.txt"] = "SHOW=\r\nform1.width=790\r\n";
     TestWindow& win = Create();
-    win.Show();
+    win.BringToFront();
     ::SendMessageW(win.Handle(), WM_CLOSE, 0, 0);
     EXPECT_TRUE(::IsWindow(win.Handle()));
-    EXPECT_FALSE(win.Visible());
+    EXPECT_FALSE(win.IsVisible());
     EXPECT_EQ(files.writes, 0);
     EXPECT_EQ(endRequests, 0);
     EXPECT_TRUE(TimerRunning(win));
@@ -84,7 +84,7 @@ TEST_F(StatisticsWindowTest, TheCloseBoxOnlyHides) {
 TEST_F(StatisticsWindowTest, TheWindowGrowsForEachBlockAndForAWidePrice) {
     files.files["price.txt"] = "B|B>0@123456789\r\n";
     TestWindow& win = Create();
-    win.Show();
+    win.BringToFront();
     const RECT before = Outer();
     const int frameHeight = (before.bottom - before.top) - 93;
     Tick({MakeRow("A", 1, 2)});
@@ -134,7 +134,7 @@ class StatisticsPickTest : public StatisticsWindowTest {
 protected:
     void SetUp() override {
         StatisticsWindowTest::SetUp();
-        Create().Show();
+        Create().BringToFront();
         Tick({MakeRow("A", 1, 2), MakeRow("B", 3, 4)});  // blocks at 4 and 82
     }
     std::string RightClickAt(int x, int y) {
