@@ -10,15 +10,14 @@
 
 namespace velkaro::shell {
 
-using ui::AutostartSetting;
-
 inline constexpr wchar_t kAutostartSwitch[] = L"/autostart";
 
 // "\"C:\\path\\velkaro.exe\" /autostart"
 std::wstring AutostartCommand(const std::wstring& exePath);
 
-// The value kValueName under HKEY_CURRENT_USER\kRunKey.
-class RunKeyAutostart : public AutostartSetting {
+// The tray menu's setting (ui::AutostartSetting) as the value kValueName under
+// HKEY_CURRENT_USER\kRunKey.
+class RunKeyAutostart : public ui::AutostartSetting {
 public:
     static constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
     static constexpr wchar_t kValueName[] = L"Velkaro";

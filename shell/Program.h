@@ -33,7 +33,7 @@ struct ProgramOptions {
     bool systemTimer = true;  // false: the tick's timer is only a flag (tests tick themselves)
     // Start with Windows, for the tray menu (the Run key in the real program); none: the menu
     // item is there but does nothing.
-    AutostartSetting* autostart = nullptr;
+    ui::AutostartSetting* autostart = nullptr;
     ui::TrayIcon::ShellNotify shellNotify;  // none: Shell_NotifyIconW
     // The refusal's message; none: the message box over the application window.
     std::function<void(const std::string&)> showRefusal;
