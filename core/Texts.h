@@ -74,18 +74,12 @@ inline constexpr const char* kButtonMail = "Написать автору"_cp125
 inline constexpr const char* kButtonClear = "Отчистить историю"_cp1251;
 inline constexpr const char* kButtonHelp = "Помощь"_cp1251;
 inline constexpr const char* kButtonAbout = "Об авторе"_cp1251;
-inline constexpr const char* kMenuHistory = "История"_cp1251;
-inline constexpr const char* kMenuExport = "Экспорт в CSV"_cp1251;
-inline constexpr const char* kMenuPrices = "Задать цену"_cp1251;
-inline constexpr const char* kMenuRename = "Переименовать"_cp1251;
-inline constexpr const char* kMenuHideIdle = "Скрывать адаптеры без трафика"_cp1251;
 inline constexpr const char* kPromptPriceIn = "Введите цену за 1 мб входящего трафика в рублях "_cp1251;
 inline constexpr const char* kPromptPriceOut = "Введите цену за 1 мб исходящего трафика в рублях "_cp1251;
 inline constexpr const char* kDefaultPrice = "1,5";
 inline constexpr const char* kNegativePrice = "Цена не может быть отрицательной."_cp1251;
 inline constexpr const char* kPromptRename = "Введите имя для соединения "_cp1251;
 inline constexpr const char* kDefaultRename = "...";
-inline constexpr const char* kMenuLimit = "Лимит расходов в месяц..."_cp1251;
 inline constexpr const char* kPromptLimit = "Лимит расходов в месяц, руб. (0 - без лимита):"_cp1251;
 inline constexpr const char* kDefaultLimit = "0";
 inline constexpr const char* kNegativeLimit = "Лимит не может быть отрицательным."_cp1251;
@@ -96,7 +90,6 @@ inline constexpr const char* kLimitNoAdapter =
 inline constexpr const char* kPromptPeriodDay = "День начала расчётного периода (1-31):"_cp1251;
 inline constexpr const char* kBadPeriodDay =
     "День начала расчётного периода должен быть целым числом от 1 до 31."_cp1251;
-inline constexpr const char* kMenuTrafficLimit = "Лимит трафика в месяц..."_cp1251;
 inline constexpr const char* kPromptTrafficLimit = "Лимит трафика в месяц, Mb (0 - без лимита):"_cp1251;
 // The limit line of a block: kLimitLineLimit, the limit, kLimitLineMonth, the period's cost
 // or traffic, the percent in brackets, then kLimitLineForecast and the forecast once known.
@@ -157,9 +150,6 @@ inline constexpr const char* kQuickInfoCaption = "Fast INFO";
 inline constexpr const char* kColumnName = "Имя"_cp1251;
 inline constexpr const char* kColumnTraffic = "Трафик"_cp1251;
 inline constexpr const char* kColumnCost = "Сумма"_cp1251;
-inline constexpr const char* kMenuMainForm = "Главная форма"_cp1251;
-inline constexpr const char* kMenuExit = "Выход"_cp1251;
-inline constexpr const char* kMenuAutostart = "Запускать вместе с Windows"_cp1251;
 // Followed by the system's error code and kAutostartFailedEnd.
 inline constexpr const char* kAutostartWriteFailed =
     "Не удалось записать автозапуск Velkaro в реестр Windows (код ошибки "_cp1251;

@@ -9,7 +9,7 @@ import re
 import sys
 from pathlib import Path
 
-FOLDERS = ["core", "display", "report", "win", "shell", "tools", "tests", "bench", "fuzz"]
+FOLDERS = ["core", "display", "report", "win", "ui", "shell", "tools", "tests", "bench", "fuzz"]
 LITERAL = re.compile(r'"(?:[^"\\\n]|\\.)*"')
 CHAR = re.compile(r"'(?:[^'\\\n]|\\.)*'")
 

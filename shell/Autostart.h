@@ -6,26 +6,18 @@
 
 #include <string>
 
-namespace velkaro::shell {
+#include "ui/QuickInfoWindow.h"
 
-// Whether the program starts when the user logs on: behind this interface so that the tray
-// menu's logic can be tried without the registry.
-class AutostartSetting {
-public:
-    virtual ~AutostartSetting() = default;
-    // Whether this program is set to start with Windows.
-    virtual bool IsOn() = 0;
-    // Turns it on or off; ERROR_SUCCESS or the system's error code.
-    virtual LONG SetOn(bool on) = 0;
-};
+namespace velkaro::shell {
 
 inline constexpr wchar_t kAutostartSwitch[] = L"/autostart";
 
 // "\"C:\\path\\velkaro.exe\" /autostart"
 std::wstring AutostartCommand(const std::wstring& exePath);
 
-// The value kValueName under HKEY_CURRENT_USER\kRunKey.
-class RunKeyAutostart : public AutostartSetting {
+// The tray menu's setting (ui::AutostartSetting) as the value kValueName under
+// HKEY_CURRENT_USER\kRunKey.
+class RunKeyAutostart : public ui::AutostartSetting {
 public:
     static constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
     static constexpr wchar_t kValueName[] = L"Velkaro";

@@ -1,8 +1,8 @@
 #include "shell/Program.h"
 
 #include "core/AppError.h"
+#include "ui/StatisticsWindow.h"
 #include "win/DialogsWin32.h"
-#include "win/StatisticsWindow.h"
 #include "win/Utf16.h"
 
 namespace velkaro::shell {
@@ -21,19 +21,17 @@ Program::Program(SystemPorts ports, ProgramOptions options)
     }
 
     meter_ = std::make_unique<TrafficMeter>(MeterPorts{ports, *this, *this});
-    QuickInfoLinks links;
+    ui::QuickInfoLinks links;
     links.save = [this] { meter_->SaveFiles(); };
-    links.showStatistics = [this] { statistics_->Show(); };
+    links.showStatistics = [this] { statistics_->BringToFront(); };
     links.autostart = options.autostart;
-    quickInfo_ = std::make_unique<QuickInfoWindow>(app_, links);
+    quickInfo_ = std::make_unique<ui::QuickInfoWindow>(app_, links);
     app_.SetMainWindow(quickInfo_.get());
-    tray_ = std::make_unique<TrayIcon>(app_, *quickInfo_, quickInfo_->Menu(), [this] { quickInfo_->ToggleFromTray(); },
+    tray_ = std::make_unique<ui::TrayIcon>(app_, *quickInfo_, quickInfo_->Menu(), [this] { quickInfo_->ToggleFromTray(); },
                                        options.shellNotify);
     tray_->Add();
-    // Owned like every window: no taskbar button of its own.
-    statistics_ = std::make_unique<win::StatisticsWindow>(*meter_, ports.dialogs, [this] { about_->ShowAbout(statistics_->Handle()); },
-                                                         app_.Handle());
-    about_ = std::make_unique<AboutWindow>(app_);
+    statistics_ = std::make_unique<ui::StatisticsWindow>(app_, *meter_, [this] { about_->ShowAbout(statistics_->Handle()); });
+    about_ = std::make_unique<ui::AboutWindow>(app_);
 
     {
         // What the start asks or says comes from the statistics window, hidden as it is.

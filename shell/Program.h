@@ -13,14 +13,14 @@
 #include "app/Ports.h"
 #include "app/TrafficMeter.h"
 #include "core/Texts.h"
-#include "shell/AboutWindow.h"
-#include "shell/Application.h"
 #include "shell/Autostart.h"
-#include "shell/QuickInfoWindow.h"
 #include "shell/SingleInstance.h"
-#include "shell/TrayIcon.h"
+#include "ui/AboutWindow.h"
+#include "ui/Application.h"
+#include "ui/QuickInfoWindow.h"
+#include "ui/TrayIcon.h"
 
-namespace velkaro::win {
+namespace velkaro::ui {
 class StatisticsWindow;
 }
 
@@ -33,8 +33,8 @@ struct ProgramOptions {
     bool systemTimer = true;  // false: the tick's timer is only a flag (tests tick themselves)
     // Start with Windows, for the tray menu (the Run key in the real program); none: the menu
     // item is there but does nothing.
-    AutostartSetting* autostart = nullptr;
-    TrayIcon::ShellNotify shellNotify;  // none: Shell_NotifyIconW
+    ui::AutostartSetting* autostart = nullptr;
+    ui::TrayIcon::ShellNotify shellNotify;  // none: Shell_NotifyIconW
     // The refusal's message; none: the message box over the application window.
     std::function<void(const std::string&)> showRefusal;
 };
@@ -61,13 +61,13 @@ public:
 
     bool Refused() const { return !guard_.First(); }
     unsigned SaveInterval() const { return saveInterval_; }  // 0 while no timer runs
-    Application& App() { return app_; }
+    ui::Application& App() { return app_; }
     TrafficMeter& Meter() { return *meter_; }
     Accounting& State() { return meter_->State(); }
-    QuickInfoWindow& QuickInfo() { return *quickInfo_; }
-    TrayIcon& Tray() { return *tray_; }
-    win::StatisticsWindow& Statistics() { return *statistics_; }
-    AboutWindow& About() { return *about_; }
+    ui::QuickInfoWindow& QuickInfo() { return *quickInfo_; }
+    ui::TrayIcon& Tray() { return *tray_; }
+    ui::StatisticsWindow& Statistics() { return *statistics_; }
+    ui::AboutWindow& About() { return *about_; }
 
 private:
     // Screen: the statistics window's sizes, the snapshots to every window.
@@ -85,16 +85,16 @@ private:
     // TickTimer: a timer disabled is only marked, and killed when its message still comes.
     void SetEnabled(bool enabled) override;
 
-    Application app_;
+    ui::Application app_;
     SingleInstance guard_;
     bool systemTimer_ = true;
     bool tickTimerOn_ = false;
     unsigned saveInterval_ = 0;
     std::unique_ptr<TrafficMeter> meter_;
-    std::unique_ptr<QuickInfoWindow> quickInfo_;
-    std::unique_ptr<TrayIcon> tray_;
-    std::unique_ptr<win::StatisticsWindow> statistics_;
-    std::unique_ptr<AboutWindow> about_;
+    std::unique_ptr<ui::QuickInfoWindow> quickInfo_;
+    std::unique_ptr<ui::TrayIcon> tray_;
+    std::unique_ptr<ui::StatisticsWindow> statistics_;
+    std::unique_ptr<ui::AboutWindow> about_;
 };
 
 }  // namespace velkaro::shell

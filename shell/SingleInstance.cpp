@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "shell/Application.h"
+#include "ui/Application.h"
 #include "win/Utf16.h"
 
 namespace velkaro::shell {
@@ -22,7 +22,7 @@ SingleInstance::SingleInstance(const std::string& title) {
 HWND FindOtherInstance(const std::string& title, HWND own) {
     const std::wstring text = win::Widen(title);
     HWND w = nullptr;
-    while ((w = ::FindWindowExW(nullptr, w, Application::kClassName, text.c_str())) != nullptr)
+    while ((w = ::FindWindowExW(nullptr, w, ui::Application::kClassName, text.c_str())) != nullptr)
         if (w != own) return w;
     return nullptr;
 }

@@ -72,4 +72,11 @@ RECT MoveInside(const RECT& r, const RECT& area) {
     return RECT{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
 }
 
+void PlaceInside(HWND hwnd, const RECT& r, const RECT& area) {
+    const RECT now = WindowRect(hwnd);
+    const RECT fit = MoveInside(r, area);
+    if (!::EqualRect(&fit, &now))
+        ::SetWindowPos(hwnd, nullptr, fit.left, fit.top, Width(fit), Height(fit), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 }  // namespace velkaro::win

@@ -34,5 +34,7 @@ void CentreWindow(HWND hwnd, const RECT& area);
 // r moved, keeping its size, the least distance that brings it inside area; where it is
 // wider or taller than area, its left or top edge goes to area's.
 RECT MoveInside(const RECT& r, const RECT& area);
+// hwnd moved and sized to r moved inside area (MoveInside), where that is not its place yet.
+void PlaceInside(HWND hwnd, const RECT& r, const RECT& area);
 
 }  // namespace velkaro::win

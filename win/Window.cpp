@@ -81,6 +81,13 @@ LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     }
 }
 
+UniqueMenu LoadPopupMenu(const wchar_t* name) {
+    UniqueMenu bar(::LoadMenuW(::GetModuleHandleW(nullptr), name));
+    HMENU popup = bar ? ::GetSubMenu(bar.get(), 0) : nullptr;
+    // Removed from the bar, the popup outlives the bar's destruction.
+    return UniqueMenu(popup && ::RemoveMenu(bar.get(), 0, MF_BYPOSITION) ? popup : nullptr);
+}
+
 int RunMessageLoop() {
     MSG msg{};
     for (;;) {

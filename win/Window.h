@@ -6,6 +6,8 @@
 
 #include <exception>
 
+#include "win/Handles.h"
+
 namespace velkaro::win {
 
 // A class of the program's own windows. Every such class runs Window's procedure.
@@ -52,6 +54,10 @@ private:
     static LRESULT CALLBACK Procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     HWND hwnd_ = nullptr;
 };
+
+// The popup of the menu resource name (res/menus.rc: a menu bar holding one popup), detached
+// from it; empty when it cannot be loaded.
+UniqueMenu LoadPopupMenu(const wchar_t* name);
 
 // The thread's message loop: runs until the quit message is taken and returns its exit code
 // (1 when GetMessage fails).

@@ -1,7 +1,7 @@
 // The statistics window's image area: the panel painted on its bitmap, and scrolled.
 #include "tests/win/StatisticsWindowFixture.h"
 
-namespace velkaro::win {
+namespace velkaro::ui {
 namespace {
 
 // ---- Painting ----
@@ -9,7 +9,7 @@ namespace {
 TEST_F(StatisticsWindowTest, ATickPaintsEachTextInItsColourOntoWhite) {
     files.files["price.txt"] = "Adapter A|Adapter A>0,5@0,25\r\n";
     TestWindow& win = Create();
-    win.Show();
+    win.BringToFront();
     Tick({MakeRow("Adapter A", 3000000, 7000000)});
     EXPECT_GE(table.calls, 1);
     EXPECT_EQ(refreshes, 1);
@@ -62,12 +62,12 @@ TEST_F(StatisticsWindowTest, WhileHiddenTheItemsWaitAndArePaintedWhenShown) {
     const PanelItem* cost = ItemAt(490, 40);
     ASSERT_NE(cost, nullptr);
     EXPECT_EQ(Cell(*cost)[Hue::Red], 0) << "painted although nobody could see it";
-    win.Show();
+    win.BringToFront();
     EXPECT_GT(Cell(*cost)[Hue::Red], 10);
     // Hidden again and shown, it paints the latest items.
     win.Hide();
     Tick({MakeRow("Adapter A", 3000, 9000)});
-    win.Show();
+    win.BringToFront();
     const PanelItem* sent = ItemAt(90, 40);
     ASSERT_NE(sent, nullptr);
     EXPECT_EQ(sent->text.substr(0, 3), "8,8");
@@ -77,7 +77,7 @@ TEST_F(StatisticsWindowTest, WhileHiddenTheItemsWaitAndArePaintedWhenShown) {
 
 TEST_F(StatisticsWindowTest, AShorterTextLeavesNothingOfALongerOneAndBlocksNoLongerDrawnGoWhite) {
     TestWindow& win = Create();
-    win.Show();
+    win.BringToFront();
     Tick({MakeRow("A", 4000000000u, 4000000000u), MakeRow("B", 3000, 7000)});
     const PanelItem longSent = *ItemAt(90, 40);
     ASSERT_GT(longSent.text.size(), 10u);  // "3814 Mb 711 Kb"
@@ -114,7 +114,7 @@ protected:
     static int BlockTop(int i) { return 4 + 78 * i; }
     void SetUp() override {
         StatisticsWindowTest::SetUp();
-        Create().Show();
+        Create().BringToFront();
         std::vector<InterfaceRow> rows;
         for (int i = 0; i < kAdapters; ++i) rows.push_back(MakeRow("Adapter " + std::to_string(i), 1000u * (i + 1), 2000));
         Tick(rows);
@@ -213,10 +213,10 @@ TEST_F(StatisticsScrollTest, KeysTheWheelAndTheScrollBarScroll) {
 TEST_F(StatisticsWindowTest, ALineWiderThanTheWorkAreaScrollsSidewaysAndTheWindowNarrowsAgain) {
     const std::string name(150, 'M');
     TestWindow& win = Create();
-    win.Show();
+    win.BringToFront();
     a.ReplaceLimits({{name, 10, {}, 0}});
     Tick({MakeRow(name, 1, 2)});
-    const RECT area = MonitorWorkArea(win.Handle());
+    const RECT area = win::MonitorWorkArea(win.Handle());
     RECT r = Outer();
     ASSERT_GT(win.OuterWidth(), win::Width(area));  // what the panel asks for
     EXPECT_EQ(win::Width(r), win::Width(area));
@@ -255,9 +255,9 @@ TEST_F(StatisticsWindowTest, ALineWiderThanTheWorkAreaScrollsSidewaysAndTheWindo
 // itself out anew there, its size the pixels of its units, its centre the suggestion's.
 TEST_F(StatisticsWindowTest, OnAMonitorOfAnotherDpiTheWindowTakesTheSuggestedPlaceAndItsSize) {
     TestWindow& win = Create();
-    win.Show();
+    win.BringToFront();
     Tick({MakeRow("A", 1, 2), MakeRow("B", 3, 4)});
-    const Dpi dpi(120);
+    const win::Dpi dpi(120);
     const RECT before = Outer();
     const RECT suggested{10, 20, 10 + dpi.Px(win::Width(before)), 20 + dpi.Px(win::Height(before))};
     ::SendMessageW(win.Handle(), WM_DPICHANGED, MAKEWPARAM(120, 120), reinterpret_cast<LPARAM>(&suggested));
@@ -279,9 +279,9 @@ TEST_F(StatisticsWindowTest, OnAMonitorOfAnotherDpiTheWindowTakesTheSuggestedPla
 TEST_F(StatisticsWindowTest, At144DpiNoTextReachesTheNextAndAClickPicksByPixels) {
     files.files["price.txt"] = "B|B>0@123456789\r\n";
     TestWindow& win = Create();
-    win.Show();
+    win.BringToFront();
     Tick({MakeRow("A", 4000000000u, 4000000000u), MakeRow("B", 3000, 7000)});
-    const Dpi dpi(144);
+    const win::Dpi dpi(144);
     RECT suggested = Outer();
     ::SendMessageW(win.Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
     Pump();  // laid out and painted anew, without a tick
@@ -310,4 +310,4 @@ TEST_F(StatisticsWindowTest, At144DpiNoTextReachesTheNextAndAClickPicksByPixels)
 }
 
 }  // namespace
-}  // namespace velkaro::win
+}  // namespace velkaro::ui

@@ -13,12 +13,12 @@
 #include <thread>
 
 #include "core/Texts.h"
-#include "shell/Application.h"
+#include "ui/Application.h"
 #include "shell/SingleInstance.h"
 #include "shell/Program.h"
 #include "tests/win/ShellTestSupport.h"
 #include "win/DialogsWin32.h"
-#include "win/StatisticsWindow.h"
+#include "ui/StatisticsWindow.h"
 #include "win/IpHelperTable.h"
 #include "win/SystemPorts.h"
 #include "win/Utf16.h"
@@ -133,9 +133,9 @@ TEST_F(ShellGuardTest, AnInstanceMutexNameTakenByAnotherKindOfObjectCountsAsFirs
 
 TEST_F(ShellGuardTest, TheOtherInstanceIsFoundByClassAndTitleAndRestoredWhenMinimised) {
     const std::string title = "Velkaro guard test forward";
-    Application other(title, dialogs);
-    Application unrelated("Velkaro guard test unrelated", dialogs);
-    Application self(title, dialogs);
+    ui::Application other(title, dialogs);
+    ui::Application unrelated("Velkaro guard test unrelated", dialogs);
+    ui::Application self(title, dialogs);
     ASSERT_EQ(FindOtherInstance(title, self.Handle()), other.Handle());  // never its own window
     ::ShowWindow(other.Handle(), SW_SHOWMINNOACTIVE);
     ASSERT_TRUE(::IsIconic(other.Handle()));

@@ -14,7 +14,7 @@
 #include "core/Files.h"
 #include "core/Limits.h"
 #include "tests/win/ShellTestSupport.h"
-#include "win/StatisticsWindow.h"
+#include "ui/StatisticsWindow.h"
 #include "win/Utf16.h"
 
 namespace velkaro::shell {
@@ -33,8 +33,8 @@ std::string ExpectedHistory(Program& p) {
 }
 std::string ExpectedPrice(Program& p) { return PriceFileText(p.State(), ','); }
 
-LRESULT Send(AppWindow& w, UINT msg, WPARAM wp = 0, LPARAM lp = 0) { return ::SendMessageW(w.Handle(), msg, wp, lp); }
-void Choose(AppWindow& w, Command c) { Send(w, WM_COMMAND, static_cast<WPARAM>(c)); }
+LRESULT Send(ui::AppWindow& w, UINT msg, WPARAM wp = 0, LPARAM lp = 0) { return ::SendMessageW(w.Handle(), msg, wp, lp); }
+void Choose(ui::AppWindow& w, Command c) { Send(w, WM_COMMAND, static_cast<WPARAM>(c)); }
 
 class ShellProgramTest : public ::testing::Test {
 protected:
@@ -66,7 +66,7 @@ TEST_F(ShellProgramTest, StartUpShowsNothingButTheIcon) {
     // Nothing is visible: no window, no taskbar button.
     EXPECT_FALSE(::IsWindowVisible(p.App().Handle()));
     EXPECT_FALSE(p.QuickInfo().IsVisible());
-    EXPECT_FALSE(p.Statistics().Visible());
+    EXPECT_FALSE(p.Statistics().IsVisible());
     EXPECT_FALSE(p.About().IsVisible());
     // Every window is owned by the application window, so none has a taskbar button of its own.
     for (HWND w : {p.QuickInfo().Handle(), p.Statistics().Handle(), p.About().Handle()})
@@ -120,7 +120,7 @@ TEST_F(ShellProgramTest, AClosingWhileAMessageOfTheStartIsOpenSavesWhatWasReadTh
     sp.files.readError[kPrice] = 32;
     bool closed = false;
     sp.dialogs.onMessage = [&closed](const std::string&) {
-        if (!std::exchange(closed, true)) ::SendMessageW(::FindWindowW(Application::kClassName, nullptr), WM_CLOSE, 0, 0);
+        if (!std::exchange(closed, true)) ::SendMessageW(::FindWindowW(ui::Application::kClassName, nullptr), WM_CLOSE, 0, 0);
     };
     Program& p = sp.Start();
     ASSERT_EQ(sp.dialogs.messages.size(), 2u);  // the start's, then the exit's about price.txt
@@ -145,9 +145,9 @@ TEST_F(ShellProgramTest, EachTickGivesTheTrayItsTipWhichGoesToTheShellOnlyWhenIt
 
 TEST_F(ShellProgramTest, ClosingTheStatisticsWindowNeitherSavesNorEnds) {
     Program& p = StartAndTick();
-    p.Statistics().Show();
+    p.Statistics().BringToFront();
     ::SendMessageW(p.Statistics().Handle(), WM_CLOSE, 0, 0);
-    EXPECT_FALSE(p.Statistics().Visible());
+    EXPECT_FALSE(p.Statistics().IsVisible());
     EXPECT_EQ(sp.files.writes, 0);
     EXPECT_FALSE(TakeQuit());
 }
@@ -393,7 +393,7 @@ TEST_F(ShellProgramTest, TwoWarningsOfOneTickAreBothSeenOneBalloonAfterTheOther)
     EXPECT_EQ(warned(), (std::vector<int>{100, 0}));  // the second is not given while it waits
     tick();  // the first balloon is still up
     EXPECT_EQ(sp.balloons.size(), 1u);
-    ::SendMessageW(p.Tray().WindowHandle(), kTrayCallbackMessage, 0, NIN_BALLOONTIMEOUT);
+    ::SendMessageW(p.Tray().WindowHandle(), ui::kTrayCallbackMessage, 0, NIN_BALLOONTIMEOUT);
     tick();
     ASSERT_EQ(sp.balloons.size(), 2u);
     EXPECT_EQ(win::Narrow(sp.balloons[1]).substr(0, 7), "wlan0: ");

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "core/Cp1251.h"
-#include "win/StatisticsWindow.h"
+#include "ui/StatisticsWindow.h"
 #include "tests/win/ShellTestSupport.h"
 #include "win/Dpi.h"
 #include "win/Geometry.h"
@@ -33,13 +33,13 @@ std::string WindowText(HWND hwnd) {
 }
 
 // The quick-info window's list view and its items, as the list view reports them.
-HWND ListView(const QuickInfoWindow& f) { return ::FindWindowExW(f.Handle(), nullptr, WC_LISTVIEWW, nullptr); }
+HWND ListView(const ui::QuickInfoWindow& f) { return ::FindWindowExW(f.Handle(), nullptr, WC_LISTVIEWW, nullptr); }
 
-int ItemCount(const QuickInfoWindow& f) {
+int ItemCount(const ui::QuickInfoWindow& f) {
     return static_cast<int>(::SendMessageW(ListView(f), LVM_GETITEMCOUNT, 0, 0));
 }
 
-std::string ItemText(const QuickInfoWindow& f, int item, int column) {
+std::string ItemText(const ui::QuickInfoWindow& f, int item, int column) {
     wchar_t buffer[512] = {};
     LVITEMW it{};
     it.iSubItem = column;
@@ -143,7 +143,7 @@ TEST_F(ShellWindowsTest, QuickInfoWindowHasItsLayout) {
 
 TEST_F(ShellWindowsTest, TheListIsRebuiltOnlyWhileShowingAndTheWindowFitsItsRows) {
     Program& p = Start();
-    QuickInfoWindow& f = p.QuickInfo();
+    ui::QuickInfoWindow& f = p.QuickInfo();
     SetRows(3);
     // Hidden: nothing happens, not shown.
     EXPECT_FALSE(f.Refresh(rows));
@@ -196,7 +196,7 @@ TEST_F(ShellWindowsTest, TheListIsRebuiltOnlyWhileShowingAndTheWindowFitsItsRows
 
 TEST_F(ShellWindowsTest, QuickInfoGrowsNoFurtherThanTheWorkAreaMovingUpToStayInside) {
     Program& p = Start();
-    QuickInfoWindow& f = p.QuickInfo();
+    ui::QuickInfoWindow& f = p.QuickInfo();
     f.Show();
     const RECT area = win::MonitorWorkArea(f.Handle());
     auto place = [&](int top, int height) {
@@ -240,7 +240,7 @@ TEST_F(ShellWindowsTest, QuickInfoGrowsNoFurtherThanTheWorkAreaMovingUpToStayIns
 // again when the work area or the display changes, and when it is shown.
 TEST_F(ShellWindowsTest, QuickInfoIsPlacedInsideTheWorkAreaAgainWhenItOrTheDisplayChanges) {
     Program& p = Start();
-    QuickInfoWindow& f = p.QuickInfo();
+    ui::QuickInfoWindow& f = p.QuickInfo();
     f.Show();
     const RECT area = win::MonitorWorkArea(f.Handle());
     auto below = [&] {
@@ -270,7 +270,7 @@ TEST_F(ShellWindowsTest, QuickInfoIsPlacedInsideTheWorkAreaAgainWhenItOrTheDispl
 TEST_F(ShellWindowsTest, QuickInfoOnAMonitorOf144DpiTakesTheSuggestedPlaceAndScalesItsList) {
     SetRows(3);
     Program& p = Start();
-    QuickInfoWindow& f = p.QuickInfo();
+    ui::QuickInfoWindow& f = p.QuickInfo();
     f.Show();
     f.Refresh(rows);
     RECT suggested{100, 50, 100 + 440, 50 + 120};
@@ -305,7 +305,7 @@ TEST_F(ShellWindowsTest, QuickInfoOnAMonitorOf144DpiTakesTheSuggestedPlaceAndSca
 // going: the test above); a changed cell shows.
 TEST_F(ShellWindowsTest, ACellWhoseTextChangedShowsAtTheNextRefresh) {
     Program& p = Start();
-    QuickInfoWindow& f = p.QuickInfo();
+    ui::QuickInfoWindow& f = p.QuickInfo();
     f.Show();
     SetRows(2);
     f.Refresh(rows);
@@ -331,7 +331,7 @@ TEST_F(ShellWindowsTest, TheTickRefreshesTheList) {
 
 TEST_F(ShellWindowsTest, TheTrayDoubleClickTogglesByQuickInfoShownAsOfTheLastTick) {
     Program& p = Start();
-    QuickInfoWindow& f = p.QuickInfo();
+    ui::QuickInfoWindow& f = p.QuickInfo();
     TrafficMeter& meter = p.Meter();
     f.ToggleFromTray();  // not shown at the last tick: show
     EXPECT_TRUE(f.IsVisible());
@@ -341,7 +341,7 @@ TEST_F(ShellWindowsTest, TheTrayDoubleClickTogglesByQuickInfoShownAsOfTheLastTic
     f.ToggleFromTray();  // hides
     EXPECT_FALSE(f.IsVisible());
     // Through the tray icon's double click: it hides or restores first, then the toggle.
-    auto doubleClick = [&] { ::SendMessageW(p.Tray().WindowHandle(), kTrayCallbackMessage, 0, WM_LBUTTONDBLCLK); };
+    auto doubleClick = [&] { ::SendMessageW(p.Tray().WindowHandle(), ui::kTrayCallbackMessage, 0, WM_LBUTTONDBLCLK); };
     meter.Tick();
     doubleClick();
     EXPECT_TRUE(f.IsVisible());
@@ -353,7 +353,7 @@ TEST_F(ShellWindowsTest, TheTrayDoubleClickTogglesByQuickInfoShownAsOfTheLastTic
 constexpr UINT kStartWithWindows = static_cast<UINT>(Command::StartWithWindows);
 
 // Start with Windows as the menu sees it, with failures to inject.
-struct FakeAutostart : AutostartSetting {
+struct FakeAutostart : ui::AutostartSetting {
     bool on = false;
     LONG failure = ERROR_SUCCESS;
     bool IsOn() override { return on; }
@@ -398,7 +398,7 @@ TEST_F(ShellWindowsTest, MainFormCommandShowsTheStatisticsWindowInFrontAndHidesT
     Program& p = Start();
     p.QuickInfo().Show();
     ::SendMessageW(p.QuickInfo().Handle(), WM_COMMAND, static_cast<WPARAM>(Command::ShowStatistics), 0);
-    EXPECT_TRUE(p.Statistics().Visible());
+    EXPECT_TRUE(p.Statistics().IsVisible());
     EXPECT_FALSE(p.QuickInfo().IsVisible());
     // Centred in the work area the first time.
     RECT r;
@@ -410,7 +410,7 @@ TEST_F(ShellWindowsTest, MainFormCommandShowsTheStatisticsWindowInFrontAndHidesT
     ::SetWindowPos(p.QuickInfo().Handle(), nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     p.Meter().Tick();
     ::SendMessageW(p.QuickInfo().Handle(), WM_COMMAND, static_cast<WPARAM>(Command::ShowStatistics), 0);
-    EXPECT_TRUE(p.Statistics().Visible());
+    EXPECT_TRUE(p.Statistics().IsVisible());
     EXPECT_FALSE(p.QuickInfo().IsVisible());
     EXPECT_EQ(::GetForegroundWindow(), p.Statistics().Handle());
     EXPECT_EQ(sp.files.writes, 0);
@@ -420,7 +420,7 @@ TEST_F(ShellWindowsTest, TheTaskbarButtonFollowsTheWindowsUnlessShownOrHiddenOut
     Program& p = Start();
     HWND app = p.App().Handle();
     EXPECT_FALSE(::IsWindowVisible(app));
-    p.Statistics().Show();
+    p.Statistics().BringToFront();
     EXPECT_TRUE(::IsWindowVisible(app));
     p.About().ShowAbout();
     p.Statistics().Hide();
@@ -439,7 +439,7 @@ TEST_F(ShellWindowsTest, TheTaskbarButtonFollowsTheWindowsUnlessShownOrHiddenOut
 
 TEST_F(ShellWindowsTest, AboutWindowHasItsLayout) {
     Program& p = Start();
-    AboutWindow& f = p.About();
+    ui::AboutWindow& f = p.About();
     HWND w = f.Handle();
     // The controls come with the first show.
     EXPECT_TRUE(Children(w).empty());

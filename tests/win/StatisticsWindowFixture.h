@@ -18,11 +18,11 @@
 #include "core/Texts.h"
 #include "tests/TestSupport.h"
 #include "win/DialogsWin32.h"
-#include "win/StatisticsWindow.h"
+#include "ui/StatisticsWindow.h"
 #include "win/Geometry.h"
 #include "win/Utf16.h"
 
-namespace velkaro::win {
+namespace velkaro::ui {
 
 inline UINT Id(Command command) { return static_cast<UINT>(command); }
 
@@ -33,7 +33,7 @@ public:
     bool realMenu = false;
     std::vector<POINT> menus;
     void PopupMenu(int x, int y) override {
-        const RECT r = WindowRect(Handle());
+        const RECT r = win::WindowRect(Handle());
         menus.push_back(POINT{r.left + x, r.top + y});
         if (realMenu) StatisticsWindow::PopupMenu(x, y);
     }
@@ -99,7 +99,7 @@ protected:
     }
 
     TestWindow& Create(bool start = true) {
-        w = std::make_unique<TestWindow>(meter, dialogs, [this] { ++abouts; });
+        w = std::make_unique<TestWindow>(app, meter, [this] { ++abouts; });
         screen.window = w.get();
         if (start) Run([this] { meter.Start(); });
         return *w;
@@ -111,7 +111,7 @@ protected:
         if (screen.timerOn) Run([this] { meter.Tick(); });
     }
     template <class F> void Run(F&& handler) {
-        DialogOwner owner(w->Handle());
+        win::DialogOwner owner(w->Handle());
         meter.Guarded(std::forward<F>(handler));
     }
 
@@ -192,6 +192,7 @@ protected:
     int& endRequests = screen.endRequests;
     int abouts = 0;
     COLORREF savedDesktop = 0;
+    Application app{"Velkaro statistics test", dialogs};  // the owner, as in the program
     std::unique_ptr<TestWindow> w;
 
     // What the window keeps to itself: its children, the timer's state and the panel bitmap.
@@ -215,4 +216,4 @@ protected:
     }
 };
 
-}  // namespace velkaro::win
+}  // namespace velkaro::ui

@@ -2,7 +2,7 @@
 // buttons, its timer.
 #include "tests/win/StatisticsWindowFixture.h"
 
-namespace velkaro::win {
+namespace velkaro::ui {
 namespace {
 
 // ---- The window as created ----
@@ -52,8 +52,8 @@ TEST_F(StatisticsWindowTest, StartUpWithoutTheInterfaceFunctionLeavesTheTimerOff
 
 TEST_F(StatisticsWindowTest, FirstShowCentresInTheWorkAreaLaterShowsKeepThePlace) {
     TestWindow& win = Create();
-    win.Show();
-    EXPECT_TRUE(win.Visible());
+    win.BringToFront();
+    EXPECT_TRUE(win.IsVisible());
     RECT r = Outer();
     const RECT area = win::MonitorWorkArea(win.Handle());
     EXPECT_NEAR(r.left, area.left + (win::Width(area) - win::Width(r)) / 2, 1);
@@ -61,7 +61,7 @@ TEST_F(StatisticsWindowTest, FirstShowCentresInTheWorkAreaLaterShowsKeepThePlace
 
     ::SetWindowPos(win.Handle(), nullptr, 10, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     win.Hide();
-    win.Show();
+    win.BringToFront();
     r = Outer();
     EXPECT_EQ(r.left, 10);
     EXPECT_EQ(r.top, 20);
@@ -70,10 +70,10 @@ TEST_F(StatisticsWindowTest, FirstShowCentresInTheWorkAreaLaterShowsKeepThePlace
 TEST_F(StatisticsWindowTest, TheCloseBoxOnlyHides) {
     files.files["history.txt"] = "SHOW=\r\nform1.width=790\r\n";
     TestWindow& win = Create();
-    win.Show();
+    win.BringToFront();
     ::SendMessageW(win.Handle(), WM_CLOSE, 0, 0);
     EXPECT_TRUE(::IsWindow(win.Handle()));
-    EXPECT_FALSE(win.Visible());
+    EXPECT_FALSE(win.IsVisible());
     EXPECT_EQ(files.writes, 0);
     EXPECT_EQ(endRequests, 0);
     EXPECT_TRUE(TimerRunning(win));
@@ -84,7 +84,7 @@ TEST_F(StatisticsWindowTest, TheCloseBoxOnlyHides) {
 TEST_F(StatisticsWindowTest, TheWindowGrowsForEachBlockAndForAWidePrice) {
     files.files["price.txt"] = "B|B>0@123456789\r\n";
     TestWindow& win = Create();
-    win.Show();
+    win.BringToFront();
     const RECT before = Outer();
     const int frameHeight = (before.bottom - before.top) - 93;
     Tick({MakeRow("A", 1, 2)});
@@ -134,7 +134,7 @@ class StatisticsPickTest : public StatisticsWindowTest {
 protected:
     void SetUp() override {
         StatisticsWindowTest::SetUp();
-        Create().Show();
+        Create().BringToFront();
         Tick({MakeRow("A", 1, 2), MakeRow("B", 3, 4)});  // blocks at 4 and 82
     }
     std::string RightClickAt(int x, int y) {
@@ -230,9 +230,9 @@ TEST_F(StatisticsPickTest, AMenuClosedWithEscapeRunsNothing) {
     EXPECT_TRUE(shell.programFiles.files.count("history.htm") == 0);
 }
 
-// What the window's menu held when it opened.
+// What the window's menu held when it opened: each item as "id text", a separator as "-".
 struct OpenedMenu {
-    std::string last;
+    std::vector<std::string> items;
     bool lastChecked = false;
 };
 
@@ -240,24 +240,32 @@ LRESULT CALLBACK RecordMenu(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
     if (msg == WM_INITMENUPOPUP) {
         auto* seen = reinterpret_cast<OpenedMenu*>(ref);
         HMENU menu = reinterpret_cast<HMENU>(wp);
-        const int last = ::GetMenuItemCount(menu) - 1;
-        wchar_t text[64] = {};
-        ::GetMenuStringW(menu, last, text, 64, MF_BYPOSITION);
-        seen->last = win::Narrow(text);
-        seen->lastChecked = (::GetMenuState(menu, last, MF_BYPOSITION) & MF_CHECKED) != 0;
+        const int count = ::GetMenuItemCount(menu);
+        seen->items.clear();
+        for (int i = 0; i < count; ++i) {
+            wchar_t text[64] = {};
+            ::GetMenuStringW(menu, i, text, 64, MF_BYPOSITION);
+            const bool separator = (::GetMenuState(menu, i, MF_BYPOSITION) & MF_SEPARATOR) != 0;
+            seen->items.push_back(separator ? "-" : std::to_string(::GetMenuItemID(menu, i)) + " " + win::Narrow(text));
+        }
+        seen->lastChecked = (::GetMenuState(menu, count - 1, MF_BYPOSITION) & MF_CHECKED) != 0;
     }
     return ::DefSubclassProc(hwnd, msg, wp, lp);
 }
 
-// Its pick and what it hides run in the e2e run; here the check mark.
-TEST_F(StatisticsPickTest, TheLastMenuItemHidesIdleAdaptersAndIsCheckedWhileItDoes) {
+// Its pick and what it hides run in the e2e run; here the items and the check mark.
+TEST_F(StatisticsPickTest, TheMenuHoldsTheCommandsAndItsLastItemIsCheckedWhileIdleAdaptersHide) {
     w->realMenu = true;
     OpenedMenu seen;
     ASSERT_TRUE(::SetWindowSubclass(w->Handle(), &RecordMenu, 1, reinterpret_cast<DWORD_PTR>(&seen)));
     ::PostMessageW(w->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
     RightClickAt(5, 90);
     Pump();
-    EXPECT_EQ(seen.last, texts::kMenuHideIdle);
+    const std::vector<std::string> items = {
+        "102 История"_cp1251, "-", "111 Экспорт в CSV"_cp1251, "-", "103 Задать цену"_cp1251, "-",
+        "105 Переименовать"_cp1251, "-", "107 Лимит расходов в месяц..."_cp1251,
+        "108 Лимит трафика в месяц..."_cp1251, "-", "109 Скрывать адаптеры без трафика"_cp1251};
+    EXPECT_EQ(seen.items, items);
     EXPECT_FALSE(seen.lastChecked);
     ::SendMessageW(w->Handle(), WM_COMMAND, Id(Command::HideIdle), 0);
     EXPECT_TRUE(a.hideIdle);
@@ -346,4 +354,4 @@ TEST_F(StatisticsWindowTest, TextWidthMeasuresThePanelFont) {
 }
 
 }  // namespace
-}  // namespace velkaro::win
+}  // namespace velkaro::ui

@@ -13,13 +13,13 @@
 
 #include "core/Cp1251.h"
 #include "core/Texts.h"
-#include "shell/Application.h"
-#include "shell/TrayIcon.h"
+#include "ui/Application.h"
+#include "ui/TrayIcon.h"
 #include "tools/scripted/ScriptedPorts.h"
 #include "win/Dpi.h"
 #include "win/Utf16.h"
 
-namespace velkaro::shell {
+namespace velkaro::ui {
 namespace {
 
 // Keeps the icons "in the notification area" like the shell: an add of an icon that is there
@@ -209,4 +209,4 @@ TEST_F(TrayIconTest, MinimisingTheApplicationHidesItIntoTheTray) {
 }
 
 }  // namespace
-}  // namespace velkaro::shell
+}  // namespace velkaro::ui

@@ -1,4 +1,4 @@
-#include "win/StatisticsWindow.h"
+#include "ui/StatisticsWindow.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -11,11 +11,10 @@
 #include "win/Geometry.h"
 #include "win/Utf16.h"
 
-namespace velkaro::win {
+namespace velkaro::ui {
 
 namespace {
 
-const WindowClass kClass{L"VelkaroTForm1", reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)};
 constexpr DWORD kStyle = WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = 0;
 constexpr UINT kRelayoutMessage = WM_APP + 1;
@@ -35,59 +34,43 @@ std::vector<ButtonBar::Button> Buttons() {
 }  // namespace
 
 template <class F> void StatisticsWindow::Run(F&& handler) {
-    DialogOwner owner(Handle());  // what the handler asks or says comes from this window
+    win::DialogOwner owner(Handle());  // what the handler asks or says comes from this window
     try {
         meter_.Guarded(std::forward<F>(handler));
     } catch (const std::exception& e) {
-        dialogs_.ShowError(e.what());
+        app_.ShowError(e.what());
     }
 }
 
-StatisticsWindow::StatisticsWindow(TrafficMeter& meter, Dialogs& dialogs, std::function<void()> showAbout, HWND owner)
-    : meter_(meter),
-      dialogs_(dialogs),
+StatisticsWindow::StatisticsWindow(Application& app, TrafficMeter& meter, std::function<void()> showAbout)
+    : AppWindow(app),
+      meter_(meter),
       showAbout_(std::move(showAbout)),
-      dpi_(SystemDpi()),
+      dpi_(win::SystemDpi()),
       view_(meter.Panel(), [this](int x, int y) { Run([&] { RightClick(x, y); }); }, dpi_),
       bar_(Buttons(), dpi_) {
-    font_ = MakeFont({L"Lucida Console", -dpi_.Px(11), FW_NORMAL, RUSSIAN_CHARSET});
+    font_ = win::MakeFont({L"Lucida Console", -dpi_.Px(11), FW_NORMAL, RUSSIAN_CHARSET});
     whiteBrush_.reset(::CreateSolidBrush(RGB(255, 255, 255)));
     if (!whiteBrush_) throw std::runtime_error("CreateSolidBrush failed, error " + std::to_string(::GetLastError()));
 
-    const SIZE outer = OuterSize(dpi_.Px(kLayoutClientWidth), dpi_.Px(kLayoutClientHeight), kStyle, kExStyle, dpi_);
-    Create(kClass, Widen(texts::kStatisticsCaption).c_str(), kStyle, kExStyle, 0, 0, outer.cx, outer.cy, owner);
-    frame_ = SIZE{Width(WindowRect(Handle())) - static_cast<int>(ClientRect(Handle()).right),
-                  Height(WindowRect(Handle())) - static_cast<int>(ClientRect(Handle()).bottom)};
+    const SIZE outer = win::OuterSize(dpi_.Px(kLayoutClientWidth), dpi_.Px(kLayoutClientHeight), kStyle, kExStyle, dpi_);
+    CreateOwned(L"VelkaroTForm1", texts::kStatisticsCaption, kStyle, kExStyle, 0, 0, outer.cx, outer.cy);
+    frame_ = SIZE{win::Width(win::WindowRect(Handle())) - static_cast<int>(win::ClientRect(Handle()).right),
+                  win::Height(win::WindowRect(Handle())) - static_cast<int>(win::ClientRect(Handle()).bottom)};
     outerWidth_ = kLayoutClientWidth + FrameUnits().cx;
     panelOuterHeight_ = kLayoutClientHeight + FrameUnits().cy;
     view_.Create(Handle());  // the image area first, the bar second: their order among the children
     bar_.Create(Handle());
     // A monitor of another DPI than the system's (the window is hidden there until shown).
-    SetDpi(WindowDpi(Handle()));
+    SetDpi(win::WindowDpi(Handle()));
     LayoutChildren();
     view_.SetScrollSize(ScrollWidth(), ImageHeight());
-
-    // The application icon; without one the window shows the system's.
-    if (HICON icon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1))) {
-        ::SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-        ::SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
-    }
 }
 
 StatisticsWindow::~StatisticsWindow() {
     // No message reaches this object while it is being taken apart; the children go with it.
     Destroy();
 }
-
-void StatisticsWindow::Show() {
-    ::ShowWindow(Handle(), SW_SHOW);
-    ::SetWindowPos(Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    ::SetForegroundWindow(Handle());
-}
-
-void StatisticsWindow::Hide() { ::ShowWindow(Handle(), SW_HIDE); }
-
-bool StatisticsWindow::Visible() const { return ::IsWindowVisible(Handle()) != FALSE; }
 
 // ---- sizes ----
 
@@ -130,38 +113,27 @@ void StatisticsWindow::Place() {
     // many rows and columns as the panel has, no scroll bar for a rounding. While the image
     // area scrolls down, the window is wider by its scroll bar (the last column shows beside
     // it), and while it scrolls sideways taller by its own, as far as the work area allows.
-    const RECT area = MonitorWorkArea(Handle());
+    const RECT area = win::MonitorWorkArea(Handle());
     const WindowFit size = FitToWorkArea(
         dpi_.Px(ImageWidth()) + static_cast<int>(frame_.cx), dpi_.Px(ScrollWidth()) + static_cast<int>(frame_.cx),
-        dpi_.Px(ImageHeight()) + dpi_.Px(ButtonBar::kHeight) + static_cast<int>(frame_.cy), Width(area),
-        Height(area), SystemMetric(SM_CXVSCROLL, dpi_), SystemMetric(SM_CYHSCROLL, dpi_));
-    const int width = size.width;
-    const int height = size.height;
-    const RECT now = WindowRect(Handle());
-    RECT fit = now;
-    if (width != Width(now) || height != Height(now)) {
-        fit.left = now.left + (Width(now) - width) / 2;
-        fit.top = now.top + (Height(now) - height) / 2;
-        fit.right = fit.left + width;
-        fit.bottom = fit.top + height;
-    }
-    fit = MoveInside(fit, area);
-    if (!::EqualRect(&fit, &now))
-        ::SetWindowPos(Handle(), nullptr, fit.left, fit.top, Width(fit), Height(fit), SWP_NOZORDER | SWP_NOACTIVATE);
+        dpi_.Px(ImageHeight()) + dpi_.Px(ButtonBar::kHeight) + static_cast<int>(frame_.cy), win::Width(area),
+        win::Height(area), win::SystemMetric(SM_CXVSCROLL, dpi_), win::SystemMetric(SM_CYHSCROLL, dpi_));
+    const POINT at = win::CentredIn(win::WindowRect(Handle()), size.width, size.height);
+    win::PlaceInside(Handle(), RECT{at.x, at.y, at.x + size.width, at.y + size.height}, area);
 }
 
 void StatisticsWindow::LayoutChildren() {
     if (!view_.Handle() || !bar_.Handle()) return;  // still being created
-    const RECT r = ClientRect(Handle());
+    const RECT r = win::ClientRect(Handle());
     const int barHeight = dpi_.Px(ButtonBar::kHeight);
     const int imageHeight = std::max(0, static_cast<int>(r.bottom) - barHeight);
     ::MoveWindow(view_.Handle(), 0, 0, r.right, imageHeight, TRUE);
     ::MoveWindow(bar_.Handle(), 0, imageHeight, r.right, std::min<int>(barHeight, r.bottom), TRUE);
 }
 
-void StatisticsWindow::SetDpi(Dpi dpi) {
+void StatisticsWindow::SetDpi(win::Dpi dpi) {
     if (dpi == dpi_) return;
-    font_ = MakeFont({L"Lucida Console", -dpi.Px(11), FW_NORMAL, RUSSIAN_CHARSET});
+    font_ = win::MakeFont({L"Lucida Console", -dpi.Px(11), FW_NORMAL, RUSSIAN_CHARSET});
     dpi_ = dpi;
     view_.SetDpi(dpi);
     bar_.SetDpi(dpi);
@@ -182,29 +154,13 @@ void StatisticsWindow::RightClick(int x, int y) {
 }
 
 void StatisticsWindow::PopupMenu(int windowX, int windowY) {
-    const RECT r = WindowRect(Handle());
+    const RECT r = win::WindowRect(Handle());
     const int screenX = r.left + dpi_.Px(windowX);
     const int screenY = r.top + dpi_.Px(windowY);
-    UniqueMenu menu(::CreatePopupMenu());
+    const win::UniqueMenu menu = win::LoadPopupMenu(L"PANELMENU");
     if (!menu) return;
-    const struct {
-        Command command;
-        const char* text;
-    } items[] = {{Command::ShowReport, texts::kMenuHistory},
-                 {Command::ExportCsv, texts::kMenuExport},
-                 {Command::SetPrices, texts::kMenuPrices},
-                 {Command::Rename, texts::kMenuRename},
-                 {Command::SetLimit, texts::kMenuLimit},
-                 {Command::SetTrafficLimit, texts::kMenuTrafficLimit},
-                 {Command::HideIdle, texts::kMenuHideIdle}};
-    for (const auto& item : items) {
-        // A separator before each item but the first; the two limits go together.
-        if (item.command != Command::ShowReport && item.command != Command::SetTrafficLimit)
-            ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
-        const bool checked = item.command == Command::HideIdle && meter_.State().hideIdle;
-        ::AppendMenuW(menu.get(), MF_STRING | (checked ? MF_CHECKED : MF_UNCHECKED), Id(item.command),
-                      Widen(item.text).c_str());
-    }
+    ::CheckMenuItem(menu.get(), Id(Command::HideIdle),
+                    MF_BYCOMMAND | (meter_.State().hideIdle ? MF_CHECKED : MF_UNCHECKED));
     // The window must be in the foreground for the menu to close when the user clicks
     // elsewhere; WM_NULL afterwards lets the menu's closing take effect at once.
     ::SetForegroundWindow(Handle());
@@ -227,15 +183,15 @@ LRESULT StatisticsWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
             // Centred in the work area the first time it is shown.
             shownOnce_ = true;
             Place();
-            CentreWindow(Handle(), MonitorWorkArea(Handle()));
+            win::CentreWindow(Handle(), win::MonitorWorkArea(Handle()));
         }
         view_.Shown(wp != 0);
         break;
     case WM_SIZE:
         // A new frame (another caption height, another DPI) changes the client area, and
         // comes here too.
-        frame_ = SIZE{Width(WindowRect(Handle())) - static_cast<int>(ClientRect(Handle()).right),
-                      Height(WindowRect(Handle())) - static_cast<int>(ClientRect(Handle()).bottom)};
+        frame_ = SIZE{win::Width(win::WindowRect(Handle())) - static_cast<int>(win::ClientRect(Handle()).right),
+                      win::Height(win::WindowRect(Handle())) - static_cast<int>(win::ClientRect(Handle()).bottom)};
         LayoutChildren();
         view_.SetScrollSize(ScrollWidth(), ImageHeight());
         return 0;
@@ -243,8 +199,8 @@ LRESULT StatisticsWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         // Another monitor: the fonts and the children of its DPI, the place the system
         // suggests, then the panel laid out anew with the new text widths, as soon as the
         // message that moved the window is done.
-        SetDpi(DpiOfMessage(wp));
-        MoveToSuggestedRect(Handle(), lp);
+        SetDpi(win::DpiOfMessage(wp));
+        win::MoveToSuggestedRect(Handle(), lp);
         ::PostMessageW(Handle(), kRelayoutMessage, 0, 0);
         return 0;
     }
@@ -267,7 +223,7 @@ LRESULT StatisticsWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         view_.OnSidewaysWheel(GET_WHEEL_DELTA_WPARAM(wp));
         return 0;
     case WM_ERASEBKGND: {
-        const RECT r = ClientRect(Handle());
+        const RECT r = win::ClientRect(Handle());
         ::FillRect(reinterpret_cast<HDC>(wp), &r,
                    view_.White() ? whiteBrush_.get() : ::GetSysColorBrush(COLOR_BTNFACE));
         return 1;
@@ -289,7 +245,7 @@ LRESULT StatisticsWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     default:
         break;
     }
-    return Window::WindowProc(msg, wp, lp);
+    return AppWindow::WindowProc(msg, wp, lp);
 }
 
-}  // namespace velkaro::win
+}  // namespace velkaro::ui

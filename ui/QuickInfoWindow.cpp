@@ -1,4 +1,4 @@
-#include "shell/QuickInfoWindow.h"
+#include "ui/QuickInfoWindow.h"
 
 #include <commctrl.h>
 
@@ -7,13 +7,12 @@
 
 #include "core/AppError.h"
 #include "core/Texts.h"
-#include "shell/Autostart.h"
 #include "win/DialogsWin32.h"
 #include "win/Fonts.h"
 #include "win/Geometry.h"
 #include "win/Utf16.h"
 
-namespace velkaro::shell {
+namespace velkaro::ui {
 
 namespace {
 
@@ -61,12 +60,8 @@ QuickInfoWindow::QuickInfoWindow(Application& app, QuickInfoLinks links)
         FitToRows(0);
     }
 
-    menu_.reset(::CreatePopupMenu());
+    menu_ = win::LoadPopupMenu(L"TRAYMENU");
     if (!menu_) throw std::runtime_error("Fast INFO: the menu could not be created");
-    ::AppendMenuW(menu_.get(), MF_STRING, Id(Command::ShowStatistics), win::Widen(texts::kMenuMainForm).c_str());
-    ::AppendMenuW(menu_.get(), MF_STRING, Id(Command::StartWithWindows), win::Widen(texts::kMenuAutostart).c_str());
-    ::AppendMenuW(menu_.get(), MF_SEPARATOR, 0, nullptr);
-    ::AppendMenuW(menu_.get(), MF_STRING, Id(Command::Exit), win::Widen(texts::kMenuExit).c_str());
 }
 
 // The list view: report view, grid lines, headers that take no clicks, flat single border.
@@ -171,10 +166,7 @@ void QuickInfoWindow::FitToRows(std::size_t rows) {
     // by the scroll bar, so that the columns fit beside it.
     int clientWidth = dpi_.Px(kLayoutClientWidth);
     if (ListScrolls(rows, outerHeight - frame.cy)) clientWidth += win::SystemMetric(SM_CXVSCROLL, dpi_);
-    RECT fit{now.left, now.top, now.left + clientWidth + frame.cx, now.top + outerHeight};
-    fit = win::MoveInside(fit, area);
-    if (!::EqualRect(&fit, &now))
-        ::SetWindowPos(Handle(), nullptr, fit.left, fit.top, win::Width(fit), win::Height(fit), SWP_NOZORDER | SWP_NOACTIVATE);
+    win::PlaceInside(Handle(), RECT{now.left, now.top, now.left + clientWidth + frame.cx, now.top + outerHeight}, area);
 }
 
 bool QuickInfoWindow::ListScrolls(std::size_t rows, int clientHeight) const {
@@ -310,4 +302,4 @@ LRESULT QuickInfoWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     return AppWindow::WindowProc(msg, wp, lp);
 }
 
-}  // namespace velkaro::shell
+}  // namespace velkaro::ui

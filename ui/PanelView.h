@@ -18,9 +18,9 @@
 #include "win/Handles.h"
 #include "win/Window.h"
 
-namespace velkaro::win {
+namespace velkaro::ui {
 
-class PanelView : public Window {
+class PanelView : public win::Window {
 public:
     static constexpr int kScrollLine = 18;  // one row of the panel: arrow keys, wheel notches
     static constexpr int kScrollColumn = 20;  // sideways: the left and right arrow keys
@@ -29,13 +29,13 @@ public:
 
     // Measures the panel font's characters at a DPI; throws std::runtime_error when GDI
     // refuses.
-    PanelView(const StatisticsPanel& panel, RightClick onRightClick, Dpi dpi);
+    PanelView(const StatisticsPanel& panel, RightClick onRightClick, win::Dpi dpi);
     ~PanelView() override;
 
     // The child window "VelkaroImage1" of parent.
     void Create(HWND parent);
     // The fonts of another DPI; the bitmap is painted anew. Throws as the constructor does.
-    void SetDpi(Dpi dpi);
+    void SetDpi(win::Dpi dpi);
     // Width in pixels of text in the panel font.
     int TextWidth(const std::string& text) const;
 
@@ -81,11 +81,11 @@ private:
 
     const StatisticsPanel& panel_;
     RightClick onRightClick_;
-    Dpi dpi_;
-    UniqueFont font_;
-    UniqueFont boldFont_;
+    win::Dpi dpi_;
+    win::UniqueFont font_;
+    win::UniqueFont boldFont_;
     std::array<int, 256> charWidths_{};  // of each byte's character in the panel font
-    UniqueBrush whiteBrush_;
+    win::UniqueBrush whiteBrush_;
     bool white_ = false;
     bool itemsPending_ = false;  // items changed while hidden
     int scrollTop_ = 0;
@@ -94,8 +94,8 @@ private:
     int scrollWidth_ = 0;
     int wheelRest_ = 0;  // wheel movement short of a line
     int sidewaysWheelRest_ = 0;
-    UniqueMemoryDc memDc_;  // holds bitmap_ while there is one
-    UniqueBitmap bitmap_;
+    win::UniqueMemoryDc memDc_;  // holds bitmap_ while there is one
+    win::UniqueBitmap bitmap_;
     SIZE bitmapSize_{0, 0};
     HGDIOBJ oldBitmap_ = nullptr;
     HGDIOBJ oldFont_ = nullptr;
@@ -112,4 +112,4 @@ private:
     int paintedEnd_ = 0;  // units
 };
 
-}  // namespace velkaro::win
+}  // namespace velkaro::ui

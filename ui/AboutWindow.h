@@ -5,11 +5,11 @@
 
 #include <windows.h>
 
-#include "shell/Application.h"
+#include "ui/Application.h"
 #include "win/Dpi.h"
 #include "win/Handles.h"
 
-namespace velkaro::shell {
+namespace velkaro::ui {
 
 class AboutWindow : public AppWindow {
 public:
@@ -39,4 +39,4 @@ private:
     win::UniqueIcon icon_;
 };
 
-}  // namespace velkaro::shell
+}  // namespace velkaro::ui

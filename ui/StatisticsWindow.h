@@ -1,5 +1,5 @@
 // The statistics window on Win32: the top-level window "VelkaroTForm1" that draws the meter's
-// panel, with the image area (win/PanelView.h) over the button bar (win/ButtonBar.h) and the
+// panel, with the image area (ui/PanelView.h) over the button bar (ui/ButtonBar.h) and the
 // panel's menu, whose commands go to the meter for the adapter picked. Every handler runs
 // through the meter's Guarded, so an error shows the error box and the program goes on.
 //
@@ -20,31 +20,26 @@
 #include "core/Accounting.h"
 #include "app/Ports.h"
 #include "app/TrafficMeter.h"
-#include "win/ButtonBar.h"
+#include "ui/Application.h"
+#include "ui/ButtonBar.h"
+#include "ui/PanelView.h"
 #include "win/Dpi.h"
 #include "win/Handles.h"
-#include "win/PanelView.h"
 #include "win/Window.h"
 
-namespace velkaro::win {
+namespace velkaro::ui {
 
-class StatisticsWindow : public WindowHost, private Window {
+class StatisticsWindow : public WindowHost, public AppWindow {
 public:
     static constexpr int kLayoutClientWidth = StatisticsPanel::kLayoutImageWidth;
     static constexpr int kLayoutClientHeight = StatisticsPanel::kLayoutImageHeight + ButtonBar::kHeight;
 
-    // Creates the window hidden, owned by owner (the application window: no taskbar button of
-    // its own); throws std::runtime_error when Windows refuses. showAbout opens the about window.
-    StatisticsWindow(TrafficMeter& meter, Dialogs& dialogs, std::function<void()> showAbout, HWND owner = nullptr);
+    // Creates the window hidden, centred in the work area when first shown; throws
+    // std::runtime_error when Windows refuses. showAbout opens the about window.
+    StatisticsWindow(Application& app, TrafficMeter& meter, std::function<void()> showAbout);
     ~StatisticsWindow() override;
 
-    using Window::Handle;
-
-    // Shown, in front and active; centred in the work area the first time.
-    void Show();
-    void Hide();
-    bool Visible() const;
-    Dpi ScreenDpi() const { return dpi_; }
+    win::Dpi ScreenDpi() const { return dpi_; }
 
     // WindowHost: the outer size and the image's are those the panel (or the width setting)
     // gave the window.
@@ -80,23 +75,22 @@ private:
     // area; a new size keeps the window's centre; the window moved into the work area; the
     // image area told the rows it scrolls through.
     void Place();
-    void SetDpi(Dpi dpi);  // the fonts and the children of another DPI
+    void SetDpi(win::Dpi dpi);  // the fonts and the children of another DPI
     int ScrollWidth();  // the image area's width that scrolls sideways: the panel's texts
     SIZE FrameUnits() const;  // the title bar and borders, in units
 
     TrafficMeter& meter_;
-    Dialogs& dialogs_;
     std::function<void()> showAbout_;
     std::string picked_;
-    Dpi dpi_;  // before the children, which are made at it
+    win::Dpi dpi_;  // before the children, which are made at it
     PanelView view_;
     ButtonBar bar_;
     bool shownOnce_ = false;
     int outerWidth_ = 0;        // units
     int panelOuterHeight_ = 0;  // units: the outer height the panel gave the window
     SIZE frame_{0, 0};          // title bar and borders, in pixels
-    UniqueFont font_;
-    UniqueBrush whiteBrush_;
+    win::UniqueFont font_;
+    win::UniqueBrush whiteBrush_;
 };
 
-}  // namespace velkaro::win
+}  // namespace velkaro::ui

@@ -1,4 +1,4 @@
-#include "win/PanelView.h"
+#include "ui/PanelView.h"
 
 #include <windowsx.h>
 
@@ -10,11 +10,11 @@
 #include "win/Geometry.h"
 #include "win/Utf16.h"
 
-namespace velkaro::win {
+namespace velkaro::ui {
 
 namespace {
 
-const WindowClass kClass{L"VelkaroImage1"};
+const win::WindowClass kClass{L"VelkaroImage1"};
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 // The panel's font face: the panel sets only size, weight and colour. Tahoma has Cyrillic on
 // every Windows since 2000 and under Wine.
@@ -60,14 +60,14 @@ void MoveThumb(HWND hwnd, int bar, int pos) {
 
 }  // namespace
 
-PanelView::PanelView(const StatisticsPanel& panel, RightClick onRightClick, Dpi dpi)
+PanelView::PanelView(const StatisticsPanel& panel, RightClick onRightClick, win::Dpi dpi)
     : panel_(panel), onRightClick_(std::move(onRightClick)), dpi_(dpi) {
     whiteBrush_.reset(::CreateSolidBrush(kWhite));
     if (!whiteBrush_) Fail("CreateSolidBrush");
     MakeFonts();
 }
 
-void PanelView::SetDpi(Dpi dpi) {
+void PanelView::SetDpi(win::Dpi dpi) {
     if (dpi == dpi_) return;
     dpi_ = dpi;
     // The fonts leave the memory DC before they go; the bitmap, of the old pixels, goes too.
@@ -82,17 +82,17 @@ void PanelView::SetDpi(Dpi dpi) {
 }
 
 void PanelView::MakeFonts() {
-    const int height = FontHeight(10, dpi_);
-    font_ = MakeFont({kFace, height, FW_NORMAL, RUSSIAN_CHARSET});
-    boldFont_ = MakeFont({kFace, height, FW_BOLD, RUSSIAN_CHARSET});
+    const int height = win::FontHeight(10, dpi_);
+    font_ = win::MakeFont({kFace, height, FW_NORMAL, RUSSIAN_CHARSET});
+    boldFont_ = win::MakeFont({kFace, height, FW_BOLD, RUSSIAN_CHARSET});
     // GDI advances a text by the sum of its characters' widths (no kerning in TextOut or
     // GetTextExtentPoint32), so the widths of the font's 256 characters, measured once, give
     // every text's width without asking GDI again.
-    UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
+    win::UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
     if (!dc) Fail("CreateCompatibleDC");
-    SelectObjectScope select(dc.get(), font_.get());
+    win::SelectObjectScope select(dc.get(), font_.get());
     for (int c = 0; c < 256; ++c) {
-        const std::wstring w = Widen(std::string(1, static_cast<char>(c)));
+        const std::wstring w = win::Widen(std::string(1, static_cast<char>(c)));
         SIZE size{};
         if (!::GetTextExtentPoint32W(dc.get(), w.c_str(), static_cast<int>(w.size()), &size))
             Fail("GetTextExtentPoint32");
@@ -108,7 +108,7 @@ PanelView::~PanelView() {
 
 void PanelView::Create(HWND parent) {
     // A scroll bar shows only while the panel is taller, or wider, than the image area.
-    Window::Create(kClass, L"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL, 0, 0, 0, 0, 0, parent);
+    win::Window::Create(kClass, L"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL, 0, 0, 0, 0, 0, parent);
     UpdateScrollBar();
 }
 
@@ -146,11 +146,11 @@ void PanelView::Shown(bool shown) {
 
 // ---- scrolling ----
 
-int PanelView::VisibleHeight() const { return static_cast<int>(ClientRect(Handle()).bottom); }
+int PanelView::VisibleHeight() const { return static_cast<int>(win::ClientRect(Handle()).bottom); }
 
 int PanelView::Page() const { return std::max(0, dpi_.Units(VisibleHeight())); }
 
-int PanelView::PageWidth() const { return std::max(0, dpi_.Units(static_cast<int>(ClientRect(Handle()).right))); }
+int PanelView::PageWidth() const { return std::max(0, dpi_.Units(static_cast<int>(win::ClientRect(Handle()).right))); }
 
 void PanelView::SetScrollSize(int width, int height) {
     scrollWidth_ = width;
@@ -162,10 +162,10 @@ void PanelView::UpdateScrollBar() {
     if (!Handle()) return;
     // Which bars the panel needs, judged on the whole area with neither bar: each one takes
     // room from the other's page, so both are settled before either is set.
-    const RECT client = ClientRect(Handle());
+    const RECT client = win::ClientRect(Handle());
     const LONG style = ::GetWindowLongW(Handle(), GWL_STYLE);
-    const int barWidth = SystemMetric(SM_CXVSCROLL, dpi_);
-    const int barHeight = SystemMetric(SM_CYHSCROLL, dpi_);
+    const int barWidth = win::SystemMetric(SM_CXVSCROLL, dpi_);
+    const int barHeight = win::SystemMetric(SM_CYHSCROLL, dpi_);
     const int fullWidth = static_cast<int>(client.right) + ((style & WS_VSCROLL) ? barWidth : 0);
     const int fullHeight = static_cast<int>(client.bottom) + ((style & WS_HSCROLL) ? barHeight : 0);
     bool down = scrollHeight_ > dpi_.Units(fullHeight);
@@ -271,7 +271,7 @@ bool PanelView::MakeBitmap(int width, int height) {
     bi.bmiHeader.biBitCount = 32;
     bi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    UniqueBitmap made(::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    win::UniqueBitmap made(::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!made) return false;  // no memory: the image shows the window's colour
     oldBitmap_ = ::SelectObject(memDc_.get(), made.get());
     bitmap_ = std::move(made);
@@ -339,7 +339,7 @@ void PanelView::PaintItems() {
         if (i < painted_.size() && painted_[i].Shows(item, colour)) continue;
         SelectPanelFont(item.bold);
         if (colour != textColour) ::SetTextColor(dc, textColour = colour);
-        const std::wstring w = Widen(item.text);
+        const std::wstring w = win::Widen(item.text);
         // The whole cell white first, so nothing of a longer text that stood there stays.
         ::ExtTextOutW(dc, dpi_.Px(item.x), dpi_.Px(item.y) - top, ETO_OPAQUE | ETO_CLIPPED, &cell, w.c_str(),
                       static_cast<UINT>(w.size()), nullptr);
@@ -360,7 +360,7 @@ void PanelView::PaintItems() {
 }
 
 void PanelView::Paint(HDC dc, const RECT& clip) {
-    const RECT r = ClientRect(Handle());
+    const RECT r = win::ClientRect(Handle());
     HBRUSH back = white_ ? whiteBrush_.get() : ::GetSysColorBrush(COLOR_BTNFACE);
     // The bitmap's columns from the sideways scroll on.
     const int left = dpi_.Px(scrollLeft_);
@@ -382,7 +382,7 @@ LRESULT PanelView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ERASEBKGND:
         return 1;  // WM_PAINT covers everything
     case WM_PAINT: {
-        PaintDc pdc(Handle());
+        win::PaintDc pdc(Handle());
         Paint(pdc.get(), pdc.paint().rcPaint);
         return 0;
     }
@@ -416,7 +416,7 @@ LRESULT PanelView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     default:
         break;
     }
-    return Window::WindowProc(msg, wp, lp);
+    return win::Window::WindowProc(msg, wp, lp);
 }
 
-}  // namespace velkaro::win
+}  // namespace velkaro::ui

@@ -1,4 +1,4 @@
-#include "shell/Application.h"
+#include "ui/Application.h"
 
 #include <stdexcept>
 #include <string>
@@ -7,7 +7,7 @@
 #include "win/Geometry.h"
 #include "win/Utf16.h"
 
-namespace velkaro::shell {
+namespace velkaro::ui {
 
 namespace {
 
@@ -186,4 +186,4 @@ LRESULT Application::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
 
 void Application::MessageFailed(const std::exception& e) noexcept { ShowError(e.what()); }
 
-}  // namespace velkaro::shell
+}  // namespace velkaro::ui

@@ -1,4 +1,4 @@
-#include "shell/TrayIcon.h"
+#include "ui/TrayIcon.h"
 
 #include <algorithm>
 #include <cwchar>
@@ -7,7 +7,7 @@
 #include "core/Texts.h"
 #include "win/Utf16.h"
 
-namespace velkaro::shell {
+namespace velkaro::ui {
 
 namespace {
 
@@ -166,4 +166,4 @@ LRESULT TrayIcon::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     return Window::WindowProc(msg, wp, lp);
 }
 
-}  // namespace velkaro::shell
+}  // namespace velkaro::ui

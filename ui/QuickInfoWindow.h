@@ -11,14 +11,23 @@
 #include <string>
 #include <vector>
 
-#include "shell/Application.h"
+#include "ui/Application.h"
 #include "app/TrafficMeter.h"
 #include "win/Dpi.h"
 #include "win/Handles.h"
 
-namespace velkaro::shell {
+namespace velkaro::ui {
 
-class AutostartSetting;
+// Whether the program starts when the user logs on: behind this interface (the Run key in
+// the program) so that the tray menu's logic can be tried without the registry.
+class AutostartSetting {
+public:
+    virtual ~AutostartSetting() = default;
+    // Whether this program is set to start with Windows.
+    virtual bool IsOn() = 0;
+    // Turns it on or off; ERROR_SUCCESS or the system's error code.
+    virtual LONG SetOn(bool on) = 0;
+};
 
 // What the window needs of the rest of the program.
 struct QuickInfoLinks {
@@ -78,4 +87,4 @@ private:
     bool sessionSaved_ = false;
 };
 
-}  // namespace velkaro::shell
+}  // namespace velkaro::ui

@@ -20,7 +20,7 @@ namespace velkaro {
 
 class Dialogs;
 
-namespace shell {
+namespace ui {
 
 class Application;
 
@@ -110,5 +110,5 @@ private:
     bool updating_ = false;
 };
 
-}  // namespace shell
+}  // namespace ui
 }  // namespace velkaro

@@ -17,12 +17,12 @@
 #include <string>
 
 #include "app/Ports.h"
-#include "shell/Application.h"
+#include "ui/Application.h"
 #include "win/Dpi.h"
 #include "win/Handles.h"
 #include "win/Window.h"
 
-namespace velkaro::shell {
+namespace velkaro::ui {
 
 // The message the shell sends to the hidden window for mouse actions on the icon.
 inline constexpr UINT kTrayCallbackMessage = WM_USER + 211;  // 0x4D3
@@ -76,4 +76,4 @@ private:
     NOTIFYICONDATAW data_{};
 };
 
-}  // namespace velkaro::shell
+}  // namespace velkaro::ui

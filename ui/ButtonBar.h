@@ -12,9 +12,9 @@
 #include "win/Handles.h"
 #include "win/Window.h"
 
-namespace velkaro::win {
+namespace velkaro::ui {
 
-class ButtonBar : public Window {
+class ButtonBar : public win::Window {
 public:
     struct Button {
         int left;  // in the bar's client coordinates
@@ -25,11 +25,11 @@ public:
     static constexpr int kHeight = 21;
 
     // Throws std::runtime_error when its font or brush cannot be made.
-    ButtonBar(std::vector<Button> buttons, Dpi dpi);
+    ButtonBar(std::vector<Button> buttons, win::Dpi dpi);
     // The child window "VelkaroPanel1" of parent.
     void Create(HWND parent);
     // The font and the places of another DPI; throws as the constructor does.
-    void SetDpi(Dpi dpi);
+    void SetDpi(win::Dpi dpi);
 
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -41,11 +41,11 @@ private:
     void Paint(HDC dc);
 
     std::vector<Button> buttons_;
-    Dpi dpi_;
-    UniqueFont font_;
-    UniqueBrush brush_;
+    win::Dpi dpi_;
+    win::UniqueFont font_;
+    win::UniqueBrush brush_;
     int pressed_ = -1;  // button under a pressed left mouse button
     int hot_ = -1;      // button under the mouse
 };
 
-}  // namespace velkaro::win
+}  // namespace velkaro::ui

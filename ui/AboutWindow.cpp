@@ -1,4 +1,4 @@
-#include "shell/AboutWindow.h"
+#include "ui/AboutWindow.h"
 
 #include <stdexcept>
 
@@ -7,7 +7,7 @@
 #include "win/Geometry.h"
 #include "win/Utf16.h"
 
-namespace velkaro::shell {
+namespace velkaro::ui {
 
 namespace {
 
@@ -134,4 +134,4 @@ LRESULT AboutWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     return AppWindow::WindowProc(msg, wp, lp);
 }
 
-}  // namespace velkaro::shell
+}  // namespace velkaro::ui

@@ -1,4 +1,4 @@
-#include "win/ButtonBar.h"
+#include "ui/ButtonBar.h"
 
 #include <windowsx.h>
 
@@ -8,24 +8,24 @@
 #include "win/Geometry.h"
 #include "win/Utf16.h"
 
-namespace velkaro::win {
+namespace velkaro::ui {
 
 namespace {
-const WindowClass kClass{L"VelkaroPanel1"};
+const win::WindowClass kClass{L"VelkaroPanel1"};
 constexpr int kButtonHeight = 22;
 }  // namespace
 
-ButtonBar::ButtonBar(std::vector<Button> buttons, Dpi dpi) : buttons_(std::move(buttons)), dpi_(dpi) {
-    font_ = MakeFontOrAlike({L"Times New Roman", -dpi_.Px(12), FW_NORMAL, RUSSIAN_CHARSET}, L"Liberation Serif");
+ButtonBar::ButtonBar(std::vector<Button> buttons, win::Dpi dpi) : buttons_(std::move(buttons)), dpi_(dpi) {
+    font_ = win::MakeFontOrAlike({L"Times New Roman", -dpi_.Px(12), FW_NORMAL, RUSSIAN_CHARSET}, L"Liberation Serif");
     brush_.reset(::CreateSolidBrush(RGB(203, 219, 248)));
     if (!brush_) throw std::runtime_error("CreateSolidBrush failed, error " + std::to_string(::GetLastError()));
 }
 
-void ButtonBar::Create(HWND parent) { Window::Create(kClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, 0, parent); }
+void ButtonBar::Create(HWND parent) { win::Window::Create(kClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, 0, parent); }
 
-void ButtonBar::SetDpi(Dpi dpi) {
+void ButtonBar::SetDpi(win::Dpi dpi) {
     if (dpi == dpi_) return;
-    font_ = MakeFontOrAlike({L"Times New Roman", -dpi.Px(12), FW_NORMAL, RUSSIAN_CHARSET}, L"Liberation Serif");
+    font_ = win::MakeFontOrAlike({L"Times New Roman", -dpi.Px(12), FW_NORMAL, RUSSIAN_CHARSET}, L"Liberation Serif");
     dpi_ = dpi;
     ::InvalidateRect(Handle(), nullptr, FALSE);
 }
@@ -45,9 +45,9 @@ void ButtonBar::SetState(int& button, int value) {
 }
 
 void ButtonBar::Paint(HDC dc) {
-    const RECT r = ClientRect(Handle());
+    const RECT r = win::ClientRect(Handle());
     ::FillRect(dc, &r, brush_.get());
-    SelectObjectScope font(dc, font_.get());
+    win::SelectObjectScope font(dc, font_.get());
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
     for (std::size_t i = 0; i < buttons_.size(); ++i) {
@@ -59,7 +59,7 @@ void ButtonBar::Paint(HDC dc) {
             ::DrawEdge(dc, &b, BDR_RAISEDINNER, BF_RECT);
         RECT text = b;
         if (down) ::OffsetRect(&text, 1, 1);
-        const std::wstring caption = Widen(buttons_[i].caption);
+        const std::wstring caption = win::Widen(buttons_[i].caption);
         ::DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &text,
                     DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     }
@@ -70,7 +70,7 @@ LRESULT ButtonBar::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ERASEBKGND:
         return 1;
     case WM_PAINT: {
-        PaintDc pdc(Handle());
+        win::PaintDc pdc(Handle());
         Paint(pdc.get());
         return 0;
     }
@@ -105,7 +105,7 @@ LRESULT ButtonBar::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     default:
         break;
     }
-    return Window::WindowProc(msg, wp, lp);
+    return win::Window::WindowProc(msg, wp, lp);
 }
 
-}  // namespace velkaro::win
+}  // namespace velkaro::ui
