@@ -13,8 +13,7 @@ namespace velkaro {
 
 namespace {
 
-// 92 blanks after a priced block's name and its total: what the panel's texts have always
-// carried.
+// What the panel's texts have always carried after a priced block's name and its total.
 const std::string BlankTail(92, ' ');
 
 constexpr int kPanelFontHeaderStep = 18;  // name -> headers, headers -> line, line -> line
@@ -30,12 +29,8 @@ constexpr int kColumnStep = 100;           // the least distance between column 
 constexpr int kColumnMargin = 8;           // room after a column's widest text
 constexpr int kWindowMargin = 40;          // room after the last price text in the window
 
-// Every block is made of the same items in the same order: the name, the seven headers,
-// and the two lines (label, then the amounts; the speed only on today's line). Where each
-// one stands is known by its place in the block. An adapter with a limit has one item more
-// per limit right after the name, its limit lines at the cost column: the first on the name
-// row, the second (the traffic limit beside a money limit) on a row of its own under it, so
-// that the block is a row taller and neither line has to share its width.
+// Every block is made of the same items in the same order (name, seven headers, two lines),
+// so an item's place follows from its index; each limit line adds one item after the name.
 constexpr int kLabelColumn = -1;  // drawn at kLeftX
 constexpr int kLimitColumn = -2;  // a limit line: at the cost column, or after a long name
 constexpr int kCostColumn = 4;
@@ -82,8 +77,7 @@ std::uint64_t Bits(double d) { return std::bit_cast<std::uint64_t>(d); }
 void StatisticsPanel::Widths::Note(int c, int width) { column[c] = std::max(column[c], width); }
 
 PanelItem& StatisticsPanel::NextItem(int y, std::uint32_t rgb) {
-    // An item whose place is set once every block is made. The items of an earlier layout
-    // are written over: their texts keep their storage.
+    // Items of an earlier layout are written over so that their texts keep their storage.
     if (made_ == items_.size()) items_.emplace_back();
     PanelItem& item = items_[made_++];
     item.x = 0;
@@ -96,7 +90,6 @@ PanelItem& StatisticsPanel::NextItem(int y, std::uint32_t rgb) {
 }
 
 const std::string& StatisticsPanel::AdapterAt(int y) const {
-    // The blocks stand in the order of their tops.
     const Block* picked = nullptr;
     for (std::size_t i = 0; i < blockCount_ && blocks_[i].top <= y; ++i) picked = &blocks_[i];
     return picked ? picked->adapter : firstAdapter_;
@@ -111,10 +104,8 @@ void StatisticsPanel::RemeasureTexts() {
 }
 
 void StatisticsPanel::Layout(const Accounting& a, WindowHost& window, char sep) {
-    // The window's size is made anew from its layout size at every layout, so that it fits
-    // its blocks again when they become fewer or narrower. It grows by a step whenever a
-    // block would not fit: what lies beside and below the image area (the frame and the
-    // button bar) stays as it is.
+    // The size is made anew from the layout size every time, so the window shrinks again with
+    // its blocks; the frame and button bar beside and below the image keep their size.
     const int besideImage = window.OuterWidth() - window.ImageWidth();
     const int belowImage = window.OuterHeight() - window.ImageHeight();
     outerHeight_ = belowImage + kLayoutImageHeight;
@@ -127,8 +118,6 @@ void StatisticsPanel::Layout(const Accounting& a, WindowHost& window, char sep) 
     Widths widths;
     bool headersMeasured = false;
 
-    // The adapters in the order of their first records, each with its sums kept by the
-    // index: the same blocks, in the same order, as visiting the table record by record.
     for (std::size_t id = 0; id < a.Adapters().size(); ++id) {
         const AdapterInfo& info = a.Adapters()[id];
         const std::string& adapter = info.name;
@@ -146,8 +135,8 @@ void StatisticsPanel::Layout(const Accounting& a, WindowHost& window, char sep) 
         if (outerHeight_ - belowImage < y + kRoomBelowBlock + extraHeight)
             outerHeight_ = y + kGrownHeightExtra + extraHeight;
 
-        // Its entry, once: an adapter without one is drawn under its own name, without the
-        // tail, and registered with zero prices after the layout.
+        // An adapter without an entry is drawn under its own name, without the tail, and registered
+        // with zero prices after the layout.
         const TariffEntry* entry = FindTariffEntry(a, adapter);
         const std::string& plain = entry ? entry->displayName : adapter;
         if (blockCount_ == blocks_.size()) blocks_.emplace_back();
@@ -197,7 +186,6 @@ void StatisticsPanel::Layout(const Accounting& a, WindowHost& window, char sep) 
         y += kPanelFontHeaderStep;
         AddLine(window, sep, widths, y, texts::kToday, info.todayOut, info.todayIn, priceOut, priceIn,
                 lines.today, &speed);
-        // The quick-info row of the "Сегодня" line, under the name the block shows.
         if (blockCount_ > rows_.size()) rows_.emplace_back();
         QuickInfoRow& row = rows_[blockCount_ - 1];
         row.name.assign(plain, 0, kQuickInfoNameLength);
@@ -224,7 +212,6 @@ void StatisticsPanel::Layout(const Accounting& a, WindowHost& window, char sep) 
 void StatisticsPanel::AddLine(WindowHost& window, char sep, Widths& widths, int y, const char* label,
                               std::uint64_t out, std::uint64_t in, double priceOut, double priceIn,
                               LineTexts& line, const SpeedText* speed) {
-    // The texts are made and measured only when what they show changed since the last layout.
     const bool same = line.window == &window && line.sep == sep && line.out == out &&
                       line.in == in && line.priceOut == Bits(priceOut) && line.priceIn == Bits(priceIn);
     if (!same) {
@@ -242,7 +229,6 @@ void StatisticsPanel::AddLine(WindowHost& window, char sep, Widths& widths, int 
                                    static_cast<long double>(priceIn) * static_cast<long double>(in), sep);
         line.texts[4] = FormatPrice(priceIn, sep);
         line.texts[5] = FormatPrice(priceOut, sep);
-        // Each measured without a tail; the total gets its tail after.
         for (int t = 0; t < LineTexts::kTexts; ++t) line.widths[t] = window.TextWidth(line.texts[t]);
         line.texts[2] += BlankTail;
     }
@@ -262,15 +248,12 @@ void StatisticsPanel::AddLine(WindowHost& window, char sep, Widths& widths, int 
 }
 
 void StatisticsPanel::PlaceItems(const Widths& widths, int layoutOuterWidth, int besideImage) {
-    // Column origins: 100 apart, or further where a column's widest text needs more room.
     int x = kColumnX + kFirstColumnOffset;
     for (int c = 0; c < kColumns; ++c) {
         columnOrigins_[c] = x;
         x += std::max(kColumnStep, widths.column[c] + kColumnMargin);
     }
 
-    // The window makes room for the widest last price, at its column's place, and for every
-    // limit line.
     neededWidth_ = widths.lastPrice >= 0 ? columnOrigins_[kColumns - 1] + widths.lastPrice + kWindowMargin : -1;
     for (std::size_t n = 0; n < blockCount_; ++n) {
         const Block& b = blocks_[n];
@@ -288,8 +271,8 @@ void StatisticsPanel::PlaceItems(const Widths& widths, int layoutOuterWidth, int
         for (int k = 0; k < b.limits; ++k)
             neededWidth_ = std::max(neededWidth_, block[1 + k].x + b.limitWidth[k] + kWindowMargin);
     }
-    // The image area as wide as the window will be once it has taken that width: a text
-    // that widened it shows whole at once.
+    // Measured as the window will be once it has taken that width, so a text that widened it
+    // shows whole at once.
     outerWidth_ = std::max(layoutOuterWidth, neededWidth_);
     textsWidth_ = neededWidth_ < 0 ? 0 : neededWidth_ - kWindowMargin + kColumnMargin;
     bitmapWidth_ = outerWidth_ - besideImage;
