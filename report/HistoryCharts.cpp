@@ -48,8 +48,7 @@ namespace {
 
 constexpr char kCrLf[] = "\r\n";
 
-// Both pictures share the width (a narrower browser window scales them down). The top line of
-// the scale is at kPlotTop; a cut bar rises kCutRise above it.
+// A narrower browser window scales both pictures down.
 constexpr int kWidth = 980;
 constexpr int kLegendY = 29;
 constexpr int kPlotTop = 60;
@@ -60,12 +59,10 @@ constexpr int kLabelY = kBaseline + 16;
 constexpr int kLabelLine = 13;
 constexpr int kHeight = kLabelY + kLabelLine + 10;  // two label lines under the bars
 
-// The day bars stand right of a column that holds the scale's text.
 constexpr int kDayLeft = 110;
 constexpr int kDaySlot = 28;
 constexpr int kDayBar = 20;
 
-// The month bars carry their amounts above them.
 constexpr int kMonthLeft = 10;
 constexpr int kMonthSlot = 80;
 constexpr int kMonthBar = 48;
@@ -78,9 +75,8 @@ constexpr char kColourScale[] = "#999999";
 constexpr char kColourLimit[] = "#DD0000";
 constexpr char kColourGap[] = "#888888";
 
-// Height in px of the bar of v: the scale's top is kPlotHeight px; above it, a cut bar rises
-// kCutRise px higher. A positive amount gets at least 1 px, so that it shows; an amount that is
-// not a positive finite number, or a scale of nothing, gets no bar.
+// A positive amount gets at least 1 px so that it shows; one that is not a positive finite
+// number, or a scale of nothing, gets no bar.
 int BarHeight(long double v, const ChartScale& s) {
     if (!std::isfinite(v) || !(v > 0) || !(s.top > 0)) return 0;
     if (v > s.top) return kPlotHeight + (s.cut ? kCutRise : 0);
@@ -150,7 +146,6 @@ public:
                  ")\" fill=\"#FFFFFF\" font-weight=\"bold\"");
     }
 
-    // Days or months left out between two bars: the baseline (or a line at y) broken at x.
     void Break(int x, int y = kBaseline) {
         Rect(x - 5, y - 1, 10, 3, "#FFFFFF");
         for (int dx : {-5, 1}) {
@@ -173,14 +168,11 @@ private:
     std::string& out_;
 };
 
-// The legend's first entries are the chart's own; the note on cut bars follows them.
 void CutNote(SvgWriter& svg, int x, const ChartScale& scale) {
     if (scale.cut) svg.Text(x, kLegendY + 10, "", texts::kChartCut, " fill=\"#666666\"");
 }
 
-// Received below, sent stacked on it; the dashed line is the scale's top, its amount at its
-// left. A break in the baseline stands between days that do not follow each other; the year
-// is written under the first day and under each day of a new year.
+// The year is written under the first day and under each day of a new year.
 void DaysChart(SvgWriter& svg, const ChartData& data, char sep) {
     const std::size_t n = std::min(data.days.size(), kChartDays);
     const auto first = data.days.end() - static_cast<std::ptrdiff_t>(n);
@@ -226,15 +218,13 @@ void DaysChart(SvgWriter& svg, const ChartData& data, char sep) {
     svg.Close();
 }
 
-// A bar of the money chart: a calendar month with records, and how many months without any
-// lie between it and the bar before.
 struct MonthBar {
     YearMonth month;
     long double money = 0;
     std::int64_t missingBefore = 0;
 };
 
-// The newest kChartMonths months with records, oldest first.
+// Oldest first.
 std::vector<MonthBar> MonthBars(const ChartData& data) {
     std::vector<MonthBar> months;  // every month with records, oldest first
     for (const AdapterDay& d : data.days) {
@@ -250,9 +240,6 @@ std::vector<MonthBar> MonthBars(const ChartData& data) {
     return months;
 }
 
-// One bar per calendar month with its amount above it (on it when cut), a break in the
-// baseline where months without records lie between two bars, with their number under it,
-// and the monthly money limit as a line.
 void MonthsChart(SvgWriter& svg, const ChartData& data, char sep) {
     const std::vector<MonthBar> bars = MonthBars(data);
     std::vector<long double> amounts;

@@ -1,8 +1,6 @@
-// The two pictures above the report's day table, as inline SVG: the traffic of the last days
-// with records and the money of the last months with records, oldest on the left. Each day
-// and each calendar month is one bar, whatever the order of the records; days and months
-// without records between two bars break the baseline there. An outlier does not flatten the other bars: the scale
-// stops near the 95th percentile, and taller bars are drawn cut, their amount written on them.
+// The two bar charts above the report's day table, as inline SVG: traffic of the last days
+// and money of the last months with records. The scale stops near the 95th percentile so that
+// an outlier does not flatten the other bars.
 #pragma once
 
 #include <cstddef>
@@ -13,7 +11,7 @@
 
 namespace velkaro {
 
-// Text written into the page as element content or attribute value.
+// Escaped for element content and attribute values.
 std::string HtmlEscaped(const std::string& s);
 
 inline constexpr std::size_t kChartDays = 31;
@@ -26,11 +24,10 @@ struct ChartScale {
     friend bool operator==(const ChartScale&, const ChartScale&) = default;
 };
 
-// The scale for bars of these amounts (those not positive or not finite are left out) that
-// must also reach `atLeast` (a limit line; 0 for none). The reference is the 95th percentile
-// of the amounts by nearest rank, the largest one never taken for it: when the largest amount
-// is more than three times the reference (or atLeast, if greater), the top is that and the taller
-// bars are cut; otherwise the top is the largest amount, or atLeast if greater.
+// Amounts not positive or not finite are left out; atLeast is a limit line (0: none). The top
+// is the larger of the largest amount and atLeast, unless the largest is more than three times
+// the reference (95th percentile by nearest rank, never the largest itself, or atLeast if
+// greater): then the top is that and taller bars are cut.
 ChartScale ChooseScale(std::vector<long double> amounts, long double atLeast);
 
 struct ChartData {
@@ -40,7 +37,7 @@ struct ChartData {
     std::string name;              // its display name, as it is (escaped here)
 };
 
-// The block from the line "<!-- charts -->" to the line "<!-- /charts -->", CR LF line ends.
+// From the line "<!-- charts -->" to "<!-- /charts -->", CR LF line ends.
 std::string HistoryChartsBlock(const ChartData& data, char sep);
 
 }  // namespace velkaro
