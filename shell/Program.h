@@ -1,9 +1,6 @@
-// The program's start-up, run and end: the application window with its title, the
-// single-instance guard (a refused start says so, brings the other instance forward and ends
-// here), the traffic meter, the windows that draw it (Fast INFO with the tray icon, the
-// statistics window, the about window), its two timers (the tick and the periodic save) on the
-// application window, the message loop; at the end the windows go in reverse order (no save
-// there).
+// The program's start, run and end: it builds the windows around the traffic meter, runs the
+// tick and save timers and the message loop, and takes the windows down in reverse order (the
+// save on exit is the windows' own).
 #pragma once
 
 #include <functional>
@@ -31,17 +28,15 @@ struct ProgramOptions {
     static constexpr unsigned kDefaultSaveIntervalMs = 5 * 60 * 1000;
     unsigned autosaveIntervalMs = kDefaultSaveIntervalMs;  // 0: no timer (tests save themselves)
     bool systemTimer = true;  // false: the tick's timer is only a flag (tests tick themselves)
-    // Start with Windows, for the tray menu (the Run key in the real program); none: the menu
-    // item is there but does nothing.
+    // None: the menu item is there but does nothing.
     ui::AutostartSetting* autostart = nullptr;
     ui::TrayIcon::ShellNotify shellNotify;  // none: Shell_NotifyIconW
-    // The refusal's message; none: the message box over the application window.
+    // None: a message box over the application window.
     std::function<void(const std::string&)> showRefusal;
 };
 
-// The windows are the meter's screen: each snapshot goes to the statistics window (its panel),
-// Fast INFO (its rows) and the tray icon (its tip); the panel is laid out for the statistics
-// window's sizes and text widths.
+// Each snapshot goes to the statistics window, Fast INFO and the tray icon; the panel is laid
+// out for the statistics window's sizes and text widths.
 class Program : private Screen, private TickTimer {
 public:
     static constexpr UINT_PTR kTickTimer = 1;
@@ -52,11 +47,11 @@ public:
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
 
-    // The message loop; 0 at once after a refused start.
+    // Returns 0 at once after a refused start.
     int Run() { return Refused() ? 0 : app_.Run(); }
-    // One tick, as the timer runs it: none while the timer is off.
+    // None while the timer is off.
     void Tick();
-    // One periodic save, as its timer runs it: none while the program ends.
+    // None while the program ends.
     void PeriodicSave();
 
     bool Refused() const { return !guard_.First(); }
@@ -70,7 +65,6 @@ public:
     ui::AboutWindow& About() { return *about_; }
 
 private:
-    // Screen: the statistics window's sizes, the snapshots to every window.
     int OuterWidth() override;
     int OuterHeight() override;
     void SetOuterWidth(int width) override;

@@ -1,11 +1,6 @@
-// The single-instance guard: a second start of the program finds the first through a named
-// mutex, says so, brings the first instance forward and ends.
-//
-// Two mutexes named after the application title: a short-lived lock around the check
-// ("<title>.OneInstance.CriticalSection", created owned; finding it already in existence
-// refuses the start at once) and the instance mutex ("<title>.OneInstance.Default"), taken
-// with a zero time-out and kept by the first instance until the guard goes, with the program
-// at its end.
+// The single-instance guard: two mutexes named after the title, a short-lived lock around the
+// check (".OneInstance.CriticalSection", created owned: finding it refuses at once) and the
+// instance mutex (".OneInstance.Default"), kept by the first instance until the guard goes.
 #pragma once
 
 #include <windows.h>
@@ -18,10 +13,10 @@ namespace velkaro::shell {
 
 class SingleInstance {
 public:
-    // Runs the check for the title (Windows-1251).
+    // title: Windows-1251.
     explicit SingleInstance(const std::string& title);
-    // Whether this is the only instance: another one runs, or is in the middle of this very
-    // check, when it is not. An instance mutex that cannot be had counts as the first.
+    // False when another instance runs, or is in the middle of this check. An instance mutex that
+    // cannot be had counts as the first.
     bool First() const { return first_; }
 
 private:
@@ -29,10 +24,9 @@ private:
     bool first_ = false;
 };
 
-// The other instance's application window: class "TApplication", text the title, not own.
+// Class "TApplication", text the title, not our own.
 HWND FindOtherInstance(const std::string& title, HWND own);
-// A minimised other instance is restored, a shown one brought to the foreground; one in the
-// tray (hidden) stays hidden.
+// One in the tray (hidden) stays hidden.
 void BringForward(HWND other);
 
 }  // namespace velkaro::shell
