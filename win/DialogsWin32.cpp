@@ -13,12 +13,10 @@ namespace velkaro::win {
 
 namespace {
 
-// The window running a command on this thread (DialogOwner).
 thread_local HWND tCommandWindow = nullptr;
 
-// The window a dialog comes from: the one running the command, else the thread's active
-// window, when it is shown and takes input. The dialog is owned by it (no taskbar button of
-// its own, in front of it), and the system gives the focus back to it when the dialog closes.
+// The window running the command, else the thread's active window, when shown and taking
+// input: owning the dialog, it gets the focus back from the system when the dialog closes.
 HWND OwnerWindow() {
     for (HWND w : {tCommandWindow, ::GetActiveWindow()})
         if (w && ::IsWindowVisible(w) && ::IsWindowEnabled(w) && ::GetWindowThreadProcessId(w, nullptr) == ::GetCurrentThreadId())
@@ -26,9 +24,9 @@ HWND OwnerWindow() {
     return nullptr;
 }
 
-// While a modal dialog is open, the thread's other windows take no input, as under a
-// task-modal message box. The owner is left to the dialog, which disables it and enables it
-// again before it closes, so that the owner can take the focus back.
+// The thread's other windows take no input while a dialog is open, as under a task-modal
+// message box; the owner is left to the dialog, which enables it again before it closes so
+// that the owner can take the focus back.
 class TaskWindowsDisabled {
 public:
     explicit TaskWindowsDisabled(HWND owner) : owner_(owner) {
@@ -52,7 +50,6 @@ private:
     std::vector<HWND> windows_;
 };
 
-// A message box of the program, captioned with the application title.
 int Box(const std::string& text, UINT type) {
     HWND owner = OwnerWindow();
     TaskWindowsDisabled others(owner);
@@ -72,7 +69,7 @@ void MoveBy(HWND dlg, int id, int dy) {
     MoveTo(item, r.left, r.top + dy);
 }
 
-// The height of prompt word-wrapped to width in the dialog's font; 0 when it cannot be measured.
+// 0 when it cannot be measured.
 int WrappedHeight(HWND dlg, HWND label, const std::wstring& prompt, int width) {
     WindowDc dc(label);
     if (!dc) return 0;
@@ -83,7 +80,7 @@ int WrappedHeight(HWND dlg, HWND label, const std::wstring& prompt, int width) {
     return calc.bottom;
 }
 
-// Makes the prompt as tall as its word-wrapped text and moves what lies below it.
+// Moves what lies below the prompt.
 void FitPrompt(HWND dlg, const std::wstring& prompt) {
     HWND label = ::GetDlgItem(dlg, DialogsWin32::kPromptId);
     const RECT lr = RectInParent(label);
@@ -109,7 +106,6 @@ INT_PTR CALLBACK InputProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
         ::SendMessageW(edit, EM_SETLIMITTEXT, DialogsWin32::kInputMaxLength, 0);
         ::SetWindowTextW(edit, st->text.c_str());
         FitPrompt(dlg, st->prompt);
-        // On the screen of the window it comes from.
         CentreWindow(dlg, MonitorRect(::GetWindow(dlg, GW_OWNER)));
         ::SetForegroundWindow(dlg);
         ::SetFocus(edit);

@@ -1,9 +1,6 @@
-// Sizes at the DPI of a window. Every size and position of the program's windows is given in
-// 96-DPI units (the pixels of a screen at 100 %) and scaled to the window's DPI where it is
-// drawn, measured or placed; at 96 DPI a unit is a pixel and nothing changes.
-//
-// The system's DPI functions of Windows 8.1 and 10 are looked up by name: on Windows 7 they
-// do not exist, and the system DPI is the one scale of every window.
+// Sizes at the DPI of a window: everything is given in 96-DPI units and scaled where it is
+// drawn, measured or placed. The DPI functions of Windows 8.1 and 10 are looked up by name:
+// Windows 7 has only the system DPI.
 #pragma once
 
 #include <windows.h>
@@ -12,24 +9,20 @@ namespace velkaro::win {
 
 inline constexpr int kUnitDpi = 96;
 
-// A DPI, and its pixels for 96-DPI units.
 class Dpi {
 public:
     constexpr Dpi() = default;
     constexpr explicit Dpi(int dpi) : dpi_(dpi > 0 ? dpi : kUnitDpi) {}
     constexpr int Value() const { return dpi_; }
 
-    // Units to pixels, rounded to the nearest pixel (a half up). Never decreasing: what
-    // stands left of or above another in units does so in pixels, so cells that share an
-    // edge in units share it in pixels.
+    // Rounded to the nearest pixel, a half up. Never decreasing, so cells that share an edge in
+    // units share it in pixels.
     constexpr int Px(int units) const { return FloorDiv(static_cast<long long>(units) * dpi_ + kUnitDpi / 2, kUnitDpi); }
-    // The unit a pixel falls into: the last unit whose pixel is at or before it (a click on
-    // the first pixel row of a block is in the block).
+    // The last unit whose pixel is at or before px (a click on a block's first pixel row is in it).
     constexpr int Units(int px) const {
         return FloorDiv(static_cast<long long>(px) * kUnitDpi + kUnitDpi / 2 - 1, dpi_);
     }
-    // The least units whose pixels reach px: a text px wide, given this many units of room,
-    // never runs into what follows it.
+    // The least units whose pixels reach px: a text given this much room never runs into the next.
     constexpr int UnitsCovering(int px) const {
         return -FloorDiv(-(static_cast<long long>(px) * kUnitDpi - kUnitDpi / 2), dpi_);
     }
@@ -45,20 +38,14 @@ private:
 
 // The screen's DPI as every window of the process saw it at its start (LOGPIXELSY).
 Dpi SystemDpi();
-// The DPI of a window's monitor (GetDpiForWindow), or the system DPI where the system cannot
-// tell a window's own.
+// The system DPI where the system cannot tell a window's own.
 Dpi WindowDpi(HWND hwnd);
-// A system metric at a DPI (GetSystemMetricsForDpi), or at the system DPI where the system
-// has only that.
 int SystemMetric(int index, Dpi dpi);
-// The outer size of a window of that style around a client area of width x height pixels
-// at a DPI (AdjustWindowRectExForDpi, or AdjustWindowRectEx at the system DPI).
+// Falls back to AdjustWindowRectEx at the system DPI.
 SIZE OuterSize(int width, int height, DWORD style, DWORD exStyle, Dpi dpi);
-// The LOGFONT height of a font of so many points.
 inline int FontHeight(int points, Dpi dpi) { return -::MulDiv(points, dpi.Value(), 72); }
 
-// WM_DPICHANGED: the new DPI, and the window moved to the rectangle the system suggests for it
-// (after the window has taken the new DPI, so that its sizing sees it).
+// Moves the window only after it has taken the new DPI, so that its sizing sees it.
 inline Dpi DpiOfMessage(WPARAM wp) { return Dpi(LOWORD(wp)); }
 void MoveToSuggestedRect(HWND hwnd, LPARAM lp);
 

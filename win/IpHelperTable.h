@@ -15,13 +15,12 @@ namespace velkaro::win {
 inline constexpr std::size_t kIfTableBufferSize = 441184;
 inline constexpr std::size_t kIfRowSize = 860;
 
-// Reads a MIB_IFTABLE of `size` bytes into rows (key: the interface index; 32-bit counters).
-// The row count is bounded by the rows that fit in `size`; false (rows emptied) when not even
-// the count fits.
+// Key: the interface index. The count is bounded by the rows that fit in `size`; false (rows
+// emptied) when not even the count fits.
 bool ParseIfTable(const std::uint8_t* data, std::size_t size, std::vector<InterfaceRow>& rows);
 
-// Fills a row from the fields of a MIB_IF_ROW2: the description converted to the ANSI code
-// page, as the 32-bit table holds it (cut to its 256 bytes), the LUID as the key.
+// The description converted to the ANSI code page and cut to 256 bytes, as the 32-bit table
+// holds it; the LUID as the key.
 void FillRowFromIfRow2(const wchar_t* description, std::uint64_t luid, std::uint64_t in,
                        std::uint64_t out, bool filter, InterfaceRow& row);
 
@@ -38,13 +37,10 @@ public:
     // For tests: uses fn instead of IPHLPAPI.DLL's GetIfTable; Load() then only reports success.
     explicit IpHelperTable(GetIfTableFn fn) : fn_(fn) {}
 
-    // Loads IPHLPAPI.DLL and finds GetIfTable2 with FreeMibTable, or else GetIfTable. The
-    // library stays loaded until this object is destroyed. A second call after success does
-    // nothing and answers true.
+    // The library stays loaded until this object goes; a second call after success answers true.
     bool Load() override;
-    // GetIfTable2: the table it gives, then freed. GetIfTable: calls it with the buffer; when
-    // it asks for a bigger one, grows the buffer to the size asked and calls once more. Any
-    // other nonzero answer is a failure.
+    // GetIfTable gets one more call when it asks for a bigger buffer; any other nonzero answer is
+    // a failure.
     bool GetIfTable(std::vector<InterfaceRow>& rows) override;
     bool Counters64() const { return table2_ != nullptr; }
 

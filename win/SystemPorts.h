@@ -8,9 +8,9 @@
 
 namespace velkaro::win {
 
-// The full path of the running executable; empty when it cannot be read.
+// Empty when it cannot be read.
 std::wstring ExePath();
-// The folder of the running executable with its trailing backslash; empty when unknown.
+// With its trailing backslash; empty when unknown.
 std::wstring ExeFolder();
 
 class Win32Clock : public Clock {
@@ -24,26 +24,23 @@ public:
 
 class Win32RegionalSettings : public RegionalSettings {
 public:
-    // The first character of the user's decimal separator in Windows-1251; '.' when the
-    // setting cannot be read.
+    // Windows-1251; '.' when the setting cannot be read.
     char DecimalSeparator() override;
 };
 
-// The shell, and the program's folder as a UTF-16 path from GetModuleFileNameW to the file
-// calls: never narrowed.
+// The program's folder stays the UTF-16 path from GetModuleFileNameW: never narrowed.
 class Win32Shell : public Shell {
 public:
     Win32Shell() : Win32Shell(ExeFolder()) {}
-    // Another folder (with its trailing separator) as the program's.
+    // With its trailing separator.
     explicit Win32Shell(std::wstring folder) : folderFiles_(std::move(folder)) {}
 
-    // ShellExecuteExW "open", shown normally, without the shell's own questions; the
-    // shell's result as ShellExecute gives it (above 32 on success, SE_ERR_... else).
-    // SE_ERR_NOASSOC without asking the shell for a URL whose scheme (mailto:) has no
-    // program in the registry (AssocQueryString).
+    // Without the shell's own questions; returns ShellExecute's result (above 32 on success).
+    // SE_ERR_NOASSOC, without asking the shell, for a URL scheme that has no program in the
+    // registry.
     std::intptr_t Open(const std::string& target) override;
     std::intptr_t OpenProgramFile(const std::string& name) override;
-    // True for an existing file (not a folder).
+    // A file, not a folder.
     bool ProgramFileExists(const std::string& name) override;
     FileStore& ProgramFolder() override { return folderFiles_; }
 
