@@ -50,7 +50,6 @@ std::string SystemStartText(std::int64_t seconds) {
 }
 
 bool ReadSystemStartText(std::string_view t, std::int64_t& seconds) {
-    // YYYY-MM-DD HH:MM:SS
     if (t.size() != 19 || t[4] != '-' || t[7] != '-' || t[10] != ' ' || t[13] != ':' || t[16] != ':')
         return false;
     auto number = [&](std::size_t at, std::size_t len, unsigned& value) {

@@ -1,12 +1,6 @@
-// Texts in Windows-1251, converted by the compiler. The sources are UTF-8; the program holds,
-// compares and writes its texts as Windows-1251 bytes, so every literal that holds a character
-// beyond ASCII is written with the suffix _cp1251:
-//
-//     inline constexpr const char* kToday = "Сегодня"_cp1251;
-//
-// gives a pointer to the zero-terminated Windows-1251 bytes of the text, made at compile time.
-// A character that Windows-1251 lacks, or a literal that is not UTF-8, does not compile. Every
-// compiler builds the same sources to the same bytes; no charset option is needed.
+// Texts in Windows-1251, converted at compile time: the sources are UTF-8 and the program
+// holds its texts as Windows-1251 bytes, so a literal beyond ASCII is written "Сегодня"_cp1251.
+// A character Windows-1251 lacks, or a literal that is not UTF-8, does not compile.
 #pragma once
 
 #include <array>
@@ -47,8 +41,7 @@ inline constexpr char32_t kHighHalf[128] = {
     0x0448, 0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x044F,
 };
 
-// The code point that begins at s[i]; advances i past it. Throwing here stops the compilation:
-// the literal is not UTF-8.
+// Advances i past the code point. Throwing here stops the compilation: the literal is not UTF-8.
 consteval char32_t NextCodePoint(const char* s, std::size_t& i) {
     const auto lead = static_cast<unsigned char>(s[i++]);
     if (lead < 0x80) return lead;
@@ -63,7 +56,7 @@ consteval char32_t NextCodePoint(const char* s, std::size_t& i) {
     return cp;
 }
 
-// The Windows-1251 byte of a code point; throwing stops the compilation: no such character.
+// Throwing stops the compilation: no such character.
 consteval char ByteOf(char32_t cp) {
     if (cp < 0x80) return static_cast<char>(cp);
     for (std::size_t i = 0; i < 128; ++i)
@@ -71,7 +64,6 @@ consteval char ByteOf(char32_t cp) {
     throw "not in Windows-1251";
 }
 
-// The number of characters of a zero-terminated UTF-8 text.
 template <std::size_t N>
 consteval std::size_t Length(const Utf8Literal<N>& s) {
     std::size_t n = 0;
@@ -98,13 +90,12 @@ struct Text {
 
 }  // namespace cp1251
 
-// The UTF-8 text of Windows-1251 bytes, by the table above. The byte 0x98, which stands for
-// no character, becomes U+0098 (the control character of the same number): no byte is lost.
+// The byte 0x98, which stands for no character, becomes U+0098, so no byte is lost.
 std::string Utf8FromCp1251(std::string_view bytes);
 
 inline namespace literals {
 
-// "текст"_cp1251: the Windows-1251 bytes of the literal, zero-terminated, of static storage.
+// Zero-terminated, of static storage.
 template <cp1251::Utf8Literal S>
 consteval const char* operator""_cp1251() {
     return cp1251::Text<S>::bytes.data();

@@ -1,14 +1,8 @@
-// Adapter and display names in the lines of price.txt and limits.txt. A name is written as it
-// is, except for the bytes its line would otherwise lose or split at, each written as "%" and
-// two upper-case hexadecimal digits:
-//  - NUL, CR and LF anywhere (line ends, and the mark of a damaged line);
-//  - the separators the field's line is split at (NameField);
-//  - blanks and control characters at either end of a field that is trimmed when read;
-//  - the first byte of a UTF-8 byte-order mark at the start of the line's first field;
-//  - a "%" that would otherwise read as one of these escapes.
-// So an ordinary name is written byte for byte as it always was. Reading turns back only
-// those escapes (of the bytes 00 to 20, "%", "|" and EF): any other "%" of a file, such as
-// one written before, reads as itself.
+// Adapter and display names in price.txt and limits.txt: written as they are, except the
+// bytes their line would lose or split at, each as "%XX": NUL, CR and LF; the field's
+// separators; blanks and control characters at the ends of a trimmed field; a byte-order
+// mark's first byte at the line's start; a "%" that would read as an escape. Reading turns
+// back only those escapes, so any other "%", such as one written before, reads as itself.
 #pragma once
 
 #include <string>

@@ -1,7 +1,6 @@
-// Reading price texts into doubles, exactly: the decimal number written in the text is
-// rounded once, to the nearest double (ties to even), with big-number arithmetic. No C
-// library conversion is used, so neither the locale nor the runtime (glibc or mingw) decides
-// the decimal point or the last bit.
+// Reading price texts into doubles, rounded once to the nearest (ties to even) with big-number
+// arithmetic: no C library conversion, so neither locale nor runtime decides the decimal point
+// or the last bit.
 #include "core/NumberText.h"
 
 #include <algorithm>
@@ -100,8 +99,7 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 // more than 768 of them, provided a dropped non-zero tail is still seen (a sticky digit).
 constexpr int kMaxDigits = 800;
 
-// The double nearest to digits × 10^exponent (digits: no leading zeros, not empty).
-// False when that overflows the double range.
+// digits: no leading zeros, not empty. False when the value overflows the double range.
 bool NearestDouble(const std::string& digits, long long exponent, double& value) {
     // The value lies in [10^(top-1), 10^top).
     const long long top = static_cast<long long>(digits.size()) + exponent;
@@ -183,7 +181,6 @@ bool TryReadPrice(const std::string& text, double& value) {
         ++i;
     }
 
-    // Mantissa: digits, at most one separator ("," or "."), at least one digit.
     std::string digits;       // significant digits, leading zeros dropped
     long long exponent = 0;   // value = digits × 10^exponent
     bool sawDigit = false;

@@ -16,12 +16,10 @@ struct Date {
     friend bool operator==(const Date&, const Date&) = default;
 };
 
-// One row of the interface table, as the platform delivers it (only the fields we use).
 struct InterfaceRow {
     std::array<std::uint8_t, 256> bDescr{};  // the description in the ANSI code page
     std::uint32_t dwDescrLen = 0;
-    // What tells this interface from the others while the system runs (its LUID, or its
-    // index where only the 32-bit table exists).
+    // The LUID, or the index where only the 32-bit table exists.
     std::uint64_t key = 0;
     std::uint64_t inOctets = 0;
     std::uint64_t outOctets = 0;
@@ -32,9 +30,8 @@ struct InterfaceRow {
 class InterfaceTable {
 public:
     virtual ~InterfaceTable() = default;
-    // Finds the platform's interface-table function; false when it is not available.
     virtual bool Load() = 0;
-    // Fills rows with the current table. False when the call failed (rows then unspecified).
+    // False when the call failed (rows then unspecified).
     virtual bool GetIfTable(std::vector<InterfaceRow>& rows) = 0;
 };
 
@@ -42,15 +39,13 @@ class Clock {
 public:
     virtual ~Clock() = default;
     virtual Date Today() = 0;
-    // The local time of day: seconds since midnight, 0 to 86399.
+    // Seconds since midnight, 0 to 86399.
     virtual std::int32_t SecondOfDay() = 0;
-    // Milliseconds of a clock that only goes forward, whatever is done to the time of day;
-    // what the adapters' speed is measured with. Its origin means nothing.
+    // Milliseconds of a clock that only goes forward; its origin means nothing.
     virtual std::uint64_t MonotonicMs() = 0;
-    // When the system started, in seconds since 1970-01-01 00:00 UTC: the clock's time less
-    // the time the system has run (sleep included).
+    // Seconds since 1970-01-01 00:00 UTC: the clock less the time run (sleep included).
     virtual std::int64_t SystemStartTime() = 0;
-    // The time the system has run, in seconds (sleep included): no change of the clock moves it.
+    // Seconds, sleep included; no change of the clock moves it.
     virtual std::int64_t UptimeSeconds() = 0;
 };
 
@@ -75,20 +70,18 @@ enum IoCode : int {
 // The name ReplaceAll gives its temporary file: the file's own name with this appended.
 inline constexpr const char* kTemporarySuffix = ".tmp";
 
-// The files of one folder, named by their bare names; the store composes the path.
+// The files of one folder, by their bare names.
 class FileStore {
 public:
     virtual ~FileStore() = default;
-    // Reads a whole file. Returns kIoOk, or the error code (kIoFileNotFound when missing).
+    // kIoOk, or the error code (kIoFileNotFound when missing).
     virtual int ReadAll(const std::string& name, std::string& bytes) = 0;
-    // Replaces a file with bytes in one step: name + kTemporarySuffix in the same folder,
-    // flushed, then moved over the old one. On failure the old file is untouched; returns the
-    // code of the step that failed.
+    // Writes name + kTemporarySuffix, flushes it and moves it over the old file, which a failure
+    // leaves untouched; returns the code of the step that failed.
     virtual int ReplaceAll(const std::string& name, const std::string& bytes) = 0;
-    // Writes a file in place (create or truncate, write, close); returns the code of the
-    // first failing step, the file keeping what was written so far.
+    // A failure leaves what was written so far; returns the code of the first failing step.
     virtual int WriteAll(const std::string& name, const std::string& bytes) = 0;
-    // Deletes a file (never a folder); true when it went away.
+    // Never a folder; true when it went away.
     virtual bool Delete(const std::string& name) = 0;
 };
 
