@@ -15,8 +15,7 @@ namespace {
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPSIBLINGS;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
 
-// A static text that sizes itself to its text, as the stored form's texts do: the text's
-// extent plus a two-pixel margin around it.
+// Sizes itself to its text's extent plus a two-pixel margin, as the stored form's texts do.
 SIZE TextSize(HWND hwnd, HFONT font, const std::wstring& text) {
     SIZE size{0, 0};
     win::WindowDc dc(hwnd);
@@ -36,8 +35,7 @@ AboutWindow::AboutWindow(Application& app) : AppWindow(app), dpi_(win::SystemDpi
     white_.reset(::CreateSolidBrush(RGB(255, 255, 255)));
     if (!white_) throw std::runtime_error("About: CreateSolidBrush failed");
     CreateOwned(L"TForm3", texts::kAboutCaption, kStyle, kExStyle, at.x, at.y, outer.cx, outer.cy);
-    // Its monitor may have another DPI than the system's: its size, and the controls made at
-    // the first show, follow that.
+    // Its monitor may have another DPI than the system's.
     if (const win::Dpi dpi = win::WindowDpi(Handle()); dpi != dpi_) {
         dpi_ = dpi;
         const SIZE size = win::OuterSize(dpi_.Px(kClientWidth), dpi_.Px(kClientHeight), kStyle, kExStyle, dpi_);
@@ -46,9 +44,8 @@ AboutWindow::AboutWindow(Application& app) : AppWindow(app), dpi_(win::SystemDpi
     }
 }
 
-// The controls, in tab order, with their fonts and the icon: made when the window is first
-// shown. Static controls are common controls under the program's manifest, and creating one
-// loads comctl32, which a program that stays in the tray never needs.
+// Made when first shown: static controls are common controls under the program's manifest,
+// and creating one loads comctl32, which a program staying in the tray never needs.
 void AboutWindow::MakeControls() {
     if (controlsMade_) return;
     controlsMade_ = true;
@@ -56,8 +53,7 @@ void AboutWindow::MakeControls() {
     captionFont_ = win::MakeFont({L"Times New Roman", -dpi_.Px(19), FW_BOLD, RUSSIAN_CHARSET});
     valueFont_ = win::MakeFont({L"Times New Roman", -dpi_.Px(13), FW_BOLD, RUSSIAN_CHARSET});
 
-    // The application icon at 32 x 32 units, from the icon's image of that size or the next
-    // larger one.
+    // From the icon's image of that size or the next larger one.
     const int iconSize = dpi_.Px(32);
     icon_.reset(static_cast<HICON>(
         ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, iconSize, iconSize, 0)));
@@ -106,8 +102,7 @@ LRESULT AboutWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         Hide();  // the close button only hides it
         return 0;
     case WM_DPICHANGED: {
-        // Another monitor: the place the system suggests, and the controls made anew at its
-        // DPI (when they exist already).
+        // Another monitor: the controls are made anew at its DPI, where they exist already.
         dpi_ = win::DpiOfMessage(wp);
         win::MoveToSuggestedRect(Handle(), lp);
         if (controlsMade_) {

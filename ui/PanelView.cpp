@@ -16,8 +16,7 @@ namespace {
 
 const win::WindowClass kClass{L"VelkaroImage1"};
 constexpr COLORREF kWhite = RGB(255, 255, 255);
-// The panel's font face: the panel sets only size, weight and colour. Tahoma has Cyrillic on
-// every Windows since 2000 and under Wine.
+// Tahoma has Cyrillic on every Windows since 2000 and under Wine.
 constexpr wchar_t kFace[] = L"Tahoma";
 
 COLORREF ToColorRef(std::uint32_t rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
@@ -107,7 +106,6 @@ PanelView::~PanelView() {
 }
 
 void PanelView::Create(HWND parent) {
-    // A scroll bar shows only while the panel is taller, or wider, than the image area.
     win::Window::Create(kClass, L"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL, 0, 0, 0, 0, 0, parent);
     UpdateScrollBar();
 }
@@ -185,7 +183,6 @@ void PanelView::UpdateScrollBar() {
         scrollLeft_ = left;  // the bitmap holds every column: only the screen shows others
         ::InvalidateRect(Handle(), nullptr, FALSE);
     }
-    // A page that holds the whole range hides the bar.
     auto set = [this](int bar, int range, int pageSize, int pos) {
         SCROLLINFO si{};
         si.cbSize = sizeof si;
@@ -311,8 +308,7 @@ void PanelView::SelectPanelFont(bool bold) {
 
 void PanelView::PaintItems() {
     itemsPending_ = false;
-    // The bitmap is the image area on the screen: the panel's rows from the scroll offset
-    // down, as wide as the layout made the panel. From here on, pixels.
+    // From here on, pixels.
     if (!MakeBitmap(dpi_.Px(panel_.BitmapWidth()), VisibleHeight())) return;
     HDC dc = memDc_.get();
     ::SetBkMode(dc, OPAQUE);
@@ -329,7 +325,6 @@ void PanelView::PaintItems() {
         const RECT cell{dpi_.Px(item.cell.left), dpi_.Px(item.cell.top) - top, dpi_.Px(item.cell.right),
                         dpi_.Px(item.cell.bottom) - top};
         if (cell.bottom <= 0 || cell.top >= bitmapSize_.cy) {
-            // Out of sight: not on the bitmap.
             if (i < painted_.size()) painted_[i].painted = false;
             else painted_.push_back(PaintedItem{PanelItem{}, 0, false});
             continue;
@@ -362,7 +357,6 @@ void PanelView::PaintItems() {
 void PanelView::Paint(HDC dc, const RECT& clip) {
     const RECT r = win::ClientRect(Handle());
     HBRUSH back = white_ ? whiteBrush_.get() : ::GetSysColorBrush(COLOR_BTNFACE);
-    // The bitmap's columns from the sideways scroll on.
     const int left = dpi_.Px(scrollLeft_);
     const int bw = bitmap_ ? std::max(0, static_cast<int>(bitmapSize_.cx) - left) : 0;
     const int bh = bitmap_ ? static_cast<int>(bitmapSize_.cy) : 0;

@@ -1,9 +1,6 @@
 // The statistics window's image area: the panel's items on a bitmap, painted only where a cell
-// changed, scrolled over the panel when the panel is taller or wider than the window can be.
-// The bitmap holds the rows the image area shows, as wide as the panel, and exists only while
-// the window is shown. The panel and
-// the scrolling are in 96-DPI units; the fonts, the bitmap and the mouse in the pixels of the
-// window's DPI.
+// changed, scrolled when the panel outgrows the window. The panel and scrolling are in 96-DPI
+// units; fonts, bitmap and mouse in the pixels of the window's DPI.
 #pragma once
 
 #include <windows.h>
@@ -27,8 +24,7 @@ public:
     // A right click, in the panel's coordinates (the scroll offset added).
     using RightClick = std::function<void(int x, int y)>;
 
-    // Measures the panel font's characters at a DPI; throws std::runtime_error when GDI
-    // refuses.
+    // Throws std::runtime_error when GDI refuses.
     PanelView(const StatisticsPanel& panel, RightClick onRightClick, win::Dpi dpi);
     ~PanelView() override;
 
@@ -36,20 +32,17 @@ public:
     void Create(HWND parent);
     // The fonts of another DPI; the bitmap is painted anew. Throws as the constructor does.
     void SetDpi(win::Dpi dpi);
-    // Width in pixels of text in the panel font.
     int TextWidth(const std::string& text) const;
 
-    // From now on the image is white and has a bitmap while shown; throws
-    // std::runtime_error when no memory DC can be had.
+    // Throws std::runtime_error when no memory DC can be had.
     void SetWhite();
     bool White() const { return white_; }
     // The panel's items changed: painted now when shown, else when shown next.
     void ShowItems();
-    // The window was shown (the bitmap comes back, painted) or hidden (the bitmap goes).
+    // The bitmap exists only while the window is shown.
     void Shown(bool shown);
 
-    // The panel's row at the top of the image area and its column at the left edge, and the
-    // panel's size they scroll through (units, as the panel's).
+    // In the panel's units.
     int ScrollTop() const { return scrollTop_; }
     int ScrollLeft() const { return scrollLeft_; }
     int ScrollHeight() const { return scrollHeight_; }

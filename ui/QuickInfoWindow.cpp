@@ -64,10 +64,8 @@ QuickInfoWindow::QuickInfoWindow(Application& app, QuickInfoLinks links)
     if (!menu_) throw std::runtime_error("Fast INFO: the menu could not be created");
 }
 
-// The list view: report view, grid lines, headers that take no clicks, flat single border.
-// Made when the window is first to be shown: its library, comctl32, is loaded only then
-// (loading it registers every common control and loads their images, megabytes a program that
-// stays in the tray never needs), and stays for the rest of the run.
+// Made when the window is first shown: loading comctl32 registers every common control and
+// loads their images, megabytes a program that stays in the tray never needs.
 void QuickInfoWindow::MakeListView() {
     if (listView_) return;
     static const HMODULE library = ::LoadLibraryW(L"comctl32.dll");
@@ -103,10 +101,8 @@ bool QuickInfoWindow::Refresh(const std::vector<QuickInfoRow>& rows) {
     shownAtRefresh_ = IsVisible();
     if (!shownAtRefresh_) return false;
     MakeListView();
-    // The list gets only what changed: rows no longer there go from the end, a row's cells
-    // are set where their texts differ from what the list holds, new rows are added. When rows
-    // come or go, the list is drawn once at the end, its scroll bars set for the window's
-    // final size.
+    // Only what changed goes to the list; when rows come or go it is drawn once at the end, with
+    // its scroll bars set for the window's final size.
     const bool rowsChange = listed_.size() != rows.size();
     if (rowsChange) ::SendMessageW(listView_, WM_SETREDRAW, FALSE, 0);
     while (listed_.size() > rows.size()) {
@@ -137,8 +133,6 @@ bool QuickInfoWindow::Refresh(const std::vector<QuickInfoRow>& rows) {
             }
         }
     }
-    // The window's size for the rows before the list draws again: it sets its scroll bars
-    // once, for its final size.
     FitToRows(listed_.size());
     if (rowsChange) {
         ::SendMessageW(listView_, WM_SETREDRAW, TRUE, 0);
@@ -148,7 +142,6 @@ bool QuickInfoWindow::Refresh(const std::vector<QuickInfoRow>& rows) {
 }
 
 void QuickInfoWindow::FitToRows(std::size_t rows) {
-    // The outer height from the layout's, in units: one step of growth per row that needs it.
     const RECT now = win::WindowRect(Handle());
     const RECT client = win::ClientRect(Handle());
     const SIZE frame{win::Width(now) - client.right, win::Height(now) - client.bottom};
@@ -162,8 +155,7 @@ void QuickInfoWindow::FitToRows(std::size_t rows) {
     // Never beyond the work area; a window that would reach below it moves up.
     const RECT area = win::MonitorWorkArea(Handle());
     const int outerHeight = std::min(dpi_.Px(height - frameUnits) + static_cast<int>(frame.cy), win::Height(area));
-    // Rows beyond those the list can show at that height: it scrolls, and the window is wider
-    // by the scroll bar, so that the columns fit beside it.
+    // A scrolling list makes the window wider by the scroll bar, so the columns fit beside it.
     int clientWidth = dpi_.Px(kLayoutClientWidth);
     if (ListScrolls(rows, outerHeight - frame.cy)) clientWidth += win::SystemMetric(SM_CXVSCROLL, dpi_);
     win::PlaceInside(Handle(), RECT{now.left, now.top, now.left + clientWidth + frame.cx, now.top + outerHeight}, area);
@@ -174,7 +166,6 @@ bool QuickInfoWindow::ListScrolls(std::size_t rows, int clientHeight) const {
     item.left = LVIR_BOUNDS;
     if (!listView_ || rows == 0 || !::SendMessageW(listView_, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item)))
         return false;
-    // The list fills the client area; inside its border go the header and the rows.
     const RECT outer = win::WindowRect(listView_);
     const RECT inner = win::ClientRect(listView_);
     const LONG style = ::GetWindowLongW(listView_, GWL_STYLE);
@@ -247,7 +238,6 @@ LRESULT QuickInfoWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         }
         break;
     case WM_INITMENUPOPUP:
-        // The menu opens: its check mark shows whether the program starts with Windows.
         if (reinterpret_cast<HMENU>(wp) == menu_.get()) {
             const bool on = links_.autostart && links_.autostart->IsOn();
             ::CheckMenuItem(menu_.get(), Id(Command::StartWithWindows), MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
@@ -261,7 +251,7 @@ LRESULT QuickInfoWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         }
         break;
     case WM_SETTINGCHANGE:
-        // The work area changed (a taskbar moved, grew or came): it keeps inside it.
+        // A taskbar moved, grew or came.
         if (wp == SPI_SETWORKAREA) FitToRows(listed_.size());
         break;
     case WM_DISPLAYCHANGE:
@@ -271,8 +261,6 @@ LRESULT QuickInfoWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         if (listView_) ::MoveWindow(listView_, 0, 0, LOWORD(lp), HIWORD(lp), TRUE);
         return 0;
     case WM_DPICHANGED: {
-        // Another monitor: the font and the columns of its DPI, the place the system
-        // suggests, and the size of the rows listed.
         SetDpi(win::DpiOfMessage(wp));
         win::MoveToSuggestedRect(Handle(), lp);
         FitToRows(listed_.size());
@@ -293,7 +281,6 @@ LRESULT QuickInfoWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
             sessionSaved_ = false;  // cancelled by some program; saves are due again
         return 0;
     case WM_POWERBROADCAST:
-        // The system sleeps: what was counted is saved, as at the end of a session.
         if (wp == PBT_APMSUSPEND) Save();
         return TRUE;
     default:

@@ -1,8 +1,6 @@
-// The quick-info window "Fast INFO": the small always-on-top list of today's traffic and cost
-// per adapter, and the program's main window. Its menu is the tray icon's ("Главная форма",
-// "Запускать вместе с Windows", "Выход"); a close request, the end of the Windows session and
-// the system's suspend save the files. Its sizes are 96-DPI units, scaled to the DPI of its
-// monitor.
+// The quick-info window "Fast INFO", the program's main window: an always-on-top list of
+// today's traffic and cost per adapter. Its menu is the tray icon's; a close request, the
+// session's end and the system's suspend save the files.
 #pragma once
 
 #include <windows.h>
@@ -18,23 +16,20 @@
 
 namespace velkaro::ui {
 
-// Whether the program starts when the user logs on: behind this interface (the Run key in
-// the program) so that the tray menu's logic can be tried without the registry.
+// The Run key behind an interface, so that the tray menu's logic can be tried without the
+// registry.
 class AutostartSetting {
 public:
     virtual ~AutostartSetting() = default;
-    // Whether this program is set to start with Windows.
     virtual bool IsOn() = 0;
-    // Turns it on or off; ERROR_SUCCESS or the system's error code.
+    // ERROR_SUCCESS or the system's error code.
     virtual LONG SetOn(bool on) = 0;
 };
 
-// What the window needs of the rest of the program.
 struct QuickInfoLinks {
     std::function<void()> save;            // the meter's save; raises AppError
     std::function<void()> showStatistics;  // shown and in front; centred the first time
-    // What "Запускать вместе с Windows" reads and sets; without one the item stays unchecked
-    // and does nothing.
+    // Without one the item stays unchecked and does nothing.
     AutostartSetting* autostart = nullptr;
 };
 
@@ -43,21 +38,17 @@ public:
     static constexpr int kLayoutClientWidth = 293;
     static constexpr int kLayoutClientHeight = 38;
 
-    // Created hidden; throws std::runtime_error when Windows refuses.
+    // Throws std::runtime_error when Windows refuses.
     QuickInfoWindow(Application& app, QuickInfoLinks links);
 
     HMENU Menu() const { return menu_.get(); }  // the tray icon's menu
 
-    // Brings the list to the rows while showing, and sizes the window for their rows as far
-    // as the work area allows (from its layout size: it grows with the rows and shrinks with
-    // them), a scroll bar's width wider while the list scrolls; returns whether it is showing.
-    // The window keeps inside the work area also when that or the display changes, and is
-    // placed inside it again whenever it is shown.
+    // Sizes the window for the rows as far as the work area allows (growing and shrinking with
+    // them); returns whether it is showing.
     bool Refresh(const std::vector<QuickInfoRow>& rows);
-    // The tray's double click: hidden when it was showing at the last tick, else shown.
+    // Hidden when it was showing at the last tick, else shown.
     void ToggleFromTray();
 
-    // The commands of the menu.
     void ShowStatistics();    // the statistics window in front, this one hidden
     void StartWithWindows();  // turned the other way; a failure says so in a message
     void Exit();              // save, then the end request
@@ -69,7 +60,7 @@ protected:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
-    // The save of an exit path; a failure shows the error box and returns false.
+    // A failure shows the error box and returns false.
     bool Save();
     void MakeListView();  // once, at the first show
     void SetDpi(win::Dpi dpi);  // the font and the columns of another DPI

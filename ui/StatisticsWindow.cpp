@@ -68,7 +68,7 @@ StatisticsWindow::StatisticsWindow(Application& app, TrafficMeter& meter, std::f
 }
 
 StatisticsWindow::~StatisticsWindow() {
-    // No message reaches this object while it is being taken apart; the children go with it.
+    // No message reaches this object while it is being taken apart.
     Destroy();
 }
 
@@ -88,8 +88,7 @@ void StatisticsWindow::ShowPanel(const StatisticsPanel& panel) {
 }
 
 int StatisticsWindow::ScrollWidth() {
-    // The texts' width, not the margin after them: a window too narrow for the margin alone
-    // does not scroll.
+    // A window too narrow only for the margin after the texts does not scroll.
     const int texts = meter_.Panel().TextsWidth();
     return texts > 0 ? std::min(ImageWidth(), texts) : 0;
 }
@@ -109,10 +108,8 @@ void StatisticsWindow::SetOuterWidth(int width) {
 
 void StatisticsWindow::Place() {
     view_.SetScrollSize(ScrollWidth(), ImageHeight());
-    // The image area and the bar each the pixels of their units: the image area shows as
-    // many rows and columns as the panel has, no scroll bar for a rounding. While the image
-    // area scrolls down, the window is wider by its scroll bar (the last column shows beside
-    // it), and while it scrolls sideways taller by its own, as far as the work area allows.
+    // Each part the pixels of its units, so that no rounding adds a scroll bar. A scrolling image
+    // area widens (or heightens) the window by its scroll bar, as far as the work area allows.
     const RECT area = win::MonitorWorkArea(Handle());
     const WindowFit size = FitToWorkArea(
         dpi_.Px(ImageWidth()) + static_cast<int>(frame_.cx), dpi_.Px(ScrollWidth()) + static_cast<int>(frame_.cx),
@@ -148,7 +145,7 @@ void StatisticsWindow::SetWhite() {
 
 void StatisticsWindow::RightClick(int x, int y) {
     picked_ = meter_.Panel().AdapterAt(y);
-    // Where the click was in the window: the menu opens there, however far it is scrolled.
+    // The menu opens where the click was, however far the panel is scrolled.
     constexpr int kBelowPointer = 20;
     PopupMenu(x - view_.ScrollLeft(), y - view_.ScrollTop() + kBelowPointer);
 }
@@ -167,7 +164,7 @@ void StatisticsWindow::PopupMenu(int windowX, int windowY) {
     const UINT cmd = static_cast<UINT>(::TrackPopupMenu(
         menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, screenX, screenY, 0, Handle(), nullptr));
     ::PostMessageW(Handle(), WM_NULL, 0, 0);
-    // The chosen command runs after the mouse handler, as a menu's WM_COMMAND does.
+    // Runs after the mouse handler, as a menu's WM_COMMAND does.
     if (cmd != 0) ::PostMessageW(Handle(), WM_COMMAND, MAKEWPARAM(cmd, 0), 0);
 }
 
@@ -180,7 +177,6 @@ LRESULT StatisticsWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_SHOWWINDOW:
         if (wp && !shownOnce_) {
-            // Centred in the work area the first time it is shown.
             shownOnce_ = true;
             Place();
             win::CentreWindow(Handle(), win::MonitorWorkArea(Handle()));
@@ -188,16 +184,14 @@ LRESULT StatisticsWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         view_.Shown(wp != 0);
         break;
     case WM_SIZE:
-        // A new frame (another caption height, another DPI) changes the client area, and
-        // comes here too.
+        // A new frame (caption height, DPI) changes the client area and comes here too.
         frame_ = SIZE{win::Width(win::WindowRect(Handle())) - static_cast<int>(win::ClientRect(Handle()).right),
                       win::Height(win::WindowRect(Handle())) - static_cast<int>(win::ClientRect(Handle()).bottom)};
         LayoutChildren();
         view_.SetScrollSize(ScrollWidth(), ImageHeight());
         return 0;
     case WM_DPICHANGED: {
-        // Another monitor: the fonts and the children of its DPI, the place the system
-        // suggests, then the panel laid out anew with the new text widths, as soon as the
+        // Another monitor: the panel is laid out anew with the new text widths once the
         // message that moved the window is done.
         SetDpi(win::DpiOfMessage(wp));
         win::MoveToSuggestedRect(Handle(), lp);

@@ -1,14 +1,7 @@
-// The statistics window on Win32: the top-level window "VelkaroTForm1" that draws the meter's
-// panel, with the image area (ui/PanelView.h) over the button bar (ui/ButtonBar.h) and the
-// panel's menu, whose commands go to the meter for the adapter picked. Every handler runs
-// through the meter's Guarded, so an error shows the error box and the program goes on.
-//
-// The panel sizes the window as if the screen had no end: the outer size it sets and reads
-// is its own. On the screen the window is never taller or wider than the work area of its
-// monitor and stays inside it; past that the image area scrolls over the panel, down and
-// sideways (statistics/WindowFit.h). Sizes given and taken
-// are 96-DPI units; on the screen they are the pixels of the window's DPI, which follows the
-// monitor it is on (WM_DPICHANGED).
+// The statistics window "VelkaroTForm1": the meter's panel in an image area over the button
+// bar, and the panel's menu. The panel sizes the window as if the screen had no end; on the
+// screen it stays inside its monitor's work area and the image area scrolls past that
+// (statistics/WindowFit.h). Sizes are 96-DPI units, drawn at the window's monitor's DPI.
 #pragma once
 
 #include <windows.h>
@@ -34,15 +27,14 @@ public:
     static constexpr int kLayoutClientWidth = StatisticsPanel::kLayoutImageWidth;
     static constexpr int kLayoutClientHeight = StatisticsPanel::kLayoutImageHeight + ButtonBar::kHeight;
 
-    // Creates the window hidden, centred in the work area when first shown; throws
-    // std::runtime_error when Windows refuses. showAbout opens the about window.
+    // Hidden, centred in the work area when first shown; throws std::runtime_error when Windows
+    // refuses.
     StatisticsWindow(Application& app, TrafficMeter& meter, std::function<void()> showAbout);
     ~StatisticsWindow() override;
 
     win::Dpi ScreenDpi() const { return dpi_; }
 
-    // WindowHost: the outer size and the image's are those the panel (or the width setting)
-    // gave the window.
+    // The sizes the panel (or the width setting) gave, not those on the screen.
     int OuterWidth() override { return outerWidth_; }
     int OuterHeight() override { return panelOuterHeight_; }
     void SetOuterWidth(int width) override;
@@ -50,30 +42,26 @@ public:
     int ImageHeight() override;
     int TextWidth(const std::string& text) override { return dpi_.UnitsCovering(view_.TextWidth(text)); }
 
-    // The panel as the meter laid it out last: the window takes the size it asks for and
-    // paints what changed.
     void ShowPanel(const StatisticsPanel& panel);
     void SetWhite();  // window and image area white: the meter counts
-    // The adapter the menu's commands work on: the block's at or above the last right click.
+    // The block's at or above the last right click.
     const std::string& Picked() const { return picked_; }
 
 protected:
-    // The panel's menu at a point of the window, measured from its outer top-left corner, in
-    // units; returns when the menu has closed.
+    // At a point measured from the window's outer top-left corner, in units; returns when the
+    // menu has closed.
     virtual void PopupMenu(int windowX, int windowY);
 
 private:
     friend class StatisticsWindowTest;
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
-    // Runs a handler through the meter's Guarded; any other exception also ends in the error
-    // box instead of unwinding through Windows.
+    // Any exception, not only the meter's, ends in the error box instead of unwinding through
+    // Windows.
     template <class F> void Run(F&& handler);
     void RightClick(int x, int y);  // y includes the scroll offset
     void Resize(int outerWidth, int outerHeight);
     void LayoutChildren();
-    // The window's size on the screen: the pixels of its units, at most as high as the work
-    // area; a new size keeps the window's centre; the window moved into the work area; the
-    // image area told the rows it scrolls through.
+    // The size on the screen: at most the work area, keeping the window's centre and inside it.
     void Place();
     void SetDpi(win::Dpi dpi);  // the fonts and the children of another DPI
     int ScrollWidth();  // the image area's width that scrolls sideways: the panel's texts

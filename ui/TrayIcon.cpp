@@ -18,7 +18,6 @@ static_assert(std::size(NOTIFYICONDATAW{}.szTip) - 1 == TrayIcon::kTipLimit, "ti
 // How long the balloon stays (shells from Vista on use their own setting).
 constexpr UINT kBalloonTimeoutMs = 10000;
 
-// Copies a Windows-1251 text, widened one character each, into a field, cut to its size.
 template <std::size_t N> void Put(WCHAR (&field)[N], const std::string& text) {
     const std::wstring wide = win::Widen(text);
     const std::size_t n = std::min(wide.size(), N - 1);
@@ -45,9 +44,8 @@ TrayIcon::TrayIcon(Application& app, AppWindow& owner, HMENU menu, std::function
 }
 
 void TrayIcon::MakeIcon(win::Dpi dpi) {
-    // The picture of that size from the application icon's images (an icon loaded from a
-    // resource keeps all its sizes: the one of that size, else the next larger one scaled
-    // down), else the icon as it is; the last one made stays when neither can be had.
+    // An icon loaded from a resource keeps all its sizes (the one asked for, else the next larger
+    // scaled down); the last picture stays when neither can be had.
     win::UniqueIcon icon(static_cast<HICON>(::CopyImage(app_.Icon(), IMAGE_ICON, win::SystemMetric(SM_CXSMICON, dpi),
                                                         win::SystemMetric(SM_CYSMICON, dpi), LR_COPYFROMRESOURCE)));
     if (!icon) icon.reset(::CopyIcon(app_.Icon()));
@@ -115,8 +113,7 @@ void TrayIcon::ShowMenu() {
 }
 
 void TrayIcon::DoubleClick() {
-    // The main window and the taskbar button first, then the handler, which decides by its own
-    // rule whether the main window stays.
+    // The handler decides by its own rule whether the main window stays.
     if (owner_.IsVisible())
         app_.HideToTray();
     else
@@ -148,9 +145,7 @@ LRESULT TrayIcon::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     }
     if (msg == taskbarCreated_ && msg != 0 && added_) {
-        // The shell was restarted and forgot the icon (and its balloon): the main window and
-        // the taskbar button are shown, and the icon is put back, of the size the new shell
-        // asks for.
+        // A restarted shell forgot the icon and its balloon.
         Notify(NIM_DELETE);
         app_.RestoreFromTray();
         MakeIcon(win::WindowDpi(Handle()));
@@ -158,7 +153,6 @@ LRESULT TrayIcon::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         balloonShownAt_ = 0;
     }
     if (msg == WM_DPICHANGED) {
-        // The primary monitor's DPI changed: the picture of its size.
         MakeIcon(win::DpiOfMessage(wp));
         if (added_) Notify(NIM_MODIFY);
         return 0;

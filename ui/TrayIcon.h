@@ -1,11 +1,6 @@
-// The tray icon: the program's icon in the notification area, with its tip; a right click
-// opens the main window's menu at the cursor, a double click shows or hides the main window
-// with the taskbar button; after the taskbar is re-created the icon is put back (and the main
-// window shown); the limits' warnings are its info balloons, one at a time. The picture is of
-// the size the shell asks for at the DPI of the primary monitor, made again when that DPI
-// changes and when the taskbar is re-created.
-//
-// The shell's notifications arrive at a hidden top-level window of the class
+// The tray icon with its tip, menu and info balloons (one at a time), put back when the
+// taskbar is re-created; its picture is of the size the shell asks for at the primary
+// monitor's DPI. The shell's notifications reach a hidden window of the class
 // "TCustomWindowTimer", the name other programs know it by.
 #pragma once
 
@@ -29,15 +24,15 @@ inline constexpr UINT kTrayCallbackMessage = WM_USER + 211;  // 0x4D3
 
 class TrayIcon : public Notifier, private win::Window {
 public:
-    // The shell call (Shell_NotifyIconW; tests record the calls instead).
+    // Tests record the calls instead.
     using ShellNotify = std::function<BOOL(DWORD message, NOTIFYICONDATAW* data)>;
     static constexpr std::size_t kTipLimit = 127;  // characters of the tip field
     // A balloon the shell never reports gone counts as gone after this long.
     static constexpr std::uint64_t kBalloonGoneMs = 30000;
 
-    // owner: the main window, made the foreground window around the menu, which it gets the
-    // commands of (menu), shown or hidden by the double click before onDoubleClick runs.
-    // Throws std::runtime_error when the hidden window cannot be created.
+    // owner: the main window, made foreground around the menu (whose commands go to it) and shown
+    // or hidden by the double click before onDoubleClick runs. Throws std::runtime_error when the
+    // hidden window cannot be created.
     TrayIcon(Application& app, AppWindow& owner, HMENU menu, std::function<void()> onDoubleClick,
              ShellNotify notify = {});
     ~TrayIcon() override;  // the icon leaves the notification area
@@ -45,13 +40,11 @@ public:
     void Add();  // into the notification area, with the application's icon and the tip
     HWND WindowHandle() const { return Handle(); }
     const std::string& Tip() const { return tip_; }
-    // A new tip (Windows-1251), sent to the shell when it differs; cut to kTipLimit.
+    // Windows-1251; sent only when it differs, cut to kTipLimit.
     void SetTip(const std::string& tip);
-    // An info balloon from the icon: NIM_MODIFY with NIF_INFO, the info icon, the title and
-    // text cut to their fields. False when the icon is not in the notification area, the
-    // shell refused it, or the last balloon is still up: the shell shows one balloon at a
-    // time, so the next waits until the shell reports the last one hidden, timed out or
-    // clicked.
+    // False when the icon is not in the notification area, the shell refused it, or the last
+    // balloon is still up: the shell shows one at a time, so the next waits until it reports the
+    // last one hidden, timed out or clicked.
     bool ShowBalloon(const std::string& title, const std::string& text) override;  // Windows-1251
 
 private:
