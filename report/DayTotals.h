@@ -1,5 +1,5 @@
 // The traffic of each adapter and day, summed over the day's records wherever they stand in
-// the history, and a day's cost: what the charts and the CSV export are made of.
+// the history: what the charts and the CSV export are made of.
 #pragma once
 
 #include <cstdint>
@@ -15,12 +15,10 @@ struct AdapterDay {
     std::uint64_t in = 0, out = 0;  // 64-bit: a day's sum never wraps
 };
 
-// Every adapter's days with records, in date order, then in the adapters' order (that of
-// their first records); with `only`, that adapter's days alone.
+// In date order, then in the adapters' order; with `only`, that adapter's days alone.
 std::vector<AdapterDay> DayTotals(const Accounting& a, const AdapterId* only = nullptr);
 
-// The cost of a day's traffic at two prices per megabyte, as the report sums it:
-// priceIn * (in / 1048576) + priceOut * (out / 1048576), unrounded.
+// priceIn * (in / 1048576) + priceOut * (out / 1048576), unrounded, as the report sums it.
 long double DayCost(long double priceIn, long double priceOut, std::uint64_t in, std::uint64_t out);
 
 }  // namespace velkaro

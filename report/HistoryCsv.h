@@ -1,7 +1,5 @@
-// history.csv: the traffic of every adapter and day for a spreadsheet. Semicolons between
-// fields, the regional decimal separator, CR LF line ends, UTF-8 with a byte-order mark, a
-// header row; then one row per adapter and day (date, adapter, display name, bytes received,
-// bytes sent, the day's cost at the current prices), in date order, then adapter order.
+// history.csv: the traffic of every adapter and day for a spreadsheet (semicolons, the
+// regional decimal separator, CR LF, UTF-8 with a byte-order mark).
 #pragma once
 
 #include <string>
@@ -11,12 +9,10 @@
 
 namespace velkaro {
 
-// A field as it goes into the file: quoted, with its quotes doubled, when it holds the
-// field separator, a quote, CR or LF; else as it is.
+// Quoted, quotes doubled, when it holds the separator, a quote, CR or LF.
 std::string CsvField(std::string_view field);
 
-// The whole file. Every adapter of the history, or with the "SHOW" setting only the adapter
-// it names. Registers nothing in the price table: an adapter without prices costs 0.
+// Registers nothing in the price table: an adapter without prices costs 0.
 std::string HistoryCsvText(const Accounting& a, char sep);
 
 }  // namespace velkaro

@@ -64,13 +64,12 @@ public:
         WriteMonthSubtotal();
         TotalsRow();
         Foot();
-        // The charts stand between the name and the table.
         out_.insert(chartsAt_, Charts(hasRecords ? &id : nullptr));
         return std::move(out_);
     }
 
 private:
-    // The adapter's days in date order, at the prices of its rows, with its monthly money limit.
+    // At the prices of its rows, with its monthly money limit.
     std::string Charts(const AdapterId* id) {
         ChartData data;
         if (id) data.days = DayTotals(a_, id);
@@ -132,7 +131,6 @@ private:
         }
     }
 
-    // The row of the date met last, from the two day sums and the adapter's prices.
     void WriteDayRow() {
         const long double priceIn = GetPrice(a_, adapter_, Direction::Incoming);
         const long double priceOut = GetPrice(a_, adapter_, Direction::Outgoing);
