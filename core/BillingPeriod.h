@@ -1,7 +1,5 @@
-// Billing periods. A period of day D runs from day D of
-// a month to the day before day D of the next month; a day past a month's end stands for that
-// month's last day (day 31: 31 January to 27 February, 28 February to 30 March, 31 March ...).
-// Day 1 gives the calendar months.
+// Billing periods of day D: from day D of a month to the day before it in the next, a day
+// past a month's end standing for its last day (day 1: the calendar months).
 #pragma once
 
 #include <cstdint>
@@ -20,7 +18,6 @@ struct BillingPeriod {
     int Days() const { return static_cast<int>(DayNumber(end) - DayNumber(start)); }
 };
 
-// The period of day periodDay (1 to 31) that holds the day `today`.
 BillingPeriod PeriodOf(int periodDay, const Date& today);
 
 // A record's day as an ordered key, for any field values a file may hold (day 0, day 40).

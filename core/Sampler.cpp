@@ -35,10 +35,9 @@ HistoryRecord OpenRecordOn(const Date& d) {
     return r;
 }
 
-// The counters-as-traffic rule, one row against the history. The adapter's open records of the
-// AccountingDate are exactly the records the plain scan over the whole table would consider,
-// and the index keeps them in table order; records appended while this row is handled lie at
-// or beyond `n`, at the end of that list, and are not visited.
+// The adapter's open records of the AccountingDate, in table order, are those a scan of the
+// whole table would consider; records appended meanwhile lie at or beyond `n` and are not
+// visited.
 AdapterId SampleRowAsCounters(Accounting& a, const std::string& name, std::uint32_t in, std::uint32_t out) {
     AdapterId id = 0;
     bool matched = false;
@@ -73,8 +72,7 @@ AdapterId SampleRowAsCounters(Accounting& a, const std::string& name, std::uint3
     return id;
 }
 
-// The growth rule: the adapter's open record of the AccountingDate (its last one, made when
-// there is none) takes the row's growth.
+// The adapter's last open record of the AccountingDate, made when there is none.
 AdapterId AddGrowth(Accounting& a, AdapterId id, std::string_view name, std::uint64_t in, std::uint64_t out) {
     if (id == kNoAdapter) {
         const std::string key(name);

@@ -1,7 +1,5 @@
-// price.txt (a line per adapter with its display name and its two prices) and limits.txt (a
-// line per limit of an adapter, with the warnings it gave): what LoadFiles and SaveFiles say of
-// them is in core/Files.h. Each is read into its table, and written from it, by its own file
-// (core/PriceFile.cpp, core/LimitFile.cpp).
+// The texts of price.txt and limits.txt (core/PriceFile.cpp, core/LimitFile.cpp); what loading
+// and saving do with them is in core/Files.h.
 #pragma once
 
 #include <string>
@@ -19,7 +17,7 @@ inline constexpr DataFile kLimitData{texts::kLimitFile, texts::kLimitBackup};
 void LoadPriceFile(Accounting& a, FilePorts& ports, TableRead how, FileNotes& notes);
 void LoadLimitFile(Accounting& a, FilePorts& ports, TableRead how, FileNotes& notes);
 
-// The bytes of each file as the save writes them, amounts with the decimal separator sep.
+// Amounts with the decimal separator sep.
 std::string PriceFileText(const Accounting& a, char sep);
 std::string LimitFileText(const Accounting& a, char sep);
 

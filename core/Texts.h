@@ -1,6 +1,4 @@
-// Every text the program shows or writes, in one place, as Windows-1251 bytes: how the program
-// holds, compares and writes text. The sources are UTF-8; a text beyond ASCII is converted at
-// compile time ("..."_cp1251, core/Cp1251.h).
+// Every text the program shows or writes, as Windows-1251 bytes (core/Cp1251.h).
 #pragma once
 
 #include "core/Cp1251.h"
@@ -29,8 +27,8 @@ inline constexpr const char* kLimitFile = "limits.txt";
 inline constexpr const char* kLimitBackup = "limits.bak";
 inline constexpr const char* kNotAFloat = "'%s' is not a valid floating point value";
 
-// Files that exist but could not be read. %s: the file with the reason in brackets, or two or
-// three such joined by kListJoin and, before the last, kAndFile.
+// Files that exist but could not be read. %s: the file with the reason in brackets, or several
+// joined by kListJoin and, before the last, kAndFile.
 inline constexpr const char* kUnreadAtStartOne =
     "Не удалось прочитать файл %s. Учёт идёт, но файл не будет перезаписан, пока его не удастся прочитать."_cp1251;
 inline constexpr const char* kUnreadAtStartTwo =
@@ -50,8 +48,7 @@ inline constexpr const char* kReasonNotReady = "устройство не гот
 inline constexpr const char* kReasonBadNetPath = "сетевой путь не найден"_cp1251;        // 53
 inline constexpr const char* kReasonOther = "ошибка ввода-вывода %d"_cp1251;
 
-// Lines a load skipped: the file, how many, the first few of them (each in apostrophes,
-// joined by kSkippedLineJoin), the name of the copy kept.
+// %s the file, %d how many, %s the first few (each in apostrophes), %s the copy kept.
 inline constexpr const char* kSkippedLines =
     "В файле %s пропущено строк, которые не удалось прочитать: %d, среди них: %s. "_cp1251
     "Перед первой записью файл в прежнем виде сохраняется рядом под именем %s."_cp1251;
@@ -113,16 +110,13 @@ inline constexpr const char* kMailSubjectKey = "?subject=";
 inline constexpr const char* kMailBodyKey = "&body=";
 inline constexpr const char* kMailEnd = "%0d";
 inline constexpr const char* kMailFailed = "Не удалось написать письмо автору."_cp1251;
-// After kMailFailed and a blank: %s the reason (as for a file), %s the author's address, which
-// the user can still write to (a message box's text can be copied).
+// After kMailFailed and a blank: the reason, then the author's address to copy from the box.
 inline constexpr const char* kMailFailedWhy = "Причина: %s. Адрес автора: %s"_cp1251;
-// The shell could not open a file or a page. %s: what it is (kOpenHelp or kOpenOnlineHelp
-// followed by the file's name or the page's address), %s: the reason.
+// %s: kOpenHelp or kOpenOnlineHelp with the file's name or the page's address, %s: the reason.
 inline constexpr const char* kOpenFailed = "Не удалось открыть %s: %s."_cp1251;
 inline constexpr const char* kOpenHelp = "справку "_cp1251;
 inline constexpr const char* kOpenOnlineHelp = "страницу справки "_cp1251;
-// The report or the CSV file written, but the shell could not open it. %s: the file, %s: the
-// reason.
+// The report or the CSV file was written, but the shell could not open it.
 inline constexpr const char* kOpenWrittenFailed =
     "Файл %s записан в папку программы, но открыть его не удалось: %s."_cp1251;
 // Reasons, by the shell's result; %s: the result.
