@@ -1,10 +1,7 @@
-// The program's dialogs on Win32: the message dialog, the Yes/No question, the input query
-// (the dialog resource of res/input.rc, which a program using it links) and the error box, all
-// captioned with the application title and centred on the screen. Each is owned by the window
-// it comes from (the window running the command, see DialogOwner, else the thread's active
-// window), which has the focus again after it; the thread's other windows take no input
-// meanwhile.
-// Texts are the program's Windows-1251 bytes; they reach Windows as UTF-16.
+// The program's dialogs on Win32: the message, the Yes/No question, the input query (the
+// dialog of res/input.rc, which a program using it links) and the error box. Each is owned
+// by the window it comes from (DialogOwner), which has the focus again after it. Texts are
+// Windows-1251, widened to UTF-16 for Windows.
 #pragma once
 
 #include <windows.h>
@@ -33,8 +30,8 @@ public:
 // The error box's text: a full stop appended when the text does not end in one.
 std::string ErrorBoxText(const std::string& text);
 
-// For as long as it lives, the dialogs of the thread come from this window (while it is shown):
-// a window's command handlers hold one. The innermost one counts.
+// While it lives (and the window is shown), the thread's dialogs come from this window; the
+// innermost one counts.
 class DialogOwner {
 public:
     explicit DialogOwner(HWND window);

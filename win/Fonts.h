@@ -14,13 +14,11 @@ struct FontSpec {
     BYTE charset = DEFAULT_CHARSET;
 };
 
-// The font; throws std::runtime_error when it cannot be created. Windows may give another
-// face where the system lacks the one asked for.
+// Throws std::runtime_error when it cannot be created; Windows may substitute the face.
 UniqueFont MakeFont(const FontSpec& spec);
 
-// The face asked for, or the metric-compatible face alike where the system lacks it (Wine and
-// systems without the Windows core fonts would otherwise substitute a sans-serif face); the
-// system's choice when it has neither.
+// Falls back to the metric-compatible face alike, where Wine or a system without the Windows
+// core fonts would substitute a sans-serif face.
 UniqueFont MakeFontOrAlike(const FontSpec& spec, const wchar_t* alike);
 
 }  // namespace velkaro::win

@@ -1,5 +1,4 @@
-// Small owners for Win32 handles: each closes what it holds exactly once, when it goes out of
-// scope or is reset, and can be moved but not copied.
+// Small move-only owners for Win32 handles, each releasing what it holds exactly once.
 #pragma once
 
 #include <windows.h>
@@ -8,7 +7,6 @@
 
 namespace velkaro::win {
 
-// Owner of a value released by Traits::Release when it is not Traits::Invalid().
 template <typename Traits>
 class Unique {
 public:
@@ -97,7 +95,6 @@ using UniqueMemoryDc = Unique<MemoryDcTraits>;
 using UniqueIcon = Unique<IconTraits>;
 using UniqueMenu = Unique<MenuTraits>;
 
-// A window's DC from GetDC, given back with ReleaseDC.
 class WindowDc {
 public:
     explicit WindowDc(HWND hwnd) noexcept : hwnd_(hwnd), dc_(::GetDC(hwnd)) {}
@@ -114,7 +111,6 @@ private:
     HDC dc_;
 };
 
-// BeginPaint/EndPaint for one WM_PAINT.
 class PaintDc {
 public:
     explicit PaintDc(HWND hwnd) noexcept : hwnd_(hwnd) { dc_ = ::BeginPaint(hwnd, &ps_); }
