@@ -1,7 +1,5 @@
-// The statistics window on the screen: the outer size its panel asks for, kept within the work
-// area of its monitor. Past the work area the image area scrolls through the panel, down or
-// sideways, and the window is wider (or taller) by the scroll bar that shows for it, as far as
-// the work area allows. The sizes are of one kind throughout: pixels, or 96-DPI units.
+// The statistics window's outer size kept within its monitor's work area, with the scroll bars
+// that makes necessary. All sizes of one kind: pixels, or 96-DPI units.
 #pragma once
 
 #include <algorithm>
@@ -16,9 +14,8 @@ struct WindowFit {
     friend bool operator==(const WindowFit&, const WindowFit&) = default;
 };
 
-// wanted: the outer size the panel asks for; leastWidth: the outer width that still shows every
-// text whole (what lies beyond it is margin, cut before anything scrolls sideways); area: the
-// work area's size; bar: the width of a vertical and the height of a horizontal scroll bar.
+// leastWidth: the outer width that still shows every text whole (the margin beyond it is cut
+// before anything scrolls sideways); bar: a vertical bar's width and a horizontal bar's height.
 inline WindowFit FitToWorkArea(int wantedWidth, int leastWidth, int wantedHeight, int areaWidth, int areaHeight,
                                int barWidth, int barHeight) {
     WindowFit fit;
