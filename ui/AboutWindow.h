@@ -1,6 +1,5 @@
-// The about window "About....": the product caption, the application icon, the credit, the web site and
-// e-mail addresses, and the city line. Shown without being modal; closing only hides it. Its
-// places and sizes are 96-DPI units, scaled to the DPI of its monitor.
+// The about window "About....": caption, icon, credit, web and mail links. Not modal; closing
+// only hides it. In 96-DPI units, scaled to its monitor's DPI.
 #pragma once
 
 #include <windows.h>
@@ -19,15 +18,14 @@ public:
     // Created hidden, centred on the desktop; its controls come with the first show.
     explicit AboutWindow(Application& app);
 
-    // "Об авторе": shows the window, or brings it to the front when it is open already; closed,
-    // it gives the keyboard back to the opener (the statistics window).
+    // Brings it to the front when open already; closed, it gives the keyboard back to the opener.
     void ShowAbout(HWND opener = nullptr);
 
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
-    // The controls are created in tab order: the icon, then the texts.
+    // In tab order: the icon, then the texts.
     void MakeControls();
     void AddText(const char* text, int x, int y, HFONT font);
     win::Dpi dpi_;

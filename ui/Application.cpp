@@ -11,7 +11,7 @@ namespace velkaro::ui {
 
 namespace {
 
-// The application of the running thread, for the show/hide watch. One at a time.
+// For the show/hide hook, which has no context of its own; one at a time.
 thread_local Application* tCurrent = nullptr;
 
 }  // namespace
@@ -58,7 +58,7 @@ void AppWindow::MessageFailed(const std::exception& e) noexcept { app_.ShowError
 Application::Application(const std::string& title, Dialogs& dialogs) : title_(title), dialogs_(dialogs) {
     icon_ = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
     if (!icon_) icon_ = ::LoadIconW(nullptr, IDI_APPLICATION);
-    // Zero-sized, centred, never shown by itself: its only visible part is the taskbar button.
+    // Never shown by itself: its only visible part is the taskbar button.
     const POINT centre = win::CentredIn(win::ScreenRect(), 0, 0);
     Create({kClassName, nullptr, icon_}, win::Widen(title).c_str(),
            WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, 0, centre.x, centre.y, 0, 0,
@@ -153,7 +153,7 @@ LRESULT CALLBACK Application::ShowHookProc(int code, WPARAM wp, LPARAM lp) {
 LRESULT Application::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_SIZE:
-        // Minimised from its taskbar button: into the tray; the minimise itself goes on.
+        // The minimise itself goes on.
         if (wp == SIZE_MINIMIZED) HideToTray();
         break;
     case WM_CLOSE:
@@ -170,7 +170,6 @@ LRESULT Application::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         }
         break;
     case WM_SETFOCUS: {
-        // Activated through its taskbar button: hand the focus to the last active window.
         HWND last = ::GetLastActivePopup(Handle());
         if (last && last != Handle() && ::IsWindowVisible(last) && ::IsWindowEnabled(last)) {
             ::SetFocus(last);

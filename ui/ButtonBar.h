@@ -1,7 +1,5 @@
-// The statistics window's button bar: flat buttons with captions, an edge under the mouse,
-// sunken while pressed. A button clicks when the left button is released over the button it
-// was pressed on; the click reaches the parent as WM_COMMAND with the button's command id.
-// Places and sizes are 96-DPI units, drawn at the window's DPI.
+// The statistics window's flat button bar: a button clicks when the mouse is released over the
+// button it was pressed on, sending WM_COMMAND with its id to the parent. In 96-DPI units.
 #pragma once
 
 #include <windows.h>
@@ -26,9 +24,9 @@ public:
 
     // Throws std::runtime_error when its font or brush cannot be made.
     ButtonBar(std::vector<Button> buttons, win::Dpi dpi);
-    // The child window "VelkaroPanel1" of parent.
+    // The child window "VelkaroPanel1".
     void Create(HWND parent);
-    // The font and the places of another DPI; throws as the constructor does.
+    // Throws as the constructor does.
     void SetDpi(win::Dpi dpi);
 
 protected:
@@ -36,7 +34,7 @@ protected:
 
 private:
     int ButtonAt(int x, int y) const;
-    // Sets the hot or pressed button; the bar is painted again when it changed.
+    // Paints again only when the state changed.
     void SetState(int& button, int value);
     void Paint(HDC dc);
 
