@@ -78,8 +78,8 @@ void Program::PeriodicSave() {
 }
 
 void Program::SetEnabled(bool enabled) {
-    // Setting the timer anew starts its interval afresh. A disabled timer is only marked: the
-    // tick disables and enables it every second.
+    // Setting the timer anew restarts its interval, so a disabled timer is only marked: the tick
+    // disables and enables it every second.
     tickTimerOn_ = enabled;
     if (!enabled || !systemTimer_) return;
     if (!app_.StartTimer(kTickTimer, 1000, [this] { Tick(); })) {

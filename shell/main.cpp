@@ -1,5 +1,4 @@
-// Program entry: the folder when started at logon, the Win32 ports, the program, its message
-// loop. The common controls are loaded by the quick-info window when it is first shown.
+// Program entry. The common controls are loaded by the quick-info window when first shown.
 #include <windows.h>
 
 #include <exception>
@@ -12,8 +11,8 @@
 #include "win/Win32FileStore.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    // Started by Windows at logon: the files are in the executable's folder, whatever folder
-    // Windows started it in. Counting elsewhere would begin a second history there.
+    // Windows starts Run-key programs in a folder of its choosing; counting there would begin a
+    // second history.
     const std::wstring exePath = velkaro::win::ExePath();
     if (velkaro::shell::EnterExeFolderIfAutostart(::GetCommandLineW(), exePath) ==
         velkaro::shell::AutostartStart::Failed) {
