@@ -15,7 +15,6 @@ public:
 // The runtime's text for an I/O error code: 2 "File not found", ..., else "I/O error %d".
 std::string IoErrorText(int code);
 
-// Raises the runtime's input/output error for a code.
 [[noreturn]] void RaiseIoError(int code);
 
 }  // namespace velkaro

@@ -1,9 +1,6 @@
-// Texts of byte counts, money and prices.
-//
-// Digits are produced here, not by printf: the C libraries of the two builds differ in how
-// they print long double and in the decimal point they use. Every finite long double is a
-// finite decimal fraction, so its expansion is computed exactly (a base-10^9 big number) and
-// all rounding happens on decimal digit strings.
+// Texts of byte counts, money and prices. Digits are made here, not by printf, whose long
+// double output and decimal point differ between the two builds' C libraries: the exact
+// decimal expansion is computed (base 10^9) and all rounding happens on digit strings.
 #include "core/Formatting.h"
 
 #include <cfloat>
@@ -19,8 +16,7 @@ namespace {
 
 static_assert(LDBL_MANT_DIG == 64, "amounts are computed in 80-bit extended precision");
 
-// A non-negative decimal number: digits × 10^pow. `digits` has no leading zeros; an empty
-// `digits` is zero.
+// digits × 10^pow, no leading zeros; empty digits is zero.
 struct Decimal {
     std::string digits;
     int pow = 0;
@@ -181,8 +177,7 @@ char DigitAt(const Decimal& d, int place) {
     return d.digits[index];
 }
 
-// Whole digits, the separator and exactly `decimals` decimals (none and no separator when
-// decimals is 0).
+// Exactly `decimals` decimals (none and no separator for 0).
 std::string WriteFixed(const Decimal& d, int decimals, char sep) {
     std::string out;
     const int top = d.IsZero() ? 0 : (d.Top() > 0 ? d.Top() : 0);

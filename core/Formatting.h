@@ -17,8 +17,7 @@ std::string FormatTraffic(std::uint64_t a, std::uint64_t b, char sep);
 std::string FormatTrafficKb(long double x, long double y, char sep);
 // Cost text of x/1048576 + y/1048576: "13.50 руб.".
 std::string FormatCost(long double x, long double y, char sep);
-// Speed text of a rate in bytes per second: below 1048576 the rate in Kb/s with one decimal
-// ("12.5 Kb/s"), else in Mb/s with two ("1.50 Mb/s").
+// Below 1048576 bytes per second in Kb/s with one decimal ("12.5 Kb/s"), else Mb/s with two.
 std::string FormatSpeed(long double bytesPerSecond, char sep);
 // Panel price text: "1.50 руб.".
 std::string FormatPrice(long double p, char sep);

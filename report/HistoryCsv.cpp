@@ -55,7 +55,6 @@ std::string HistoryCsvText(const Accounting& a, char sep) {
     AdapterId shown = 0;
     const bool filtered = !a.adapterFilter.empty();
     if (!filtered || a.FindAdapter(a.adapterFilter, shown)) {
-        // Each adapter's price entry and display name, looked up once.
         struct Shown {
             const TariffEntry* prices = nullptr;
             std::string displayName;
