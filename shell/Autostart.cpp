@@ -13,7 +13,6 @@ bool SameIgnoringCase(const std::wstring& a, const std::wstring& b) {
                                   static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
-// Closes a registry key when it goes.
 struct KeyCloser {
     HKEY key = nullptr;
     ~KeyCloser() {

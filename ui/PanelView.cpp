@@ -21,8 +21,7 @@ constexpr wchar_t kFace[] = L"Tahoma";
 
 COLORREF ToColorRef(std::uint32_t rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
 
-// The position a scroll bar's request asks for, from pos (the horizontal requests have the
-// vertical ones' values: SB_LINELEFT is SB_LINEUP, SB_LEFT is SB_TOP); none for another.
+// None for a request that asks no position (SB_LINELEFT is SB_LINEUP, SB_LEFT is SB_TOP).
 std::optional<int> Requested(HWND hwnd, int bar, WORD request, int pos, int line, int page, int end) {
     page = std::max(line, page);
     switch (request) {

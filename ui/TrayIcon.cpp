@@ -11,7 +11,6 @@ namespace velkaro::ui {
 
 namespace {
 
-// The balloon's fields hold 63 characters of title and 255 of text.
 constexpr std::size_t kTitleLimit = std::size(NOTIFYICONDATAW{}.szInfoTitle) - 1;
 constexpr std::size_t kTextLimit = std::size(NOTIFYICONDATAW{}.szInfo) - 1;
 static_assert(std::size(NOTIFYICONDATAW{}.szTip) - 1 == TrayIcon::kTipLimit, "tip field");

@@ -48,9 +48,8 @@ char Win32RegionalSettings::DecimalSeparator() {
 }
 
 namespace {
-// The shell's "open", without the shell's own questions or error boxes: a target it cannot
-// open comes back as a failure that the program names (the "open with" question would not
-// tell the user which of our files or pages it is about).
+// Without the shell's own questions or error boxes: its "open with" question would not tell
+// the user which of our files or pages it is about, so a failure comes back for us to name.
 std::intptr_t ShellOpen(const std::wstring& target) {
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof info;
@@ -76,8 +75,7 @@ std::intptr_t ShellOpen(const std::wstring& target) {
     }
 }
 
-// The scheme of a URL ("mailto" of "mailto:..."); empty for a path, whose drive letter is a
-// single character before its colon.
+// Empty for a path, whose drive letter is a single character before its colon.
 std::wstring SchemeOf(const std::wstring& target) {
     const std::size_t colon = target.find(L':');
     if (colon == std::wstring::npos || colon < 2 || !std::iswalpha(target[0])) return {};

@@ -38,7 +38,7 @@ void RegisterWindowClass(const WindowClass& cls) {
 void Window::Create(const WindowClass& cls, const wchar_t* text, DWORD style, DWORD exStyle,
                     int x, int y, int width, int height, HWND parent) {
     RegisterWindowClass(cls);
-    // Procedure stores the handle at WM_NCCREATE.
+    // The procedure stores the handle at WM_NCCREATE.
     if (!::CreateWindowExW(exStyle, cls.name, text, style, x, y, width, height, parent, nullptr,
                            ::GetModuleHandleW(nullptr), this))
         Fail("CreateWindowEx", cls.name);
