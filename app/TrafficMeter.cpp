@@ -51,9 +51,12 @@ std::optional<std::size_t> SlotStill(const Accounting& a, std::size_t slot, cons
 
 }  // namespace
 
-void ShowLimitWarnings(Accounting& a, char sep, Notifier& notifier) {
-    for (const LimitWarning& w : DueLimitWarnings(a, sep))
-        if (notifier.ShowBalloon(texts::kAppTitle, w.text)) NoteLimitWarning(a, w);
+void ShowLimitWarnings(Accounting& a, DataFiles& data, char sep, Notifier& notifier) {
+    for (const LimitWarning& w : DueLimitWarnings(a, sep)) {
+        if (!notifier.ShowBalloon(texts::kAppTitle, w.text)) continue;
+        NoteLimitWarning(a, w);
+        data.NoteLimit(a.Limits()[w.entry].adapter, a.Limits()[w.entry].kind);
+    }
 }
 
 TrafficMeter::TrafficMeter(MeterPorts ports) : p_(ports), trayTip_(texts::kAppTitle) {}
@@ -70,7 +73,7 @@ void TrafficMeter::Start() {
     if (!sampling_) return;
     p_.screen.Started();
     FilePorts files{p_.files, p_.clock, p_.regional};
-    Tell(LoadFiles(a_, files));
+    Tell(LoadFiles(a_, data_, files));
     SetTimer(true);
 }
 
@@ -80,13 +83,13 @@ void TrafficMeter::Tick() {
     const std::uint64_t now = sampling_ ? p_.clock.MonotonicMs() : 0;
     const Date today = p_.clock.Today();
     // The day follows the clock: at midnight new records start under the new date.
-    if (!a_.countingBoot) a_.SetAccountingDate(today);
-    const bool firstReading = sampling_ && !a_.readings.HasRead();
-    const bool nothingKept = a_.readings.StartRule() == InterfaceReadings::Start::Baseline;
+    if (!a_.CountingBoot()) a_.SetAccountingDate(today);
+    const bool firstReading = sampling_ && !a_.Readings().HasRead();
+    const bool nothingKept = a_.Readings().StartRule() == InterfaceReadings::Start::Baseline;
     bool saveNow = false;
-    if (sampling_ && SampleInterfaces(a_, p_.ifTable, rows_, now) && firstReading && !a_.countingBoot) {
+    if (sampling_ && SampleInterfaces(a_, p_.ifTable, rows_, now) && firstReading && !a_.CountingBoot()) {
         // What the unread file kept is measured against this reading once it reads.
-        if (!a_.historyFile.read) a_.readings.KeepFirstReading(rows_, NowOf(p_.clock), a_.AccountingDate());
+        if (!data_.historyFile.read) a_.Readings().KeepFirstReading(rows_, NowOf(p_.clock), a_.AccountingDate());
         // With nothing kept, a kill before the first periodic save would leave the next start
         // nothing to count from: the readings are written at once.
         saveNow = nothingKept;
@@ -94,7 +97,7 @@ void TrafficMeter::Tick() {
     const char sep = p_.regional.DecimalSeparator();
     // The limits look at the clock's date and time.
     a_.SetLimitTime(today, p_.clock.SecondOfDay());
-    ShowLimitWarnings(a_, sep, p_.screen);
+    ShowLimitWarnings(a_, data_, sep, p_.screen);
     LayOut(sep);
     trayTip_ = TrayTipText(panel_.Totals(), sep, AllowanceLine(a_, sep));
     p_.screen.Show(Snapshot{panel_, trayTip_});
@@ -171,7 +174,10 @@ void TrafficMeter::SetPrices(const std::string& adapter) {
         }
     }
     if (!found) return;
-    if (const auto still = SlotStill(a_, *slot, adapter)) a_.SetPrices(*still, prices[0], prices[1]);
+    if (const auto still = SlotStill(a_, *slot, adapter)) {
+        a_.SetPrices(*still, prices[0], prices[1]);
+        data_.NotePrices(adapter);
+    }
 }
 
 void TrafficMeter::Rename(const std::string& adapter) {
@@ -183,7 +189,10 @@ void TrafficMeter::Rename(const std::string& adapter) {
         p_.dialogs.ShowMessage(texts::kTariffMissRename + adapter);
         return;
     }
-    if (const auto still = SlotStill(a_, *slot, adapter)) a_.SetDisplayName(*still, *text);
+    if (const auto still = SlotStill(a_, *slot, adapter)) {
+        a_.SetDisplayName(*still, *text);
+        data_.NoteDisplayName(adapter);
+    }
 }
 
 void TrafficMeter::SetLimit(const std::string& adapter, LimitKind kind) {
@@ -218,10 +227,14 @@ void TrafficMeter::SetLimit(const std::string& adapter, LimitKind kind) {
             return;
         }
     }
+    // The limit changes, and with a new period day each of the adapter's limits.
+    const bool newDay = limit > 0 && PeriodDayOf(a_, adapter) != day;
     ::velkaro::SetLimit(a_, adapter, kind, limit, day);
+    for (const LimitKind k : {LimitKind::Money, LimitKind::Traffic})
+        if (k == kind || (newDay && FindLimit(a_, adapter, k))) data_.NoteLimit(adapter, k);
 }
 
-void TrafficMeter::HideIdle() { a_.hideIdle = !a_.hideIdle; }
+void TrafficMeter::HideIdle() { a_.SetHideIdle(!a_.HideIdle()); }
 
 void TrafficMeter::Tell(const FileNotes& notes) {
     // Shown once the files are done with: a message box runs the message loop, and a tick or
@@ -232,7 +245,7 @@ void TrafficMeter::Tell(const FileNotes& notes) {
 
 void TrafficMeter::SaveFiles() {
     FilePorts files{p_.files, p_.clock, p_.regional};
-    const SaveOutcome saved = ::velkaro::SaveFiles(a_, files, p_.screen.OuterWidth());
+    const SaveOutcome saved = ::velkaro::SaveFiles(a_, data_, files, p_.screen.OuterWidth());
     Tell(saved.notes);
     if (!saved.unread.empty()) p_.dialogs.ShowMessage(UnwrittenText(saved.unread));
 }
@@ -241,7 +254,7 @@ void TrafficMeter::PeriodicSave() {
     WriteWatch watch(p_.files);
     try {
         FilePorts files{watch, p_.clock, p_.regional};
-        Tell(::velkaro::SaveFiles(a_, files, p_.screen.OuterWidth()).notes);  // a file still unread is tried again next time
+        Tell(::velkaro::SaveFiles(a_, data_, files, p_.screen.OuterWidth()).notes);  // a file still unread is tried again next time
         saveFailing_ = false;
     } catch (const AppError& e) {
         if (saveFailing_) return;
@@ -262,7 +275,7 @@ void TrafficMeter::ClearHistory() {
     if (!p_.dialogs.AskYesNo(texts::kClearQuestion)) return;
     SaveFiles();  // a failing save raises: nothing is deleted then
     const char* outcome = texts::kClearNotRead;  // a history this run never read is not ours
-    if (a_.historyFile.read) {
+    if (data_.historyFile.read) {
         if (p_.files.Delete(texts::kHistoryFile)) {
             a_.ClearHistory();
             outcome = texts::kClearDone;

@@ -64,7 +64,7 @@ struct MeterPorts : SystemPorts {
 
 // The warnings the limits are due to give, each as a balloon; one the shell would not show is
 // due again at the next tick.
-void ShowLimitWarnings(Accounting& a, char sep, Notifier& notifier);
+void ShowLimitWarnings(Accounting& a, DataFiles& data, char sep, Notifier& notifier);
 
 class TrafficMeter {
 public:
@@ -107,6 +107,7 @@ public:
 
     const Accounting& State() const { return a_; }
     Accounting& State() { return a_; }
+    const DataFiles& Files() const { return data_; }
     const StatisticsPanel& Panel() const { return panel_; }
     const std::string& TrayTip() const { return trayTip_; }  // the title before the first tick
     bool TimerEnabled() const { return timerEnabled_; }
@@ -125,6 +126,7 @@ private:
     static std::string OpenFailureReason(std::intptr_t result);
     MeterPorts p_;
     Accounting a_;
+    DataFiles data_;  // how the run stands with the files of a_
     StatisticsPanel panel_;
     std::vector<InterfaceRow> rows_;  // the last reading of the interface table
     std::string trayTip_;

@@ -28,10 +28,11 @@ void FillPrices(Accounting& a) {
 void BM_SaveFiles(benchmark::State& state) {
     BenchPorts p;
     Accounting a;
-    LoadFiles(a, p.ports);  // nothing there yet: marks the files as loaded
+    DataFiles aFiles;
+    LoadFiles(a, aFiles, p.ports);  // nothing there yet: marks the files as loaded
     FillBenchHistory(a, static_cast<std::size_t>(state.range(0)));
     FillPrices(a);
-    for (auto _ : state) SaveFiles(a, p.ports);
+    for (auto _ : state) SaveFiles(a, aFiles, p.ports);
     const std::size_t bytes = p.files.files["history.txt"].size() + p.files.files["price.txt"].size();
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
     state.counters["file_MB"] = static_cast<double>(bytes) / 1e6;
@@ -42,16 +43,18 @@ void BM_LoadFiles(benchmark::State& state) {
     BenchPorts p;
     {
         Accounting a;
-        LoadFiles(a, p.ports);
+        DataFiles aFiles;
+        LoadFiles(a, aFiles, p.ports);
         FillBenchHistory(a, static_cast<std::size_t>(state.range(0)));
         FillPrices(a);
-        SaveFiles(a, p.ports);
+        SaveFiles(a, aFiles, p.ports);
     }
     const std::size_t bytes = p.files.files["history.txt"].size() + p.files.files["price.txt"].size();
     std::size_t records = 0;
     for (auto _ : state) {
         Accounting a;
-        LoadFiles(a, p.ports);
+        DataFiles aFiles;
+        LoadFiles(a, aFiles, p.ports);
         records = a.HistoryCount();
     }
     if (records != static_cast<std::size_t>(state.range(0))) state.SkipWithError("wrong record count");

@@ -28,11 +28,12 @@ void FillLimited(Accounting& a, std::size_t records) {
 
 void BM_CheckLimits(benchmark::State& state) {
     Accounting a;
+    DataFiles files;
     FillLimited(a, static_cast<std::size_t>(state.range(0)));
     ScriptedNotifier notifier;
     for (auto _ : state) {
         a.SetLimitTime(bench::kToday, 12 * 3600);
-        ShowLimitWarnings(a, ',', notifier);
+        ShowLimitWarnings(a, files, ',', notifier);
     }
     if (!notifier.balloons.empty()) state.SkipWithError("a balloon was shown");
 }

@@ -44,13 +44,14 @@ void BM_StartupLoadAndFirstTick(benchmark::State& state) {
     StartupPorts p;
     {
         Accounting a;
+        DataFiles aFiles;
         ScriptedWindowHost window;
         ScriptedFilePorts ports{{p.files, p.clock, p.regional}, p.dialogs, window};
-        LoadFiles(a, ports);  // nothing there yet: marks the files as loaded
+        LoadFiles(a, aFiles, ports);  // nothing there yet: marks the files as loaded
         FillBenchHistory(a, records);
         for (int i = 0; i < kAdapters; ++i)
             a.AddTariff({1.5, 0.35, BenchAdapterName(i), "Адаптер "_cp1251 + std::to_string(i)});
-        SaveFiles(a, ports);
+        SaveFiles(a, aFiles, ports);
     }
     std::vector<InterfaceRow> rows;
     for (int i = 0; i < kAdapters; ++i)

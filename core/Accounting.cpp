@@ -95,7 +95,7 @@ void Accounting::ClearHistory() {
     history_.shrink_to_fit();
     adapters_.clear();
     adapterIds_.clear();
-    readings.ForgetAdapters();
+    readings_.ForgetAdapters();
 }
 
 void Accounting::ResetRates() {
@@ -186,26 +186,9 @@ void Accounting::RebuildDayIndex() {
     }
 }
 
-void Accounting::SetPrices(std::size_t slot, double in, double out) {
-    TariffEntry& e = tariffs_.at(slot);
-    e.priceIn = in;
-    e.priceOut = out;
-    if (!priceFile.read) editsWhileUnread.prices.insert(e.adapter);
-}
-
-void Accounting::SetDisplayName(std::size_t slot, const std::string& name) {
-    TariffEntry& e = tariffs_.at(slot);
-    e.displayName = name;
-    if (!priceFile.read) editsWhileUnread.displayNames.insert(e.adapter);
-}
-
 void Accounting::ReplaceLimits(std::vector<LimitEntry> limits) {
     limits_ = std::move(limits);
     RefreshPeriods();
-}
-
-void Accounting::NoteLimitChange(const std::string& adapter, LimitKind kind) {
-    if (!limitFile.read) editsWhileUnread.limits.insert(LimitEditKey(adapter, kind));
 }
 
 // ---- TariffTable lookups ----

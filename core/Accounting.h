@@ -14,7 +14,6 @@
 #include <cstdint>
 #include <string>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "core/BillingPeriod.h"
@@ -82,32 +81,6 @@ struct AdapterInfo {
     long double rate = 0;                     // bytes per second at the last reading of the table
 };
 
-// An adapter's name with the kind's digit after it: a key of one limit.
-inline std::string LimitEditKey(const std::string& adapter, LimitKind kind) {
-    return adapter + static_cast<char>('0' + static_cast<int>(kind));
-}
-
-// How the run stands with one of its files (history.txt, price.txt, limits.txt).
-struct FileState {
-    // Read by this run, or found missing: the save may replace it. A file that exists but
-    // could not be read is never overwritten; the save tries to read it first.
-    bool read = false;
-    int failure = 0;           // the code of the last reading that failed, while not read
-    // The file as it was loaded, when the load skipped lines: the next save keeps it beside
-    // the file (history.bak, price.bak, limits.bak) before replacing the file.
-    bool backupDue = false;
-    std::string original;
-};
-
-// The adapters whose entries the user's commands changed while their file (price.txt,
-// limits.txt) was unread: a save that then reads the file keeps these over the file's.
-struct EditsWhileUnread {
-    std::unordered_set<std::string> prices;
-    std::unordered_set<std::string> displayNames;
-    // Limits set, changed, removed or warned of, each as LimitEditKey(adapter, kind).
-    std::unordered_set<std::string> limits;
-};
-
 class Accounting {
 public:
     // ---- HistoryTable (0-based here; table order is creation order) ----
@@ -142,12 +115,9 @@ public:
     void ReplaceLimits(std::vector<LimitEntry> limits);
 
     // ---- The commands' changes of an entry ----
-    // Prices, display names and limits are changed through these, which note the adapter in
-    // editsWhileUnread while its file is unread. slot: the entry's place in Tariffs().
-    void SetPrices(std::size_t slot, double in, double out);
-    void SetDisplayName(std::size_t slot, const std::string& name);
-    // Called by whatever sets, changes or removes a limit, or records a warning given.
-    void NoteLimitChange(const std::string& adapter, LimitKind kind);
+    // slot: the entry's place in Tariffs().
+    void SetPrices(std::size_t slot, double in, double out) { TariffEntry& e = tariffs_.at(slot); e.priceIn = in; e.priceOut = out; }
+    void SetDisplayName(std::size_t slot, const std::string& name) { tariffs_.at(slot).displayName = name; }
 
     // ---- Program-wide variables ----
     const Date& AccountingDate() const { return accountingDate_; }
@@ -163,26 +133,24 @@ public:
     // changed are summed in one scan of the history, the only one it costs: otherwise
     // O(adapters + limits).
     void RefreshPeriods();
-    std::int32_t sessionCounter = 0;
-    std::string adapterFilter;    // the "SHOW" setting
-    bool hideIdle = false;        // the "hide.idle" setting: adapters without traffic are not shown
+    std::int32_t SessionCounter() const { return static_cast<std::int32_t>(sessionCounter_); }
+    // The next session number. Wraps like the 32-bit counter it is (never in a real run).
+    std::int32_t NextSession() { return static_cast<std::int32_t>(++sessionCounter_); }
+    const std::string& AdapterFilter() const { return adapterFilter_; }  // the "SHOW" setting
+    void SetAdapterFilter(const std::string& adapter) { adapterFilter_ = adapter; }
+    // The "hide.idle" setting: adapters without traffic are not shown.
+    bool HideIdle() const { return hideIdle_; }
+    void SetHideIdle(bool on) { hideIdle_ = on; }
     // The "counting=boot" setting: records take the counters as they stand and the day stays
     // the start's, instead of adding the growth since the last reading.
-    bool countingBoot = false;
-    InterfaceReadings readings;   // the interface rows' last readings
+    bool CountingBoot() const { return countingBoot_; }
+    void SetCountingBoot(bool on) { countingBoot_ = on; }
+    // The interface rows' last readings.
+    InterfaceReadings& Readings() { return readings_; }
+    const InterfaceReadings& Readings() const { return readings_; }
     // Sets every adapter's rate to 0 (before a reading adds to those it sees).
     void ResetRates();
     void AddRate(AdapterId id, long double rate) { adapters_[id].rate += rate; }
-    // True once LoadFiles has run; the save writes nothing before, so files never loaded are
-    // never overwritten with empty tables.
-    bool filesLoaded = false;
-    FileState historyFile;
-    FileState priceFile;
-    FileState limitFile;
-    // limits.txt exists as far as this run knows (it was read, or written): the save rewrites
-    // it even when no limit is left. While there is no file and no limit, none is written.
-    bool limitFileOnDisk = false;
-    EditsWhileUnread editsWhileUnread;  // a file's part is emptied when that file is read
 
 private:
     friend void SetLimit(Accounting&, const std::string&, LimitKind, double, int);
@@ -202,6 +170,11 @@ private:
     Date limitDate_;
     std::int32_t limitSecond_ = 0;
     std::uint32_t periodSerial_ = 0;
+    std::uint32_t sessionCounter_ = 0;
+    std::string adapterFilter_;
+    bool hideIdle_ = false;
+    bool countingBoot_ = false;
+    InterfaceReadings readings_;
 };
 
 // Lookups by adapter name on the TariffTable; exact comparison, first match wins.

@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -21,6 +22,53 @@
 #include "core/Ports.h"
 
 namespace velkaro {
+
+// An adapter's name with the kind's digit after it: a key of one limit.
+inline std::string LimitEditKey(const std::string& adapter, LimitKind kind) {
+    return adapter + static_cast<char>('0' + static_cast<int>(kind));
+}
+
+// How the run stands with one of its files (history.txt, price.txt, limits.txt).
+struct FileState {
+    // Read by this run, or found missing: the save may replace it. A file that exists but
+    // could not be read is never overwritten; the save tries to read it first.
+    bool read = false;
+    int failure = 0;           // the code of the last reading that failed, while not read
+    // The file as it was loaded, when the load skipped lines: the next save keeps it beside
+    // the file (history.bak, price.bak, limits.bak) before replacing the file.
+    bool backupDue = false;
+    std::string original;
+};
+
+// The adapters whose entries the user's commands changed while their file (price.txt,
+// limits.txt) was unread: a save that then reads the file keeps these over the file's.
+struct EditsWhileUnread {
+    std::unordered_set<std::string> prices;
+    std::unordered_set<std::string> displayNames;
+    // Limits set, changed, removed or warned of, each as LimitEditKey(adapter, kind).
+    std::unordered_set<std::string> limits;
+};
+
+// How the run stands with its three files, and the edits made while one was unread. The
+// owner of the Accounting holds it beside it and hands it to the loads and the save.
+struct DataFiles {
+    // True once LoadFiles has run; the save writes nothing before, so files never loaded are
+    // never overwritten with empty tables.
+    bool loaded = false;
+    FileState historyFile;
+    FileState priceFile;
+    FileState limitFile;
+    // limits.txt exists as far as this run knows (it was read, or written): the save rewrites
+    // it even when no limit is left. While there is no file and no limit, none is written.
+    bool limitFileOnDisk = false;
+    EditsWhileUnread editsWhileUnread;  // a file's part is emptied when that file is read
+
+    // The commands note the entries they change (a limit: set, changed, removed or warned of);
+    // only what changes while its file is unread is kept.
+    void NotePrices(const std::string& adapter) { if (!priceFile.read) editsWhileUnread.prices.insert(adapter); }
+    void NoteDisplayName(const std::string& adapter) { if (!priceFile.read) editsWhileUnread.displayNames.insert(adapter); }
+    void NoteLimit(const std::string& adapter, LimitKind kind) { if (!limitFile.read) editsWhileUnread.limits.insert(LimitEditKey(adapter, kind)); }
+};
 
 // What the files are read and written with.
 struct FilePorts {

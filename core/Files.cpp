@@ -11,11 +11,11 @@ namespace velkaro {
 
 namespace {
 
-std::vector<UnreadFile> UnreadFiles(const Accounting& a) {
+std::vector<UnreadFile> UnreadFiles(const DataFiles& data) {
     std::vector<UnreadFile> unread;
-    if (!a.historyFile.read) unread.push_back({texts::kHistoryFile, a.historyFile.failure});
-    if (!a.priceFile.read) unread.push_back({texts::kPriceFile, a.priceFile.failure});
-    if (!a.limitFile.read) unread.push_back({texts::kLimitFile, a.limitFile.failure});
+    if (!data.historyFile.read) unread.push_back({texts::kHistoryFile, data.historyFile.failure});
+    if (!data.priceFile.read) unread.push_back({texts::kPriceFile, data.priceFile.failure});
+    if (!data.limitFile.read) unread.push_back({texts::kLimitFile, data.limitFile.failure});
     return unread;
 }
 
@@ -51,7 +51,7 @@ std::string UnwrittenText(const std::vector<UnreadFile>& files) {
     return FillText(files.size() == 1 ? texts::kUnwrittenOne : texts::kUnwrittenTwo, {FileList(files)});
 }
 
-FileNotes LoadFiles(Accounting& a, FilePorts& ports) {
+FileNotes LoadFiles(Accounting& a, DataFiles& data, FilePorts& ports) {
     const Date today = ports.clock.Today();
     a.SetAccountingDate(today);
     // The limits' date from the start, so that the records loaded sum into their periods as
@@ -61,20 +61,16 @@ FileNotes LoadFiles(Accounting& a, FilePorts& ports) {
     for (const DataFile& file : {kPriceData, kHistoryData, kLimitData}) RemoveTemporaryFiles(ports.files, file);
 
     // A file already known unread (a reload after a clear) has been named before.
-    const bool historyWasUnread = a.filesLoaded && !a.historyFile.read;
-    const bool priceWasUnread = a.filesLoaded && !a.priceFile.read;
-    const bool limitWasUnread = a.filesLoaded && !a.limitFile.read;
+    const std::vector<UnreadFile> named = data.loaded ? UnreadFiles(data) : std::vector<UnreadFile>{};
     FileNotes loaded;
-    LoadPriceFile(a, ports, TableRead::Load, loaded);
-    LoadLimitFile(a, ports, TableRead::Load, loaded);
-    LoadHistoryFile(a, ports, TableRead::Load, loaded);
-    a.filesLoaded = true;
+    LoadPriceFile(a, data, ports, TableRead::Load, loaded);
+    LoadLimitFile(a, data, ports, TableRead::Load, loaded);
+    LoadHistoryFile(a, data, ports, TableRead::Load, loaded);
+    data.loaded = true;
 
-    std::vector<UnreadFile> unread = UnreadFiles(a);
+    std::vector<UnreadFile> unread = UnreadFiles(data);
     std::erase_if(unread, [&](const UnreadFile& f) {
-        return f.name == texts::kHistoryFile ? historyWasUnread
-               : f.name == texts::kPriceFile ? priceWasUnread
-                                             : limitWasUnread;
+        return std::any_of(named.begin(), named.end(), [&](const UnreadFile& n) { return n.name == f.name; });
     });
     FileNotes notes;
     notes.windowWidth = loaded.windowWidth;
@@ -85,28 +81,28 @@ FileNotes LoadFiles(Accounting& a, FilePorts& ports) {
     return notes;
 }
 
-SaveOutcome SaveFiles(Accounting& a, FilePorts& ports, int windowWidth) {
+SaveOutcome SaveFiles(Accounting& a, DataFiles& data, FilePorts& ports, int windowWidth) {
     SaveOutcome outcome;
-    if (!a.filesLoaded) return outcome;
+    if (!data.loaded) return outcome;
     // The files this run could not read yet, each by its own step: what reads now is taken
     // in, with the run's changes kept over the file's where that file's step does so.
     FileNotes& notes = outcome.notes;
-    if (!a.priceFile.read) LoadPriceFile(a, ports, TableRead::Retry, notes);
-    if (!a.limitFile.read) LoadLimitFile(a, ports, TableRead::Retry, notes);
-    if (!a.historyFile.read) LoadHistoryFile(a, ports, TableRead::Retry, notes);
+    if (!data.priceFile.read) LoadPriceFile(a, data, ports, TableRead::Retry, notes);
+    if (!data.limitFile.read) LoadLimitFile(a, data, ports, TableRead::Retry, notes);
+    if (!data.historyFile.read) LoadHistoryFile(a, data, ports, TableRead::Retry, notes);
 
-    if (a.historyFile.read)
-        ReplaceDataFile(ports.files, kHistoryData, a.historyFile,
+    if (data.historyFile.read)
+        ReplaceDataFile(ports.files, kHistoryData, data.historyFile,
                         HistoryFileText(a, notes.windowWidth.value_or(windowWidth), NowOf(ports.clock)));
-    if (a.priceFile.read)
-        ReplaceDataFile(ports.files, kPriceData, a.priceFile, PriceFileText(a, ports.regional.DecimalSeparator()));
+    if (data.priceFile.read)
+        ReplaceDataFile(ports.files, kPriceData, data.priceFile, PriceFileText(a, ports.regional.DecimalSeparator()));
     // No file while there is no limit and never was one; once there is a file, it follows
     // the limits, down to empty.
-    if (a.limitFile.read && (a.limitFileOnDisk || !a.Limits().empty())) {
-        ReplaceDataFile(ports.files, kLimitData, a.limitFile, LimitFileText(a, ports.regional.DecimalSeparator()));
-        a.limitFileOnDisk = true;
+    if (data.limitFile.read && (data.limitFileOnDisk || !a.Limits().empty())) {
+        ReplaceDataFile(ports.files, kLimitData, data.limitFile, LimitFileText(a, ports.regional.DecimalSeparator()));
+        data.limitFileOnDisk = true;
     }
-    outcome.unread = UnreadFiles(a);
+    outcome.unread = UnreadFiles(data);
     return outcome;
 }
 

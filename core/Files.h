@@ -33,7 +33,7 @@ struct UnreadFile {
 // its table and stays unread. Returns the messages to show: first one naming the files left
 // unread (none already named by an earlier load), then those of files with skipped lines; and
 // the window width history.txt keeps.
-FileNotes LoadFiles(Accounting& a, FilePorts& ports);
+FileNotes LoadFiles(Accounting& a, DataFiles& data, FilePorts& ports);
 
 struct SaveOutcome {
     FileNotes notes;                  // of the files that read at last
@@ -45,7 +45,7 @@ struct SaveOutcome {
 // limits.txt is written only while there is a limit or the file exists. windowWidth is
 // written as the window's width, unless a late read of history.txt gives another, which the
 // notes carry. Raises AppError when a write fails; before LoadFiles it does nothing.
-SaveOutcome SaveFiles(Accounting& a, FilePorts& ports, int windowWidth);
+SaveOutcome SaveFiles(Accounting& a, DataFiles& data, FilePorts& ports, int windowWidth);
 
 // The message of an exit path whose save left files unwritten (one file or more).
 std::string UnwrittenText(const std::vector<UnreadFile>& files);

@@ -148,22 +148,22 @@ SystemClock NowOf(Clock& clock) { return SystemClock{clock.SystemStartTime(), cl
 // Reads history.txt into the table. At start-up (or a reload) the file's records replace the
 // table; a save that reads a file it could not read before adds the run's counted traffic to
 // them, since the run counted what the file has not seen.
-void LoadHistoryFile(Accounting& a, FilePorts& ports, TableRead how, FileNotes& notes) {
+void LoadHistoryFile(Accounting& a, DataFiles& data, FilePorts& ports, TableRead how, FileNotes& notes) {
     // The file's word on the readings counts until this run reads the table, but a reload
     // after a clear finds only what this run wrote or nothing: the run's readings stay.
-    const bool takeReadings = !a.filesLoaded || how == TableRead::Retry;
+    const bool takeReadings = !data.loaded || how == TableRead::Retry;
     std::string bytes;
-    const FileFound found = ReadDataFile(ports.files, kHistoryData, a.historyFile, bytes);
-    if (found == FileFound::Missing && takeReadings) a.readings.TakeKept({}, NowOf(ports.clock));
+    const FileFound found = ReadDataFile(ports.files, kHistoryData, data.historyFile, bytes);
+    if (found == FileFound::Missing && takeReadings) a.Readings().TakeKept({}, NowOf(ports.clock));
     if (found != FileFound::Read) return;  // missing or unread: the table and the settings stay as they are
     std::vector<RunTraffic> run;
-    if (how == TableRead::Retry && !a.countingBoot) run = TrafficOfRun(a);
+    if (how == TableRead::Retry && !a.CountingBoot()) run = TrafficOfRun(a);
     a.ClearHistory();
     KeptReadings kept;
     kept.clock.hasUptime = false;
     // Names seen in this file, as views into its bytes: no allocation for known names.
     std::unordered_map<std::string_view, AdapterId> ids;
-    ParseDataFile(ports.files, kHistoryData, a.historyFile, std::move(bytes), notes, [&](std::string_view line) {
+    ParseDataFile(ports.files, kHistoryData, data.historyFile, std::move(bytes), notes, [&](std::string_view line) {
         if (line.find('\t') != std::string_view::npos) {
             HistoryRecord r;
             r.day = static_cast<std::uint16_t>(ReadFieldNumber(line, '.', false));
@@ -199,24 +199,24 @@ void LoadHistoryFile(Accounting& a, FilePorts& ports, TableRead how, FileNotes& 
             kept.clock.uptime = static_cast<std::int64_t>(seconds);
             return kept.clock.hasUptime;
         } else if (key == kCountingKey) {
-            a.countingBoot = value == kCountingBoot;
+            a.SetCountingBoot(value == kCountingBoot);
         } else if (key == kShowKey) {
-            a.adapterFilter = std::string(value);
+            a.SetAdapterFilter(std::string(value));
         } else if (key == kWidthKey) {
             notes.windowWidth = ReadWidthSetting(value);
         } else if (key == kHideIdleKey) {
-            a.hideIdle = value == "1";  // 0, or anything else: off
+            a.SetHideIdle(value == "1");  // 0, or anything else: off
         }
         return true;
     });
-    if (const FirstReading* first = a.readings.First(); first && how == TableRead::Retry && !a.countingBoot) {
+    if (const FirstReading* first = a.Readings().First(); first && how == TableRead::Retry && !a.CountingBoot()) {
         // The run began counting at its first reading, not knowing what the file kept: what
         // went through while the program was closed is the growth from the file's readings to
         // that first reading, on the day it was taken.
         for (auto& [name, g] : GrowthWhileClosed(kept, *first)) run.push_back(RunTraffic{name, first->day, g.in, g.out});
     }
-    a.readings.DropFirstReading();
-    if (takeReadings) a.readings.TakeKept(std::move(kept), NowOf(ports.clock));
+    a.Readings().DropFirstReading();
+    if (takeReadings) a.Readings().TakeKept(std::move(kept), NowOf(ports.clock));
     AddTrafficOfRun(a, run);
 }
 
@@ -274,29 +274,29 @@ std::string HistoryFileText(const Accounting& a, int form1Width, const SystemClo
     const auto& adapters = a.Adapters();
     // Room for every line: "dd.mm.yyyy-s" (up to 6+6+6+11), three TABs, two counters of up to
     // ten digits, the name and CR LF.
-    std::size_t size = 64 + a.adapterFilter.size();
+    std::size_t size = 64 + a.AdapterFilter().size();
     for (const HistoryRecord& r : records) size += 56 + adapters[r.adapter].name.size();
     std::string out;
     out.reserve(size);
 
     out += kShowKey;
     out += '=';
-    out += a.adapterFilter;
+    out += a.AdapterFilter();
     out += "\r\n";
     out += kWidthKey;
     out += '=';
     AppendNumber(out, form1Width);
     out += "\r\n";
-    if (a.hideIdle) {
+    if (a.HideIdle()) {
         out += kHideIdleKey;
         out += "=1\r\n";
     }
-    if (a.countingBoot) {
+    if (a.CountingBoot()) {
         out += kCountingKey;
         out += '=';
         out += kCountingBoot;
         out += "\r\n";
-    } else if (SystemClock clock; a.readings.ClockOfReadings(now, clock)) {
+    } else if (SystemClock clock; a.Readings().ClockOfReadings(now, clock)) {
         // Unless the run has yet to take its first reading with nothing kept, the next start
         // under the same system start goes on from these.
         out += kSystemStartKey;
@@ -309,7 +309,7 @@ std::string HistoryFileText(const Accounting& a, int form1Width, const SystemClo
             AppendNumber(out, clock.uptime < 0 ? 0 : clock.uptime);
             out += "\r\n";
         }
-        for (const RowReading& r : a.readings.All()) {
+        for (const RowReading& r : a.Readings().All()) {
             out += kReadingKey;
             out += '=';
             for (const std::uint64_t field : {r.key, r.in, r.out}) {

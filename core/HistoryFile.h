@@ -18,7 +18,7 @@ inline constexpr DataFile kHistoryData{texts::kHistoryFile, texts::kHistoryBacku
 // start-up (or a reload) the file's records replace the table; a save that reads a file it
 // could not read before adds the run's counted traffic to them, since the run counted what the
 // file has not seen.
-void LoadHistoryFile(Accounting& a, FilePorts& ports, TableRead how, FileNotes& notes);
+void LoadHistoryFile(Accounting& a, DataFiles& data, FilePorts& ports, TableRead how, FileNotes& notes);
 
 // Reads the next number field of a record line: the digits met up to the delimiter (or to the
 // end when there is none) make the value, everything else is passed over; the scanned text and

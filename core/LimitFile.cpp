@@ -98,8 +98,8 @@ bool SameLimit(const LimitEntry& x, const LimitEntry& y) { return x.kind == y.ki
 
 // The same for the limits: a limit the run set, changed, removed or warned of has the run's
 // entry in the file's place, or none; an adapter's limits the run changed take its period day.
-std::vector<LimitEntry> MergedLimits(const Accounting& a, std::vector<LimitEntry> file) {
-    auto edited = [&](const LimitEntry& e) { return a.editsWhileUnread.limits.contains(LimitEditKey(e.adapter, e.kind)); };
+std::vector<LimitEntry> MergedLimits(const Accounting& a, const EditsWhileUnread& edits, std::vector<LimitEntry> file) {
+    auto edited = [&](const LimitEntry& e) { return edits.limits.contains(LimitEditKey(e.adapter, e.kind)); };
     std::vector<LimitEntry> merged;
     for (const LimitEntry& e : file) {
         if (!edited(e))
@@ -119,16 +119,16 @@ std::vector<LimitEntry> MergedLimits(const Accounting& a, std::vector<LimitEntry
 }  // namespace
 
 // limits.txt is read as price.txt is.
-void LoadLimitFile(Accounting& a, FilePorts& ports, TableRead how, FileNotes& notes) {
-    const bool wasUnread = !a.limitFile.read;
+void LoadLimitFile(Accounting& a, DataFiles& data, FilePorts& ports, TableRead how, FileNotes& notes) {
+    const bool wasUnread = !data.limitFile.read;
     std::string bytes;
-    const FileFound found = ReadDataFile(ports.files, kLimitData, a.limitFile, bytes);
+    const FileFound found = ReadDataFile(ports.files, kLimitData, data.limitFile, bytes);
     if (found == FileFound::Missing && how == TableRead::Load) a.ReplaceLimits({});
     if (found == FileFound::Unreadable) return;
-    a.limitFileOnDisk = found == FileFound::Read;
+    data.limitFileOnDisk = found == FileFound::Read;
     std::vector<LimitEntry> limits;
     if (found == FileFound::Read)
-        ParseDataFile(ports.files, kLimitData, a.limitFile, std::move(bytes), notes, [&](std::string_view line) {
+        ParseDataFile(ports.files, kLimitData, data.limitFile, std::move(bytes), notes, [&](std::string_view line) {
             LimitEntry e;
             // A second limit of an adapter and kind, or one whose day is not that of the
             // adapter's other limit, is a bad line.
@@ -139,8 +139,8 @@ void LoadLimitFile(Accounting& a, FilePorts& ports, TableRead how, FileNotes& no
             limits.push_back(std::move(e));
             return true;
         });
-    a.ReplaceLimits(wasUnread ? MergedLimits(a, std::move(limits)) : std::move(limits));
-    a.editsWhileUnread.limits.clear();
+    a.ReplaceLimits(wasUnread ? MergedLimits(a, data.editsWhileUnread, std::move(limits)) : std::move(limits));
+    data.editsWhileUnread.limits.clear();
     a.RefreshPeriods();
 }
 

@@ -190,12 +190,10 @@ void NoteLimitWarning(Accounting& a, const LimitWarning& w) {
     e.forecastWarned = w.forecast || (e.warnedMonth == w.period && e.forecastWarned);
     e.warnedLevel = w.level;
     e.warnedMonth = w.period;
-    a.NoteLimitChange(e.adapter, e.kind);
 }
 
 void SetLimit(Accounting& a, const std::string& adapter, LimitKind kind, double limit, int periodDay) {
     auto& limits = a.limits_;
-    a.NoteLimitChange(adapter, kind);
     const auto at = std::find_if(limits.begin(), limits.end(),
                                  [&](const LimitEntry& e) { return e.kind == kind && e.adapter == adapter; });
     if (limit == 0) {
@@ -209,11 +207,8 @@ void SetLimit(Accounting& a, const std::string& adapter, LimitKind kind, double 
     else
         limits.push_back(LimitEntry{adapter, limit, {}, 0, kind, periodDay});
     const bool newDay = PeriodDayOf(a, adapter) != periodDay;
-    for (LimitEntry& e : limits) {
-        if (e.adapter != adapter) continue;
-        e.periodDay = periodDay;
-        if (newDay) a.NoteLimitChange(adapter, e.kind);
-    }
+    for (LimitEntry& e : limits)
+        if (e.adapter == adapter) e.periodDay = periodDay;
     a.RefreshPeriods();
     for (LimitEntry& e : limits)
         if (e.adapter == adapter && ((e.kind == kind && existed) || newDay)) Rearm(a, e);

@@ -42,10 +42,9 @@ bool ReadPriceLine(std::string_view line, TariffEntry& e) {
 // The file's entries with this run's changes over them: the prices and display names the
 // run changed while the file was unread replace the file's of the same adapter, and the
 // run's adapters the file lacks follow the file's, in the run's order.
-std::vector<TariffEntry> MergedPrices(const Accounting& a, std::vector<TariffEntry> file) {
+std::vector<TariffEntry> MergedPrices(const Accounting& a, const EditsWhileUnread& edits, std::vector<TariffEntry> file) {
     std::unordered_map<std::string_view, std::size_t> inFile;  // the first entry of each adapter
     for (std::size_t i = 0; i < file.size(); ++i) inFile.try_emplace(file[i].adapter, i);
-    const EditsWhileUnread& edits = a.editsWhileUnread;
     for (const std::string& adapter : edits.prices) {
         const auto at = inFile.find(adapter);
         const TariffEntry* run = FindTariffEntry(a, adapter);
@@ -67,23 +66,23 @@ std::vector<TariffEntry> MergedPrices(const Accounting& a, std::vector<TariffEnt
 
 }  // namespace
 
-void LoadPriceFile(Accounting& a, FilePorts& ports, TableRead how, FileNotes& notes) {
-    const bool wasUnread = !a.priceFile.read;  // the run's table may hold what the file lacks
+void LoadPriceFile(Accounting& a, DataFiles& data, FilePorts& ports, TableRead how, FileNotes& notes) {
+    const bool wasUnread = !data.priceFile.read;  // the run's table may hold what the file lacks
     std::string bytes;
-    const FileFound found = ReadDataFile(ports.files, kPriceData, a.priceFile, bytes);
+    const FileFound found = ReadDataFile(ports.files, kPriceData, data.priceFile, bytes);
     if (found == FileFound::Missing && how == TableRead::Load) a.ReplaceTariffs({});
     if (found == FileFound::Unreadable) return;  // the table stays as it is
     std::vector<TariffEntry> table;
     if (found == FileFound::Read)
-        ParseDataFile(ports.files, kPriceData, a.priceFile, std::move(bytes), notes, [&](std::string_view line) {
+        ParseDataFile(ports.files, kPriceData, data.priceFile, std::move(bytes), notes, [&](std::string_view line) {
             TariffEntry e;
             if (!ReadPriceLine(line, e)) return false;
             table.push_back(std::move(e));
             return true;
         });
-    a.ReplaceTariffs(wasUnread ? MergedPrices(a, std::move(table)) : std::move(table));
-    a.editsWhileUnread.prices.clear();
-    a.editsWhileUnread.displayNames.clear();
+    a.ReplaceTariffs(wasUnread ? MergedPrices(a, data.editsWhileUnread, std::move(table)) : std::move(table));
+    data.editsWhileUnread.prices.clear();
+    data.editsWhileUnread.displayNames.clear();
 }
 
 std::string PriceFileText(const Accounting& a, char sep) {

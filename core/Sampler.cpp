@@ -21,12 +21,6 @@ namespace {
 
 constexpr std::uint64_t kFieldMax = std::numeric_limits<std::uint32_t>::max();
 
-// The next session number. Wraps like the 32-bit counter it is (never in a real run).
-std::int32_t NextSession(Accounting& a) {
-    a.sessionCounter = static_cast<std::int32_t>(static_cast<std::uint32_t>(a.sessionCounter) + 1u);
-    return a.sessionCounter;
-}
-
 HistoryRecord OpenRecordOn(const Date& d) {
     HistoryRecord r;
     r.year = d.year;
@@ -53,7 +47,7 @@ AdapterId SampleRowAsCounters(Accounting& a, const std::string& name, std::uint3
                 ++pos;
             } else {
                 // Closing drops the record from the list, so `pos` now names the next one.
-                a.CloseRecord(index, NextSession(a));
+                a.CloseRecord(index, a.NextSession());
                 HistoryRecord copy = a.History()[index];
                 copy.session = 0;
                 copy.inOctets = in;
@@ -108,7 +102,7 @@ std::size_t AddToOpenRecord(Accounting& a, std::size_t index, std::uint64_t in, 
             in -= takeIn;
             out -= takeOut;
         }
-        a.CloseRecord(index, NextSession(a));
+        a.CloseRecord(index, a.NextSession());
         HistoryRecord next = a.History()[index];
         next.session = 0;
         next.inOctets = 0;
@@ -122,11 +116,11 @@ bool SampleInterfaces(Accounting& a, InterfaceTable& table, std::vector<Interfac
     a.ResetRates();
     // Reused from tick to tick: no allocation once it has grown to the table.
     static thread_local std::vector<TableGrowth> read;
-    a.readings.ReadTable(rows, ms, a.countingBoot, read);
+    a.Readings().ReadTable(rows, ms, a.CountingBoot(), read);
     for (const TableGrowth& t : read) {
-        RowReading& reading = a.readings.Reading(t.reading);
+        RowReading& reading = a.Readings().Reading(t.reading);
         AdapterId id = reading.adapter;
-        if (a.countingBoot)
+        if (a.CountingBoot())
             id = SampleRowAsCounters(a, std::string(t.name), static_cast<std::uint32_t>(t.row->inOctets),
                                      static_cast<std::uint32_t>(t.row->outOctets));
         else

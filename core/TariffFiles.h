@@ -14,8 +14,8 @@ namespace velkaro {
 inline constexpr DataFile kPriceData{texts::kPriceFile, texts::kPriceBackup};
 inline constexpr DataFile kLimitData{texts::kLimitFile, texts::kLimitBackup};
 
-void LoadPriceFile(Accounting& a, FilePorts& ports, TableRead how, FileNotes& notes);
-void LoadLimitFile(Accounting& a, FilePorts& ports, TableRead how, FileNotes& notes);
+void LoadPriceFile(Accounting& a, DataFiles& data, FilePorts& ports, TableRead how, FileNotes& notes);
+void LoadLimitFile(Accounting& a, DataFiles& data, FilePorts& ports, TableRead how, FileNotes& notes);
 
 // Amounts with the decimal separator sep.
 std::string PriceFileText(const Accounting& a, char sep);

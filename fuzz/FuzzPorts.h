@@ -36,7 +36,7 @@ inline void Check(bool ok) {
 }
 
 inline bool SameHistory(const Accounting& x, const Accounting& y) {
-    if (x.HistoryCount() != y.HistoryCount() || x.adapterFilter != y.adapterFilter) return false;
+    if (x.HistoryCount() != y.HistoryCount() || x.AdapterFilter() != y.AdapterFilter()) return false;
     for (std::size_t i = 0; i < x.HistoryCount(); ++i) {
         const HistoryRecord& p = x.History()[i];
         const HistoryRecord& q = y.History()[i];

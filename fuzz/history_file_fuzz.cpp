@@ -15,15 +15,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     p.files.files[texts::kHistoryFile] = std::string(reinterpret_cast<const char*>(data), size);
 
     Accounting a;
+    DataFiles aFiles;
     const std::string input = p.files.files[texts::kHistoryFile];
-    LoadFiles(a, p.ports);
-    fuzz::Check(a.filesLoaded && a.historyFile.read);
+    LoadFiles(a, aFiles, p.ports);
+    fuzz::Check(aFiles.loaded && aFiles.historyFile.read);
     fuzz::Check(p.dialogs.log.size() <= 1);
     const bool skipped = !p.dialogs.log.empty();
     for (const HistoryRecord& r : a.History()) fuzz::Check(r.session >= 0);
     const int width = p.window.width;
 
-    SaveFiles(a, p.ports);
+    SaveFiles(a, aFiles, p.ports);
     fuzz::Check(p.files.files.count(texts::kHistoryBackup) == (skipped ? 1u : 0u));
     if (skipped) fuzz::Check(p.files.files[texts::kHistoryBackup] == input);
     p.dialogs.log.clear();
@@ -32,12 +33,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     p.window.width = 1;
     Accounting b;
-    LoadFiles(b, p.ports);
+    DataFiles bFiles;
+    LoadFiles(b, bFiles, p.ports);
     fuzz::Check(p.dialogs.log.empty());
     fuzz::Check(p.window.width == width);
     fuzz::Check(fuzz::SameHistory(a, b));
 
-    SaveFiles(b, p.ports);
+    SaveFiles(b, bFiles, p.ports);
     fuzz::Check(p.files.files[texts::kHistoryFile] == saved);
     return 0;
 }

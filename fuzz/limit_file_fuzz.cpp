@@ -39,11 +39,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     p.files.files[texts::kLimitFile] = input;
 
     Accounting a;
-    LoadFiles(a, p.ports);
-    fuzz::Check(a.filesLoaded && a.limitFile.read && a.limitFileOnDisk);
+    DataFiles aFiles;
+    LoadFiles(a, aFiles, p.ports);
+    fuzz::Check(aFiles.loaded && aFiles.limitFile.read && aFiles.limitFileOnDisk);
     fuzz::Check(p.dialogs.messages.size() <= 1);
     const bool skipped = !p.dialogs.messages.empty();
-    fuzz::Check(skipped == a.limitFile.backupDue);
+    fuzz::Check(skipped == aFiles.limitFile.backupDue);
     std::set<std::string> limits;
     for (const LimitEntry& e : a.Limits()) {
         fuzz::Check(e.limit > 0);
@@ -53,25 +54,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fuzz::Check(limits.insert(LimitEditKey(e.adapter, e.kind)).second);
     }
     ScriptedNotifier notifier;
-    ShowLimitWarnings(a, p.regional.separator, notifier);
+    ShowLimitWarnings(a, aFiles, p.regional.separator, notifier);
     fuzz::Check(notifier.balloons.empty() && notifier.refused == 0);
 
-    fuzz::Check(SaveFiles(a, p.ports).empty());
+    fuzz::Check(SaveFiles(a, aFiles, p.ports).empty());
     fuzz::Check(p.files.files.count(texts::kLimitBackup) == (skipped ? 1u : 0u));
     if (skipped) fuzz::Check(p.files.files[texts::kLimitBackup] == input);
     p.dialogs.messages.clear();
     Accounting b;
-    LoadFiles(b, p.ports);
+    DataFiles bFiles;
+    LoadFiles(b, bFiles, p.ports);
     fuzz::Check(p.dialogs.messages.empty());
     fuzz::Check(SameLimits(a, b, false));
 
-    SaveFiles(b, p.ports);
+    SaveFiles(b, bFiles, p.ports);
     const std::string second = p.files.files[texts::kLimitFile];
     Accounting c;
-    LoadFiles(c, p.ports);
+    DataFiles cFiles;
+    LoadFiles(c, cFiles, p.ports);
     fuzz::Check(p.dialogs.messages.empty());
     fuzz::Check(SameLimits(b, c, true));
-    SaveFiles(c, p.ports);
+    SaveFiles(c, cFiles, p.ports);
     fuzz::Check(p.files.files[texts::kLimitFile] == second);
     return 0;
 }

@@ -20,24 +20,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     fuzz::Ports p;
     Accounting a;
-    LoadFiles(a, p.ports);
+    DataFiles aFiles;
+    LoadFiles(a, aFiles, p.ports);
     a.ReplaceTariffs({{1.5, 2, "eth", "LAN"}, {3, 4, adapter, displayName}, {5, 6, "wifi", displayName}});
     SetLimit(a, adapter, LimitKind::Money, 7, 31);
     SetLimit(a, adapter, LimitKind::Traffic, 700, 31);
     SetLimit(a, "eth", LimitKind::Traffic, 8, 15);
-    SaveFiles(a, p.ports);
+    SaveFiles(a, aFiles, p.ports);
     const std::string prices = p.files.files[texts::kPriceFile];
     const std::string limits = p.files.files[texts::kLimitFile];
 
     Accounting b;
-    LoadFiles(b, p.ports);
+    DataFiles bFiles;
+    LoadFiles(b, bFiles, p.ports);
     fuzz::Check(p.dialogs.messages.empty());
     fuzz::Check(fuzz::SameTariffs(a, b));
     fuzz::Check(b.Limits().size() == a.Limits().size());
     for (std::size_t i = 0; i < a.Limits().size(); ++i)
         fuzz::Check(b.Limits()[i].adapter == a.Limits()[i].adapter && b.Limits()[i].kind == a.Limits()[i].kind &&
                     b.Limits()[i].periodDay == a.Limits()[i].periodDay);
-    SaveFiles(b, p.ports);
+    SaveFiles(b, bFiles, p.ports);
     fuzz::Check(p.files.files[texts::kPriceFile] == prices);
     fuzz::Check(p.files.files[texts::kLimitFile] == limits);
     return 0;

@@ -16,19 +16,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     p.files.files[texts::kPriceFile] = std::string(reinterpret_cast<const char*>(data), size);
 
     Accounting a;
+    DataFiles aFiles;
     const std::string input = p.files.files[texts::kPriceFile];
-    LoadFiles(a, p.ports);
-    fuzz::Check(a.filesLoaded && a.priceFile.read);
+    LoadFiles(a, aFiles, p.ports);
+    fuzz::Check(aFiles.loaded && aFiles.priceFile.read);
     fuzz::Check(p.dialogs.messages.size() <= 1);
     const bool skipped = !p.dialogs.messages.empty();
-    fuzz::Check(skipped == a.priceFile.backupDue);
+    fuzz::Check(skipped == aFiles.priceFile.backupDue);
 
-    fuzz::Check(SaveFiles(a, p.ports).empty());
+    fuzz::Check(SaveFiles(a, aFiles, p.ports).empty());
     fuzz::Check(p.files.files.count(texts::kPriceBackup) == (skipped ? 1u : 0u));
     if (skipped) fuzz::Check(p.files.files[texts::kPriceBackup] == input);
     p.dialogs.messages.clear();
     Accounting b;
-    LoadFiles(b, p.ports);
+    DataFiles bFiles;
+    LoadFiles(b, bFiles, p.ports);
     fuzz::Check(p.dialogs.messages.empty());
     fuzz::Check(b.Tariffs().size() == a.Tariffs().size());
     for (std::size_t i = 0; i < a.Tariffs().size(); ++i) {
@@ -36,13 +38,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fuzz::Check(a.Tariffs()[i].displayName == b.Tariffs()[i].displayName);
     }
 
-    SaveFiles(b, p.ports);
+    SaveFiles(b, bFiles, p.ports);
     const std::string second = p.files.files[texts::kPriceFile];
     Accounting c;
-    LoadFiles(c, p.ports);
+    DataFiles cFiles;
+    LoadFiles(c, cFiles, p.ports);
     fuzz::Check(p.dialogs.messages.empty());
     fuzz::Check(fuzz::SameTariffs(b, c));
-    SaveFiles(c, p.ports);
+    SaveFiles(c, cFiles, p.ports);
     fuzz::Check(p.files.files[texts::kPriceFile] == second);
     return 0;
 }

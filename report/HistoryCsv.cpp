@@ -53,8 +53,8 @@ std::string HistoryCsvText(const Accounting& a, char sep) {
          texts::kCsvCost});
 
     AdapterId shown = 0;
-    const bool filtered = !a.adapterFilter.empty();
-    if (!filtered || a.FindAdapter(a.adapterFilter, shown)) {
+    const bool filtered = !a.AdapterFilter().empty();
+    if (!filtered || a.FindAdapter(a.AdapterFilter(), shown)) {
         struct Shown {
             const TariffEntry* prices = nullptr;
             std::string displayName;

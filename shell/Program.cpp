@@ -42,7 +42,7 @@ Program::Program(SystemPorts ports, ProgramOptions options)
             app_.ShowError(e.what());
         }
     }
-    if (State().filesLoaded && options.autosaveIntervalMs &&
+    if (meter_->Files().loaded && options.autosaveIntervalMs &&
         app_.StartTimer(kSaveTimer, options.autosaveIntervalMs, [this] { PeriodicSave(); }))
         saveInterval_ = options.autosaveIntervalMs;
 }

@@ -157,7 +157,7 @@ void StatisticsWindow::PopupMenu(int windowX, int windowY) {
     const win::UniqueMenu menu = win::LoadPopupMenu(L"PANELMENU");
     if (!menu) return;
     ::CheckMenuItem(menu.get(), Id(Command::HideIdle),
-                    MF_BYCOMMAND | (meter_.State().hideIdle ? MF_CHECKED : MF_UNCHECKED));
+                    MF_BYCOMMAND | (meter_.State().HideIdle() ? MF_CHECKED : MF_UNCHECKED));
     // The window must be in the foreground for the menu to close when the user clicks
     // elsewhere; WM_NULL afterwards lets the menu's closing take effect at once.
     ::SetForegroundWindow(Handle());

@@ -185,24 +185,26 @@ struct KeptFiles : ::testing::Test, Fakes {};
 
 TEST_F(KeptFiles, TheReadingsGoBackAsTheyWereWhateverTheName) {
     Accounting a;
-    LoadFiles(a, ports);
+    DataFiles data;
+    LoadFiles(a, data, ports);
     ScriptedInterfaceTable table;
     const std::string odd = std::string(" tab\there %41 \x01\xC0 ", 17);
     table.rows = {MakeRow(odd, 5, 6, 12345678901234567ull), MakeRow("eth", 1, 2)};
     SampleInterfaces(a, table);
-    SaveFiles(a, ports);
+    SaveFiles(a, data, ports);
     const std::string& text = files.files["history.txt"];
     EXPECT_NE(text.find("boot=2026-01-01 00:00:00\r\nuptime=0\r\nreading=12345678901234567 5 6  tab%09here %2541 %01\xC0 \r\n"
                         "reading=1 1 2 eth\r\n"),
               std::string::npos)
         << text;
     Accounting b;
-    LoadFiles(b, ports);
+    DataFiles dataB;
+    LoadFiles(b, dataB, ports);
     EXPECT_TRUE(dialogs.messages.empty());
-    ASSERT_EQ(b.readings.All().size(), 2u);
-    EXPECT_EQ(b.readings.All()[0].name, odd);
-    EXPECT_EQ(b.readings.All()[0].out, 6u);
-    EXPECT_EQ(b.readings.StartRule(), InterfaceReadings::Start::KeptReadings);
+    ASSERT_EQ(b.Readings().All().size(), 2u);
+    EXPECT_EQ(b.Readings().All()[0].name, odd);
+    EXPECT_EQ(b.Readings().All()[0].out, 6u);
+    EXPECT_EQ(b.Readings().StartRule(), InterfaceReadings::Start::KeptReadings);
 }
 
 TEST_F(KeptFiles, UntilTheFirstReadingSettlesAMovedClockTheSaveWritesTheFilesClockBack) {
@@ -211,14 +213,15 @@ TEST_F(KeptFiles, UntilTheFirstReadingSettlesAMovedClockTheSaveWritesTheFilesClo
     clock.systemStart = kStart + 3600;
     clock.uptime = 9000;
     Accounting a;
-    LoadFiles(a, ports);
-    EXPECT_EQ(a.readings.StartRule(), InterfaceReadings::Start::MovedClock);
-    SaveFiles(a, ports);
+    DataFiles data;
+    LoadFiles(a, data, ports);
+    EXPECT_EQ(a.Readings().StartRule(), InterfaceReadings::Start::MovedClock);
+    SaveFiles(a, data, ports);
     EXPECT_EQ(files.files["history.txt"], kept);
     ScriptedInterfaceTable table;
     table.rows = {MakeRow("eth", 7, 9)};
     SampleInterfaces(a, table);
-    SaveFiles(a, ports);
+    SaveFiles(a, data, ports);
     EXPECT_EQ(files.files["history.txt"], "SHOW=\r\nform1.width=790\r\nboot=2026-03-01 09:00:00\r\nuptime=9000\r\n"
                                           "reading=0 7 9 eth\r\n1.1.2026-0\t2         \t3         \teth\r\n");
 }
@@ -228,7 +231,8 @@ TEST_F(KeptFiles, AHistoryReadLateGetsTheRunsTrafficAddedToItsRecords) {
     files.files["history.txt"] = "SHOW=\r\nform1.width=790\r\n7.3.2026-0\t1000      \t1000      \teth\r\n";
     clock.today = Date{2026, 3, 7};
     Accounting a;
-    LoadFiles(a, ports);
+    DataFiles data;
+    LoadFiles(a, data, ports);
     ScriptedInterfaceTable table;
     std::vector<InterfaceRow> rows;
     for (std::uint64_t in : {100, 150, 400}) {
@@ -236,7 +240,7 @@ TEST_F(KeptFiles, AHistoryReadLateGetsTheRunsTrafficAddedToItsRecords) {
         SampleInterfaces(a, table, rows, in);
     }
     files.readError.clear();
-    SaveFiles(a, ports);
+    SaveFiles(a, data, ports);
     EXPECT_EQ(files.files["history.txt"],
               "SHOW=\r\nform1.width=790\r\nboot=2026-01-01 00:00:00\r\nuptime=5616000\r\nreading=0 400 0 eth\r\nreading=1 400 0 wlan\r\n"
               "7.3.2026-0\t1300      \t1000      \teth\r\n7.3.2026-0\t300       \t0         \twlan\r\n");
@@ -385,6 +389,7 @@ TEST(CountingProperty, RandomRunsCountWhatMovedOnceAndLoseOnlyWhatTheRulesSay) {
         clock.uptime = 30 * 86400;  // only a system start sets it back
         std::vector<InterfaceRow> read;
         std::unique_ptr<Accounting> a;
+        DataFiles data;
         std::set<std::uint16_t> daysRun;
 
         auto check = [&](const Accounting& acc, const std::map<std::string, std::uint64_t>& want, int step) {
@@ -397,7 +402,7 @@ TEST(CountingProperty, RandomRunsCountWhatMovedOnceAndLoseOnlyWhatTheRulesSay) {
                 ASSERT_TRUE(daysRun.count(r.day)) << "seed " << seed << " a record of a day never run";
         };
         auto save = [&] {
-            SaveFiles(*a, ports);
+            SaveFiles(*a, data, ports);
             m.savedRef = m.ref;
             m.countedSaved = m.counted;
             m.savedBaseline = m.baseline;
@@ -409,7 +414,8 @@ TEST(CountingProperty, RandomRunsCountWhatMovedOnceAndLoseOnlyWhatTheRulesSay) {
         auto start = [&] {
             *clock.uptime += 1 + static_cast<std::int64_t>(pick(60));  // closed for a while
             a = std::make_unique<Accounting>();
-            LoadFiles(*a, ports);
+            data = DataFiles{};
+            LoadFiles(*a, data, ports);
             m.ref = m.savedRef;
             m.counted = m.countedSaved;
             m.baseline = m.savedBaseline;
@@ -495,7 +501,7 @@ TEST(CountingProperty, RandomRunsCountWhatMovedOnceAndLoseOnlyWhatTheRulesSay) {
                 save();
                 files.Delete("history.txt");
                 a->ClearHistory();
-                LoadFiles(*a, ports);
+                LoadFiles(*a, data, ports);
                 m.counted.clear();
                 m.countedSaved.clear();
                 m.savedRef.assign(m.rows.size(), SimRef{});

@@ -19,10 +19,11 @@ using namespace std::string_literals;
 
 struct Files : ::testing::Test, Fakes {
     Accounting a;
+    DataFiles data;
 
     void SetUp() override { clock.today = Date{2026, 3, 7}; }
 
-    void Load() { LoadFiles(a, ports); }
+    void Load() { LoadFiles(a, data, ports); }
     void LoadHistory(const std::string& text) {
         files.files["history.txt"] = text;
         Load();
@@ -41,21 +42,21 @@ struct Files : ::testing::Test, Fakes {
 
 TEST_F(Files, FirstStartWithoutFilesLoadsNothingAndTheFirstSaveCreatesBoth) {
     Load();
-    EXPECT_TRUE(a.filesLoaded);
+    EXPECT_TRUE(data.loaded);
     EXPECT_EQ(a.HistoryCount(), 0u);
     EXPECT_TRUE(a.Tariffs().empty());
-    EXPECT_EQ(a.adapterFilter, "");
+    EXPECT_EQ(a.AdapterFilter(), "");
     EXPECT_EQ(window.OuterWidth(), 790);
     EXPECT_TRUE(dialogs.log.empty());
     EXPECT_EQ(a.AccountingDate(), (Date{2026, 3, 7}));
-    SaveFiles(a, ports);
+    SaveFiles(a, data, ports);
     EXPECT_EQ(History(), "SHOW=\r\nform1.width=790\r\n");
     EXPECT_EQ(Prices(), "");
 }
 
 TEST_F(Files, RecordAndPriceLinesAreWrittenAsDescribed) {
     Load();
-    a.adapterFilter = "Ethernet";
+    a.SetAdapterFilter("Ethernet");
     AddRecord(a, "Ethernet", {2026, 3, 7}, 1048576, 1024);
     AddRecord(a, "Wi-Fi", {2025, 12, 31}, 4294967295u, 0, 4);
     AddRecord(a, "x", {1, 1, 1}, 1234567890, 12345, 2147483647);
@@ -63,7 +64,7 @@ TEST_F(Files, RecordAndPriceLinesAreWrittenAsDescribed) {
     a.AddTariff({0.35, 1e-5, "Wi-Fi", "Wi-Fi"});
     a.AddTariff({0, 1e15, "x", "y"});
     window.SetOuterWidth(1234);
-    SaveFiles(a, ports);
+    SaveFiles(a, data, ports);
     EXPECT_EQ(History(),
               "SHOW=Ethernet\r\n"
               "form1.width=1234\r\n"
@@ -72,7 +73,7 @@ TEST_F(Files, RecordAndPriceLinesAreWrittenAsDescribed) {
               "1.1.1-2147483647\t1234567890\t12345     \tx\r\n");
     EXPECT_EQ(Prices(), "Ethernet|LAN>1,5@2\r\nWi-Fi|Wi-Fi>0,35@1E-5\r\nx|y>0@1E15\r\n");
     regional.separator = '.';
-    SaveFiles(a, ports);
+    SaveFiles(a, data, ports);
     EXPECT_EQ(Prices(), "Ethernet|LAN>1.5@2\r\nWi-Fi|Wi-Fi>0.35@1E-5\r\nx|y>0@1E15\r\n");
 }
 
@@ -170,34 +171,34 @@ TEST_F(Files, SettingsAreTrimmedExactAndTheLastOneWins) {
                 "SHOW\r\n"
                 "\x01 form1.width\x02=\x03 640 \x1f\r\n"
                 "Form1.Width=100\r\n");
-    EXPECT_EQ(a.adapterFilter, "Ethernet");
+    EXPECT_EQ(a.AdapterFilter(), "Ethernet");
     EXPECT_EQ(window.OuterWidth(), 640);
     LoadHistory("SHOW=a\nSHOW=b=c\nform1.width=abc\n");
-    EXPECT_EQ(a.adapterFilter, "b=c");
+    EXPECT_EQ(a.AdapterFilter(), "b=c");
     EXPECT_EQ(window.OuterWidth(), 500);
 }
 
 TEST_F(Files, AFileOfRecordsOnlyKeepsTheSettings) {
     window.SetOuterWidth(900);
-    a.adapterFilter = "keep";
+    a.SetAdapterFilter("keep");
     LoadHistory("1.1.2026-0\t1\t2\teth\r\n");
-    EXPECT_EQ(a.adapterFilter, "keep");
+    EXPECT_EQ(a.AdapterFilter(), "keep");
     EXPECT_EQ(window.OuterWidth(), 900);
 }
 
 // Written only while on, after the width: the replay hideidle.
 TEST_F(Files, TheHideSettingReadsAsOneOrElseOffAndAFileWithoutItKeepsIt) {
-    a.hideIdle = true;
+    a.SetHideIdle(true);
     LoadHistory("SHOW=\r\nform1.width=790\r\n");
-    EXPECT_TRUE(a.hideIdle);
+    EXPECT_TRUE(a.HideIdle());
     for (const char* value : {"0", "yes", "", "11", "on"}) {
-        a.hideIdle = true;
+        a.SetHideIdle(true);
         LoadHistory(std::string("hide.idle = ") + value + "\r\n");
-        EXPECT_FALSE(a.hideIdle) << value;
+        EXPECT_FALSE(a.HideIdle()) << value;
     }
     LoadHistory(" hide.idle \x02= 1 \n");
-    EXPECT_TRUE(a.hideIdle);
-    SaveFiles(a, ports);
+    EXPECT_TRUE(a.HideIdle());
+    SaveFiles(a, data, ports);
     EXPECT_EQ(History(), "SHOW=\r\nform1.width=790\r\nhide.idle=1\r\n");
 }
 
@@ -229,7 +230,7 @@ TEST_F(Files, AnyLineEndReadsAByteOrderMarkIsPassedOverAndNulLinesAreSkipped) {
                 "2.1.2026-0\t1\t2\tlf only\n"
                 "3.1.2026-0\t1\t2\tna\0me\r\n"s
                 "4.1.2026-0\t1\t2\tlast\r");
-    EXPECT_EQ(a.adapterFilter, "a");
+    EXPECT_EQ(a.AdapterFilter(), "a");
     EXPECT_EQ(window.OuterWidth(), 600);
     ASSERT_EQ(a.HistoryCount(), 3u);
     EXPECT_EQ(Name(0), "cr");
@@ -241,7 +242,7 @@ TEST_F(Files, AnyLineEndReadsAByteOrderMarkIsPassedOverAndNulLinesAreSkipped) {
     const std::string zeros(4096, '\0');  // what a power loss leaves
     LoadHistory(zeros);
     EXPECT_EQ(dialogs.messages.size(), 2u);
-    SaveFiles(a, ports);
+    SaveFiles(a, data, ports);
     EXPECT_EQ(files.files.at("history.bak"), zeros);
 }
 
@@ -290,7 +291,7 @@ TEST_F(Files, DisplayNamesWithSeparatorsLoadBackUnchanged) {
     a.AddTariff({1.5, 2, "eth", "a>b@c|d>e@"});
     a.AddTariff({0.1, 0.2, "wifi", "|"});
     a.AddTariff({3, 4, "x", ">>@@"});
-    SaveFiles(a, ports);
+    SaveFiles(a, data, ports);
     Load();
     ASSERT_EQ(a.Tariffs().size(), 3u);
     EXPECT_EQ(a.Tariffs()[0].displayName, "a>b@c|d>e@");
@@ -319,9 +320,9 @@ TEST_F(Files, BadPriceLinesAreSkippedWithOneMessageAndLoadingGoesOn) {
               std::vector<std::string>{"В файле price.txt пропущено строк, которые не удалось прочитать: 7, "_cp1251
                                        "среди них: 'a|b', 'a|b@1>2', '>1@2|x'. Перед первой записью файл в "_cp1251
                                        "прежнем виде сохраняется рядом под именем price.bak."_cp1251});
-    EXPECT_TRUE(a.priceFile.read);
+    EXPECT_TRUE(data.priceFile.read);
     EXPECT_EQ(a.HistoryCount(), 1u);
-    EXPECT_EQ(a.adapterFilter, "eth");
+    EXPECT_EQ(a.AdapterFilter(), "eth");
 }
 
 TEST_F(Files, AThousandBadPriceLinesGiveOneMessageWithTheCountAndShortenedLines) {
@@ -352,7 +353,7 @@ TEST_F(Files, NamesAreEscapedOnlyWhereTheirLineNeedsItAndOldPercentSignsReadAsTh
     a.AddTariff({1, 2, "a|b\tc%7C%41", "x|y\tz %"});
     a.AddTariff({1, 2, "\xEF\xBB\xBFwan", "\xEF\xBB\xBF"});
     SetLimit(a, "a|b\tc%7C%41", LimitKind::Money, 5, 1);
-    SaveFiles(a, ports);
+    SaveFiles(a, data, ports);
     EXPECT_EQ(Prices(), "%20eth%20|%20eth%20>0@0\r\n"
                         "a%7Cb%09c%257C%41|x|y%09z %>1@2\r\n"
                         "%EF\xBB\xBFwan|\xEF\xBB\xBF>1@2\r\n");
@@ -378,12 +379,13 @@ TEST_F(Files, AnyReadFailureLeavesTheFileUnreadLoadingGoesOnAndOneMessageNamesIt
         {1234, "ошибка ввода-вывода 1234"_cp1251}};
     for (const auto& [code, reason] : reasons) {
         Accounting fresh;
+        DataFiles freshData;
         files.files["history.txt"] = "1.1.2026-0\t1\t2\teth\r\n";
         files.files["price.txt"] = "a|b>1@2\r\n";
         files.readError = {{"history.txt", code}};
         dialogs.messages.clear();
-        LoadFiles(fresh, ports);
-        EXPECT_FALSE(fresh.historyFile.read) << code;
+        LoadFiles(fresh, freshData, ports);
+        EXPECT_FALSE(freshData.historyFile.read) << code;
         EXPECT_EQ(fresh.Tariffs().size(), 1u) << code;  // the rest of the load ran
         EXPECT_EQ(dialogs.messages, std::vector<std::string>{"Не удалось прочитать файл history.txt ("_cp1251 + reason +
                                                              "). Учёт идёт, но файл не будет перезаписан, пока "_cp1251
@@ -400,8 +402,8 @@ TEST_F(Files, AnyReadFailureLeavesTheFileUnreadLoadingGoesOnAndOneMessageNamesIt
     files.readError = {{"history.txt", kIoFileNotFound}, {"price.txt", kIoInvalidFilename}};
     dialogs.messages.clear();
     Load();
-    EXPECT_TRUE(a.historyFile.read);
-    EXPECT_TRUE(a.priceFile.read);
+    EXPECT_TRUE(data.historyFile.read);
+    EXPECT_TRUE(data.priceFile.read);
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
@@ -412,7 +414,7 @@ TEST_F(Files, TwoUnreadFilesAreBothLeftAndNamedTogether) {
     files.readError = {{"history.txt", kIoAccessDenied}, {"price.txt", 32}};
     Load();
     AddRecord(a, "wifi", {2026, 3, 7}, 5, 6);
-    const std::vector<UnreadFile> left = SaveFiles(a, ports);
+    const std::vector<UnreadFile> left = SaveFiles(a, data, ports);
     EXPECT_EQ(files.writes, 0);
     EXPECT_EQ(UnwrittenText(left),
               "Файлы history.txt (доступ запрещён) и price.txt (файл занят другой программой) не "_cp1251
@@ -426,7 +428,7 @@ TEST_F(Files, AnUnreadPriceFileGoneByTheSaveLeavesTheRunsTableToBeWritten) {
     GetPrice(a, "wifi", Direction::Incoming);
     files.readError.clear();
     files.files.erase("price.txt");
-    EXPECT_TRUE(SaveFiles(a, ports).empty());
+    EXPECT_TRUE(SaveFiles(a, data, ports).empty());
     EXPECT_EQ(Prices(), "wifi|wifi>0@0\r\n");
 }
 
@@ -440,11 +442,13 @@ TEST_F(Files, APriceFileReadOnlyAtTheSaveKeepsTheRunsEditsOverItsOwnEntries) {
     for (const char* adapter : {"wifi", "eth", "usb"}) GetPrice(a, adapter, Direction::Incoming);
     a.SetPrices(1, 7.25, 3.75);
     a.SetDisplayName(0, "W");
-    EXPECT_EQ(SaveFiles(a, ports).size(), 1u);  // still locked: nothing written, nothing lost
+    data.NotePrices("eth");  // as the commands do
+    data.NoteDisplayName("wifi");
+    EXPECT_EQ(SaveFiles(a, data, ports).size(), 1u);  // still locked: nothing written, nothing lost
     files.readError.clear();
-    EXPECT_TRUE(SaveFiles(a, ports).empty());
+    EXPECT_TRUE(SaveFiles(a, data, ports).empty());
     EXPECT_EQ(Prices(), "eth|LAN>7,25@3,75\r\nwifi|W>3@4\r\nppp|PPP>5@6\r\nusb|usb>0@0\r\n");
-    EXPECT_TRUE(a.editsWhileUnread.prices.empty());
+    EXPECT_TRUE(data.editsWhileUnread.prices.empty());
 }
 
 TEST_F(Files, StartUpRemovesOnlyTheTemporaryFilesOfItsOwnSaves) {
@@ -463,10 +467,10 @@ TEST_F(Files, SkippedPriceLinesAreKeptAsPriceBakBeforePriceTxtIsReplaced) {
     const std::string original = "eth|LAN>abc@1\r\nwifi|W>1@2\r\n";
     LoadPrices(original);
     files.writeError["price.bak"] = kIoDiskFull;
-    EXPECT_THROW(SaveFiles(a, ports), AppError);
+    EXPECT_THROW(SaveFiles(a, data, ports), AppError);
     EXPECT_EQ(Prices(), original);  // not replaced without its copy
     files.writeError.clear();
-    SaveFiles(a, ports);
+    SaveFiles(a, data, ports);
     EXPECT_EQ(files.files.at("price.bak"), original);
     EXPECT_EQ(Prices(), "wifi|W>1@2\r\n");
 }
@@ -479,14 +483,14 @@ TEST_F(Files, AnExistingBackupIsNeverOverwrittenButTheLastOfTen) {
         LoadPrices("bad " + std::to_string(n) + "\r\n");
         const std::string name = n == 1 ? "price.bak" : "price." + std::to_string(std::min(n - 1, 9)) + ".bak";
         EXPECT_NE(dialogs.messages.at(0).find(name + "."), std::string::npos) << n;
-        SaveFiles(a, ports);
+        SaveFiles(a, data, ports);
         EXPECT_EQ(files.files.at(name), "bad " + std::to_string(n) + "\r\n");
     }
     EXPECT_EQ(files.files.at("price.bak"), "bad 1\r\n");
     EXPECT_EQ(files.files.size(), 13u);  // ten copies, price.txt, history.txt, limits.bak
     files.files["limits.txt"] = "x\r\n";
     Load();
-    SaveFiles(a, ports);
+    SaveFiles(a, data, ports);
     EXPECT_EQ(files.files.at("limits.1.bak"), "x\r\n");
 }
 
@@ -501,7 +505,7 @@ TEST_F(Files, AFailedWriteRaisesAndLeavesTheFilesUntouched) {
     GetPrice(a, "eth", Direction::Incoming);
     files.writeError["history.txt"] = kIoDiskFull;
     try {
-        SaveFiles(a, ports);
+        SaveFiles(a, data, ports);
         FAIL() << "no error";
     } catch (const AppError& e) {
         EXPECT_STREQ(e.what(), "Disk full");
@@ -510,14 +514,14 @@ TEST_F(Files, AFailedWriteRaisesAndLeavesTheFilesUntouched) {
     EXPECT_EQ(Prices(), "old prices");  // not written after the history failed
     files.writeError.clear();
     files.writeError["price.txt"] = kIoAccessDenied;
-    EXPECT_THROW(SaveFiles(a, ports), AppError);
+    EXPECT_THROW(SaveFiles(a, data, ports), AppError);
     EXPECT_NE(History(), "old history");
     EXPECT_EQ(Prices(), "old prices");
 }
 
 TEST_F(Files, SaveBeforeAnyLoadWritesNothing) {
     AddRecord(a, "eth", {2026, 3, 7}, 1, 2);
-    SaveFiles(a, ports);
+    SaveFiles(a, data, ports);
     EXPECT_EQ(files.writes, 0);
     EXPECT_TRUE(files.files.empty());
 }
@@ -531,7 +535,7 @@ TEST_F(Files, ReloadAfterAFailedDeletionHoldsEveryRecordOnce) {
     SampleInterfaces(a, table);
     const std::size_t before = a.HistoryCount();
     ASSERT_EQ(before, 3u);
-    SaveFiles(a, ports);
+    SaveFiles(a, data, ports);
     files.undeletable["history.txt"] = true;
     EXPECT_FALSE(files.Delete("history.txt"));
     clock.today = Date{2026, 3, 8};  // the clear runs after midnight
@@ -547,14 +551,14 @@ TEST_F(Files, ReloadAfterAFailedDeletionHoldsEveryRecordOnce) {
 TEST_F(Files, ReloadAfterADeletionKeepsPricesAndStartsAnEmptyHistory) {
     files.files["price.txt"] = "eth|LAN>1,5@2\r\n";
     LoadHistory("1.1.2026-0\t1\t2\teth\r\n");
-    SaveFiles(a, ports);
+    SaveFiles(a, data, ports);
     ASSERT_TRUE(files.Delete("history.txt"));
     a.ClearHistory();
     Load();
     EXPECT_EQ(a.HistoryCount(), 0u);
     ASSERT_EQ(a.Tariffs().size(), 1u);
     EXPECT_EQ(a.Tariffs()[0].displayName, "LAN");
-    EXPECT_TRUE(a.filesLoaded);
+    EXPECT_TRUE(data.loaded);
 }
 
 // ---- Round trips ----
@@ -579,7 +583,7 @@ void ExpectSameState(const Accounting& x, const Accounting& y) {
         EXPECT_EQ(x.Tariffs()[i].priceIn, y.Tariffs()[i].priceIn) << i;
         EXPECT_EQ(x.Tariffs()[i].priceOut, y.Tariffs()[i].priceOut) << i;
     }
-    EXPECT_EQ(x.adapterFilter, y.adapterFilter);
+    EXPECT_EQ(x.AdapterFilter(), y.AdapterFilter());
 }
 
 TEST_F(Files, RandomTablesSurviveSaveAndLoadAndSavingTwiceIsIdentical) {
@@ -599,8 +603,9 @@ TEST_F(Files, RandomTablesSurviveSaveAndLoadAndSavingTwiceIsIdentical) {
         regional.separator = pick(2) ? ',' : '.';
         files.files.clear();
         Accounting x;
-        LoadFiles(x, ports);
-        x.adapterFilter = pick(2) ? "Сетевой адаптер"_cp1251 : "";
+        DataFiles dataX;
+        LoadFiles(x, dataX, ports);
+        x.SetAdapterFilter(pick(2) ? "Сетевой адаптер"_cp1251 : "");
         for (int i = 0, n = static_cast<int>(pick(60)); i < n; ++i)
             x.AppendHistoryRecord(adapters[pick(adapters.size())],
                                   Record({static_cast<std::uint16_t>(rng()), static_cast<std::uint16_t>(rng()),
@@ -612,18 +617,19 @@ TEST_F(Files, RandomTablesSurviveSaveAndLoadAndSavingTwiceIsIdentical) {
                                    tariffNames[pick(tariffNames.size())], displays[pick(displays.size())]});
         window.SetOuterWidth(static_cast<int>(pick(3000)));
         const int width = window.OuterWidth();
-        SaveFiles(x, ports);
+        SaveFiles(x, dataX, ports);
         const std::string history = History(), priceText = Prices();
         window.SetOuterWidth(1);
         Accounting y;
-        LoadFiles(y, ports);
+        DataFiles dataY;
+        LoadFiles(y, dataY, ports);
         EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messages.front();
         EXPECT_EQ(window.OuterWidth(), width);
         ExpectSameState(x, y);
-        SaveFiles(y, ports);
+        SaveFiles(y, dataY, ports);
         EXPECT_EQ(History(), history) << "seed " << seed;
         EXPECT_EQ(Prices(), priceText) << "seed " << seed;
-        SaveFiles(y, ports);
+        SaveFiles(y, dataY, ports);
         EXPECT_EQ(History(), history);
         if (HasFailure()) {
             ADD_FAILURE() << "seed " << seed;

@@ -38,9 +38,9 @@ TEST(HistoryCsv, ShowSettingKeepsItsAdapterOnly) {
     AddRecord(a, "wlan", Day(2026, 3, 1), 1048576, 0);
     a.AddTariff(TariffEntry{2, 1, "wlan", "WLAN"});
     const std::string header = HistoryCsvText(Accounting{}, ',');  // its bytes: the replay's golden
-    a.adapterFilter = "wlan";
+    a.SetAdapterFilter("wlan");
     EXPECT_EQ(HistoryCsvText(a, ','), header + "01.03.2026;wlan;WLAN;1048576;0;2,00\r\n");
-    a.adapterFilter = "none";
+    a.SetAdapterFilter("none");
     EXPECT_EQ(HistoryCsvText(a, ','), header);
 }
 

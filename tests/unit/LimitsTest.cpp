@@ -19,6 +19,7 @@ namespace {
 
 struct Limits : ::testing::Test, Fakes {
     Accounting a;
+    DataFiles data;
 };
 
 TEST_F(Limits, ABalloonTheShellRefusedIsNotRememberedAndComesAtTheNextTick) {
@@ -28,11 +29,11 @@ TEST_F(Limits, ABalloonTheShellRefusedIsNotRememberedAndComesAtTheNextTick) {
     SetLimit(a, "eth", LimitKind::Money, 1, 1);
     ScriptedNotifier notifier;
     notifier.shows = false;
-    ShowLimitWarnings(a, ',', notifier);
+    ShowLimitWarnings(a, data, ',', notifier);
     EXPECT_EQ(a.Limits()[0].warnedLevel, 0);
     notifier.shows = true;
-    ShowLimitWarnings(a, ',', notifier);
-    ShowLimitWarnings(a, ',', notifier);
+    ShowLimitWarnings(a, data, ',', notifier);
+    ShowLimitWarnings(a, data, ',', notifier);
     EXPECT_EQ(notifier.refused, 1);
     EXPECT_EQ(notifier.balloons, std::vector<std::string>{"LAN: израсходовано 100% месячного лимита (1,00 руб. из 1,00 руб.)"_cp1251});
 }
@@ -40,7 +41,7 @@ TEST_F(Limits, ABalloonTheShellRefusedIsNotRememberedAndComesAtTheNextTick) {
 TEST_F(Limits, AnUnreadableFileIsNamedNeverOverwrittenAndReadByALaterSaveUnderTheRunsChanges) {
     files.files["limits.txt"] = "eth|3||0\r\nx|4||0\r\nz|5|2026-01|80\r\n";
     files.readError = {{"limits.txt", kIoAccessDenied}, {"price.txt", 32}, {"history.txt", kIoAccessDenied}};
-    LoadFiles(a, ports);
+    LoadFiles(a, data, ports);
     EXPECT_EQ(dialogs.messages, std::vector<std::string>{
                                     "Не удалось прочитать файлы history.txt (доступ запрещён), price.txt (файл "_cp1251
                                     "занят другой программой) и limits.txt (доступ запрещён). Учёт идёт, но файлы не "_cp1251
@@ -50,10 +51,11 @@ TEST_F(Limits, AnUnreadableFileIsNamedNeverOverwrittenAndReadByALaterSaveUnderTh
     SetLimit(a, "wifi", LimitKind::Money, 9, 1);
     SetLimit(a, "x", LimitKind::Money, 0, 1);
     SetLimit(a, "z", LimitKind::Money, 6, 1);
-    EXPECT_EQ(SaveFiles(a, ports).size(), 1u);
+    for (const char* adapter : {"wifi", "x", "z"}) data.NoteLimit(adapter, LimitKind::Money);  // as the command does
+    EXPECT_EQ(SaveFiles(a, data, ports).size(), 1u);
     EXPECT_EQ(files.files.at("limits.txt"), "eth|3||0\r\nx|4||0\r\nz|5|2026-01|80\r\n");
     files.readError.clear();
-    EXPECT_TRUE(SaveFiles(a, ports).empty());
+    EXPECT_TRUE(SaveFiles(a, data, ports).empty());
     EXPECT_EQ(files.files.at("limits.txt"), "eth|3||0\r\nz|6||0\r\nwifi|9||0\r\n");
 }
 

@@ -21,7 +21,7 @@ struct Sampling : ::testing::Test {
     ScriptedInterfaceTable table;
 
     void SetUp() override {
-        a.countingBoot = true;
+        a.SetCountingBoot(true);
         a.SetAccountingDate(kDay);
     }
 
@@ -92,7 +92,7 @@ TEST_F(Sampling, UnchangedAndGrowingCountersAdvanceTheOpenRecord) {
     ASSERT_EQ(a.HistoryCount(), 1u);
     EXPECT_EQ(At(0).inOctets, 150u);
     EXPECT_EQ(At(0).outOctets, 200u);
-    EXPECT_EQ(a.sessionCounter, 0);
+    EXPECT_EQ(a.SessionCounter(), 0);
 }
 
 TEST_F(Sampling, ACounterGoingBackClosesTheRecordAndOpensACopy) {
@@ -102,7 +102,7 @@ TEST_F(Sampling, ACounterGoingBackClosesTheRecordAndOpensACopy) {
     EXPECT_EQ(At(0).inOctets, 100u);  // keeps its last values
     EXPECT_EQ(At(0).outOctets, 200u);
     EXPECT_EQ(At(0).session, 1);
-    EXPECT_EQ(a.sessionCounter, 1);
+    EXPECT_EQ(a.SessionCounter(), 1);
     EXPECT_EQ(Name(1), "eth");
     EXPECT_EQ(At(1).session, 0);
     EXPECT_EQ(At(1).inOctets, 150u);
@@ -179,7 +179,7 @@ TEST_F(Sampling, OnlyOpenRecordsOfTheAccountingDateMatch) {
     EXPECT_EQ(At(3).session, 0);
     EXPECT_EQ(At(3).inOctets, 1u);
     for (int i = 0; i < 3; ++i) EXPECT_EQ(At(i).inOctets, 10u) << i;
-    EXPECT_EQ(a.sessionCounter, 0);
+    EXPECT_EQ(a.SessionCounter(), 0);
 }
 
 TEST_F(Sampling, TheDateStaysWhileTheProgramRunsPastMidnight) {
@@ -279,7 +279,7 @@ struct PlainHistory {
 
 void ExpectSame(const Accounting& a, const PlainHistory& p, int step) {
     ASSERT_EQ(a.HistoryCount(), p.records.size()) << "step " << step;
-    ASSERT_EQ(a.sessionCounter, p.sessionCounter) << "step " << step;
+    ASSERT_EQ(a.SessionCounter(), p.sessionCounter) << "step " << step;
     for (std::size_t i = 0; i < p.records.size(); ++i) {
         const HistoryRecord& r = a.History()[i];
         const PlainRecord& q = p.records[i];
@@ -307,7 +307,7 @@ TEST(SamplerProperty, RandomTicksGiveTheSameTableAsThePlainScan) {
             }
         };
         Accounting a;
-        a.countingBoot = true;
+        a.SetCountingBoot(true);
         PlainHistory p;
         a.SetAccountingDate(dates[0]);
         p.date = dates[0];

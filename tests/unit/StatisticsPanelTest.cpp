@@ -161,7 +161,7 @@ TEST_F(StatisticsPanelTest, BlocksFollowFirstRecordsAndGatherRecordsThatAreNotAd
 TEST_F(StatisticsPanelTest, FilterDrawsOnlyItsAdapterAtTheTopButFirstAdapterStaysTheFirst) {
     AddRecord(a, "A", kToday, 1, 1);
     AddRecord(a, "B", kToday, 2, 2);
-    a.adapterFilter = "B";
+    a.SetAdapterFilter("B");
     Layout();
     EXPECT_EQ(Names(panel), std::vector<std::string>{"4 B"});
     EXPECT_EQ(panel.FirstAdapter(), "A");
@@ -169,7 +169,7 @@ TEST_F(StatisticsPanelTest, FilterDrawsOnlyItsAdapterAtTheTopButFirstAdapterStay
     EXPECT_EQ(panel.Unpriced(), std::vector<std::string>{"B"});  // A never asked for its price
 
     // The block of the earlier layout goes, and a click finds the first adapter.
-    a.adapterFilter = "nobody";
+    a.SetAdapterFilter("nobody");
     Layout();
     EXPECT_TRUE(panel.Items().empty());
     EXPECT_EQ(panel.AdapterAt(4), "A");
@@ -258,7 +258,7 @@ TEST_F(StatisticsPanelTest, CellsTileEveryBlockFromTheLeftToTheRightEdge) {
     }
     EXPECT_EQ(rowTop, 160);
     EXPECT_EQ(panel.BlocksEnd(), 160);
-    a.adapterFilter = "nobody";  // no block: they end where the first would begin
+    a.SetAdapterFilter("nobody");  // no block: they end where the first would begin
     Layout();
     EXPECT_EQ(panel.BlocksEnd(), 4);
 }
@@ -345,7 +345,7 @@ TEST_F(StatisticsPanelTest, TheOuterHeightGrowsByAStepWheneverABlockWouldNotFitA
     Layout();  // B's top at 82 needs an image of 210: outer height 230
     EXPECT_EQ(panel.OuterHeight(), 230);
     window.clientHeight = 230 - 25;
-    a.adapterFilter = "A";
+    a.SetAdapterFilter("A");
     Layout();  // one block again
     EXPECT_EQ(panel.OuterHeight(), 152);
 }

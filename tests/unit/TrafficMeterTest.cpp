@@ -269,6 +269,23 @@ TEST_F(TrafficMeterTest, TheLimitDialogsStoreAnAmountAndAPeriodDayOnlyWhenBothAr
     EXPECT_EQ(dialogs.prompts.size(), 13u);
 }
 
+// The limits the run kept through a reload that could not read limits.txt: a warning given and
+// a new period day are the run's edits, kept over the file's entries once it reads.
+TEST_F(TrafficMeterTest, AWarningAndANewPeriodDayWhileTheLimitFileIsUnreadAreKeptOverTheFile) {
+    files.files["limits.txt"] = "A|0,001||0\r\nB|1000||0\r\n";
+    meter.Start();
+    files.readError["limits.txt"] = kIoAccessDenied;
+    StartAndTick();  // a reload, as after a clear; the tick warns of A's limit
+    ASSERT_EQ(screen.balloons.size(), 1u);
+    picked = "B";
+    dialogs.answers = {std::string("5"), std::string("15")};
+    Run(Command::SetTrafficLimit);  // B's money limit takes day 15 with it
+    files.files["limits.txt"] = "A|0,002||0\r\nB|2000||0\r\n";
+    files.readError.clear();
+    ASSERT_TRUE(Save());
+    EXPECT_EQ(files.files["limits.txt"], "A|0,001|2026-03|100\r\nB|1000||0|day=15\r\nB|5||0|kind=traffic|day=15\r\n");
+}
+
 TEST_F(TrafficMeterTest, PricesForAnAdapterWithoutEntryShowErTwiceAndStoreNothing) {
     StartAndTick();
     const std::vector<TariffEntry> before = a.Tariffs();

@@ -60,7 +60,7 @@ TEST_F(ShellProgramTest, StartUpShowsNothingButTheIcon) {
     EXPECT_FALSE(p.Refused());
     EXPECT_EQ(sp.trayCalls, std::vector<DWORD>{NIM_ADD});
     // The statistics window's start loaded the files and started its timer.
-    EXPECT_TRUE(p.State().filesLoaded);
+    EXPECT_TRUE(p.Meter().Files().loaded);
     ASSERT_EQ(p.State().Tariffs().size(), 1u);
     EXPECT_TRUE(p.Meter().TimerEnabled());
     // Nothing is visible: no window, no taskbar button.
@@ -218,7 +218,7 @@ TEST_F(ShellProgramTest, WithoutTheInterfaceFunctionTheFilesStayAndEveryExitStil
     sp.options.autosaveIntervalMs = 60000;
     sp.files.files[kHistory] = "SHOW=\r\nform1.width=790\r\n";
     Program& p = sp.Start();
-    EXPECT_FALSE(p.State().filesLoaded);
+    EXPECT_FALSE(p.Meter().Files().loaded);
     EXPECT_EQ(p.SaveInterval(), 0u);
     Choose(p.QuickInfo(), Command::Exit);
     EXPECT_EQ(sp.files.writes, 0);
@@ -375,7 +375,7 @@ TEST_F(ShellProgramTest, TwoWarningsOfOneTickAreBothSeenOneBalloonAfterTheOther)
     sp.files.files[kPrice] = "eth0|eth0>1@1\r\nwlan0|wlan0>1@1\r\n";
     sp.ifTable.rows.clear();
     Program& p = sp.Start();
-    p.State().countingBoot = true;  // the counters are the traffic: both over their limits at once
+    p.State().SetCountingBoot(true);  // the counters are the traffic: both over their limits at once
     for (const char* adapter : {"eth0", "wlan0"}) SetLimit(p.State(), adapter, LimitKind::Money, 0.5, 1);
     auto tick = [&] {
         sp.Row("eth0", 1048576, 0);

@@ -85,7 +85,7 @@ class StatisticsWindowTest : public ::testing::Test, public Fakes {
 protected:
     void SetUp() override {
         clock.today = {2026, 3, 7};
-        a.countingBoot = true;  // the rows' counters are the texts drawn
+        a.SetCountingBoot(true);  // the rows' counters are the texts drawn
         savedDesktop = ::GetSysColor(COLOR_BACKGROUND);
         const INT element = COLOR_BACKGROUND;
         const COLORREF colour = kTestDesktop;

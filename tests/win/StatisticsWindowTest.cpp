@@ -268,13 +268,13 @@ TEST_F(StatisticsPickTest, TheMenuHoldsTheCommandsAndItsLastItemIsCheckedWhileId
     EXPECT_EQ(seen.items, items);
     EXPECT_FALSE(seen.lastChecked);
     ::SendMessageW(w->Handle(), WM_COMMAND, Id(Command::HideIdle), 0);
-    EXPECT_TRUE(a.hideIdle);
+    EXPECT_TRUE(a.HideIdle());
     ::PostMessageW(w->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
     RightClickAt(5, 90);
     Pump();
     EXPECT_TRUE(seen.lastChecked);
     ::SendMessageW(w->Handle(), WM_COMMAND, Id(Command::HideIdle), 0);
-    EXPECT_FALSE(a.hideIdle);
+    EXPECT_FALSE(a.HideIdle());
     ::RemoveWindowSubclass(w->Handle(), &RecordMenu, 1);
 }
 

@@ -207,7 +207,7 @@ public:
             case Op::KeyRow:
             case Op::FilterRow: AddRow(c); break;
             case Op::Counters: counters32_ = c.y == 32; break;
-            case Op::Counting: meter_->State().countingBoot = c.on; break;
+            case Op::Counting: meter_->State().SetCountingBoot(c.on); break;
             case Op::Boot: clock_.systemStart = c.seconds; break;
             case Op::Uptime: clock_.uptime = c.seconds; break;
             case Op::Time: clock_.secondOfDay = c.y; break;
@@ -252,7 +252,7 @@ public:
                 Print("first " + meter_->Panel().FirstAdapter());
                 Print("selected " + picked_);
                 break;
-            case Op::HideIdle: meter_->State().hideIdle = c.on; break;
+            case Op::HideIdle: meter_->State().SetHideIdle(c.on); break;
             case Op::Tip: Print(meter_->TrayTip()); break;
         }
     }

@@ -128,10 +128,12 @@ void Tell(const FileNotes& notes, ScriptedFilePorts& ports) {
 }
 }  // namespace
 
-void LoadFiles(Accounting& a, ScriptedFilePorts& ports) { Tell(::velkaro::LoadFiles(a, static_cast<FilePorts&>(ports)), ports); }
+void LoadFiles(Accounting& a, DataFiles& data, ScriptedFilePorts& ports) {
+    Tell(::velkaro::LoadFiles(a, data, static_cast<FilePorts&>(ports)), ports);
+}
 
-std::vector<UnreadFile> SaveFiles(Accounting& a, ScriptedFilePorts& ports) {
-    SaveOutcome saved = ::velkaro::SaveFiles(a, static_cast<FilePorts&>(ports), ports.window.OuterWidth());
+std::vector<UnreadFile> SaveFiles(Accounting& a, DataFiles& data, ScriptedFilePorts& ports) {
+    SaveOutcome saved = ::velkaro::SaveFiles(a, data, static_cast<FilePorts&>(ports), ports.window.OuterWidth());
     Tell(saved.notes, ports);
     return std::move(saved.unread);
 }

@@ -164,7 +164,7 @@ struct ScriptedFilePorts : FilePorts {
     Dialogs& dialogs;
     WindowHost& window;
 };
-void LoadFiles(Accounting& a, ScriptedFilePorts& ports);
-std::vector<UnreadFile> SaveFiles(Accounting& a, ScriptedFilePorts& ports);
+void LoadFiles(Accounting& a, DataFiles& data, ScriptedFilePorts& ports);
+std::vector<UnreadFile> SaveFiles(Accounting& a, DataFiles& data, ScriptedFilePorts& ports);
 
 }  // namespace velkaro
