@@ -128,8 +128,9 @@ void InterfaceReadings::Settle(const std::vector<InterfaceRow>& rows, bool withF
     }
 }
 
-void InterfaceReadings::ReadTable(const std::vector<InterfaceRow>& rows, std::uint64_t ms, bool withFilters,
-                                  std::vector<TableGrowth>& out) {
+const std::vector<TableGrowth>& InterfaceReadings::ReadTable(const std::vector<InterfaceRow>& rows, std::uint64_t ms,
+                                                            bool withFilters) {
+    std::vector<TableGrowth>& out = table_;
     if (!HasRead()) Settle(rows, withFilters);
     out.clear();
     // Rows listed again are looked up by name and counters in chains per hash. Only rows that
@@ -168,6 +169,7 @@ void InterfaceReadings::ReadTable(const std::vector<InterfaceRow>& rows, std::ui
         out.push_back(t);
     }
     EndReading();
+    return out;
 }
 
 RowGrowth InterfaceReadings::Read(const InterfaceRow& row, std::string_view name, std::uint64_t ms,
@@ -213,10 +215,8 @@ void InterfaceReadings::ForgetAdapters() {
 std::vector<std::pair<std::string, RowGrowth>> GrowthWhileClosed(const KeptReadings& kept, const FirstReading& first) {
     InterfaceReadings then;
     then.TakeKept(kept, first.clock);
-    std::vector<TableGrowth> read;
-    then.ReadTable(first.rows, 0, false, read);
     std::vector<std::pair<std::string, RowGrowth>> growth;
-    for (const TableGrowth& t : read)
+    for (const TableGrowth& t : then.ReadTable(first.rows, 0, false))
         if (t.growth.in != 0 || t.growth.out != 0) growth.emplace_back(std::string(t.name), t.growth);
     return growth;
 }

@@ -97,8 +97,9 @@ public:
 
     // Rows listed again count once: their interface adds the larger growth, since a row may
     // still compare with the counters of the interface deleted at its last reading.
-    void ReadTable(const std::vector<InterfaceRow>& rows, std::uint64_t ms, bool withFilters,
-                   std::vector<TableGrowth>& out);
+    // The rows' growth, valid until the next reading (it points into `rows`).
+    const std::vector<TableGrowth>& ReadTable(const std::vector<InterfaceRow>& rows, std::uint64_t ms,
+                                              bool withFilters);
 
     // A row not seen before adds its counters (not at a baseline start); counters that went down
     // started again and add the new ones, except both at 0 after a reading that was not (ignored)
@@ -129,6 +130,7 @@ private:
     static constexpr std::uint32_t kNoRow = 0xFFFFFFFFu;
     std::vector<std::uint32_t> chainHeads_;
     std::vector<std::uint32_t> chainNext_;
+    std::vector<TableGrowth> table_;  // the last ReadTable's rows
     Start start_ = Start::Baseline;
     SystemClock kept_;  // what the file's readings were taken under
     std::optional<FirstReading> first_;

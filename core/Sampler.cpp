@@ -114,10 +114,7 @@ std::size_t AddToOpenRecord(Accounting& a, std::size_t index, std::uint64_t in, 
 bool SampleInterfaces(Accounting& a, InterfaceTable& table, std::vector<InterfaceRow>& rows, std::uint64_t ms) {
     if (!table.GetIfTable(rows)) return false;
     a.ResetRates();
-    // Reused from tick to tick: no allocation once it has grown to the table.
-    static thread_local std::vector<TableGrowth> read;
-    a.Readings().ReadTable(rows, ms, a.CountingBoot(), read);
-    for (const TableGrowth& t : read) {
+    for (const TableGrowth& t : a.Readings().ReadTable(rows, ms, a.CountingBoot())) {
         RowReading& reading = a.Readings().Reading(t.reading);
         AdapterId id = reading.adapter;
         if (a.CountingBoot())

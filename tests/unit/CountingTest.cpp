@@ -91,8 +91,7 @@ TEST(Counting, TheTimeRunTellsASystemStartFromAMovedClock) {
         InterfaceReadings readings;
         readings.TakeKept(file, now);
         const std::vector<InterfaceRow> rows = {MakeRow("eth", 1500, 700, 1), MakeRow("wlan", wlanIn, wlanOut, 2)};
-        std::vector<TableGrowth> read;
-        readings.ReadTable(rows, 1000, false, read);
+        const std::vector<TableGrowth>& read = readings.ReadTable(rows, 1000, false);
         return read.at(0).growth.in + read.at(0).growth.out;
     };
     EXPECT_EQ(growth(Kept(kStart, kept, 5000), {kStart, 4999, true}, 100), 2200u) << "less time run: a system start";
