@@ -4,7 +4,12 @@ small and large icon at 100, 125, 150 and 200 % display scaling, and the largest
 pixel with alpha. The picture: a blue arrow down (received) and a green arrow up (sent) behind a gold
 coin with the rouble sign (what the traffic costs).
 
+With --activity STATE it draws the tray icon of one traffic state instead, at the sizes the
+notification area takes (16 to 48 pixels): an arrow whose traffic went through in the last
+second keeps its colour, the other one is grey (idle: both grey, both: both coloured).
+
 usage: make_icon.py [OUTPUT]   (default: velkaro.ico beside this script)
+       make_icon.py --activity idle|in|out|both OUTPUT
 Only the standard library is used.
 """
 import math
@@ -13,6 +18,14 @@ import struct
 import sys
 
 SIZES = (16, 20, 24, 32, 40, 48, 64, 128)
+TRAY_SIZES = (16, 20, 24, 32, 40, 48)
+# Which arrows are lit in each traffic state: (received, sent).
+ACTIVITY = {'idle': (False, False), 'in': (True, False), 'out': (False, True), 'both': (True, True)}
+# A quiet arrow is grey, darker than a lit one on a dark taskbar and paler on a light one; a lit
+# one is brighter than the application icon's, so that it shows on a dark taskbar too.
+DIM_FILL, DIM_OUTLINE = (0x80, 0x86, 0x8E), (0x4E, 0x54, 0x5C)
+LIT_DOWN = ((0x3A, 0x9C, 0xFF), (0x10, 0x35, 0x70))
+LIT_UP = ((0x3C, 0xE0, 0x5A), (0x0E, 0x50, 0x1E))
 SUPERSAMPLE = 4
 
 
@@ -78,11 +91,16 @@ def rouble(x, y):
     return sd_union(stem, bowl, bowl_top, bowl_bottom, bar) * r
 
 
-def layers():
+def layers(lit=None):
     # (signed distance function, fill colour, outline colour, outline width in unit space)
+    down = ((0x2F, 0x7F, 0xE8), (0x10, 0x35, 0x70))
+    up = ((0x2E, 0xB8, 0x4A), (0x0E, 0x50, 0x1E))
+    if lit is not None:  # a tray icon's traffic state
+        down = LIT_DOWN if lit[0] else (DIM_FILL, DIM_OUTLINE)
+        up = LIT_UP if lit[1] else (DIM_FILL, DIM_OUTLINE)
     return (
-        (arrow_down, (0x2F, 0x7F, 0xE8), (0x10, 0x35, 0x70), 0.035),
-        (arrow_up, (0x2E, 0xB8, 0x4A), (0x0E, 0x50, 0x1E), 0.035),
+        (arrow_down, down[0], down[1], 0.035),
+        (arrow_up, up[0], up[1], 0.035),
         (lambda x, y: sd_circle(x, y, COIN_X, COIN_Y, COIN_R), (0xF4, 0xC2, 0x30), (0x8A, 0x5A, 0x08), 0.045),
         (rouble, (0x6A, 0x40, 0x05), None, 0.0),
     )
@@ -105,8 +123,8 @@ def sample(x, y, layer_list, outline_scale):
     return r, g, b, a
 
 
-def render(size):
-    layer_list = layers()
+def render(size, lit=None):
+    layer_list = layers(lit)
     # Outlines stay at least about one pixel wide at small sizes.
     outline_scale = max(1.0, (1.0 / size) / 0.035)
     pixels = []
@@ -168,7 +186,15 @@ def ico(images):
 
 
 def main():
-    target = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(os.path.abspath(__file__)), 'velkaro.ico')
+    args = sys.argv[1:]
+    if args[:1] == ['--activity']:
+        if len(args) != 3 or args[1] not in ACTIVITY:
+            sys.exit('usage: make_icon.py --activity idle|in|out|both OUTPUT')
+        images = [(size, dib(size, render(size, ACTIVITY[args[1]]))) for size in TRAY_SIZES]
+        with open(args[2], 'wb') as f:
+            f.write(ico(images))
+        return
+    target = args[0] if args else os.path.join(os.path.dirname(os.path.abspath(__file__)), 'velkaro.ico')
     images = [(size, dib(size, render(size))) for size in SIZES]
     with open(target, 'wb') as f:
         f.write(ico(images))
