@@ -109,7 +109,7 @@ TEST(SpeedGraphScale, FitsTheHighestPointInAtMostFourRoundStepsNeverBelowOneKb) 
     } cases[] = {
         {0, 1024, {"0,5 Kb/s", "1,0 Kb/s"}},
         {1024, 1024, {"0,5 Kb/s", "1,0 Kb/s"}},       // exactly at the top: no line more
-        {1025, 2048, {"1,0 Kb/s", "2,0 Kb/s"}},
+        {1025, 1536, {"0,5 Kb/s", "1,0 Kb/s", "1,5 Kb/s"}},
         {2049, 3072, {"1,0 Kb/s", "2,0 Kb/s", "3,0 Kb/s"}},
         {4097, 6144, {"2,0 Kb/s", "4,0 Kb/s", "6,0 Kb/s"}},
         {8193, 10240, {"5,0 Kb/s", "10,0 Kb/s"}},
