@@ -118,6 +118,10 @@ public:
     const StatisticsPanel& Panel() const { return panel_; }
     const std::string& TrayTip() const { return trayTip_; }  // the title before the first tick
     const SpeedHistory& Speeds() const { return speeds_; }
+    // The speed graph of an adapter (null: of all adapters shown) as the last tick left it.
+    SpeedGraph Graph(const std::string* adapter) const {
+        return MakeSpeedGraph(adapter ? speeds_.PointsOf(*adapter) : speeds_.PointsOfAll(), p_.regional.DecimalSeparator());
+    }
     TrayActivity Activity() const { return speeds_.Activity(a_.TrayActivity()); }
     bool TimerEnabled() const { return timerEnabled_; }
     bool Sampling() const { return sampling_; }  // the interface function was found

@@ -42,10 +42,12 @@ template <class F> void StatisticsWindow::Run(F&& handler) {
     }
 }
 
-StatisticsWindow::StatisticsWindow(Application& app, TrafficMeter& meter, std::function<void()> showAbout)
+StatisticsWindow::StatisticsWindow(Application& app, TrafficMeter& meter, std::function<void()> showAbout,
+                                   std::function<void(const std::string&)> showGraph)
     : AppWindow(app),
       meter_(meter),
       showAbout_(std::move(showAbout)),
+      showGraph_(std::move(showGraph)),
       dpi_(win::SystemDpi()),
       view_(meter.Panel(), [this](int x, int y) { Run([&] { RightClick(x, y); }); }, dpi_),
       bar_(Buttons(), dpi_) {
@@ -230,6 +232,10 @@ LRESULT StatisticsWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
             bool known = false;
             if (command == Command::About) {
                 if (showAbout_) showAbout_();
+                return 0;
+            }
+            if (command == Command::SpeedGraph) {
+                if (showGraph_) showGraph_(picked_);
                 return 0;
             }
             Run([&] { known = meter_.Run(command, picked_); });

@@ -49,6 +49,18 @@ void TrayIcon::MakeIcon(win::Dpi dpi) {
                                                         win::SystemMetric(SM_CYSMICON, dpi), LR_COPYFROMRESOURCE)));
     if (!icon) icon.reset(::CopyIcon(app_.Icon()));
     if (icon) icon_ = std::move(icon);
+    const int cx = win::SystemMetric(SM_CXSMICON, dpi), cy = win::SystemMetric(SM_CYSMICON, dpi);
+    for (std::size_t i = 0; i < std::size(activityIcons_); ++i) {
+        win::UniqueIcon state(static_cast<HICON>(
+            ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kActivityIconIds[i]), IMAGE_ICON, cx, cy, 0)));
+        if (state) activityIcons_[i] = std::move(state);
+    }
+}
+
+HICON TrayIcon::Picture() const {
+    if (activity_ == TrayActivity::Off) return icon_.get();
+    const HICON state = activityIcons_[static_cast<int>(activity_) - static_cast<int>(TrayActivity::Idle)].get();
+    return state ? state : icon_.get();
 }
 
 TrayIcon::~TrayIcon() {
@@ -61,7 +73,7 @@ void TrayIcon::Fill() {
     data_.uID = 0;
     data_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data_.uCallbackMessage = kTrayCallbackMessage;
-    data_.hIcon = icon_.get();
+    data_.hIcon = Picture();
     Put(data_.szTip, tip_);
 }
 
@@ -77,9 +89,12 @@ void TrayIcon::Add() {
     added_ = true;
 }
 
-void TrayIcon::SetTip(const std::string& tip) {
-    if (tip == tip_) return;
+void TrayIcon::SetTip(const std::string& tip) { Show(tip, activity_); }
+
+void TrayIcon::Show(const std::string& tip, TrayActivity activity) {
+    if (tip == tip_ && activity == activity_) return;
     tip_ = tip;
+    activity_ = activity;
     if (added_) Notify(NIM_MODIFY);
 }
 

@@ -270,7 +270,7 @@ counted_once() {
 # "Выход" of the tray menu, and the end of the program.
 tray_exit() {
     tray_right_click
-    drv menu-pick 3 5000 >/dev/null || check "the tray menu did not open"
+    drv menu-pick 5 5000 >/dev/null || check "the tray menu did not open"
     wait_exit || check "the program did not end"
 }
 # The system start history.txt in DIR was saved under (its boot= line), in seconds since 1970.

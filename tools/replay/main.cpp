@@ -342,9 +342,7 @@ private:
     }
 
     void PrintGraph(const std::string& adapter) {
-        const auto& speeds = meter_->Speeds();
-        const SpeedGraph g = MakeSpeedGraph(adapter == "all" ? speeds.PointsOfAll() : speeds.PointsOf(adapter),
-                                            regional_.separator);
+        const SpeedGraph g = meter_->Graph(adapter == "all" ? nullptr : &adapter);
         Print("graph " + adapter + ": " + std::to_string(g.points.size()) + " points, top " +
               (g.grid.empty() ? std::string("0") : g.grid.back().label));
         std::string grid = "grid:";

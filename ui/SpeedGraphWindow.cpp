@@ -1,0 +1,227 @@
+#include "ui/SpeedGraphWindow.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "core/Texts.h"
+#include "win/Fonts.h"
+#include "win/Geometry.h"
+#include "win/Utf16.h"
+
+namespace velkaro::ui {
+
+namespace {
+
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MAXIMIZEBOX;
+constexpr DWORD kExStyle = 0;
+constexpr int kMargin = 8;      // units around everything
+constexpr int kLabelGap = 6;    // between a label and the plot
+constexpr int kLineWidth = 2;   // the speed lines' pens
+constexpr int kMinutes = 10;    // a vertical grid line a minute
+constexpr COLORREF kReceived = RGB(0x1F, 0x6F, 0xD0);  // as the tray icon's arrow down
+constexpr COLORREF kSent = RGB(0x1E, 0x9A, 0x3A);      // and its arrow up
+constexpr COLORREF kFrame = RGB(0xA0, 0xA0, 0xA0);
+constexpr COLORREF kGrid = RGB(0xE2, 0xE2, 0xE2);
+constexpr COLORREF kText = RGB(0x20, 0x20, 0x20);
+
+SIZE TextSize(HDC dc, const std::wstring& text) {
+    SIZE size{0, 0};
+    ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    return size;
+}
+
+// Draws text with its top-left corner at x, y and returns where it went.
+RECT TextAt(HDC dc, const std::wstring& text, int x, int y, COLORREF colour) {
+    const SIZE size = TextSize(dc, text);
+    ::SetTextColor(dc, colour);
+    ::TextOutW(dc, x, y, text.c_str(), static_cast<int>(text.size()));
+    return RECT{x, y, x + size.cx, y + size.cy};
+}
+
+}  // namespace
+
+SpeedGraphWindow::SpeedGraphWindow(Application& app, TrafficMeter& meter)
+    : AppWindow(app), meter_(meter), dpi_(win::SystemDpi()) {
+    CreateOwned(L"VelkaroSpeedGraph", texts::kGraphCaption, kStyle, kExStyle, 0, 0, dpi_.Px(kDefaultWidth),
+                dpi_.Px(kDefaultHeight));
+    font_ = win::MakeFont({L"Tahoma", -dpi_.Px(12), FW_NORMAL, RUSSIAN_CHARSET});
+    SetDpi(win::WindowDpi(Handle()));
+}
+
+SpeedGraphWindow::~SpeedGraphWindow() { Destroy(); }
+
+void SpeedGraphWindow::SetDpi(win::Dpi dpi) {
+    if (dpi == dpi_) return;
+    font_ = win::MakeFont({L"Tahoma", -dpi.Px(12), FW_NORMAL, RUSSIAN_CHARSET});
+    dpi_ = dpi;
+}
+
+void SpeedGraphWindow::ShowFor(const std::optional<std::string>& adapter, HWND opener) {
+    adapter_ = adapter;
+    const std::string caption = std::string(texts::kGraphCaption) + ": " +
+                                (adapter ? GetDisplayName(meter_.State(), *adapter) : std::string(texts::kGraphAll));
+    ::SetWindowTextW(Handle(), win::Widen(caption).c_str());
+    if (!placed_ && !IsVisible()) {
+        placed_ = true;
+        if (const std::optional<WindowPlace>& kept = meter_.State().GraphPlace()) {
+            // Its corner decides the monitor, whose DPI gives its size.
+            win::MoveTo(Handle(), kept->left, kept->top);
+            SetDpi(win::WindowDpi(Handle()));
+            const RECT r{kept->left, kept->top, kept->left + dpi_.Px(kept->width), kept->top + dpi_.Px(kept->height)};
+            win::PlaceInside(Handle(), r, win::MonitorWorkArea(Handle()));
+        } else {
+            const RECT area = win::MonitorWorkArea(opener ? opener : Handle());
+            win::MoveTo(Handle(), area.left, area.top);
+            SetDpi(win::WindowDpi(Handle()));
+            const int width = dpi_.Px(kDefaultWidth), height = dpi_.Px(kDefaultHeight);
+            const POINT at = win::CentredIn(area, width, height);
+            win::PlaceInside(Handle(), RECT{at.x, at.y, at.x + width, at.y + height}, area);
+        }
+    }
+    graph_ = meter_.Graph(adapter_ ? &*adapter_ : nullptr);
+    ::InvalidateRect(Handle(), nullptr, FALSE);
+    BringToFrontFrom(opener);
+    KeepPlace();
+}
+
+void SpeedGraphWindow::Refresh() {
+    if (!IsVisible()) return;
+    graph_ = meter_.Graph(adapter_ ? &*adapter_ : nullptr);
+    ::InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void SpeedGraphWindow::KeepPlace() {
+    // A maximised or minimised window keeps the place it had before.
+    if (!IsVisible() || ::IsIconic(Handle()) || ::IsZoomed(Handle())) return;
+    const RECT r = win::WindowRect(Handle());
+    meter_.State().SetGraphPlace(WindowPlace{r.left, r.top, dpi_.Units(win::Width(r)), dpi_.Units(win::Height(r))});
+}
+
+void SpeedGraphWindow::Paint(HDC dc, const RECT& client) {
+    drawn_ = Geometry{};
+    ::FillRect(dc, &client, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    win::SelectObjectScope font(dc, font_.get());
+    ::SetBkMode(dc, TRANSPARENT);
+    const int margin = dpi_.Px(kMargin), gap = dpi_.Px(kLabelGap);
+    const int lineHeight = TextSize(dc, L"0").cy;
+
+    // The speed lines above the plot, the received one first.
+    drawn_.labels.push_back(TextAt(dc, win::Widen(graph_.inLine), margin, margin, kReceived));
+    drawn_.labels.push_back(TextAt(dc, win::Widen(graph_.outLine), margin, margin + lineHeight, kSent));
+
+    // Room for the widest grid label on the left, half a line above the plot for the top one's
+    // upper half, and a line below it for the time axis.
+    int labelWidth = 0;
+    std::vector<std::wstring> labels;
+    for (const SpeedGraph::GridLine& line : graph_.grid) {
+        labels.push_back(win::Widen(line.label));
+        labelWidth = std::max<int>(labelWidth, TextSize(dc, labels.back()).cx);
+    }
+    RECT& plot = drawn_.plot;
+    plot.left = margin + labelWidth + gap;
+    plot.top = margin + 2 * lineHeight + lineHeight / 2 + gap;
+    plot.right = std::max<int>(plot.left + 1, client.right - margin);
+    plot.bottom = std::max<int>(plot.top + 1, client.bottom - margin - lineHeight - gap / 2);
+    const int width = win::Width(plot), height = win::Height(plot);
+
+    const win::UniqueBrush gridBrush(::CreateSolidBrush(kGrid));
+    auto fillLine = [&](int x0, int y0, int x1, int y1) {
+        const RECT r{x0, y0, x1, y1};
+        ::FillRect(dc, &r, gridBrush.get());
+    };
+    for (int m = 1; m < kMinutes; ++m) {
+        const int x = plot.left + width * m / kMinutes;
+        fillLine(x, plot.top, x + 1, plot.bottom);
+    }
+    const auto yOf = [&](double value) {
+        const double share = graph_.top > 0 ? std::clamp(value / graph_.top, 0.0, 1.0) : 0.0;
+        return plot.bottom - 1 - static_cast<int>(std::lround(share * (height - 1)));
+    };
+    for (std::size_t k = 0; k < graph_.grid.size(); ++k) {
+        const int y = yOf(graph_.grid[k].value);
+        fillLine(plot.left, y, plot.right, y + 1);
+        const SIZE size = TextSize(dc, labels[k]);
+        drawn_.labels.push_back(TextAt(dc, labels[k], plot.left - gap - size.cx, y - size.cy / 2, kText));
+    }
+    const win::UniqueBrush frameBrush(::CreateSolidBrush(kFrame));
+    ::FrameRect(dc, &plot, frameBrush.get());
+
+    // The time axis: ten minutes ago on the left, now on the right.
+    const std::wstring start = win::Widen(texts::kGraphSpanStart), end = win::Widen(texts::kGraphSpanEnd);
+    const int axisY = plot.bottom + gap / 2;
+    drawn_.labels.push_back(TextAt(dc, start, plot.left, axisY, kText));
+    drawn_.labels.push_back(TextAt(dc, end, plot.right - TextSize(dc, end).cx, axisY, kText));
+
+    // The newest point at the right edge, a point a tick, the oldest kPoints - 1 ticks before.
+    const std::size_t n = graph_.points.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const long long fromNewest = static_cast<long long>(n - 1 - i);
+        const int x = plot.right - 1 -
+                      static_cast<int>(fromNewest * (width - 1) / static_cast<long long>(SpeedHistory::kPoints - 1));
+        drawn_.in.push_back(POINT{x, yOf(graph_.points[i].in)});
+        drawn_.out.push_back(POINT{x, yOf(graph_.points[i].out)});
+    }
+    const int saved = ::SaveDC(dc);
+    ::IntersectClipRect(dc, plot.left + 1, plot.top + 1, plot.right - 1, plot.bottom - 1);
+    for (const auto& [points, colour] : {std::pair{&drawn_.out, kSent}, std::pair{&drawn_.in, kReceived}}) {
+        if (points->size() < 2) continue;
+        const win::Unique<win::GdiObjectTraits<HPEN>> pen(::CreatePen(PS_SOLID, dpi_.Px(kLineWidth), colour));
+        win::SelectObjectScope selected(dc, pen.get());
+        ::Polyline(dc, points->data(), static_cast<int>(points->size()));
+    }
+    ::RestoreDC(dc, saved);
+}
+
+LRESULT SpeedGraphWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_CLOSE:
+        Hide();
+        return 0;
+    case WM_KEYDOWN:
+        if (wp == VK_ESCAPE) {
+            Hide();
+            return 0;
+        }
+        break;
+    case WM_ERASEBKGND:
+        return 1;  // the paint covers it all
+    case WM_PAINT: {
+        win::PaintDc paint(Handle());
+        const RECT client = win::ClientRect(Handle());
+        // Drawn off the screen and copied at once, so that the lines do not flicker each second.
+        win::UniqueMemoryDc memory(::CreateCompatibleDC(paint.get()));
+        win::UniqueBitmap bitmap(::CreateCompatibleBitmap(paint.get(), std::max<int>(1, client.right),
+                                                          std::max<int>(1, client.bottom)));
+        if (!memory || !bitmap) {
+            Paint(paint.get(), client);
+            return 0;
+        }
+        win::SelectObjectScope selected(memory.get(), bitmap.get());
+        Paint(memory.get(), client);
+        ::BitBlt(paint.get(), 0, 0, client.right, client.bottom, memory.get(), 0, 0, SRCCOPY);
+        return 0;
+    }
+    case WM_SIZE:
+        ::InvalidateRect(Handle(), nullptr, FALSE);
+        break;
+    case WM_EXITSIZEMOVE:
+        KeepPlace();
+        break;
+    case WM_GETMINMAXINFO: {
+        auto* info = reinterpret_cast<MINMAXINFO*>(lp);
+        info->ptMinTrackSize = POINT{dpi_.Px(kLeastWidth), dpi_.Px(kLeastHeight)};
+        return 0;
+    }
+    case WM_DPICHANGED:
+        SetDpi(win::DpiOfMessage(wp));
+        win::MoveToSuggestedRect(Handle(), lp);
+        ::InvalidateRect(Handle(), nullptr, FALSE);
+        KeepPlace();
+        return 0;
+    default:
+        break;
+    }
+    return AppWindow::WindowProc(msg, wp, lp);
+}
+
+}  // namespace velkaro::ui
