@@ -56,11 +56,18 @@ void SpeedGraphWindow::SetDpi(win::Dpi dpi) {
     dpi_ = dpi;
 }
 
+void SpeedGraphWindow::UpdateCaption() {
+    // The adapter's display name may change while the window shows (a rename).
+    std::string caption = std::string(texts::kGraphCaption) + ": " +
+                          (adapter_ ? GetDisplayName(meter_.State(), *adapter_) : std::string(texts::kGraphAll));
+    if (caption == caption_) return;
+    caption_ = std::move(caption);
+    ::SetWindowTextW(Handle(), win::Widen(caption_).c_str());
+}
+
 void SpeedGraphWindow::ShowFor(const std::optional<std::string>& adapter, HWND opener) {
     adapter_ = adapter;
-    const std::string caption = std::string(texts::kGraphCaption) + ": " +
-                                (adapter ? GetDisplayName(meter_.State(), *adapter) : std::string(texts::kGraphAll));
-    ::SetWindowTextW(Handle(), win::Widen(caption).c_str());
+    UpdateCaption();
     if (!placed_ && !IsVisible()) {
         placed_ = true;
         if (const std::optional<WindowPlace>& kept = meter_.State().GraphPlace()) {
@@ -86,6 +93,7 @@ void SpeedGraphWindow::ShowFor(const std::optional<std::string>& adapter, HWND o
 
 void SpeedGraphWindow::Refresh() {
     if (!IsVisible()) return;
+    UpdateCaption();
     graph_ = meter_.Graph(adapter_ ? &*adapter_ : nullptr);
     ::InvalidateRect(Handle(), nullptr, FALSE);
 }

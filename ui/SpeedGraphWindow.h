@@ -50,9 +50,11 @@ private:
     void SetDpi(win::Dpi dpi);
     void Paint(HDC dc, const RECT& client);
     void KeepPlace();  // the window's place into the setting
+    void UpdateCaption();
 
     TrafficMeter& meter_;
     std::optional<std::string> adapter_;
+    std::string caption_;  // Windows-1251, as the title bar shows it
     bool placed_ = false;  // shown at its place once
     win::Dpi dpi_;
     win::UniqueFont font_;
