@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "core/Cp1251.h"
-#include "core/Files.h"
 #include "tests/win/ShellTestSupport.h"
 #include "ui/SpeedGraphWindow.h"
 #include "ui/StatisticsWindow.h"
