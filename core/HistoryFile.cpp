@@ -1,10 +1,10 @@
 #include "core/HistoryFile.h"
 
-#include <charconv>
 #include <cstring>
 #include <unordered_map>
 
 #include "core/Formatting.h"
+#include "core/NumberText.h"
 #include "core/Sampler.h"
 #include "core/Texts.h"
 
@@ -65,12 +65,6 @@ bool ReadReadingName(std::string_view text, std::string& name) {
     return true;
 }
 
-bool ReadU64(std::string_view text, std::uint64_t& value) {
-    if (text.empty()) return false;
-    const auto res = std::from_chars(text.data(), text.data() + text.size(), value);
-    return res.ec == std::errc() && res.ptr == text.data() + text.size();
-}
-
 // "KEY IN OUT NAME", one blank between the fields; the name is the rest of the line.
 bool ReadReadingLine(std::string_view value, RowReading& r) {
     std::string_view fields[3];
@@ -80,7 +74,7 @@ bool ReadReadingLine(std::string_view value, RowReading& r) {
         field = value.substr(0, blank);
         value.remove_prefix(blank + 1);
     }
-    return ReadU64(fields[0], r.key) && ReadU64(fields[1], r.in) && ReadU64(fields[2], r.out) &&
+    return ReadDigits(fields[0], r.key) && ReadDigits(fields[1], r.in) && ReadDigits(fields[2], r.out) &&
            ReadReadingName(value, r.name);
 }
 
@@ -195,7 +189,7 @@ void LoadHistoryFile(Accounting& a, DataFiles& data, FilePorts& ports, TableRead
             return kept.hasStart;
         } else if (key == kUptimeKey) {
             std::uint64_t seconds = 0;
-            kept.clock.hasUptime = ReadU64(value, seconds) && seconds <= INT64_MAX;
+            kept.clock.hasUptime = ReadDigits(value, seconds) && seconds <= INT64_MAX;
             kept.clock.uptime = static_cast<std::int64_t>(seconds);
             return kept.clock.hasUptime;
         } else if (key == kCountingKey) {
@@ -246,26 +240,16 @@ int ReadWidthSetting(std::string_view v) {
         negative = v.front() == '-';
         v.remove_prefix(1);
     }
-    unsigned base = 10;
-    if (!v.empty() && v.front() == '$') {
+    int base = 10;
+    if (v.starts_with('$')) {
         base = 16;
         v.remove_prefix(1);
-    } else if (v.size() >= 2 && v[0] == '0' && (v[1] == 'x' || v[1] == 'X')) {
+    } else if (v.starts_with("0x") || v.starts_with("0X")) {
         base = 16;
         v.remove_prefix(2);
     }
-    if (v.empty()) return kDefaultWidth;
-    const std::uint64_t limit = negative ? 2147483648u : 2147483647u;
     std::uint64_t value = 0;
-    for (char c : v) {
-        unsigned digit;
-        if (c >= '0' && c <= '9') digit = static_cast<unsigned>(c - '0');
-        else if (base == 16 && c >= 'a' && c <= 'f') digit = static_cast<unsigned>(c - 'a' + 10);
-        else if (base == 16 && c >= 'A' && c <= 'F') digit = static_cast<unsigned>(c - 'A' + 10);
-        else return kDefaultWidth;
-        value = value * base + digit;
-        if (value > limit) return kDefaultWidth;
-    }
+    if (!ReadDigits(v, value, base) || value > (negative ? 2147483648u : 2147483647u)) return kDefaultWidth;
     return negative ? static_cast<int>(-static_cast<std::int64_t>(value)) : static_cast<int>(value);
 }
 

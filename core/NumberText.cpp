@@ -16,7 +16,10 @@ namespace {
 
 // Only the blank itself may stand around a number: a control character (a TAB, a line end
 // typed or pasted into the dialog) makes the text not a number.
-bool IsBlank(char c) { return c == ' '; }
+std::string_view TrimBlanks(std::string_view text) {
+    const std::size_t begin = std::min(text.find_first_not_of(' '), text.size());
+    return text.substr(begin, text.find_last_not_of(' ') + 1 - begin);
+}
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Whether digits × 10^exponent (digits: no leading zeros) is at most limit × 10^limitExponent.
@@ -33,13 +36,10 @@ bool NotAbove(const std::string& digits, long long exponent, const std::string& 
 
 }  // namespace
 
-bool TryReadPrice(const std::string& text, double& value) {
-    std::size_t begin = 0;
-    std::size_t end = text.size();
-    while (begin < end && IsBlank(text[begin])) ++begin;
-    while (end > begin && IsBlank(text[end - 1])) --end;
-
-    std::size_t i = begin;
+bool TryReadPrice(const std::string& typed, double& value) {
+    const std::string_view text = TrimBlanks(typed);
+    const std::size_t end = text.size();
+    std::size_t i = 0;
     bool negative = false;
     if (i < end && (text[i] == '+' || text[i] == '-')) {
         negative = text[i] == '-';
@@ -105,16 +105,9 @@ bool TryReadPrice(const std::string& text, double& value) {
 }
 
 bool ReadPeriodDay(std::string_view text, int& day) {
-    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-    if (text.empty()) return false;
-    int value = 0;
-    for (char c : text) {
-        if (!IsDigit(c)) return false;
-        value = std::min(value * 10 + (c - '0'), 100);  // anything past 31 is refused alike
-    }
-    if (value < 1 || value > 31) return false;
-    day = value;
+    unsigned value = 0;
+    if (!ReadDigits(TrimBlanks(text), value) || value < 1 || value > 31) return false;
+    day = static_cast<int>(value);
     return true;
 }
 
