@@ -1,9 +1,11 @@
 #include "core/HistoryFile.h"
 
+#include <algorithm>
 #include <cstring>
 #include <unordered_map>
 
 #include "core/Formatting.h"
+#include "core/NameEscape.h"
 #include "core/NumberText.h"
 #include "core/Sampler.h"
 #include "core/Texts.h"
@@ -29,16 +31,11 @@ constexpr int kDefaultWidth = 500;
 // A reading line's name: the bytes below 0x20 (which would end the line or make it a record)
 // and "%" itself as "%XX".
 void AppendReadingName(std::string& out, std::string_view name) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
     for (char c : name) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u < 0x20 || c == '%') {
-            out += '%';
-            out += kHex[u >> 4];
-            out += kHex[u & 15];
-        } else {
+        if (static_cast<unsigned char>(c) < 0x20 || c == '%')
+            AppendHexEscape(out, c);
+        else
             out += c;
-        }
     }
 }
 
@@ -49,17 +46,9 @@ bool ReadReadingName(std::string_view text, std::string& name) {
             name += text[i];
             continue;
         }
-        if (i + 2 >= text.size()) return false;
-        unsigned value = 0;
-        for (std::size_t k = i + 1; k <= i + 2; ++k) {
-            const char c = text[k];
-            const unsigned digit = c >= '0' && c <= '9' ? unsigned(c - '0')
-                                   : c >= 'A' && c <= 'F' ? unsigned(c - 'A' + 10)
-                                                          : 16u;
-            if (digit > 15) return false;
-            value = value * 16 + digit;
-        }
-        name += static_cast<char>(value);
+        if (i + 2 >= text.size() || HexValue(text[i + 1]) < 0 || HexValue(text[i + 2]) < 0)
+            return false;
+        name += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
         i += 2;
     }
     return true;
@@ -124,11 +113,7 @@ void AddTrafficOfRun(Accounting& a, const std::vector<RunTraffic>& run) {
             if (it != open.end()) index = it->second;
         }
         if (index == SIZE_MAX) {
-            HistoryRecord r;
-            r.year = t.day.year;
-            r.month = t.day.month;
-            r.day = t.day.day;
-            index = a.AppendHistoryRecord(t.adapter, r);
+            index = a.AppendHistoryRecord(t.adapter, HistoryRecord{0, 0, t.day.year, t.day.month, t.day.day});
             id = a.History()[index].adapter;
         }
         open[key(id, t.day)] = AddToOpenRecord(a, index, t.in, t.out);
@@ -263,36 +248,22 @@ std::string HistoryFileText(const Accounting& a, int form1Width, const SystemClo
     std::string out;
     out.reserve(size);
 
-    out += kShowKey;
-    out += '=';
-    out += a.AdapterFilter();
-    out += "\r\n";
-    out += kWidthKey;
-    out += '=';
-    AppendNumber(out, form1Width);
-    out += "\r\n";
-    if (a.HideIdle()) {
-        out += kHideIdleKey;
-        out += "=1\r\n";
-    }
-    if (a.CountingBoot()) {
-        out += kCountingKey;
+    auto setting = [&out](std::string_view key, std::string_view value) {
+        out += key;
         out += '=';
-        out += kCountingBoot;
+        out += value;
         out += "\r\n";
+    };
+    setting(kShowKey, a.AdapterFilter());
+    setting(kWidthKey, std::to_string(form1Width));
+    if (a.HideIdle()) setting(kHideIdleKey, "1");
+    if (a.CountingBoot()) {
+        setting(kCountingKey, kCountingBoot);
     } else if (SystemClock clock; a.Readings().ClockOfReadings(now, clock)) {
         // Unless the run has yet to take its first reading with nothing kept, the next start
         // under the same system start goes on from these.
-        out += kSystemStartKey;
-        out += '=';
-        out += SystemStartText(clock.start);
-        out += "\r\n";
-        if (clock.hasUptime) {
-            out += kUptimeKey;
-            out += '=';
-            AppendNumber(out, clock.uptime < 0 ? 0 : clock.uptime);
-            out += "\r\n";
-        }
+        setting(kSystemStartKey, SystemStartText(clock.start));
+        if (clock.hasUptime) setting(kUptimeKey, std::to_string(std::max<std::int64_t>(clock.uptime, 0)));
         for (const RowReading& r : a.Readings().All()) {
             out += kReadingKey;
             out += '=';

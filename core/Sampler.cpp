@@ -21,12 +21,8 @@ namespace {
 
 constexpr std::uint64_t kFieldMax = std::numeric_limits<std::uint32_t>::max();
 
-HistoryRecord OpenRecordOn(const Date& d) {
-    HistoryRecord r;
-    r.year = d.year;
-    r.month = d.month;
-    r.day = d.day;
-    return r;
+HistoryRecord OpenRecordOn(const Date& d, std::uint32_t in = 0, std::uint32_t out = 0) {
+    return HistoryRecord{in, out, d.year, d.month, d.day};
 }
 
 // The adapter's open records of the AccountingDate, in table order, are those a scan of the
@@ -58,10 +54,8 @@ AdapterId SampleRowAsCounters(Accounting& a, const std::string& name, std::uint3
         }
     }
     if (!matched) {
-        HistoryRecord r = OpenRecordOn(a.AccountingDate());
-        r.inOctets = in;
-        r.outOctets = out;
-        return a.History()[a.AppendHistoryRecord(name, r)].adapter;
+        const std::size_t index = a.AppendHistoryRecord(name, OpenRecordOn(a.AccountingDate(), in, out));
+        return a.History()[index].adapter;
     }
     return id;
 }
