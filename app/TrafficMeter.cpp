@@ -19,28 +19,6 @@ namespace {
 
 constexpr std::intptr_t kShellOpenFailedUpTo = 32;
 
-// The files, noting the name of a write that failed.
-class WriteWatch : public FileStore {
-public:
-    explicit WriteWatch(FileStore& files) : files_(files) {}
-    std::string failed;
-    int ReadAll(const std::string& name, std::string& bytes) override { return files_.ReadAll(name, bytes); }
-    int ReplaceAll(const std::string& name, const std::string& bytes) override {
-        return Note(name, files_.ReplaceAll(name, bytes));
-    }
-    int WriteAll(const std::string& name, const std::string& bytes) override {
-        return Note(name, files_.WriteAll(name, bytes));
-    }
-    bool Delete(const std::string& name) override { return files_.Delete(name); }
-
-private:
-    int Note(const std::string& name, int code) {
-        if (code != kIoOk) failed = name;
-        return code;
-    }
-    FileStore& files_;
-};
-
 // The slot a lookup gave, if it still belongs to the adapter: a dialog runs the message loop,
 // and a save from there may have read the price file again.
 std::optional<std::size_t> SlotStill(const Accounting& a, std::size_t slot, const std::string& adapter) {
@@ -251,18 +229,17 @@ void TrafficMeter::SaveFiles() {
 }
 
 void TrafficMeter::PeriodicSave() {
-    WriteWatch watch(p_.files);
     try {
-        FilePorts files{watch, p_.clock, p_.regional};
+        FilePorts files{p_.files, p_.clock, p_.regional};
         Tell(::velkaro::SaveFiles(a_, data_, files, p_.screen.OuterWidth()).notes);  // a file still unread is tried again next time
         saveFailing_ = false;
     } catch (const AppError& e) {
         if (saveFailing_) return;
         // Marked before the box opens: the saves that come while it is open stay quiet.
         saveFailing_ = true;
-        p_.dialogs.ShowError(watch.failed.empty()
-                                 ? std::string(e.what())
-                                 : texts::kAutosaveFailed + watch.failed + texts::kAutosaveFailedWhy + e.what());
+        const auto* write = dynamic_cast<const FileWriteError*>(&e);
+        p_.dialogs.ShowError(!write ? std::string(e.what())
+                                    : texts::kAutosaveFailed + write->file + texts::kAutosaveFailedWhy + e.what());
     }
 }
 
