@@ -1,6 +1,7 @@
 #include "app/TrafficMeter.h"
 
 #include <optional>
+#include <utility>
 
 #include "core/DataFile.h"
 #include "core/Files.h"
@@ -296,22 +297,15 @@ void TrafficMeter::ReportIfNotOpened(std::intptr_t result, const char* failed, c
 }
 
 std::string TrafficMeter::OpenFailureReason(std::intptr_t result) {
-    std::string reason;
-    switch (result) {
-    case 0:
-    case 8: reason = texts::kOpenNoMemory; break;
-    case 2:
-    case 3: reason = texts::kOpenNotFound; break;
-    case 5: reason = texts::kReasonAccessDenied; break;
-    case 26: reason = texts::kReasonSharingViolation; break;
-    case 27:
-    case 31: reason = texts::kOpenNoProgram; break;
-    case 28:
-    case 29:
-    case 30: reason = texts::kOpenNoAnswer; break;
-    default: reason = FillText(texts::kOpenOther, {std::to_string(result)}); break;
-    }
-    return reason;
+    static constexpr std::pair<std::intptr_t, const char*> kReasons[] = {
+        {0, texts::kOpenNoMemory},   {8, texts::kOpenNoMemory},        {2, texts::kOpenNotFound},
+        {3, texts::kOpenNotFound},   {5, texts::kReasonAccessDenied},  {26, texts::kReasonSharingViolation},
+        {27, texts::kOpenNoProgram}, {31, texts::kOpenNoProgram},      {28, texts::kOpenNoAnswer},
+        {29, texts::kOpenNoAnswer},  {30, texts::kOpenNoAnswer},
+    };
+    for (const auto& [code, reason] : kReasons)
+        if (code == result) return reason;
+    return FillText(texts::kOpenOther, {std::to_string(result)});
 }
 
 }  // namespace velkaro
