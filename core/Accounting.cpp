@@ -26,8 +26,8 @@ AdapterId Accounting::Intern(const std::string& name) {
             if (limits_[i].adapter != name) continue;
             std::int32_t& slot = info.limits[static_cast<int>(limits_[i].kind)];
             if (slot < 0) slot = static_cast<std::int32_t>(i);
+            SetPeriod(info, limits_[i].periodDay);  // its limits agree on the day
         }
-        if (const int day = PeriodDayOf(name)) SetPeriod(info, day);
         info.periodStale = false;  // nothing to sum yet
         adapters_.push_back(std::move(info));
     }
@@ -108,12 +108,6 @@ void Accounting::SetLimitTime(const Date& today, std::int32_t secondOfDay) {
     limitDate_ = today;
     limitSecond_ = secondOfDay;
     RefreshPeriods();
-}
-
-int Accounting::PeriodDayOf(const std::string& adapter) const {
-    for (const LimitEntry& e : limits_)
-        if (e.adapter == adapter) return e.periodDay;
-    return 0;
 }
 
 void Accounting::SetPeriod(AdapterInfo& info, int periodDay) {

@@ -159,8 +159,6 @@ private:
     // Adds to the sums of r's adapter that hold r (modulo 2^64: a difference may go down).
     void AddToSums(const HistoryRecord& r, std::uint64_t in, std::uint64_t out);
     void RebuildDayIndex();
-    // The period day of an adapter's limits, or 0 without one.
-    int PeriodDayOf(const std::string& adapter) const;
     void SetPeriod(AdapterInfo& info, int periodDay);
 
     std::vector<HistoryRecord> history_;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 
 #include "core/Formatting.h"
 #include "core/Texts.h"
@@ -153,20 +154,14 @@ std::string LimitLine(const Accounting& a, AdapterId id, LimitKind kind, char se
 }
 
 std::string AllowanceLine(const Accounting& a, char sep) {
-    bool found = false;
-    long double closest = 0;
-    LimitStatus best;
+    std::optional<LimitStatus> best;
     for (const LimitEntry& e : a.Limits()) {
         const LimitStatus s = GetLimitStatus(a, e);
-        const long double part = s.used / e.limit;
-        if (found && !(part > closest)) continue;
-        found = true;
-        closest = part;
-        best = s;
+        if (!best || s.used / s.limit > best->used / best->limit) best = s;
     }
-    if (!found) return {};
-    return texts::kTipLeft + AmountText(best.kind, best.left, sep) + texts::kTipPerDay +
-           AmountText(best.kind, best.perDay, sep);
+    if (!best) return {};
+    return texts::kTipLeft + AmountText(best->kind, best->left, sep) + texts::kTipPerDay +
+           AmountText(best->kind, best->perDay, sep);
 }
 
 std::vector<LimitWarning> DueLimitWarnings(const Accounting& a, char sep) {

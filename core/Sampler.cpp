@@ -64,12 +64,9 @@ AdapterId SampleRowAsCounters(Accounting& a, const std::string& name, std::uint3
 AdapterId AddGrowth(Accounting& a, AdapterId id, std::string_view name, std::uint64_t in, std::uint64_t out) {
     if (id == kNoAdapter) {
         const std::string key(name);
-        if (!a.FindAdapter(key, id)) {
-            const std::size_t index = a.AppendHistoryRecord(key, OpenRecordOn(a.AccountingDate()));
-            id = a.History()[index].adapter;
-            AddToOpenRecord(a, index, in, out);
-            return id;
-        }
+        // A new adapter's first record is its open record of the day, found below.
+        if (!a.FindAdapter(key, id))
+            id = a.History()[a.AppendHistoryRecord(key, OpenRecordOn(a.AccountingDate()))].adapter;
     }
     const std::vector<std::uint32_t>& open = a.Adapters()[id].openToday;
     const std::size_t index = open.empty() ? a.AppendHistoryRecord(id, OpenRecordOn(a.AccountingDate()))
