@@ -103,7 +103,7 @@ bool TrafficMeter::Run(Command command, const std::string& adapter) {
     case Command::Rename: Rename(adapter); return true;
     case Command::SetLimit: SetLimit(adapter, LimitKind::Money); return true;
     case Command::SetTrafficLimit: SetLimit(adapter, LimitKind::Traffic); return true;
-    case Command::HideIdle: HideIdle(); return true;
+    case Command::HideIdle: a_.SetHideIdle(!a_.HideIdle()); return true;
     case Command::Exit: Exit(); return true;
     case Command::MailToAuthor: MailToAuthor(); return true;
     case Command::ClearHistory: ClearHistory(); return true;
@@ -212,8 +212,6 @@ void TrafficMeter::SetLimit(const std::string& adapter, LimitKind kind) {
     for (const LimitKind k : {LimitKind::Money, LimitKind::Traffic})
         if (k == kind || (newDay && FindLimit(a_, adapter, k))) data_.NoteLimit(adapter, k);
 }
-
-void TrafficMeter::HideIdle() { a_.SetHideIdle(!a_.HideIdle()); }
 
 void TrafficMeter::Tell(const FileNotes& notes) {
     // Shown once the files are done with: a message box runs the message loop, and a tick or
