@@ -20,14 +20,6 @@ namespace {
 
 constexpr std::intptr_t kShellOpenFailedUpTo = 32;
 
-// The slot a lookup gave, if it still belongs to the adapter: a dialog runs the message loop,
-// and a save from there may have read the price file again.
-std::optional<std::size_t> SlotStill(const Accounting& a, std::size_t slot, const std::string& adapter) {
-    const auto& t = a.Tariffs();
-    if (slot < t.size() && t[slot].adapter == adapter) return slot;
-    return FindTariffSlot(a, adapter);
-}
-
 }  // namespace
 
 void ShowLimitWarnings(Accounting& a, DataFiles& data, char sep, Notifier& notifier) {
@@ -136,13 +128,13 @@ void TrafficMeter::SetPrices(const std::string& adapter) {
     // a negative price in either dialog ends the command with nothing stored.
     static constexpr const char* kPrompts[] = {texts::kPromptPriceIn, texts::kPromptPriceOut};
     double prices[2] = {};
-    std::optional<std::size_t> slot;
     bool found = true;
     for (int i = 0; i < 2; ++i) {
         // On a miss each dialog comes after the message; the input is then discarded.
-        slot = FindTariffSlot(a_, adapter);
-        if (!slot) p_.dialogs.ShowMessage(texts::kTariffMissPrices);
-        found = slot && found;
+        if (!FindTariffSlot(a_, adapter)) {
+            p_.dialogs.ShowMessage(texts::kTariffMissPrices);
+            found = false;
+        }
         const std::optional<std::string> text =
             p_.dialogs.InputBox(texts::kAppTitle, kPrompts[i], texts::kDefaultPrice);
         if (!text) return;
@@ -153,8 +145,10 @@ void TrafficMeter::SetPrices(const std::string& adapter) {
         }
     }
     if (!found) return;
-    if (const auto still = SlotStill(a_, *slot, adapter)) {
-        a_.SetPrices(*still, prices[0], prices[1]);
+    // Looked up again: a dialog runs the message loop, and a save from there may have read the
+    // price file again.
+    if (const auto slot = FindTariffSlot(a_, adapter)) {
+        a_.SetPrices(*slot, prices[0], prices[1]);
         data_.NotePrices(adapter);
     }
 }
@@ -168,10 +162,8 @@ void TrafficMeter::Rename(const std::string& adapter) {
         p_.dialogs.ShowMessage(texts::kTariffMissRename + adapter);
         return;
     }
-    if (const auto still = SlotStill(a_, *slot, adapter)) {
-        a_.SetDisplayName(*still, *text);
-        data_.NoteDisplayName(adapter);
-    }
+    a_.SetDisplayName(*slot, *text);
+    data_.NoteDisplayName(adapter);
 }
 
 void TrafficMeter::SetLimit(const std::string& adapter, LimitKind kind) {

@@ -136,7 +136,6 @@ void LoadLimitFile(Accounting& a, DataFiles& data, FilePorts& ports, TableRead h
         });
     a.ReplaceLimits(wasUnread ? MergedLimits(a, data.editsWhileUnread, std::move(limits)) : std::move(limits));
     data.editsWhileUnread.limits.clear();
-    a.RefreshPeriods();
 }
 
 std::string LimitFileText(const Accounting& a, char sep) {
