@@ -77,12 +77,11 @@ struct RunTraffic {
 std::vector<RunTraffic> TrafficOfRun(const Accounting& a) {
     std::vector<RunTraffic> run;
     for (const HistoryRecord& r : a.History()) {
-        if (!run.empty() && run.back().adapter == a.AdapterNameOf(r) && run.back().day == Date{r.year, r.month, r.day}) {
-            run.back().in += r.inOctets;
-            run.back().out += r.outOctets;
-        } else {
-            run.push_back(RunTraffic{a.AdapterNameOf(r), Date{r.year, r.month, r.day}, r.inOctets, r.outOctets});
-        }
+        const Date day{r.year, r.month, r.day};
+        if (run.empty() || run.back().adapter != a.AdapterNameOf(r) || !(run.back().day == day))
+            run.push_back(RunTraffic{a.AdapterNameOf(r), day});
+        run.back().in += r.inOctets;
+        run.back().out += r.outOctets;
     }
     return run;
 }
