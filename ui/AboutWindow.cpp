@@ -1,7 +1,5 @@
 #include "ui/AboutWindow.h"
 
-#include <stdexcept>
-
 #include "core/Texts.h"
 #include "win/Fonts.h"
 #include "win/Geometry.h"
@@ -32,8 +30,6 @@ SIZE TextSize(HWND hwnd, HFONT font, const std::wstring& text) {
 AboutWindow::AboutWindow(Application& app) : AppWindow(app), dpi_(win::SystemDpi()) {
     const SIZE outer = win::OuterSize(dpi_.Px(kClientWidth), dpi_.Px(kClientHeight), kStyle, kExStyle, dpi_);
     const POINT at = win::CentredIn(win::ScreenRect(), outer.cx, outer.cy);
-    white_.reset(::CreateSolidBrush(RGB(255, 255, 255)));
-    if (!white_) throw std::runtime_error("About: CreateSolidBrush failed");
     CreateOwned(L"TForm3", texts::kAboutCaption, kStyle, kExStyle, at.x, at.y, outer.cx, outer.cy);
     // Its monitor may have another DPI than the system's.
     if (const win::Dpi dpi = win::WindowDpi(Handle()); dpi != dpi_) {
@@ -114,14 +110,14 @@ LRESULT AboutWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_ERASEBKGND: {
         const RECT r = win::ClientRect(Handle());
-        ::FillRect(reinterpret_cast<HDC>(wp), &r, white_.get());
+        ::FillRect(reinterpret_cast<HDC>(wp), &r, win::WhiteBrush());
         return 1;
     }
     case WM_CTLCOLORSTATIC: {
         HDC dc = reinterpret_cast<HDC>(wp);
         ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
         ::SetBkColor(dc, RGB(255, 255, 255));
-        return reinterpret_cast<LRESULT>(white_.get());
+        return reinterpret_cast<LRESULT>(win::WhiteBrush());
     }
     default:
         break;

@@ -33,7 +33,6 @@ private:
     win::UniqueFont windowFont_;
     win::UniqueFont captionFont_;
     win::UniqueFont valueFont_;
-    win::UniqueBrush white_;
     win::UniqueIcon icon_;
 };
 

@@ -1,7 +1,6 @@
 #include "ui/StatisticsWindow.h"
 
 #include <algorithm>
-#include <stdexcept>
 
 #include "core/AppError.h"
 #include "core/Texts.h"
@@ -50,8 +49,6 @@ StatisticsWindow::StatisticsWindow(Application& app, TrafficMeter& meter, std::f
       view_(meter.Panel(), [this](int x, int y) { Run([&] { RightClick(x, y); }); }, dpi_),
       bar_(Buttons(), dpi_) {
     font_ = win::MakeFont({L"Lucida Console", -dpi_.Px(11), FW_NORMAL, RUSSIAN_CHARSET});
-    whiteBrush_.reset(::CreateSolidBrush(RGB(255, 255, 255)));
-    if (!whiteBrush_) throw std::runtime_error("CreateSolidBrush failed, error " + std::to_string(::GetLastError()));
 
     const SIZE outer = win::OuterSize(dpi_.Px(kLayoutClientWidth), dpi_.Px(kLayoutClientHeight), kStyle, kExStyle, dpi_);
     CreateOwned(L"VelkaroTForm1", texts::kStatisticsCaption, kStyle, kExStyle, 0, 0, outer.cx, outer.cy);
@@ -207,19 +204,10 @@ LRESULT StatisticsWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_DISPLAYCHANGE:
         Place();
         break;
-    case WM_KEYDOWN:
-        if (view_.OnScrollKey(wp)) return 0;
-        break;
-    case WM_MOUSEWHEEL:
-        view_.OnWheel(GET_WHEEL_DELTA_WPARAM(wp));
-        return 0;
-    case WM_MOUSEHWHEEL:
-        view_.OnSidewaysWheel(GET_WHEEL_DELTA_WPARAM(wp));
-        return 0;
     case WM_ERASEBKGND: {
         const RECT r = win::ClientRect(Handle());
         ::FillRect(reinterpret_cast<HDC>(wp), &r,
-                   view_.White() ? whiteBrush_.get() : ::GetSysColorBrush(COLOR_BTNFACE));
+                   view_.White() ? win::WhiteBrush() : ::GetSysColorBrush(COLOR_BTNFACE));
         return 1;
     }
     case WM_GETFONT:
@@ -237,6 +225,7 @@ LRESULT StatisticsWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         }
         break;
     default:
+        if (view_.OnScrollMessage(msg, wp)) return 0;
         break;
     }
     return AppWindow::WindowProc(msg, wp, lp);

@@ -78,7 +78,6 @@ private:
     int panelOuterHeight_ = 0;  // units: the outer height the panel gave the window
     SIZE frame_{0, 0};          // title bar and borders, in pixels
     win::UniqueFont font_;
-    win::UniqueBrush whiteBrush_;
 };
 
 }  // namespace velkaro::ui

@@ -50,6 +50,9 @@ private:
     HWND hwnd_ = nullptr;
 };
 
+// The stock brush: nothing to make, nothing to fail, nothing to delete.
+inline HBRUSH WhiteBrush() { return static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)); }
+
 // Detached from the menu bar (res/menus.rc); empty when it cannot be loaded.
 UniqueMenu LoadPopupMenu(const wchar_t* name);
 
