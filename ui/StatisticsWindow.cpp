@@ -5,7 +5,6 @@
 #include "core/AppError.h"
 #include "core/Texts.h"
 #include "statistics/WindowFit.h"
-#include "win/DialogsWin32.h"
 #include "win/Fonts.h"
 #include "win/Geometry.h"
 #include "win/Utf16.h"
@@ -31,15 +30,6 @@ std::vector<ButtonBar::Button> Buttons() {
 }
 
 }  // namespace
-
-template <class F> void StatisticsWindow::Run(F&& handler) {
-    win::DialogOwner owner(Handle());  // what the handler asks or says comes from this window
-    try {
-        meter_.Guarded(std::forward<F>(handler));
-    } catch (const std::exception& e) {
-        app_.ShowError(e.what());
-    }
-}
 
 StatisticsWindow::StatisticsWindow(Application& app, TrafficMeter& meter, std::function<void()> showAbout)
     : AppWindow(app),

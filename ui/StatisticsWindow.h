@@ -16,6 +16,7 @@
 #include "ui/Application.h"
 #include "ui/ButtonBar.h"
 #include "ui/PanelView.h"
+#include "win/DialogsWin32.h"
 #include "win/Dpi.h"
 #include "win/Handles.h"
 #include "win/Window.h"
@@ -47,6 +48,17 @@ public:
     // The block's at or above the last right click.
     const std::string& Picked() const { return picked_; }
 
+    // What the handler asks or says comes from this window. Any exception, not only the meter's,
+    // ends in the error box instead of unwinding through Windows.
+    template <class F> void Run(F&& handler) {
+        win::DialogOwner owner(Handle());
+        try {
+            meter_.Guarded(std::forward<F>(handler));
+        } catch (const std::exception& e) {
+            app_.ShowError(e.what());
+        }
+    }
+
 protected:
     // At a point measured from the window's outer top-left corner, in units; returns when the
     // menu has closed.
@@ -55,9 +67,6 @@ protected:
 private:
     friend class StatisticsWindowTest;
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
-    // Any exception, not only the meter's, ends in the error box instead of unwinding through
-    // Windows.
-    template <class F> void Run(F&& handler);
     void RightClick(int x, int y);  // y includes the scroll offset
     void Resize(int outerWidth, int outerHeight);
     void LayoutChildren();

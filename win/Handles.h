@@ -72,6 +72,7 @@ using UniqueBitmap = Unique<NullHandleTraits<HBITMAP, &::DeleteObject>>;
 using UniqueMemoryDc = Unique<NullHandleTraits<HDC, &::DeleteDC>>;
 using UniqueIcon = Unique<NullHandleTraits<HICON, &::DestroyIcon>>;
 using UniqueMenu = Unique<NullHandleTraits<HMENU, &::DestroyMenu>>;
+using UniqueKey = Unique<NullHandleTraits<HKEY, &::RegCloseKey>>;
 
 class WindowDc {
 public:
