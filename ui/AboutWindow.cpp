@@ -27,10 +27,9 @@ SIZE TextSize(HWND hwnd, HFONT font, const std::wstring& text) {
 
 }  // namespace
 
-AboutWindow::AboutWindow(Application& app) : AppWindow(app), dpi_(win::SystemDpi()) {
-    const SIZE outer = win::OuterSize(dpi_.Px(kClientWidth), dpi_.Px(kClientHeight), kStyle, kExStyle, dpi_);
-    const POINT at = win::CentredIn(win::ScreenRect(), outer.cx, outer.cy);
-    CreateOwned(L"TForm3", texts::kAboutCaption, kStyle, kExStyle, at.x, at.y, outer.cx, outer.cy);
+AboutWindow::AboutWindow(Application& app) : AppWindow(app) {
+    CreateOwned(L"TForm3", texts::kAboutCaption, kStyle, kExStyle, 0, 0, kClientWidth, kClientHeight);
+    win::CentreWindow(Handle(), win::ScreenRect());
     // Its monitor may have another DPI than the system's.
     if (const win::Dpi dpi = win::WindowDpi(Handle()); dpi != dpi_) {
         dpi_ = dpi;

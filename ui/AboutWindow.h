@@ -5,7 +5,6 @@
 #include <windows.h>
 
 #include "ui/Application.h"
-#include "win/Dpi.h"
 #include "win/Handles.h"
 
 namespace velkaro::ui {
@@ -28,7 +27,6 @@ private:
     // In tab order: the icon, then the texts.
     void MakeControls();
     void AddText(const char* text, int x, int y, HFONT font);
-    win::Dpi dpi_;
     bool controlsMade_ = false;
     win::UniqueFont windowFont_;
     win::UniqueFont captionFont_;

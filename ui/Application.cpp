@@ -46,9 +46,15 @@ void AppWindow::BringToFront() {
 }
 
 void AppWindow::CreateOwned(const wchar_t* className, const std::string& caption, DWORD style, DWORD exStyle,
-                            int x, int y, int outerWidth, int outerHeight) {
+                            int x, int y, int clientWidth, int clientHeight) {
+    const SIZE outer = win::OuterSize(dpi_.Px(clientWidth), dpi_.Px(clientHeight), style, exStyle, dpi_);
     Create({className, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), app_.Icon()}, win::Widen(caption).c_str(),
-           style, exStyle, x, y, outerWidth, outerHeight, app_.Handle());
+           style, exStyle, x, y, outer.cx, outer.cy, app_.Handle());
+}
+
+LRESULT AppWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    if ((msg == WM_SETTINGCHANGE && wp == SPI_SETWORKAREA) || msg == WM_DISPLAYCHANGE) Place();
+    return Window::WindowProc(msg, wp, lp);
 }
 
 void AppWindow::MessageFailed(const std::exception& e) noexcept { app_.ShowError(e.what()); }

@@ -48,10 +48,9 @@ void SetItemText(HWND list, int item, int column, const std::string& text) {
 }  // namespace
 
 QuickInfoWindow::QuickInfoWindow(Application& app, QuickInfoLinks links)
-    : AppWindow(app), links_(std::move(links)), dpi_(win::SystemDpi()) {
-    const SIZE outer = win::OuterSize(dpi_.Px(kLayoutClientWidth), dpi_.Px(kLayoutClientHeight), kStyle, kExStyle, dpi_);
+    : AppWindow(app), links_(std::move(links)) {
     CreateOwned(L"TForm2", texts::kQuickInfoCaption, kStyle, kExStyle, dpi_.Px(kLayoutLeft), dpi_.Px(kLayoutTop),
-                outer.cx, outer.cy);
+                kLayoutClientWidth, kLayoutClientHeight);
     font_ = win::MakeFont({L"MS Sans Serif", -dpi_.Px(11)});
     ::SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     // Its place may be on a monitor of another DPI than the system's.
@@ -143,8 +142,7 @@ bool QuickInfoWindow::Refresh(const std::vector<QuickInfoRow>& rows) {
 
 void QuickInfoWindow::FitToRows(std::size_t rows) {
     const RECT now = win::WindowRect(Handle());
-    const RECT client = win::ClientRect(Handle());
-    const SIZE frame{win::Width(now) - client.right, win::Height(now) - client.bottom};
+    const SIZE frame = win::FrameSize(Handle());
     const int frameUnits = dpi_.Units(frame.cy);
     int height = kLayoutClientHeight + frameUnits;
     int h = kFirstThreshold;
@@ -249,13 +247,6 @@ LRESULT QuickInfoWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
             MakeListView();
             FitToRows(listed_.size());
         }
-        break;
-    case WM_SETTINGCHANGE:
-        // A taskbar moved, grew or came.
-        if (wp == SPI_SETWORKAREA) FitToRows(listed_.size());
-        break;
-    case WM_DISPLAYCHANGE:
-        FitToRows(listed_.size());
         break;
     case WM_SIZE:
         if (listView_) ::MoveWindow(listView_, 0, 0, LOWORD(lp), HIWORD(lp), TRUE);

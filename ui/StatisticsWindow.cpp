@@ -35,15 +35,13 @@ StatisticsWindow::StatisticsWindow(Application& app, TrafficMeter& meter, std::f
     : AppWindow(app),
       meter_(meter),
       showAbout_(std::move(showAbout)),
-      dpi_(win::SystemDpi()),
       view_(meter.Panel(), [this](int x, int y) { Run([&] { RightClick(x, y); }); }, dpi_),
       bar_(Buttons(), dpi_) {
     font_ = win::MakeFont({L"Lucida Console", -dpi_.Px(11), FW_NORMAL, RUSSIAN_CHARSET});
 
-    const SIZE outer = win::OuterSize(dpi_.Px(kLayoutClientWidth), dpi_.Px(kLayoutClientHeight), kStyle, kExStyle, dpi_);
-    CreateOwned(L"VelkaroTForm1", texts::kStatisticsCaption, kStyle, kExStyle, 0, 0, outer.cx, outer.cy);
-    frame_ = SIZE{win::Width(win::WindowRect(Handle())) - static_cast<int>(win::ClientRect(Handle()).right),
-                  win::Height(win::WindowRect(Handle())) - static_cast<int>(win::ClientRect(Handle()).bottom)};
+    CreateOwned(L"VelkaroTForm1", texts::kStatisticsCaption, kStyle, kExStyle, 0, 0, kLayoutClientWidth,
+                kLayoutClientHeight);
+    frame_ = win::FrameSize(Handle());
     outerWidth_ = kLayoutClientWidth + FrameUnits().cx;
     panelOuterHeight_ = kLayoutClientHeight + FrameUnits().cy;
     view_.Create(Handle());  // the image area first, the bar second: their order among the children
@@ -172,8 +170,7 @@ LRESULT StatisticsWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         break;
     case WM_SIZE:
         // A new frame (caption height, DPI) changes the client area and comes here too.
-        frame_ = SIZE{win::Width(win::WindowRect(Handle())) - static_cast<int>(win::ClientRect(Handle()).right),
-                      win::Height(win::WindowRect(Handle())) - static_cast<int>(win::ClientRect(Handle()).bottom)};
+        frame_ = win::FrameSize(Handle());
         LayoutChildren();
         view_.SetScrollSize(ScrollWidth(), ImageHeight());
         return 0;
@@ -188,12 +185,6 @@ LRESULT StatisticsWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case kRelayoutMessage:
         Run([this] { meter_.Relayout(); });
         return 0;
-    case WM_SETTINGCHANGE:
-        if (wp == SPI_SETWORKAREA) Place();
-        break;
-    case WM_DISPLAYCHANGE:
-        Place();
-        break;
     case WM_ERASEBKGND: {
         const RECT r = win::ClientRect(Handle());
         ::FillRect(reinterpret_cast<HDC>(wp), &r,

@@ -71,7 +71,7 @@ private:
     void Resize(int outerWidth, int outerHeight);
     void LayoutChildren();
     // The size on the screen: at most the work area, keeping the window's centre and inside it.
-    void Place();
+    void Place() override;
     void SetDpi(win::Dpi dpi);  // the fonts and the children of another DPI
     int ScrollWidth();  // the image area's width that scrolls sideways: the panel's texts
     SIZE FrameUnits() const;  // the title bar and borders, in units
@@ -79,7 +79,6 @@ private:
     TrafficMeter& meter_;
     std::function<void()> showAbout_;
     std::string picked_;
-    win::Dpi dpi_;  // before the children, which are made at it
     PanelView view_;
     ButtonBar bar_;
     bool shownOnce_ = false;

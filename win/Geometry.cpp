@@ -16,6 +16,12 @@ RECT ClientRect(HWND hwnd) {
     return r;
 }
 
+SIZE FrameSize(HWND hwnd) {
+    const RECT outer = WindowRect(hwnd);
+    const RECT client = ClientRect(hwnd);
+    return SIZE{Width(outer) - client.right, Height(outer) - client.bottom};
+}
+
 RECT RectInParent(HWND child) {
     RECT r = WindowRect(child);
     ::MapWindowPoints(nullptr, ::GetParent(child), reinterpret_cast<POINT*>(&r), 2);

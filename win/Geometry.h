@@ -12,6 +12,8 @@ inline int Height(const RECT& r) { return r.bottom - r.top; }
 RECT WindowRect(HWND hwnd);
 // Left and top 0.
 RECT ClientRect(HWND hwnd);
+// The title bar and borders: the outer size less the client area's.
+SIZE FrameSize(HWND hwnd);
 // In the client coordinates of its parent.
 RECT RectInParent(HWND child);
 
