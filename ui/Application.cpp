@@ -1,5 +1,6 @@
 #include "ui/Application.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 
@@ -99,7 +100,16 @@ void Application::ShowMessage(const std::string& text) { dialogs_.ShowMessage(te
 
 void Application::ShowError(const std::string& text) { dialogs_.ShowError(text); }
 
-int Application::Run() { return win::RunMessageLoop(); }
+int Application::Run() {
+    MSG msg{};
+    for (;;) {
+        const BOOL r = ::GetMessageW(&msg, nullptr, 0, 0);
+        if (r == 0) return static_cast<int>(msg.wParam);
+        if (r == -1) return 1;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
 
 bool Application::StartTimer(UINT_PTR id, unsigned ms, std::function<void()> onTimer) {
     if (!::SetTimer(Handle(), id, ms, nullptr)) return false;
@@ -112,22 +122,9 @@ void Application::StopTimer(UINT_PTR id) {
 }
 
 bool Application::AnyWindowVisible() const {
-    struct Search {
-        HWND owner;
-        bool found;
-    } search{Handle(), false};
-    struct Visit {
-        static BOOL CALLBACK Proc(HWND w, LPARAM lp) {
-            auto* s = reinterpret_cast<Search*>(lp);
-            if (::GetWindow(w, GW_OWNER) == s->owner && ::IsWindowVisible(w)) {
-                s->found = true;
-                return FALSE;
-            }
-            return TRUE;
-        }
-    };
-    ::EnumThreadWindows(::GetCurrentThreadId(), &Visit::Proc, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    const std::vector<HWND> windows = win::ThreadWindows();
+    return std::any_of(windows.begin(), windows.end(),
+                       [this](HWND w) { return ::GetWindow(w, GW_OWNER) == Handle() && ::IsWindowVisible(w); });
 }
 
 void Application::UpdateVisible() {

@@ -74,7 +74,7 @@ public:
     void ShowError(const std::string& text);
     void ShowMessage(const std::string& text);
 
-    // Returns the quit message's exit code.
+    // Returns the quit message's exit code (1 when GetMessage fails).
     int Run();
 
     // onTimer runs in the message loop and in every modal loop alike. Setting it again restarts

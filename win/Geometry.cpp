@@ -38,12 +38,6 @@ void MoveTo(HWND hwnd, int x, int y) {
 
 RECT ScreenRect() { return RECT{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)}; }
 
-RECT VirtualScreenRect() {
-    const int x = ::GetSystemMetrics(SM_XVIRTUALSCREEN);
-    const int y = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
-    return RECT{x, y, x + ::GetSystemMetrics(SM_CXVIRTUALSCREEN), y + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
-}
-
 RECT MonitorWorkArea(HWND hwnd) {
     MONITORINFO info{};
     info.cbSize = sizeof info;

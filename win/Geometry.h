@@ -24,7 +24,6 @@ void MoveTo(HWND hwnd, int x, int y);
 // The work area (without the taskbar) is that of the monitor that holds most of hwnd, or the
 // nearest one.
 RECT ScreenRect();
-RECT VirtualScreenRect();
 RECT MonitorWorkArea(HWND hwnd);
 // The primary one for no window.
 RECT MonitorRect(HWND hwnd);

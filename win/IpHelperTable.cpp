@@ -74,11 +74,9 @@ bool IpHelperTable::Load() {
     auto find = [&](const char* name) {
         return reinterpret_cast<void*>(::GetProcAddress(library.get(), name));
     };
-    if (source_ == Source::Best) {
-        table2_ = reinterpret_cast<GetIfTable2Fn>(find("GetIfTable2"));
-        free_ = reinterpret_cast<FreeMibTableFn>(find("FreeMibTable"));
-        if (table2_ == nullptr || free_ == nullptr) table2_ = nullptr, free_ = nullptr;
-    }
+    table2_ = reinterpret_cast<GetIfTable2Fn>(find("GetIfTable2"));
+    free_ = reinterpret_cast<FreeMibTableFn>(find("FreeMibTable"));
+    if (table2_ == nullptr || free_ == nullptr) table2_ = nullptr, free_ = nullptr;
     if (table2_ == nullptr) {
         fn_ = reinterpret_cast<GetIfTableFn>(find("GetIfTable"));
         if (fn_ == nullptr) return false;  // the library is released again

@@ -16,6 +16,11 @@ namespace {
                              std::to_string(error));
 }
 
+BOOL CALLBACK CollectWindow(HWND w, LPARAM windows) {
+    reinterpret_cast<std::vector<HWND>*>(windows)->push_back(w);
+    return TRUE;
+}
+
 }  // namespace
 
 void RegisterWindowClass(const WindowClass& cls) {
@@ -88,15 +93,10 @@ UniqueMenu LoadPopupMenu(const wchar_t* name) {
     return UniqueMenu(popup && ::RemoveMenu(bar.get(), 0, MF_BYPOSITION) ? popup : nullptr);
 }
 
-int RunMessageLoop() {
-    MSG msg{};
-    for (;;) {
-        const BOOL r = ::GetMessageW(&msg, nullptr, 0, 0);
-        if (r == 0) return static_cast<int>(msg.wParam);
-        if (r == -1) return 1;
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
+std::vector<HWND> ThreadWindows() {
+    std::vector<HWND> windows;
+    ::EnumThreadWindows(::GetCurrentThreadId(), &CollectWindow, reinterpret_cast<LPARAM>(&windows));
+    return windows;
 }
 
 }  // namespace velkaro::win

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <exception>
+#include <vector>
 
 #include "win/Handles.h"
 
@@ -56,7 +57,7 @@ inline HBRUSH WhiteBrush() { return static_cast<HBRUSH>(::GetStockObject(WHITE_B
 // Detached from the menu bar (res/menus.rc); empty when it cannot be loaded.
 UniqueMenu LoadPopupMenu(const wchar_t* name);
 
-// Returns the quit message's exit code (1 when GetMessage fails).
-int RunMessageLoop();
+// The calling thread's top-level windows.
+std::vector<HWND> ThreadWindows();
 
 }  // namespace velkaro::win
