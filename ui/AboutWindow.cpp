@@ -30,13 +30,6 @@ SIZE TextSize(HWND hwnd, HFONT font, const std::wstring& text) {
 AboutWindow::AboutWindow(Application& app) : AppWindow(app) {
     CreateOwned(L"TForm3", texts::kAboutCaption, kStyle, kExStyle, 0, 0, kClientWidth, kClientHeight);
     win::CentreWindow(Handle(), win::ScreenRect());
-    // Its monitor may have another DPI than the system's.
-    if (const win::Dpi dpi = win::WindowDpi(Handle()); dpi != dpi_) {
-        dpi_ = dpi;
-        const SIZE size = win::OuterSize(dpi_.Px(kClientWidth), dpi_.Px(kClientHeight), kStyle, kExStyle, dpi_);
-        win::SetOuterSize(Handle(), size.cx, size.cy);
-        win::CentreWindow(Handle(), win::MonitorWorkArea(Handle()));
-    }
 }
 
 // Made when first shown: static controls are common controls under the program's manifest,

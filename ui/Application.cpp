@@ -51,6 +51,12 @@ void AppWindow::CreateOwned(const wchar_t* className, const std::string& caption
     const SIZE outer = win::OuterSize(dpi_.Px(clientWidth), dpi_.Px(clientHeight), style, exStyle, dpi_);
     Create({className, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), app_.Icon()}, win::Widen(caption).c_str(),
            style, exStyle, x, y, outer.cx, outer.cy, app_.Handle());
+    // Its place may be on a monitor of another DPI than the system's.
+    if (const win::Dpi dpi = win::WindowDpi(Handle()); dpi != dpi_) {
+        dpi_ = dpi;
+        const SIZE size = win::OuterSize(dpi_.Px(clientWidth), dpi_.Px(clientHeight), style, exStyle, dpi_);
+        win::SetOuterSize(Handle(), size.cx, size.cy);
+    }
 }
 
 LRESULT AppWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {

@@ -34,8 +34,8 @@ public:
     void BringToFrontFrom(HWND opener);  // the same, opened from that window
 
 protected:
-    // At x, y (pixels) with a client area of that size in units at dpi_. Throws
-    // std::runtime_error when Windows refuses.
+    // At x, y (pixels) with a client area of that size in units, at its monitor's DPI (dpi_).
+    // Throws std::runtime_error when Windows refuses.
     void CreateOwned(const wchar_t* className, const std::string& caption, DWORD style, DWORD exStyle,
                      int x, int y, int clientWidth, int clientHeight);
     // The window takes the work area's size and place again after a taskbar or the display changed.

@@ -51,13 +51,7 @@ QuickInfoWindow::QuickInfoWindow(Application& app, QuickInfoLinks links)
     : AppWindow(app), links_(std::move(links)) {
     CreateOwned(L"TForm2", texts::kQuickInfoCaption, kStyle, kExStyle, dpi_.Px(kLayoutLeft), dpi_.Px(kLayoutTop),
                 kLayoutClientWidth, kLayoutClientHeight);
-    font_ = win::MakeFont({L"MS Sans Serif", -dpi_.Px(11)});
-    ::SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-    // Its place may be on a monitor of another DPI than the system's.
-    if (const win::Dpi dpi = win::WindowDpi(Handle()); dpi != dpi_) {
-        SetDpi(dpi);
-        FitToRows(0);
-    }
+    SetDpi(dpi_);
 
     menu_ = win::LoadPopupMenu(L"TRAYMENU");
     if (!menu_) throw std::runtime_error("Fast INFO: the menu could not be created");
@@ -174,7 +168,6 @@ bool QuickInfoWindow::ListScrolls(std::size_t rows, int clientHeight) const {
 }
 
 void QuickInfoWindow::SetDpi(win::Dpi dpi) {
-    if (dpi == dpi_) return;
     dpi_ = dpi;
     font_ = win::MakeFont({L"MS Sans Serif", -dpi_.Px(11)});
     ::SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);

@@ -63,7 +63,7 @@ private:
     // A failure shows the error box and returns false.
     bool Save();
     void MakeListView();  // once, at the first show
-    void SetDpi(win::Dpi dpi);  // the font and the columns of another DPI
+    void SetDpi(win::Dpi dpi);  // the font and the columns of that DPI
     void FitToRows(std::size_t rows);
     void Place() override { FitToRows(listed_.size()); }
     // Whether the list scrolls through so many rows in a client area of that height.

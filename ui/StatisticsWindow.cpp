@@ -37,7 +37,6 @@ StatisticsWindow::StatisticsWindow(Application& app, TrafficMeter& meter, std::f
       showAbout_(std::move(showAbout)),
       view_(meter.Panel(), [this](int x, int y) { Run([&] { RightClick(x, y); }); }, dpi_),
       bar_(Buttons(), dpi_) {
-    font_ = win::MakeFont({L"Lucida Console", -dpi_.Px(11), FW_NORMAL, RUSSIAN_CHARSET});
 
     CreateOwned(L"VelkaroTForm1", texts::kStatisticsCaption, kStyle, kExStyle, 0, 0, kLayoutClientWidth,
                 kLayoutClientHeight);
@@ -46,8 +45,8 @@ StatisticsWindow::StatisticsWindow(Application& app, TrafficMeter& meter, std::f
     panelOuterHeight_ = kLayoutClientHeight + FrameUnits().cy;
     view_.Create(Handle());  // the image area first, the bar second: their order among the children
     bar_.Create(Handle());
-    // A monitor of another DPI than the system's (the window is hidden there until shown).
-    SetDpi(win::WindowDpi(Handle()));
+    // Its monitor's (the window is hidden there until shown).
+    SetDpi(dpi_);
     LayoutChildren();
     view_.SetScrollSize(ScrollWidth(), ImageHeight());
 }
@@ -114,7 +113,6 @@ void StatisticsWindow::LayoutChildren() {
 }
 
 void StatisticsWindow::SetDpi(win::Dpi dpi) {
-    if (dpi == dpi_) return;
     font_ = win::MakeFont({L"Lucida Console", -dpi.Px(11), FW_NORMAL, RUSSIAN_CHARSET});
     dpi_ = dpi;
     view_.SetDpi(dpi);

@@ -72,7 +72,7 @@ private:
     void LayoutChildren();
     // The size on the screen: at most the work area, keeping the window's centre and inside it.
     void Place() override;
-    void SetDpi(win::Dpi dpi);  // the fonts and the children of another DPI
+    void SetDpi(win::Dpi dpi);  // the fonts and the children of that DPI
     int ScrollWidth();  // the image area's width that scrolls sideways: the panel's texts
     SIZE FrameUnits() const;  // the title bar and borders, in units
 
