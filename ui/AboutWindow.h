@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "ui/Application.h"
 #include "win/Handles.h"
 
@@ -26,7 +28,8 @@ protected:
 private:
     // In tab order: the icon, then the texts.
     void MakeControls();
-    void AddText(const char* text, int x, int y, HFONT font);
+    void AddText(const char* text, int x, int y, HFONT font);  // sized to the text
+    HWND AddStatic(const std::wstring& text, DWORD style, int x, int y, int width, int height);  // pixels
     bool controlsMade_ = false;
     win::UniqueFont windowFont_;
     win::UniqueFont captionFont_;

@@ -47,9 +47,9 @@ void AppWindow::BringToFront() {
 }
 
 void AppWindow::CreateOwned(const wchar_t* className, const std::string& caption, DWORD style, DWORD exStyle,
-                            int x, int y, int clientWidth, int clientHeight) {
+                            int x, int y, int clientWidth, int clientHeight, HBRUSH background) {
     const SIZE outer = win::OuterSize(dpi_.Px(clientWidth), dpi_.Px(clientHeight), style, exStyle, dpi_);
-    Create({className, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), app_.Icon()}, win::Widen(caption).c_str(),
+    Create({className, background, app_.Icon()}, win::Widen(caption).c_str(),
            style, exStyle, x, y, outer.cx, outer.cy, app_.Handle());
     // Its place may be on a monitor of another DPI than the system's.
     if (const win::Dpi dpi = win::WindowDpi(Handle()); dpi != dpi_) {

@@ -37,7 +37,8 @@ protected:
     // At x, y (pixels) with a client area of that size in units, at its monitor's DPI (dpi_).
     // Throws std::runtime_error when Windows refuses.
     void CreateOwned(const wchar_t* className, const std::string& caption, DWORD style, DWORD exStyle,
-                     int x, int y, int clientWidth, int clientHeight);
+                     int x, int y, int clientWidth, int clientHeight,
+                     HBRUSH background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
     // The window takes the work area's size and place again after a taskbar or the display changed.
     virtual void Place() {}
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;

@@ -182,17 +182,13 @@ void PanelView::UpdateScrollBar() {
     const int page = std::max(0, dpi_.Units(fullHeight - (sideways ? barHeight : 0)));
     const int pageWidth = std::max(0, dpi_.Units(fullWidth - (down ? barWidth : 0)));
 
-    const int top = std::clamp(scrollTop_, 0, std::max(0, scrollHeight_ - page));
-    if (top != scrollTop_) {
-        scrollTop_ = top;
+    if (MoveTo(Handle(), SB_VERT, scrollTop_, scrollTop_, scrollHeight_ - page)) {
         if (bitmap_) WhitenBitmap();  // other rows: painted again at the next paint
         ::InvalidateRect(Handle(), nullptr, FALSE);
     }
-    const int left = std::clamp(scrollLeft_, 0, std::max(0, scrollWidth_ - pageWidth));
-    if (left != scrollLeft_) {
-        scrollLeft_ = left;  // the bitmap holds every column: only the screen shows others
+    // The bitmap holds every column: only the screen shows others.
+    if (MoveTo(Handle(), SB_HORZ, scrollLeft_, scrollLeft_, scrollWidth_ - pageWidth))
         ::InvalidateRect(Handle(), nullptr, FALSE);
-    }
     auto set = [this](int bar, int range, int pageSize, int pos) {
         SCROLLINFO si{};
         si.cbSize = sizeof si;

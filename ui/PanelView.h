@@ -46,7 +46,6 @@ public:
     int ScrollTop() const { return scrollTop_; }
     int ScrollLeft() const { return scrollLeft_; }
     int ScrollHeight() const { return scrollHeight_; }
-    int ScrollWidth() const { return scrollWidth_; }
     void SetScrollSize(int width, int height);
     void ScrollTo(int top);  // kept within the panel
     void ScrollSidewaysTo(int left);

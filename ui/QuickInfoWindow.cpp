@@ -62,10 +62,7 @@ QuickInfoWindow::QuickInfoWindow(Application& app, QuickInfoLinks links)
 void QuickInfoWindow::MakeListView() {
     if (listView_) return;
     static const HMODULE library = ::LoadLibraryW(L"comctl32.dll");
-    using InitFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-    const auto init = library ? reinterpret_cast<InitFunction>(
-                                    reinterpret_cast<void*>(::GetProcAddress(library, "InitCommonControlsEx")))
-                              : nullptr;
+    const auto init = win::FunctionOf<decltype(&::InitCommonControlsEx)>(library, "InitCommonControlsEx");
     const INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     if (!init || !init(&icc)) throw std::runtime_error("Fast INFO: the list view could not be created");
     const RECT client = win::ClientRect(Handle());

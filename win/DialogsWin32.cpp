@@ -59,12 +59,6 @@ struct InputState {
     std::wstring text;  // the default on entry, the entered text after OK
 };
 
-void MoveBy(HWND dlg, int id, int dy) {
-    HWND item = ::GetDlgItem(dlg, id);
-    const RECT r = RectInParent(item);
-    MoveTo(item, r.left, r.top + dy);
-}
-
 // 0 when it cannot be measured.
 int WrappedHeight(HWND dlg, HWND label, const std::wstring& prompt, int width) {
     WindowDc dc(label);
@@ -84,9 +78,11 @@ void FitPrompt(HWND dlg, const std::wstring& prompt) {
     const int dy = std::max(WrappedHeight(dlg, label, prompt, Width(lr)), oldHeight) - oldHeight;
     if (dy == 0) return;
     SetOuterSize(label, Width(lr), oldHeight + dy);
-    MoveBy(dlg, DialogsWin32::kEditId, dy);
-    MoveBy(dlg, IDOK, dy);
-    MoveBy(dlg, IDCANCEL, dy);
+    for (const int id : {DialogsWin32::kEditId, IDOK, IDCANCEL}) {
+        HWND item = ::GetDlgItem(dlg, id);
+        const RECT r = RectInParent(item);
+        MoveTo(item, r.left, r.top + dy);
+    }
     const RECT dr = WindowRect(dlg);
     SetOuterSize(dlg, Width(dr), Height(dr) + dy);
 }

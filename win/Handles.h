@@ -63,6 +63,11 @@ struct NullHandleTraits {
     static void Release(Value v) noexcept { Free(v); }
 };
 
+// A function of a library that older systems may lack, found by name; null where it is missing.
+template <class F> F FunctionOf(HMODULE library, const char* name) {
+    return library ? reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(library, name))) : nullptr;
+}
+
 using UniqueMutex = Unique<MutexTraits>;
 using UniqueFile = Unique<FileHandleTraits>;
 using UniqueModule = Unique<NullHandleTraits<HMODULE, &::FreeLibrary>>;
