@@ -37,7 +37,6 @@ StatisticsWindow::StatisticsWindow(Application& app, TrafficMeter& meter, std::f
       showAbout_(std::move(showAbout)),
       view_(meter.Panel(), [this](int x, int y) { Run([&] { RightClick(x, y); }); }, dpi_),
       bar_(Buttons(), dpi_) {
-
     CreateOwned(L"VelkaroTForm1", texts::kStatisticsCaption, kStyle, kExStyle, 0, 0, kLayoutClientWidth,
                 kLayoutClientHeight);
     frame_ = win::FrameSize(Handle());

@@ -65,16 +65,12 @@ void CentreWindow(HWND hwnd, const RECT& area) {
     MoveTo(hwnd, at.x, at.y);
 }
 
-RECT MoveInside(const RECT& r, const RECT& area) {
+void PlaceInside(HWND hwnd, const RECT& r, const RECT& area) {
     // Right and bottom first, so that left and top win where r does not fit.
     const int dx = std::max<LONG>(std::min<LONG>(area.right - r.right, 0), area.left - r.left);
     const int dy = std::max<LONG>(std::min<LONG>(area.bottom - r.bottom, 0), area.top - r.top);
-    return RECT{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
-}
-
-void PlaceInside(HWND hwnd, const RECT& r, const RECT& area) {
+    const RECT fit{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
     const RECT now = WindowRect(hwnd);
-    const RECT fit = MoveInside(r, area);
     if (!::EqualRect(&fit, &now))
         ::SetWindowPos(hwnd, nullptr, fit.left, fit.top, Width(fit), Height(fit), SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -30,10 +30,8 @@ RECT MonitorRect(HWND hwnd);
 
 POINT CentredIn(const RECT& area, int width, int height);
 void CentreWindow(HWND hwnd, const RECT& area);
-// The least move that brings r inside area; where it is wider or taller, its left or top edge
-// goes to area's.
-RECT MoveInside(const RECT& r, const RECT& area);
-// Moves and sizes only where hwnd is not in that place yet.
+// Moves and sizes only where hwnd is not in that place yet. The least move that brings r inside
+// area; where it is wider or taller, its left or top edge goes to area's.
 void PlaceInside(HWND hwnd, const RECT& r, const RECT& area);
 
 }  // namespace velkaro::win
