@@ -1,4 +1,5 @@
-// Small move-only owners for Win32 handles, each releasing what it holds exactly once.
+// Small move-only owners for Win32 handles, each releasing what it holds exactly once, and the
+// functions a library may lack.
 #pragma once
 
 #include <windows.h>

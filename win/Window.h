@@ -1,5 +1,5 @@
 // The program's windows: a window class registered once, a window whose messages reach the
-// C++ object that created it, and the message loop.
+// C++ object that created it, and the thread's windows.
 #pragma once
 
 #include <windows.h>
