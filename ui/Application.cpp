@@ -1,7 +1,6 @@
 #include "ui/Application.h"
 
 #include <algorithm>
-#include <stdexcept>
 #include <string>
 
 #include "app/Ports.h"
@@ -78,7 +77,7 @@ Application::Application(const std::string& title, Dialogs& dialogs) : title_(ti
            nullptr);
     ::SetWindowPos(Handle(), nullptr, centre.x, centre.y, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE);
     showHook_ = ::SetWindowsHookExW(WH_CALLWNDPROCRET, &Application::ShowHookProc, nullptr, ::GetCurrentThreadId());
-    if (!showHook_) throw std::runtime_error("SetWindowsHookEx failed, error " + std::to_string(::GetLastError()));
+    if (!showHook_) win::ThrowLastError("SetWindowsHookEx");
     tCurrent = this;
 }
 

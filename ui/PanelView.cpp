@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <optional>
-#include <stdexcept>
 
 #include "win/Fonts.h"
 #include "win/Geometry.h"
@@ -65,10 +64,6 @@ int WheelSteps(int& rest, int delta) {
     return steps;
 }
 
-[[noreturn]] void Fail(const char* call) {
-    throw std::runtime_error(std::string(call) + " failed, error " + std::to_string(::GetLastError()));
-}
-
 }  // namespace
 
 PanelView::PanelView(const StatisticsPanel& panel, RightClick onRightClick, win::Dpi dpi)
@@ -98,13 +93,13 @@ void PanelView::MakeFonts() {
     // GetTextExtentPoint32), so the widths of the font's 256 characters, measured once, give
     // every text's width without asking GDI again.
     win::UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
-    if (!dc) Fail("CreateCompatibleDC");
+    if (!dc) win::ThrowLastError("CreateCompatibleDC");
     win::SelectObjectScope select(dc.get(), font_.get());
     for (int c = 0; c < 256; ++c) {
         const std::wstring w = win::Widen(std::string(1, static_cast<char>(c)));
         SIZE size{};
         if (!::GetTextExtentPoint32W(dc.get(), w.c_str(), static_cast<int>(w.size()), &size))
-            Fail("GetTextExtentPoint32");
+            win::ThrowLastError("GetTextExtentPoint32");
         charWidths_[static_cast<std::size_t>(c)] = size.cx;
     }
 }
@@ -129,7 +124,7 @@ int PanelView::TextWidth(const std::string& text) const {
 void PanelView::SetWhite() {
     white_ = true;
     if (!memDc_) memDc_.reset(::CreateCompatibleDC(nullptr));
-    if (!memDc_) Fail("CreateCompatibleDC");
+    if (!memDc_) win::ThrowLastError("CreateCompatibleDC");
     ::InvalidateRect(Handle(), nullptr, FALSE);
 }
 

@@ -8,13 +8,13 @@
 
 namespace velkaro::win {
 
-namespace {
-
-[[noreturn]] void Fail(const char* call, const wchar_t* className) {
-    const DWORD error = ::GetLastError();
-    throw std::runtime_error(std::string(call) + "(" + Narrow(className) + ") failed, error " +
-                             std::to_string(error));
+void ThrowLastError(const char* call, const wchar_t* subject) {
+    const DWORD error = ::GetLastError();  // before another call can overwrite it
+    const std::string what = subject ? std::string(call) + "(" + Narrow(subject) + ")" : std::string(call);
+    throw std::runtime_error(what + " failed, error " + std::to_string(error));
 }
+
+namespace {
 
 BOOL CALLBACK CollectWindow(HWND w, LPARAM windows) {
     reinterpret_cast<std::vector<HWND>*>(windows)->push_back(w);
@@ -37,7 +37,7 @@ void RegisterWindowClass(const WindowClass& cls) {
     wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = cls.background;
     wc.lpszClassName = cls.name;
-    if (!::RegisterClassExW(&wc)) Fail("RegisterClassEx", cls.name);
+    if (!::RegisterClassExW(&wc)) ThrowLastError("RegisterClassEx", cls.name);
 }
 
 void Window::Create(const WindowClass& cls, const wchar_t* text, DWORD style, DWORD exStyle,
@@ -46,7 +46,7 @@ void Window::Create(const WindowClass& cls, const wchar_t* text, DWORD style, DW
     // The procedure stores the handle at WM_NCCREATE.
     if (!::CreateWindowExW(exStyle, cls.name, text, style, x, y, width, height, parent, nullptr,
                            ::GetModuleHandleW(nullptr), this))
-        Fail("CreateWindowEx", cls.name);
+        ThrowLastError("CreateWindowEx", cls.name);
 }
 
 void Window::Destroy() noexcept {

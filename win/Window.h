@@ -17,6 +17,9 @@ struct WindowClass {
     HICON icon = nullptr;         // big and small icon of the class
 };
 
+// std::runtime_error "call(subject) failed, error N" with the thread's last error.
+[[noreturn]] void ThrowLastError(const char* call, const wchar_t* subject = nullptr);
+
 // Once per process; a class of that name registered already is left as it is. Throws
 // std::runtime_error when Windows refuses.
 void RegisterWindowClass(const WindowClass& cls);
