@@ -40,18 +40,16 @@ RECT TextAt(HDC dc, const std::wstring& text, int x, int y, COLORREF colour) {
 
 }  // namespace
 
-SpeedGraphWindow::SpeedGraphWindow(Application& app, TrafficMeter& meter)
-    : AppWindow(app), meter_(meter), dpi_(win::SystemDpi()) {
-    CreateOwned(L"VelkaroSpeedGraph", texts::kGraphCaption, kStyle, kExStyle, 0, 0, dpi_.Px(kDefaultWidth),
-                dpi_.Px(kDefaultHeight));
+SpeedGraphWindow::SpeedGraphWindow(Application& app, TrafficMeter& meter) : AppWindow(app), meter_(meter) {
+    CreateOwned(L"VelkaroSpeedGraph", texts::kGraphCaption, kStyle, kExStyle, 0, 0, kDefaultClientWidth,
+                kDefaultClientHeight, nullptr);
     font_ = win::MakeFont({L"Tahoma", -dpi_.Px(12), FW_NORMAL, RUSSIAN_CHARSET});
-    SetDpi(win::WindowDpi(Handle()));
 }
 
 SpeedGraphWindow::~SpeedGraphWindow() { Destroy(); }
 
 void SpeedGraphWindow::SetDpi(win::Dpi dpi) {
-    if (dpi == dpi_) return;
+    if (dpi == dpi_ && font_) return;
     font_ = win::MakeFont({L"Tahoma", -dpi.Px(12), FW_NORMAL, RUSSIAN_CHARSET});
     dpi_ = dpi;
 }
@@ -173,7 +171,8 @@ void SpeedGraphWindow::Paint(HDC dc, const RECT& client) {
     ::IntersectClipRect(dc, plot.left + 1, plot.top + 1, plot.right - 1, plot.bottom - 1);
     for (const auto& [points, colour] : {std::pair{&drawn_.out, kSent}, std::pair{&drawn_.in, kReceived}}) {
         if (points->size() < 2) continue;
-        const win::Unique<win::GdiObjectTraits<HPEN>> pen(::CreatePen(PS_SOLID, dpi_.Px(kLineWidth), colour));
+        const win::Unique<win::NullHandleTraits<HPEN, &::DeleteObject>> pen(
+            ::CreatePen(PS_SOLID, dpi_.Px(kLineWidth), colour));
         win::SelectObjectScope selected(dc, pen.get());
         ::Polyline(dc, points->data(), static_cast<int>(points->size()));
     }

@@ -22,6 +22,8 @@ class SpeedGraphWindow : public AppWindow {
 public:
     static constexpr int kDefaultWidth = 640;   // units, the outer size the first time
     static constexpr int kDefaultHeight = 340;
+    static constexpr int kDefaultClientWidth = 624;   // within that outer size at 96 DPI
+    static constexpr int kDefaultClientHeight = 300;
     static constexpr int kLeastWidth = 520;
     static constexpr int kLeastHeight = 240;
 
@@ -47,7 +49,7 @@ public:
 
 private:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
-    void SetDpi(win::Dpi dpi);
+    void SetDpi(win::Dpi dpi);  // the font of another DPI
     void Paint(HDC dc, const RECT& client);
     void KeepPlace();  // the window's place into the setting
     void UpdateCaption();
@@ -56,7 +58,6 @@ private:
     std::optional<std::string> adapter_;
     std::string caption_;  // Windows-1251, as the title bar shows it
     bool placed_ = false;  // shown at its place once
-    win::Dpi dpi_;
     win::UniqueFont font_;
     SpeedGraph graph_;
     Geometry drawn_;
