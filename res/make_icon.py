@@ -6,7 +6,8 @@ coin with the rouble sign (what the traffic costs).
 
 With --activity STATE it draws the tray icon of one traffic state instead, at the sizes the
 notification area takes (16 to 48 pixels): an arrow whose traffic went through in the last
-second keeps its colour, the other one is grey (idle: both grey, both: both coloured).
+second keeps its colour, the other one is grey (idle: both grey, both: both coloured); its
+images are PNGs, which Windows reads in icons from Vista on.
 
 usage: make_icon.py [OUTPUT]   (default: velkaro.ico beside this script)
        make_icon.py --activity idle|in|out|both OUTPUT
@@ -16,6 +17,7 @@ import math
 import os
 import struct
 import sys
+import zlib
 
 SIZES = (16, 20, 24, 32, 40, 48, 64, 128)
 TRAY_SIZES = (16, 20, 24, 32, 40, 48)
@@ -171,6 +173,16 @@ def dib(size, pixels):
     return header + bytes(colour) + bytes(mask)
 
 
+def png(size, pixels):
+    """An icon image as a PNG (RGBA, 8 bits a channel): the traffic states' pictures are mostly
+    transparent, and compressed they take a few KB where a DIB takes 25."""
+    def chunk(kind, data):
+        return struct.pack('>I', len(data)) + kind + data + struct.pack('>I', zlib.crc32(kind + data) & 0xFFFFFFFF)
+    raw = b''.join(b'\0' + bytes(c for px in row for c in px) for row in pixels)
+    return (b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', struct.pack('>IIBBBBB', size, size, 8, 6, 0, 0, 0)) +
+            chunk(b'IDAT', zlib.compress(raw, 9)) + chunk(b'IEND', b''))
+
+
 def ico(images):
     out = bytearray(struct.pack('<HHH', 0, 1, len(images)))
     offset = 6 + 16 * len(images)
@@ -190,7 +202,7 @@ def main():
     if args[:1] == ['--activity']:
         if len(args) != 3 or args[1] not in ACTIVITY:
             sys.exit('usage: make_icon.py --activity idle|in|out|both OUTPUT')
-        images = [(size, dib(size, render(size, ACTIVITY[args[1]]))) for size in TRAY_SIZES]
+        images = [(size, png(size, render(size, ACTIVITY[args[1]]))) for size in TRAY_SIZES]
         with open(args[2], 'wb') as f:
             f.write(ico(images))
         return

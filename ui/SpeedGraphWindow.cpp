@@ -89,11 +89,33 @@ void SpeedGraphWindow::ShowFor(const std::optional<std::string>& adapter, HWND o
     KeepPlace();
 }
 
+namespace {
+
+bool Quiet(const SpeedGraph& g) {
+    return std::all_of(g.points.begin(), g.points.end(), [](const SpeedPoint& p) { return p.in == 0 && p.out == 0; });
+}
+
+// Whether the two draw the same: their texts, and no line (nothing moved in either window).
+bool SamePicture(const SpeedGraph& a, const SpeedGraph& b) {
+    const auto sameLine = [](const SpeedGraph::GridLine& x, const SpeedGraph::GridLine& y) { return x.label == y.label; };
+    return a.inLine == b.inLine && a.outLine == b.outLine &&
+           std::equal(a.grid.begin(), a.grid.end(), b.grid.begin(), b.grid.end(), sameLine) && Quiet(a) && Quiet(b);
+}
+
+}  // namespace
+
 void SpeedGraphWindow::Refresh() {
     if (!IsVisible()) return;
     UpdateCaption();
-    graph_ = meter_.Graph(adapter_ ? &*adapter_ : nullptr);
-    ::InvalidateRect(Handle(), nullptr, FALSE);
+    SpeedGraph next = meter_.Graph(adapter_ ? &*adapter_ : nullptr);
+    // At rest nothing is drawn again, as the panel paints only cells that changed.
+    const bool same = SamePicture(next, graph_);
+    graph_ = std::move(next);
+    if (!same) ::InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void SpeedGraphWindow::Place() {
+    if (IsVisible()) win::PlaceInside(Handle(), win::WindowRect(Handle()), win::MonitorWorkArea(Handle()));
 }
 
 void SpeedGraphWindow::KeepPlace() {
@@ -159,7 +181,8 @@ void SpeedGraphWindow::Paint(HDC dc, const RECT& client) {
     drawn_.labels.push_back(TextAt(dc, end, plot.right - TextSize(dc, end).cx, axisY, kText));
 
     // The newest point at the right edge, a point a tick, the oldest kPoints - 1 ticks before.
-    const std::size_t n = graph_.points.size();
+    // While nothing moved there is no line: the picture stays as the points go by.
+    const std::size_t n = Quiet(graph_) ? 0 : graph_.points.size();
     for (std::size_t i = 0; i < n; ++i) {
         const long long fromNewest = static_cast<long long>(n - 1 - i);
         const int x = plot.right - 1 -

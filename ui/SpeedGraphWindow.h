@@ -49,6 +49,7 @@ public:
 
 private:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+    void Place() override;  // back inside a work area that changed
     void SetDpi(win::Dpi dpi);  // the font of another DPI
     void Paint(HDC dc, const RECT& client);
     void KeepPlace();  // the window's place into the setting

@@ -149,6 +149,25 @@ TEST_F(SpeedGraphWindowTest, TheGraphAt96And144DpiKeepsItsLabelsWholeAndItsLines
     EXPECT_EQ(g.Drawn().in.size(), 31u);
 }
 
+TEST_F(SpeedGraphWindowTest, AtRestTheGraphIsNotDrawnAgainAndTrafficDrawsIt) {
+    Program& p = Start();
+    for (int i = 0; i < 3; ++i) Tick(p, 1000, 1000);
+    p.Graph().ShowFor(std::nullopt, p.QuickInfo().Handle());
+    ::UpdateWindow(p.Graph().Handle());
+    EXPECT_TRUE(p.Graph().Drawn().in.empty());  // no line while nothing moved
+    for (int i = 0; i < 5; ++i) {
+        Tick(p, 1000, 1000);
+        EXPECT_FALSE(::GetUpdateRect(p.Graph().Handle(), nullptr, FALSE)) << i;
+    }
+    Tick(p, 9000, 1000);
+    EXPECT_TRUE(::GetUpdateRect(p.Graph().Handle(), nullptr, FALSE));
+    ::UpdateWindow(p.Graph().Handle());
+    EXPECT_EQ(p.Graph().Drawn().in.size(), 9u);
+    // Once traffic is in the window, each tick moves the lines.
+    Tick(p, 9000, 1000);
+    EXPECT_TRUE(::GetUpdateRect(p.Graph().Handle(), nullptr, FALSE));
+}
+
 TEST_F(SpeedGraphWindowTest, ThePanelMenuShowsThePickedAdapterAndThePlaceIsKeptOnceShown) {
     Program& p = Start();
     Tick(p, 1000, 1000);
