@@ -4,30 +4,15 @@ small and large icon at 100, 125, 150 and 200 % display scaling, and the largest
 pixel with alpha. The picture: a blue arrow down (received) and a green arrow up (sent) behind a gold
 coin with the rouble sign (what the traffic costs).
 
-With --activity STATE it draws the tray icon of one traffic state instead, at the sizes the
-notification area takes (16 to 48 pixels): an arrow whose traffic went through in the last
-second keeps its colour, the other one is grey (idle: both grey, both: both coloured); its
-images are PNGs, which Windows reads in icons from Vista on.
-
 usage: make_icon.py [OUTPUT]   (default: velkaro.ico beside this script)
-       make_icon.py --activity idle|in|out|both OUTPUT
 Only the standard library is used.
 """
 import math
 import os
 import struct
 import sys
-import zlib
 
 SIZES = (16, 20, 24, 32, 40, 48, 64, 128)
-TRAY_SIZES = (16, 20, 24, 32, 40, 48)
-# Which arrows are lit in each traffic state: (received, sent).
-ACTIVITY = {'idle': (False, False), 'in': (True, False), 'out': (False, True), 'both': (True, True)}
-# A quiet arrow is grey, darker than a lit one on a dark taskbar and paler on a light one; a lit
-# one is brighter than the application icon's, so that it shows on a dark taskbar too.
-DIM_FILL, DIM_OUTLINE = (0x80, 0x86, 0x8E), (0x4E, 0x54, 0x5C)
-LIT_DOWN = ((0x3A, 0x9C, 0xFF), (0x10, 0x35, 0x70))
-LIT_UP = ((0x3C, 0xE0, 0x5A), (0x0E, 0x50, 0x1E))
 SUPERSAMPLE = 4
 
 
@@ -93,16 +78,11 @@ def rouble(x, y):
     return sd_union(stem, bowl, bowl_top, bowl_bottom, bar) * r
 
 
-def layers(lit=None):
+def layers():
     # (signed distance function, fill colour, outline colour, outline width in unit space)
-    down = ((0x2F, 0x7F, 0xE8), (0x10, 0x35, 0x70))
-    up = ((0x2E, 0xB8, 0x4A), (0x0E, 0x50, 0x1E))
-    if lit is not None:  # a tray icon's traffic state
-        down = LIT_DOWN if lit[0] else (DIM_FILL, DIM_OUTLINE)
-        up = LIT_UP if lit[1] else (DIM_FILL, DIM_OUTLINE)
     return (
-        (arrow_down, down[0], down[1], 0.035),
-        (arrow_up, up[0], up[1], 0.035),
+        (arrow_down, (0x2F, 0x7F, 0xE8), (0x10, 0x35, 0x70), 0.035),
+        (arrow_up, (0x2E, 0xB8, 0x4A), (0x0E, 0x50, 0x1E), 0.035),
         (lambda x, y: sd_circle(x, y, COIN_X, COIN_Y, COIN_R), (0xF4, 0xC2, 0x30), (0x8A, 0x5A, 0x08), 0.045),
         (rouble, (0x6A, 0x40, 0x05), None, 0.0),
     )
@@ -125,8 +105,8 @@ def sample(x, y, layer_list, outline_scale):
     return r, g, b, a
 
 
-def render(size, lit=None):
-    layer_list = layers(lit)
+def render(size):
+    layer_list = layers()
     # Outlines stay at least about one pixel wide at small sizes.
     outline_scale = max(1.0, (1.0 / size) / 0.035)
     pixels = []
@@ -173,16 +153,6 @@ def dib(size, pixels):
     return header + bytes(colour) + bytes(mask)
 
 
-def png(size, pixels):
-    """An icon image as a PNG (RGBA, 8 bits a channel): the traffic states' pictures are mostly
-    transparent, and compressed they take a few KB where a DIB takes 25."""
-    def chunk(kind, data):
-        return struct.pack('>I', len(data)) + kind + data + struct.pack('>I', zlib.crc32(kind + data) & 0xFFFFFFFF)
-    raw = b''.join(b'\0' + bytes(c for px in row for c in px) for row in pixels)
-    return (b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', struct.pack('>IIBBBBB', size, size, 8, 6, 0, 0, 0)) +
-            chunk(b'IDAT', zlib.compress(raw, 9)) + chunk(b'IEND', b''))
-
-
 def ico(images):
     out = bytearray(struct.pack('<HHH', 0, 1, len(images)))
     offset = 6 + 16 * len(images)
@@ -198,15 +168,7 @@ def ico(images):
 
 
 def main():
-    args = sys.argv[1:]
-    if args[:1] == ['--activity']:
-        if len(args) != 3 or args[1] not in ACTIVITY:
-            sys.exit('usage: make_icon.py --activity idle|in|out|both OUTPUT')
-        images = [(size, png(size, render(size, ACTIVITY[args[1]]))) for size in TRAY_SIZES]
-        with open(args[2], 'wb') as f:
-            f.write(ico(images))
-        return
-    target = args[0] if args else os.path.join(os.path.dirname(os.path.abspath(__file__)), 'velkaro.ico')
+    target = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(os.path.abspath(__file__)), 'velkaro.ico')
     images = [(size, dib(size, render(size))) for size in SIZES]
     with open(target, 'wb') as f:
         f.write(ico(images))

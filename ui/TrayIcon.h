@@ -22,8 +22,6 @@ namespace velkaro::ui {
 
 // The message the shell sends to the hidden window for mouse actions on the icon.
 inline constexpr UINT kTrayCallbackMessage = WM_USER + 211;  // 0x4D3
-// The icon resources of the traffic states Idle, In, Out and Both (res/activity.rc).
-inline constexpr WORD kActivityIconIds[] = {21, 22, 23, 24};
 
 class TrayIcon : public Notifier, private win::Window {
 public:
@@ -58,7 +56,8 @@ private:
     friend class TrayIconTest;
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
     // The pictures of the notification area's size at a DPI: the application's icon and those
-    // of the traffic states, all made ahead so that a change of state only swaps them.
+    // of the traffic states (its arrows grey where nothing went that way), all made ahead so
+    // that a change of state only swaps them.
     void MakeIcon(win::Dpi dpi);
     HICON Picture() const;  // of the current state
     void Fill();                 // the icon's record: window, id, flags, message, icon, tip
@@ -73,8 +72,8 @@ private:
     ShellNotify notify_;
     const UINT taskbarCreated_;  // the number of "TaskbarCreated"; 0 when it could not be had
     win::UniqueIcon icon_;       // the application icon at the notification area's size
-    // The traffic states' pictures (res/activity.rc) by TrayActivity, Idle to Both; one that
-    // cannot be loaded shows the application icon.
+    // The traffic states' pictures by TrayActivity, Idle to Both; one that cannot be made
+    // shows the application icon.
     win::UniqueIcon activityIcons_[4];
     TrayActivity activity_ = TrayActivity::Off;
     std::string tip_;

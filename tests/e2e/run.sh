@@ -686,7 +686,6 @@ shot tray-idle
 py traffic 20 4 >>"$log" 2>&1 &
 traffic_pid=$!
 wait_tray_state both 5 || check "no picture of both ways while loopback traffic flows"
-cp "$out/tray-state.png" "$out/tray-both-full.png"
 wait "$traffic_pid" || check "the traffic did not go through"
 if [[ "$(id -u)" == 0 ]] && oneway_setup; then
     oneway_send 10.203.7.9 5 &
@@ -702,22 +701,15 @@ if [[ "$(id -u)" == 0 ]] && oneway_setup; then
 else
     echo "not root or no network namespace: no one-way traffic, in and out not shown" >>"$log"
 fi
-# Off from the tray menu (checked while on): the described picture whatever flows, and
-# tray.activity=0 saved; on again, the line is gone.
+# Off from the tray menu (checked while on): the described picture, its arrows in colour while
+# nothing moves, and tray.activity=0 saved; on again, the line is gone.
 tray_right_click
 shot_menu tray-activity-menu || check "the tray menu did not open"
 drv menu-pick 3 5000 >/dev/null || check "the tray menu did not take the pick"
-py traffic 20 4 >>"$log" 2>&1 &
-traffic_pid=$!
-sleep 2.5
-tray_state >/dev/null
-cp "$out/tray-state.png" "$out/tray-off-full.png"
+sleep 2.5  # a quiet tick
+[[ "$(tray_state)" == both ]] || check "turned off, the quiet icon is not the described one with both arrows in colour"
 convert "$out/tray-state.png" -crop "120x24+$((desk_x + desk_w - 120))+$((desk_y + desk_h - 24))" +repage \
     -scale 400% "$out/$(printf '%02d' "$stepno")-tray-off.png" 2>/dev/null
-wait "$traffic_pid" || check "the traffic did not go through"
-differ="$(compare -metric AE -crop "24x20+$((desk_x + desk_w - 24))+$((desk_y + desk_h - 20))" \
-          "$out/tray-both-full.png" "$out/tray-off-full.png" null: 2>&1)"
-[[ "${differ%% *}" =~ ^[0-9]+$ && "${differ%% *}" -gt 0 ]] || check "turned off, the icon looks as it did lit both ways ($differ)"
 drv send "$fastinfo" 0x11 0 0 >/dev/null
 drv send "$fastinfo" 0x16 0 0 >/dev/null
 grep -qa '^tray.activity=0' "$work/history.txt" || check "no tray.activity=0 saved while off"

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
@@ -25,6 +26,29 @@ using testing::ScriptedProgram;
 using testing::TakeQuit;
 
 void CALLBACK CloseMenu(HWND, UINT, UINT_PTR, DWORD) { ::EndMenu(); }
+
+// The clearly blue and clearly green pixels of an icon: its lit arrows.
+std::pair<int, int> LitPixels(HICON icon) {
+    ICONINFO info{};
+    if (!::GetIconInfo(icon, &info)) return {-1, -1};
+    BITMAP bm{};
+    ::GetObjectW(info.hbmColor, sizeof bm, &bm);
+    BITMAPINFO bi{};
+    bi.bmiHeader = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), bm.bmWidth, -bm.bmHeight, 1, 32, BI_RGB};
+    std::vector<RGBQUAD> px(static_cast<std::size_t>(bm.bmWidth * bm.bmHeight));
+    HDC dc = ::GetDC(nullptr);
+    ::GetDIBits(dc, info.hbmColor, 0, bm.bmHeight, px.data(), &bi, DIB_RGB_COLORS);
+    ::ReleaseDC(nullptr, dc);
+    ::DeleteObject(info.hbmColor);
+    ::DeleteObject(info.hbmMask);
+    int blue = 0, green = 0;
+    for (const RGBQUAD& p : px) {
+        if (p.rgbReserved == 0) continue;
+        blue += p.rgbBlue - std::max(p.rgbRed, p.rgbGreen) > 60;
+        green += p.rgbGreen - std::max(p.rgbRed, p.rgbBlue) > 60;
+    }
+    return {blue, green};
+}
 
 struct TrayCall {
     DWORD message;
@@ -85,9 +109,18 @@ TEST_F(SpeedGraphWindowTest, TheTrayIconIsSentOnlyWhenTheTrafficStateChanges) {
         ::DeleteObject(info.hbmColor);
         ::DeleteObject(info.hbmMask);
         EXPECT_EQ(bm.bmWidth, ::GetSystemMetrics(SM_CXSMICON));
+        // The arrow down lit (blue) for received, the arrow up (green) for sent; grey else.
+        const auto [blue, green] = LitPixels(calls.back().icon);
+        const bool in = states[i] == TrayActivity::In || states[i] == TrayActivity::Both;
+        const bool out = states[i] == TrayActivity::Out || states[i] == TrayActivity::Both;
+        EXPECT_EQ(blue > 0, in) << i << " blue " << blue;
+        EXPECT_EQ(green > 0, out) << i << " green " << green;
         pictures.insert(calls.back().icon);
     }
     EXPECT_EQ(pictures.size(), 4u);
+    const auto [describedBlue, describedGreen] = LitPixels(described);  // both arrows in colour
+    EXPECT_GT(describedBlue, 0);
+    EXPECT_GT(describedGreen, 0);
 
     // Off from the tray menu: the described picture at the next tick, whatever flows, and
     // nothing more while it stays off.
