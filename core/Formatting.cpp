@@ -3,6 +3,7 @@
 // decimal expansion is computed (base 10^9) and all rounding happens on digit strings.
 #include "core/Formatting.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
@@ -289,7 +290,7 @@ std::string FormatPriceGeneral(long double p, char sep) {
 
 std::string FormatPaddedCount(std::uint32_t n) {
     std::string out = std::to_string(n);
-    while (out.size() < 10) out += ' ';
+    out.resize(std::max<std::size_t>(out.size(), 10), ' ');
     return out;
 }
 
