@@ -16,11 +16,7 @@
 
 namespace velkaro {
 
-namespace {
-
 constexpr std::intptr_t kShellOpenFailedUpTo = 32;
-
-}  // namespace
 
 void ShowLimitWarnings(Accounting& a, DataFiles& data, char sep, Notifier& notifier) {
     for (const LimitWarning& w : DueLimitWarnings(a, sep)) {
