@@ -3,7 +3,6 @@
 // decimal expansion is computed (base 10^9) and all rounding happens on digit strings.
 #include "core/Formatting.h"
 
-#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
@@ -290,7 +289,7 @@ std::string FormatPriceGeneral(long double p, char sep) {
 
 std::string FormatPaddedCount(std::uint32_t n) {
     std::string out = std::to_string(n);
-    out.resize(std::max<std::size_t>(out.size(), 10), ' ');
+    while (out.size() < 10) out += ' ';
     return out;
 }
 
