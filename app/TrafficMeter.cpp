@@ -3,7 +3,6 @@
 #include <optional>
 #include <utility>
 
-#include "core/DataFile.h"
 #include "core/Files.h"
 #include "core/Formatting.h"
 #include "core/Limits.h"
