@@ -3,7 +3,6 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 #include "core/Accounting.h"
 #include "core/DataFile.h"
