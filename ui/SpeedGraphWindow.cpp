@@ -110,8 +110,21 @@ void SpeedGraphWindow::Refresh() {
     SpeedGraph next = meter_.Graph(adapter_ ? &*adapter_ : nullptr);
     // At rest nothing is drawn again, as the panel paints only cells that changed.
     const bool same = SamePicture(next, graph_);
+    const bool sameScale = next.grid.size() == graph_.grid.size() &&
+                           std::equal(next.grid.begin(), next.grid.end(), graph_.grid.begin(),
+                                      [](const auto& x, const auto& y) { return x.label == y.label; });
     graph_ = std::move(next);
-    if (!same) ::InvalidateRect(Handle(), nullptr, FALSE);
+    if (same) return;
+    // On the same scale only the speed lines above the plot and the plot change.
+    if (!sameScale || drawn_.labels.size() < 2) {
+        ::InvalidateRect(Handle(), nullptr, FALSE);
+        return;
+    }
+    RECT texts{};
+    ::UnionRect(&texts, &drawn_.labels[0], &drawn_.labels[1]);
+    texts.right = win::ClientRect(Handle()).right;
+    ::InvalidateRect(Handle(), &texts, FALSE);
+    ::InvalidateRect(Handle(), &drawn_.plot, FALSE);
 }
 
 void SpeedGraphWindow::Place() {
@@ -218,17 +231,23 @@ LRESULT SpeedGraphWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_PAINT: {
         win::PaintDc paint(Handle());
         const RECT client = win::ClientRect(Handle());
-        // Drawn off the screen and copied at once, so that the lines do not flicker each second.
-        win::UniqueMemoryDc memory(::CreateCompatibleDC(paint.get()));
-        win::UniqueBitmap bitmap(::CreateCompatibleBitmap(paint.get(), std::max<int>(1, client.right),
-                                                          std::max<int>(1, client.bottom)));
-        if (!memory || !bitmap) {
+        // Drawn off the screen and copied at once, so that the lines do not flicker each second;
+        // the bitmap is kept while the window keeps its size, and only the parts that changed
+        // go to the screen.
+        const SIZE size{std::max<LONG>(1, client.right), std::max<LONG>(1, client.bottom)};
+        if (!memory_) memory_.reset(::CreateCompatibleDC(paint.get()));
+        if (!bitmap_ || size.cx != bitmapSize_.cx || size.cy != bitmapSize_.cy) {
+            bitmap_.reset(::CreateCompatibleBitmap(paint.get(), size.cx, size.cy));
+            bitmapSize_ = size;
+        }
+        if (!memory_ || !bitmap_) {
             Paint(paint.get(), client);
             return 0;
         }
-        win::SelectObjectScope selected(memory.get(), bitmap.get());
-        Paint(memory.get(), client);
-        ::BitBlt(paint.get(), 0, 0, client.right, client.bottom, memory.get(), 0, 0, SRCCOPY);
+        win::SelectObjectScope selected(memory_.get(), bitmap_.get());
+        Paint(memory_.get(), client);
+        const RECT& r = paint.paint().rcPaint;
+        ::BitBlt(paint.get(), r.left, r.top, r.right - r.left, r.bottom - r.top, memory_.get(), r.left, r.top, SRCCOPY);
         return 0;
     }
     case WM_SIZE:

@@ -60,6 +60,9 @@ private:
     std::string caption_;  // Windows-1251, as the title bar shows it
     bool placed_ = false;  // shown at its place once
     win::UniqueFont font_;
+    win::UniqueMemoryDc memory_;  // what is drawn off the screen
+    win::UniqueBitmap bitmap_;
+    SIZE bitmapSize_{0, 0};
     SpeedGraph graph_;
     Geometry drawn_;
 };
