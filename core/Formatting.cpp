@@ -3,7 +3,9 @@
 // decimal expansion is computed (base 10^9) and all rounding happens on digit strings.
 #include "core/Formatting.h"
 
+#include <algorithm>
 #include <cfloat>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -60,14 +62,13 @@ public:
         }
     }
 
-    // Multiplies by base^exponent, in steps that keep the factor below 2^32.
-    void MultiplyPower(std::uint32_t base, int exponent, int stepExponent) {
-        std::uint32_t step = 1;
-        for (int i = 0; i < stepExponent; ++i) step *= base;
-        for (; exponent >= stepExponent; exponent -= stepExponent) Multiply(step);
-        std::uint32_t rest = 1;
-        for (int i = 0; i < exponent; ++i) rest *= base;
-        if (rest != 1) Multiply(rest);
+    // Multiplies by base^exponent, at most `step` factors of base at a time: each stays below 2^32.
+    void MultiplyPower(std::uint32_t base, int exponent, int step) {
+        for (; exponent > 0; exponent -= step) {
+            std::uint32_t factor = 1;
+            for (int i = std::min(exponent, step); i > 0; --i) factor *= base;
+            Multiply(factor);
+        }
     }
 
     std::string Digits() const {
@@ -152,13 +153,8 @@ void KeepDigits(Decimal& d, int keep, Tie tie) {
     StripTrailingZeros(d);
 }
 
-void RoundToSignificant(Decimal& d, int significant, Tie tie) {
-    if (d.IsZero()) return;
-    KeepDigits(d, significant, tie);
-}
-
+// A zero (no digits) stays as it is.
 void RoundToDecimals(Decimal& d, int decimals, Tie tie) {
-    if (d.IsZero()) return;
     // Digits whose place is 10^-decimals or above.
     const int keep = d.Top() + decimals + 1;
     if (keep < 0) {
@@ -202,26 +198,32 @@ bool WriteNonFinite(long double v, std::string& out) {
     return false;
 }
 
-// Decimal digits of a whole value (already truncated), with a minus sign when negative.
-std::string WholeDigits(long double whole) {
+// Fixed-point text of v with exactly `decimals` decimals, its expansion first cut to
+// `significant` digits; a value that rounds to zero is written without a sign.
+std::string FixedText(long double v, int significant, int decimals, char sep) {
     std::string out;
-    if (WriteNonFinite(whole, out)) return out;
-    Decimal d = ExactDecimal(whole);
-    out = WriteFixed(d, 0, '.');
-    if (whole < 0 && !d.IsZero()) out.insert(out.begin(), '-');
+    if (WriteNonFinite(v, out)) return out;
+    Decimal d = ExactDecimal(v);
+    KeepDigits(d, significant, Tie::kToEven);
+    RoundToDecimals(d, decimals, Tie::kAwayFromZero);
+    out = WriteFixed(d, decimals, sep);
+    if (v < 0 && !d.IsZero()) out.insert(out.begin(), '-');
     return out;
 }
 
-std::string TrafficText(long double kb, char sep) {
+}  // namespace
+
+std::string FormatTrafficKb(long double x, long double y, char sep) {
+    const long double kb = x + y;
     if (kb > 1024) {
         const long double mb = std::trunc(kb / 1024);
         const long double restKb = std::trunc(kb - mb * 1024);
-        return WholeDigits(mb) + texts::kUnitMb + WholeDigits(restKb) + texts::kUnitKb;
+        // Whole numbers, every digit of them.
+        return FixedText(mb, INT_MAX, 0, '.') + texts::kUnitMb + FixedText(restKb, INT_MAX, 0, '.') +
+               texts::kUnitKb;
     }
     return FormatFixed(kb, 1, sep) + texts::kUnitKb;
 }
-
-}  // namespace
 
 // The expansion is first cut to 18 significant digits by rounding to nearest, ties to even
 // (the floating-point unit's own rounding, which the classic runtime's 18-digit conversion
@@ -229,24 +231,12 @@ std::string TrafficText(long double kb, char sep) {
 // steps differ from a single rounding only when the digits beyond the 18th decide it, as
 // 0.04999999999999999999 (one decimal), which reads 0.1.
 std::string FormatFixed(long double v, int decimals, char sep) {
-    std::string out;
-    if (WriteNonFinite(v, out)) return out;
-    if (decimals < 0) decimals = 0;
-    Decimal d = ExactDecimal(v);
-    RoundToSignificant(d, 18, Tie::kToEven);
-    RoundToDecimals(d, decimals, Tie::kAwayFromZero);
-    out = WriteFixed(d, decimals, sep);
-    // A value that rounds to zero is written without a sign.
-    if (v < 0 && !d.IsZero()) out.insert(out.begin(), '-');
-    return out;
+    return FixedText(v, 18, std::max(decimals, 0), sep);
 }
 
 std::string FormatTraffic(std::uint64_t a, std::uint64_t b, char sep) {
-    const long double kb = static_cast<long double>(a) / 1024 + static_cast<long double>(b) / 1024;
-    return TrafficText(kb, sep);
+    return FormatTrafficKb(static_cast<long double>(a) / 1024, static_cast<long double>(b) / 1024, sep);
 }
-
-std::string FormatTrafficKb(long double x, long double y, char sep) { return TrafficText(x + y, sep); }
 
 std::string FormatCost(long double x, long double y, char sep) {
     const long double v = x / 1048576 + y / 1048576;
@@ -268,8 +258,8 @@ std::string FormatPriceGeneral(long double p, char sep) {
     if (WriteNonFinite(p, out)) return out;
     Decimal d = ExactDecimal(p);
     if (d.IsZero()) return "0";
-    RoundToSignificant(d, 18, Tie::kToEven);
-    RoundToSignificant(d, 15, Tie::kAwayFromZero);
+    KeepDigits(d, 18, Tie::kToEven);
+    KeepDigits(d, 15, Tie::kAwayFromZero);
     const int top = d.Top();
     if (top < -4 || top >= 15) {
         out = d.digits.substr(0, 1);
