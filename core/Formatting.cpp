@@ -4,6 +4,7 @@
 #include "core/Formatting.h"
 
 #include <algorithm>
+#include <bit>
 #include <cfloat>
 #include <climits>
 #include <cmath>
@@ -94,77 +95,46 @@ Decimal ExactDecimal(long double v) {
     int e = 0;
     long double fraction = std::frexp(v, &e);  // v = fraction × 2^e, fraction in [0.5, 1)
     auto mantissa = static_cast<std::uint64_t>(std::ldexp(fraction, 64));  // exact
-    int q = e - 64;                                                        // v = mantissa × 2^q
-    while ((mantissa & 1u) == 0) {
-        mantissa >>= 1;
-        ++q;
-    }
-    DecimalBig big(mantissa);
-    if (q >= 0) {
+    const int zeros = std::countr_zero(mantissa);
+    const int q = e - 64 + zeros;  // v = (mantissa >> zeros) × 2^q, an odd number × 2^q
+    DecimalBig big(mantissa >> zeros);
+    if (q >= 0)
         big.MultiplyPower(2, q, 29);
-        d.pow = 0;
-    } else {
-        // mantissa × 2^q = mantissa × 5^-q × 10^q
-        big.MultiplyPower(5, -q, 13);
-        d.pow = q;
-    }
+    else
+        big.MultiplyPower(5, -q, 13);  // mantissa × 2^q = mantissa × 5^-q × 10^q
+    d.pow = std::min(q, 0);
     d.digits = big.Digits();
     StripTrailingZeros(d);
     return d;
 }
 
-// Adds one unit in the last place of `digits` (all decimal characters).
-void IncrementLast(Decimal& d) {
-    for (std::size_t i = d.digits.size(); i-- > 0;) {
-        if (d.digits[i] != '9') {
-            ++d.digits[i];
-            return;
-        }
-        d.digits[i] = '0';
-    }
-    d.digits.insert(d.digits.begin(), '1');
-}
-
 enum class Tie { kToEven, kAwayFromZero };
 
-// Keeps the first `keep` digits (keep >= 0) and rounds by the dropped ones.
+// Keeps the first `keep` digits and rounds by the dropped ones. A negative `keep` drops the
+// digits and as many zeros before them: less than half a unit, which leaves zero.
 void KeepDigits(Decimal& d, int keep, Tie tie) {
     const int length = static_cast<int>(d.digits.size());
     if (keep >= length) return;
-    bool up = false;
-    const char first = d.digits[keep];
-    if (first > '5') {
-        up = true;
-    } else if (first == '5') {
-        // Trailing zeros are stripped, so anything after the 5 makes it more than half.
-        const bool exactlyHalf = keep + 1 == length;
-        if (!exactlyHalf || tie == Tie::kAwayFromZero) {
-            up = true;
-        } else {
-            up = keep > 0 && ((d.digits[keep - 1] - '0') % 2 == 1);
-        }
-    }
+    const char first = keep >= 0 ? d.digits[keep] : '0';
+    // Trailing zeros are stripped, so anything after a 5 makes it more than half.
+    const bool half = first == '5' && keep + 1 == length;
+    const bool odd = keep > 0 && (d.digits[keep - 1] - '0') % 2 == 1;
+    const bool up = half ? tie == Tie::kAwayFromZero || odd : first >= '5';
     d.pow += length - keep;
-    d.digits.erase(keep);
+    d.digits.erase(std::max(keep, 0));
     if (up) {
+        // One more in the last place: the nines it carries become zeros, left off here.
+        const std::size_t kept = d.digits.find_last_not_of('9') + 1;  // npos + 1 is 0
+        d.pow += static_cast<int>(d.digits.size() - kept);
+        d.digits.erase(kept);
         if (d.digits.empty()) d.digits = "0";
-        IncrementLast(d);
+        ++d.digits.back();
     }
     StripTrailingZeros(d);
 }
 
-// A zero (no digits) stays as it is.
-void RoundToDecimals(Decimal& d, int decimals, Tie tie) {
-    // Digits whose place is 10^-decimals or above.
-    const int keep = d.Top() + decimals + 1;
-    if (keep < 0) {
-        // Even the first dropped digit lies below 10^-(decimals+1): less than half a unit.
-        d.digits.clear();
-        d.pow = 0;
-        return;
-    }
-    KeepDigits(d, keep, tie);
-}
+// A zero (no digits) stays as it is; digits whose place is 10^-decimals or above are kept.
+void RoundToDecimals(Decimal& d, int decimals, Tie tie) { KeepDigits(d, d.Top() + decimals + 1, tie); }
 
 // The digit of place 10^place.
 char DigitAt(const Decimal& d, int place) {
