@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/AppError.h"
+#include "core/DataFile.h"
 #include "core/Texts.h"
 
 namespace velkaro {
@@ -104,12 +105,7 @@ bool ReadPeriodDay(std::string_view text, int& day) {
 
 double ReadPrice(const std::string& text) {
     double value = 0;
-    if (!TryReadPrice(text, value)) {
-        std::string message = texts::kNotAFloat;
-        const std::size_t at = message.find("%s");
-        if (at != std::string::npos) message.replace(at, 2, text);
-        throw AppError(message);
-    }
+    if (!TryReadPrice(text, value)) throw AppError(FillText(texts::kNotAFloat, {text}));
     return value;
 }
 
