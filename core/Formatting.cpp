@@ -63,13 +63,14 @@ public:
         }
     }
 
-    // Multiplies by base^exponent, at most `step` factors of base at a time: each stays below 2^32.
-    void MultiplyPower(std::uint32_t base, int exponent, int step) {
-        for (; exponent > 0; exponent -= step) {
-            std::uint32_t factor = 1;
-            for (int i = std::min(exponent, step); i > 0; --i) factor *= base;
-            Multiply(factor);
-        }
+    // Multiplies by base^exponent, in steps that keep the factor below 2^32.
+    void MultiplyPower(std::uint32_t base, int exponent, int stepExponent) {
+        std::uint32_t step = 1;
+        for (int i = 0; i < stepExponent; ++i) step *= base;
+        for (; exponent >= stepExponent; exponent -= stepExponent) Multiply(step);
+        std::uint32_t rest = 1;
+        for (int i = 0; i < exponent; ++i) rest *= base;
+        if (rest != 1) Multiply(rest);
     }
 
     std::string Digits() const {
