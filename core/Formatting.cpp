@@ -3,7 +3,10 @@
 // decimal expansion is computed (base 10^9) and all rounding happens on digit strings.
 #include "core/Formatting.h"
 
+#include <algorithm>
+#include <bit>
 #include <cfloat>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -93,82 +96,46 @@ Decimal ExactDecimal(long double v) {
     int e = 0;
     long double fraction = std::frexp(v, &e);  // v = fraction × 2^e, fraction in [0.5, 1)
     auto mantissa = static_cast<std::uint64_t>(std::ldexp(fraction, 64));  // exact
-    int q = e - 64;                                                        // v = mantissa × 2^q
-    while ((mantissa & 1u) == 0) {
-        mantissa >>= 1;
-        ++q;
-    }
-    DecimalBig big(mantissa);
-    if (q >= 0) {
+    const int zeros = std::countr_zero(mantissa);
+    const int q = e - 64 + zeros;  // v = (mantissa >> zeros) × 2^q, an odd number × 2^q
+    DecimalBig big(mantissa >> zeros);
+    if (q >= 0)
         big.MultiplyPower(2, q, 29);
-        d.pow = 0;
-    } else {
-        // mantissa × 2^q = mantissa × 5^-q × 10^q
-        big.MultiplyPower(5, -q, 13);
-        d.pow = q;
-    }
+    else
+        big.MultiplyPower(5, -q, 13);  // mantissa × 2^q = mantissa × 5^-q × 10^q
+    d.pow = std::min(q, 0);
     d.digits = big.Digits();
     StripTrailingZeros(d);
     return d;
 }
 
-// Adds one unit in the last place of `digits` (all decimal characters).
-void IncrementLast(Decimal& d) {
-    for (std::size_t i = d.digits.size(); i-- > 0;) {
-        if (d.digits[i] != '9') {
-            ++d.digits[i];
-            return;
-        }
-        d.digits[i] = '0';
-    }
-    d.digits.insert(d.digits.begin(), '1');
-}
-
 enum class Tie { kToEven, kAwayFromZero };
 
-// Keeps the first `keep` digits (keep >= 0) and rounds by the dropped ones.
+// Keeps the first `keep` digits and rounds by the dropped ones. A negative `keep` drops the
+// digits and as many zeros before them: less than half a unit, which leaves zero.
 void KeepDigits(Decimal& d, int keep, Tie tie) {
     const int length = static_cast<int>(d.digits.size());
     if (keep >= length) return;
-    bool up = false;
-    const char first = d.digits[keep];
-    if (first > '5') {
-        up = true;
-    } else if (first == '5') {
-        // Trailing zeros are stripped, so anything after the 5 makes it more than half.
-        const bool exactlyHalf = keep + 1 == length;
-        if (!exactlyHalf || tie == Tie::kAwayFromZero) {
-            up = true;
-        } else {
-            up = keep > 0 && ((d.digits[keep - 1] - '0') % 2 == 1);
-        }
-    }
+    const char first = keep >= 0 ? d.digits[keep] : '0';
+    // Trailing zeros are stripped, so anything after a 5 makes it more than half.
+    const bool half = first == '5' && keep + 1 == length;
+    const bool odd = keep > 0 && (d.digits[keep - 1] - '0') % 2 == 1;
+    const bool up = half ? tie == Tie::kAwayFromZero || odd : first >= '5';
     d.pow += length - keep;
-    d.digits.erase(keep);
+    d.digits.erase(std::max(keep, 0));
     if (up) {
+        // One more in the last place: the nines it carries become zeros, left off here.
+        const std::size_t kept = d.digits.find_last_not_of('9') + 1;  // npos + 1 is 0
+        d.pow += static_cast<int>(d.digits.size() - kept);
+        d.digits.erase(kept);
         if (d.digits.empty()) d.digits = "0";
-        IncrementLast(d);
+        ++d.digits.back();
     }
     StripTrailingZeros(d);
 }
 
-void RoundToSignificant(Decimal& d, int significant, Tie tie) {
-    if (d.IsZero()) return;
-    KeepDigits(d, significant, tie);
-}
-
-void RoundToDecimals(Decimal& d, int decimals, Tie tie) {
-    if (d.IsZero()) return;
-    // Digits whose place is 10^-decimals or above.
-    const int keep = d.Top() + decimals + 1;
-    if (keep < 0) {
-        // Even the first dropped digit lies below 10^-(decimals+1): less than half a unit.
-        d.digits.clear();
-        d.pow = 0;
-        return;
-    }
-    KeepDigits(d, keep, tie);
-}
+// A zero (no digits) stays as it is; digits whose place is 10^-decimals or above are kept.
+void RoundToDecimals(Decimal& d, int decimals, Tie tie) { KeepDigits(d, d.Top() + decimals + 1, tie); }
 
 // The digit of place 10^place.
 char DigitAt(const Decimal& d, int place) {
@@ -202,26 +169,32 @@ bool WriteNonFinite(long double v, std::string& out) {
     return false;
 }
 
-// Decimal digits of a whole value (already truncated), with a minus sign when negative.
-std::string WholeDigits(long double whole) {
+// Fixed-point text of v with exactly `decimals` decimals, its expansion first cut to
+// `significant` digits; a value that rounds to zero is written without a sign.
+std::string FixedText(long double v, int significant, int decimals, char sep) {
     std::string out;
-    if (WriteNonFinite(whole, out)) return out;
-    Decimal d = ExactDecimal(whole);
-    out = WriteFixed(d, 0, '.');
-    if (whole < 0 && !d.IsZero()) out.insert(out.begin(), '-');
+    if (WriteNonFinite(v, out)) return out;
+    Decimal d = ExactDecimal(v);
+    KeepDigits(d, significant, Tie::kToEven);
+    RoundToDecimals(d, decimals, Tie::kAwayFromZero);
+    out = WriteFixed(d, decimals, sep);
+    if (v < 0 && !d.IsZero()) out.insert(out.begin(), '-');
     return out;
 }
 
-std::string TrafficText(long double kb, char sep) {
+}  // namespace
+
+std::string FormatTrafficKb(long double x, long double y, char sep) {
+    const long double kb = x + y;
     if (kb > 1024) {
         const long double mb = std::trunc(kb / 1024);
         const long double restKb = std::trunc(kb - mb * 1024);
-        return WholeDigits(mb) + texts::kUnitMb + WholeDigits(restKb) + texts::kUnitKb;
+        // Whole numbers, every digit of them.
+        return FixedText(mb, INT_MAX, 0, '.') + texts::kUnitMb + FixedText(restKb, INT_MAX, 0, '.') +
+               texts::kUnitKb;
     }
     return FormatFixed(kb, 1, sep) + texts::kUnitKb;
 }
-
-}  // namespace
 
 // The expansion is first cut to 18 significant digits by rounding to nearest, ties to even
 // (the floating-point unit's own rounding, which the classic runtime's 18-digit conversion
@@ -229,24 +202,12 @@ std::string TrafficText(long double kb, char sep) {
 // steps differ from a single rounding only when the digits beyond the 18th decide it, as
 // 0.04999999999999999999 (one decimal), which reads 0.1.
 std::string FormatFixed(long double v, int decimals, char sep) {
-    std::string out;
-    if (WriteNonFinite(v, out)) return out;
-    if (decimals < 0) decimals = 0;
-    Decimal d = ExactDecimal(v);
-    RoundToSignificant(d, 18, Tie::kToEven);
-    RoundToDecimals(d, decimals, Tie::kAwayFromZero);
-    out = WriteFixed(d, decimals, sep);
-    // A value that rounds to zero is written without a sign.
-    if (v < 0 && !d.IsZero()) out.insert(out.begin(), '-');
-    return out;
+    return FixedText(v, 18, std::max(decimals, 0), sep);
 }
 
 std::string FormatTraffic(std::uint64_t a, std::uint64_t b, char sep) {
-    const long double kb = static_cast<long double>(a) / 1024 + static_cast<long double>(b) / 1024;
-    return TrafficText(kb, sep);
+    return FormatTrafficKb(static_cast<long double>(a) / 1024, static_cast<long double>(b) / 1024, sep);
 }
-
-std::string FormatTrafficKb(long double x, long double y, char sep) { return TrafficText(x + y, sep); }
 
 std::string FormatCost(long double x, long double y, char sep) {
     const long double v = x / 1048576 + y / 1048576;
@@ -268,8 +229,8 @@ std::string FormatPriceGeneral(long double p, char sep) {
     if (WriteNonFinite(p, out)) return out;
     Decimal d = ExactDecimal(p);
     if (d.IsZero()) return "0";
-    RoundToSignificant(d, 18, Tie::kToEven);
-    RoundToSignificant(d, 15, Tie::kAwayFromZero);
+    KeepDigits(d, 18, Tie::kToEven);
+    KeepDigits(d, 15, Tie::kAwayFromZero);
     const int top = d.Top();
     if (top < -4 || top >= 15) {
         out = d.digits.substr(0, 1);

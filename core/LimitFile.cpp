@@ -68,16 +68,14 @@ bool ReadLimitExtras(std::string_view& line, LimitEntry& e) {
 // limit: a field that does not read, a limit that is not above 0, a warning without a month.
 bool ReadLimitLine(std::string_view line, LimitEntry& e) {
     if (!ReadLimitExtras(line, e)) return false;
-    const std::size_t p3 = line.rfind('|');
-    if (p3 == std::string_view::npos || p3 == 0) return false;
-    const std::size_t p2 = line.rfind('|', p3 - 1);
-    if (p2 == std::string_view::npos || p2 == 0) return false;
-    const std::size_t p1 = line.rfind('|', p2 - 1);
-    if (p1 == std::string_view::npos) return false;
-    const std::string limitText(Trim(line.substr(p1 + 1, p2 - p1 - 1)));
-    const std::string_view monthText = Trim(line.substr(p2 + 1, p3 - p2 - 1));
-    const std::string_view levelText = Trim(line.substr(p3 + 1));
-    if (!TryReadPrice(limitText, e.limit) || !(e.limit > 0)) return false;
+    std::string_view limitText, monthText, levelText;
+    for (std::string_view* field : {&levelText, &monthText, &limitText}) {
+        const std::size_t bar = line.rfind('|');
+        if (bar == std::string_view::npos) return false;
+        *field = Trim(line.substr(bar + 1));
+        line = line.substr(0, bar);
+    }
+    if (!TryReadPrice(std::string(limitText), e.limit) || !(e.limit > 0)) return false;
     e.warnedMonth = YearMonth{};
     if (!monthText.empty() && !ReadYearMonth(monthText, e.warnedMonth)) return false;
     if (levelText == "0") e.warnedLevel = 0;
@@ -85,7 +83,7 @@ bool ReadLimitLine(std::string_view line, LimitEntry& e) {
     else if (levelText == "100") e.warnedLevel = 100;
     else return false;
     if (e.warnedMonth.year == 0 && (e.warnedLevel != 0 || e.forecastWarned)) return false;
-    e.adapter = UnescapedName(line.substr(0, p1));
+    e.adapter = UnescapedName(line);
     return true;
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/AppError.h"
+#include "core/DataFile.h"
 #include "core/Texts.h"
 
 namespace velkaro {
@@ -21,18 +22,6 @@ std::string_view TrimBlanks(std::string_view text) {
     return text.substr(begin, text.find_last_not_of(' ') + 1 - begin);
 }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-// Whether digits × 10^exponent (digits: no leading zeros) is at most limit × 10^limitExponent.
-bool NotAbove(const std::string& digits, long long exponent, const std::string& limit, long long limitExponent) {
-    const long long top = static_cast<long long>(digits.size()) + exponent;
-    const long long limitTop = static_cast<long long>(limit.size()) + limitExponent;
-    if (top != limitTop) return top < limitTop;
-    const std::size_t length = std::max(digits.size(), limit.size());
-    std::string a = digits, b = limit;
-    a.resize(length, '0');
-    b.resize(length, '0');
-    return a <= b;
-}
 
 }  // namespace
 
@@ -89,13 +78,16 @@ bool TryReadPrice(const std::string& typed, double& value) {
     double magnitude = 0;
     const auto read = std::from_chars(number.data(), number.data() + number.size(), magnitude);
     // Out of range below 1 is too small for the smallest double: it reads as 0.
-    const bool overflow = read.ec == std::errc::result_out_of_range &&
-                          static_cast<long long>(digits.size()) + exponent > 0;
-    if (overflow) {
+    const long long integerDigits = static_cast<long long>(digits.size()) + exponent;
+    if (read.ec == std::errc::result_out_of_range && integerDigits > 0) {
         // Prices are saved with 15 significant digits, and the largest double is written
         // 1.79769313486232E308, just past the double range; such a text reads as the largest
-        // double so that every saved price loads again. Anything larger is out of range.
-        if (!NotAbove(digits, exponent, "179769313486232", 294)) return false;
+        // double so that every saved price loads again. Anything larger is out of range. An
+        // overflow has 309 integer digits at least; with 309 the digits compare as texts.
+        std::string largest = "179769313486232";
+        largest.resize(std::max(largest.size(), digits.size()), '0');
+        digits.resize(largest.size(), '0');
+        if (integerDigits != 309 || digits > largest) return false;
         magnitude = std::numeric_limits<double>::max();
     } else if (read.ec != std::errc()) {
         magnitude = 0;
@@ -113,12 +105,7 @@ bool ReadPeriodDay(std::string_view text, int& day) {
 
 double ReadPrice(const std::string& text) {
     double value = 0;
-    if (!TryReadPrice(text, value)) {
-        std::string message = texts::kNotAFloat;
-        const std::size_t at = message.find("%s");
-        if (at != std::string::npos) message.replace(at, 2, text);
-        throw AppError(message);
-    }
+    if (!TryReadPrice(text, value)) throw AppError(FillText(texts::kNotAFloat, {text}));
     return value;
 }
 

@@ -1,6 +1,6 @@
 #include "core/TariffFiles.h"
 
-#include <unordered_map>
+#include <unordered_set>
 
 #include "core/Formatting.h"
 #include "core/NameEscape.h"
@@ -22,12 +22,9 @@ bool ReadPriceLine(std::string_view line, TariffEntry& e) {
     const std::size_t p1 = line.find('|');
     if (p1 == std::string_view::npos) return false;
     const std::size_t p3 = line.rfind('@');
-    std::size_t p2 = std::string_view::npos;
-    if (p3 != std::string_view::npos && p3 > p1) {
-        p2 = line.rfind('>', p3);
-        if (p2 != std::string_view::npos && p2 <= p1) p2 = std::string_view::npos;
-    }
-    if (p2 == std::string_view::npos) return false;
+    if (p3 == std::string_view::npos || p3 < p1) return false;
+    const std::size_t p2 = line.rfind('>', p3);
+    if (p2 == std::string_view::npos || p2 < p1) return false;
     // The file has always allowed control characters around its prices: both fields are
     // trimmed here, as the out price always was, so the number reading's blanks-only rule for
     // typed prices changes nothing in the file.
@@ -43,19 +40,16 @@ bool ReadPriceLine(std::string_view line, TariffEntry& e) {
 // run changed while the file was unread replace the file's of the same adapter, and the
 // run's adapters the file lacks follow the file's, in the run's order.
 std::vector<TariffEntry> MergedPrices(const Accounting& a, const EditsWhileUnread& edits, std::vector<TariffEntry> file) {
-    std::unordered_map<std::string_view, std::size_t> inFile;  // the first entry of each adapter
-    for (std::size_t i = 0; i < file.size(); ++i) inFile.try_emplace(file[i].adapter, i);
-    for (const std::string& adapter : edits.prices) {
-        const auto at = inFile.find(adapter);
-        const TariffEntry* run = FindTariffEntry(a, adapter);
-        if (at == inFile.end() || !run) continue;
-        file[at->second].priceIn = run->priceIn;
-        file[at->second].priceOut = run->priceOut;
-    }
-    for (const std::string& adapter : edits.displayNames) {
-        const auto at = inFile.find(adapter);
-        const TariffEntry* run = FindTariffEntry(a, adapter);
-        if (at != inFile.end() && run) file[at->second].displayName = run->displayName;
+    std::unordered_set<std::string_view> inFile;
+    for (TariffEntry& e : file) {
+        const TariffEntry* run = FindTariffEntry(a, e.adapter);
+        // Only the first entry of an adapter takes the run's changes.
+        if (!inFile.insert(e.adapter).second || !run) continue;
+        if (edits.prices.contains(e.adapter)) {
+            e.priceIn = run->priceIn;
+            e.priceOut = run->priceOut;
+        }
+        if (edits.displayNames.contains(e.adapter)) e.displayName = run->displayName;
     }
     std::vector<TariffEntry> added;
     for (const TariffEntry& run : a.Tariffs())

@@ -1,6 +1,7 @@
 #include "report/DayTotals.h"
 
 #include <map>
+#include <ranges>
 #include <tuple>
 
 namespace velkaro {
@@ -15,10 +16,8 @@ std::vector<AdapterDay> DayTotals(const Accounting& a, const AdapterId* only) {
         d.in += r.inOctets;
         d.out += r.outOctets;
     }
-    std::vector<AdapterDay> out;
-    out.reserve(days.size());
-    for (const auto& [key, d] : days) out.push_back(d);
-    return out;
+    const auto totals = std::views::values(days);
+    return {totals.begin(), totals.end()};
 }
 
 long double DayCost(long double priceIn, long double priceOut, std::uint64_t in, std::uint64_t out) {

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <string>
 #include <utility>
 
@@ -85,11 +84,7 @@ int BarHeight(long double v, const ChartScale& s) {
 
 bool IsCut(int height) { return height > kPlotHeight; }
 
-std::string TwoDigits(unsigned n) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%02u", n);
-    return text;
-}
+std::string TwoDigits(unsigned n) { return (n < 10 ? "0" : "") + std::to_string(n); }
 
 std::string DayText(const Date& d) { return TwoDigits(d.day) + "." + TwoDigits(d.month); }
 std::string MonthText(const YearMonth& m) { return TwoDigits(m.month) + "." + std::to_string(m.year); }
@@ -119,9 +114,12 @@ public:
              std::to_string(w) + "\" height=\"" + std::to_string(h) + "\" fill=\"" + fill + "\"/>");
     }
 
+    void Segment(int x1, int y1, int x2, int y2, const char* colour, const char* extra = "") {
+        Line("    <line x1=\"" + std::to_string(x1) + "\" y1=\"" + std::to_string(y1) + "\" x2=\"" +
+             std::to_string(x2) + "\" y2=\"" + std::to_string(y2) + "\" stroke=\"" + colour + "\"" + extra + "/>");
+    }
     void HLine(int x1, int x2, int y, const char* colour, const char* extra = "") {
-        Line("    <line x1=\"" + std::to_string(x1) + "\" y1=\"" + std::to_string(y) + "\" x2=\"" +
-             std::to_string(x2) + "\" y2=\"" + std::to_string(y) + "\" stroke=\"" + colour + "\"" + extra + "/>");
+        Segment(x1, y, x2, y, colour, extra);
     }
 
     // anchor: "" (start), "middle" or "end"; text is escaped here.
@@ -148,10 +146,7 @@ public:
 
     void Break(int x, int y = kBaseline) {
         Rect(x - 5, y - 1, 10, 3, "#FFFFFF");
-        for (int dx : {-5, 1}) {
-            Line("    <line x1=\"" + std::to_string(x + dx) + "\" y1=\"" + std::to_string(y + 5) + "\" x2=\"" +
-                 std::to_string(x + dx + 4) + "\" y2=\"" + std::to_string(y - 5) + "\" stroke=\"#000000\"/>");
-        }
+        for (int dx : {-5, 1}) Segment(x + dx, y + 5, x + dx + 4, y - 5, "#000000");
     }
 
     void GroupOpen(const std::string& tip) { Line("    <g><title>" + HtmlEscaped(tip) + "</title>"); }
