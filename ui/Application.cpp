@@ -67,7 +67,7 @@ void AppWindow::MessageFailed(const std::exception& e) noexcept { app_.ShowError
 
 // ---- the application window ----
 
-Application::Application(const std::string& title, Dialogs& dialogs) : title_(title), dialogs_(dialogs) {
+Application::Application(const std::string& title, Dialogs& dialogs) : dialogs_(dialogs) {
     icon_ = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
     if (!icon_) icon_ = ::LoadIconW(nullptr, IDI_APPLICATION);
     // Never shown by itself: its only visible part is the taskbar button.
