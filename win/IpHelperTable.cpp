@@ -43,8 +43,7 @@ bool ParseIfTable(const std::uint8_t* data, std::size_t size, std::vector<Interf
         out.key = ReadU32(row + offsetof(MIB_IFROW, dwIndex));
         out.inOctets = ReadU32(row + offsetof(MIB_IFROW, dwInOctets));
         out.outOctets = ReadU32(row + offsetof(MIB_IFROW, dwOutOctets));
-        out.counters32 = true;
-        out.filter = false;
+        out.counters32 = true;  // the rows are new: no filter's flag
     }
     return true;
 }
