@@ -72,8 +72,8 @@ bool IpHelperTable::Load() {
     if (!library) return false;
     table2_ = FunctionOf<GetIfTable2Fn>(library.get(), "GetIfTable2");
     free_ = FunctionOf<FreeMibTableFn>(library.get(), "FreeMibTable");
-    if (table2_ == nullptr || free_ == nullptr) table2_ = nullptr, free_ = nullptr;
-    if (table2_ == nullptr) {
+    if (table2_ == nullptr || free_ == nullptr) {  // the 64-bit table needs both
+        table2_ = nullptr;
         fn_ = FunctionOf<GetIfTableFn>(library.get(), "GetIfTable");
         if (fn_ == nullptr) return false;  // the library is released again
     }
