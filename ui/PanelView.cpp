@@ -129,12 +129,8 @@ void PanelView::SetWhite() {
 }
 
 void PanelView::ShowItems() {
-    if (!::IsWindowVisible(Handle())) {
-        itemsPending_ = true;  // nobody sees it: painted when the window is shown
-        return;
-    }
-    PaintItems();
-    ::InvalidateRect(Handle(), nullptr, FALSE);
+    itemsPending_ = true;  // painted now when shown, else when the window is shown
+    Shown(::IsWindowVisible(Handle()) != FALSE);
 }
 
 void PanelView::Shown(bool shown) {
