@@ -80,9 +80,8 @@ void PanelView::SetDpi(win::Dpi dpi) {
     oldFont_ = nullptr;
     selectedFont_ = nullptr;
     MakeFonts();
-    itemsPending_ = true;
     UpdateScrollBar();
-    Shown(::IsWindowVisible(Handle()) != FALSE);
+    ShowItems();
 }
 
 void PanelView::MakeFonts() {
