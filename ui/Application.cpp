@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include "app/Ports.h"
 #include "win/Geometry.h"
@@ -23,8 +24,7 @@ bool AppWindow::IsVisible() const { return Handle() && ::IsWindowVisible(Handle(
 void AppWindow::Show() { ::ShowWindow(Handle(), SW_SHOW); }
 
 void AppWindow::Hide() {
-    HWND opener = opener_;
-    opener_ = nullptr;
+    const HWND opener = std::exchange(opener_, nullptr);
     // Hidden by itself the system would activate the owner, the hidden application window,
     // and the keys would go nowhere.
     if (opener && ::GetForegroundWindow() == Handle() && ::IsWindowVisible(opener) && ::IsWindowEnabled(opener))
