@@ -126,17 +126,14 @@ void Application::StopTimer(UINT_PTR id) {
     if (timers_.erase(id)) ::KillTimer(Handle(), id);
 }
 
-bool Application::AnyWindowVisible() const {
-    const std::vector<HWND> windows = win::ThreadWindows();
-    return std::any_of(windows.begin(), windows.end(),
-                       [this](HWND w) { return ::GetWindow(w, GW_OWNER) == Handle() && ::IsWindowVisible(w); });
-}
-
 void Application::UpdateVisible() {
     if (!Handle() || updating_) return;
     const bool actual = ::IsWindowVisible(Handle()) != FALSE;
     if (actual != setVisible_) return;  // shown or hidden by someone else: leave it so
-    const bool want = AnyWindowVisible();
+    // Shown while one of the windows it owns is.
+    const bool want = std::ranges::any_of(win::ThreadWindows(), [this](HWND w) {
+        return ::GetWindow(w, GW_OWNER) == Handle() && ::IsWindowVisible(w);
+    });
     if (want == actual) return;
     updating_ = true;
     ::SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,

@@ -89,7 +89,6 @@ private:
     static LRESULT CALLBACK ShowHookProc(int code, WPARAM wp, LPARAM lp);
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
     void MessageFailed(const std::exception& e) noexcept override;
-    bool AnyWindowVisible() const;
 
     Dialogs& dialogs_;
     HHOOK showHook_ = nullptr;
