@@ -104,8 +104,7 @@ bool IpHelperTable::GetIfTable32(std::vector<InterfaceRow>& rows) {
     DWORD result = fn_(buffer_.data(), &size, FALSE);
     if (result == ERROR_INSUFFICIENT_BUFFER) {
         if (size <= buffer_.size() || size > kMaxBufferSize) return false;
-        buffer_.assign(size, 0);
-        size = static_cast<ULONG>(buffer_.size());
+        buffer_.assign(size, 0);  // size stays the buffer's
         result = fn_(buffer_.data(), &size, FALSE);
     }
     if (result != NO_ERROR) return false;
