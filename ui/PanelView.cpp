@@ -270,8 +270,7 @@ bool PanelView::MakeBitmap(int width, int height) {
 }
 
 void PanelView::ReleaseBitmap() {
-    painted_.clear();
-    painted_.shrink_to_fit();
+    painted_ = std::vector<PaintedItem>();  // its memory too
     if (!bitmap_) return;
     ::SelectObject(memDc_.get(), oldBitmap_);
     bitmap_.reset();
