@@ -107,13 +107,12 @@ void Application::ShowError(const std::string& text) { dialogs_.ShowError(text);
 
 int Application::Run() {
     MSG msg{};
-    for (;;) {
-        const BOOL r = ::GetMessageW(&msg, nullptr, 0, 0);
-        if (r == 0) return static_cast<int>(msg.wParam);
-        if (r == -1) return 1;
+    BOOL got;  // 0 for the quit message, -1 when it fails
+    while ((got = ::GetMessageW(&msg, nullptr, 0, 0)) > 0) {
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
     }
+    return got == 0 ? static_cast<int>(msg.wParam) : 1;
 }
 
 bool Application::StartTimer(UINT_PTR id, unsigned ms, std::function<void()> onTimer) {
