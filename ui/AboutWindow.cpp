@@ -76,10 +76,8 @@ HWND AboutWindow::AddStatic(const std::wstring& text, DWORD style, int x, int y,
                              Handle(), nullptr, ::GetModuleHandleW(nullptr), nullptr);
 }
 
-void AboutWindow::ShowAbout(HWND opener) {
-    MakeControls();
-    BringToFrontFrom(opener);
-}
+// Its show (WM_SHOWWINDOW) makes the controls.
+void AboutWindow::ShowAbout(HWND opener) { BringToFrontFrom(opener); }
 
 LRESULT AboutWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {

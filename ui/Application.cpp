@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include "app/Ports.h"
 #include "win/Geometry.h"
@@ -23,8 +24,7 @@ bool AppWindow::IsVisible() const { return Handle() && ::IsWindowVisible(Handle(
 void AppWindow::Show() { ::ShowWindow(Handle(), SW_SHOW); }
 
 void AppWindow::Hide() {
-    HWND opener = opener_;
-    opener_ = nullptr;
+    const HWND opener = std::exchange(opener_, nullptr);
     // Hidden by itself the system would activate the owner, the hidden application window,
     // and the keys would go nowhere.
     if (opener && ::GetForegroundWindow() == Handle() && ::IsWindowVisible(opener) && ::IsWindowEnabled(opener))
@@ -67,7 +67,7 @@ void AppWindow::MessageFailed(const std::exception& e) noexcept { app_.ShowError
 
 // ---- the application window ----
 
-Application::Application(const std::string& title, Dialogs& dialogs) : title_(title), dialogs_(dialogs) {
+Application::Application(const std::string& title, Dialogs& dialogs) : dialogs_(dialogs) {
     icon_ = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
     if (!icon_) icon_ = ::LoadIconW(nullptr, IDI_APPLICATION);
     // Never shown by itself: its only visible part is the taskbar button.
@@ -107,13 +107,12 @@ void Application::ShowError(const std::string& text) { dialogs_.ShowError(text);
 
 int Application::Run() {
     MSG msg{};
-    for (;;) {
-        const BOOL r = ::GetMessageW(&msg, nullptr, 0, 0);
-        if (r == 0) return static_cast<int>(msg.wParam);
-        if (r == -1) return 1;
+    BOOL got;  // 0 for the quit message, -1 when it fails
+    while ((got = ::GetMessageW(&msg, nullptr, 0, 0)) > 0) {
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
     }
+    return got == 0 ? static_cast<int>(msg.wParam) : 1;
 }
 
 bool Application::StartTimer(UINT_PTR id, unsigned ms, std::function<void()> onTimer) {
@@ -126,17 +125,14 @@ void Application::StopTimer(UINT_PTR id) {
     if (timers_.erase(id)) ::KillTimer(Handle(), id);
 }
 
-bool Application::AnyWindowVisible() const {
-    const std::vector<HWND> windows = win::ThreadWindows();
-    return std::any_of(windows.begin(), windows.end(),
-                       [this](HWND w) { return ::GetWindow(w, GW_OWNER) == Handle() && ::IsWindowVisible(w); });
-}
-
 void Application::UpdateVisible() {
     if (!Handle() || updating_) return;
     const bool actual = ::IsWindowVisible(Handle()) != FALSE;
     if (actual != setVisible_) return;  // shown or hidden by someone else: leave it so
-    const bool want = AnyWindowVisible();
+    // Shown while one of the windows it owns is.
+    const bool want = std::ranges::any_of(win::ThreadWindows(), [this](HWND w) {
+        return ::GetWindow(w, GW_OWNER) == Handle() && ::IsWindowVisible(w);
+    });
     if (want == actual) return;
     updating_ = true;
     ::SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,

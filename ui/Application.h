@@ -59,7 +59,6 @@ public:
     ~Application() override;
 
     using win::Window::Handle;
-    const std::string& Title() const { return title_; }  // Windows-1251
     // Shared; a stock icon when the executable has none.
     HICON Icon() const { return icon_; }
 
@@ -90,9 +89,7 @@ private:
     static LRESULT CALLBACK ShowHookProc(int code, WPARAM wp, LPARAM lp);
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
     void MessageFailed(const std::exception& e) noexcept override;
-    bool AnyWindowVisible() const;
 
-    std::string title_;
     Dialogs& dialogs_;
     HHOOK showHook_ = nullptr;
     HICON icon_ = nullptr;

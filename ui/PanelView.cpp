@@ -80,9 +80,8 @@ void PanelView::SetDpi(win::Dpi dpi) {
     oldFont_ = nullptr;
     selectedFont_ = nullptr;
     MakeFonts();
-    itemsPending_ = true;
     UpdateScrollBar();
-    Shown(::IsWindowVisible(Handle()) != FALSE);
+    ShowItems();
 }
 
 void PanelView::MakeFonts() {
@@ -129,12 +128,8 @@ void PanelView::SetWhite() {
 }
 
 void PanelView::ShowItems() {
-    if (!::IsWindowVisible(Handle())) {
-        itemsPending_ = true;  // nobody sees it: painted when the window is shown
-        return;
-    }
-    PaintItems();
-    ::InvalidateRect(Handle(), nullptr, FALSE);
+    itemsPending_ = true;  // painted now when shown, else when the window is shown
+    Shown(::IsWindowVisible(Handle()) != FALSE);
 }
 
 void PanelView::Shown(bool shown) {
@@ -275,8 +270,7 @@ bool PanelView::MakeBitmap(int width, int height) {
 }
 
 void PanelView::ReleaseBitmap() {
-    painted_.clear();
-    painted_.shrink_to_fit();
+    painted_ = std::vector<PaintedItem>();  // its memory too
     if (!bitmap_) return;
     ::SelectObject(memDc_.get(), oldBitmap_);
     bitmap_.reset();

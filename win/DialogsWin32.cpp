@@ -107,20 +107,16 @@ INT_PTR CALLBACK InputProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_COMMAND: {
         const int id = LOWORD(wp);
+        if (id != IDOK && id != IDCANCEL) return FALSE;
         if (id == IDOK) {
             auto* st = reinterpret_cast<InputState*>(::GetWindowLongPtrW(dlg, DWLP_USER));
             HWND edit = ::GetDlgItem(dlg, DialogsWin32::kEditId);
             st->text.assign(static_cast<std::size_t>(::GetWindowTextLengthW(edit)) + 1, L'\0');
             st->text.resize(static_cast<std::size_t>(
                 ::GetWindowTextW(edit, st->text.data(), static_cast<int>(st->text.size()))));
-            ::EndDialog(dlg, IDOK);
-            return TRUE;
         }
-        if (id == IDCANCEL) {
-            ::EndDialog(dlg, IDCANCEL);
-            return TRUE;
-        }
-        return FALSE;
+        ::EndDialog(dlg, id);
+        return TRUE;
     }
     default:
         return FALSE;

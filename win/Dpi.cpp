@@ -12,10 +12,6 @@ template <class F> F User32Function(const char* name) {
     return FunctionOf<F>(::GetModuleHandleW(L"user32.dll"), name);
 }
 
-using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
-using GetSystemMetricsForDpiFunction = int(WINAPI*)(int, UINT);
-using AdjustWindowRectExForDpiFunction = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
-
 }  // namespace
 
 Dpi SystemDpi() {
@@ -27,20 +23,21 @@ Dpi SystemDpi() {
 }
 
 Dpi WindowDpi(HWND hwnd) {
-    static const auto getDpiForWindow = User32Function<GetDpiForWindowFunction>("GetDpiForWindow");
+    static const auto getDpiForWindow = User32Function<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
     if (getDpiForWindow && hwnd)
         if (const UINT dpi = getDpiForWindow(hwnd); dpi != 0) return Dpi(static_cast<int>(dpi));
     return SystemDpi();
 }
 
 int SystemMetric(int index, Dpi dpi) {
-    static const auto forDpi = User32Function<GetSystemMetricsForDpiFunction>("GetSystemMetricsForDpi");
+    static const auto forDpi = User32Function<int(WINAPI*)(int, UINT)>("GetSystemMetricsForDpi");
     if (forDpi) return forDpi(index, static_cast<UINT>(dpi.Value()));
     return ::GetSystemMetrics(index);
 }
 
 SIZE OuterSize(int width, int height, DWORD style, DWORD exStyle, Dpi dpi) {
-    static const auto forDpi = User32Function<AdjustWindowRectExForDpiFunction>("AdjustWindowRectExForDpi");
+    static const auto forDpi =
+        User32Function<BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT)>("AdjustWindowRectExForDpi");
     RECT r{0, 0, width, height};
     if (!forDpi || !forDpi(&r, style, FALSE, exStyle, static_cast<UINT>(dpi.Value())))
         ::AdjustWindowRectEx(&r, style, FALSE, exStyle);

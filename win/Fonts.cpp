@@ -27,9 +27,7 @@ UniqueFont MakeFontOrAlike(const FontSpec& spec, const wchar_t* alike) {
     UniqueFont font = MakeFont(spec);
     UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
     if (!dc || HasFace(dc.get(), font.get(), spec.face)) return font;
-    FontSpec other = spec;
-    other.face = alike;
-    UniqueFont substitute = MakeFont(other);
+    UniqueFont substitute = MakeFont({alike, spec.height, spec.weight, spec.charset});
     if (HasFace(dc.get(), substitute.get(), alike)) return substitute;
     return font;
 }

@@ -98,17 +98,16 @@ private:
 
 class PaintDc {
 public:
-    explicit PaintDc(HWND hwnd) noexcept : hwnd_(hwnd) { dc_ = ::BeginPaint(hwnd, &ps_); }
+    explicit PaintDc(HWND hwnd) noexcept : hwnd_(hwnd) { ::BeginPaint(hwnd, &ps_); }
     ~PaintDc() { ::EndPaint(hwnd_, &ps_); }
     PaintDc(const PaintDc&) = delete;
     PaintDc& operator=(const PaintDc&) = delete;
-    HDC get() const noexcept { return dc_; }
+    HDC get() const noexcept { return ps_.hdc; }  // null when BeginPaint failed
     const PAINTSTRUCT& paint() const noexcept { return ps_; }
 
 private:
     HWND hwnd_;
     PAINTSTRUCT ps_{};
-    HDC dc_ = nullptr;
 };
 
 // Selects a GDI object into a DC and puts the previous one back at the end of the scope.

@@ -43,8 +43,7 @@ bool ParseIfTable(const std::uint8_t* data, std::size_t size, std::vector<Interf
         out.key = ReadU32(row + offsetof(MIB_IFROW, dwIndex));
         out.inOctets = ReadU32(row + offsetof(MIB_IFROW, dwInOctets));
         out.outOctets = ReadU32(row + offsetof(MIB_IFROW, dwOutOctets));
-        out.counters32 = true;
-        out.filter = false;
+        out.counters32 = true;  // the rows are new: no filter's flag
     }
     return true;
 }
@@ -73,8 +72,8 @@ bool IpHelperTable::Load() {
     if (!library) return false;
     table2_ = FunctionOf<GetIfTable2Fn>(library.get(), "GetIfTable2");
     free_ = FunctionOf<FreeMibTableFn>(library.get(), "FreeMibTable");
-    if (table2_ == nullptr || free_ == nullptr) table2_ = nullptr, free_ = nullptr;
-    if (table2_ == nullptr) {
+    if (table2_ == nullptr || free_ == nullptr) {  // the 64-bit table needs both
+        table2_ = nullptr;
         fn_ = FunctionOf<GetIfTableFn>(library.get(), "GetIfTable");
         if (fn_ == nullptr) return false;  // the library is released again
     }
@@ -105,8 +104,7 @@ bool IpHelperTable::GetIfTable32(std::vector<InterfaceRow>& rows) {
     DWORD result = fn_(buffer_.data(), &size, FALSE);
     if (result == ERROR_INSUFFICIENT_BUFFER) {
         if (size <= buffer_.size() || size > kMaxBufferSize) return false;
-        buffer_.assign(size, 0);
-        size = static_cast<ULONG>(buffer_.size());
+        buffer_.assign(size, 0);  // size stays the buffer's
         result = fn_(buffer_.data(), &size, FALSE);
     }
     if (result != NO_ERROR) return false;

@@ -21,9 +21,10 @@ int IoCodeOf(unsigned long err) {
 
 namespace {
 
-bool IsDirectory(const std::wstring& name) {
-    DWORD attrs = ::GetFileAttributesW(name.c_str());
-    return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY) != 0;
+// Whether something is at path with one of these attributes.
+bool HasAttribute(const std::wstring& path, DWORD attributes) {
+    const DWORD attrs = ::GetFileAttributesW(path.c_str());
+    return attrs != INVALID_FILE_ATTRIBUTES && (attrs & attributes) != 0;
 }
 
 // The code of the failure that just happened; a code of 0 would read as success. Taken right
@@ -36,7 +37,7 @@ int LastIoCode() {
 // A create or open that failed: its own code, or "access denied" when a folder is in the way.
 int OpenFailure(const std::wstring& path) {
     const int code = LastIoCode();
-    return IsDirectory(path) ? kIoAccessDenied : code;
+    return HasAttribute(path, FILE_ATTRIBUTE_DIRECTORY) ? kIoAccessDenied : code;
 }
 
 UniqueFile CreateNew(const std::wstring& path) {
@@ -103,12 +104,8 @@ int Win32FileStore::ReplaceAll(const std::string& name, const std::string& bytes
     int code = WriteAndClose(std::move(file), bytes, true);
     // A folder or a read-only file in the way is refused, as a rewrite in place would be
     // (MoveFileEx alone replaces a read-only file on some systems).
-    if (code == kIoOk) {
-        DWORD attrs = ::GetFileAttributesW(target.c_str());
-        if (attrs != INVALID_FILE_ATTRIBUTES &&
-            (attrs & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0)
-            code = kIoAccessDenied;
-    }
+    if (code == kIoOk && HasAttribute(target, FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))
+        code = kIoAccessDenied;
     if (code == kIoOk &&
         !::MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         code = LastIoCode();

@@ -23,29 +23,26 @@ BOOL CALLBACK CollectWindow(HWND w, LPARAM windows) {
 
 }  // namespace
 
-void RegisterWindowClass(const WindowClass& cls) {
-    const HINSTANCE module = ::GetModuleHandleW(nullptr);
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    if (::GetClassInfoExW(module, cls.name, &wc)) return;
-    wc = WNDCLASSEXW{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = &Window::Procedure;
-    wc.hInstance = module;
-    wc.hIcon = cls.icon;
-    wc.hIconSm = cls.icon;
-    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = cls.background;
-    wc.lpszClassName = cls.name;
-    if (!::RegisterClassExW(&wc)) ThrowLastError("RegisterClassEx", cls.name);
-}
-
 void Window::Create(const WindowClass& cls, const wchar_t* text, DWORD style, DWORD exStyle,
                     int x, int y, int width, int height, HWND parent) {
-    RegisterWindowClass(cls);
+    const HINSTANCE module = ::GetModuleHandleW(nullptr);
+    // The class is registered once per process; one of that name there already stays as it is.
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    if (!::GetClassInfoExW(module, cls.name, &wc)) {
+        wc = WNDCLASSEXW{};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = &Window::Procedure;
+        wc.hInstance = module;
+        wc.hIcon = cls.icon;
+        wc.hIconSm = cls.icon;
+        wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+        wc.hbrBackground = cls.background;
+        wc.lpszClassName = cls.name;
+        if (!::RegisterClassExW(&wc)) ThrowLastError("RegisterClassEx", cls.name);
+    }
     // The procedure stores the handle at WM_NCCREATE.
-    if (!::CreateWindowExW(exStyle, cls.name, text, style, x, y, width, height, parent, nullptr,
-                           ::GetModuleHandleW(nullptr), this))
+    if (!::CreateWindowExW(exStyle, cls.name, text, style, x, y, width, height, parent, nullptr, module, this))
         ThrowLastError("CreateWindowEx", cls.name);
 }
 

@@ -20,10 +20,6 @@ struct WindowClass {
 // std::runtime_error "call(subject) failed, error N" with the thread's last error.
 [[noreturn]] void ThrowLastError(const char* call, const wchar_t* subject = nullptr);
 
-// Once per process; a class of that name registered already is left as it is. Throws
-// std::runtime_error when Windows refuses.
-void RegisterWindowClass(const WindowClass& cls);
-
 // Messages reach WindowProc of this object from WM_NCCREATE to WM_NCDESTROY (Handle() valid in
 // between); no message reaches it once its destruction, which destroys the window, has begun.
 class Window {
@@ -49,7 +45,6 @@ protected:
     virtual void MessageFailed(const std::exception& e) noexcept;
 
 private:
-    friend void RegisterWindowClass(const WindowClass& cls);
     static LRESULT CALLBACK Procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     HWND hwnd_ = nullptr;
 };
