@@ -41,6 +41,24 @@ struct TariffEntry {
     std::string displayName;
 };
 
+// The prices an adapter's days up to lastDay had, after its previous period (a line of
+// tariffs.txt); its entry holds the prices from the day after its last period on.
+struct PricePeriod {
+    std::string adapter;
+    Date lastDay;
+    double priceIn = 0;
+    double priceOut = 0;
+};
+
+// An adapter's sums over the records of one price period: the days after the previous
+// period's up to lastDay (a DateKey; UINT64_MAX: the entry's prices, to no end).
+struct PricedSums {
+    std::uint64_t lastDay = UINT64_MAX;
+    double priceIn = 0, priceOut = 0;  // the earlier periods' (the last takes the entry's)
+    std::uint64_t totalIn = 0, totalOut = 0;
+    std::uint64_t periodIn = 0, periodOut = 0;  // within the billing period
+};
+
 enum class Direction { Incoming, Outgoing };
 
 // A calendar month; year 0 stands for none. Ordered by year, then month.
@@ -79,6 +97,7 @@ struct AdapterInfo {
     bool periodStale = false;                 // its period sums are to be made again
     std::vector<std::uint32_t> openToday;     // its open records of the AccountingDate, in table order
     long double rate = 0;                     // bytes per second at the last reading of the table
+    std::vector<PricedSums> byPrice;          // empty while its prices never changed on a date
 };
 
 class Accounting {
@@ -107,6 +126,12 @@ public:
     const std::vector<TariffEntry>& Tariffs() const { return tariffs_; }
     void AddTariff(TariffEntry e) { tariffs_.push_back(std::move(e)); }
     void ReplaceTariffs(std::vector<TariffEntry> table) { tariffs_ = std::move(table); }
+
+    // ---- Earlier prices, by their last day (then as given) ----
+    const std::vector<PricePeriod>& EarlierPrices() const { return earlierPrices_; }
+    // An adapter's periods must not share a last day. Sums every priced adapter's records into
+    // its periods again: one scan of the history.
+    void ReplaceEarlierPrices(std::vector<PricePeriod> periods);
 
     // ---- Limits, in the order of limits.txt; one entry per adapter and kind ----
     // Changed by ReplaceLimits and by the limits' own operations (core/Limits.h), each
@@ -160,12 +185,15 @@ private:
     // The period day of an adapter's limits, or 0 without one.
     int PeriodDayOf(const std::string& adapter) const;
     void SetPeriod(AdapterInfo& info, int periodDay);
+    void SetUpPriceSums(AdapterInfo& info) const;  // its periods, all sums 0
+
 
     std::vector<HistoryRecord> history_;
     std::vector<AdapterInfo> adapters_;
     std::unordered_map<std::string, AdapterId> adapterIds_;
     std::vector<TariffEntry> tariffs_;
     std::vector<LimitEntry> limits_;
+    std::vector<PricePeriod> earlierPrices_;
     Date accountingDate_;
     Date limitDate_;
     std::int32_t limitSecond_ = 0;

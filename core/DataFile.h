@@ -45,6 +45,7 @@ struct FileState {
 struct EditsWhileUnread {
     std::unordered_set<std::string> prices;
     std::unordered_set<std::string> displayNames;
+    std::unordered_set<std::string> earlierPrices;  // adapters whose dated prices changed
     // Limits set, changed, removed or warned of, each as LimitEditKey(adapter, kind).
     std::unordered_set<std::string> limits;
 };
@@ -58,14 +59,17 @@ struct DataFiles {
     FileState historyFile;
     FileState priceFile;
     FileState limitFile;
+    FileState tariffFile;  // tariffs.txt, the earlier prices
     // limits.txt exists as far as this run knows (it was read, or written): the save rewrites
     // it even when no limit is left. While there is no file and no limit, none is written.
     bool limitFileOnDisk = false;
+    bool tariffFileOnDisk = false;  // the same for tariffs.txt and the earlier prices
     EditsWhileUnread editsWhileUnread;  // a file's part is emptied when that file is read
 
     // The commands note the entries they change (a limit: set, changed, removed or warned of);
     // only what changes while its file is unread is kept.
     void NotePrices(const std::string& adapter) { if (!priceFile.read) editsWhileUnread.prices.insert(adapter); }
+    void NoteEarlierPrices(const std::string& adapter) { if (!tariffFile.read) editsWhileUnread.earlierPrices.insert(adapter); }
     void NoteDisplayName(const std::string& adapter) { if (!priceFile.read) editsWhileUnread.displayNames.insert(adapter); }
     void NoteLimit(const std::string& adapter, LimitKind kind) { if (!limitFile.read) editsWhileUnread.limits.insert(LimitEditKey(adapter, kind)); }
 };

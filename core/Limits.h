@@ -44,8 +44,8 @@ int PeriodDayOf(const Accounting& a, const std::string& adapter);
 std::uint64_t LimitPercent(long double used, double limit);
 int LimitLevel(std::uint64_t percent);
 
-// The cost is summed as the report sums days: price * (bytes / 1048576) per direction; an
-// adapter without a price entry costs 0 (no entry is registered).
+// The cost is summed as the report sums days: price * (bytes / 1048576) per direction, at each
+// day's prices; the current prices of an adapter without a price entry are 0 (none is registered).
 LimitStatus GetLimitStatus(const Accounting& a, const LimitEntry& e);
 
 // Empty without that limit; alarming: the line is red.
