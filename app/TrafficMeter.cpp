@@ -215,9 +215,10 @@ void TrafficMeter::SetPricesFrom(const std::string& adapter) {
         return;
     }
     if (const auto slot = FindTariffSlot(a_, adapter)) {  // the dialogs ran the message loop
+        const Prices before = PricesOf(&a_.Tariffs()[*slot]);
         ::velkaro::SetPricesFrom(a_, *slot, from, Prices{prices[0], prices[1]});
         data_.NotePrices(adapter);
-        data_.NoteEarlierPrices(adapter);
+        data_.NotePriceChange(PriceChange{adapter, from, before, Prices{prices[0], prices[1]}});
     }
 }
 

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "core/Accounting.h"
+#include "core/DatedPrices.h"
 #include "core/Ports.h"
 
 namespace velkaro {
@@ -40,12 +41,21 @@ struct FileState {
     std::string original;
 };
 
+// New prices from a day on, with the adapter's prices before it: made again on tariffs.txt once
+// it reads, where the run could not see the periods it holds.
+struct PriceChange {
+    std::string adapter;
+    Date from;
+    Prices before;
+    Prices prices;
+};
+
 // The adapters whose entries the user's commands changed while their file (price.txt,
 // limits.txt) was unread: a save that then reads the file keeps these over the file's.
 struct EditsWhileUnread {
     std::unordered_set<std::string> prices;
     std::unordered_set<std::string> displayNames;
-    std::unordered_set<std::string> earlierPrices;  // adapters whose dated prices changed
+    std::vector<PriceChange> priceChanges;  // the dated ones, in order
     // Limits set, changed, removed or warned of, each as LimitEditKey(adapter, kind).
     std::unordered_set<std::string> limits;
 };
@@ -69,7 +79,7 @@ struct DataFiles {
     // The commands note the entries they change (a limit: set, changed, removed or warned of);
     // only what changes while its file is unread is kept.
     void NotePrices(const std::string& adapter) { if (!priceFile.read) editsWhileUnread.prices.insert(adapter); }
-    void NoteEarlierPrices(const std::string& adapter) { if (!tariffFile.read) editsWhileUnread.earlierPrices.insert(adapter); }
+    void NotePriceChange(PriceChange change) { if (!tariffFile.read) editsWhileUnread.priceChanges.push_back(std::move(change)); }
     void NoteDisplayName(const std::string& adapter) { if (!priceFile.read) editsWhileUnread.displayNames.insert(adapter); }
     void NoteLimit(const std::string& adapter, LimitKind kind) { if (!limitFile.read) editsWhileUnread.limits.insert(LimitEditKey(adapter, kind)); }
 };

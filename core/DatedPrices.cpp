@@ -97,21 +97,14 @@ long double BillingPeriodMoney(const AdapterInfo& info, Prices current) {
     return sum;
 }
 
-void SetPricesFrom(Accounting& a, std::size_t slot, const Date& from, Prices prices) {
-    const TariffEntry& entry = a.Tariffs().at(slot);
-    const std::string adapter = entry.adapter;
-    const Prices current = PricesOf(&entry);
-    std::vector<PricePeriod> others;
-    std::vector<PricePeriod> mine;
-    for (const PricePeriod& p : a.EarlierPrices()) (p.adapter == adapter ? mine : others).push_back(p);
-
+std::vector<PricePeriod> PeriodsAfterChange(std::vector<PricePeriod> mine, const std::string& adapter,
+                                            Prices current, const Date& from, Prices prices) {
     // The periods that ended before `from` stay; the one running on into it ends the day before.
     const std::uint64_t fromKey = KeyOf(from);
     const auto cut = std::find_if(mine.begin(), mine.end(), [&](const PricePeriod& p) { return KeyOf(p.lastDay) >= fromKey; });
     const Prices before = cut == mine.end() ? current : Prices{cut->priceIn, cut->priceOut};
     mine.erase(cut, mine.end());
-    const std::int64_t firstDay = DayNumber(Date{1, 1, 1});
-    if (DayNumber(from) > firstDay) {
+    if (DayNumber(from) > DayNumber(Date{1, 1, 1})) {
         const Date dayBefore = DateOfDayNumber(DayNumber(from) - 1);
         if (mine.empty() || !(mine.back().lastDay == dayBefore))
             mine.push_back(PricePeriod{adapter, dayBefore, before.in, before.out});
@@ -122,7 +115,17 @@ void SetPricesFrom(Accounting& a, std::size_t slot, const Date& from, Prices pri
         const Prices next = i + 1 < mine.size() ? Prices{mine[i + 1].priceIn, mine[i + 1].priceOut} : prices;
         if (!(Prices{mine[i].priceIn, mine[i].priceOut} == next)) merged.push_back(mine[i]);
     }
-    others.insert(others.end(), merged.begin(), merged.end());
+    return merged;
+}
+
+void SetPricesFrom(Accounting& a, std::size_t slot, const Date& from, Prices prices) {
+    const TariffEntry& entry = a.Tariffs().at(slot);
+    const std::string adapter = entry.adapter;
+    std::vector<PricePeriod> others;
+    std::vector<PricePeriod> mine;
+    for (const PricePeriod& p : a.EarlierPrices()) (p.adapter == adapter ? mine : others).push_back(p);
+    const std::vector<PricePeriod> changed = PeriodsAfterChange(std::move(mine), adapter, PricesOf(&entry), from, prices);
+    others.insert(others.end(), changed.begin(), changed.end());
     a.SetPrices(slot, prices.in, prices.out);
     a.ReplaceEarlierPrices(std::move(others));
 }

@@ -39,8 +39,12 @@ CostSums AllTimeCost(const AdapterInfo& info, Prices current);
 // and period.
 long double BillingPeriodMoney(const AdapterInfo& info, Prices current);
 
-// The entry at slot takes the prices from `from` on; the days before keep what they had. Periods
-// next to each other at equal prices become one.
+// One adapter's earlier periods (oldest first) once `prices` apply from `from` on: the days
+// before keep theirs, those after its last period `current`. Periods next to each other at
+// equal prices become one.
+std::vector<PricePeriod> PeriodsAfterChange(std::vector<PricePeriod> mine, const std::string& adapter,
+                                            Prices current, const Date& from, Prices prices);
+// The entry at slot takes the prices from `from` on; the days before keep what they had.
 void SetPricesFrom(Accounting& a, std::size_t slot, const Date& from, Prices prices);
 
 }  // namespace velkaro

@@ -34,18 +34,29 @@ bool ReadEarlierPriceLine(std::string_view line, PricePeriod& p) {
     return true;
 }
 
-// The file's periods with the run's over them: an adapter whose dated prices the run changed
-// while the file was unread, or that the file lacks, keeps the run's periods alone.
+// The file's periods with the run's changes made again on them; an adapter the file lacks and
+// the run did not change keeps the run's periods.
 std::vector<PricePeriod> MergedEarlierPrices(const Accounting& a, const EditsWhileUnread& edits,
                                              std::vector<PricePeriod> file) {
-    std::unordered_set<std::string> inFile;
-    for (const PricePeriod& p : file) inFile.insert(p.adapter);
-    auto runs = [&](const std::string& adapter) {
-        return edits.earlierPrices.contains(adapter) || !inFile.contains(adapter);
-    };
-    std::erase_if(file, [&](const PricePeriod& p) { return runs(p.adapter); });
+    std::unordered_set<std::string> known;
+    for (const PricePeriod& p : file) known.insert(p.adapter);
+    for (const PriceChange& c : edits.priceChanges) known.insert(c.adapter);
     for (const PricePeriod& run : a.EarlierPrices())
-        if (runs(run.adapter)) file.push_back(run);
+        if (!known.contains(run.adapter)) file.push_back(run);
+    for (const PriceChange& c : edits.priceChanges) {
+        std::vector<PricePeriod> mine;
+        std::erase_if(file, [&](const PricePeriod& p) {
+            if (p.adapter != c.adapter) return false;
+            mine.push_back(p);
+            return true;
+        });
+        std::stable_sort(mine.begin(), mine.end(), [](const PricePeriod& x, const PricePeriod& y) {
+            return DateKey(x.lastDay.year, x.lastDay.month, x.lastDay.day) <
+                   DateKey(y.lastDay.year, y.lastDay.month, y.lastDay.day);
+        });
+        const std::vector<PricePeriod> changed = PeriodsAfterChange(std::move(mine), c.adapter, c.before, c.from, c.prices);
+        file.insert(file.end(), changed.begin(), changed.end());
+    }
     return file;
 }
 
@@ -72,7 +83,7 @@ void LoadEarlierPriceFile(Accounting& a, DataFiles& data, FilePorts& ports, Tabl
         });
     a.ReplaceEarlierPrices(wasUnread ? MergedEarlierPrices(a, data.editsWhileUnread, std::move(periods))
                                      : std::move(periods));
-    data.editsWhileUnread.earlierPrices.clear();
+    data.editsWhileUnread.priceChanges.clear();
 }
 
 std::string EarlierPriceFileText(const Accounting& a, char sep) {

@@ -86,8 +86,8 @@ for script in "${scripts[@]}"; do
     done
     while IFS= read -r -d '' left; do
         base=$(basename "$left")
-        case "$base" in
-            history.txt|price.txt|limits.txt|history.htm|history.csv|history.bak|price.bak|limits.bak|help.mht) ;;
+        case " $files " in
+            *" $base "*) ;;
             *) reasons+=("stray file $base") ;;
         esac
     done < <(find "$work" -maxdepth 1 -type f -print0)
