@@ -48,6 +48,7 @@ struct PricePeriod {
     Date lastDay;
     double priceIn = 0;
     double priceOut = 0;
+    friend bool operator==(const PricePeriod&, const PricePeriod&) = default;
 };
 
 // An adapter's sums over the records of one price period: the days after the previous
