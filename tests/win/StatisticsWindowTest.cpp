@@ -262,7 +262,8 @@ TEST_F(StatisticsPickTest, TheMenuHoldsTheCommandsAndItsLastItemIsCheckedWhileId
     RightClickAt(5, 90);
     Pump();
     const std::vector<std::string> items = {
-        "102 История"_cp1251, "-", "111 Экспорт в CSV"_cp1251, "-", "103 Задать цену"_cp1251, "-",
+        "102 История"_cp1251, "-", "111 Экспорт в CSV"_cp1251, "-", "103 Задать цену"_cp1251,
+        "104 Новая цена с даты..."_cp1251, "-",
         "105 Переименовать"_cp1251, "-", "107 Лимит расходов в месяц..."_cp1251,
         "108 Лимит трафика в месяц..."_cp1251, "-", "109 Скрывать адаптеры без трафика"_cp1251};
     EXPECT_EQ(seen.items, items);
