@@ -1,6 +1,7 @@
 #include "app/TrafficMeter.h"
 
 #include <optional>
+#include <utility>
 
 #include "core/DataFile.h"
 #include "core/DatedPrices.h"
@@ -19,36 +20,6 @@ namespace velkaro {
 namespace {
 
 constexpr std::intptr_t kShellOpenFailedUpTo = 32;
-
-// The files, noting the name of a write that failed.
-class WriteWatch : public FileStore {
-public:
-    explicit WriteWatch(FileStore& files) : files_(files) {}
-    std::string failed;
-    int ReadAll(const std::string& name, std::string& bytes) override { return files_.ReadAll(name, bytes); }
-    int ReplaceAll(const std::string& name, const std::string& bytes) override {
-        return Note(name, files_.ReplaceAll(name, bytes));
-    }
-    int WriteAll(const std::string& name, const std::string& bytes) override {
-        return Note(name, files_.WriteAll(name, bytes));
-    }
-    bool Delete(const std::string& name) override { return files_.Delete(name); }
-
-private:
-    int Note(const std::string& name, int code) {
-        if (code != kIoOk) failed = name;
-        return code;
-    }
-    FileStore& files_;
-};
-
-// The slot a lookup gave, if it still belongs to the adapter: a dialog runs the message loop,
-// and a save from there may have read the price file again.
-std::optional<std::size_t> SlotStill(const Accounting& a, std::size_t slot, const std::string& adapter) {
-    const auto& t = a.Tariffs();
-    if (slot < t.size() && t[slot].adapter == adapter) return slot;
-    return FindTariffSlot(a, adapter);
-}
 
 }  // namespace
 
@@ -126,7 +97,7 @@ bool TrafficMeter::Run(Command command, const std::string& adapter) {
     case Command::Rename: Rename(adapter); return true;
     case Command::SetLimit: SetLimit(adapter, LimitKind::Money); return true;
     case Command::SetTrafficLimit: SetLimit(adapter, LimitKind::Traffic); return true;
-    case Command::HideIdle: HideIdle(); return true;
+    case Command::HideIdle: a_.SetHideIdle(!a_.HideIdle()); return true;
     case Command::Exit: Exit(); return true;
     case Command::MailToAuthor: MailToAuthor(); return true;
     case Command::ClearHistory: ClearHistory(); return true;
@@ -159,13 +130,13 @@ void TrafficMeter::SetPrices(const std::string& adapter) {
     // a negative price in either dialog ends the command with nothing stored.
     static constexpr const char* kPrompts[] = {texts::kPromptPriceIn, texts::kPromptPriceOut};
     double prices[2] = {};
-    std::optional<std::size_t> slot;
     bool found = true;
     for (int i = 0; i < 2; ++i) {
         // On a miss each dialog comes after the message; the input is then discarded.
-        slot = FindTariffSlot(a_, adapter);
-        if (!slot) p_.dialogs.ShowMessage(texts::kTariffMissPrices);
-        found = slot && found;
+        if (!FindTariffSlot(a_, adapter)) {
+            p_.dialogs.ShowMessage(texts::kTariffMissPrices);
+            found = false;
+        }
         const std::optional<std::string> text =
             p_.dialogs.InputBox(texts::kAppTitle, kPrompts[i], texts::kDefaultPrice);
         if (!text) return;
@@ -176,8 +147,10 @@ void TrafficMeter::SetPrices(const std::string& adapter) {
         }
     }
     if (!found) return;
-    if (const auto still = SlotStill(a_, *slot, adapter)) {
-        a_.SetPrices(*still, prices[0], prices[1]);
+    // Looked up again: a dialog runs the message loop, and a save from there may have read the
+    // price file again.
+    if (const auto slot = FindTariffSlot(a_, adapter)) {
+        a_.SetPrices(*slot, prices[0], prices[1]);
         data_.NotePrices(adapter);
     }
 }
@@ -231,10 +204,8 @@ void TrafficMeter::Rename(const std::string& adapter) {
         p_.dialogs.ShowMessage(texts::kTariffMissRename + adapter);
         return;
     }
-    if (const auto still = SlotStill(a_, *slot, adapter)) {
-        a_.SetDisplayName(*still, *text);
-        data_.NoteDisplayName(adapter);
-    }
+    a_.SetDisplayName(*slot, *text);
+    data_.NoteDisplayName(adapter);
 }
 
 void TrafficMeter::SetLimit(const std::string& adapter, LimitKind kind) {
@@ -276,8 +247,6 @@ void TrafficMeter::SetLimit(const std::string& adapter, LimitKind kind) {
         if (k == kind || (newDay && FindLimit(a_, adapter, k))) data_.NoteLimit(adapter, k);
 }
 
-void TrafficMeter::HideIdle() { a_.SetHideIdle(!a_.HideIdle()); }
-
 void TrafficMeter::Tell(const FileNotes& notes) {
     // Shown once the files are done with: a message box runs the message loop, and a tick or
     // a save from there would find the tables half-way.
@@ -293,18 +262,17 @@ void TrafficMeter::SaveFiles() {
 }
 
 void TrafficMeter::PeriodicSave() {
-    WriteWatch watch(p_.files);
     try {
-        FilePorts files{watch, p_.clock, p_.regional};
+        FilePorts files{p_.files, p_.clock, p_.regional};
         Tell(::velkaro::SaveFiles(a_, data_, files, p_.screen.OuterWidth()).notes);  // a file still unread is tried again next time
         saveFailing_ = false;
     } catch (const AppError& e) {
         if (saveFailing_) return;
         // Marked before the box opens: the saves that come while it is open stay quiet.
         saveFailing_ = true;
-        p_.dialogs.ShowError(watch.failed.empty()
-                                 ? std::string(e.what())
-                                 : texts::kAutosaveFailed + watch.failed + texts::kAutosaveFailedWhy + e.what());
+        const auto* write = dynamic_cast<const FileWriteError*>(&e);
+        p_.dialogs.ShowError(!write ? std::string(e.what())
+                                    : texts::kAutosaveFailed + write->file + texts::kAutosaveFailedWhy + e.what());
     }
 }
 
@@ -361,22 +329,15 @@ void TrafficMeter::ReportIfNotOpened(std::intptr_t result, const char* failed, c
 }
 
 std::string TrafficMeter::OpenFailureReason(std::intptr_t result) {
-    std::string reason;
-    switch (result) {
-    case 0:
-    case 8: reason = texts::kOpenNoMemory; break;
-    case 2:
-    case 3: reason = texts::kOpenNotFound; break;
-    case 5: reason = texts::kReasonAccessDenied; break;
-    case 26: reason = texts::kReasonSharingViolation; break;
-    case 27:
-    case 31: reason = texts::kOpenNoProgram; break;
-    case 28:
-    case 29:
-    case 30: reason = texts::kOpenNoAnswer; break;
-    default: reason = FillText(texts::kOpenOther, {std::to_string(result)}); break;
-    }
-    return reason;
+    static constexpr std::pair<std::intptr_t, const char*> kReasons[] = {
+        {0, texts::kOpenNoMemory},   {8, texts::kOpenNoMemory},        {2, texts::kOpenNotFound},
+        {3, texts::kOpenNotFound},   {5, texts::kReasonAccessDenied},  {26, texts::kReasonSharingViolation},
+        {27, texts::kOpenNoProgram}, {31, texts::kOpenNoProgram},      {28, texts::kOpenNoAnswer},
+        {29, texts::kOpenNoAnswer},  {30, texts::kOpenNoAnswer},
+    };
+    for (const auto& [code, reason] : kReasons)
+        if (code == result) return reason;
+    return FillText(texts::kOpenOther, {std::to_string(result)});
 }
 
 }  // namespace velkaro

@@ -91,7 +91,6 @@ public:
     void SetPricesFrom(const std::string& adapter);
     void Rename(const std::string& adapter);
     void SetLimit(const std::string& adapter, LimitKind kind);  // the amount, then the period day
-    void HideIdle();    // the setting on or off
     void Exit();        // save, then the end request (a failing save raises: no end)
     void ClearHistory();  // asks, saves, deletes, reloads, then tells
     void MailToAuthor();

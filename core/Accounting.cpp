@@ -35,8 +35,8 @@ AdapterId Accounting::Intern(const std::string& name) {
             if (limits_[i].adapter != name) continue;
             std::int32_t& slot = info.limits[static_cast<int>(limits_[i].kind)];
             if (slot < 0) slot = static_cast<std::int32_t>(i);
+            SetPeriod(info, limits_[i].periodDay);  // its limits agree on the day
         }
-        if (const int day = PeriodDayOf(name)) SetPeriod(info, day);
         info.periodStale = false;  // nothing to sum yet
         SetUpPriceSums(info);
         adapters_.push_back(std::move(info));
@@ -55,56 +55,43 @@ std::size_t Accounting::AppendHistoryRecord(const std::string& adapter, const Hi
     return AppendHistoryRecord(Intern(adapter), fields);
 }
 
+void Accounting::AddToSums(const HistoryRecord& r, std::uint64_t in, std::uint64_t out) {
+    AdapterInfo& info = adapters_[r.adapter];
+    info.totalIn += in;
+    info.totalOut += out;
+    if (IsOn(r, accountingDate_)) {
+        info.todayIn += in;
+        info.todayOut += out;
+    }
+    const bool inPeriod = info.period.Holds(KeyOf(r));
+    if (inPeriod) {
+        info.periodIn += in;
+        info.periodOut += out;
+    }
+    if (PricedSums* p = PriceSlot(info, KeyOf(r))) {
+        p->totalIn += in;
+        p->totalOut += out;
+        if (inPeriod) {
+            p->periodIn += in;
+            p->periodOut += out;
+        }
+    }
+}
+
 std::size_t Accounting::AppendHistoryRecord(AdapterId id, const HistoryRecord& fields) {
     const std::size_t index = history_.size();
     HistoryRecord& r = history_.emplace_back(fields);
     r.adapter = id;
-    AdapterInfo& info = adapters_[id];
-    info.totalIn += r.inOctets;
-    info.totalOut += r.outOctets;
-    if (IsOn(r, accountingDate_)) {
-        info.todayIn += r.inOctets;
-        info.todayOut += r.outOctets;
-        if (r.session == 0) info.openToday.push_back(static_cast<std::uint32_t>(index));
-    }
-    const bool inPeriod = info.period.Holds(KeyOf(r));
-    if (inPeriod) {
-        info.periodIn += r.inOctets;
-        info.periodOut += r.outOctets;
-    }
-    if (PricedSums* p = PriceSlot(info, KeyOf(r))) {
-        p->totalIn += r.inOctets;
-        p->totalOut += r.outOctets;
-        if (inPeriod) {
-            p->periodIn += r.inOctets;
-            p->periodOut += r.outOctets;
-        }
-    }
+    AddToSums(r, r.inOctets, r.outOctets);
+    if (r.session == 0 && IsOn(r, accountingDate_))
+        adapters_[id].openToday.push_back(static_cast<std::uint32_t>(index));
     return index;
 }
 
 void Accounting::SetCounters(std::size_t index, std::uint32_t in, std::uint32_t out) {
     HistoryRecord& r = history_[index];
-    AdapterInfo& info = adapters_[r.adapter];
-    info.totalIn = info.totalIn - r.inOctets + in;
-    info.totalOut = info.totalOut - r.outOctets + out;
-    if (IsOn(r, accountingDate_)) {
-        info.todayIn = info.todayIn - r.inOctets + in;
-        info.todayOut = info.todayOut - r.outOctets + out;
-    }
-    const bool inPeriod = info.period.Holds(KeyOf(r));
-    if (inPeriod) {
-        info.periodIn = info.periodIn - r.inOctets + in;
-        info.periodOut = info.periodOut - r.outOctets + out;
-    }
-    if (PricedSums* p = PriceSlot(info, KeyOf(r))) {
-        p->totalIn = p->totalIn - r.inOctets + in;
-        p->totalOut = p->totalOut - r.outOctets + out;
-        if (inPeriod) {
-            p->periodIn = p->periodIn - r.inOctets + in;
-            p->periodOut = p->periodOut - r.outOctets + out;
-        }
-    }
+    // Unsigned: a counter that went down wraps the difference, and the sum wraps it back.
+    AddToSums(r, std::uint64_t{in} - r.inOctets, std::uint64_t{out} - r.outOctets);
     r.inOctets = in;
     r.outOctets = out;
 }
@@ -140,12 +127,6 @@ void Accounting::SetLimitTime(const Date& today, std::int32_t secondOfDay) {
     limitDate_ = today;
     limitSecond_ = secondOfDay;
     RefreshPeriods();
-}
-
-int Accounting::PeriodDayOf(const std::string& adapter) const {
-    for (const LimitEntry& e : limits_)
-        if (e.adapter == adapter) return e.periodDay;
-    return 0;
 }
 
 void Accounting::SetPeriod(AdapterInfo& info, int periodDay) {
@@ -224,11 +205,8 @@ void Accounting::RefreshPeriods() {
         stale.from = std::min(stale.from, info.period.from);
         stale.to = std::max(stale.to, info.period.to);
     }
-    if (stale.from >= stale.to) {
-        for (AdapterInfo& info : adapters_) info.periodStale = false;
-        return;
-    }
-    for (const HistoryRecord& r : history_) {
+    for (std::size_t i = 0; stale.from < stale.to && i < history_.size(); ++i) {
+        const HistoryRecord& r = history_[i];
         const std::uint64_t key = KeyOf(r);
         if (!stale.Holds(key)) continue;
         AdapterInfo& info = adapters_[r.adapter];
@@ -265,39 +243,28 @@ void Accounting::ReplaceLimits(std::vector<LimitEntry> limits) {
 
 // ---- TariffTable lookups ----
 
-namespace {
-const TariffEntry* FindTariff(const Accounting& a, const std::string& adapter, std::size_t* slot = nullptr) {
+std::optional<std::size_t> FindTariffSlot(const Accounting& a, const std::string& adapter) {
     const auto& t = a.Tariffs();
-    for (std::size_t i = 0; i < t.size(); ++i) {
-        if (t[i].adapter == adapter) {
-            if (slot) *slot = i;
-            return &t[i];
-        }
-    }
-    return nullptr;
+    const auto at = std::find_if(t.begin(), t.end(), [&](const TariffEntry& e) { return e.adapter == adapter; });
+    if (at == t.end()) return std::nullopt;
+    return static_cast<std::size_t>(at - t.begin());
 }
-}  // namespace
 
 const TariffEntry* FindTariffEntry(const Accounting& a, const std::string& adapter) {
-    return FindTariff(a, adapter);
+    const std::optional<std::size_t> slot = FindTariffSlot(a, adapter);
+    return slot ? &a.Tariffs()[*slot] : nullptr;
 }
 
 std::string GetDisplayName(const Accounting& a, const std::string& adapter) {
-    const TariffEntry* e = FindTariff(a, adapter);
+    const TariffEntry* e = FindTariffEntry(a, adapter);
     return e ? e->displayName : adapter;
 }
 
 double GetPrice(Accounting& a, const std::string& adapter, Direction dir) {
-    if (const TariffEntry* e = FindTariff(a, adapter))
+    if (const TariffEntry* e = FindTariffEntry(a, adapter))
         return dir == Direction::Incoming ? e->priceIn : e->priceOut;
     a.AddTariff(TariffEntry{0, 0, adapter, adapter});
     return 0;
-}
-
-std::optional<std::size_t> FindTariffSlot(const Accounting& a, const std::string& adapter) {
-    std::size_t slot = 0;
-    if (FindTariff(a, adapter, &slot)) return slot;
-    return std::nullopt;
 }
 
 }  // namespace velkaro

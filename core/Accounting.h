@@ -182,9 +182,9 @@ private:
     friend void SetLimit(Accounting&, const std::string&, LimitKind, double, int);
     friend void NoteLimitWarning(Accounting&, const struct LimitWarning&);
     AdapterId Intern(const std::string& name);
+    // Adds to the sums of r's adapter that hold r (modulo 2^64: a difference may go down).
+    void AddToSums(const HistoryRecord& r, std::uint64_t in, std::uint64_t out);
     void RebuildDayIndex();
-    // The period day of an adapter's limits, or 0 without one.
-    int PeriodDayOf(const std::string& adapter) const;
     void SetPeriod(AdapterInfo& info, int periodDay);
     void SetUpPriceSums(AdapterInfo& info) const;  // its periods, all sums 0
 

@@ -15,6 +15,4 @@ std::string IoErrorText(int code) {
     }
 }
 
-void RaiseIoError(int code) { throw AppError(IoErrorText(code)); }
-
 }  // namespace velkaro

@@ -4,6 +4,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace velkaro {
 
@@ -15,6 +16,11 @@ public:
 // The runtime's text for an I/O error code: 2 "File not found", ..., else "I/O error %d".
 std::string IoErrorText(int code);
 
-[[noreturn]] void RaiseIoError(int code);
+// A write of one of the program's files that failed, with the name it was written under.
+class FileWriteError : public AppError {
+public:
+    FileWriteError(int code, std::string name) : AppError(IoErrorText(code)), file(std::move(name)) {}
+    std::string file;
+};
 
 }  // namespace velkaro

@@ -31,12 +31,11 @@ Date DateOfDayNumber(std::int64_t days) {
     return Date{static_cast<std::uint16_t>(y), static_cast<std::uint16_t>(m), static_cast<std::uint16_t>(d)};
 }
 
-bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
-
 int DaysInMonth(int year, int month) {
     static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     if (month < 1 || month > 12) return 0;
-    return kDays[month - 1] + (month == 2 && IsLeapYear(year) ? 1 : 0);
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return kDays[month - 1] + (month == 2 && leap ? 1 : 0);
 }
 
 }  // namespace velkaro

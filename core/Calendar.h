@@ -16,7 +16,6 @@ void CivilFromDays(std::int64_t days, std::int64_t& y, unsigned& m, unsigned& d)
 inline std::int64_t DayNumber(const Date& d) { return DaysFromCivil(d.year, d.month, d.day); }
 Date DateOfDayNumber(std::int64_t days);
 
-bool IsLeapYear(int year);
 // 28 to 31; 0 for a month that is not 1 to 12.
 int DaysInMonth(int year, int month);
 

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "core/Calendar.h"
+#include "core/NumberText.h"
 #include "core/Sampler.h"
 
 namespace velkaro {
@@ -53,13 +54,7 @@ bool ReadSystemStartText(std::string_view t, std::int64_t& seconds) {
     if (t.size() != 19 || t[4] != '-' || t[7] != '-' || t[10] != ' ' || t[13] != ':' || t[16] != ':')
         return false;
     auto number = [&](std::size_t at, std::size_t len, unsigned& value) {
-        value = 0;
-        for (std::size_t i = at; i < at + len; ++i) {
-            const unsigned digit = static_cast<unsigned char>(t[i]) - unsigned{'0'};
-            if (digit > 9) return false;
-            value = value * 10 + digit;
-        }
-        return true;
+        return ReadDigits(t.substr(at, len), value);
     };
     unsigned y, mo, d, h, mi, s;
     if (!number(0, 4, y) || !number(5, 2, mo) || !number(8, 2, d) || !number(11, 2, h) ||

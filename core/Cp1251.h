@@ -64,19 +64,10 @@ consteval char ByteOf(char32_t cp) {
     throw "not in Windows-1251";
 }
 
+// Zero-padded: a character takes one byte here, so the UTF-8 size is room enough.
 template <std::size_t N>
-consteval std::size_t Length(const Utf8Literal<N>& s) {
-    std::size_t n = 0;
-    for (std::size_t i = 0; s.bytes[i] != '\0';) {
-        NextCodePoint(s.bytes, i);
-        ++n;
-    }
-    return n;
-}
-
-template <std::size_t Size, std::size_t N>
-consteval std::array<char, Size> Convert(const Utf8Literal<N>& s) {
-    std::array<char, Size> out{};
+consteval std::array<char, N> Convert(const Utf8Literal<N>& s) {
+    std::array<char, N> out{};
     std::size_t o = 0;
     for (std::size_t i = 0; s.bytes[i] != '\0';) out[o++] = ByteOf(NextCodePoint(s.bytes, i));
     return out;
@@ -85,7 +76,7 @@ consteval std::array<char, Size> Convert(const Utf8Literal<N>& s) {
 // One static array per distinct text.
 template <Utf8Literal S>
 struct Text {
-    static constexpr std::array<char, Length(S) + 1> bytes = Convert<Length(S) + 1>(S);
+    static constexpr std::array<char, sizeof S.bytes> bytes = Convert(S);
 };
 
 }  // namespace cp1251

@@ -109,12 +109,14 @@ void MarkRead(FileStore& files, const DataFile& file, FileState& state, std::str
 
 void ReplaceDataFile(FileStore& files, const DataFile& file, FileState& state, const std::string& bytes) {
     if (state.backupDue) {
-        if (const int code = files.ReplaceAll(FreeBackupName(files, file), state.original); code != kIoOk)
-            RaiseIoError(code);
+        const std::string backup = FreeBackupName(files, file);
+        if (const int code = files.ReplaceAll(backup, state.original); code != kIoOk)
+            throw FileWriteError(code, backup);
         state.backupDue = false;
         std::string().swap(state.original);
     }
-    if (const int code = files.ReplaceAll(file.name, bytes); code != kIoOk) RaiseIoError(code);
+    if (const int code = files.ReplaceAll(file.name, bytes); code != kIoOk)
+        throw FileWriteError(code, file.name);
 }
 
 void RemoveTemporaryFiles(FileStore& files, const DataFile& file) {

@@ -184,7 +184,7 @@ void ParseDataFile(FileStore& files, const DataFile& file, FileState& state, std
 }
 
 // Replaces a file the run has read with bytes, keeping it first as it was loaded when that is
-// due. Raises AppError when a write fails (the file then stays as it was).
+// due. Raises FileWriteError when a write fails (the file then stays as it was).
 void ReplaceDataFile(FileStore& files, const DataFile& file, FileState& state, const std::string& bytes);
 
 // Deletes the temporary files a save ended half-way left of the file and its backup copies;

@@ -1,10 +1,12 @@
 #include "core/HistoryFile.h"
 
-#include <charconv>
+#include <algorithm>
 #include <cstring>
 #include <unordered_map>
 
 #include "core/Formatting.h"
+#include "core/NameEscape.h"
+#include "core/NumberText.h"
 #include "core/Sampler.h"
 #include "core/Texts.h"
 
@@ -29,16 +31,11 @@ constexpr int kDefaultWidth = 500;
 // A reading line's name: the bytes below 0x20 (which would end the line or make it a record)
 // and "%" itself as "%XX".
 void AppendReadingName(std::string& out, std::string_view name) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
     for (char c : name) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u < 0x20 || c == '%') {
-            out += '%';
-            out += kHex[u >> 4];
-            out += kHex[u & 15];
-        } else {
+        if (static_cast<unsigned char>(c) < 0x20 || c == '%')
+            AppendHexEscape(out, c);
+        else
             out += c;
-        }
     }
 }
 
@@ -49,26 +46,12 @@ bool ReadReadingName(std::string_view text, std::string& name) {
             name += text[i];
             continue;
         }
-        if (i + 2 >= text.size()) return false;
-        unsigned value = 0;
-        for (std::size_t k = i + 1; k <= i + 2; ++k) {
-            const char c = text[k];
-            const unsigned digit = c >= '0' && c <= '9' ? unsigned(c - '0')
-                                   : c >= 'A' && c <= 'F' ? unsigned(c - 'A' + 10)
-                                                          : 16u;
-            if (digit > 15) return false;
-            value = value * 16 + digit;
-        }
-        name += static_cast<char>(value);
+        if (i + 2 >= text.size() || HexValue(text[i + 1]) < 0 || HexValue(text[i + 2]) < 0)
+            return false;
+        name += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
         i += 2;
     }
     return true;
-}
-
-bool ReadU64(std::string_view text, std::uint64_t& value) {
-    if (text.empty()) return false;
-    const auto res = std::from_chars(text.data(), text.data() + text.size(), value);
-    return res.ec == std::errc() && res.ptr == text.data() + text.size();
 }
 
 // "KEY IN OUT NAME", one blank between the fields; the name is the rest of the line.
@@ -80,7 +63,7 @@ bool ReadReadingLine(std::string_view value, RowReading& r) {
         field = value.substr(0, blank);
         value.remove_prefix(blank + 1);
     }
-    return ReadU64(fields[0], r.key) && ReadU64(fields[1], r.in) && ReadU64(fields[2], r.out) &&
+    return ReadDigits(fields[0], r.key) && ReadDigits(fields[1], r.in) && ReadDigits(fields[2], r.out) &&
            ReadReadingName(value, r.name);
 }
 
@@ -94,12 +77,11 @@ struct RunTraffic {
 std::vector<RunTraffic> TrafficOfRun(const Accounting& a) {
     std::vector<RunTraffic> run;
     for (const HistoryRecord& r : a.History()) {
-        if (!run.empty() && run.back().adapter == a.AdapterNameOf(r) && run.back().day == Date{r.year, r.month, r.day}) {
-            run.back().in += r.inOctets;
-            run.back().out += r.outOctets;
-        } else {
-            run.push_back(RunTraffic{a.AdapterNameOf(r), Date{r.year, r.month, r.day}, r.inOctets, r.outOctets});
-        }
+        const Date day{r.year, r.month, r.day};
+        if (run.empty() || run.back().adapter != a.AdapterNameOf(r) || !(run.back().day == day))
+            run.push_back(RunTraffic{a.AdapterNameOf(r), day});
+        run.back().in += r.inOctets;
+        run.back().out += r.outOctets;
     }
     return run;
 }
@@ -130,11 +112,7 @@ void AddTrafficOfRun(Accounting& a, const std::vector<RunTraffic>& run) {
             if (it != open.end()) index = it->second;
         }
         if (index == SIZE_MAX) {
-            HistoryRecord r;
-            r.year = t.day.year;
-            r.month = t.day.month;
-            r.day = t.day.day;
-            index = a.AppendHistoryRecord(t.adapter, r);
+            index = a.AppendHistoryRecord(t.adapter, HistoryRecord{0, 0, t.day.year, t.day.month, t.day.day});
             id = a.History()[index].adapter;
         }
         open[key(id, t.day)] = AddToOpenRecord(a, index, t.in, t.out);
@@ -195,7 +173,7 @@ void LoadHistoryFile(Accounting& a, DataFiles& data, FilePorts& ports, TableRead
             return kept.hasStart;
         } else if (key == kUptimeKey) {
             std::uint64_t seconds = 0;
-            kept.clock.hasUptime = ReadU64(value, seconds) && seconds <= INT64_MAX;
+            kept.clock.hasUptime = ReadDigits(value, seconds) && seconds <= INT64_MAX;
             kept.clock.uptime = static_cast<std::int64_t>(seconds);
             return kept.clock.hasUptime;
         } else if (key == kCountingKey) {
@@ -246,26 +224,16 @@ int ReadWidthSetting(std::string_view v) {
         negative = v.front() == '-';
         v.remove_prefix(1);
     }
-    unsigned base = 10;
-    if (!v.empty() && v.front() == '$') {
+    int base = 10;
+    if (v.starts_with('$')) {
         base = 16;
         v.remove_prefix(1);
-    } else if (v.size() >= 2 && v[0] == '0' && (v[1] == 'x' || v[1] == 'X')) {
+    } else if (v.starts_with("0x") || v.starts_with("0X")) {
         base = 16;
         v.remove_prefix(2);
     }
-    if (v.empty()) return kDefaultWidth;
-    const std::uint64_t limit = negative ? 2147483648u : 2147483647u;
     std::uint64_t value = 0;
-    for (char c : v) {
-        unsigned digit;
-        if (c >= '0' && c <= '9') digit = static_cast<unsigned>(c - '0');
-        else if (base == 16 && c >= 'a' && c <= 'f') digit = static_cast<unsigned>(c - 'a' + 10);
-        else if (base == 16 && c >= 'A' && c <= 'F') digit = static_cast<unsigned>(c - 'A' + 10);
-        else return kDefaultWidth;
-        value = value * base + digit;
-        if (value > limit) return kDefaultWidth;
-    }
+    if (!ReadDigits(v, value, base) || value > (negative ? 2147483648u : 2147483647u)) return kDefaultWidth;
     return negative ? static_cast<int>(-static_cast<std::int64_t>(value)) : static_cast<int>(value);
 }
 
@@ -279,36 +247,22 @@ std::string HistoryFileText(const Accounting& a, int form1Width, const SystemClo
     std::string out;
     out.reserve(size);
 
-    out += kShowKey;
-    out += '=';
-    out += a.AdapterFilter();
-    out += "\r\n";
-    out += kWidthKey;
-    out += '=';
-    AppendNumber(out, form1Width);
-    out += "\r\n";
-    if (a.HideIdle()) {
-        out += kHideIdleKey;
-        out += "=1\r\n";
-    }
-    if (a.CountingBoot()) {
-        out += kCountingKey;
+    auto setting = [&out](std::string_view key, std::string_view value) {
+        out += key;
         out += '=';
-        out += kCountingBoot;
+        out += value;
         out += "\r\n";
+    };
+    setting(kShowKey, a.AdapterFilter());
+    setting(kWidthKey, std::to_string(form1Width));
+    if (a.HideIdle()) setting(kHideIdleKey, "1");
+    if (a.CountingBoot()) {
+        setting(kCountingKey, kCountingBoot);
     } else if (SystemClock clock; a.Readings().ClockOfReadings(now, clock)) {
         // Unless the run has yet to take its first reading with nothing kept, the next start
         // under the same system start goes on from these.
-        out += kSystemStartKey;
-        out += '=';
-        out += SystemStartText(clock.start);
-        out += "\r\n";
-        if (clock.hasUptime) {
-            out += kUptimeKey;
-            out += '=';
-            AppendNumber(out, clock.uptime < 0 ? 0 : clock.uptime);
-            out += "\r\n";
-        }
+        setting(kSystemStartKey, SystemStartText(clock.start));
+        if (clock.hasUptime) setting(kUptimeKey, std::to_string(std::max<std::int64_t>(clock.uptime, 0)));
         for (const RowReading& r : a.Readings().All()) {
             out += kReadingKey;
             out += '=';

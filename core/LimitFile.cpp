@@ -17,15 +17,10 @@ constexpr unsigned kLimitAdapterField = kFieldStartsLine;
 
 // "YYYY-MM", a month of the years 1 to 9999.
 bool ReadYearMonth(std::string_view text, YearMonth& m) {
-    if (text.size() != 7 || text[4] != '-') return false;
     unsigned year = 0, month = 0;
-    for (std::size_t i = 0; i < 7; ++i) {
-        if (i == 4) continue;
-        const unsigned digit = static_cast<unsigned char>(text[i]) - unsigned{'0'};
-        if (digit > 9) return false;
-        (i < 4 ? year : month) = (i < 4 ? year : month) * 10 + digit;
-    }
-    if (year == 0 || month == 0 || month > 12) return false;
+    if (text.size() != 7 || text[4] != '-' || !ReadDigits(text.substr(0, 4), year) ||
+        !ReadDigits(text.substr(5), month) || year == 0 || month == 0 || month > 12)
+        return false;
     m = YearMonth{static_cast<std::uint16_t>(year), static_cast<std::uint16_t>(month)};
     return true;
 }
@@ -141,7 +136,6 @@ void LoadLimitFile(Accounting& a, DataFiles& data, FilePorts& ports, TableRead h
         });
     a.ReplaceLimits(wasUnread ? MergedLimits(a, data.editsWhileUnread, std::move(limits)) : std::move(limits));
     data.editsWhileUnread.limits.clear();
-    a.RefreshPeriods();
 }
 
 std::string LimitFileText(const Accounting& a, char sep) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 
 #include "core/DatedPrices.h"
 #include "core/Formatting.h"
@@ -68,6 +69,26 @@ void Rearm(const Accounting& a, LimitEntry& e) {
     e.forecastWarned = e.forecastWarned && s.forecastOver;
 }
 
+// Below 100 while used is below the limit and at least 100 once it has reached it (the
+// division alone may miss by a last bit); 0 for 0 or less.
+std::uint64_t LimitPercent(long double used, double limit) {
+    if (!(limit > 0) || !(used > 0)) return 0;
+    const long double ratio = used * 100 / limit;
+    std::uint64_t percent = ratio >= kPercentCap ? static_cast<std::uint64_t>(kPercentCap)
+                                                 : static_cast<std::uint64_t>(ratio);
+    if (used >= limit)
+        percent = std::max<std::uint64_t>(percent, kLimitReachedLevel);
+    else
+        percent = std::min<std::uint64_t>(percent, kLimitReachedLevel - 1);
+    return percent;
+}
+
+int LimitLevel(std::uint64_t percent) {
+    if (percent >= kLimitReachedLevel) return kLimitReachedLevel;
+    if (percent >= kLimitNearLevel) return kLimitNearLevel;
+    return 0;
+}
+
 }  // namespace
 
 const LimitEntry* FindLimit(const Accounting& a, const std::string& adapter, LimitKind kind) {
@@ -91,24 +112,6 @@ int PeriodDayOf(const Accounting& a, const std::string& adapter) {
     for (const LimitEntry& e : a.Limits())
         if (e.adapter == adapter) return e.periodDay;
     return kFirstPeriodDay;
-}
-
-std::uint64_t LimitPercent(long double used, double limit) {
-    if (!(limit > 0) || !(used > 0)) return 0;
-    const long double ratio = used * 100 / limit;
-    std::uint64_t percent = ratio >= kPercentCap ? static_cast<std::uint64_t>(kPercentCap)
-                                                 : static_cast<std::uint64_t>(ratio);
-    if (used >= limit)
-        percent = std::max<std::uint64_t>(percent, kLimitReachedLevel);
-    else
-        percent = std::min<std::uint64_t>(percent, kLimitReachedLevel - 1);
-    return percent;
-}
-
-int LimitLevel(std::uint64_t percent) {
-    if (percent >= kLimitReachedLevel) return kLimitReachedLevel;
-    if (percent >= kLimitNearLevel) return kLimitNearLevel;
-    return 0;
 }
 
 LimitStatus GetLimitStatus(const Accounting& a, const LimitEntry& e) {
@@ -153,20 +156,14 @@ std::string LimitLine(const Accounting& a, AdapterId id, LimitKind kind, char se
 }
 
 std::string AllowanceLine(const Accounting& a, char sep) {
-    bool found = false;
-    long double closest = 0;
-    LimitStatus best;
+    std::optional<LimitStatus> best;
     for (const LimitEntry& e : a.Limits()) {
         const LimitStatus s = GetLimitStatus(a, e);
-        const long double part = s.used / e.limit;
-        if (found && !(part > closest)) continue;
-        found = true;
-        closest = part;
-        best = s;
+        if (!best || s.used / s.limit > best->used / best->limit) best = s;
     }
-    if (!found) return {};
-    return texts::kTipLeft + AmountText(best.kind, best.left, sep) + texts::kTipPerDay +
-           AmountText(best.kind, best.perDay, sep);
+    if (!best) return {};
+    return texts::kTipLeft + AmountText(best->kind, best->left, sep) + texts::kTipPerDay +
+           AmountText(best->kind, best->perDay, sep);
 }
 
 std::vector<LimitWarning> DueLimitWarnings(const Accounting& a, char sep) {

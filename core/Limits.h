@@ -39,11 +39,6 @@ const LimitEntry* FindLimit(const Accounting& a, AdapterId id, LimitKind kind);
 // 1 without a limit.
 int PeriodDayOf(const Accounting& a, const std::string& adapter);
 
-// Below 100 while used is below the limit and at least 100 once it has reached it (the
-// division alone may miss by a last bit); 0 for 0 or less.
-std::uint64_t LimitPercent(long double used, double limit);
-int LimitLevel(std::uint64_t percent);
-
 // The cost is summed as the report sums days: price * (bytes / 1048576) per direction, at each
 // day's prices; the current prices of an adapter without a price entry are 0 (none is registered).
 LimitStatus GetLimitStatus(const Accounting& a, const LimitEntry& e);

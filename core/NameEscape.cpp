@@ -7,18 +7,11 @@ namespace velkaro {
 namespace {
 
 constexpr char kEscape = '%';
-constexpr char kHexDigits[] = "0123456789ABCDEF";
 constexpr unsigned char kByteOrderMarkStart = 0xEF;
 
 // The bytes an escape stands for.
 bool IsEscapable(unsigned char c) {
     return IsTrimmed(static_cast<char>(c)) || c == kEscape || c == '|' || c == kByteOrderMarkStart;
-}
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
 }
 
 // The byte of the escape that begins at s[i], or -1 when none does.
@@ -33,28 +26,35 @@ int EscapedByteAt(std::string_view s, std::size_t i) {
 
 }  // namespace
 
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+void AppendHexEscape(std::string& out, char c) {
+    static constexpr char kHexDigits[] = "0123456789ABCDEF";
+    const auto byte = static_cast<unsigned char>(c);
+    out += kEscape;
+    out += kHexDigits[byte >> 4];
+    out += kHexDigits[byte & 15];
+}
+
 void AppendEscapedName(std::string& out, std::string_view name, unsigned field) {
     // The bytes the trimming of the field would take away: [0, keepFrom) and [keepTo, size).
-    std::size_t keepFrom = 0;
-    std::size_t keepTo = name.size();
-    if (field & kFieldTrimmed) {
-        while (keepFrom < keepTo && IsTrimmed(name[keepFrom])) ++keepFrom;
-        while (keepTo > keepFrom && IsTrimmed(name[keepTo - 1])) --keepTo;
-    }
+    const std::string_view kept = field & kFieldTrimmed ? Trim(name) : name;
+    const std::size_t keepFrom = static_cast<std::size_t>(kept.data() - name.data());
+    const std::size_t keepTo = keepFrom + kept.size();
     const bool byteOrderMark = (field & kFieldStartsLine) && name.starts_with("\xEF\xBB\xBF");
     for (std::size_t i = 0; i < name.size(); ++i) {
         const char c = name[i];
         const bool escaped = c == '\0' || c == '\r' || c == '\n' || i < keepFrom || i >= keepTo ||
                              (c == '|' && (field & kFieldEndsAtBar)) || (c == '\t' && (field & kFieldTabLine)) ||
                              (i == 0 && byteOrderMark) || EscapedByteAt(name, i) >= 0;
-        if (!escaped) {
+        if (escaped)
+            AppendHexEscape(out, c);
+        else
             out += c;
-            continue;
-        }
-        const auto byte = static_cast<unsigned char>(c);
-        out += kEscape;
-        out += kHexDigits[byte >> 4];
-        out += kHexDigits[byte & 15];
     }
 }
 

@@ -21,4 +21,9 @@ enum NameField : unsigned {
 void AppendEscapedName(std::string& out, std::string_view name, unsigned field);
 std::string UnescapedName(std::string_view text);
 
+// "%XX" of a byte, in upper-case hexadecimal.
+void AppendHexEscape(std::string& out, char c);
+// The value of "0" to "9" and "A" to "F" (upper case only), or -1.
+int HexValue(char c);
+
 }  // namespace velkaro

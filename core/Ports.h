@@ -64,7 +64,6 @@ enum IoCode : int {
     kIoAccessDenied = 5,
     kIoReadBeyondEnd = 100,
     kIoDiskFull = 101,
-    kIoInvalidNumericInput = 106,
 };
 
 // The name ReplaceAll gives its temporary file: the file's own name with this appended.

@@ -21,12 +21,8 @@ namespace {
 
 constexpr std::uint64_t kFieldMax = std::numeric_limits<std::uint32_t>::max();
 
-HistoryRecord OpenRecordOn(const Date& d) {
-    HistoryRecord r;
-    r.year = d.year;
-    r.month = d.month;
-    r.day = d.day;
-    return r;
+HistoryRecord OpenRecordOn(const Date& d, std::uint32_t in = 0, std::uint32_t out = 0) {
+    return HistoryRecord{in, out, d.year, d.month, d.day};
 }
 
 // The adapter's open records of the AccountingDate, in table order, are those a scan of the
@@ -58,10 +54,8 @@ AdapterId SampleRowAsCounters(Accounting& a, const std::string& name, std::uint3
         }
     }
     if (!matched) {
-        HistoryRecord r = OpenRecordOn(a.AccountingDate());
-        r.inOctets = in;
-        r.outOctets = out;
-        return a.History()[a.AppendHistoryRecord(name, r)].adapter;
+        const std::size_t index = a.AppendHistoryRecord(name, OpenRecordOn(a.AccountingDate(), in, out));
+        return a.History()[index].adapter;
     }
     return id;
 }
@@ -70,12 +64,9 @@ AdapterId SampleRowAsCounters(Accounting& a, const std::string& name, std::uint3
 AdapterId AddGrowth(Accounting& a, AdapterId id, std::string_view name, std::uint64_t in, std::uint64_t out) {
     if (id == kNoAdapter) {
         const std::string key(name);
-        if (!a.FindAdapter(key, id)) {
-            const std::size_t index = a.AppendHistoryRecord(key, OpenRecordOn(a.AccountingDate()));
-            id = a.History()[index].adapter;
-            AddToOpenRecord(a, index, in, out);
-            return id;
-        }
+        // A new adapter's first record is its open record of the day, found below.
+        if (!a.FindAdapter(key, id))
+            id = a.History()[a.AppendHistoryRecord(key, OpenRecordOn(a.AccountingDate()))].adapter;
     }
     const std::vector<std::uint32_t>& open = a.Adapters()[id].openToday;
     const std::size_t index = open.empty() ? a.AppendHistoryRecord(id, OpenRecordOn(a.AccountingDate()))

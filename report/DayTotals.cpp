@@ -10,17 +10,14 @@ std::vector<AdapterDay> DayTotals(const Accounting& a, const AdapterId* only) {
     std::map<Key, AdapterDay> days;
     for (const HistoryRecord& r : a.History()) {
         if (only && r.adapter != *only) continue;
-        AdapterDay& d = days[Key{r.year, r.month, r.day, r.adapter}];
+        const Key key{r.year, r.month, r.day, r.adapter};
+        AdapterDay& d = days.try_emplace(key, AdapterDay{Date{r.year, r.month, r.day}, r.adapter}).first->second;
         d.in += r.inOctets;
         d.out += r.outOctets;
     }
     std::vector<AdapterDay> out;
     out.reserve(days.size());
-    for (auto& [key, d] : days) {
-        d.date = Date{std::get<0>(key), std::get<1>(key), std::get<2>(key)};
-        d.adapter = std::get<3>(key);
-        out.push_back(d);
-    }
+    for (const auto& [key, d] : days) out.push_back(d);
     return out;
 }
 

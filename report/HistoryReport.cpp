@@ -134,6 +134,12 @@ private:
         }
     }
 
+    void Cell(const char* open, const std::string& text, const char* close = kCellEnd) {
+        out_ += open;
+        out_ += text;
+        out_ += close;
+    }
+
     void WriteDayRow() {
         const double currentIn = GetPrice(a_, adapter_, Direction::Incoming);
         const double currentOut = GetPrice(a_, adapter_, Direction::Outgoing);
@@ -147,28 +153,14 @@ private:
         const long double out = static_cast<long double>(dayOut_);
 
         out_ += "<tr bgcolor=\"#FFFFCC\">";
-        out_ += kCell10;
-        out_ += std::to_string(prevDay_) + "." + std::to_string(prevMonth_) + "." +
-                std::to_string(prevYear_);
-        out_ += kCellEnd;
-        out_ += kCell15;
-        out_ += FormatTraffic(dayIn_, 0, sep_);
-        out_ += kCellEnd;
-        out_ += kCell15;
-        out_ += FormatTraffic(dayOut_, 0, sep_);
-        out_ += kCellEnd;
-        out_ += kCell15;
-        out_ += FormatTraffic(dayIn_, dayOut_, sep_);
-        out_ += kCellEnd;
-        out_ += kCell10;
-        out_ += FormatPriceGeneral(priceIn, sep_);
-        out_ += kPriceCellEnd;
-        out_ += kCell10;
-        out_ += FormatPriceGeneral(priceOut, sep_);
-        out_ += kPriceCellEnd;
-        out_ += kCellLast;
-        out_ += FormatCost(priceIn * in, priceOut * out, sep_);
-        out_ += kCellEnd;
+        Cell(kCell10, std::to_string(prevDay_) + "." + std::to_string(prevMonth_) + "." +
+                          std::to_string(prevYear_));
+        Cell(kCell15, FormatTraffic(dayIn_, 0, sep_));
+        Cell(kCell15, FormatTraffic(dayOut_, 0, sep_));
+        Cell(kCell15, FormatTraffic(dayIn_, dayOut_, sep_));
+        Cell(kCell10, FormatPriceGeneral(priceIn, sep_), kPriceCellEnd);
+        Cell(kCell10, FormatPriceGeneral(priceOut, sep_), kPriceCellEnd);
+        Cell(kCellLast, FormatCost(priceIn * in, priceOut * out, sep_));
         Line("    </tr>");
         Line("");
 

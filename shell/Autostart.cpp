@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "win/Handles.h"
+
 namespace velkaro::shell {
 
 namespace {
@@ -12,13 +14,6 @@ bool SameIgnoringCase(const std::wstring& a, const std::wstring& b) {
     return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
                                   static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
-
-struct KeyCloser {
-    HKEY key = nullptr;
-    ~KeyCloser() {
-        if (key) ::RegCloseKey(key);
-    }
-};
 
 }  // namespace
 
@@ -43,19 +38,19 @@ bool RunKeyAutostart::IsOn() {
 }
 
 LONG RunKeyAutostart::SetOn(bool on) {
-    KeyCloser run;
+    HKEY key = nullptr;
+    LONG rc = on ? ::RegCreateKeyExW(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                                     &key, nullptr)
+                 : ::RegOpenKeyExW(HKEY_CURRENT_USER, kRunKey, 0, KEY_SET_VALUE, &key);
+    if (!on && rc == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;  // no Run key: nothing starts
+    if (rc != ERROR_SUCCESS) return rc;
+    const win::UniqueKey run(key);
     if (on) {
-        LONG rc = ::RegCreateKeyExW(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                                    &run.key, nullptr);
-        if (rc != ERROR_SUCCESS) return rc;
         const DWORD bytes = static_cast<DWORD>((command_.size() + 1) * sizeof(wchar_t));
-        return ::RegSetValueExW(run.key, kValueName, 0, REG_SZ,
+        return ::RegSetValueExW(run.get(), kValueName, 0, REG_SZ,
                                 reinterpret_cast<const BYTE*>(command_.c_str()), bytes);
     }
-    LONG rc = ::RegOpenKeyExW(HKEY_CURRENT_USER, kRunKey, 0, KEY_SET_VALUE, &run.key);
-    if (rc == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;  // no Run key: nothing starts
-    if (rc != ERROR_SUCCESS) return rc;
-    rc = ::RegDeleteValueW(run.key, kValueName);
+    rc = ::RegDeleteValueW(run.get(), kValueName);
     return rc == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : rc;
 }
 

@@ -2,7 +2,6 @@
 
 #include "core/AppError.h"
 #include "ui/StatisticsWindow.h"
-#include "win/DialogsWin32.h"
 #include "win/Utf16.h"
 
 namespace velkaro::shell {
@@ -33,15 +32,8 @@ Program::Program(SystemPorts ports, ProgramOptions options)
     statistics_ = std::make_unique<ui::StatisticsWindow>(app_, *meter_, [this] { about_->ShowAbout(statistics_->Handle()); });
     about_ = std::make_unique<ui::AboutWindow>(app_);
 
-    {
-        // What the start asks or says comes from the statistics window, hidden as it is.
-        win::DialogOwner owner(statistics_->Handle());
-        try {
-            meter_->Guarded([this] { meter_->Start(); });
-        } catch (const std::exception& e) {
-            app_.ShowError(e.what());
-        }
-    }
+    // What the start asks or says comes from the statistics window, hidden as it is.
+    statistics_->Run([this] { meter_->Start(); });
     if (meter_->Files().loaded && options.autosaveIntervalMs &&
         app_.StartTimer(kSaveTimer, options.autosaveIntervalMs, [this] { PeriodicSave(); }))
         saveInterval_ = options.autosaveIntervalMs;
@@ -63,12 +55,7 @@ void Program::Tick() {
         app_.StopTimer(kTickTimer);
         return;
     }
-    win::DialogOwner owner(statistics_->Handle());
-    try {
-        meter_->Guarded([this] { meter_->Tick(); });
-    } catch (const std::exception& e) {
-        app_.ShowError(e.what());
-    }
+    statistics_->Run([this] { meter_->Tick(); });
 }
 
 void Program::PeriodicSave() {

@@ -10,16 +10,23 @@
 #include "win/Utf16.h"
 #include "win/Win32FileStore.h"
 
+namespace {
+
+int Failed(const std::string& text) {
+    ::MessageBoxW(nullptr, velkaro::win::Widen(text).c_str(),
+                  velkaro::win::Widen(velkaro::texts::kAppTitle).c_str(), MB_OK | MB_ICONERROR);
+    return 1;
+}
+
+}  // namespace
+
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // Windows starts Run-key programs in a folder of its choosing; counting there would begin a
     // second history.
     const std::wstring exePath = velkaro::win::ExePath();
     if (velkaro::shell::EnterExeFolderIfAutostart(::GetCommandLineW(), exePath) ==
-        velkaro::shell::AutostartStart::Failed) {
-        ::MessageBoxW(nullptr, velkaro::win::Widen(velkaro::texts::kAutostartNoFolder).c_str(),
-                      velkaro::win::Widen(velkaro::texts::kAppTitle).c_str(), MB_OK | MB_ICONERROR);
-        return 1;
-    }
+        velkaro::shell::AutostartStart::Failed)
+        return Failed(velkaro::texts::kAutostartNoFolder);
 
     velkaro::win::IpHelperTable ifTable;
     velkaro::win::Win32Clock clock;
@@ -34,8 +41,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         velkaro::shell::Program program({ifTable, clock, regional, dialogs, shell, files}, options);
         return program.Run();
     } catch (const std::exception& e) {
-        ::MessageBoxW(nullptr, velkaro::win::Widen(e.what()).c_str(),
-                      velkaro::win::Widen(velkaro::texts::kAppTitle).c_str(), MB_OK | MB_ICONERROR);
-        return 1;
+        return Failed(e.what());
     }
 }

@@ -1,7 +1,5 @@
 #include "ui/AboutWindow.h"
 
-#include <stdexcept>
-
 #include "core/Texts.h"
 #include "win/Fonts.h"
 #include "win/Geometry.h"
@@ -29,19 +27,10 @@ SIZE TextSize(HWND hwnd, HFONT font, const std::wstring& text) {
 
 }  // namespace
 
-AboutWindow::AboutWindow(Application& app) : AppWindow(app), dpi_(win::SystemDpi()) {
-    const SIZE outer = win::OuterSize(dpi_.Px(kClientWidth), dpi_.Px(kClientHeight), kStyle, kExStyle, dpi_);
-    const POINT at = win::CentredIn(win::ScreenRect(), outer.cx, outer.cy);
-    white_.reset(::CreateSolidBrush(RGB(255, 255, 255)));
-    if (!white_) throw std::runtime_error("About: CreateSolidBrush failed");
-    CreateOwned(L"TForm3", texts::kAboutCaption, kStyle, kExStyle, at.x, at.y, outer.cx, outer.cy);
-    // Its monitor may have another DPI than the system's.
-    if (const win::Dpi dpi = win::WindowDpi(Handle()); dpi != dpi_) {
-        dpi_ = dpi;
-        const SIZE size = win::OuterSize(dpi_.Px(kClientWidth), dpi_.Px(kClientHeight), kStyle, kExStyle, dpi_);
-        win::SetOuterSize(Handle(), size.cx, size.cy);
-        win::CentreWindow(Handle(), win::MonitorWorkArea(Handle()));
-    }
+AboutWindow::AboutWindow(Application& app) : AppWindow(app) {
+    CreateOwned(L"TForm3", texts::kAboutCaption, kStyle, kExStyle, 0, 0, kClientWidth, kClientHeight,
+                win::WhiteBrush());
+    win::CentreWindow(Handle(), win::ScreenRect());
 }
 
 // Made when first shown: static controls are common controls under the program's manifest,
@@ -58,19 +47,15 @@ void AboutWindow::MakeControls() {
     icon_.reset(static_cast<HICON>(
         ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, iconSize, iconSize, 0)));
     HICON picture = icon_ ? icon_.get() : app_.Icon();
-    HWND image = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_ICON | SS_REALSIZEIMAGE,
-                                   dpi_.Px(8), dpi_.Px(6), iconSize, iconSize, Handle(), nullptr,
-                                   ::GetModuleHandleW(nullptr), nullptr);
+    HWND image = AddStatic(L"", SS_ICON | SS_REALSIZEIMAGE, dpi_.Px(8), dpi_.Px(6), iconSize, iconSize);
     ::SendMessageW(image, STM_SETICON, reinterpret_cast<WPARAM>(picture), 0);
     ::SetWindowPos(image, nullptr, dpi_.Px(8), dpi_.Px(6), iconSize, iconSize, SWP_NOZORDER | SWP_NOACTIVATE);
 
     AddText(texts::kAboutBy, 88, 40, windowFont_.get());
     AddText(texts::kAboutCredit, 160, 40, valueFont_.get());
     AddText(texts::kAboutMail, 120, 88, windowFont_.get());
-    HWND city = ::CreateWindowExW(0, L"STATIC", win::Widen(texts::kAboutCity).c_str(),
-                                  WS_CHILD | WS_VISIBLE | SS_CENTER | SS_NOPREFIX, 0,
-                                  dpi_.Px(kClientHeight - 17), dpi_.Px(kClientWidth), dpi_.Px(17), Handle(),
-                                  nullptr, ::GetModuleHandleW(nullptr), nullptr);
+    HWND city = AddStatic(win::Widen(texts::kAboutCity), SS_CENTER | SS_NOPREFIX, 0, dpi_.Px(kClientHeight - 17),
+                          dpi_.Px(kClientWidth), dpi_.Px(17));
     ::SendMessageW(city, WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_.get()), FALSE);
     AddText(texts::kAboutProduct, 48, 8, captionFont_.get());
     AddText(texts::kAboutSite, 64, 64, windowFont_.get());
@@ -80,12 +65,15 @@ void AboutWindow::MakeControls() {
 
 void AboutWindow::AddText(const char* text, int x, int y, HFONT font) {
     const std::wstring w = win::Widen(text);
-    HWND hwnd = ::CreateWindowExW(0, L"STATIC", w.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
-                                  dpi_.Px(x), dpi_.Px(y), 10, 10, Handle(), nullptr, ::GetModuleHandleW(nullptr),
-                                  nullptr);
+    HWND hwnd = AddStatic(w, SS_LEFT | SS_NOPREFIX, dpi_.Px(x), dpi_.Px(y), 10, 10);
     ::SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     const SIZE size = TextSize(hwnd, font, w);
     ::SetWindowPos(hwnd, nullptr, dpi_.Px(x), dpi_.Px(y), size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+HWND AboutWindow::AddStatic(const std::wstring& text, DWORD style, int x, int y, int width, int height) {
+    return ::CreateWindowExW(0, L"STATIC", text.c_str(), WS_CHILD | WS_VISIBLE | style, x, y, width, height,
+                             Handle(), nullptr, ::GetModuleHandleW(nullptr), nullptr);
 }
 
 void AboutWindow::ShowAbout(HWND opener) {
@@ -112,16 +100,11 @@ LRESULT AboutWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         }
         return 0;
     }
-    case WM_ERASEBKGND: {
-        const RECT r = win::ClientRect(Handle());
-        ::FillRect(reinterpret_cast<HDC>(wp), &r, white_.get());
-        return 1;
-    }
     case WM_CTLCOLORSTATIC: {
         HDC dc = reinterpret_cast<HDC>(wp);
         ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
         ::SetBkColor(dc, RGB(255, 255, 255));
-        return reinterpret_cast<LRESULT>(white_.get());
+        return reinterpret_cast<LRESULT>(win::WhiteBrush());
     }
     default:
         break;

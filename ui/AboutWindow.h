@@ -4,8 +4,9 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "ui/Application.h"
-#include "win/Dpi.h"
 #include "win/Handles.h"
 
 namespace velkaro::ui {
@@ -27,13 +28,12 @@ protected:
 private:
     // In tab order: the icon, then the texts.
     void MakeControls();
-    void AddText(const char* text, int x, int y, HFONT font);
-    win::Dpi dpi_;
+    void AddText(const char* text, int x, int y, HFONT font);  // sized to the text
+    HWND AddStatic(const std::wstring& text, DWORD style, int x, int y, int width, int height);  // pixels
     bool controlsMade_ = false;
     win::UniqueFont windowFont_;
     win::UniqueFont captionFont_;
     win::UniqueFont valueFont_;
-    win::UniqueBrush white_;
     win::UniqueIcon icon_;
 };
 

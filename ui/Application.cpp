@@ -1,6 +1,6 @@
 #include "ui/Application.h"
 
-#include <stdexcept>
+#include <algorithm>
 #include <string>
 
 #include "app/Ports.h"
@@ -46,9 +46,21 @@ void AppWindow::BringToFront() {
 }
 
 void AppWindow::CreateOwned(const wchar_t* className, const std::string& caption, DWORD style, DWORD exStyle,
-                            int x, int y, int outerWidth, int outerHeight) {
-    Create({className, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), app_.Icon()}, win::Widen(caption).c_str(),
-           style, exStyle, x, y, outerWidth, outerHeight, app_.Handle());
+                            int x, int y, int clientWidth, int clientHeight, HBRUSH background) {
+    const SIZE outer = win::OuterSize(dpi_.Px(clientWidth), dpi_.Px(clientHeight), style, exStyle, dpi_);
+    Create({className, background, app_.Icon()}, win::Widen(caption).c_str(),
+           style, exStyle, x, y, outer.cx, outer.cy, app_.Handle());
+    // Its place may be on a monitor of another DPI than the system's.
+    if (const win::Dpi dpi = win::WindowDpi(Handle()); dpi != dpi_) {
+        dpi_ = dpi;
+        const SIZE size = win::OuterSize(dpi_.Px(clientWidth), dpi_.Px(clientHeight), style, exStyle, dpi_);
+        win::SetOuterSize(Handle(), size.cx, size.cy);
+    }
+}
+
+LRESULT AppWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    if ((msg == WM_SETTINGCHANGE && wp == SPI_SETWORKAREA) || msg == WM_DISPLAYCHANGE) Place();
+    return Window::WindowProc(msg, wp, lp);
 }
 
 void AppWindow::MessageFailed(const std::exception& e) noexcept { app_.ShowError(e.what()); }
@@ -65,7 +77,7 @@ Application::Application(const std::string& title, Dialogs& dialogs) : title_(ti
            nullptr);
     ::SetWindowPos(Handle(), nullptr, centre.x, centre.y, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE);
     showHook_ = ::SetWindowsHookExW(WH_CALLWNDPROCRET, &Application::ShowHookProc, nullptr, ::GetCurrentThreadId());
-    if (!showHook_) throw std::runtime_error("SetWindowsHookEx failed, error " + std::to_string(::GetLastError()));
+    if (!showHook_) win::ThrowLastError("SetWindowsHookEx");
     tCurrent = this;
 }
 
@@ -93,7 +105,16 @@ void Application::ShowMessage(const std::string& text) { dialogs_.ShowMessage(te
 
 void Application::ShowError(const std::string& text) { dialogs_.ShowError(text); }
 
-int Application::Run() { return win::RunMessageLoop(); }
+int Application::Run() {
+    MSG msg{};
+    for (;;) {
+        const BOOL r = ::GetMessageW(&msg, nullptr, 0, 0);
+        if (r == 0) return static_cast<int>(msg.wParam);
+        if (r == -1) return 1;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
 
 bool Application::StartTimer(UINT_PTR id, unsigned ms, std::function<void()> onTimer) {
     if (!::SetTimer(Handle(), id, ms, nullptr)) return false;
@@ -106,22 +127,9 @@ void Application::StopTimer(UINT_PTR id) {
 }
 
 bool Application::AnyWindowVisible() const {
-    struct Search {
-        HWND owner;
-        bool found;
-    } search{Handle(), false};
-    struct Visit {
-        static BOOL CALLBACK Proc(HWND w, LPARAM lp) {
-            auto* s = reinterpret_cast<Search*>(lp);
-            if (::GetWindow(w, GW_OWNER) == s->owner && ::IsWindowVisible(w)) {
-                s->found = true;
-                return FALSE;
-            }
-            return TRUE;
-        }
-    };
-    ::EnumThreadWindows(::GetCurrentThreadId(), &Visit::Proc, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    const std::vector<HWND> windows = win::ThreadWindows();
+    return std::any_of(windows.begin(), windows.end(),
+                       [this](HWND w) { return ::GetWindow(w, GW_OWNER) == Handle() && ::IsWindowVisible(w); });
 }
 
 void Application::UpdateVisible() {

@@ -9,6 +9,7 @@
 #include <map>
 #include <string>
 
+#include "win/Dpi.h"
 #include "win/Window.h"
 
 namespace velkaro {
@@ -33,11 +34,17 @@ public:
     void BringToFrontFrom(HWND opener);  // the same, opened from that window
 
 protected:
+    // At x, y (pixels) with a client area of that size in units, at its monitor's DPI (dpi_).
     // Throws std::runtime_error when Windows refuses.
     void CreateOwned(const wchar_t* className, const std::string& caption, DWORD style, DWORD exStyle,
-                     int x, int y, int outerWidth, int outerHeight);
+                     int x, int y, int clientWidth, int clientHeight,
+                     HBRUSH background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+    // The window takes the work area's size and place again after a taskbar or the display changed.
+    virtual void Place() {}
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
     void MessageFailed(const std::exception& e) noexcept override;
     Application& app_;
+    win::Dpi dpi_ = win::SystemDpi();  // the window's; the children's, which are made at it
 
 private:
     HWND opener_ = nullptr;  // the window this one was last opened from, while shown
@@ -68,7 +75,7 @@ public:
     void ShowError(const std::string& text);
     void ShowMessage(const std::string& text);
 
-    // Returns the quit message's exit code.
+    // Returns the quit message's exit code (1 when GetMessage fails).
     int Run();
 
     // onTimer runs in the message loop and in every modal loop alike. Setting it again restarts

@@ -2,8 +2,6 @@
 
 #include <windowsx.h>
 
-#include <stdexcept>
-
 #include "win/Fonts.h"
 #include "win/Geometry.h"
 #include "win/Utf16.h"
@@ -18,7 +16,7 @@ constexpr int kButtonHeight = 22;
 ButtonBar::ButtonBar(std::vector<Button> buttons, win::Dpi dpi) : buttons_(std::move(buttons)), dpi_(dpi) {
     font_ = win::MakeFontOrAlike({L"Times New Roman", -dpi_.Px(12), FW_NORMAL, RUSSIAN_CHARSET}, L"Liberation Serif");
     brush_.reset(::CreateSolidBrush(RGB(203, 219, 248)));
-    if (!brush_) throw std::runtime_error("CreateSolidBrush failed, error " + std::to_string(::GetLastError()));
+    if (!brush_) win::ThrowLastError("CreateSolidBrush");
 }
 
 void ButtonBar::Create(HWND parent) { win::Window::Create(kClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, 0, parent); }

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <optional>
-#include <stdexcept>
 
 #include "win/Fonts.h"
 #include "win/Geometry.h"
@@ -44,24 +43,31 @@ std::optional<int> Requested(HWND hwnd, int bar, WORD request, int pos, int line
     }
 }
 
-void MoveThumb(HWND hwnd, int bar, int pos) {
+// The position kept within 0..end, the bar's thumb moved with it; false when it stays.
+bool MoveTo(HWND hwnd, int bar, int& pos, int to, int end) {
+    to = std::clamp(to, 0, std::max(0, end));
+    if (to == pos) return false;
+    pos = to;
     SCROLLINFO si{};
     si.cbSize = sizeof si;
     si.fMask = SIF_POS;
     si.nPos = pos;
     ::SetScrollInfo(hwnd, bar, &si, TRUE);
+    return true;
 }
 
-[[noreturn]] void Fail(const char* call) {
-    throw std::runtime_error(std::string(call) + " failed, error " + std::to_string(::GetLastError()));
+// Movement short of a notch (fine wheels) adds up until it makes a step.
+int WheelSteps(int& rest, int delta) {
+    rest += delta;
+    const int steps = rest / WHEEL_DELTA;
+    rest -= steps * WHEEL_DELTA;
+    return steps;
 }
 
 }  // namespace
 
 PanelView::PanelView(const StatisticsPanel& panel, RightClick onRightClick, win::Dpi dpi)
     : panel_(panel), onRightClick_(std::move(onRightClick)), dpi_(dpi) {
-    whiteBrush_.reset(::CreateSolidBrush(kWhite));
-    if (!whiteBrush_) Fail("CreateSolidBrush");
     MakeFonts();
 }
 
@@ -87,13 +93,13 @@ void PanelView::MakeFonts() {
     // GetTextExtentPoint32), so the widths of the font's 256 characters, measured once, give
     // every text's width without asking GDI again.
     win::UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
-    if (!dc) Fail("CreateCompatibleDC");
+    if (!dc) win::ThrowLastError("CreateCompatibleDC");
     win::SelectObjectScope select(dc.get(), font_.get());
     for (int c = 0; c < 256; ++c) {
         const std::wstring w = win::Widen(std::string(1, static_cast<char>(c)));
         SIZE size{};
         if (!::GetTextExtentPoint32W(dc.get(), w.c_str(), static_cast<int>(w.size()), &size))
-            Fail("GetTextExtentPoint32");
+            win::ThrowLastError("GetTextExtentPoint32");
         charWidths_[static_cast<std::size_t>(c)] = size.cx;
     }
 }
@@ -118,7 +124,7 @@ int PanelView::TextWidth(const std::string& text) const {
 void PanelView::SetWhite() {
     white_ = true;
     if (!memDc_) memDc_.reset(::CreateCompatibleDC(nullptr));
-    if (!memDc_) Fail("CreateCompatibleDC");
+    if (!memDc_) win::ThrowLastError("CreateCompatibleDC");
     ::InvalidateRect(Handle(), nullptr, FALSE);
 }
 
@@ -171,17 +177,13 @@ void PanelView::UpdateScrollBar() {
     const int page = std::max(0, dpi_.Units(fullHeight - (sideways ? barHeight : 0)));
     const int pageWidth = std::max(0, dpi_.Units(fullWidth - (down ? barWidth : 0)));
 
-    const int top = std::clamp(scrollTop_, 0, std::max(0, scrollHeight_ - page));
-    if (top != scrollTop_) {
-        scrollTop_ = top;
+    if (MoveTo(Handle(), SB_VERT, scrollTop_, scrollTop_, scrollHeight_ - page)) {
         if (bitmap_) WhitenBitmap();  // other rows: painted again at the next paint
         ::InvalidateRect(Handle(), nullptr, FALSE);
     }
-    const int left = std::clamp(scrollLeft_, 0, std::max(0, scrollWidth_ - pageWidth));
-    if (left != scrollLeft_) {
-        scrollLeft_ = left;  // the bitmap holds every column: only the screen shows others
+    // The bitmap holds every column: only the screen shows others.
+    if (MoveTo(Handle(), SB_HORZ, scrollLeft_, scrollLeft_, scrollWidth_ - pageWidth))
         ::InvalidateRect(Handle(), nullptr, FALSE);
-    }
     auto set = [this](int bar, int range, int pageSize, int pos) {
         SCROLLINFO si{};
         si.cbSize = sizeof si;
@@ -196,10 +198,7 @@ void PanelView::UpdateScrollBar() {
 }
 
 void PanelView::ScrollTo(int top) {
-    top = std::clamp(top, 0, std::max(0, scrollHeight_ - Page()));
-    if (top == scrollTop_) return;
-    scrollTop_ = top;
-    MoveThumb(Handle(), SB_VERT, top);
+    if (!MoveTo(Handle(), SB_VERT, scrollTop_, top, scrollHeight_ - Page())) return;
     // The bitmap shows other rows now: painted again from white.
     if (bitmap_) {
         WhitenBitmap();
@@ -209,12 +208,9 @@ void PanelView::ScrollTo(int top) {
 }
 
 void PanelView::ScrollSidewaysTo(int left) {
-    left = std::clamp(left, 0, std::max(0, scrollWidth_ - PageWidth()));
-    if (left == scrollLeft_) return;
-    scrollLeft_ = left;
-    MoveThumb(Handle(), SB_HORZ, left);
     // The bitmap holds the panel's whole width: the screen shows another part of it.
-    ::InvalidateRect(Handle(), nullptr, FALSE);
+    if (MoveTo(Handle(), SB_HORZ, scrollLeft_, left, scrollWidth_ - PageWidth()))
+        ::InvalidateRect(Handle(), nullptr, FALSE);
 }
 
 bool PanelView::OnScrollKey(WPARAM key) {
@@ -232,23 +228,25 @@ bool PanelView::OnScrollKey(WPARAM key) {
     }
 }
 
-void PanelView::OnWheel(int delta) {
-    UINT lines = 3;
-    ::SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
-    if (lines == WHEEL_PAGESCROLL) lines = static_cast<UINT>(std::max(1, Page() / kScrollLine));
-    // Movement short of a notch (fine wheels) adds up until it makes a line.
-    wheelRest_ += delta * static_cast<int>(lines);
-    const int steps = wheelRest_ / WHEEL_DELTA;
-    wheelRest_ -= steps * WHEEL_DELTA;
-    if (steps != 0) ScrollTo(scrollTop_ - steps * kScrollLine);
-}
-
-void PanelView::OnSidewaysWheel(int delta) {
-    // A tilt to the right (positive) shows what lies to the right, a notch a column.
-    sidewaysWheelRest_ += delta;
-    const int steps = sidewaysWheelRest_ / WHEEL_DELTA;
-    sidewaysWheelRest_ -= steps * WHEEL_DELTA;
-    if (steps != 0) ScrollSidewaysTo(scrollLeft_ + steps * kScrollColumn);
+bool PanelView::OnScrollMessage(UINT msg, WPARAM wp) {
+    const int delta = GET_WHEEL_DELTA_WPARAM(wp);
+    switch (msg) {
+    case WM_KEYDOWN: return OnScrollKey(wp);
+    case WM_MOUSEWHEEL: {
+        UINT lines = 3;
+        ::SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+        if (lines == WHEEL_PAGESCROLL) lines = static_cast<UINT>(std::max(1, Page() / kScrollLine));
+        if (const int steps = WheelSteps(wheelRest_, delta * static_cast<int>(lines)))
+            ScrollTo(scrollTop_ - steps * kScrollLine);
+        return true;
+    }
+    case WM_MOUSEHWHEEL:
+        // A tilt to the right (positive) shows what lies to the right, a notch a column.
+        if (const int steps = WheelSteps(sidewaysWheelRest_, delta))
+            ScrollSidewaysTo(scrollLeft_ + steps * kScrollColumn);
+        return true;
+    default: return false;
+    }
 }
 
 // ---- the bitmap ----
@@ -287,7 +285,7 @@ void PanelView::ReleaseBitmap() {
 
 void PanelView::WhitenBitmap() {
     const RECT all{0, 0, bitmapSize_.cx, bitmapSize_.cy};
-    ::FillRect(memDc_.get(), &all, whiteBrush_.get());
+    ::FillRect(memDc_.get(), &all, win::WhiteBrush());
     painted_.clear();
     paintedEnd_ = 0;
 }
@@ -317,37 +315,33 @@ void PanelView::PaintItems() {
     const int top = dpi_.Px(scrollTop_);
     const int bottom = top + bitmapSize_.cy;
     const std::vector<PanelItem>& items = panel_.Items();
-    painted_.resize(std::min(painted_.size(), items.size()));
+    painted_.resize(items.size());  // a new item's entry is painted nowhere
     COLORREF textColour = CLR_INVALID;
     for (std::size_t i = 0; i < items.size(); ++i) {
         const PanelItem& item = items[i];
         const RECT cell{dpi_.Px(item.cell.left), dpi_.Px(item.cell.top) - top, dpi_.Px(item.cell.right),
                         dpi_.Px(item.cell.bottom) - top};
         if (cell.bottom <= 0 || cell.top >= bitmapSize_.cy) {
-            if (i < painted_.size()) painted_[i].painted = false;
-            else painted_.push_back(PaintedItem{PanelItem{}, 0, false});
+            painted_[i].painted = false;
             continue;
         }
         const COLORREF colour = item.desktopColour ? desktop : ToColorRef(item.rgb);
         // A cell that shows this very item already is left alone.
-        if (i < painted_.size() && painted_[i].Shows(item, colour)) continue;
+        if (painted_[i].Shows(item, colour)) continue;
         SelectPanelFont(item.bold);
         if (colour != textColour) ::SetTextColor(dc, textColour = colour);
         const std::wstring w = win::Widen(item.text);
         // The whole cell white first, so nothing of a longer text that stood there stays.
         ::ExtTextOutW(dc, dpi_.Px(item.x), dpi_.Px(item.y) - top, ETO_OPAQUE | ETO_CLIPPED, &cell, w.c_str(),
                       static_cast<UINT>(w.size()), nullptr);
-        if (i < painted_.size())
-            painted_[i] = PaintedItem{item, colour, true};
-        else
-            painted_.push_back(PaintedItem{item, colour, true});
+        painted_[i] = PaintedItem{item, colour, true};
     }
     // Below the drawn blocks: the rows of blocks drawn before and no longer.
     const int blocksEnd = panel_.BlocksEnd();
     if (paintedEnd_ > blocksEnd) {
         const RECT below{0, std::max(dpi_.Px(blocksEnd), top) - top, bitmapSize_.cx,
                          std::min(dpi_.Px(paintedEnd_), bottom) - top};
-        if (below.top < below.bottom) ::FillRect(dc, &below, whiteBrush_.get());
+        if (below.top < below.bottom) ::FillRect(dc, &below, win::WhiteBrush());
     }
     paintedEnd_ = blocksEnd;
     ::GdiFlush();
@@ -355,7 +349,7 @@ void PanelView::PaintItems() {
 
 void PanelView::Paint(HDC dc, const RECT& clip) {
     const RECT r = win::ClientRect(Handle());
-    HBRUSH back = white_ ? whiteBrush_.get() : ::GetSysColorBrush(COLOR_BTNFACE);
+    HBRUSH back = white_ ? win::WhiteBrush() : ::GetSysColorBrush(COLOR_BTNFACE);
     const int left = dpi_.Px(scrollLeft_);
     const int bw = bitmap_ ? std::max(0, static_cast<int>(bitmapSize_.cx) - left) : 0;
     const int bh = bitmap_ ? static_cast<int>(bitmapSize_.cy) : 0;
@@ -393,20 +387,12 @@ LRESULT PanelView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
                                         scrollWidth_))
             ScrollSidewaysTo(*left);
         return 0;
-    case WM_MOUSEHWHEEL:
-        OnSidewaysWheel(GET_WHEEL_DELTA_WPARAM(wp));
-        return 0;
     case WM_VSCROLL:
         if (const auto top = Requested(Handle(), SB_VERT, LOWORD(wp), scrollTop_, kScrollLine, Page(), scrollHeight_))
             ScrollTo(*top);
         return 0;
-    case WM_KEYDOWN:
-        if (OnScrollKey(wp)) return 0;
-        break;
-    case WM_MOUSEWHEEL:
-        OnWheel(GET_WHEEL_DELTA_WPARAM(wp));
-        return 0;
     default:
+        if (OnScrollMessage(msg, wp)) return 0;
         break;
     }
     return win::Window::WindowProc(msg, wp, lp);

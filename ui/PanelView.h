@@ -46,13 +46,12 @@ public:
     int ScrollTop() const { return scrollTop_; }
     int ScrollLeft() const { return scrollLeft_; }
     int ScrollHeight() const { return scrollHeight_; }
-    int ScrollWidth() const { return scrollWidth_; }
     void SetScrollSize(int width, int height);
     void ScrollTo(int top);  // kept within the panel
     void ScrollSidewaysTo(int left);
-    bool OnScrollKey(WPARAM key);  // arrows, page keys, Home, End; false for another key
-    void OnWheel(int delta);
-    void OnSidewaysWheel(int delta);
+    // The keys (arrows, page keys, Home, End) and both wheels, of this window or the one around
+    // it; false for another message or key.
+    bool OnScrollMessage(UINT msg, WPARAM wp);
 
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -62,6 +61,7 @@ private:
     int VisibleHeight() const;  // the image area on the screen, in pixels
     int Page() const;           // the units of the panel it shows, down
     int PageWidth() const;      // and across
+    bool OnScrollKey(WPARAM key);
     void MakeFonts();
     void UpdateScrollBar();
     // The bitmap, white, unless it has that size already; false without one.
@@ -78,7 +78,6 @@ private:
     win::UniqueFont font_;
     win::UniqueFont boldFont_;
     std::array<int, 256> charWidths_{};  // of each byte's character in the panel font
-    win::UniqueBrush whiteBrush_;
     bool white_ = false;
     bool itemsPending_ = false;  // items changed while hidden
     int scrollTop_ = 0;
@@ -97,8 +96,8 @@ private:
     // nothing is painted: a paint draws only the cells that changed.
     struct PaintedItem {
         PanelItem item;
-        COLORREF colour;
-        bool painted;  // false: out of sight, not on the bitmap
+        COLORREF colour = 0;
+        bool painted = false;  // false: out of sight, not on the bitmap
         bool Shows(const PanelItem& other, COLORREF otherColour) const;
     };
     std::vector<PaintedItem> painted_;

@@ -48,17 +48,10 @@ void SetItemText(HWND list, int item, int column, const std::string& text) {
 }  // namespace
 
 QuickInfoWindow::QuickInfoWindow(Application& app, QuickInfoLinks links)
-    : AppWindow(app), links_(std::move(links)), dpi_(win::SystemDpi()) {
-    const SIZE outer = win::OuterSize(dpi_.Px(kLayoutClientWidth), dpi_.Px(kLayoutClientHeight), kStyle, kExStyle, dpi_);
+    : AppWindow(app), links_(std::move(links)) {
     CreateOwned(L"TForm2", texts::kQuickInfoCaption, kStyle, kExStyle, dpi_.Px(kLayoutLeft), dpi_.Px(kLayoutTop),
-                outer.cx, outer.cy);
-    font_ = win::MakeFont({L"MS Sans Serif", -dpi_.Px(11)});
-    ::SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-    // Its place may be on a monitor of another DPI than the system's.
-    if (const win::Dpi dpi = win::WindowDpi(Handle()); dpi != dpi_) {
-        SetDpi(dpi);
-        FitToRows(0);
-    }
+                kLayoutClientWidth, kLayoutClientHeight);
+    SetDpi(dpi_);
 
     menu_ = win::LoadPopupMenu(L"TRAYMENU");
     if (!menu_) throw std::runtime_error("Fast INFO: the menu could not be created");
@@ -69,10 +62,7 @@ QuickInfoWindow::QuickInfoWindow(Application& app, QuickInfoLinks links)
 void QuickInfoWindow::MakeListView() {
     if (listView_) return;
     static const HMODULE library = ::LoadLibraryW(L"comctl32.dll");
-    using InitFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-    const auto init = library ? reinterpret_cast<InitFunction>(
-                                    reinterpret_cast<void*>(::GetProcAddress(library, "InitCommonControlsEx")))
-                              : nullptr;
+    const auto init = win::FunctionOf<decltype(&::InitCommonControlsEx)>(library, "InitCommonControlsEx");
     const INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     if (!init || !init(&icc)) throw std::runtime_error("Fast INFO: the list view could not be created");
     const RECT client = win::ClientRect(Handle());
@@ -143,8 +133,7 @@ bool QuickInfoWindow::Refresh(const std::vector<QuickInfoRow>& rows) {
 
 void QuickInfoWindow::FitToRows(std::size_t rows) {
     const RECT now = win::WindowRect(Handle());
-    const RECT client = win::ClientRect(Handle());
-    const SIZE frame{win::Width(now) - client.right, win::Height(now) - client.bottom};
+    const SIZE frame = win::FrameSize(Handle());
     const int frameUnits = dpi_.Units(frame.cy);
     int height = kLayoutClientHeight + frameUnits;
     int h = kFirstThreshold;
@@ -176,7 +165,6 @@ bool QuickInfoWindow::ListScrolls(std::size_t rows, int clientHeight) const {
 }
 
 void QuickInfoWindow::SetDpi(win::Dpi dpi) {
-    if (dpi == dpi_) return;
     dpi_ = dpi;
     font_ = win::MakeFont({L"MS Sans Serif", -dpi_.Px(11)});
     ::SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
@@ -249,13 +237,6 @@ LRESULT QuickInfoWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
             MakeListView();
             FitToRows(listed_.size());
         }
-        break;
-    case WM_SETTINGCHANGE:
-        // A taskbar moved, grew or came.
-        if (wp == SPI_SETWORKAREA) FitToRows(listed_.size());
-        break;
-    case WM_DISPLAYCHANGE:
-        FitToRows(listed_.size());
         break;
     case WM_SIZE:
         if (listView_) ::MoveWindow(listView_, 0, 0, LOWORD(lp), HIWORD(lp), TRUE);

@@ -63,13 +63,13 @@ private:
     // A failure shows the error box and returns false.
     bool Save();
     void MakeListView();  // once, at the first show
-    void SetDpi(win::Dpi dpi);  // the font and the columns of another DPI
+    void SetDpi(win::Dpi dpi);  // the font and the columns of that DPI
     void FitToRows(std::size_t rows);
+    void Place() override { FitToRows(listed_.size()); }
     // Whether the list scrolls through so many rows in a client area of that height.
     bool ListScrolls(std::size_t rows, int clientHeight) const;
 
     QuickInfoLinks links_;
-    win::Dpi dpi_;
     bool shownAtRefresh_ = false;  // showing at the last refresh (the last tick)
     HWND listView_ = nullptr;
     std::vector<QuickInfoRow> listed_;  // the rows as the list view holds them

@@ -1,12 +1,10 @@
 #include "ui/StatisticsWindow.h"
 
 #include <algorithm>
-#include <stdexcept>
 
 #include "core/AppError.h"
 #include "core/Texts.h"
 #include "statistics/WindowFit.h"
-#include "win/DialogsWin32.h"
 #include "win/Fonts.h"
 #include "win/Geometry.h"
 #include "win/Utf16.h"
@@ -33,36 +31,21 @@ std::vector<ButtonBar::Button> Buttons() {
 
 }  // namespace
 
-template <class F> void StatisticsWindow::Run(F&& handler) {
-    win::DialogOwner owner(Handle());  // what the handler asks or says comes from this window
-    try {
-        meter_.Guarded(std::forward<F>(handler));
-    } catch (const std::exception& e) {
-        app_.ShowError(e.what());
-    }
-}
-
 StatisticsWindow::StatisticsWindow(Application& app, TrafficMeter& meter, std::function<void()> showAbout)
     : AppWindow(app),
       meter_(meter),
       showAbout_(std::move(showAbout)),
-      dpi_(win::SystemDpi()),
       view_(meter.Panel(), [this](int x, int y) { Run([&] { RightClick(x, y); }); }, dpi_),
       bar_(Buttons(), dpi_) {
-    font_ = win::MakeFont({L"Lucida Console", -dpi_.Px(11), FW_NORMAL, RUSSIAN_CHARSET});
-    whiteBrush_.reset(::CreateSolidBrush(RGB(255, 255, 255)));
-    if (!whiteBrush_) throw std::runtime_error("CreateSolidBrush failed, error " + std::to_string(::GetLastError()));
-
-    const SIZE outer = win::OuterSize(dpi_.Px(kLayoutClientWidth), dpi_.Px(kLayoutClientHeight), kStyle, kExStyle, dpi_);
-    CreateOwned(L"VelkaroTForm1", texts::kStatisticsCaption, kStyle, kExStyle, 0, 0, outer.cx, outer.cy);
-    frame_ = SIZE{win::Width(win::WindowRect(Handle())) - static_cast<int>(win::ClientRect(Handle()).right),
-                  win::Height(win::WindowRect(Handle())) - static_cast<int>(win::ClientRect(Handle()).bottom)};
+    CreateOwned(L"VelkaroTForm1", texts::kStatisticsCaption, kStyle, kExStyle, 0, 0, kLayoutClientWidth,
+                kLayoutClientHeight);
+    frame_ = win::FrameSize(Handle());
     outerWidth_ = kLayoutClientWidth + FrameUnits().cx;
     panelOuterHeight_ = kLayoutClientHeight + FrameUnits().cy;
     view_.Create(Handle());  // the image area first, the bar second: their order among the children
     bar_.Create(Handle());
-    // A monitor of another DPI than the system's (the window is hidden there until shown).
-    SetDpi(win::WindowDpi(Handle()));
+    // Its monitor's (the window is hidden there until shown).
+    SetDpi(dpi_);
     LayoutChildren();
     view_.SetScrollSize(ScrollWidth(), ImageHeight());
 }
@@ -129,7 +112,6 @@ void StatisticsWindow::LayoutChildren() {
 }
 
 void StatisticsWindow::SetDpi(win::Dpi dpi) {
-    if (dpi == dpi_) return;
     font_ = win::MakeFont({L"Lucida Console", -dpi.Px(11), FW_NORMAL, RUSSIAN_CHARSET});
     dpi_ = dpi;
     view_.SetDpi(dpi);
@@ -185,8 +167,7 @@ LRESULT StatisticsWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         break;
     case WM_SIZE:
         // A new frame (caption height, DPI) changes the client area and comes here too.
-        frame_ = SIZE{win::Width(win::WindowRect(Handle())) - static_cast<int>(win::ClientRect(Handle()).right),
-                      win::Height(win::WindowRect(Handle())) - static_cast<int>(win::ClientRect(Handle()).bottom)};
+        frame_ = win::FrameSize(Handle());
         LayoutChildren();
         view_.SetScrollSize(ScrollWidth(), ImageHeight());
         return 0;
@@ -201,25 +182,10 @@ LRESULT StatisticsWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case kRelayoutMessage:
         Run([this] { meter_.Relayout(); });
         return 0;
-    case WM_SETTINGCHANGE:
-        if (wp == SPI_SETWORKAREA) Place();
-        break;
-    case WM_DISPLAYCHANGE:
-        Place();
-        break;
-    case WM_KEYDOWN:
-        if (view_.OnScrollKey(wp)) return 0;
-        break;
-    case WM_MOUSEWHEEL:
-        view_.OnWheel(GET_WHEEL_DELTA_WPARAM(wp));
-        return 0;
-    case WM_MOUSEHWHEEL:
-        view_.OnSidewaysWheel(GET_WHEEL_DELTA_WPARAM(wp));
-        return 0;
     case WM_ERASEBKGND: {
         const RECT r = win::ClientRect(Handle());
         ::FillRect(reinterpret_cast<HDC>(wp), &r,
-                   view_.White() ? whiteBrush_.get() : ::GetSysColorBrush(COLOR_BTNFACE));
+                   view_.White() ? win::WhiteBrush() : ::GetSysColorBrush(COLOR_BTNFACE));
         return 1;
     }
     case WM_GETFONT:
@@ -237,6 +203,7 @@ LRESULT StatisticsWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         }
         break;
     default:
+        if (view_.OnScrollMessage(msg, wp)) return 0;
         break;
     }
     return AppWindow::WindowProc(msg, wp, lp);

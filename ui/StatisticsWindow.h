@@ -16,6 +16,7 @@
 #include "ui/Application.h"
 #include "ui/ButtonBar.h"
 #include "ui/PanelView.h"
+#include "win/DialogsWin32.h"
 #include "win/Dpi.h"
 #include "win/Handles.h"
 #include "win/Window.h"
@@ -47,6 +48,17 @@ public:
     // The block's at or above the last right click.
     const std::string& Picked() const { return picked_; }
 
+    // What the handler asks or says comes from this window. Any exception, not only the meter's,
+    // ends in the error box instead of unwinding through Windows.
+    template <class F> void Run(F&& handler) {
+        win::DialogOwner owner(Handle());
+        try {
+            meter_.Guarded(std::forward<F>(handler));
+        } catch (const std::exception& e) {
+            app_.ShowError(e.what());
+        }
+    }
+
 protected:
     // At a point measured from the window's outer top-left corner, in units; returns when the
     // menu has closed.
@@ -55,22 +67,18 @@ protected:
 private:
     friend class StatisticsWindowTest;
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
-    // Any exception, not only the meter's, ends in the error box instead of unwinding through
-    // Windows.
-    template <class F> void Run(F&& handler);
     void RightClick(int x, int y);  // y includes the scroll offset
     void Resize(int outerWidth, int outerHeight);
     void LayoutChildren();
     // The size on the screen: at most the work area, keeping the window's centre and inside it.
-    void Place();
-    void SetDpi(win::Dpi dpi);  // the fonts and the children of another DPI
+    void Place() override;
+    void SetDpi(win::Dpi dpi);  // the fonts and the children of that DPI
     int ScrollWidth();  // the image area's width that scrolls sideways: the panel's texts
     SIZE FrameUnits() const;  // the title bar and borders, in units
 
     TrafficMeter& meter_;
     std::function<void()> showAbout_;
     std::string picked_;
-    win::Dpi dpi_;  // before the children, which are made at it
     PanelView view_;
     ButtonBar bar_;
     bool shownOnce_ = false;
@@ -78,7 +86,6 @@ private:
     int panelOuterHeight_ = 0;  // units: the outer height the panel gave the window
     SIZE frame_{0, 0};          // title bar and borders, in pixels
     win::UniqueFont font_;
-    win::UniqueBrush whiteBrush_;
 };
 
 }  // namespace velkaro::ui

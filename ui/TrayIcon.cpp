@@ -11,8 +11,6 @@ namespace velkaro::ui {
 
 namespace {
 
-constexpr std::size_t kTitleLimit = std::size(NOTIFYICONDATAW{}.szInfoTitle) - 1;
-constexpr std::size_t kTextLimit = std::size(NOTIFYICONDATAW{}.szInfo) - 1;
 static_assert(std::size(NOTIFYICONDATAW{}.szTip) - 1 == TrayIcon::kTipLimit, "tip field");
 // How long the balloon stays (shells from Vista on use their own setting).
 constexpr UINT kBalloonTimeoutMs = 10000;

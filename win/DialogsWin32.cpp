@@ -8,6 +8,7 @@
 #include "win/Geometry.h"
 #include "win/Handles.h"
 #include "win/Utf16.h"
+#include "win/Window.h"
 
 namespace velkaro::win {
 
@@ -29,8 +30,9 @@ HWND OwnerWindow() {
 // that the owner can take the focus back.
 class TaskWindowsDisabled {
 public:
-    explicit TaskWindowsDisabled(HWND owner) : owner_(owner) {
-        ::EnumThreadWindows(::GetCurrentThreadId(), &Collect, reinterpret_cast<LPARAM>(this));
+    explicit TaskWindowsDisabled(HWND owner) {
+        for (HWND w : ThreadWindows())
+            if (w != owner && ::IsWindowVisible(w) && ::IsWindowEnabled(w)) windows_.push_back(w);
         for (HWND w : windows_) ::EnableWindow(w, FALSE);
     }
     ~TaskWindowsDisabled() {
@@ -41,12 +43,6 @@ public:
     TaskWindowsDisabled& operator=(const TaskWindowsDisabled&) = delete;
 
 private:
-    static BOOL CALLBACK Collect(HWND w, LPARAM self) {
-        auto* disabled = reinterpret_cast<TaskWindowsDisabled*>(self);
-        if (w != disabled->owner_ && ::IsWindowVisible(w) && ::IsWindowEnabled(w)) disabled->windows_.push_back(w);
-        return TRUE;
-    }
-    HWND owner_;
     std::vector<HWND> windows_;
 };
 
@@ -62,12 +58,6 @@ struct InputState {
     std::wstring prompt;
     std::wstring text;  // the default on entry, the entered text after OK
 };
-
-void MoveBy(HWND dlg, int id, int dy) {
-    HWND item = ::GetDlgItem(dlg, id);
-    const RECT r = RectInParent(item);
-    MoveTo(item, r.left, r.top + dy);
-}
 
 // 0 when it cannot be measured.
 int WrappedHeight(HWND dlg, HWND label, const std::wstring& prompt, int width) {
@@ -88,9 +78,11 @@ void FitPrompt(HWND dlg, const std::wstring& prompt) {
     const int dy = std::max(WrappedHeight(dlg, label, prompt, Width(lr)), oldHeight) - oldHeight;
     if (dy == 0) return;
     SetOuterSize(label, Width(lr), oldHeight + dy);
-    MoveBy(dlg, DialogsWin32::kEditId, dy);
-    MoveBy(dlg, IDOK, dy);
-    MoveBy(dlg, IDCANCEL, dy);
+    for (const int id : {DialogsWin32::kEditId, IDOK, IDCANCEL}) {
+        HWND item = ::GetDlgItem(dlg, id);
+        const RECT r = RectInParent(item);
+        MoveTo(item, r.left, r.top + dy);
+    }
     const RECT dr = WindowRect(dlg);
     SetOuterSize(dlg, Width(dr), Height(dr) + dy);
 }
@@ -117,11 +109,9 @@ INT_PTR CALLBACK InputProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
         if (id == IDOK) {
             auto* st = reinterpret_cast<InputState*>(::GetWindowLongPtrW(dlg, DWLP_USER));
             HWND edit = ::GetDlgItem(dlg, DialogsWin32::kEditId);
-            const int len = ::GetWindowTextLengthW(edit);
-            std::wstring text(static_cast<std::size_t>(len) + 1, L'\0');
-            const int got = ::GetWindowTextW(edit, text.data(), len + 1);
-            text.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
-            st->text = std::move(text);
+            st->text.assign(static_cast<std::size_t>(::GetWindowTextLengthW(edit)) + 1, L'\0');
+            st->text.resize(static_cast<std::size_t>(
+                ::GetWindowTextW(edit, st->text.data(), static_cast<int>(st->text.size()))));
             ::EndDialog(dlg, IDOK);
             return TRUE;
         }

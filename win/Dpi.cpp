@@ -7,11 +7,8 @@ namespace velkaro::win {
 
 namespace {
 
-// A function of user32 that older systems lack, found once by name; null where it is missing.
-template <class F> F User32Function(const char* name) {
-    HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
-    return user32 ? reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(user32, name))) : nullptr;
-}
+// Found once by name: older systems lack them.
+template <class F> F User32Function(const char* name) { return FunctionOf<F>(::GetModuleHandleW(L"user32.dll"), name); }
 
 using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
 using GetSystemMetricsForDpiFunction = int(WINAPI*)(int, UINT);

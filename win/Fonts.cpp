@@ -1,8 +1,6 @@
 #include "win/Fonts.h"
 
-#include <stdexcept>
-
-#include "win/Utf16.h"
+#include "win/Window.h"
 
 namespace velkaro::win {
 
@@ -21,9 +19,7 @@ UniqueFont MakeFont(const FontSpec& spec) {
     UniqueFont font(::CreateFontW(spec.height, 0, 0, 0, spec.weight, FALSE, FALSE, FALSE,
                                   spec.charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                                   DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, spec.face));
-    if (!font)
-        throw std::runtime_error("CreateFont(" + Narrow(spec.face) + ") failed, error " +
-                                 std::to_string(::GetLastError()));
+    if (!font) ThrowLastError("CreateFont", spec.face);
     return font;
 }
 

@@ -16,6 +16,12 @@ RECT ClientRect(HWND hwnd) {
     return r;
 }
 
+SIZE FrameSize(HWND hwnd) {
+    const RECT outer = WindowRect(hwnd);
+    const RECT client = ClientRect(hwnd);
+    return SIZE{Width(outer) - client.right, Height(outer) - client.bottom};
+}
+
 RECT RectInParent(HWND child) {
     RECT r = WindowRect(child);
     ::MapWindowPoints(nullptr, ::GetParent(child), reinterpret_cast<POINT*>(&r), 2);
@@ -31,12 +37,6 @@ void MoveTo(HWND hwnd, int x, int y) {
 }
 
 RECT ScreenRect() { return RECT{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)}; }
-
-RECT VirtualScreenRect() {
-    const int x = ::GetSystemMetrics(SM_XVIRTUALSCREEN);
-    const int y = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
-    return RECT{x, y, x + ::GetSystemMetrics(SM_CXVIRTUALSCREEN), y + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
-}
 
 RECT MonitorWorkArea(HWND hwnd) {
     MONITORINFO info{};
@@ -65,16 +65,12 @@ void CentreWindow(HWND hwnd, const RECT& area) {
     MoveTo(hwnd, at.x, at.y);
 }
 
-RECT MoveInside(const RECT& r, const RECT& area) {
+void PlaceInside(HWND hwnd, const RECT& r, const RECT& area) {
     // Right and bottom first, so that left and top win where r does not fit.
     const int dx = std::max<LONG>(std::min<LONG>(area.right - r.right, 0), area.left - r.left);
     const int dy = std::max<LONG>(std::min<LONG>(area.bottom - r.bottom, 0), area.top - r.top);
-    return RECT{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
-}
-
-void PlaceInside(HWND hwnd, const RECT& r, const RECT& area) {
+    const RECT fit{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
     const RECT now = WindowRect(hwnd);
-    const RECT fit = MoveInside(r, area);
     if (!::EqualRect(&fit, &now))
         ::SetWindowPos(hwnd, nullptr, fit.left, fit.top, Width(fit), Height(fit), SWP_NOZORDER | SWP_NOACTIVATE);
 }

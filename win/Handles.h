@@ -1,4 +1,5 @@
-// Small move-only owners for Win32 handles, each releasing what it holds exactly once.
+// Small move-only owners for Win32 handles, each releasing what it holds exactly once, and the
+// functions a library may lack.
 #pragma once
 
 #include <windows.h>
@@ -25,8 +26,7 @@ public:
     }
 
     Value get() const noexcept { return value_; }
-    bool valid() const noexcept { return value_ != Traits::Invalid(); }
-    explicit operator bool() const noexcept { return valid(); }
+    explicit operator bool() const noexcept { return value_ != Traits::Invalid(); }
 
     // Gives the value up without releasing it.
     Value release() noexcept { return std::exchange(value_, Traits::Invalid()); }
@@ -54,46 +54,31 @@ struct FileHandleTraits {  // CreateFile (INVALID_HANDLE_VALUE when failed)
     static void Release(Value v) noexcept { ::CloseHandle(v); }
 };
 
-struct ModuleTraits {  // LoadLibrary
-    using Value = HMODULE;
-    static Value Invalid() noexcept { return nullptr; }
-    static void Release(Value v) noexcept { ::FreeLibrary(v); }
-};
-
-template <typename T>
-struct GdiObjectTraits {  // fonts, brushes, bitmaps
+// Handles that are null when there is none, given back by one call (DeleteObject for fonts,
+// brushes and bitmaps; DestroyIcon for CopyIcon or LoadImage without LR_SHARED; DestroyMenu
+// for a menu attached to no window).
+template <typename T, auto Free>
+struct NullHandleTraits {
     using Value = T;
     static Value Invalid() noexcept { return nullptr; }
-    static void Release(Value v) noexcept { ::DeleteObject(v); }
+    static void Release(Value v) noexcept { Free(v); }
 };
 
-struct MemoryDcTraits {  // CreateCompatibleDC, CreateDC
-    using Value = HDC;
-    static Value Invalid() noexcept { return nullptr; }
-    static void Release(Value v) noexcept { ::DeleteDC(v); }
-};
-
-struct IconTraits {  // CreateIcon, CopyIcon, LoadImage(IMAGE_ICON) without LR_SHARED
-    using Value = HICON;
-    static Value Invalid() noexcept { return nullptr; }
-    static void Release(Value v) noexcept { ::DestroyIcon(v); }
-};
-
-struct MenuTraits {  // CreatePopupMenu, CreateMenu, LoadMenu (not attached to a window)
-    using Value = HMENU;
-    static Value Invalid() noexcept { return nullptr; }
-    static void Release(Value v) noexcept { ::DestroyMenu(v); }
-};
+// A function of a library that older systems may lack, found by name; null where it is missing.
+template <class F> F FunctionOf(HMODULE library, const char* name) {
+    return library ? reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(library, name))) : nullptr;
+}
 
 using UniqueMutex = Unique<MutexTraits>;
 using UniqueFile = Unique<FileHandleTraits>;
-using UniqueModule = Unique<ModuleTraits>;
-using UniqueFont = Unique<GdiObjectTraits<HFONT>>;
-using UniqueBrush = Unique<GdiObjectTraits<HBRUSH>>;
-using UniqueBitmap = Unique<GdiObjectTraits<HBITMAP>>;
-using UniqueMemoryDc = Unique<MemoryDcTraits>;
-using UniqueIcon = Unique<IconTraits>;
-using UniqueMenu = Unique<MenuTraits>;
+using UniqueModule = Unique<NullHandleTraits<HMODULE, &::FreeLibrary>>;
+using UniqueFont = Unique<NullHandleTraits<HFONT, &::DeleteObject>>;
+using UniqueBrush = Unique<NullHandleTraits<HBRUSH, &::DeleteObject>>;
+using UniqueBitmap = Unique<NullHandleTraits<HBITMAP, &::DeleteObject>>;
+using UniqueMemoryDc = Unique<NullHandleTraits<HDC, &::DeleteDC>>;
+using UniqueIcon = Unique<NullHandleTraits<HICON, &::DestroyIcon>>;
+using UniqueMenu = Unique<NullHandleTraits<HMENU, &::DestroyMenu>>;
+using UniqueKey = Unique<NullHandleTraits<HKEY, &::RegCloseKey>>;
 
 class WindowDc {
 public:

@@ -71,16 +71,11 @@ bool IpHelperTable::Load() {
     if (fn_ != nullptr || table2_ != nullptr) return true;
     UniqueModule library(::LoadLibraryA("IPHLPAPI.DLL"));
     if (!library) return false;
-    auto find = [&](const char* name) {
-        return reinterpret_cast<void*>(::GetProcAddress(library.get(), name));
-    };
-    if (source_ == Source::Best) {
-        table2_ = reinterpret_cast<GetIfTable2Fn>(find("GetIfTable2"));
-        free_ = reinterpret_cast<FreeMibTableFn>(find("FreeMibTable"));
-        if (table2_ == nullptr || free_ == nullptr) table2_ = nullptr, free_ = nullptr;
-    }
+    table2_ = FunctionOf<GetIfTable2Fn>(library.get(), "GetIfTable2");
+    free_ = FunctionOf<FreeMibTableFn>(library.get(), "FreeMibTable");
+    if (table2_ == nullptr || free_ == nullptr) table2_ = nullptr, free_ = nullptr;
     if (table2_ == nullptr) {
-        fn_ = reinterpret_cast<GetIfTableFn>(find("GetIfTable"));
+        fn_ = FunctionOf<GetIfTableFn>(library.get(), "GetIfTable");
         if (fn_ == nullptr) return false;  // the library is released again
     }
     library_ = std::move(library);

@@ -30,10 +30,7 @@ public:
     using GetIfTable2Fn = DWORD(WINAPI*)(void** table);
     using FreeMibTableFn = void(WINAPI*)(void* memory);
 
-    enum class Source { Best, Table32 };
-
-    // Source::Table32 keeps to GetIfTable even where GetIfTable2 exists.
-    explicit IpHelperTable(Source source = Source::Best) : source_(source) {}
+    IpHelperTable() = default;
     // For tests: uses fn instead of IPHLPAPI.DLL's GetIfTable; Load() then only reports success.
     explicit IpHelperTable(GetIfTableFn fn) : fn_(fn) {}
 
@@ -47,7 +44,6 @@ public:
 private:
     bool GetIfTable32(std::vector<InterfaceRow>& rows);
 
-    Source source_ = Source::Best;
     UniqueModule library_;
     GetIfTableFn fn_ = nullptr;
     GetIfTable2Fn table2_ = nullptr;

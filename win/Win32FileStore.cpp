@@ -39,16 +39,23 @@ int OpenFailure(const std::wstring& path) {
     return IsDirectory(path) ? kIoAccessDenied : code;
 }
 
-int WriteWhole(HANDLE file, const std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
+UniqueFile CreateNew(const std::wstring& path) {
+    return UniqueFile(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                    nullptr));
+}
+
+// The first failure's code: a failed write leaves the close to the handle's owner, whose own
+// failure would say nothing more.
+int WriteAndClose(UniqueFile file, const std::string& bytes, bool flush) {
+    for (std::size_t done = 0; done < bytes.size();) {
         DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
         DWORD written = 0;
-        if (!::WriteFile(file, bytes.data() + done, chunk, &written, nullptr)) return LastIoCode();
+        if (!::WriteFile(file.get(), bytes.data() + done, chunk, &written, nullptr)) return LastIoCode();
         if (written == 0) return kIoDiskFull;
         done += written;
     }
-    return kIoOk;
+    if (flush && !::FlushFileBuffers(file.get())) return LastIoCode();
+    return ::CloseHandle(file.release()) ? kIoOk : LastIoCode();
 }
 
 }  // namespace
@@ -91,16 +98,9 @@ int Win32FileStore::ReplaceAll(const std::string& name, const std::string& bytes
     if (target.empty()) return kIoInvalidFilename;
     const std::wstring temp = target + Widen(kTemporarySuffix);
 
-    int code = kIoOk;
-    {
-        UniqueFile file(::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file) return OpenFailure(temp);  // nothing of ours to clean up
-        code = WriteWhole(file.get(), bytes);
-        if (code == kIoOk && !::FlushFileBuffers(file.get())) code = LastIoCode();
-        HANDLE h = file.release();
-        if (!::CloseHandle(h) && code == kIoOk) code = LastIoCode();
-    }
+    UniqueFile file = CreateNew(temp);
+    if (!file) return OpenFailure(temp);  // nothing of ours to clean up
+    int code = WriteAndClose(std::move(file), bytes, true);
     // A folder or a read-only file in the way is refused, as a rewrite in place would be
     // (MoveFileEx alone replaces a read-only file on some systems).
     if (code == kIoOk) {
@@ -119,13 +119,9 @@ int Win32FileStore::ReplaceAll(const std::string& name, const std::string& bytes
 int Win32FileStore::WriteAll(const std::string& name, const std::string& bytes) {
     const std::wstring wide = PathOf(name);
     if (wide.empty()) return kIoInvalidFilename;
-    UniqueFile file(::CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile file = CreateNew(wide);
     if (!file) return OpenFailure(wide);
-    int code = WriteWhole(file.get(), bytes);
-    HANDLE h = file.release();
-    if (!::CloseHandle(h) && code == kIoOk) code = LastIoCode();
-    return code;
+    return WriteAndClose(std::move(file), bytes, false);
 }
 
 bool Win32FileStore::Delete(const std::string& name) {

@@ -8,12 +8,17 @@
 
 namespace velkaro::win {
 
+void ThrowLastError(const char* call, const wchar_t* subject) {
+    const DWORD error = ::GetLastError();  // before another call can overwrite it
+    const std::string what = subject ? std::string(call) + "(" + Narrow(subject) + ")" : std::string(call);
+    throw std::runtime_error(what + " failed, error " + std::to_string(error));
+}
+
 namespace {
 
-[[noreturn]] void Fail(const char* call, const wchar_t* className) {
-    const DWORD error = ::GetLastError();
-    throw std::runtime_error(std::string(call) + "(" + Narrow(className) + ") failed, error " +
-                             std::to_string(error));
+BOOL CALLBACK CollectWindow(HWND w, LPARAM windows) {
+    reinterpret_cast<std::vector<HWND>*>(windows)->push_back(w);
+    return TRUE;
 }
 
 }  // namespace
@@ -32,7 +37,7 @@ void RegisterWindowClass(const WindowClass& cls) {
     wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = cls.background;
     wc.lpszClassName = cls.name;
-    if (!::RegisterClassExW(&wc)) Fail("RegisterClassEx", cls.name);
+    if (!::RegisterClassExW(&wc)) ThrowLastError("RegisterClassEx", cls.name);
 }
 
 void Window::Create(const WindowClass& cls, const wchar_t* text, DWORD style, DWORD exStyle,
@@ -41,7 +46,7 @@ void Window::Create(const WindowClass& cls, const wchar_t* text, DWORD style, DW
     // The procedure stores the handle at WM_NCCREATE.
     if (!::CreateWindowExW(exStyle, cls.name, text, style, x, y, width, height, parent, nullptr,
                            ::GetModuleHandleW(nullptr), this))
-        Fail("CreateWindowEx", cls.name);
+        ThrowLastError("CreateWindowEx", cls.name);
 }
 
 void Window::Destroy() noexcept {
@@ -88,15 +93,10 @@ UniqueMenu LoadPopupMenu(const wchar_t* name) {
     return UniqueMenu(popup && ::RemoveMenu(bar.get(), 0, MF_BYPOSITION) ? popup : nullptr);
 }
 
-int RunMessageLoop() {
-    MSG msg{};
-    for (;;) {
-        const BOOL r = ::GetMessageW(&msg, nullptr, 0, 0);
-        if (r == 0) return static_cast<int>(msg.wParam);
-        if (r == -1) return 1;
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
+std::vector<HWND> ThreadWindows() {
+    std::vector<HWND> windows;
+    ::EnumThreadWindows(::GetCurrentThreadId(), &CollectWindow, reinterpret_cast<LPARAM>(&windows));
+    return windows;
 }
 
 }  // namespace velkaro::win

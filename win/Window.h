@@ -1,10 +1,11 @@
 // The program's windows: a window class registered once, a window whose messages reach the
-// C++ object that created it, and the message loop.
+// C++ object that created it, and the thread's windows.
 #pragma once
 
 #include <windows.h>
 
 #include <exception>
+#include <vector>
 
 #include "win/Handles.h"
 
@@ -15,6 +16,9 @@ struct WindowClass {
     HBRUSH background = nullptr;  // null: the window paints its whole background itself
     HICON icon = nullptr;         // big and small icon of the class
 };
+
+// std::runtime_error "call(subject) failed, error N" with the thread's last error.
+[[noreturn]] void ThrowLastError(const char* call, const wchar_t* subject = nullptr);
 
 // Once per process; a class of that name registered already is left as it is. Throws
 // std::runtime_error when Windows refuses.
@@ -50,10 +54,13 @@ private:
     HWND hwnd_ = nullptr;
 };
 
+// The stock brush: nothing to make, nothing to fail, nothing to delete.
+inline HBRUSH WhiteBrush() { return static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)); }
+
 // Detached from the menu bar (res/menus.rc); empty when it cannot be loaded.
 UniqueMenu LoadPopupMenu(const wchar_t* name);
 
-// Returns the quit message's exit code (1 when GetMessage fails).
-int RunMessageLoop();
+// The calling thread's top-level windows.
+std::vector<HWND> ThreadWindows();
 
 }  // namespace velkaro::win
