@@ -70,8 +70,7 @@ std::string HistoryCsvText(const Accounting& a, char sep) {
             const Shown& s = adapters[d.adapter];
             // Each day at the prices it had; no entry: the current prices are 0.
             const Prices prices = PricesOnDay(s.earlier, PricesOf(s.prices), d.date);
-            const long double cost =
-                s.prices || !s.earlier.empty() ? DayCost(prices.in, prices.out, d.in, d.out) : 0.0L;
+            const long double cost = DayCost(prices.in, prices.out, d.in, d.out);
             row({DateText(d.date), a.Adapters()[d.adapter].name, s.displayName, std::to_string(d.in),
                  std::to_string(d.out), FormatFixed(cost, 2, sep)});
         }
