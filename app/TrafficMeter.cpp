@@ -3,8 +3,6 @@
 #include <optional>
 #include <utility>
 
-#include "core/DataFile.h"
-#include "core/DatedPrices.h"
 #include "core/Files.h"
 #include "core/Formatting.h"
 #include "core/Limits.h"
@@ -17,11 +15,7 @@
 
 namespace velkaro {
 
-namespace {
-
 constexpr std::intptr_t kShellOpenFailedUpTo = 32;
-
-}  // namespace
 
 void ShowLimitWarnings(Accounting& a, DataFiles& data, char sep, Notifier& notifier) {
     for (const LimitWarning& w : DueLimitWarnings(a, sep)) {

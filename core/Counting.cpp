@@ -53,12 +53,9 @@ std::string SystemStartText(std::int64_t seconds) {
 bool ReadSystemStartText(std::string_view t, std::int64_t& seconds) {
     if (t.size() != 19 || t[4] != '-' || t[7] != '-' || t[10] != ' ' || t[13] != ':' || t[16] != ':')
         return false;
-    auto number = [&](std::size_t at, std::size_t len, unsigned& value) {
-        return ReadDigits(t.substr(at, len), value);
-    };
     unsigned y, mo, d, h, mi, s;
-    if (!number(0, 4, y) || !number(5, 2, mo) || !number(8, 2, d) || !number(11, 2, h) ||
-        !number(14, 2, mi) || !number(17, 2, s))
+    if (!ReadDigits(t.substr(0, 4), y) || !ReadDigits(t.substr(5, 2), mo) || !ReadDigits(t.substr(8, 2), d) ||
+        !ReadDigits(t.substr(11, 2), h) || !ReadDigits(t.substr(14, 2), mi) || !ReadDigits(t.substr(17, 2), s))
         return false;
     if (mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || s > 59) return false;
     seconds = DaysFromCivil(y, mo, d) * kSecondsPerDay + h * 3600 + mi * 60 + s;

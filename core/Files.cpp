@@ -2,9 +2,6 @@
 
 #include <algorithm>
 
-#include "core/DataFile.h"
-#include "core/HistoryFile.h"
-#include "core/TariffFiles.h"
 #include "core/Texts.h"
 
 namespace velkaro {

@@ -8,9 +8,7 @@
 // bytes but CR, LF and NUL.
 #pragma once
 
-#include <cstdint>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "core/Accounting.h"

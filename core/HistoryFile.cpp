@@ -8,7 +8,6 @@
 #include "core/NameEscape.h"
 #include "core/NumberText.h"
 #include "core/Sampler.h"
-#include "core/Texts.h"
 
 namespace velkaro {
 

@@ -244,11 +244,9 @@ std::vector<MonthBar> MonthBars(const ChartData& data) {
 void MonthsChart(SvgWriter& svg, const ChartData& data, char sep) {
     const std::vector<MonthBar> bars = MonthBars(data);
     std::vector<long double> amounts;
-    bool gaps = false;
-    for (const MonthBar& b : bars) {
-        amounts.push_back(b.money);
-        gaps = gaps || b.missingBefore > 0;
-    }
+    for (const MonthBar& b : bars) amounts.push_back(b.money);
+    const bool gaps =
+        std::any_of(bars.begin(), bars.end(), [](const MonthBar& b) { return b.missingBefore > 0; });
     const long double limit = std::isfinite(data.moneyLimit) && data.moneyLimit > 0 ? data.moneyLimit : 0;
     const ChartScale scale = ChooseScale(amounts, limit);
     const int right = kMonthLeft + static_cast<int>(kChartMonths) * kMonthSlot;

@@ -44,7 +44,7 @@ std::optional<int> Requested(HWND hwnd, int bar, WORD request, int pos, int line
 }
 
 // The position kept within 0..end, the bar's thumb moved with it; false when it stays.
-bool MoveTo(HWND hwnd, int bar, int& pos, int to, int end) {
+bool MoveThumb(HWND hwnd, int bar, int& pos, int to, int end) {
     to = std::clamp(to, 0, std::max(0, end));
     if (to == pos) return false;
     pos = to;
@@ -177,12 +177,12 @@ void PanelView::UpdateScrollBar() {
     const int page = std::max(0, dpi_.Units(fullHeight - (sideways ? barHeight : 0)));
     const int pageWidth = std::max(0, dpi_.Units(fullWidth - (down ? barWidth : 0)));
 
-    if (MoveTo(Handle(), SB_VERT, scrollTop_, scrollTop_, scrollHeight_ - page)) {
+    if (MoveThumb(Handle(), SB_VERT, scrollTop_, scrollTop_, scrollHeight_ - page)) {
         if (bitmap_) WhitenBitmap();  // other rows: painted again at the next paint
         ::InvalidateRect(Handle(), nullptr, FALSE);
     }
     // The bitmap holds every column: only the screen shows others.
-    if (MoveTo(Handle(), SB_HORZ, scrollLeft_, scrollLeft_, scrollWidth_ - pageWidth))
+    if (MoveThumb(Handle(), SB_HORZ, scrollLeft_, scrollLeft_, scrollWidth_ - pageWidth))
         ::InvalidateRect(Handle(), nullptr, FALSE);
     auto set = [this](int bar, int range, int pageSize, int pos) {
         SCROLLINFO si{};
@@ -198,7 +198,7 @@ void PanelView::UpdateScrollBar() {
 }
 
 void PanelView::ScrollTo(int top) {
-    if (!MoveTo(Handle(), SB_VERT, scrollTop_, top, scrollHeight_ - Page())) return;
+    if (!MoveThumb(Handle(), SB_VERT, scrollTop_, top, scrollHeight_ - Page())) return;
     // The bitmap shows other rows now: painted again from white.
     if (bitmap_) {
         WhitenBitmap();
@@ -209,7 +209,7 @@ void PanelView::ScrollTo(int top) {
 
 void PanelView::ScrollSidewaysTo(int left) {
     // The bitmap holds the panel's whole width: the screen shows another part of it.
-    if (MoveTo(Handle(), SB_HORZ, scrollLeft_, left, scrollWidth_ - PageWidth()))
+    if (MoveThumb(Handle(), SB_HORZ, scrollLeft_, left, scrollWidth_ - PageWidth()))
         ::InvalidateRect(Handle(), nullptr, FALSE);
 }
 

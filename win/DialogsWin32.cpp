@@ -25,31 +25,32 @@ HWND OwnerWindow() {
     return nullptr;
 }
 
-// The thread's other windows take no input while a dialog is open, as under a task-modal
+// A dialog's owner, while the thread's other windows take no input, as under a task-modal
 // message box; the owner is left to the dialog, which enables it again before it closes so
 // that the owner can take the focus back.
-class TaskWindowsDisabled {
+class TaskModal {
 public:
-    explicit TaskWindowsDisabled(HWND owner) {
+    TaskModal() : owner_(OwnerWindow()) {
         for (HWND w : ThreadWindows())
-            if (w != owner && ::IsWindowVisible(w) && ::IsWindowEnabled(w)) windows_.push_back(w);
-        for (HWND w : windows_) ::EnableWindow(w, FALSE);
+            if (w != owner_ && ::IsWindowVisible(w) && ::IsWindowEnabled(w)) disabled_.push_back(w);
+        for (HWND w : disabled_) ::EnableWindow(w, FALSE);
     }
-    ~TaskWindowsDisabled() {
-        for (HWND w : windows_)
+    ~TaskModal() {
+        for (HWND w : disabled_)
             if (::IsWindow(w)) ::EnableWindow(w, TRUE);
     }
-    TaskWindowsDisabled(const TaskWindowsDisabled&) = delete;
-    TaskWindowsDisabled& operator=(const TaskWindowsDisabled&) = delete;
+    TaskModal(const TaskModal&) = delete;
+    TaskModal& operator=(const TaskModal&) = delete;
+    HWND Owner() const { return owner_; }
 
 private:
-    std::vector<HWND> windows_;
+    HWND owner_;
+    std::vector<HWND> disabled_;
 };
 
 int Box(const std::string& text, UINT type) {
-    HWND owner = OwnerWindow();
-    TaskWindowsDisabled others(owner);
-    return ::MessageBoxW(owner, Widen(text).c_str(), Widen(texts::kAppTitle).c_str(),
+    const TaskModal modal;
+    return ::MessageBoxW(modal.Owner(), Widen(text).c_str(), Widen(texts::kAppTitle).c_str(),
                          type | MB_APPLMODAL | MB_SETFOREGROUND);
 }
 
@@ -150,13 +151,9 @@ void DialogsWin32::ShowError(const std::string& text) { Box(ErrorBoxText(text), 
 std::optional<std::string> DialogsWin32::InputBox(const std::string& caption, const std::string& prompt,
                                                   const std::string& defaultText) {
     InputState st{Widen(caption), Widen(prompt), Widen(defaultText)};
-    INT_PTR result;
-    {
-        HWND owner = OwnerWindow();
-        TaskWindowsDisabled others(owner);
-        result = ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kInputDialogId), owner,
-                                   &InputProc, reinterpret_cast<LPARAM>(&st));
-    }
+    const TaskModal modal;
+    const INT_PTR result = ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kInputDialogId),
+                                             modal.Owner(), &InputProc, reinterpret_cast<LPARAM>(&st));
     if (result != IDOK) return std::nullopt;  // Cancel, Esc, the close box, or no dialog
     return Narrow(st.text);
 }

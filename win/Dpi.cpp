@@ -8,7 +8,9 @@ namespace velkaro::win {
 namespace {
 
 // Found once by name: older systems lack them.
-template <class F> F User32Function(const char* name) { return FunctionOf<F>(::GetModuleHandleW(L"user32.dll"), name); }
+template <class F> F User32Function(const char* name) {
+    return FunctionOf<F>(::GetModuleHandleW(L"user32.dll"), name);
+}
 
 using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
 using GetSystemMetricsForDpiFunction = int(WINAPI*)(int, UINT);

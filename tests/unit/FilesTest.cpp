@@ -468,7 +468,12 @@ TEST_F(Files, SkippedPriceLinesAreKeptAsPriceBakBeforePriceTxtIsReplaced) {
     const std::string original = "eth|LAN>abc@1\r\nwifi|W>1@2\r\n";
     LoadPrices(original);
     files.writeError["price.bak"] = kIoDiskFull;
-    EXPECT_THROW(SaveFiles(a, data, ports), AppError);
+    try {
+        SaveFiles(a, data, ports);
+        FAIL() << "no error";
+    } catch (const FileWriteError& e) {
+        EXPECT_EQ(e.file, "price.bak");  // the copy's name, for the periodic save's message
+    }
     EXPECT_EQ(Prices(), original);  // not replaced without its copy
     files.writeError.clear();
     SaveFiles(a, data, ports);
@@ -508,8 +513,9 @@ TEST_F(Files, AFailedWriteRaisesAndLeavesTheFilesUntouched) {
     try {
         SaveFiles(a, data, ports);
         FAIL() << "no error";
-    } catch (const AppError& e) {
+    } catch (const FileWriteError& e) {
         EXPECT_STREQ(e.what(), "Disk full");
+        EXPECT_EQ(e.file, "history.txt");
     }
     EXPECT_EQ(History(), "old history");
     EXPECT_EQ(Prices(), "old prices");  // not written after the history failed

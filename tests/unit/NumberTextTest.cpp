@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <string>
 
@@ -21,6 +22,21 @@ bool Rejects(const std::string& text) {
     double value = -12345;
     const bool ok = TryReadPrice(text, value);
     return !ok && value == -12345;  // a rejected text leaves the value alone
+}
+
+// The files' counters, days and settings: digits alone, each to its type's end.
+TEST(ReadDigitsText, TheWholeTextInItsBaseOrNothing) {
+    std::uint64_t big = 7;
+    EXPECT_TRUE(ReadDigits("18446744073709551615", big));
+    EXPECT_EQ(big, 18446744073709551615u);
+    unsigned small = 7;
+    EXPECT_TRUE(ReadDigits("0031", small));
+    EXPECT_EQ(small, 31u);
+    EXPECT_TRUE(ReadDigits("fF", small, 16));
+    EXPECT_EQ(small, 255u);
+    for (const char* bad : {"", "+1", "-1", " 1", "1 ", "1a", "4294967296", "0x1"})
+        EXPECT_FALSE(ReadDigits(bad, small)) << bad;
+    EXPECT_FALSE(ReadDigits("18446744073709551616", big));
 }
 
 TEST(ReadPriceText, EitherSeparatorSignsBlanksAndExponents) {
