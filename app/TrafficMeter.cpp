@@ -60,13 +60,14 @@ void TrafficMeter::Tick() {
         // nothing to count from: the readings are written at once.
         saveNow = nothingKept;
     }
+    speeds_.Record(a_);
     const char sep = p_.regional.DecimalSeparator();
     // The limits look at the clock's date and time.
     a_.SetLimitTime(today, p_.clock.SecondOfDay());
     ShowLimitWarnings(a_, data_, sep, p_.screen);
     LayOut(sep);
     trayTip_ = TrayTipText(panel_.Totals(), sep, AllowanceLine(a_, sep));
-    p_.screen.Show(Snapshot{panel_, trayTip_});
+    p_.screen.Show(Snapshot{panel_, trayTip_, speeds_, Activity()});
     SetTimer(true);
     if (saveNow) PeriodicSave();  // last: the tick is whole also when the save fails
 }
@@ -92,6 +93,7 @@ bool TrafficMeter::Run(Command command, const std::string& adapter) {
     case Command::SetLimit: SetLimit(adapter, LimitKind::Money); return true;
     case Command::SetTrafficLimit: SetLimit(adapter, LimitKind::Traffic); return true;
     case Command::HideIdle: a_.SetHideIdle(!a_.HideIdle()); return true;
+    case Command::TrayActivity: a_.SetTrayActivity(!a_.TrayActivity()); return true;
     case Command::Exit: Exit(); return true;
     case Command::MailToAuthor: MailToAuthor(); return true;
     case Command::ClearHistory: ClearHistory(); return true;

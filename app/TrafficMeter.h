@@ -11,6 +11,7 @@
 #include "core/Accounting.h"
 #include "core/AppError.h"
 #include "core/DataFile.h"
+#include "statistics/SpeedGraph.h"
 #include "statistics/StatisticsPanel.h"
 
 namespace velkaro {
@@ -20,6 +21,9 @@ enum class Command : unsigned {
     Exit = 2,              // "Выход": the tray menu's and the button's
     StartWithWindows = 3,  // the tray menu's "Запускать вместе с Windows"
     ShowStatistics = 10,   // the tray menu's "Главная форма"
+    TrayActivity = 4,      // the tray menu's "Активность в значке"
+    SpeedGraphAll = 11,    // the tray menu's "График скорости": all adapters shown
+    SpeedGraph = 112,      // the panel's "График скорости": the picked adapter
     ShowReport = 102,      // the panel's menu: "История"
     ExportCsv = 111,       // "Экспорт в CSV"
     SetPrices = 103,       // "Задать цену"
@@ -39,6 +43,8 @@ struct Snapshot {
     // The blocks' items and the size they want, the quick-info rows, today's totals.
     const StatisticsPanel& panel;
     const std::string& tip;  // the tray icon's tip (Windows-1251)
+    const SpeedHistory& speeds;
+    TrayActivity activity;
 };
 
 // The windows as the meter sees them. The sizes and text widths are the statistics window's,
@@ -112,6 +118,12 @@ public:
     const DataFiles& Files() const { return data_; }
     const StatisticsPanel& Panel() const { return panel_; }
     const std::string& TrayTip() const { return trayTip_; }  // the title before the first tick
+    const SpeedHistory& Speeds() const { return speeds_; }
+    // The speed graph of an adapter (null: of all adapters shown) as the last tick left it.
+    SpeedGraph Graph(const std::string* adapter) const {
+        return MakeSpeedGraph(adapter ? speeds_.PointsOf(*adapter) : speeds_.PointsOfAll(), p_.regional.DecimalSeparator());
+    }
+    TrayActivity Activity() const { return speeds_.Activity(a_.TrayActivity()); }
     bool TimerEnabled() const { return timerEnabled_; }
     bool Sampling() const { return sampling_; }  // the interface function was found
 
@@ -132,6 +144,7 @@ private:
     StatisticsPanel panel_;
     std::vector<InterfaceRow> rows_;  // the last reading of the interface table
     std::string trayTip_;
+    SpeedHistory speeds_;
     bool timerEnabled_ = false;
     bool sampling_ = false;
     bool saveFailing_ = false;  // the last periodic save failed and said so

@@ -114,7 +114,7 @@ void Accounting::ClearHistory() {
 }
 
 void Accounting::ResetRates() {
-    for (AdapterInfo& info : adapters_) info.rate = 0;
+    for (AdapterInfo& info : adapters_) info.rate = info.rateIn = info.rateOut = 0;
 }
 
 void Accounting::SetAccountingDate(const Date& d) {

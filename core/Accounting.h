@@ -85,6 +85,12 @@ struct LimitEntry {
     bool forecastWarned = false;      // that period's forecast warning was given
 };
 
+// A window's place: its top-left corner in screen pixels, its size in 96-DPI units.
+struct WindowPlace {
+    int left = 0, top = 0, width = 0, height = 0;
+    friend bool operator==(const WindowPlace&, const WindowPlace&) = default;
+};
+
 // What the index knows of one adapter name.
 struct AdapterInfo {
     std::string name;
@@ -98,6 +104,7 @@ struct AdapterInfo {
     bool periodStale = false;                 // its period sums are to be made again
     std::vector<std::uint32_t> openToday;     // its open records of the AccountingDate, in table order
     long double rate = 0;                     // bytes per second at the last reading of the table
+    long double rateIn = 0, rateOut = 0;      // the same of each direction
     std::vector<PricedSums> byPrice;          // empty while its prices never changed on a date
 };
 
@@ -167,6 +174,13 @@ public:
     // The "hide.idle" setting: adapters without traffic are not shown.
     bool HideIdle() const { return hideIdle_; }
     void SetHideIdle(bool on) { hideIdle_ = on; }
+    // The "tray.activity" setting: the tray icon shows whether traffic went in and out (on by
+    // default; off, it is the application's icon).
+    bool TrayActivity() const { return trayActivity_; }
+    void SetTrayActivity(bool on) { trayActivity_ = on; }
+    // The "graph.window" setting: where the speed graph stood; none until it has been opened.
+    const std::optional<WindowPlace>& GraphPlace() const { return graphPlace_; }
+    void SetGraphPlace(const WindowPlace& place) { graphPlace_ = place; }
     // The "counting=boot" setting: records take the counters as they stand and the day stays
     // the start's, instead of adding the growth since the last reading.
     bool CountingBoot() const { return countingBoot_; }
@@ -176,7 +190,11 @@ public:
     const InterfaceReadings& Readings() const { return readings_; }
     // Sets every adapter's rate to 0 (before a reading adds to those it sees).
     void ResetRates();
-    void AddRate(AdapterId id, long double rate) { adapters_[id].rate += rate; }
+    void AddRate(AdapterId id, const RowGrowth& g) {
+        adapters_[id].rate += g.rate;
+        adapters_[id].rateIn += g.rateIn;
+        adapters_[id].rateOut += g.rateOut;
+    }
 
 private:
     friend void SetLimit(Accounting&, const std::string&, LimitKind, double, int);
@@ -202,6 +220,8 @@ private:
     std::uint32_t sessionCounter_ = 0;
     std::string adapterFilter_;
     bool hideIdle_ = false;
+    bool trayActivity_ = true;
+    std::optional<WindowPlace> graphPlace_;
     bool countingBoot_ = false;
     InterfaceReadings readings_;
 };

@@ -191,8 +191,12 @@ RowGrowth InterfaceReadings::Read(const InterfaceRow& row, std::string_view name
         // Up, or (32-bit) once round.
         g.in = row.inOctets >= r.in ? row.inOctets - r.in : row.inOctets + kWrap32 - r.in;
         g.out = row.outOctets >= r.out ? row.outOctets - r.out : row.outOctets + kWrap32 - r.out;
-        if (r.ms != 0 && ms > r.ms)
-            g.rate = static_cast<long double>(g.in + g.out) * 1000.0L / static_cast<long double>(ms - r.ms);
+        if (r.ms != 0 && ms > r.ms) {
+            const auto elapsed = static_cast<long double>(ms - r.ms);
+            g.rate = static_cast<long double>(g.in + g.out) * 1000.0L / elapsed;
+            g.rateIn = static_cast<long double>(g.in) * 1000.0L / elapsed;
+            g.rateOut = static_cast<long double>(g.out) * 1000.0L / elapsed;
+        }
     }
     r.in = row.inOctets;
     r.out = row.outOctets;

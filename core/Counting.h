@@ -43,6 +43,7 @@ struct RowGrowth {
     std::uint64_t in = 0;
     std::uint64_t out = 0;
     long double rate = 0;  // bytes per second it grew at since its last reading in this run
+    long double rateIn = 0, rateOut = 0;  // the same of each direction
 };
 
 // Nothing was kept without a system start.

@@ -1,6 +1,8 @@
 #include "core/HistoryFile.h"
 
 #include <algorithm>
+#include <charconv>
+#include <iterator>
 #include <cstring>
 #include <unordered_map>
 
@@ -17,6 +19,10 @@ constexpr std::string_view kShowKey = "SHOW";
 constexpr std::string_view kWidthKey = "form1.width";
 // Written only while on, so that with it off the file is as it always was.
 constexpr std::string_view kHideIdleKey = "hide.idle";
+// Written only while off, and only once the window has been opened: an older loader passes over
+// keys it does not know.
+constexpr std::string_view kTrayActivityKey = "tray.activity";
+constexpr std::string_view kGraphWindowKey = "graph.window";
 // Written only while set: the counters as traffic, the day fixed at start.
 constexpr std::string_view kCountingKey = "counting";
 constexpr std::string_view kCountingBoot = "boot";
@@ -64,6 +70,20 @@ bool ReadReadingLine(std::string_view value, RowReading& r) {
     }
     return ReadDigits(fields[0], r.key) && ReadDigits(fields[1], r.in) && ReadDigits(fields[2], r.out) &&
            ReadReadingName(value, r.name);
+}
+
+// "LEFT TOP WIDTH HEIGHT", four whole numbers with one blank between them; a size of at least 1.
+bool ReadWindowPlace(std::string_view text, WindowPlace& place) {
+    int* fields[] = {&place.left, &place.top, &place.width, &place.height};
+    for (std::size_t i = 0; i < std::size(fields); ++i) {
+        const std::size_t blank = i + 1 < std::size(fields) ? text.find(' ') : text.size();
+        if (blank == std::string_view::npos) return false;
+        const std::string_view field = text.substr(0, blank);
+        const auto res = std::from_chars(field.data(), field.data() + field.size(), *fields[i]);
+        if (field.empty() || res.ec != std::errc() || res.ptr != field.data() + field.size()) return false;
+        text.remove_prefix(std::min(text.size(), blank + 1));
+    }
+    return place.width > 0 && place.height > 0;
 }
 
 // The traffic of one record of the run, to be added to a history read late.
@@ -183,6 +203,11 @@ void LoadHistoryFile(Accounting& a, DataFiles& data, FilePorts& ports, TableRead
             notes.windowWidth = ReadWidthSetting(value);
         } else if (key == kHideIdleKey) {
             a.SetHideIdle(value == "1");  // 0, or anything else: off
+        } else if (key == kTrayActivityKey) {
+            a.SetTrayActivity(value != "0");
+        } else if (key == kGraphWindowKey) {
+            // A place that is not one leaves the window to its default place.
+            if (WindowPlace place; ReadWindowPlace(value, place)) a.SetGraphPlace(place);
         }
         return true;
     });
@@ -255,6 +280,10 @@ std::string HistoryFileText(const Accounting& a, int form1Width, const SystemClo
     setting(kShowKey, a.AdapterFilter());
     setting(kWidthKey, std::to_string(form1Width));
     if (a.HideIdle()) setting(kHideIdleKey, "1");
+    if (!a.TrayActivity()) setting(kTrayActivityKey, "0");
+    if (const std::optional<WindowPlace>& place = a.GraphPlace())
+        setting(kGraphWindowKey, std::to_string(place->left) + ' ' + std::to_string(place->top) + ' ' +
+                                     std::to_string(place->width) + ' ' + std::to_string(place->height));
     if (a.CountingBoot()) {
         setting(kCountingKey, kCountingBoot);
     } else if (SystemClock clock; a.Readings().ClockOfReadings(now, clock)) {

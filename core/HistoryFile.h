@@ -26,7 +26,8 @@ void LoadHistoryFile(Accounting& a, DataFiles& data, FilePorts& ports, TableRead
 std::uint32_t ReadFieldNumber(std::string_view& line, char delimiter, bool isUnsigned);
 
 // The bytes of history.txt as the save writes them: "SHOW=", "form1.width=",
-// "hide.idle=1" while on, then "counting=boot" while set, or else (once the run has read the
+// "hide.idle=1" while on, "tray.activity=0" while off, "graph.window=LEFT TOP WIDTH HEIGHT"
+// once the speed graph has a place, then "counting=boot" while set, or else (once the run has read the
 // interface table, or the file it read kept readings) "boot=" with the system's start,
 // "uptime=" with the seconds it had run (both `now` once the run has read the table, the
 // file's before) and a "reading=KEY IN OUT NAME" line per interface row (the name's bytes

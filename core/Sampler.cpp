@@ -114,7 +114,7 @@ bool SampleInterfaces(Accounting& a, InterfaceTable& table, std::vector<Interfac
         else
             id = AddGrowth(a, id, t.name, t.growth.in, t.growth.out);
         reading.adapter = id;
-        a.AddRate(id, t.growth.rate);
+        a.AddRate(id, t.growth);
     }
     return true;
 }

@@ -206,6 +206,17 @@ inline constexpr const char* kChartLimit = "Лимит в месяц: "_cp1251;
 // Bars taller than the scale are cut: the legend's note.
 inline constexpr const char* kChartCut = "столбцы выше шкалы срезаны, их сумма написана на них"_cp1251;
 
+// Speed graph: the caption, then ": " and the adapter's display name or kGraphAll; each
+// direction's line is kChartReceived or kChartSent, kGraphNow, kGraphAverage, kGraphHighest
+// with a speed after each; the time axis runs from kGraphSpanStart to kGraphSpanEnd.
+inline constexpr const char* kGraphCaption = "График скорости"_cp1251;
+inline constexpr const char* kGraphAll = "все адаптеры"_cp1251;
+inline constexpr const char* kGraphNow = ": сейчас "_cp1251;
+inline constexpr const char* kGraphAverage = ", в среднем "_cp1251;
+inline constexpr const char* kGraphHighest = ", наибольшая "_cp1251;
+inline constexpr const char* kGraphSpanStart = "10 мин назад"_cp1251;
+inline constexpr const char* kGraphSpanEnd = "сейчас"_cp1251;
+
 // CSV export (history.csv): the header row
 inline constexpr const char* kCsvDate = "Дата"_cp1251;
 inline constexpr const char* kCsvAdapter = "Адаптер"_cp1251;

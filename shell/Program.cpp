@@ -1,6 +1,7 @@
 #include "shell/Program.h"
 
 #include "core/AppError.h"
+#include "ui/SpeedGraphWindow.h"
 #include "ui/StatisticsWindow.h"
 #include "win/Utf16.h"
 
@@ -24,13 +25,19 @@ Program::Program(SystemPorts ports, ProgramOptions options)
     links.save = [this] { meter_->SaveFiles(); };
     links.showStatistics = [this] { statistics_->BringToFront(); };
     links.autostart = options.autostart;
+    links.showGraph = [this] { graph_->ShowFor(std::nullopt, quickInfo_->Handle()); };
+    links.switchTrayActivity = [this] { meter_->Run(Command::TrayActivity); };
+    links.trayActivityOn = [this] { return meter_->State().TrayActivity(); };
     quickInfo_ = std::make_unique<ui::QuickInfoWindow>(app_, links);
     app_.SetMainWindow(quickInfo_.get());
     tray_ = std::make_unique<ui::TrayIcon>(app_, *quickInfo_, quickInfo_->Menu(), [this] { quickInfo_->ToggleFromTray(); },
                                        options.shellNotify);
     tray_->Add();
-    statistics_ = std::make_unique<ui::StatisticsWindow>(app_, *meter_, [this] { about_->ShowAbout(statistics_->Handle()); });
+    statistics_ = std::make_unique<ui::StatisticsWindow>(
+        app_, *meter_, [this] { about_->ShowAbout(statistics_->Handle()); },
+        [this](const std::string& adapter) { graph_->ShowFor(adapter, statistics_->Handle()); });
     about_ = std::make_unique<ui::AboutWindow>(app_);
+    graph_ = std::make_unique<ui::SpeedGraphWindow>(app_, *meter_);
 
     // What the start asks or says comes from the statistics window, hidden as it is.
     statistics_->Run([this] { meter_->Start(); });
@@ -43,6 +50,7 @@ Program::~Program() {
     // Reverse order of creation; the tray icon leaves the notification area. No save.
     app_.StopTimer(kTickTimer);
     app_.StopTimer(kSaveTimer);
+    graph_.reset();
     about_.reset();
     statistics_.reset();
     tray_.reset();
@@ -89,7 +97,8 @@ void Program::ShowPanel(const StatisticsPanel& panel) { statistics_->ShowPanel(p
 void Program::Show(const Snapshot& snapshot) {
     statistics_->ShowPanel(snapshot.panel);
     quickInfo_->Refresh(snapshot.panel.QuickInfoRows());
-    tray_->SetTip(snapshot.tip);
+    tray_->Show(snapshot.tip, snapshot.activity);
+    graph_->Refresh();
 }
 
 bool Program::ShowBalloon(const std::string& title, const std::string& text) { return tray_->ShowBalloon(title, text); }

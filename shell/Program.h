@@ -18,6 +18,7 @@
 #include "ui/TrayIcon.h"
 
 namespace velkaro::ui {
+class SpeedGraphWindow;
 class StatisticsWindow;
 }
 
@@ -63,6 +64,7 @@ public:
     ui::TrayIcon& Tray() { return *tray_; }
     ui::StatisticsWindow& Statistics() { return *statistics_; }
     ui::AboutWindow& About() { return *about_; }
+    ui::SpeedGraphWindow& Graph() { return *graph_; }
 
 private:
     int OuterWidth() override;
@@ -89,6 +91,7 @@ private:
     std::unique_ptr<ui::TrayIcon> tray_;
     std::unique_ptr<ui::StatisticsWindow> statistics_;
     std::unique_ptr<ui::AboutWindow> about_;
+    std::unique_ptr<ui::SpeedGraphWindow> graph_;
 };
 
 }  // namespace velkaro::shell

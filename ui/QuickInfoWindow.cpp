@@ -220,6 +220,12 @@ LRESULT QuickInfoWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
             switch (static_cast<Command>(LOWORD(wp))) {
             case Command::ShowStatistics: ShowStatistics(); return 0;
             case Command::StartWithWindows: StartWithWindows(); return 0;
+            case Command::SpeedGraphAll:
+                if (links_.showGraph) links_.showGraph();
+                return 0;
+            case Command::TrayActivity:
+                if (links_.switchTrayActivity) links_.switchTrayActivity();
+                return 0;
             case Command::Exit: Exit(); return 0;
             default: break;
             }
@@ -229,6 +235,8 @@ LRESULT QuickInfoWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         if (reinterpret_cast<HMENU>(wp) == menu_.get()) {
             const bool on = links_.autostart && links_.autostart->IsOn();
             ::CheckMenuItem(menu_.get(), Id(Command::StartWithWindows), MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+            const bool activity = links_.trayActivityOn && links_.trayActivityOn();
+            ::CheckMenuItem(menu_.get(), Id(Command::TrayActivity), MF_BYCOMMAND | (activity ? MF_CHECKED : MF_UNCHECKED));
         }
         break;
     case WM_SHOWWINDOW:

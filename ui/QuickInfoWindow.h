@@ -31,6 +31,9 @@ struct QuickInfoLinks {
     std::function<void()> showStatistics;  // shown and in front; centred the first time
     // Without one the item stays unchecked and does nothing.
     AutostartSetting* autostart = nullptr;
+    std::function<void()> showGraph;           // the speed graph of all adapters shown
+    std::function<void()> switchTrayActivity;  // the tray icon's activity on or off
+    std::function<bool()> trayActivityOn;      // its check mark; none: unchecked
 };
 
 class QuickInfoWindow : public AppWindow {

@@ -31,10 +31,12 @@ std::vector<ButtonBar::Button> Buttons() {
 
 }  // namespace
 
-StatisticsWindow::StatisticsWindow(Application& app, TrafficMeter& meter, std::function<void()> showAbout)
+StatisticsWindow::StatisticsWindow(Application& app, TrafficMeter& meter, std::function<void()> showAbout,
+                                   std::function<void(const std::string&)> showGraph)
     : AppWindow(app),
       meter_(meter),
       showAbout_(std::move(showAbout)),
+      showGraph_(std::move(showGraph)),
       view_(meter.Panel(), [this](int x, int y) { Run([&] { RightClick(x, y); }); }, dpi_),
       bar_(Buttons(), dpi_) {
     CreateOwned(L"VelkaroTForm1", texts::kStatisticsCaption, kStyle, kExStyle, 0, 0, kLayoutClientWidth,
@@ -196,6 +198,10 @@ LRESULT StatisticsWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
             bool known = false;
             if (command == Command::About) {
                 if (showAbout_) showAbout_();
+                return 0;
+            }
+            if (command == Command::SpeedGraph) {
+                if (showGraph_) showGraph_(picked_);
                 return 0;
             }
             Run([&] { known = meter_.Run(command, picked_); });

@@ -30,7 +30,9 @@ public:
 
     // Hidden, centred in the work area when first shown; throws std::runtime_error when Windows
     // refuses.
-    StatisticsWindow(Application& app, TrafficMeter& meter, std::function<void()> showAbout);
+    // showGraph: the speed graph of the adapter picked, from the panel's menu.
+    StatisticsWindow(Application& app, TrafficMeter& meter, std::function<void()> showAbout,
+                     std::function<void(const std::string&)> showGraph = {});
     ~StatisticsWindow() override;
 
     win::Dpi ScreenDpi() const { return dpi_; }
@@ -78,6 +80,7 @@ private:
 
     TrafficMeter& meter_;
     std::function<void()> showAbout_;
+    std::function<void(const std::string&)> showGraph_;
     std::string picked_;
     PanelView view_;
     ButtonBar bar_;

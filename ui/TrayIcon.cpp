@@ -1,8 +1,10 @@
 #include "ui/TrayIcon.h"
 
 #include <algorithm>
+#include <cstring>
 #include <cwchar>
 #include <iterator>
+#include <vector>
 
 #include "core/Texts.h"
 #include "win/Utf16.h"
@@ -20,6 +22,36 @@ template <std::size_t N> void Put(WCHAR (&field)[N], const std::string& text) {
     const std::size_t n = std::min(wide.size(), N - 1);
     std::wmemcpy(field, wide.data(), n);
     std::wmemset(field + n, L'\0', N - n);
+}
+
+// The icon with its arrow down (blue: received) and its arrow up (green: sent) grey where
+// that way is not lit; null when its pixels cannot be had.
+win::UniqueIcon WithArrows(HICON icon, bool downLit, bool upLit) {
+    ICONINFO info{};
+    if (!::GetIconInfo(icon, &info)) return {};
+    const win::UniqueBitmap colour(info.hbmColor), mask(info.hbmMask);
+    BITMAP bm{};
+    if (!colour || !::GetObjectW(colour.get(), sizeof bm, &bm) || bm.bmBitsPixel != 32) return {};
+    BITMAPINFO bi{};
+    bi.bmiHeader = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), bm.bmWidth, -bm.bmHeight, 1, 32, BI_RGB};
+    std::vector<RGBQUAD> pixels(static_cast<std::size_t>(bm.bmWidth) * static_cast<std::size_t>(bm.bmHeight));
+    const win::WindowDc screen(nullptr);
+    if (!::GetDIBits(screen.get(), colour.get(), 0, bm.bmHeight, pixels.data(), &bi, DIB_RGB_COLORS)) return {};
+    for (RGBQUAD& p : pixels) {
+        const int r = p.rgbRed, g = p.rgbGreen, b = p.rgbBlue;
+        const bool down = b > r + 30 && b > g + 20, up = g > r + 30 && g > b + 20;
+        if ((down && downLit) || (up && upLit) || (!down && !up)) continue;
+        // A grey of the pixel's lightness, lifted so that it shows on a dark taskbar as well.
+        const auto grey = static_cast<BYTE>(0x48 + (r * 30 + g * 59 + b * 11) / 200);
+        p.rgbRed = p.rgbGreen = p.rgbBlue = grey;
+    }
+    // A DIB section of 32 bits keeps the alpha channel whatever the screen's depth.
+    void* bits = nullptr;
+    const win::UniqueBitmap grey(::CreateDIBSection(screen.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!grey || !bits) return {};
+    std::memcpy(bits, pixels.data(), pixels.size() * sizeof(RGBQUAD));
+    ICONINFO made{TRUE, 0, 0, mask.get(), grey.get()};
+    return win::UniqueIcon(::CreateIconIndirect(&made));
 }
 
 }  // namespace
@@ -47,6 +79,16 @@ void TrayIcon::MakeIcon(win::Dpi dpi) {
                                                         win::SystemMetric(SM_CYSMICON, dpi), LR_COPYFROMRESOURCE)));
     if (!icon) icon.reset(::CopyIcon(app_.Icon()));
     if (icon) icon_ = std::move(icon);
+    // Idle, In, Out, Both: which arrows keep their colour.
+    static constexpr bool kLit[4][2] = {{false, false}, {true, false}, {false, true}, {true, true}};
+    for (std::size_t i = 0; i < std::size(activityIcons_); ++i)
+        activityIcons_[i] = icon_ ? WithArrows(icon_.get(), kLit[i][0], kLit[i][1]) : win::UniqueIcon();
+}
+
+HICON TrayIcon::Picture() const {
+    if (activity_ == TrayActivity::Off) return icon_.get();
+    const HICON state = activityIcons_[static_cast<int>(activity_) - static_cast<int>(TrayActivity::Idle)].get();
+    return state ? state : icon_.get();
 }
 
 TrayIcon::~TrayIcon() {
@@ -59,7 +101,7 @@ void TrayIcon::Fill() {
     data_.uID = 0;
     data_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data_.uCallbackMessage = kTrayCallbackMessage;
-    data_.hIcon = icon_.get();
+    data_.hIcon = Picture();
     Put(data_.szTip, tip_);
 }
 
@@ -75,9 +117,12 @@ void TrayIcon::Add() {
     added_ = true;
 }
 
-void TrayIcon::SetTip(const std::string& tip) {
-    if (tip == tip_) return;
+void TrayIcon::SetTip(const std::string& tip) { Show(tip, activity_); }
+
+void TrayIcon::Show(const std::string& tip, TrayActivity activity) {
+    if (tip == tip_ && activity == activity_) return;
     tip_ = tip;
+    activity_ = activity;
     if (added_) Notify(NIM_MODIFY);
 }
 

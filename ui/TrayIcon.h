@@ -12,6 +12,7 @@
 #include <string>
 
 #include "app/Ports.h"
+#include "statistics/SpeedGraph.h"
 #include "ui/Application.h"
 #include "win/Dpi.h"
 #include "win/Handles.h"
@@ -42,6 +43,10 @@ public:
     const std::string& Tip() const { return tip_; }
     // Windows-1251; sent only when it differs, cut to kTipLimit.
     void SetTip(const std::string& tip);
+    // The tip and the picture of a traffic state (Off: the application's icon) in one call to
+    // the shell, and none when neither changed.
+    void Show(const std::string& tip, TrayActivity activity);
+    TrayActivity Activity() const { return activity_; }
     // False when the icon is not in the notification area, the shell refused it, or the last
     // balloon is still up: the shell shows one at a time, so the next waits until it reports the
     // last one hidden, timed out or clicked.
@@ -50,7 +55,11 @@ public:
 private:
     friend class TrayIconTest;
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
-    void MakeIcon(win::Dpi dpi);  // the picture of the notification area's size at a DPI
+    // The pictures of the notification area's size at a DPI: the application's icon and those
+    // of the traffic states (its arrows grey where nothing went that way), all made ahead so
+    // that a change of state only swaps them.
+    void MakeIcon(win::Dpi dpi);
+    HICON Picture() const;  // of the current state
     void Fill();                 // the icon's record: window, id, flags, message, icon, tip
     void Notify(DWORD message);  // NIM_ADD, NIM_MODIFY or NIM_DELETE with the record filled
     void ShowMenu();
@@ -63,6 +72,10 @@ private:
     ShellNotify notify_;
     const UINT taskbarCreated_;  // the number of "TaskbarCreated"; 0 when it could not be had
     win::UniqueIcon icon_;       // the application icon at the notification area's size
+    // The traffic states' pictures by TrayActivity, Idle to Both; one that cannot be made
+    // shows the application icon.
+    win::UniqueIcon activityIcons_[4];
+    TrayActivity activity_ = TrayActivity::Off;
     std::string tip_;
     bool added_ = false;
     std::uint64_t balloonShownAt_ = 0;  // GetTickCount64 of the balloon up; 0: none

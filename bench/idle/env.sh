@@ -179,6 +179,10 @@ show_fastinfo() {
     drv post "$(hwnd_of TCustomWindowTimer)" 0x4D3 0 0x203 >/dev/null
     drv wait TForm2 "Fast INFO" visible 10000 >/dev/null
 }
+show_graph() {
+    drv post "$(hwnd_of TForm2)" 0x111 11 0 >/dev/null  # WM_COMMAND "График скорости": all adapters
+    drv wait VelkaroSpeedGraph - visible 10000 >/dev/null
+}
 quit_velkaro() {
     drv post "$(hwnd_of TForm2)" 0x111 2 0 >/dev/null  # WM_COMMAND "Выход": saves and ends
     gone "$1" 60 || { say "velkaro.exe did not end; killed"; kill -9 "$1" 2>/dev/null; }

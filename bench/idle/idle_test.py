@@ -73,6 +73,23 @@ class FiguresTest(unittest.TestCase):
         self.assertIn("OVER", ws[1])     # +5.0 MB
         self.assertIn("1000000 records: 0.600 s later than 10 (CPU time 0.500 s more); limit 0.5 s: OVER", text)
 
+    def test_the_graph_is_held_to_one_and_a_half_times_the_statistics_windows_ratio(self):
+        rows = [
+            {"label": "floor", "seconds": 60.0, "main": stat(60, 0.6e9), "helpers": {}},
+            {"label": "statistics", "seconds": 60.0, "main": stat(200, 2e9), "helpers": {}},
+            {"label": "graph", "seconds": 60.0, "main": stat(290, 2.9e9), "helpers": {}},
+        ]
+        graph = next(l for l in self.report(rows).splitlines() if l.startswith(idle.TITLES["graph"]))
+        self.assertIn("<= 5.0", graph)   # the statistics window's 3.3 times 1.5
+        self.assertIn("PASS", graph)
+        rows[2]["main"] = stat(310, 3.1e9)
+        graph = next(l for l in self.report(rows).splitlines() if l.startswith(idle.TITLES["graph"]))
+        self.assertIn("OVER", graph)
+        # Without the statistics window's figure there is nothing to hold it to.
+        alone = next(l for l in self.report([rows[0], rows[2]]).splitlines() if l.startswith(idle.TITLES["graph"]))
+        self.assertNotIn("PASS", alone)
+        self.assertNotIn("OVER", alone)
+
     def test_working_set_parts_against_the_floors(self):
         mib = 1024
         text = self.report([

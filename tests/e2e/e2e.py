@@ -27,6 +27,9 @@ checks of what the program saved.
                                        prepared records byte for byte
   e2e.py check-tip TEXT [MOVING|limit]  the tray tip's three lines; with MOVING, a speed of at
                                        least 1 Mb/s; with limit, a fourth: nothing left of it
+  e2e.py colours PNG X Y W H           "blue=N green=M": the pixels of that part of the
+                                       screenshot that are clearly blue or green (the tray
+                                       icon's lit arrows, the speed graph's lines)
 Every check prints what it found and exits 0 when it holds, 1 when not.
 """
 import csv
@@ -79,9 +82,9 @@ def read_lines(path):
 
 
 RECORD = re.compile(r"^(\d+)\.(\d+)\.(\d+)-(\d+)\t(\d+) *\t(\d+) *\t(.*)$")
-# The setting lines after the width: hiding idle adapters, the system's start, the time it had
-# run and the interfaces' last readings.
-SETTING = re.compile(r"^(hide\.idle=1|boot=\d{4}-\d\d-\d\d \d\d:\d\d:\d\d|uptime=\d+|reading=\d+ \d+ \d+ .*)$")
+# The setting lines after the width: hiding idle adapters, the tray icon's activity off, the speed
+# graph's place, the system's start, the time it had run and the interfaces' last readings.
+SETTING = re.compile(r"^(hide\.idle=1|tray\.activity=0|graph\.window=-?\d+ -?\d+ \d+ \d+|boot=\d{4}-\d\d-\d\d \d\d:\d\d:\d\d|uptime=\d+|reading=\d+ \d+ \d+ .*)$")
 PRICE = re.compile(r"^([^|]*)\|([^>]*)>([0-9.,Ee+-]+)@([0-9.,Ee+-]+)$")
 
 
@@ -355,6 +358,20 @@ def cmd_check_tip(text, moving=None):
     return 0
 
 
+def cmd_colours(png, x, y, w, h):
+    """Counts the clearly blue and clearly green pixels of a part of a screenshot."""
+    import subprocess
+    text = subprocess.run(["convert", png, "-crop", "%sx%s+%s+%s" % (w, h, x, y), "+repage", "-depth", "8",
+                           "txt:-"], capture_output=True, text=True, check=True).stdout
+    blue = green = 0
+    for m in re.finditer(r"^\d+,\d+: \((\d+),(\d+),(\d+)", text, re.M):
+        r, g, b = (int(v) for v in m.groups())
+        blue += b - max(r, g) > 60
+        green += g - max(r, b) > 60
+    print("blue=%d green=%d" % (blue, green))
+    return 0
+
+
 def cmd_both_limits(d):
     lines, _ = read_lines(os.path.join(d, "history.txt"))
     first = RECORD.match(records(lines)[0]).group(7)
@@ -402,6 +419,7 @@ def main(argv):
         "check-whole": lambda d: 0 if check_whole(d)[0] else 1,
         "check-hidden": cmd_check_hidden,
         "check-tip": cmd_check_tip,
+        "colours": cmd_colours,
     }
     return table[cmd](*args)
 

@@ -270,7 +270,7 @@ counted_once() {
 # "Выход" of the tray menu, and the end of the program.
 tray_exit() {
     tray_right_click
-    drv menu-pick 3 5000 >/dev/null || check "the tray menu did not open"
+    drv menu-pick 5 5000 >/dev/null || check "the tray menu did not open"
     wait_exit || check "the program did not end"
 }
 # The system start history.txt in DIR was saved under (its boot= line), in seconds since 1970.
@@ -486,6 +486,36 @@ wait "$traffic_pid" || check "the traffic did not go through"
 sleep 2.5  # two ticks sample the end of it
 finish
 
+step graph "tray menu 'График скорости' during 30 MB over loopback: all adapters' lines; closed, its place is saved"
+py traffic 30 6 >>"$log" 2>&1 &
+traffic_pid=$!
+tray_right_click
+drv menu-pick 4 5000 >/dev/null || check "the tray menu did not open"
+drv wait VelkaroSpeedGraph - visible 5000 >/dev/null || check "the speed graph did not show"
+caption="$(drv text VelkaroSpeedGraph)"
+[[ "$caption" == "График скорости: все адаптеры" ]] || check "caption '$caption'"
+sleep 4  # ticks of traffic
+shot graph-traffic
+# The newest points stand at the plot's right end: the received line, blue, in the lower part of
+# the window's right end (the caption and the speed texts above it are left out).
+read -r gl gt gr gb _ < <(drv rect VelkaroSpeedGraph)
+if [[ -n "${gb:-}" ]]; then
+    lines="$(py colours "$out/$(printf '%02d' "$stepno")-graph-traffic.png" $((gr - (gr - gl) / 6)) \
+             $((gt + (gb - gt) * 2 / 5)) $(((gr - gl) / 6 - 8)) $(((gb - gt) * 3 / 5 - 8)))"
+    echo "graph's right end: $lines" >>"$log"
+    [[ "${lines#blue=}" =~ ^([0-9]+) && "${BASH_REMATCH[1]}" -ge 5 ]] || check "no received line at the right end ($lines)"
+else
+    check "no rectangle of the speed graph"
+fi
+wait "$traffic_pid" || check "the traffic did not go through"
+drv post "$(hwnd_of VelkaroSpeedGraph)" 0x10 0 0 >/dev/null  # WM_CLOSE: hides it
+drv wait VelkaroSpeedGraph - hidden 5000 >/dev/null || check "the speed graph still shown"
+drv send "$fastinfo" 0x11 0 0 >/dev/null  # a save through the session-end query
+drv send "$fastinfo" 0x16 0 0 >/dev/null
+grep -qa "^graph.window=$gl $gt " "$work/history.txt" || check "no graph.window=$gl $gt line: $(grep -a graph "$work/history.txt")"
+py check-saved "$work" "$loopback" >>"$log" || check "$(py check-saved "$work" "$loopback" | tail -n1)"
+finish
+
 step prices "right click on the loopback block, 'Задать цену' 2,5 and 0,5"
 drv click "$image" 300 40 right >/dev/null
 drv menu-pick 3 5000 >/dev/null || check "the block's menu did not open"
@@ -595,6 +625,101 @@ py check-saved "$work" "$loopback" >>"$log" || check "$(py check-saved "$work" "
 sleep 1.5
 tray_double_click  # Fast INFO goes again
 drv wait TForm2 "Fast INFO" hidden 5000 >/dev/null || check "Fast INFO still shown"
+finish
+
+# The tray icon's picture by its colours at the notification area's right end: "both" or "in"
+# or "out" by the lit arrows (blue down, green up), "idle" with both grey.
+tray_state() {
+    local shot_file="$out/tray-state.png" c blue green
+    xdotool mousemove $((desk_x + desk_w / 2)) $((desk_y + desk_h / 2))  # no tip over the icon
+    import -display "$DISPLAY" -window root "$shot_file" 2>/dev/null
+    c="$(py colours "$shot_file" $((desk_x + desk_w - 24)) $((desk_y + desk_h - 20)) 24 20)"
+    blue="${c#blue=}"; blue="${blue%% *}"; green="${c##*green=}"
+    if (( blue >= 2 && green >= 2 )); then echo both
+    elif (( blue >= 2 )); then echo in
+    elif (( green >= 2 )); then echo out
+    else echo idle; fi
+}
+# wait_tray_state STATE SECONDS: true once the icon shows STATE; its picture is kept as
+# NN-tray-STATE.png (the notification area, four times as large).
+wait_tray_state() {
+    local i s=""
+    for i in $(seq 1 $(($2 * 4))); do
+        s="$(tray_state)"
+        [[ "$s" == "$1" ]] && break
+        sleep 0.25
+    done
+    convert "$out/tray-state.png" -crop "120x24+$((desk_x + desk_w - 120))+$((desk_y + desk_h - 24))" +repage \
+        -scale 400% "$out/$(printf '%02d' "$stepno")-tray-$1.png" 2>/dev/null
+    echo "tray: want $1, saw $s" >>"$log"
+    [[ "$s" == "$1" ]]
+}
+# One-way traffic (as root): a veth pair whose other end lies in a network namespace of its own.
+# Frames for a hardware address no one has are counted by the side that sends them and dropped
+# by the other, so the program's end of the pair only sends (out) or only receives (in).
+oneway_ns=velkaro-e2e-oneway
+oneway_setup() {
+    ip netns add "$oneway_ns" 2>>"$log" || return 1
+    cleanup_cmds+=("ip link del vkow0 2>/dev/null; ip netns del $oneway_ns 2>/dev/null")
+    ip link add vkow0 type veth peer name vkow1 netns "$oneway_ns" 2>>"$log" || return 1
+    # No IPv6: its solicitations on a new link would go both ways.
+    sysctl -qw net.ipv6.conf.vkow0.disable_ipv6=1 2>>"$log"
+    ip netns exec "$oneway_ns" sysctl -qw net.ipv6.conf.vkow1.disable_ipv6=1 2>>"$log"
+    ip addr add 10.203.7.1/24 dev vkow0 && ip link set vkow0 up &&
+        ip -n "$oneway_ns" addr add 10.203.7.2/24 dev vkow1 && ip -n "$oneway_ns" link set vkow1 up &&
+        ip neigh replace 10.203.7.9 lladdr 02:00:5e:00:07:09 dev vkow0 nud permanent &&
+        ip -n "$oneway_ns" neigh replace 10.203.7.8 lladdr 02:00:5e:00:07:08 dev vkow1 nud permanent
+}
+oneway_send() {  # TO SECONDS: 100 datagrams of 1 KB a second
+    python3 -c "import socket, sys, time
+s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+end = time.time() + float(sys.argv[2])
+while time.time() < end:
+    for i in range(10): s.sendto(b'x' * 1000, (sys.argv[1], 9))
+    time.sleep(0.1)" "$@"
+}
+oneway_cleanup() { ip link del vkow0 2>/dev/null; ip netns del "$oneway_ns" 2>/dev/null; }
+
+step tray-states "the tray icon: idle, both over loopback, in and out (as root), the described one when turned off"
+wait_tray_state idle 10 || check "no idle picture while nothing moves"
+shot tray-idle
+py traffic 20 4 >>"$log" 2>&1 &
+traffic_pid=$!
+wait_tray_state both 5 || check "no picture of both ways while loopback traffic flows"
+wait "$traffic_pid" || check "the traffic did not go through"
+if [[ "$(id -u)" == 0 ]] && oneway_setup; then
+    oneway_send 10.203.7.9 5 &
+    sender=$!
+    wait_tray_state out 5 || check "no picture of sending while data only goes out"
+    wait "$sender"
+    wait_tray_state idle 5 || check "no idle picture after sending"
+    ip netns exec "$oneway_ns" bash -c "$(declare -f oneway_send); oneway_send 10.203.7.8 5" &
+    sender=$!
+    wait_tray_state in 5 || check "no picture of receiving while data only comes in"
+    wait "$sender"
+    oneway_cleanup
+else
+    echo "not root or no network namespace: no one-way traffic, in and out not shown" >>"$log"
+fi
+# Off from the tray menu (checked while on): the described picture, its arrows in colour while
+# nothing moves, and tray.activity=0 saved; on again, the line is gone.
+tray_right_click
+shot_menu tray-activity-menu || check "the tray menu did not open"
+drv menu-pick 3 5000 >/dev/null || check "the tray menu did not take the pick"
+sleep 2.5  # a quiet tick
+[[ "$(tray_state)" == both ]] || check "turned off, the quiet icon is not the described one with both arrows in colour"
+convert "$out/tray-state.png" -crop "120x24+$((desk_x + desk_w - 120))+$((desk_y + desk_h - 24))" +repage \
+    -scale 400% "$out/$(printf '%02d' "$stepno")-tray-off.png" 2>/dev/null
+drv send "$fastinfo" 0x11 0 0 >/dev/null
+drv send "$fastinfo" 0x16 0 0 >/dev/null
+grep -qa '^tray.activity=0' "$work/history.txt" || check "no tray.activity=0 saved while off"
+drv post "$fastinfo" 0x111 4 0 >/dev/null  # on again
+sleep 1.5
+drv send "$fastinfo" 0x11 0 0 >/dev/null
+drv send "$fastinfo" 0x16 0 0 >/dev/null
+grep -qa '^tray.activity' "$work/history.txt" && check "tray.activity still saved once on"
+wait_tray_state idle 5 || check "no idle picture once on again"
+py check-saved "$work" "$loopback" >>"$log" || check "$(py check-saved "$work" "$loopback" | tail -n1)"
 finish
 
 # The programs that open help.mht (none in the prefix), mailto: and .htm taken away: each

@@ -144,6 +144,8 @@ TEST_F(Records, RowsOfOneNameAddUpAndFilterRowsAreNotAccounted) {
     EXPECT_EQ(a.History()[0].inOctets, 60u);
     EXPECT_EQ(a.History()[0].outOctets, 22u);
     EXPECT_EQ(Info("eth").rate, 82.0L);
+    EXPECT_EQ(Info("eth").rateIn, 60.0L);
+    EXPECT_EQ(Info("eth").rateOut, 22.0L);
     AdapterId id = 0;
     EXPECT_FALSE(a.FindAdapter("eth-QoS Packet Scheduler-0000", id));
 }

@@ -203,6 +203,31 @@ TEST_F(Files, TheHideSettingReadsAsOneOrElseOffAndAFileWithoutItKeepsIt) {
     EXPECT_EQ(History(), "SHOW=\r\nform1.width=790\r\nhide.idle=1\r\n");
 }
 
+// tray.activity=0 only while off, graph.window only once the graph has a place; other values
+// of either leave the default (on; no place) without skipping the line.
+TEST_F(Files, TheTrayAndGraphSettingsAreWrittenOnlyWhenTheyDifferFromNothing) {
+    LoadHistory("SHOW=\r\nform1.width=790\r\ntray.activity = 0\r\ngraph.window= -1920 40 640 300 \r\n");
+    EXPECT_FALSE(a.TrayActivity());
+    ASSERT_TRUE(a.GraphPlace());
+    EXPECT_EQ(*a.GraphPlace(), (WindowPlace{-1920, 40, 640, 300}));
+    SaveFiles(a, data, ports);
+    EXPECT_EQ(History(), "SHOW=\r\nform1.width=790\r\ntray.activity=0\r\ngraph.window=-1920 40 640 300\r\n");
+
+    for (const char* place : {"1 2 3", "1 2 3 4 5", "1 2 0 4", "1 2 3 -4", "a 2 3 4", "1  2 3 4", "1,2,3,4"}) {
+        Accounting fresh;
+        a = fresh;
+        LoadHistory(std::string("tray.activity=1\r\ngraph.window=") + place + "\r\n");
+        EXPECT_TRUE(a.TrayActivity());
+        EXPECT_FALSE(a.GraphPlace()) << place;
+        EXPECT_TRUE(dialogs.log.empty()) << place;  // no line skipped, no copy kept
+    }
+    SaveFiles(a, data, ports);
+    EXPECT_EQ(History(), "SHOW=\r\nform1.width=790\r\n");
+    a.SetGraphPlace({10, 20, 300, 200});
+    SaveFiles(a, data, ports);
+    EXPECT_EQ(History(), "SHOW=\r\nform1.width=790\r\ngraph.window=10 20 300 200\r\n");
+}
+
 TEST(WidthSetting, SignedDecimalOrHexadecimalElse500) {
     EXPECT_EQ(ReadWidthSetting("790"), 790);
     EXPECT_EQ(ReadWidthSetting("+790"), 790);

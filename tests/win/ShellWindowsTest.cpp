@@ -127,17 +127,25 @@ TEST_F(ShellWindowsTest, QuickInfoWindowHasItsLayout) {
     ASSERT_NE(header, nullptr);
     EXPECT_FALSE(::GetWindowLongW(header, GWL_STYLE) & HDS_BUTTONS);
 
-    // The menu: "Главная форма", "Запускать вместе с Windows", a separator, "Выход".
+    // The menu: "Главная форма", "Запускать вместе с Windows", "Активность в значке", a
+    // separator, "График скорости", a separator, "Выход".
     HMENU menu = p.QuickInfo().Menu();
-    ASSERT_EQ(::GetMenuItemCount(menu), 4);
+    ASSERT_EQ(::GetMenuItemCount(menu), 7);
     wchar_t item[64] = {};
     ::GetMenuStringW(menu, 0, item, 64, MF_BYPOSITION);
     EXPECT_EQ(win::Narrow(item), "Главная форма"_cp1251);
     ::GetMenuStringW(menu, 1, item, 64, MF_BYPOSITION);
     EXPECT_EQ(win::Narrow(item), "Запускать вместе с Windows"_cp1251);
     EXPECT_EQ(::GetMenuItemID(menu, 1), static_cast<UINT>(Command::StartWithWindows));
-    EXPECT_EQ(::GetMenuState(menu, 2, MF_BYPOSITION) & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));
-    ::GetMenuStringW(menu, 3, item, 64, MF_BYPOSITION);
+    ::GetMenuStringW(menu, 2, item, 64, MF_BYPOSITION);
+    EXPECT_EQ(win::Narrow(item), "Активность в значке"_cp1251);
+    EXPECT_EQ(::GetMenuItemID(menu, 2), static_cast<UINT>(Command::TrayActivity));
+    ::GetMenuStringW(menu, 4, item, 64, MF_BYPOSITION);
+    EXPECT_EQ(win::Narrow(item), "График скорости"_cp1251);
+    EXPECT_EQ(::GetMenuItemID(menu, 4), static_cast<UINT>(Command::SpeedGraphAll));
+    for (int separator : {3, 5})
+        EXPECT_EQ(::GetMenuState(menu, separator, MF_BYPOSITION) & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));
+    ::GetMenuStringW(menu, 6, item, 64, MF_BYPOSITION);
     EXPECT_EQ(win::Narrow(item), "Выход"_cp1251);
 }
 

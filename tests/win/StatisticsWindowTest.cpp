@@ -233,7 +233,7 @@ TEST_F(StatisticsPickTest, AMenuClosedWithEscapeRunsNothing) {
 // What the window's menu held when it opened: each item as "id text", a separator as "-".
 struct OpenedMenu {
     std::vector<std::string> items;
-    bool lastChecked = false;
+    bool hideIdleChecked = false;
 };
 
 LRESULT CALLBACK RecordMenu(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
@@ -248,13 +248,13 @@ LRESULT CALLBACK RecordMenu(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
             const bool separator = (::GetMenuState(menu, i, MF_BYPOSITION) & MF_SEPARATOR) != 0;
             seen->items.push_back(separator ? "-" : std::to_string(::GetMenuItemID(menu, i)) + " " + win::Narrow(text));
         }
-        seen->lastChecked = (::GetMenuState(menu, count - 1, MF_BYPOSITION) & MF_CHECKED) != 0;
+        seen->hideIdleChecked = (::GetMenuState(menu, 109, MF_BYCOMMAND) & MF_CHECKED) != 0;
     }
     return ::DefSubclassProc(hwnd, msg, wp, lp);
 }
 
 // Its pick and what it hides run in the e2e run; here the items and the check mark.
-TEST_F(StatisticsPickTest, TheMenuHoldsTheCommandsAndItsLastItemIsCheckedWhileIdleAdaptersHide) {
+TEST_F(StatisticsPickTest, TheMenuHoldsTheCommandsAndTheHideItemIsCheckedWhileIdleAdaptersHide) {
     w->realMenu = true;
     OpenedMenu seen;
     ASSERT_TRUE(::SetWindowSubclass(w->Handle(), &RecordMenu, 1, reinterpret_cast<DWORD_PTR>(&seen)));
@@ -265,15 +265,16 @@ TEST_F(StatisticsPickTest, TheMenuHoldsTheCommandsAndItsLastItemIsCheckedWhileId
         "102 История"_cp1251, "-", "111 Экспорт в CSV"_cp1251, "-", "103 Задать цену"_cp1251,
         "104 Новая цена с даты..."_cp1251, "-",
         "105 Переименовать"_cp1251, "-", "107 Лимит расходов в месяц..."_cp1251,
-        "108 Лимит трафика в месяц..."_cp1251, "-", "109 Скрывать адаптеры без трафика"_cp1251};
+        "108 Лимит трафика в месяц..."_cp1251, "-", "109 Скрывать адаптеры без трафика"_cp1251, "-",
+        "112 График скорости"_cp1251};
     EXPECT_EQ(seen.items, items);
-    EXPECT_FALSE(seen.lastChecked);
+    EXPECT_FALSE(seen.hideIdleChecked);
     ::SendMessageW(w->Handle(), WM_COMMAND, Id(Command::HideIdle), 0);
     EXPECT_TRUE(a.HideIdle());
     ::PostMessageW(w->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
     RightClickAt(5, 90);
     Pump();
-    EXPECT_TRUE(seen.lastChecked);
+    EXPECT_TRUE(seen.hideIdleChecked);
     ::SendMessageW(w->Handle(), WM_COMMAND, Id(Command::HideIdle), 0);
     EXPECT_FALSE(a.HideIdle());
     ::RemoveWindowSubclass(w->Handle(), &RecordMenu, 1);

@@ -19,6 +19,7 @@ enum class Op {
     SetPrices, SetPricesFrom, Rename, SetLimit, SetTrafficLimit, Report, Export, Save, Autosave, Clear, Panel, QuickInfo, Window,
     State, ReadError, WorkArea,
     HideIdle, Tip, KeyRow, FilterRow, Counters, Counting, Boot, Uptime, Time, Restart, Kill, Shell, Help, Mail,
+    TrayIcon, TrayActivity, Graph, Ticks,
 };
 
 struct Command {
@@ -30,9 +31,9 @@ struct Command {
     std::uint64_t out = 0;
     std::uint64_t key = 0;  // keyrow
     int y = 0;              // pick; readerror: the code; counters: 32 or 64; time: second of the day;
-                            // shell: the result; workarea: the width
+                            // shell: the result; workarea: the width; ticks: the count
     int height = 0;         // workarea
-    bool on = false;        // hideidle; counting: boot
+    bool on = false;        // hideidle, trayactivity; counting: boot
     Date date;              // today
     std::int64_t seconds = 0;  // boot: the system's start, UTC; uptime: the seconds run
 };
@@ -147,6 +148,8 @@ inline constexpr Word kWords[] = {
     {"kill", Op::Kill, false},           {"shell", Op::Shell, true},
     {"help", Op::Help, false},           {"mail", Op::Mail, false},
     {"workarea", Op::WorkArea, true},
+    {"trayicon", Op::TrayIcon, false},   {"trayactivity", Op::TrayActivity, true},
+    {"graph", Op::Graph, true},          {"ticks", Op::Ticks, true},
 };
 
 }  // namespace detail
@@ -243,7 +246,21 @@ inline bool ParseLine(std::string_view line, Command& cmd, bool& skip, std::stri
             cmd.y = h * 3600 + m * 60 + sec;
             return true;
         }
-        case Op::HideIdle: return detail::ReadChoice(arg, "on", "off", word, cmd.on, reason);
+        case Op::HideIdle:
+        case Op::TrayActivity: return detail::ReadChoice(arg, "on", "off", word, cmd.on, reason);
+        case Op::Ticks:
+            if (!detail::ReadInt(arg, cmd.y) || cmd.y <= 0) {
+                reason = "ticks needs a count above 0";
+                return false;
+            }
+            return true;
+        case Op::Graph:
+            if (arg.empty()) {
+                reason = "graph needs an adapter's name or all";
+                return false;
+            }
+            cmd.text = std::string(arg);
+            return true;
         case Op::Pick:
         case Op::Shell:
             if (!detail::ReadInt(arg, cmd.y)) {

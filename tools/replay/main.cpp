@@ -1,6 +1,7 @@
 // velkaro-replay: runs the program's traffic meter (accounting, files, panel layout, report)
 // from a script, with the operating system's parts replaced by scripted ones.
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <deque>
@@ -108,6 +109,14 @@ constexpr char kUsage[] =
     "                    with the I/O code N from now on; 0 makes it readable again\n"
     "  tip               prints the tray icon's tip of the last tick, one line per line (with\n"
     "                    a limit, the fourth: what is left of it, and per day)\n"
+    "  trayicon          prints trayicon: off|idle|in|out|both, the tray icon's picture of the\n"
+    "                    last tick (whether the adapters shown received and sent)\n"
+    "  trayactivity on|off  the tray menu's activity item: the tray icon shows the traffic of the\n"
+    "                    last second, or the application's icon (from the next tick)\n"
+    "  graph NAME|all    prints the speed graph of an adapter, or of all adapters shown: its\n"
+    "                    points, the scale's top, the grid lines' labels and the speed lines;\n"
+    "                    points as whole bytes per second, a run of equal ones as VALUE*COUNT\n"
+    "  ticks N           N ticks, each with the rows given before it (the same table N times)\n"
     "\n"
     "Before load the timer is off: tick and failtick then run no handler (no timer message\n"
     "comes), and the rows given are used up all the same. The same holds after a load that\n"
@@ -258,6 +267,19 @@ public:
                 break;
             case Op::HideIdle: meter_->State().SetHideIdle(c.on); break;
             case Op::Tip: Print(meter_->TrayTip()); break;
+            case Op::TrayIcon: Print(std::string("trayicon: ") + kActivityNames[static_cast<int>(meter_->Activity())]); break;
+            case Op::TrayActivity:
+                if (meter_->State().TrayActivity() != c.on) RunCommand(velkaro::Command::TrayActivity);
+                break;
+            case Op::Graph: PrintGraph(c.text); break;
+            case Op::Ticks: {
+                const std::vector<InterfaceRow> rows = ifTable_.rows;
+                for (int i = 0; i < c.y; ++i) {
+                    ifTable_.rows = rows;
+                    Tick(false);
+                }
+                break;
+            }
         }
     }
 
@@ -305,6 +327,35 @@ private:
                   (item.desktopColour ? std::string("desktop") : Hex(item.rgb)) + " " +
                   (item.bold ? "bold" : "normal") + " " + item.text);
         }
+    }
+
+    static constexpr const char* kActivityNames[] = {"off", "idle", "in", "out", "both"};
+
+    // Whole bytes per second, each run of equal values as VALUE*COUNT.
+    static std::string PointsText(const std::vector<SpeedPoint>& points, double SpeedPoint::*direction) {
+        std::string text;
+        for (std::size_t i = 0; i < points.size();) {
+            const long long value = std::llround(points[i].*direction);
+            std::size_t n = 1;
+            while (i + n < points.size() && std::llround(points[i + n].*direction) == value) ++n;
+            text += ' ' + std::to_string(value);
+            if (n > 1) text += '*' + std::to_string(n);
+            i += n;
+        }
+        return text;
+    }
+
+    void PrintGraph(const std::string& adapter) {
+        const SpeedGraph g = meter_->Graph(adapter == "all" ? nullptr : &adapter);
+        Print("graph " + adapter + ": " + std::to_string(g.points.size()) + " points, top " +
+              (g.grid.empty() ? std::string("0") : g.grid.back().label));
+        std::string grid = "grid:";
+        for (const SpeedGraph::GridLine& line : g.grid) grid += (&line == &g.grid.front() ? " " : " | ") + line.label;
+        Print(grid);
+        Print(g.inLine);
+        Print(g.outLine);
+        Print("in:" + PointsText(g.points, &SpeedPoint::in));
+        Print("out:" + PointsText(g.points, &SpeedPoint::out));
     }
 
     // The window as the panel sizes it, or as it stands within the work area.

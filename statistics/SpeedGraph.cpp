@@ -1,0 +1,128 @@
+#include "statistics/SpeedGraph.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "core/Formatting.h"
+#include "core/Texts.h"
+
+namespace velkaro {
+
+namespace {
+
+constexpr double kKb = 1024.0;
+constexpr double kMb = 1048576.0;
+constexpr int kMostGridLines = 4;
+// Below 1 Mb/s the steps are whole or half Kb/s, and 256 and 512 Kb/s, whose multiples read
+// as whole quarters of a Mb/s; from 1 Mb/s on, 1, 2 and 5 times a power of ten Mb/s.
+constexpr double kKbSteps[] = {0.5, 1, 2, 5, 10, 20, 50, 100, 200, 256, 512};
+
+std::string DirectionLine(const char* label, double now, double average, double highest, char sep) {
+    std::string line = label;
+    line += texts::kGraphNow;
+    line += FormatSpeed(now, sep);
+    line += texts::kGraphAverage;
+    line += FormatSpeed(average, sep);
+    line += texts::kGraphHighest;
+    line += FormatSpeed(highest, sep);
+    return line;
+}
+
+}  // namespace
+
+bool AdapterShown(const Accounting& a, const AdapterInfo& info) {
+    if (!a.AdapterFilter().empty() && a.AdapterFilter() != info.name) return false;
+    return !(a.HideIdle() && info.totalIn == 0 && info.totalOut == 0);
+}
+
+void SpeedHistory::Series::Add(SpeedPoint p) {
+    if (points_.size() < kPoints) {
+        if (points_.empty()) points_.reserve(kPoints);
+        points_.push_back(p);
+        return;
+    }
+    points_[next_] = p;
+    next_ = (next_ + 1) % kPoints;
+}
+
+std::vector<SpeedPoint> SpeedHistory::Series::Points() const {
+    std::vector<SpeedPoint> out;
+    out.reserve(points_.size());
+    out.insert(out.end(), points_.begin() + static_cast<std::ptrdiff_t>(next_), points_.end());
+    out.insert(out.end(), points_.begin(), points_.begin() + static_cast<std::ptrdiff_t>(next_));
+    return out;
+}
+
+void SpeedHistory::Record(const Accounting& a) {
+    all_.Add({});
+    for (Series& s : series_) s.Add({});
+    SpeedPoint sum;
+    receiving_ = sending_ = false;
+    for (const AdapterInfo& info : a.Adapters()) {
+        if (!(info.rateIn > 0) && !(info.rateOut > 0)) continue;
+        const SpeedPoint p{static_cast<double>(info.rateIn), static_cast<double>(info.rateOut)};
+        const auto [it, made] = seriesOf_.try_emplace(info.name, series_.size());
+        if (made) {
+            series_.emplace_back();
+            for (std::size_t i = 0; i < all_.Size(); ++i) series_.back().Add({});
+        }
+        series_[it->second].Newest() = p;
+        if (!AdapterShown(a, info)) continue;
+        sum.in += p.in;
+        sum.out += p.out;
+        receiving_ = receiving_ || p.in > 0;
+        sending_ = sending_ || p.out > 0;
+    }
+    all_.Newest() = sum;
+}
+
+std::vector<SpeedPoint> SpeedHistory::PointsOf(const std::string& adapter) const {
+    const auto it = seriesOf_.find(adapter);
+    if (it == seriesOf_.end()) return std::vector<SpeedPoint>(all_.Size());
+    return series_[it->second].Points();
+}
+
+TrayActivity SpeedHistory::Activity(bool on) const {
+    if (!on) return TrayActivity::Off;
+    if (receiving_ && sending_) return TrayActivity::Both;
+    if (receiving_) return TrayActivity::In;
+    return sending_ ? TrayActivity::Out : TrayActivity::Idle;
+}
+
+SpeedGraph MakeSpeedGraph(std::vector<SpeedPoint> points, char sep) {
+    SpeedGraph g;
+    g.points = std::move(points);
+    SpeedPoint highest, sum;
+    for (const SpeedPoint& p : g.points) {
+        highest.in = std::max(highest.in, p.in);
+        highest.out = std::max(highest.out, p.out);
+        sum.in += p.in;
+        sum.out += p.out;
+    }
+    const double n = g.points.empty() ? 1.0 : static_cast<double>(g.points.size());
+    const SpeedPoint now = g.points.empty() ? SpeedPoint{} : g.points.back();
+    g.inLine = DirectionLine(texts::kChartReceived, now.in, sum.in / n, highest.in, sep);
+    g.outLine = DirectionLine(texts::kChartSent, now.out, sum.out / n, highest.out, sep);
+
+    // The least round step that reaches the highest point in at most four lines.
+    const double reach = std::max({highest.in, highest.out, kKb});
+    double step = 0;
+    int lines = 0;
+    auto fits = [&](double candidate) {
+        const double count = std::ceil(reach / candidate);
+        if (count > kMostGridLines) return false;
+        step = candidate;
+        lines = static_cast<int>(count);
+        return true;
+    };
+    bool found = false;
+    for (const double kb : kKbSteps)
+        if ((found = fits(kb * kKb))) break;
+    for (double decade = kMb; !found; decade *= 10)
+        found = fits(decade) || fits(2 * decade) || fits(5 * decade);
+    g.top = step * lines;
+    for (int k = 1; k <= lines; ++k) g.grid.push_back({step * k, FormatSpeed(step * k, sep)});
+    return g;
+}
+
+}  // namespace velkaro
