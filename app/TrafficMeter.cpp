@@ -88,6 +88,7 @@ bool TrafficMeter::Run(Command command, const std::string& adapter) {
     case Command::ShowReport: ShowReport(adapter); return true;
     case Command::ExportCsv: ExportCsv(); return true;
     case Command::SetPrices: SetPrices(adapter); return true;
+    case Command::SetPricesFrom: SetPricesFrom(adapter); return true;
     case Command::Rename: Rename(adapter); return true;
     case Command::SetLimit: SetLimit(adapter, LimitKind::Money); return true;
     case Command::SetTrafficLimit: SetLimit(adapter, LimitKind::Traffic); return true;
@@ -147,6 +148,46 @@ void TrafficMeter::SetPrices(const std::string& adapter) {
     if (const auto slot = FindTariffSlot(a_, adapter)) {
         a_.SetPrices(*slot, prices[0], prices[1]);
         data_.NotePrices(adapter);
+    }
+}
+
+void TrafficMeter::SetPricesFrom(const std::string& adapter) {
+    if (!FindTariffSlot(a_, adapter)) {
+        p_.dialogs.ShowMessage(texts::kTariffMissPrices);
+        return;
+    }
+    // Everything is asked before anything is stored, as by SetPrices.
+    static constexpr const char* kPrompts[] = {texts::kPromptPriceIn, texts::kPromptPriceOut};
+    double prices[2] = {};
+    for (int i = 0; i < 2; ++i) {
+        const std::optional<std::string> text =
+            p_.dialogs.InputBox(texts::kAppTitle, kPrompts[i], texts::kDefaultPrice);
+        if (!text) return;
+        prices[i] = ReadPrice(*text);  // raises for a text that is not a number
+        if (prices[i] < 0) {
+            p_.dialogs.ShowMessage(texts::kNegativePrice);
+            return;
+        }
+    }
+    const Date today = p_.clock.Today();
+    const std::optional<std::string> dayText =
+        p_.dialogs.InputBox(texts::kAppTitle, texts::kPromptPriceFrom, DottedDateText(today));
+    if (!dayText) return;
+    Date from;
+    if (!ReadDottedDate(*dayText, from)) {
+        p_.dialogs.ShowMessage(texts::kBadPriceDate);
+        return;
+    }
+    // price.txt holds the prices in force today: a later start would have no place there.
+    if (DateKey(from.year, from.month, from.day) > DateKey(today.year, today.month, today.day)) {
+        p_.dialogs.ShowMessage(texts::kFuturePriceDate);
+        return;
+    }
+    if (const auto slot = FindTariffSlot(a_, adapter)) {  // the dialogs ran the message loop
+        const Prices before = PricesOf(&a_.Tariffs()[*slot]);
+        ::velkaro::SetPricesFrom(a_, *slot, from, Prices{prices[0], prices[1]});
+        data_.NotePrices(adapter);
+        data_.NotePriceChange(PriceChange{adapter, from, before, Prices{prices[0], prices[1]}});
     }
 }
 

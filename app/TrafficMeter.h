@@ -27,6 +27,7 @@ enum class Command : unsigned {
     ShowReport = 102,      // the panel's menu: "История"
     ExportCsv = 111,       // "Экспорт в CSV"
     SetPrices = 103,       // "Задать цену"
+    SetPricesFrom = 104,   // "Новая цена с даты..."
     Rename = 105,          // "Переименовать"
     SetLimit = 107,        // "Лимит расходов в месяц..."
     SetTrafficLimit = 108, // "Лимит трафика в месяц..."
@@ -92,6 +93,8 @@ public:
     void ShowReport(const std::string& adapter);  // its HTML history, opened
     void ExportCsv();   // history.csv of all adapters (or the "SHOW" one), opened
     void SetPrices(const std::string& adapter);
+    // Both prices, then the first day they apply (not after today); the days before keep theirs.
+    void SetPricesFrom(const std::string& adapter);
     void Rename(const std::string& adapter);
     void SetLimit(const std::string& adapter, LimitKind kind);  // the amount, then the period day
     void Exit();        // save, then the end request (a failing save raises: no end)

@@ -12,6 +12,15 @@ bool IsOn(const HistoryRecord& r, const Date& d) {
     return r.year == d.year && r.month == d.month && r.day == d.day;
 }
 std::uint64_t KeyOf(const HistoryRecord& r) { return DateKey(r.year, r.month, r.day); }
+
+// The price period of a record's day, or nullptr while the adapter has one price.
+PricedSums* PriceSlot(AdapterInfo& info, std::uint64_t key) {
+    if (info.byPrice.empty()) return nullptr;
+    const std::size_t n = info.byPrice.size();
+    if (n == 1 || key > info.byPrice[n - 2].lastDay) return &info.byPrice.back();  // today's, mostly
+    return &*std::lower_bound(info.byPrice.begin(), info.byPrice.end(), key,
+                              [](const PricedSums& p, std::uint64_t k) { return p.lastDay < k; });
+}
 }  // namespace
 
 AdapterId Accounting::Intern(const std::string& name) {
@@ -29,6 +38,7 @@ AdapterId Accounting::Intern(const std::string& name) {
             SetPeriod(info, limits_[i].periodDay);  // its limits agree on the day
         }
         info.periodStale = false;  // nothing to sum yet
+        SetUpPriceSums(info);
         adapters_.push_back(std::move(info));
     }
     return it->second;
@@ -53,9 +63,18 @@ void Accounting::AddToSums(const HistoryRecord& r, std::uint64_t in, std::uint64
         info.todayIn += in;
         info.todayOut += out;
     }
-    if (info.period.Holds(KeyOf(r))) {
+    const bool inPeriod = info.period.Holds(KeyOf(r));
+    if (inPeriod) {
         info.periodIn += in;
         info.periodOut += out;
+    }
+    if (PricedSums* p = PriceSlot(info, KeyOf(r))) {
+        p->totalIn += in;
+        p->totalOut += out;
+        if (inPeriod) {
+            p->periodIn += in;
+            p->periodOut += out;
+        }
     }
 }
 
@@ -115,7 +134,46 @@ void Accounting::SetPeriod(AdapterInfo& info, int periodDay) {
     if (keys == info.period) return;
     info.period = keys;
     info.periodIn = info.periodOut = 0;
+    for (PricedSums& p : info.byPrice) p.periodIn = p.periodOut = 0;
     info.periodStale = true;
+}
+
+void Accounting::SetUpPriceSums(AdapterInfo& info) const {
+    info.byPrice.clear();
+    for (const PricePeriod& p : earlierPrices_) {
+        if (p.adapter != info.name) continue;
+        PricedSums sums;
+        sums.lastDay = DateKey(p.lastDay.year, p.lastDay.month, p.lastDay.day);
+        sums.priceIn = p.priceIn;
+        sums.priceOut = p.priceOut;
+        info.byPrice.push_back(sums);
+    }
+    if (!info.byPrice.empty()) info.byPrice.emplace_back();
+}
+
+void Accounting::ReplaceEarlierPrices(std::vector<PricePeriod> periods) {
+    std::stable_sort(periods.begin(), periods.end(), [](const PricePeriod& x, const PricePeriod& y) {
+        return DateKey(x.lastDay.year, x.lastDay.month, x.lastDay.day) <
+               DateKey(y.lastDay.year, y.lastDay.month, y.lastDay.day);
+    });
+    earlierPrices_ = std::move(periods);
+    bool any = false;
+    for (AdapterInfo& info : adapters_) {
+        SetUpPriceSums(info);
+        any = any || !info.byPrice.empty();
+    }
+    if (!any) return;
+    for (const HistoryRecord& r : history_) {
+        AdapterInfo& info = adapters_[r.adapter];
+        PricedSums* p = PriceSlot(info, KeyOf(r));
+        if (!p) continue;
+        p->totalIn += r.inOctets;
+        p->totalOut += r.outOctets;
+        if (info.period.Holds(KeyOf(r))) {
+            p->periodIn += r.inOctets;
+            p->periodOut += r.outOctets;
+        }
+    }
 }
 
 void Accounting::RefreshPeriods() {
@@ -141,6 +199,7 @@ void Accounting::RefreshPeriods() {
             info.limits[0] = info.limits[1] = -1;
             info.period = PeriodKeys{};
             info.periodIn = info.periodOut = 0;
+            for (PricedSums& p : info.byPrice) p.periodIn = p.periodOut = 0;
         }
         if (!info.periodStale) continue;
         stale.from = std::min(stale.from, info.period.from);
@@ -154,6 +213,10 @@ void Accounting::RefreshPeriods() {
         if (!info.periodStale || !info.period.Holds(key)) continue;
         info.periodIn += r.inOctets;
         info.periodOut += r.outOctets;
+        if (PricedSums* p = PriceSlot(info, key)) {
+            p->periodIn += r.inOctets;
+            p->periodOut += r.outOctets;
+        }
     }
     for (AdapterInfo& info : adapters_) info.periodStale = false;
 }

@@ -41,6 +41,25 @@ struct TariffEntry {
     std::string displayName;
 };
 
+// The prices an adapter's days up to lastDay had, after its previous period (a line of
+// tariffs.txt); its entry holds the prices from the day after its last period on.
+struct PricePeriod {
+    std::string adapter;
+    Date lastDay;
+    double priceIn = 0;
+    double priceOut = 0;
+    friend bool operator==(const PricePeriod&, const PricePeriod&) = default;
+};
+
+// An adapter's sums over the records of one price period: the days after the previous
+// period's up to lastDay (a DateKey; UINT64_MAX: the entry's prices, to no end).
+struct PricedSums {
+    std::uint64_t lastDay = UINT64_MAX;
+    double priceIn = 0, priceOut = 0;  // the earlier periods' (the last takes the entry's)
+    std::uint64_t totalIn = 0, totalOut = 0;
+    std::uint64_t periodIn = 0, periodOut = 0;  // within the billing period
+};
+
 enum class Direction { Incoming, Outgoing };
 
 // A calendar month; year 0 stands for none. Ordered by year, then month.
@@ -86,6 +105,7 @@ struct AdapterInfo {
     std::vector<std::uint32_t> openToday;     // its open records of the AccountingDate, in table order
     long double rate = 0;                     // bytes per second at the last reading of the table
     long double rateIn = 0, rateOut = 0;      // the same of each direction
+    std::vector<PricedSums> byPrice;          // empty while its prices never changed on a date
 };
 
 class Accounting {
@@ -114,6 +134,12 @@ public:
     const std::vector<TariffEntry>& Tariffs() const { return tariffs_; }
     void AddTariff(TariffEntry e) { tariffs_.push_back(std::move(e)); }
     void ReplaceTariffs(std::vector<TariffEntry> table) { tariffs_ = std::move(table); }
+
+    // ---- Earlier prices, by their last day (then as given) ----
+    const std::vector<PricePeriod>& EarlierPrices() const { return earlierPrices_; }
+    // An adapter's periods must not share a last day. Sums every priced adapter's records into
+    // its periods again: one scan of the history.
+    void ReplaceEarlierPrices(std::vector<PricePeriod> periods);
 
     // ---- Limits, in the order of limits.txt; one entry per adapter and kind ----
     // Changed by ReplaceLimits and by the limits' own operations (core/Limits.h), each
@@ -178,12 +204,15 @@ private:
     void AddToSums(const HistoryRecord& r, std::uint64_t in, std::uint64_t out);
     void RebuildDayIndex();
     void SetPeriod(AdapterInfo& info, int periodDay);
+    void SetUpPriceSums(AdapterInfo& info) const;  // its periods, all sums 0
+
 
     std::vector<HistoryRecord> history_;
     std::vector<AdapterInfo> adapters_;
     std::unordered_map<std::string, AdapterId> adapterIds_;
     std::vector<TariffEntry> tariffs_;
     std::vector<LimitEntry> limits_;
+    std::vector<PricePeriod> earlierPrices_;
     Date accountingDate_;
     Date limitDate_;
     std::int32_t limitSecond_ = 0;

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "core/Accounting.h"
+#include "core/DatedPrices.h"
 #include "core/Ports.h"
 
 namespace velkaro {
@@ -40,11 +41,21 @@ struct FileState {
     std::string original;
 };
 
+// New prices from a day on, with the adapter's prices before it: made again on tariffs.txt once
+// it reads, where the run could not see the periods it holds.
+struct PriceChange {
+    std::string adapter;
+    Date from;
+    Prices before;
+    Prices prices;
+};
+
 // The adapters whose entries the user's commands changed while their file (price.txt,
 // limits.txt) was unread: a save that then reads the file keeps these over the file's.
 struct EditsWhileUnread {
     std::unordered_set<std::string> prices;
     std::unordered_set<std::string> displayNames;
+    std::vector<PriceChange> priceChanges;  // the dated ones, in order
     // Limits set, changed, removed or warned of, each as LimitEditKey(adapter, kind).
     std::unordered_set<std::string> limits;
 };
@@ -58,14 +69,17 @@ struct DataFiles {
     FileState historyFile;
     FileState priceFile;
     FileState limitFile;
+    FileState tariffFile;  // tariffs.txt, the earlier prices
     // limits.txt exists as far as this run knows (it was read, or written): the save rewrites
     // it even when no limit is left. While there is no file and no limit, none is written.
     bool limitFileOnDisk = false;
+    bool tariffFileOnDisk = false;  // the same for tariffs.txt and the earlier prices
     EditsWhileUnread editsWhileUnread;  // a file's part is emptied when that file is read
 
     // The commands note the entries they change (a limit: set, changed, removed or warned of);
     // only what changes while its file is unread is kept.
     void NotePrices(const std::string& adapter) { if (!priceFile.read) editsWhileUnread.prices.insert(adapter); }
+    void NotePriceChange(PriceChange change) { if (!tariffFile.read) editsWhileUnread.priceChanges.push_back(std::move(change)); }
     void NoteDisplayName(const std::string& adapter) { if (!priceFile.read) editsWhileUnread.displayNames.insert(adapter); }
     void NoteLimit(const std::string& adapter, LimitKind kind) { if (!limitFile.read) editsWhileUnread.limits.insert(LimitEditKey(adapter, kind)); }
 };

@@ -12,6 +12,7 @@ std::vector<UnreadFile> UnreadFiles(const DataFiles& data) {
     std::vector<UnreadFile> unread;
     if (!data.historyFile.read) unread.push_back({texts::kHistoryFile, data.historyFile.failure});
     if (!data.priceFile.read) unread.push_back({texts::kPriceFile, data.priceFile.failure});
+    if (!data.tariffFile.read) unread.push_back({texts::kTariffFile, data.tariffFile.failure});
     if (!data.limitFile.read) unread.push_back({texts::kLimitFile, data.limitFile.failure});
     return unread;
 }
@@ -55,12 +56,13 @@ FileNotes LoadFiles(Accounting& a, DataFiles& data, FilePorts& ports) {
     // they come and the first tick has nothing to rebuild.
     a.SetLimitTime(today, ports.clock.SecondOfDay());
     // What a save that was ended half-way left behind.
-    for (const DataFile& file : {kPriceData, kHistoryData, kLimitData}) RemoveTemporaryFiles(ports.files, file);
+    for (const DataFile& file : {kPriceData, kHistoryData, kLimitData, kTariffData}) RemoveTemporaryFiles(ports.files, file);
 
     // A file already known unread (a reload after a clear) has been named before.
     const std::vector<UnreadFile> named = data.loaded ? UnreadFiles(data) : std::vector<UnreadFile>{};
     FileNotes loaded;
     LoadPriceFile(a, data, ports, TableRead::Load, loaded);
+    LoadEarlierPriceFile(a, data, ports, TableRead::Load, loaded);
     LoadLimitFile(a, data, ports, TableRead::Load, loaded);
     LoadHistoryFile(a, data, ports, TableRead::Load, loaded);
     data.loaded = true;
@@ -85,12 +87,20 @@ SaveOutcome SaveFiles(Accounting& a, DataFiles& data, FilePorts& ports, int wind
     // in, with the run's changes kept over the file's where that file's step does so.
     FileNotes& notes = outcome.notes;
     if (!data.priceFile.read) LoadPriceFile(a, data, ports, TableRead::Retry, notes);
+    if (!data.tariffFile.read) LoadEarlierPriceFile(a, data, ports, TableRead::Retry, notes);
     if (!data.limitFile.read) LoadLimitFile(a, data, ports, TableRead::Retry, notes);
     if (!data.historyFile.read) LoadHistoryFile(a, data, ports, TableRead::Retry, notes);
 
     if (data.historyFile.read)
         ReplaceDataFile(ports.files, kHistoryData, data.historyFile,
                         HistoryFileText(a, notes.windowWidth.value_or(windowWidth), NowOf(ports.clock)));
+    // tariffs.txt as limits.txt: none until there is a dated price, then it follows them.
+    // Before price.txt: a save cut between the two leaves the past at the prices it had.
+    if (data.tariffFile.read && (data.tariffFileOnDisk || !a.EarlierPrices().empty())) {
+        ReplaceDataFile(ports.files, kTariffData, data.tariffFile,
+                        EarlierPriceFileText(a, ports.regional.DecimalSeparator()));
+        data.tariffFileOnDisk = true;
+    }
     if (data.priceFile.read)
         ReplaceDataFile(ports.files, kPriceData, data.priceFile, PriceFileText(a, ports.regional.DecimalSeparator()));
     // No file while there is no limit and never was one; once there is a file, it follows

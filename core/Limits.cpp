@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "core/DatedPrices.h"
 #include "core/Formatting.h"
 #include "core/Texts.h"
 
@@ -22,7 +23,7 @@ std::string AmountText(LimitKind kind, long double amount, char sep) {
     return kind == LimitKind::Money ? FormatPrice(amount, sep) : FormatTrafficKb(amount * 1024, 0, sep);
 }
 
-// The period's cost at the adapter's current prices, or its traffic in megabytes.
+// The period's cost, each day at its prices, or its traffic in megabytes.
 long double UsedInPeriod(const Accounting& a, const LimitEntry& e) {
     AdapterId id = 0;
     if (!a.FindAdapter(e.adapter, id)) return 0;
@@ -30,9 +31,8 @@ long double UsedInPeriod(const Accounting& a, const LimitEntry& e) {
     const long double in = static_cast<long double>(info.periodIn) / kBytesPerMb;
     const long double out = static_cast<long double>(info.periodOut) / kBytesPerMb;
     if (e.kind == LimitKind::Traffic) return in + out;
-    const TariffEntry* prices = FindTariffEntry(a, e.adapter);
-    if (!prices) return 0;
-    return static_cast<long double>(prices->priceIn) * in + static_cast<long double>(prices->priceOut) * out;
+    // Without an entry the current prices are 0: no entry is registered here.
+    return BillingPeriodMoney(info, PricesOf(FindTariffEntry(a, e.adapter)));
 }
 
 std::string LevelBalloonText(const Accounting& a, const LimitEntry& e, const LimitStatus& s, char sep) {

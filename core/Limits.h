@@ -39,8 +39,8 @@ const LimitEntry* FindLimit(const Accounting& a, AdapterId id, LimitKind kind);
 // 1 without a limit.
 int PeriodDayOf(const Accounting& a, const std::string& adapter);
 
-// The cost is summed as the report sums days: price * (bytes / 1048576) per direction; an
-// adapter without a price entry costs 0 (no entry is registered).
+// The cost is summed as the report sums days: price * (bytes / 1048576) per direction, at each
+// day's prices; the current prices of an adapter without a price entry are 0 (none is registered).
 LimitStatus GetLimitStatus(const Accounting& a, const LimitEntry& e);
 
 // Empty without that limit; alarming: the line is red.

@@ -25,6 +25,8 @@ inline constexpr const char* kHistoryBackup = "history.bak";
 inline constexpr const char* kPriceBackup = "price.bak";
 inline constexpr const char* kLimitFile = "limits.txt";
 inline constexpr const char* kLimitBackup = "limits.bak";
+inline constexpr const char* kTariffFile = "tariffs.txt";
+inline constexpr const char* kTariffBackup = "tariffs.bak";
 inline constexpr const char* kNotAFloat = "'%s' is not a valid floating point value";
 
 // Files that exist but could not be read. %s: the file with the reason in brackets, or several
@@ -75,6 +77,12 @@ inline constexpr const char* kPromptPriceIn = "Введите цену за 1 м
 inline constexpr const char* kPromptPriceOut = "Введите цену за 1 мб исходящего трафика в рублях "_cp1251;
 inline constexpr const char* kDefaultPrice = "1,5";
 inline constexpr const char* kNegativePrice = "Цена не может быть отрицательной."_cp1251;
+// "Новая цена с даты...": after the two prices, the first day they apply; today's prefilled.
+inline constexpr const char* kPromptPriceFrom = "Действует с (ДД.ММ.ГГГГ):"_cp1251;
+inline constexpr const char* kBadPriceDate =
+    "Дата должна быть записана как ДД.ММ.ГГГГ, например 01.03.2026. Цены не изменены."_cp1251;
+inline constexpr const char* kFuturePriceDate =
+    "Новая цена задаётся с сегодняшнего или с прошедшего дня. Цены не изменены."_cp1251;
 inline constexpr const char* kPromptRename = "Введите имя для соединения "_cp1251;
 inline constexpr const char* kDefaultRename = "...";
 inline constexpr const char* kPromptLimit = "Лимит расходов в месяц, руб. (0 - без лимита):"_cp1251;

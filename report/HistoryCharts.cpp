@@ -228,7 +228,8 @@ std::vector<MonthBar> MonthBars(const ChartData& data) {
             const std::int64_t missing = months.empty() ? 0 : MonthNumber(m) - MonthNumber(months.back().month) - 1;
             months.push_back(MonthBar{m, 0, missing});
         }
-        months.back().money += DayCost(data.priceIn, data.priceOut, d.in, d.out);
+        const Prices prices = PricesOnDay(data.earlierPrices, Prices{data.priceIn, data.priceOut}, d.date);
+        months.back().money += DayCost(prices.in, prices.out, d.in, d.out);
     }
     if (months.size() > kChartMonths) months.erase(months.begin(), months.end() - static_cast<std::ptrdiff_t>(kChartMonths));
     if (!months.empty()) months.front().missingBefore = 0;  // what lies before the first bar: not shown

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/DatedPrices.h"
 #include "report/DayTotals.h"
 
 namespace velkaro {
@@ -32,7 +33,8 @@ ChartScale ChooseScale(std::vector<long double> amounts, long double atLeast);
 
 struct ChartData {
     std::vector<AdapterDay> days;  // one adapter's, in date order
-    double priceIn = 0, priceOut = 0;
+    double priceIn = 0, priceOut = 0;  // the current ones
+    std::vector<PricePeriod> earlierPrices;  // the days before, oldest first
     double moneyLimit = 0;         // its monthly money limit; 0: none
     std::string name;              // its display name, as it is (escaped here)
 };

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/Cp1251.h"
+#include "core/DatedPrices.h"
 #include "core/Formatting.h"
 #include "core/Texts.h"
 #include "report/DayTotals.h"
@@ -58,15 +59,18 @@ std::string HistoryCsvText(const Accounting& a, char sep) {
         struct Shown {
             const TariffEntry* prices = nullptr;
             std::string displayName;
+            std::vector<PricePeriod> earlier;  // oldest first
         };
         std::vector<Shown> adapters(a.Adapters().size());
         for (AdapterId id = 0; id < adapters.size(); ++id) {
             const std::string& name = a.Adapters()[id].name;
-            adapters[id] = Shown{FindTariffEntry(a, name), GetDisplayName(a, name)};
+            adapters[id] = Shown{FindTariffEntry(a, name), GetDisplayName(a, name), EarlierPricesOf(a, name)};
         }
         for (const AdapterDay& d : DayTotals(a, filtered ? &shown : nullptr)) {
             const Shown& s = adapters[d.adapter];
-            const long double cost = s.prices ? DayCost(s.prices->priceIn, s.prices->priceOut, d.in, d.out) : 0.0L;
+            // Each day at the prices it had; no entry: the current prices are 0.
+            const Prices prices = PricesOnDay(s.earlier, PricesOf(s.prices), d.date);
+            const long double cost = DayCost(prices.in, prices.out, d.in, d.out);
             row({DateText(d.date), a.Adapters()[d.adapter].name, s.displayName, std::to_string(d.in),
                  std::to_string(d.out), FormatFixed(cost, 2, sep)});
         }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/DatedPrices.h"
 #include "core/Formatting.h"
 #include "core/Limits.h"
 #include "core/Texts.h"
@@ -31,6 +32,7 @@ public:
     ReportWriter(Accounting& a, const std::string& adapter, char sep) : a_(a), adapter_(adapter), sep_(sep) {}
 
     std::string Build() {
+        earlier_ = EarlierPricesOf(a_, adapter_);
         Head();
         AdapterId id = 0;
         const bool hasRecords = a_.FindAdapter(adapter_, id);
@@ -78,6 +80,7 @@ private:
             data.priceIn = prices->priceIn;
             data.priceOut = prices->priceOut;
         }
+        data.earlierPrices = earlier_;
         if (const LimitEntry* limit = FindLimit(a_, adapter_, LimitKind::Money)) data.moneyLimit = limit->limit;
         data.name = name_;
         return HistoryChartsBlock(data, sep_);
@@ -138,8 +141,14 @@ private:
     }
 
     void WriteDayRow() {
-        const long double priceIn = GetPrice(a_, adapter_, Direction::Incoming);
-        const long double priceOut = GetPrice(a_, adapter_, Direction::Outgoing);
+        const double currentIn = GetPrice(a_, adapter_, Direction::Incoming);
+        const double currentOut = GetPrice(a_, adapter_, Direction::Outgoing);
+        // The row's day at the prices it had.
+        const Date day{static_cast<std::uint16_t>(prevYear_), static_cast<std::uint16_t>(prevMonth_),
+                       static_cast<std::uint16_t>(prevDay_)};
+        const Prices prices = PricesOnDay(earlier_, Prices{currentIn, currentOut}, day);
+        const long double priceIn = prices.in;
+        const long double priceOut = prices.out;
         const long double in = static_cast<long double>(dayIn_);
         const long double out = static_cast<long double>(dayOut_);
 
@@ -213,6 +222,7 @@ private:
     long double monthMoney_ = 0;
     long double grandMoney_ = 0;
 
+    std::vector<PricePeriod> earlier_;  // the adapter's earlier prices, oldest first
     std::string name_;          // the display name, as it is
     std::size_t chartsAt_ = 0;  // where the charts go: after the name's line
 };

@@ -164,13 +164,12 @@ void StatisticsPanel::Layout(const Accounting& a, WindowHost& window, char sep) 
         }
         for (const char* header : kHeaders) NextItem(y, kBlue).text.assign(header);
 
-        double priceOut = 0, priceIn = 0;
-        if (entry) {
-            priceOut = entry->priceOut;
-            priceIn = entry->priceIn;
-        } else {
-            unpriced_.push_back(adapter);
-        }
+        if (!entry) unpriced_.push_back(adapter);
+        // Each day costs at its prices: today's line shows the AccountingDate's.
+        const Prices current = PricesOf(entry);
+        const Prices today = PricesOnDay(info, current, a.AccountingDate());
+        const CostSums todayCost{static_cast<long double>(today.out) * static_cast<long double>(info.todayOut),
+                                 static_cast<long double>(today.in) * static_cast<long double>(info.todayIn)};
 
         if (id >= lines_.size()) lines_.resize(id + 1);
         AdapterTexts& lines = lines_[id];
@@ -184,7 +183,7 @@ void StatisticsPanel::Layout(const Accounting& a, WindowHost& window, char sep) 
             speed.width = window.TextWidth(speed.text);
         }
         y += kPanelFontHeaderStep;
-        AddLine(window, sep, widths, y, texts::kToday, info.todayOut, info.todayIn, priceOut, priceIn,
+        AddLine(window, sep, widths, y, texts::kToday, info.todayOut, info.todayIn, today, todayCost,
                 lines.today, &speed);
         if (blockCount_ > rows_.size()) rows_.emplace_back();
         QuickInfoRow& row = rows_[blockCount_ - 1];
@@ -194,12 +193,12 @@ void StatisticsPanel::Layout(const Accounting& a, WindowHost& window, char sep) 
         row.cost = lines.today.texts[3];
         totals_.out += info.todayOut;
         totals_.in += info.todayIn;
-        totals_.costOut += static_cast<long double>(priceOut) * static_cast<long double>(info.todayOut);
-        totals_.costIn += static_cast<long double>(priceIn) * static_cast<long double>(info.todayIn);
+        totals_.costOut += todayCost.out;
+        totals_.costIn += todayCost.in;
         totals_.speed += rate;
         y += kPanelFontHeaderStep;
-        AddLine(window, sep, widths, y, texts::kAllTime, info.totalOut, info.totalIn, priceOut, priceIn,
-                lines.allTime, nullptr);
+        AddLine(window, sep, widths, y, texts::kAllTime, info.totalOut, info.totalIn, current,
+                AllTimeCost(info, current), lines.allTime, nullptr);
         y += kBlockGap;
         assert(made_ == block.first + kItemsPerBlock + static_cast<std::size_t>(block.limits));
     }
@@ -210,25 +209,27 @@ void StatisticsPanel::Layout(const Accounting& a, WindowHost& window, char sep) 
 }
 
 void StatisticsPanel::AddLine(WindowHost& window, char sep, Widths& widths, int y, const char* label,
-                              std::uint64_t out, std::uint64_t in, double priceOut, double priceIn,
+                              std::uint64_t out, std::uint64_t in, Prices prices, CostSums cost,
                               LineTexts& line, const SpeedText* speed) {
-    const bool same = line.window == &window && line.sep == sep && line.out == out &&
-                      line.in == in && line.priceOut == Bits(priceOut) && line.priceIn == Bits(priceIn);
+    const bool same = line.window == &window && line.sep == sep && line.out == out && line.in == in &&
+                      line.priceOut == Bits(prices.out) && line.priceIn == Bits(prices.in) &&
+                      line.costOut == cost.out && line.costIn == cost.in;
     if (!same) {
         line.window = &window;
         line.sep = sep;
         line.out = out;
         line.in = in;
-        line.priceOut = Bits(priceOut);
-        line.priceIn = Bits(priceIn);
+        line.priceOut = Bits(prices.out);
+        line.priceIn = Bits(prices.in);
+        line.costOut = cost.out;
+        line.costIn = cost.in;
         line.texts[0] = FormatTraffic(out, 0, sep);
         line.texts[1] = FormatTraffic(in, 0, sep);
         line.texts[2] = FormatTraffic(out, in, sep);
         line.totalLength = line.texts[2].size();
-        line.texts[3] = FormatCost(static_cast<long double>(priceOut) * static_cast<long double>(out),
-                                   static_cast<long double>(priceIn) * static_cast<long double>(in), sep);
-        line.texts[4] = FormatPrice(priceIn, sep);
-        line.texts[5] = FormatPrice(priceOut, sep);
+        line.texts[3] = FormatCost(cost.out, cost.in, sep);
+        line.texts[4] = FormatPrice(prices.in, sep);
+        line.texts[5] = FormatPrice(prices.out, sep);
         for (int t = 0; t < LineTexts::kTexts; ++t) line.widths[t] = window.TextWidth(line.texts[t]);
         line.texts[2] += BlankTail;
     }

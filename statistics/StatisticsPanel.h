@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/Accounting.h"
+#include "core/DatedPrices.h"
 #include "core/Ports.h"
 
 namespace velkaro {
@@ -117,6 +118,7 @@ private:
         char sep = 0;
         std::uint64_t out = 0, in = 0;
         std::uint64_t priceOut = 0, priceIn = 0;  // the bits of the prices
+        long double costOut = -1, costIn = -1;      // price x bytes summed, as FormatCost takes them
         std::string texts[kTexts];
         int widths[kTexts] = {};  // the total's without its tail
         std::size_t totalLength = 0;  // the total's without its tail
@@ -135,7 +137,7 @@ private:
     };
     // speed is null on the "Всего" line, whose speed cell stays empty.
     void AddLine(WindowHost& window, char sep, Widths& widths, int y, const char* label,
-                 std::uint64_t out, std::uint64_t in, double priceOut, double priceIn,
+                 std::uint64_t out, std::uint64_t in, Prices prices, CostSums cost,
                  LineTexts& line, const SpeedText* speed);
     PanelItem& NextItem(int y, std::uint32_t rgb);  // the next item of the layout being made
     void PlaceItems(const Widths& widths, int layoutOuterWidth, int besideImage);

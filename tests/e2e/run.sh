@@ -531,7 +531,7 @@ finish
 
 step rename "right click, 'Переименовать' to Петля"
 drv click "$image" 300 40 right >/dev/null
-drv menu-pick 4 5000 >/dev/null || check "the block's menu did not open"
+drv menu-pick 5 5000 >/dev/null || check "the block's menu did not open"
 drv input "%D0%9F%D0%B5%D1%82%D0%BB%D1%8F" 5000 >>"$log" || check "no input dialog for the name"
 finish
 
@@ -544,7 +544,7 @@ period_day="$(date -d yesterday +%-d)"
 step limit "right click, 'Лимит расходов в месяц...' 0,01 from day $period_day: a balloon, the forecast, a four-line tip"
 [[ -f "$work/limits.txt" ]] && check "limits.txt before any limit"
 drv click "$image" 300 40 right >/dev/null
-drv menu-pick 5 5000 >/dev/null || check "the block's menu did not open"
+drv menu-pick 6 5000 >/dev/null || check "the block's menu did not open"
 drv input "0,01" 5000 >>"$log" || check "no input dialog for the limit"
 drv wait '#32770' "Velkaro V1.4 Final" visible 5000 >/dev/null && sleep 0.3 && shot limit-day-dialog
 drv input "$period_day" 5000 >>"$log" || check "no input dialog for the period's day"
@@ -596,7 +596,7 @@ finish
 step hide-idle "menu item 'Скрывать адаптеры без трафика' hides the idle adapter and is saved"
 drv click "$image" 300 40 right >/dev/null
 shot_menu hide-idle-menu || check "the block's menu did not open"
-drv menu-pick 7 5000 >/dev/null || check "the block's menu did not take the pick"
+drv menu-pick 8 5000 >/dev/null || check "the block's menu did not take the pick"
 sleep 1.5  # a tick draws without it
 tray_double_click
 drv wait TForm2 "Fast INFO" visible 5000 >/dev/null || check "Fast INFO not shown"
@@ -618,7 +618,7 @@ py check-hidden "$work" "$loopback" >>"$log" || check "$(py check-hidden "$work"
 # Off again, from the menu that shows the item checked: the next save is as it always was.
 drv click "$image" 300 40 right >/dev/null
 shot_menu hide-idle-menu-checked || check "the block's menu did not open again"
-drv menu-pick 7 5000 >/dev/null || check "the block's menu did not take the pick again"
+drv menu-pick 8 5000 >/dev/null || check "the block's menu did not take the pick again"
 drv send "$fastinfo" 0x11 0 0 >/dev/null
 drv send "$fastinfo" 0x16 0 0 >/dev/null
 py check-saved "$work" "$loopback" >>"$log" || check "$(py check-saved "$work" "$loopback" | tail -n1)"

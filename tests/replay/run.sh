@@ -5,15 +5,15 @@
 #   WINE=wine tests/replay/run.sh build-win/velkaro-replay.exe   (the Windows build under Wine)
 #
 # For every NAME.script in this folder (or the NAMEs given), in a fresh temporary folder:
-#   - NAME.in.history.txt, NAME.in.price.txt, NAME.in.limits.txt, NAME.in.history.htm,
-#     NAME.in.history.csv, the .bak copies (NAME.in.history.bak, .price.bak, .limits.bak) and
+#   - NAME.in.history.txt, NAME.in.price.txt, NAME.in.tariffs.txt, NAME.in.limits.txt, NAME.in.history.htm,
+#     NAME.in.history.csv, the .bak copies (NAME.in.history.bak, .price.bak, .tariffs.bak, .limits.bak) and
 #     NAME.in.help.mht are copied in without their NAME.in. prefix; NAME.setup, when present,
 #     is run there by bash (for what cannot be seeded as a file, such as a folder in the place
 #     of a file);
 #   - the script runs there; its standard output must equal NAME.expected byte for byte, its
 #     exit status NAME.exit (0 when that file is missing) and, when NAME.stderr exists, its
 #     standard error must equal it;
-#   - afterwards, for each of those eight files: NAME.<file> gives the
+#   - afterwards, for each of those files: NAME.<file> gives the
 #     expected bytes; without it, a seeded file must be unchanged and an unseeded one must
 #     not exist. No other regular file may be left behind.
 # Prints PASS/FAIL per scenario and "N passed, M failed"; exits nonzero when any failed.
@@ -34,7 +34,7 @@ for name in "$@"; do
 done
 [ $# -gt 0 ] || scripts=("$HERE"/*.script)
 
-files="history.txt price.txt limits.txt history.htm history.csv history.bak price.bak limits.bak help.mht"
+files="history.txt price.txt tariffs.txt limits.txt history.htm history.csv history.bak price.bak tariffs.bak limits.bak help.mht"
 passed=0
 failed=0
 scratch=$(mktemp -d)
@@ -86,8 +86,8 @@ for script in "${scripts[@]}"; do
     done
     while IFS= read -r -d '' left; do
         base=$(basename "$left")
-        case "$base" in
-            history.txt|price.txt|limits.txt|history.htm|history.csv|history.bak|price.bak|limits.bak|help.mht) ;;
+        case " $files " in
+            *" $base "*) ;;
             *) reasons+=("stray file $base") ;;
         esac
     done < <(find "$work" -maxdepth 1 -type f -print0)

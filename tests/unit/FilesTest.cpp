@@ -6,6 +6,7 @@
 
 #include "core/Accounting.h"
 #include "core/AppError.h"
+#include "core/DatedPrices.h"
 #include "core/Files.h"
 #include "core/Limits.h"
 #include "core/Sampler.h"
@@ -667,6 +668,49 @@ TEST_F(Files, RandomTablesSurviveSaveAndLoadAndSavingTwiceIsIdentical) {
             return;
         }
     }
+}
+
+// ---- tariffs.txt ----
+
+// None while no price changed on a date; then one line per earlier period, with price.txt's
+// escapes and separator, written before price.txt (a save cut between them leaves the past at
+// its prices), read back to the same periods, and following them down to empty.
+TEST_F(Files, EarlierPricesSurviveSaveAndLoadAndTheFileComesOnlyWithThem) {
+    std::string anyByte;
+    for (int c = 1; c < 256; ++c) anyByte += static_cast<char>(c);
+    Load();
+    for (const std::string& name : {"eth"s, anyByte, ""s, "x\0y"s}) a.AddTariff(TariffEntry{1, 2, name, name});
+    SaveFiles(a, data, ports);
+    EXPECT_EQ(files.files.count("tariffs.txt"), 0u);
+    SetPricesFrom(a, 0, Day(2026, 2, 1), {0.5, 1e-5});
+    SetPricesFrom(a, 0, Day(2026, 3, 1), {3, 4});
+    SetPricesFrom(a, 1, Day(2024, 2, 29), {5, 6});
+    SetPricesFrom(a, 2, Day(2026, 1, 1), {5, 6});
+    SetPricesFrom(a, 3, Day(2026, 1, 1), {5, 6});
+    const std::vector<PricePeriod> periods = a.EarlierPrices();
+    ASSERT_EQ(periods.size(), 5u);
+    files.writeError["price.txt"] = kIoDiskFull;
+    EXPECT_THROW(SaveFiles(a, data, ports), AppError);
+    files.writeError.clear();
+    const std::string text = files.files.at("tariffs.txt");
+    EXPECT_NE(text.find("eth|31.01.2026>1@2\r\neth|28.02.2026>0,5@1E-5\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("|31.12.2025>1@2\r\n"), std::string::npos) << text;
+    regional.separator = '.';
+    SaveFiles(a, data, ports);
+    EXPECT_NE(files.files.at("tariffs.txt").find("eth|28.02.2026>0.5@1E-5\r\n"), std::string::npos);
+    const std::string saved = files.files.at("tariffs.txt");
+    Accounting b;
+    DataFiles dataB;
+    LoadFiles(b, dataB, ports);
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(b.EarlierPrices(), periods);
+    SaveFiles(b, dataB, ports);
+    EXPECT_EQ(files.files.at("tariffs.txt"), saved);
+    // Back to one price for every day: the file stays, empty.
+    for (std::size_t slot = 0; slot < 4; ++slot) SetPricesFrom(b, slot, Day(1, 1, 1), {1, 2});
+    EXPECT_TRUE(b.EarlierPrices().empty());
+    SaveFiles(b, dataB, ports);
+    EXPECT_EQ(files.files.at("tariffs.txt"), "");
 }
 
 }  // namespace

@@ -16,7 +16,7 @@ namespace velkaro::replay {
 
 enum class Op {
     Today, Separator, Load, Row, Tick, FailTick, Answer, Cancel, Pick, Select,
-    SetPrices, Rename, SetLimit, SetTrafficLimit, Report, Export, Save, Autosave, Clear, Panel, QuickInfo, Window,
+    SetPrices, SetPricesFrom, Rename, SetLimit, SetTrafficLimit, Report, Export, Save, Autosave, Clear, Panel, QuickInfo, Window,
     State, ReadError, WorkArea,
     HideIdle, Tip, KeyRow, FilterRow, Counters, Counting, Boot, Uptime, Time, Restart, Kill, Shell, Help, Mail,
     TrayIcon, TrayActivity, Graph, Ticks,
@@ -131,7 +131,8 @@ inline constexpr Word kWords[] = {
     {"tick", Op::Tick, false},           {"failtick", Op::FailTick, false},
     {"answer", Op::Answer, true},        {"cancel", Op::Cancel, false},
     {"pick", Op::Pick, true},            {"select", Op::Select, true},
-    {"setprices", Op::SetPrices, false}, {"rename", Op::Rename, false},
+    {"setprices", Op::SetPrices, false}, {"setpricefrom", Op::SetPricesFrom, false},
+    {"rename", Op::Rename, false},
     {"setlimit", Op::SetLimit, false},   {"settrafficlimit", Op::SetTrafficLimit, false},
     {"export", Op::Export, false},
     {"report", Op::Report, false},       {"save", Op::Save, false},

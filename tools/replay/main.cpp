@@ -36,8 +36,8 @@ constexpr char kUsage[] =
     "usage: velkaro-replay SCRIPT   (or - for standard input)\n"
     "\n"
     "Runs the program's traffic meter in the current directory (history.txt, price.txt,\n"
-    "limits.txt, history.htm, history.csv) with scripted system parts, and prints what the\n"
-    "program shows.\n"
+    "tariffs.txt, limits.txt, history.htm, history.csv) with scripted system parts, and prints\n"
+    "what the program shows.\n"
     "Exit status: 0 when the script ran to its end, 2 for a malformed line (the whole script\n"
     "is checked before anything runs; the line number goes to standard error), 1 when the\n"
     "script cannot be read.\n"
@@ -72,6 +72,8 @@ constexpr char kUsage[] =
     "  pick Y            right click on the panel at x 10, y Y\n"
     "  select NAME       SelectedAdapter := NAME\n"
     "  setprices         the menu command that sets the prices (two input dialogs)\n"
+    "  setpricefrom      the menu command that sets new prices from a day on: the two\n"
+    "                    prices, then the day (DD.MM.YYYY, today's prefilled)\n"
     "  rename            the menu command that renames (one input dialog)\n"
     "  setlimit          the menu command that sets the money limit: its amount, then (unless\n"
     "                    it is 0, which removes the limit) the day the billing period begins on\n"
@@ -84,7 +86,8 @@ constexpr char kUsage[] =
     "  mail              the button that writes to the author (a mailto: text opened)\n"
     "  shell N           the shell's result for every open from now on: above 32 it opened\n"
     "                    (default 42), 32 or less it could not (2: no file, 31: no program)\n"
-    "  save              the save of the exit paths (history.txt, price.txt, limits.txt)\n"
+    "  save              the save of the exit paths (history.txt, price.txt, tariffs.txt,\n"
+    "                    limits.txt)\n"
     "  restart           the program exits (with the save of the exit paths) and a new run of\n"
     "                    it waits for load; the clock, the table and the files stay\n"
     "  kill              the same without the save (a crash, a kill)\n"
@@ -102,8 +105,8 @@ constexpr char kUsage[] =
     "  workarea W H      the work area of the window's monitor, in units, from now on (default:\n"
     "                    none, the screen has no end); scroll bars are 17 units\n"
     "  state             prints first NAME and selected NAME\n"
-    "  readerror FILE N  reading FILE (history.txt, price.txt, limits.txt) fails with the I/O\n"
-    "                    code N from now on; 0 makes it readable again\n"
+    "  readerror FILE N  reading FILE (history.txt, price.txt, tariffs.txt, limits.txt) fails\n"
+    "                    with the I/O code N from now on; 0 makes it readable again\n"
     "  tip               prints the tray icon's tip of the last tick, one line per line (with\n"
     "                    a limit, the fourth: what is left of it, and per day)\n"
     "  trayicon          prints trayicon: off|idle|in|out|both, the tray icon's picture of the\n"
@@ -228,6 +231,7 @@ public:
             case Op::Pick: picked_ = meter_->Panel().AdapterAt(c.y); break;
             case Op::Select: picked_ = c.text; break;
             case Op::SetPrices: RunCommand(velkaro::Command::SetPrices); break;
+            case Op::SetPricesFrom: RunCommand(velkaro::Command::SetPricesFrom); break;
             case Op::Rename: RunCommand(velkaro::Command::Rename); break;
             case Op::SetLimit: RunCommand(velkaro::Command::SetLimit); break;
             case Op::SetTrafficLimit: RunCommand(velkaro::Command::SetTrafficLimit); break;

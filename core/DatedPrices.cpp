@@ -1,0 +1,133 @@
+#include "core/DatedPrices.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "core/BillingPeriod.h"
+#include "core/Calendar.h"
+
+namespace velkaro {
+
+namespace {
+
+constexpr long double kBytesPerMb = 1048576;
+
+std::uint64_t KeyOf(const Date& d) { return DateKey(d.year, d.month, d.day); }
+
+// Digits alone, at most maxDigits of them; false for none.
+bool ReadDigits(std::string_view text, std::size_t maxDigits, unsigned& value) {
+    if (text.empty() || text.size() > maxDigits) return false;
+    value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + static_cast<unsigned>(c - '0');
+    }
+    return true;
+}
+
+}  // namespace
+
+bool ReadDottedDate(std::string_view text, Date& day) {
+    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    const std::size_t p1 = text.find('.');
+    const std::size_t p2 = p1 == std::string_view::npos ? p1 : text.find('.', p1 + 1);
+    if (p2 == std::string_view::npos) return false;
+    unsigned d = 0, m = 0, y = 0;
+    if (!ReadDigits(text.substr(0, p1), 2, d) || !ReadDigits(text.substr(p1 + 1, p2 - p1 - 1), 2, m) ||
+        text.size() - p2 - 1 != 4 || !ReadDigits(text.substr(p2 + 1), 4, y))
+        return false;
+    if (y == 0 || m == 0 || m > 12 || d == 0 || d > static_cast<unsigned>(DaysInMonth(static_cast<int>(y), static_cast<int>(m))))
+        return false;
+    day = Date{static_cast<std::uint16_t>(y), static_cast<std::uint16_t>(m), static_cast<std::uint16_t>(d)};
+    return true;
+}
+
+std::string DottedDateText(const Date& day) {
+    char text[24];
+    std::snprintf(text, sizeof text, "%02u.%02u.%04u", unsigned{day.day}, unsigned{day.month}, unsigned{day.year});
+    return text;
+}
+
+Prices PricesOnDay(const AdapterInfo& info, Prices current, const Date& day) {
+    const std::uint64_t key = KeyOf(day);
+    for (const PricedSums& p : info.byPrice) {
+        if (p.lastDay == UINT64_MAX) break;
+        if (key <= p.lastDay) return Prices{p.priceIn, p.priceOut};
+    }
+    return current;
+}
+
+Prices PricesOnDay(const std::vector<PricePeriod>& earlier, Prices current, const Date& day) {
+    const std::uint64_t key = KeyOf(day);
+    const auto at = std::lower_bound(earlier.begin(), earlier.end(), key,
+                                     [](const PricePeriod& p, std::uint64_t k) { return KeyOf(p.lastDay) < k; });
+    return at == earlier.end() ? current : Prices{at->priceIn, at->priceOut};
+}
+
+std::vector<PricePeriod> EarlierPricesOf(const Accounting& a, const std::string& adapter) {
+    std::vector<PricePeriod> mine;
+    for (const PricePeriod& p : a.EarlierPrices())
+        if (p.adapter == adapter) mine.push_back(p);
+    return mine;
+}
+
+CostSums AllTimeCost(const AdapterInfo& info, Prices current) {
+    if (info.byPrice.empty())
+        return {static_cast<long double>(current.out) * static_cast<long double>(info.totalOut),
+                static_cast<long double>(current.in) * static_cast<long double>(info.totalIn)};
+    CostSums cost;
+    for (const PricedSums& p : info.byPrice) {
+        const Prices prices = p.lastDay == UINT64_MAX ? current : Prices{p.priceIn, p.priceOut};
+        cost.out += static_cast<long double>(prices.out) * static_cast<long double>(p.totalOut);
+        cost.in += static_cast<long double>(prices.in) * static_cast<long double>(p.totalIn);
+    }
+    return cost;
+}
+
+long double BillingPeriodMoney(const AdapterInfo& info, Prices current) {
+    auto money = [](Prices prices, std::uint64_t in, std::uint64_t out) {
+        return static_cast<long double>(prices.in) * (static_cast<long double>(in) / kBytesPerMb) +
+               static_cast<long double>(prices.out) * (static_cast<long double>(out) / kBytesPerMb);
+    };
+    if (info.byPrice.empty()) return money(current, info.periodIn, info.periodOut);
+    long double sum = 0;
+    for (const PricedSums& p : info.byPrice)
+        sum += money(p.lastDay == UINT64_MAX ? current : Prices{p.priceIn, p.priceOut}, p.periodIn, p.periodOut);
+    return sum;
+}
+
+std::vector<PricePeriod> PeriodsAfterChange(std::vector<PricePeriod> mine, const std::string& adapter,
+                                            Prices current, const Date& from, Prices prices) {
+    // The periods that ended before `from` stay; the one running on into it ends the day before.
+    const std::uint64_t fromKey = KeyOf(from);
+    const auto cut = std::find_if(mine.begin(), mine.end(), [&](const PricePeriod& p) { return KeyOf(p.lastDay) >= fromKey; });
+    const Prices before = cut == mine.end() ? current : Prices{cut->priceIn, cut->priceOut};
+    mine.erase(cut, mine.end());
+    if (DayNumber(from) > DayNumber(Date{1, 1, 1})) {
+        const Date dayBefore = DateOfDayNumber(DayNumber(from) - 1);
+        if (mine.empty() || !(mine.back().lastDay == dayBefore))
+            mine.push_back(PricePeriod{adapter, dayBefore, before.in, before.out});
+    }
+    // A period at the prices of the one after it is part of that one.
+    std::vector<PricePeriod> merged;
+    for (std::size_t i = 0; i < mine.size(); ++i) {
+        const Prices next = i + 1 < mine.size() ? Prices{mine[i + 1].priceIn, mine[i + 1].priceOut} : prices;
+        if (!(Prices{mine[i].priceIn, mine[i].priceOut} == next)) merged.push_back(mine[i]);
+    }
+    return merged;
+}
+
+void SetPricesFrom(Accounting& a, std::size_t slot, const Date& from, Prices prices) {
+    const TariffEntry& entry = a.Tariffs().at(slot);
+    const std::string adapter = entry.adapter;
+    std::vector<PricePeriod> others;
+    std::vector<PricePeriod> mine;
+    for (const PricePeriod& p : a.EarlierPrices()) (p.adapter == adapter ? mine : others).push_back(p);
+    const std::vector<PricePeriod> changed = PeriodsAfterChange(std::move(mine), adapter, PricesOf(&entry), from, prices);
+    others.insert(others.end(), changed.begin(), changed.end());
+    a.SetPrices(slot, prices.in, prices.out);
+    a.ReplaceEarlierPrices(std::move(others));
+}
+
+}  // namespace velkaro
