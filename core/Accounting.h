@@ -174,6 +174,12 @@ public:
     // The "hide.idle" setting: adapters without traffic are not shown.
     bool HideIdle() const { return hideIdle_; }
     void SetHideIdle(bool on) { hideIdle_ = on; }
+    // Whether the windows show the adapter: the "SHOW" setting names it or is empty, and it
+    // carried traffic or idle adapters are not hidden.
+    bool Shows(const AdapterInfo& info) const {
+        return (adapterFilter_.empty() || adapterFilter_ == info.name) &&
+               !(hideIdle_ && info.totalIn == 0 && info.totalOut == 0);
+    }
     // The "tray.activity" setting: the tray icon shows whether traffic went in and out (on by
     // default; off, it is the application's icon).
     bool TrayActivity() const { return trayActivity_; }

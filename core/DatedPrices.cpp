@@ -5,6 +5,7 @@
 
 #include "core/BillingPeriod.h"
 #include "core/Calendar.h"
+#include "core/NumberText.h"
 
 namespace velkaro {
 
@@ -14,17 +15,6 @@ constexpr long double kBytesPerMb = 1048576;
 
 std::uint64_t KeyOf(const Date& d) { return DateKey(d.year, d.month, d.day); }
 
-// Digits alone, at most maxDigits of them; false for none.
-bool ReadDigits(std::string_view text, std::size_t maxDigits, unsigned& value) {
-    if (text.empty() || text.size() > maxDigits) return false;
-    value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9') return false;
-        value = value * 10 + static_cast<unsigned>(c - '0');
-    }
-    return true;
-}
-
 }  // namespace
 
 bool ReadDottedDate(std::string_view text, Date& day) {
@@ -33,9 +23,13 @@ bool ReadDottedDate(std::string_view text, Date& day) {
     const std::size_t p1 = text.find('.');
     const std::size_t p2 = p1 == std::string_view::npos ? p1 : text.find('.', p1 + 1);
     if (p2 == std::string_view::npos) return false;
+    // Day and month of one or two digits, the year of four.
+    auto field = [](std::string_view digits, std::size_t most, unsigned& value) {
+        return digits.size() <= most && ReadDigits(digits, value);
+    };
     unsigned d = 0, m = 0, y = 0;
-    if (!ReadDigits(text.substr(0, p1), 2, d) || !ReadDigits(text.substr(p1 + 1, p2 - p1 - 1), 2, m) ||
-        text.size() - p2 - 1 != 4 || !ReadDigits(text.substr(p2 + 1), 4, y))
+    if (!field(text.substr(0, p1), 2, d) || !field(text.substr(p1 + 1, p2 - p1 - 1), 2, m) ||
+        text.size() - p2 - 1 != 4 || !field(text.substr(p2 + 1), 4, y))
         return false;
     if (y == 0 || m == 0 || m > 12 || d == 0 || d > static_cast<unsigned>(DaysInMonth(static_cast<int>(y), static_cast<int>(m))))
         return false;

@@ -30,11 +30,6 @@ std::string DirectionLine(const char* label, double now, double average, double 
 
 }  // namespace
 
-bool AdapterShown(const Accounting& a, const AdapterInfo& info) {
-    if (!a.AdapterFilter().empty() && a.AdapterFilter() != info.name) return false;
-    return !(a.HideIdle() && info.totalIn == 0 && info.totalOut == 0);
-}
-
 void SpeedHistory::Series::Add(SpeedPoint p) {
     if (points_.size() < kPoints) {
         if (points_.empty()) points_.reserve(kPoints);
@@ -67,7 +62,7 @@ void SpeedHistory::Record(const Accounting& a) {
             for (std::size_t i = 0; i < all_.Size(); ++i) series_.back().Add({});
         }
         series_[it->second].Newest() = p;
-        if (!AdapterShown(a, info)) continue;
+        if (!a.Shows(info)) continue;
         sum.in += p.in;
         sum.out += p.out;
         receiving_ = receiving_ || p.in > 0;

@@ -77,8 +77,4 @@ struct SpeedGraph {
 
 SpeedGraph MakeSpeedGraph(std::vector<SpeedPoint> points, char sep);
 
-// Whether the panel shows the adapter: the "SHOW" setting names it (or nothing) and, with
-// idle adapters hidden, it carried traffic.
-bool AdapterShown(const Accounting& a, const AdapterInfo& info);
-
 }  // namespace velkaro

@@ -122,8 +122,7 @@ void StatisticsPanel::Layout(const Accounting& a, WindowHost& window, char sep) 
         const AdapterInfo& info = a.Adapters()[id];
         const std::string& adapter = info.name;
         if (firstAdapter_.empty()) firstAdapter_.assign(adapter);  // an empty name is passed over
-        if (!a.AdapterFilter().empty() && a.AdapterFilter() != adapter) continue;
-        if (a.HideIdle() && info.totalIn == 0 && info.totalOut == 0) continue;
+        if (!a.Shows(info)) continue;
         bool alarming[2] = {};
         std::string limitLines[2];
         int limits = 0;
