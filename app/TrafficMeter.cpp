@@ -121,6 +121,18 @@ void TrafficMeter::OpenWrittenFile(const char* name) {
     ReportIfNotOpened(p_.shell.OpenProgramFile(name), texts::kOpenWrittenFailed, name);
 }
 
+std::optional<double> TrafficMeter::AskPrice(const char* prompt) {
+    const std::optional<std::string> text =
+        p_.dialogs.InputBox(texts::kAppTitle, prompt, texts::kDefaultPrice);
+    if (!text) return std::nullopt;
+    const double price = ReadPrice(*text);  // raises for a text that is not a number
+    if (price < 0) {
+        p_.dialogs.ShowMessage(texts::kNegativePrice);
+        return std::nullopt;
+    }
+    return price;
+}
+
 void TrafficMeter::SetPrices(const std::string& adapter) {
     // Both prices are read before either is stored: a Cancel, a text that is not a number or
     // a negative price in either dialog ends the command with nothing stored.
@@ -133,14 +145,9 @@ void TrafficMeter::SetPrices(const std::string& adapter) {
             p_.dialogs.ShowMessage(texts::kTariffMissPrices);
             found = false;
         }
-        const std::optional<std::string> text =
-            p_.dialogs.InputBox(texts::kAppTitle, kPrompts[i], texts::kDefaultPrice);
-        if (!text) return;
-        prices[i] = ReadPrice(*text);  // raises for a text that is not a number
-        if (prices[i] < 0) {
-            p_.dialogs.ShowMessage(texts::kNegativePrice);
-            return;
-        }
+        const std::optional<double> price = AskPrice(kPrompts[i]);
+        if (!price) return;
+        prices[i] = *price;
     }
     if (!found) return;
     // Looked up again: a dialog runs the message loop, and a save from there may have read the
@@ -157,18 +164,10 @@ void TrafficMeter::SetPricesFrom(const std::string& adapter) {
         return;
     }
     // Everything is asked before anything is stored, as by SetPrices.
-    static constexpr const char* kPrompts[] = {texts::kPromptPriceIn, texts::kPromptPriceOut};
-    double prices[2] = {};
-    for (int i = 0; i < 2; ++i) {
-        const std::optional<std::string> text =
-            p_.dialogs.InputBox(texts::kAppTitle, kPrompts[i], texts::kDefaultPrice);
-        if (!text) return;
-        prices[i] = ReadPrice(*text);  // raises for a text that is not a number
-        if (prices[i] < 0) {
-            p_.dialogs.ShowMessage(texts::kNegativePrice);
-            return;
-        }
-    }
+    const std::optional<double> in = AskPrice(texts::kPromptPriceIn);
+    if (!in) return;
+    const std::optional<double> out = AskPrice(texts::kPromptPriceOut);
+    if (!out) return;
     const Date today = p_.clock.Today();
     const std::optional<std::string> dayText =
         p_.dialogs.InputBox(texts::kAppTitle, texts::kPromptPriceFrom, DottedDateText(today));
@@ -185,9 +184,9 @@ void TrafficMeter::SetPricesFrom(const std::string& adapter) {
     }
     if (const auto slot = FindTariffSlot(a_, adapter)) {  // the dialogs ran the message loop
         const Prices before = PricesOf(&a_.Tariffs()[*slot]);
-        ::velkaro::SetPricesFrom(a_, *slot, from, Prices{prices[0], prices[1]});
+        ::velkaro::SetPricesFrom(a_, *slot, from, Prices{*in, *out});
         data_.NotePrices(adapter);
-        data_.NotePriceChange(PriceChange{adapter, from, before, Prices{prices[0], prices[1]}});
+        data_.NotePriceChange(PriceChange{adapter, from, before, Prices{*in, *out}});
     }
 }
 

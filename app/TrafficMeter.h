@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -128,6 +129,9 @@ public:
     bool Sampling() const { return sampling_; }  // the interface function was found
 
 private:
+    // One price asked; none after a Cancel or a negative price (said). Raises for a text that
+    // is not a number.
+    std::optional<double> AskPrice(const char* prompt);
     void SetTimer(bool enabled);
     void LayOut(char sep);  // the panel laid out, new entries registered
     void Tell(const FileNotes& notes);  // the width to the window, the messages shown
