@@ -1,7 +1,6 @@
 #include "report/DayTotals.h"
 
 #include <map>
-#include <ranges>
 #include <tuple>
 
 namespace velkaro {
@@ -16,8 +15,10 @@ std::vector<AdapterDay> DayTotals(const Accounting& a, const AdapterId* only) {
         d.in += r.inOctets;
         d.out += r.outOctets;
     }
-    const auto totals = std::views::values(days);
-    return {totals.begin(), totals.end()};
+    std::vector<AdapterDay> totals;
+    totals.reserve(days.size());
+    for (const auto& [key, day] : days) totals.push_back(day);
+    return totals;
 }
 
 long double DayCost(long double priceIn, long double priceOut, std::uint64_t in, std::uint64_t out) {
