@@ -1,10 +1,11 @@
-// Reading price texts into doubles. The text is checked and brought to one form here, then
-// std::from_chars rounds it once to the nearest (ties to even): neither locale nor C library
-// decides the decimal point or the last bit.
+// Reading price texts into doubles. The text is checked and brought to digits and an exponent
+// here, without a decimal point for a locale to decide, then strtod rounds it once to the
+// nearest (ties to even; mingw-w64's own strtod, not msvcrt's, in the Windows build).
 #include "core/NumberText.h"
 
 #include <algorithm>
-#include <charconv>
+#include <cerrno>
+#include <cstdlib>
 #include <limits>
 #include <string>
 
@@ -75,11 +76,12 @@ bool TryReadPrice(const std::string& typed, double& value) {
         return true;
     }
     const std::string number = digits + 'e' + std::to_string(exponent);
-    double magnitude = 0;
-    const auto read = std::from_chars(number.data(), number.data() + number.size(), magnitude);
-    // Out of range below 1 is too small for the smallest double: it reads as 0.
+    errno = 0;
+    double magnitude = std::strtod(number.c_str(), nullptr);
+    // Out of range below 1 is too small for a normal double: it reads as what strtod rounded
+    // it to, a subnormal or 0.
     const long long integerDigits = static_cast<long long>(digits.size()) + exponent;
-    if (read.ec == std::errc::result_out_of_range && integerDigits > 0) {
+    if (errno == ERANGE && integerDigits > 0) {
         // Prices are saved with 15 significant digits, and the largest double is written
         // 1.79769313486232E308, just past the double range; such a text reads as the largest
         // double so that every saved price loads again. Anything larger is out of range. An
@@ -89,8 +91,6 @@ bool TryReadPrice(const std::string& typed, double& value) {
         digits.resize(largest.size(), '0');
         if (integerDigits != 309 || digits > largest) return false;
         magnitude = std::numeric_limits<double>::max();
-    } else if (read.ec != std::errc()) {
-        magnitude = 0;
     }
     value = negative && magnitude != 0 ? -magnitude : magnitude;
     return true;
