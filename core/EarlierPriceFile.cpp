@@ -20,17 +20,11 @@ constexpr unsigned kAdapterField = kFieldTrimmed | kFieldStartsLine | kFieldEnds
 // price out; price.txt's line with the last day in the display name's place. False when the
 // line gives no period.
 bool ReadEarlierPriceLine(std::string_view line, PricePeriod& p) {
-    if (line.find('\t') != std::string_view::npos) return false;
-    const std::size_t p1 = line.find('|');
-    const std::size_t p3 = line.rfind('@');
-    if (p1 == std::string_view::npos || p3 == std::string_view::npos || p3 < p1) return false;
-    const std::size_t p2 = line.rfind('>', p3);
-    if (p2 == std::string_view::npos || p2 < p1) return false;
-    if (!ReadDottedDate(Trim(line.substr(p1 + 1, p2 - p1 - 1)), p.lastDay)) return false;
-    if (!TryReadPrice(std::string(Trim(line.substr(p2 + 1, p3 - p2 - 1))), p.priceIn) ||
-        !TryReadPrice(std::string(Trim(line.substr(p3 + 1))), p.priceOut))
-        return false;
-    p.adapter = UnescapedName(Trim(line.substr(0, p1)));
+    PriceLineFields f;
+    if (!ReadPriceLineFields(line, f) || !ReadDottedDate(f.middle, p.lastDay)) return false;
+    p.adapter = std::move(f.adapter);
+    p.priceIn = f.priceIn;
+    p.priceOut = f.priceOut;
     return true;
 }
 
@@ -92,11 +86,7 @@ std::string EarlierPriceFileText(const Accounting& a, char sep) {
         AppendEscapedName(out, p.adapter, kAdapterField);
         out += '|';
         out += DottedDateText(p.lastDay);
-        out += '>';
-        out += FormatPriceGeneral(p.priceIn, sep);
-        out += '@';
-        out += FormatPriceGeneral(p.priceOut, sep);
-        out += "\r\n";
+        AppendPrices(out, p.priceIn, p.priceOut, sep);
     }
     return out;
 }

@@ -14,10 +14,22 @@ namespace {
 constexpr unsigned kAdapterField = kFieldTrimmed | kFieldStartsLine | kFieldEndsAtBar | kFieldTabLine;
 constexpr unsigned kDisplayNameField = kFieldTrimmed | kFieldTabLine;
 
-// One line of price.txt; false when it gives no entry. The separators are searched from the
-// right, so a display name may hold ">" and "@": the out price follows the last "@", the in
-// price the last ">" before it.
+// One line of price.txt; false when it gives no entry.
 bool ReadPriceLine(std::string_view line, TariffEntry& e) {
+    PriceLineFields f;
+    if (!ReadPriceLineFields(line, f)) return false;
+    e.adapter = std::move(f.adapter);
+    e.displayName = UnescapedName(f.middle);
+    e.priceIn = f.priceIn;
+    e.priceOut = f.priceOut;
+    return true;
+}
+
+}  // namespace
+
+// The separators are searched from the right, so a display name may hold ">" and "@": the out
+// price follows the last "@", the in price the last ">" before it.
+bool ReadPriceLineFields(std::string_view line, PriceLineFields& f) {
     if (line.find('\t') != std::string_view::npos) return false;
     const std::size_t p1 = line.find('|');
     if (p1 == std::string_view::npos) return false;
@@ -30,11 +42,21 @@ bool ReadPriceLine(std::string_view line, TariffEntry& e) {
     // typed prices changes nothing in the file.
     const std::string inText(Trim(line.substr(p2 + 1, p3 - p2 - 1)));
     const std::string outText(Trim(line.substr(p3 + 1)));
-    if (!TryReadPrice(inText, e.priceIn) || !TryReadPrice(outText, e.priceOut)) return false;
-    e.adapter = UnescapedName(Trim(line.substr(0, p1)));
-    e.displayName = UnescapedName(Trim(line.substr(p1 + 1, p2 - p1 - 1)));
+    if (!TryReadPrice(inText, f.priceIn) || !TryReadPrice(outText, f.priceOut)) return false;
+    f.adapter = UnescapedName(Trim(line.substr(0, p1)));
+    f.middle = Trim(line.substr(p1 + 1, p2 - p1 - 1));
     return true;
 }
+
+void AppendPrices(std::string& out, double priceIn, double priceOut, char sep) {
+    out += '>';
+    out += FormatPriceGeneral(priceIn, sep);
+    out += '@';
+    out += FormatPriceGeneral(priceOut, sep);
+    out += "\r\n";
+}
+
+namespace {
 
 // The file's entries with this run's changes over them: the prices and display names the
 // run changed while the file was unread replace the file's of the same adapter, and the
@@ -85,11 +107,7 @@ std::string PriceFileText(const Accounting& a, char sep) {
         AppendEscapedName(out, e.adapter, kAdapterField);
         out += '|';
         AppendEscapedName(out, e.displayName, kDisplayNameField);
-        out += '>';
-        out += FormatPriceGeneral(e.priceIn, sep);
-        out += '@';
-        out += FormatPriceGeneral(e.priceOut, sep);
-        out += "\r\n";
+        AppendPrices(out, e.priceIn, e.priceOut, sep);
     }
     return out;
 }

@@ -129,8 +129,10 @@ TEST(PriceIndex, SumsPerPeriodFollowRecordsPricesAndLimitsInAnyOrder) {
                 in += p.totalIn;
                 out += p.totalOut;
             }
-            if (!info.byPrice.empty()) EXPECT_EQ(in, info.totalIn);
-            if (!info.byPrice.empty()) EXPECT_EQ(out, info.totalOut);
+            if (!info.byPrice.empty()) {
+                EXPECT_EQ(in, info.totalIn);
+                EXPECT_EQ(out, info.totalOut);
+            }
         }
         if (HasFailure()) {
             ADD_FAILURE() << "seed " << seed;
