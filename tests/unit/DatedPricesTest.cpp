@@ -39,9 +39,14 @@ TEST(DottedDate, CalendarDatesOnlyWithOneOrTwoDigitDayAndMonth) {
 
 PricePeriod Period(Date lastDay, double in, double out) { return PricePeriod{"eth", lastDay, in, out}; }
 
+}  // namespace
+
+// Found by GoogleTest through the period's own namespace.
 void PrintTo(const PricePeriod& p, std::ostream* os) {
     *os << DottedDateText(p.lastDay) << ">" << p.priceIn << "@" << p.priceOut;
 }
+
+namespace {
 
 TEST(PeriodsAfterChange, TheDaysBeforeKeepTheirPricesAndEqualNeighboursMerge) {
     const Prices current{1, 2};

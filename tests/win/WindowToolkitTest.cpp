@@ -94,7 +94,9 @@ TEST(DpiTest, UnitsAndPixelsRoundTripWithoutGapsOrOverlaps) {
         for (int u = -100; u < 3000; ++u) {
             ASSERT_LT(dpi.Px(u), dpi.Px(u + 1)) << u;
             ASSERT_EQ(dpi.Units(dpi.Px(u)), u) << u;
-            if (value == kUnitDpi) ASSERT_EQ(dpi.Px(u), u);
+            if (value == kUnitDpi) {
+                ASSERT_EQ(dpi.Px(u), u);
+            }
         }
         for (int px = -150; px < 7500; ++px) {
             const int unit = dpi.Units(px);
