@@ -3,7 +3,6 @@
 #include "core/AppError.h"
 #include "ui/SpeedGraphWindow.h"
 #include "ui/StatisticsWindow.h"
-#include "win/Utf16.h"
 
 namespace velkaro::shell {
 

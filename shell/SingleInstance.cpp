@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "ui/Application.h"
-#include "win/Utf16.h"
 
 namespace velkaro::shell {
 

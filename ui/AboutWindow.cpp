@@ -1,9 +1,6 @@
 #include "ui/AboutWindow.h"
 
 #include "core/Texts.h"
-#include "win/Fonts.h"
-#include "win/Geometry.h"
-#include "win/Utf16.h"
 
 namespace velkaro::ui {
 

@@ -5,8 +5,6 @@
 #include <utility>
 
 #include "app/Ports.h"
-#include "win/Geometry.h"
-#include "win/Utf16.h"
 
 namespace velkaro::ui {
 

@@ -2,9 +2,6 @@
 
 #include <windowsx.h>
 
-#include "win/Fonts.h"
-#include "win/Geometry.h"
-#include "win/Utf16.h"
 
 namespace velkaro::ui {
 

@@ -5,9 +5,6 @@
 #include <algorithm>
 #include <optional>
 
-#include "win/Fonts.h"
-#include "win/Geometry.h"
-#include "win/Utf16.h"
 
 namespace velkaro::ui {
 

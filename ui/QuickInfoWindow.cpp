@@ -8,9 +8,6 @@
 #include "core/AppError.h"
 #include "core/Texts.h"
 #include "win/DialogsWin32.h"
-#include "win/Fonts.h"
-#include "win/Geometry.h"
-#include "win/Utf16.h"
 
 namespace velkaro::ui {
 

@@ -4,9 +4,6 @@
 #include <cmath>
 
 #include "core/Texts.h"
-#include "win/Fonts.h"
-#include "win/Geometry.h"
-#include "win/Utf16.h"
 
 namespace velkaro::ui {
 
@@ -207,8 +204,7 @@ void SpeedGraphWindow::Paint(HDC dc, const RECT& client) {
     ::IntersectClipRect(dc, plot.left + 1, plot.top + 1, plot.right - 1, plot.bottom - 1);
     for (const auto& [points, colour] : {std::pair{&drawn_.out, kSent}, std::pair{&drawn_.in, kReceived}}) {
         if (points->size() < 2) continue;
-        const win::Unique<win::NullHandleTraits<HPEN, &::DeleteObject>> pen(
-            ::CreatePen(PS_SOLID, dpi_.Px(kLineWidth), colour));
+        const win::UniquePen pen(::CreatePen(PS_SOLID, dpi_.Px(kLineWidth), colour));
         win::SelectObjectScope selected(dc, pen.get());
         ::Polyline(dc, points->data(), static_cast<int>(points->size()));
     }

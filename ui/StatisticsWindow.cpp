@@ -5,9 +5,6 @@
 #include "core/AppError.h"
 #include "core/Texts.h"
 #include "statistics/WindowFit.h"
-#include "win/Fonts.h"
-#include "win/Geometry.h"
-#include "win/Utf16.h"
 
 namespace velkaro::ui {
 

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "core/Texts.h"
-#include "win/Utf16.h"
 
 namespace velkaro::ui {
 

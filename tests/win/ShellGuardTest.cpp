@@ -21,7 +21,7 @@
 #include "ui/StatisticsWindow.h"
 #include "win/IpHelperTable.h"
 #include "win/SystemPorts.h"
-#include "win/Utf16.h"
+#include "win/Window.h"
 #include "win/Win32FileStore.h"
 
 namespace velkaro::shell {

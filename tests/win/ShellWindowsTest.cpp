@@ -15,8 +15,7 @@
 #include "ui/StatisticsWindow.h"
 #include "tests/win/ShellTestSupport.h"
 #include "win/Dpi.h"
-#include "win/Geometry.h"
-#include "win/Utf16.h"
+#include "win/Window.h"
 
 namespace velkaro::shell {
 namespace {

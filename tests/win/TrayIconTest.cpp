@@ -17,7 +17,7 @@
 #include "ui/TrayIcon.h"
 #include "tools/scripted/ScriptedPorts.h"
 #include "win/Dpi.h"
-#include "win/Utf16.h"
+#include "win/Window.h"
 
 namespace velkaro::ui {
 namespace {
