@@ -20,14 +20,9 @@ Program::Program(SystemPorts ports, ProgramOptions options)
     }
 
     meter_ = std::make_unique<TrafficMeter>(MeterPorts{ports, *this, *this});
-    ui::QuickInfoLinks links;
-    links.save = [this] { meter_->SaveFiles(); };
-    links.showStatistics = [this] { statistics_->BringToFront(); };
-    links.autostart = options.autostart;
-    links.showGraph = [this] { graph_->ShowFor(std::nullopt, quickInfo_->Handle()); };
-    links.switchTrayActivity = [this] { meter_->Run(Command::TrayActivity); };
-    links.trayActivityOn = [this] { return meter_->State().TrayActivity(); };
-    quickInfo_ = std::make_unique<ui::QuickInfoWindow>(app_, links);
+    quickInfo_ = std::make_unique<ui::QuickInfoWindow>(
+        app_, *meter_, options.autostart, [this] { statistics_->BringToFront(); },
+        [this] { graph_->ShowFor(std::nullopt, quickInfo_->Handle()); });
     app_.SetMainWindow(quickInfo_.get());
     tray_ = std::make_unique<ui::TrayIcon>(app_, *quickInfo_, quickInfo_->Menu(), [this] { quickInfo_->ToggleFromTray(); },
                                        options.shellNotify);

@@ -81,9 +81,6 @@ LRESULT AboutWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SHOWWINDOW:
         if (wp) MakeControls();
         break;
-    case WM_CLOSE:
-        Hide();  // the close button only hides it
-        return 0;
     case WM_DPICHANGED: {
         // Another monitor: the controls are made anew at its DPI, where they exist already.
         dpi_ = win::DpiOfMessage(wp);

@@ -281,11 +281,6 @@ void PanelView::WhitenBitmap() {
     paintedEnd_ = 0;
 }
 
-bool PanelView::PaintedItem::Shows(const PanelItem& other, COLORREF otherColour) const {
-    return painted && colour == otherColour && item.bold == other.bold && item.x == other.x &&
-           item.y == other.y && item.cell == other.cell && item.text == other.text;
-}
-
 void PanelView::SelectPanelFont(bool bold) {
     HFONT font = bold ? boldFont_.get() : font_.get();
     if (font == selectedFont_) return;
@@ -318,7 +313,7 @@ void PanelView::PaintItems() {
         }
         const COLORREF colour = item.desktopColour ? desktop : ToColorRef(item.rgb);
         // A cell that shows this very item already is left alone.
-        if (painted_[i].Shows(item, colour)) continue;
+        if (painted_[i].painted && painted_[i].colour == colour && painted_[i].item == item) continue;
         SelectPanelFont(item.bold);
         if (colour != textColour) ::SetTextColor(dc, textColour = colour);
         const std::wstring w = win::Widen(item.text);

@@ -116,8 +116,6 @@ void TrayIcon::Add() {
     added_ = true;
 }
 
-void TrayIcon::SetTip(const std::string& tip) { Show(tip, activity_); }
-
 void TrayIcon::Show(const std::string& tip, TrayActivity activity) {
     if (tip == tip_ && activity == activity_) return;
     tip_ = tip;
