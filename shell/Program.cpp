@@ -1,8 +1,8 @@
 #include "shell/Program.h"
 
+#include <algorithm>
+
 #include "core/AppError.h"
-#include "ui/SpeedGraphWindow.h"
-#include "ui/StatisticsWindow.h"
 
 namespace velkaro::shell {
 
@@ -41,14 +41,10 @@ Program::Program(SystemPorts ports, ProgramOptions options)
 }
 
 Program::~Program() {
-    // Reverse order of creation; the tray icon leaves the notification area. No save.
+    // The windows then go in reverse order of creation, as members do; the tray icon leaves the
+    // notification area. No save.
     app_.StopTimer(kTickTimer);
     app_.StopTimer(kSaveTimer);
-    graph_.reset();
-    about_.reset();
-    statistics_.reset();
-    tray_.reset();
-    quickInfo_.reset();
 }
 
 void Program::Tick() {
@@ -77,17 +73,6 @@ void Program::SetEnabled(bool enabled) {
     }
 }
 
-// ---- the meter's screen ----
-
-int Program::OuterWidth() { return statistics_->OuterWidth(); }
-int Program::OuterHeight() { return statistics_->OuterHeight(); }
-void Program::SetOuterWidth(int width) { statistics_->SetOuterWidth(width); }
-int Program::ImageWidth() { return statistics_->ImageWidth(); }
-int Program::ImageHeight() { return statistics_->ImageHeight(); }
-int Program::TextWidth(const std::string& text) { return statistics_->TextWidth(text); }
-void Program::Started() { statistics_->SetWhite(); }
-void Program::ShowPanel(const StatisticsPanel& panel) { statistics_->ShowPanel(panel); }
-
 void Program::Show(const Snapshot& snapshot) {
     statistics_->ShowPanel(snapshot.panel);
     quickInfo_->Refresh(snapshot.panel.QuickInfoRows());
@@ -95,8 +80,34 @@ void Program::Show(const Snapshot& snapshot) {
     graph_->Refresh();
 }
 
-bool Program::ShowBalloon(const std::string& title, const std::string& text) { return tray_->ShowBalloon(title, text); }
+// ---- one instance ----
 
-void Program::EndRequest() { app_.EndRequest(); }
+SingleInstance::SingleInstance(const std::string& title) {
+    std::string base = title + ".OneInstance.";
+    std::replace(base.begin(), base.end(), '\\', '/');
+    // Given back and closed when the check is over, whatever its outcome.
+    const win::UniqueMutex lock(::CreateMutexW(nullptr, TRUE, win::Widen(base + "CriticalSection").c_str()));
+    if (::GetLastError() != 0 || !lock) return;
+    instance_.reset(::CreateMutexW(nullptr, FALSE, win::Widen(base + "Default").c_str()));
+    // WAIT_OBJECT_0 and WAIT_ABANDONED both give this thread the mutex; a failed create makes
+    // the wait fail (WAIT_FAILED): counted as the first instance as well.
+    first_ = ::WaitForSingleObject(instance_.get(), 0) != WAIT_TIMEOUT;
+}
+
+HWND FindOtherInstance(const std::string& title, HWND own) {
+    const std::wstring text = win::Widen(title);
+    HWND w = nullptr;
+    while ((w = ::FindWindowExW(nullptr, w, ui::Application::kClassName, text.c_str())) != nullptr)
+        if (w != own) return w;
+    return nullptr;
+}
+
+void BringForward(HWND other) {
+    if (!other || !::IsWindow(other)) return;
+    if (::IsIconic(other))
+        ::OpenIcon(other);
+    else
+        ::SetForegroundWindow(other);
+}
 
 }  // namespace velkaro::shell

@@ -14,7 +14,6 @@
 
 #include "core/Texts.h"
 #include "ui/Application.h"
-#include "shell/SingleInstance.h"
 #include "shell/Program.h"
 #include "tests/win/ShellTestSupport.h"
 #include "win/DialogsWin32.h"
