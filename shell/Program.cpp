@@ -28,7 +28,7 @@ Program::Program(SystemPorts ports, ProgramOptions options)
                                        options.shellNotify);
     tray_->Add();
     statistics_ = std::make_unique<ui::StatisticsWindow>(
-        app_, *meter_, [this] { about_->ShowAbout(statistics_->Handle()); },
+        app_, *meter_, [this] { about_->BringToFrontFrom(statistics_->Handle()); },
         [this](const std::string& adapter) { graph_->ShowFor(adapter, statistics_->Handle()); });
     about_ = std::make_unique<ui::AboutWindow>(app_);
     graph_ = std::make_unique<ui::SpeedGraphWindow>(app_, *meter_);

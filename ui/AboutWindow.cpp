@@ -73,9 +73,6 @@ HWND AboutWindow::AddStatic(const std::wstring& text, DWORD style, int x, int y,
                              Handle(), nullptr, ::GetModuleHandleW(nullptr), nullptr);
 }
 
-// Its show (WM_SHOWWINDOW) makes the controls.
-void AboutWindow::ShowAbout(HWND opener) { BringToFrontFrom(opener); }
-
 LRESULT AboutWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_SHOWWINDOW:

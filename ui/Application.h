@@ -32,6 +32,7 @@ public:
     void Hide();
     void BringToFront();  // visible, restored, in front and active
     void BringToFrontFrom(HWND opener);  // the same, opened from that window
+    win::Dpi ScreenDpi() const { return dpi_; }
 
 protected:
     // At x, y (pixels) with a client area of that size in units, at its monitor's DPI (dpi_).

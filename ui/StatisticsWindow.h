@@ -70,8 +70,6 @@ public:
                      std::function<void(const std::string&)> showGraph = {});
     ~StatisticsWindow() override;
 
-    win::Dpi ScreenDpi() const { return dpi_; }
-
     // The sizes the panel (or the width setting) gave, not those on the screen.
     int OuterWidth() override { return outerWidth_; }
     int OuterHeight() override { return panelOuterHeight_; }

@@ -60,8 +60,6 @@ private:
     HICON Picture() const;  // of the current state
     void Fill();                 // the icon's record: window, id, flags, message, icon, tip
     void Notify(DWORD message);  // NIM_ADD, NIM_MODIFY or NIM_DELETE with the record filled
-    void ShowMenu();
-    void DoubleClick();
 
     Application& app_;
     AppWindow& owner_;

@@ -42,8 +42,6 @@ public:
     bool Counters64() const { return table2_ != nullptr; }
 
 private:
-    bool GetIfTable32(std::vector<InterfaceRow>& rows);
-
     UniqueModule library_;
     GetIfTableFn fn_ = nullptr;
     GetIfTable2Fn table2_ = nullptr;
