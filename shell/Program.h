@@ -43,8 +43,7 @@ void BringForward(HWND other);
 
 struct ProgramOptions {
     std::string title = texts::kAppTitle;
-    static constexpr unsigned kDefaultSaveIntervalMs = 5 * 60 * 1000;
-    unsigned autosaveIntervalMs = kDefaultSaveIntervalMs;  // 0: no timer (tests save themselves)
+    unsigned autosaveIntervalMs = 5 * 60 * 1000;  // 0: no timer (tests save themselves)
     bool systemTimer = true;  // false: the tick's timer is only a flag (tests tick themselves)
     // None: the menu item is there but does nothing.
     ui::AutostartSetting* autostart = nullptr;

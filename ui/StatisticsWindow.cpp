@@ -18,17 +18,16 @@ constexpr UINT kRelayoutMessage = WM_APP + 1;
 const win::WindowClass kBarClass{L"VelkaroPanel1"};
 constexpr int kButtonHeight = 22;
 
-UINT Id(Command command) { return static_cast<UINT>(command); }
+constexpr UINT Id(Command command) { return static_cast<UINT>(command); }
 
-std::vector<ButtonBar::Button> Buttons() {
-    return {
-        {0, 73, texts::kButtonExit, Id(Command::Exit)},
-        {80, 113, texts::kButtonMail, Id(Command::MailToAuthor)},
-        {200, 137, texts::kButtonClear, Id(Command::ClearHistory)},
-        {344, 121, texts::kButtonHelp, Id(Command::Help)},
-        {480, 81, texts::kButtonAbout, Id(Command::About)},
-    };
-}
+// The button bar's buttons, each a WM_COMMAND.
+constexpr ButtonBar::Button kButtons[] = {
+    {0, 73, texts::kButtonExit, Id(Command::Exit)},
+    {80, 113, texts::kButtonMail, Id(Command::MailToAuthor)},
+    {200, 137, texts::kButtonClear, Id(Command::ClearHistory)},
+    {344, 121, texts::kButtonHelp, Id(Command::Help)},
+    {480, 81, texts::kButtonAbout, Id(Command::About)},
+};
 
 }  // namespace
 
@@ -38,8 +37,7 @@ StatisticsWindow::StatisticsWindow(Application& app, TrafficMeter& meter, std::f
       meter_(meter),
       showAbout_(std::move(showAbout)),
       showGraph_(std::move(showGraph)),
-      view_(meter.Panel(), [this](int x, int y) { Run([&] { RightClick(x, y); }); }, dpi_),
-      bar_(Buttons()) {
+      view_(meter.Panel(), [this](int x, int y) { Run([&] { RightClick(x, y); }); }, dpi_) {
     CreateOwned(L"VelkaroTForm1", texts::kStatisticsCaption, kStyle, kExStyle, 0, 0, kLayoutClientWidth,
                 kLayoutClientHeight);
     frame_ = win::FrameSize(Handle());
@@ -212,7 +210,7 @@ LRESULT StatisticsWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
 
 // ---- the button bar ----
 
-ButtonBar::ButtonBar(std::vector<Button> buttons) : buttons_(std::move(buttons)) {
+ButtonBar::ButtonBar() {
     brush_.reset(::CreateSolidBrush(RGB(203, 219, 248)));
     if (!brush_) win::ThrowLastError("CreateSolidBrush");
 }
@@ -228,8 +226,8 @@ void ButtonBar::SetDpi(win::Dpi dpi) {
 
 int ButtonBar::ButtonAt(int x, int y) const {
     if (y < 0 || y >= dpi_.Px(kButtonHeight)) return -1;
-    for (std::size_t i = 0; i < buttons_.size(); ++i)
-        if (x >= dpi_.Px(buttons_[i].left) && x < dpi_.Px(buttons_[i].left + buttons_[i].width))
+    for (std::size_t i = 0; i < std::size(kButtons); ++i)
+        if (x >= dpi_.Px(kButtons[i].left) && x < dpi_.Px(kButtons[i].left + kButtons[i].width))
             return static_cast<int>(i);
     return -1;
 }
@@ -246,8 +244,8 @@ void ButtonBar::Paint(HDC dc) {
     win::SelectObjectScope font(dc, font_.get());
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
-    for (std::size_t i = 0; i < buttons_.size(); ++i) {
-        RECT b{dpi_.Px(buttons_[i].left), 0, dpi_.Px(buttons_[i].left + buttons_[i].width), dpi_.Px(kButtonHeight)};
+    for (std::size_t i = 0; i < std::size(kButtons); ++i) {
+        RECT b{dpi_.Px(kButtons[i].left), 0, dpi_.Px(kButtons[i].left + kButtons[i].width), dpi_.Px(kButtonHeight)};
         const bool down = pressed_ == static_cast<int>(i) && hot_ == static_cast<int>(i);
         if (down)
             ::DrawEdge(dc, &b, BDR_SUNKENOUTER, BF_RECT);
@@ -255,7 +253,7 @@ void ButtonBar::Paint(HDC dc) {
             ::DrawEdge(dc, &b, BDR_RAISEDINNER, BF_RECT);
         RECT text = b;
         if (down) ::OffsetRect(&text, 1, 1);
-        const std::wstring caption = win::Widen(buttons_[i].caption);
+        const std::wstring caption = win::Widen(kButtons[i].caption);
         ::DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &text,
                     DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     }
@@ -292,7 +290,7 @@ LRESULT ButtonBar::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         if (::GetCapture() == Handle()) ::ReleaseCapture();
         ::InvalidateRect(Handle(), nullptr, FALSE);
         if (was >= 0 && was == at)
-            ::SendMessageW(::GetParent(Handle()), WM_COMMAND, MAKEWPARAM(buttons_[static_cast<std::size_t>(was)].command, 0), 0);
+            ::SendMessageW(::GetParent(Handle()), WM_COMMAND, MAKEWPARAM(kButtons[static_cast<std::size_t>(was)].command, 0), 0);
         return 0;
     }
     case WM_CAPTURECHANGED:

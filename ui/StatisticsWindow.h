@@ -8,7 +8,6 @@
 
 #include <functional>
 #include <string>
-#include <vector>
 
 #include "core/Accounting.h"
 #include "app/Ports.h"
@@ -34,8 +33,9 @@ public:
     };
     static constexpr int kHeight = 21;
 
-    // Throws std::runtime_error when its brush cannot be made; its font comes with SetDpi.
-    explicit ButtonBar(std::vector<Button> buttons);
+    // The statistics window's buttons. Throws std::runtime_error when its brush cannot be made;
+    // its font comes with SetDpi.
+    ButtonBar();
     // The child window "VelkaroPanel1".
     void Create(HWND parent);
     // Throws std::runtime_error when the font cannot be made.
@@ -50,7 +50,6 @@ private:
     void SetState(int& button, int value);
     void Paint(HDC dc);
 
-    std::vector<Button> buttons_;
     win::Dpi dpi_;
     win::UniqueFont font_;
     win::UniqueBrush brush_;

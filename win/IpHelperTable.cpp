@@ -12,9 +12,9 @@
 
 namespace velkaro::win {
 
-static_assert(sizeof(MIB_IFROW) == kIfRowSize, "MIB_IFROW is 860 bytes");
+static_assert(sizeof(MIB_IFROW) == 860, "MIB_IFROW is 860 bytes");
 static_assert(offsetof(MIB_IFTABLE, table) == 4, "rows follow the 32-bit count");
-static_assert(kIfTableBufferSize == 4 + 513 * kIfRowSize);
+static_assert(kIfTableBufferSize == 4 + 513 * sizeof(MIB_IFROW));
 
 namespace {
 
