@@ -15,7 +15,6 @@ namespace {
 constexpr DWORD kStyle = WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = 0;
 constexpr UINT kRelayoutMessage = WM_APP + 1;
-const win::WindowClass kBarClass{L"VelkaroPanel1"};
 constexpr int kButtonHeight = 22;
 
 constexpr UINT Id(Command command) { return static_cast<UINT>(command); }
@@ -215,7 +214,9 @@ ButtonBar::ButtonBar() {
     if (!brush_) win::ThrowLastError("CreateSolidBrush");
 }
 
-void ButtonBar::Create(HWND parent) { win::Window::Create(kBarClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, 0, parent); }
+void ButtonBar::Create(HWND parent) {
+    win::Window::Create({L"VelkaroPanel1"}, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, 0, parent);
+}
 
 void ButtonBar::SetDpi(win::Dpi dpi) {
     if (dpi == dpi_ && font_) return;
