@@ -40,16 +40,23 @@ std::optional<int> Requested(HWND hwnd, int bar, WORD request, int pos, int line
     }
 }
 
+// Sets what mask names of a scroll bar: its position, its range of 0..range - 1, its page.
+void SetScrollBar(HWND hwnd, int bar, UINT mask, int pos, int range = 0, int page = 0) {
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    si.fMask = mask;
+    si.nMax = std::max(0, range - 1);
+    si.nPage = static_cast<UINT>(page);
+    si.nPos = pos;
+    ::SetScrollInfo(hwnd, bar, &si, TRUE);
+}
+
 // The position kept within 0..end, the bar's thumb moved with it; false when it stays.
 bool MoveThumb(HWND hwnd, int bar, int& pos, int to, int end) {
     to = std::clamp(to, 0, std::max(0, end));
     if (to == pos) return false;
     pos = to;
-    SCROLLINFO si{};
-    si.cbSize = sizeof si;
-    si.fMask = SIF_POS;
-    si.nPos = pos;
-    ::SetScrollInfo(hwnd, bar, &si, TRUE);
+    SetScrollBar(hwnd, bar, SIF_POS, pos);
     return true;
 }
 
@@ -176,17 +183,8 @@ void PanelView::UpdateScrollBar() {
     // The bitmap holds every column: only the screen shows others.
     if (MoveThumb(Handle(), SB_HORZ, scrollLeft_, scrollLeft_, scrollWidth_ - pageWidth))
         ::InvalidateRect(Handle(), nullptr, FALSE);
-    auto set = [this](int bar, int range, int pageSize, int pos) {
-        SCROLLINFO si{};
-        si.cbSize = sizeof si;
-        si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-        si.nMax = std::max(0, range - 1);
-        si.nPage = static_cast<UINT>(pageSize);
-        si.nPos = pos;
-        ::SetScrollInfo(Handle(), bar, &si, TRUE);
-    };
-    set(SB_VERT, scrollHeight_, page, scrollTop_);
-    set(SB_HORZ, scrollWidth_, pageWidth, scrollLeft_);
+    SetScrollBar(Handle(), SB_VERT, SIF_RANGE | SIF_PAGE | SIF_POS, scrollTop_, scrollHeight_, page);
+    SetScrollBar(Handle(), SB_HORZ, SIF_RANGE | SIF_PAGE | SIF_POS, scrollLeft_, scrollWidth_, pageWidth);
 }
 
 void PanelView::ScrollTo(int top) {
