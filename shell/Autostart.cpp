@@ -17,10 +17,6 @@ bool SameIgnoringCase(const std::wstring& a, const std::wstring& b) {
 
 }  // namespace
 
-std::wstring AutostartCommand(const std::wstring& exePath) {
-    return L"\"" + exePath + L"\" " + kAutostartSwitch;
-}
-
 bool RunKeyAutostart::IsOn() {
     DWORD bytes = 0;
     LONG rc = ::RegGetValueW(HKEY_CURRENT_USER, kRunKey, kValueName, RRF_RT_REG_SZ, nullptr, nullptr,

@@ -11,16 +11,13 @@ namespace velkaro::shell {
 
 inline constexpr wchar_t kAutostartSwitch[] = L"/autostart";
 
-// "\"C:\\path\\velkaro.exe\" /autostart"
-std::wstring AutostartCommand(const std::wstring& exePath);
-
 class RunKeyAutostart : public ui::AutostartSetting {
 public:
     static constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
     static constexpr wchar_t kValueName[] = L"Velkaro";
 
-    explicit RunKeyAutostart(const std::wstring& exePath) : command_(AutostartCommand(exePath)) {}
-    const std::wstring& Command() const { return command_; }
+    // The value: "\"C:\\path\\velkaro.exe\" /autostart".
+    explicit RunKeyAutostart(const std::wstring& exePath) : command_(L"\"" + exePath + L"\" " + kAutostartSwitch) {}
 
     // Compared without regard to case, as Windows compares paths: a value left by a copy elsewhere
     // does not start this one.

@@ -1,9 +1,8 @@
 #include "shell/Program.h"
 
+#include <algorithm>
+
 #include "core/AppError.h"
-#include "ui/SpeedGraphWindow.h"
-#include "ui/StatisticsWindow.h"
-#include "win/Utf16.h"
 
 namespace velkaro::shell {
 
@@ -21,20 +20,15 @@ Program::Program(SystemPorts ports, ProgramOptions options)
     }
 
     meter_ = std::make_unique<TrafficMeter>(MeterPorts{ports, *this, *this});
-    ui::QuickInfoLinks links;
-    links.save = [this] { meter_->SaveFiles(); };
-    links.showStatistics = [this] { statistics_->BringToFront(); };
-    links.autostart = options.autostart;
-    links.showGraph = [this] { graph_->ShowFor(std::nullopt, quickInfo_->Handle()); };
-    links.switchTrayActivity = [this] { meter_->Run(Command::TrayActivity); };
-    links.trayActivityOn = [this] { return meter_->State().TrayActivity(); };
-    quickInfo_ = std::make_unique<ui::QuickInfoWindow>(app_, links);
+    quickInfo_ = std::make_unique<ui::QuickInfoWindow>(
+        app_, *meter_, options.autostart, [this] { statistics_->BringToFront(); },
+        [this] { graph_->ShowFor(std::nullopt, quickInfo_->Handle()); });
     app_.SetMainWindow(quickInfo_.get());
     tray_ = std::make_unique<ui::TrayIcon>(app_, *quickInfo_, quickInfo_->Menu(), [this] { quickInfo_->ToggleFromTray(); },
                                        options.shellNotify);
     tray_->Add();
     statistics_ = std::make_unique<ui::StatisticsWindow>(
-        app_, *meter_, [this] { about_->ShowAbout(statistics_->Handle()); },
+        app_, *meter_, [this] { about_->BringToFrontFrom(statistics_->Handle()); },
         [this](const std::string& adapter) { graph_->ShowFor(adapter, statistics_->Handle()); });
     about_ = std::make_unique<ui::AboutWindow>(app_);
     graph_ = std::make_unique<ui::SpeedGraphWindow>(app_, *meter_);
@@ -47,14 +41,10 @@ Program::Program(SystemPorts ports, ProgramOptions options)
 }
 
 Program::~Program() {
-    // Reverse order of creation; the tray icon leaves the notification area. No save.
+    // The windows then go in reverse order of creation, as members do; the tray icon leaves the
+    // notification area. No save.
     app_.StopTimer(kTickTimer);
     app_.StopTimer(kSaveTimer);
-    graph_.reset();
-    about_.reset();
-    statistics_.reset();
-    tray_.reset();
-    quickInfo_.reset();
 }
 
 void Program::Tick() {
@@ -83,17 +73,6 @@ void Program::SetEnabled(bool enabled) {
     }
 }
 
-// ---- the meter's screen ----
-
-int Program::OuterWidth() { return statistics_->OuterWidth(); }
-int Program::OuterHeight() { return statistics_->OuterHeight(); }
-void Program::SetOuterWidth(int width) { statistics_->SetOuterWidth(width); }
-int Program::ImageWidth() { return statistics_->ImageWidth(); }
-int Program::ImageHeight() { return statistics_->ImageHeight(); }
-int Program::TextWidth(const std::string& text) { return statistics_->TextWidth(text); }
-void Program::Started() { statistics_->SetWhite(); }
-void Program::ShowPanel(const StatisticsPanel& panel) { statistics_->ShowPanel(panel); }
-
 void Program::Show(const Snapshot& snapshot) {
     statistics_->ShowPanel(snapshot.panel);
     quickInfo_->Refresh(snapshot.panel.QuickInfoRows());
@@ -101,8 +80,34 @@ void Program::Show(const Snapshot& snapshot) {
     graph_->Refresh();
 }
 
-bool Program::ShowBalloon(const std::string& title, const std::string& text) { return tray_->ShowBalloon(title, text); }
+// ---- one instance ----
 
-void Program::EndRequest() { app_.EndRequest(); }
+SingleInstance::SingleInstance(const std::string& title) {
+    std::string base = title + ".OneInstance.";
+    std::replace(base.begin(), base.end(), '\\', '/');
+    // Given back and closed when the check is over, whatever its outcome.
+    const win::UniqueMutex lock(::CreateMutexW(nullptr, TRUE, win::Widen(base + "CriticalSection").c_str()));
+    if (::GetLastError() != 0 || !lock) return;
+    instance_.reset(::CreateMutexW(nullptr, FALSE, win::Widen(base + "Default").c_str()));
+    // WAIT_OBJECT_0 and WAIT_ABANDONED both give this thread the mutex; a failed create makes
+    // the wait fail (WAIT_FAILED): counted as the first instance as well.
+    first_ = ::WaitForSingleObject(instance_.get(), 0) != WAIT_TIMEOUT;
+}
+
+HWND FindOtherInstance(const std::string& title, HWND own) {
+    const std::wstring text = win::Widen(title);
+    HWND w = nullptr;
+    while ((w = ::FindWindowExW(nullptr, w, ui::Application::kClassName, text.c_str())) != nullptr)
+        if (w != own) return w;
+    return nullptr;
+}
+
+void BringForward(HWND other) {
+    if (!other || !::IsWindow(other)) return;
+    if (::IsIconic(other))
+        ::OpenIcon(other);
+    else
+        ::SetForegroundWindow(other);
+}
 
 }  // namespace velkaro::shell

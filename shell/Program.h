@@ -1,6 +1,6 @@
 // The program's start, run and end: it builds the windows around the traffic meter, runs the
 // tick and save timers and the message loop, and takes the windows down in reverse order (the
-// save on exit is the windows' own).
+// save on exit is the windows' own); before all that, the guard that refuses a second start.
 #pragma once
 
 #include <functional>
@@ -11,23 +11,39 @@
 #include "app/TrafficMeter.h"
 #include "core/Texts.h"
 #include "shell/Autostart.h"
-#include "shell/SingleInstance.h"
 #include "ui/AboutWindow.h"
 #include "ui/Application.h"
 #include "ui/QuickInfoWindow.h"
+#include "ui/SpeedGraphWindow.h"
+#include "ui/StatisticsWindow.h"
 #include "ui/TrayIcon.h"
-
-namespace velkaro::ui {
-class SpeedGraphWindow;
-class StatisticsWindow;
-}
 
 namespace velkaro::shell {
 
+// The single-instance guard: two mutexes named after the title, a short-lived lock around the
+// check (".OneInstance.CriticalSection", created owned: finding it refuses at once) and the
+// instance mutex (".OneInstance.Default"), kept by the first instance until the guard goes.
+class SingleInstance {
+public:
+    // title: Windows-1251.
+    explicit SingleInstance(const std::string& title);
+    // False when another instance runs, or is in the middle of this check. An instance mutex that
+    // cannot be had counts as the first.
+    bool First() const { return first_; }
+
+private:
+    win::UniqueMutex instance_;
+    bool first_ = false;
+};
+
+// Class "TApplication", text the title, not our own.
+HWND FindOtherInstance(const std::string& title, HWND own);
+// One in the tray (hidden) stays hidden.
+void BringForward(HWND other);
+
 struct ProgramOptions {
     std::string title = texts::kAppTitle;
-    static constexpr unsigned kDefaultSaveIntervalMs = 5 * 60 * 1000;
-    unsigned autosaveIntervalMs = kDefaultSaveIntervalMs;  // 0: no timer (tests save themselves)
+    unsigned autosaveIntervalMs = 5 * 60 * 1000;  // 0: no timer (tests save themselves)
     bool systemTimer = true;  // false: the tick's timer is only a flag (tests tick themselves)
     // None: the menu item is there but does nothing.
     ui::AutostartSetting* autostart = nullptr;
@@ -67,17 +83,20 @@ public:
     ui::SpeedGraphWindow& Graph() { return *graph_; }
 
 private:
-    int OuterWidth() override;
-    int OuterHeight() override;
-    void SetOuterWidth(int width) override;
-    int ImageWidth() override;
-    int ImageHeight() override;
-    int TextWidth(const std::string& text) override;
-    void Started() override;
-    void ShowPanel(const StatisticsPanel& panel) override;
+    // The meter's screen: the statistics window's sizes and panel, the tray's balloons.
+    int OuterWidth() override { return statistics_->OuterWidth(); }
+    int OuterHeight() override { return statistics_->OuterHeight(); }
+    void SetOuterWidth(int width) override { statistics_->SetOuterWidth(width); }
+    int ImageWidth() override { return statistics_->ImageWidth(); }
+    int ImageHeight() override { return statistics_->ImageHeight(); }
+    int TextWidth(const std::string& text) override { return statistics_->TextWidth(text); }
+    void Started() override { statistics_->SetWhite(); }
+    void ShowPanel(const StatisticsPanel& panel) override { statistics_->ShowPanel(panel); }
     void Show(const Snapshot& snapshot) override;
-    bool ShowBalloon(const std::string& title, const std::string& text) override;
-    void EndRequest() override;
+    bool ShowBalloon(const std::string& title, const std::string& text) override {
+        return tray_->ShowBalloon(title, text);
+    }
+    void EndRequest() override { app_.EndRequest(); }
     // TickTimer: a timer disabled is only marked, and killed when its message still comes.
     void SetEnabled(bool enabled) override;
 

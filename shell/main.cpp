@@ -7,7 +7,6 @@
 #include "win/DialogsWin32.h"
 #include "win/IpHelperTable.h"
 #include "win/SystemPorts.h"
-#include "win/Utf16.h"
 #include "win/Win32FileStore.h"
 
 namespace {

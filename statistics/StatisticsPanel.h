@@ -46,6 +46,7 @@ struct PanelItem {
     bool desktopColour = false;   // the system colour COLOR_BACKGROUND; else rgb below
     std::uint32_t rgb = 0;        // 0xRRGGBB
     bool bold = false;
+    friend bool operator==(const PanelItem&, const PanelItem&) = default;
 };
 
 struct QuickInfoRow {

@@ -1,9 +1,6 @@
 #include "ui/AboutWindow.h"
 
 #include "core/Texts.h"
-#include "win/Fonts.h"
-#include "win/Geometry.h"
-#include "win/Utf16.h"
 
 namespace velkaro::ui {
 
@@ -76,17 +73,11 @@ HWND AboutWindow::AddStatic(const std::wstring& text, DWORD style, int x, int y,
                              Handle(), nullptr, ::GetModuleHandleW(nullptr), nullptr);
 }
 
-// Its show (WM_SHOWWINDOW) makes the controls.
-void AboutWindow::ShowAbout(HWND opener) { BringToFrontFrom(opener); }
-
 LRESULT AboutWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_SHOWWINDOW:
         if (wp) MakeControls();
         break;
-    case WM_CLOSE:
-        Hide();  // the close button only hides it
-        return 0;
     case WM_DPICHANGED: {
         // Another monitor: the controls are made anew at its DPI, where they exist already.
         dpi_ = win::DpiOfMessage(wp);

@@ -16,11 +16,9 @@ public:
     static constexpr int kClientWidth = 346;
     static constexpr int kClientHeight = 129;
 
-    // Created hidden, centred on the desktop; its controls come with the first show.
+    // Created hidden, centred on the desktop; its controls come with the first show
+    // (BringToFrontFrom, which gives the keyboard back to the opener when it is closed).
     explicit AboutWindow(Application& app);
-
-    // Brings it to the front when open already; closed, it gives the keyboard back to the opener.
-    void ShowAbout(HWND opener = nullptr);
 
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;

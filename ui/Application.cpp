@@ -5,8 +5,6 @@
 #include <utility>
 
 #include "app/Ports.h"
-#include "win/Geometry.h"
-#include "win/Utf16.h"
 
 namespace velkaro::ui {
 
@@ -60,14 +58,18 @@ void AppWindow::CreateOwned(const wchar_t* className, const std::string& caption
 
 LRESULT AppWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     if ((msg == WM_SETTINGCHANGE && wp == SPI_SETWORKAREA) || msg == WM_DISPLAYCHANGE) Place();
+    if (msg == WM_CLOSE) {
+        Hide();  // the close box only hides it; the main window's ends the program
+        return 0;
+    }
     return Window::WindowProc(msg, wp, lp);
 }
 
-void AppWindow::MessageFailed(const std::exception& e) noexcept { app_.ShowError(e.what()); }
+void AppWindow::MessageFailed(const std::exception& e) noexcept { app_.Dialogs().ShowError(e.what()); }
 
 // ---- the application window ----
 
-Application::Application(const std::string& title, Dialogs& dialogs) : dialogs_(dialogs) {
+Application::Application(const std::string& title, velkaro::Dialogs& dialogs) : dialogs_(dialogs) {
     icon_ = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
     if (!icon_) icon_ = ::LoadIconW(nullptr, IDI_APPLICATION);
     // Never shown by itself: its only visible part is the taskbar button.
@@ -100,10 +102,6 @@ void Application::EndRequest() {
     endRequested_ = true;
     ::PostQuitMessage(0);
 }
-
-void Application::ShowMessage(const std::string& text) { dialogs_.ShowMessage(text); }
-
-void Application::ShowError(const std::string& text) { dialogs_.ShowError(text); }
 
 int Application::Run() {
     MSG msg{};
@@ -187,6 +185,6 @@ LRESULT Application::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     return Window::WindowProc(msg, wp, lp);
 }
 
-void Application::MessageFailed(const std::exception& e) noexcept { ShowError(e.what()); }
+void Application::MessageFailed(const std::exception& e) noexcept { dialogs_.ShowError(e.what()); }
 
 }  // namespace velkaro::ui

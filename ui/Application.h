@@ -20,8 +20,8 @@ namespace ui {
 
 class Application;
 
-// A top-level window owned by the application window; an error leaving one of its messages
-// goes to the application's error box.
+// A top-level window owned by the application window; its close box hides it, and an error
+// leaving one of its messages goes to the application's error box.
 class AppWindow : public win::Window {
 public:
     explicit AppWindow(Application& app) : app_(app) {}
@@ -32,6 +32,7 @@ public:
     void Hide();
     void BringToFront();  // visible, restored, in front and active
     void BringToFrontFrom(HWND opener);  // the same, opened from that window
+    win::Dpi ScreenDpi() const { return dpi_; }
 
 protected:
     // At x, y (pixels) with a client area of that size in units, at its monitor's DPI (dpi_).
@@ -55,7 +56,7 @@ public:
     static constexpr wchar_t kClassName[] = L"TApplication";
 
     // Throws std::runtime_error when Windows refuses.
-    Application(const std::string& title, Dialogs& dialogs);
+    Application(const std::string& title, velkaro::Dialogs& dialogs);
     ~Application() override;
 
     using win::Window::Handle;
@@ -71,8 +72,8 @@ public:
     void EndRequest();
     bool EndRequested() const { return endRequested_; }
 
-    void ShowError(const std::string& text);
-    void ShowMessage(const std::string& text);
+    // The program's messages and error boxes.
+    velkaro::Dialogs& Dialogs() const { return dialogs_; }
 
     // Returns the quit message's exit code (1 when GetMessage fails).
     int Run();
@@ -90,7 +91,7 @@ private:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
     void MessageFailed(const std::exception& e) noexcept override;
 
-    Dialogs& dialogs_;
+    velkaro::Dialogs& dialogs_;
     HHOOK showHook_ = nullptr;
     HICON icon_ = nullptr;
     AppWindow* main_ = nullptr;

@@ -5,9 +5,6 @@
 #include <algorithm>
 #include <optional>
 
-#include "win/Fonts.h"
-#include "win/Geometry.h"
-#include "win/Utf16.h"
 
 namespace velkaro::ui {
 
@@ -43,16 +40,23 @@ std::optional<int> Requested(HWND hwnd, int bar, WORD request, int pos, int line
     }
 }
 
+// Sets what mask names of a scroll bar: its position, its range of 0..range - 1, its page.
+void SetScrollBar(HWND hwnd, int bar, UINT mask, int pos, int range = 0, int page = 0) {
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    si.fMask = mask;
+    si.nMax = std::max(0, range - 1);
+    si.nPage = static_cast<UINT>(page);
+    si.nPos = pos;
+    ::SetScrollInfo(hwnd, bar, &si, TRUE);
+}
+
 // The position kept within 0..end, the bar's thumb moved with it; false when it stays.
 bool MoveThumb(HWND hwnd, int bar, int& pos, int to, int end) {
     to = std::clamp(to, 0, std::max(0, end));
     if (to == pos) return false;
     pos = to;
-    SCROLLINFO si{};
-    si.cbSize = sizeof si;
-    si.fMask = SIF_POS;
-    si.nPos = pos;
-    ::SetScrollInfo(hwnd, bar, &si, TRUE);
+    SetScrollBar(hwnd, bar, SIF_POS, pos);
     return true;
 }
 
@@ -179,17 +183,8 @@ void PanelView::UpdateScrollBar() {
     // The bitmap holds every column: only the screen shows others.
     if (MoveThumb(Handle(), SB_HORZ, scrollLeft_, scrollLeft_, scrollWidth_ - pageWidth))
         ::InvalidateRect(Handle(), nullptr, FALSE);
-    auto set = [this](int bar, int range, int pageSize, int pos) {
-        SCROLLINFO si{};
-        si.cbSize = sizeof si;
-        si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-        si.nMax = std::max(0, range - 1);
-        si.nPage = static_cast<UINT>(pageSize);
-        si.nPos = pos;
-        ::SetScrollInfo(Handle(), bar, &si, TRUE);
-    };
-    set(SB_VERT, scrollHeight_, page, scrollTop_);
-    set(SB_HORZ, scrollWidth_, pageWidth, scrollLeft_);
+    SetScrollBar(Handle(), SB_VERT, SIF_RANGE | SIF_PAGE | SIF_POS, scrollTop_, scrollHeight_, page);
+    SetScrollBar(Handle(), SB_HORZ, SIF_RANGE | SIF_PAGE | SIF_POS, scrollLeft_, scrollWidth_, pageWidth);
 }
 
 void PanelView::ScrollTo(int top) {
@@ -284,11 +279,6 @@ void PanelView::WhitenBitmap() {
     paintedEnd_ = 0;
 }
 
-bool PanelView::PaintedItem::Shows(const PanelItem& other, COLORREF otherColour) const {
-    return painted && colour == otherColour && item.bold == other.bold && item.x == other.x &&
-           item.y == other.y && item.cell == other.cell && item.text == other.text;
-}
-
 void PanelView::SelectPanelFont(bool bold) {
     HFONT font = bold ? boldFont_.get() : font_.get();
     if (font == selectedFont_) return;
@@ -321,7 +311,7 @@ void PanelView::PaintItems() {
         }
         const COLORREF colour = item.desktopColour ? desktop : ToColorRef(item.rgb);
         // A cell that shows this very item already is left alone.
-        if (painted_[i].Shows(item, colour)) continue;
+        if (painted_[i].painted && painted_[i].colour == colour && painted_[i].item == item) continue;
         SelectPanelFont(item.bold);
         if (colour != textColour) ::SetTextColor(dc, textColour = colour);
         const std::wstring w = win::Widen(item.text);

@@ -98,7 +98,6 @@ private:
         PanelItem item;
         COLORREF colour = 0;
         bool painted = false;  // false: out of sight, not on the bitmap
-        bool Shows(const PanelItem& other, COLORREF otherColour) const;
     };
     std::vector<PaintedItem> painted_;
     int paintedEnd_ = 0;  // units

@@ -8,9 +8,6 @@
 #include "core/AppError.h"
 #include "core/Texts.h"
 #include "win/DialogsWin32.h"
-#include "win/Fonts.h"
-#include "win/Geometry.h"
-#include "win/Utf16.h"
 
 namespace velkaro::ui {
 
@@ -47,8 +44,13 @@ void SetItemText(HWND list, int item, int column, const std::string& text) {
 
 }  // namespace
 
-QuickInfoWindow::QuickInfoWindow(Application& app, QuickInfoLinks links)
-    : AppWindow(app), links_(std::move(links)) {
+QuickInfoWindow::QuickInfoWindow(Application& app, TrafficMeter& meter, AutostartSetting* autostart,
+                                 std::function<void()> showStatistics, std::function<void()> showGraph)
+    : AppWindow(app),
+      meter_(meter),
+      autostart_(autostart),
+      showStatistics_(std::move(showStatistics)),
+      showGraph_(std::move(showGraph)) {
     CreateOwned(L"TForm2", texts::kQuickInfoCaption, kStyle, kExStyle, dpi_.Px(kLayoutLeft), dpi_.Px(kLayoutTop),
                 kLayoutClientWidth, kLayoutClientHeight);
     SetDpi(dpi_);
@@ -99,29 +101,21 @@ bool QuickInfoWindow::Refresh(const std::vector<QuickInfoRow>& rows) {
         ::SendMessageW(listView_, LVM_DELETEITEM, listed_.size() - 1, 0);
         listed_.pop_back();
     }
-    bool adding = true;  // false once an item could not be added: the rest waits for the next refresh
     for (std::size_t k = 0; k < rows.size(); ++k) {
-        const QuickInfoRow& row = rows[k];
         const int item = static_cast<int>(k);
-        if (k < listed_.size()) {
-            QuickInfoRow& listed = listed_[k];
-            if (listed.name != row.name) SetItemText(listView_, item, 0, listed.name = row.name);
-            if (listed.traffic != row.traffic) SetItemText(listView_, item, 1, listed.traffic = row.traffic);
-            if (listed.cost != row.cost) SetItemText(listView_, item, 2, listed.cost = row.cost);
-        } else if (adding) {
-            std::wstring name = win::Widen(row.name);
+        if (k == listed_.size()) {
+            // A new item, without texts until they are set below; when it cannot be added, the
+            // rest waits for the next refresh.
             LVITEMW it{};
-            it.mask = LVIF_TEXT;
             it.iItem = item;
-            it.pszText = name.data();
-            if (::SendMessageW(listView_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&it)) == item) {
-                SetItemText(listView_, item, 1, row.traffic);
-                SetItemText(listView_, item, 2, row.cost);
-                listed_.push_back(row);
-            } else {
-                adding = false;
-            }
+            if (::SendMessageW(listView_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&it)) != item) break;
+            listed_.emplace_back();
         }
+        const QuickInfoRow& row = rows[k];
+        QuickInfoRow& listed = listed_[k];
+        if (listed.name != row.name) SetItemText(listView_, item, 0, listed.name = row.name);
+        if (listed.traffic != row.traffic) SetItemText(listView_, item, 1, listed.traffic = row.traffic);
+        if (listed.cost != row.cost) SetItemText(listView_, item, 2, listed.cost = row.cost);
     }
     FitToRows(listed_.size());
     if (rowsChange) {
@@ -182,17 +176,16 @@ void QuickInfoWindow::ToggleFromTray() {
 }
 
 void QuickInfoWindow::ShowStatistics() {
-    if (links_.showStatistics) links_.showStatistics();
+    showStatistics_();
     Hide();
 }
 
 bool QuickInfoWindow::Save() {
-    if (!links_.save) return true;  // no statistics window: nothing was loaded, nothing to write
     try {
-        links_.save();
+        meter_.SaveFiles();
         return true;
     } catch (const AppError& e) {
-        app_.ShowError(e.what());
+        app_.Dialogs().ShowError(e.what());
         return false;
     }
 }
@@ -204,12 +197,11 @@ void QuickInfoWindow::Exit() {
 }
 
 void QuickInfoWindow::StartWithWindows() {
-    AutostartSetting* autostart = links_.autostart;
-    if (!autostart) return;
-    const bool on = !autostart->IsOn();
-    if (const LONG rc = autostart->SetOn(on); rc != ERROR_SUCCESS)
-        app_.ShowMessage((on ? texts::kAutostartWriteFailed : texts::kAutostartDeleteFailed) + std::to_string(rc) +
-                         texts::kAutostartFailedEnd);
+    if (!autostart_) return;
+    const bool on = !autostart_->IsOn();
+    if (const LONG rc = autostart_->SetOn(on); rc != ERROR_SUCCESS)
+        app_.Dialogs().ShowMessage((on ? texts::kAutostartWriteFailed : texts::kAutostartDeleteFailed) +
+                                   std::to_string(rc) + texts::kAutostartFailedEnd);
 }
 
 LRESULT QuickInfoWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
@@ -220,12 +212,8 @@ LRESULT QuickInfoWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
             switch (static_cast<Command>(LOWORD(wp))) {
             case Command::ShowStatistics: ShowStatistics(); return 0;
             case Command::StartWithWindows: StartWithWindows(); return 0;
-            case Command::SpeedGraphAll:
-                if (links_.showGraph) links_.showGraph();
-                return 0;
-            case Command::TrayActivity:
-                if (links_.switchTrayActivity) links_.switchTrayActivity();
-                return 0;
+            case Command::SpeedGraphAll: showGraph_(); return 0;
+            case Command::TrayActivity: meter_.Run(Command::TrayActivity); return 0;
             case Command::Exit: Exit(); return 0;
             default: break;
             }
@@ -233,9 +221,9 @@ LRESULT QuickInfoWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         break;
     case WM_INITMENUPOPUP:
         if (reinterpret_cast<HMENU>(wp) == menu_.get()) {
-            const bool on = links_.autostart && links_.autostart->IsOn();
+            const bool on = autostart_ && autostart_->IsOn();
             ::CheckMenuItem(menu_.get(), Id(Command::StartWithWindows), MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
-            const bool activity = links_.trayActivityOn && links_.trayActivityOn();
+            const bool activity = meter_.State().TrayActivity();
             ::CheckMenuItem(menu_.get(), Id(Command::TrayActivity), MF_BYCOMMAND | (activity ? MF_CHECKED : MF_UNCHECKED));
         }
         break;

@@ -26,23 +26,16 @@ public:
     virtual LONG SetOn(bool on) = 0;
 };
 
-struct QuickInfoLinks {
-    std::function<void()> save;            // the meter's save; raises AppError
-    std::function<void()> showStatistics;  // shown and in front; centred the first time
-    // Without one the item stays unchecked and does nothing.
-    AutostartSetting* autostart = nullptr;
-    std::function<void()> showGraph;           // the speed graph of all adapters shown
-    std::function<void()> switchTrayActivity;  // the tray icon's activity on or off
-    std::function<bool()> trayActivityOn;      // its check mark; none: unchecked
-};
-
 class QuickInfoWindow : public AppWindow {
 public:
     static constexpr int kLayoutClientWidth = 293;
     static constexpr int kLayoutClientHeight = 38;
 
-    // Throws std::runtime_error when Windows refuses.
-    QuickInfoWindow(Application& app, QuickInfoLinks links);
+    // autostart: without one the item stays unchecked and does nothing. showStatistics: shown and
+    // in front, centred the first time; showGraph: the speed graph of all adapters shown. Throws
+    // std::runtime_error when Windows refuses.
+    QuickInfoWindow(Application& app, TrafficMeter& meter, AutostartSetting* autostart,
+                    std::function<void()> showStatistics, std::function<void()> showGraph);
 
     HMENU Menu() const { return menu_.get(); }  // the tray icon's menu
 
@@ -72,7 +65,10 @@ private:
     // Whether the list scrolls through so many rows in a client area of that height.
     bool ListScrolls(std::size_t rows, int clientHeight) const;
 
-    QuickInfoLinks links_;
+    TrafficMeter& meter_;
+    AutostartSetting* autostart_;
+    std::function<void()> showStatistics_;
+    std::function<void()> showGraph_;
     bool shownAtRefresh_ = false;  // showing at the last refresh (the last tick)
     HWND listView_ = nullptr;
     std::vector<QuickInfoRow> listed_;  // the rows as the list view holds them

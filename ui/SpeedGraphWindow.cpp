@@ -4,9 +4,6 @@
 #include <cmath>
 
 #include "core/Texts.h"
-#include "win/Fonts.h"
-#include "win/Geometry.h"
-#include "win/Utf16.h"
 
 namespace velkaro::ui {
 
@@ -43,7 +40,7 @@ RECT TextAt(HDC dc, const std::wstring& text, int x, int y, COLORREF colour) {
 SpeedGraphWindow::SpeedGraphWindow(Application& app, TrafficMeter& meter) : AppWindow(app), meter_(meter) {
     CreateOwned(L"VelkaroSpeedGraph", texts::kGraphCaption, kStyle, kExStyle, 0, 0, kDefaultClientWidth,
                 kDefaultClientHeight, nullptr);
-    font_ = win::MakeFont({L"Tahoma", -dpi_.Px(12), FW_NORMAL, RUSSIAN_CHARSET});
+    SetDpi(dpi_);
 }
 
 SpeedGraphWindow::~SpeedGraphWindow() { Destroy(); }
@@ -68,20 +65,17 @@ void SpeedGraphWindow::ShowFor(const std::optional<std::string>& adapter, HWND o
     UpdateCaption();
     if (!placed_ && !IsVisible()) {
         placed_ = true;
-        if (const std::optional<WindowPlace>& kept = meter_.State().GraphPlace()) {
-            // Its corner decides the monitor, whose DPI gives its size.
-            win::MoveTo(Handle(), kept->left, kept->top);
-            SetDpi(win::WindowDpi(Handle()));
-            const RECT r{kept->left, kept->top, kept->left + dpi_.Px(kept->width), kept->top + dpi_.Px(kept->height)};
-            win::PlaceInside(Handle(), r, win::MonitorWorkArea(Handle()));
-        } else {
-            const RECT area = win::MonitorWorkArea(opener ? opener : Handle());
-            win::MoveTo(Handle(), area.left, area.top);
-            SetDpi(win::WindowDpi(Handle()));
-            const int width = dpi_.Px(kDefaultWidth), height = dpi_.Px(kDefaultHeight);
-            const POINT at = win::CentredIn(area, width, height);
-            win::PlaceInside(Handle(), RECT{at.x, at.y, at.x + width, at.y + height}, area);
-        }
+        // The kept corner, else the opener's work area, decides the monitor, whose DPI gives the size;
+        // without a kept place it is centred in that work area.
+        const std::optional<WindowPlace>& kept = meter_.State().GraphPlace();
+        const RECT openerArea = win::MonitorWorkArea(opener ? opener : Handle());
+        win::MoveTo(Handle(), kept ? kept->left : openerArea.left, kept ? kept->top : openerArea.top);
+        SetDpi(win::WindowDpi(Handle()));
+        const int width = dpi_.Px(kept ? kept->width : kDefaultWidth);
+        const int height = dpi_.Px(kept ? kept->height : kDefaultHeight);
+        const RECT area = kept ? win::MonitorWorkArea(Handle()) : openerArea;
+        const POINT at = kept ? POINT{kept->left, kept->top} : win::CentredIn(area, width, height);
+        win::PlaceInside(Handle(), RECT{at.x, at.y, at.x + width, at.y + height}, area);
     }
     graph_ = meter_.Graph(adapter_ ? &*adapter_ : nullptr);
     ::InvalidateRect(Handle(), nullptr, FALSE);
@@ -92,14 +86,7 @@ void SpeedGraphWindow::ShowFor(const std::optional<std::string>& adapter, HWND o
 namespace {
 
 bool Quiet(const SpeedGraph& g) {
-    return std::all_of(g.points.begin(), g.points.end(), [](const SpeedPoint& p) { return p.in == 0 && p.out == 0; });
-}
-
-// Whether the two draw the same: their texts, and no line (nothing moved in either window).
-bool SamePicture(const SpeedGraph& a, const SpeedGraph& b) {
-    const auto sameLine = [](const SpeedGraph::GridLine& x, const SpeedGraph::GridLine& y) { return x.label == y.label; };
-    return a.inLine == b.inLine && a.outLine == b.outLine &&
-           std::equal(a.grid.begin(), a.grid.end(), b.grid.begin(), b.grid.end(), sameLine) && Quiet(a) && Quiet(b);
+    return std::ranges::all_of(g.points, [](const SpeedPoint& p) { return p.in == 0 && p.out == 0; });
 }
 
 }  // namespace
@@ -108,11 +95,12 @@ void SpeedGraphWindow::Refresh() {
     if (!IsVisible()) return;
     UpdateCaption();
     SpeedGraph next = meter_.Graph(adapter_ ? &*adapter_ : nullptr);
-    // At rest nothing is drawn again, as the panel paints only cells that changed.
-    const bool same = SamePicture(next, graph_);
-    const bool sameScale = next.grid.size() == graph_.grid.size() &&
-                           std::equal(next.grid.begin(), next.grid.end(), graph_.grid.begin(),
-                                      [](const auto& x, const auto& y) { return x.label == y.label; });
+    // At rest nothing is drawn again, as the panel paints only cells that changed: the same texts,
+    // and no line (nothing moved in either window).
+    const auto label = &SpeedGraph::GridLine::label;
+    const bool sameScale = std::ranges::equal(next.grid, graph_.grid, {}, label, label);
+    const bool same = sameScale && next.inLine == graph_.inLine && next.outLine == graph_.outLine && Quiet(next) &&
+                      Quiet(graph_);
     graph_ = std::move(next);
     if (same) return;
     // On the same scale only the speed lines above the plot and the plot change.
@@ -207,8 +195,7 @@ void SpeedGraphWindow::Paint(HDC dc, const RECT& client) {
     ::IntersectClipRect(dc, plot.left + 1, plot.top + 1, plot.right - 1, plot.bottom - 1);
     for (const auto& [points, colour] : {std::pair{&drawn_.out, kSent}, std::pair{&drawn_.in, kReceived}}) {
         if (points->size() < 2) continue;
-        const win::Unique<win::NullHandleTraits<HPEN, &::DeleteObject>> pen(
-            ::CreatePen(PS_SOLID, dpi_.Px(kLineWidth), colour));
+        const win::UniquePen pen(::CreatePen(PS_SOLID, dpi_.Px(kLineWidth), colour));
         win::SelectObjectScope selected(dc, pen.get());
         ::Polyline(dc, points->data(), static_cast<int>(points->size()));
     }
@@ -217,9 +204,6 @@ void SpeedGraphWindow::Paint(HDC dc, const RECT& client) {
 
 LRESULT SpeedGraphWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case WM_CLOSE:
-        Hide();
-        return 0;
     case WM_KEYDOWN:
         if (wp == VK_ESCAPE) {
             Hide();

@@ -45,7 +45,6 @@ public:
     };
     const Geometry& Drawn() const { return drawn_; }
     const SpeedGraph& Graph() const { return graph_; }
-    win::Dpi ScreenDpi() const { return dpi_; }
 
 private:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;

@@ -1,13 +1,12 @@
 #include "ui/StatisticsWindow.h"
 
+#include <windowsx.h>
+
 #include <algorithm>
 
 #include "core/AppError.h"
 #include "core/Texts.h"
 #include "statistics/WindowFit.h"
-#include "win/Fonts.h"
-#include "win/Geometry.h"
-#include "win/Utf16.h"
 
 namespace velkaro::ui {
 
@@ -16,18 +15,18 @@ namespace {
 constexpr DWORD kStyle = WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = 0;
 constexpr UINT kRelayoutMessage = WM_APP + 1;
+constexpr int kButtonHeight = 22;
 
-UINT Id(Command command) { return static_cast<UINT>(command); }
+constexpr UINT Id(Command command) { return static_cast<UINT>(command); }
 
-std::vector<ButtonBar::Button> Buttons() {
-    return {
-        {0, 73, texts::kButtonExit, Id(Command::Exit)},
-        {80, 113, texts::kButtonMail, Id(Command::MailToAuthor)},
-        {200, 137, texts::kButtonClear, Id(Command::ClearHistory)},
-        {344, 121, texts::kButtonHelp, Id(Command::Help)},
-        {480, 81, texts::kButtonAbout, Id(Command::About)},
-    };
-}
+// The button bar's buttons, each a WM_COMMAND.
+constexpr ButtonBar::Button kButtons[] = {
+    {0, 73, texts::kButtonExit, Id(Command::Exit)},
+    {80, 113, texts::kButtonMail, Id(Command::MailToAuthor)},
+    {200, 137, texts::kButtonClear, Id(Command::ClearHistory)},
+    {344, 121, texts::kButtonHelp, Id(Command::Help)},
+    {480, 81, texts::kButtonAbout, Id(Command::About)},
+};
 
 }  // namespace
 
@@ -37,8 +36,7 @@ StatisticsWindow::StatisticsWindow(Application& app, TrafficMeter& meter, std::f
       meter_(meter),
       showAbout_(std::move(showAbout)),
       showGraph_(std::move(showGraph)),
-      view_(meter.Panel(), [this](int x, int y) { Run([&] { RightClick(x, y); }); }, dpi_),
-      bar_(Buttons(), dpi_) {
+      view_(meter.Panel(), [this](int x, int y) { Run([&] { RightClick(x, y); }); }, dpi_) {
     CreateOwned(L"VelkaroTForm1", texts::kStatisticsCaption, kStyle, kExStyle, 0, 0, kLayoutClientWidth,
                 kLayoutClientHeight);
     frame_ = win::FrameSize(Handle());
@@ -68,7 +66,12 @@ int StatisticsWindow::ImageHeight() {
 }
 
 void StatisticsWindow::ShowPanel(const StatisticsPanel& panel) {
-    Resize(panel.OuterWidth(), panel.OuterHeight());
+    // Asked at every tick, mostly for the size it has.
+    if (panel.OuterWidth() != outerWidth_ || panel.OuterHeight() != panelOuterHeight_) {
+        outerWidth_ = panel.OuterWidth();
+        panelOuterHeight_ = panel.OuterHeight();
+        Place();
+    }
     view_.ShowItems();
 }
 
@@ -76,14 +79,6 @@ int StatisticsWindow::ScrollWidth() {
     // A window too narrow only for the margin after the texts does not scroll.
     const int texts = meter_.Panel().TextsWidth();
     return texts > 0 ? std::min(ImageWidth(), texts) : 0;
-}
-
-void StatisticsWindow::Resize(int outerWidth, int outerHeight) {
-    // Asked at every tick, mostly for the size it has.
-    if (outerWidth == outerWidth_ && outerHeight == panelOuterHeight_) return;
-    outerWidth_ = outerWidth;
-    panelOuterHeight_ = outerHeight;
-    Place();
 }
 
 void StatisticsWindow::SetOuterWidth(int width) {
@@ -156,9 +151,6 @@ void StatisticsWindow::PopupMenu(int windowX, int windowY) {
 
 LRESULT StatisticsWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case WM_CLOSE:
-        Hide();  // not the main window: the close box only hides it
-        return 0;
     case WM_SHOWWINDOW:
         if (wp && !shownOnce_) {
             shownOnce_ = true;
@@ -213,6 +205,102 @@ LRESULT StatisticsWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         break;
     }
     return AppWindow::WindowProc(msg, wp, lp);
+}
+
+// ---- the button bar ----
+
+ButtonBar::ButtonBar() {
+    brush_.reset(::CreateSolidBrush(RGB(203, 219, 248)));
+    if (!brush_) win::ThrowLastError("CreateSolidBrush");
+}
+
+void ButtonBar::Create(HWND parent) {
+    win::Window::Create({L"VelkaroPanel1"}, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, 0, parent);
+}
+
+void ButtonBar::SetDpi(win::Dpi dpi) {
+    if (dpi == dpi_ && font_) return;
+    font_ = win::MakeFontOrAlike({L"Times New Roman", -dpi.Px(12), FW_NORMAL, RUSSIAN_CHARSET}, L"Liberation Serif");
+    dpi_ = dpi;
+    ::InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+int ButtonBar::ButtonAt(int x, int y) const {
+    if (y < 0 || y >= dpi_.Px(kButtonHeight)) return -1;
+    for (std::size_t i = 0; i < std::size(kButtons); ++i)
+        if (x >= dpi_.Px(kButtons[i].left) && x < dpi_.Px(kButtons[i].left + kButtons[i].width))
+            return static_cast<int>(i);
+    return -1;
+}
+
+void ButtonBar::SetState(int& button, int value) {
+    if (button == value) return;
+    button = value;
+    ::InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void ButtonBar::Paint(HDC dc) {
+    const RECT r = win::ClientRect(Handle());
+    ::FillRect(dc, &r, brush_.get());
+    win::SelectObjectScope font(dc, font_.get());
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
+    for (std::size_t i = 0; i < std::size(kButtons); ++i) {
+        RECT b{dpi_.Px(kButtons[i].left), 0, dpi_.Px(kButtons[i].left + kButtons[i].width), dpi_.Px(kButtonHeight)};
+        const bool down = pressed_ == static_cast<int>(i) && hot_ == static_cast<int>(i);
+        if (down)
+            ::DrawEdge(dc, &b, BDR_SUNKENOUTER, BF_RECT);
+        else if (hot_ == static_cast<int>(i))
+            ::DrawEdge(dc, &b, BDR_RAISEDINNER, BF_RECT);
+        RECT text = b;
+        if (down) ::OffsetRect(&text, 1, 1);
+        const std::wstring caption = win::Widen(kButtons[i].caption);
+        ::DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &text,
+                    DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    }
+}
+
+LRESULT ButtonBar::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        win::PaintDc pdc(Handle());
+        Paint(pdc.get());
+        return 0;
+    }
+    case WM_MOUSEMOVE: {
+        SetState(hot_, ButtonAt(GET_X_LPARAM(lp), GET_Y_LPARAM(lp)));
+        TRACKMOUSEEVENT tme{sizeof tme, TME_LEAVE, Handle(), 0};
+        ::TrackMouseEvent(&tme);
+        return 0;
+    }
+    case WM_MOUSELEAVE:
+        SetState(hot_, -1);
+        return 0;
+    case WM_LBUTTONDOWN:
+        pressed_ = ButtonAt(GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
+        hot_ = pressed_;
+        if (pressed_ >= 0) ::SetCapture(Handle());
+        ::InvalidateRect(Handle(), nullptr, FALSE);
+        return 0;
+    case WM_LBUTTONUP: {
+        const int was = pressed_;
+        const int at = ButtonAt(GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
+        pressed_ = -1;
+        if (::GetCapture() == Handle()) ::ReleaseCapture();
+        ::InvalidateRect(Handle(), nullptr, FALSE);
+        if (was >= 0 && was == at)
+            ::SendMessageW(::GetParent(Handle()), WM_COMMAND, MAKEWPARAM(kButtons[static_cast<std::size_t>(was)].command, 0), 0);
+        return 0;
+    }
+    case WM_CAPTURECHANGED:
+        SetState(pressed_, -1);
+        return 0;
+    default:
+        break;
+    }
+    return win::Window::WindowProc(msg, wp, lp);
 }
 
 }  // namespace velkaro::ui

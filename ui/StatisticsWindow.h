@@ -8,13 +8,11 @@
 
 #include <functional>
 #include <string>
-#include <vector>
 
 #include "core/Accounting.h"
 #include "app/Ports.h"
 #include "app/TrafficMeter.h"
 #include "ui/Application.h"
-#include "ui/ButtonBar.h"
 #include "ui/PanelView.h"
 #include "win/DialogsWin32.h"
 #include "win/Dpi.h"
@@ -22,6 +20,42 @@
 #include "win/Window.h"
 
 namespace velkaro::ui {
+
+// The statistics window's flat button bar: a button clicks when the mouse is released over the
+// button it was pressed on, sending WM_COMMAND with its id to the parent. In 96-DPI units.
+class ButtonBar : public win::Window {
+public:
+    struct Button {
+        int left;  // in the bar's client coordinates
+        int width;
+        const char* caption;  // Windows-1251
+        UINT command;
+    };
+    static constexpr int kHeight = 21;
+
+    // The statistics window's buttons. Throws std::runtime_error when its brush cannot be made;
+    // its font comes with SetDpi.
+    ButtonBar();
+    // The child window "VelkaroPanel1".
+    void Create(HWND parent);
+    // Throws std::runtime_error when the font cannot be made.
+    void SetDpi(win::Dpi dpi);
+
+protected:
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+private:
+    int ButtonAt(int x, int y) const;
+    // Paints again only when the state changed.
+    void SetState(int& button, int value);
+    void Paint(HDC dc);
+
+    win::Dpi dpi_;
+    win::UniqueFont font_;
+    win::UniqueBrush brush_;
+    int pressed_ = -1;  // button under a pressed left mouse button
+    int hot_ = -1;      // button under the mouse
+};
 
 class StatisticsWindow : public WindowHost, public AppWindow {
 public:
@@ -34,8 +68,6 @@ public:
     StatisticsWindow(Application& app, TrafficMeter& meter, std::function<void()> showAbout,
                      std::function<void(const std::string&)> showGraph = {});
     ~StatisticsWindow() override;
-
-    win::Dpi ScreenDpi() const { return dpi_; }
 
     // The sizes the panel (or the width setting) gave, not those on the screen.
     int OuterWidth() override { return outerWidth_; }
@@ -57,7 +89,7 @@ public:
         try {
             meter_.Guarded(std::forward<F>(handler));
         } catch (const std::exception& e) {
-            app_.ShowError(e.what());
+            app_.Dialogs().ShowError(e.what());
         }
     }
 
@@ -70,7 +102,6 @@ private:
     friend class StatisticsWindowTest;
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
     void RightClick(int x, int y);  // y includes the scroll offset
-    void Resize(int outerWidth, int outerHeight);
     void LayoutChildren();
     // The size on the screen: at most the work area, keeping the window's centre and inside it.
     void Place() override;

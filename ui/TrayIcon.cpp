@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "core/Texts.h"
-#include "win/Utf16.h"
 
 namespace velkaro::ui {
 
@@ -117,8 +116,6 @@ void TrayIcon::Add() {
     added_ = true;
 }
 
-void TrayIcon::SetTip(const std::string& tip) { Show(tip, activity_); }
-
 void TrayIcon::Show(const std::string& tip, TrayActivity activity) {
     if (tip == tip_ && activity == activity_) return;
     tip_ = tip;
@@ -145,24 +142,6 @@ bool TrayIcon::ShowBalloon(const std::string& title, const std::string& text) {
     return shown != FALSE;
 }
 
-void TrayIcon::ShowMenu() {
-    POINT pt{};
-    ::GetCursorPos(&pt);
-    // Foreground before and a null message after, so that the menu closes on a click outside.
-    ::SetForegroundWindow(owner_.Handle());
-    ::TrackPopupMenu(menu_, TPM_LEFTALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, 0, owner_.Handle(), nullptr);
-    ::PostMessageW(owner_.Handle(), WM_NULL, 0, 0);
-}
-
-void TrayIcon::DoubleClick() {
-    // The handler decides by its own rule whether the main window stays.
-    if (owner_.IsVisible())
-        app_.HideToTray();
-    else
-        app_.RestoreFromTray();
-    if (onDoubleClick_) onDoubleClick_();
-}
-
 LRESULT TrayIcon::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == kTrayCallbackMessage) {
         switch (static_cast<UINT>(lp)) {
@@ -170,11 +149,22 @@ LRESULT TrayIcon::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_MBUTTONUP:
             ::SetForegroundWindow(owner_.Handle());
             break;
-        case WM_RBUTTONUP:
-            ShowMenu();
+        case WM_RBUTTONUP: {
+            POINT pt{};
+            ::GetCursorPos(&pt);
+            // Foreground before and a null message after, so that the menu closes on a click outside.
+            ::SetForegroundWindow(owner_.Handle());
+            ::TrackPopupMenu(menu_, TPM_LEFTALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, 0, owner_.Handle(), nullptr);
+            ::PostMessageW(owner_.Handle(), WM_NULL, 0, 0);
             break;
+        }
         case WM_LBUTTONDBLCLK:
-            DoubleClick();
+            // The handler decides by its own rule whether the main window stays.
+            if (owner_.IsVisible())
+                app_.HideToTray();
+            else
+                app_.RestoreFromTray();
+            if (onDoubleClick_) onDoubleClick_();
             break;
         case NIN_BALLOONHIDE:
         case NIN_BALLOONTIMEOUT:

@@ -41,10 +41,8 @@ public:
     void Add();  // into the notification area, with the application's icon and the tip
     HWND WindowHandle() const { return Handle(); }
     const std::string& Tip() const { return tip_; }
-    // Windows-1251; sent only when it differs, cut to kTipLimit.
-    void SetTip(const std::string& tip);
-    // The tip and the picture of a traffic state (Off: the application's icon) in one call to
-    // the shell, and none when neither changed.
+    // The tip (Windows-1251, cut to kTipLimit) and the picture of a traffic state (Off: the
+    // application's icon) in one call to the shell, and none when neither changed.
     void Show(const std::string& tip, TrayActivity activity);
     TrayActivity Activity() const { return activity_; }
     // False when the icon is not in the notification area, the shell refused it, or the last
@@ -62,8 +60,6 @@ private:
     HICON Picture() const;  // of the current state
     void Fill();                 // the icon's record: window, id, flags, message, icon, tip
     void Notify(DWORD message);  // NIM_ADD, NIM_MODIFY or NIM_DELETE with the record filled
-    void ShowMenu();
-    void DoubleClick();
 
     Application& app_;
     AppWindow& owner_;

@@ -5,9 +5,8 @@
 #include <vector>
 
 #include "core/Texts.h"
-#include "win/Geometry.h"
+#include "win/Dpi.h"
 #include "win/Handles.h"
-#include "win/Utf16.h"
 #include "win/Window.h"
 
 namespace velkaro::win {

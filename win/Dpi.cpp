@@ -1,6 +1,7 @@
 #include "win/Dpi.h"
 
-#include "win/Geometry.h"
+#include <algorithm>
+
 #include "win/Handles.h"
 
 namespace velkaro::win {
@@ -47,6 +48,77 @@ SIZE OuterSize(int width, int height, DWORD style, DWORD exStyle, Dpi dpi) {
 void MoveToSuggestedRect(HWND hwnd, LPARAM lp) {
     const RECT& r = *reinterpret_cast<const RECT*>(lp);
     ::SetWindowPos(hwnd, nullptr, r.left, r.top, Width(r), Height(r), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+RECT WindowRect(HWND hwnd) {
+    RECT r{};
+    if (!::GetWindowRect(hwnd, &r)) return RECT{};
+    return r;
+}
+
+RECT ClientRect(HWND hwnd) {
+    RECT r{};
+    if (!::GetClientRect(hwnd, &r)) return RECT{};
+    return r;
+}
+
+SIZE FrameSize(HWND hwnd) {
+    const RECT outer = WindowRect(hwnd);
+    const RECT client = ClientRect(hwnd);
+    return SIZE{Width(outer) - client.right, Height(outer) - client.bottom};
+}
+
+RECT RectInParent(HWND child) {
+    RECT r = WindowRect(child);
+    ::MapWindowPoints(nullptr, ::GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+void SetOuterSize(HWND hwnd, int width, int height) {
+    ::SetWindowPos(hwnd, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void MoveTo(HWND hwnd, int x, int y) {
+    ::SetWindowPos(hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+RECT ScreenRect() { return RECT{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)}; }
+
+RECT MonitorWorkArea(HWND hwnd) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (::GetMonitorInfoW(::MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST), &info))
+        return info.rcWork;
+    RECT work{};
+    if (::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0)) return work;
+    return ScreenRect();
+}
+
+RECT MonitorRect(HWND hwnd) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (hwnd && ::GetMonitorInfoW(::MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST), &info)) return info.rcMonitor;
+    return ScreenRect();
+}
+
+POINT CentredIn(const RECT& area, int width, int height) {
+    return POINT{area.left + (Width(area) - width) / 2, area.top + (Height(area) - height) / 2};
+}
+
+void CentreWindow(HWND hwnd, const RECT& area) {
+    const RECT r = WindowRect(hwnd);
+    const POINT at = CentredIn(area, Width(r), Height(r));
+    MoveTo(hwnd, at.x, at.y);
+}
+
+void PlaceInside(HWND hwnd, const RECT& r, const RECT& area) {
+    // Right and bottom first, so that left and top win where r does not fit.
+    const int dx = std::max<LONG>(std::min<LONG>(area.right - r.right, 0), area.left - r.left);
+    const int dy = std::max<LONG>(std::min<LONG>(area.bottom - r.bottom, 0), area.top - r.top);
+    const RECT fit{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
+    const RECT now = WindowRect(hwnd);
+    if (!::EqualRect(&fit, &now))
+        ::SetWindowPos(hwnd, nullptr, fit.left, fit.top, Width(fit), Height(fit), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace velkaro::win

@@ -4,15 +4,16 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <utility>
 
 namespace velkaro::win {
 
-template <typename Traits>
+// A handle given back by one call, Free; kInvalid when there is none (null for most handles,
+// INVALID_HANDLE_VALUE for CreateFile's).
+template <typename Value, auto Free, std::intptr_t kInvalid = 0>
 class Unique {
 public:
-    using Value = typename Traits::Value;
-
     Unique() noexcept = default;
     explicit Unique(Value v) noexcept : value_(v) {}
     ~Unique() { reset(); }
@@ -26,59 +27,45 @@ public:
     }
 
     Value get() const noexcept { return value_; }
-    explicit operator bool() const noexcept { return value_ != Traits::Invalid(); }
+    explicit operator bool() const noexcept { return value_ != Invalid(); }
 
     // Gives the value up without releasing it.
-    Value release() noexcept { return std::exchange(value_, Traits::Invalid()); }
-    void reset(Value v = Traits::Invalid()) noexcept {
+    Value release() noexcept { return std::exchange(value_, Invalid()); }
+    void reset(Value v = Invalid()) noexcept {
         Value old = std::exchange(value_, v);
-        if (old != Traits::Invalid()) Traits::Release(old);
+        if (old != Invalid()) Free(old);
     }
 
 private:
-    Value value_ = Traits::Invalid();
+    static Value Invalid() noexcept { return reinterpret_cast<Value>(kInvalid); }
+    Value value_ = Invalid();
 };
 
-struct MutexTraits {  // CreateMutex: given back when this thread owns it, then closed
-    using Value = HANDLE;
-    static Value Invalid() noexcept { return nullptr; }
-    static void Release(Value v) noexcept {
-        ::ReleaseMutex(v);  // fails harmlessly when this thread does not own it
-        ::CloseHandle(v);
-    }
-};
-
-struct FileHandleTraits {  // CreateFile (INVALID_HANDLE_VALUE when failed)
-    using Value = HANDLE;
-    static Value Invalid() noexcept { return INVALID_HANDLE_VALUE; }
-    static void Release(Value v) noexcept { ::CloseHandle(v); }
-};
-
-// Handles that are null when there is none, given back by one call (DeleteObject for fonts,
-// brushes and bitmaps; DestroyIcon for CopyIcon or LoadImage without LR_SHARED; DestroyMenu
-// for a menu attached to no window).
-template <typename T, auto Free>
-struct NullHandleTraits {
-    using Value = T;
-    static Value Invalid() noexcept { return nullptr; }
-    static void Release(Value v) noexcept { Free(v); }
-};
+// CreateMutex's: given back when this thread owns it (failing harmlessly when it does not), then
+// closed.
+inline void ReleaseAndClose(HANDLE mutex) noexcept {
+    ::ReleaseMutex(mutex);
+    ::CloseHandle(mutex);
+}
 
 // A function of a library that older systems may lack, found by name; null where it is missing.
 template <class F> F FunctionOf(HMODULE library, const char* name) {
     return library ? reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(library, name))) : nullptr;
 }
 
-using UniqueMutex = Unique<MutexTraits>;
-using UniqueFile = Unique<FileHandleTraits>;
-using UniqueModule = Unique<NullHandleTraits<HMODULE, &::FreeLibrary>>;
-using UniqueFont = Unique<NullHandleTraits<HFONT, &::DeleteObject>>;
-using UniqueBrush = Unique<NullHandleTraits<HBRUSH, &::DeleteObject>>;
-using UniqueBitmap = Unique<NullHandleTraits<HBITMAP, &::DeleteObject>>;
-using UniqueMemoryDc = Unique<NullHandleTraits<HDC, &::DeleteDC>>;
-using UniqueIcon = Unique<NullHandleTraits<HICON, &::DestroyIcon>>;
-using UniqueMenu = Unique<NullHandleTraits<HMENU, &::DestroyMenu>>;
-using UniqueKey = Unique<NullHandleTraits<HKEY, &::RegCloseKey>>;
+// DeleteObject for fonts, brushes, pens and bitmaps; DestroyIcon for CopyIcon or LoadImage
+// without LR_SHARED; DestroyMenu for a menu attached to no window.
+using UniqueMutex = Unique<HANDLE, &ReleaseAndClose>;
+using UniqueFile = Unique<HANDLE, &::CloseHandle, -1>;
+using UniqueModule = Unique<HMODULE, &::FreeLibrary>;
+using UniqueFont = Unique<HFONT, &::DeleteObject>;
+using UniqueBrush = Unique<HBRUSH, &::DeleteObject>;
+using UniquePen = Unique<HPEN, &::DeleteObject>;
+using UniqueBitmap = Unique<HBITMAP, &::DeleteObject>;
+using UniqueMemoryDc = Unique<HDC, &::DeleteDC>;
+using UniqueIcon = Unique<HICON, &::DestroyIcon>;
+using UniqueMenu = Unique<HMENU, &::DestroyMenu>;
+using UniqueKey = Unique<HKEY, &::RegCloseKey>;
 
 class WindowDc {
 public:

@@ -12,9 +12,9 @@
 
 namespace velkaro::win {
 
-static_assert(sizeof(MIB_IFROW) == kIfRowSize, "MIB_IFROW is 860 bytes");
+static_assert(sizeof(MIB_IFROW) == 860, "MIB_IFROW is 860 bytes");
 static_assert(offsetof(MIB_IFTABLE, table) == 4, "rows follow the 32-bit count");
-static_assert(kIfTableBufferSize == 4 + 513 * kIfRowSize);
+static_assert(kIfTableBufferSize == 4 + 513 * sizeof(MIB_IFROW));
 
 namespace {
 
@@ -82,21 +82,20 @@ bool IpHelperTable::Load() {
 }
 
 bool IpHelperTable::GetIfTable(std::vector<InterfaceRow>& rows) {
-    if (table2_ == nullptr) return GetIfTable32(rows);
-    void* memory = nullptr;
-    if (table2_(&memory) != NO_ERROR || memory == nullptr) return false;
-    const auto* table = static_cast<const MIB_IF_TABLE2*>(memory);
-    rows.resize(table->NumEntries);
-    for (ULONG i = 0; i < table->NumEntries; ++i) {
-        const MIB_IF_ROW2& r = table->Table[i];
-        FillRowFromIfRow2(r.Description, r.InterfaceLuid.Value, r.InOctets, r.OutOctets,
-                          r.InterfaceAndOperStatusFlags.FilterInterface != 0, rows[i]);
+    if (table2_ != nullptr) {
+        void* memory = nullptr;
+        if (table2_(&memory) != NO_ERROR || memory == nullptr) return false;
+        const auto* table = static_cast<const MIB_IF_TABLE2*>(memory);
+        rows.resize(table->NumEntries);
+        for (ULONG i = 0; i < table->NumEntries; ++i) {
+            const MIB_IF_ROW2& r = table->Table[i];
+            FillRowFromIfRow2(r.Description, r.InterfaceLuid.Value, r.InOctets, r.OutOctets,
+                              r.InterfaceAndOperStatusFlags.FilterInterface != 0, rows[i]);
+        }
+        free_(memory);
+        return true;
     }
-    free_(memory);
-    return true;
-}
-
-bool IpHelperTable::GetIfTable32(std::vector<InterfaceRow>& rows) {
+    // The 32-bit table.
     if (fn_ == nullptr) return false;
     if (buffer_.size() < kIfTableBufferSize) buffer_.assign(kIfTableBufferSize, 0);
 

@@ -13,7 +13,6 @@ namespace velkaro::win {
 
 // The room the 32-bit table call gets first: the row count and 513 rows of 860 bytes.
 inline constexpr std::size_t kIfTableBufferSize = 441184;
-inline constexpr std::size_t kIfRowSize = 860;
 
 // Key: the interface index. The count is bounded by the rows that fit in `size`; false (rows
 // emptied) when not even the count fits.
@@ -42,8 +41,6 @@ public:
     bool Counters64() const { return table2_ != nullptr; }
 
 private:
-    bool GetIfTable32(std::vector<InterfaceRow>& rows);
-
     UniqueModule library_;
     GetIfTableFn fn_ = nullptr;
     GetIfTable2Fn table2_ = nullptr;

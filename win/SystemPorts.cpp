@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "win/Utf16.h"
+#include "win/Window.h"
 
 namespace velkaro::win {
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "win/Handles.h"
-#include "win/Utf16.h"
+#include "win/Window.h"
 
 namespace velkaro::win {
 

@@ -4,9 +4,27 @@
 #include <string>
 #include <utility>
 
-#include "win/Utf16.h"
-
 namespace velkaro::win {
+
+namespace {
+constexpr UINT kCp1251 = 1251;
+}  // namespace
+
+std::wstring Widen(const std::string& s) {
+    if (s.empty()) return {};
+    int n = MultiByteToWideChar(kCp1251, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+    std::wstring w(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(kCp1251, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
+    return w;
+}
+
+std::string Narrow(const std::wstring& w) {
+    if (w.empty()) return {};
+    int n = WideCharToMultiByte(kCp1251, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+    std::string s(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(kCp1251, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr, nullptr);
+    return s;
+}
 
 void ThrowLastError(const char* call, const wchar_t* subject) {
     const DWORD error = ::GetLastError();  // before another call can overwrite it
@@ -19,6 +37,13 @@ namespace {
 BOOL CALLBACK CollectWindow(HWND w, LPARAM windows) {
     reinterpret_cast<std::vector<HWND>*>(windows)->push_back(w);
     return TRUE;
+}
+
+// Whether font, selected into a DC, has the face asked for.
+bool HasFace(HDC dc, HFONT font, const wchar_t* face) {
+    wchar_t got[LF_FACESIZE]{};
+    SelectObjectScope select(dc, font);
+    return ::GetTextFaceW(dc, LF_FACESIZE, got) > 0 && ::lstrcmpiW(got, face) == 0;
 }
 
 }  // namespace
@@ -94,6 +119,23 @@ std::vector<HWND> ThreadWindows() {
     std::vector<HWND> windows;
     ::EnumThreadWindows(::GetCurrentThreadId(), &CollectWindow, reinterpret_cast<LPARAM>(&windows));
     return windows;
+}
+
+UniqueFont MakeFont(const FontSpec& spec) {
+    UniqueFont font(::CreateFontW(spec.height, 0, 0, 0, spec.weight, FALSE, FALSE, FALSE,
+                                  spec.charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                  DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, spec.face));
+    if (!font) ThrowLastError("CreateFont", spec.face);
+    return font;
+}
+
+UniqueFont MakeFontOrAlike(const FontSpec& spec, const wchar_t* alike) {
+    UniqueFont font = MakeFont(spec);
+    UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
+    if (!dc || HasFace(dc.get(), font.get(), spec.face)) return font;
+    UniqueFont substitute = MakeFont({alike, spec.height, spec.weight, spec.charset});
+    if (HasFace(dc.get(), substitute.get(), alike)) return substitute;
+    return font;
 }
 
 }  // namespace velkaro::win

@@ -1,15 +1,21 @@
 // The program's windows: a window class registered once, a window whose messages reach the
-// C++ object that created it, and the thread's windows.
+// C++ object that created it, the thread's windows, fonts by face, height, weight and character
+// set, and the one conversion between the program's Windows-1251 bytes and the UTF-16 of the W
+// APIs.
 #pragma once
 
 #include <windows.h>
 
 #include <exception>
+#include <string>
 #include <vector>
 
 #include "win/Handles.h"
 
 namespace velkaro::win {
+
+std::wstring Widen(const std::string& cp1251);
+std::string Narrow(const std::wstring& utf16);  // characters outside Windows-1251 become '?'
 
 struct WindowClass {
     const wchar_t* name;
@@ -57,5 +63,19 @@ UniqueMenu LoadPopupMenu(const wchar_t* name);
 
 // The calling thread's top-level windows.
 std::vector<HWND> ThreadWindows();
+
+struct FontSpec {
+    const wchar_t* face;
+    int height;  // LOGFONT height: negative for the character height in pixels (of the window's DPI)
+    int weight = FW_NORMAL;
+    BYTE charset = DEFAULT_CHARSET;
+};
+
+// Throws std::runtime_error when it cannot be created; Windows may substitute the face.
+UniqueFont MakeFont(const FontSpec& spec);
+
+// Falls back to the metric-compatible face alike, where Wine or a system without the Windows
+// core fonts would substitute a sans-serif face.
+UniqueFont MakeFontOrAlike(const FontSpec& spec, const wchar_t* alike);
 
 }  // namespace velkaro::win

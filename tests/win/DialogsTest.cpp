@@ -9,7 +9,7 @@
 
 #include "core/Texts.h"
 #include "win/DialogsWin32.h"
-#include "win/Utf16.h"
+#include "win/Window.h"
 
 namespace velkaro {
 namespace {

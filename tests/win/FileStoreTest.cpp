@@ -8,7 +8,7 @@
 #include <string>
 
 #include "core/Cp1251.h"
-#include "win/Utf16.h"
+#include "win/Window.h"
 #include "win/Win32FileStore.h"
 
 namespace velkaro::win {

@@ -14,14 +14,13 @@
 
 #include "core/Texts.h"
 #include "ui/Application.h"
-#include "shell/SingleInstance.h"
 #include "shell/Program.h"
 #include "tests/win/ShellTestSupport.h"
 #include "win/DialogsWin32.h"
 #include "ui/StatisticsWindow.h"
 #include "win/IpHelperTable.h"
 #include "win/SystemPorts.h"
-#include "win/Utf16.h"
+#include "win/Window.h"
 #include "win/Win32FileStore.h"
 
 namespace velkaro::shell {

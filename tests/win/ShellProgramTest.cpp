@@ -15,7 +15,7 @@
 #include "core/Limits.h"
 #include "tests/win/ShellTestSupport.h"
 #include "ui/StatisticsWindow.h"
-#include "win/Utf16.h"
+#include "win/Window.h"
 
 namespace velkaro::shell {
 namespace {

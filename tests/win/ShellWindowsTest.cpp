@@ -15,8 +15,7 @@
 #include "ui/StatisticsWindow.h"
 #include "tests/win/ShellTestSupport.h"
 #include "win/Dpi.h"
-#include "win/Geometry.h"
-#include "win/Utf16.h"
+#include "win/Window.h"
 
 namespace velkaro::shell {
 namespace {
@@ -430,7 +429,7 @@ TEST_F(ShellWindowsTest, TheTaskbarButtonFollowsTheWindowsUnlessShownOrHiddenOut
     EXPECT_FALSE(::IsWindowVisible(app));
     p.Statistics().BringToFront();
     EXPECT_TRUE(::IsWindowVisible(app));
-    p.About().ShowAbout();
+    p.About().BringToFrontFrom(nullptr);
     p.Statistics().Hide();
     EXPECT_TRUE(::IsWindowVisible(app));  // the about window is still showing
     ::SendMessageW(p.About().Handle(), WM_CLOSE, 0, 0);
@@ -451,7 +450,7 @@ TEST_F(ShellWindowsTest, AboutWindowHasItsLayout) {
     HWND w = f.Handle();
     // The controls come with the first show.
     EXPECT_TRUE(Children(w).empty());
-    f.ShowAbout();
+    f.BringToFrontFrom(nullptr);
     EXPECT_EQ(WindowText(w), "About....");
     const LONG style = ::GetWindowLongW(w, GWL_STYLE);
     EXPECT_TRUE(style & WS_SYSMENU);

@@ -16,8 +16,7 @@
 #include "ui/SpeedGraphWindow.h"
 #include "ui/StatisticsWindow.h"
 #include "win/Dpi.h"
-#include "win/Geometry.h"
-#include "win/Utf16.h"
+#include "win/Window.h"
 
 namespace velkaro::shell {
 namespace {

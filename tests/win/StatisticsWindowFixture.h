@@ -19,8 +19,8 @@
 #include "tests/TestSupport.h"
 #include "win/DialogsWin32.h"
 #include "ui/StatisticsWindow.h"
-#include "win/Geometry.h"
-#include "win/Utf16.h"
+#include "win/Dpi.h"
+#include "win/Window.h"
 
 namespace velkaro::ui {
 

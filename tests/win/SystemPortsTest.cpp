@@ -9,7 +9,7 @@
 #include "core/Cp1251.h"
 #include "win/Handles.h"
 #include "win/SystemPorts.h"
-#include "win/Utf16.h"
+#include "win/Window.h"
 
 namespace velkaro::win {
 namespace {

@@ -17,7 +17,7 @@
 #include "ui/TrayIcon.h"
 #include "tools/scripted/ScriptedPorts.h"
 #include "win/Dpi.h"
-#include "win/Utf16.h"
+#include "win/Window.h"
 
 namespace velkaro::ui {
 namespace {
@@ -117,8 +117,8 @@ TEST_F(TrayIconTest, TheIconGoesInWithItsPictureAndTipAndOutAtTheEnd) {
     // A new tip goes to the shell, cut to the field; the same tip again sends nothing.
     std::string tip;
     while (tip.size() < 200) tip += "Трафик "_cp1251;
-    tray->SetTip(tip);
-    tray->SetTip(tip);
+    tray->Show(tip, tray->Activity());
+    tray->Show(tip, tray->Activity());
     ASSERT_EQ(shell.messages, (std::vector<DWORD>{NIM_ADD, NIM_MODIFY}));
     EXPECT_EQ(win::Narrow(shell.calls[1].szTip), tip.substr(0, 127));
 

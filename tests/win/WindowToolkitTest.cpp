@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "win/Dpi.h"
-#include "win/Fonts.h"
 #include "win/Window.h"
 
 namespace velkaro::win {
