@@ -9,7 +9,6 @@
 #include "core/NumberText.h"
 #include "core/Sampler.h"
 #include "core/Texts.h"
-#include "report/HistoryCsv.h"
 #include "report/HistoryReport.h"
 #include "statistics/TrayTip.h"
 

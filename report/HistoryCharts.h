@@ -1,16 +1,31 @@
-// The two bar charts above the report's day table, as inline SVG: traffic of the last days
-// and money of the last months with records. The scale stops near the 95th percentile so that
-// an outlier does not flatten the other bars.
+// The traffic of each adapter and day, summed over the day's records wherever they stand in
+// the history: what the charts and the CSV export are made of. Then the two bar charts above the
+// report's day table, as inline SVG: traffic of the last days and money of the last months with
+// records. The scale stops near the 95th percentile so that an outlier does not flatten the
+// other bars.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
+#include "core/Accounting.h"
 #include "core/DatedPrices.h"
-#include "report/DayTotals.h"
 
 namespace velkaro {
+
+struct AdapterDay {
+    Date date;
+    AdapterId adapter = 0;
+    std::uint64_t in = 0, out = 0;  // 64-bit: a day's sum never wraps
+};
+
+// In date order, then in the adapters' order; with `only`, that adapter's days alone.
+std::vector<AdapterDay> DayTotals(const Accounting& a, const AdapterId* only = nullptr);
+
+// prices.in * (in / 1048576) + prices.out * (out / 1048576), unrounded, as the report sums it.
+long double DayCost(Prices prices, std::uint64_t in, std::uint64_t out);
 
 // Escaped for element content and attribute values.
 std::string HtmlEscaped(const std::string& s);
@@ -33,7 +48,7 @@ ChartScale ChooseScale(std::vector<long double> amounts, long double atLeast);
 
 struct ChartData {
     std::vector<AdapterDay> days;  // one adapter's, in date order
-    double priceIn = 0, priceOut = 0;  // the current ones
+    Prices prices;                 // the current ones
     std::vector<PricePeriod> earlierPrices;  // the days before, oldest first
     double moneyLimit = 0;         // its monthly money limit; 0: none
     std::string name;              // its display name, as it is (escaped here)

@@ -1,5 +1,3 @@
-#include "report/HistoryCsv.h"
-
 #include <cstdio>
 #include <vector>
 
@@ -7,7 +5,8 @@
 #include "core/DatedPrices.h"
 #include "core/Formatting.h"
 #include "core/Texts.h"
-#include "report/DayTotals.h"
+#include "report/HistoryCharts.h"
+#include "report/HistoryReport.h"
 
 namespace velkaro {
 
@@ -69,8 +68,7 @@ std::string HistoryCsvText(const Accounting& a, char sep) {
         for (const AdapterDay& d : DayTotals(a, filtered ? &shown : nullptr)) {
             const Shown& s = adapters[d.adapter];
             // Each day at the prices it had; no entry: the current prices are 0.
-            const Prices prices = PricesOnDay(s.earlier, PricesOf(s.prices), d.date);
-            const long double cost = DayCost(prices.in, prices.out, d.in, d.out);
+            const long double cost = DayCost(PricesOnDay(s.earlier, PricesOf(s.prices), d.date), d.in, d.out);
             row({DateText(d.date), a.Adapters()[d.adapter].name, s.displayName, std::to_string(d.in),
                  std::to_string(d.out), FormatFixed(cost, 2, sep)});
         }

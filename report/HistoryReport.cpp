@@ -7,7 +7,6 @@
 #include "core/Formatting.h"
 #include "core/Limits.h"
 #include "core/Texts.h"
-#include "report/DayTotals.h"
 #include "report/HistoryCharts.h"
 
 namespace velkaro {
@@ -73,16 +72,10 @@ public:
 private:
     // At the prices of its rows, with its monthly money limit.
     std::string Charts(const AdapterId* id) {
-        ChartData data;
-        if (id) data.days = DayTotals(a_, id);
-        // Looked up without registering: the rows have registered an adapter with records.
-        if (const TariffEntry* prices = FindTariffEntry(a_, adapter_)) {
-            data.priceIn = prices->priceIn;
-            data.priceOut = prices->priceOut;
-        }
-        data.earlierPrices = earlier_;
-        if (const LimitEntry* limit = FindLimit(a_, adapter_, LimitKind::Money)) data.moneyLimit = limit->limit;
-        data.name = name_;
+        const LimitEntry* limit = FindLimit(a_, adapter_, LimitKind::Money);
+        // The prices looked up without registering: the rows have registered an adapter with records.
+        const ChartData data{id ? DayTotals(a_, id) : std::vector<AdapterDay>{}, PricesOf(FindTariffEntry(a_, adapter_)),
+                             earlier_, limit ? limit->limit : 0, name_};
         return HistoryChartsBlock(data, sep_);
     }
 
@@ -141,16 +134,11 @@ private:
     }
 
     void WriteDayRow() {
-        const double currentIn = GetPrice(a_, adapter_, Direction::Incoming);
-        const double currentOut = GetPrice(a_, adapter_, Direction::Outgoing);
+        const Prices current{GetPrice(a_, adapter_, Direction::Incoming), GetPrice(a_, adapter_, Direction::Outgoing)};
         // The row's day at the prices it had.
         const Date day{static_cast<std::uint16_t>(prevYear_), static_cast<std::uint16_t>(prevMonth_),
                        static_cast<std::uint16_t>(prevDay_)};
-        const Prices prices = PricesOnDay(earlier_, Prices{currentIn, currentOut}, day);
-        const long double priceIn = prices.in;
-        const long double priceOut = prices.out;
-        const long double in = static_cast<long double>(dayIn_);
-        const long double out = static_cast<long double>(dayOut_);
+        const Prices prices = PricesOnDay(earlier_, current, day);
 
         out_ += "<tr bgcolor=\"#FFFFCC\">";
         Cell(kCell10, std::to_string(prevDay_) + "." + std::to_string(prevMonth_) + "." +
@@ -158,13 +146,14 @@ private:
         Cell(kCell15, FormatTraffic(dayIn_, 0, sep_));
         Cell(kCell15, FormatTraffic(dayOut_, 0, sep_));
         Cell(kCell15, FormatTraffic(dayIn_, dayOut_, sep_));
-        Cell(kCell10, FormatPriceGeneral(priceIn, sep_), kPriceCellEnd);
-        Cell(kCell10, FormatPriceGeneral(priceOut, sep_), kPriceCellEnd);
-        Cell(kCellLast, FormatCost(priceIn * in, priceOut * out, sep_));
+        Cell(kCell10, FormatPriceGeneral(prices.in, sep_), kPriceCellEnd);
+        Cell(kCell10, FormatPriceGeneral(prices.out, sep_), kPriceCellEnd);
+        Cell(kCellLast, FormatCost(prices.in * static_cast<long double>(dayIn_),
+                                   prices.out * static_cast<long double>(dayOut_), sep_));
         Line("    </tr>");
         Line("");
 
-        const long double money = DayCost(priceIn, priceOut, dayIn_, dayOut_);
+        const long double money = DayCost(prices, dayIn_, dayOut_);
         monthMoney_ += money;
         grandMoney_ += money;
     }
