@@ -14,7 +14,24 @@
 
 namespace velkaro {
 
+namespace {
+
 constexpr std::intptr_t kShellOpenFailedUpTo = 32;
+
+// Why the shell could not open something, by its result (32 or less).
+std::string OpenFailureReason(std::intptr_t result) {
+    static constexpr std::pair<std::intptr_t, const char*> kReasons[] = {
+        {0, texts::kOpenNoMemory},   {8, texts::kOpenNoMemory},        {2, texts::kOpenNotFound},
+        {3, texts::kOpenNotFound},   {5, texts::kReasonAccessDenied},  {26, texts::kReasonSharingViolation},
+        {27, texts::kOpenNoProgram}, {31, texts::kOpenNoProgram},      {28, texts::kOpenNoAnswer},
+        {29, texts::kOpenNoAnswer},  {30, texts::kOpenNoAnswer},
+    };
+    for (const auto& [code, reason] : kReasons)
+        if (code == result) return reason;
+    return FillText(texts::kOpenOther, {std::to_string(result)});
+}
+
+}  // namespace
 
 void ShowLimitWarnings(Accounting& a, DataFiles& data, char sep, Notifier& notifier) {
     for (const LimitWarning& w : DueLimitWarnings(a, sep)) {
@@ -24,7 +41,8 @@ void ShowLimitWarnings(Accounting& a, DataFiles& data, char sep, Notifier& notif
     }
 }
 
-TrafficMeter::TrafficMeter(MeterPorts ports) : p_(ports), trayTip_(texts::kAppTitle) {}
+TrafficMeter::TrafficMeter(MeterPorts ports)
+    : p_(ports), files_{p_.files, p_.clock, p_.regional}, trayTip_(texts::kAppTitle) {}
 
 void TrafficMeter::SetTimer(bool enabled) {
     timerEnabled_ = enabled;
@@ -37,8 +55,7 @@ void TrafficMeter::Start() {
     sampling_ = p_.ifTable.Load();
     if (!sampling_) return;
     p_.screen.Started();
-    FilePorts files{p_.files, p_.clock, p_.regional};
-    Tell(LoadFiles(a_, data_, files));
+    Tell(LoadFiles(a_, data_, files_));
     SetTimer(true);
 }
 
@@ -66,7 +83,7 @@ void TrafficMeter::Tick() {
     ShowLimitWarnings(a_, data_, sep, p_.screen);
     LayOut(sep);
     trayTip_ = TrayTipText(panel_.Totals(), sep, AllowanceLine(a_, sep));
-    p_.screen.Show(Snapshot{panel_, trayTip_, speeds_, Activity()});
+    p_.screen.Show(Snapshot{panel_, trayTip_, Activity()});
     SetTimer(true);
     if (saveNow) PeriodicSave();  // last: the tick is whole also when the save fails
 }
@@ -105,7 +122,7 @@ void TrafficMeter::ShowReport(const std::string& adapter) {
     const std::string page = HistoryReportText(a_, adapter, p_.regional.DecimalSeparator());
     if (const int code = p_.shell.ProgramFolder().WriteAll(texts::kReportFile, page); code != kIoOk)
         throw AppError(IoErrorText(code));
-    OpenWrittenFile(texts::kReportFile);
+    ReportIfNotOpened(p_.shell.OpenProgramFile(texts::kReportFile), texts::kOpenWrittenFailed, texts::kReportFile);
 }
 
 void TrafficMeter::ExportCsv() {
@@ -113,11 +130,7 @@ void TrafficMeter::ExportCsv() {
     // In one step, as the program's own files: a failure keeps the file of the last export.
     if (const int code = p_.shell.ProgramFolder().ReplaceAll(texts::kCsvFile, text); code != kIoOk)
         throw AppError(FillText(texts::kCsvWriteFailed, {ReadFailureReason(code)}));
-    OpenWrittenFile(texts::kCsvFile);
-}
-
-void TrafficMeter::OpenWrittenFile(const char* name) {
-    ReportIfNotOpened(p_.shell.OpenProgramFile(name), texts::kOpenWrittenFailed, name);
+    ReportIfNotOpened(p_.shell.OpenProgramFile(texts::kCsvFile), texts::kOpenWrittenFailed, texts::kCsvFile);
 }
 
 std::optional<double> TrafficMeter::AskPrice(const char* prompt) {
@@ -249,16 +262,14 @@ void TrafficMeter::Tell(const FileNotes& notes) {
 }
 
 void TrafficMeter::SaveFiles() {
-    FilePorts files{p_.files, p_.clock, p_.regional};
-    const SaveOutcome saved = ::velkaro::SaveFiles(a_, data_, files, p_.screen.OuterWidth());
+    const SaveOutcome saved = ::velkaro::SaveFiles(a_, data_, files_, p_.screen.OuterWidth());
     Tell(saved.notes);
     if (!saved.unread.empty()) p_.dialogs.ShowMessage(UnwrittenText(saved.unread));
 }
 
 void TrafficMeter::PeriodicSave() {
     try {
-        FilePorts files{p_.files, p_.clock, p_.regional};
-        Tell(::velkaro::SaveFiles(a_, data_, files, p_.screen.OuterWidth()).notes);  // a file still unread is tried again next time
+        Tell(::velkaro::SaveFiles(a_, data_, files_, p_.screen.OuterWidth()).notes);  // a file still unread is tried again next time
         saveFailing_ = false;
     } catch (const AppError& e) {
         if (saveFailing_) return;
@@ -320,18 +331,6 @@ void TrafficMeter::Help() {
 void TrafficMeter::ReportIfNotOpened(std::intptr_t result, const char* failed, const std::string& what) {
     if (result > kShellOpenFailedUpTo) return;
     p_.dialogs.ShowMessage(FillText(failed, {what, OpenFailureReason(result)}));
-}
-
-std::string TrafficMeter::OpenFailureReason(std::intptr_t result) {
-    static constexpr std::pair<std::intptr_t, const char*> kReasons[] = {
-        {0, texts::kOpenNoMemory},   {8, texts::kOpenNoMemory},        {2, texts::kOpenNotFound},
-        {3, texts::kOpenNotFound},   {5, texts::kReasonAccessDenied},  {26, texts::kReasonSharingViolation},
-        {27, texts::kOpenNoProgram}, {31, texts::kOpenNoProgram},      {28, texts::kOpenNoAnswer},
-        {29, texts::kOpenNoAnswer},  {30, texts::kOpenNoAnswer},
-    };
-    for (const auto& [code, reason] : kReasons)
-        if (code == result) return reason;
-    return FillText(texts::kOpenOther, {std::to_string(result)});
 }
 
 }  // namespace velkaro

@@ -44,7 +44,6 @@ struct Snapshot {
     // The blocks' items and the size they want, the quick-info rows, today's totals.
     const StatisticsPanel& panel;
     const std::string& tip;  // the tray icon's tip (Windows-1251)
-    const SpeedHistory& speeds;
     TrayActivity activity;
 };
 
@@ -119,7 +118,6 @@ public:
     const DataFiles& Files() const { return data_; }
     const StatisticsPanel& Panel() const { return panel_; }
     const std::string& TrayTip() const { return trayTip_; }  // the title before the first tick
-    const SpeedHistory& Speeds() const { return speeds_; }
     // The speed graph of an adapter (null: of all adapters shown) as the last tick left it.
     SpeedGraph Graph(const std::string* adapter) const {
         return MakeSpeedGraph(adapter ? speeds_.PointsOf(*adapter) : speeds_.PointsOfAll(), p_.regional.DecimalSeparator());
@@ -135,14 +133,11 @@ private:
     void SetTimer(bool enabled);
     void LayOut(char sep);  // the panel laid out, new entries registered
     void Tell(const FileNotes& notes);  // the width to the window, the messages shown
-    // Opens a file the program has written into its folder; a failure of the shell says so.
-    void OpenWrittenFile(const char* name);
     // A shell result of 32 or less: the message failed (texts::kOpenFailed or
     // kOpenWrittenFailed) of what could not be opened, with the reason.
     void ReportIfNotOpened(std::intptr_t result, const char* failed, const std::string& what);
-    // Why the shell could not open something, by its result (32 or less).
-    static std::string OpenFailureReason(std::intptr_t result);
     MeterPorts p_;
+    FilePorts files_;  // p_'s, as the files take them
     Accounting a_;
     DataFiles data_;  // how the run stands with the files of a_
     StatisticsPanel panel_;
