@@ -33,6 +33,7 @@ constexpr int kWindowMargin = 40;          // room after the last price text in 
 // so an item's place follows from its index; each limit line adds one item after the name.
 constexpr int kLabelColumn = -1;  // drawn at kLeftX
 constexpr int kLimitColumn = -2;  // a limit line: at the cost column, or after a long name
+constexpr int kSpeedColumn = 3;
 constexpr int kCostColumn = 4;
 struct Slot {
     int row;     // 0 name, 1 headers, 2 today, 3 all time; one further with a limit row
@@ -97,9 +98,8 @@ const std::string& StatisticsPanel::AdapterAt(int y) const {
 
 void StatisticsPanel::RemeasureTexts() {
     for (AdapterTexts& lines : lines_) {
-        lines.today.window = nullptr;
-        lines.allTime.window = nullptr;
-        lines.speed.window = nullptr;
+        lines.today.source.window = nullptr;
+        lines.allTime.source.window = nullptr;
     }
 }
 
@@ -116,7 +116,6 @@ void StatisticsPanel::Layout(const Accounting& a, WindowHost& window, char sep) 
     firstAdapter_.clear();
     int y = kFirstBlockTop;
     Widths widths;
-    bool headersMeasured = false;
 
     for (std::size_t id = 0; id < a.Adapters().size(); ++id) {
         const AdapterInfo& info = a.Adapters()[id];
@@ -157,10 +156,8 @@ void StatisticsPanel::Layout(const Accounting& a, WindowHost& window, char sep) 
         }
 
         y += kPanelFontHeaderStep + extraHeight;
-        if (!headersMeasured) {
+        if (blockCount_ == 1)  // the headers are measured once, at the first block
             for (int c = 0; c < kColumns; ++c) widths.Note(c, window.TextWidth(kHeaders[c]));
-            headersMeasured = true;
-        }
         for (const char* header : kHeaders) NextItem(y, kBlue).text.assign(header);
 
         if (!entry) unpriced_.push_back(adapter);
@@ -173,31 +170,23 @@ void StatisticsPanel::Layout(const Accounting& a, WindowHost& window, char sep) 
         if (id >= lines_.size()) lines_.resize(id + 1);
         AdapterTexts& lines = lines_[id];
         const long double rate = info.rate;
-        SpeedText& speed = lines.speed;
-        if (speed.window != &window || speed.sep != sep || speed.rate != rate) {
-            speed.window = &window;
-            speed.sep = sep;
-            speed.rate = rate;
-            speed.text = FormatSpeed(rate, sep);
-            speed.width = window.TextWidth(speed.text);
-        }
         y += kPanelFontHeaderStep;
-        AddLine(window, sep, widths, y, texts::kToday, info.todayOut, info.todayIn, today, todayCost,
-                lines.today, &speed);
+        AddLine(window, sep, widths, y, texts::kToday, info.todayOut, info.todayIn, &rate, today, todayCost,
+                lines.today);
         if (blockCount_ > rows_.size()) rows_.emplace_back();
         QuickInfoRow& row = rows_[blockCount_ - 1];
         row.name.assign(plain, 0, kQuickInfoNameLength);
         row.name += ".   ";
         row.traffic.assign(lines.today.texts[2], 0, lines.today.totalLength);  // without the tail
-        row.cost = lines.today.texts[3];
+        row.cost = lines.today.texts[kCostColumn];
         totals_.out += info.todayOut;
         totals_.in += info.todayIn;
         totals_.costOut += todayCost.out;
         totals_.costIn += todayCost.in;
         totals_.speed += rate;
         y += kPanelFontHeaderStep;
-        AddLine(window, sep, widths, y, texts::kAllTime, info.totalOut, info.totalIn, current,
-                AllTimeCost(info, current), lines.allTime, nullptr);
+        AddLine(window, sep, widths, y, texts::kAllTime, info.totalOut, info.totalIn, nullptr, current,
+                AllTimeCost(info, current), lines.allTime);
         y += kBlockGap;
         assert(made_ == block.first + kItemsPerBlock + static_cast<std::size_t>(block.limits));
     }
@@ -208,43 +197,32 @@ void StatisticsPanel::Layout(const Accounting& a, WindowHost& window, char sep) 
 }
 
 void StatisticsPanel::AddLine(WindowHost& window, char sep, Widths& widths, int y, const char* label,
-                              std::uint64_t out, std::uint64_t in, Prices prices, CostSums cost,
-                              LineTexts& line, const SpeedText* speed) {
-    const bool same = line.window == &window && line.sep == sep && line.out == out && line.in == in &&
-                      line.priceOut == Bits(prices.out) && line.priceIn == Bits(prices.in) &&
-                      line.costOut == cost.out && line.costIn == cost.in;
-    if (!same) {
-        line.window = &window;
-        line.sep = sep;
-        line.out = out;
-        line.in = in;
-        line.priceOut = Bits(prices.out);
-        line.priceIn = Bits(prices.in);
-        line.costOut = cost.out;
-        line.costIn = cost.in;
+                              std::uint64_t out, std::uint64_t in, const long double* rate, Prices prices,
+                              CostSums cost, LineTexts& line) {
+    const LineTexts::Source source{&window, sep, out, in, rate ? *rate : 0, Bits(prices.out), Bits(prices.in),
+                                   cost.out, cost.in};
+    if (line.source != source) {
+        line.source = source;
         line.texts[0] = FormatTraffic(out, 0, sep);
         line.texts[1] = FormatTraffic(in, 0, sep);
         line.texts[2] = FormatTraffic(out, in, sep);
         line.totalLength = line.texts[2].size();
-        line.texts[3] = FormatCost(cost.out, cost.in, sep);
-        line.texts[4] = FormatPrice(prices.in, sep);
-        line.texts[5] = FormatPrice(prices.out, sep);
-        for (int t = 0; t < LineTexts::kTexts; ++t) line.widths[t] = window.TextWidth(line.texts[t]);
+        if (rate) line.texts[kSpeedColumn] = FormatSpeed(*rate, sep);
+        line.texts[kCostColumn] = FormatCost(cost.out, cost.in, sep);
+        line.texts[5] = FormatPrice(prices.in, sep);
+        line.texts[6] = FormatPrice(prices.out, sep);
+        for (int c = 0; c < kColumns; ++c)
+            if (rate || c != kSpeedColumn) line.widths[c] = window.TextWidth(line.texts[c]);
         line.texts[2] += BlankTail;
     }
 
     NextItem(y, kBlue).text.assign(label);
-    static constexpr int kColumnOf[LineTexts::kTexts] = {0, 1, 2, 4, 5, 6};
-    static constexpr std::uint32_t kColourOf[LineTexts::kTexts] = {kBlack, kBlack, kBlack, kRed, kBlack, kBlack};
-    for (int t = 0; t < LineTexts::kTexts; ++t) {
-        if (t == 3 && speed) {  // before the cost
-            NextItem(y, kBlack).text.assign(speed->text);
-            widths.Note(3, speed->width);
-        }
-        NextItem(y, kColourOf[t]).text.assign(line.texts[t]);
-        widths.Note(kColumnOf[t], line.widths[t]);
+    for (int c = 0; c < kColumns; ++c) {
+        if (!rate && c == kSpeedColumn) continue;
+        NextItem(y, c == kCostColumn ? kRed : kBlack).text.assign(line.texts[c]);
+        widths.Note(c, line.widths[c]);
     }
-    widths.lastPrice = std::max(widths.lastPrice, line.widths[5]);
+    widths.lastPrice = std::max(widths.lastPrice, line.widths[kColumns - 1]);
 }
 
 void StatisticsPanel::PlaceItems(const Widths& widths, int layoutOuterWidth, int besideImage) {
@@ -254,7 +232,8 @@ void StatisticsPanel::PlaceItems(const Widths& widths, int layoutOuterWidth, int
         x += std::max(kColumnStep, widths.column[c] + kColumnMargin);
     }
 
-    neededWidth_ = widths.lastPrice >= 0 ? columnOrigins_[kColumns - 1] + widths.lastPrice + kWindowMargin : -1;
+    // The width the last price and limit lines need (-1: none).
+    int needed = widths.lastPrice >= 0 ? columnOrigins_[kColumns - 1] + widths.lastPrice + kWindowMargin : -1;
     for (std::size_t n = 0; n < blockCount_; ++n) {
         const Block& b = blocks_[n];
         PanelItem* block = &items_[b.first];
@@ -269,12 +248,12 @@ void StatisticsPanel::PlaceItems(const Widths& widths, int layoutOuterWidth, int
                 block[i].x = columnOrigins_[slot.column];
         }
         for (int k = 0; k < b.limits; ++k)
-            neededWidth_ = std::max(neededWidth_, block[1 + k].x + b.limitWidth[k] + kWindowMargin);
+            needed = std::max(needed, block[1 + k].x + b.limitWidth[k] + kWindowMargin);
     }
     // Measured as the window will be once it has taken that width, so a text that widened it
     // shows whole at once.
-    outerWidth_ = std::max(layoutOuterWidth, neededWidth_);
-    textsWidth_ = neededWidth_ < 0 ? 0 : neededWidth_ - kWindowMargin + kColumnMargin;
+    outerWidth_ = std::max(layoutOuterWidth, needed);
+    textsWidth_ = needed < 0 ? 0 : needed - kWindowMargin + kColumnMargin;
     bitmapWidth_ = outerWidth_ - besideImage;
 
     for (std::size_t n = 0; n < blockCount_; ++n) {

@@ -86,11 +86,10 @@ public:
     const std::vector<QuickInfoRow>& QuickInfoRows() const { return rows_; }
     // The adapters drawn without a price entry: the caller registers each with zero prices.
     const std::vector<std::string>& Unpriced() const { return unpriced_; }
-    // The outer size the window should take: it grows and shrinks with the blocks; NeededWidth
-    // is the width the last price and limit lines need (-1: none).
+    // The outer size the window should take: it grows and shrinks with the blocks, and is as
+    // wide as the last price and limit lines need.
     int OuterWidth() const { return outerWidth_; }
     int OuterHeight() const { return outerHeight_; }
-    int NeededWidth() const { return neededWidth_; }
     // The least image width that shows the last price and every limit line whole (0 when no block
     // was drawn): a narrower window scrolls sideways only below this.
     int TextsWidth() const { return textsWidth_; }
@@ -110,35 +109,30 @@ private:
         int lastPrice = -1;  // -1: no line made
         void Note(int column, int width);
     };
-    // A block line's texts and what they were made from, reused unmade and unmeasured while
-    // the amounts and prices stay those of the last layout.
+    // A block line's texts, a column each (the total with its tail), and what they were made
+    // from, reused unmade and unmeasured while the amounts, speed and prices stay those of the
+    // last layout.
     struct LineTexts {
-        static constexpr int kTexts = 6;  // sent, received, total (with its tail), cost, prices
-        const WindowHost* window = nullptr;  // that measured them
-        char sep = 0;
-        std::uint64_t out = 0, in = 0;
-        std::uint64_t priceOut = 0, priceIn = 0;  // the bits of the prices
-        long double costOut = -1, costIn = -1;      // price x bytes summed, as FormatCost takes them
-        std::string texts[kTexts];
-        int widths[kTexts] = {};  // the total's without its tail
+        struct Source {
+            const WindowHost* window = nullptr;  // that measured them
+            char sep = 0;
+            std::uint64_t out = 0, in = 0;
+            long double rate = 0;
+            std::uint64_t priceOut = 0, priceIn = 0;  // the bits of the prices
+            long double costOut = -1, costIn = -1;      // price x bytes summed, as FormatCost takes them
+            friend bool operator==(const Source&, const Source&) = default;
+        } source;
+        std::string texts[kColumns];
+        int widths[kColumns] = {};  // the total's without its tail
         std::size_t totalLength = 0;  // the total's without its tail
-    };
-    // Made again only when the rate changed.
-    struct SpeedText {
-        const WindowHost* window = nullptr;  // that measured it
-        char sep = 0;
-        long double rate = -1;
-        std::string text;
-        int width = 0;
     };
     struct AdapterTexts {
         LineTexts today, allTime;
-        SpeedText speed;
     };
-    // speed is null on the "Всего" line, whose speed cell stays empty.
+    // rate is null on the "Всего" line, whose speed cell stays empty.
     void AddLine(WindowHost& window, char sep, Widths& widths, int y, const char* label,
-                 std::uint64_t out, std::uint64_t in, Prices prices, CostSums cost,
-                 LineTexts& line, const SpeedText* speed);
+                 std::uint64_t out, std::uint64_t in, const long double* rate, Prices prices, CostSums cost,
+                 LineTexts& line);
     PanelItem& NextItem(int y, std::uint32_t rgb);  // the next item of the layout being made
     void PlaceItems(const Widths& widths, int layoutOuterWidth, int besideImage);
     struct Block {
@@ -163,7 +157,6 @@ private:
     int bitmapWidth_ = 0;
     int outerWidth_ = 0;
     int outerHeight_ = 0;
-    int neededWidth_ = -1;
     int textsWidth_ = 0;
 };
 
