@@ -10,7 +10,6 @@
 #include "core/Sampler.h"
 #include "core/Texts.h"
 #include "report/HistoryReport.h"
-#include "statistics/TrayTip.h"
 
 namespace velkaro {
 

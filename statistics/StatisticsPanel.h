@@ -1,9 +1,13 @@
 // The statistics panel's layout: computed every tick from the model into the text items that
 // painting draws, the quick-info rows and the window's size. It changes neither the model nor
 // the window: the caller registers the new price entries and resizes the window after it.
+// Then the window's fit to its monitor's work area, and the tray icon's tip made of the
+// panel's totals.
 #pragma once
 
+#include <algorithm>
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -159,5 +163,37 @@ private:
     int outerHeight_ = 0;
     int textsWidth_ = 0;
 };
+
+// The statistics window's outer size kept within its monitor's work area, with the scroll bars
+// that makes necessary. All sizes of one kind: pixels, or 96-DPI units.
+struct WindowFit {
+    int width = 0;   // outer
+    int height = 0;
+    bool scrollsDown = false;      // a vertical scroll bar over the image area
+    bool scrollsSideways = false;  // a horizontal one
+    friend bool operator==(const WindowFit&, const WindowFit&) = default;
+};
+
+// leastWidth: the outer width that still shows every text whole (the margin beyond it is cut
+// before anything scrolls sideways); bar: a vertical bar's width and a horizontal bar's height.
+inline WindowFit FitToWorkArea(int wantedWidth, int leastWidth, int wantedHeight, int areaWidth, int areaHeight,
+                               int barWidth, int barHeight) {
+    WindowFit fit;
+    fit.scrollsDown = wantedHeight > areaHeight;
+    fit.scrollsSideways = std::min(leastWidth, wantedWidth) + (fit.scrollsDown ? barWidth : 0) > areaWidth;
+    // The horizontal bar takes its height from the image area: the panel may no longer fit.
+    if (fit.scrollsSideways && !fit.scrollsDown) fit.scrollsDown = wantedHeight + barHeight > areaHeight;
+    fit.width = std::min(wantedWidth + (fit.scrollsDown ? barWidth : 0), areaWidth);
+    fit.height = std::min(wantedHeight + (fit.scrollsSideways ? barHeight : 0), areaHeight);
+    return fit;
+}
+
+// Lines joined by LF, with the panel's texts; an allowance line (core/Limits.h) comes fourth.
+// A tip too long loses the title's end, then the title line, then lines from the end.
+std::string TrayTipText(const PanelTotals& totals, char sep, const std::string& allowance = {});
+
+// The lines that fit whole, without the line end before the first one left out; a first line
+// longer than the limit is cut at it.
+std::string CutAtLineEnd(const std::string& text, std::size_t limit);
 
 }  // namespace velkaro

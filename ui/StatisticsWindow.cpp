@@ -4,7 +4,7 @@
 
 #include "core/AppError.h"
 #include "core/Texts.h"
-#include "statistics/WindowFit.h"
+#include "statistics/StatisticsPanel.h"
 #include "win/Fonts.h"
 #include "win/Geometry.h"
 #include "win/Utf16.h"

@@ -7,7 +7,6 @@
 #include "core/Cp1251.h"
 #include "core/Texts.h"
 #include "statistics/StatisticsPanel.h"
-#include "statistics/WindowFit.h"
 #include "tests/TestSupport.h"
 
 namespace velkaro {
