@@ -42,10 +42,11 @@ public:
                 const HistoryRecord& r = history[i];
                 if (r.adapter != id) continue;
                 any = true;
-                if (r.day != prevDay_ || r.month != prevMonth_ || r.year != prevYear_) {
+                const Date day{r.year, r.month, r.day};
+                if (day != prev_) {
                     FinishMonthIfChanged();
-                    if (prevDay_ > 0) WriteDayRow();
-                    lastRowMonth_ = prevMonth_;
+                    if (prev_.day > 0) WriteDayRow();
+                    lastRowMonth_ = prev_.month;
                     dayIn_ = 0;
                     dayOut_ = 0;
                 }
@@ -53,9 +54,7 @@ public:
                 dayOut_ += r.outOctets;
                 totalInKb_ += static_cast<long double>(r.inOctets) / 1024;
                 totalOutKb_ += static_cast<long double>(r.outOctets) / 1024;
-                prevDay_ = r.day;
-                prevMonth_ = r.month;
-                prevYear_ = r.year;
+                prev_ = day;
             }
         }
         if (any) {
@@ -74,8 +73,8 @@ private:
     std::string Charts(const AdapterId* id) {
         const LimitEntry* limit = FindLimit(a_, adapter_, LimitKind::Money);
         // The prices looked up without registering: the rows have registered an adapter with records.
-        const ChartData data{id ? DayTotals(a_, id) : std::vector<AdapterDay>{}, PricesOf(FindTariffEntry(a_, adapter_)),
-                             earlier_, limit ? limit->limit : 0, name_};
+        const ChartData data{id ? DayTotals(a_, id) : std::vector<AdapterDay>{},
+                             PricesOf(FindTariffEntry(a_, adapter_)), earlier_, limit ? limit->limit : 0, name_};
         return HistoryChartsBlock(data, sep_);
     }
 
@@ -101,10 +100,8 @@ private:
         Line("<body>");
         Line("<div align=\"center\">");
         Line("  <p class=\"style3\">Velkaro V1.4 Final</p>");
-        out_ += "  <p class=\"style4\">";
         name_ = GetDisplayName(a_, adapter_);
-        out_ += HtmlEscaped(name_);
-        Line("</p>");
+        Line("  <p class=\"style4\">" + HtmlEscaped(name_) + "</p>");
         chartsAt_ = out_.size();
         Line("  <table width=\"90%\"  border=\"1\" cellpadding=\"0\" cellspacing=\"0\">");
         Line("    <tr bgcolor=\"#66CCFF\">");
@@ -121,7 +118,7 @@ private:
 
     // A subtotal follows the last row of every month, judged by the month number alone.
     void FinishMonthIfChanged() {
-        if (lastRowMonth_ != 0 && lastRowMonth_ != prevMonth_) {
+        if (lastRowMonth_ != 0 && lastRowMonth_ != prev_.month) {
             WriteMonthSubtotal();
             monthMoney_ = 0;
         }
@@ -135,14 +132,10 @@ private:
 
     void WriteDayRow() {
         const Prices current{GetPrice(a_, adapter_, Direction::Incoming), GetPrice(a_, adapter_, Direction::Outgoing)};
-        // The row's day at the prices it had.
-        const Date day{static_cast<std::uint16_t>(prevYear_), static_cast<std::uint16_t>(prevMonth_),
-                       static_cast<std::uint16_t>(prevDay_)};
-        const Prices prices = PricesOnDay(earlier_, current, day);
+        const Prices prices = PricesOnDay(earlier_, current, prev_);  // the row's day at the prices it had
 
         out_ += "<tr bgcolor=\"#FFFFCC\">";
-        Cell(kCell10, std::to_string(prevDay_) + "." + std::to_string(prevMonth_) + "." +
-                          std::to_string(prevYear_));
+        Cell(kCell10, std::to_string(prev_.day) + "." + std::to_string(prev_.month) + "." + std::to_string(prev_.year));
         Cell(kCell15, FormatTraffic(dayIn_, 0, sep_));
         Cell(kCell15, FormatTraffic(dayOut_, 0, sep_));
         Cell(kCell15, FormatTraffic(dayIn_, dayOut_, sep_));
@@ -200,10 +193,8 @@ private:
     const char sep_;
     std::string out_;
 
-    std::int32_t prevDay_ = -1;
-    std::int32_t prevMonth_ = 0;
-    std::int32_t prevYear_ = 0;
-    std::int32_t lastRowMonth_ = 0;
+    Date prev_;  // of the records summed last; none yet: day 0
+    std::uint16_t lastRowMonth_ = 0;
     std::uint64_t dayIn_ = 0;   // 64-bit: a day's sum never wraps
     std::uint64_t dayOut_ = 0;
     long double totalInKb_ = 0;
