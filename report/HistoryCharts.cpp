@@ -134,7 +134,8 @@ public:
 
     void Rect(int x, int y, int w, int h, const char* fill) {
         if (h <= 0) return;
-        Line("    <rect" + Attr("x", x) + Attr("y", y) + Attr("width", w) + Attr("height", h) + " fill=\"" + fill + "\"/>");
+        Line("    <rect" + Attr("x", x) + Attr("y", y) + Attr("width", w) + Attr("height", h) + " fill=\"" + fill +
+             "\"/>");
     }
 
     void Segment(int x1, int y1, int x2, int y2, const char* colour, const char* extra = "") {

@@ -18,14 +18,8 @@ constexpr int kMostGridLines = 4;
 constexpr double kKbSteps[] = {0.5, 1, 2, 5, 10, 20, 50, 100, 200, 256, 512};
 
 std::string DirectionLine(const char* label, double now, double average, double highest, char sep) {
-    std::string line = label;
-    line += texts::kGraphNow;
-    line += FormatSpeed(now, sep);
-    line += texts::kGraphAverage;
-    line += FormatSpeed(average, sep);
-    line += texts::kGraphHighest;
-    line += FormatSpeed(highest, sep);
-    return line;
+    return std::string(label) + texts::kGraphNow + FormatSpeed(now, sep) + texts::kGraphAverage +
+           FormatSpeed(average, sep) + texts::kGraphHighest + FormatSpeed(highest, sep);
 }
 
 }  // namespace
@@ -41,10 +35,8 @@ void SpeedHistory::Series::Add(SpeedPoint p) {
 }
 
 std::vector<SpeedPoint> SpeedHistory::Series::Points() const {
-    std::vector<SpeedPoint> out;
-    out.reserve(points_.size());
-    out.insert(out.end(), points_.begin() + static_cast<std::ptrdiff_t>(next_), points_.end());
-    out.insert(out.end(), points_.begin(), points_.begin() + static_cast<std::ptrdiff_t>(next_));
+    std::vector<SpeedPoint> out(points_.size());
+    std::rotate_copy(points_.begin(), points_.begin() + static_cast<std::ptrdiff_t>(next_), points_.end(), out.begin());
     return out;
 }
 

@@ -75,8 +75,6 @@ std::uint64_t Bits(double d) { return std::bit_cast<std::uint64_t>(d); }
 
 }  // namespace
 
-void StatisticsPanel::Widths::Note(int c, int width) { column[c] = std::max(column[c], width); }
-
 PanelItem& StatisticsPanel::NextItem(int y, std::uint32_t rgb) {
     // Items of an earlier layout are written over so that their texts keep their storage.
     if (made_ == items_.size()) items_.emplace_back();
@@ -94,13 +92,6 @@ const std::string& StatisticsPanel::AdapterAt(int y) const {
     const Block* picked = nullptr;
     for (std::size_t i = 0; i < blockCount_ && blocks_[i].top <= y; ++i) picked = &blocks_[i];
     return picked ? picked->adapter : firstAdapter_;
-}
-
-void StatisticsPanel::RemeasureTexts() {
-    for (AdapterTexts& lines : lines_) {
-        lines.today.source.window = nullptr;
-        lines.allTime.source.window = nullptr;
-    }
 }
 
 void StatisticsPanel::Layout(const Accounting& a, WindowHost& window, char sep) {

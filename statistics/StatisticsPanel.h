@@ -84,7 +84,7 @@ public:
     // wide as its widest text needs, so the columns after a wider one move right.
     void Layout(const Accounting& a, WindowHost& window, char sep);
     // The window measures texts otherwise from now on (another DPI).
-    void RemeasureTexts();
+    void RemeasureTexts() { lines_.clear(); }
 
     const std::vector<PanelItem>& Items() const { return items_; }
     const std::vector<QuickInfoRow>& QuickInfoRows() const { return rows_; }
@@ -111,7 +111,7 @@ private:
     struct Widths {
         std::array<int, kColumns> column{};
         int lastPrice = -1;  // -1: no line made
-        void Note(int column, int width);
+        void Note(int c, int width) { column[c] = std::max(column[c], width); }
     };
     // A block line's texts, a column each (the total with its tail), and what they were made
     // from, reused unmade and unmeasured while the amounts, speed and prices stay those of the
