@@ -30,6 +30,12 @@ std::string OpenFailureReason(std::intptr_t result) {
     return FillText(texts::kOpenOther, {std::to_string(result)});
 }
 
+// A price or a limit: false when negative. Raises for a text that is not a number.
+bool ReadAmount(const std::string& text, double& amount) {
+    amount = ReadPrice(text);
+    return !(amount < 0);
+}
+
 }  // namespace
 
 void ShowLimitWarnings(Accounting& a, DataFiles& data, char sep, Notifier& notifier) {
@@ -132,16 +138,13 @@ void TrafficMeter::ExportCsv() {
     ReportIfNotOpened(p_.shell.OpenProgramFile(texts::kCsvFile), texts::kOpenWrittenFailed, texts::kCsvFile);
 }
 
-std::optional<double> TrafficMeter::AskPrice(const char* prompt) {
-    const std::optional<std::string> text =
-        p_.dialogs.InputBox(texts::kAppTitle, prompt, texts::kDefaultPrice);
-    if (!text) return std::nullopt;
-    const double price = ReadPrice(*text);  // raises for a text that is not a number
-    if (price < 0) {
-        p_.dialogs.ShowMessage(texts::kNegativePrice);
-        return std::nullopt;
-    }
-    return price;
+template <class T, class Read>
+bool TrafficMeter::Ask(const char* prompt, const std::string& shown, Read read, const char* refused, T& value) {
+    const std::optional<std::string> text = p_.dialogs.InputBox(texts::kAppTitle, prompt, shown);
+    if (!text) return false;
+    if (read(*text, value)) return true;
+    p_.dialogs.ShowMessage(refused);
+    return false;
 }
 
 void TrafficMeter::SetPrices(const std::string& adapter) {
@@ -156,9 +159,7 @@ void TrafficMeter::SetPrices(const std::string& adapter) {
             p_.dialogs.ShowMessage(texts::kTariffMissPrices);
             found = false;
         }
-        const std::optional<double> price = AskPrice(kPrompts[i]);
-        if (!price) return;
-        prices[i] = *price;
+        if (!Ask(kPrompts[i], texts::kDefaultPrice, ReadAmount, texts::kNegativePrice, prices[i])) return;
     }
     if (!found) return;
     // Looked up again: a dialog runs the message loop, and a save from there may have read the
@@ -175,19 +176,12 @@ void TrafficMeter::SetPricesFrom(const std::string& adapter) {
         return;
     }
     // Everything is asked before anything is stored, as by SetPrices.
-    const std::optional<double> in = AskPrice(texts::kPromptPriceIn);
-    if (!in) return;
-    const std::optional<double> out = AskPrice(texts::kPromptPriceOut);
-    if (!out) return;
+    Prices prices;
+    if (!Ask(texts::kPromptPriceIn, texts::kDefaultPrice, ReadAmount, texts::kNegativePrice, prices.in)) return;
+    if (!Ask(texts::kPromptPriceOut, texts::kDefaultPrice, ReadAmount, texts::kNegativePrice, prices.out)) return;
     const Date today = p_.clock.Today();
-    const std::optional<std::string> dayText =
-        p_.dialogs.InputBox(texts::kAppTitle, texts::kPromptPriceFrom, DottedDateText(today));
-    if (!dayText) return;
     Date from;
-    if (!ReadDottedDate(*dayText, from)) {
-        p_.dialogs.ShowMessage(texts::kBadPriceDate);
-        return;
-    }
+    if (!Ask(texts::kPromptPriceFrom, DottedDateText(today), ReadDottedDate, texts::kBadPriceDate, from)) return;
     // price.txt holds the prices in force today: a later start would have no place there.
     if (DateKey(from.year, from.month, from.day) > DateKey(today.year, today.month, today.day)) {
         p_.dialogs.ShowMessage(texts::kFuturePriceDate);
@@ -195,9 +189,9 @@ void TrafficMeter::SetPricesFrom(const std::string& adapter) {
     }
     if (const auto slot = FindTariffSlot(a_, adapter)) {  // the dialogs ran the message loop
         const Prices before = PricesOf(&a_.Tariffs()[*slot]);
-        ::velkaro::SetPricesFrom(a_, *slot, from, Prices{*in, *out});
+        ::velkaro::SetPricesFrom(a_, *slot, from, prices);
         data_.NotePrices(adapter);
-        data_.NotePriceChange(PriceChange{adapter, from, before, Prices{*in, *out}});
+        data_.NotePriceChange(PriceChange{adapter, from, before, prices});
     }
 }
 
@@ -227,25 +221,13 @@ void TrafficMeter::SetLimit(const std::string& adapter, LimitKind kind) {
     const std::string defaultText = !current ? texts::kDefaultLimit
                                     : money  ? FormatFixed(current->limit, 2, sep)
                                              : FormatPriceGeneral(current->limit, sep);
-    const std::optional<std::string> text =
-        p_.dialogs.InputBox(texts::kAppTitle, money ? texts::kPromptLimit : texts::kPromptTrafficLimit, defaultText);
-    if (!text) return;
-    const double limit = ReadPrice(*text);  // raises for a text that is not a number
-    if (limit < 0) {
-        p_.dialogs.ShowMessage(texts::kNegativeLimit);
-        return;
-    }
+    const char* prompt = money ? texts::kPromptLimit : texts::kPromptTrafficLimit;
+    double limit = 0;
+    if (!Ask(prompt, defaultText, ReadAmount, texts::kNegativeLimit, limit)) return;
     // The period day after the amount; a limit removed keeps the day of the other one.
     int day = PeriodDayOf(a_, adapter);
-    if (limit > 0) {
-        const std::optional<std::string> dayText =
-            p_.dialogs.InputBox(texts::kAppTitle, texts::kPromptPeriodDay, std::to_string(day));
-        if (!dayText) return;
-        if (!ReadPeriodDay(*dayText, day)) {
-            p_.dialogs.ShowMessage(texts::kBadPeriodDay);
-            return;
-        }
-    }
+    if (limit > 0 && !Ask(texts::kPromptPeriodDay, std::to_string(day), ReadPeriodDay, texts::kBadPeriodDay, day))
+        return;
     // The limit changes, and with a new period day each of the adapter's limits.
     const bool newDay = limit > 0 && PeriodDayOf(a_, adapter) != day;
     ::velkaro::SetLimit(a_, adapter, kind, limit, day);

@@ -127,9 +127,10 @@ public:
     bool Sampling() const { return sampling_; }  // the interface function was found
 
 private:
-    // One price asked; none after a Cancel or a negative price (said). Raises for a text that
-    // is not a number.
-    std::optional<double> AskPrice(const char* prompt);
+    // One value asked, shown first as `shown`; false after a Cancel, or for a text that `read`
+    // refuses, which the message `refused` then says.
+    template <class T, class Read>
+    bool Ask(const char* prompt, const std::string& shown, Read read, const char* refused, T& value);
     void SetTimer(bool enabled);
     void LayOut(char sep);  // the panel laid out, new entries registered
     void Tell(const FileNotes& notes);  // the width to the window, the messages shown
