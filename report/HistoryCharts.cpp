@@ -69,8 +69,6 @@ ChartScale ChooseScale(std::vector<long double> amounts, long double atLeast) {
 
 namespace {
 
-constexpr char kCrLf[] = "\r\n";
-
 // A narrower browser window scales both pictures down.
 constexpr int kWidth = 980;
 constexpr int kLegendY = 29;

@@ -15,6 +15,9 @@
 
 namespace velkaro {
 
+// The line end of the report, its charts and the CSV.
+inline constexpr char kCrLf[] = "\r\n";
+
 struct AdapterDay {
     Date date;
     AdapterId adapter = 0;

@@ -1,4 +1,3 @@
-#include <cstdio>
 #include <vector>
 
 #include "core/Cp1251.h"
@@ -13,16 +12,7 @@ namespace velkaro {
 namespace {
 
 constexpr char kSeparator = ';';
-constexpr char kCrLf[] = "\r\n";
 constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
-
-// DD.MM.YYYY, as a spreadsheet in Russian settings reads a date.
-std::string DateText(const Date& d) {
-    char text[24];
-    std::snprintf(text, sizeof text, "%02u.%02u.%04u", static_cast<unsigned>(d.day), static_cast<unsigned>(d.month),
-                  static_cast<unsigned>(d.year));
-    return text;
-}
 
 }  // namespace
 
@@ -69,7 +59,8 @@ std::string HistoryCsvText(const Accounting& a, char sep) {
             const Shown& s = adapters[d.adapter];
             // Each day at the prices it had; no entry: the current prices are 0.
             const long double cost = DayCost(PricesOnDay(s.earlier, PricesOf(s.prices), d.date), d.in, d.out);
-            row({DateText(d.date), a.Adapters()[d.adapter].name, s.displayName, std::to_string(d.in),
+            // DD.MM.YYYY, as a spreadsheet in Russian settings reads a date.
+            row({DottedDateText(d.date), a.Adapters()[d.adapter].name, s.displayName, std::to_string(d.in),
                  std::to_string(d.out), FormatFixed(cost, 2, sep)});
         }
     }

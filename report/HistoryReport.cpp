@@ -13,8 +13,6 @@ namespace velkaro {
 
 namespace {
 
-constexpr char kCrLf[] = "\r\n";
-
 constexpr char kCell10[] =
     "      <td width=\"10%\"><div align=\"center\"><span class=\"style2\"><span class=\"style2\">";
 constexpr char kCell15[] =
