@@ -13,12 +13,7 @@ namespace velkaro {
 
 namespace {
 
-constexpr char kCell10[] =
-    "      <td width=\"10%\"><div align=\"center\"><span class=\"style2\"><span class=\"style2\">";
-constexpr char kCell15[] =
-    "      <td width=\"15%\"><div align=\"center\"><span class=\"style2\"><span class=\"style2\">";
-constexpr char kCellLast[] =
-    "      <td><div align=\"center\"><span class=\"style2\"><span class=\"style2\">";
+constexpr char kCellOpen[] = "<div align=\"center\"><span class=\"style2\"><span class=\"style2\">";
 constexpr char kCellEnd[] = "</span></span></div></td>";
 constexpr const char* kPriceCellEnd = " руб </span></div></td>"_cp1251;
 
@@ -122,8 +117,10 @@ private:
         }
     }
 
-    void Cell(const char* open, const std::string& text, const char* close = kCellEnd) {
-        out_ += open;
+    // A cell of a day row: width "10%" or "15%", or "" for the last one.
+    void Cell(const char* width, const std::string& text, const char* close = kCellEnd) {
+        out_ += *width ? std::string("      <td width=\"") + width + "\">" : std::string("      <td>");
+        out_ += kCellOpen;
         out_ += text;
         out_ += close;
     }
@@ -133,14 +130,14 @@ private:
         const Prices prices = PricesOnDay(earlier_, current, prev_);  // the row's day at the prices it had
 
         out_ += "<tr bgcolor=\"#FFFFCC\">";
-        Cell(kCell10, std::to_string(prev_.day) + "." + std::to_string(prev_.month) + "." + std::to_string(prev_.year));
-        Cell(kCell15, FormatTraffic(dayIn_, 0, sep_));
-        Cell(kCell15, FormatTraffic(dayOut_, 0, sep_));
-        Cell(kCell15, FormatTraffic(dayIn_, dayOut_, sep_));
-        Cell(kCell10, FormatPriceGeneral(prices.in, sep_), kPriceCellEnd);
-        Cell(kCell10, FormatPriceGeneral(prices.out, sep_), kPriceCellEnd);
-        Cell(kCellLast, FormatCost(prices.in * static_cast<long double>(dayIn_),
-                                   prices.out * static_cast<long double>(dayOut_), sep_));
+        Cell("10%", std::to_string(prev_.day) + "." + std::to_string(prev_.month) + "." + std::to_string(prev_.year));
+        Cell("15%", FormatTraffic(dayIn_, 0, sep_));
+        Cell("15%", FormatTraffic(dayOut_, 0, sep_));
+        Cell("15%", FormatTraffic(dayIn_, dayOut_, sep_));
+        Cell("10%", FormatPriceGeneral(prices.in, sep_), kPriceCellEnd);
+        Cell("10%", FormatPriceGeneral(prices.out, sep_), kPriceCellEnd);
+        Cell("", FormatCost(prices.in * static_cast<long double>(dayIn_), prices.out * static_cast<long double>(dayOut_),
+                            sep_));
         Line("    </tr>");
         Line("");
 
@@ -179,8 +176,7 @@ private:
         Line("  </table>");
         Line("  <p>&nbsp;</p>");
         Line("  <p><strong><a href=\"" + site + "\" class=\"style5\">" + siteShown + "</a></strong></p>");
-        Line("  <p class=\"style2\"><a href=\"mailto:" + email + "\"><strong>" + email +
-             "</strong></a></p>");
+        Line("  <p class=\"style2\"><a href=\"mailto:" + email + "\"><strong>" + email + "</strong></a></p>");
         Line("</div>");
         Line("</body>");
         Line("</html>");
