@@ -172,8 +172,8 @@ void StatisticsPanel::Layout(const Accounting& a, WindowHost& window, char sep) 
         row.cost = lines.today.texts[kCostColumn];
         totals_.out += info.todayOut;
         totals_.in += info.todayIn;
-        totals_.costOut += todayCost.out;
-        totals_.costIn += todayCost.in;
+        totals_.cost.out += todayCost.out;
+        totals_.cost.in += todayCost.in;
         totals_.speed += rate;
         y += kPanelFontHeaderStep;
         AddLine(window, sep, widths, y, texts::kAllTime, info.totalOut, info.totalIn, nullptr, current,
@@ -278,7 +278,7 @@ std::string CutAtLineEnd(const std::string& text, std::size_t limit) {
 std::string TrayTipText(const PanelTotals& totals, char sep, const std::string& allowance) {
     std::string title = texts::kAppTitle;
     std::string tip = texts::kTipToday + FormatTraffic(totals.out, totals.in, sep) + ", " +
-                      FormatCost(totals.costOut, totals.costIn, sep) + '\n' + texts::kTipSpeed +
+                      FormatCost(totals.cost.out, totals.cost.in, sep) + '\n' + texts::kTipSpeed +
                       FormatSpeed(totals.speed, sep);
     if (!allowance.empty()) {
         tip += '\n';

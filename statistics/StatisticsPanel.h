@@ -62,8 +62,7 @@ struct QuickInfoRow {
 struct PanelTotals {
     std::uint64_t out = 0;      // bytes sent today
     std::uint64_t in = 0;       // bytes received today
-    long double costOut = 0;    // sum of price out x bytes sent, as FormatCost takes it
-    long double costIn = 0;
+    CostSums cost;              // price x bytes per direction, as FormatCost takes them
     long double speed = 0;      // bytes per second
 };
 
