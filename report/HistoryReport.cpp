@@ -29,26 +29,23 @@ public:
         AdapterId id = 0;
         const bool hasRecords = a_.FindAdapter(adapter_, id);
         bool any = false;
-        if (hasRecords) {
-            const auto& history = a_.History();
-            for (std::size_t i = history.size(); i-- > 0;) {
-                const HistoryRecord& r = history[i];
-                if (r.adapter != id) continue;
-                any = true;
-                const Date day{r.year, r.month, r.day};
-                if (day != prev_) {
-                    FinishMonthIfChanged();
-                    if (prev_.day > 0) WriteDayRow();
-                    lastRowMonth_ = prev_.month;
-                    dayIn_ = 0;
-                    dayOut_ = 0;
-                }
-                dayIn_ += r.inOctets;
-                dayOut_ += r.outOctets;
-                totalInKb_ += static_cast<long double>(r.inOctets) / 1024;
-                totalOutKb_ += static_cast<long double>(r.outOctets) / 1024;
-                prev_ = day;
+        // Newest first.
+        for (auto r = a_.History().rbegin(); hasRecords && r != a_.History().rend(); ++r) {
+            if (r->adapter != id) continue;
+            any = true;
+            const Date day{r->year, r->month, r->day};
+            if (day != prev_) {
+                FinishMonthIfChanged();
+                if (prev_.day > 0) WriteDayRow();
+                lastRowMonth_ = prev_.month;
+                dayIn_ = 0;
+                dayOut_ = 0;
             }
+            dayIn_ += r->inOctets;
+            dayOut_ += r->outOctets;
+            totalInKb_ += static_cast<long double>(r->inOctets) / 1024;
+            totalOutKb_ += static_cast<long double>(r->outOctets) / 1024;
+            prev_ = day;
         }
         if (any) {
             FinishMonthIfChanged();
