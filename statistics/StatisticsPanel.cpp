@@ -30,41 +30,31 @@ constexpr int kColumnMargin = 8;           // room after a column's widest text
 constexpr int kWindowMargin = 40;          // room after the last price text in the window
 
 // Every block is made of the same items in the same order (name, seven headers, two lines),
-// so an item's place follows from its index; each limit line adds one item after the name.
+// so an item's column follows from its index; each limit line adds one item after the name.
+// The items of a row share their y.
 constexpr int kLabelColumn = -1;  // drawn at kLeftX
 constexpr int kLimitColumn = -2;  // a limit line: at the cost column, or after a long name
 constexpr int kSpeedColumn = 3;
 constexpr int kCostColumn = 4;
-struct Slot {
-    int row;     // 0 name, 1 headers, 2 today, 3 all time; one further with a limit row
-    int column;  // an amount column, or kLabelColumn
+constexpr int kBlockColumns[] = {
+    kLabelColumn,                       // the name
+    0, 1, 2, 3, 4, 5, 6,                // the headers
+    kLabelColumn, 0, 1, 2, 3, 4, 5, 6,  // today
+    kLabelColumn, 0, 1, 2, 4, 5, 6,     // all time, without a speed
 };
-constexpr Slot kBlockSlots[] = {
-    {0, kLabelColumn},
-    {1, 0}, {1, 1}, {1, 2}, {1, 3}, {1, 4}, {1, 5}, {1, 6},
-    {2, kLabelColumn}, {2, 0}, {2, 1}, {2, 2}, {2, 3}, {2, 4}, {2, 5}, {2, 6},
-    {3, kLabelColumn}, {3, 0}, {3, 1}, {3, 2}, {3, 4}, {3, 5}, {3, 6},
-};
-constexpr std::size_t kItemsPerBlock = std::size(kBlockSlots);
-constexpr int kLastRow = 3;  // of a block without a limit row
+constexpr std::size_t kItemsPerBlock = std::size(kBlockColumns);
 
-// The slot of item i of a block with so many limit lines.
-Slot SlotOf(std::size_t i, int limits) {
-    if (i == 0) return kBlockSlots[0];
-    if (i <= static_cast<std::size_t>(limits)) return Slot{static_cast<int>(i) - 1, kLimitColumn};
-    const Slot s = kBlockSlots[i - static_cast<std::size_t>(limits)];
-    return Slot{s.row + (limits > 1 ? 1 : 0), s.column};
+// The column of item i of a block with so many limit lines.
+int ColumnOf(std::size_t i, int limits) {
+    if (i == 0) return kLabelColumn;
+    if (i <= static_cast<std::size_t>(limits)) return kLimitColumn;
+    return kBlockColumns[i - static_cast<std::size_t>(limits)];
 }
 // The rows a block adds to the four of every block: its second limit line's.
 constexpr int ExtraRows(int limits) { return limits > 1 ? 1 : 0; }
 
 // The panel's text widths are of the regular weight; the bold name runs about an eighth wider.
 constexpr int BoldWidth(int regular) { return regular + regular / 8; }
-// Each row's band from the block's top; the last one reaches the next block's top.
-constexpr int RowTop(int row) { return row * kPanelFontHeaderStep; }
-constexpr int RowBottom(int row, int lastRow) {
-    return row == lastRow ? RowTop(row) + kBlockGap : RowTop(row + 1);
-}
 
 constexpr const char* kHeaders[StatisticsPanel::kColumns] = {
     texts::kHeaderSent, texts::kHeaderReceived, texts::kHeaderTotal, texts::kHeaderSpeed,
@@ -230,13 +220,13 @@ void StatisticsPanel::PlaceItems(const Widths& widths, int layoutOuterWidth, int
         PanelItem* block = &items_[b.first];
         const std::size_t count = kItemsPerBlock + static_cast<std::size_t>(b.limits);
         for (std::size_t i = 0; i < count; ++i) {
-            const Slot slot = SlotOf(i, b.limits);
-            if (slot.column == kLabelColumn)
+            const int column = ColumnOf(i, b.limits);
+            if (column == kLabelColumn)
                 block[i].x = kLeftX;
-            else if (slot.column == kLimitColumn)  // beside the name, or on a row of its own
-                block[i].x = slot.row == 0 ? std::max(columnOrigins_[kCostColumn], b.nameEnd) : columnOrigins_[kCostColumn];
+            else if (column == kLimitColumn)  // the first beside the name, the second on a row of its own
+                block[i].x = i == 1 ? std::max(columnOrigins_[kCostColumn], b.nameEnd) : columnOrigins_[kCostColumn];
             else
-                block[i].x = columnOrigins_[slot.column];
+                block[i].x = columnOrigins_[column];
         }
         for (int k = 0; k < b.limits; ++k)
             needed = std::max(needed, block[1 + k].x + b.limitWidth[k] + kWindowMargin);
@@ -251,17 +241,16 @@ void StatisticsPanel::PlaceItems(const Widths& widths, int layoutOuterWidth, int
         const Block& b = blocks_[n];
         PanelItem* block = &items_[b.first];
         const std::size_t count = kItemsPerBlock + static_cast<std::size_t>(b.limits);
-        const int top = block[0].y;  // the name stands at the block's top
-        const int lastRow = kLastRow + ExtraRows(b.limits);
+        const int lastRowY = block[count - 1].y;  // the all-time line's: its band reaches the next block
         for (std::size_t i = 0; i < count; ++i) {
-            const int row = SlotOf(i, b.limits).row;
-            const bool firstOfRow = i == 0 || SlotOf(i - 1, b.limits).row != row;
-            const bool lastOfRow = i + 1 == count || SlotOf(i + 1, b.limits).row != row;
+            const int y = block[i].y;
+            const bool firstOfRow = i == 0 || block[i - 1].y != y;
+            const bool lastOfRow = i + 1 == count || block[i + 1].y != y;
             PanelCell& cell = block[i].cell;
             cell.left = firstOfRow ? kLeftX : block[i].x;
             cell.right = lastOfRow ? std::max(bitmapWidth_, cell.left) : block[i + 1].x;
-            cell.top = top + RowTop(row);
-            cell.bottom = top + RowBottom(row, lastRow);
+            cell.top = y;
+            cell.bottom = y + (y == lastRowY ? kBlockGap : kPanelFontHeaderStep);
         }
     }
 }
