@@ -31,11 +31,9 @@ std::string HistoryCsvText(const Accounting& a, char sep) {
     // Built in Windows-1251, as the program holds its texts and names, then converted.
     std::string text;
     auto row = [&](std::initializer_list<std::string_view> fields) {
-        bool first = true;
-        for (const std::string_view f : fields) {
-            if (!first) text += kSeparator;
-            text += CsvField(f);
-            first = false;
+        for (auto f = fields.begin(); f != fields.end(); ++f) {
+            if (f != fields.begin()) text += kSeparator;
+            text += CsvField(*f);
         }
         text += kCrLf;
     };

@@ -54,20 +54,16 @@ public:
         WriteMonthSubtotal();
         TotalsRow();
         Foot();
-        out_.insert(chartsAt_, Charts(hasRecords ? &id : nullptr));
+        // The charts at the prices of the rows, with the monthly money limit; the prices looked up
+        // without registering: the rows have registered an adapter with records.
+        const LimitEntry* limit = FindLimit(a_, adapter_, LimitKind::Money);
+        const ChartData charts{hasRecords ? DayTotals(a_, &id) : std::vector<AdapterDay>{},
+                               PricesOf(FindTariffEntry(a_, adapter_)), earlier_, limit ? limit->limit : 0, name_};
+        out_.insert(chartsAt_, HistoryChartsBlock(charts, sep_));
         return std::move(out_);
     }
 
 private:
-    // At the prices of its rows, with its monthly money limit.
-    std::string Charts(const AdapterId* id) {
-        const LimitEntry* limit = FindLimit(a_, adapter_, LimitKind::Money);
-        // The prices looked up without registering: the rows have registered an adapter with records.
-        const ChartData data{id ? DayTotals(a_, id) : std::vector<AdapterDay>{},
-                             PricesOf(FindTariffEntry(a_, adapter_)), earlier_, limit ? limit->limit : 0, name_};
-        return HistoryChartsBlock(data, sep_);
-    }
-
     void Line(const std::string& s) {
         out_ += s;
         out_ += kCrLf;
