@@ -1,4 +1,4 @@
-#include "report/HistoryCharts.h"
+#include "report/HistoryReport.h"
 
 #include <algorithm>
 #include <cmath>

@@ -4,7 +4,6 @@
 #include "core/DatedPrices.h"
 #include "core/Formatting.h"
 #include "core/Texts.h"
-#include "report/HistoryCharts.h"
 #include "report/HistoryReport.h"
 
 namespace velkaro {

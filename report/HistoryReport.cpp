@@ -7,7 +7,6 @@
 #include "core/Formatting.h"
 #include "core/Limits.h"
 #include "core/Texts.h"
-#include "report/HistoryCharts.h"
 
 namespace velkaro {
 
