@@ -95,6 +95,7 @@ constexpr char kColourFrame[] = "#66CCFF";
 constexpr char kColourScale[] = "#999999";
 constexpr char kColourLimit[] = "#DD0000";
 constexpr char kColourGap[] = "#888888";
+constexpr char kLimitStroke[] = " stroke-width=\"2\" stroke-dasharray=\"6 3\"";
 
 // A positive amount gets at least 1 px so that it shows; one that is not a positive finite
 // number, or a scale of nothing, gets no bar.
@@ -273,7 +274,7 @@ void MonthsChart(SvgWriter& svg, const ChartData& data, char sep) {
     svg.Open(texts::kChartMonthsTitle + data.name);
     int legendX = 10;
     if (limit > 0) {
-        svg.HLine(legendX, legendX + 20, kLegendY + 6, kColourLimit, " stroke-width=\"2\" stroke-dasharray=\"6 3\"");
+        svg.HLine(legendX, legendX + 20, kLegendY + 6, kColourLimit, kLimitStroke);
         const std::string text = texts::kChartLimit + MoneyText(limit, sep);
         svg.Text(legendX + 26, kLegendY + 10, "", text);
         legendX += 26 + 7 * static_cast<int>(text.size()) + 20;
@@ -312,11 +313,8 @@ void MonthsChart(SvgWriter& svg, const ChartData& data, char sep) {
         svg.Text(centre, kLabelY, "middle", MonthText(m.month));
         svg.GroupClose();
     }
-    // Over the bars, so that it shows across them.
-    if (limit > 0) {
-        svg.HLine(kMonthLeft, right, kBaseline - BarHeight(limit, scale), kColourLimit,
-                  " stroke-width=\"2\" stroke-dasharray=\"6 3\"");
-    }
+    if (limit > 0)  // over the bars, so that it shows across them
+        svg.HLine(kMonthLeft, right, kBaseline - BarHeight(limit, scale), kColourLimit, kLimitStroke);
     for (const auto& [centre, m] : cut) svg.CutAmount(centre, kBaseline - BarHeight(m->money, scale), MoneyText(m->money, sep));
     svg.Close();
 }

@@ -150,9 +150,8 @@ void StatisticsPanel::Layout(const Accounting& a, WindowHost& window, char sep) 
 
         if (id >= lines_.size()) lines_.resize(id + 1);
         AdapterTexts& lines = lines_[id];
-        const long double rate = info.rate;
         y += kPanelFontHeaderStep;
-        AddLine(window, sep, widths, y, texts::kToday, info.todayOut, info.todayIn, &rate, today, todayCost,
+        AddLine(window, sep, widths, y, texts::kToday, info.todayOut, info.todayIn, &info.rate, today, todayCost,
                 lines.today);
         if (blockCount_ > rows_.size()) rows_.emplace_back();
         QuickInfoRow& row = rows_[blockCount_ - 1];
@@ -164,7 +163,7 @@ void StatisticsPanel::Layout(const Accounting& a, WindowHost& window, char sep) 
         totals_.in += info.todayIn;
         totals_.cost.out += todayCost.out;
         totals_.cost.in += todayCost.in;
-        totals_.speed += rate;
+        totals_.speed += info.rate;
         y += kPanelFontHeaderStep;
         AddLine(window, sep, widths, y, texts::kAllTime, info.totalOut, info.totalIn, nullptr, current,
                 AllTimeCost(info, current), lines.allTime);
