@@ -1,19 +1,13 @@
+#include "report/HistoryReport.h"
+
 #include <vector>
 
 #include "core/Cp1251.h"
 #include "core/DatedPrices.h"
 #include "core/Formatting.h"
 #include "core/Texts.h"
-#include "report/HistoryReport.h"
 
 namespace velkaro {
-
-namespace {
-
-constexpr char kSeparator = ';';
-constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
-
-}  // namespace
 
 std::string CsvField(std::string_view field) {
     if (field.find_first_of("\";\r\n") == std::string_view::npos) return std::string(field);
@@ -27,6 +21,8 @@ std::string CsvField(std::string_view field) {
 }
 
 std::string HistoryCsvText(const Accounting& a, char sep) {
+    constexpr char kSeparator = ';';
+    constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
     // Built in Windows-1251, as the program holds its texts and names, then converted.
     std::string text;
     auto row = [&](std::initializer_list<std::string_view> fields) {
