@@ -270,15 +270,12 @@ void TrafficMeter::Exit() {
 void TrafficMeter::ClearHistory() {
     if (!p_.dialogs.AskYesNo(texts::kClearQuestion)) return;
     SaveFiles();  // a failing save raises: nothing is deleted then
-    const char* outcome = texts::kClearNotRead;  // a history this run never read is not ours
-    if (data_.historyFile.read) {
-        if (p_.files.Delete(texts::kHistoryFile)) {
-            a_.ClearHistory();
-            outcome = texts::kClearDone;
-        } else {
-            outcome = texts::kClearFailed;
-        }
-    }
+    // A history this run never read is not ours.
+    const bool deleted = data_.historyFile.read && p_.files.Delete(texts::kHistoryFile);
+    if (deleted) a_.ClearHistory();
+    const char* outcome = deleted                  ? texts::kClearDone
+                          : data_.historyFile.read ? texts::kClearFailed
+                                                   : texts::kClearNotRead;
     // When the file stayed, it holds what the save just wrote; the load replaces the table
     // with it, so every record is held once. The message comes after the reload, so that a
     // tick or a save from its message loop sees the reloaded state.

@@ -112,7 +112,6 @@ public:
     // Runs a handler; an AppError that ends it goes to the error box. Returns false then.
     template <class F> bool Guarded(F&& handler);
 
-    const Accounting& State() const { return a_; }
     Accounting& State() { return a_; }
     const DataFiles& Files() const { return data_; }
     const StatisticsPanel& Panel() const { return panel_; }
