@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
-#include <string>
 #include <tuple>
 #include <utility>
 

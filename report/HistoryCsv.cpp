@@ -1,9 +1,6 @@
 #include "report/HistoryReport.h"
 
-#include <vector>
-
 #include "core/Cp1251.h"
-#include "core/DatedPrices.h"
 #include "core/Formatting.h"
 #include "core/Texts.h"
 

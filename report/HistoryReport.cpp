@@ -1,9 +1,5 @@
 #include "report/HistoryReport.h"
 
-#include <cstdint>
-#include <string>
-
-#include "core/DatedPrices.h"
 #include "core/Formatting.h"
 #include "core/Limits.h"
 #include "core/Texts.h"

@@ -1,6 +1,5 @@
 #include "statistics/StatisticsPanel.h"
 
-#include <algorithm>
 #include <bit>
 #include <cassert>
 #include <iterator>
