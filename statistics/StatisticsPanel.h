@@ -120,7 +120,7 @@ private:
             const WindowHost* window = nullptr;  // that measured them
             char sep = 0;
             std::uint64_t out = 0, in = 0;
-            long double rate = 0;
+            long double rate = 0;  // bytes per second; 0 on the "Всего" line, which shows none
             std::uint64_t priceOut = 0, priceIn = 0;  // the bits of the prices
             long double costOut = -1, costIn = -1;      // price x bytes summed, as FormatCost takes them
             friend bool operator==(const Source&, const Source&) = default;
