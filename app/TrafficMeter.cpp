@@ -9,13 +9,34 @@
 #include "core/NumberText.h"
 #include "core/Sampler.h"
 #include "core/Texts.h"
-#include "report/HistoryCsv.h"
 #include "report/HistoryReport.h"
-#include "statistics/TrayTip.h"
 
 namespace velkaro {
 
+namespace {
+
 constexpr std::intptr_t kShellOpenFailedUpTo = 32;
+
+// Why the shell could not open something, by its result (32 or less).
+std::string OpenFailureReason(std::intptr_t result) {
+    static constexpr std::pair<std::intptr_t, const char*> kReasons[] = {
+        {0, texts::kOpenNoMemory},   {8, texts::kOpenNoMemory},        {2, texts::kOpenNotFound},
+        {3, texts::kOpenNotFound},   {5, texts::kReasonAccessDenied},  {26, texts::kReasonSharingViolation},
+        {27, texts::kOpenNoProgram}, {31, texts::kOpenNoProgram},      {28, texts::kOpenNoAnswer},
+        {29, texts::kOpenNoAnswer},  {30, texts::kOpenNoAnswer},
+    };
+    for (const auto& [code, reason] : kReasons)
+        if (code == result) return reason;
+    return FillText(texts::kOpenOther, {std::to_string(result)});
+}
+
+// A price or a limit: false when negative. Raises for a text that is not a number.
+bool ReadAmount(const std::string& text, double& amount) {
+    amount = ReadPrice(text);
+    return !(amount < 0);
+}
+
+}  // namespace
 
 void ShowLimitWarnings(Accounting& a, DataFiles& data, char sep, Notifier& notifier) {
     for (const LimitWarning& w : DueLimitWarnings(a, sep)) {
@@ -25,7 +46,8 @@ void ShowLimitWarnings(Accounting& a, DataFiles& data, char sep, Notifier& notif
     }
 }
 
-TrafficMeter::TrafficMeter(MeterPorts ports) : p_(ports), trayTip_(texts::kAppTitle) {}
+TrafficMeter::TrafficMeter(MeterPorts ports)
+    : p_(ports), files_{p_.files, p_.clock, p_.regional}, trayTip_(texts::kAppTitle) {}
 
 void TrafficMeter::SetTimer(bool enabled) {
     timerEnabled_ = enabled;
@@ -38,8 +60,7 @@ void TrafficMeter::Start() {
     sampling_ = p_.ifTable.Load();
     if (!sampling_) return;
     p_.screen.Started();
-    FilePorts files{p_.files, p_.clock, p_.regional};
-    Tell(LoadFiles(a_, data_, files));
+    Tell(LoadFiles(a_, data_, files_));
     SetTimer(true);
 }
 
@@ -67,7 +88,7 @@ void TrafficMeter::Tick() {
     ShowLimitWarnings(a_, data_, sep, p_.screen);
     LayOut(sep);
     trayTip_ = TrayTipText(panel_.Totals(), sep, AllowanceLine(a_, sep));
-    p_.screen.Show(Snapshot{panel_, trayTip_, speeds_, Activity()});
+    p_.screen.Show(Snapshot{panel_, trayTip_, Activity()});
     SetTimer(true);
     if (saveNow) PeriodicSave();  // last: the tick is whole also when the save fails
 }
@@ -106,7 +127,7 @@ void TrafficMeter::ShowReport(const std::string& adapter) {
     const std::string page = HistoryReportText(a_, adapter, p_.regional.DecimalSeparator());
     if (const int code = p_.shell.ProgramFolder().WriteAll(texts::kReportFile, page); code != kIoOk)
         throw AppError(IoErrorText(code));
-    OpenWrittenFile(texts::kReportFile);
+    ReportIfNotOpened(p_.shell.OpenProgramFile(texts::kReportFile), texts::kOpenWrittenFailed, texts::kReportFile);
 }
 
 void TrafficMeter::ExportCsv() {
@@ -114,23 +135,16 @@ void TrafficMeter::ExportCsv() {
     // In one step, as the program's own files: a failure keeps the file of the last export.
     if (const int code = p_.shell.ProgramFolder().ReplaceAll(texts::kCsvFile, text); code != kIoOk)
         throw AppError(FillText(texts::kCsvWriteFailed, {ReadFailureReason(code)}));
-    OpenWrittenFile(texts::kCsvFile);
+    ReportIfNotOpened(p_.shell.OpenProgramFile(texts::kCsvFile), texts::kOpenWrittenFailed, texts::kCsvFile);
 }
 
-void TrafficMeter::OpenWrittenFile(const char* name) {
-    ReportIfNotOpened(p_.shell.OpenProgramFile(name), texts::kOpenWrittenFailed, name);
-}
-
-std::optional<double> TrafficMeter::AskPrice(const char* prompt) {
-    const std::optional<std::string> text =
-        p_.dialogs.InputBox(texts::kAppTitle, prompt, texts::kDefaultPrice);
-    if (!text) return std::nullopt;
-    const double price = ReadPrice(*text);  // raises for a text that is not a number
-    if (price < 0) {
-        p_.dialogs.ShowMessage(texts::kNegativePrice);
-        return std::nullopt;
-    }
-    return price;
+template <class T, class Read>
+bool TrafficMeter::Ask(const char* prompt, const std::string& shown, Read read, const char* refused, T& value) {
+    const std::optional<std::string> text = p_.dialogs.InputBox(texts::kAppTitle, prompt, shown);
+    if (!text) return false;
+    if (read(*text, value)) return true;
+    p_.dialogs.ShowMessage(refused);
+    return false;
 }
 
 void TrafficMeter::SetPrices(const std::string& adapter) {
@@ -145,9 +159,7 @@ void TrafficMeter::SetPrices(const std::string& adapter) {
             p_.dialogs.ShowMessage(texts::kTariffMissPrices);
             found = false;
         }
-        const std::optional<double> price = AskPrice(kPrompts[i]);
-        if (!price) return;
-        prices[i] = *price;
+        if (!Ask(kPrompts[i], texts::kDefaultPrice, ReadAmount, texts::kNegativePrice, prices[i])) return;
     }
     if (!found) return;
     // Looked up again: a dialog runs the message loop, and a save from there may have read the
@@ -164,19 +176,12 @@ void TrafficMeter::SetPricesFrom(const std::string& adapter) {
         return;
     }
     // Everything is asked before anything is stored, as by SetPrices.
-    const std::optional<double> in = AskPrice(texts::kPromptPriceIn);
-    if (!in) return;
-    const std::optional<double> out = AskPrice(texts::kPromptPriceOut);
-    if (!out) return;
+    Prices prices;
+    if (!Ask(texts::kPromptPriceIn, texts::kDefaultPrice, ReadAmount, texts::kNegativePrice, prices.in)) return;
+    if (!Ask(texts::kPromptPriceOut, texts::kDefaultPrice, ReadAmount, texts::kNegativePrice, prices.out)) return;
     const Date today = p_.clock.Today();
-    const std::optional<std::string> dayText =
-        p_.dialogs.InputBox(texts::kAppTitle, texts::kPromptPriceFrom, DottedDateText(today));
-    if (!dayText) return;
     Date from;
-    if (!ReadDottedDate(*dayText, from)) {
-        p_.dialogs.ShowMessage(texts::kBadPriceDate);
-        return;
-    }
+    if (!Ask(texts::kPromptPriceFrom, DottedDateText(today), ReadDottedDate, texts::kBadPriceDate, from)) return;
     // price.txt holds the prices in force today: a later start would have no place there.
     if (DateKey(from.year, from.month, from.day) > DateKey(today.year, today.month, today.day)) {
         p_.dialogs.ShowMessage(texts::kFuturePriceDate);
@@ -184,9 +189,9 @@ void TrafficMeter::SetPricesFrom(const std::string& adapter) {
     }
     if (const auto slot = FindTariffSlot(a_, adapter)) {  // the dialogs ran the message loop
         const Prices before = PricesOf(&a_.Tariffs()[*slot]);
-        ::velkaro::SetPricesFrom(a_, *slot, from, Prices{*in, *out});
+        ::velkaro::SetPricesFrom(a_, *slot, from, prices);
         data_.NotePrices(adapter);
-        data_.NotePriceChange(PriceChange{adapter, from, before, Prices{*in, *out}});
+        data_.NotePriceChange(PriceChange{adapter, from, before, prices});
     }
 }
 
@@ -216,25 +221,13 @@ void TrafficMeter::SetLimit(const std::string& adapter, LimitKind kind) {
     const std::string defaultText = !current ? texts::kDefaultLimit
                                     : money  ? FormatFixed(current->limit, 2, sep)
                                              : FormatPriceGeneral(current->limit, sep);
-    const std::optional<std::string> text =
-        p_.dialogs.InputBox(texts::kAppTitle, money ? texts::kPromptLimit : texts::kPromptTrafficLimit, defaultText);
-    if (!text) return;
-    const double limit = ReadPrice(*text);  // raises for a text that is not a number
-    if (limit < 0) {
-        p_.dialogs.ShowMessage(texts::kNegativeLimit);
-        return;
-    }
+    const char* prompt = money ? texts::kPromptLimit : texts::kPromptTrafficLimit;
+    double limit = 0;
+    if (!Ask(prompt, defaultText, ReadAmount, texts::kNegativeLimit, limit)) return;
     // The period day after the amount; a limit removed keeps the day of the other one.
     int day = PeriodDayOf(a_, adapter);
-    if (limit > 0) {
-        const std::optional<std::string> dayText =
-            p_.dialogs.InputBox(texts::kAppTitle, texts::kPromptPeriodDay, std::to_string(day));
-        if (!dayText) return;
-        if (!ReadPeriodDay(*dayText, day)) {
-            p_.dialogs.ShowMessage(texts::kBadPeriodDay);
-            return;
-        }
-    }
+    if (limit > 0 && !Ask(texts::kPromptPeriodDay, std::to_string(day), ReadPeriodDay, texts::kBadPeriodDay, day))
+        return;
     // The limit changes, and with a new period day each of the adapter's limits.
     const bool newDay = limit > 0 && PeriodDayOf(a_, adapter) != day;
     ::velkaro::SetLimit(a_, adapter, kind, limit, day);
@@ -250,16 +243,14 @@ void TrafficMeter::Tell(const FileNotes& notes) {
 }
 
 void TrafficMeter::SaveFiles() {
-    FilePorts files{p_.files, p_.clock, p_.regional};
-    const SaveOutcome saved = ::velkaro::SaveFiles(a_, data_, files, p_.screen.OuterWidth());
+    const SaveOutcome saved = ::velkaro::SaveFiles(a_, data_, files_, p_.screen.OuterWidth());
     Tell(saved.notes);
     if (!saved.unread.empty()) p_.dialogs.ShowMessage(UnwrittenText(saved.unread));
 }
 
 void TrafficMeter::PeriodicSave() {
     try {
-        FilePorts files{p_.files, p_.clock, p_.regional};
-        Tell(::velkaro::SaveFiles(a_, data_, files, p_.screen.OuterWidth()).notes);  // a file still unread is tried again next time
+        Tell(::velkaro::SaveFiles(a_, data_, files_, p_.screen.OuterWidth()).notes);  // a file still unread is tried again next time
         saveFailing_ = false;
     } catch (const AppError& e) {
         if (saveFailing_) return;
@@ -279,15 +270,12 @@ void TrafficMeter::Exit() {
 void TrafficMeter::ClearHistory() {
     if (!p_.dialogs.AskYesNo(texts::kClearQuestion)) return;
     SaveFiles();  // a failing save raises: nothing is deleted then
-    const char* outcome = texts::kClearNotRead;  // a history this run never read is not ours
-    if (data_.historyFile.read) {
-        if (p_.files.Delete(texts::kHistoryFile)) {
-            a_.ClearHistory();
-            outcome = texts::kClearDone;
-        } else {
-            outcome = texts::kClearFailed;
-        }
-    }
+    // A history this run never read is not ours.
+    const bool deleted = data_.historyFile.read && p_.files.Delete(texts::kHistoryFile);
+    if (deleted) a_.ClearHistory();
+    const char* outcome = deleted                  ? texts::kClearDone
+                          : data_.historyFile.read ? texts::kClearFailed
+                                                   : texts::kClearNotRead;
     // When the file stayed, it holds what the save just wrote; the load replaces the table
     // with it, so every record is held once. The message comes after the reload, so that a
     // tick or a save from its message loop sees the reloaded state.
@@ -321,18 +309,6 @@ void TrafficMeter::Help() {
 void TrafficMeter::ReportIfNotOpened(std::intptr_t result, const char* failed, const std::string& what) {
     if (result > kShellOpenFailedUpTo) return;
     p_.dialogs.ShowMessage(FillText(failed, {what, OpenFailureReason(result)}));
-}
-
-std::string TrafficMeter::OpenFailureReason(std::intptr_t result) {
-    static constexpr std::pair<std::intptr_t, const char*> kReasons[] = {
-        {0, texts::kOpenNoMemory},   {8, texts::kOpenNoMemory},        {2, texts::kOpenNotFound},
-        {3, texts::kOpenNotFound},   {5, texts::kReasonAccessDenied},  {26, texts::kReasonSharingViolation},
-        {27, texts::kOpenNoProgram}, {31, texts::kOpenNoProgram},      {28, texts::kOpenNoAnswer},
-        {29, texts::kOpenNoAnswer},  {30, texts::kOpenNoAnswer},
-    };
-    for (const auto& [code, reason] : kReasons)
-        if (code == result) return reason;
-    return FillText(texts::kOpenOther, {std::to_string(result)});
 }
 
 }  // namespace velkaro

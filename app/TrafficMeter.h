@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,7 +43,6 @@ struct Snapshot {
     // The blocks' items and the size they want, the quick-info rows, today's totals.
     const StatisticsPanel& panel;
     const std::string& tip;  // the tray icon's tip (Windows-1251)
-    const SpeedHistory& speeds;
     TrayActivity activity;
 };
 
@@ -114,12 +112,10 @@ public:
     // Runs a handler; an AppError that ends it goes to the error box. Returns false then.
     template <class F> bool Guarded(F&& handler);
 
-    const Accounting& State() const { return a_; }
     Accounting& State() { return a_; }
     const DataFiles& Files() const { return data_; }
     const StatisticsPanel& Panel() const { return panel_; }
     const std::string& TrayTip() const { return trayTip_; }  // the title before the first tick
-    const SpeedHistory& Speeds() const { return speeds_; }
     // The speed graph of an adapter (null: of all adapters shown) as the last tick left it.
     SpeedGraph Graph(const std::string* adapter) const {
         return MakeSpeedGraph(adapter ? speeds_.PointsOf(*adapter) : speeds_.PointsOfAll(), p_.regional.DecimalSeparator());
@@ -129,20 +125,18 @@ public:
     bool Sampling() const { return sampling_; }  // the interface function was found
 
 private:
-    // One price asked; none after a Cancel or a negative price (said). Raises for a text that
-    // is not a number.
-    std::optional<double> AskPrice(const char* prompt);
+    // One value asked, shown first as `shown`; false after a Cancel, or for a text that `read`
+    // refuses, which the message `refused` then says.
+    template <class T, class Read>
+    bool Ask(const char* prompt, const std::string& shown, Read read, const char* refused, T& value);
     void SetTimer(bool enabled);
     void LayOut(char sep);  // the panel laid out, new entries registered
     void Tell(const FileNotes& notes);  // the width to the window, the messages shown
-    // Opens a file the program has written into its folder; a failure of the shell says so.
-    void OpenWrittenFile(const char* name);
     // A shell result of 32 or less: the message failed (texts::kOpenFailed or
     // kOpenWrittenFailed) of what could not be opened, with the reason.
     void ReportIfNotOpened(std::intptr_t result, const char* failed, const std::string& what);
-    // Why the shell could not open something, by its result (32 or less).
-    static std::string OpenFailureReason(std::intptr_t result);
     MeterPorts p_;
+    FilePorts files_;  // p_'s, as the files take them
     Accounting a_;
     DataFiles data_;  // how the run stands with the files of a_
     StatisticsPanel panel_;

@@ -1,8 +1,9 @@
-#include "report/HistoryCharts.h"
+#include "report/HistoryReport.h"
 
 #include <algorithm>
 #include <cmath>
-#include <string>
+#include <map>
+#include <tuple>
 #include <utility>
 
 #include "core/Calendar.h"
@@ -10,6 +11,28 @@
 #include "core/Texts.h"
 
 namespace velkaro {
+
+std::vector<AdapterDay> DayTotals(const Accounting& a, const AdapterId* only) {
+    using Key = std::tuple<std::uint16_t, std::uint16_t, std::uint16_t, AdapterId>;  // y, m, d, adapter
+    std::map<Key, AdapterDay> days;
+    for (const HistoryRecord& r : a.History()) {
+        if (only && r.adapter != *only) continue;
+        const Key key{r.year, r.month, r.day, r.adapter};
+        AdapterDay& d = days.try_emplace(key, AdapterDay{Date{r.year, r.month, r.day}, r.adapter}).first->second;
+        d.in += r.inOctets;
+        d.out += r.outOctets;
+    }
+    std::vector<AdapterDay> totals;
+    totals.reserve(days.size());
+    for (const auto& [key, day] : days) totals.push_back(day);
+    return totals;
+}
+
+long double DayCost(Prices prices, std::uint64_t in, std::uint64_t out) {
+    constexpr long double kBytesPerMb = 1048576;
+    return static_cast<long double>(prices.in) * (static_cast<long double>(in) / kBytesPerMb) +
+           static_cast<long double>(prices.out) * (static_cast<long double>(out) / kBytesPerMb);
+}
 
 std::string HtmlEscaped(const std::string& s) {
     std::string out;
@@ -45,8 +68,6 @@ ChartScale ChooseScale(std::vector<long double> amounts, long double atLeast) {
 
 namespace {
 
-constexpr char kCrLf[] = "\r\n";
-
 // A narrower browser window scales both pictures down.
 constexpr int kWidth = 980;
 constexpr int kLegendY = 29;
@@ -73,6 +94,7 @@ constexpr char kColourFrame[] = "#66CCFF";
 constexpr char kColourScale[] = "#999999";
 constexpr char kColourLimit[] = "#DD0000";
 constexpr char kColourGap[] = "#888888";
+constexpr char kLimitStroke[] = " stroke-width=\"2\" stroke-dasharray=\"6 3\"";
 
 // A positive amount gets at least 1 px so that it shows; one that is not a positive finite
 // number, or a scale of nothing, gets no bar.
@@ -101,8 +123,8 @@ public:
         Line("  <p><svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + w + "\" height=\"" + h +
              "\" viewBox=\"0 0 " + w + " " + h +
              "\" style=\"max-width:100%;height:auto\" font-family=\"Tahoma, Verdana, sans-serif\" font-size=\"11\">");
-        Line("    <rect x=\"0.5\" y=\"0.5\" width=\"" + std::to_string(kWidth - 1) + "\" height=\"" +
-             std::to_string(kHeight - 1) + "\" fill=\"#FFFFFF\" stroke=\"" + kColourFrame + "\"/>");
+        Line("    <rect x=\"0.5\" y=\"0.5\"" + Attr("width", kWidth - 1) + Attr("height", kHeight - 1) +
+             " fill=\"#FFFFFF\" stroke=\"" + kColourFrame + "\"/>");
         Text(10, 18, "", title, " font-size=\"14\" font-weight=\"bold\"");
     }
 
@@ -110,13 +132,13 @@ public:
 
     void Rect(int x, int y, int w, int h, const char* fill) {
         if (h <= 0) return;
-        Line("    <rect x=\"" + std::to_string(x) + "\" y=\"" + std::to_string(y) + "\" width=\"" +
-             std::to_string(w) + "\" height=\"" + std::to_string(h) + "\" fill=\"" + fill + "\"/>");
+        Line("    <rect" + Attr("x", x) + Attr("y", y) + Attr("width", w) + Attr("height", h) + " fill=\"" + fill +
+             "\"/>");
     }
 
     void Segment(int x1, int y1, int x2, int y2, const char* colour, const char* extra = "") {
-        Line("    <line x1=\"" + std::to_string(x1) + "\" y1=\"" + std::to_string(y1) + "\" x2=\"" +
-             std::to_string(x2) + "\" y2=\"" + std::to_string(y2) + "\" stroke=\"" + colour + "\"" + extra + "/>");
+        Line("    <line" + Attr("x1", x1) + Attr("y1", y1) + Attr("x2", x2) + Attr("y2", y2) + " stroke=\"" + colour +
+             "\"" + extra + "/>");
     }
     void HLine(int x1, int x2, int y, const char* colour, const char* extra = "") {
         Segment(x1, y, x2, y, colour, extra);
@@ -124,7 +146,7 @@ public:
 
     // anchor: "" (start), "middle" or "end"; text is escaped here.
     void Text(int x, int y, const char* anchor, const std::string& text, const std::string& extra = "") {
-        std::string s = "    <text x=\"" + std::to_string(x) + "\" y=\"" + std::to_string(y) + "\"";
+        std::string s = "    <text" + Attr("x", x) + Attr("y", y);
         if (*anchor) s += std::string(" text-anchor=\"") + anchor + "\"";
         Line(s + extra + ">" + HtmlEscaped(text) + "</text>");
     }
@@ -154,6 +176,9 @@ public:
 
 private:
     static std::string Point(int x, int y) { return std::to_string(x) + "," + std::to_string(y); }
+    static std::string Attr(const char* name, int value) {
+        return std::string(" ") + name + "=\"" + std::to_string(value) + "\"";
+    }
 
     void Line(const std::string& s) {
         out_ += s;
@@ -228,8 +253,7 @@ std::vector<MonthBar> MonthBars(const ChartData& data) {
             const std::int64_t missing = months.empty() ? 0 : MonthNumber(m) - MonthNumber(months.back().month) - 1;
             months.push_back(MonthBar{m, 0, missing});
         }
-        const Prices prices = PricesOnDay(data.earlierPrices, Prices{data.priceIn, data.priceOut}, d.date);
-        months.back().money += DayCost(prices.in, prices.out, d.in, d.out);
+        months.back().money += DayCost(PricesOnDay(data.earlierPrices, data.prices, d.date), d.in, d.out);
     }
     if (months.size() > kChartMonths) months.erase(months.begin(), months.end() - static_cast<std::ptrdiff_t>(kChartMonths));
     if (!months.empty()) months.front().missingBefore = 0;  // what lies before the first bar: not shown
@@ -249,7 +273,7 @@ void MonthsChart(SvgWriter& svg, const ChartData& data, char sep) {
     svg.Open(texts::kChartMonthsTitle + data.name);
     int legendX = 10;
     if (limit > 0) {
-        svg.HLine(legendX, legendX + 20, kLegendY + 6, kColourLimit, " stroke-width=\"2\" stroke-dasharray=\"6 3\"");
+        svg.HLine(legendX, legendX + 20, kLegendY + 6, kColourLimit, kLimitStroke);
         const std::string text = texts::kChartLimit + MoneyText(limit, sep);
         svg.Text(legendX + 26, kLegendY + 10, "", text);
         legendX += 26 + 7 * static_cast<int>(text.size()) + 20;
@@ -288,11 +312,8 @@ void MonthsChart(SvgWriter& svg, const ChartData& data, char sep) {
         svg.Text(centre, kLabelY, "middle", MonthText(m.month));
         svg.GroupClose();
     }
-    // Over the bars, so that it shows across them.
-    if (limit > 0) {
-        svg.HLine(kMonthLeft, right, kBaseline - BarHeight(limit, scale), kColourLimit,
-                  " stroke-width=\"2\" stroke-dasharray=\"6 3\"");
-    }
+    if (limit > 0)  // over the bars, so that it shows across them
+        svg.HLine(kMonthLeft, right, kBaseline - BarHeight(limit, scale), kColourLimit, kLimitStroke);
     for (const auto& [centre, m] : cut) svg.CutAmount(centre, kBaseline - BarHeight(m->money, scale), MoneyText(m->money, sep));
     svg.Close();
 }

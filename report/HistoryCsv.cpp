@@ -1,31 +1,10 @@
-#include "report/HistoryCsv.h"
-
-#include <cstdio>
-#include <vector>
+#include "report/HistoryReport.h"
 
 #include "core/Cp1251.h"
-#include "core/DatedPrices.h"
 #include "core/Formatting.h"
 #include "core/Texts.h"
-#include "report/DayTotals.h"
 
 namespace velkaro {
-
-namespace {
-
-constexpr char kSeparator = ';';
-constexpr char kCrLf[] = "\r\n";
-constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
-
-// DD.MM.YYYY, as a spreadsheet in Russian settings reads a date.
-std::string DateText(const Date& d) {
-    char text[24];
-    std::snprintf(text, sizeof text, "%02u.%02u.%04u", static_cast<unsigned>(d.day), static_cast<unsigned>(d.month),
-                  static_cast<unsigned>(d.year));
-    return text;
-}
-
-}  // namespace
 
 std::string CsvField(std::string_view field) {
     if (field.find_first_of("\";\r\n") == std::string_view::npos) return std::string(field);
@@ -39,14 +18,14 @@ std::string CsvField(std::string_view field) {
 }
 
 std::string HistoryCsvText(const Accounting& a, char sep) {
+    constexpr char kSeparator = ';';
+    constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
     // Built in Windows-1251, as the program holds its texts and names, then converted.
     std::string text;
     auto row = [&](std::initializer_list<std::string_view> fields) {
-        bool first = true;
-        for (const std::string_view f : fields) {
-            if (!first) text += kSeparator;
-            text += CsvField(f);
-            first = false;
+        for (auto f = fields.begin(); f != fields.end(); ++f) {
+            if (f != fields.begin()) text += kSeparator;
+            text += CsvField(*f);
         }
         text += kCrLf;
     };
@@ -69,9 +48,9 @@ std::string HistoryCsvText(const Accounting& a, char sep) {
         for (const AdapterDay& d : DayTotals(a, filtered ? &shown : nullptr)) {
             const Shown& s = adapters[d.adapter];
             // Each day at the prices it had; no entry: the current prices are 0.
-            const Prices prices = PricesOnDay(s.earlier, PricesOf(s.prices), d.date);
-            const long double cost = DayCost(prices.in, prices.out, d.in, d.out);
-            row({DateText(d.date), a.Adapters()[d.adapter].name, s.displayName, std::to_string(d.in),
+            const long double cost = DayCost(PricesOnDay(s.earlier, PricesOf(s.prices), d.date), d.in, d.out);
+            // DD.MM.YYYY, as a spreadsheet in Russian settings reads a date.
+            row({DottedDateText(d.date), a.Adapters()[d.adapter].name, s.displayName, std::to_string(d.in),
                  std::to_string(d.out), FormatFixed(cost, 2, sep)});
         }
     }

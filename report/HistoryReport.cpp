@@ -1,27 +1,14 @@
 #include "report/HistoryReport.h"
 
-#include <cstdint>
-#include <string>
-
-#include "core/DatedPrices.h"
 #include "core/Formatting.h"
 #include "core/Limits.h"
 #include "core/Texts.h"
-#include "report/DayTotals.h"
-#include "report/HistoryCharts.h"
 
 namespace velkaro {
 
 namespace {
 
-constexpr char kCrLf[] = "\r\n";
-
-constexpr char kCell10[] =
-    "      <td width=\"10%\"><div align=\"center\"><span class=\"style2\"><span class=\"style2\">";
-constexpr char kCell15[] =
-    "      <td width=\"15%\"><div align=\"center\"><span class=\"style2\"><span class=\"style2\">";
-constexpr char kCellLast[] =
-    "      <td><div align=\"center\"><span class=\"style2\"><span class=\"style2\">";
+constexpr char kCellOpen[] = "<div align=\"center\"><span class=\"style2\"><span class=\"style2\">";
 constexpr char kCellEnd[] = "</span></span></div></td>";
 constexpr const char* kPriceCellEnd = " руб </span></div></td>"_cp1251;
 
@@ -37,27 +24,23 @@ public:
         AdapterId id = 0;
         const bool hasRecords = a_.FindAdapter(adapter_, id);
         bool any = false;
-        if (hasRecords) {
-            const auto& history = a_.History();
-            for (std::size_t i = history.size(); i-- > 0;) {
-                const HistoryRecord& r = history[i];
-                if (r.adapter != id) continue;
-                any = true;
-                if (r.day != prevDay_ || r.month != prevMonth_ || r.year != prevYear_) {
-                    FinishMonthIfChanged();
-                    if (prevDay_ > 0) WriteDayRow();
-                    lastRowMonth_ = prevMonth_;
-                    dayIn_ = 0;
-                    dayOut_ = 0;
-                }
-                dayIn_ += r.inOctets;
-                dayOut_ += r.outOctets;
-                totalInKb_ += static_cast<long double>(r.inOctets) / 1024;
-                totalOutKb_ += static_cast<long double>(r.outOctets) / 1024;
-                prevDay_ = r.day;
-                prevMonth_ = r.month;
-                prevYear_ = r.year;
+        // Newest first.
+        for (auto r = a_.History().rbegin(); hasRecords && r != a_.History().rend(); ++r) {
+            if (r->adapter != id) continue;
+            any = true;
+            const Date day{r->year, r->month, r->day};
+            if (day != prev_) {
+                FinishMonthIfChanged();
+                if (prev_.day > 0) WriteDayRow();
+                lastRowMonth_ = prev_.month;
+                dayIn_ = 0;
+                dayOut_ = 0;
             }
+            dayIn_ += r->inOctets;
+            dayOut_ += r->outOctets;
+            totalInKb_ += static_cast<long double>(r->inOctets) / 1024;
+            totalOutKb_ += static_cast<long double>(r->outOctets) / 1024;
+            prev_ = day;
         }
         if (any) {
             FinishMonthIfChanged();
@@ -66,26 +49,16 @@ public:
         WriteMonthSubtotal();
         TotalsRow();
         Foot();
-        out_.insert(chartsAt_, Charts(hasRecords ? &id : nullptr));
+        // The charts at the prices of the rows, with the monthly money limit; the prices looked up
+        // without registering: the rows have registered an adapter with records.
+        const LimitEntry* limit = FindLimit(a_, adapter_, LimitKind::Money);
+        const ChartData charts{hasRecords ? DayTotals(a_, &id) : std::vector<AdapterDay>{},
+                               PricesOf(FindTariffEntry(a_, adapter_)), earlier_, limit ? limit->limit : 0, name_};
+        out_.insert(chartsAt_, HistoryChartsBlock(charts, sep_));
         return std::move(out_);
     }
 
 private:
-    // At the prices of its rows, with its monthly money limit.
-    std::string Charts(const AdapterId* id) {
-        ChartData data;
-        if (id) data.days = DayTotals(a_, id);
-        // Looked up without registering: the rows have registered an adapter with records.
-        if (const TariffEntry* prices = FindTariffEntry(a_, adapter_)) {
-            data.priceIn = prices->priceIn;
-            data.priceOut = prices->priceOut;
-        }
-        data.earlierPrices = earlier_;
-        if (const LimitEntry* limit = FindLimit(a_, adapter_, LimitKind::Money)) data.moneyLimit = limit->limit;
-        data.name = name_;
-        return HistoryChartsBlock(data, sep_);
-    }
-
     void Line(const std::string& s) {
         out_ += s;
         out_ += kCrLf;
@@ -108,10 +81,8 @@ private:
         Line("<body>");
         Line("<div align=\"center\">");
         Line("  <p class=\"style3\">Velkaro V1.4 Final</p>");
-        out_ += "  <p class=\"style4\">";
         name_ = GetDisplayName(a_, adapter_);
-        out_ += HtmlEscaped(name_);
-        Line("</p>");
+        Line("  <p class=\"style4\">" + HtmlEscaped(name_) + "</p>");
         chartsAt_ = out_.size();
         Line("  <table width=\"90%\"  border=\"1\" cellpadding=\"0\" cellspacing=\"0\">");
         Line("    <tr bgcolor=\"#66CCFF\">");
@@ -128,43 +99,37 @@ private:
 
     // A subtotal follows the last row of every month, judged by the month number alone.
     void FinishMonthIfChanged() {
-        if (lastRowMonth_ != 0 && lastRowMonth_ != prevMonth_) {
+        if (lastRowMonth_ != 0 && lastRowMonth_ != prev_.month) {
             WriteMonthSubtotal();
             monthMoney_ = 0;
         }
     }
 
-    void Cell(const char* open, const std::string& text, const char* close = kCellEnd) {
-        out_ += open;
+    // A cell of a day row: width "10%" or "15%", or "" for the last one.
+    void Cell(const char* width, const std::string& text, const char* close = kCellEnd) {
+        out_ += *width ? std::string("      <td width=\"") + width + "\">" : std::string("      <td>");
+        out_ += kCellOpen;
         out_ += text;
         out_ += close;
     }
 
     void WriteDayRow() {
-        const double currentIn = GetPrice(a_, adapter_, Direction::Incoming);
-        const double currentOut = GetPrice(a_, adapter_, Direction::Outgoing);
-        // The row's day at the prices it had.
-        const Date day{static_cast<std::uint16_t>(prevYear_), static_cast<std::uint16_t>(prevMonth_),
-                       static_cast<std::uint16_t>(prevDay_)};
-        const Prices prices = PricesOnDay(earlier_, Prices{currentIn, currentOut}, day);
-        const long double priceIn = prices.in;
-        const long double priceOut = prices.out;
-        const long double in = static_cast<long double>(dayIn_);
-        const long double out = static_cast<long double>(dayOut_);
+        const Prices current{GetPrice(a_, adapter_, Direction::Incoming), GetPrice(a_, adapter_, Direction::Outgoing)};
+        const Prices prices = PricesOnDay(earlier_, current, prev_);  // the row's day at the prices it had
 
         out_ += "<tr bgcolor=\"#FFFFCC\">";
-        Cell(kCell10, std::to_string(prevDay_) + "." + std::to_string(prevMonth_) + "." +
-                          std::to_string(prevYear_));
-        Cell(kCell15, FormatTraffic(dayIn_, 0, sep_));
-        Cell(kCell15, FormatTraffic(dayOut_, 0, sep_));
-        Cell(kCell15, FormatTraffic(dayIn_, dayOut_, sep_));
-        Cell(kCell10, FormatPriceGeneral(priceIn, sep_), kPriceCellEnd);
-        Cell(kCell10, FormatPriceGeneral(priceOut, sep_), kPriceCellEnd);
-        Cell(kCellLast, FormatCost(priceIn * in, priceOut * out, sep_));
+        Cell("10%", std::to_string(prev_.day) + "." + std::to_string(prev_.month) + "." + std::to_string(prev_.year));
+        Cell("15%", FormatTraffic(dayIn_, 0, sep_));
+        Cell("15%", FormatTraffic(dayOut_, 0, sep_));
+        Cell("15%", FormatTraffic(dayIn_, dayOut_, sep_));
+        Cell("10%", FormatPriceGeneral(prices.in, sep_), kPriceCellEnd);
+        Cell("10%", FormatPriceGeneral(prices.out, sep_), kPriceCellEnd);
+        Cell("", FormatCost(prices.in * static_cast<long double>(dayIn_), prices.out * static_cast<long double>(dayOut_),
+                            sep_));
         Line("    </tr>");
         Line("");
 
-        const long double money = DayCost(priceIn, priceOut, dayIn_, dayOut_);
+        const long double money = DayCost(prices, dayIn_, dayOut_);
         monthMoney_ += money;
         grandMoney_ += money;
     }
@@ -199,8 +164,7 @@ private:
         Line("  </table>");
         Line("  <p>&nbsp;</p>");
         Line("  <p><strong><a href=\"" + site + "\" class=\"style5\">" + siteShown + "</a></strong></p>");
-        Line("  <p class=\"style2\"><a href=\"mailto:" + email + "\"><strong>" + email +
-             "</strong></a></p>");
+        Line("  <p class=\"style2\"><a href=\"mailto:" + email + "\"><strong>" + email + "</strong></a></p>");
         Line("</div>");
         Line("</body>");
         Line("</html>");
@@ -211,10 +175,8 @@ private:
     const char sep_;
     std::string out_;
 
-    std::int32_t prevDay_ = -1;
-    std::int32_t prevMonth_ = 0;
-    std::int32_t prevYear_ = 0;
-    std::int32_t lastRowMonth_ = 0;
+    Date prev_;  // of the records summed last; none yet: day 0
+    std::uint16_t lastRowMonth_ = 0;
     std::uint64_t dayIn_ = 0;   // 64-bit: a day's sum never wraps
     std::uint64_t dayOut_ = 0;
     long double totalInKb_ = 0;

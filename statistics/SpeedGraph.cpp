@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "core/Formatting.h"
 #include "core/Texts.h"
@@ -17,15 +18,18 @@ constexpr int kMostGridLines = 4;
 // as whole quarters of a Mb/s; from 1 Mb/s on, 1, 2 and 5 times a power of ten Mb/s.
 constexpr double kKbSteps[] = {0.5, 1, 2, 5, 10, 20, 50, 100, 200, 256, 512};
 
+// The k-th round step, in bytes per second, smallest first.
+double RoundStep(std::size_t k) {
+    if (k < std::size(kKbSteps)) return kKbSteps[k] * kKb;
+    k -= std::size(kKbSteps);
+    double decade = kMb;
+    for (std::size_t d = 0; d < k / 3; ++d) decade *= 10;
+    return (k % 3 == 0 ? 1 : k % 3 == 1 ? 2 : 5) * decade;
+}
+
 std::string DirectionLine(const char* label, double now, double average, double highest, char sep) {
-    std::string line = label;
-    line += texts::kGraphNow;
-    line += FormatSpeed(now, sep);
-    line += texts::kGraphAverage;
-    line += FormatSpeed(average, sep);
-    line += texts::kGraphHighest;
-    line += FormatSpeed(highest, sep);
-    return line;
+    return std::string(label) + texts::kGraphNow + FormatSpeed(now, sep) + texts::kGraphAverage +
+           FormatSpeed(average, sep) + texts::kGraphHighest + FormatSpeed(highest, sep);
 }
 
 }  // namespace
@@ -41,10 +45,8 @@ void SpeedHistory::Series::Add(SpeedPoint p) {
 }
 
 std::vector<SpeedPoint> SpeedHistory::Series::Points() const {
-    std::vector<SpeedPoint> out;
-    out.reserve(points_.size());
-    out.insert(out.end(), points_.begin() + static_cast<std::ptrdiff_t>(next_), points_.end());
-    out.insert(out.end(), points_.begin(), points_.begin() + static_cast<std::ptrdiff_t>(next_));
+    std::vector<SpeedPoint> out(points_.size());
+    std::rotate_copy(points_.begin(), points_.begin() + static_cast<std::ptrdiff_t>(next_), points_.end(), out.begin());
     return out;
 }
 
@@ -101,20 +103,9 @@ SpeedGraph MakeSpeedGraph(std::vector<SpeedPoint> points, char sep) {
 
     // The least round step that reaches the highest point in at most four lines.
     const double reach = std::max({highest.in, highest.out, kKb});
-    double step = 0;
-    int lines = 0;
-    auto fits = [&](double candidate) {
-        const double count = std::ceil(reach / candidate);
-        if (count > kMostGridLines) return false;
-        step = candidate;
-        lines = static_cast<int>(count);
-        return true;
-    };
-    bool found = false;
-    for (const double kb : kKbSteps)
-        if ((found = fits(kb * kKb))) break;
-    for (double decade = kMb; !found; decade *= 10)
-        found = fits(decade) || fits(2 * decade) || fits(5 * decade);
+    double step = RoundStep(0);
+    for (std::size_t k = 1; std::ceil(reach / step) > kMostGridLines; ++k) step = RoundStep(k);
+    const int lines = static_cast<int>(std::ceil(reach / step));
     g.top = step * lines;
     for (int k = 1; k <= lines; ++k) g.grid.push_back({step * k, FormatSpeed(step * k, sep)});
     return g;

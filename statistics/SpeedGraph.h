@@ -35,7 +35,6 @@ public:
     // without traffic in that time.
     std::vector<SpeedPoint> PointsOf(const std::string& adapter) const;
     std::vector<SpeedPoint> PointsOfAll() const { return all_.Points(); }
-    std::size_t Count() const { return all_.Size(); }
     // What the tray icon shows: whether the adapters shown received and sent at the last tick.
     TrayActivity Activity(bool on) const;
 

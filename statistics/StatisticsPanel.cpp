@@ -1,6 +1,5 @@
 #include "statistics/StatisticsPanel.h"
 
-#include <algorithm>
 #include <bit>
 #include <cassert>
 #include <iterator>
@@ -30,40 +29,31 @@ constexpr int kColumnMargin = 8;           // room after a column's widest text
 constexpr int kWindowMargin = 40;          // room after the last price text in the window
 
 // Every block is made of the same items in the same order (name, seven headers, two lines),
-// so an item's place follows from its index; each limit line adds one item after the name.
+// so an item's column follows from its index; each limit line adds one item after the name.
+// The items of a row share their y.
 constexpr int kLabelColumn = -1;  // drawn at kLeftX
 constexpr int kLimitColumn = -2;  // a limit line: at the cost column, or after a long name
+constexpr int kSpeedColumn = 3;
 constexpr int kCostColumn = 4;
-struct Slot {
-    int row;     // 0 name, 1 headers, 2 today, 3 all time; one further with a limit row
-    int column;  // an amount column, or kLabelColumn
+constexpr int kBlockColumns[] = {
+    kLabelColumn,                       // the name
+    0, 1, 2, 3, 4, 5, 6,                // the headers
+    kLabelColumn, 0, 1, 2, 3, 4, 5, 6,  // today
+    kLabelColumn, 0, 1, 2, 4, 5, 6,     // all time, without a speed
 };
-constexpr Slot kBlockSlots[] = {
-    {0, kLabelColumn},
-    {1, 0}, {1, 1}, {1, 2}, {1, 3}, {1, 4}, {1, 5}, {1, 6},
-    {2, kLabelColumn}, {2, 0}, {2, 1}, {2, 2}, {2, 3}, {2, 4}, {2, 5}, {2, 6},
-    {3, kLabelColumn}, {3, 0}, {3, 1}, {3, 2}, {3, 4}, {3, 5}, {3, 6},
-};
-constexpr std::size_t kItemsPerBlock = std::size(kBlockSlots);
-constexpr int kLastRow = 3;  // of a block without a limit row
+constexpr std::size_t kItemsPerBlock = std::size(kBlockColumns);
 
-// The slot of item i of a block with so many limit lines.
-Slot SlotOf(std::size_t i, int limits) {
-    if (i == 0) return kBlockSlots[0];
-    if (i <= static_cast<std::size_t>(limits)) return Slot{static_cast<int>(i) - 1, kLimitColumn};
-    const Slot s = kBlockSlots[i - static_cast<std::size_t>(limits)];
-    return Slot{s.row + (limits > 1 ? 1 : 0), s.column};
+// The column of item i of a block with so many limit lines.
+int ColumnOf(std::size_t i, int limits) {
+    if (i == 0) return kLabelColumn;
+    if (i <= static_cast<std::size_t>(limits)) return kLimitColumn;
+    return kBlockColumns[i - static_cast<std::size_t>(limits)];
 }
 // The rows a block adds to the four of every block: its second limit line's.
 constexpr int ExtraRows(int limits) { return limits > 1 ? 1 : 0; }
 
 // The panel's text widths are of the regular weight; the bold name runs about an eighth wider.
 constexpr int BoldWidth(int regular) { return regular + regular / 8; }
-// Each row's band from the block's top; the last one reaches the next block's top.
-constexpr int RowTop(int row) { return row * kPanelFontHeaderStep; }
-constexpr int RowBottom(int row, int lastRow) {
-    return row == lastRow ? RowTop(row) + kBlockGap : RowTop(row + 1);
-}
 
 constexpr const char* kHeaders[StatisticsPanel::kColumns] = {
     texts::kHeaderSent, texts::kHeaderReceived, texts::kHeaderTotal, texts::kHeaderSpeed,
@@ -73,8 +63,6 @@ constexpr const char* kHeaders[StatisticsPanel::kColumns] = {
 std::uint64_t Bits(double d) { return std::bit_cast<std::uint64_t>(d); }
 
 }  // namespace
-
-void StatisticsPanel::Widths::Note(int c, int width) { column[c] = std::max(column[c], width); }
 
 PanelItem& StatisticsPanel::NextItem(int y, std::uint32_t rgb) {
     // Items of an earlier layout are written over so that their texts keep their storage.
@@ -95,14 +83,6 @@ const std::string& StatisticsPanel::AdapterAt(int y) const {
     return picked ? picked->adapter : firstAdapter_;
 }
 
-void StatisticsPanel::RemeasureTexts() {
-    for (AdapterTexts& lines : lines_) {
-        lines.today.window = nullptr;
-        lines.allTime.window = nullptr;
-        lines.speed.window = nullptr;
-    }
-}
-
 void StatisticsPanel::Layout(const Accounting& a, WindowHost& window, char sep) {
     // The size is made anew from the layout size every time, so the window shrinks again with
     // its blocks; the frame and button bar beside and below the image keep their size.
@@ -116,7 +96,6 @@ void StatisticsPanel::Layout(const Accounting& a, WindowHost& window, char sep) 
     firstAdapter_.clear();
     int y = kFirstBlockTop;
     Widths widths;
-    bool headersMeasured = false;
 
     for (std::size_t id = 0; id < a.Adapters().size(); ++id) {
         const AdapterInfo& info = a.Adapters()[id];
@@ -157,10 +136,8 @@ void StatisticsPanel::Layout(const Accounting& a, WindowHost& window, char sep) 
         }
 
         y += kPanelFontHeaderStep + extraHeight;
-        if (!headersMeasured) {
+        if (blockCount_ == 1)  // the headers are measured once, at the first block
             for (int c = 0; c < kColumns; ++c) widths.Note(c, window.TextWidth(kHeaders[c]));
-            headersMeasured = true;
-        }
         for (const char* header : kHeaders) NextItem(y, kBlue).text.assign(header);
 
         if (!entry) unpriced_.push_back(adapter);
@@ -172,32 +149,23 @@ void StatisticsPanel::Layout(const Accounting& a, WindowHost& window, char sep) 
 
         if (id >= lines_.size()) lines_.resize(id + 1);
         AdapterTexts& lines = lines_[id];
-        const long double rate = info.rate;
-        SpeedText& speed = lines.speed;
-        if (speed.window != &window || speed.sep != sep || speed.rate != rate) {
-            speed.window = &window;
-            speed.sep = sep;
-            speed.rate = rate;
-            speed.text = FormatSpeed(rate, sep);
-            speed.width = window.TextWidth(speed.text);
-        }
         y += kPanelFontHeaderStep;
-        AddLine(window, sep, widths, y, texts::kToday, info.todayOut, info.todayIn, today, todayCost,
-                lines.today, &speed);
+        AddLine(window, sep, widths, y, texts::kToday, info.todayOut, info.todayIn, &info.rate, today, todayCost,
+                lines.today);
         if (blockCount_ > rows_.size()) rows_.emplace_back();
         QuickInfoRow& row = rows_[blockCount_ - 1];
         row.name.assign(plain, 0, kQuickInfoNameLength);
         row.name += ".   ";
         row.traffic.assign(lines.today.texts[2], 0, lines.today.totalLength);  // without the tail
-        row.cost = lines.today.texts[3];
+        row.cost = lines.today.texts[kCostColumn];
         totals_.out += info.todayOut;
         totals_.in += info.todayIn;
-        totals_.costOut += todayCost.out;
-        totals_.costIn += todayCost.in;
-        totals_.speed += rate;
+        totals_.cost.out += todayCost.out;
+        totals_.cost.in += todayCost.in;
+        totals_.speed += info.rate;
         y += kPanelFontHeaderStep;
-        AddLine(window, sep, widths, y, texts::kAllTime, info.totalOut, info.totalIn, current,
-                AllTimeCost(info, current), lines.allTime, nullptr);
+        AddLine(window, sep, widths, y, texts::kAllTime, info.totalOut, info.totalIn, nullptr, current,
+                AllTimeCost(info, current), lines.allTime);
         y += kBlockGap;
         assert(made_ == block.first + kItemsPerBlock + static_cast<std::size_t>(block.limits));
     }
@@ -208,43 +176,32 @@ void StatisticsPanel::Layout(const Accounting& a, WindowHost& window, char sep) 
 }
 
 void StatisticsPanel::AddLine(WindowHost& window, char sep, Widths& widths, int y, const char* label,
-                              std::uint64_t out, std::uint64_t in, Prices prices, CostSums cost,
-                              LineTexts& line, const SpeedText* speed) {
-    const bool same = line.window == &window && line.sep == sep && line.out == out && line.in == in &&
-                      line.priceOut == Bits(prices.out) && line.priceIn == Bits(prices.in) &&
-                      line.costOut == cost.out && line.costIn == cost.in;
-    if (!same) {
-        line.window = &window;
-        line.sep = sep;
-        line.out = out;
-        line.in = in;
-        line.priceOut = Bits(prices.out);
-        line.priceIn = Bits(prices.in);
-        line.costOut = cost.out;
-        line.costIn = cost.in;
+                              std::uint64_t out, std::uint64_t in, const long double* rate, Prices prices,
+                              CostSums cost, LineTexts& line) {
+    const LineTexts::Source source{&window, sep, out, in, rate ? *rate : 0, Bits(prices.out), Bits(prices.in),
+                                   cost.out, cost.in};
+    if (line.source != source) {
+        line.source = source;
         line.texts[0] = FormatTraffic(out, 0, sep);
         line.texts[1] = FormatTraffic(in, 0, sep);
         line.texts[2] = FormatTraffic(out, in, sep);
         line.totalLength = line.texts[2].size();
-        line.texts[3] = FormatCost(cost.out, cost.in, sep);
-        line.texts[4] = FormatPrice(prices.in, sep);
-        line.texts[5] = FormatPrice(prices.out, sep);
-        for (int t = 0; t < LineTexts::kTexts; ++t) line.widths[t] = window.TextWidth(line.texts[t]);
+        if (rate) line.texts[kSpeedColumn] = FormatSpeed(*rate, sep);
+        line.texts[kCostColumn] = FormatCost(cost.out, cost.in, sep);
+        line.texts[5] = FormatPrice(prices.in, sep);
+        line.texts[6] = FormatPrice(prices.out, sep);
+        for (int c = 0; c < kColumns; ++c)
+            if (rate || c != kSpeedColumn) line.widths[c] = window.TextWidth(line.texts[c]);
         line.texts[2] += BlankTail;
     }
 
     NextItem(y, kBlue).text.assign(label);
-    static constexpr int kColumnOf[LineTexts::kTexts] = {0, 1, 2, 4, 5, 6};
-    static constexpr std::uint32_t kColourOf[LineTexts::kTexts] = {kBlack, kBlack, kBlack, kRed, kBlack, kBlack};
-    for (int t = 0; t < LineTexts::kTexts; ++t) {
-        if (t == 3 && speed) {  // before the cost
-            NextItem(y, kBlack).text.assign(speed->text);
-            widths.Note(3, speed->width);
-        }
-        NextItem(y, kColourOf[t]).text.assign(line.texts[t]);
-        widths.Note(kColumnOf[t], line.widths[t]);
+    for (int c = 0; c < kColumns; ++c) {
+        if (!rate && c == kSpeedColumn) continue;
+        NextItem(y, c == kCostColumn ? kRed : kBlack).text.assign(line.texts[c]);
+        widths.Note(c, line.widths[c]);
     }
-    widths.lastPrice = std::max(widths.lastPrice, line.widths[5]);
+    widths.lastPrice = std::max(widths.lastPrice, line.widths[kColumns - 1]);
 }
 
 void StatisticsPanel::PlaceItems(const Widths& widths, int layoutOuterWidth, int besideImage) {
@@ -254,46 +211,71 @@ void StatisticsPanel::PlaceItems(const Widths& widths, int layoutOuterWidth, int
         x += std::max(kColumnStep, widths.column[c] + kColumnMargin);
     }
 
-    neededWidth_ = widths.lastPrice >= 0 ? columnOrigins_[kColumns - 1] + widths.lastPrice + kWindowMargin : -1;
+    // The width the last price and limit lines need (-1: none).
+    int needed = widths.lastPrice >= 0 ? columnOrigins_[kColumns - 1] + widths.lastPrice + kWindowMargin : -1;
     for (std::size_t n = 0; n < blockCount_; ++n) {
         const Block& b = blocks_[n];
         PanelItem* block = &items_[b.first];
         const std::size_t count = kItemsPerBlock + static_cast<std::size_t>(b.limits);
         for (std::size_t i = 0; i < count; ++i) {
-            const Slot slot = SlotOf(i, b.limits);
-            if (slot.column == kLabelColumn)
+            const int column = ColumnOf(i, b.limits);
+            if (column == kLabelColumn)
                 block[i].x = kLeftX;
-            else if (slot.column == kLimitColumn)  // beside the name, or on a row of its own
-                block[i].x = slot.row == 0 ? std::max(columnOrigins_[kCostColumn], b.nameEnd) : columnOrigins_[kCostColumn];
+            else if (column == kLimitColumn)  // the first beside the name, the second on a row of its own
+                block[i].x = i == 1 ? std::max(columnOrigins_[kCostColumn], b.nameEnd) : columnOrigins_[kCostColumn];
             else
-                block[i].x = columnOrigins_[slot.column];
+                block[i].x = columnOrigins_[column];
         }
         for (int k = 0; k < b.limits; ++k)
-            neededWidth_ = std::max(neededWidth_, block[1 + k].x + b.limitWidth[k] + kWindowMargin);
+            needed = std::max(needed, block[1 + k].x + b.limitWidth[k] + kWindowMargin);
     }
     // Measured as the window will be once it has taken that width, so a text that widened it
     // shows whole at once.
-    outerWidth_ = std::max(layoutOuterWidth, neededWidth_);
-    textsWidth_ = neededWidth_ < 0 ? 0 : neededWidth_ - kWindowMargin + kColumnMargin;
+    outerWidth_ = std::max(layoutOuterWidth, needed);
+    textsWidth_ = needed < 0 ? 0 : needed - kWindowMargin + kColumnMargin;
     bitmapWidth_ = outerWidth_ - besideImage;
 
     for (std::size_t n = 0; n < blockCount_; ++n) {
         const Block& b = blocks_[n];
         PanelItem* block = &items_[b.first];
         const std::size_t count = kItemsPerBlock + static_cast<std::size_t>(b.limits);
-        const int top = block[0].y;  // the name stands at the block's top
-        const int lastRow = kLastRow + ExtraRows(b.limits);
+        const int lastRowY = block[count - 1].y;  // the all-time line's: its band reaches the next block
         for (std::size_t i = 0; i < count; ++i) {
-            const int row = SlotOf(i, b.limits).row;
-            const bool firstOfRow = i == 0 || SlotOf(i - 1, b.limits).row != row;
-            const bool lastOfRow = i + 1 == count || SlotOf(i + 1, b.limits).row != row;
+            const int y = block[i].y;
+            const bool firstOfRow = i == 0 || block[i - 1].y != y;
+            const bool lastOfRow = i + 1 == count || block[i + 1].y != y;
             PanelCell& cell = block[i].cell;
             cell.left = firstOfRow ? kLeftX : block[i].x;
             cell.right = lastOfRow ? std::max(bitmapWidth_, cell.left) : block[i + 1].x;
-            cell.top = top + RowTop(row);
-            cell.bottom = top + RowBottom(row, lastRow);
+            cell.top = y;
+            cell.bottom = y + (y == lastRowY ? kBlockGap : kPanelFontHeaderStep);
         }
     }
+}
+
+// The longest tip the shell shows, in characters.
+constexpr std::size_t kTrayTipLimit = 127;
+
+std::string CutAtLineEnd(const std::string& text, std::size_t limit) {
+    if (text.size() <= limit) return text;
+    const std::size_t end = text.rfind('\n', limit);
+    return text.substr(0, end == std::string::npos ? limit : end);
+}
+
+std::string TrayTipText(const PanelTotals& totals, char sep, const std::string& allowance) {
+    std::string title = texts::kAppTitle;
+    std::string tip = texts::kTipToday + FormatTraffic(totals.out, totals.in, sep) + ", " +
+                      FormatCost(totals.cost.out, totals.cost.in, sep) + '\n' + texts::kTipSpeed +
+                      FormatSpeed(totals.speed, sep);
+    if (!allowance.empty()) {
+        tip += '\n';
+        tip += allowance;
+        // The title gives way first: its end, then the whole line with its line end.
+        const std::size_t room = kTrayTipLimit > tip.size() ? kTrayTipLimit - tip.size() : 0;
+        if (title.size() + 1 > room) title.resize(room > 1 ? room - 1 : 0);
+    }
+    if (!title.empty()) tip = title + '\n' + tip;
+    return CutAtLineEnd(tip, kTrayTipLimit);
 }
 
 }  // namespace velkaro

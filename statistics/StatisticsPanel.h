@@ -1,9 +1,13 @@
 // The statistics panel's layout: computed every tick from the model into the text items that
 // painting draws, the quick-info rows and the window's size. It changes neither the model nor
 // the window: the caller registers the new price entries and resizes the window after it.
+// Then the window's fit to its monitor's work area, and the tray icon's tip made of the
+// panel's totals.
 #pragma once
 
+#include <algorithm>
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -59,8 +63,7 @@ struct QuickInfoRow {
 struct PanelTotals {
     std::uint64_t out = 0;      // bytes sent today
     std::uint64_t in = 0;       // bytes received today
-    long double costOut = 0;    // sum of price out x bytes sent, as FormatCost takes it
-    long double costIn = 0;
+    CostSums cost;              // price x bytes per direction, as FormatCost takes them
     long double speed = 0;      // bytes per second
 };
 
@@ -81,17 +84,16 @@ public:
     // wide as its widest text needs, so the columns after a wider one move right.
     void Layout(const Accounting& a, WindowHost& window, char sep);
     // The window measures texts otherwise from now on (another DPI).
-    void RemeasureTexts();
+    void RemeasureTexts() { lines_.clear(); }
 
     const std::vector<PanelItem>& Items() const { return items_; }
     const std::vector<QuickInfoRow>& QuickInfoRows() const { return rows_; }
     // The adapters drawn without a price entry: the caller registers each with zero prices.
     const std::vector<std::string>& Unpriced() const { return unpriced_; }
-    // The outer size the window should take: it grows and shrinks with the blocks; NeededWidth
-    // is the width the last price and limit lines need (-1: none).
+    // The outer size the window should take: it grows and shrinks with the blocks, and is as
+    // wide as the last price and limit lines need.
     int OuterWidth() const { return outerWidth_; }
     int OuterHeight() const { return outerHeight_; }
-    int NeededWidth() const { return neededWidth_; }
     // The least image width that shows the last price and every limit line whole (0 when no block
     // was drawn): a narrower window scrolls sideways only below this.
     int TextsWidth() const { return textsWidth_; }
@@ -109,37 +111,32 @@ private:
     struct Widths {
         std::array<int, kColumns> column{};
         int lastPrice = -1;  // -1: no line made
-        void Note(int column, int width);
+        void Note(int c, int width) { column[c] = std::max(column[c], width); }
     };
-    // A block line's texts and what they were made from, reused unmade and unmeasured while
-    // the amounts and prices stay those of the last layout.
+    // A block line's texts, a column each (the total with its tail), and what they were made
+    // from, reused unmade and unmeasured while the amounts, speed and prices stay those of the
+    // last layout.
     struct LineTexts {
-        static constexpr int kTexts = 6;  // sent, received, total (with its tail), cost, prices
-        const WindowHost* window = nullptr;  // that measured them
-        char sep = 0;
-        std::uint64_t out = 0, in = 0;
-        std::uint64_t priceOut = 0, priceIn = 0;  // the bits of the prices
-        long double costOut = -1, costIn = -1;      // price x bytes summed, as FormatCost takes them
-        std::string texts[kTexts];
-        int widths[kTexts] = {};  // the total's without its tail
+        struct Source {
+            const WindowHost* window = nullptr;  // that measured them
+            char sep = 0;
+            std::uint64_t out = 0, in = 0;
+            long double rate = 0;  // bytes per second; 0 on the "Всего" line, which shows none
+            std::uint64_t priceOut = 0, priceIn = 0;  // the bits of the prices
+            long double costOut = -1, costIn = -1;      // price x bytes summed, as FormatCost takes them
+            friend bool operator==(const Source&, const Source&) = default;
+        } source;
+        std::string texts[kColumns];
+        int widths[kColumns] = {};  // the total's without its tail
         std::size_t totalLength = 0;  // the total's without its tail
-    };
-    // Made again only when the rate changed.
-    struct SpeedText {
-        const WindowHost* window = nullptr;  // that measured it
-        char sep = 0;
-        long double rate = -1;
-        std::string text;
-        int width = 0;
     };
     struct AdapterTexts {
         LineTexts today, allTime;
-        SpeedText speed;
     };
-    // speed is null on the "Всего" line, whose speed cell stays empty.
+    // rate is null on the "Всего" line, whose speed cell stays empty.
     void AddLine(WindowHost& window, char sep, Widths& widths, int y, const char* label,
-                 std::uint64_t out, std::uint64_t in, Prices prices, CostSums cost,
-                 LineTexts& line, const SpeedText* speed);
+                 std::uint64_t out, std::uint64_t in, const long double* rate, Prices prices, CostSums cost,
+                 LineTexts& line);
     PanelItem& NextItem(int y, std::uint32_t rgb);  // the next item of the layout being made
     void PlaceItems(const Widths& widths, int layoutOuterWidth, int besideImage);
     struct Block {
@@ -164,8 +161,39 @@ private:
     int bitmapWidth_ = 0;
     int outerWidth_ = 0;
     int outerHeight_ = 0;
-    int neededWidth_ = -1;
     int textsWidth_ = 0;
 };
+
+// The statistics window's outer size kept within its monitor's work area, with the scroll bars
+// that makes necessary. All sizes of one kind: pixels, or 96-DPI units.
+struct WindowFit {
+    int width = 0;   // outer
+    int height = 0;
+    bool scrollsDown = false;      // a vertical scroll bar over the image area
+    bool scrollsSideways = false;  // a horizontal one
+    friend bool operator==(const WindowFit&, const WindowFit&) = default;
+};
+
+// leastWidth: the outer width that still shows every text whole (the margin beyond it is cut
+// before anything scrolls sideways); bar: a vertical bar's width and a horizontal bar's height.
+inline WindowFit FitToWorkArea(int wantedWidth, int leastWidth, int wantedHeight, int areaWidth, int areaHeight,
+                               int barWidth, int barHeight) {
+    WindowFit fit;
+    fit.scrollsDown = wantedHeight > areaHeight;
+    fit.scrollsSideways = std::min(leastWidth, wantedWidth) + (fit.scrollsDown ? barWidth : 0) > areaWidth;
+    // The horizontal bar takes its height from the image area: the panel may no longer fit.
+    if (fit.scrollsSideways && !fit.scrollsDown) fit.scrollsDown = wantedHeight + barHeight > areaHeight;
+    fit.width = std::min(wantedWidth + (fit.scrollsDown ? barWidth : 0), areaWidth);
+    fit.height = std::min(wantedHeight + (fit.scrollsSideways ? barHeight : 0), areaHeight);
+    return fit;
+}
+
+// Lines joined by LF, with the panel's texts; an allowance line (core/Limits.h) comes fourth.
+// A tip too long loses the title's end, then the title line, then lines from the end.
+std::string TrayTipText(const PanelTotals& totals, char sep, const std::string& allowance = {});
+
+// The lines that fit whole, without the line end before the first one left out; a first line
+// longer than the limit is cut at it.
+std::string CutAtLineEnd(const std::string& text, std::size_t limit);
 
 }  // namespace velkaro

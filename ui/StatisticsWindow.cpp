@@ -6,7 +6,7 @@
 
 #include "core/AppError.h"
 #include "core/Texts.h"
-#include "statistics/WindowFit.h"
+#include "statistics/StatisticsPanel.h"
 
 namespace velkaro::ui {
 

@@ -1,7 +1,7 @@
 // The statistics window "VelkaroTForm1": the meter's panel in an image area over the button
 // bar, and the panel's menu. The panel sizes the window as if the screen had no end; on the
 // screen it stays inside its monitor's work area and the image area scrolls past that
-// (statistics/WindowFit.h). Sizes are 96-DPI units, drawn at the window's monitor's DPI.
+// (statistics/StatisticsPanel.h). Sizes are 96-DPI units, drawn at the window's monitor's DPI.
 #pragma once
 
 #include <windows.h>

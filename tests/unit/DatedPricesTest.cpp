@@ -11,7 +11,6 @@
 #include "core/Cp1251.h"
 #include "core/DatedPrices.h"
 #include "core/Limits.h"
-#include "report/HistoryCsv.h"
 #include "report/HistoryReport.h"
 #include "tests/TestSupport.h"
 

@@ -4,7 +4,7 @@
 
 #include "core/Accounting.h"
 #include "core/Cp1251.h"
-#include "report/HistoryCsv.h"
+#include "report/HistoryReport.h"
 #include "tests/TestSupport.h"
 
 namespace velkaro {

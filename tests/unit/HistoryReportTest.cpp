@@ -9,7 +9,6 @@
 
 #include "core/Accounting.h"
 #include "core/Cp1251.h"
-#include "report/HistoryCharts.h"
 #include "report/HistoryReport.h"
 #include "tests/TestSupport.h"
 

@@ -7,7 +7,6 @@
 #include "core/Cp1251.h"
 #include "core/Texts.h"
 #include "statistics/StatisticsPanel.h"
-#include "statistics/WindowFit.h"
 #include "tests/TestSupport.h"
 
 namespace velkaro {
@@ -128,7 +127,7 @@ TEST_F(StatisticsPanelTest, AnEmptiedHistoryLaysOutNothingAndLeavesNoFirstAdapte
     EXPECT_TRUE(panel.Unpriced().empty());
     EXPECT_EQ(panel.AdapterAt(4), "");
     EXPECT_EQ(panel.OuterHeight(), window.OuterHeight());
-    EXPECT_EQ(panel.NeededWidth(), -1);
+    EXPECT_EQ(panel.TextsWidth(), 0);
 }
 
 TEST_F(StatisticsPanelTest, BlocksFollowFirstRecordsAndGatherRecordsThatAreNotAdjacent) {
@@ -280,7 +279,7 @@ TEST_F(StatisticsPanelTest, ALimitLineStandsOnTheNameRowAtTheCostColumnRedFromEi
     // an eighth more for bold, and the margin.
     EXPECT_EQ(Show(items[25]), "648,82 FF0000 Лимит: 10,00 руб., за месяц: 8,00 руб. (80%)"_cp1251);
     EXPECT_EQ(items[24].cell.right, 648);
-    EXPECT_EQ(panel.NeededWidth(), 648 + 7 * 44 + 40);  // room for the line
+    EXPECT_EQ(panel.TextsWidth(), 648 + 7 * 44 + 8);   // room for the line
     EXPECT_EQ(Names(panel).back(), "160 C");             // no limit, no line
     EXPECT_EQ(items[49].y, 178);                         // C's headers follow its name
 }
@@ -309,8 +308,7 @@ TEST_F(StatisticsPanelTest, BothLimitsPutTheTrafficLineOnARowOfItsOwnAndTheBlock
     EXPECT_EQ(items[27].x, 490);                        // at the cost column, under it
     EXPECT_EQ(items[27].y, 118);
     EXPECT_EQ(panel.BlocksEnd(), 4 + 2 * (78 + 18));
-    EXPECT_EQ(panel.NeededWidth(), 648 + 7 * 43 + 40);  // its money limit's line
-    EXPECT_EQ(panel.TextsWidth(), 648 + 7 * 43 + 8);    // which ends there
+    EXPECT_EQ(panel.TextsWidth(), 648 + 7 * 43 + 8);    // its money limit's line ends there
     // The limits gone, the block and the window are as before.
     a.ReplaceLimits({});
     Layout();
@@ -355,13 +353,12 @@ TEST_F(StatisticsPanelTest, TheWindowTakesRoomForTheLastPriceTextAndGivesItBack)
     AddRecord(a, "A", kToday, 0, 0);
     Layout();
     // "123456,78 руб." is 14 bytes, 98 pixels: 730 + 98.
-    EXPECT_EQ(panel.NeededWidth(), 828);
     EXPECT_EQ(panel.OuterWidth(), 828);
     EXPECT_EQ(panel.BitmapWidth(), 822);  // the image area once widened: the price shows whole
     window.clientWidth = 822;
     a.SetPrices(0, a.Tariffs()[0].priceIn, 0);
     Layout();
-    EXPECT_EQ(panel.NeededWidth(), 730 + 63);  // "0,00 руб." is 9 bytes
+    EXPECT_EQ(panel.TextsWidth(), 730 + 63 - 40 + 8);  // "0,00 руб." is 9 bytes, the margin 40
     EXPECT_EQ(panel.OuterWidth(), 793);
     a.ClearHistory();
     Layout();

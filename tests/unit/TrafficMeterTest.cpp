@@ -8,7 +8,7 @@
 #include "core/Cp1251.h"
 #include "core/Files.h"
 #include "core/Texts.h"
-#include "report/HistoryCsv.h"
+#include "report/HistoryReport.h"
 #include "tools/scripted/ScriptedScreen.h"
 #include "tests/TestSupport.h"
 

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "core/Texts.h"
-#include "statistics/TrayTip.h"
+#include "statistics/StatisticsPanel.h"
 
 namespace velkaro {
 namespace {

@@ -20,7 +20,6 @@
 
 #include "core/Accounting.h"
 #include "app/TrafficMeter.h"
-#include "statistics/WindowFit.h"
 #include "tools/replay/Script.h"
 #include "tools/scripted/ScriptedScreen.h"
 #include "tools/scripted/ScriptedPorts.h"
