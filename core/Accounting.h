@@ -16,7 +16,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "core/BillingPeriod.h"
+#include "core/Calendar.h"
 #include "core/Counting.h"
 #include "core/Ports.h"
 

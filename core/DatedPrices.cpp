@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "core/BillingPeriod.h"
 #include "core/Calendar.h"
 #include "core/NumberText.h"
 

@@ -9,7 +9,6 @@
 #include <string>
 #include <utility>
 
-#include "core/BillingPeriod.h"
 #include "core/Calendar.h"
 #include "core/DatedPrices.h"
 #include "core/Files.h"

@@ -7,7 +7,7 @@
 #include <tuple>
 #include <vector>
 
-#include "core/BillingPeriod.h"
+#include "core/Calendar.h"
 #include "core/Files.h"
 #include "app/TrafficMeter.h"
 #include "core/Limits.h"
