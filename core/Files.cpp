@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core/Texts.h"
+#include "core/AppError.h"
 
 namespace velkaro {
 
@@ -42,6 +42,19 @@ std::string ReadFailureReason(int code) {
         case 21: return texts::kReasonNotReady;
         case 53: return texts::kReasonBadNetPath;
         default: return FillText(texts::kReasonOther, {std::to_string(code)});
+    }
+}
+
+std::string IoErrorText(int code) {
+    switch (code) {
+        case 2: return "File not found";
+        case 3: return "Invalid filename";
+        case 4: return "Too many open files";
+        case 5: return "File access denied";
+        case 100: return "Read beyond end of file";
+        case 101: return "Disk full";
+        case 106: return "Invalid numeric input";
+        default: return "I/O error " + std::to_string(code);
     }
 }
 

@@ -1,13 +1,12 @@
-#include "core/HistoryFile.h"
-
+// history.txt: the settings lines, the interface rows' last readings and the records.
 #include <algorithm>
 #include <charconv>
 #include <iterator>
 #include <cstring>
 #include <unordered_map>
 
+#include "core/Files.h"
 #include "core/Formatting.h"
-#include "core/NameEscape.h"
 #include "core/NumberText.h"
 #include "core/Sampler.h"
 
@@ -142,9 +141,6 @@ void AddTrafficOfRun(Accounting& a, const std::vector<RunTraffic>& run) {
 
 SystemClock NowOf(Clock& clock) { return SystemClock{clock.SystemStartTime(), clock.UptimeSeconds(), true}; }
 
-// Reads history.txt into the table. At start-up (or a reload) the file's records replace the
-// table; a save that reads a file it could not read before adds the run's counted traffic to
-// them, since the run counted what the file has not seen.
 void LoadHistoryFile(Accounting& a, DataFiles& data, FilePorts& ports, TableRead how, FileNotes& notes) {
     // The file's word on the readings counts until this run reads the table, but a reload
     // after a clear finds only what this run wrote or nothing: the run's readings stay.

@@ -1,13 +1,11 @@
-#include "core/TariffFiles.h"
-
+// limits.txt: a line per limit, with the last warnings it gave.
 #include <algorithm>
 #include <cstdio>
 
+#include "core/Files.h"
 #include "core/Formatting.h"
 #include "core/Limits.h"
-#include "core/NameEscape.h"
 #include "core/NumberText.h"
-#include "core/Texts.h"
 
 namespace velkaro {
 

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "core/AppError.h"
-#include "core/DataFile.h"
+#include "core/Files.h"
 #include "core/Texts.h"
 
 namespace velkaro {

@@ -1,31 +1,29 @@
-#include "core/TariffFiles.h"
-
+// price.txt, the prices in force and the display names, and tariffs.txt, the prices an adapter
+// had before its entry's, one line per earlier period.
+#include <algorithm>
 #include <unordered_set>
 
+#include "core/Files.h"
 #include "core/Formatting.h"
-#include "core/NameEscape.h"
 #include "core/NumberText.h"
-#include "core/Texts.h"
 
 namespace velkaro {
 
 namespace {
 
+// tariffs.txt's names as price.txt's, so that they carry any bytes the same way.
 constexpr unsigned kAdapterField = kFieldTrimmed | kFieldStartsLine | kFieldEndsAtBar | kFieldTabLine;
 constexpr unsigned kDisplayNameField = kFieldTrimmed | kFieldTabLine;
 
-// One line of price.txt; false when it gives no entry.
-bool ReadPriceLine(std::string_view line, TariffEntry& e) {
-    PriceLineFields f;
-    if (!ReadPriceLineFields(line, f)) return false;
-    e.adapter = std::move(f.adapter);
-    e.displayName = UnescapedName(f.middle);
-    e.priceIn = f.priceIn;
-    e.priceOut = f.priceOut;
-    return true;
-}
-
-}  // namespace
+// A line "ADAPTER|MIDDLE>IN@OUT" of price.txt or tariffs.txt: the adapter's escapes undone,
+// the middle field (the display name, or the last day) trimmed, the prices read. False when the
+// line gives no entry.
+struct PriceLineFields {
+    std::string adapter;
+    std::string_view middle;
+    double priceIn = 0;
+    double priceOut = 0;
+};
 
 // The separators are searched from the right, so a display name may hold ">" and "@": the out
 // price follows the last "@", the in price the last ">" before it.
@@ -48,6 +46,7 @@ bool ReadPriceLineFields(std::string_view line, PriceLineFields& f) {
     return true;
 }
 
+// ">IN@OUT" and the line's end.
 void AppendPrices(std::string& out, double priceIn, double priceOut, char sep) {
     out += '>';
     out += FormatPriceGeneral(priceIn, sep);
@@ -56,7 +55,16 @@ void AppendPrices(std::string& out, double priceIn, double priceOut, char sep) {
     out += "\r\n";
 }
 
-namespace {
+// One line of price.txt; false when it gives no entry.
+bool ReadPriceLine(std::string_view line, TariffEntry& e) {
+    PriceLineFields f;
+    if (!ReadPriceLineFields(line, f)) return false;
+    e.adapter = std::move(f.adapter);
+    e.displayName = UnescapedName(f.middle);
+    e.priceIn = f.priceIn;
+    e.priceOut = f.priceOut;
+    return true;
+}
 
 // The file's entries with this run's changes over them: the prices and display names the
 // run changed while the file was unread replace the file's of the same adapter, and the
@@ -77,6 +85,44 @@ std::vector<TariffEntry> MergedPrices(const Accounting& a, const EditsWhileUnrea
     for (const TariffEntry& run : a.Tariffs())
         if (!inFile.contains(run.adapter)) added.push_back(run);
     file.insert(file.end(), added.begin(), added.end());
+    return file;
+}
+
+// One line: the adapter, "|", the period's last day (DD.MM.YYYY), ">", the price in, "@", the
+// price out; price.txt's line with the last day in the display name's place. False when the
+// line gives no period.
+bool ReadEarlierPriceLine(std::string_view line, PricePeriod& p) {
+    PriceLineFields f;
+    if (!ReadPriceLineFields(line, f) || !ReadDottedDate(f.middle, p.lastDay)) return false;
+    p.adapter = std::move(f.adapter);
+    p.priceIn = f.priceIn;
+    p.priceOut = f.priceOut;
+    return true;
+}
+
+// The file's periods with the run's changes made again on them; an adapter the file lacks and
+// the run did not change keeps the run's periods.
+std::vector<PricePeriod> MergedEarlierPrices(const Accounting& a, const EditsWhileUnread& edits,
+                                             std::vector<PricePeriod> file) {
+    std::unordered_set<std::string> known;
+    for (const PricePeriod& p : file) known.insert(p.adapter);
+    for (const PriceChange& c : edits.priceChanges) known.insert(c.adapter);
+    for (const PricePeriod& run : a.EarlierPrices())
+        if (!known.contains(run.adapter)) file.push_back(run);
+    for (const PriceChange& c : edits.priceChanges) {
+        std::vector<PricePeriod> mine;
+        std::erase_if(file, [&](const PricePeriod& p) {
+            if (p.adapter != c.adapter) return false;
+            mine.push_back(p);
+            return true;
+        });
+        std::stable_sort(mine.begin(), mine.end(), [](const PricePeriod& x, const PricePeriod& y) {
+            return DateKey(x.lastDay.year, x.lastDay.month, x.lastDay.day) <
+                   DateKey(y.lastDay.year, y.lastDay.month, y.lastDay.day);
+        });
+        const std::vector<PricePeriod> changed = PeriodsAfterChange(std::move(mine), c.adapter, c.before, c.from, c.prices);
+        file.insert(file.end(), changed.begin(), changed.end());
+    }
     return file;
 }
 
@@ -108,6 +154,41 @@ std::string PriceFileText(const Accounting& a, char sep) {
         out += '|';
         AppendEscapedName(out, e.displayName, kDisplayNameField);
         AppendPrices(out, e.priceIn, e.priceOut, sep);
+    }
+    return out;
+}
+
+// Read as price.txt is; a second period of an adapter ending on the same day is a bad line.
+void LoadEarlierPriceFile(Accounting& a, DataFiles& data, FilePorts& ports, TableRead how, FileNotes& notes) {
+    const bool wasUnread = !data.tariffFile.read;
+    std::string bytes;
+    const FileFound found = ReadDataFile(ports.files, kTariffData, data.tariffFile, bytes);
+    if (found == FileFound::Missing && how == TableRead::Load) a.ReplaceEarlierPrices({});
+    if (found == FileFound::Unreadable) return;
+    data.tariffFileOnDisk = found == FileFound::Read;
+    std::vector<PricePeriod> periods;
+    if (found == FileFound::Read)
+        ParseDataFile(ports.files, kTariffData, data.tariffFile, std::move(bytes), notes, [&](std::string_view line) {
+            PricePeriod p;
+            if (!ReadEarlierPriceLine(line, p) || std::any_of(periods.begin(), periods.end(), [&](const PricePeriod& o) {
+                    return o.adapter == p.adapter && o.lastDay == p.lastDay;
+                }))
+                return false;
+            periods.push_back(std::move(p));
+            return true;
+        });
+    a.ReplaceEarlierPrices(wasUnread ? MergedEarlierPrices(a, data.editsWhileUnread, std::move(periods))
+                                     : std::move(periods));
+    data.editsWhileUnread.priceChanges.clear();
+}
+
+std::string EarlierPriceFileText(const Accounting& a, char sep) {
+    std::string out;
+    for (const PricePeriod& p : a.EarlierPrices()) {
+        AppendEscapedName(out, p.adapter, kAdapterField);
+        out += '|';
+        out += DottedDateText(p.lastDay);
+        AppendPrices(out, p.priceIn, p.priceOut, sep);
     }
     return out;
 }
