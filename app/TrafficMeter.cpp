@@ -7,7 +7,6 @@
 #include "core/Formatting.h"
 #include "core/Limits.h"
 #include "core/NumberText.h"
-#include "core/Sampler.h"
 #include "core/Texts.h"
 #include "report/HistoryCsv.h"
 #include "report/HistoryReport.h"

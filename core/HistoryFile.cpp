@@ -8,7 +8,6 @@
 #include "core/Files.h"
 #include "core/Formatting.h"
 #include "core/NumberText.h"
-#include "core/Sampler.h"
 
 namespace velkaro {
 

@@ -13,7 +13,6 @@
 #include "core/Accounting.h"
 #include "core/Counting.h"
 #include "core/Files.h"
-#include "core/Sampler.h"
 #include "tests/TestSupport.h"
 
 namespace velkaro {

@@ -9,7 +9,6 @@
 #include "core/DatedPrices.h"
 #include "core/Files.h"
 #include "core/Limits.h"
-#include "core/Sampler.h"
 #include "core/Texts.h"
 #include "tests/TestSupport.h"
 
