@@ -10,7 +10,7 @@
 
 #include "core/Accounting.h"
 #include "core/Calendar.h"
-#include "core/NumberText.h"
+#include "core/Formatting.h"
 
 namespace velkaro {
 

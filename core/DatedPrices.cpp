@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "core/Calendar.h"
-#include "core/NumberText.h"
+#include "core/Formatting.h"
 
 namespace velkaro {
 
@@ -17,8 +17,7 @@ std::uint64_t KeyOf(const Date& d) { return DateKey(d.year, d.month, d.day); }
 }  // namespace
 
 bool ReadDottedDate(std::string_view text, Date& day) {
-    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    text = TrimBlanks(text);
     const std::size_t p1 = text.find('.');
     const std::size_t p2 = p1 == std::string_view::npos ? p1 : text.find('.', p1 + 1);
     if (p2 == std::string_view::npos) return false;

@@ -5,7 +5,6 @@
 
 #include "core/Files.h"
 #include "core/Formatting.h"
-#include "core/NumberText.h"
 
 namespace velkaro {
 

@@ -7,7 +7,7 @@
 
 #include "core/AppError.h"
 #include "core/Cp1251.h"
-#include "core/NumberText.h"
+#include "core/Formatting.h"
 
 namespace velkaro {
 namespace {
