@@ -36,6 +36,7 @@ BillingPeriod PeriodOf(int periodDay, const Date& today);
 inline std::uint64_t DateKey(std::uint16_t year, std::uint16_t month, std::uint16_t day) {
     return (std::uint64_t{year} << 32) | (std::uint64_t{month} << 16) | day;
 }
+inline std::uint64_t DateKey(const Date& d) { return DateKey(d.year, d.month, d.day); }
 
 // The keys of a period's records: from <= key < to. A bound on the 1st of a month reaches back
 // over that month's day 0, so a period of day 1 holds every record dated in its month.

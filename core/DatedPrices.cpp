@@ -12,8 +12,6 @@ namespace {
 
 constexpr long double kBytesPerMb = 1048576;
 
-std::uint64_t KeyOf(const Date& d) { return DateKey(d.year, d.month, d.day); }
-
 }  // namespace
 
 bool ReadDottedDate(std::string_view text, Date& day) {
@@ -42,7 +40,7 @@ std::string DottedDateText(const Date& day) {
 }
 
 Prices PricesOnDay(const AdapterInfo& info, Prices current, const Date& day) {
-    const std::uint64_t key = KeyOf(day);
+    const std::uint64_t key = DateKey(day);
     for (const PricedSums& p : info.byPrice) {
         if (p.lastDay == UINT64_MAX) break;
         if (key <= p.lastDay) return Prices{p.priceIn, p.priceOut};
@@ -51,9 +49,9 @@ Prices PricesOnDay(const AdapterInfo& info, Prices current, const Date& day) {
 }
 
 Prices PricesOnDay(const std::vector<PricePeriod>& earlier, Prices current, const Date& day) {
-    const std::uint64_t key = KeyOf(day);
+    const std::uint64_t key = DateKey(day);
     const auto at = std::lower_bound(earlier.begin(), earlier.end(), key,
-                                     [](const PricePeriod& p, std::uint64_t k) { return KeyOf(p.lastDay) < k; });
+                                     [](const PricePeriod& p, std::uint64_t k) { return DateKey(p.lastDay) < k; });
     return at == earlier.end() ? current : Prices{at->priceIn, at->priceOut};
 }
 
@@ -89,11 +87,19 @@ long double BillingPeriodMoney(const AdapterInfo& info, Prices current) {
     return sum;
 }
 
-std::vector<PricePeriod> PeriodsAfterChange(std::vector<PricePeriod> mine, const std::string& adapter,
+std::vector<PricePeriod> PeriodsAfterChange(std::vector<PricePeriod> periods, const std::string& adapter,
                                             Prices current, const Date& from, Prices prices) {
+    std::vector<PricePeriod> mine;
+    std::erase_if(periods, [&](const PricePeriod& p) {
+        if (p.adapter != adapter) return false;
+        mine.push_back(p);
+        return true;
+    });
+    std::stable_sort(mine.begin(), mine.end(),
+                     [](const PricePeriod& x, const PricePeriod& y) { return DateKey(x.lastDay) < DateKey(y.lastDay); });
     // The periods that ended before `from` stay; the one running on into it ends the day before.
-    const std::uint64_t fromKey = KeyOf(from);
-    const auto cut = std::find_if(mine.begin(), mine.end(), [&](const PricePeriod& p) { return KeyOf(p.lastDay) >= fromKey; });
+    const std::uint64_t fromKey = DateKey(from);
+    const auto cut = std::find_if(mine.begin(), mine.end(), [&](const PricePeriod& p) { return DateKey(p.lastDay) >= fromKey; });
     const Prices before = cut == mine.end() ? current : Prices{cut->priceIn, cut->priceOut};
     mine.erase(cut, mine.end());
     if (DayNumber(from) > DayNumber(Date{1, 1, 1})) {
@@ -102,24 +108,18 @@ std::vector<PricePeriod> PeriodsAfterChange(std::vector<PricePeriod> mine, const
             mine.push_back(PricePeriod{adapter, dayBefore, before.in, before.out});
     }
     // A period at the prices of the one after it is part of that one.
-    std::vector<PricePeriod> merged;
     for (std::size_t i = 0; i < mine.size(); ++i) {
         const Prices next = i + 1 < mine.size() ? Prices{mine[i + 1].priceIn, mine[i + 1].priceOut} : prices;
-        if (!(Prices{mine[i].priceIn, mine[i].priceOut} == next)) merged.push_back(mine[i]);
+        if (!(Prices{mine[i].priceIn, mine[i].priceOut} == next)) periods.push_back(mine[i]);
     }
-    return merged;
+    return periods;
 }
 
 void SetPricesFrom(Accounting& a, std::size_t slot, const Date& from, Prices prices) {
     const TariffEntry& entry = a.Tariffs().at(slot);
-    const std::string adapter = entry.adapter;
-    std::vector<PricePeriod> others;
-    std::vector<PricePeriod> mine;
-    for (const PricePeriod& p : a.EarlierPrices()) (p.adapter == adapter ? mine : others).push_back(p);
-    const std::vector<PricePeriod> changed = PeriodsAfterChange(std::move(mine), adapter, PricesOf(&entry), from, prices);
-    others.insert(others.end(), changed.begin(), changed.end());
+    std::vector<PricePeriod> periods = PeriodsAfterChange(a.EarlierPrices(), entry.adapter, PricesOf(&entry), from, prices);
     a.SetPrices(slot, prices.in, prices.out);
-    a.ReplaceEarlierPrices(std::move(others));
+    a.ReplaceEarlierPrices(std::move(periods));
 }
 
 }  // namespace velkaro

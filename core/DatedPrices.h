@@ -39,10 +39,11 @@ CostSums AllTimeCost(const AdapterInfo& info, Prices current);
 // and period.
 long double BillingPeriodMoney(const AdapterInfo& info, Prices current);
 
-// One adapter's earlier periods (oldest first) once `prices` apply from `from` on: the days
-// before keep theirs, those after its last period `current`. Periods next to each other at
-// equal prices become one.
-std::vector<PricePeriod> PeriodsAfterChange(std::vector<PricePeriod> mine, const std::string& adapter,
+// The earlier periods once the adapter's `prices` apply from `from` on: the other adapters'
+// first, as they were, then the adapter's, oldest first, where the days before keep their
+// prices and those after its last period `current`. Periods next to each other at equal prices
+// become one.
+std::vector<PricePeriod> PeriodsAfterChange(std::vector<PricePeriod> periods, const std::string& adapter,
                                             Prices current, const Date& from, Prices prices);
 // The entry at slot takes the prices from `from` on; the days before keep what they had.
 void SetPricesFrom(Accounting& a, std::size_t slot, const Date& from, Prices prices);

@@ -108,20 +108,8 @@ std::vector<PricePeriod> MergedEarlierPrices(const Accounting& a, const EditsWhi
     for (const PriceChange& c : edits.priceChanges) known.insert(c.adapter);
     for (const PricePeriod& run : a.EarlierPrices())
         if (!known.contains(run.adapter)) file.push_back(run);
-    for (const PriceChange& c : edits.priceChanges) {
-        std::vector<PricePeriod> mine;
-        std::erase_if(file, [&](const PricePeriod& p) {
-            if (p.adapter != c.adapter) return false;
-            mine.push_back(p);
-            return true;
-        });
-        std::stable_sort(mine.begin(), mine.end(), [](const PricePeriod& x, const PricePeriod& y) {
-            return DateKey(x.lastDay.year, x.lastDay.month, x.lastDay.day) <
-                   DateKey(y.lastDay.year, y.lastDay.month, y.lastDay.day);
-        });
-        const std::vector<PricePeriod> changed = PeriodsAfterChange(std::move(mine), c.adapter, c.before, c.from, c.prices);
-        file.insert(file.end(), changed.begin(), changed.end());
-    }
+    for (const PriceChange& c : edits.priceChanges)
+        file = PeriodsAfterChange(std::move(file), c.adapter, c.before, c.from, c.prices);
     return file;
 }
 
