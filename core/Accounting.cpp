@@ -34,7 +34,6 @@ AdapterId Accounting::Intern(const std::string& name) {
     if (inserted) {
         AdapterInfo info;
         info.name = name;
-        info.firstRecord = history_.size();
         // Its limits' period from the start, so that the records it gets sum into it as they
         // come: a history loaded after the limits costs no scan.
         for (std::size_t i = 0; i < limits_.size(); ++i) {

@@ -94,7 +94,6 @@ struct WindowPlace {
 // What the index knows of one adapter name.
 struct AdapterInfo {
     std::string name;
-    std::size_t firstRecord = 0;        // table index of its first record
     std::uint64_t totalIn = 0, totalOut = 0;  // sums over all its records
     std::uint64_t todayIn = 0, todayOut = 0;  // sums over its records of the AccountingDate
     PeriodKeys period;                        // its billing period's (none without a limit)

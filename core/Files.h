@@ -1,6 +1,6 @@
 // history.txt, price.txt, tariffs.txt and limits.txt: loading at start-up and after clearing,
-// and the save. Each file's lines are read and written by its own module (core/HistoryFile.cpp,
-// core/PriceFile.cpp, core/LimitFile.cpp); what they share is in core/DataFile.cpp: reading a
+// and the save. history.txt's lines are read and written by core/HistoryFile.cpp, those of the
+// tables' files by core/TableFiles.cpp; what they share is in core/DataFile.cpp: reading a
 // file, its lines, the lines its own parsing cannot use (skipped, named in one message, and the
 // file kept as a numbered .bak copy before the save replaces it), the replacement and the
 // removal of a save's leftovers.
@@ -235,7 +235,7 @@ SystemClock NowOf(Clock& clock);
 // or hexadecimal after "$" or "0x"; 500 when the text is not one.
 int ReadWidthSetting(std::string_view value);
 
-// ---- price.txt and tariffs.txt (core/PriceFile.cpp), limits.txt (core/LimitFile.cpp) ----
+// ---- price.txt, tariffs.txt and limits.txt (core/TableFiles.cpp) ----
 
 void LoadPriceFile(Accounting& a, DataFiles& data, FilePorts& ports, TableRead how, FileNotes& notes);
 // The earlier prices of tariffs.txt (read after price.txt).
