@@ -1,6 +1,6 @@
 // history.txt, price.txt, tariffs.txt and limits.txt: loading at start-up and after clearing,
 // and the save. history.txt's lines are read and written by core/HistoryFile.cpp, those of the
-// tables' files by core/TableFiles.cpp; what they share is in core/DataFile.cpp: reading a
+// tables' files by core/TableFiles.cpp; what they share is in core/Files.cpp: reading a
 // file, its lines, the lines its own parsing cannot use (skipped, named in one message, and the
 // file kept as a numbered .bak copy before the save replaces it), the replacement and the
 // removal of a save's leftovers.
@@ -139,7 +139,7 @@ std::string ReadFailureReason(int code);
 // Fills the "%s" and "%d" marks of a text, in order, with the pieces.
 std::string FillText(std::string_view text, std::initializer_list<std::string_view> pieces);
 
-// ---- What the files' modules share (core/DataFile.cpp) ----
+// ---- What the files' modules share ----
 
 // A load empties a table whose file is missing; a save that tries a file it could not read
 // before keeps the run's table then, to be written.
