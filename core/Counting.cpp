@@ -237,6 +237,14 @@ HistoryRecord OpenRecordOn(const Date& d, std::uint32_t in = 0, std::uint32_t ou
     return HistoryRecord{in, out, d.year, d.month, d.day};
 }
 
+// Closes the record with the next session number and opens another of its adapter and day with
+// the counters given; returns that one's index.
+std::size_t CloseAndReopen(Accounting& a, std::size_t index, std::uint32_t in, std::uint32_t out) {
+    a.CloseRecord(index, a.NextSession());
+    const HistoryRecord& r = a.History()[index];
+    return a.AppendHistoryRecord(r.adapter, OpenRecordOn(Date{r.year, r.month, r.day}, in, out));
+}
+
 // The adapter's open records of the AccountingDate, in table order, are those a scan of the
 // whole table would consider; records appended meanwhile lie at or beyond `n` and are not
 // visited.
@@ -255,12 +263,7 @@ AdapterId SampleRowAsCounters(Accounting& a, const std::string& name, std::uint3
                 ++pos;
             } else {
                 // Closing drops the record from the list, so `pos` now names the next one.
-                a.CloseRecord(index, a.NextSession());
-                HistoryRecord copy = a.History()[index];
-                copy.session = 0;
-                copy.inOctets = in;
-                copy.outOctets = out;
-                a.AppendHistoryRecord(id, copy);
+                CloseAndReopen(a, index, in, out);
             }
             matched = true;
         }
@@ -305,12 +308,7 @@ std::size_t AddToOpenRecord(Accounting& a, std::size_t index, std::uint64_t in, 
             in -= takeIn;
             out -= takeOut;
         }
-        a.CloseRecord(index, a.NextSession());
-        HistoryRecord next = a.History()[index];
-        next.session = 0;
-        next.inOctets = 0;
-        next.outOctets = 0;
-        index = a.AppendHistoryRecord(next.adapter, next);
+        index = CloseAndReopen(a, index, 0, 0);
     }
 }
 
