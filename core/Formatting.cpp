@@ -275,12 +275,8 @@ std::string_view TrimBlanks(std::string_view text) {
 bool TryReadPrice(const std::string& typed, double& value) {
     const std::string_view text = TrimBlanks(typed);
     const std::size_t end = text.size();
-    std::size_t i = 0;
-    bool negative = false;
-    if (i < end && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
+    const bool negative = text.starts_with('-');
+    std::size_t i = negative || text.starts_with('+') ? 1 : 0;
 
     std::string digits;       // significant digits, leading zeros dropped
     long long exponent = 0;   // value = digits × 10^exponent
@@ -301,12 +297,9 @@ bool TryReadPrice(const std::string& typed, double& value) {
     if (!sawDigit) return false;
 
     if (i < end && (text[i] == 'E' || text[i] == 'e')) {
-        ++i;
-        bool expNegative = false;
-        if (i < end && (text[i] == '+' || text[i] == '-')) {
-            expNegative = text[i] == '-';
-            ++i;
-        }
+        const std::string_view afterE = text.substr(i + 1);
+        const bool expNegative = afterE.starts_with('-');
+        i += expNegative || afterE.starts_with('+') ? 2 : 1;
         if (i >= end || !IsDigit(text[i])) return false;
         long long written = 0;
         for (; i < end && IsDigit(text[i]); ++i) {

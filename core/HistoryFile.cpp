@@ -122,11 +122,8 @@ void AddTrafficOfRun(Accounting& a, const std::vector<RunTraffic>& run) {
     }
     for (const RunTraffic& t : run) {
         AdapterId id = 0;
-        std::size_t index = SIZE_MAX;
-        if (a.FindAdapter(t.adapter, id)) {
-            auto it = open.find(key(id, t.day));
-            if (it != open.end()) index = it->second;
-        }
+        const auto it = a.FindAdapter(t.adapter, id) ? open.find(key(id, t.day)) : open.end();
+        std::size_t index = it != open.end() ? it->second : SIZE_MAX;
         if (index == SIZE_MAX) {
             index = a.AppendHistoryRecord(t.adapter, HistoryRecord{0, 0, t.day.year, t.day.month, t.day.day});
             id = a.History()[index].adapter;
@@ -237,21 +234,12 @@ std::uint32_t ReadFieldNumber(std::string_view& line, char delimiter, bool isUns
 }
 
 int ReadWidthSetting(std::string_view v) {
-    bool negative = false;
-    if (!v.empty() && (v.front() == '+' || v.front() == '-')) {
-        negative = v.front() == '-';
-        v.remove_prefix(1);
-    }
-    int base = 10;
-    if (v.starts_with('$')) {
-        base = 16;
-        v.remove_prefix(1);
-    } else if (v.starts_with("0x") || v.starts_with("0X")) {
-        base = 16;
-        v.remove_prefix(2);
-    }
+    const bool negative = v.starts_with('-');
+    if (negative || v.starts_with('+')) v.remove_prefix(1);
+    const std::size_t hexMark = v.starts_with('$') ? 1 : v.starts_with("0x") || v.starts_with("0X") ? 2 : 0;
+    v.remove_prefix(hexMark);
     std::uint64_t value = 0;
-    if (!ReadDigits(v, value, base) || value > (negative ? 2147483648u : 2147483647u)) return kDefaultWidth;
+    if (!ReadDigits(v, value, hexMark > 0 ? 16 : 10) || value > (negative ? 2147483648u : 2147483647u)) return kDefaultWidth;
     return negative ? static_cast<int>(-static_cast<std::int64_t>(value)) : static_cast<int>(value);
 }
 
