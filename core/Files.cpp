@@ -43,6 +43,13 @@ std::string FreeBackupName(FileStore& files, const DataFile& file) {
 // Holds a NUL byte.
 bool IsDamaged(std::string_view text) { return text.find('\0') != std::string_view::npos; }
 
+// The value of "0" to "9" and "A" to "F" (upper case only), or -1.
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
 // The bytes an escape stands for.
 bool IsEscapable(unsigned char c) {
     return IsTrimmed(static_cast<char>(c)) || c == kEscape || c == '|' || c == kByteOrderMarkStart;
@@ -50,12 +57,8 @@ bool IsEscapable(unsigned char c) {
 
 // The byte of the escape that begins at s[i], or -1 when none does.
 int EscapedByteAt(std::string_view s, std::size_t i) {
-    if (s[i] != kEscape || i + 2 >= s.size()) return -1;
-    const int high = HexValue(s[i + 1]);
-    const int low = HexValue(s[i + 2]);
-    if (high < 0 || low < 0) return -1;
-    const int byte = high * 16 + low;
-    return IsEscapable(static_cast<unsigned char>(byte)) ? byte : -1;
+    const int byte = HexByteAt(s, i);
+    return byte >= 0 && IsEscapable(static_cast<unsigned char>(byte)) ? byte : -1;
 }
 
 
@@ -261,10 +264,9 @@ void RemoveTemporaryFiles(FileStore& files, const DataFile& file) {
     for (int n = 0; n < kBackupCopies; ++n) files.Delete(BackupName(file, n) + kTemporarySuffix);
 }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
+int HexByteAt(std::string_view s, std::size_t i) {
+    if (s[i] != kEscape || i + 2 >= s.size() || HexValue(s[i + 1]) < 0 || HexValue(s[i + 2]) < 0) return -1;
+    return HexValue(s[i + 1]) * 16 + HexValue(s[i + 2]);
 }
 
 void AppendHexEscape(std::string& out, char c) {

@@ -202,8 +202,9 @@ void AppendEscapedName(std::string& out, std::string_view name, unsigned field);
 std::string UnescapedName(std::string_view text);
 // "%XX" of a byte, in upper-case hexadecimal.
 void AppendHexEscape(std::string& out, char c);
-// The value of "0" to "9" and "A" to "F" (upper case only), or -1.
-int HexValue(char c);
+// The byte of the escape "%XX" (hexadecimal digits in upper case only) that begins at s[i], or
+// -1 when none does.
+int HexByteAt(std::string_view s, std::size_t i);
 
 // ---- history.txt (core/HistoryFile.cpp): the settings lines, the interface rows' last readings
 // and the records ----

@@ -143,8 +143,6 @@ void KeepDigits(Decimal& d, int keep, Tie tie) {
     StripTrailingZeros(d);
 }
 
-// A zero (no digits) stays as it is; digits whose place is 10^-decimals or above are kept.
-void RoundToDecimals(Decimal& d, int decimals, Tie tie) { KeepDigits(d, d.Top() + decimals + 1, tie); }
 
 // The digit of place 10^place.
 char DigitAt(const Decimal& d, int place) {
@@ -185,7 +183,8 @@ std::string FixedText(long double v, int significant, int decimals, char sep) {
     if (WriteNonFinite(v, out)) return out;
     Decimal d = ExactDecimal(v);
     KeepDigits(d, significant, Tie::kToEven);
-    RoundToDecimals(d, decimals, Tie::kAwayFromZero);
+    // A zero (no digits) stays as it is; digits whose place is 10^-decimals or above are kept.
+    KeepDigits(d, d.Top() + decimals + 1, Tie::kAwayFromZero);
     out = WriteFixed(d, decimals, sep);
     if (v < 0 && !d.IsZero()) out.insert(out.begin(), '-');
     return out;

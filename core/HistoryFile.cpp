@@ -48,9 +48,9 @@ bool ReadReadingName(std::string_view text, std::string& name) {
             name += text[i];
             continue;
         }
-        if (i + 2 >= text.size() || HexValue(text[i + 1]) < 0 || HexValue(text[i + 2]) < 0)
-            return false;
-        name += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
+        const int byte = HexByteAt(text, i);
+        if (byte < 0) return false;
+        name += static_cast<char>(byte);
         i += 2;
     }
     return true;

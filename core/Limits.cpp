@@ -16,8 +16,6 @@ constexpr long double kBytesPerMb = 1048576;
 // A percent that would not fit a 64-bit count (a limit of a few millionths of a kopeck).
 constexpr long double kPercentCap = 1e18L;
 
-int KindIndex(LimitKind kind) { return static_cast<int>(kind); }
-
 // Money in the panel's price text, traffic (megabytes) in its Kb/Mb text.
 std::string AmountText(LimitKind kind, long double amount, char sep) {
     return kind == LimitKind::Money ? FormatPrice(amount, sep) : FormatTrafficKb(amount * 1024, 0, sep);
@@ -83,7 +81,7 @@ const LimitEntry* FindLimit(const Accounting& a, const std::string& adapter, Lim
 
 const LimitEntry* FindLimit(const Accounting& a, AdapterId id, LimitKind kind) {
     const AdapterInfo& info = a.Adapters()[id];
-    const std::int32_t at = info.limits[KindIndex(kind)];
+    const std::int32_t at = info.limits[static_cast<int>(kind)];
     if (at < 0) return nullptr;
     // Entries changed since the last RefreshPeriods: the search finds it where it is now.
     const auto& limits = a.Limits();
