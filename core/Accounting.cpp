@@ -3,15 +3,11 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "core/Texts.h"
-
 namespace velkaro {
 
 namespace {
-bool IsOn(const HistoryRecord& r, const Date& d) {
-    return r.year == d.year && r.month == d.month && r.day == d.day;
-}
 std::uint64_t KeyOf(const HistoryRecord& r) { return DateKey(r.year, r.month, r.day); }
+bool IsOn(const HistoryRecord& r, const Date& d) { return KeyOf(r) == DateKey(d); }
 
 // Adds in and out to a pair of sums.
 void Add(std::uint64_t& sumIn, std::uint64_t& sumOut, std::uint64_t in, std::uint64_t out) {

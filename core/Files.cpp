@@ -61,7 +61,6 @@ int EscapedByteAt(std::string_view s, std::size_t i) {
     return byte >= 0 && IsEscapable(static_cast<unsigned char>(byte)) ? byte : -1;
 }
 
-
 std::vector<UnreadFile> UnreadFiles(const DataFiles& data) {
     std::vector<UnreadFile> unread;
     if (!data.historyFile.read) unread.push_back({texts::kHistoryFile, data.historyFile.failure});
@@ -83,6 +82,27 @@ std::string FileList(const std::vector<UnreadFile>& files) {
         list += ')';
     }
     return list;
+}
+
+// Replaces a file the run has read with bytes, keeping it first as it was loaded when that is
+// due. Raises FileWriteError when a write fails (the file then stays as it was).
+void ReplaceDataFile(FileStore& files, const DataFile& file, FileState& state, const std::string& bytes) {
+    if (state.backupDue) {
+        const std::string backup = FreeBackupName(files, file);
+        if (const int code = files.ReplaceAll(backup, state.original); code != kIoOk)
+            throw FileWriteError(code, backup);
+        state.backupDue = false;
+        std::string().swap(state.original);
+    }
+    if (const int code = files.ReplaceAll(file.name, bytes); code != kIoOk)
+        throw FileWriteError(code, file.name);
+}
+
+// Deletes the temporary files a save ended half-way left of the file and its backup copies;
+// never anything else.
+void RemoveTemporaryFiles(FileStore& files, const DataFile& file) {
+    files.Delete(std::string(file.name) + kTemporarySuffix);
+    for (int n = 0; n < kBackupCopies; ++n) files.Delete(BackupName(file, n) + kTemporarySuffix);
 }
 
 }  // namespace
@@ -245,23 +265,6 @@ void ParseDataFile(FileStore& files, const DataFile& file, FileState& state, std
     if (state.backupDue)
         notes.messages.push_back(
             FillText(texts::kSkippedLines, {file.name, std::to_string(skipped), shown, FreeBackupName(files, file)}));
-}
-
-void ReplaceDataFile(FileStore& files, const DataFile& file, FileState& state, const std::string& bytes) {
-    if (state.backupDue) {
-        const std::string backup = FreeBackupName(files, file);
-        if (const int code = files.ReplaceAll(backup, state.original); code != kIoOk)
-            throw FileWriteError(code, backup);
-        state.backupDue = false;
-        std::string().swap(state.original);
-    }
-    if (const int code = files.ReplaceAll(file.name, bytes); code != kIoOk)
-        throw FileWriteError(code, file.name);
-}
-
-void RemoveTemporaryFiles(FileStore& files, const DataFile& file) {
-    files.Delete(std::string(file.name) + kTemporarySuffix);
-    for (int n = 0; n < kBackupCopies; ++n) files.Delete(BackupName(file, n) + kTemporarySuffix);
 }
 
 int HexByteAt(std::string_view s, std::size_t i) {

@@ -178,14 +178,6 @@ FileFound ReadDataFile(FileStore& files, const DataFile& file, FileState& state,
 void ParseDataFile(FileStore& files, const DataFile& file, FileState& state, std::string&& bytes, FileNotes& notes,
                    const std::function<bool(std::string_view)>& parseLine);
 
-// Replaces a file the run has read with bytes, keeping it first as it was loaded when that is
-// due. Raises FileWriteError when a write fails (the file then stays as it was).
-void ReplaceDataFile(FileStore& files, const DataFile& file, FileState& state, const std::string& bytes);
-
-// Deletes the temporary files a save ended half-way left of the file and its backup copies;
-// never anything else.
-void RemoveTemporaryFiles(FileStore& files, const DataFile& file);
-
 // Adapter and display names in price.txt, tariffs.txt and limits.txt are written as they are,
 // except the bytes their line would lose or split at, each as "%XX": NUL, CR and LF; the
 // field's separators; blanks and control characters at the ends of a trimmed field; a

@@ -223,11 +223,9 @@ std::uint32_t ReadFieldNumber(std::string_view& line, char delimiter, bool isUns
     bool tooLarge = false;
     for (std::size_t i = 0; i < len; ++i) {
         const unsigned digit = static_cast<unsigned char>(line[i]) - unsigned{'0'};
-        if (digit > 9) continue;
-        if (!tooLarge) {
-            value = value * 10 + digit;
-            if (value > limit) tooLarge = true;
-        }
+        if (digit > 9 || tooLarge) continue;
+        value = value * 10 + digit;
+        tooLarge = value > limit;
     }
     line.remove_prefix(d ? len + 1 : len);
     return tooLarge ? 0 : static_cast<std::uint32_t>(value);
