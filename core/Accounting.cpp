@@ -52,10 +52,6 @@ bool Accounting::FindAdapter(const std::string& name, AdapterId& id) const {
     return true;
 }
 
-std::size_t Accounting::AppendHistoryRecord(const std::string& adapter, const HistoryRecord& fields) {
-    return AppendHistoryRecord(Intern(adapter), fields);
-}
-
 void Accounting::AddToSums(const HistoryRecord& r, std::uint64_t in, std::uint64_t out) {
     AdapterInfo& info = adapters_[r.adapter];
     Add(info.totalIn, info.totalOut, in, out);

@@ -114,8 +114,7 @@ public:
     std::size_t HistoryCount() const { return history_.size(); }
     const std::string& AdapterNameOf(const HistoryRecord& r) const { return adapters_[r.adapter].name; }
 
-    // Appends a record for the named adapter; returns its index.
-    std::size_t AppendHistoryRecord(const std::string& adapter, const HistoryRecord& fields);
+    // Appends a record for the adapter (an id of Intern); returns its index.
     std::size_t AppendHistoryRecord(AdapterId adapter, const HistoryRecord& fields);
     // Sets the counters of a record (the sampler's advance).
     void SetCounters(std::size_t index, std::uint32_t in, std::uint32_t out);
@@ -127,6 +126,8 @@ public:
     // ---- Adapter index ----
     // The id of a name that has records, or nullptr-like: returns false when unknown.
     bool FindAdapter(const std::string& name, AdapterId& id) const;
+    // The id of a name, which a new name gets here: the caller appends its first record.
+    AdapterId Intern(const std::string& name);
     const std::vector<AdapterInfo>& Adapters() const { return adapters_; }  // in first-record order
 
     // ---- TariffTable ----
@@ -204,7 +205,6 @@ public:
 private:
     friend void SetLimit(Accounting&, const std::string&, LimitKind, double, int);
     friend void NoteLimitWarning(Accounting&, const struct LimitWarning&);
-    AdapterId Intern(const std::string& name);
     // Adds to the sums of r's adapter that hold r (modulo 2^64: a difference may go down).
     void AddToSums(const HistoryRecord& r, std::uint64_t in, std::uint64_t out);
     void RebuildDayIndex();

@@ -269,20 +269,16 @@ AdapterId SampleRowAsCounters(Accounting& a, const std::string& name, std::uint3
         }
     }
     if (!matched) {
-        const std::size_t index = a.AppendHistoryRecord(name, OpenRecordOn(a.AccountingDate(), in, out));
-        return a.History()[index].adapter;
+        id = a.Intern(name);
+        a.AppendHistoryRecord(id, OpenRecordOn(a.AccountingDate(), in, out));
     }
     return id;
 }
 
 // The adapter's last open record of the AccountingDate, made when there is none.
 AdapterId AddGrowth(Accounting& a, AdapterId id, std::string_view name, std::uint64_t in, std::uint64_t out) {
-    if (id == kNoAdapter) {
-        const std::string key(name);
-        // A new adapter's first record is its open record of the day, found below.
-        if (!a.FindAdapter(key, id))
-            id = a.History()[a.AppendHistoryRecord(key, OpenRecordOn(a.AccountingDate()))].adapter;
-    }
+    // A new adapter's first record is its open record of the day, made below.
+    if (id == kNoAdapter) id = a.Intern(std::string(name));
     const std::vector<std::uint32_t>& open = a.Adapters()[id].openToday;
     const std::size_t index = open.empty() ? a.AppendHistoryRecord(id, OpenRecordOn(a.AccountingDate()))
                                            : open.back();

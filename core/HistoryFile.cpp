@@ -125,8 +125,8 @@ void AddTrafficOfRun(Accounting& a, const std::vector<RunTraffic>& run) {
         const auto it = a.FindAdapter(t.adapter, id) ? open.find(key(id, t.day)) : open.end();
         std::size_t index = it != open.end() ? it->second : SIZE_MAX;
         if (index == SIZE_MAX) {
-            index = a.AppendHistoryRecord(t.adapter, HistoryRecord{0, 0, t.day.year, t.day.month, t.day.day});
-            id = a.History()[index].adapter;
+            id = a.Intern(t.adapter);
+            index = a.AppendHistoryRecord(id, HistoryRecord{0, 0, t.day.year, t.day.month, t.day.day});
         }
         open[key(id, t.day)] = AddToOpenRecord(a, index, t.in, t.out);
     }
@@ -160,13 +160,9 @@ void LoadHistoryFile(Accounting& a, DataFiles& data, FilePorts& ports, TableRead
             r.session = static_cast<std::int32_t>(ReadFieldNumber(line, '\t', false));
             r.inOctets = ReadFieldNumber(line, '\t', true);
             r.outOctets = ReadFieldNumber(line, '\t', true);
-            auto it = ids.find(line);
-            if (it != ids.end()) {
-                a.AppendHistoryRecord(it->second, r);
-            } else {
-                const std::size_t index = a.AppendHistoryRecord(std::string(line), r);
-                ids.emplace(line, a.History()[index].adapter);
-            }
+            auto [it, added] = ids.try_emplace(line, 0);
+            if (added) it->second = a.Intern(std::string(line));
+            a.AppendHistoryRecord(it->second, r);
             return true;
         }
         const std::size_t eq = line.find('=');

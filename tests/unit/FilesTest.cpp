@@ -638,7 +638,7 @@ TEST_F(Files, RandomTablesSurviveSaveAndLoadAndSavingTwiceIsIdentical) {
         LoadFiles(x, dataX, ports);
         x.SetAdapterFilter(pick(2) ? "Сетевой адаптер"_cp1251 : "");
         for (int i = 0, n = static_cast<int>(pick(60)); i < n; ++i)
-            x.AppendHistoryRecord(adapters[pick(adapters.size())],
+            x.AppendHistoryRecord(x.Intern(adapters[pick(adapters.size())]),
                                   Record({static_cast<std::uint16_t>(rng()), static_cast<std::uint16_t>(rng()),
                                           static_cast<std::uint16_t>(rng())},
                                          static_cast<std::uint32_t>(rng()), pick(3) ? static_cast<std::uint32_t>(rng()) : 4294967295u,

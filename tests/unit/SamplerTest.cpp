@@ -316,7 +316,7 @@ TEST(SamplerProperty, RandomTicksGiveTheSameTableAsThePlainScan) {
                           pick(3) == 0 ? static_cast<std::int32_t>(pick(5) + 1) : 0};
             p.records.push_back(q);
             HistoryRecord r = Record(q.date, q.in, q.out, q.session);
-            a.AppendHistoryRecord(q.adapter, r);
+            a.AppendHistoryRecord(a.Intern(q.adapter), r);
         }
         ScriptedInterfaceTable table;
         for (int step = 0; step < 200; ++step) {
