@@ -87,10 +87,8 @@ void InterfaceReadings::TakeKept(KeptReadings kept, const SystemClock& now) {
         r.ms = 0;
         r.adapter = kNoAdapter;
         auto [it, inserted] = byKey_.try_emplace(r.key, static_cast<std::uint32_t>(readings_.size()));
-        if (inserted)
-            readings_.push_back(std::move(r));
-        else
-            readings_[it->second] = std::move(r);  // the file's last line of a key wins
+        if (inserted) readings_.emplace_back();
+        readings_[it->second] = std::move(r);  // the file's last line of a key wins
     }
 }
 

@@ -219,10 +219,7 @@ std::string FormatTraffic(std::uint64_t a, std::uint64_t b, char sep) {
     return FormatTrafficKb(static_cast<long double>(a) / 1024, static_cast<long double>(b) / 1024, sep);
 }
 
-std::string FormatCost(long double x, long double y, char sep) {
-    const long double v = x / 1048576 + y / 1048576;
-    return FormatFixed(v, 2, sep) + texts::kMoneyUnit;
-}
+std::string FormatCost(long double x, long double y, char sep) { return FormatPrice(x / 1048576 + y / 1048576, sep); }
 
 std::string FormatSpeed(long double bytesPerSecond, char sep) {
     if (bytesPerSecond < 1048576.0L) return FormatFixed(bytesPerSecond / 1024.0L, 1, sep) + texts::kSpeedKb;
@@ -251,8 +248,7 @@ std::string FormatPriceGeneral(long double p, char sep) {
         out += 'E';
         out += std::to_string(top);
     } else {
-        const int decimals = d.pow < 0 ? -d.pow : 0;
-        out = WriteFixed(d, decimals, sep);
+        out = WriteFixed(d, std::max(-d.pow, 0), sep);
     }
     if (p < 0) out.insert(out.begin(), '-');
     return out;
