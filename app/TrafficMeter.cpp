@@ -5,7 +5,6 @@
 
 #include "core/Files.h"
 #include "core/Formatting.h"
-#include "core/Limits.h"
 #include "core/Texts.h"
 #include "report/HistoryCsv.h"
 #include "report/HistoryReport.h"

@@ -9,7 +9,6 @@
 #include "bench/BenchPanel.h"
 #include "core/Accounting.h"
 #include "core/Calendar.h"
-#include "core/Limits.h"
 
 namespace velkaro {
 namespace {

@@ -1,4 +1,4 @@
-#include "core/DatedPrices.h"
+#include "core/Accounting.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -7,12 +7,6 @@
 #include "core/Formatting.h"
 
 namespace velkaro {
-
-namespace {
-
-constexpr long double kBytesPerMb = 1048576;
-
-}  // namespace
 
 bool ReadDottedDate(std::string_view text, Date& day) {
     text = TrimBlanks(text);

@@ -25,7 +25,6 @@
 #include <vector>
 
 #include "core/Accounting.h"
-#include "core/DatedPrices.h"
 #include "core/Ports.h"
 #include "core/Texts.h"
 

@@ -1,10 +1,9 @@
-#include "core/Limits.h"
+#include "core/Accounting.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <optional>
 
-#include "core/DatedPrices.h"
 #include "core/Formatting.h"
 #include "core/Texts.h"
 
@@ -12,7 +11,6 @@ namespace velkaro {
 
 namespace {
 
-constexpr long double kBytesPerMb = 1048576;
 // A percent that would not fit a 64-bit count (a limit of a few millionths of a kopeck).
 constexpr long double kPercentCap = 1e18L;
 

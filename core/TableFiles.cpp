@@ -7,7 +7,6 @@
 
 #include "core/Files.h"
 #include "core/Formatting.h"
-#include "core/Limits.h"
 
 namespace velkaro {
 

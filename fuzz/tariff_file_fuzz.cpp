@@ -10,7 +10,6 @@
 #include <utility>
 
 #include "core/Calendar.h"
-#include "core/DatedPrices.h"
 #include "core/Files.h"
 #include "fuzz/FuzzPorts.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/DatedPrices.h"
+#include "core/Accounting.h"
 #include "report/DayTotals.h"
 
 namespace velkaro {

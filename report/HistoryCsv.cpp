@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "core/Cp1251.h"
-#include "core/DatedPrices.h"
 #include "core/Formatting.h"
 #include "core/Texts.h"
 #include "report/DayTotals.h"

@@ -3,9 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "core/DatedPrices.h"
 #include "core/Formatting.h"
-#include "core/Limits.h"
 #include "core/Texts.h"
 #include "report/DayTotals.h"
 #include "report/HistoryCharts.h"

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "core/Accounting.h"
-#include "core/DatedPrices.h"
 #include "core/Ports.h"
 
 namespace velkaro {

@@ -12,7 +12,7 @@ namespace velkaro {
 // The longest tip the shell shows, in characters.
 inline constexpr std::size_t kTrayTipLimit = 127;
 
-// Lines joined by LF, with the panel's texts; an allowance line (core/Limits.h) comes fourth.
+// Lines joined by LF, with the panel's texts; an allowance line (AllowanceLine) comes fourth.
 // A tip too long loses the title's end, then the title line, then lines from the end.
 std::string TrayTipText(const PanelTotals& totals, char sep, const std::string& allowance = {});
 

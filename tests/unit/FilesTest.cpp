@@ -6,9 +6,7 @@
 
 #include "core/Accounting.h"
 #include "core/AppError.h"
-#include "core/DatedPrices.h"
 #include "core/Files.h"
-#include "core/Limits.h"
 #include "core/Texts.h"
 #include "tests/TestSupport.h"
 

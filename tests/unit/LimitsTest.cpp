@@ -10,7 +10,6 @@
 #include "core/Calendar.h"
 #include "core/Files.h"
 #include "app/TrafficMeter.h"
-#include "core/Limits.h"
 #include "core/Texts.h"
 #include "tests/TestSupport.h"
 
