@@ -10,7 +10,6 @@
 
 #include "app/Ports.h"
 #include "core/Accounting.h"
-#include "core/AppError.h"
 #include "core/Files.h"
 #include "statistics/SpeedGraph.h"
 #include "statistics/StatisticsPanel.h"

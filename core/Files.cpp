@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "core/AppError.h"
 
 namespace velkaro {
 

@@ -18,6 +18,7 @@
 #include <functional>
 #include <initializer_list>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -88,6 +89,23 @@ struct DataFiles {
     void NotePriceChange(PriceChange change) { if (!tariffFile.read) editsWhileUnread.priceChanges.push_back(std::move(change)); }
     void NoteDisplayName(const std::string& adapter) { if (!priceFile.read) editsWhileUnread.displayNames.insert(adapter); }
     void NoteLimit(const std::string& adapter, LimitKind kind) { if (!limitFile.read) editsWhileUnread.limits.insert(LimitEditKey(adapter, kind)); }
+};
+
+// An error that ends the handler it is raised in; the handler's caller shows its text in
+// the error box and the program goes on.
+class AppError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The runtime's text for an I/O error code: 2 "File not found", ..., else "I/O error %d".
+std::string IoErrorText(int code);
+
+// A write of one of the program's files that failed, with the name it was written under.
+class FileWriteError : public AppError {
+public:
+    FileWriteError(int code, std::string name) : AppError(IoErrorText(code)), file(std::move(name)) {}
+    std::string file;
 };
 
 // What the files are read and written with.

@@ -19,7 +19,6 @@
 #include <string>
 #include <vector>
 
-#include "core/AppError.h"
 #include "core/Files.h"
 #include "core/Texts.h"
 

@@ -1,6 +1,6 @@
 #include "shell/Program.h"
 
-#include "core/AppError.h"
+#include "core/Files.h"
 #include "ui/SpeedGraphWindow.h"
 #include "ui/StatisticsWindow.h"
 #include "win/Utf16.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core/AppError.h"
+#include "core/Files.h"
 #include "core/Texts.h"
 #include "statistics/WindowFit.h"
 #include "win/Fonts.h"

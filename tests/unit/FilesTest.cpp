@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "core/Accounting.h"
-#include "core/AppError.h"
 #include "core/Files.h"
 #include "core/Texts.h"
 #include "tests/TestSupport.h"

@@ -5,8 +5,8 @@
 #include <limits>
 #include <string>
 
-#include "core/AppError.h"
 #include "core/Cp1251.h"
+#include "core/Files.h"
 #include "core/Formatting.h"
 
 namespace velkaro {
