@@ -126,14 +126,8 @@ void Accounting::SetPeriod(AdapterInfo& info, int periodDay) {
 
 void Accounting::SetUpPriceSums(AdapterInfo& info) const {
     info.byPrice.clear();
-    for (const PricePeriod& p : earlierPrices_) {
-        if (p.adapter != info.name) continue;
-        PricedSums sums;
-        sums.lastDay = DateKey(p.lastDay);
-        sums.priceIn = p.priceIn;
-        sums.priceOut = p.priceOut;
-        info.byPrice.push_back(sums);
-    }
+    for (const PricePeriod& p : earlierPrices_)
+        if (p.adapter == info.name) info.byPrice.push_back(PricedSums{DateKey(p.lastDay), p.priceIn, p.priceOut});
     if (!info.byPrice.empty()) info.byPrice.emplace_back();
 }
 

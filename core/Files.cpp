@@ -157,13 +157,12 @@ FileNotes LoadFiles(Accounting& a, DataFiles& data, FilePorts& ports) {
     std::erase_if(unread, [&](const UnreadFile& f) {
         return std::any_of(named.begin(), named.end(), [&](const UnreadFile& n) { return n.name == f.name; });
     });
-    FileNotes notes;
-    notes.windowWidth = loaded.windowWidth;
-    if (!unread.empty())
-        notes.messages.push_back(
-            FillText(unread.size() == 1 ? texts::kUnreadAtStartOne : texts::kUnreadAtStartTwo, {FileList(unread)}));
-    for (std::string& message : loaded.messages) notes.messages.push_back(std::move(message));
-    return notes;
+    // The files left unread are named first.
+    if (!unread.empty()) {
+        const char* text = unread.size() == 1 ? texts::kUnreadAtStartOne : texts::kUnreadAtStartTwo;
+        loaded.messages.insert(loaded.messages.begin(), FillText(text, {FileList(unread)}));
+    }
+    return loaded;
 }
 
 SaveOutcome SaveFiles(Accounting& a, DataFiles& data, FilePorts& ports, int windowWidth) {

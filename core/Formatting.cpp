@@ -163,28 +163,17 @@ std::string WriteFixed(const Decimal& d, int decimals, char sep) {
 }
 
 // The runtime's texts of values that are not numbers.
-bool WriteNonFinite(long double v, std::string& out) {
-    if (std::isnan(v)) {
-        out = "NAN";
-        return true;
-    }
-    if (std::isinf(v)) {
-        out = v < 0 ? "-INF" : "INF";
-        return true;
-    }
-    return false;
-}
+std::string NonFiniteText(long double v) { return std::isnan(v) ? "NAN" : v < 0 ? "-INF" : "INF"; }
 
 // Fixed-point text of v with exactly `decimals` decimals, its expansion first cut to
 // `significant` digits; a value that rounds to zero is written without a sign.
 std::string FixedText(long double v, int significant, int decimals, char sep) {
-    std::string out;
-    if (WriteNonFinite(v, out)) return out;
+    if (!std::isfinite(v)) return NonFiniteText(v);
     Decimal d = ExactDecimal(v);
     KeepDigits(d, significant, Tie::kToEven);
     // A zero (no digits) stays as it is; digits whose place is 10^-decimals or above are kept.
     KeepDigits(d, d.Top() + decimals + 1, Tie::kAwayFromZero);
-    out = WriteFixed(d, decimals, sep);
+    std::string out = WriteFixed(d, decimals, sep);
     if (v < 0 && !d.IsZero()) out.insert(out.begin(), '-');
     return out;
 }
@@ -231,13 +220,13 @@ std::string FormatPrice(long double p, char sep) { return FormatFixed(p, 2, sep)
 // exponent form is used is decided on that rounded value, the number the text stands for:
 // 999999999999999.9 becomes 1E15, never the sixteen-digit 1000000000000000.
 std::string FormatPriceGeneral(long double p, char sep) {
-    std::string out;
-    if (WriteNonFinite(p, out)) return out;
+    if (!std::isfinite(p)) return NonFiniteText(p);
     Decimal d = ExactDecimal(p);
     if (d.IsZero()) return "0";
     KeepDigits(d, 18, Tie::kToEven);
     KeepDigits(d, 15, Tie::kAwayFromZero);
     const int top = d.Top();
+    std::string out;
     if (top < -4 || top >= 15) {
         out = d.digits.substr(0, 1);
         if (d.digits.size() > 1) {
