@@ -30,17 +30,6 @@ constexpr std::string_view kUptimeKey = "uptime";
 constexpr std::string_view kReadingKey = "reading";
 constexpr int kDefaultWidth = 500;
 
-// A reading line's name: the bytes below 0x20 (which would end the line or make it a record)
-// and "%" itself as "%XX".
-void AppendReadingName(std::string& out, std::string_view name) {
-    for (char c : name) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == '%')
-            AppendHexEscape(out, c);
-        else
-            out += c;
-    }
-}
-
 bool ReadReadingName(std::string_view text, std::string& name) {
     name.clear();
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -274,7 +263,14 @@ std::string HistoryFileText(const Accounting& a, int form1Width, const SystemClo
                 AppendNumber(out, field);
                 out += ' ';
             }
-            AppendReadingName(out, r.name);
+            // The name's bytes below 0x20 (which would end the line or make it a record) and "%"
+            // itself as "%XX".
+            for (const char c : r.name) {
+                if (static_cast<unsigned char>(c) < 0x20 || c == '%')
+                    AppendHexEscape(out, c);
+                else
+                    out += c;
+            }
             out += "\r\n";
         }
     }
