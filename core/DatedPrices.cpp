@@ -35,10 +35,9 @@ std::string DottedDateText(const Date& day) {
 
 Prices PricesOnDay(const AdapterInfo& info, Prices current, const Date& day) {
     const std::uint64_t key = DateKey(day);
-    for (const PricedSums& p : info.byPrice) {
-        if (p.lastDay == UINT64_MAX) break;
-        if (key <= p.lastDay) return Prices{p.priceIn, p.priceOut};
-    }
+    // The last sums, to no end, are those of the current prices.
+    for (const PricedSums& p : info.byPrice)
+        if (key <= p.lastDay && p.lastDay != UINT64_MAX) return Prices{p.priceIn, p.priceOut};
     return current;
 }
 
