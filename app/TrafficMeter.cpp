@@ -5,9 +5,6 @@
 
 #include "core/Files.h"
 #include "core/Formatting.h"
-#include "core/Limits.h"
-#include "core/NumberText.h"
-#include "core/Sampler.h"
 #include "core/Texts.h"
 #include "report/HistoryReport.h"
 

@@ -9,8 +9,7 @@
 
 #include "app/Ports.h"
 #include "core/Accounting.h"
-#include "core/AppError.h"
-#include "core/DataFile.h"
+#include "core/Files.h"
 #include "statistics/SpeedGraph.h"
 #include "statistics/StatisticsPanel.h"
 

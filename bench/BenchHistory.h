@@ -45,7 +45,7 @@ template <class Add> void ForEachBenchRecord(std::size_t records, Add&& add) {
 inline void FillBenchHistory(Accounting& a, std::size_t records) {
     a.SetAccountingDate(kToday);
     ForEachBenchRecord(records, [&](const std::string& name, const HistoryRecord& r) {
-        a.AppendHistoryRecord(name, r);
+        a.AppendHistoryRecord(a.Intern(name), r);
     });
 }
 

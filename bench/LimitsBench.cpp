@@ -7,7 +7,6 @@
 #include "bench/BenchPanel.h"
 #include "core/Accounting.h"
 #include "app/TrafficMeter.h"
-#include "core/Limits.h"
 #include "tools/scripted/ScriptedPorts.h"
 
 namespace velkaro {

@@ -26,7 +26,7 @@ void FillPanelHistory(Accounting& a, std::size_t records, bool oneDay) {
         r.month = oneDay ? 3 : static_cast<std::uint16_t>(1 + day / 31 % 12);
         r.day = oneDay ? 6 : static_cast<std::uint16_t>(1 + day % 28);
         r.session = i + kAdapters < records ? 1 : 0;
-        a.AppendHistoryRecord("Network adapter " + std::to_string(i % kAdapters), r);
+        a.AppendHistoryRecord(a.Intern("Network adapter " + std::to_string(i % kAdapters)), r);
     }
 }
 

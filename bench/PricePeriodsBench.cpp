@@ -9,7 +9,6 @@
 #include "bench/BenchPanel.h"
 #include "core/Accounting.h"
 #include "core/Calendar.h"
-#include "core/Limits.h"
 
 namespace velkaro {
 namespace {
@@ -33,7 +32,7 @@ void FillOneAdapter(Accounting& a, std::size_t records) {
         r.inOctets = static_cast<std::uint32_t>(i * 7919u);
         r.outOctets = static_cast<std::uint32_t>(i * 104729u);
         r.session = i + 1 < records ? 1 : 0;
-        a.AppendHistoryRecord(kAdapter, r);
+        a.AppendHistoryRecord(a.Intern(kAdapter), r);
     }
 }
 

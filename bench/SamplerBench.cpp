@@ -5,7 +5,6 @@
 #include <malloc.h>
 
 #include "bench/BenchHistory.h"
-#include "core/Sampler.h"
 #include "tools/scripted/ScriptedPorts.h"
 
 namespace velkaro::bench {
@@ -63,7 +62,7 @@ void BM_PlainScanTick(benchmark::State& state) {
     const std::size_t before = t.records.size();
     for (auto _ : state) {
         table.GetIfTable(rows);
-        for (const InterfaceRow& row : rows) t.SampleRow(AdapterNameOf(row), static_cast<std::uint32_t>(row.inOctets), static_cast<std::uint32_t>(row.outOctets));
+        for (const InterfaceRow& row : rows) t.SampleRow(std::string(AdapterNameView(row)), static_cast<std::uint32_t>(row.inOctets), static_cast<std::uint32_t>(row.outOctets));
     }
     if (t.records.size() != before) state.SkipWithError("the scan appended records");
     state.counters["records"] = static_cast<double>(before);

@@ -3,15 +3,17 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "core/Texts.h"
-
 namespace velkaro {
 
 namespace {
-bool IsOn(const HistoryRecord& r, const Date& d) {
-    return r.year == d.year && r.month == d.month && r.day == d.day;
-}
 std::uint64_t KeyOf(const HistoryRecord& r) { return DateKey(r.year, r.month, r.day); }
+bool IsOn(const HistoryRecord& r, const Date& d) { return KeyOf(r) == DateKey(d); }
+
+// Adds in and out to a pair of sums.
+void Add(std::uint64_t& sumIn, std::uint64_t& sumOut, std::uint64_t in, std::uint64_t out) {
+    sumIn += in;
+    sumOut += out;
+}
 
 // The price period of a record's day, or nullptr while the adapter has one price.
 PricedSums* PriceSlot(AdapterInfo& info, std::uint64_t key) {
@@ -28,7 +30,6 @@ AdapterId Accounting::Intern(const std::string& name) {
     if (inserted) {
         AdapterInfo info;
         info.name = name;
-        info.firstRecord = history_.size();
         // Its limits' period from the start, so that the records it gets sum into it as they
         // come: a history loaded after the limits costs no scan.
         for (std::size_t i = 0; i < limits_.size(); ++i) {
@@ -51,30 +52,15 @@ bool Accounting::FindAdapter(const std::string& name, AdapterId& id) const {
     return true;
 }
 
-std::size_t Accounting::AppendHistoryRecord(const std::string& adapter, const HistoryRecord& fields) {
-    return AppendHistoryRecord(Intern(adapter), fields);
-}
-
 void Accounting::AddToSums(const HistoryRecord& r, std::uint64_t in, std::uint64_t out) {
     AdapterInfo& info = adapters_[r.adapter];
-    info.totalIn += in;
-    info.totalOut += out;
-    if (IsOn(r, accountingDate_)) {
-        info.todayIn += in;
-        info.todayOut += out;
-    }
+    Add(info.totalIn, info.totalOut, in, out);
+    if (IsOn(r, accountingDate_)) Add(info.todayIn, info.todayOut, in, out);
     const bool inPeriod = info.period.Holds(KeyOf(r));
-    if (inPeriod) {
-        info.periodIn += in;
-        info.periodOut += out;
-    }
+    if (inPeriod) Add(info.periodIn, info.periodOut, in, out);
     if (PricedSums* p = PriceSlot(info, KeyOf(r))) {
-        p->totalIn += in;
-        p->totalOut += out;
-        if (inPeriod) {
-            p->periodIn += in;
-            p->periodOut += out;
-        }
+        Add(p->totalIn, p->totalOut, in, out);
+        if (inPeriod) Add(p->periodIn, p->periodOut, in, out);
     }
 }
 
@@ -140,22 +126,14 @@ void Accounting::SetPeriod(AdapterInfo& info, int periodDay) {
 
 void Accounting::SetUpPriceSums(AdapterInfo& info) const {
     info.byPrice.clear();
-    for (const PricePeriod& p : earlierPrices_) {
-        if (p.adapter != info.name) continue;
-        PricedSums sums;
-        sums.lastDay = DateKey(p.lastDay.year, p.lastDay.month, p.lastDay.day);
-        sums.priceIn = p.priceIn;
-        sums.priceOut = p.priceOut;
-        info.byPrice.push_back(sums);
-    }
+    for (const PricePeriod& p : earlierPrices_)
+        if (p.adapter == info.name) info.byPrice.push_back(PricedSums{DateKey(p.lastDay), p.priceIn, p.priceOut});
     if (!info.byPrice.empty()) info.byPrice.emplace_back();
 }
 
 void Accounting::ReplaceEarlierPrices(std::vector<PricePeriod> periods) {
-    std::stable_sort(periods.begin(), periods.end(), [](const PricePeriod& x, const PricePeriod& y) {
-        return DateKey(x.lastDay.year, x.lastDay.month, x.lastDay.day) <
-               DateKey(y.lastDay.year, y.lastDay.month, y.lastDay.day);
-    });
+    std::stable_sort(periods.begin(), periods.end(),
+                     [](const PricePeriod& x, const PricePeriod& y) { return DateKey(x.lastDay) < DateKey(y.lastDay); });
     earlierPrices_ = std::move(periods);
     bool any = false;
     for (AdapterInfo& info : adapters_) {
@@ -167,12 +145,8 @@ void Accounting::ReplaceEarlierPrices(std::vector<PricePeriod> periods) {
         AdapterInfo& info = adapters_[r.adapter];
         PricedSums* p = PriceSlot(info, KeyOf(r));
         if (!p) continue;
-        p->totalIn += r.inOctets;
-        p->totalOut += r.outOctets;
-        if (info.period.Holds(KeyOf(r))) {
-            p->periodIn += r.inOctets;
-            p->periodOut += r.outOctets;
-        }
+        Add(p->totalIn, p->totalOut, r.inOctets, r.outOctets);
+        if (info.period.Holds(KeyOf(r))) Add(p->periodIn, p->periodOut, r.inOctets, r.outOctets);
     }
 }
 
@@ -211,12 +185,8 @@ void Accounting::RefreshPeriods() {
         if (!stale.Holds(key)) continue;
         AdapterInfo& info = adapters_[r.adapter];
         if (!info.periodStale || !info.period.Holds(key)) continue;
-        info.periodIn += r.inOctets;
-        info.periodOut += r.outOctets;
-        if (PricedSums* p = PriceSlot(info, key)) {
-            p->periodIn += r.inOctets;
-            p->periodOut += r.outOctets;
-        }
+        Add(info.periodIn, info.periodOut, r.inOctets, r.outOctets);
+        if (PricedSums* p = PriceSlot(info, key)) Add(p->periodIn, p->periodOut, r.inOctets, r.outOctets);
     }
     for (AdapterInfo& info : adapters_) info.periodStale = false;
 }
@@ -230,8 +200,7 @@ void Accounting::RebuildDayIndex() {
         const HistoryRecord& r = history_[i];
         if (!IsOn(r, accountingDate_)) continue;
         AdapterInfo& info = adapters_[r.adapter];
-        info.todayIn += r.inOctets;
-        info.todayOut += r.outOctets;
+        Add(info.todayIn, info.todayOut, r.inOctets, r.outOctets);
         if (r.session == 0) info.openToday.push_back(static_cast<std::uint32_t>(i));
     }
 }

@@ -13,10 +13,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
-#include "core/BillingPeriod.h"
+#include "core/Calendar.h"
 #include "core/Counting.h"
 #include "core/Ports.h"
 
@@ -94,7 +95,6 @@ struct WindowPlace {
 // What the index knows of one adapter name.
 struct AdapterInfo {
     std::string name;
-    std::size_t firstRecord = 0;        // table index of its first record
     std::uint64_t totalIn = 0, totalOut = 0;  // sums over all its records
     std::uint64_t todayIn = 0, todayOut = 0;  // sums over its records of the AccountingDate
     PeriodKeys period;                        // its billing period's (none without a limit)
@@ -115,8 +115,7 @@ public:
     std::size_t HistoryCount() const { return history_.size(); }
     const std::string& AdapterNameOf(const HistoryRecord& r) const { return adapters_[r.adapter].name; }
 
-    // Appends a record for the named adapter; returns its index.
-    std::size_t AppendHistoryRecord(const std::string& adapter, const HistoryRecord& fields);
+    // Appends a record for the adapter (an id of Intern); returns its index.
     std::size_t AppendHistoryRecord(AdapterId adapter, const HistoryRecord& fields);
     // Sets the counters of a record (the sampler's advance).
     void SetCounters(std::size_t index, std::uint32_t in, std::uint32_t out);
@@ -128,6 +127,8 @@ public:
     // ---- Adapter index ----
     // The id of a name that has records, or nullptr-like: returns false when unknown.
     bool FindAdapter(const std::string& name, AdapterId& id) const;
+    // The id of a name, which a new name gets here: the caller appends its first record.
+    AdapterId Intern(const std::string& name);
     const std::vector<AdapterInfo>& Adapters() const { return adapters_; }  // in first-record order
 
     // ---- TariffTable ----
@@ -142,7 +143,7 @@ public:
     void ReplaceEarlierPrices(std::vector<PricePeriod> periods);
 
     // ---- Limits, in the order of limits.txt; one entry per adapter and kind ----
-    // Changed by ReplaceLimits and by the limits' own operations (core/Limits.h), each
+    // Changed by ReplaceLimits and by the limits' own operations (core/Limits.cpp), each
     // bringing the period sums along.
     const std::vector<LimitEntry>& Limits() const { return limits_; }
     void ReplaceLimits(std::vector<LimitEntry> limits);
@@ -205,7 +206,6 @@ public:
 private:
     friend void SetLimit(Accounting&, const std::string&, LimitKind, double, int);
     friend void NoteLimitWarning(Accounting&, const struct LimitWarning&);
-    AdapterId Intern(const std::string& name);
     // Adds to the sums of r's adapter that hold r (modulo 2^64: a difference may go down).
     void AddToSums(const HistoryRecord& r, std::uint64_t in, std::uint64_t out);
     void RebuildDayIndex();
@@ -240,5 +240,108 @@ std::string GetDisplayName(const Accounting& a, const std::string& adapter);
 double GetPrice(Accounting& a, const std::string& adapter, Direction dir);
 // The place of an adapter's entry in the table, or none.
 std::optional<std::size_t> FindTariffSlot(const Accounting& a, const std::string& adapter);
+
+// ---- Prices that change on a date (core/DatedPrices.cpp): which prices a day had, the costs
+// summed per price period from the index, and the change of an adapter's prices from a day on.
+// Earlier days keep theirs. ----
+
+struct Prices {
+    double in = 0, out = 0;
+    friend bool operator==(const Prices&, const Prices&) = default;
+};
+inline Prices PricesOf(const TariffEntry* e) { return e ? Prices{e->priceIn, e->priceOut} : Prices{}; }
+
+// Price x bytes per direction, summed over the price periods: what FormatCost takes.
+struct CostSums {
+    long double out = 0, in = 0;
+};
+inline constexpr long double kBytesPerMb = 1048576;
+
+// "DD.MM.YYYY" (day and month of one or two digits, blanks around); false unless a date of
+// the years 1 to 9999.
+bool ReadDottedDate(std::string_view text, Date& day);
+std::string DottedDateText(const Date& day);  // "07.03.2026"
+
+// The prices of a day: those of the earlier period holding it, else `current`.
+Prices PricesOnDay(const AdapterInfo& info, Prices current, const Date& day);
+// The same over one adapter's earlier periods, oldest first (EarlierPricesOf).
+Prices PricesOnDay(const std::vector<PricePeriod>& earlier, Prices current, const Date& day);
+std::vector<PricePeriod> EarlierPricesOf(const Accounting& a, const std::string& adapter);
+
+// All the adapter's records, each at its day's prices.
+CostSums AllTimeCost(const AdapterInfo& info, Prices current);
+// Its billing period's cost as the report sums money: price * (bytes / 1048576) per direction
+// and period.
+long double BillingPeriodMoney(const AdapterInfo& info, Prices current);
+
+// The earlier periods once the adapter's `prices` apply from `from` on: the other adapters'
+// first, as they were, then the adapter's, oldest first, where the days before keep their
+// prices and those after its last period `current`. Periods next to each other at equal prices
+// become one.
+std::vector<PricePeriod> PeriodsAfterChange(std::vector<PricePeriod> periods, const std::string& adapter,
+                                            Prices current, const Date& from, Prices prices);
+// The entry at slot takes the prices from `from` on; the days before keep what they had.
+void SetPricesFrom(Accounting& a, std::size_t slot, const Date& from, Prices prices);
+
+// ---- Money and traffic limits per adapter and billing period (core/Limits.cpp): the part
+// used, the warnings due, the forecast, and the texts of the panel line, the balloons and the
+// tray tip. The period is the clock's (Accounting::LimitDate), not the AccountingDate the
+// records may still carry. ----
+
+inline constexpr int kLimitNearLevel = 80;      // percent: the first warning, the line turns red
+inline constexpr int kLimitReachedLevel = 100;  // percent: the second warning
+
+struct LimitStatus {
+    LimitKind kind = LimitKind::Money;
+    BillingPeriod period;       // that of the LimitDate
+    double limit = 0;           // roubles or megabytes
+    long double used = 0;       // the period's cost, or its traffic in megabytes
+    std::uint64_t percent = 0;  // the whole part of used * 100 / limit
+    int level = 0;              // 0, 80 or 100
+    // Known once a whole day of the period has passed.
+    bool hasForecast = false;
+    long double forecast = 0;
+    bool forecastOver = false;  // it passes the limit
+    Date overDay;               // the day the limit is passed at that pace (forecastOver)
+    // perDay: what is left spread over the period's days left, today included.
+    long double left = 0;
+    long double perDay = 0;
+    bool Alarming() const { return level >= kLimitNearLevel || forecastOver; }
+};
+
+const LimitEntry* FindLimit(const Accounting& a, const std::string& adapter, LimitKind kind);
+// Without a search.
+const LimitEntry* FindLimit(const Accounting& a, AdapterId id, LimitKind kind);
+// 1 without a limit.
+int PeriodDayOf(const Accounting& a, const std::string& adapter);
+
+// The cost is summed as the report sums days: price * (bytes / 1048576) per direction, at each
+// day's prices; the current prices of an adapter without a price entry are 0 (none is registered).
+LimitStatus GetLimitStatus(const Accounting& a, const LimitEntry& e);
+
+// Empty without that limit; alarming: the line is red.
+std::string LimitLine(const Accounting& a, AdapterId id, LimitKind kind, char sep, bool& alarming);
+
+// For the limit with the largest part used (the first of equals); empty without a limit.
+std::string AllowanceLine(const Accounting& a, char sep);
+
+// A level reached above the one already warned of in its period, or (below 100%) the forecast
+// past the limit, once a period.
+struct LimitWarning {
+    std::size_t entry = 0;  // in Limits()
+    YearMonth period;       // the month its period began in
+    int level = 0;          // the level reached; the warned level kept for a forecast
+    bool forecast = false;
+    std::string text;       // the balloon's
+};
+
+// At the LimitDate, which the caller has set; in the order of the limits.
+std::vector<LimitWarning> DueLimitWarnings(const Accounting& a, char sep);
+// Call only for a warning shown: one that could not be shown stays due for the next tick.
+void NoteLimitWarning(Accounting& a, const LimitWarning& w);
+
+// 0 removes the limit; periodDay becomes the day of all the adapter's limits. A warning given
+// in the current period drops to where the limit stands now, so a raised limit warns again.
+void SetLimit(Accounting& a, const std::string& adapter, LimitKind kind, double limit, int periodDay);
 
 }  // namespace velkaro

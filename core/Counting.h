@@ -1,5 +1,8 @@
 // The interface rows' last readings and what each new reading adds (a row's growth since its
-// last reading), so that nothing is counted twice across restarts under one system start.
+// last reading), so that nothing is counted twice across restarts under one system start; and
+// the sampler, which brings the history up to date from the interface table once per tick: each
+// row's growth goes to its adapter's open record, or with "counting=boot" the record is advanced
+// to the counters as they stand and closed when one went back.
 #pragma once
 
 #include <cstddef>
@@ -14,6 +17,8 @@
 #include "core/Ports.h"
 
 namespace velkaro {
+
+class Accounting;
 
 using AdapterId = std::uint32_t;
 inline constexpr AdapterId kNoAdapter = 0xFFFFFFFFu;
@@ -140,5 +145,18 @@ private:
 // The traffic while the program was closed, as a start at `first` would have counted it, by
 // adapter name; nothing when nothing was kept.
 std::vector<std::pair<std::string, RowGrowth>> GrowthWhileClosed(const KeptReadings& kept, const FirstReading& first);
+
+// bDescr up to the first zero byte, cut to dwDescrLen (<= 256).
+std::string_view AdapterNameView(const InterfaceRow& row);
+
+// `rows` is the caller's, so its storage is reused. Filter rows are left out except with
+// counting=boot. False, with nothing changed, when the table call failed.
+bool SampleInterfaces(Accounting& a, InterfaceTable& table, std::vector<InterfaceRow>& rows,
+                      std::uint64_t ms);
+void SampleInterfaces(Accounting& a, InterfaceTable& table);
+
+// A field that would pass 4,294,967,295 closes the record and new open records take the rest.
+// Returns the open record that holds the end.
+std::size_t AddToOpenRecord(Accounting& a, std::size_t index, std::uint64_t in, std::uint64_t out);
 
 }  // namespace velkaro

@@ -1,25 +1,15 @@
-#include "core/DatedPrices.h"
+#include "core/Accounting.h"
 
 #include <algorithm>
 #include <cstdio>
 
-#include "core/BillingPeriod.h"
 #include "core/Calendar.h"
-#include "core/NumberText.h"
+#include "core/Formatting.h"
 
 namespace velkaro {
 
-namespace {
-
-constexpr long double kBytesPerMb = 1048576;
-
-std::uint64_t KeyOf(const Date& d) { return DateKey(d.year, d.month, d.day); }
-
-}  // namespace
-
 bool ReadDottedDate(std::string_view text, Date& day) {
-    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    text = TrimBlanks(text);
     const std::size_t p1 = text.find('.');
     const std::size_t p2 = p1 == std::string_view::npos ? p1 : text.find('.', p1 + 1);
     if (p2 == std::string_view::npos) return false;
@@ -44,18 +34,17 @@ std::string DottedDateText(const Date& day) {
 }
 
 Prices PricesOnDay(const AdapterInfo& info, Prices current, const Date& day) {
-    const std::uint64_t key = KeyOf(day);
-    for (const PricedSums& p : info.byPrice) {
-        if (p.lastDay == UINT64_MAX) break;
-        if (key <= p.lastDay) return Prices{p.priceIn, p.priceOut};
-    }
+    const std::uint64_t key = DateKey(day);
+    // The last sums, to no end, are those of the current prices.
+    for (const PricedSums& p : info.byPrice)
+        if (key <= p.lastDay && p.lastDay != UINT64_MAX) return Prices{p.priceIn, p.priceOut};
     return current;
 }
 
 Prices PricesOnDay(const std::vector<PricePeriod>& earlier, Prices current, const Date& day) {
-    const std::uint64_t key = KeyOf(day);
+    const std::uint64_t key = DateKey(day);
     const auto at = std::lower_bound(earlier.begin(), earlier.end(), key,
-                                     [](const PricePeriod& p, std::uint64_t k) { return KeyOf(p.lastDay) < k; });
+                                     [](const PricePeriod& p, std::uint64_t k) { return DateKey(p.lastDay) < k; });
     return at == earlier.end() ? current : Prices{at->priceIn, at->priceOut};
 }
 
@@ -91,11 +80,19 @@ long double BillingPeriodMoney(const AdapterInfo& info, Prices current) {
     return sum;
 }
 
-std::vector<PricePeriod> PeriodsAfterChange(std::vector<PricePeriod> mine, const std::string& adapter,
+std::vector<PricePeriod> PeriodsAfterChange(std::vector<PricePeriod> periods, const std::string& adapter,
                                             Prices current, const Date& from, Prices prices) {
+    std::vector<PricePeriod> mine;
+    std::erase_if(periods, [&](const PricePeriod& p) {
+        if (p.adapter != adapter) return false;
+        mine.push_back(p);
+        return true;
+    });
+    std::stable_sort(mine.begin(), mine.end(),
+                     [](const PricePeriod& x, const PricePeriod& y) { return DateKey(x.lastDay) < DateKey(y.lastDay); });
     // The periods that ended before `from` stay; the one running on into it ends the day before.
-    const std::uint64_t fromKey = KeyOf(from);
-    const auto cut = std::find_if(mine.begin(), mine.end(), [&](const PricePeriod& p) { return KeyOf(p.lastDay) >= fromKey; });
+    const std::uint64_t fromKey = DateKey(from);
+    const auto cut = std::find_if(mine.begin(), mine.end(), [&](const PricePeriod& p) { return DateKey(p.lastDay) >= fromKey; });
     const Prices before = cut == mine.end() ? current : Prices{cut->priceIn, cut->priceOut};
     mine.erase(cut, mine.end());
     if (DayNumber(from) > DayNumber(Date{1, 1, 1})) {
@@ -104,24 +101,18 @@ std::vector<PricePeriod> PeriodsAfterChange(std::vector<PricePeriod> mine, const
             mine.push_back(PricePeriod{adapter, dayBefore, before.in, before.out});
     }
     // A period at the prices of the one after it is part of that one.
-    std::vector<PricePeriod> merged;
     for (std::size_t i = 0; i < mine.size(); ++i) {
         const Prices next = i + 1 < mine.size() ? Prices{mine[i + 1].priceIn, mine[i + 1].priceOut} : prices;
-        if (!(Prices{mine[i].priceIn, mine[i].priceOut} == next)) merged.push_back(mine[i]);
+        if (!(Prices{mine[i].priceIn, mine[i].priceOut} == next)) periods.push_back(mine[i]);
     }
-    return merged;
+    return periods;
 }
 
 void SetPricesFrom(Accounting& a, std::size_t slot, const Date& from, Prices prices) {
     const TariffEntry& entry = a.Tariffs().at(slot);
-    const std::string adapter = entry.adapter;
-    std::vector<PricePeriod> others;
-    std::vector<PricePeriod> mine;
-    for (const PricePeriod& p : a.EarlierPrices()) (p.adapter == adapter ? mine : others).push_back(p);
-    const std::vector<PricePeriod> changed = PeriodsAfterChange(std::move(mine), adapter, PricesOf(&entry), from, prices);
-    others.insert(others.end(), changed.begin(), changed.end());
+    std::vector<PricePeriod> periods = PeriodsAfterChange(a.EarlierPrices(), entry.adapter, PricesOf(&entry), from, prices);
     a.SetPrices(slot, prices.in, prices.out);
-    a.ReplaceEarlierPrices(std::move(others));
+    a.ReplaceEarlierPrices(std::move(periods));
 }
 
 }  // namespace velkaro

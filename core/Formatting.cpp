@@ -1,17 +1,25 @@
 // Texts of byte counts, money and prices. Digits are made here, not by printf, whose long
 // double output and decimal point differ between the two builds' C libraries: the exact
 // decimal expansion is computed (base 10^9) and all rounding happens on digit strings.
+//
+// Reading price texts into doubles: the text is checked and brought to digits and an exponent
+// here, without a decimal point for a locale to decide, then strtod rounds it once to the
+// nearest (ties to even; mingw-w64's own strtod, not msvcrt's, in the Windows build).
 #include "core/Formatting.h"
 
 #include <algorithm>
 #include <bit>
+#include <cerrno>
 #include <cfloat>
 #include <climits>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
+#include <limits>
 #include <string>
 #include <vector>
 
+#include "core/Files.h"
 #include "core/Texts.h"
 
 namespace velkaro {
@@ -134,8 +142,6 @@ void KeepDigits(Decimal& d, int keep, Tie tie) {
     StripTrailingZeros(d);
 }
 
-// A zero (no digits) stays as it is; digits whose place is 10^-decimals or above are kept.
-void RoundToDecimals(Decimal& d, int decimals, Tie tie) { KeepDigits(d, d.Top() + decimals + 1, tie); }
 
 // The digit of place 10^place.
 char DigitAt(const Decimal& d, int place) {
@@ -157,30 +163,22 @@ std::string WriteFixed(const Decimal& d, int decimals, char sep) {
 }
 
 // The runtime's texts of values that are not numbers.
-bool WriteNonFinite(long double v, std::string& out) {
-    if (std::isnan(v)) {
-        out = "NAN";
-        return true;
-    }
-    if (std::isinf(v)) {
-        out = v < 0 ? "-INF" : "INF";
-        return true;
-    }
-    return false;
-}
+std::string NonFiniteText(long double v) { return std::isnan(v) ? "NAN" : v < 0 ? "-INF" : "INF"; }
 
 // Fixed-point text of v with exactly `decimals` decimals, its expansion first cut to
 // `significant` digits; a value that rounds to zero is written without a sign.
 std::string FixedText(long double v, int significant, int decimals, char sep) {
-    std::string out;
-    if (WriteNonFinite(v, out)) return out;
+    if (!std::isfinite(v)) return NonFiniteText(v);
     Decimal d = ExactDecimal(v);
     KeepDigits(d, significant, Tie::kToEven);
-    RoundToDecimals(d, decimals, Tie::kAwayFromZero);
-    out = WriteFixed(d, decimals, sep);
+    // A zero (no digits) stays as it is; digits whose place is 10^-decimals or above are kept.
+    KeepDigits(d, d.Top() + decimals + 1, Tie::kAwayFromZero);
+    std::string out = WriteFixed(d, decimals, sep);
     if (v < 0 && !d.IsZero()) out.insert(out.begin(), '-');
     return out;
 }
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
 
@@ -209,10 +207,7 @@ std::string FormatTraffic(std::uint64_t a, std::uint64_t b, char sep) {
     return FormatTrafficKb(static_cast<long double>(a) / 1024, static_cast<long double>(b) / 1024, sep);
 }
 
-std::string FormatCost(long double x, long double y, char sep) {
-    const long double v = x / 1048576 + y / 1048576;
-    return FormatFixed(v, 2, sep) + texts::kMoneyUnit;
-}
+std::string FormatCost(long double x, long double y, char sep) { return FormatPrice(x / 1048576 + y / 1048576, sep); }
 
 std::string FormatSpeed(long double bytesPerSecond, char sep) {
     if (bytesPerSecond < 1048576.0L) return FormatFixed(bytesPerSecond / 1024.0L, 1, sep) + texts::kSpeedKb;
@@ -225,13 +220,13 @@ std::string FormatPrice(long double p, char sep) { return FormatFixed(p, 2, sep)
 // exponent form is used is decided on that rounded value, the number the text stands for:
 // 999999999999999.9 becomes 1E15, never the sixteen-digit 1000000000000000.
 std::string FormatPriceGeneral(long double p, char sep) {
-    std::string out;
-    if (WriteNonFinite(p, out)) return out;
+    if (!std::isfinite(p)) return NonFiniteText(p);
     Decimal d = ExactDecimal(p);
     if (d.IsZero()) return "0";
     KeepDigits(d, 18, Tie::kToEven);
     KeepDigits(d, 15, Tie::kAwayFromZero);
     const int top = d.Top();
+    std::string out;
     if (top < -4 || top >= 15) {
         out = d.digits.substr(0, 1);
         if (d.digits.size() > 1) {
@@ -241,8 +236,7 @@ std::string FormatPriceGeneral(long double p, char sep) {
         out += 'E';
         out += std::to_string(top);
     } else {
-        const int decimals = d.pow < 0 ? -d.pow : 0;
-        out = WriteFixed(d, decimals, sep);
+        out = WriteFixed(d, std::max(-d.pow, 0), sep);
     }
     if (p < 0) out.insert(out.begin(), '-');
     return out;
@@ -252,6 +246,89 @@ std::string FormatPaddedCount(std::uint32_t n) {
     std::string out = std::to_string(n);
     while (out.size() < 10) out += ' ';
     return out;
+}
+
+// Only the blank itself may stand around a number: a control character (a TAB, a line end
+// typed or pasted into the dialog) makes the text not a number.
+std::string_view TrimBlanks(std::string_view text) {
+    const std::size_t begin = std::min(text.find_first_not_of(' '), text.size());
+    return text.substr(begin, text.find_last_not_of(' ') + 1 - begin);
+}
+
+bool TryReadPrice(const std::string& typed, double& value) {
+    const std::string_view text = TrimBlanks(typed);
+    const std::size_t end = text.size();
+    const bool negative = text.starts_with('-');
+    std::size_t i = negative || text.starts_with('+') ? 1 : 0;
+
+    std::string digits;       // significant digits, leading zeros dropped
+    long long exponent = 0;   // value = digits × 10^exponent
+    bool sawDigit = false;
+    bool sawSeparator = false;
+    for (; i < end; ++i) {
+        const char c = text[i];
+        if (IsDigit(c)) {
+            sawDigit = true;
+            if (sawSeparator) --exponent;
+            if (!digits.empty() || c != '0') digits += c;
+        } else if ((c == ',' || c == '.') && !sawSeparator) {
+            sawSeparator = true;
+        } else {
+            break;
+        }
+    }
+    if (!sawDigit) return false;
+
+    if (i < end && (text[i] == 'E' || text[i] == 'e')) {
+        const std::string_view afterE = text.substr(i + 1);
+        const bool expNegative = afterE.starts_with('-');
+        i += expNegative || afterE.starts_with('+') ? 2 : 1;
+        if (i >= end || !IsDigit(text[i])) return false;
+        long long written = 0;
+        for (; i < end && IsDigit(text[i]); ++i) {
+            // Beyond a million the value is out of range either way; stop growing.
+            if (written < 1000000) written = written * 10 + (text[i] - '0');
+        }
+        exponent += expNegative ? -written : written;
+    }
+    if (i != end) return false;
+
+    if (digits.empty()) {
+        value = 0;
+        return true;
+    }
+    const std::string number = digits + 'e' + std::to_string(exponent);
+    errno = 0;
+    double magnitude = std::strtod(number.c_str(), nullptr);
+    // Out of range below 1 is too small for a normal double: it reads as what strtod rounded
+    // it to, a subnormal or 0.
+    const long long integerDigits = static_cast<long long>(digits.size()) + exponent;
+    if (errno == ERANGE && integerDigits > 0) {
+        // Prices are saved with 15 significant digits, and the largest double is written
+        // 1.79769313486232E308, just past the double range; such a text reads as the largest
+        // double so that every saved price loads again. Anything larger is out of range. An
+        // overflow has 309 integer digits at least; with 309 the digits compare as texts.
+        std::string largest = "179769313486232";
+        largest.resize(std::max(largest.size(), digits.size()), '0');
+        digits.resize(largest.size(), '0');
+        if (integerDigits != 309 || digits > largest) return false;
+        magnitude = std::numeric_limits<double>::max();
+    }
+    value = negative && magnitude != 0 ? -magnitude : magnitude;
+    return true;
+}
+
+bool ReadPeriodDay(std::string_view text, int& day) {
+    unsigned value = 0;
+    if (!ReadDigits(TrimBlanks(text), value) || value < 1 || value > 31) return false;
+    day = static_cast<int>(value);
+    return true;
+}
+
+double ReadPrice(const std::string& text) {
+    double value = 0;
+    if (!TryReadPrice(text, value)) throw AppError(FillText(texts::kNotAFloat, {text}));
+    return value;
 }
 
 }  // namespace velkaro

@@ -1,9 +1,13 @@
-// The texts of byte counts, money and prices. Pure functions; every number text uses the
-// decimal separator passed in (the regional setting). Arithmetic in 80-bit long double.
+// The texts of byte counts, money and prices, and the reading of the numbers people type or
+// files hold. Pure functions; every number text uses the decimal separator passed in (the
+// regional setting). Arithmetic in 80-bit long double.
 #pragma once
 
+#include <charconv>
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <type_traits>
 
 namespace velkaro {
 
@@ -25,5 +29,26 @@ std::string FormatPrice(long double p, char sep);
 std::string FormatPriceGeneral(long double p, char sep);
 // Decimal digits padded with blanks to at least 10 characters.
 std::string FormatPaddedCount(std::uint32_t n);
+
+// The whole text as a number in the base (hexadecimal digits in either case); false for
+// anything else: nothing, a sign, a blank, a value past T's range.
+template <class T> bool ReadDigits(std::string_view text, T& value, int base = 10) {
+    static_assert(std::is_unsigned_v<T>, "a sign is the caller's to read");
+    const auto res = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    return res.ec == std::errc() && res.ptr == text.data() + text.size();
+}
+
+// The text without the blanks (0x20 only) around it.
+std::string_view TrimBlanks(std::string_view text);
+
+// Blanks (0x20 only) around, optional sign, "," or "." as decimal separator, optional signed
+// exponent. False when the text is not such a number; refusing negatives is the caller's job.
+bool TryReadPrice(const std::string& text, double& value);
+
+// 1 to 31 in decimal digits, blanks (0x20) around allowed. False for any other text.
+bool ReadPeriodDay(std::string_view text, int& day);
+
+// Throws AppError "'<text>' is not a valid floating point value".
+double ReadPrice(const std::string& text);
 
 }  // namespace velkaro

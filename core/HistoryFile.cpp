@@ -1,15 +1,12 @@
-#include "core/HistoryFile.h"
-
+// history.txt: the settings lines, the interface rows' last readings and the records.
 #include <algorithm>
 #include <charconv>
 #include <iterator>
 #include <cstring>
 #include <unordered_map>
 
+#include "core/Files.h"
 #include "core/Formatting.h"
-#include "core/NameEscape.h"
-#include "core/NumberText.h"
-#include "core/Sampler.h"
 
 namespace velkaro {
 
@@ -33,17 +30,6 @@ constexpr std::string_view kUptimeKey = "uptime";
 constexpr std::string_view kReadingKey = "reading";
 constexpr int kDefaultWidth = 500;
 
-// A reading line's name: the bytes below 0x20 (which would end the line or make it a record)
-// and "%" itself as "%XX".
-void AppendReadingName(std::string& out, std::string_view name) {
-    for (char c : name) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == '%')
-            AppendHexEscape(out, c);
-        else
-            out += c;
-    }
-}
-
 bool ReadReadingName(std::string_view text, std::string& name) {
     name.clear();
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -51,9 +37,9 @@ bool ReadReadingName(std::string_view text, std::string& name) {
             name += text[i];
             continue;
         }
-        if (i + 2 >= text.size() || HexValue(text[i + 1]) < 0 || HexValue(text[i + 2]) < 0)
-            return false;
-        name += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
+        const int byte = HexByteAt(text, i);
+        if (byte < 0) return false;
+        name += static_cast<char>(byte);
         i += 2;
     }
     return true;
@@ -125,14 +111,11 @@ void AddTrafficOfRun(Accounting& a, const std::vector<RunTraffic>& run) {
     }
     for (const RunTraffic& t : run) {
         AdapterId id = 0;
-        std::size_t index = SIZE_MAX;
-        if (a.FindAdapter(t.adapter, id)) {
-            auto it = open.find(key(id, t.day));
-            if (it != open.end()) index = it->second;
-        }
+        const auto it = a.FindAdapter(t.adapter, id) ? open.find(key(id, t.day)) : open.end();
+        std::size_t index = it != open.end() ? it->second : SIZE_MAX;
         if (index == SIZE_MAX) {
-            index = a.AppendHistoryRecord(t.adapter, HistoryRecord{0, 0, t.day.year, t.day.month, t.day.day});
-            id = a.History()[index].adapter;
+            id = a.Intern(t.adapter);
+            index = a.AppendHistoryRecord(id, HistoryRecord{0, 0, t.day.year, t.day.month, t.day.day});
         }
         open[key(id, t.day)] = AddToOpenRecord(a, index, t.in, t.out);
     }
@@ -142,9 +125,6 @@ void AddTrafficOfRun(Accounting& a, const std::vector<RunTraffic>& run) {
 
 SystemClock NowOf(Clock& clock) { return SystemClock{clock.SystemStartTime(), clock.UptimeSeconds(), true}; }
 
-// Reads history.txt into the table. At start-up (or a reload) the file's records replace the
-// table; a save that reads a file it could not read before adds the run's counted traffic to
-// them, since the run counted what the file has not seen.
 void LoadHistoryFile(Accounting& a, DataFiles& data, FilePorts& ports, TableRead how, FileNotes& notes) {
     // The file's word on the readings counts until this run reads the table, but a reload
     // after a clear finds only what this run wrote or nothing: the run's readings stay.
@@ -169,13 +149,9 @@ void LoadHistoryFile(Accounting& a, DataFiles& data, FilePorts& ports, TableRead
             r.session = static_cast<std::int32_t>(ReadFieldNumber(line, '\t', false));
             r.inOctets = ReadFieldNumber(line, '\t', true);
             r.outOctets = ReadFieldNumber(line, '\t', true);
-            auto it = ids.find(line);
-            if (it != ids.end()) {
-                a.AppendHistoryRecord(it->second, r);
-            } else {
-                const std::size_t index = a.AppendHistoryRecord(std::string(line), r);
-                ids.emplace(line, a.History()[index].adapter);
-            }
+            auto [it, added] = ids.try_emplace(line, 0);
+            if (added) it->second = a.Intern(std::string(line));
+            a.AppendHistoryRecord(it->second, r);
             return true;
         }
         const std::size_t eq = line.find('=');
@@ -232,32 +208,21 @@ std::uint32_t ReadFieldNumber(std::string_view& line, char delimiter, bool isUns
     bool tooLarge = false;
     for (std::size_t i = 0; i < len; ++i) {
         const unsigned digit = static_cast<unsigned char>(line[i]) - unsigned{'0'};
-        if (digit > 9) continue;
-        if (!tooLarge) {
-            value = value * 10 + digit;
-            if (value > limit) tooLarge = true;
-        }
+        if (digit > 9 || tooLarge) continue;
+        value = value * 10 + digit;
+        tooLarge = value > limit;
     }
     line.remove_prefix(d ? len + 1 : len);
     return tooLarge ? 0 : static_cast<std::uint32_t>(value);
 }
 
 int ReadWidthSetting(std::string_view v) {
-    bool negative = false;
-    if (!v.empty() && (v.front() == '+' || v.front() == '-')) {
-        negative = v.front() == '-';
-        v.remove_prefix(1);
-    }
-    int base = 10;
-    if (v.starts_with('$')) {
-        base = 16;
-        v.remove_prefix(1);
-    } else if (v.starts_with("0x") || v.starts_with("0X")) {
-        base = 16;
-        v.remove_prefix(2);
-    }
+    const bool negative = v.starts_with('-');
+    if (negative || v.starts_with('+')) v.remove_prefix(1);
+    const std::size_t hexMark = v.starts_with('$') ? 1 : v.starts_with("0x") || v.starts_with("0X") ? 2 : 0;
+    v.remove_prefix(hexMark);
     std::uint64_t value = 0;
-    if (!ReadDigits(v, value, base) || value > (negative ? 2147483648u : 2147483647u)) return kDefaultWidth;
+    if (!ReadDigits(v, value, hexMark > 0 ? 16 : 10) || value > (negative ? 2147483648u : 2147483647u)) return kDefaultWidth;
     return negative ? static_cast<int>(-static_cast<std::int64_t>(value)) : static_cast<int>(value);
 }
 
@@ -298,7 +263,14 @@ std::string HistoryFileText(const Accounting& a, int form1Width, const SystemClo
                 AppendNumber(out, field);
                 out += ' ';
             }
-            AppendReadingName(out, r.name);
+            // The name's bytes below 0x20 (which would end the line or make it a record) and "%"
+            // itself as "%XX".
+            for (const char c : r.name) {
+                if (static_cast<unsigned char>(c) < 0x20 || c == '%')
+                    AppendHexEscape(out, c);
+                else
+                    out += c;
+            }
             out += "\r\n";
         }
     }

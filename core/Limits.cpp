@@ -1,10 +1,9 @@
-#include "core/Limits.h"
+#include "core/Accounting.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <optional>
 
-#include "core/DatedPrices.h"
 #include "core/Formatting.h"
 #include "core/Texts.h"
 
@@ -12,11 +11,8 @@ namespace velkaro {
 
 namespace {
 
-constexpr long double kBytesPerMb = 1048576;
 // A percent that would not fit a 64-bit count (a limit of a few millionths of a kopeck).
 constexpr long double kPercentCap = 1e18L;
-
-int KindIndex(LimitKind kind) { return static_cast<int>(kind); }
 
 // Money in the panel's price text, traffic (megabytes) in its Kb/Mb text.
 std::string AmountText(LimitKind kind, long double amount, char sep) {
@@ -48,18 +44,6 @@ std::string ForecastBalloonText(const Accounting& a, const LimitEntry& e, const 
            AmountText(s.kind, s.forecast, sep) + texts::kBalloonForecastLimit + AmountText(s.kind, s.limit, sep) + ")";
 }
 
-void AppendLimitPart(std::string& line, const LimitStatus& s, char sep) {
-    line += texts::kLimitLineLimit;
-    line += AmountText(s.kind, s.limit, sep);
-    line += texts::kLimitLineMonth;
-    line += AmountText(s.kind, s.used, sep);
-    line += " (" + std::to_string(s.percent) + "%)";
-    if (s.hasForecast) {
-        line += texts::kLimitLineForecast;
-        line += AmountText(s.kind, s.forecast, sep);
-    }
-}
-
 // The warnings of an entry given in its current period stay only as far as its status now
 // reaches: what it no longer reaches warns again.
 void Rearm(const Accounting& a, LimitEntry& e) {
@@ -74,13 +58,9 @@ void Rearm(const Accounting& a, LimitEntry& e) {
 std::uint64_t LimitPercent(long double used, double limit) {
     if (!(limit > 0) || !(used > 0)) return 0;
     const long double ratio = used * 100 / limit;
-    std::uint64_t percent = ratio >= kPercentCap ? static_cast<std::uint64_t>(kPercentCap)
-                                                 : static_cast<std::uint64_t>(ratio);
-    if (used >= limit)
-        percent = std::max<std::uint64_t>(percent, kLimitReachedLevel);
-    else
-        percent = std::min<std::uint64_t>(percent, kLimitReachedLevel - 1);
-    return percent;
+    const auto percent = static_cast<std::uint64_t>(std::min(ratio, kPercentCap));
+    return used >= limit ? std::max<std::uint64_t>(percent, kLimitReachedLevel)
+                         : std::min<std::uint64_t>(percent, kLimitReachedLevel - 1);
 }
 
 int LimitLevel(std::uint64_t percent) {
@@ -99,7 +79,7 @@ const LimitEntry* FindLimit(const Accounting& a, const std::string& adapter, Lim
 
 const LimitEntry* FindLimit(const Accounting& a, AdapterId id, LimitKind kind) {
     const AdapterInfo& info = a.Adapters()[id];
-    const std::int32_t at = info.limits[KindIndex(kind)];
+    const std::int32_t at = info.limits[static_cast<int>(kind)];
     if (at < 0) return nullptr;
     // Entries changed since the last RefreshPeriods: the search finds it where it is now.
     const auto& limits = a.Limits();
@@ -145,13 +125,14 @@ LimitStatus GetLimitStatus(const Accounting& a, const LimitEntry& e) {
 }
 
 std::string LimitLine(const Accounting& a, AdapterId id, LimitKind kind, char sep, bool& alarming) {
-    std::string line;
     alarming = false;
     const LimitEntry* e = FindLimit(a, id, kind);
-    if (!e) return line;
+    if (!e) return {};
     const LimitStatus s = GetLimitStatus(a, *e);
-    AppendLimitPart(line, s, sep);
     alarming = s.Alarming();
+    std::string line = texts::kLimitLineLimit + AmountText(s.kind, s.limit, sep) + texts::kLimitLineMonth +
+                       AmountText(s.kind, s.used, sep) + " (" + std::to_string(s.percent) + "%)";
+    if (s.hasForecast) line += texts::kLimitLineForecast + AmountText(s.kind, s.forecast, sep);
     return line;
 }
 

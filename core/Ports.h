@@ -55,7 +55,7 @@ public:
     virtual char DecimalSeparator() = 0;
 };
 
-// Runtime I/O error codes (their texts: IoErrorText in core/AppError.h).
+// Runtime I/O error codes (their texts: IoErrorText in core/Files.h).
 enum IoCode : int {
     kIoOk = 0,
     kIoFileNotFound = 2,

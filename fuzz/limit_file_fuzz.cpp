@@ -10,7 +10,6 @@
 #include <string>
 
 #include "app/TrafficMeter.h"
-#include "core/Limits.h"
 #include "fuzz/FuzzPorts.h"
 
 using namespace velkaro;

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <string>
 
-#include "core/Limits.h"
 #include "fuzz/FuzzPorts.h"
 
 using namespace velkaro;

@@ -16,7 +16,6 @@
 #include <limits>
 #include <string>
 
-#include "core/NumberText.h"
 #include "core/Formatting.h"
 
 using namespace velkaro;

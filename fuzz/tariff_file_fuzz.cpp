@@ -9,9 +9,7 @@
 #include <string>
 #include <utility>
 
-#include "core/BillingPeriod.h"
 #include "core/Calendar.h"
-#include "core/DatedPrices.h"
 #include "core/Files.h"
 #include "fuzz/FuzzPorts.h"
 

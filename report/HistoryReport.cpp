@@ -1,7 +1,6 @@
 #include "report/HistoryReport.h"
 
 #include "core/Formatting.h"
-#include "core/Limits.h"
 #include "core/Texts.h"
 
 namespace velkaro {

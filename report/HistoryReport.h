@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "core/Accounting.h"
-#include "core/DatedPrices.h"
 
 namespace velkaro {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core/AppError.h"
+#include "core/Files.h"
 
 namespace velkaro::shell {
 

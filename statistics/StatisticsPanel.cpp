@@ -5,7 +5,6 @@
 #include <iterator>
 
 #include "core/Formatting.h"
-#include "core/Limits.h"
 #include "core/Texts.h"
 
 namespace velkaro {

@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "core/Accounting.h"
-#include "core/DatedPrices.h"
 #include "core/Ports.h"
 
 namespace velkaro {

@@ -32,7 +32,7 @@ inline HistoryRecord Record(Date day, std::uint32_t in, std::uint32_t out, std::
 // The same appended to the history under an adapter's name; returns its index.
 inline std::size_t AddRecord(Accounting& a, const std::string& adapter, Date day, std::uint32_t in,
                              std::uint32_t out, std::int32_t session = 0) {
-    return a.AppendHistoryRecord(adapter, Record(day, in, out, session));
+    return a.AppendHistoryRecord(a.Intern(adapter), Record(day, in, out, session));
 }
 
 // The scripted system, and the ports the files are loaded and saved through.

@@ -5,7 +5,7 @@
 #include <iterator>
 #include <stdexcept>
 
-#include "core/AppError.h"
+#include "core/Files.h"
 #include "core/Texts.h"
 #include "win/DialogsWin32.h"
 

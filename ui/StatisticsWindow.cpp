@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "core/AppError.h"
+#include "core/Files.h"
 #include "core/Texts.h"
 #include "statistics/StatisticsPanel.h"
 

@@ -13,7 +13,6 @@
 #include "core/Accounting.h"
 #include "core/Counting.h"
 #include "core/Files.h"
-#include "core/Sampler.h"
 #include "tests/TestSupport.h"
 
 namespace velkaro {
@@ -151,7 +150,7 @@ TEST_F(Records, RowsOfOneNameAddUpAndFilterRowsAreNotAccounted) {
 }
 
 TEST_F(Records, AFieldThatWouldPassItsTopClosesTheRecordAndTheRestGoesOn) {
-    const std::size_t open = a.AppendHistoryRecord("eth", HistoryRecord{4294967000u, 10, 2026, 3, 7, 0, 0});
+    const std::size_t open = a.AppendHistoryRecord(a.Intern("eth"), HistoryRecord{4294967000u, 10, 2026, 3, 7, 0, 0});
     EXPECT_EQ(AddToOpenRecord(a, open, 1000, 1), 1u);
     EXPECT_EQ(a.History()[0].inOctets, 4294967000u);
     EXPECT_EQ(a.History()[0].session, 1);

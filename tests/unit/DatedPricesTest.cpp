@@ -9,8 +9,6 @@
 #include "core/Accounting.h"
 #include "core/Calendar.h"
 #include "core/Cp1251.h"
-#include "core/DatedPrices.h"
-#include "core/Limits.h"
 #include "report/HistoryReport.h"
 #include "tests/TestSupport.h"
 

@@ -5,11 +5,7 @@
 #include <vector>
 
 #include "core/Accounting.h"
-#include "core/AppError.h"
-#include "core/DatedPrices.h"
 #include "core/Files.h"
-#include "core/Limits.h"
-#include "core/Sampler.h"
 #include "core/Texts.h"
 #include "tests/TestSupport.h"
 
@@ -639,7 +635,7 @@ TEST_F(Files, RandomTablesSurviveSaveAndLoadAndSavingTwiceIsIdentical) {
         LoadFiles(x, dataX, ports);
         x.SetAdapterFilter(pick(2) ? "Сетевой адаптер"_cp1251 : "");
         for (int i = 0, n = static_cast<int>(pick(60)); i < n; ++i)
-            x.AppendHistoryRecord(adapters[pick(adapters.size())],
+            x.AppendHistoryRecord(x.Intern(adapters[pick(adapters.size())]),
                                   Record({static_cast<std::uint16_t>(rng()), static_cast<std::uint16_t>(rng()),
                                           static_cast<std::uint16_t>(rng())},
                                          static_cast<std::uint32_t>(rng()), pick(3) ? static_cast<std::uint32_t>(rng()) : 4294967295u,

@@ -7,10 +7,9 @@
 #include <tuple>
 #include <vector>
 
-#include "core/BillingPeriod.h"
+#include "core/Calendar.h"
 #include "core/Files.h"
 #include "app/TrafficMeter.h"
-#include "core/Limits.h"
 #include "core/Texts.h"
 #include "tests/TestSupport.h"
 

@@ -5,9 +5,9 @@
 #include <limits>
 #include <string>
 
-#include "core/AppError.h"
 #include "core/Cp1251.h"
-#include "core/NumberText.h"
+#include "core/Files.h"
+#include "core/Formatting.h"
 
 namespace velkaro {
 namespace {

@@ -7,7 +7,6 @@
 
 #include "core/Accounting.h"
 #include "core/Cp1251.h"
-#include "core/Sampler.h"
 #include "tests/TestSupport.h"
 
 namespace velkaro {
@@ -37,37 +36,37 @@ struct Sampling : ::testing::Test {
 
 TEST(AdapterName, StopsAtTheFirstZeroByteThenCutsToTheDescriptionLength) {
     InterfaceRow row = MakeRow("Ethernet", 1, 2);
-    EXPECT_EQ(AdapterNameOf(row), "Ethernet");
+    EXPECT_EQ(AdapterNameView(row), "Ethernet");
     row.dwDescrLen = 3;
-    EXPECT_EQ(AdapterNameOf(row), "Eth");
+    EXPECT_EQ(AdapterNameView(row), "Eth");
     row.dwDescrLen = 200;  // longer than the text: the zero byte ends it
-    EXPECT_EQ(AdapterNameOf(row), "Ethernet");
+    EXPECT_EQ(AdapterNameView(row), "Ethernet");
     row.bDescr[3] = 0;
-    EXPECT_EQ(AdapterNameOf(row), "Eth");
+    EXPECT_EQ(AdapterNameView(row), "Eth");
 }
 
 TEST(AdapterName, ZeroLengthGivesTheEmptyNameWhateverTheBytes) {
     InterfaceRow row = MakeRow("Ethernet", 1, 2);
     row.dwDescrLen = 0;
-    EXPECT_EQ(AdapterNameOf(row), "");
+    EXPECT_EQ(AdapterNameView(row), "");
 }
 
 TEST(AdapterName, NoZeroByteGivesAtMost256BytesEvenWithALargerLength) {
     InterfaceRow row;
     for (std::size_t i = 0; i < row.bDescr.size(); ++i) row.bDescr[i] = static_cast<std::uint8_t>('A' + i % 26);
     row.dwDescrLen = 256;
-    EXPECT_EQ(AdapterNameOf(row).size(), 256u);
+    EXPECT_EQ(AdapterNameView(row).size(), 256u);
     row.dwDescrLen = 257;
-    EXPECT_EQ(AdapterNameOf(row).size(), 256u);
+    EXPECT_EQ(AdapterNameView(row).size(), 256u);
     row.dwDescrLen = 0xFFFFFFFFu;
-    EXPECT_EQ(AdapterNameOf(row).size(), 256u);
+    EXPECT_EQ(AdapterNameView(row).size(), 256u);
     row.dwDescrLen = 255;
-    EXPECT_EQ(AdapterNameOf(row), std::string(reinterpret_cast<const char*>(row.bDescr.data()), 255));
+    EXPECT_EQ(AdapterNameView(row), std::string(reinterpret_cast<const char*>(row.bDescr.data()), 255));
 }
 
 TEST(AdapterName, KeepsHighBytesAsTheyAre) {
     const std::string cyr = "Сетевой адаптер"_cp1251;  // Windows-1251 bytes above 0x7F
-    EXPECT_EQ(AdapterNameOf(MakeRow(cyr, 0, 0)), cyr);
+    EXPECT_EQ(AdapterNameView(MakeRow(cyr, 0, 0)), cyr);
 }
 
 // ---- One sample ----
@@ -317,7 +316,7 @@ TEST(SamplerProperty, RandomTicksGiveTheSameTableAsThePlainScan) {
                           pick(3) == 0 ? static_cast<std::int32_t>(pick(5) + 1) : 0};
             p.records.push_back(q);
             HistoryRecord r = Record(q.date, q.in, q.out, q.session);
-            a.AppendHistoryRecord(q.adapter, r);
+            a.AppendHistoryRecord(a.Intern(q.adapter), r);
         }
         ScriptedInterfaceTable table;
         for (int step = 0; step < 200; ++step) {

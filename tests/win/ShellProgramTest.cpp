@@ -12,7 +12,6 @@
 
 #include "core/Cp1251.h"
 #include "core/Files.h"
-#include "core/Limits.h"
 #include "tests/win/ShellTestSupport.h"
 #include "ui/StatisticsWindow.h"
 #include "win/Window.h"
