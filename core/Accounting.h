@@ -257,6 +257,10 @@ struct CostSums {
 };
 inline constexpr long double kBytesPerMb = 1048576;
 
+// prices.in * (in / 1048576) + prices.out * (out / 1048576), unrounded: a day's cost in the
+// report and the CSV, and a limit period's money.
+long double Money(Prices prices, std::uint64_t in, std::uint64_t out);
+
 // "DD.MM.YYYY" (day and month of one or two digits, blanks around); false unless a date of
 // the years 1 to 9999.
 bool ReadDottedDate(std::string_view text, Date& day);

@@ -68,15 +68,16 @@ CostSums AllTimeCost(const AdapterInfo& info, Prices current) {
     return cost;
 }
 
+long double Money(Prices prices, std::uint64_t in, std::uint64_t out) {
+    return static_cast<long double>(prices.in) * (static_cast<long double>(in) / kBytesPerMb) +
+           static_cast<long double>(prices.out) * (static_cast<long double>(out) / kBytesPerMb);
+}
+
 long double BillingPeriodMoney(const AdapterInfo& info, Prices current) {
-    auto money = [](Prices prices, std::uint64_t in, std::uint64_t out) {
-        return static_cast<long double>(prices.in) * (static_cast<long double>(in) / kBytesPerMb) +
-               static_cast<long double>(prices.out) * (static_cast<long double>(out) / kBytesPerMb);
-    };
-    if (info.byPrice.empty()) return money(current, info.periodIn, info.periodOut);
+    if (info.byPrice.empty()) return Money(current, info.periodIn, info.periodOut);
     long double sum = 0;
     for (const PricedSums& p : info.byPrice)
-        sum += money(p.lastDay == UINT64_MAX ? current : Prices{p.priceIn, p.priceOut}, p.periodIn, p.periodOut);
+        sum += Money(p.lastDay == UINT64_MAX ? current : Prices{p.priceIn, p.priceOut}, p.periodIn, p.periodOut);
     return sum;
 }
 

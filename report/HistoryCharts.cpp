@@ -28,12 +28,6 @@ std::vector<AdapterDay> DayTotals(const Accounting& a, const AdapterId* only) {
     return totals;
 }
 
-long double DayCost(Prices prices, std::uint64_t in, std::uint64_t out) {
-    constexpr long double kBytesPerMb = 1048576;
-    return static_cast<long double>(prices.in) * (static_cast<long double>(in) / kBytesPerMb) +
-           static_cast<long double>(prices.out) * (static_cast<long double>(out) / kBytesPerMb);
-}
-
 std::string HtmlEscaped(const std::string& s) {
     std::string out;
     out.reserve(s.size());
@@ -253,7 +247,7 @@ std::vector<MonthBar> MonthBars(const ChartData& data) {
             const std::int64_t missing = months.empty() ? 0 : MonthNumber(m) - MonthNumber(months.back().month) - 1;
             months.push_back(MonthBar{m, 0, missing});
         }
-        months.back().money += DayCost(PricesOnDay(data.earlierPrices, data.prices, d.date), d.in, d.out);
+        months.back().money += Money(PricesOnDay(data.earlierPrices, data.prices, d.date), d.in, d.out);
     }
     if (months.size() > kChartMonths) months.erase(months.begin(), months.end() - static_cast<std::ptrdiff_t>(kChartMonths));
     if (!months.empty()) months.front().missingBefore = 0;  // what lies before the first bar: not shown

@@ -48,7 +48,7 @@ std::string HistoryCsvText(const Accounting& a, char sep) {
         for (const AdapterDay& d : DayTotals(a, filtered ? &shown : nullptr)) {
             const Shown& s = adapters[d.adapter];
             // Each day at the prices it had; no entry: the current prices are 0.
-            const long double cost = DayCost(PricesOnDay(s.earlier, PricesOf(s.prices), d.date), d.in, d.out);
+            const long double cost = Money(PricesOnDay(s.earlier, PricesOf(s.prices), d.date), d.in, d.out);
             // DD.MM.YYYY, as a spreadsheet in Russian settings reads a date.
             row({DottedDateText(d.date), a.Adapters()[d.adapter].name, s.displayName, std::to_string(d.in),
                  std::to_string(d.out), FormatFixed(cost, 2, sep)});

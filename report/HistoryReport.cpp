@@ -128,7 +128,7 @@ private:
         Line("    </tr>");
         Line("");
 
-        const long double money = DayCost(prices, dayIn_, dayOut_);
+        const long double money = Money(prices, dayIn_, dayOut_);
         monthMoney_ += money;
         grandMoney_ += money;
     }

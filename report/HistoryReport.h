@@ -41,8 +41,6 @@ struct AdapterDay {
 // In date order, then in the adapters' order; with `only`, that adapter's days alone.
 std::vector<AdapterDay> DayTotals(const Accounting& a, const AdapterId* only = nullptr);
 
-// prices.in * (in / 1048576) + prices.out * (out / 1048576), unrounded, as the report sums it.
-long double DayCost(Prices prices, std::uint64_t in, std::uint64_t out);
 
 // Escaped for element content and attribute values.
 std::string HtmlEscaped(const std::string& s);
