@@ -333,7 +333,7 @@ void PanelView::PaintItems() {
 
 void PanelView::Paint(HDC dc, const RECT& clip) {
     const RECT r = win::ClientRect(Handle());
-    HBRUSH back = white_ ? win::WhiteBrush() : ::GetSysColorBrush(COLOR_BTNFACE);
+    const HBRUSH back = Background();
     const int left = dpi_.Px(scrollLeft_);
     const int bw = bitmap_ ? std::max(0, static_cast<int>(bitmapSize_.cx) - left) : 0;
     const int bh = bitmap_ ? static_cast<int>(bitmapSize_.cy) : 0;

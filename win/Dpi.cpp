@@ -45,11 +45,6 @@ SIZE OuterSize(int width, int height, DWORD style, DWORD exStyle, Dpi dpi) {
     return SIZE{r.right - r.left, r.bottom - r.top};
 }
 
-void MoveToSuggestedRect(HWND hwnd, LPARAM lp) {
-    const RECT& r = *reinterpret_cast<const RECT*>(lp);
-    ::SetWindowPos(hwnd, nullptr, r.left, r.top, Width(r), Height(r), SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 RECT WindowRect(HWND hwnd) {
     RECT r{};
     if (!::GetWindowRect(hwnd, &r)) return RECT{};
