@@ -161,7 +161,6 @@ bool QuickInfoWindow::ListScrolls(std::size_t rows, int clientHeight) const {
 void QuickInfoWindow::SetDpi(win::Dpi dpi) {
     dpi_ = dpi;
     font_ = win::MakeFont({L"MS Sans Serif", -dpi_.Px(11)});
-    ::SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     if (!listView_) return;
     ::SendMessageW(listView_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
     for (int i = 0; i < static_cast<int>(std::size(kColumns)); ++i)
@@ -173,11 +172,6 @@ void QuickInfoWindow::ToggleFromTray() {
         Hide();
     else
         Show();
-}
-
-void QuickInfoWindow::ShowStatistics() {
-    showStatistics_();
-    Hide();
 }
 
 bool QuickInfoWindow::Save() {
@@ -210,7 +204,10 @@ LRESULT QuickInfoWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         if (HIWORD(wp) == 0 && lp == 0) {
             win::DialogOwner owner(Handle());  // its messages come from this window while it shows
             switch (static_cast<Command>(LOWORD(wp))) {
-            case Command::ShowStatistics: ShowStatistics(); return 0;
+            case Command::ShowStatistics:
+                showStatistics_();  // the statistics window in front, this one hidden
+                Hide();
+                return 0;
             case Command::StartWithWindows: StartWithWindows(); return 0;
             case Command::SpeedGraphAll: showGraph_(); return 0;
             case Command::TrayActivity: meter_.Run(Command::TrayActivity); return 0;

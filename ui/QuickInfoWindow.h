@@ -45,7 +45,6 @@ public:
     // Hidden when it was showing at the last tick, else shown.
     void ToggleFromTray();
 
-    void ShowStatistics();    // the statistics window in front, this one hidden
     void StartWithWindows();  // turned the other way; a failure says so in a message
     void Exit();              // save, then the end request
 
