@@ -30,9 +30,8 @@ void AboutWindow::MakeControls() {
     const int iconSize = dpi_.Px(32);
     icon_.reset(static_cast<HICON>(
         ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, iconSize, iconSize, 0)));
-    HICON picture = icon_ ? icon_.get() : app_.Icon();
     HWND image = AddStatic(L"", SS_ICON | SS_REALSIZEIMAGE, dpi_.Px(8), dpi_.Px(6), iconSize, iconSize);
-    ::SendMessageW(image, STM_SETICON, reinterpret_cast<WPARAM>(picture), 0);
+    ::SendMessageW(image, STM_SETICON, reinterpret_cast<WPARAM>(icon_ ? icon_.get() : app_.Icon()), 0);
     ::SetWindowPos(image, nullptr, dpi_.Px(8), dpi_.Px(6), iconSize, iconSize, SWP_NOZORDER | SWP_NOACTIVATE);
 
     AddText(texts::kAboutBy, 88, 40, windowFont_.get());

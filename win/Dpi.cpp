@@ -32,8 +32,7 @@ Dpi WindowDpi(HWND hwnd) {
 
 int SystemMetric(int index, Dpi dpi) {
     static const auto forDpi = User32Function<int(WINAPI*)(int, UINT)>("GetSystemMetricsForDpi");
-    if (forDpi) return forDpi(index, static_cast<UINT>(dpi.Value()));
-    return ::GetSystemMetrics(index);
+    return forDpi ? forDpi(index, static_cast<UINT>(dpi.Value())) : ::GetSystemMetrics(index);
 }
 
 SIZE OuterSize(int width, int height, DWORD style, DWORD exStyle, Dpi dpi) {
@@ -47,14 +46,12 @@ SIZE OuterSize(int width, int height, DWORD style, DWORD exStyle, Dpi dpi) {
 
 RECT WindowRect(HWND hwnd) {
     RECT r{};
-    if (!::GetWindowRect(hwnd, &r)) return RECT{};
-    return r;
+    return ::GetWindowRect(hwnd, &r) ? r : RECT{};
 }
 
 RECT ClientRect(HWND hwnd) {
     RECT r{};
-    if (!::GetClientRect(hwnd, &r)) return RECT{};
-    return r;
+    return ::GetClientRect(hwnd, &r) ? r : RECT{};
 }
 
 SIZE FrameSize(HWND hwnd) {

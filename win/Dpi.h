@@ -44,7 +44,6 @@ Dpi WindowDpi(HWND hwnd);
 int SystemMetric(int index, Dpi dpi);
 // Falls back to AdjustWindowRectEx at the system DPI.
 SIZE OuterSize(int width, int height, DWORD style, DWORD exStyle, Dpi dpi);
-inline int FontHeight(int points, Dpi dpi) { return -::MulDiv(points, dpi.Value(), 72); }
 
 // ---- rectangles and places, in pixels ----
 
