@@ -75,7 +75,6 @@ public:
     unsigned SaveInterval() const { return saveInterval_; }  // 0 while no timer runs
     ui::Application& App() { return app_; }
     TrafficMeter& Meter() { return *meter_; }
-    Accounting& State() { return meter_->State(); }
     ui::QuickInfoWindow& QuickInfo() { return *quickInfo_; }
     ui::TrayIcon& Tray() { return *tray_; }
     ui::StatisticsWindow& Statistics() { return *statistics_; }

@@ -10,18 +10,6 @@ namespace {
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPSIBLINGS;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
 
-// Sizes itself to its text's extent plus a two-pixel margin, as the stored form's texts do.
-SIZE TextSize(HWND hwnd, HFONT font, const std::wstring& text) {
-    SIZE size{0, 0};
-    win::WindowDc dc(hwnd);
-    if (!dc) return size;
-    win::SelectObjectScope select(dc.get(), font);
-    ::GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
-    size.cx += 4;
-    size.cy += 4;
-    return size;
-}
-
 }  // namespace
 
 AboutWindow::AboutWindow(Application& app) : AppWindow(app) {
@@ -33,8 +21,7 @@ AboutWindow::AboutWindow(Application& app) : AppWindow(app) {
 // Made when first shown: static controls are common controls under the program's manifest,
 // and creating one loads comctl32, which a program staying in the tray never needs.
 void AboutWindow::MakeControls() {
-    if (controlsMade_) return;
-    controlsMade_ = true;
+    if (::GetWindow(Handle(), GW_CHILD)) return;
     windowFont_ = win::MakeFont({L"MS Sans Serif", -dpi_.Px(11)});
     captionFont_ = win::MakeFont({L"Times New Roman", -dpi_.Px(19), FW_BOLD, RUSSIAN_CHARSET});
     valueFont_ = win::MakeFont({L"Times New Roman", -dpi_.Px(13), FW_BOLD, RUSSIAN_CHARSET});
@@ -43,9 +30,8 @@ void AboutWindow::MakeControls() {
     const int iconSize = dpi_.Px(32);
     icon_.reset(static_cast<HICON>(
         ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, iconSize, iconSize, 0)));
-    HICON picture = icon_ ? icon_.get() : app_.Icon();
     HWND image = AddStatic(L"", SS_ICON | SS_REALSIZEIMAGE, dpi_.Px(8), dpi_.Px(6), iconSize, iconSize);
-    ::SendMessageW(image, STM_SETICON, reinterpret_cast<WPARAM>(picture), 0);
+    ::SendMessageW(image, STM_SETICON, reinterpret_cast<WPARAM>(icon_ ? icon_.get() : app_.Icon()), 0);
     ::SetWindowPos(image, nullptr, dpi_.Px(8), dpi_.Px(6), iconSize, iconSize, SWP_NOZORDER | SWP_NOACTIVATE);
 
     AddText(texts::kAboutBy, 88, 40, windowFont_.get());
@@ -60,11 +46,24 @@ void AboutWindow::MakeControls() {
     AddText(texts::kEmail, 160, 88, valueFont_.get());
 }
 
+// The controls are made anew at the new DPI, where they exist already.
+void AboutWindow::DpiMoved() {
+    if (!::GetWindow(Handle(), GW_CHILD)) return;
+    while (HWND child = ::GetWindow(Handle(), GW_CHILD)) ::DestroyWindow(child);
+    MakeControls();
+}
+
 void AboutWindow::AddText(const char* text, int x, int y, HFONT font) {
     const std::wstring w = win::Widen(text);
     HWND hwnd = AddStatic(w, SS_LEFT | SS_NOPREFIX, dpi_.Px(x), dpi_.Px(y), 10, 10);
     ::SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    const SIZE size = TextSize(hwnd, font, w);
+    // Its text's extent plus a two-pixel margin, as the stored form's texts have it.
+    SIZE size{0, 0};
+    if (const win::WindowDc dc(hwnd); dc) {
+        win::SelectObjectScope select(dc.get(), font);
+        ::GetTextExtentPoint32W(dc.get(), w.c_str(), static_cast<int>(w.size()), &size);
+        size = SIZE{size.cx + 4, size.cy + 4};
+    }
     ::SetWindowPos(hwnd, nullptr, dpi_.Px(x), dpi_.Px(y), size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -78,17 +77,6 @@ LRESULT AboutWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SHOWWINDOW:
         if (wp) MakeControls();
         break;
-    case WM_DPICHANGED: {
-        // Another monitor: the controls are made anew at its DPI, where they exist already.
-        dpi_ = win::DpiOfMessage(wp);
-        win::MoveToSuggestedRect(Handle(), lp);
-        if (controlsMade_) {
-            while (HWND child = ::GetWindow(Handle(), GW_CHILD)) ::DestroyWindow(child);
-            controlsMade_ = false;
-            MakeControls();
-        }
-        return 0;
-    }
     case WM_CTLCOLORSTATIC: {
         HDC dc = reinterpret_cast<HDC>(wp);
         ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));

@@ -24,11 +24,11 @@ protected:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
-    // In tab order: the icon, then the texts.
+    // In tab order: the icon, then the texts; nothing while there are controls.
     void MakeControls();
+    void DpiMoved() override;
     void AddText(const char* text, int x, int y, HFONT font);  // sized to the text
     HWND AddStatic(const std::wstring& text, DWORD style, int x, int y, int width, int height);  // pixels
-    bool controlsMade_ = false;
     win::UniqueFont windowFont_;
     win::UniqueFont captionFont_;
     win::UniqueFont valueFont_;

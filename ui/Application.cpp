@@ -62,6 +62,13 @@ LRESULT AppWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         Hide();  // the close box only hides it; the main window's ends the program
         return 0;
     }
+    if (msg == WM_DPICHANGED) {
+        SetDpi(win::Dpi(LOWORD(wp)));
+        const RECT& r = *reinterpret_cast<const RECT*>(lp);
+        ::SetWindowPos(Handle(), nullptr, r.left, r.top, win::Width(r), win::Height(r), SWP_NOZORDER | SWP_NOACTIVATE);
+        DpiMoved();
+        return 0;
+    }
     return Window::WindowProc(msg, wp, lp);
 }
 

@@ -42,6 +42,10 @@ protected:
                      HBRUSH background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
     // The window takes the work area's size and place again after a taskbar or the display changed.
     virtual void Place() {}
+    // Another monitor: the fonts and children of its DPI, taken before the window moves to the
+    // place Windows suggests, so that its sizing sees them; then what follows the move.
+    virtual void SetDpi(win::Dpi dpi) { dpi_ = dpi; }
+    virtual void DpiMoved() {}
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
     void MessageFailed(const std::exception& e) noexcept override;
     Application& app_;

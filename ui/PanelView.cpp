@@ -10,8 +10,6 @@ namespace velkaro::ui {
 
 namespace {
 
-const win::WindowClass kClass{L"VelkaroImage1"};
-constexpr COLORREF kWhite = RGB(255, 255, 255);
 // Tahoma has Cyrillic on every Windows since 2000 and under Wine.
 constexpr wchar_t kFace[] = L"Tahoma";
 
@@ -89,7 +87,7 @@ void PanelView::SetDpi(win::Dpi dpi) {
 }
 
 void PanelView::MakeFonts() {
-    const int height = win::FontHeight(10, dpi_);
+    const int height = -::MulDiv(10, dpi_.Value(), 72);  // 10 points
     font_ = win::MakeFont({kFace, height, FW_NORMAL, RUSSIAN_CHARSET});
     boldFont_ = win::MakeFont({kFace, height, FW_BOLD, RUSSIAN_CHARSET});
     // GDI advances a text by the sum of its characters' widths (no kerning in TextOut or
@@ -114,7 +112,7 @@ PanelView::~PanelView() {
 }
 
 void PanelView::Create(HWND parent) {
-    win::Window::Create(kClass, L"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL, 0, 0, 0, 0, 0, parent);
+    win::Window::Create({L"VelkaroImage1"}, L"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL, 0, 0, 0, 0, 0, parent);
     UpdateScrollBar();
 }
 
@@ -293,7 +291,7 @@ void PanelView::PaintItems() {
     if (!MakeBitmap(dpi_.Px(panel_.BitmapWidth()), VisibleHeight())) return;
     HDC dc = memDc_.get();
     ::SetBkMode(dc, OPAQUE);
-    ::SetBkColor(dc, kWhite);
+    ::SetBkColor(dc, RGB(255, 255, 255));
     ::SetTextAlign(dc, TA_LEFT | TA_TOP | TA_NOUPDATECP);
     const COLORREF desktop = ::GetSysColor(COLOR_BACKGROUND);
     const int top = dpi_.Px(scrollTop_);
@@ -333,7 +331,7 @@ void PanelView::PaintItems() {
 
 void PanelView::Paint(HDC dc, const RECT& clip) {
     const RECT r = win::ClientRect(Handle());
-    HBRUSH back = white_ ? win::WhiteBrush() : ::GetSysColorBrush(COLOR_BTNFACE);
+    const HBRUSH back = Background();
     const int left = dpi_.Px(scrollLeft_);
     const int bw = bitmap_ ? std::max(0, static_cast<int>(bitmapSize_.cx) - left) : 0;
     const int bh = bitmap_ ? static_cast<int>(bitmapSize_.cy) : 0;

@@ -36,7 +36,8 @@ public:
 
     // Throws std::runtime_error when no memory DC can be had.
     void SetWhite();
-    bool White() const { return white_; }
+    // White once set so, the button face's colour before.
+    HBRUSH Background() const { return white_ ? win::WhiteBrush() : ::GetSysColorBrush(COLOR_BTNFACE); }
     // The panel's items changed: painted now when shown, else when shown next.
     void ShowItems();
     // The bitmap exists only while the window is shown.

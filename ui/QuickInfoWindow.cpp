@@ -117,7 +117,7 @@ bool QuickInfoWindow::Refresh(const std::vector<QuickInfoRow>& rows) {
         if (listed.traffic != row.traffic) SetItemText(listView_, item, 1, listed.traffic = row.traffic);
         if (listed.cost != row.cost) SetItemText(listView_, item, 2, listed.cost = row.cost);
     }
-    FitToRows(listed_.size());
+    Place();
     if (rowsChange) {
         ::SendMessageW(listView_, WM_SETREDRAW, TRUE, 0);
         ::InvalidateRect(listView_, nullptr, TRUE);
@@ -125,13 +125,13 @@ bool QuickInfoWindow::Refresh(const std::vector<QuickInfoRow>& rows) {
     return true;
 }
 
-void QuickInfoWindow::FitToRows(std::size_t rows) {
+void QuickInfoWindow::Place() {
     const RECT now = win::WindowRect(Handle());
     const SIZE frame = win::FrameSize(Handle());
     const int frameUnits = dpi_.Units(frame.cy);
     int height = kLayoutClientHeight + frameUnits;
     int h = kFirstThreshold;
-    for (std::size_t k = 0; k < rows; ++k) {
+    for (std::size_t k = 0; k < listed_.size(); ++k) {
         h += kRowStep;
         if (height < h) height += kRowStep;
     }
@@ -140,7 +140,7 @@ void QuickInfoWindow::FitToRows(std::size_t rows) {
     const int outerHeight = std::min(dpi_.Px(height - frameUnits) + static_cast<int>(frame.cy), win::Height(area));
     // A scrolling list makes the window wider by the scroll bar, so the columns fit beside it.
     int clientWidth = dpi_.Px(kLayoutClientWidth);
-    if (ListScrolls(rows, outerHeight - frame.cy)) clientWidth += win::SystemMetric(SM_CXVSCROLL, dpi_);
+    if (ListScrolls(listed_.size(), outerHeight - frame.cy)) clientWidth += win::SystemMetric(SM_CXVSCROLL, dpi_);
     win::PlaceInside(Handle(), RECT{now.left, now.top, now.left + clientWidth + frame.cx, now.top + outerHeight}, area);
 }
 
@@ -161,7 +161,6 @@ bool QuickInfoWindow::ListScrolls(std::size_t rows, int clientHeight) const {
 void QuickInfoWindow::SetDpi(win::Dpi dpi) {
     dpi_ = dpi;
     font_ = win::MakeFont({L"MS Sans Serif", -dpi_.Px(11)});
-    ::SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     if (!listView_) return;
     ::SendMessageW(listView_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
     for (int i = 0; i < static_cast<int>(std::size(kColumns)); ++i)
@@ -173,11 +172,6 @@ void QuickInfoWindow::ToggleFromTray() {
         Hide();
     else
         Show();
-}
-
-void QuickInfoWindow::ShowStatistics() {
-    showStatistics_();
-    Hide();
 }
 
 bool QuickInfoWindow::Save() {
@@ -210,7 +204,10 @@ LRESULT QuickInfoWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         if (HIWORD(wp) == 0 && lp == 0) {
             win::DialogOwner owner(Handle());  // its messages come from this window while it shows
             switch (static_cast<Command>(LOWORD(wp))) {
-            case Command::ShowStatistics: ShowStatistics(); return 0;
+            case Command::ShowStatistics:
+                showStatistics_();  // the statistics window in front, this one hidden
+                Hide();
+                return 0;
             case Command::StartWithWindows: StartWithWindows(); return 0;
             case Command::SpeedGraphAll: showGraph_(); return 0;
             case Command::TrayActivity: meter_.Run(Command::TrayActivity); return 0;
@@ -231,18 +228,12 @@ LRESULT QuickInfoWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         // The work area may have changed while it was hidden.
         if (wp) {
             MakeListView();
-            FitToRows(listed_.size());
+            Place();
         }
         break;
     case WM_SIZE:
         if (listView_) ::MoveWindow(listView_, 0, 0, LOWORD(lp), HIWORD(lp), TRUE);
         return 0;
-    case WM_DPICHANGED: {
-        SetDpi(win::DpiOfMessage(wp));
-        win::MoveToSuggestedRect(Handle(), lp);
-        FitToRows(listed_.size());
-        return 0;
-    }
     case WM_CLOSE:
         Exit();  // the main window: its close saves and ends the program
         return 0;

@@ -45,7 +45,6 @@ public:
     // Hidden when it was showing at the last tick, else shown.
     void ToggleFromTray();
 
-    void ShowStatistics();    // the statistics window in front, this one hidden
     void StartWithWindows();  // turned the other way; a failure says so in a message
     void Exit();              // save, then the end request
 
@@ -59,9 +58,10 @@ private:
     // A failure shows the error box and returns false.
     bool Save();
     void MakeListView();  // once, at the first show
-    void SetDpi(win::Dpi dpi);  // the font and the columns of that DPI
-    void FitToRows(std::size_t rows);
-    void Place() override { FitToRows(listed_.size()); }
+    void SetDpi(win::Dpi dpi) override;  // the font and the columns of that DPI
+    // Sized for the rows it lists, as far as the work area allows.
+    void Place() override;
+    void DpiMoved() override { Place(); }
     // Whether the list scrolls through so many rows in a client area of that height.
     bool ListScrolls(std::size_t rows, int clientHeight) const;
 

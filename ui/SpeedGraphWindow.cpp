@@ -35,6 +35,10 @@ RECT TextAt(HDC dc, const std::wstring& text, int x, int y, COLORREF colour) {
     return RECT{x, y, x + size.cx, y + size.cy};
 }
 
+bool Quiet(const SpeedGraph& g) {
+    return std::ranges::all_of(g.points, [](const SpeedPoint& p) { return p.in == 0 && p.out == 0; });
+}
+
 }  // namespace
 
 SpeedGraphWindow::SpeedGraphWindow(Application& app, TrafficMeter& meter) : AppWindow(app), meter_(meter) {
@@ -49,6 +53,11 @@ void SpeedGraphWindow::SetDpi(win::Dpi dpi) {
     if (dpi == dpi_ && font_) return;
     font_ = win::MakeFont({L"Tahoma", -dpi.Px(12), FW_NORMAL, RUSSIAN_CHARSET});
     dpi_ = dpi;
+}
+
+void SpeedGraphWindow::DpiMoved() {
+    ::InvalidateRect(Handle(), nullptr, FALSE);
+    KeepPlace();
 }
 
 void SpeedGraphWindow::UpdateCaption() {
@@ -82,14 +91,6 @@ void SpeedGraphWindow::ShowFor(const std::optional<std::string>& adapter, HWND o
     BringToFrontFrom(opener);
     KeepPlace();
 }
-
-namespace {
-
-bool Quiet(const SpeedGraph& g) {
-    return std::ranges::all_of(g.points, [](const SpeedPoint& p) { return p.in == 0 && p.out == 0; });
-}
-
-}  // namespace
 
 void SpeedGraphWindow::Refresh() {
     if (!IsVisible()) return;
@@ -245,12 +246,6 @@ LRESULT SpeedGraphWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         info->ptMinTrackSize = POINT{dpi_.Px(kLeastWidth), dpi_.Px(kLeastHeight)};
         return 0;
     }
-    case WM_DPICHANGED:
-        SetDpi(win::DpiOfMessage(wp));
-        win::MoveToSuggestedRect(Handle(), lp);
-        ::InvalidateRect(Handle(), nullptr, FALSE);
-        KeepPlace();
-        return 0;
     default:
         break;
     }

@@ -49,7 +49,8 @@ public:
 private:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
     void Place() override;  // back inside a work area that changed
-    void SetDpi(win::Dpi dpi);  // the font of another DPI
+    void SetDpi(win::Dpi dpi) override;  // the font of another DPI
+    void DpiMoved() override;
     void Paint(HDC dc, const RECT& client);
     void KeepPlace();  // the window's place into the setting
     void UpdateCaption();

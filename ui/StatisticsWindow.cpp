@@ -47,7 +47,6 @@ StatisticsWindow::StatisticsWindow(Application& app, TrafficMeter& meter, std::f
     // Its monitor's (the window is hidden there until shown).
     SetDpi(dpi_);
     LayoutChildren();
-    view_.SetScrollSize(ScrollWidth(), ImageHeight());
 }
 
 StatisticsWindow::~StatisticsWindow() {
@@ -62,7 +61,7 @@ SIZE StatisticsWindow::FrameUnits() const { return SIZE{dpi_.Units(frame_.cx), d
 int StatisticsWindow::ImageWidth() { return std::max(0, outerWidth_ - static_cast<int>(FrameUnits().cx)); }
 
 int StatisticsWindow::ImageHeight() {
-    return std::max(0, std::max(0, panelOuterHeight_ - static_cast<int>(FrameUnits().cy)) - ButtonBar::kHeight);
+    return std::max(0, panelOuterHeight_ - static_cast<int>(FrameUnits().cy) - ButtonBar::kHeight);
 }
 
 void StatisticsWindow::ShowPanel(const StatisticsPanel& panel) {
@@ -106,7 +105,11 @@ void StatisticsWindow::LayoutChildren() {
     const int imageHeight = std::max(0, static_cast<int>(r.bottom) - barHeight);
     ::MoveWindow(view_.Handle(), 0, 0, r.right, imageHeight, TRUE);
     ::MoveWindow(bar_.Handle(), 0, imageHeight, r.right, std::min<int>(barHeight, r.bottom), TRUE);
+    view_.SetScrollSize(ScrollWidth(), ImageHeight());
 }
+
+// The panel is laid out anew with the new text widths once the message that moved the window is done.
+void StatisticsWindow::DpiMoved() { ::PostMessageW(Handle(), kRelayoutMessage, 0, 0); }
 
 void StatisticsWindow::SetDpi(win::Dpi dpi) {
     font_ = win::MakeFont({L"Lucida Console", -dpi.Px(11), FW_NORMAL, RUSSIAN_CHARSET});
@@ -163,23 +166,13 @@ LRESULT StatisticsWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         // A new frame (caption height, DPI) changes the client area and comes here too.
         frame_ = win::FrameSize(Handle());
         LayoutChildren();
-        view_.SetScrollSize(ScrollWidth(), ImageHeight());
         return 0;
-    case WM_DPICHANGED: {
-        // Another monitor: the panel is laid out anew with the new text widths once the
-        // message that moved the window is done.
-        SetDpi(win::DpiOfMessage(wp));
-        win::MoveToSuggestedRect(Handle(), lp);
-        ::PostMessageW(Handle(), kRelayoutMessage, 0, 0);
-        return 0;
-    }
     case kRelayoutMessage:
         Run([this] { meter_.Relayout(); });
         return 0;
     case WM_ERASEBKGND: {
         const RECT r = win::ClientRect(Handle());
-        ::FillRect(reinterpret_cast<HDC>(wp), &r,
-                   view_.White() ? win::WhiteBrush() : ::GetSysColorBrush(COLOR_BTNFACE));
+        ::FillRect(reinterpret_cast<HDC>(wp), &r, view_.Background());
         return 1;
     }
     case WM_GETFONT:
@@ -252,10 +245,9 @@ void ButtonBar::Paint(HDC dc) {
             ::DrawEdge(dc, &b, BDR_SUNKENOUTER, BF_RECT);
         else if (hot_ == static_cast<int>(i))
             ::DrawEdge(dc, &b, BDR_RAISEDINNER, BF_RECT);
-        RECT text = b;
-        if (down) ::OffsetRect(&text, 1, 1);
+        if (down) ::OffsetRect(&b, 1, 1);  // the caption goes down with the face
         const std::wstring caption = win::Widen(kButtons[i].caption);
-        ::DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &text,
+        ::DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &b,
                     DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     }
 }

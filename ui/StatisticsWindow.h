@@ -102,10 +102,11 @@ private:
     friend class StatisticsWindowTest;
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
     void RightClick(int x, int y);  // y includes the scroll offset
-    void LayoutChildren();
+    void LayoutChildren();  // at the client area's size, the image area's scroll size with them
     // The size on the screen: at most the work area, keeping the window's centre and inside it.
     void Place() override;
-    void SetDpi(win::Dpi dpi);  // the fonts and the children of that DPI
+    void SetDpi(win::Dpi dpi) override;  // the fonts and the children of that DPI
+    void DpiMoved() override;
     int ScrollWidth();  // the image area's width that scrolls sideways: the panel's texts
     SIZE FrameUnits() const;  // the title bar and borders, in units
 

@@ -78,16 +78,10 @@ void TrayIcon::MakeIcon(win::Dpi dpi) {
                                                         win::SystemMetric(SM_CYSMICON, dpi), LR_COPYFROMRESOURCE)));
     if (!icon) icon.reset(::CopyIcon(app_.Icon()));
     if (icon) icon_ = std::move(icon);
-    // Idle, In, Out, Both: which arrows keep their colour.
+    // Idle, In, Out, Both (after Off, which has none): which arrows keep their colour.
     static constexpr bool kLit[4][2] = {{false, false}, {true, false}, {false, true}, {true, true}};
-    for (std::size_t i = 0; i < std::size(activityIcons_); ++i)
-        activityIcons_[i] = icon_ ? WithArrows(icon_.get(), kLit[i][0], kLit[i][1]) : win::UniqueIcon();
-}
-
-HICON TrayIcon::Picture() const {
-    if (activity_ == TrayActivity::Off) return icon_.get();
-    const HICON state = activityIcons_[static_cast<int>(activity_) - static_cast<int>(TrayActivity::Idle)].get();
-    return state ? state : icon_.get();
+    for (std::size_t i = 0; i < std::size(kLit); ++i)
+        activityIcons_[i + 1] = icon_ ? WithArrows(icon_.get(), kLit[i][0], kLit[i][1]) : win::UniqueIcon();
 }
 
 TrayIcon::~TrayIcon() {
@@ -100,7 +94,8 @@ void TrayIcon::Fill() {
     data_.uID = 0;
     data_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data_.uCallbackMessage = kTrayCallbackMessage;
-    data_.hIcon = Picture();
+    const HICON state = activityIcons_[static_cast<std::size_t>(activity_)].get();
+    data_.hIcon = state ? state : icon_.get();
     Put(data_.szTip, tip_);
 }
 
@@ -185,7 +180,7 @@ LRESULT TrayIcon::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         balloonShownAt_ = 0;
     }
     if (msg == WM_DPICHANGED) {
-        MakeIcon(win::DpiOfMessage(wp));
+        MakeIcon(win::Dpi(LOWORD(wp)));
         if (added_) Notify(NIM_MODIFY);
         return 0;
     }

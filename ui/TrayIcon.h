@@ -57,7 +57,6 @@ private:
     // of the traffic states (its arrows grey where nothing went that way), all made ahead so
     // that a change of state only swaps them.
     void MakeIcon(win::Dpi dpi);
-    HICON Picture() const;  // of the current state
     void Fill();                 // the icon's record: window, id, flags, message, icon, tip
     void Notify(DWORD message);  // NIM_ADD, NIM_MODIFY or NIM_DELETE with the record filled
 
@@ -68,9 +67,9 @@ private:
     ShellNotify notify_;
     const UINT taskbarCreated_;  // the number of "TaskbarCreated"; 0 when it could not be had
     win::UniqueIcon icon_;       // the application icon at the notification area's size
-    // The traffic states' pictures by TrayActivity, Idle to Both; one that cannot be made
-    // shows the application icon.
-    win::UniqueIcon activityIcons_[4];
+    // The traffic states' pictures by TrayActivity, none for Off; where there is none (Off, or
+    // one that cannot be made) the application icon shows.
+    win::UniqueIcon activityIcons_[5];
     TrayActivity activity_ = TrayActivity::Off;
     std::string tip_;
     bool added_ = false;

@@ -32,8 +32,7 @@ Dpi WindowDpi(HWND hwnd) {
 
 int SystemMetric(int index, Dpi dpi) {
     static const auto forDpi = User32Function<int(WINAPI*)(int, UINT)>("GetSystemMetricsForDpi");
-    if (forDpi) return forDpi(index, static_cast<UINT>(dpi.Value()));
-    return ::GetSystemMetrics(index);
+    return forDpi ? forDpi(index, static_cast<UINT>(dpi.Value())) : ::GetSystemMetrics(index);
 }
 
 SIZE OuterSize(int width, int height, DWORD style, DWORD exStyle, Dpi dpi) {
@@ -45,21 +44,14 @@ SIZE OuterSize(int width, int height, DWORD style, DWORD exStyle, Dpi dpi) {
     return SIZE{r.right - r.left, r.bottom - r.top};
 }
 
-void MoveToSuggestedRect(HWND hwnd, LPARAM lp) {
-    const RECT& r = *reinterpret_cast<const RECT*>(lp);
-    ::SetWindowPos(hwnd, nullptr, r.left, r.top, Width(r), Height(r), SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 RECT WindowRect(HWND hwnd) {
     RECT r{};
-    if (!::GetWindowRect(hwnd, &r)) return RECT{};
-    return r;
+    return ::GetWindowRect(hwnd, &r) ? r : RECT{};
 }
 
 RECT ClientRect(HWND hwnd) {
     RECT r{};
-    if (!::GetClientRect(hwnd, &r)) return RECT{};
-    return r;
+    return ::GetClientRect(hwnd, &r) ? r : RECT{};
 }
 
 SIZE FrameSize(HWND hwnd) {

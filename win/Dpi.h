@@ -44,11 +44,6 @@ Dpi WindowDpi(HWND hwnd);
 int SystemMetric(int index, Dpi dpi);
 // Falls back to AdjustWindowRectEx at the system DPI.
 SIZE OuterSize(int width, int height, DWORD style, DWORD exStyle, Dpi dpi);
-inline int FontHeight(int points, Dpi dpi) { return -::MulDiv(points, dpi.Value(), 72); }
-
-// Moves the window only after it has taken the new DPI, so that its sizing sees it.
-inline Dpi DpiOfMessage(WPARAM wp) { return Dpi(LOWORD(wp)); }
-void MoveToSuggestedRect(HWND hwnd, LPARAM lp);
 
 // ---- rectangles and places, in pixels ----
 

@@ -11,12 +11,8 @@
 namespace velkaro::win {
 
 int IoCodeOf(unsigned long err) {
-    switch (err) {
-        case ERROR_SUCCESS: return kIoOk;
-        case ERROR_HANDLE_DISK_FULL:
-        case ERROR_DISK_FULL: return kIoDiskFull;
-        default: return static_cast<int>(err);  // 2, 3, 4, 5 and the rest as they are
-    }
+    // ERROR_SUCCESS is kIoOk; 2, 3, 4, 5 and the rest as they are.
+    return err == ERROR_HANDLE_DISK_FULL || err == ERROR_DISK_FULL ? kIoDiskFull : static_cast<int>(err);
 }
 
 namespace {

@@ -10,19 +10,20 @@ namespace {
 constexpr UINT kCp1251 = 1251;
 }  // namespace
 
+// Windows-1251 has one byte a character, and each is one UTF-16 unit: the text keeps its length
+// either way (an empty one, or a failed conversion, gives an empty text).
 std::wstring Widen(const std::string& s) {
-    if (s.empty()) return {};
-    int n = MultiByteToWideChar(kCp1251, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-    std::wstring w(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(kCp1251, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
+    std::wstring w(s.size(), L'\0');
+    const int size = static_cast<int>(s.size());
+    w.resize(static_cast<std::size_t>(MultiByteToWideChar(kCp1251, 0, s.data(), size, w.data(), size)));
     return w;
 }
 
 std::string Narrow(const std::wstring& w) {
-    if (w.empty()) return {};
-    int n = WideCharToMultiByte(kCp1251, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
-    std::string s(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(kCp1251, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr, nullptr);
+    std::string s(w.size(), '\0');
+    const int size = static_cast<int>(w.size());
+    s.resize(static_cast<std::size_t>(
+        WideCharToMultiByte(kCp1251, 0, w.data(), size, s.data(), size, nullptr, nullptr)));
     return s;
 }
 

@@ -28,9 +28,9 @@ const std::string kPrice = "price.txt";
 // The bytes the save writes for the program's state at this moment.
 std::string ExpectedHistory(Program& p) {
     FixedClock clock;
-    return HistoryFileText(p.State(), p.Statistics().OuterWidth(), NowOf(clock));
+    return HistoryFileText(p.Meter().State(), p.Statistics().OuterWidth(), NowOf(clock));
 }
-std::string ExpectedPrice(Program& p) { return PriceFileText(p.State(), ','); }
+std::string ExpectedPrice(Program& p) { return PriceFileText(p.Meter().State(), ','); }
 
 LRESULT Send(ui::AppWindow& w, UINT msg, WPARAM wp = 0, LPARAM lp = 0) { return ::SendMessageW(w.Handle(), msg, wp, lp); }
 void Choose(ui::AppWindow& w, Command c) { Send(w, WM_COMMAND, static_cast<WPARAM>(c)); }
@@ -60,7 +60,7 @@ TEST_F(ShellProgramTest, StartUpShowsNothingButTheIcon) {
     EXPECT_EQ(sp.trayCalls, std::vector<DWORD>{NIM_ADD});
     // The statistics window's start loaded the files and started its timer.
     EXPECT_TRUE(p.Meter().Files().loaded);
-    ASSERT_EQ(p.State().Tariffs().size(), 1u);
+    ASSERT_EQ(p.Meter().State().Tariffs().size(), 1u);
     EXPECT_TRUE(p.Meter().TimerEnabled());
     // Nothing is visible: no window, no taskbar button.
     EXPECT_FALSE(::IsWindowVisible(p.App().Handle()));
@@ -342,7 +342,7 @@ TEST_F(ShellProgramTest, ClearingTheHistoryIsNotUndoneByAPeriodicSaveDuringItsMe
     sp.dialogs.pumpMs = 80;
     ::SendMessageW(p.Statistics().Handle(), WM_COMMAND, static_cast<WPARAM>(Command::ClearHistory), 0);
     EXPECT_EQ(sp.dialogs.messages, (std::vector<std::string>{texts::kClearDone}));
-    EXPECT_EQ(p.State().HistoryCount(), 0u);
+    EXPECT_EQ(p.Meter().State().HistoryCount(), 0u);
     EXPECT_GE(sp.files.writes, 6);  // the clear's save, then the saves during its message
     EXPECT_EQ(sp.files.files[kHistory], ExpectedHistory(p));
     EXPECT_EQ(sp.files.files[kHistory].find("\teth0"), std::string::npos);  // no record of it
@@ -374,8 +374,8 @@ TEST_F(ShellProgramTest, TwoWarningsOfOneTickAreBothSeenOneBalloonAfterTheOther)
     sp.files.files[kPrice] = "eth0|eth0>1@1\r\nwlan0|wlan0>1@1\r\n";
     sp.ifTable.rows.clear();
     Program& p = sp.Start();
-    p.State().SetCountingBoot(true);  // the counters are the traffic: both over their limits at once
-    for (const char* adapter : {"eth0", "wlan0"}) SetLimit(p.State(), adapter, LimitKind::Money, 0.5, 1);
+    p.Meter().State().SetCountingBoot(true);  // the counters are the traffic: both over their limits at once
+    for (const char* adapter : {"eth0", "wlan0"}) SetLimit(p.Meter().State(), adapter, LimitKind::Money, 0.5, 1);
     auto tick = [&] {
         sp.Row("eth0", 1048576, 0);
         sp.Row("wlan0", 1048576, 0);
@@ -383,7 +383,7 @@ TEST_F(ShellProgramTest, TwoWarningsOfOneTickAreBothSeenOneBalloonAfterTheOther)
     };
     auto warned = [&] {
         std::vector<int> levels;
-        for (const LimitEntry& e : p.State().Limits()) levels.push_back(e.warnedLevel);
+        for (const LimitEntry& e : p.Meter().State().Limits()) levels.push_back(e.warnedLevel);
         return levels;
     };
     tick();

@@ -129,7 +129,7 @@ TEST_F(SpeedGraphWindowTest, TheTrayIconIsSentOnlyWhenTheTrafficStateChanges) {
     const std::size_t off = Modifies();
     Tick(p, 9000, 8000);
     EXPECT_EQ(Modifies(), off);
-    EXPECT_FALSE(p.State().TrayActivity());
+    EXPECT_FALSE(p.Meter().State().TrayActivity());
     ::SendMessageW(p.QuickInfo().Handle(), WM_COMMAND, 4, 0);
     Tick(p, 9000, 8000);
     EXPECT_EQ(p.Tray().Activity(), TrayActivity::Idle);
