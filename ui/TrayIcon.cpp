@@ -32,7 +32,7 @@ win::UniqueIcon WithArrows(HICON icon, bool downLit, bool upLit) {
     BITMAP bm{};
     if (!colour || !::GetObjectW(colour.get(), sizeof bm, &bm) || bm.bmBitsPixel != 32) return {};
     BITMAPINFO bi{};
-    bi.bmiHeader = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), bm.bmWidth, -bm.bmHeight, 1, 32, BI_RGB};
+    bi.bmiHeader = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), bm.bmWidth, -bm.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     std::vector<RGBQUAD> pixels(static_cast<std::size_t>(bm.bmWidth) * static_cast<std::size_t>(bm.bmHeight));
     const win::WindowDc screen(nullptr);
     if (!::GetDIBits(screen.get(), colour.get(), 0, bm.bmHeight, pixels.data(), &bi, DIB_RGB_COLORS)) return {};

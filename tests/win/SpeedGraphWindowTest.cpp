@@ -33,7 +33,7 @@ std::pair<int, int> LitPixels(HICON icon) {
     BITMAP bm{};
     ::GetObjectW(info.hbmColor, sizeof bm, &bm);
     BITMAPINFO bi{};
-    bi.bmiHeader = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), bm.bmWidth, -bm.bmHeight, 1, 32, BI_RGB};
+    bi.bmiHeader = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), bm.bmWidth, -bm.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     std::vector<RGBQUAD> px(static_cast<std::size_t>(bm.bmWidth * bm.bmHeight));
     HDC dc = ::GetDC(nullptr);
     ::GetDIBits(dc, info.hbmColor, 0, bm.bmHeight, px.data(), &bi, DIB_RGB_COLORS);
