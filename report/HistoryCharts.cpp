@@ -22,9 +22,8 @@ std::vector<AdapterDay> DayTotals(const Accounting& a, const AdapterId* only) {
         d.in += r.inOctets;
         d.out += r.outOctets;
     }
-    std::vector<AdapterDay> totals;
-    totals.reserve(days.size());
-    for (const auto& [key, day] : days) totals.push_back(day);
+    std::vector<AdapterDay> totals(days.size());
+    std::transform(days.begin(), days.end(), totals.begin(), [](const auto& entry) { return entry.second; });
     return totals;
 }
 
