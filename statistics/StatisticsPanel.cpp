@@ -68,12 +68,8 @@ PanelItem& StatisticsPanel::NextItem(int y, std::uint32_t rgb) {
     // Items of an earlier layout are written over so that their texts keep their storage.
     if (made_ == items_.size()) items_.emplace_back();
     PanelItem& item = items_[made_++];
-    item.x = 0;
-    item.y = y;
-    item.cell = PanelCell{};
-    item.desktopColour = false;
-    item.rgb = rgb;
-    item.bold = false;
+    item = PanelItem{.text = std::move(item.text), .x = 0, .y = y, .cell = {}, .desktopColour = false, .rgb = rgb,
+                     .bold = false};
     return item;
 }
 
@@ -205,14 +201,15 @@ void StatisticsPanel::AddLine(WindowHost& window, char sep, Widths& widths, int 
 }
 
 void StatisticsPanel::PlaceItems(const Widths& widths, int layoutOuterWidth, int besideImage) {
+    std::array<int, kColumns> origins;  // of the amount columns
     int x = kColumnX + kFirstColumnOffset;
     for (int c = 0; c < kColumns; ++c) {
-        columnOrigins_[c] = x;
+        origins[c] = x;
         x += std::max(kColumnStep, widths.column[c] + kColumnMargin);
     }
 
     // The width the last price and limit lines need (-1: none).
-    int needed = widths.lastPrice >= 0 ? columnOrigins_[kColumns - 1] + widths.lastPrice + kWindowMargin : -1;
+    int needed = widths.lastPrice >= 0 ? origins[kColumns - 1] + widths.lastPrice + kWindowMargin : -1;
     for (std::size_t n = 0; n < blockCount_; ++n) {
         const Block& b = blocks_[n];
         PanelItem* block = &items_[b.first];
@@ -222,9 +219,9 @@ void StatisticsPanel::PlaceItems(const Widths& widths, int layoutOuterWidth, int
             if (column == kLabelColumn)
                 block[i].x = kLeftX;
             else if (column == kLimitColumn)  // the first beside the name, the second on a row of its own
-                block[i].x = i == 1 ? std::max(columnOrigins_[kCostColumn], b.nameEnd) : columnOrigins_[kCostColumn];
+                block[i].x = i == 1 ? std::max(origins[kCostColumn], b.nameEnd) : origins[kCostColumn];
             else
-                block[i].x = columnOrigins_[column];
+                block[i].x = origins[column];
         }
         for (int k = 0; k < b.limits; ++k)
             needed = std::max(needed, block[1 + k].x + b.limitWidth[k] + kWindowMargin);

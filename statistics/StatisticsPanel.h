@@ -104,7 +104,6 @@ public:
     const PanelTotals& Totals() const { return totals_; }
     // The rows from here down belong to no drawn block (4 when none was drawn).
     int BlocksEnd() const { return blocksEnd_; }
-    const std::array<int, kColumns>& ColumnOrigins() const { return columnOrigins_; }
     int BitmapWidth() const { return bitmapWidth_; }
 
 private:
@@ -156,7 +155,6 @@ private:
     std::vector<std::string> unpriced_;
     std::string firstAdapter_;
     PanelTotals totals_;
-    std::array<int, kColumns> columnOrigins_{};
     int blocksEnd_ = 4;
     int bitmapWidth_ = 0;
     int outerWidth_ = 0;
