@@ -49,8 +49,6 @@ int ColumnOf(std::size_t i, int limits) {
     if (i <= static_cast<std::size_t>(limits)) return kLimitColumn;
     return kBlockColumns[i - static_cast<std::size_t>(limits)];
 }
-// The rows a block adds to the four of every block: its second limit line's.
-constexpr int ExtraRows(int limits) { return limits > 1 ? 1 : 0; }
 
 // The panel's text widths are of the regular weight; the bold name runs about an eighth wider.
 constexpr int BoldWidth(int regular) { return regular + regular / 8; }
@@ -105,7 +103,8 @@ void StatisticsPanel::Layout(const Accounting& a, WindowHost& window, char sep) 
             limitLines[limits] = LimitLine(a, static_cast<AdapterId>(id), kind, sep, alarming[limits]);
             if (!limitLines[limits].empty()) ++limits;
         }
-        const int extraHeight = ExtraRows(limits) * kPanelFontHeaderStep;
+        // The rows a block adds to the four of every block: its second limit line's.
+        const int extraHeight = limits > 1 ? kPanelFontHeaderStep : 0;
         if (outerHeight_ - belowImage < y + kRoomBelowBlock + extraHeight)
             outerHeight_ = y + kGrownHeightExtra + extraHeight;
 
@@ -152,7 +151,7 @@ void StatisticsPanel::Layout(const Accounting& a, WindowHost& window, char sep) 
         QuickInfoRow& row = rows_[blockCount_ - 1];
         row.name.assign(plain, 0, kQuickInfoNameLength);
         row.name += ".   ";
-        row.traffic.assign(lines.today.texts[2], 0, lines.today.totalLength);  // without the tail
+        row.traffic.assign(lines.today.texts[2], 0, lines.today.texts[2].size() - BlankTail.size());  // without the tail
         row.cost = lines.today.texts[kCostColumn];
         totals_.out += info.todayOut;
         totals_.in += info.todayIn;
@@ -181,7 +180,6 @@ void StatisticsPanel::AddLine(WindowHost& window, char sep, Widths& widths, int 
         line.texts[0] = FormatTraffic(out, 0, sep);
         line.texts[1] = FormatTraffic(in, 0, sep);
         line.texts[2] = FormatTraffic(out, in, sep);
-        line.totalLength = line.texts[2].size();
         if (rate) line.texts[kSpeedColumn] = FormatSpeed(*rate, sep);
         line.texts[kCostColumn] = FormatCost(cost.out, cost.in, sep);
         line.texts[5] = FormatPrice(prices.in, sep);

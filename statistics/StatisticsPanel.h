@@ -127,7 +127,6 @@ private:
         } source;
         std::string texts[kColumns];
         int widths[kColumns] = {};  // the total's without its tail
-        std::size_t totalLength = 0;  // the total's without its tail
     };
     struct AdapterTexts {
         LineTexts today, allTime;
