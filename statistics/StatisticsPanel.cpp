@@ -66,8 +66,12 @@ PanelItem& StatisticsPanel::NextItem(int y, std::uint32_t rgb) {
     // Items of an earlier layout are written over so that their texts keep their storage.
     if (made_ == items_.size()) items_.emplace_back();
     PanelItem& item = items_[made_++];
-    item = PanelItem{.text = std::move(item.text), .x = 0, .y = y, .cell = {}, .desktopColour = false, .rgb = rgb,
-                     .bold = false};
+    item.x = 0;
+    item.y = y;
+    item.cell = PanelCell{};
+    item.desktopColour = false;
+    item.rgb = rgb;
+    item.bold = false;
     return item;
 }
 
