@@ -22,8 +22,7 @@ constexpr int kGrownHeightExtra = 148;     // outer height given for that room
 constexpr int kQuickInfoNameLength = 17;
 constexpr int kFirstBlockTop = 4;
 constexpr int kLeftX = 10;                 // the name and the line labels
-constexpr int kColumnX = 70;               // the origin of the amount columns
-constexpr int kFirstColumnOffset = 20;     // the first amount column, from kColumnX
+constexpr int kFirstColumnX = 90;          // the origin of the first amount column
 constexpr int kColumnStep = 100;           // the least distance between column origins
 constexpr int kColumnMargin = 8;           // room after a column's widest text
 constexpr int kWindowMargin = 40;          // room after the last price text in the window
@@ -204,7 +203,7 @@ void StatisticsPanel::AddLine(WindowHost& window, char sep, Widths& widths, int 
 
 void StatisticsPanel::PlaceItems(const Widths& widths, int layoutOuterWidth, int besideImage) {
     std::array<int, kColumns> origins;  // of the amount columns
-    int x = kColumnX + kFirstColumnOffset;
+    int x = kFirstColumnX;
     for (int c = 0; c < kColumns; ++c) {
         origins[c] = x;
         x += std::max(kColumnStep, widths.column[c] + kColumnMargin);
