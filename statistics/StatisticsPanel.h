@@ -135,18 +135,20 @@ private:
     void AddLine(WindowHost& window, char sep, Widths& widths, int y, const char* label,
                  std::uint64_t out, std::uint64_t in, const long double* rate, Prices prices, CostSums cost,
                  LineTexts& line);
-    PanelItem& NextItem(int y, std::uint32_t rgb);  // the next item of the layout being made
+    PanelItem& NextItem(int y, std::uint32_t rgb, int column);  // the next item of the layout being made
     void PlaceItems(const Widths& widths, int layoutOuterWidth, int besideImage);
     struct Block {
         int top = 0;
         std::string adapter;
-        std::size_t first = 0;
+        std::size_t first = 0;  // its items: [first, end)
+        std::size_t end = 0;
         int limits = 0;  // limit lines: 0, 1 or 2
         int limitWidth[2] = {};
         int nameEnd = 0;  // the limit line of the name row stands no further left than this
     };
     std::vector<PanelItem> items_;
     std::size_t made_ = 0;             // items of the layout being made
+    std::vector<int> columns_;         // of each item made
     std::vector<Block> blocks_;
     std::size_t blockCount_ = 0;       // blocks of the layout being made
     std::vector<AdapterTexts> lines_;  // by adapter
