@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <span>
 #include <tuple>
 #include <utility>
 
@@ -22,9 +23,8 @@ std::vector<AdapterDay> DayTotals(const Accounting& a, const AdapterId* only) {
         d.in += r.inOctets;
         d.out += r.outOctets;
     }
-    std::vector<AdapterDay> totals;
-    totals.reserve(days.size());
-    for (const auto& [key, day] : days) totals.push_back(day);
+    std::vector<AdapterDay> totals(days.size());
+    std::transform(days.begin(), days.end(), totals.begin(), [](const auto& entry) { return entry.second; });
     return totals;
 }
 
@@ -188,10 +188,9 @@ void CutNote(SvgWriter& svg, int x, const ChartScale& scale) {
 
 // The year is written under the first day and under each day of a new year.
 void DaysChart(SvgWriter& svg, const ChartData& data, char sep) {
-    const std::size_t n = std::min(data.days.size(), kChartDays);
-    const auto first = data.days.end() - static_cast<std::ptrdiff_t>(n);
+    const auto days = std::span<const AdapterDay>(data.days).last(std::min(data.days.size(), kChartDays));
     std::vector<long double> totals;
-    for (auto d = first; d != data.days.end(); ++d) totals.push_back(static_cast<long double>(d->in + d->out));
+    for (const AdapterDay& d : days) totals.push_back(static_cast<long double>(d.in + d.out));
     const ChartScale scale = ChooseScale(totals, 0);
     const int right = kDayLeft + static_cast<int>(kChartDays) * kDaySlot;
 
@@ -204,8 +203,8 @@ void DaysChart(SvgWriter& svg, const ChartData& data, char sep) {
     svg.HLine(kDayLeft - 4, right, kPlotTop, kColourScale, " stroke-dasharray=\"4 3\"");
     svg.Text(kDayLeft - 6, kPlotTop + 4, "end", FormatTrafficKb(scale.top / 1024, 0, sep));
     svg.HLine(kDayLeft - 4, right, kBaseline, "#000000");
-    for (std::size_t k = 0; k < n; ++k) {
-        const AdapterDay& d = first[static_cast<std::ptrdiff_t>(k)];
+    for (std::size_t k = 0; k < days.size(); ++k) {
+        const AdapterDay& d = days[k];
         const int x = kDayLeft + static_cast<int>(k) * kDaySlot;
         const int barX = x + (kDaySlot - kDayBar) / 2;
         const int total = BarHeight(static_cast<long double>(d.in + d.out), scale);
@@ -215,8 +214,8 @@ void DaysChart(SvgWriter& svg, const ChartData& data, char sep) {
                                   static_cast<long double>(d.in) / static_cast<long double>(d.in + d.out) * total)));
         if (d.in > 0 && in == 0) in = 1;
         if (d.out > 0 && in >= total && total > 1) in = total - 1;  // the sent part keeps its pixel
-        const bool newYear = k == 0 || first[static_cast<std::ptrdiff_t>(k) - 1].date.year != d.date.year;
-        if (k > 0 && DayNumber(d.date) - DayNumber(first[static_cast<std::ptrdiff_t>(k) - 1].date) != 1) svg.Break(x);
+        const bool newYear = k == 0 || days[k - 1].date.year != d.date.year;
+        if (k > 0 && DayNumber(d.date) - DayNumber(days[k - 1].date) != 1) svg.Break(x);
         svg.GroupOpen(DayText(d.date) + "." + std::to_string(d.date.year) + ": " + texts::kChartReceivedShort +
                       FormatTraffic(d.in, 0, sep) + ", " + texts::kChartSentShort + FormatTraffic(d.out, 0, sep));
         svg.Rect(barX, kBaseline - in, kDayBar, in, kColourIn);
@@ -258,8 +257,7 @@ void MonthsChart(SvgWriter& svg, const ChartData& data, char sep) {
     const std::vector<MonthBar> bars = MonthBars(data);
     std::vector<long double> amounts;
     for (const MonthBar& b : bars) amounts.push_back(b.money);
-    const bool gaps =
-        std::any_of(bars.begin(), bars.end(), [](const MonthBar& b) { return b.missingBefore > 0; });
+    const bool gaps = std::ranges::any_of(bars, [](const MonthBar& b) { return b.missingBefore > 0; });
     const long double limit = std::isfinite(data.moneyLimit) && data.moneyLimit > 0 ? data.moneyLimit : 0;
     const ChartScale scale = ChooseScale(amounts, limit);
     const int right = kMonthLeft + static_cast<int>(kChartMonths) * kMonthSlot;

@@ -23,11 +23,8 @@ std::string HistoryCsvText(const Accounting& a, char sep) {
     // Built in Windows-1251, as the program holds its texts and names, then converted.
     std::string text;
     auto row = [&](std::initializer_list<std::string_view> fields) {
-        for (auto f = fields.begin(); f != fields.end(); ++f) {
-            if (f != fields.begin()) text += kSeparator;
-            text += CsvField(*f);
-        }
-        text += kCrLf;
+        for (const std::string_view f : fields) text += CsvField(f) + kSeparator;
+        text.replace(text.size() - 1, 1, kCrLf);  // in place of the last separator
     };
     row({texts::kCsvDate, texts::kCsvAdapter, texts::kCsvName, texts::kCsvReceived, texts::kCsvSent,
          texts::kCsvCost});

@@ -22,11 +22,9 @@ public:
         Head();
         AdapterId id = 0;
         const bool hasRecords = a_.FindAdapter(adapter_, id);
-        bool any = false;
         // Newest first.
         for (auto r = a_.History().rbegin(); hasRecords && r != a_.History().rend(); ++r) {
             if (r->adapter != id) continue;
-            any = true;
             const Date day{r->year, r->month, r->day};
             if (day != prev_) {
                 FinishMonthIfChanged();
@@ -41,7 +39,7 @@ public:
             totalOutKb_ += static_cast<long double>(r->outOctets) / 1024;
             prev_ = day;
         }
-        if (any) {
+        if (prev_.day > 0) {  // a record was summed
             FinishMonthIfChanged();
             WriteDayRow();
         }
@@ -157,8 +155,7 @@ private:
 
     void Foot() {
         const std::string site = texts::kWebSite;
-        std::string siteShown = site;
-        if (!siteShown.empty() && siteShown.back() == '/') siteShown.pop_back();
+        const std::string siteShown = site.ends_with('/') ? site.substr(0, site.size() - 1) : site;
         const std::string email = texts::kEmail;
         Line("  </table>");
         Line("  <p>&nbsp;</p>");

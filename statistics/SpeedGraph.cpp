@@ -52,18 +52,14 @@ std::vector<SpeedPoint> SpeedHistory::Series::Points() const {
 
 void SpeedHistory::Record(const Accounting& a) {
     all_.Add({});
-    for (Series& s : series_) s.Add({});
+    for (auto& [adapter, s] : series_) s.Add({});
     SpeedPoint sum;
     receiving_ = sending_ = false;
     for (const AdapterInfo& info : a.Adapters()) {
         if (!(info.rateIn > 0) && !(info.rateOut > 0)) continue;
         const SpeedPoint p{static_cast<double>(info.rateIn), static_cast<double>(info.rateOut)};
-        const auto [it, made] = seriesOf_.try_emplace(info.name, series_.size());
-        if (made) {
-            series_.emplace_back();
-            for (std::size_t i = 0; i < all_.Size(); ++i) series_.back().Add({});
-        }
-        series_[it->second].Newest() = p;
+        // A new series has a zero for each tick before.
+        series_.try_emplace(info.name, all_.Size()).first->second.Newest() = p;
         if (!a.Shows(info)) continue;
         sum.in += p.in;
         sum.out += p.out;
@@ -74,16 +70,15 @@ void SpeedHistory::Record(const Accounting& a) {
 }
 
 std::vector<SpeedPoint> SpeedHistory::PointsOf(const std::string& adapter) const {
-    const auto it = seriesOf_.find(adapter);
-    if (it == seriesOf_.end()) return std::vector<SpeedPoint>(all_.Size());
-    return series_[it->second].Points();
+    const auto it = series_.find(adapter);
+    if (it == series_.end()) return std::vector<SpeedPoint>(all_.Size());
+    return it->second.Points();
 }
 
 TrayActivity SpeedHistory::Activity(bool on) const {
-    if (!on) return TrayActivity::Off;
-    if (receiving_ && sending_) return TrayActivity::Both;
-    if (receiving_) return TrayActivity::In;
-    return sending_ ? TrayActivity::Out : TrayActivity::Idle;
+    static constexpr TrayActivity kShown[2][2] = {{TrayActivity::Idle, TrayActivity::Out},
+                                                  {TrayActivity::In, TrayActivity::Both}};
+    return on ? kShown[receiving_][sending_] : TrayActivity::Off;
 }
 
 SpeedGraph MakeSpeedGraph(std::vector<SpeedPoint> points, char sep) {

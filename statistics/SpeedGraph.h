@@ -42,6 +42,7 @@ private:
     // A ring of up to kPoints points.
     class Series {
     public:
+        explicit Series(std::size_t zeros = 0) : points_(zeros) {}
         void Add(SpeedPoint p);
         SpeedPoint& Newest() { return points_[(next_ + points_.size() - 1) % points_.size()]; }
         std::size_t Size() const { return points_.size(); }
@@ -52,8 +53,7 @@ private:
         std::size_t next_ = 0;  // where the next point goes once the ring is full
     };
     Series all_;
-    std::vector<Series> series_;
-    std::unordered_map<std::string, std::size_t> seriesOf_;  // adapter name to series_
+    std::unordered_map<std::string, Series> series_;  // by adapter name
     bool receiving_ = false;
     bool sending_ = false;
 };

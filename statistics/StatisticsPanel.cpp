@@ -1,8 +1,6 @@
 #include "statistics/StatisticsPanel.h"
 
 #include <bit>
-#include <cassert>
-#include <iterator>
 
 #include "core/Formatting.h"
 #include "core/Texts.h"
@@ -21,35 +19,17 @@ constexpr int kGrownHeightExtra = 148;     // outer height given for that room
 constexpr int kQuickInfoNameLength = 17;
 constexpr int kFirstBlockTop = 4;
 constexpr int kLeftX = 10;                 // the name and the line labels
-constexpr int kColumnX = 70;               // the origin of the amount columns
-constexpr int kFirstColumnOffset = 20;     // the first amount column, from kColumnX
+constexpr int kFirstColumnX = 90;          // the origin of the first amount column
 constexpr int kColumnStep = 100;           // the least distance between column origins
 constexpr int kColumnMargin = 8;           // room after a column's widest text
 constexpr int kWindowMargin = 40;          // room after the last price text in the window
 
-// Every block is made of the same items in the same order (name, seven headers, two lines),
-// so an item's column follows from its index; each limit line adds one item after the name.
-// The items of a row share their y.
+// Each item is made with its column (an amount column from 0, or one of these), placed once
+// every column's width is known. The items of a row share their y.
 constexpr int kLabelColumn = -1;  // drawn at kLeftX
 constexpr int kLimitColumn = -2;  // a limit line: at the cost column, or after a long name
 constexpr int kSpeedColumn = 3;
 constexpr int kCostColumn = 4;
-constexpr int kBlockColumns[] = {
-    kLabelColumn,                       // the name
-    0, 1, 2, 3, 4, 5, 6,                // the headers
-    kLabelColumn, 0, 1, 2, 3, 4, 5, 6,  // today
-    kLabelColumn, 0, 1, 2, 4, 5, 6,     // all time, without a speed
-};
-constexpr std::size_t kItemsPerBlock = std::size(kBlockColumns);
-
-// The column of item i of a block with so many limit lines.
-int ColumnOf(std::size_t i, int limits) {
-    if (i == 0) return kLabelColumn;
-    if (i <= static_cast<std::size_t>(limits)) return kLimitColumn;
-    return kBlockColumns[i - static_cast<std::size_t>(limits)];
-}
-// The rows a block adds to the four of every block: its second limit line's.
-constexpr int ExtraRows(int limits) { return limits > 1 ? 1 : 0; }
 
 // The panel's text widths are of the regular weight; the bold name runs about an eighth wider.
 constexpr int BoldWidth(int regular) { return regular + regular / 8; }
@@ -63,7 +43,8 @@ std::uint64_t Bits(double d) { return std::bit_cast<std::uint64_t>(d); }
 
 }  // namespace
 
-PanelItem& StatisticsPanel::NextItem(int y, std::uint32_t rgb) {
+PanelItem& StatisticsPanel::NextItem(int y, std::uint32_t rgb, int column) {
+    columns_.push_back(column);
     // Items of an earlier layout are written over so that their texts keep their storage.
     if (made_ == items_.size()) items_.emplace_back();
     PanelItem& item = items_[made_++];
@@ -89,6 +70,7 @@ void StatisticsPanel::Layout(const Accounting& a, WindowHost& window, char sep) 
     const int belowImage = window.OuterHeight() - window.ImageHeight();
     outerHeight_ = belowImage + kLayoutImageHeight;
     made_ = 0;
+    columns_.clear();
     blockCount_ = 0;
     totals_ = PanelTotals{};
     unpriced_.clear();
@@ -108,7 +90,8 @@ void StatisticsPanel::Layout(const Accounting& a, WindowHost& window, char sep) 
             limitLines[limits] = LimitLine(a, static_cast<AdapterId>(id), kind, sep, alarming[limits]);
             if (!limitLines[limits].empty()) ++limits;
         }
-        const int extraHeight = ExtraRows(limits) * kPanelFontHeaderStep;
+        // The rows a block adds to the four of every block: its second limit line's.
+        const int extraHeight = limits > 1 ? kPanelFontHeaderStep : 0;
         if (outerHeight_ - belowImage < y + kRoomBelowBlock + extraHeight)
             outerHeight_ = y + kGrownHeightExtra + extraHeight;
 
@@ -122,14 +105,14 @@ void StatisticsPanel::Layout(const Accounting& a, WindowHost& window, char sep) 
         block.adapter.assign(adapter);
         block.first = made_;
         block.limits = limits;
-        PanelItem& name = NextItem(y, 0);
+        PanelItem& name = NextItem(y, 0, kLabelColumn);
         name.desktopColour = true;
         name.bold = true;
         name.text.assign(plain);
         if (entry) name.text += BlankTail;
         if (limits > 0) block.nameEnd = kLeftX + BoldWidth(window.TextWidth(plain)) + kColumnMargin;
         for (int n = 0; n < limits; ++n) {
-            PanelItem& line = NextItem(y + n * kPanelFontHeaderStep, alarming[n] ? kRed : kBlack);
+            PanelItem& line = NextItem(y + n * kPanelFontHeaderStep, alarming[n] ? kRed : kBlack, kLimitColumn);
             line.text = std::move(limitLines[n]);
             block.limitWidth[n] = window.TextWidth(line.text);
         }
@@ -137,7 +120,7 @@ void StatisticsPanel::Layout(const Accounting& a, WindowHost& window, char sep) 
         y += kPanelFontHeaderStep + extraHeight;
         if (blockCount_ == 1)  // the headers are measured once, at the first block
             for (int c = 0; c < kColumns; ++c) widths.Note(c, window.TextWidth(kHeaders[c]));
-        for (const char* header : kHeaders) NextItem(y, kBlue).text.assign(header);
+        for (int c = 0; c < kColumns; ++c) NextItem(y, kBlue, c).text.assign(kHeaders[c]);
 
         if (!entry) unpriced_.push_back(adapter);
         // Each day costs at its prices: today's line shows the AccountingDate's.
@@ -155,7 +138,8 @@ void StatisticsPanel::Layout(const Accounting& a, WindowHost& window, char sep) 
         QuickInfoRow& row = rows_[blockCount_ - 1];
         row.name.assign(plain, 0, kQuickInfoNameLength);
         row.name += ".   ";
-        row.traffic.assign(lines.today.texts[2], 0, lines.today.totalLength);  // without the tail
+        const std::string& total = lines.today.texts[2];
+        row.traffic.assign(total, 0, total.size() - BlankTail.size());  // without the tail
         row.cost = lines.today.texts[kCostColumn];
         totals_.out += info.todayOut;
         totals_.in += info.todayIn;
@@ -166,7 +150,7 @@ void StatisticsPanel::Layout(const Accounting& a, WindowHost& window, char sep) 
         AddLine(window, sep, widths, y, texts::kAllTime, info.totalOut, info.totalIn, nullptr, current,
                 AllTimeCost(info, current), lines.allTime);
         y += kBlockGap;
-        assert(made_ == block.first + kItemsPerBlock + static_cast<std::size_t>(block.limits));
+        block.end = made_;
     }
     items_.resize(made_);
     rows_.resize(blockCount_);
@@ -184,7 +168,6 @@ void StatisticsPanel::AddLine(WindowHost& window, char sep, Widths& widths, int 
         line.texts[0] = FormatTraffic(out, 0, sep);
         line.texts[1] = FormatTraffic(in, 0, sep);
         line.texts[2] = FormatTraffic(out, in, sep);
-        line.totalLength = line.texts[2].size();
         if (rate) line.texts[kSpeedColumn] = FormatSpeed(*rate, sep);
         line.texts[kCostColumn] = FormatCost(cost.out, cost.in, sep);
         line.texts[5] = FormatPrice(prices.in, sep);
@@ -194,36 +177,37 @@ void StatisticsPanel::AddLine(WindowHost& window, char sep, Widths& widths, int 
         line.texts[2] += BlankTail;
     }
 
-    NextItem(y, kBlue).text.assign(label);
+    NextItem(y, kBlue, kLabelColumn).text.assign(label);
     for (int c = 0; c < kColumns; ++c) {
         if (!rate && c == kSpeedColumn) continue;
-        NextItem(y, c == kCostColumn ? kRed : kBlack).text.assign(line.texts[c]);
+        NextItem(y, c == kCostColumn ? kRed : kBlack, c).text.assign(line.texts[c]);
         widths.Note(c, line.widths[c]);
     }
     widths.lastPrice = std::max(widths.lastPrice, line.widths[kColumns - 1]);
 }
 
 void StatisticsPanel::PlaceItems(const Widths& widths, int layoutOuterWidth, int besideImage) {
-    int x = kColumnX + kFirstColumnOffset;
+    std::array<int, kColumns> origins;  // of the amount columns
+    int x = kFirstColumnX;
     for (int c = 0; c < kColumns; ++c) {
-        columnOrigins_[c] = x;
+        origins[c] = x;
         x += std::max(kColumnStep, widths.column[c] + kColumnMargin);
     }
 
     // The width the last price and limit lines need (-1: none).
-    int needed = widths.lastPrice >= 0 ? columnOrigins_[kColumns - 1] + widths.lastPrice + kWindowMargin : -1;
+    int needed = widths.lastPrice >= 0 ? origins[kColumns - 1] + widths.lastPrice + kWindowMargin : -1;
     for (std::size_t n = 0; n < blockCount_; ++n) {
         const Block& b = blocks_[n];
         PanelItem* block = &items_[b.first];
-        const std::size_t count = kItemsPerBlock + static_cast<std::size_t>(b.limits);
+        const std::size_t count = b.end - b.first;
         for (std::size_t i = 0; i < count; ++i) {
-            const int column = ColumnOf(i, b.limits);
+            const int column = columns_[b.first + i];
             if (column == kLabelColumn)
                 block[i].x = kLeftX;
             else if (column == kLimitColumn)  // the first beside the name, the second on a row of its own
-                block[i].x = i == 1 ? std::max(columnOrigins_[kCostColumn], b.nameEnd) : columnOrigins_[kCostColumn];
+                block[i].x = i == 1 ? std::max(origins[kCostColumn], b.nameEnd) : origins[kCostColumn];
             else
-                block[i].x = columnOrigins_[column];
+                block[i].x = origins[column];
         }
         for (int k = 0; k < b.limits; ++k)
             needed = std::max(needed, block[1 + k].x + b.limitWidth[k] + kWindowMargin);
@@ -237,7 +221,7 @@ void StatisticsPanel::PlaceItems(const Widths& widths, int layoutOuterWidth, int
     for (std::size_t n = 0; n < blockCount_; ++n) {
         const Block& b = blocks_[n];
         PanelItem* block = &items_[b.first];
-        const std::size_t count = kItemsPerBlock + static_cast<std::size_t>(b.limits);
+        const std::size_t count = b.end - b.first;
         const int lastRowY = block[count - 1].y;  // the all-time line's: its band reaches the next block
         for (std::size_t i = 0; i < count; ++i) {
             const int y = block[i].y;

@@ -103,7 +103,6 @@ public:
     const PanelTotals& Totals() const { return totals_; }
     // The rows from here down belong to no drawn block (4 when none was drawn).
     int BlocksEnd() const { return blocksEnd_; }
-    const std::array<int, kColumns>& ColumnOrigins() const { return columnOrigins_; }
     int BitmapWidth() const { return bitmapWidth_; }
 
 private:
@@ -127,7 +126,6 @@ private:
         } source;
         std::string texts[kColumns];
         int widths[kColumns] = {};  // the total's without its tail
-        std::size_t totalLength = 0;  // the total's without its tail
     };
     struct AdapterTexts {
         LineTexts today, allTime;
@@ -136,18 +134,20 @@ private:
     void AddLine(WindowHost& window, char sep, Widths& widths, int y, const char* label,
                  std::uint64_t out, std::uint64_t in, const long double* rate, Prices prices, CostSums cost,
                  LineTexts& line);
-    PanelItem& NextItem(int y, std::uint32_t rgb);  // the next item of the layout being made
+    PanelItem& NextItem(int y, std::uint32_t rgb, int column);  // the next item of the layout being made
     void PlaceItems(const Widths& widths, int layoutOuterWidth, int besideImage);
     struct Block {
         int top = 0;
         std::string adapter;
-        std::size_t first = 0;
+        std::size_t first = 0;  // its items: [first, end)
+        std::size_t end = 0;
         int limits = 0;  // limit lines: 0, 1 or 2
         int limitWidth[2] = {};
         int nameEnd = 0;  // the limit line of the name row stands no further left than this
     };
     std::vector<PanelItem> items_;
     std::size_t made_ = 0;             // items of the layout being made
+    std::vector<int> columns_;         // of each item made
     std::vector<Block> blocks_;
     std::size_t blockCount_ = 0;       // blocks of the layout being made
     std::vector<AdapterTexts> lines_;  // by adapter
@@ -155,7 +155,6 @@ private:
     std::vector<std::string> unpriced_;
     std::string firstAdapter_;
     PanelTotals totals_;
-    std::array<int, kColumns> columnOrigins_{};
     int blocksEnd_ = 4;
     int bitmapWidth_ = 0;
     int outerWidth_ = 0;

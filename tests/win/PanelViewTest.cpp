@@ -295,7 +295,7 @@ TEST_F(StatisticsWindowTest, At144DpiNoTextReachesTheNextAndAClickPicksByPixels)
         EXPECT_LT(dpi.Px(item.x) + ViewOf(win).TextWidth(text), dpi.Px(next.x)) << text << " at " << item.x;
     }
     // The cost, red, where its pixels are.
-    const PanelItem* cost = ItemAt(meter.Panel().ColumnOrigins()[4], 40);
+    const PanelItem* cost = ItemAt(items[5].x, 40);  // under the cost's header
     ASSERT_NE(cost, nullptr);
     int red = 0;
     for (int y = dpi.Px(cost->y); y < dpi.Px(cost->y) + 20; ++y)
