@@ -250,7 +250,7 @@ void ParseDataFile(FileStore& files, const DataFile& file, FileState& state, std
         // A line that holds nothing but blanks and control characters is no loss when skipped.
         if ((!anyDamaged || !IsDamaged(line)) && (parseLine(line) || Trim(line).empty())) continue;
         if (skipped++ >= kShownLines) continue;
-        if (!shown.empty()) shown += texts::kSkippedLineJoin;
+        if (!shown.empty()) shown += texts::kListJoin;
         shown += '\'';
         for (char c : line.substr(0, kShownLength)) shown += IsTrimmed(c) ? ' ' : c;
         if (line.size() > kShownLength) shown += texts::kSkippedLineCut;

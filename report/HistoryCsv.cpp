@@ -29,7 +29,7 @@ std::string HistoryCsvText(const Accounting& a, char sep) {
         }
         text += kCrLf;
     };
-    row({texts::kCsvDate, texts::kCsvAdapter, texts::kCsvName, texts::kCsvReceived, texts::kCsvSent,
+    row({texts::kCsvDate, texts::kCsvAdapter, texts::kColumnName, texts::kCsvReceived, texts::kCsvSent,
          texts::kCsvCost});
 
     AdapterId shown = 0;
