@@ -323,9 +323,4 @@ bool SampleInterfaces(Accounting& a, InterfaceTable& table, std::vector<Interfac
     return true;
 }
 
-void SampleInterfaces(Accounting& a, InterfaceTable& table) {
-    std::vector<InterfaceRow> rows;
-    SampleInterfaces(a, table, rows, 0);
-}
-
 }  // namespace velkaro
