@@ -132,8 +132,6 @@ std::vector<PricePeriod> MergedEarlierPrices(const Accounting& a, const EditsWhi
     return file;
 }
 
-constexpr unsigned kLimitAdapterField = kFieldStartsLine;
-
 // "YYYY-MM", a month of the years 1 to 9999.
 bool ReadYearMonth(std::string_view text, YearMonth& m) {
     unsigned year = 0, month = 0;
@@ -197,10 +195,8 @@ bool ReadLimitLine(std::string_view line, LimitEntry& e) {
     if (!TryReadPrice(std::string(limitText), e.limit) || !(e.limit > 0)) return false;
     e.warnedMonth = YearMonth{};
     if (!monthText.empty() && !ReadYearMonth(monthText, e.warnedMonth)) return false;
-    if (levelText == "0") e.warnedLevel = 0;
-    else if (levelText == "80") e.warnedLevel = 80;
-    else if (levelText == "100") e.warnedLevel = 100;
-    else return false;
+    if (levelText != "0" && levelText != "80" && levelText != "100") return false;
+    e.warnedLevel = levelText == "0" ? 0 : levelText == "80" ? 80 : 100;
     if (e.warnedMonth.year == 0 && (e.warnedLevel != 0 || e.forecastWarned)) return false;
     e.adapter = UnescapedName(line);
     return true;
@@ -303,7 +299,7 @@ void LoadLimitFile(Accounting& a, DataFiles& data, FilePorts& ports, TableRead h
 std::string LimitFileText(const Accounting& a, char sep) {
     std::string out;
     for (const LimitEntry& e : a.Limits()) {
-        AppendEscapedName(out, e.adapter, kLimitAdapterField);
+        AppendEscapedName(out, e.adapter, kFieldStartsLine);
         out += '|';
         out += FormatPriceGeneral(e.limit, sep);
         out += '|';
