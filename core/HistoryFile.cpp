@@ -33,14 +33,11 @@ constexpr int kDefaultWidth = 500;
 bool ReadReadingName(std::string_view text, std::string& name) {
     name.clear();
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '%') {
-            name += text[i];
-            continue;
-        }
-        const int byte = HexByteAt(text, i);
+        const bool escape = text[i] == '%';
+        const int byte = escape ? HexByteAt(text, i) : static_cast<unsigned char>(text[i]);
         if (byte < 0) return false;
         name += static_cast<char>(byte);
-        i += 2;
+        if (escape) i += 2;
     }
     return true;
 }
