@@ -57,7 +57,8 @@ inline constexpr const char* kSkippedLines =
 inline constexpr const char* kSkippedLineCut = "...";
 
 // Statistics window
-inline constexpr const char* kStatisticsCaption = "VELKARO V1.4 FINAL";
+// The program's name in capitals: the statistics window's caption and the about window's heading.
+inline constexpr const char* kProductCaps = "VELKARO V1.4 FINAL";
 inline constexpr const char* kToday = "Сегодня"_cp1251;
 inline constexpr const char* kTotal = "Всего"_cp1251;
 inline constexpr const char* kSent = "Отправлено"_cp1251;
@@ -172,7 +173,6 @@ inline constexpr const char* kAlreadyRunning = "Программа Velkaro V1.4 
 
 // About window
 inline constexpr const char* kAboutCaption = "About....";
-inline constexpr const char* kAboutProduct = "VELKARO V1.4 FINAL";
 inline constexpr const char* kAboutCredit = "Команда Velkaro"_cp1251;
 inline constexpr const char* kAboutCity = "Новосибирск, 2026"_cp1251;
 inline constexpr const char* kAboutBy = "Реализовал:"_cp1251;
