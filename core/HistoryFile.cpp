@@ -1,7 +1,6 @@
 // history.txt: the settings lines, the interface rows' last readings and the records.
 #include <algorithm>
 #include <charconv>
-#include <iterator>
 #include <cstring>
 #include <unordered_map>
 
@@ -57,16 +56,15 @@ bool ReadReadingLine(std::string_view value, RowReading& r) {
 
 // "LEFT TOP WIDTH HEIGHT", four whole numbers with one blank between them; a size of at least 1.
 bool ReadWindowPlace(std::string_view text, WindowPlace& place) {
-    int* fields[] = {&place.left, &place.top, &place.width, &place.height};
-    for (std::size_t i = 0; i < std::size(fields); ++i) {
-        const std::size_t blank = i + 1 < std::size(fields) ? text.find(' ') : text.size();
-        if (blank == std::string_view::npos) return false;
-        const std::string_view field = text.substr(0, blank);
-        const auto res = std::from_chars(field.data(), field.data() + field.size(), *fields[i]);
-        if (field.empty() || res.ec != std::errc() || res.ptr != field.data() + field.size()) return false;
-        text.remove_prefix(std::min(text.size(), blank + 1));
+    const char* at = text.data();
+    const char* const end = at + text.size();
+    for (int* field : {&place.left, &place.top, &place.width, &place.height}) {
+        if (field != &place.left && (at == end || *at++ != ' ')) return false;
+        const auto res = std::from_chars(at, end, *field);
+        if (res.ec != std::errc()) return false;
+        at = res.ptr;
     }
-    return place.width > 0 && place.height > 0;
+    return at == end && place.width > 0 && place.height > 0;
 }
 
 // The traffic of one record of the run, to be added to a history read late.
