@@ -252,21 +252,16 @@ std::string HistoryFileText(const Accounting& a, int form1Width, const SystemClo
         setting(kSystemStartKey, SystemStartText(clock.start));
         if (clock.hasUptime) setting(kUptimeKey, std::to_string(std::max<std::int64_t>(clock.uptime, 0)));
         for (const RowReading& r : a.Readings().All()) {
-            out += kReadingKey;
-            out += '=';
-            for (const std::uint64_t field : {r.key, r.in, r.out}) {
-                AppendNumber(out, field);
-                out += ' ';
-            }
+            std::string value = std::to_string(r.key) + ' ' + std::to_string(r.in) + ' ' + std::to_string(r.out) + ' ';
             // The name's bytes below 0x20 (which would end the line or make it a record) and "%"
             // itself as "%XX".
             for (const char c : r.name) {
                 if (static_cast<unsigned char>(c) < 0x20 || c == '%')
-                    AppendHexEscape(out, c);
+                    AppendHexEscape(value, c);
                 else
-                    out += c;
+                    value += c;
             }
-            out += "\r\n";
+            setting(kReadingKey, value);
         }
     }
     for (const HistoryRecord& r : records) {
