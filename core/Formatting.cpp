@@ -292,10 +292,7 @@ bool TryReadPrice(const std::string& typed, double& value) {
     }
     if (i != end) return false;
 
-    if (digits.empty()) {
-        value = 0;
-        return true;
-    }
+    if (digits.empty()) digits = "0";  // zero, whatever its exponent
     const std::string number = digits + 'e' + std::to_string(exponent);
     errno = 0;
     double magnitude = std::strtod(number.c_str(), nullptr);
