@@ -311,21 +311,14 @@ bool SampleInterfaces(Accounting& a, InterfaceTable& table, std::vector<Interfac
     a.ResetRates();
     for (const TableGrowth& t : a.Readings().ReadTable(rows, ms, a.CountingBoot())) {
         RowReading& reading = a.Readings().Reading(t.reading);
-        AdapterId id = reading.adapter;
         if (a.CountingBoot())
-            id = SampleRowAsCounters(a, std::string(t.name), static_cast<std::uint32_t>(t.row->inOctets),
-                                     static_cast<std::uint32_t>(t.row->outOctets));
+            reading.adapter = SampleRowAsCounters(a, std::string(t.name), static_cast<std::uint32_t>(t.row->inOctets),
+                                                  static_cast<std::uint32_t>(t.row->outOctets));
         else
-            id = AddGrowth(a, id, t.name, t.growth.in, t.growth.out);
-        reading.adapter = id;
-        a.AddRate(id, t.growth);
+            reading.adapter = AddGrowth(a, reading.adapter, t.name, t.growth.in, t.growth.out);
+        a.AddRate(reading.adapter, t.growth);
     }
     return true;
-}
-
-void SampleInterfaces(Accounting& a, InterfaceTable& table) {
-    std::vector<InterfaceRow> rows;
-    SampleInterfaces(a, table, rows, 0);
 }
 
 }  // namespace velkaro

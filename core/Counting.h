@@ -153,7 +153,6 @@ std::string_view AdapterNameView(const InterfaceRow& row);
 // counting=boot. False, with nothing changed, when the table call failed.
 bool SampleInterfaces(Accounting& a, InterfaceTable& table, std::vector<InterfaceRow>& rows,
                       std::uint64_t ms);
-void SampleInterfaces(Accounting& a, InterfaceTable& table);
 
 // A field that would pass 4,294,967,295 closes the record and new open records take the rest.
 // Returns the open record that holds the end.

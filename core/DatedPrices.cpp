@@ -56,15 +56,14 @@ std::vector<PricePeriod> EarlierPricesOf(const Accounting& a, const std::string&
 }
 
 CostSums AllTimeCost(const AdapterInfo& info, Prices current) {
-    if (info.byPrice.empty())
-        return {static_cast<long double>(current.out) * static_cast<long double>(info.totalOut),
-                static_cast<long double>(current.in) * static_cast<long double>(info.totalIn)};
     CostSums cost;
-    for (const PricedSums& p : info.byPrice) {
-        const Prices prices = p.lastDay == UINT64_MAX ? current : Prices{p.priceIn, p.priceOut};
-        cost.out += static_cast<long double>(prices.out) * static_cast<long double>(p.totalOut);
-        cost.in += static_cast<long double>(prices.in) * static_cast<long double>(p.totalIn);
-    }
+    auto add = [&cost](Prices prices, std::uint64_t in, std::uint64_t out) {
+        cost.out += static_cast<long double>(prices.out) * static_cast<long double>(out);
+        cost.in += static_cast<long double>(prices.in) * static_cast<long double>(in);
+    };
+    if (info.byPrice.empty()) add(current, info.totalIn, info.totalOut);
+    for (const PricedSums& p : info.byPrice)
+        add(p.lastDay == UINT64_MAX ? current : Prices{p.priceIn, p.priceOut}, p.totalIn, p.totalOut);
     return cost;
 }
 

@@ -250,7 +250,7 @@ void ParseDataFile(FileStore& files, const DataFile& file, FileState& state, std
         // A line that holds nothing but blanks and control characters is no loss when skipped.
         if ((!anyDamaged || !IsDamaged(line)) && (parseLine(line) || Trim(line).empty())) continue;
         if (skipped++ >= kShownLines) continue;
-        if (!shown.empty()) shown += texts::kSkippedLineJoin;
+        if (!shown.empty()) shown += texts::kListJoin;
         shown += '\'';
         for (char c : line.substr(0, kShownLength)) shown += IsTrimmed(c) ? ' ' : c;
         if (line.size() > kShownLength) shown += texts::kSkippedLineCut;
@@ -297,17 +297,12 @@ void AppendEscapedName(std::string& out, std::string_view name, unsigned field) 
 }
 
 std::string UnescapedName(std::string_view text) {
-    if (text.find(kEscape) == std::string_view::npos) return std::string(text);
     std::string name;
     name.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
         const int byte = EscapedByteAt(text, i);
-        if (byte < 0) {
-            name += text[i];
-            continue;
-        }
-        name += static_cast<char>(byte);
-        i += 2;
+        name += byte < 0 ? text[i] : static_cast<char>(byte);
+        if (byte >= 0) i += 2;
     }
     return name;
 }

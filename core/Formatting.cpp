@@ -71,14 +71,13 @@ public:
         }
     }
 
-    // Multiplies by base^exponent, in steps that keep the factor below 2^32.
+    // Multiplies by base^exponent, in steps of at most base^stepExponent, which stays below 2^32.
     void MultiplyPower(std::uint32_t base, int exponent, int stepExponent) {
-        std::uint32_t step = 1;
-        for (int i = 0; i < stepExponent; ++i) step *= base;
-        for (; exponent >= stepExponent; exponent -= stepExponent) Multiply(step);
-        std::uint32_t rest = 1;
-        for (int i = 0; i < exponent; ++i) rest *= base;
-        if (rest != 1) Multiply(rest);
+        for (; exponent > 0; exponent -= stepExponent) {
+            std::uint32_t factor = 1;
+            for (int i = 0; i < std::min(exponent, stepExponent); ++i) factor *= base;
+            Multiply(factor);
+        }
     }
 
     std::string Digits() const {
@@ -293,10 +292,7 @@ bool TryReadPrice(const std::string& typed, double& value) {
     }
     if (i != end) return false;
 
-    if (digits.empty()) {
-        value = 0;
-        return true;
-    }
+    if (digits.empty()) digits = "0";  // zero, whatever its exponent
     const std::string number = digits + 'e' + std::to_string(exponent);
     errno = 0;
     double magnitude = std::strtod(number.c_str(), nullptr);

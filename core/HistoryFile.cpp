@@ -1,7 +1,6 @@
 // history.txt: the settings lines, the interface rows' last readings and the records.
 #include <algorithm>
 #include <charconv>
-#include <iterator>
 #include <cstring>
 #include <unordered_map>
 
@@ -33,14 +32,11 @@ constexpr int kDefaultWidth = 500;
 bool ReadReadingName(std::string_view text, std::string& name) {
     name.clear();
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '%') {
-            name += text[i];
-            continue;
-        }
-        const int byte = HexByteAt(text, i);
+        const bool escape = text[i] == '%';
+        const int byte = escape ? HexByteAt(text, i) : static_cast<unsigned char>(text[i]);
         if (byte < 0) return false;
         name += static_cast<char>(byte);
-        i += 2;
+        if (escape) i += 2;
     }
     return true;
 }
@@ -60,16 +56,15 @@ bool ReadReadingLine(std::string_view value, RowReading& r) {
 
 // "LEFT TOP WIDTH HEIGHT", four whole numbers with one blank between them; a size of at least 1.
 bool ReadWindowPlace(std::string_view text, WindowPlace& place) {
-    int* fields[] = {&place.left, &place.top, &place.width, &place.height};
-    for (std::size_t i = 0; i < std::size(fields); ++i) {
-        const std::size_t blank = i + 1 < std::size(fields) ? text.find(' ') : text.size();
-        if (blank == std::string_view::npos) return false;
-        const std::string_view field = text.substr(0, blank);
-        const auto res = std::from_chars(field.data(), field.data() + field.size(), *fields[i]);
-        if (field.empty() || res.ec != std::errc() || res.ptr != field.data() + field.size()) return false;
-        text.remove_prefix(std::min(text.size(), blank + 1));
+    const char* at = text.data();
+    const char* const end = at + text.size();
+    for (int* field : {&place.left, &place.top, &place.width, &place.height}) {
+        if (field != &place.left && (at == end || *at++ != ' ')) return false;
+        const auto res = std::from_chars(at, end, *field);
+        if (res.ec != std::errc()) return false;
+        at = res.ptr;
     }
-    return place.width > 0 && place.height > 0;
+    return at == end && place.width > 0 && place.height > 0;
 }
 
 // The traffic of one record of the run, to be added to a history read late.
@@ -257,21 +252,16 @@ std::string HistoryFileText(const Accounting& a, int form1Width, const SystemClo
         setting(kSystemStartKey, SystemStartText(clock.start));
         if (clock.hasUptime) setting(kUptimeKey, std::to_string(std::max<std::int64_t>(clock.uptime, 0)));
         for (const RowReading& r : a.Readings().All()) {
-            out += kReadingKey;
-            out += '=';
-            for (const std::uint64_t field : {r.key, r.in, r.out}) {
-                AppendNumber(out, field);
-                out += ' ';
-            }
+            std::string value = std::to_string(r.key) + ' ' + std::to_string(r.in) + ' ' + std::to_string(r.out) + ' ';
             // The name's bytes below 0x20 (which would end the line or make it a record) and "%"
             // itself as "%XX".
             for (const char c : r.name) {
                 if (static_cast<unsigned char>(c) < 0x20 || c == '%')
-                    AppendHexEscape(out, c);
+                    AppendHexEscape(value, c);
                 else
-                    out += c;
+                    value += c;
             }
-            out += "\r\n";
+            setting(kReadingKey, value);
         }
     }
     for (const HistoryRecord& r : records) {

@@ -1,7 +1,6 @@
 #include "core/Accounting.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <optional>
 
 #include "core/Formatting.h"
@@ -38,8 +37,7 @@ std::string LevelBalloonText(const Accounting& a, const LimitEntry& e, const Lim
 }
 
 std::string ForecastBalloonText(const Accounting& a, const LimitEntry& e, const LimitStatus& s, char sep) {
-    char day[8];
-    std::snprintf(day, sizeof day, "%02u.%02u", unsigned{s.overDay.day} % 100u, unsigned{s.overDay.month} % 100u);
+    const std::string day = DottedDateText(s.overDay).substr(0, 5);  // DD.MM
     return GetDisplayName(a, e.adapter) + texts::kBalloonForecast + day + texts::kBalloonForecastAmount +
            AmountText(s.kind, s.forecast, sep) + texts::kBalloonForecastLimit + AmountText(s.kind, s.limit, sep) + ")";
 }

@@ -19,16 +19,10 @@ constexpr unsigned kDisplayNameField = kFieldTrimmed | kFieldTabLine;
 // A line "ADAPTER|MIDDLE>IN@OUT" of price.txt or tariffs.txt: the adapter's escapes undone,
 // the middle field (the display name, or the last day) trimmed, the prices read. False when the
 // line gives no entry.
-struct PriceLineFields {
-    std::string adapter;
-    std::string_view middle;
-    double priceIn = 0;
-    double priceOut = 0;
-};
-
 // The separators are searched from the right, so a display name may hold ">" and "@": the out
 // price follows the last "@", the in price the last ">" before it.
-bool ReadPriceLineFields(std::string_view line, PriceLineFields& f) {
+bool ReadPriceLineFields(std::string_view line, std::string& adapter, std::string_view& middle, double& priceIn,
+                         double& priceOut) {
     if (line.find('\t') != std::string_view::npos) return false;
     const std::size_t p1 = line.find('|');
     if (p1 == std::string_view::npos) return false;
@@ -41,9 +35,9 @@ bool ReadPriceLineFields(std::string_view line, PriceLineFields& f) {
     // typed prices changes nothing in the file.
     const std::string inText(Trim(line.substr(p2 + 1, p3 - p2 - 1)));
     const std::string outText(Trim(line.substr(p3 + 1)));
-    if (!TryReadPrice(inText, f.priceIn) || !TryReadPrice(outText, f.priceOut)) return false;
-    f.adapter = UnescapedName(Trim(line.substr(0, p1)));
-    f.middle = Trim(line.substr(p1 + 1, p2 - p1 - 1));
+    if (!TryReadPrice(inText, priceIn) || !TryReadPrice(outText, priceOut)) return false;
+    adapter = UnescapedName(Trim(line.substr(0, p1)));
+    middle = Trim(line.substr(p1 + 1, p2 - p1 - 1));
     return true;
 }
 
@@ -75,12 +69,9 @@ FileFound ReadTable(FilePorts& ports, const DataFile& file, FileState& state, Fi
 
 // One line of price.txt; false when it gives no entry.
 bool ReadPriceLine(std::string_view line, TariffEntry& e) {
-    PriceLineFields f;
-    if (!ReadPriceLineFields(line, f)) return false;
-    e.adapter = std::move(f.adapter);
-    e.displayName = UnescapedName(f.middle);
-    e.priceIn = f.priceIn;
-    e.priceOut = f.priceOut;
+    std::string_view displayName;
+    if (!ReadPriceLineFields(line, e.adapter, displayName, e.priceIn, e.priceOut)) return false;
+    e.displayName = UnescapedName(displayName);
     return true;
 }
 
@@ -110,12 +101,8 @@ std::vector<TariffEntry> MergedPrices(const Accounting& a, const EditsWhileUnrea
 // price out; price.txt's line with the last day in the display name's place. False when the
 // line gives no period.
 bool ReadEarlierPriceLine(std::string_view line, PricePeriod& p) {
-    PriceLineFields f;
-    if (!ReadPriceLineFields(line, f) || !ReadDottedDate(f.middle, p.lastDay)) return false;
-    p.adapter = std::move(f.adapter);
-    p.priceIn = f.priceIn;
-    p.priceOut = f.priceOut;
-    return true;
+    std::string_view lastDay;
+    return ReadPriceLineFields(line, p.adapter, lastDay, p.priceIn, p.priceOut) && ReadDottedDate(lastDay, p.lastDay);
 }
 
 // The file's periods with the run's changes made again on them; an adapter the file lacks and
@@ -131,8 +118,6 @@ std::vector<PricePeriod> MergedEarlierPrices(const Accounting& a, const EditsWhi
         file = PeriodsAfterChange(std::move(file), c.adapter, c.before, c.from, c.prices);
     return file;
 }
-
-constexpr unsigned kLimitAdapterField = kFieldStartsLine;
 
 // "YYYY-MM", a month of the years 1 to 9999.
 bool ReadYearMonth(std::string_view text, YearMonth& m) {
@@ -197,10 +182,8 @@ bool ReadLimitLine(std::string_view line, LimitEntry& e) {
     if (!TryReadPrice(std::string(limitText), e.limit) || !(e.limit > 0)) return false;
     e.warnedMonth = YearMonth{};
     if (!monthText.empty() && !ReadYearMonth(monthText, e.warnedMonth)) return false;
-    if (levelText == "0") e.warnedLevel = 0;
-    else if (levelText == "80") e.warnedLevel = 80;
-    else if (levelText == "100") e.warnedLevel = 100;
-    else return false;
+    if (levelText != "0" && levelText != "80" && levelText != "100") return false;
+    e.warnedLevel = levelText == "0" ? 0 : levelText == "80" ? 80 : 100;
     if (e.warnedMonth.year == 0 && (e.warnedLevel != 0 || e.forecastWarned)) return false;
     e.adapter = UnescapedName(line);
     return true;
@@ -303,7 +286,7 @@ void LoadLimitFile(Accounting& a, DataFiles& data, FilePorts& ports, TableRead h
 std::string LimitFileText(const Accounting& a, char sep) {
     std::string out;
     for (const LimitEntry& e : a.Limits()) {
-        AppendEscapedName(out, e.adapter, kLimitAdapterField);
+        AppendEscapedName(out, e.adapter, kFieldStartsLine);
         out += '|';
         out += FormatPriceGeneral(e.limit, sep);
         out += '|';

@@ -54,16 +54,15 @@ inline constexpr const char* kReasonOther = "ошибка ввода-вывод�
 inline constexpr const char* kSkippedLines =
     "В файле %s пропущено строк, которые не удалось прочитать: %d, среди них: %s. "_cp1251
     "Перед первой записью файл в прежнем виде сохраняется рядом под именем %s."_cp1251;
-inline constexpr const char* kSkippedLineJoin = ", ";
 inline constexpr const char* kSkippedLineCut = "...";
 
 // Statistics window
-inline constexpr const char* kStatisticsCaption = "VELKARO V1.4 FINAL";
+// The program's name in capitals: the statistics window's caption and the about window's heading.
+inline constexpr const char* kProductCaps = "VELKARO V1.4 FINAL";
 inline constexpr const char* kToday = "Сегодня"_cp1251;
-inline constexpr const char* kAllTime = "Всего"_cp1251;
-inline constexpr const char* kHeaderSent = "Отправлено"_cp1251;
-inline constexpr const char* kHeaderReceived = "Принято"_cp1251;
-inline constexpr const char* kHeaderTotal = "Всего"_cp1251;
+inline constexpr const char* kTotal = "Всего"_cp1251;
+inline constexpr const char* kSent = "Отправлено"_cp1251;
+inline constexpr const char* kReceived = "Принято"_cp1251;
 inline constexpr const char* kHeaderSpeed = "Скорость"_cp1251;
 inline constexpr const char* kHeaderCost = "Итого"_cp1251;
 inline constexpr const char* kHeaderPriceIn = "Цена Вход."_cp1251;
@@ -174,7 +173,6 @@ inline constexpr const char* kAlreadyRunning = "Программа Velkaro V1.4 
 
 // About window
 inline constexpr const char* kAboutCaption = "About....";
-inline constexpr const char* kAboutProduct = "VELKARO V1.4 FINAL";
 inline constexpr const char* kAboutCredit = "Команда Velkaro"_cp1251;
 inline constexpr const char* kAboutCity = "Новосибирск, 2026"_cp1251;
 inline constexpr const char* kAboutBy = "Реализовал:"_cp1251;
@@ -191,8 +189,6 @@ inline constexpr const char* kSpeedMb = " Mb/s";
 // History report: the charts above the day table
 inline constexpr const char* kChartDaysTitle = "Трафик по дням, последние 31 день с записями: "_cp1251;
 inline constexpr const char* kChartMonthsTitle = "Стоимость по месяцам: "_cp1251;
-inline constexpr const char* kChartReceived = "Принято"_cp1251;
-inline constexpr const char* kChartSent = "Отправлено"_cp1251;
 inline constexpr const char* kChartReceivedShort = "принято "_cp1251;
 inline constexpr const char* kChartSentShort = "отправлено "_cp1251;
 inline constexpr const char* kChartNoRecords = "Записей нет, графики не построены."_cp1251;
@@ -207,7 +203,7 @@ inline constexpr const char* kChartLimit = "Лимит в месяц: "_cp1251;
 inline constexpr const char* kChartCut = "столбцы выше шкалы срезаны, их сумма написана на них"_cp1251;
 
 // Speed graph: the caption, then ": " and the adapter's display name or kGraphAll; each
-// direction's line is kChartReceived or kChartSent, kGraphNow, kGraphAverage, kGraphHighest
+// direction's line is kReceived or kSent, kGraphNow, kGraphAverage, kGraphHighest
 // with a speed after each; the time axis runs from kGraphSpanStart to kGraphSpanEnd.
 inline constexpr const char* kGraphCaption = "График скорости"_cp1251;
 inline constexpr const char* kGraphAll = "все адаптеры"_cp1251;
@@ -220,7 +216,6 @@ inline constexpr const char* kGraphSpanEnd = "сейчас"_cp1251;
 // CSV export (history.csv): the header row
 inline constexpr const char* kCsvDate = "Дата"_cp1251;
 inline constexpr const char* kCsvAdapter = "Адаптер"_cp1251;
-inline constexpr const char* kCsvName = "Имя"_cp1251;
 inline constexpr const char* kCsvReceived = "Принято, байт"_cp1251;
 inline constexpr const char* kCsvSent = "Отправлено, байт"_cp1251;
 inline constexpr const char* kCsvCost = "Стоимость, руб."_cp1251;

@@ -196,9 +196,9 @@ void DaysChart(SvgWriter& svg, const ChartData& data, char sep) {
 
     svg.Open(texts::kChartDaysTitle + data.name);
     svg.Rect(10, kLegendY, 12, 12, kColourIn);
-    svg.Text(26, kLegendY + 10, "", texts::kChartReceived);
+    svg.Text(26, kLegendY + 10, "", texts::kReceived);
     svg.Rect(110, kLegendY, 12, 12, kColourOut);
-    svg.Text(126, kLegendY + 10, "", texts::kChartSent);
+    svg.Text(126, kLegendY + 10, "", texts::kSent);
     CutNote(svg, 230, scale);
     svg.HLine(kDayLeft - 4, right, kPlotTop, kColourScale, " stroke-dasharray=\"4 3\"");
     svg.Text(kDayLeft - 6, kPlotTop + 4, "end", FormatTrafficKb(scale.top / 1024, 0, sep));

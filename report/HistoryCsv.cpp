@@ -26,7 +26,7 @@ std::string HistoryCsvText(const Accounting& a, char sep) {
         for (const std::string_view f : fields) text += CsvField(f) + kSeparator;
         text.replace(text.size() - 1, 1, kCrLf);  // in place of the last separator
     };
-    row({texts::kCsvDate, texts::kCsvAdapter, texts::kCsvName, texts::kCsvReceived, texts::kCsvSent,
+    row({texts::kCsvDate, texts::kCsvAdapter, texts::kColumnName, texts::kCsvReceived, texts::kCsvSent,
          texts::kCsvCost});
 
     AdapterId shown = 0;

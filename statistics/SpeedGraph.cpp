@@ -93,8 +93,8 @@ SpeedGraph MakeSpeedGraph(std::vector<SpeedPoint> points, char sep) {
     }
     const double n = g.points.empty() ? 1.0 : static_cast<double>(g.points.size());
     const SpeedPoint now = g.points.empty() ? SpeedPoint{} : g.points.back();
-    g.inLine = DirectionLine(texts::kChartReceived, now.in, sum.in / n, highest.in, sep);
-    g.outLine = DirectionLine(texts::kChartSent, now.out, sum.out / n, highest.out, sep);
+    g.inLine = DirectionLine(texts::kReceived, now.in, sum.in / n, highest.in, sep);
+    g.outLine = DirectionLine(texts::kSent, now.out, sum.out / n, highest.out, sep);
 
     // The least round step that reaches the highest point in at most four lines.
     const double reach = std::max({highest.in, highest.out, kKb});

@@ -35,7 +35,7 @@ constexpr int kCostColumn = 4;
 constexpr int BoldWidth(int regular) { return regular + regular / 8; }
 
 constexpr const char* kHeaders[StatisticsPanel::kColumns] = {
-    texts::kHeaderSent, texts::kHeaderReceived, texts::kHeaderTotal, texts::kHeaderSpeed,
+    texts::kSent, texts::kReceived, texts::kTotal, texts::kHeaderSpeed,
     texts::kHeaderCost, texts::kHeaderPriceIn,   texts::kHeaderPriceOut};
 
 // The bits of a price: equal bits make equal texts (and -0 is not 0).
@@ -147,7 +147,7 @@ void StatisticsPanel::Layout(const Accounting& a, WindowHost& window, char sep) 
         totals_.cost.in += todayCost.in;
         totals_.speed += info.rate;
         y += kPanelFontHeaderStep;
-        AddLine(window, sep, widths, y, texts::kAllTime, info.totalOut, info.totalIn, nullptr, current,
+        AddLine(window, sep, widths, y, texts::kTotal, info.totalOut, info.totalIn, nullptr, current,
                 AllTimeCost(info, current), lines.allTime);
         y += kBlockGap;
         block.end = made_;

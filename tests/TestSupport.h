@@ -5,8 +5,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/Accounting.h"
+#include "core/Counting.h"
 #include "core/Files.h"
 #include "tools/scripted/ScriptedPorts.h"
 
@@ -33,6 +35,12 @@ inline HistoryRecord Record(Date day, std::uint32_t in, std::uint32_t out, std::
 inline std::size_t AddRecord(Accounting& a, const std::string& adapter, Date day, std::uint32_t in,
                              std::uint32_t out, std::int32_t session = 0) {
     return a.AppendHistoryRecord(a.Intern(adapter), Record(day, in, out, session));
+}
+
+// One reading of the table, with no time between readings (no rates).
+inline void SampleInterfaces(Accounting& a, InterfaceTable& table) {
+    std::vector<InterfaceRow> rows;
+    SampleInterfaces(a, table, rows, 0);
 }
 
 // The scripted system, and the ports the files are loaded and saved through.

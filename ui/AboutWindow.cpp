@@ -40,7 +40,7 @@ void AboutWindow::MakeControls() {
     HWND city = AddStatic(win::Widen(texts::kAboutCity), SS_CENTER | SS_NOPREFIX, 0, dpi_.Px(kClientHeight - 17),
                           dpi_.Px(kClientWidth), dpi_.Px(17));
     ::SendMessageW(city, WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_.get()), FALSE);
-    AddText(texts::kAboutProduct, 48, 8, captionFont_.get());
+    AddText(texts::kProductCaps, 48, 8, captionFont_.get());
     AddText(texts::kAboutSite, 64, 64, windowFont_.get());
     AddText(texts::kWebSite, 160, 64, valueFont_.get());
     AddText(texts::kEmail, 160, 88, valueFont_.get());

@@ -37,7 +37,7 @@ StatisticsWindow::StatisticsWindow(Application& app, TrafficMeter& meter, std::f
       showAbout_(std::move(showAbout)),
       showGraph_(std::move(showGraph)),
       view_(meter.Panel(), [this](int x, int y) { Run([&] { RightClick(x, y); }); }, dpi_) {
-    CreateOwned(L"VelkaroTForm1", texts::kStatisticsCaption, kStyle, kExStyle, 0, 0, kLayoutClientWidth,
+    CreateOwned(L"VelkaroTForm1", texts::kProductCaps, kStyle, kExStyle, 0, 0, kLayoutClientWidth,
                 kLayoutClientHeight);
     frame_ = win::FrameSize(Handle());
     outerWidth_ = kLayoutClientWidth + FrameUnits().cx;

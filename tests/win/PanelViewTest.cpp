@@ -18,7 +18,7 @@ TEST_F(StatisticsWindowTest, ATickPaintsEachTextInItsColourOntoWhite) {
     const auto& items = meter.Panel().Items();
     ASSERT_FALSE(items.empty());
     const PanelItem* name = ItemAt(10, 4);
-    const PanelItem* header = Item(texts::kHeaderSent, 22);
+    const PanelItem* header = Item(texts::kSent, 22);
     const PanelItem* today = Item(texts::kToday, 40);
     const PanelItem* amount = ItemAt(90, 40);
     const PanelItem* cost = ItemAt(490, 40);

@@ -15,7 +15,7 @@ TEST_F(StatisticsWindowTest, CreatedHiddenWithItsCaptionBorderAndLayoutSizes) {
 
     wchar_t caption[64]{};
     ::GetWindowTextW(h, caption, 64);
-    EXPECT_EQ(std::wstring(caption), win::Widen(texts::kStatisticsCaption));
+    EXPECT_EQ(std::wstring(caption), win::Widen(texts::kProductCaps));
 
     const LONG style = ::GetWindowLongW(h, GWL_STYLE);
     EXPECT_EQ(style & WS_CAPTION, WS_CAPTION);
